@@ -1,0 +1,52 @@
+# Pictrix: every target calls CMake. `make run` and `make test` do the whole set-up on a fresh machine.
+BUILD        ?= build
+SAN_BUILD    ?= build-san
+FUZZ_BUILD   ?= build-fuzz
+BENCH_BUILD  ?= build-bench
+JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 60
+CMAKE_FLAGS  ?=
+ifeq ($(CI),true)
+CMAKE_FLAGS += -DPICTRIX_WERROR=ON
+endif
+
+.PHONY: all deps build run test test-san fuzz bench screenshots clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@scripts/run-sample.sh $(BUILD)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The whole test suite once under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-san: deps
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPICTRIX_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+# Every libFuzzer target for FUZZ_SECONDS seconds, seeded from the test fixtures.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPICTRIX_FUZZ=ON \
+	  -DPICTRIX_UI=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DPICTRIX_BENCH=ON -DPICTRIX_UI=OFF $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	scripts/run-benchmarks.sh $(BENCH_BUILD)
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -1,0 +1,48 @@
+#include "app/mCli.h"
+
+#include <string_view>
+
+namespace mCli {
+
+namespace {
+
+struct cCommand {
+    std::string_view name;
+    std::string_view usage;
+    int (*run)(const tArgs&, std::ostream&, std::ostream&);
+};
+
+// One row per command.
+constexpr cCommand kCommands[] = {
+    {"info", "info FILE.ico...            the header and every image of an icon file", Info},
+};
+
+void Usage(std::ostream& s) {
+    s << "usage: pictrix-cli COMMAND [ARGS]\n\ncommands:\n";
+    for (const auto& c : kCommands) s << "  " << c.usage << '\n';
+}
+
+} // namespace
+
+void PrintError(std::ostream& err, const std::string& file, const std::exception& e) {
+    err << "pictrix-cli: " << file << ": " << e.what() << '\n';
+}
+
+int Run(const tArgs& args, std::ostream& out, std::ostream& err) {
+    if (args.empty() || args[0] == "-h" || args[0] == "--help" || args[0] == "help") {
+        Usage(args.empty() ? err : out);
+        return args.empty() ? 2 : 0;
+    }
+    if (args[0] == "--version") {
+        out << "pictrix-cli " << PICTRIX_VERSION << '\n';
+        return 0;
+    }
+    for (const auto& c : kCommands) {
+        if (args[0] == c.name) return c.run(tArgs(args.begin() + 1, args.end()), out, err);
+    }
+    err << "pictrix-cli: unknown command '" << args[0] << "'\n";
+    Usage(err);
+    return 2;
+}
+
+} // namespace mCli

@@ -1,0 +1,21 @@
+#pragma once
+// mCli: the command-line front end pictrix-cli. Each command is a function of its own that takes
+// its arguments and two streams and answers an exit status: 0 done, 1 a file failed, 2 bad usage.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace mCli {
+
+using tArgs = std::vector<std::string>;
+
+int Run(const tArgs& args, std::ostream& out, std::ostream& err);
+
+// The commands (args without the command word).
+int Info(const tArgs& args, std::ostream& out, std::ostream& err);
+
+// Prints an error as "number, source: description" with the file it concerns.
+void PrintError(std::ostream& err, const std::string& file, const std::exception& e);
+
+} // namespace mCli

@@ -1,0 +1,167 @@
+// cFileIcon: the .ico file format (ICONDIR, ICONDIRENTRY, image blocks): LoadIcon and SaveIcon.
+
+#include "icon/cFileIcon.h"
+
+#include <array>
+#include <cstring>
+
+#include "platform/cAtomicFile.h"
+#include "platform/cByteView.h"
+#include "platform/cReadFile.h"
+#include "platform/mChecked.h"
+#include "platform/mSysText.h"
+
+namespace {
+
+constexpr std::array<std::uint8_t, 8> kPngSignature = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+
+void PutU16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void PutU32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+ICONDIRENTRY DecodeEntry(const cByteView& v, std::size_t at) {
+    ICONDIRENTRY e;
+    e.bWidth = v.U8(at + 0);
+    e.bHeight = v.U8(at + 1);
+    e.bColorCount = v.U8(at + 2);
+    e.bReserved = v.U8(at + 3);
+    e.wPlanes = v.U16(at + 4);
+    e.wBitCount = v.I16(at + 6);
+    e.dwBytesInRes = v.I32(at + 8);
+    e.dwImageOffset = v.I32(at + 12);
+    return e;
+}
+
+void EncodeEntry(std::uint8_t* p, const ICONDIRENTRY& e, std::int32_t offset) {
+    p[0] = e.bWidth;
+    p[1] = e.bHeight;
+    p[2] = e.bColorCount;
+    p[3] = e.bReserved;
+    PutU16(p + 4, e.wPlanes);
+    PutU16(p + 6, static_cast<std::uint16_t>(e.wBitCount));
+    PutU32(p + 8, static_cast<std::uint32_t>(e.dwBytesInRes));
+    PutU32(p + 12, static_cast<std::uint32_t>(offset));
+}
+
+} // namespace
+
+bool cFileIcon::IsPng(std::span<const std::uint8_t> block) noexcept {
+    return cByteView(block).StartsWith(kPngSignature);
+}
+
+cError cFileIcon::Error(std::int32_t number, std::string description) {
+    return cError(number, cError::SourceOf("cFileIcon"), std::move(description));
+}
+
+void cFileIcon::Reset(const std::string& fileName) {
+    fileName_ = fileName;
+    resourceID_ = std::monostate{};
+    header_ = ICONDIR{};
+    entries_.clear();
+    blocks_.clear();
+}
+
+void cFileIcon::RaiseLoad(const std::string& reason) {
+    header_.idCount = 0;
+    entries_.clear();
+    blocks_.clear();
+    throw Error(kErrLoadIcon, "Failed to load icon: " + reason);
+}
+
+bool cFileIcon::LoadIcon(const std::string& fileName) {
+    Reset(fileName);
+
+    cReadFile file;
+    if (!file.Open(fileName)) {
+        // The reason names the system's cause, so the user can tell a missing file from a
+        // forbidden one.
+        RaiseLoad(mSysText::TextLine(file.LastError(), fileName));
+    }
+    const std::uint64_t fileSize = file.Size();
+
+    // Bytes of the header that do not arrive stay 0.
+    std::array<std::uint8_t, kHeaderSize> head{};
+    file.ReadAt(0, head.data(), head.size());
+    cByteView hv(head);
+    header_.idReserved = hv.U16(0);
+    header_.idType = hv.U16(2);
+    header_.idCount = hv.I16(4);
+    if (header_.idReserved != 0) RaiseLoad("File is not icon type (reserved member is 0)");
+    if (header_.idType != 1) RaiseLoad("File is not icon type (idType <> IMAGE_ICON)");
+    if (header_.idCount < 1) RaiseLoad("Icon contains no images.");
+
+    const auto count = static_cast<std::size_t>(header_.idCount);
+    const std::size_t dirBytes = count * kEntrySize; // at most 32767 * 16
+    if (fileSize < kHeaderSize || fileSize - kHeaderSize < dirBytes) RaiseLoad("Icon Directory Array is Corrupt.");
+    std::vector<std::uint8_t> dir(dirBytes);
+    if (file.ReadAt(kHeaderSize, dir.data(), dirBytes) != dirBytes) RaiseLoad("Icon Directory Array is Corrupt.");
+    cByteView dv(dir);
+    entries_.resize(count);
+    for (std::size_t i = 0; i < count; ++i) entries_[i] = DecodeEntry(dv, i * kEntrySize);
+
+    // Every block must lie inside the file before anything is allocated for it.
+    blocks_.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const ICONDIRENTRY& e = entries_[i];
+        if (e.dwImageOffset < 0 || e.dwBytesInRes < 0) RaiseLoad("Icon Images Array is Corrupt.");
+        const auto at = static_cast<std::uint64_t>(e.dwImageOffset);
+        const auto n = static_cast<std::uint64_t>(e.dwBytesInRes);
+        if (at > fileSize || n > fileSize - at) RaiseLoad("Icon Images Array is Corrupt.");
+        blocks_[i].resize(static_cast<std::size_t>(n));
+        if (file.ReadAt(at, blocks_[i].data(), blocks_[i].size()) != blocks_[i].size())
+            RaiseLoad("Icon Images Array is Corrupt.");
+    }
+    return true;
+}
+
+std::vector<std::uint8_t> cFileIcon::IcoBytes() const {
+    const auto count = static_cast<std::size_t>(header_.idCount > 0 ? header_.idCount : 0);
+    std::size_t total = kHeaderSize + count * kEntrySize;
+    for (const auto& b : blocks_) total += b.size();
+    std::vector<std::uint8_t> out(total);
+    PutU16(out.data(), header_.idReserved);
+    PutU16(out.data() + 2, header_.idType);
+    PutU16(out.data() + 4, static_cast<std::uint16_t>(header_.idCount));
+    // Offsets for blocks written back to back after the directory; for an icon that was already
+    // laid out so they are the offsets it holds.
+    std::int32_t offset = static_cast<std::int32_t>(kHeaderSize + count * kEntrySize);
+    std::size_t at = kHeaderSize + count * kEntrySize;
+    for (std::size_t i = 0; i < count; ++i) {
+        EncodeEntry(out.data() + kHeaderSize + i * kEntrySize, entries_[i], offset);
+        if (i + 1 < count) offset = mChecked::Add(offset, entries_[i].dwBytesInRes);
+        if (!blocks_[i].empty()) std::memcpy(out.data() + at, blocks_[i].data(), blocks_[i].size());
+        at += blocks_[i].size();
+    }
+    return out;
+}
+
+bool cFileIcon::SaveIcon(const std::string& fileName) {
+    if (fileName_.empty() && fileName.empty()) throw Error(kErrNoFilename, "No filename specified.");
+    if (header_.idCount == 0) throw Error(kErrCantWrite, "Icon contains no images.");
+    if (!fileName.empty()) fileName_ = fileName;
+
+    const auto count = static_cast<std::size_t>(header_.idCount > 0 ? header_.idCount : 0);
+    // Header and directory in one write, then one write per block.
+    std::vector<std::uint8_t> head(kHeaderSize + count * kEntrySize);
+    PutU16(head.data(), header_.idReserved);
+    PutU16(head.data() + 2, header_.idType);
+    PutU16(head.data() + 4, static_cast<std::uint16_t>(header_.idCount));
+    std::int32_t offset = static_cast<std::int32_t>(head.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        EncodeEntry(head.data() + kHeaderSize + i * kEntrySize, entries_[i], offset);
+        if (i + 1 < count) offset = mChecked::Add(offset, entries_[i].dwBytesInRes);
+    }
+
+    cAtomicFile out;
+    if (!out.Open(fileName_)) throw Error(kErrCantWrite, "Couldn't open file for writing.");
+    bool ok = out.Write(head);
+    for (std::size_t i = 0; ok && i < count; ++i) ok = out.Write(blocks_[i]);
+    if (ok) ok = out.Commit();
+    if (!ok) throw Error(kErrWriteFailure, "General failure writing icon.");
+    return true;
+}

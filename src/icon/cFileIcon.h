@@ -1,0 +1,105 @@
+#pragma once
+// cFileIcon: one icon group exactly as an .ico file stores it: the ICONDIR header, a directory of
+// ICONDIRENTRY records and one opaque byte block per image, plus the file it came from and, for an
+// icon out of a module, the group's resource identifier.
+//
+// Invariants: the directory and the blocks always hold idCount elements; block i is
+// dwBytesInRes of entry i long. Image numbers in the public operations are 1-based. Icons built
+// from a module or edited by AddImage/RemoveImage keep back-to-back offsets; icons read by LoadIcon
+// keep the offsets as read. The object holds no open file between calls.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "icon/cResourceID.h"
+#include "support/cError.h"
+
+// ICONDIR, the 6-byte header of an .ico file.
+struct ICONDIR {
+    std::uint16_t idReserved = 0;
+    std::uint16_t idType = 0;
+    std::int16_t idCount = 0;
+};
+
+// ICONDIRENTRY, 16 bytes per image in an .ico file.
+struct ICONDIRENTRY {
+    std::uint8_t bWidth = 0;
+    std::uint8_t bHeight = 0;
+    std::uint8_t bColorCount = 0;
+    std::uint8_t bReserved = 0;
+    std::uint16_t wPlanes = 0;
+    std::int16_t wBitCount = 0;
+    std::int32_t dwBytesInRes = 0;
+    std::int32_t dwImageOffset = 0;
+};
+
+class cFileIcon {
+public:
+    // Error numbers of the class (the object error base plus a code); callers compare them.
+    static constexpr std::int32_t kErrIconExists = cError::ObjectError(0x419);
+    static constexpr std::int32_t kErrLoadIcon = cError::ObjectError(0x41A);
+    static constexpr std::int32_t kErrNoFilename = cError::ObjectError(0x41B);
+    static constexpr std::int32_t kErrCantWrite = cError::ObjectError(0x41C); // also "no images"
+    static constexpr std::int32_t kErrWriteFailure = cError::ObjectError(0x41D);
+    static constexpr std::int32_t kErrCantLoadLibrary = cError::ObjectError(0x41E);
+    static constexpr std::int32_t kErrCantFindIcons = cError::ObjectError(0x41F);
+    static constexpr std::int32_t kErrCantLoadResource = cError::ObjectError(0x420); // load or lock
+    static constexpr std::int32_t kErrReadBits = cError::ObjectError(0x421);
+
+    static constexpr int kHeaderSize = 6;
+    static constexpr int kEntrySize = 16;
+
+    cFileIcon() = default;
+    cFileIcon(const cFileIcon&) = delete; // copies are explicit: CloneTo
+    cFileIcon& operator=(const cFileIcon&) = delete;
+    cFileIcon(cFileIcon&&) noexcept = default;
+    cFileIcon& operator=(cFileIcon&&) noexcept = default;
+
+    // .ico files.
+    bool LoadIcon(const std::string& fileName);
+    bool SaveIcon(const std::string& fileName = {});
+
+    // Queries and editing.
+    const std::string& Filename() const noexcept { return fileName_; }
+    const cResourceID& ResourceID() const noexcept { return resourceID_; }
+    std::int32_t ImageCount() const noexcept { return header_.idCount; }
+    std::int32_t ImageWidth(std::int32_t n) const;
+    std::int32_t ImageHeight(std::int32_t n) const;
+    std::int32_t ImageColourCount(std::int32_t n) const;
+    std::int32_t ImageSize(std::int32_t n) const;
+    void RemoveImage(std::int32_t n);
+    void AddImage(std::int32_t width, std::int32_t height, std::int32_t colours);
+    void CloneTo(cFileIcon& target) const;
+
+    // Read access for drawing and the command line (1-based image numbers; out of range raises
+    // the subscript error).
+    const ICONDIR& Header() const noexcept { return header_; }
+    const ICONDIRENTRY& Entry(std::int32_t n) const;
+    std::span<const std::uint8_t> Block(std::int32_t n) const;
+    // True when image n's block is a PNG stream (by its 8-byte signature) rather than a DIB.
+    bool IsPngImage(std::int32_t n) const;
+
+    // The bytes SaveIcon writes: header, directory with back-to-back offsets, blocks.
+    std::vector<std::uint8_t> IcoBytes() const;
+
+    static bool IsPng(std::span<const std::uint8_t> block) noexcept;
+
+private:
+    void Reset(const std::string& fileName);
+    void CheckIndex(std::int32_t n) const;
+    [[noreturn]] void RaiseLoad(const std::string& reason);
+    static cError Error(std::int32_t number, std::string description);
+    // Bit depth of image n when its directory entry leaves it open (both colour fields 0).
+    std::int32_t BlockBitDepth(std::int32_t n) const;
+    // The copy operation that only icons offer each other (CloneTo).
+    void TakeCopy(const std::string& fileName, const cResourceID& id, const ICONDIR& header,
+                  const std::vector<ICONDIRENTRY>& entries, const std::vector<std::vector<std::uint8_t>>& blocks);
+
+    std::string fileName_;
+    cResourceID resourceID_;
+    ICONDIR header_;
+    std::vector<ICONDIRENTRY> entries_;
+    std::vector<std::vector<std::uint8_t>> blocks_;
+};

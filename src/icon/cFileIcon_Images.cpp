@@ -1,0 +1,170 @@
+// cFileIcon: image queries and editing (counts, sizes, colour counts; RemoveImage, AddImage,
+// CloneTo).
+
+#include "icon/cFileIcon.h"
+
+#include <limits>
+
+#include "platform/cByteView.h"
+#include "platform/mChecked.h"
+
+void cFileIcon::CheckIndex(std::int32_t n) const {
+    if (n < 1 || n > header_.idCount || static_cast<std::size_t>(n) > entries_.size())
+        cError::RaiseRuntime(cError::kSubscriptOutOfRange);
+}
+
+const ICONDIRENTRY& cFileIcon::Entry(std::int32_t n) const {
+    CheckIndex(n);
+    return entries_[static_cast<std::size_t>(n - 1)];
+}
+
+std::span<const std::uint8_t> cFileIcon::Block(std::int32_t n) const {
+    CheckIndex(n);
+    return blocks_[static_cast<std::size_t>(n - 1)];
+}
+
+bool cFileIcon::IsPngImage(std::int32_t n) const { return IsPng(Block(n)); }
+
+// A width or height byte of 0 stands for 256 pixels.
+std::int32_t cFileIcon::ImageWidth(std::int32_t n) const {
+    const auto w = Entry(n).bWidth;
+    return w == 0 ? 256 : w;
+}
+
+std::int32_t cFileIcon::ImageHeight(std::int32_t n) const {
+    const auto h = Entry(n).bHeight;
+    return h == 0 ? 256 : h;
+}
+
+std::int32_t cFileIcon::ImageSize(std::int32_t n) const { return Entry(n).dwBytesInRes; }
+
+std::int32_t cFileIcon::BlockBitDepth(std::int32_t n) const {
+    cByteView b(Block(n));
+    if (IsPng(b.Span())) return 32; // PNG images in icons are 32-bit RGBA
+    try {
+        const std::uint32_t headerSize = b.U32(0);
+        std::int64_t planes = 0, bits = 0;
+        if (headerSize == 12) { // BITMAPCOREHEADER
+            planes = b.U16(8);
+            bits = b.U16(10);
+        } else if (headerSize >= 40) { // BITMAPINFOHEADER and its successors
+            planes = b.U16(12);
+            bits = b.U16(14);
+        }
+        const std::int64_t depth = planes * bits;
+        return depth > 255 ? 255 : static_cast<std::int32_t>(depth);
+    } catch (const cByteView::cOutOfRange&) {
+        return 0;
+    }
+}
+
+std::int32_t cFileIcon::ImageColourCount(std::int32_t n) const {
+    const ICONDIRENTRY& e = Entry(n);
+    if (e.bColorCount != 0) return e.bColorCount;
+    std::int32_t bits = e.wBitCount;
+    if (bits <= 0) {
+        // The directory leaves the depth open; the image's own header knows it.
+        const std::int32_t fromBlock = BlockBitDepth(n);
+        if (fromBlock > 0) bits = fromBlock;
+    }
+    if (bits < 0) return 0; // 2 to a negative power rounds to 0
+    if (bits >= 31) return std::numeric_limits<std::int32_t>::max();
+    return std::int32_t{1} << bits;
+}
+
+void cFileIcon::RemoveImage(std::int32_t n) {
+    if (header_.idCount <= 1) {
+        header_.idCount = 0;
+        entries_.clear();
+        blocks_.clear();
+        return;
+    }
+    CheckIndex(n);
+    const auto idx = static_cast<std::size_t>(n - 1);
+    const std::int32_t removed = entries_[idx].dwBytesInRes;
+
+    // Compute the new offsets first so that an overflow leaves the icon unchanged.
+    std::vector<ICONDIRENTRY> entries = entries_;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (i > idx) entries[i].dwImageOffset = mChecked::Sub(entries[i].dwImageOffset, removed);
+        entries[i].dwImageOffset = mChecked::Sub(entries[i].dwImageOffset, std::int32_t{kEntrySize});
+    }
+    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(idx));
+    entries_ = std::move(entries);
+    blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(idx));
+    header_.idCount = static_cast<std::int16_t>(header_.idCount - 1);
+}
+
+void cFileIcon::AddImage(std::int32_t width, std::int32_t height, std::int32_t colours) {
+    // Width and height go into single bytes; refuse what does not fit before changing anything.
+    if (width < 0 || width > 255 || height < 0 || height > 255) cError::RaiseRuntime(cError::kOverflow);
+    if (header_.idCount == std::numeric_limits<std::int16_t>::max()) cError::RaiseRuntime(cError::kOverflow);
+
+    const std::size_t count = entries_.size();
+    std::int32_t nextFree = 6 + 16; // the offset of a first image
+    if (count > 0) {
+        std::size_t last = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto number = static_cast<std::int32_t>(i + 1);
+            if (ImageColourCount(number) == colours && entries_[i].bWidth == width && entries_[i].bHeight == height)
+                throw Error(kErrIconExists, "Icon already exists.");
+            if (entries_[i].dwImageOffset > entries_[last].dwImageOffset) last = i;
+        }
+        nextFree = mChecked::Add(entries_[last].dwImageOffset, entries_[last].dwBytesInRes);
+        nextFree = mChecked::Add(nextFree, std::int32_t{kEntrySize});
+    }
+
+    ICONDIRENTRY e;
+    switch (colours) {
+    case 2: e.wBitCount = 1; e.bColorCount = 2; break;
+    case 16: e.wBitCount = 4; e.bColorCount = 16; break;
+    case 256: e.wBitCount = 8; e.bColorCount = 0; break;
+    default: e.wBitCount = 24; e.bColorCount = 0; break;
+    }
+    e.wPlanes = 1;
+    e.bWidth = static_cast<std::uint8_t>(width);
+    e.bHeight = static_cast<std::uint8_t>(height);
+    e.bReserved = 0;
+    const std::int32_t palette = colours >= 0 && colours <= 256 ? 4 * colours : 0;
+    const std::int32_t colourBits = height * mChecked::RowLength(std::int64_t{width} * e.wBitCount * e.wPlanes);
+    const std::int32_t maskBits = height * mChecked::RowLength(width);
+    e.dwBytesInRes = mChecked::Add(mChecked::Add(40 + palette, colourBits), maskBits);
+    e.dwImageOffset = nextFree;
+
+    std::vector<std::uint8_t> block(static_cast<std::size_t>(e.dwBytesInRes), 0);
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) block[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    put32(0, 40);                                      // biSize
+    put32(4, static_cast<std::uint32_t>(width));       // biWidth
+    put32(8, static_cast<std::uint32_t>(2 * height));  // biHeight: colour bitmap and mask
+    block[12] = 1;                                     // biPlanes
+    block[14] = static_cast<std::uint8_t>(e.wBitCount); // biBitCount
+    if (e.wBitCount == 1) {                            // palette entry 1 white, entry 0 black
+        block[44] = 255;
+        block[45] = 255;
+        block[46] = 255;
+    }
+
+    std::vector<ICONDIRENTRY> entries = entries_;
+    for (auto& old : entries) old.dwImageOffset = mChecked::Add(old.dwImageOffset, std::int32_t{kEntrySize});
+    entries.push_back(e);
+    entries_ = std::move(entries);
+    blocks_.push_back(std::move(block));
+    header_.idCount = static_cast<std::int16_t>(header_.idCount + 1);
+}
+
+void cFileIcon::CloneTo(cFileIcon& target) const {
+    if (&target == this) return;
+    target.TakeCopy(fileName_, resourceID_, header_, entries_, blocks_);
+}
+
+void cFileIcon::TakeCopy(const std::string& fileName, const cResourceID& id, const ICONDIR& header,
+                         const std::vector<ICONDIRENTRY>& entries,
+                         const std::vector<std::vector<std::uint8_t>>& blocks) {
+    fileName_ = fileName;
+    resourceID_ = id;
+    header_ = header;
+    entries_ = entries;
+    blocks_ = blocks;
+}

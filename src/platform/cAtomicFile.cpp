@@ -1,0 +1,145 @@
+#include "platform/cAtomicFile.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/mSysText.h"
+
+namespace {
+
+mode_t CurrentUmask() {
+    mode_t m = ::umask(0);
+    ::umask(m);
+    return m;
+}
+
+} // namespace
+
+cAtomicFile::~cAtomicFile() { Discard(); }
+
+bool cAtomicFile::Open(const std::string& path) {
+    Discard();
+    lastError_ = 0;
+    direct_ = false;
+    replaces_ = false;
+    if (path.empty()) {
+        lastError_ = mSysText::kPathNotFound;
+        return false;
+    }
+    target_ = path;
+    struct stat st {};
+    mode_t mode = static_cast<mode_t>(0666 & ~CurrentUmask());
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            lastError_ = mSysText::kAccessDenied;
+            return false;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+            if (fd < 0) {
+                lastError_ = mSysText::FromErrno(errno);
+                return false;
+            }
+            fd_ = fd;
+            direct_ = true;
+            return true;
+        }
+        replaces_ = true;
+        mode = st.st_mode & 07777;
+        // Replace the file a link points to, not the link.
+        std::error_code ec;
+        auto real = std::filesystem::canonical(path, ec);
+        if (!ec) target_ = real.string();
+    } else if (errno != ENOENT) {
+        lastError_ = mSysText::FromErrno(errno);
+        return false;
+    }
+
+    std::filesystem::path t(target_);
+    std::string dir = t.parent_path().string();
+    if (dir.empty()) dir = ".";
+    std::string pattern = dir + "/." + t.filename().string() + ".tmp-XXXXXX";
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    int fd = ::mkostemp(buf.data(), O_CLOEXEC);
+    if (fd < 0) {
+        lastError_ = mSysText::FromErrno(errno);
+        return false;
+    }
+    temp_.assign(buf.data());
+    ::fchmod(fd, mode);
+    fd_ = fd;
+    return true;
+}
+
+bool cAtomicFile::Write(std::span<const std::uint8_t> bytes) {
+    if (fd_ < 0) {
+        lastError_ = mSysText::kInvalidParameter;
+        return false;
+    }
+    const std::uint8_t* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd_, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            lastError_ = mSysText::FromErrno(errno);
+            return false;
+        }
+        if (n == 0) {
+            lastError_ = mSysText::kDiskFull;
+            return false;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool cAtomicFile::Commit() {
+    if (fd_ < 0) {
+        lastError_ = mSysText::kInvalidParameter;
+        return false;
+    }
+    if (direct_) {
+        int rc = ::close(fd_);
+        fd_ = -1;
+        if (rc != 0) {
+            lastError_ = mSysText::FromErrno(errno);
+            return false;
+        }
+        return true;
+    }
+    bool ok = true;
+    if (replaces_ && ::fdatasync(fd_) != 0 && errno != EINVAL) {
+        lastError_ = mSysText::FromErrno(errno);
+        ok = false;
+    }
+    if (::close(fd_) != 0 && ok) {
+        lastError_ = mSysText::FromErrno(errno);
+        ok = false;
+    }
+    fd_ = -1;
+    if (ok && ::rename(temp_.c_str(), target_.c_str()) != 0) {
+        lastError_ = mSysText::FromErrno(errno);
+        ok = false;
+    }
+    if (!ok) {
+        ::unlink(temp_.c_str());
+    }
+    temp_.clear();
+    return ok;
+}
+
+void cAtomicFile::Discard() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+    temp_.clear();
+}

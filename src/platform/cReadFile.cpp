@@ -1,0 +1,80 @@
+#include "platform/cReadFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/mSysText.h"
+
+cReadFile::~cReadFile() { Close(); }
+
+cReadFile::cReadFile(cReadFile&& other) noexcept
+    : fd_(other.fd_), size_(other.size_), lastError_(other.lastError_) {
+    other.fd_ = -1;
+}
+
+cReadFile& cReadFile::operator=(cReadFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = other.fd_;
+        size_ = other.size_;
+        lastError_ = other.lastError_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+bool cReadFile::Open(const std::string& path) {
+    Close();
+    lastError_ = 0;
+    if (path.empty()) {
+        lastError_ = mSysText::kPathNotFound;
+        return false;
+    }
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        lastError_ = mSysText::FromErrno(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        lastError_ = mSysText::FromErrno(errno);
+        ::close(fd);
+        return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        lastError_ = mSysText::kAccessDenied;
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    size_ = S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    return true;
+}
+
+void cReadFile::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    size_ = 0;
+}
+
+std::size_t cReadFile::ReadAt(std::uint64_t offset, void* dst, std::size_t n) {
+    if (fd_ < 0) {
+        lastError_ = mSysText::kInvalidParameter;
+        return 0;
+    }
+    auto* out = static_cast<unsigned char*>(dst);
+    std::size_t done = 0;
+    while (done < n) {
+        ssize_t got = ::pread(fd_, out + done, n - done, static_cast<off_t>(offset + done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            lastError_ = mSysText::FromErrno(errno);
+            break;
+        }
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}

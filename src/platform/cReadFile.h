@@ -1,0 +1,38 @@
+#pragma once
+// cReadFile: a file opened for reading, owned for the lifetime of the object (RAII over a file
+// descriptor). Reads are positional (one call per block, no shared file position); the size is
+// taken once at open so that parsers can bound every offset and length by it before allocating.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class cReadFile {
+public:
+    cReadFile() = default;
+    ~cReadFile();
+    cReadFile(const cReadFile&) = delete;
+    cReadFile& operator=(const cReadFile&) = delete;
+    cReadFile(cReadFile&& other) noexcept;
+    cReadFile& operator=(cReadFile&& other) noexcept;
+
+    // Opens a regular file (or a device, FIFO...) for reading. On failure returns false and
+    // LastError() holds the system code (mSysText) of the reason; a folder gives kAccessDenied.
+    bool Open(const std::string& path);
+    void Close();
+    bool IsOpen() const noexcept { return fd_ >= 0; }
+
+    // Length of the file in bytes when it was opened.
+    std::uint64_t Size() const noexcept { return size_; }
+
+    // Reads up to n bytes at `offset` into dst; returns how many arrived (fewer at the end of the
+    // file or on an error, with LastError() set for an error).
+    std::size_t ReadAt(std::uint64_t offset, void* dst, std::size_t n);
+
+    std::uint32_t LastError() const noexcept { return lastError_; }
+
+private:
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+    std::uint32_t lastError_ = 0;
+};

@@ -1,0 +1,88 @@
+#include "platform/mSysText.h"
+
+#include <cerrno>
+
+namespace mSysText {
+
+namespace {
+
+std::string_view RawText(std::uint32_t code) {
+    switch (code) {
+    case kSuccess: return "The operation completed successfully.";
+    case kInvalidFunction: return "Incorrect function.";
+    case kFileNotFound: return "The system cannot find the file specified.";
+    case kPathNotFound: return "The system cannot find the path specified.";
+    case kTooManyOpenFiles: return "The system cannot open the file.";
+    case kAccessDenied: return "Access is denied.";
+    case kNotEnoughMemory: return "Not enough memory resources are available to process this command.";
+    case kBadFormat: return "An attempt was made to load a program with an incorrect format.";
+    case kInvalidData: return "The data is invalid.";
+    case kWriteProtect: return "The media is write protected.";
+    case kWriteFault: return "The system cannot write to the specified device.";
+    case kReadFault: return "The system cannot read from the specified device.";
+    case kSharingViolation: return "The process cannot access the file because it is being used by another process.";
+    case kHandleEof: return "Reached the end of the file.";
+    case kFileExists: return "The file exists.";
+    case kInvalidParameter: return "The parameter is incorrect.";
+    case kDiskFull: return "There is not enough space on the disk.";
+    case kInvalidName: return "The filename, directory name, or volume label syntax is incorrect.";
+    case kBadExeFormat: return "%1 is not a valid Win32 application.";
+    case kFilenameTooLong: return "The filename or extension is too long.";
+    case kDirectory: return "The directory name is invalid.";
+    case kIoDevice: return "The request could not be performed because of an I/O device error.";
+    case kResourceDataNotFound: return "The specified image file did not contain a resource section.";
+    case kResourceTypeNotFound: return "The specified resource type cannot be found in the image file.";
+    case kResourceNameNotFound: return "The specified resource name cannot be found in the image file.";
+    case kResourceLangNotFound: return "The specified resource language ID cannot be found in the image file.";
+    default: return {};
+    }
+}
+
+} // namespace
+
+std::string TextLine(std::uint32_t code, std::string_view insert) {
+    std::string_view raw = RawText(code);
+    std::string out;
+    out.reserve(raw.size() + insert.size());
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '%' && i + 1 < raw.size() && raw[i + 1] == '1') {
+            out += insert;
+            ++i;
+        } else {
+            out += raw[i];
+        }
+    }
+    return out;
+}
+
+std::string Text(std::uint32_t code, std::string_view insert) {
+    std::string line = TextLine(code, insert);
+    if (!line.empty()) line += "\r\n";
+    return line;
+}
+
+std::uint32_t FromErrno(int err) {
+    switch (err) {
+    case 0: return kSuccess;
+    case ENOENT: return kFileNotFound;
+    case ENOTDIR: return kPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EISDIR: return kAccessDenied;
+    case EMFILE:
+    case ENFILE: return kTooManyOpenFiles;
+    case ENOMEM: return kNotEnoughMemory;
+    case EROFS: return kWriteProtect;
+    case ENOSPC:
+    case EDQUOT: return kDiskFull;
+    case EEXIST: return kFileExists;
+    case EINVAL: return kInvalidParameter;
+    case ENAMETOOLONG: return kFilenameTooLong;
+    case EBUSY:
+    case ETXTBSY: return kSharingViolation;
+    case EIO: return kIoDevice;
+    default: return kInvalidFunction;
+    }
+}
+
+} // namespace mSysText

@@ -1,0 +1,67 @@
+#pragma once
+// Test helpers: temporary folders that clean up after themselves, fixture paths, file bytes,
+// running a command, and the assertion of an error's number, source and description together.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/cError.h"
+
+namespace mTestKit {
+
+// A fresh folder under the system's temporary folder, removed with its contents at the end.
+class cTempDir {
+public:
+    cTempDir();
+    ~cTempDir();
+    cTempDir(const cTempDir&) = delete;
+    cTempDir& operator=(const cTempDir&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Path of a fixture made at build time (below the build folder's fixtures/).
+std::string Fixture(const std::string& relative);
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// Runs a shell command; returns its exit status and, when `output` is given, its standard output.
+int Run(const std::string& command, std::string* output = nullptr);
+
+// Quotes a string for the shell.
+std::string Quote(const std::string& s);
+
+// The source that classes of the test program give their errors ("test_icon.cFileIcon"...).
+std::string SourceOf(const std::string& classWord);
+
+// Calls `f` and checks that it raises a cError with exactly this number, source and description.
+void ExpectError(const std::function<void()>& f, std::int32_t number, const std::string& source,
+                 const std::string& description);
+
+} // namespace mTestKit
+
+// Little-endian byte helpers for building malformed inputs.
+inline void PutLE16(std::vector<std::uint8_t>& v, std::size_t at, std::uint16_t x) {
+    v.at(at) = static_cast<std::uint8_t>(x);
+    v.at(at + 1) = static_cast<std::uint8_t>(x >> 8);
+}
+inline void PutLE32(std::vector<std::uint8_t>& v, std::size_t at, std::uint32_t x) {
+    for (std::size_t i = 0; i < 4; ++i) v.at(at + i) = static_cast<std::uint8_t>(x >> (8 * i));
+}
+inline std::uint32_t GetLE32(const std::vector<std::uint8_t>& v, std::size_t at) {
+    std::uint32_t x = 0;
+    for (std::size_t i = 0; i < 4; ++i) x |= static_cast<std::uint32_t>(v.at(at + i)) << (8 * i);
+    return x;
+}
+inline std::uint16_t GetLE16(const std::vector<std::uint8_t>& v, std::size_t at) {
+    return static_cast<std::uint16_t>(v.at(at) | (v.at(at + 1) << 8));
+}

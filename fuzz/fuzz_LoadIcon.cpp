@@ -1,0 +1,40 @@
+// Any bytes as an .ico file: LoadIcon must fail with a cError or succeed, never crash, hang or
+// allocate beyond the file's size; a loaded icon must answer its queries and save again.
+
+#include <cstdint>
+#include <string>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include "icon/cFileIcon.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static int fd = ::memfd_create("icon", 0);
+    if (fd < 0) return 0;
+    if (::ftruncate(fd, 0) != 0) return 0;
+    if (size > 0 && ::pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) return 0;
+    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+
+    cFileIcon icon;
+    try {
+        icon.LoadIcon(path);
+    } catch (const cError&) {
+        if (icon.ImageCount() != 0) __builtin_trap();
+        return 0;
+    }
+    for (std::int32_t i = 1; i <= icon.ImageCount(); ++i) {
+        (void)icon.ImageWidth(i);
+        (void)icon.ImageHeight(i);
+        (void)icon.ImageColourCount(i);
+        (void)icon.ImageSize(i);
+    }
+    try {
+        (void)icon.IcoBytes();
+        cFileIcon copy;
+        icon.CloneTo(copy);
+        copy.RemoveImage(1);
+        copy.AddImage(16, 16, 16);
+    } catch (const cError&) {
+    }
+    return 0;
+}

@@ -151,6 +151,9 @@ void cFileIcon::AddImage(std::int32_t width, std::int32_t height, std::int32_t c
     entries.push_back(e);
     entries_ = std::move(entries);
     blocks_.push_back(std::move(block));
+    // A new icon's header is all zero; as soon as it holds an image it is an icon (IMAGE_ICON), so
+    // that SaveIcon writes a file that loads again.
+    if (header_.idCount == 0 && header_.idReserved == 0 && header_.idType == 0) header_.idType = 1;
     header_.idCount = static_cast<std::int16_t>(header_.idCount + 1);
 }
 

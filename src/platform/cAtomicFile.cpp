@@ -69,7 +69,7 @@ bool cAtomicFile::Open(const std::string& path) {
     buf.push_back('\0');
     int fd = ::mkostemp(buf.data(), O_CLOEXEC);
     if (fd < 0) {
-        lastError_ = mSysText::FromErrno(errno);
+        lastError_ = mSysText::FromErrno(errno, target_);
         return false;
     }
     temp_.assign(buf.data());

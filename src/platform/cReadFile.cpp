@@ -34,7 +34,7 @@ bool cReadFile::Open(const std::string& path) {
     }
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        lastError_ = mSysText::FromErrno(errno);
+        lastError_ = mSysText::FromErrno(errno, path);
         return false;
     }
     struct stat st {};

@@ -1,6 +1,8 @@
 #include "platform/mSysText.h"
 
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 
 namespace mSysText {
 
@@ -83,6 +85,15 @@ std::uint32_t FromErrno(int err) {
     case EIO: return kIoDevice;
     default: return kInvalidFunction;
     }
+}
+
+std::uint32_t FromErrno(int err, const std::string& path) {
+    if (err == ENOENT) {
+        std::error_code ec;
+        auto parent = std::filesystem::path(path).parent_path();
+        if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) return kPathNotFound;
+    }
+    return FromErrno(err);
 }
 
 } // namespace mSysText

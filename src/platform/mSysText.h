@@ -46,4 +46,8 @@ std::string TextLine(std::uint32_t code, std::string_view insert = {});
 // The code that stands for a C errno value.
 std::uint32_t FromErrno(int err);
 
+// The code for an errno value from an operation on `path`: a missing file inside a folder that
+// does not exist either is "path not found", as the platform reports it.
+std::uint32_t FromErrno(int err, const std::string& path);
+
 } // namespace mSysText

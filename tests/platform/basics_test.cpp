@@ -1,0 +1,70 @@
+// Bounds-checked reads, checked arithmetic and the system texts: the pieces every parser and
+// error message stands on.
+
+#include <cstdint>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "common/mTestKit.h"
+#include "platform/cByteView.h"
+#include "platform/mChecked.h"
+#include "platform/mSysText.h"
+
+TEST(cByteView, RangesThatWouldWrapAreRejected) {
+    const std::uint8_t bytes[6] = {0x01, 0x02, 0x03, 0x04, 0xFF, 0x7F};
+    const cByteView v(bytes, sizeof bytes);
+    constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
+    struct Case {
+        std::size_t at, n;
+        bool inside;
+    } cases[] = {{0, 6, true}, {6, 0, true}, {5, 1, true}, {5, 2, false}, {7, 0, false},
+                 {1, kMax, false}, {kMax, 1, false}, {kMax, 0, false}, {3, kMax - 2, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.at) + "+" + std::to_string(c.n));
+        EXPECT_EQ(v.Has(c.at, c.n), c.inside);
+        if (c.inside) {
+            EXPECT_NO_THROW((void)v.Sub(c.at, c.n));
+        } else {
+            EXPECT_THROW((void)v.Sub(c.at, c.n), cByteView::cOutOfRange);
+        }
+    }
+    EXPECT_EQ(v.U16(0), 0x0201);
+    EXPECT_EQ(v.U32(0), 0x04030201u);
+    EXPECT_EQ(v.I16(4), 0x7FFF);
+    EXPECT_EQ(v.I16(3), static_cast<std::int16_t>(0xFF04));
+    EXPECT_THROW((void)v.U32(3), cByteView::cOutOfRange);
+    EXPECT_THROW((void)v.U8(6), cByteView::cOutOfRange);
+    EXPECT_EQ(v.Sub(2, 3).U16(1), 0xFF04);
+    EXPECT_THROW((void)v.Sub(2, 3).U16(2), cByteView::cOutOfRange) << "a sub-view is bounded by its own size";
+    EXPECT_FALSE(cByteView().Has(0, 1));
+}
+
+TEST(mChecked, OverflowRaisesTheRuntimeError) {
+    using L = std::numeric_limits<std::int32_t>;
+    mTestKit::ExpectError([] { (void)mChecked::Add(L::max(), 1); }, 6, "test_platform", "Overflow");
+    mTestKit::ExpectError([] { (void)mChecked::Sub(L::min(), 1); }, 6, "test_platform", "Overflow");
+    mTestKit::ExpectError([] { (void)mChecked::Mul(std::int16_t{2047}, std::int16_t{17}); }, 6, "test_platform",
+                          "Overflow");
+    mTestKit::ExpectError([] { (void)mChecked::Narrow<std::int16_t>(32768); }, 6, "test_platform", "Overflow");
+    mTestKit::ExpectError([] { (void)mChecked::Narrow<std::uint8_t>(-1); }, 6, "test_platform", "Overflow");
+    mTestKit::ExpectError([] { (void)mChecked::RowLength(std::int64_t{1} << 40); }, 6, "test_platform", "Overflow");
+    EXPECT_EQ(mChecked::Add(L::max() - 1, 1), L::max());
+    EXPECT_EQ(mChecked::Narrow<std::int16_t>(-32768), -32768);
+    struct Row {
+        std::int64_t bits;
+        std::int32_t bytes;
+    } rows[] = {{0, 0}, {1, 4}, {32, 4}, {33, 8}, {16 * 4, 8}, {32 * 24, 96}, {255, 32}};
+    for (const auto& r : rows) EXPECT_EQ(mChecked::RowLength(r.bits), r.bytes) << r.bits;
+}
+
+TEST(mSysText, TextsEndInCrLfAndFillTheInsert) {
+    EXPECT_EQ(mSysText::Text(mSysText::kFileNotFound), "The system cannot find the file specified.\r\n");
+    EXPECT_EQ(mSysText::Text(mSysText::kBadExeFormat, "/x/y.dll"), "/x/y.dll is not a valid Win32 application.\r\n");
+    EXPECT_EQ(mSysText::TextLine(mSysText::kResourceDataNotFound),
+              "The specified image file did not contain a resource section.");
+    EXPECT_EQ(mSysText::Text(999999), "");
+    EXPECT_EQ(mSysText::FromErrno(ENOENT), mSysText::kFileNotFound);
+    EXPECT_EQ(mSysText::FromErrno(EISDIR), mSysText::kAccessDenied);
+    EXPECT_EQ(mSysText::FromErrno(ENOSPC), mSysText::kDiskFull);
+}

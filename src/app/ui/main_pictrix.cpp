@@ -1,0 +1,41 @@
+// pictrix: a small viewer until the main window lands. It lists the images of the icon file named
+// on its command line; a failure to read it is shown in a message box.
+
+#include <QApplication>
+#include <QListWidget>
+#include <QStringList>
+
+#include "icon/cFileIcon.h"
+#include "support/ui/cPrompts.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    app.setApplicationName("pictrix");
+    app.setApplicationDisplayName("Pictrix v2");
+
+    const QStringList args = app.arguments();
+    if (args.size() < 2) {
+        cPrompts::Current().Message(nullptr, "usage: pictrix FILE.ico", cPrompts::eButtons::OK,
+                                    cPrompts::eIcon::Information, "Pictrix v2");
+        return 2;
+    }
+    cFileIcon icon;
+    try {
+        icon.LoadIcon(args[1].toStdString());
+    } catch (const cError& e) {
+        cPrompts::Current().Message(nullptr,
+                                    QStringLiteral("Error #%1\r%2\r%3")
+                                        .arg(e.Number())
+                                        .arg(QString::fromStdString(e.Source()), QString::fromStdString(e.Description())),
+                                    cPrompts::eButtons::OK, cPrompts::eIcon::Information, "Pictrix v2");
+        return 1;
+    }
+    QListWidget list;
+    list.setWindowTitle(args[1]);
+    for (std::int32_t i = 1; i <= icon.ImageCount(); ++i) {
+        list.addItem(QStringLiteral("%1 x %2, %3 colours").arg(icon.ImageWidth(i)).arg(icon.ImageHeight(i)).arg(icon.ImageColourCount(i)));
+    }
+    list.resize(320, 240);
+    list.show();
+    return app.exec();
+}

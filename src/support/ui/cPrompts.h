@@ -1,0 +1,167 @@
+#pragma once
+// cPrompts: the one interface through which windows ask the user anything: the open, save and
+// folder dialogs, the colour dialog, message boxes and input boxes. Windows never open a modal
+// dialog of their own; they call cPrompts::Current(), which is the Qt implementation (cQtPrompts)
+// in the program and a cScriptedPrompts in tests, so no modal dialog ever waits in a test.
+//
+// cScriptedPrompts answers from a queue filled by the test and records every question asked.
+// A question with no scripted answer (or the next answer being for another kind of question)
+// is reported through the failure handler (test_ui makes it fail the running test) and answered
+// as a cancel.
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <variant>
+#include <vector>
+
+class QWidget;
+
+class cPrompts {
+public:
+    // Message box buttons and icons, as the Windows message box styles name them.
+    enum class eButtons { OK, OKCancel, YesNo, YesNoCancel, RetryCancel };
+    enum class eIcon { None, Information, Question, Exclamation, Critical };
+    enum class eAnswer { OK, Cancel, Yes, No, Retry };
+
+    // One filter of a file dialog: "Icon Files (*.ico)" and "*.ico" (patterns separated by ";").
+    struct cFilter {
+        QString description;
+        QString pattern;
+        bool operator==(const cFilter&) const = default;
+    };
+
+    // An open or save dialog. Empty strings mean "the dialog's own default" (standard title,
+    // current folder, no default extension).
+    struct cFileRequest {
+        QString title;
+        QString initialDir;
+        QString fileName;               // initial file name (may be a full path)
+        std::vector<cFilter> filters;
+        int filterIndex = 1;            // 1-based filter shown first
+        QString defaultExtension;       // without the dot
+        bool fileMustExist = false;     // open
+        bool multiSelect = false;       // open
+        bool readOnly = false;          // open: the read-only box ticked
+        bool hideReadOnly = true;       // open: no read-only box
+        bool overwritePrompt = false;   // save
+    };
+    struct cFileAnswer {
+        bool confirmed = false;
+        QStringList files;              // full paths; several only for a multiple selection
+        int filterIndex = 0;            // 1-based filter chosen
+        bool readOnly = false;          // the read-only box when the dialog closed
+    };
+
+    virtual ~cPrompts() = default;
+
+    virtual cFileAnswer OpenFile(QWidget* owner, const cFileRequest& request) = 0;
+    virtual cFileAnswer SaveFile(QWidget* owner, const cFileRequest& request) = 0;
+    // A folder, or nothing when cancelled.
+    virtual std::optional<QString> Folder(QWidget* owner, const QString& title, const QString& initialDir) = 0;
+    // A colour, or nothing when cancelled.
+    virtual std::optional<QColor> Colour(QWidget* owner, const QColor& initial) = 0;
+    // A message box. An empty title means the application's title as the platform shows it.
+    virtual eAnswer Message(QWidget* owner, const QString& text, eButtons buttons = eButtons::OK,
+                            eIcon icon = eIcon::None, const QString& title = {}) = 0;
+    // An input box: the text entered, or nothing when cancelled.
+    virtual std::optional<QString> Input(QWidget* owner, const QString& prompt, const QString& title = {},
+                                         const QString& defaultText = {}) = 0;
+
+    // The prompts windows use: the one installed by SetCurrent, else a process-wide cQtPrompts.
+    static cPrompts& Current();
+    // Installs `prompts` (not owned; nullptr restores the Qt dialogs).
+    static void SetCurrent(cPrompts* prompts);
+
+    // Installs a prompts object for a scope and restores the previous one at its end.
+    class cScope {
+    public:
+        explicit cScope(cPrompts& prompts);
+        ~cScope();
+        cScope(const cScope&) = delete;
+        cScope& operator=(const cScope&) = delete;
+
+    private:
+        cPrompts* previous_;
+    };
+};
+
+// The real dialogs: QFileDialog, QColorDialog, QMessageBox, QInputDialog.
+class cQtPrompts final : public cPrompts {
+public:
+    cFileAnswer OpenFile(QWidget* owner, const cFileRequest& request) override;
+    cFileAnswer SaveFile(QWidget* owner, const cFileRequest& request) override;
+    std::optional<QString> Folder(QWidget* owner, const QString& title, const QString& initialDir) override;
+    std::optional<QColor> Colour(QWidget* owner, const QColor& initial) override;
+    eAnswer Message(QWidget* owner, const QString& text, eButtons buttons, eIcon icon, const QString& title) override;
+    std::optional<QString> Input(QWidget* owner, const QString& prompt, const QString& title,
+                                 const QString& defaultText) override;
+
+    // The Qt name filter of a request's filters: "Icon Files (*.ico) (*.ico)".
+    static QStringList NameFilters(const std::vector<cFilter>& filters);
+};
+
+// Scripted answers for tests.
+class cScriptedPrompts final : public cPrompts {
+public:
+    enum class eKind { OpenFile, SaveFile, Folder, Colour, Message, Input };
+
+    // One question as it was asked.
+    struct cAsked {
+        eKind kind = eKind::Message;
+        QString text;                   // message or input prompt; folder title
+        QString title;                  // message/input title; file dialog title
+        eButtons buttons = eButtons::OK;
+        eIcon icon = eIcon::None;
+        cFileRequest file;              // open/save
+        QString initial;                // folder initial dir; input default text
+        QColor colour;                  // colour initial
+    };
+
+    ~cScriptedPrompts() override;
+
+    // Queue answers, consumed in order.
+    cScriptedPrompts& AnswerOpen(QStringList files, int filterIndex = 1, bool readOnly = false);
+    cScriptedPrompts& AnswerSave(const QString& file, int filterIndex = 1);
+    cScriptedPrompts& CancelFile(eKind kind);      // OpenFile or SaveFile
+    cScriptedPrompts& AnswerFolder(std::optional<QString> folder);
+    cScriptedPrompts& AnswerColour(std::optional<QColor> colour);
+    cScriptedPrompts& AnswerMessage(eAnswer answer);
+    cScriptedPrompts& AnswerInput(std::optional<QString> text);
+
+    const std::vector<cAsked>& Asked() const noexcept { return asked_; }
+    const cAsked& LastAsked() const;        // raises when nothing was asked
+    std::size_t Pending() const noexcept { return answers_.size(); }
+    void Reset();
+
+    cFileAnswer OpenFile(QWidget* owner, const cFileRequest& request) override;
+    cFileAnswer SaveFile(QWidget* owner, const cFileRequest& request) override;
+    std::optional<QString> Folder(QWidget* owner, const QString& title, const QString& initialDir) override;
+    std::optional<QColor> Colour(QWidget* owner, const QColor& initial) override;
+    eAnswer Message(QWidget* owner, const QString& text, eButtons buttons, eIcon icon, const QString& title) override;
+    std::optional<QString> Input(QWidget* owner, const QString& prompt, const QString& title,
+                                 const QString& defaultText) override;
+
+    // Called with a description whenever a question has no fitting scripted answer, and when the
+    // object is destroyed with answers left over. The default aborts the program (qFatal);
+    // test_ui installs one that fails the running test.
+    static void SetFailureHandler(std::function<void(const QString&)> handler);
+
+    static QString KindName(eKind kind);
+
+private:
+    struct cAnswer {
+        eKind kind;
+        std::variant<cFileAnswer, std::optional<QString>, std::optional<QColor>, eAnswer> value;
+    };
+    static cAsked Ask(eKind kind, const QString& text, const QString& title);
+    // The next answer when it is of this kind; otherwise reports the failure and answers nothing.
+    std::optional<cAnswer> Next(eKind kind, const cAsked& asked);
+
+    std::deque<cAnswer> answers_;
+    std::vector<cAsked> asked_;
+};

@@ -1,0 +1,22 @@
+# test_ui: the Qt Test program. Every tests/ui/*.cpp is compiled into it; each test class registers
+# itself with PICTRIX_UI_TEST (mUiTest.h) and main_ui.cpp runs them all.
+file(GLOB ui_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp ${CMAKE_CURRENT_LIST_DIR}/*.h)
+add_executable(test_ui ${ui_test_sources})
+set_target_properties(test_ui PROPERTIES AUTOMOC ON)
+target_compile_options(test_ui PRIVATE ${PICTRIX_WARNINGS})
+target_include_directories(test_ui PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(test_ui PRIVATE pictrix_ui Qt6::Test)
+target_compile_definitions(test_ui PRIVATE
+  PICTRIX_FIXTURE_DIR="${PICTRIX_FIXTURE_DIR}"
+  PICTRIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+  PICTRIX_BINARY_DIR="${CMAKE_BINARY_DIR}"
+  PICTRIX_CONVERT="${PICTRIX_CONVERT}")
+add_dependencies(test_ui fixtures)
+
+# The settings and state folders point at a folder of the build even before main runs; main then
+# points them at a fresh temporary folder of its own (so a run by hand is just as safe).
+set(_ui_home ${CMAKE_BINARY_DIR}/test_ui-home)
+add_test(NAME test_ui COMMAND test_ui)
+set_tests_properties(test_ui PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${_ui_home}/config;XDG_STATE_HOME=${_ui_home}/state;HOME=${_ui_home}"
+  TIMEOUT 300)

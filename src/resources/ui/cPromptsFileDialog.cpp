@@ -1,0 +1,88 @@
+#include "resources/ui/cPromptsFileDialog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QWidget>
+
+#include "support/ui/cPrompts.h"
+
+using mFileOpenSave::cOpenFileName;
+
+namespace {
+
+QPointer<QWidget> gOwner;
+
+QString Text(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
+
+// The converted filter's entries: description and pattern pairs.
+std::vector<cPrompts::cFilter> Filters(const std::string& converted) {
+    std::vector<cPrompts::cFilter> out;
+    for (std::int32_t n = 1;; ++n) {
+        const std::string entry = mFileOpenSave::FilterEntryAt(converted, n);
+        if (entry.empty()) break;
+        const auto nul = entry.find('\0');
+        out.push_back({Text(entry.substr(0, nul)), nul == std::string::npos ? QString() : Text(entry.substr(nul + 1))});
+    }
+    return out;
+}
+
+cPrompts::cFileRequest Request(const cOpenFileName& ofn) {
+    cPrompts::cFileRequest r;
+    r.title = Text(ofn.lpstrTitle.value_or(std::string()));
+    r.initialDir = Text(ofn.lpstrInitialDir.value_or(std::string()));
+    r.fileName = Text(mFileOpenSave::CutAtNul(ofn.lpstrFile));
+    r.filters = Filters(ofn.lpstrFilter);
+    r.filterIndex = ofn.nFilterIndex;
+    r.defaultExtension = Text(ofn.lpstrDefExt.value_or(std::string()));
+    r.fileMustExist = (ofn.Flags & mFileOpenSave::OFN_FILEMUSTEXIST) != 0;
+    r.multiSelect = (ofn.Flags & mFileOpenSave::OFN_ALLOWMULTISELECT) != 0;
+    r.readOnly = (ofn.Flags & mFileOpenSave::OFN_READONLY) != 0;
+    r.hideReadOnly = (ofn.Flags & mFileOpenSave::OFN_HIDEREADONLY) != 0;
+    r.overwritePrompt = (ofn.Flags & mFileOpenSave::OFN_OVERWRITEPROMPT) != 0;
+    return r;
+}
+
+// Writes the chosen files back: one file as its full path; several as the folder, NUL, each name,
+// NUL, and a closing NUL.
+bool Answer(const cPrompts::cFileAnswer& a, cOpenFileName& ofn) {
+    if (!a.confirmed || a.files.isEmpty()) return false;
+    std::string file;
+    if (a.files.size() == 1) {
+        file = Utf8(QDir::toNativeSeparators(a.files.front()));
+    } else {
+        file = Utf8(QDir::toNativeSeparators(QFileInfo(a.files.front()).absolutePath()));
+        for (const QString& f : a.files) {
+            file += '\0';
+            file += Utf8(QFileInfo(f).fileName());
+        }
+        file += '\0';
+    }
+    if (file.size() + 1 > ofn.nMaxFile) return false; // the selection does not fit the buffer
+    file.resize(ofn.nMaxFile, '\0');
+    ofn.lpstrFile = file;
+    ofn.lpstrFileTitle = a.files.size() == 1 ? Utf8(QFileInfo(a.files.front()).fileName()) : std::string();
+    ofn.lpstrFileTitle.resize(ofn.nMaxFileTitle, '\0');
+    ofn.nFilterIndex = a.filterIndex;
+    if (a.readOnly) ofn.Flags |= mFileOpenSave::OFN_READONLY;
+    else ofn.Flags &= ~mFileOpenSave::OFN_READONLY;
+    return true;
+}
+
+} // namespace
+
+bool cPromptsFileDialog::GetOpenFileName(cOpenFileName& ofn) {
+    return Answer(cPrompts::Current().OpenFile(gOwner, Request(ofn)), ofn);
+}
+
+bool cPromptsFileDialog::GetSaveFileName(cOpenFileName& ofn) {
+    return Answer(cPrompts::Current().SaveFile(gOwner, Request(ofn)), ofn);
+}
+
+void cPromptsFileDialog::Install() {
+    static cPromptsFileDialog backend;
+    mFileOpenSave::SetBackend(&backend);
+}
+
+void cPromptsFileDialog::SetOwner(QWidget* owner) { gOwner = owner; }

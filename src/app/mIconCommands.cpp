@@ -1,0 +1,45 @@
+#include "app/mIconCommands.h"
+
+#include <algorithm>
+
+namespace mIconCommands {
+
+cFileIcon RestrictedCopy(const cFileIcon& icon, const std::vector<bool>& chosen) {
+    const bool any = std::find(chosen.begin(), chosen.end(), true) != chosen.end();
+    cFileIcon copy;
+    icon.CloneTo(copy);
+    // From the last image down, so the numbers still to remove stay valid.
+    for (std::int32_t j = copy.ImageCount(); j >= 1; --j) {
+        const auto at = static_cast<std::size_t>(j - 1);
+        const bool keep = !any || (at < chosen.size() && chosen[at]);
+        if (!keep) copy.RemoveImage(j);
+    }
+    return copy;
+}
+
+std::string PropertiesNameLine(const cFileIcon& icon) { return "File Name: " + icon.Filename(); }
+
+std::string PropertiesText(const cFileIcon& icon) {
+    std::string text;
+    if (!IsEmpty(icon.ResourceID())) text = "Icon: " + ResourceIDText(icon.ResourceID());
+    text += "\r\n\r\nIcon types in file:\r\n";
+    for (std::int32_t j = 1; j <= icon.ImageCount(); ++j) {
+        const std::int32_t colours = icon.ImageColourCount(j);
+        text += "    ";
+        text += std::to_string(icon.ImageWidth(j));
+        text += " x ";
+        text += std::to_string(icon.ImageHeight(j));
+        text += ",";
+        text += colours <= 256 ? std::to_string(colours) : std::string("millions of");
+        text += " colors.";
+        text += "    ";
+        text += "Size=";
+        text += std::to_string(icon.ImageSize(j));
+        text += " bytes.";
+        text += "   ";
+        text += "\r\n";
+    }
+    return text;
+}
+
+} // namespace mIconCommands

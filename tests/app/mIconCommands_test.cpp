@@ -1,0 +1,75 @@
+// The restricted copy and the properties text of the chosen icon.
+
+#include <gtest/gtest.h>
+
+#include "app/mIconCommands.h"
+#include "common/mTestKit.h"
+
+namespace {
+
+cFileIcon Load(const std::string& name) {
+    cFileIcon icon;
+    icon.LoadIcon(mTestKit::Fixture("icons/" + name));
+    return icon;
+}
+
+std::vector<std::int32_t> Widths(const cFileIcon& icon) {
+    std::vector<std::int32_t> w;
+    for (std::int32_t i = 1; i <= icon.ImageCount(); ++i) w.push_back(icon.ImageWidth(i) * 1000 + icon.ImageColourCount(i) % 1000);
+    return w;
+}
+
+} // namespace
+
+TEST(RestrictedCopy, KeepsTheChosenImagesOrAllWhenNoneIsChosen) {
+    const cFileIcon six = Load("six.ico");
+    ASSERT_EQ(six.ImageCount(), 6);
+    const auto all = Widths(six);
+    struct Case {
+        const char* name;
+        std::vector<bool> chosen;
+        std::vector<std::size_t> kept; // 0-based positions in the source
+    } cases[] = {
+        {"nothing chosen", {false, false, false, false, false, false}, {0, 1, 2, 3, 4, 5}},
+        {"no flags at all", {}, {0, 1, 2, 3, 4, 5}},
+        {"first and last", {true, false, false, false, false, true}, {0, 5}},
+        {"middle two", {false, false, true, true, false, false}, {2, 3}},
+        {"fewer flags than images", {false, true}, {1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        cFileIcon copy = mIconCommands::RestrictedCopy(six, c.chosen);
+        std::vector<std::int32_t> expected;
+        for (auto k : c.kept) expected.push_back(all[k]);
+        EXPECT_EQ(Widths(copy), expected);
+        EXPECT_EQ(six.ImageCount(), 6) << "the source keeps its images";
+        // The copy's offsets are back to back, so it saves as a valid file.
+        std::int32_t offset = 6 + 16 * copy.ImageCount();
+        for (std::int32_t i = 1; i <= copy.ImageCount(); ++i) {
+            EXPECT_EQ(copy.Entry(i).dwImageOffset, offset);
+            offset += copy.ImageSize(i);
+        }
+    }
+}
+
+TEST(PropertiesText, ToTheCharacter) {
+    const cFileIcon eight = Load("depth8.ico");
+    EXPECT_EQ(mIconCommands::PropertiesNameLine(eight), "File Name: " + mTestKit::Fixture("icons/depth8.ico"));
+    EXPECT_EQ(mIconCommands::PropertiesText(eight),
+              "\r\n\r\nIcon types in file:\r\n"
+              "    32 x 32,256 colors.    Size=" + std::to_string(eight.ImageSize(1)) + " bytes.   \r\n"
+              "    16 x 16,256 colors.    Size=" + std::to_string(eight.ImageSize(2)) + " bytes.   \r\n");
+
+    const cFileIcon deep = Load("depth24.ico");
+    const std::string text = mIconCommands::PropertiesText(deep);
+    EXPECT_EQ(text.substr(0, 4), "\r\n\r\n") << "an icon from an .ico file has no identifier line";
+    EXPECT_NE(text.find("    32 x 32,millions of colors.    Size="), std::string::npos) << text;
+
+    const cFileIcon vista = Load("vista.ico");
+    EXPECT_NE(mIconCommands::PropertiesText(vista).find("    256 x 256,millions of colors."), std::string::npos);
+
+    cFileIcon built;
+    built.AddImage(32, 32, 16);
+    EXPECT_EQ(mIconCommands::PropertiesText(built),
+              "\r\n\r\nIcon types in file:\r\n    32 x 32,16 colors.    Size=744 bytes.   \r\n");
+}

@@ -1,0 +1,157 @@
+#include "support/CLog.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <iomanip>
+#include <locale>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/cAtomicFile.h"
+#include "platform/mProgram.h"
+#include "platform/mSysText.h"
+
+namespace {
+
+const std::locale& UserLocale() {
+    static const std::locale loc = [] {
+        try {
+            return std::locale("");
+        } catch (const std::exception&) {
+            return std::locale::classic();
+        }
+    }();
+    return loc;
+}
+
+std::string Format(std::time_t t, const char* fmt) {
+    std::tm tm{};
+    ::localtime_r(&t, &tm);
+    std::ostringstream os;
+    os.imbue(UserLocale());
+    os << std::put_time(&tm, fmt);
+    return os.str();
+}
+
+std::string_view RuntimeText(std::int32_t number) {
+    switch (number) {
+    case CLog::kDiskFull: return "Disk full";
+    case CLog::kTooManyFiles: return "Too many files";
+    case CLog::kPermissionDenied: return "Permission denied";
+    case CLog::kPathNotFound: return "Path not found";
+    default: return "Path/File access error";
+    }
+}
+
+std::int32_t RuntimeFromErrno(int err) {
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR: return CLog::kPathNotFound;
+    case EACCES:
+    case EPERM: return CLog::kPermissionDenied;
+    case ENOSPC:
+    case EDQUOT: return CLog::kDiskFull;
+    case EMFILE:
+    case ENFILE: return CLog::kTooManyFiles;
+    default: return CLog::kPathFileAccessError;
+    }
+}
+
+std::int32_t RuntimeFromSysCode(std::uint32_t code) {
+    switch (code) {
+    case mSysText::kFileNotFound:
+    case mSysText::kPathNotFound: return CLog::kPathNotFound;
+    case mSysText::kDiskFull: return CLog::kDiskFull;
+    case mSysText::kTooManyOpenFiles: return CLog::kTooManyFiles;
+    case mSysText::kAccessDenied: return CLog::kPermissionDenied;
+    default: return CLog::kPathFileAccessError;
+    }
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+cError FileFailure(std::int32_t number, const std::string& source, const std::string& path) {
+    return cError(number, source, std::string(RuntimeText(number)) + " (" + path + ")");
+}
+
+} // namespace
+
+void CLog::LogPath(std::string value) { logPath_ = value.empty() ? mProgram::ProgramDir() : std::move(value); }
+
+std::string_view CLog::TitleOf(std::int32_t type) {
+    switch (type) {
+    case kError: return "Error ";
+    case kWarning: return "Warning: ";
+    case kInformation: return "Info: ";
+    default: return "Non-Tagged Entry: ";
+    }
+}
+
+std::string CLog::DateText(std::time_t t) { return Format(t, "%x"); }
+std::string CLog::TimeText(std::time_t t) { return Format(t, "%X"); }
+std::string CLog::DateTimeText(std::time_t t) { return Format(t, "%x %X"); }
+std::string CLog::HeaderStampLine(std::time_t t) { return DateText(t) + "\t" + TimeText(t); }
+
+void CLog::LogEvent(std::string_view message, std::int32_t type, const cError* current) const {
+    const std::string source = mProgram::ExeBaseName();
+    if (logPath_.empty()) throw FileFailure(kPathNotFound, source, logPath_);
+    std::string entry;
+    entry.reserve(message.size() + 256);
+    entry += kSeparator;
+    entry += "\r\n";
+    entry += TitleOf(type);
+    entry += DateTimeText(std::time(nullptr));
+    entry += "\r\n";
+    if (type == kError) {
+        entry += kIndent;
+        entry += '[';
+        entry += std::to_string(current ? current->Number() : 0);
+        entry += "]: ";
+        if (current) entry += current->Description();
+        entry += "\r\n";
+    }
+    entry += kIndent;
+    entry += message;
+    entry += "\r\n";
+    if (type == kError) {
+        entry += kIndent;
+        entry += "Error in: ";
+        if (current) entry += current->Source();
+        entry += "\r\n";
+    }
+
+    if (IsFolder(logPath_)) throw FileFailure(kPathFileAccessError, source, logPath_);
+    int fd = ::open(logPath_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) throw FileFailure(RuntimeFromErrno(errno), source, logPath_);
+    // One write per entry: O_APPEND keeps entries of several processes whole.
+    std::size_t done = 0;
+    while (done < entry.size()) {
+        ssize_t n = ::write(fd, entry.data() + done, entry.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            int err = n < 0 ? errno : ENOSPC;
+            ::close(fd);
+            throw FileFailure(RuntimeFromErrno(err), source, logPath_);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0 && errno != EINTR) throw FileFailure(RuntimeFromErrno(errno), source, logPath_);
+}
+
+void CLog::ClearLog() const {
+    static const std::string kSource = "CLog:ClearLog";
+    if (logPath_.empty() || IsFolder(logPath_)) throw FileFailure(kPathFileAccessError, kSource, logPath_);
+    std::string text(kHeader);
+    text += "\r\n";
+    text += HeaderStampLine(std::time(nullptr));
+    text += "\r\n";
+    cAtomicFile file;
+    if (!file.Open(logPath_)) throw FileFailure(RuntimeFromSysCode(file.LastError()), kSource, logPath_);
+    if (!file.Write(text.data(), text.size()) || !file.Commit()) {
+        throw FileFailure(RuntimeFromSysCode(file.LastError()), kSource, logPath_);
+    }
+}

@@ -1,0 +1,126 @@
+#include "support/MError.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/mProgram.h"
+#include "support/CLog.h"
+
+namespace MError {
+
+namespace {
+
+class cStderrView final : public cErrorView {
+public:
+    void ShowError(const std::string&, const std::string& text) override {
+        std::string lines = text;
+        for (char& c : lines) {
+            if (c == '\r') c = '\n';
+        }
+        std::cerr << lines << '\n' << std::flush;
+    }
+};
+
+cStderrView gStderrView;
+cErrorView* gView = nullptr;
+std::mutex gMutex;
+std::string gPinnedLogPath;
+
+bool CanWriteIn(const std::string& dir) {
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || ::access(dir.c_str(), W_OK) != 0) return false;
+    std::string file = dir + "/errlog.txt";
+    if (::stat(file.c_str(), &st) == 0) return S_ISREG(st.st_mode) && ::access(file.c_str(), W_OK) == 0;
+    return true;
+}
+
+std::filesystem::path StateHome() {
+    const char* xdg = std::getenv("XDG_STATE_HOME");
+    if (xdg && *xdg == '/') return xdg;
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home && *home ? home : ".") / ".local" / "state";
+}
+
+} // namespace
+
+void SetErrorView(cErrorView* view) {
+    std::lock_guard lock(gMutex);
+    gView = view;
+}
+
+cErrorView& ErrorView() {
+    std::lock_guard lock(gMutex);
+    return gView ? *gView : gStderrView;
+}
+
+std::string ErrorLogPathFor(const std::string& programDir) {
+    if (CanWriteIn(programDir)) return programDir + "/errlog.txt";
+    auto dir = StateHome() / "pictrix";
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    return (dir / "errlog.txt").string();
+}
+
+std::string ErrorLogPath() {
+    {
+        std::lock_guard lock(gMutex);
+        if (!gPinnedLogPath.empty()) return gPinnedLogPath;
+    }
+    return ErrorLogPathFor(mProgram::ProgramDir());
+}
+
+void SetErrorLogPath(std::string path) {
+    std::lock_guard lock(gMutex);
+    gPinnedLogPath = std::move(path);
+}
+
+std::string ReportText(std::int32_t number, std::string_view source, std::string_view description) {
+    std::string text = "Error #" + std::to_string(number);
+    text += '\r';
+    text += source;
+    text += '\r';
+    text += description;
+    return text;
+}
+
+void ReportError(std::int32_t number, const std::string& source, const std::string& description, bool log,
+                 bool show) noexcept {
+    std::string logFailure;
+    if (log) {
+        try {
+            CLog errLog;
+            errLog.LogPath(ErrorLogPath());
+            const cError current(number, source, description);
+            errLog.LogEvent(std::to_string(number) + "\n" + description, CLog::kError, &current);
+        } catch (const cError& e) {
+            logFailure = "The error could not be written to the error log: Error #" + std::to_string(e.Number()) +
+                         ", " + e.Description();
+        } catch (const std::exception& e) {
+            logFailure = std::string("The error could not be written to the error log: ") + e.what();
+        } catch (...) {
+            logFailure = "The error could not be written to the error log.";
+        }
+    }
+    try {
+        std::string text = ReportText(number, source, description);
+        if (!logFailure.empty()) text += "\r\r" + logFailure;
+        if (show) {
+            ErrorView().ShowError(std::string(kTitle), text);
+        } else if (!logFailure.empty()) {
+            // Only to be logged, and the log failed: standard error keeps it from vanishing.
+            gStderrView.ShowError(std::string(kTitle), text);
+        }
+    } catch (...) {
+        // A view that fails has nowhere left to report to; the program carries on.
+        try {
+            std::cerr << "pictrix: Error #" << number << ' ' << source << ": " << description << '\n';
+        } catch (...) {
+        }
+    }
+}
+
+} // namespace MError

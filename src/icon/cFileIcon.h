@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "icon/cResourceID.h"
+#include "platform/mDib.h"
 #include "support/cError.h"
 
 // ICONDIR, the 6-byte header of an .ico file.
@@ -81,6 +82,25 @@ public:
     // True when image n's block is a PNG stream (by its 8-byte signature) rather than a DIB.
     bool IsPngImage(std::int32_t n) const;
 
+    // Rendering (cFileIcon_Render.cpp). The block's bytes are never changed. A block that cannot be
+    // decoded (short, lying header, unsupported format) gives no bitmap: an empty icon handle and
+    // no picture. Image numbers outside 1..ImageCount raise the subscript error.
+    //
+    // Draws the colour bitmap (part 0) or the mask (any other part) of image n at (x, y) with the
+    // raster operation; width and height 0 draw at the image's own size (BitBlt), otherwise the
+    // part is stretched (StretchBlt), a single 0 standing for the image's own width or height.
+    void DrawIconImage(mDib::cSurface& dc, std::int32_t n, std::int32_t part, std::int32_t x, std::int32_t y,
+                       std::int32_t width, std::int32_t height, std::uint32_t rop) const;
+    // A new icon of image n whose colour bitmap has the format of `dc`; empty on failure.
+    mDib::cIconHandle IconHandle(const mDib::cSurface& dc, std::int32_t n) const;
+    // The same for the screen's format.
+    mDib::cIconHandle IconHandle(std::int32_t n) const;
+    // A picture owning a new icon of image n; empty when IconHandle gives none.
+    mDib::cPicture IconPicture(const mDib::cSurface& dc, std::int32_t n) const;
+    mDib::cPicture IconPicture(std::int32_t n) const;
+    // A picture owning the icon; empty for an empty handle.
+    static mDib::cPicture PictureFromHandle(mDib::cIconHandle handle);
+
     // The bytes SaveIcon writes: header, directory with back-to-back offsets, blocks.
     std::vector<std::uint8_t> IcoBytes() const;
 
@@ -93,6 +113,12 @@ private:
     static cError Error(std::int32_t number, std::string description);
     // Bit depth of image n when its directory entry leaves it open (both colour fields 0).
     std::int32_t BlockBitDepth(std::int32_t n) const;
+    // Builds a bitmap of either half of image n at the image's real size, in `format` (the mask is
+    // always monochrome); draws it onto `drawOn` when given; answers the bitmap when `keep` is set,
+    // else an empty one. Empty when the block cannot be decoded.
+    mDib::cBitmap RenderImage(mDib::eFormat format, mDib::cSurface* drawOn, std::int32_t n, bool mask, std::int32_t x,
+                              std::int32_t y, std::int32_t width, std::int32_t height, std::uint32_t rop,
+                              bool keep) const;
     // The copy operation that only icons offer each other (CloneTo).
     void TakeCopy(const std::string& fileName, const cResourceID& id, const ICONDIR& header,
                   const std::vector<ICONDIRENTRY>& entries, const std::vector<std::vector<std::uint8_t>>& blocks);

@@ -1,0 +1,529 @@
+#include "platform/mDib.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+namespace mDib {
+
+namespace {
+
+constexpr std::array<std::uint8_t, 8> kPngSignature = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+
+bool InBounds(std::int64_t w, std::int64_t h) {
+    return w >= 1 && h >= 1 && w <= kMaxDimension && h <= kMaxDimension;
+}
+
+// Black or white for a colour, by its brightness (how a colour reaches a monochrome bitmap when
+// there is no background colour to compare with).
+std::uint32_t ToMono(std::uint32_t argb) {
+    const std::uint32_t r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
+    return (r * 299 + g * 587 + b * 114) >= 128 * 1000 ? kWhite : kBlack;
+}
+
+std::uint32_t QuadColour(const cRgbQuad& q) {
+    return (static_cast<std::uint32_t>(q.red) << 16) | (static_cast<std::uint32_t>(q.green) << 8) | q.blue;
+}
+
+// A channel of `v` selected by `mask`, scaled to 8 bits.
+std::uint32_t MaskChannel(std::uint32_t v, std::uint32_t mask) {
+    if (mask == 0) return 0;
+    const int shift = __builtin_ctz(mask);
+    const std::uint32_t max = mask >> shift;
+    const std::uint32_t x = (v & mask) >> shift;
+    return static_cast<std::uint32_t>((static_cast<std::uint64_t>(x) * 255 + max / 2) / max);
+}
+
+// One ternary raster operation on 32 bits at once: bit m of the operation's index byte is the
+// result for pattern bit m&4, source bit m&2 and destination bit m&1.
+std::uint32_t Rop3(std::uint8_t index, std::uint32_t p, std::uint32_t s, std::uint32_t d) {
+    std::uint32_t r = 0;
+    for (int m = 0; m < 8; ++m) {
+        if (((index >> m) & 1) == 0) continue;
+        r |= ((m & 4) ? p : ~p) & ((m & 2) ? s : ~s) & ((m & 1) ? d : ~d);
+    }
+    return r;
+}
+
+bool UsesSource(std::uint8_t index) { return ((index >> 2) & 0x33) != (index & 0x33); }
+
+} // namespace
+
+// ---- cBitmap
+
+cBitmap::cBitmap(eFormat format, std::int32_t width, std::int32_t height) : format_(format) {
+    if (!InBounds(width, height)) return;
+    width_ = width;
+    height_ = height;
+    pixels_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+}
+
+void cBitmap::SetPixel(std::int32_t x, std::int32_t y, std::uint32_t argb) {
+    pixels_[Index(x, y)] = format_ == eFormat::Mono ? ((argb & kWhite) == kWhite ? kWhite : (argb & kWhite) == 0 ? kBlack : ToMono(argb)) : argb;
+}
+
+void cBitmap::Fill(std::uint32_t argb) {
+    if (format_ == eFormat::Mono) argb = (argb & kWhite) == kWhite ? kWhite : ToMono(argb);
+    std::fill(pixels_.begin(), pixels_.end(), argb);
+}
+
+// ---- descriptions and blocks
+
+std::uint32_t PaletteColours(std::uint32_t biClrUsed, std::uint16_t biBitCount) noexcept {
+    if (biClrUsed != 0) return biClrUsed;
+    switch (biBitCount) {
+    case 1: return 2;
+    case 4: return 16;
+    case 8: return 256;
+    default: return 0;
+    }
+}
+
+std::int32_t cDibInfo::RowLength() const {
+    const std::int64_t bits = std::int64_t{biPlanes} * biWidth * biBitCount;
+    if (bits < 0) return -1;
+    const std::int64_t bytes = ((bits + 31) / 32) * 4;
+    return bytes > INT32_MAX ? -1 : static_cast<std::int32_t>(bytes);
+}
+
+namespace {
+
+std::uint32_t BigEndian32(cByteView v, std::size_t at) {
+    return (std::uint32_t{v.U8(at)} << 24) | (std::uint32_t{v.U8(at + 1)} << 16) | (std::uint32_t{v.U8(at + 2)} << 8) |
+           v.U8(at + 3);
+}
+
+std::optional<cBlockLayout> ParsePngLayout(cByteView block) {
+    // The IHDR chunk must come first: length 13, type "IHDR", width, height (big-endian).
+    if (!block.Has(8, 25)) return std::nullopt;
+    if (BigEndian32(block, 8) != 13 || block.U8(12) != 'I' || block.U8(13) != 'H' || block.U8(14) != 'D' ||
+        block.U8(15) != 'R')
+        return std::nullopt;
+    const std::uint32_t w = BigEndian32(block, 16), h = BigEndian32(block, 20);
+    if (!InBounds(w, h)) return std::nullopt;
+    cBlockLayout layout;
+    layout.png = true;
+    layout.width = static_cast<std::int32_t>(w);
+    layout.height = static_cast<std::int32_t>(h);
+    return layout;
+}
+
+} // namespace
+
+std::optional<cBlockLayout> ParseBlock(cByteView block) {
+    if (block.StartsWith(kPngSignature)) return ParsePngLayout(block);
+    try {
+        if (!block.Has(0, 40)) return std::nullopt;
+        cDibInfo h;
+        h.biSize = block.U32(0);
+        // BITMAPINFOHEADER or one of its longer successors (V4, V5); the colour table follows it.
+        if (h.biSize < 40 || h.biSize > 124 || !block.Has(0, h.biSize)) return std::nullopt;
+        h.biWidth = block.I32(4);
+        h.biHeight = block.I32(8);
+        h.biPlanes = block.U16(12);
+        h.biBitCount = block.U16(14);
+        h.biCompression = block.U32(16);
+        h.biSizeImage = block.U32(20);
+        h.biXPelsPerMeter = block.I32(24);
+        h.biYPelsPerMeter = block.I32(28);
+        h.biClrUsed = block.U32(32);
+        h.biClrImportant = block.U32(36);
+
+        // biHeight counts the colour bitmap and the mask together.
+        const std::int32_t width = h.biWidth, height = h.biHeight / 2;
+        if (h.biHeight < 0 || !InBounds(width, height)) return std::nullopt;
+        if (h.biPlanes != 1) return std::nullopt;
+        switch (h.biBitCount) {
+        case 1: case 4: case 8: case 16: case 24: case 32: break;
+        default: return std::nullopt;
+        }
+        const bool bitfields = h.biCompression == kBiBitfields;
+        if (h.biCompression != kBiRgb && !(bitfields && (h.biBitCount == 16 || h.biBitCount == 32)))
+            return std::nullopt;
+
+        std::size_t at = h.biSize;
+        if (bitfields) {
+            // The three masks follow a BITMAPINFOHEADER; the longer headers hold them at 40.
+            const std::size_t masksAt = h.biSize >= 52 ? 40 : at;
+            h.redMask = block.U32(masksAt);
+            h.greenMask = block.U32(masksAt + 4);
+            h.blueMask = block.U32(masksAt + 8);
+            if (h.redMask == 0 && h.greenMask == 0 && h.blueMask == 0) return std::nullopt;
+            if (h.biSize < 52) at += 12;
+        }
+        const std::uint64_t colours = PaletteColours(h.biClrUsed, h.biBitCount);
+        if (!block.Has(at, 0) || colours > (block.Size() - at) / 4) return std::nullopt;
+        // Only the entries a pixel can address are kept; the rest is skipped.
+        const std::uint64_t kept = h.biBitCount <= 8 ? std::min<std::uint64_t>(colours, 1u << h.biBitCount) : 0;
+        for (std::uint64_t i = 0; i < kept; ++i) {
+            const std::size_t q = at + 4 * static_cast<std::size_t>(i);
+            h.palette.push_back({block.U8(q), block.U8(q + 1), block.U8(q + 2), block.U8(q + 3)});
+        }
+        at += 4 * static_cast<std::size_t>(colours);
+
+        cBlockLayout layout;
+        layout.width = width;
+        layout.height = height;
+        layout.colour = h;
+        layout.colour.biHeight = height;
+        layout.colourOffset = at;
+        const std::int64_t colourLength = std::int64_t{height} * layout.colour.RowLength();
+        if (layout.colour.RowLength() <= 0 || !block.Has(at, static_cast<std::size_t>(colourLength)))
+            return std::nullopt;
+
+        // The AND mask: a 1-bit bitmap with a black and a white entry.
+        cDibInfo& m = layout.mask;
+        m = h;
+        m.biHeight = height;
+        m.biPlanes = 1;
+        m.biBitCount = 1;
+        m.biCompression = kBiRgb;
+        m.biSizeImage = m.biXPelsPerMeter = m.biYPelsPerMeter = 0;
+        m.biClrUsed = m.biClrImportant = 0;
+        m.biSize = 40;
+        m.redMask = m.greenMask = m.blueMask = 0;
+        m.palette = {cRgbQuad{0, 0, 0, 0}, cRgbQuad{255, 255, 255, 0}};
+        layout.maskOffset = at + static_cast<std::size_t>(colourLength);
+        const std::int64_t maskLength = std::int64_t{height} * m.RowLength();
+        layout.hasMask = block.Has(layout.maskOffset, static_cast<std::size_t>(maskLength));
+        // Only an image with an alpha channel can do without its mask.
+        if (!layout.hasMask && h.biBitCount != 32) return std::nullopt;
+        return layout;
+    } catch (const cByteView::cOutOfRange&) {
+        return std::nullopt;
+    }
+}
+
+// ---- PNG
+
+cBitmap DecodePng(cByteView png) {
+    if (!ParsePngLayout(png)) return {};
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, png.Data(), png.Size())) {
+        png_image_free(&image);
+        return {};
+    }
+    if (!InBounds(image.width, image.height)) {
+        png_image_free(&image);
+        return {};
+    }
+    image.format = PNG_FORMAT_BGRA;
+    std::vector<std::uint8_t> buffer(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, buffer.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return {};
+    }
+    cBitmap out(eFormat::Argb32, static_cast<std::int32_t>(image.width), static_cast<std::int32_t>(image.height));
+    auto px = out.Pixels();
+    for (std::size_t i = 0; i < px.size(); ++i) {
+        const std::uint8_t* p = &buffer[4 * i];
+        px[i] = (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+    }
+    png_image_free(&image);
+    return out;
+}
+
+std::vector<std::uint8_t> EncodePng(const cBitmap& argb) {
+    if (argb.Empty()) return {};
+    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(argb.Width()) * static_cast<std::size_t>(argb.Height()) * 4);
+    auto px = argb.Pixels();
+    for (std::size_t i = 0; i < px.size(); ++i) {
+        std::uint32_t v = px[i];
+        if (argb.Format() == eFormat::Mono) v |= 0xFF000000;
+        rgba[4 * i] = static_cast<std::uint8_t>(v >> 16);
+        rgba[4 * i + 1] = static_cast<std::uint8_t>(v >> 8);
+        rgba[4 * i + 2] = static_cast<std::uint8_t>(v);
+        rgba[4 * i + 3] = static_cast<std::uint8_t>(v >> 24);
+    }
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(argb.Width());
+    image.height = static_cast<png_uint_32>(argb.Height());
+    image.format = PNG_FORMAT_RGBA;
+    png_alloc_size_t size = 0;
+    if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgba.data(), 0, nullptr)) return {};
+    std::vector<std::uint8_t> out(size);
+    if (!png_image_write_to_memory(&image, out.data(), &size, 0, rgba.data(), 0, nullptr)) return {};
+    out.resize(size);
+    return out;
+}
+
+// ---- SetDIBitsToDevice
+
+std::int32_t SetDIBitsToDevice(cSurface& dc, std::int32_t xDest, std::int32_t yDest, std::int32_t w, std::int32_t h,
+                               std::int32_t xSrc, std::int32_t ySrc, std::int32_t startScan, std::int32_t lines,
+                               cByteView bits, const cDibInfo& info) {
+    if (dc.Bitmap().Empty() || w <= 0 || h <= 0 || lines <= 0 || startScan < 0) return 0;
+    if (info.biPlanes != 1 || info.biWidth <= 0 || info.biHeight == 0) return 0;
+    const std::int32_t bpp = info.biBitCount;
+    const bool bitfields = info.biCompression == kBiBitfields;
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return 0;
+    if (info.biCompression != kBiRgb && !(bitfields && (bpp == 16 || bpp == 32))) return 0;
+    const std::int32_t row = info.RowLength();
+    if (row <= 0) return 0;
+    // Every scan line handed over must be in the bits.
+    if (static_cast<std::uint64_t>(lines) * static_cast<std::uint64_t>(row) > bits.Size()) return 0;
+
+    const bool topDown = info.biHeight < 0;
+    const std::int64_t dibHeight = topDown ? -std::int64_t{info.biHeight} : info.biHeight;
+    std::uint32_t rMask = info.redMask, gMask = info.greenMask, bMask = info.blueMask;
+    if (!bitfields) {
+        if (bpp == 16) rMask = 0x7C00, gMask = 0x03E0, bMask = 0x001F;
+        else rMask = 0xFF0000, gMask = 0x00FF00, bMask = 0x0000FF;
+    }
+    const bool keepAlpha = bpp == 32 && rMask == 0xFF0000 && gMask == 0x00FF00 && bMask == 0x0000FF;
+    const bool mono = dc.Format() == eFormat::Mono;
+    const std::size_t palette = info.palette.size();
+
+    for (std::int32_t dy = 0; dy < h; ++dy) {
+        const std::int64_t ty = std::int64_t{yDest} + dy;
+        if (ty < 0 || ty >= dc.Height()) continue;
+        // Row of the source rectangle, counted from the top of the picture.
+        const std::int64_t fromTop = topDown ? std::int64_t{ySrc} + dy : dibHeight - 1 - (std::int64_t{ySrc} + h - 1 - dy);
+        if (fromTop < 0 || fromTop >= dibHeight) continue;
+        const std::int64_t scan = topDown ? fromTop : dibHeight - 1 - fromTop;
+        if (scan < startScan || scan >= std::int64_t{startScan} + lines) continue;
+        const std::size_t rowAt = static_cast<std::size_t>(scan - startScan) * static_cast<std::size_t>(row);
+        for (std::int32_t dx = 0; dx < w; ++dx) {
+            const std::int64_t tx = std::int64_t{xDest} + dx, sx = std::int64_t{xSrc} + dx;
+            if (tx < 0 || tx >= dc.Width() || sx < 0 || sx >= info.biWidth) continue;
+            std::uint32_t argb = 0;
+            if (bpp <= 8) {
+                const std::size_t bit = static_cast<std::size_t>(sx) * static_cast<std::size_t>(bpp);
+                const std::uint8_t byte = bits.U8(rowAt + bit / 8);
+                const std::uint32_t index = static_cast<std::uint32_t>(byte >> (8 - bpp - bit % 8)) & ((1u << bpp) - 1);
+                argb = index < palette ? QuadColour(info.palette[index]) : 0;
+            } else {
+                const std::size_t at = rowAt + static_cast<std::size_t>(sx) * static_cast<std::size_t>(bpp / 8);
+                std::uint32_t v = 0;
+                if (bpp == 16) v = bits.U16(at);
+                else if (bpp == 24) v = std::uint32_t{bits.U8(at)} | (std::uint32_t{bits.U8(at + 1)} << 8) | (std::uint32_t{bits.U8(at + 2)} << 16);
+                else v = bits.U32(at);
+                argb = (MaskChannel(v, rMask) << 16) | (MaskChannel(v, gMask) << 8) | MaskChannel(v, bMask);
+                if (keepAlpha) argb |= v & 0xFF000000;
+            }
+            dc.Bitmap().SetPixel(static_cast<std::int32_t>(tx), static_cast<std::int32_t>(ty), mono ? ToMono(argb) : argb);
+        }
+    }
+    return lines;
+}
+
+// ---- BitBlt, StretchBlt
+
+bool StretchBlt(cSurface& dst, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, const cSurface& src,
+                std::int32_t xSrc, std::int32_t ySrc, std::int32_t wSrc, std::int32_t hSrc, std::uint32_t rop) {
+    if (dst.Bitmap().Empty() || w < 0 || h < 0 || wSrc < 0 || hSrc < 0) return false;
+    const auto index = static_cast<std::uint8_t>(rop >> 16);
+    const bool useSource = UsesSource(index);
+    if (useSource && (src.Bitmap().Empty() || wSrc == 0 || hSrc == 0)) return false;
+    const bool dstMono = dst.Format() == eFormat::Mono;
+    const std::uint32_t pattern = dstMono ? ToMono(dst.brush) : dst.brush;
+    cBitmap& out = dst.Bitmap();
+    for (std::int32_t dy = 0; dy < h; ++dy) {
+        const std::int64_t ty = std::int64_t{y} + dy;
+        if (ty < 0 || ty >= out.Height()) continue;
+        const std::int64_t sy = std::int64_t{ySrc} + (useSource ? (2 * std::int64_t{dy} + 1) * hSrc / (2 * std::int64_t{h}) : 0);
+        if (useSource && (sy < 0 || sy >= src.Height())) continue;
+        for (std::int32_t dx = 0; dx < w; ++dx) {
+            const std::int64_t tx = std::int64_t{x} + dx;
+            if (tx < 0 || tx >= out.Width()) continue;
+            std::uint32_t s = 0;
+            if (useSource) {
+                const std::int64_t sx = std::int64_t{xSrc} + (2 * std::int64_t{dx} + 1) * wSrc / (2 * std::int64_t{w});
+                if (sx < 0 || sx >= src.Width()) continue;
+                s = src.Bitmap().Pixel(static_cast<std::int32_t>(sx), static_cast<std::int32_t>(sy));
+                if (src.Format() == eFormat::Mono && !dstMono) s = s ? dst.bkColour : dst.textColour;
+                else if (src.Format() != eFormat::Mono && dstMono) s = (s & kWhite) == (src.bkColour & kWhite) ? kWhite : kBlack;
+            }
+            const auto tx32 = static_cast<std::int32_t>(tx), ty32 = static_cast<std::int32_t>(ty);
+            std::uint32_t r = Rop3(index, pattern, s, out.Pixel(tx32, ty32));
+            if (dstMono) r = (r & 1) ? kWhite : kBlack;
+            out.SetPixel(tx32, ty32, r);
+        }
+    }
+    return true;
+}
+
+bool BitBlt(cSurface& dst, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, const cSurface& src,
+            std::int32_t xSrc, std::int32_t ySrc, std::uint32_t rop) {
+    return StretchBlt(dst, x, y, w, h, src, xSrc, ySrc, w, h, rop);
+}
+
+// ---- icons
+
+bool cIcon::HasAlpha() const noexcept {
+    if (colour.Format() != eFormat::Argb32) return false;
+    for (std::uint32_t v : colour.Pixels())
+        if (v >> 24) return true;
+    return false;
+}
+
+cBitmap cIcon::Argb() const {
+    cBitmap out(eFormat::Argb32, Width(), Height());
+    if (out.Empty()) return out;
+    const bool alpha = HasAlpha();
+    for (std::int32_t y = 0; y < out.Height(); ++y) {
+        for (std::int32_t x = 0; x < out.Width(); ++x) {
+            std::uint32_t c = colour ? colour.Pixel(x, y) : 0;
+            if (colour.Format() == eFormat::Mono) c &= kWhite;
+            if (alpha) {
+                out.SetPixel(x, y, c);
+            } else if (mask.Pixel(x, y) == 0) {
+                out.SetPixel(x, y, (c & kWhite) | 0xFF000000);
+            }
+        }
+    }
+    return out;
+}
+
+cIconHandle CreateIconIndirect(const cIconInfo& info) {
+    if (!info.hbmMask || info.hbmMask->Empty()) return {};
+    cIcon icon;
+    icon.fIcon = info.fIcon;
+    icon.xHotspot = info.xHotspot;
+    icon.yHotspot = info.yHotspot;
+    if (info.hbmColor && !info.hbmColor->Empty()) {
+        if (info.hbmColor->Width() != info.hbmMask->Width() || info.hbmColor->Height() != info.hbmMask->Height()) return {};
+        icon.colour = *info.hbmColor;
+    } else if (info.fIcon) {
+        return {};
+    }
+    // The mask is kept monochrome whatever it came as.
+    icon.mask = cBitmap(eFormat::Mono, info.hbmMask->Width(), info.hbmMask->Height());
+    for (std::int32_t y = 0; y < icon.mask.Height(); ++y)
+        for (std::int32_t x = 0; x < icon.mask.Width(); ++x) icon.mask.SetPixel(x, y, info.hbmMask->Pixel(x, y));
+    return cIconHandle(std::move(icon));
+}
+
+bool DrawIconEx(cSurface& dc, std::int32_t x, std::int32_t y, const cIconHandle& handle, std::int32_t w, std::int32_t h) {
+    if (!handle || dc.Bitmap().Empty()) return false;
+    const cIcon& icon = *handle;
+    if (w == 0) w = icon.Width();
+    if (h == 0) h = icon.Height();
+    if (w < 0 || h < 0) return false;
+    const bool alpha = icon.HasAlpha();
+    const bool mono = dc.Format() == eFormat::Mono;
+    cBitmap& out = dc.Bitmap();
+    for (std::int32_t dy = 0; dy < h; ++dy) {
+        const std::int64_t ty = std::int64_t{y} + dy;
+        if (ty < 0 || ty >= out.Height()) continue;
+        const auto sy = static_cast<std::int32_t>((2 * std::int64_t{dy} + 1) * icon.Height() / (2 * std::int64_t{h}));
+        for (std::int32_t dx = 0; dx < w; ++dx) {
+            const std::int64_t tx = std::int64_t{x} + dx;
+            if (tx < 0 || tx >= out.Width()) continue;
+            const auto sx = static_cast<std::int32_t>((2 * std::int64_t{dx} + 1) * icon.Width() / (2 * std::int64_t{w}));
+            const auto tx32 = static_cast<std::int32_t>(tx), ty32 = static_cast<std::int32_t>(ty);
+            const std::uint32_t d = out.Pixel(tx32, ty32);
+            std::uint32_t c = icon.colour ? icon.colour.Pixel(sx, sy) : 0;
+            if (icon.colour.Format() == eFormat::Mono && !mono) c = c ? kWhite : kBlack;
+            if (alpha && !mono) {
+                // Straight alpha over the destination.
+                const std::uint32_t a = c >> 24, da = d >> 24;
+                const std::uint32_t oa = a * 255 + da * (255 - a); // alpha x 255
+                if (oa == 0) {
+                    out.SetPixel(tx32, ty32, 0);
+                    continue;
+                }
+                std::uint32_t result = (std::min<std::uint32_t>(255, (oa + 127) / 255)) << 24;
+                for (int shift = 0; shift <= 16; shift += 8) {
+                    const std::uint32_t sc = (c >> shift) & 0xFF, dcol = (d >> shift) & 0xFF;
+                    const std::uint32_t v = (sc * a * 255 + dcol * da * (255 - a) + oa / 2) / oa;
+                    result |= std::min<std::uint32_t>(255, v) << shift;
+                }
+                out.SetPixel(tx32, ty32, result);
+            } else {
+                const std::uint32_t m = icon.mask.Pixel(sx, sy);
+                if (mono) c = alpha ? ToMono(c) : (c & kWhite);
+                std::uint32_t r = ((d & (m ? kWhite : kBlack)) ^ (c & kWhite)) & kWhite;
+                // The icon's own pixels are opaque; where the mask lets the screen through, its
+                // alpha stays.
+                r |= mono ? 0 : (m ? (d & 0xFF000000) : 0xFF000000);
+                out.SetPixel(tx32, ty32, r);
+            }
+        }
+    }
+    return true;
+}
+
+// ---- smooth scaling
+
+cBitmap ScaleSmooth(const cBitmap& src, std::int32_t w, std::int32_t h) {
+    cBitmap out(eFormat::Argb32, w, h);
+    if (out.Empty() || src.Empty()) return {};
+    // A separable tent filter whose support grows with the reduction: bilinear when growing, a
+    // weighted area average when shrinking. Colours are premultiplied by alpha meanwhile.
+    auto weights = [](std::int32_t from, std::int32_t to) {
+        struct cTap { std::int32_t first; std::vector<float> w; };
+        std::vector<cTap> taps(static_cast<std::size_t>(to));
+        const double scale = static_cast<double>(from) / to;
+        const double support = std::max(1.0, scale);
+        for (std::int32_t i = 0; i < to; ++i) {
+            const double centre = (i + 0.5) * scale - 0.5;
+            const auto lo = static_cast<std::int32_t>(std::floor(centre - support)) + 1;
+            const auto hi = static_cast<std::int32_t>(std::ceil(centre + support)) - 1;
+            cTap& t = taps[static_cast<std::size_t>(i)];
+            t.first = std::max(0, lo);
+            double sum = 0;
+            for (std::int32_t j = t.first; j <= std::min(from - 1, hi); ++j) {
+                const double wt = std::max(0.0, 1.0 - std::abs(j - centre) / support);
+                t.w.push_back(static_cast<float>(wt));
+                sum += wt;
+            }
+            if (t.w.empty()) {
+                t.first = std::clamp(static_cast<std::int32_t>(std::lround(centre)), 0, from - 1);
+                t.w.push_back(1.0f);
+                sum = 1;
+            }
+            for (float& f : t.w) f = static_cast<float>(f / sum);
+        }
+        return taps;
+    };
+    const auto xs = weights(src.Width(), w), ys = weights(src.Height(), h);
+    // Horizontal pass into premultiplied floats.
+    std::vector<std::array<float, 4>> mid(static_cast<std::size_t>(w) * static_cast<std::size_t>(src.Height()));
+    for (std::int32_t y = 0; y < src.Height(); ++y) {
+        for (std::int32_t x = 0; x < w; ++x) {
+            std::array<float, 4> acc{};
+            const auto& t = xs[static_cast<std::size_t>(x)];
+            for (std::size_t k = 0; k < t.w.size(); ++k) {
+                std::uint32_t v = src.Pixel(t.first + static_cast<std::int32_t>(k), y);
+                if (src.Format() == eFormat::Mono) v |= 0xFF000000;
+                const float a = static_cast<float>(v >> 24) / 255.0f;
+                acc[0] += t.w[k] * a;
+                acc[1] += t.w[k] * a * static_cast<float>((v >> 16) & 0xFF);
+                acc[2] += t.w[k] * a * static_cast<float>((v >> 8) & 0xFF);
+                acc[3] += t.w[k] * a * static_cast<float>(v & 0xFF);
+            }
+            mid[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)] = acc;
+        }
+    }
+    for (std::int32_t y = 0; y < h; ++y) {
+        const auto& t = ys[static_cast<std::size_t>(y)];
+        for (std::int32_t x = 0; x < w; ++x) {
+            std::array<float, 4> acc{};
+            for (std::size_t k = 0; k < t.w.size(); ++k) {
+                const auto& m = mid[static_cast<std::size_t>(t.first + static_cast<std::int32_t>(k)) * static_cast<std::size_t>(w) +
+                                    static_cast<std::size_t>(x)];
+                for (int c = 0; c < 4; ++c) acc[static_cast<std::size_t>(c)] += t.w[k] * m[static_cast<std::size_t>(c)];
+            }
+            std::uint32_t v = 0;
+            if (acc[0] > 0.0f) {
+                auto channel = [&](float premultiplied) {
+                    return static_cast<std::uint32_t>(std::clamp(std::lround(premultiplied / acc[0]), 0L, 255L));
+                };
+                const auto a = static_cast<std::uint32_t>(std::clamp(std::lround(acc[0] * 255.0f), 0L, 255L));
+                v = (a << 24) | (channel(acc[1]) << 16) | (channel(acc[2]) << 8) | channel(acc[3]);
+            }
+            out.SetPixel(x, y, v);
+        }
+    }
+    return out;
+}
+
+} // namespace mDib

@@ -1,0 +1,223 @@
+// Decoding of icon image blocks: every depth, palettes, bit fields, the offsets of the halves, and
+// blocks that lie.
+
+#include <gtest/gtest.h>
+
+#include "platform/DibBlocks.h"
+#include "platform/mDib.h"
+
+namespace {
+
+using mDib::cBitmap;
+
+// Decodes both halves of a block the way the icon renderer does.
+struct cDecoded {
+    cBitmap colour, mask;
+};
+std::optional<cDecoded> Decode(const std::vector<std::uint8_t>& block) {
+    cByteView v(block);
+    auto layout = mDib::ParseBlock(v);
+    if (!layout) return std::nullopt;
+    mDib::cSurface c(mDib::eFormat::Argb32, layout->width, layout->height);
+    mDib::cSurface m(mDib::eFormat::Mono, layout->width, layout->height);
+    if (mDib::SetDIBitsToDevice(c, 0, 0, layout->width, layout->height, 0, 0, 0, layout->height,
+                                v.From(layout->colourOffset), layout->colour) != layout->height)
+        return std::nullopt;
+    if (layout->hasMask &&
+        mDib::SetDIBitsToDevice(m, 0, 0, layout->width, layout->height, 0, 0, 0, layout->height,
+                                v.From(layout->maskOffset), layout->mask) != layout->height)
+        return std::nullopt;
+    return cDecoded{c.TakeBitmap(), m.TakeBitmap()};
+}
+
+TEST(DibDecode, EveryDepthTopRowFirst) {
+    // A 5 x 3 picture (odd width: rows are padded) whose pixel (x, y) is a distinct colour.
+    const std::vector<std::uint32_t> pal = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x808080, 0x123456, 0xFEDCBA};
+    auto index = [](int x, int y) { return static_cast<std::uint32_t>((x + 2 * y) % 8); };
+    struct cCase {
+        const char* name;
+        std::uint16_t bits;
+        std::uint32_t compression;
+        std::vector<std::uint32_t> masks;
+        std::function<std::uint32_t(int, int)> raw;      // value stored
+        std::function<std::uint32_t(int, int)> expected; // ARGB decoded
+    };
+    const std::vector<cCase> cases = {
+        {"1 bit", 1, 0, {}, [&](int x, int y) { return index(x, y) & 1; }, [&](int x, int y) { return pal[index(x, y) & 1]; }},
+        {"4 bits", 4, 0, {}, index, [&](int x, int y) { return pal[index(x, y)]; }},
+        {"8 bits", 8, 0, {}, index, [&](int x, int y) { return pal[index(x, y)]; }},
+        {"16 bits 5-5-5", 16, 0, {}, [](int x, int y) { return static_cast<std::uint32_t>((31 << 10) * (x & 1) | (y << 5) | 31); },
+         [](int x, int y) {
+             const std::uint32_t g = (static_cast<std::uint32_t>(y) * 255 + 15) / 31;
+             return ((x & 1) ? 0xFF0000u : 0u) | (g << 8) | 0xFFu;
+         }},
+        {"16 bits 5-6-5 bit fields", 16, 3, {0xF800, 0x07E0, 0x001F},
+         [](int x, int) { return static_cast<std::uint32_t>(63 << 5) * static_cast<std::uint32_t>(x & 1); },
+         [](int x, int) { return (x & 1) ? 0x00FF00u : 0u; }},
+        {"24 bits", 24, 0, {}, [&](int x, int y) { return pal[index(x, y)]; }, [&](int x, int y) { return pal[index(x, y)]; }},
+        {"32 bits keeps alpha", 32, 0, {}, [&](int x, int y) { return pal[index(x, y)] | (static_cast<std::uint32_t>(x * 50) << 24); },
+         [&](int x, int y) { return pal[index(x, y)] | (static_cast<std::uint32_t>(x * 50) << 24); }},
+        {"32 bits bit fields swapped", 32, 3, {0x0000FF, 0x00FF00, 0xFF0000},
+         [](int, int y) { return y == 0 ? 0x0000FFu : 0u; }, [](int, int y) { return y == 0 ? 0xFF0000u : 0u; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        tDib::cSpec s;
+        s.width = 5;
+        s.height = 3;
+        s.bits = c.bits;
+        s.compression = c.compression;
+        s.masks = c.masks;
+        if (c.bits <= 8) s.palette = pal;
+        auto d = Decode(tDib::Make(s, c.raw, [](int x, int y) { return x == y; }));
+        ASSERT_TRUE(d);
+        ASSERT_EQ(d->colour.Width(), 5);
+        ASSERT_EQ(d->colour.Height(), 3);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x) {
+                EXPECT_EQ(d->colour.Pixel(x, y), c.expected(x, y)) << x << "," << y;
+                EXPECT_EQ(d->mask.Pixel(x, y), x == y ? mDib::kWhite : mDib::kBlack) << x << "," << y;
+            }
+    }
+}
+
+// biClrUsed decides the palette length; an index past the palette decodes black.
+TEST(DibDecode, ShortPaletteAndIndexPastIt) {
+    tDib::cSpec s;
+    s.bits = 8;
+    s.clrUsed = 3;
+    s.palette = {0x112233, 0x445566, 0x778899};
+    auto d = Decode(tDib::Make(s, [](int x, int) { return static_cast<std::uint32_t>(x); }));
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->colour.Pixel(0, 0), 0x112233u);
+    EXPECT_EQ(d->colour.Pixel(2, 1), 0x778899u);
+    EXPECT_EQ(d->colour.Pixel(3, 2), 0u);
+}
+
+TEST(DibLayout, OffsetsOfTheHalves) {
+    struct cCase {
+        const char* name;
+        std::int32_t size;
+        std::uint16_t bits;
+        std::uint32_t clrUsed;
+        std::size_t colour, mask;
+    };
+    const cCase cases[] = {
+        {"32x32 4-bit", 32, 4, 0, 104, 616},
+        {"16x16 8-bit", 16, 8, 0, 1064, 1320},
+        {"16x16 8-bit biClrUsed 12", 16, 8, 12, 88, 88 + 256},
+        {"32x32 1-bit", 32, 1, 0, 48, 48 + 128},
+        {"48x48 32-bit", 48, 32, 0, 40, 40 + 48 * 48 * 4},
+        {"20x20 24-bit, padded rows", 20, 24, 0, 40, 40 + 20 * 60},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        tDib::cSpec s;
+        s.width = s.height = c.size;
+        s.bits = c.bits;
+        s.clrUsed = c.clrUsed;
+        auto block = tDib::Make(s, [](int, int) { return 0u; });
+        auto layout = mDib::ParseBlock(cByteView(block));
+        ASSERT_TRUE(layout);
+        EXPECT_EQ(layout->colourOffset, c.colour);
+        EXPECT_EQ(layout->maskOffset, c.mask);
+        EXPECT_EQ(layout->colour.biHeight, c.size);
+        EXPECT_TRUE(layout->hasMask);
+    }
+}
+
+std::vector<std::uint8_t> Good() {
+    tDib::cSpec s;
+    s.width = s.height = 16;
+    s.bits = 8;
+    return tDib::Make(s, [](int x, int) { return static_cast<std::uint32_t>(x); });
+}
+
+TEST(DibLayout, HostileBlocksGiveNothing) {
+    struct cCase {
+        const char* name;
+        std::function<void(std::vector<std::uint8_t>&)> patch;
+    };
+    const std::vector<cCase> cases = {
+        {"empty", [](auto& b) { b.clear(); }},
+        {"short header", [](auto& b) { b.resize(39); }},
+        {"palette cut", [](auto& b) { b.resize(40 + 1023); }},
+        {"last colour row cut", [](auto& b) { b.resize(1064 + 255); }},
+        {"8-bit without its mask", [](auto& b) { b.resize(1320); }},
+        {"mask row cut", [](auto& b) { b.pop_back(); }},
+        {"biSize past the block", [](auto& b) { tDib::Put32(b, 0, 5000); }},
+        {"core header", [](auto& b) { tDib::Put32(b, 0, 12); }},
+        {"huge width", [](auto& b) { tDib::Put32(b, 4, 0x7FFFFFFF); }},
+        {"negative width", [](auto& b) { tDib::Put32(b, 4, 0xFFFFFFF0); }},
+        {"zero width", [](auto& b) { tDib::Put32(b, 4, 0); }},
+        {"huge height", [](auto& b) { tDib::Put32(b, 8, 0x7FFFFFFE); }},
+        {"negative height", [](auto& b) { tDib::Put32(b, 8, 0xFFFFFFE0); }},
+        {"height 1 (no rows)", [](auto& b) { tDib::Put32(b, 8, 1); }},
+        {"taller than the bits", [](auto& b) { tDib::Put32(b, 8, 64); }},
+        {"wider than the bits", [](auto& b) { tDib::Put32(b, 4, 17); }},
+        {"biClrUsed huge", [](auto& b) { tDib::Put32(b, 32, 0x40000000); }},
+        {"biClrUsed wraps 4x", [](auto& b) { tDib::Put32(b, 32, 0xC0000001); }},
+        {"planes 0", [](auto& b) { b[12] = 0; }},
+        {"planes 2", [](auto& b) { b[12] = 2; }},
+        {"bit count 7", [](auto& b) { b[14] = 7; }},
+        {"bit count 0", [](auto& b) { b[14] = 0; }},
+        {"RLE8", [](auto& b) { tDib::Put32(b, 16, 1); }},
+        {"BI_PNG", [](auto& b) { tDib::Put32(b, 16, 5); }},
+        {"bit fields on 8 bits", [](auto& b) { tDib::Put32(b, 16, 3); }},
+        {"PNG signature, garbage", [](auto& b) { const std::uint8_t sig[] = {0x89, 'P', 'N', 'G', 13, 10, 26, 10}; std::copy(std::begin(sig), std::end(sig), b.begin()); }},
+    };
+    ASSERT_TRUE(mDib::ParseBlock(cByteView(Good())));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto b = Good();
+        c.patch(b);
+        auto d = Decode(b);
+        EXPECT_FALSE(d);
+    }
+}
+
+// A 32-bit image may leave out its mask: its alpha says everything.
+TEST(DibLayout, ThirtyTwoBitWithoutMask) {
+    tDib::cSpec s;
+    s.bits = 32;
+    s.withMask = false;
+    auto d = Decode(tDib::Make(s, [](int, int) { return 0xFF102030u; }));
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->colour.Pixel(3, 3), 0xFF102030u);
+    EXPECT_EQ(d->mask.Pixel(3, 3), mDib::kBlack);
+}
+
+TEST(DibDecode, PngSizesAndGarbage) {
+    mDib::cBitmap src(mDib::eFormat::Argb32, 3, 2);
+    src.SetPixel(0, 0, 0x80FF0000);
+    src.SetPixel(2, 1, 0xFF00FF00);
+    auto png = mDib::EncodePng(src);
+    ASSERT_FALSE(png.empty());
+    auto back = mDib::DecodePng(cByteView(png));
+    EXPECT_EQ(back, src);
+    auto layout = mDib::ParseBlock(cByteView(png));
+    ASSERT_TRUE(layout);
+    EXPECT_TRUE(layout->png);
+    EXPECT_EQ(layout->width, 3);
+    EXPECT_EQ(layout->height, 2);
+
+    struct cCase {
+        const char* name;
+        std::function<void(std::vector<std::uint8_t>&)> patch;
+    };
+    const std::vector<cCase> cases = {
+        {"cut in the data", [](auto& b) { b.resize(b.size() - 20); }},
+        {"signature only", [](auto& b) { b.resize(8); }},
+        {"IHDR width huge", [](auto& b) { b[16] = 0x7F; }},
+        {"IHDR height 0", [](auto& b) { b[20] = b[21] = b[22] = b[23] = 0; }},
+        {"IDAT garbage", [](auto& b) { for (std::size_t i = 41; i < b.size() - 12; ++i) b[i] = 0xA5; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto b = png;
+        c.patch(b);
+        EXPECT_TRUE(mDib::DecodePng(cByteView(b)).Empty());
+    }
+}
+
+} // namespace

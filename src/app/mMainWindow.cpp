@@ -1,0 +1,77 @@
+#include "app/mMainWindow.h"
+
+#include <algorithm>
+#include <cctype>
+#include <limits>
+
+#include "icon/cFileIcon.h"
+
+namespace mMainWindow {
+
+std::string ExtensionOf(std::string_view fileName) {
+    const auto dot = fileName.rfind('.');
+    if (dot == std::string_view::npos) return "ICO";
+    std::string ext(fileName.substr(dot + 1));
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return ext;
+}
+
+bool IsIconFileName(std::string_view fileName) { return ExtensionOf(fileName) == "ICO"; }
+
+std::string RetrievingIconText(std::string_view fileName) { return "Retrieving icon " + std::string(fileName); }
+
+std::string RetrievingIconOfText(std::int32_t i, std::int32_t count) {
+    return "Retrieving icon " + std::to_string(i) + " of " + std::to_string(count) + "...";
+}
+
+std::string ItemKey(std::int32_t i) { return "C" + std::to_string(i); }
+
+std::int32_t KeyIndex(std::string_view key) {
+    if (key.size() < 2) return 0;
+    std::size_t at = 1;
+    while (at < key.size() && (key[at] == ' ' || key[at] == '\t')) ++at;
+    std::int64_t value = 0;
+    for (; at < key.size() && key[at] >= '0' && key[at] <= '9'; ++at) {
+        value = value * 10 + (key[at] - '0');
+        // A number that does not fit is no icon of ours.
+        if (value > std::numeric_limits<std::int32_t>::max()) return 0;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+std::string IconPanelText(std::string_view key) { return "Icon: " + std::string(key); }
+
+std::string ItemText(const cFileIcon& icon) {
+    if (!IsEmpty(icon.ResourceID())) return ResourceIDText(icon.ResourceID());
+    return icon.Filename();
+}
+
+cColour DecodeColour(std::int32_t value) {
+    cColour c;
+    const auto bits = static_cast<std::uint32_t>(value);
+    if (bits & 0x80000000u) {
+        c.isSystem = true;
+        c.systemIndex = static_cast<std::int32_t>(bits & 0x00FFFFFFu);
+        return c;
+    }
+    c.red = static_cast<std::uint8_t>(bits & 0xFFu);
+    c.green = static_cast<std::uint8_t>((bits >> 8) & 0xFFu);
+    c.blue = static_cast<std::uint8_t>((bits >> 16) & 0xFFu);
+    return c;
+}
+
+std::optional<cPlacement> ListPlacement(std::int32_t innerWidth, std::int32_t innerHeight, bool toolbarVisible,
+                                        std::int32_t toolbarHeight, bool statusVisible, std::int32_t statusHeight,
+                                        std::int32_t twipsPerPixel) {
+    constexpr std::int32_t kLeft = 30;
+    const std::int64_t p = twipsPerPixel;
+    const std::int64_t top = 2 * p + (toolbarVisible ? std::int64_t{toolbarHeight} : 0);
+    const std::int64_t height = std::int64_t{innerHeight} - top - (statusVisible ? std::int64_t{statusHeight} + 2 * p : 0);
+    const std::int64_t width = std::int64_t{innerWidth} - kLeft;
+    if (width < 0 || height < 0 || top > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+    return cPlacement{kLeft, static_cast<std::int32_t>(top), static_cast<std::int32_t>(width),
+                      static_cast<std::int32_t>(height)};
+}
+
+} // namespace mMainWindow

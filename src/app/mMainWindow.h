@@ -1,0 +1,73 @@
+#pragma once
+// mMainWindow: the decisions of the main window that need no window: which files are read as icon
+// files, the keys of the pictures and list items ("C1", "C2", ...), the text of a list item, the
+// status texts, the colour of the list's background and where the list goes in the window.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+class cFileIcon;
+
+namespace mMainWindow {
+
+// The open dialog's filter of the main window.
+inline constexpr std::string_view kOpenFilter =
+    "All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Executables (*.EXE;*.DLL;*.OCX)|*.EXE;*.DLL;*.OCX";
+
+// Group icons are resource type 14.
+inline constexpr std::int32_t kRtGroupIcon = 14;
+
+// Status texts.
+inline constexpr std::string_view kCheckingForIcons = "Checking for icons...";
+inline constexpr std::string_view kRetrievingIcons = "Retrieving icons...";
+inline constexpr std::string_view kNoIconsFound = "No icons were found. Ready...";
+inline constexpr std::string_view kDisplaying = "Displaying...";
+inline constexpr std::string_view kReady = "Ready...";
+
+// The extension of a file name: everything after the last "." anywhere in the name (a dot in a
+// folder name counts), upper-cased; "ICO" when the name holds no ".".
+std::string ExtensionOf(std::string_view fileName);
+// True when the name is read as an icon file (extension exactly "ICO"); anything else is a module.
+bool IsIconFileName(std::string_view fileName);
+
+// "Retrieving icon " + file name.
+std::string RetrievingIconText(std::string_view fileName);
+// "Retrieving icon " i " of " count "...".
+std::string RetrievingIconOfText(std::int32_t i, std::int32_t count);
+
+// The key of icon i's pictures and list item: "C" and i in decimal.
+std::string ItemKey(std::int32_t i);
+// The icon number of a key: the characters after the first read as a number the way the old
+// Val() does (leading blanks skipped, digits up to the first other character; 0 when none).
+std::int32_t KeyIndex(std::string_view key);
+// Panel 2's text for a chosen item: "Icon: " + key.
+std::string IconPanelText(std::string_view key);
+
+// The text of icon's list item: its resource identifier, or for an icon out of an .ico file (no
+// identifier) its file name.
+std::string ItemText(const cFileIcon& icon);
+
+// A stored colour value: either a colour (0x00BBGGRR) or a reference to a system colour, written
+// in its high-bit form (0x80000000 + index).
+struct cColour {
+    bool isSystem = false;
+    std::int32_t systemIndex = 0;   // COLOR_* index when isSystem
+    std::uint8_t red = 0, green = 0, blue = 0;
+};
+cColour DecodeColour(std::int32_t value);
+
+// Where the icon list goes, in twips, inside the window's inner area (below the menu bar): left 30,
+// 2 pixels below the toolbar (or the top when it is hidden), reaching the right edge, and 2 pixels
+// above the status bar (or the bottom). Nothing when the width or height would be negative: the
+// list then keeps its last place.
+struct cPlacement {
+    std::int32_t left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const cPlacement&) const = default;
+};
+std::optional<cPlacement> ListPlacement(std::int32_t innerWidth, std::int32_t innerHeight, bool toolbarVisible,
+                                        std::int32_t toolbarHeight, bool statusVisible, std::int32_t statusHeight,
+                                        std::int32_t twipsPerPixel);
+
+} // namespace mMainWindow

@@ -1,0 +1,101 @@
+// The main window's decisions: icon file or module, keys and item texts, stored colours, layout.
+
+#include <gtest/gtest.h>
+
+#include "app/mMainWindow.h"
+#include "icon/cFileIcon.h"
+#include "common/mTestKit.h"
+
+namespace {
+
+using mTestKit::Fixture;
+
+TEST(MainWindow, ExtensionDecidesIconFileOrModule) {
+    struct cCase {
+        const char* name;
+        const char* extension;
+        bool icon;
+    };
+    const cCase cases[] = {
+        {"/icons/app.ico", "ICO", true},
+        {"/icons/APP.ICO", "ICO", true},
+        {"/icons/app.Ico", "ICO", true},
+        {"/icons/noext", "ICO", true},                // no dot anywhere: an icon file
+        {"noext", "ICO", true},
+        {"/my.folder/noext", "FOLDER/NOEXT", false},  // the dot of a folder name counts
+        {"/bin/shell.dll", "DLL", false},
+        {"/bin/tool.exe", "EXE", false},
+        {"/bin/lib.icl", "ICL", false},
+        {"/bin/panel.cpl", "CPL", false},
+        {"/icons/app.ico.bak", "BAK", false},
+        {"/icons/trailing.", "", false},              // an empty extension is no ICO
+        {"/icons/.ico", "ICO", true},
+    };
+    for (const cCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(mMainWindow::ExtensionOf(c.name), c.extension);
+        EXPECT_EQ(mMainWindow::IsIconFileName(c.name), c.icon);
+    }
+}
+
+TEST(MainWindow, KeysAndTheirIndices) {
+    EXPECT_EQ(mMainWindow::ItemKey(1), "C1");
+    EXPECT_EQ(mMainWindow::ItemKey(12), "C12");
+    struct cCase {
+        const char* key;
+        std::int32_t index;
+    };
+    const cCase cases[] = {
+        {"C1", 1}, {"C12", 12}, {"C007", 7}, {"C", 0}, {"", 0}, {"C3x", 3},
+        {"C 4", 4}, {"Cx", 0}, {"C99999999999", 0}, {"X5", 5},
+    };
+    for (const cCase& c : cases) {
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(mMainWindow::KeyIndex(c.key), c.index);
+    }
+    EXPECT_EQ(mMainWindow::IconPanelText("C3"), "Icon: C3");
+}
+
+TEST(MainWindow, StatusTexts) {
+    EXPECT_EQ(mMainWindow::RetrievingIconOfText(3, 12), "Retrieving icon 3 of 12...");
+    EXPECT_EQ(mMainWindow::RetrievingIconText("/a/b.ico"), "Retrieving icon /a/b.ico");
+}
+
+TEST(MainWindow, ItemTextIsTheIdentifierOrTheFileName) {
+    cFileIcon icon;
+    ASSERT_TRUE(icon.LoadIcon(Fixture("icons/multi.ico")));
+    EXPECT_EQ(mMainWindow::ItemText(icon), Fixture("icons/multi.ico"));
+}
+
+TEST(MainWindow, StoredColours) {
+    // The first-start default: the menu colour, system colour 4.
+    auto c = mMainWindow::DecodeColour(-2147483644);
+    EXPECT_TRUE(c.isSystem);
+    EXPECT_EQ(c.systemIndex, 4);
+    c = mMainWindow::DecodeColour(static_cast<std::int32_t>(0x80000005u));
+    EXPECT_TRUE(c.isSystem);
+    EXPECT_EQ(c.systemIndex, 5);
+    // 0x00BBGGRR
+    c = mMainWindow::DecodeColour(0x00336699);
+    EXPECT_FALSE(c.isSystem);
+    EXPECT_EQ(c.red, 0x99);
+    EXPECT_EQ(c.green, 0x66);
+    EXPECT_EQ(c.blue, 0x33);
+}
+
+TEST(MainWindow, ListPlacement) {
+    using mMainWindow::cPlacement;
+    constexpr std::int32_t p = 15;
+    // Everything shown: 2 pixels below the toolbar, 2 pixels above the status bar.
+    EXPECT_EQ(mMainWindow::ListPlacement(6795, 4650, true, 420, true, 300, p), (cPlacement{30, 450, 6765, 3870}));
+    // Toolbar hidden: the list starts 2 pixels below the top of the inner area.
+    EXPECT_EQ(mMainWindow::ListPlacement(6795, 4650, false, 420, true, 300, p), (cPlacement{30, 30, 6765, 4290}));
+    // Status bar hidden: the list reaches the bottom.
+    EXPECT_EQ(mMainWindow::ListPlacement(6795, 4650, true, 420, false, 300, p), (cPlacement{30, 450, 6765, 4200}));
+    // Too narrow or too low: the list keeps its last place.
+    EXPECT_FALSE(mMainWindow::ListPlacement(29, 4650, true, 420, true, 300, p));
+    EXPECT_TRUE(mMainWindow::ListPlacement(30, 4650, true, 420, true, 300, p));
+    EXPECT_FALSE(mMainWindow::ListPlacement(6795, 700, true, 420, true, 300, p));
+}
+
+} // namespace

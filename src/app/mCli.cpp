@@ -15,6 +15,8 @@ struct cCommand {
 // One row per command.
 constexpr cCommand kCommands[] = {
     {"info", "info FILE.ico...            the header and every image of an icon file", Info},
+    {"settings", "settings                    every key and value of the settings store", Settings},
+    {"log", "log                         the error log's path and contents", Log},
 };
 
 void Usage(std::ostream& s) {

@@ -14,6 +14,8 @@ int Run(const tArgs& args, std::ostream& out, std::ostream& err);
 
 // The commands (args without the command word).
 int Info(const tArgs& args, std::ostream& out, std::ostream& err);
+int Settings(const tArgs& args, std::ostream& out, std::ostream& err);
+int Log(const tArgs& args, std::ostream& out, std::ostream& err);
 
 // Prints an error as "number, source: description" with the file it concerns.
 void PrintError(std::ostream& err, const std::string& file, const std::exception& e);

@@ -1,0 +1,168 @@
+#include "app/mStartup.h"
+
+#include "platform/cRegistryStore.h"
+#include "platform/mProgram.h"
+#include "support/CLog.h"
+#include "support/MError.h"
+#include "support/cError.h"
+#include "support/cRegistry.h"
+#include "support/mSettings.h"
+
+namespace mStartup {
+
+namespace {
+
+const std::string kApp(kAppName);
+
+std::string TrimBlanks(std::string_view s) {
+    auto b = s.find_first_not_of(' ');
+    if (b == std::string_view::npos) return {};
+    auto e = s.find_last_not_of(' ');
+    return std::string(s.substr(b, e - b + 1));
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return s;
+}
+
+// Handler of both phases: the error as ReportError wants it, log and show set.
+template <class F> bool Trapped(F&& body) {
+    try {
+        body();
+        return false;
+    } catch (const cError& e) {
+        MError::ReportError(e, true, true);
+    } catch (const std::bad_alloc&) {
+        MError::ReportError(cError::Runtime(cError::kOutOfMemory), true, true);
+    } catch (const std::exception& e) {
+        MError::ReportError(cError::kInvalidCall, mProgram::ExeBaseName(), e.what(), true, true);
+    }
+    return true;
+}
+
+// "/" + one character + a blank or the end: a switch such as "/p" or "/e". Anything else that
+// starts with "/" is an absolute path, which must reach the search window whole.
+bool StartsWithSwitch(std::string_view s) {
+    return s.size() >= 2 && s[0] == '/' && s[1] != '/' && s[1] != ' ' && (s.size() == 2 || s[2] == ' ');
+}
+
+} // namespace
+
+std::string CommandLineOf(const std::vector<std::string>& args) {
+    std::string line;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (i) line += ' ';
+        line += args[i];
+    }
+    return line;
+}
+
+std::string FileFromCommandLine(std::string_view line) {
+    std::string result;
+    result.reserve(line.size());
+    for (char c : line) {
+        if (c != '"') result += c;
+    }
+    if (StartsWithSwitch(result)) result.erase(0, std::min<std::size_t>(3, result.size()));
+    return result;
+}
+
+cCommandLine ClassifyCommandLine(std::string_view line) {
+    cCommandLine out;
+    std::string trimmed = TrimBlanks(line);
+    if (trimmed.empty()) return out;
+    std::string lowered = Lower(trimmed);
+    out.command = StartsWithSwitch(lowered) && lowered[1] == 'p' ? eCommand::Print : eCommand::OpenList;
+    out.file = FileFromCommandLine(trimmed);
+    return out;
+}
+
+bool IsFirstStart() {
+    cRegistryStore& store = cRegistryStore::User();
+    cRegKey key;
+    if (store.OpenKey(mReg::kHKeyLocalMachine, kMarkerKey, mReg::kKeyQueryValue, key) != mReg::kErrorSuccess) {
+        return true;
+    }
+    std::uint32_t type = 0, size = 0;
+    std::vector<std::uint8_t> data;
+    return store.QueryValue(key, kMarkerValue, type, data, size, true) != mReg::kErrorSuccess;
+}
+
+void MarkFirstStartDone() {
+    cRegistry reg;
+    reg.ClassKey(cRegistry::kHKeyLocalMachine);
+    reg.SectionKey(std::string(kMarkerKey));
+    reg.ValueKey(std::string(kMarkerValue));
+    reg.ValueType(static_cast<std::int32_t>(mReg::kRegDword));
+    reg.Value(std::int32_t{1});
+}
+
+std::string AssociationExePath() {
+    return mProgram::ProgramDir() + mProgram::kSeparator + std::string(kDesktopProgram);
+}
+
+void WriteFirstRunDefaults() {
+    for (const char* key : {"Menu1", "Menu2", "Menu3", "Menu4"}) mSettings::SaveSetting(kApp, "Settings", key, "");
+    // The menu colour as a system-colour reference, 0x80000004 as a signed number.
+    mSettings::SaveSetting(kApp, "Settings", "Backcolor", "-2147483644");
+
+    cRegistry reg;
+    reg.CreateEXEAssociation(AssociationExePath(), mProgram::ExeBaseName(), "Pictrix Recurse List", "ier", "&Open",
+                             true, "&Print", false, "&New", true, "&Edit", false, "");
+
+    CLog log;
+    log.LogPath(MError::ErrorLogPath());
+    log.ClearLog();
+
+    mSettings::SaveSetting(kApp, "WinSet", "Toolbar", "True");
+    mSettings::SaveSetting(kApp, "WinSet", "Statusbar", "True");
+    mSettings::SaveSetting(kApp, "WinSet", "WinState", "0");
+    mSettings::SaveSetting(kApp, "WinSet", "mnuView", "3");
+}
+
+void WriteAppPath() { mSettings::SaveSetting(kApp, "Path", "AppPath", mProgram::ExePath()); }
+
+eStartResult Main(std::string_view commandLine, cStartupHost& host) {
+    cCommandLine line;
+    // Handler A: the settings, the first-start defaults, the empty line's windows.
+    bool failed = Trapped([&] {
+        if (IsFirstStart()) {
+            WriteFirstRunDefaults();
+            MarkFirstStartDone();
+        }
+        WriteAppPath();
+        line = ClassifyCommandLine(commandLine);
+        if (line.command == eCommand::Empty) {
+            host.ShowSplash();
+            host.ShowMainWindow();
+        }
+    });
+    if (failed) return eStartResult::Failed;
+    if (line.command == eCommand::Empty) return eStartResult::WindowsShown;
+
+    // Handler B: the command line's file.
+    bool ended = false;
+    failed = Trapped([&] {
+        if (line.command == eCommand::Print) {
+            host.PrintFromFile(line.file);
+            ended = true;
+            host.EndProgram();
+            return;
+        }
+        host.DisplayList(line.file);
+        host.ShowSplash();
+        host.ShowMainWindow();
+        host.ShowSearchWindow();
+    });
+    if (failed) {
+        // EndProgram itself failing during the print line must not end it twice.
+        if (!ended) host.EndProgram();
+        return eStartResult::Ended;
+    }
+    return ended ? eStartResult::Ended : eStartResult::WindowsShown;
+}
+
+} // namespace mStartup

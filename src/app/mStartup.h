@@ -1,0 +1,83 @@
+#pragma once
+// mStartup: the window-free core of the program's entry routine. It writes the first-start
+// defaults when the store has no first-start marker, records the program's path, reads the
+// command line and decides what opens: nothing but the splash and the main window (an empty
+// line), a printed list file and the end of the program ("/p"), or a list file loaded into the
+// search window. The windows answer through cStartupHost; errors go to MError::ReportError.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mStartup {
+
+// The application name of the settings store.
+inline constexpr std::string_view kAppName = "Pictrix v2";
+// The desktop program's file name in the program folder (the target of the file association).
+inline constexpr std::string_view kDesktopProgram = "pictrix";
+// The first-start marker: this value under HKEY_LOCAL_MACHINE\Software\Pictrix v2.
+inline constexpr std::string_view kMarkerKey = "Software\\Pictrix v2";
+inline constexpr std::string_view kMarkerValue = "FirstStartDone";
+
+enum class eCommand {
+    Empty,    // splash, then the main window
+    Print,    // print the named list file, then end
+    OpenList, // load the named list file into the search window; splash, main window, search window
+};
+
+struct cCommandLine {
+    eCommand command = eCommand::Empty;
+    std::string file; // the list file the line names (FileFromCommandLine)
+};
+
+// The arguments of the process as one command line (joined by blanks).
+std::string CommandLineOf(const std::vector<std::string>& args);
+// Every character but the double quote; a result that begins with a switch ("/", one character,
+// then a blank or the end) loses those three characters. A result that begins with "/" otherwise
+// is an absolute path and stays whole. Nothing else is trimmed.
+std::string FileFromCommandLine(std::string_view line);
+// The line trimmed of blanks: empty, the switch "/p" in any case, or anything else. The file name
+// keeps the case it was given in (file names are case-sensitive here).
+cCommandLine ClassifyCommandLine(std::string_view line);
+
+// True while the store carries no first-start marker.
+bool IsFirstStart();
+// Sets the marker (Main does so once WriteFirstRunDefaults has finished).
+void MarkFirstStartDone();
+// The first-start defaults, in this order: "Settings" Menu1..Menu4 and Backcolor; the .ier file
+// type; a fresh error log; "WinSet" Toolbar, Statusbar, WinState, mnuView.
+void WriteFirstRunDefaults();
+// The executable the .ier association starts: kDesktopProgram in the program folder.
+std::string AssociationExePath();
+// Records the running executable's full path as ("Pictrix v2", "Path", "AppPath").
+void WriteAppPath();
+
+// What the windows provide to Main.
+class cStartupHost {
+public:
+    virtual ~cStartupHost() = default;
+    // FRecurse.PrintFromFile on the global search window, which stays hidden.
+    virtual void PrintFromFile(const std::string& file) = 0;
+    // Loads the global search window without showing it and calls its DisplayList.
+    virtual void DisplayList(const std::string& file) = 0;
+    // The about box as a modal splash without its OK button, closing itself after 2500 ms.
+    virtual void ShowSplash() = 0;
+    virtual void ShowMainWindow() = 0;
+    // The global search window, modeless and without owner.
+    virtual void ShowSearchWindow() = 0;
+    // Unloads every window and ends the program.
+    virtual void EndProgram() = 0;
+};
+
+enum class eStartResult {
+    WindowsShown, // the windows are up; the program runs until the last one closes
+    Ended,        // the print line was handled, or a command line failed: EndProgram was called
+    Failed,       // the first phase failed and was reported; no window was opened
+};
+
+// The entry routine's steps with its two error handlers: errors before the command line is
+// handled are reported (log and show) and the result is Failed; errors while handling it are
+// reported and followed by EndProgram.
+eStartResult Main(std::string_view commandLine, cStartupHost& host);
+
+} // namespace mStartup

@@ -1,0 +1,236 @@
+// The start-up core: command lines, the first start and its defaults, the path record, and the
+// steps of Main with its two error handlers.
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/mStartup.h"
+#include "common/mTestKit.h"
+#include "platform/cRegistryStore.h"
+#include "platform/mProgram.h"
+#include "support/CLog.h"
+#include "support/MError.h"
+#include "support/cRegistry.h"
+#include "support/mSettings.h"
+
+using mTestKit::cTempDir;
+using namespace mStartup;
+
+namespace {
+
+const std::string kApp = "Pictrix v2";
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class cRecordingHost : public cStartupHost {
+public:
+    void PrintFromFile(const std::string& file) override { Step("print " + file); }
+    void DisplayList(const std::string& file) override { Step("list " + file); }
+    void ShowSplash() override { Step("splash"); }
+    void ShowMainWindow() override { Step("main"); }
+    void ShowSearchWindow() override { Step("search"); }
+    void EndProgram() override { Step("end"); }
+
+    std::vector<std::string> steps;
+    std::string failAt; // the step (its first word) that raises
+
+private:
+    void Step(const std::string& s) {
+        steps.push_back(s);
+        if (!failAt.empty() && s.rfind(failAt, 0) == 0) {
+            throw cError(cError::kFileNotFound, "pictrix.FRecurse", "File not found");
+        }
+    }
+};
+
+class cRecordingView : public MError::cErrorView {
+public:
+    void ShowError(const std::string&, const std::string& text) override { shown.push_back(text); }
+    std::vector<std::string> shown;
+};
+
+// Each test starts from an empty store and with its own error log and error view.
+class StartupTest : public ::testing::Test {
+protected:
+    StartupTest() : log_(dir_.File("errlog.txt")) {
+        ClearStore();
+        MError::SetErrorLogPath(log_);
+        MError::SetErrorView(&view_);
+    }
+    ~StartupTest() override {
+        MError::SetErrorView(nullptr);
+        MError::SetErrorLogPath("");
+    }
+    static void ClearStore() {
+        cRegistryStore& store = cRegistryStore::User();
+        // Delete deepest keys first.
+        auto entries = store.Snapshot();
+        std::vector<std::pair<std::uint32_t, std::string>> keys;
+        for (const auto& e : entries) {
+            if (!e.keyPath.empty() && (keys.empty() || keys.back() != std::pair{e.root, e.keyPath})) {
+                keys.emplace_back(e.root, e.keyPath);
+            }
+        }
+        std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.second.size() > b.second.size(); });
+        for (const auto& [root, path] : keys) store.DeleteKey(root, path);
+    }
+    static std::string ClassText(const std::string& section) {
+        cRegistry r;
+        r.ClassKey(cRegistry::kHKeyClassesRoot);
+        r.SectionKey(section);
+        return cRegistry::TextOf(r.Value());
+    }
+
+    cTempDir dir_;
+    std::string log_;
+    cRecordingView view_;
+};
+
+} // namespace
+
+TEST(mStartupCommandLine, Forms) {
+    struct {
+        const char* name;
+        std::string line;
+        eCommand command;
+        std::string file;
+    } cases[] = {
+        {"empty", "", eCommand::Empty, ""},
+        {"only blanks", "     ", eCommand::Empty, ""},
+        {"quoted name with capitals and blanks", "  \"/home/Ann/My Lists/Big Search.ier\" ", eCommand::OpenList,
+         "/home/Ann/My Lists/Big Search.ier"},
+        {"print", "/p \"/tmp/a.ier\"", eCommand::Print, "/tmp/a.ier"},
+        {"print in upper case", "/P \"/tmp/A.ier\"", eCommand::Print, "/tmp/A.ier"},
+        {"only /p", "/p", eCommand::Print, ""},
+        {"edit switch", "/e \"/tmp/e.ier\"", eCommand::OpenList, "/tmp/e.ier"},
+        {"unknown switch", "/x /tmp/x.ier", eCommand::OpenList, "/tmp/x.ier"},
+        {"quotes inside the name", "/tmp/a\"b\"c.ier", eCommand::OpenList, "/tmp/abc.ier"},
+        // Absolute paths start with the separator; only "/" + one letter + a blank is a switch.
+        {"absolute path", "/home/a.ier", eCommand::OpenList, "/home/a.ier"},
+        {"absolute path beginning with /p", "/pub/Lists/a.ier", eCommand::OpenList, "/pub/Lists/a.ier"},
+        {"quoted absolute path beginning with /p", "\"/p/a.ier\"", eCommand::OpenList, "/p/a.ier"},
+        {"print of an absolute path", "/p /pub/a.ier", eCommand::Print, "/pub/a.ier"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        cCommandLine cl = ClassifyCommandLine(c.line);
+        EXPECT_EQ(cl.command, c.command);
+        EXPECT_EQ(cl.file, c.file);
+    }
+    EXPECT_EQ(FileFromCommandLine("\"a b\" "), "a b "); // nothing else trimmed
+    EXPECT_EQ(FileFromCommandLine("/e"), "");
+    EXPECT_EQ(CommandLineOf({"/p", "/tmp/x y.ier"}), "/p /tmp/x y.ier");
+}
+
+TEST_F(StartupTest, FirstStartWritesTheDefaultsOnce) {
+    mTestKit::WriteBytes(log_, std::vector<std::uint8_t>(100, 'x')); // an old log is replaced
+    ASSERT_TRUE(IsFirstStart());
+    cRecordingHost host;
+    EXPECT_EQ(Main("", host), eStartResult::WindowsShown);
+    EXPECT_EQ(host.steps, (std::vector<std::string>{"splash", "main"}));
+    EXPECT_FALSE(IsFirstStart());
+    EXPECT_TRUE(view_.shown.empty());
+
+    // "Settings" in the order written, then "WinSet".
+    EXPECT_EQ(mSettings::GetAllSettings(kApp, "Settings"),
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"Menu1", ""}, {"Menu2", ""}, {"Menu3", ""}, {"Menu4", ""}, {"Backcolor", "-2147483644"}}));
+    EXPECT_EQ(mSettings::GetAllSettings(kApp, "WinSet"),
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"Toolbar", "True"}, {"Statusbar", "True"}, {"WinState", "0"}, {"mnuView", "3"}}));
+    EXPECT_EQ(mSettings::GetSetting(kApp, "Path", "AppPath"), mProgram::ExePath());
+
+    // The list-file type, pointing at the desktop program beside this one.
+    const std::string cls = mProgram::ExeBaseName();
+    const std::string exe = "\"" + mProgram::ProgramDir() + "/pictrix\"";
+    EXPECT_EQ(ClassText(".ier"), cls);
+    EXPECT_EQ(ClassText(cls), "Pictrix Recurse List");
+    EXPECT_EQ(ClassText(cls + "\\shell\\open\\command"), exe + " \"%1\"");
+    EXPECT_EQ(ClassText(cls + "\\shell\\print\\command"), exe + " /p \"%1\"");
+    EXPECT_EQ(ClassText(cls + "\\shell\\edit\\command"), exe + " /e \"%1\"");
+    EXPECT_EQ(ClassText(cls + "\\DefaultIcon"), exe);
+    cRegistry r;
+    r.ClassKey(cRegistry::kHKeyClassesRoot);
+    r.SectionKey(cls + "\\shell\\new");
+    EXPECT_FALSE(r.KeyExists());
+
+    std::string log = ReadText(log_);
+    EXPECT_EQ(log.rfind("[Pictrix Pro Error Log]\r\n", 0), 0u);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
+
+    // A later start keeps what the user changed and rewrites only the path record.
+    mSettings::SaveSetting(kApp, "Settings", "Backcolor", "255");
+    mSettings::SaveSetting(kApp, "Path", "AppPath", "/old/place");
+    CLog appended;
+    appended.LogPath(log_);
+    appended.LogEvent("kept", CLog::kInformation);
+    cRecordingHost again;
+    EXPECT_EQ(Main("   ", again), eStartResult::WindowsShown);
+    EXPECT_EQ(mSettings::GetSetting(kApp, "Settings", "Backcolor"), "255");
+    EXPECT_EQ(mSettings::GetSetting(kApp, "Path", "AppPath"), mProgram::ExePath());
+    EXPECT_NE(ReadText(log_).find("kept"), std::string::npos);
+}
+
+TEST_F(StartupTest, CommandLinesDriveTheWindows) {
+    struct {
+        const char* name;
+        std::string line;
+        std::string failAt;
+        eStartResult result;
+        std::vector<std::string> steps;
+        bool reported;
+    } cases[] = {
+        {"empty", "", "", eStartResult::WindowsShown, {"splash", "main"}, false},
+        {"print", "/P \"/tmp/Lists/A.ier\"", "", eStartResult::Ended, {"print /tmp/Lists/A.ier", "end"}, false},
+        {"only /p", "/p", "", eStartResult::Ended, {"print ", "end"}, false},
+        {"list", "\"/tmp/My List.ier\"", "", eStartResult::WindowsShown,
+         {"list /tmp/My List.ier", "splash", "main", "search"}, false},
+        {"edit", "/e \"/tmp/e.ier\"", "", eStartResult::WindowsShown, {"list /tmp/e.ier", "splash", "main", "search"},
+         false},
+        // Handler B: the report, then every window goes.
+        {"list that fails", "/tmp/bad.ier", "list", eStartResult::Ended, {"list /tmp/bad.ier", "end"}, true},
+        {"printing that fails", "/p /tmp/bad.ier", "print", eStartResult::Ended, {"print /tmp/bad.ier", "end"}, true},
+        {"search window that fails", "/tmp/l.ier", "search", eStartResult::Ended,
+         {"list /tmp/l.ier", "splash", "main", "search", "end"}, true},
+        // Handler A covers the empty line's windows: reported, no EndProgram.
+        {"main window that fails", "", "main", eStartResult::Failed, {"splash", "main"}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(log_);
+        view_.shown.clear();
+        cRecordingHost host;
+        host.failAt = c.failAt;
+        EXPECT_EQ(Main(c.line, host), c.result);
+        EXPECT_EQ(host.steps, c.steps);
+        if (c.reported) {
+            ASSERT_EQ(view_.shown.size(), 1u);
+            EXPECT_EQ(view_.shown[0], "Error #53\rpictrix.FRecurse\rFile not found");
+            EXPECT_NE(ReadText(log_).find("     [53]: File not found\r\n"), std::string::npos);
+        } else {
+            EXPECT_TRUE(view_.shown.empty());
+        }
+    }
+}
+
+TEST_F(StartupTest, AFailedFirstStartOpensNoWindowAndIsRetried) {
+    MError::SetErrorLogPath(dir_.Path().string()); // the log is a folder: ClearLog fails
+    cRecordingHost host;
+    EXPECT_EQ(Main("/tmp/a.ier", host), eStartResult::Failed);
+    EXPECT_TRUE(host.steps.empty());
+    ASSERT_EQ(view_.shown.size(), 1u);
+    EXPECT_EQ(view_.shown[0].rfind("Error #75\rCLog:ClearLog\rPath/File access error", 0), 0u) << view_.shown[0];
+    // The steps before the log were done, the ones after it not; the next start tries again.
+    EXPECT_EQ(mSettings::GetSetting(kApp, "Settings", "Backcolor"), "-2147483644");
+    EXPECT_EQ(mSettings::GetSetting(kApp, "WinSet", "Toolbar", "<none>"), "<none>");
+    EXPECT_TRUE(IsFirstStart());
+
+    MError::SetErrorLogPath(log_);
+    cRecordingHost again;
+    EXPECT_EQ(Main("", again), eStartResult::WindowsShown);
+    EXPECT_EQ(mSettings::GetSetting(kApp, "WinSet", "Toolbar"), "True");
+    EXPECT_FALSE(IsFirstStart());
+}

@@ -1,10 +1,10 @@
-// pictrix: a small viewer until the main window lands. It lists the images of the icon file named
-// on its command line; a failure to read it is shown in a message box.
+// pictrix: a small viewer until the main window lands. It shows the images of the icon file named
+// on its command line in an icon grid; a failure to read it is shown in a message box.
 
 #include <QApplication>
-#include <QListWidget>
 #include <QStringList>
 
+#include "grid/ui/cIconGrid.h"
 #include "icon/cFileIcon.h"
 #include "support/ui/cPrompts.h"
 
@@ -30,12 +30,10 @@ int main(int argc, char** argv) {
                                     cPrompts::eButtons::OK, cPrompts::eIcon::Information, "Pictrix v2");
         return 1;
     }
-    QListWidget list;
-    list.setWindowTitle(args[1]);
-    for (std::int32_t i = 1; i <= icon.ImageCount(); ++i) {
-        list.addItem(QStringLiteral("%1 x %2, %3 colours").arg(icon.ImageWidth(i)).arg(icon.ImageHeight(i)).arg(icon.ImageColourCount(i)));
-    }
-    list.resize(320, 240);
-    list.show();
+    cIconGrid grid;
+    grid.setWindowTitle(args[1]);
+    grid.resize(200, 400);
+    grid.show();
+    grid.Init(icon);
     return app.exec();
 }

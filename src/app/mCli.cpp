@@ -17,6 +17,7 @@ constexpr cCommand kCommands[] = {
     {"info", "info FILE.ico...            the header and every image of an icon file", Info},
     {"settings", "settings                    every key and value of the settings store", Settings},
     {"log", "log                         the error log's path and contents", Log},
+    {"render", "render FILE [--group N] [--image N] [--size PX] -o OUT.png   one image as a PNG", Render},
 };
 
 void Usage(std::ostream& s) {

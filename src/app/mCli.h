@@ -14,6 +14,7 @@ int Run(const tArgs& args, std::ostream& out, std::ostream& err);
 
 // The commands (args without the command word).
 int Info(const tArgs& args, std::ostream& out, std::ostream& err);
+int Render(const tArgs& args, std::ostream& out, std::ostream& err);
 int Settings(const tArgs& args, std::ostream& out, std::ostream& err);
 int Log(const tArgs& args, std::ostream& out, std::ostream& err);
 

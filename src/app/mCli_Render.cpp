@@ -1,0 +1,107 @@
+// pictrix-cli render: one image of an icon as a PNG with alpha.
+
+#include <charconv>
+#include <cmath>
+
+#include "app/mCli.h"
+#include "icon/cFileIcon.h"
+#include "icon/mBestImage.h"
+#include "platform/cAtomicFile.h"
+#include "platform/mDib.h"
+#include "platform/mSysText.h"
+
+namespace mCli {
+
+namespace {
+
+constexpr const char* kRenderUsage =
+    "usage: pictrix-cli render FILE.ico [--group N] [--image N] [--size PX] -o OUT.png\n"
+    "  --image N  the image to write (1-based); without it the best image for the size\n"
+    "  --size PX  the size wanted (default 32 when choosing, else the image's own); an image of\n"
+    "             another width is scaled smoothly to PX pixels wide\n";
+
+bool ParseNumber(const std::string& s, std::int32_t& out) {
+    const char* end = s.data() + s.size();
+    auto [p, ec] = std::from_chars(s.data(), end, out);
+    return ec == std::errc() && p == end;
+}
+
+} // namespace
+
+int Render(const tArgs& args, std::ostream& out, std::ostream& err) {
+    std::string file, output;
+    std::int32_t group = 1, image = 0, size = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::int32_t& into) {
+            return i + 1 < args.size() && ParseNumber(args[++i], into) && into >= 1;
+        };
+        if (a == "--group") {
+            if (!value(group)) return err << kRenderUsage, 2;
+        } else if (a == "--image") {
+            if (!value(image)) return err << kRenderUsage, 2;
+        } else if (a == "--size") {
+            if (!value(size) || size > mDib::kMaxDimension) return err << kRenderUsage, 2;
+        } else if (a == "-o") {
+            if (i + 1 >= args.size()) return err << kRenderUsage, 2;
+            output = args[++i];
+        } else if (file.empty() && !a.empty() && a[0] != '-') {
+            file = a;
+        } else {
+            err << kRenderUsage;
+            return 2;
+        }
+    }
+    if (file.empty() || output.empty()) {
+        err << kRenderUsage;
+        return 2;
+    }
+
+    cFileIcon icon;
+    try {
+        icon.LoadIcon(file);
+    } catch (const cError& e) {
+        PrintError(err, file, e);
+        return 1;
+    }
+    if (group != 1) {
+        err << "pictrix-cli: " << file << ": an icon file holds one icon group, not " << group << '\n';
+        return 1;
+    }
+    if (image == 0) {
+        image = mBestImage::BestImageIndex(icon, size == 0 ? 32 : size, true);
+        if (image == 0) {
+            err << "pictrix-cli: " << file << ": the icon holds no images\n";
+            return 1;
+        }
+    } else if (image > icon.ImageCount()) {
+        err << "pictrix-cli: " << file << ": there is no image " << image << "; the icon holds " << icon.ImageCount()
+            << '\n';
+        return 1;
+    }
+
+    const mDib::cIconHandle handle = icon.IconHandle(image);
+    if (!handle) {
+        PrintError(err, file, cError::Runtime(cError::kInvalidPicture));
+        return 1;
+    }
+    mDib::cBitmap argb = handle->Argb();
+    if (size != 0 && argb.Width() != size) {
+        const auto height = static_cast<std::int32_t>(std::lround(static_cast<double>(argb.Height()) * size / argb.Width()));
+        argb = mDib::ScaleSmooth(argb, size, std::max(1, height));
+    }
+    const std::vector<std::uint8_t> png = mDib::EncodePng(argb);
+    if (png.empty()) {
+        err << "pictrix-cli: " << output << ": the image could not be encoded as PNG\n";
+        return 1;
+    }
+    cAtomicFile target;
+    if (!target.Open(output) || !target.Write(png) || !target.Commit()) {
+        err << "pictrix-cli: " << output << ": cannot write the PNG: " << mSysText::TextLine(target.LastError()) << '\n';
+        return 1;
+    }
+    out << output << ": image " << image << ", " << argb.Width() << " x " << argb.Height() << '\n';
+    return 0;
+}
+
+} // namespace mCli

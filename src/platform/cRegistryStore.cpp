@@ -403,7 +403,13 @@ void cRegistryStore::Recover(const std::string& reason) {
     std::string aside;
     bool moved = false;
     for (int n = 0; n < 100 && !moved; ++n) {
-        aside = file_ + ".damaged-" + stamp + (n ? "-" + std::to_string(n) : std::string());
+        aside = file_;
+        aside += ".damaged-";
+        aside += stamp;
+        if (n) {
+            aside += '-';
+            aside += std::to_string(n);
+        }
         moved = RenameNoReplace(file_, aside);
         if (!moved && errno != EEXIST && errno != ENOTEMPTY) break;
     }

@@ -59,7 +59,11 @@ std::string cMRUFileList::ShortenedPath(const std::string& p) {
 }
 
 std::string cMRUFileList::MenuCaption(std::int32_t iIndex) const {
-    return "&" + std::to_string(iIndex) + "  " + ShortenedPath(files_[Slot(iIndex)]);
+    std::string caption(1, '&');
+    caption += std::to_string(iIndex);
+    caption += "  ";
+    caption += ShortenedPath(files_[Slot(iIndex)]);
+    return caption;
 }
 
 void cMRUFileList::AddFile(const std::string& sfileName) {

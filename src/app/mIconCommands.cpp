@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "icon/mBestImage.h"
+
 namespace mIconCommands {
 
 cFileIcon RestrictedCopy(const cFileIcon& icon, const std::vector<bool>& chosen) {
@@ -40,6 +42,14 @@ std::string PropertiesText(const cFileIcon& icon) {
         text += "\r\n";
     }
     return text;
+}
+
+cClipboardIcon ClipboardIcon(const cFileIcon& restricted, bool highColour) {
+    cClipboardIcon out;
+    if (restricted.ImageCount() < 1) return out;
+    out.icoBytes = restricted.IcoBytes();
+    out.imageIndex = mBestImage::BestImageIndex(restricted, 32, highColour);
+    return out;
 }
 
 } // namespace mIconCommands

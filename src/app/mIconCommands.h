@@ -2,12 +2,27 @@
 // mIconCommands: what the save, copy and properties commands make of the chosen icon, apart from
 // any window: the restricted copy (the icon with only the chosen images) and the properties text.
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "icon/cFileIcon.h"
 
 namespace mIconCommands {
+
+// Texts and dialog parameters of the three commands.
+inline constexpr std::string_view kNoIconsToSave = "No icons to save. Ready...";
+inline constexpr std::string_view kChooseIconToSave = "Please choose an icon to save.";
+inline constexpr std::string_view kNoIconsForProperties = "There are no icons to view properties for.";
+inline constexpr std::string_view kSelectIconForProperties = "Please select an icon to view properties for.";
+inline constexpr std::string_view kSaveFilter = "Icon Files (*.ico)|*.ico|All Files (*.*)|*.*";
+inline constexpr std::string_view kSaveDefaultExt = "ico";
+inline constexpr std::string_view kPropertiesCaption = "Properties";
+
+// The clipboard's formats for an icon: the .ico file's bytes under both names in use.
+inline constexpr std::string_view kIcoMimeType = "image/vnd.microsoft.icon";
+inline constexpr std::string_view kIcoMimeTypeAlt = "image/x-icon";
 
 // A copy of `icon` that keeps image j (1-based) exactly when chosen[j - 1] is true. No choice at all
 // (every flag false, or no flags) means every image. Flags beyond the icon's images are ignored;
@@ -21,5 +36,14 @@ std::string PropertiesNameLine(const cFileIcon& icon);
 // .ico file), two line breaks, "Icon types in file:", and one line per image with its size,
 // colours and bytes. Lines end in CR LF.
 std::string PropertiesText(const cFileIcon& icon);
+
+// What the copy command puts on the clipboard for a restricted copy: the .ico file's bytes, and the
+// number of the image that also goes there as a picture (the best image at 32 pixels; 0 when the
+// icon has no images, and then nothing is copied).
+struct cClipboardIcon {
+    std::vector<std::uint8_t> icoBytes;
+    std::int32_t imageIndex = 0;
+};
+cClipboardIcon ClipboardIcon(const cFileIcon& restricted, bool highColour);
 
 } // namespace mIconCommands

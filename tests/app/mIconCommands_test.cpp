@@ -73,3 +73,27 @@ TEST(PropertiesText, ToTheCharacter) {
     EXPECT_EQ(mIconCommands::PropertiesText(built),
               "\r\n\r\nIcon types in file:\r\n    32 x 32,16 colors.    Size=744 bytes.   \r\n");
 }
+
+TEST(ClipboardIcon, TheIcoBytesAndTheBest32PixelImage) {
+    const cFileIcon six = Load("six.ico");
+    cFileIcon copy = mIconCommands::RestrictedCopy(six, {});
+    const auto payload = mIconCommands::ClipboardIcon(copy, true);
+    // The bytes are a whole .ico file that reads back as the same icon.
+    mTestKit::cTempDir dir;
+    mTestKit::WriteBytes(dir.File("clip.ico"), payload.icoBytes);
+    cFileIcon back;
+    ASSERT_TRUE(back.LoadIcon(dir.File("clip.ico")));
+    ASSERT_EQ(back.ImageCount(), copy.ImageCount());
+    for (std::int32_t i = 1; i <= back.ImageCount(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(std::vector<std::uint8_t>(back.Block(i).begin(), back.Block(i).end()),
+                  std::vector<std::uint8_t>(copy.Block(i).begin(), copy.Block(i).end()));
+    }
+    ASSERT_GE(payload.imageIndex, 1);
+    EXPECT_EQ(copy.ImageWidth(payload.imageIndex), 32);
+
+    cFileIcon empty;
+    const auto none = mIconCommands::ClipboardIcon(empty, true);
+    EXPECT_TRUE(none.icoBytes.empty());
+    EXPECT_EQ(none.imageIndex, 0);
+}

@@ -1,0 +1,22 @@
+#pragma once
+// FProps: the properties dialog of one icon: the name line on top (lblFilename), the text with
+// one line per image below it (lblProperties) and an OK button (cmdOK) that closes it.
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+class FProps : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit FProps(QWidget* owner = nullptr);
+
+    QLabel* lblFilename;
+    QLabel* lblProperties;
+    QPushButton* cmdOK;
+
+    // Fills both labels (texts with CR LF line ends) and sets the caption "Properties".
+    void SetTexts(const QString& nameLine, const QString& properties);
+};

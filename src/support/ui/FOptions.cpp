@@ -1,0 +1,183 @@
+#include "support/ui/FOptions.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/mMainSettings.h"
+#include "platform/mProgram.h"
+#include "resources/mFileOpenSave.h"
+#include "resources/ui/cPromptsFileDialog.h"
+#include "support/MError.h"
+#include "support/ui/cPrompts.h"
+#include "support/ui/mColours.h"
+
+namespace {
+
+QString Text(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
+
+} // namespace
+
+cColourBox::cColourBox(QWidget* parent) : QFrame(parent) {
+    setFrameShape(QFrame::Box);
+    setFrameShadow(QFrame::Sunken);
+    setAutoFillBackground(true);
+    setMinimumSize(48, 22);
+}
+
+void cColourBox::SetValue(std::int32_t value) {
+    value_ = value;
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, mColours::ColourOf(value));
+    setPalette(pal);
+}
+
+FOptions::FOptions(QWidget* owner, tApplyBackColor applyBackColor)
+    : QDialog(owner), applyBackColor_(std::move(applyBackColor)) {
+    setWindowTitle("Options");
+    setObjectName("FOptions");
+
+    lblIconEditor = new QLabel("Icon Editor", this);
+    lblEditorPath = new QLabel(this);
+    lblEditorPath->setObjectName("lblEditorPath");
+    lblEditorPath->setFrameShape(QFrame::Panel);
+    lblEditorPath->setFrameShadow(QFrame::Sunken);
+    lblEditorPath->setMinimumWidth(260);
+    lblEditorPath->setTextInteractionFlags(Qt::NoTextInteraction);
+    lblEditorPath->setMouseTracking(true);
+    lblEditorPath->installEventFilter(this);
+    cmdBrowse = new QPushButton("&Browse...", this);
+
+    lblIconBackcolor = new QLabel("Icon Backcolor", this);
+    pic = new cColourBox(this);
+    pic->setObjectName("pic");
+    cmdColor = new QPushButton("C&olor...", this);
+
+    cmdOK = new QPushButton("&OK", this);
+    cmdApply = new QPushButton("&Apply", this);
+    cmdCancel = new QPushButton("&Cancel", this);
+    // Nothing to apply until something changed.
+    cmdOK->setEnabled(false);
+    cmdApply->setEnabled(false);
+    cmdOK->setAutoDefault(false);
+    cmdApply->setAutoDefault(false);
+    cmdCancel->setAutoDefault(false);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(lblIconEditor, 0, 0);
+    grid->addWidget(lblEditorPath, 0, 1);
+    grid->addWidget(cmdBrowse, 0, 2);
+    grid->addWidget(lblIconBackcolor, 1, 0);
+    grid->addWidget(pic, 1, 1, Qt::AlignLeft);
+    grid->addWidget(cmdColor, 1, 2);
+    grid->setColumnStretch(1, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdApply);
+    buttons->addWidget(cmdCancel);
+
+    auto* all = new QVBoxLayout(this);
+    all->addLayout(grid);
+    all->addSpacing(8);
+    all->addLayout(buttons);
+
+    connect(cmdBrowse, &QPushButton::clicked, this, &FOptions::cmdBrowse_Click);
+    connect(cmdColor, &QPushButton::clicked, this, &FOptions::cmdColor_Click);
+    connect(cmdApply, &QPushButton::clicked, this, &FOptions::cmdApply_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &FOptions::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &FOptions::cmdCancel_Click);
+
+    Load();
+}
+
+void FOptions::Load() {
+    const std::string editor = mMainSettings::EditorPath();
+    if (!editor.empty()) lblEditorPath->setText(Text(editor));
+    // The stored colour; the read falls back to the text just read, and whatever is not a number
+    // (no colour stored at all) shows the program's first-start colour.
+    const auto colour = mMainSettings::LongOf(mMainSettings::BackColorText(editor));
+    pic->SetValue(colour.value_or(mMainSettings::kDefaultBackColor));
+}
+
+bool FOptions::eventFilter(QObject* watched, QEvent* event) {
+    // A path cut off by the label's width can be read in full in its tool tip.
+    if (watched == lblEditorPath && (event->type() == QEvent::MouseMove || event->type() == QEvent::ToolTip)) {
+        lblEditorPath->setToolTip(lblEditorPath->text());
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void FOptions::EnableApply() {
+    cmdOK->setEnabled(true);
+    cmdApply->setEnabled(true);
+}
+
+void FOptions::ShowError(std::int32_t number, const std::string& source, const std::string& description) {
+    cPrompts::Current().Message(this, QString::number(number) + "\r" + Text(source) + "\r" + Text(description),
+                                cPrompts::eButtons::OK, cPrompts::eIcon::None, Text(std::string(MError::kTitle)));
+}
+
+void FOptions::cmdBrowse_Click() {
+    try {
+        std::string fileName, fileTitle, filter(mMainSettings::kBrowseEditorFilter);
+        std::int32_t filterIndex = 1, extra = 0;
+        bool readOnly = false;
+        cPromptsFileDialog::SetOwner(this);
+        const bool chosen = mFileOpenSave::ShowOpenDialog(fileName, fileTitle, true, false, readOnly, true, filter,
+                                                          filterIndex, mProgram::ProgramDir(), std::nullopt,
+                                                          std::nullopt, 0, extra);
+        cPromptsFileDialog::SetOwner(parentWidget());
+        const std::string path = mFileOpenSave::CutAtNul(fileName);
+        if (chosen && !path.empty()) {
+            lblEditorPath->setText(Text(path));
+            EnableApply();
+        }
+    } catch (const cError& e) {
+        cPromptsFileDialog::SetOwner(parentWidget());
+        ShowError(e.Number(), e.Source(), e.Description());
+    }
+}
+
+void FOptions::cmdColor_Click() {
+    try {
+        // Cancelling the colour dialog changes nothing and shows nothing.
+        const auto chosen = cPrompts::Current().Colour(this, mColours::ColourOf(pic->Value()));
+        if (!chosen) return;
+        pic->SetValue(mColours::ValueOf(*chosen));
+        EnableApply();
+    } catch (const cError& e) {
+        ShowError(e.Number(), e.Source(), e.Description());
+    }
+}
+
+void FOptions::Apply() {
+    mMainSettings::SetEditorPath(Utf8(lblEditorPath->text()));
+    mMainSettings::WriteBackColor(pic->Value());
+    if (applyBackColor_) applyBackColor_(pic->Value());
+}
+
+void FOptions::cmdApply_Click() {
+    // A failure to store is shown; it must not escape into the event loop.
+    try {
+        Apply();
+    } catch (const cError& e) {
+        ShowError(e.Number(), e.Source(), e.Description());
+    }
+}
+
+void FOptions::cmdOK_Click() {
+    try {
+        Apply();
+    } catch (const cError&) {
+        // OK closes the dialog whatever the apply step met.
+    }
+    accept();
+}
+
+void FOptions::cmdCancel_Click() { reject(); }

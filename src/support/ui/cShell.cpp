@@ -1,0 +1,33 @@
+#include "support/ui/cShell.h"
+
+#include <QDesktopServices>
+#include <QProcess>
+#include <QUrl>
+
+namespace {
+cShell* gCurrent = nullptr;
+}
+
+cShell& cShell::Current() {
+    static cQtShell desktop;
+    return gCurrent ? *gCurrent : desktop;
+}
+
+void cShell::SetCurrent(cShell* shell) { gCurrent = shell; }
+
+cShell::cScope::cScope(cShell& shell) : previous_(gCurrent) { gCurrent = &shell; }
+cShell::cScope::~cScope() { gCurrent = previous_; }
+
+bool cQtShell::OpenDocument(const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+
+bool cQtShell::StartProgram(const QString& program) { return QProcess::startDetached(program, {}); }
+
+bool cRecordingShell::OpenDocument(const QString& path) {
+    requests.push_back({eKind::OpenDocument, path});
+    return answer;
+}
+
+bool cRecordingShell::StartProgram(const QString& program) {
+    requests.push_back({eKind::StartProgram, program});
+    return answer;
+}

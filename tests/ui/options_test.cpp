@@ -1,0 +1,210 @@
+// The options dialog: what it loads, what OK, Apply and Cancel write, and its two choosers.
+
+#include <QtTest>
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/mMainSettings.h"
+#include "mUiTest.h"
+#include "platform/mProgram.h"
+#include "resources/ui/cPromptsFileDialog.h"
+#include "support/cRegistry.h"
+#include "support/mSettings.h"
+#include "support/ui/FOptions.h"
+#include "support/ui/cPrompts.h"
+#include "support/ui/mColours.h"
+
+namespace {
+
+std::string StoredBackColor() { return mSettings::GetSetting("Pictrix v2", "Settings", "Backcolor", "<none>"); }
+
+bool EditorPathStored() {
+    cRegistry reg;
+    reg.ClassKey(cRegistry::kHKeyLocalMachine);
+    reg.SectionKey("SOFTWARE\\Maltrow Software\\PX2\\Settings");
+    reg.ValueKey("Editor Path");
+    reg.Default(std::string("<none>"));
+    return cRegistry::TextOf(reg.Value()) != "<none>";
+}
+
+void ForgetEditorPath() {
+    cRegistry reg;
+    reg.ClassKey(cRegistry::kHKeyLocalMachine);
+    reg.SectionKey("SOFTWARE\\Maltrow Software\\PX2\\Settings");
+    reg.ValueKey("Editor Path");
+    if (EditorPathStored()) reg.DeleteValue();
+}
+
+} // namespace
+
+class tOptionsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        cPromptsFileDialog::Install();
+        ForgetEditorPath();
+        mSettings::DeleteSetting("Pictrix v2", "Settings");
+    }
+
+    void LoadShowsTheStoredValues() {
+        mMainSettings::SetEditorPath("/opt/editor/edit");
+        mMainSettings::WriteBackColor(0x00204080);
+        FOptions dlg;
+        QCOMPARE(dlg.windowTitle(), QString("Options"));
+        QCOMPARE(dlg.lblIconEditor->text(), QString("Icon Editor"));
+        QCOMPARE(dlg.lblIconBackcolor->text(), QString("Icon Backcolor"));
+        QCOMPARE(dlg.lblEditorPath->text(), QString("/opt/editor/edit"));
+        QCOMPARE(dlg.pic->Value(), 0x00204080);
+        QCOMPARE(dlg.pic->palette().color(QPalette::Window), QColor(0x80, 0x40, 0x20));
+        QVERIFY(!dlg.cmdOK->isEnabled());
+        QVERIFY(!dlg.cmdApply->isEnabled());
+    }
+
+    void MissingColourShowsTheFirstStartColour() {
+        mMainSettings::SetEditorPath("/opt/editor/edit");
+        FOptions dlg;
+        QCOMPARE(dlg.pic->Value(), mMainSettings::kDefaultBackColor);
+    }
+
+    void CancelAfterANewColourWritesNothing() {
+        mMainSettings::WriteBackColor(mMainSettings::kDefaultBackColor);
+        cScriptedPrompts prompts;
+        cPrompts::cScope scope(prompts);
+        prompts.AnswerColour(QColor(10, 20, 30));
+        int applied = 0;
+        {
+            FOptions dlg(nullptr, [&](std::int32_t) { ++applied; });
+            dlg.cmdColor->click();
+            QCOMPARE(dlg.pic->Value(), mColours::ValueOf(QColor(10, 20, 30)));
+            QVERIFY(dlg.cmdOK->isEnabled());
+            dlg.cmdCancel->click();
+            QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        }
+        QCOMPARE(applied, 0);
+        QCOMPARE(StoredBackColor(), std::string("-2147483644"));
+        QVERIFY(!EditorPathStored());
+        FOptions again;
+        QCOMPARE(again.pic->Value(), mMainSettings::kDefaultBackColor);
+    }
+
+    void OkWritesBothValuesAndAppliesTheColour() {
+        mMainSettings::SetEditorPath("/opt/editor/edit");
+        mMainSettings::WriteBackColor(mMainSettings::kDefaultBackColor);
+        cScriptedPrompts prompts;
+        cPrompts::cScope scope(prompts);
+        prompts.AnswerColour(QColor(255, 0, 0));
+        std::vector<std::int32_t> applied;
+        FOptions dlg(nullptr, [&](std::int32_t c) { applied.push_back(c); });
+        dlg.cmdColor->click();
+        dlg.cmdOK->click();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(StoredBackColor(), std::string("255"));
+        QCOMPARE(mMainSettings::EditorPath(), std::string("/opt/editor/edit"));
+        QCOMPARE(applied, std::vector<std::int32_t>{255});
+    }
+
+    void OkKeepsASystemColourAReference() {
+        // Only the path changes; the colour goes back as the reference it was, not as its RGB.
+        mMainSettings::WriteBackColor(mMainSettings::kDefaultBackColor);
+        cScriptedPrompts prompts;
+        cPrompts::cScope scope(prompts);
+        prompts.AnswerOpen({"/usr/bin/true"});
+        FOptions dlg;
+        dlg.cmdBrowse->click();
+        dlg.cmdOK->click();
+        QCOMPARE(mMainSettings::EditorPath(), std::string("/usr/bin/true"));
+        QCOMPARE(StoredBackColor(), std::string("-2147483644"));
+    }
+
+    void ApplyWritesAndStaysOpen() {
+        cScriptedPrompts prompts;
+        cPrompts::cScope scope(prompts);
+        prompts.AnswerColour(QColor(0, 0, 255));
+        std::vector<std::int32_t> applied;
+        FOptions dlg(nullptr, [&](std::int32_t c) { applied.push_back(c); });
+        dlg.show();
+        dlg.cmdColor->click();
+        dlg.cmdApply->click();
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(StoredBackColor(), std::string("16711680"));
+        QVERIFY(EditorPathStored());
+        QCOMPARE(applied, std::vector<std::int32_t>{0xFF0000});
+        QVERIFY(dlg.cmdApply->isEnabled()); // applying does not disable it again
+        dlg.close();
+    }
+
+    void CancelledColourDialogChangesNothing() {
+        mMainSettings::WriteBackColor(0x123456);
+        cScriptedPrompts prompts;
+        cPrompts::cScope scope(prompts);
+        prompts.AnswerColour(std::nullopt);
+        FOptions dlg;
+        dlg.cmdColor->click();
+        QCOMPARE(dlg.pic->Value(), 0x123456);
+        QCOMPARE(prompts.LastAsked().colour, QColor(0x56, 0x34, 0x12));
+        QVERIFY(!dlg.cmdOK->isEnabled());
+        QVERIFY(!dlg.cmdApply->isEnabled());
+        QCOMPARE(prompts.Asked().size(), std::size_t(1)); // no message
+    }
+
+    void BrowseAsksForAProgramInTheProgramFolder() {
+        cScriptedPrompts prompts;
+        cPrompts::cScope scope(prompts);
+        prompts.AnswerOpen({"/opt/other/edit"});
+        prompts.CancelFile(cScriptedPrompts::eKind::OpenFile);
+        FOptions dlg;
+        dlg.cmdBrowse->click();
+        const auto& asked = prompts.LastAsked().file;
+        QCOMPARE(asked.initialDir, QString::fromStdString(mProgram::ProgramDir()));
+        QCOMPARE(asked.filterIndex, 1);
+        QCOMPARE(asked.filters.size(), std::size_t(2));
+        QCOMPARE(asked.filters[0].description, QString("Executable Files"));
+        QCOMPARE(asked.filters[0].pattern, QString("*.exe"));
+        QCOMPARE(asked.filters[1].pattern, QString("*.*"));
+        QVERIFY(!asked.multiSelect);
+        QCOMPARE(dlg.lblEditorPath->text(), QString("/opt/other/edit"));
+        QVERIFY(dlg.cmdOK->isEnabled() && dlg.cmdApply->isEnabled());
+
+        // A cancelled second browse leaves the first choice.
+        dlg.cmdBrowse->click();
+        QCOMPARE(dlg.lblEditorPath->text(), QString("/opt/other/edit"));
+    }
+
+    void ConfirmingNoFileNameChangesNothing() {
+        cScriptedPrompts prompts;
+        cPrompts::cScope scope(prompts);
+        prompts.AnswerOpen({""});
+        FOptions dlg;
+        dlg.cmdBrowse->click();
+        QCOMPARE(dlg.lblEditorPath->text(), QString());
+        QVERIFY(!dlg.cmdOK->isEnabled());
+    }
+
+    void TheToolTipRepeatsThePath() {
+        mMainSettings::SetEditorPath("/a/rather/long/path/to/an/icon/editor/that/does/not/fit/the/label");
+        FOptions dlg;
+        dlg.show();
+        QTest::mouseMove(dlg.lblEditorPath);
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(dlg.lblEditorPath, &move);
+        QCOMPARE(dlg.lblEditorPath->toolTip(), dlg.lblEditorPath->text());
+        dlg.close();
+    }
+
+    void Screenshot() {
+        mMainSettings::SetEditorPath("/usr/local/bin/icon-editor");
+        mMainSettings::WriteBackColor(0x00D8B060);
+        FOptions dlg;
+        dlg.cmdOK->setEnabled(true);
+        dlg.cmdApply->setEnabled(true);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QVERIFY(dlg.grab().save(mUiTest::ArtifactDir() + "/options.png"));
+        dlg.close();
+    }
+};
+
+PICTRIX_UI_TEST(tOptionsTest)
+#include "options_test.moc"

@@ -344,3 +344,32 @@ TEST(cRegistryStore, AnUnusableFolderFallsBackToMemory) {
     EXPECT_EQ(store.CreateKey(kHKeyCurrentUser, "x", kKeyAllAccess, k), kErrorSuccess);
     EXPECT_NE(ReadText(log.path).find("kept in memory"), std::string::npos);
 }
+
+TEST(cRegistryStore, TwoProcessesFindingTheSameDamageMoveItOnce) {
+    cTempDir dir;
+    cPinnedLog log(dir);
+    const std::string file = dir.File("registry.sqlite3");
+    mTestKit::WriteBytes(file, Bytes(std::string(5000, 'g')));
+    auto openAndWrite = [&](const char* who) {
+        cRegistryStore store(file);
+        cRegKey k;
+        return store.File() == file &&
+               store.CreateKey(kHKeyCurrentUser, "After", kKeyAllAccess, k) == kErrorSuccess &&
+               store.SetValue(k, who, kRegSz, Bytes(who)) == kErrorSuccess;
+    };
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) ::_exit(openAndWrite("child") ? 0 : 1);
+    EXPECT_TRUE(openAndWrite("parent"));
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(FilesStartingWith(dir.Path(), "registry.sqlite3.damaged-").size(), 1u);
+    cRegistryStore check(file);
+    cRegKey k;
+    ASSERT_EQ(check.OpenKey(kHKeyCurrentUser, "After", kKeyQueryValue, k), kErrorSuccess);
+    cRegKeyInfo info;
+    ASSERT_EQ(check.QueryInfoKey(k, info), kErrorSuccess);
+    EXPECT_EQ(info.values, 2u);
+}

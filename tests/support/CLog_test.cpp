@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "common/mTestKit.h"
 #include "platform/mProgram.h"
@@ -244,4 +246,37 @@ TEST(MError, WhereTheLogLives) {
         EXPECT_EQ(MError::ErrorLogPath(), dir.File("pinned.txt"));
     }
     EXPECT_EQ(MError::ErrorLogPath(), MError::ErrorLogPathFor(mProgram::ProgramDir()));
+}
+
+TEST(CLog, EntriesOfTwoProcessesNeverInterleave) {
+    cTempDir dir;
+    CLog log;
+    log.LogPath(dir.File("errlog.txt"));
+    constexpr int kEntries = 300;
+    const std::string longMessage(3000, 'm'); // larger than a pipe's atomic write, still one write
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    const std::string who = child == 0 ? "child" : "parent";
+    try {
+        for (int i = 0; i < kEntries; ++i) log.LogEvent(who + longMessage, CLog::kInformation);
+    } catch (...) {
+        if (child == 0) ::_exit(1);
+        throw;
+    }
+    if (child == 0) ::_exit(0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    auto lines = Lines(ReadText(log.LogPath()));
+    ASSERT_EQ(lines.size(), 3u * 2 * kEntries);
+    int parent = 0, children = 0;
+    for (std::size_t i = 0; i < lines.size(); i += 3) {
+        ASSERT_EQ(lines[i], CLog::kSeparator) << "entry at line " << i;
+        ASSERT_EQ(lines[i + 1].rfind("Info: ", 0), 0u);
+        if (lines[i + 2] == "     parent" + longMessage) ++parent;
+        else if (lines[i + 2] == "     child" + longMessage) ++children;
+    }
+    EXPECT_EQ(parent, kEntries);
+    EXPECT_EQ(children, kEntries);
 }

@@ -18,6 +18,8 @@ constexpr cCommand kCommands[] = {
     {"settings", "settings                    every key and value of the settings store", Settings},
     {"log", "log                         the error log's path and contents", Log},
     {"render", "render FILE [--group N] [--image N] [--size PX] -o OUT.png   one image as a PNG", Render},
+    {"list", "list FILE...                the icon groups of icon files and modules, with their images", List},
+    {"extract", "extract [-o DIR] FILE...    save every icon group of the files as .ico files in DIR", Extract},
 };
 
 void Usage(std::ostream& s) {
@@ -26,6 +28,11 @@ void Usage(std::ostream& s) {
 }
 
 } // namespace
+
+std::string CliPath(const std::string& arg) {
+    if (arg.find('/') == std::string::npos) return "./" + arg;
+    return arg;
+}
 
 void PrintError(std::ostream& err, const std::string& file, const std::exception& e) {
     err << "pictrix-cli: " << file << ": " << e.what() << '\n';

@@ -17,6 +17,12 @@ int Info(const tArgs& args, std::ostream& out, std::ostream& err);
 int Render(const tArgs& args, std::ostream& out, std::ostream& err);
 int Settings(const tArgs& args, std::ostream& out, std::ostream& err);
 int Log(const tArgs& args, std::ostream& out, std::ostream& err);
+int List(const tArgs& args, std::ostream& out, std::ostream& err);
+int Extract(const tArgs& args, std::ostream& out, std::ostream& err);
+
+// A file argument as the core takes it: a bare file name gets "./" in front, so that its base
+// name stands after a separator.
+std::string CliPath(const std::string& arg);
 
 // Prints an error as "number, source: description" with the file it concerns.
 void PrintError(std::ostream& err, const std::string& file, const std::exception& e);

@@ -60,6 +60,10 @@ public:
 
     // .ico files.
     bool LoadIcon(const std::string& fileName);
+    // One icon group out of a module (PE or NE), looked up by number when groupNumber is not 0,
+    // otherwise by groupName as given. True when the group and all its images were read; false,
+    // without an error, when the group lists no images.
+    bool LoadIconFromEXE(const std::string& fileName, std::int32_t groupNumber, const std::string& groupName);
     bool SaveIcon(const std::string& fileName = {});
 
     // Queries and editing.

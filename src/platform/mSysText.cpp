@@ -16,6 +16,7 @@ std::string_view RawText(std::uint32_t code) {
     case kPathNotFound: return "The system cannot find the path specified.";
     case kTooManyOpenFiles: return "The system cannot open the file.";
     case kAccessDenied: return "Access is denied.";
+    case kInvalidHandle: return "The handle is invalid.";
     case kNotEnoughMemory: return "Not enough memory resources are available to process this command.";
     case kBadFormat: return "An attempt was made to load a program with an incorrect format.";
     case kInvalidData: return "The data is invalid.";
@@ -36,6 +37,7 @@ std::string_view RawText(std::uint32_t code) {
     case kResourceTypeNotFound: return "The specified resource type cannot be found in the image file.";
     case kResourceNameNotFound: return "The specified resource name cannot be found in the image file.";
     case kResourceLangNotFound: return "The specified resource language ID cannot be found in the image file.";
+    case kResourceEnumUserStop: return "User stopped resource enumeration.";
     default: return {};
     }
 }

@@ -15,6 +15,7 @@ inline constexpr std::uint32_t kFileNotFound = 2;
 inline constexpr std::uint32_t kPathNotFound = 3;
 inline constexpr std::uint32_t kTooManyOpenFiles = 4;
 inline constexpr std::uint32_t kAccessDenied = 5;
+inline constexpr std::uint32_t kInvalidHandle = 6;
 inline constexpr std::uint32_t kNotEnoughMemory = 8;
 inline constexpr std::uint32_t kBadFormat = 11;
 inline constexpr std::uint32_t kInvalidData = 13;
@@ -35,6 +36,7 @@ inline constexpr std::uint32_t kResourceDataNotFound = 1812;
 inline constexpr std::uint32_t kResourceTypeNotFound = 1813;
 inline constexpr std::uint32_t kResourceNameNotFound = 1814;
 inline constexpr std::uint32_t kResourceLangNotFound = 1815;
+inline constexpr std::uint32_t kResourceEnumUserStop = 15106;
 
 // The platform's text for a code, ending in CR LF, with "%1" replaced by `insert`. A code without
 // a text of its own gives an empty string, as the formatter does for an unknown code.

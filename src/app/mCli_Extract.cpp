@@ -1,0 +1,58 @@
+// pictrix-cli extract: every icon group of files saved as .ico files into one folder, by the same
+// code as the search window's Extract command.
+
+#include "app/mCli.h"
+#include "search/cExtractor.h"
+
+namespace mCli {
+
+int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
+    std::string folder = ".";
+    std::vector<std::string> files;
+    bool options = true;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (options && a == "--") {
+            options = false;
+        } else if (options && a == "-o") {
+            if (i + 1 >= args.size()) {
+                err << "pictrix-cli extract: -o needs a folder\n";
+                return 2;
+            }
+            folder = args[++i];
+        } else if (options && a.size() > 1 && a[0] == '-') {
+            err << "pictrix-cli extract: unknown option '" << a << "'\n";
+            return 2;
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (files.empty() || folder.empty()) {
+        err << "usage: pictrix-cli extract [-o DIR] FILE...\n";
+        return 2;
+    }
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+
+    std::string current;
+    cExtractor::cHooks hooks;
+    hooks.Status = [&](const std::string& text) {
+        if (!text.empty()) out << text << '\n';
+    };
+    hooks.ReportError = [&](const cError& e) { PrintError(err, current, e); };
+    hooks.Renamed = [&](const std::string& wanted, const std::string& used) {
+        err << "pictrix-cli: " << current << ": " << wanted << " was already written from this file; saved as "
+            << used << '\n';
+    };
+    cExtractor core(std::move(hooks));
+    core.TargetFolder = folder;
+    core.IconsSaved = 0;
+    int status = 0;
+    for (const auto& arg : files) {
+        current = arg;
+        if (!core.ExtractFile(CliPath(arg))) status = 1;
+    }
+    out << core.TotalText() << '\n';
+    return status;
+}
+
+} // namespace mCli

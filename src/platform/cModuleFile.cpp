@@ -1,0 +1,160 @@
+// cModuleFile: opening a module (DOS header, then the PE or NE header), names and keys, the calls
+// shared by both formats. The PE resource tree is in cModuleFile_PE.cpp, the NE resource table in
+// cModuleFile_NE.cpp.
+
+#include "platform/cModuleFile.h"
+
+#include "platform/mSysText.h"
+#include "platform/mText16.h"
+
+namespace {
+
+constexpr std::size_t kDosHeaderSize = 64;
+constexpr std::size_t kLfanewAt = 0x3C;
+
+} // namespace
+
+bool cModuleFile::ReadAt(std::uint64_t offset, std::size_t n, std::vector<std::uint8_t>& out) {
+    if (offset > fileSize_ || n > fileSize_ - offset) return false;
+    out.resize(n);
+    if (n == 0) return true;
+    if (file_.ReadAt(offset, out.data(), n) != n) {
+        if (file_.LastError() != 0) lastError_ = file_.LastError();
+        return false;
+    }
+    return true;
+}
+
+void cModuleFile::Free() {
+    file_.Close();
+    fileSize_ = 0;
+    format_ = eFormat::kNone;
+    sections_.clear();
+    rsrcRva_ = rsrcSize_ = 0;
+    rsrcAt_ = rsrcRoom_ = 0;
+    rootOpened_ = false;
+    directories_.clear();
+    neTable_.clear();
+    neShift_ = 0;
+}
+
+bool cModuleFile::Load(const std::string& path) {
+    Free();
+    path_ = path;
+    lastError_ = 0;
+    if (!file_.Open(path)) return Fail(file_.LastError());
+    fileSize_ = file_.Size();
+
+    std::vector<std::uint8_t> dos;
+    if (!ReadAt(0, kDosHeaderSize, dos)) {
+        Free();
+        return Fail(mSysText::kBadExeFormat);
+    }
+    cByteView dv(dos);
+    if (dv.U8(0) != 'M' || dv.U8(1) != 'Z') {
+        Free();
+        return Fail(mSysText::kBadExeFormat);
+    }
+    const std::uint32_t lfanew = dv.U32(kLfanewAt);
+    std::vector<std::uint8_t> sig;
+    bool ok = false;
+    if (ReadAt(lfanew, 4, sig)) {
+        if (sig[0] == 'P' && sig[1] == 'E' && sig[2] == 0 && sig[3] == 0) ok = LoadPE(lfanew);
+        else if (sig[0] == 'N' && sig[1] == 'E') ok = LoadNE(lfanew);
+    } else if (ReadAt(lfanew, 2, sig) && sig[0] == 'N' && sig[1] == 'E') {
+        ok = LoadNE(lfanew);
+    }
+    if (!ok) {
+        Free();
+        return Fail(mSysText::kBadExeFormat);
+    }
+    return true;
+}
+
+std::string cModuleFile::LastErrorText() const { return mSysText::Text(lastError_, path_); }
+
+cResourceID cModuleFile::ParseName(std::string_view text) {
+    if (text.empty()) return std::monostate{};
+    if (text[0] != '#') return std::string(text);
+    // Decimal digits after "#"; whatever follows them is ignored, as the platform's number parser
+    // does.
+    std::uint32_t value = 0;
+    std::size_t i = 1;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + static_cast<std::uint32_t>(text[i] - '0');
+        if (value > 0xFFFF) return std::monostate{};
+    }
+    if (i == 1 || value == 0) return std::monostate{};
+    return static_cast<std::int32_t>(value);
+}
+
+std::optional<cModuleFile::cKey> cModuleFile::KeyOf(const cResourceID& id) {
+    cKey key;
+    if (const auto* n = std::get_if<std::int32_t>(&id)) {
+        if (*n < 1 || *n > 0xFFFF) return std::nullopt;
+        key.id = static_cast<std::uint16_t>(*n);
+        return key;
+    }
+    if (const auto* s = std::get_if<std::string>(&id)) {
+        if (s->empty()) return std::nullopt;
+        key.isName = true;
+        key.name = mText16::Upper(mText16::FromUtf8(*s));
+        return key;
+    }
+    return std::nullopt;
+}
+
+std::optional<cModuleFile::cResource> cModuleFile::FindResource(std::string_view name, std::string_view type) {
+    return FindResourceId(ParseName(name), ParseName(type));
+}
+
+std::optional<cModuleFile::cResource> cModuleFile::FindResourceId(const cResourceID& name, const cResourceID& type) {
+    if (!IsLoaded()) {
+        Fail(mSysText::kInvalidParameter);
+        return std::nullopt;
+    }
+    const auto typeKey = KeyOf(type);
+    if (!typeKey) {
+        Fail(mSysText::kResourceTypeNotFound);
+        return std::nullopt;
+    }
+    const auto nameKey = KeyOf(name);
+    if (!nameKey) {
+        Fail(mSysText::kResourceNameNotFound);
+        return std::nullopt;
+    }
+    return format_ == eFormat::kNE ? FindNE(*nameKey, *typeKey) : FindPE(*nameKey, *typeKey);
+}
+
+bool cModuleFile::ReadResource(const cResource& r, std::uint32_t n, std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
+    if (!IsLoaded()) return Fail(mSysText::kInvalidParameter);
+    if (!r.mapped || n > r.size || n > r.room) return Fail(mSysText::kResourceDataNotFound);
+    if (!ReadAt(r.offset, n, bytes)) {
+        bytes.clear();
+        if (lastError_ == 0) lastError_ = mSysText::kResourceDataNotFound;
+        return Fail(lastError_);
+    }
+    return true;
+}
+
+bool cModuleFile::EnumResourceTypes(const tEnumProc& proc) {
+    if (!IsLoaded()) return Fail(mSysText::kInvalidParameter);
+    if (format_ == eFormat::kNE) {
+        std::vector<cNeType> types;
+        if (!NeTypes(types)) return false;
+        for (const auto& t : types) {
+            if (!proc(t.id)) return Fail(mSysText::kResourceEnumUserStop);
+        }
+        return true;
+    }
+    return EnumTypesPE(proc);
+}
+
+bool cModuleFile::EnumResourceNames(const cResourceID& type, const tEnumProc& proc) {
+    if (!IsLoaded()) return Fail(mSysText::kInvalidParameter);
+    const auto typeKey = KeyOf(type);
+    if (!typeKey) return Fail(mSysText::kResourceTypeNotFound);
+    if (format_ == eFormat::kNE) return EnumNE(*typeKey, proc);
+    return EnumNamesPE(*typeKey, proc);
+}

@@ -1,0 +1,192 @@
+#include "search/cExtractor.h"
+
+#include <new>
+#include <set>
+
+#include "platform/mProgram.h"
+#include "resources/cResources.h"
+
+std::string cExtractor::Extension(const std::string& file) {
+    const auto dot = file.rfind('.');
+    if (dot == std::string::npos) return "ICO";
+    std::string ext = file.substr(dot + 1);
+    for (auto& c : ext) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return ext;
+}
+
+bool cExtractor::BaseNameOf(const std::string& path, std::string& base) {
+    base.clear();
+    const auto dot = path.rfind('.');
+    if (dot == std::string::npos || dot == 0) return false;
+    const auto sep = path.rfind(mProgram::kSeparator, dot - 1);
+    if (sep == std::string::npos) return false;
+    base = path.substr(sep + 1, dot - sep - 1);
+    return true;
+}
+
+std::string cExtractor::SourceBaseName() {
+    std::string base;
+    if (!BaseNameOf(SourceFile, base)) Report(cError::Runtime(cError::kInvalidCall));
+    return base;
+}
+
+std::string cExtractor::ItemText(std::int32_t i) const {
+    if (i < 1 || i > IconCount || static_cast<std::size_t>(i) > Icons.size())
+        cError::RaiseRuntime(cError::kSubscriptOutOfRange);
+    const cFileIcon& icon = Icons[static_cast<std::size_t>(i - 1)];
+    if (!IsEmpty(icon.ResourceID())) return ResourceIDText(icon.ResourceID());
+    return icon.Filename();
+}
+
+std::string cExtractor::OutputFileName(std::int32_t i, const std::string& baseName) const {
+    std::string name = TargetFolder;
+    if (name.empty() || name.back() != mProgram::kSeparator) name += mProgram::kSeparator;
+    name += baseName;
+    name += std::to_string(i);
+    const cFileIcon& icon = Icons.at(static_cast<std::size_t>(i - 1));
+    // An icon file's group has no identifier; its list text is a path, which has no place inside
+    // a file name.
+    if (!IsEmpty(icon.ResourceID())) {
+        // A resource name could hold a separator and so lead out of the target folder.
+        for (char c : ItemText(i)) name += (c == mProgram::kSeparator || c == '\0') ? '_' : c;
+    }
+    name += ".ico";
+    return name;
+}
+
+void cExtractor::Display() const {
+    if (hooks_.DisplayIcons) hooks_.DisplayIcons();
+}
+
+void cExtractor::Pictures(std::int32_t i) const {
+    if (!hooks_.GroupLoaded) return;
+    try {
+        hooks_.GroupLoaded(i, Icons[static_cast<std::size_t>(i - 1)]);
+    } catch (const cError& e) {
+        if (e.Number() != cError::kObjectNotSet && e.Number() != cError::kInvalidPicture) throw;
+        Report(e);
+    }
+}
+
+bool cExtractor::LoadModule(const std::string& file) {
+    Status("Checking for resources...");
+    cResources resources;
+    resources.file(file);
+    resources.GetResourceTypes();
+    const std::int32_t index = resources.IndexOfResourceType(14);
+    if (index < 1) {
+        Status("No icons found in file.");
+        Display();
+        return true;
+    }
+    Status("Getting icon resources...");
+    resources.GetResourceNames(index);
+    resources.UnloadModule();
+    IconCount = resources.ResourceNameCount(index);
+    if (IconCount == 0) {
+        Status("No icon resources were found.");
+        Display();
+        return true;
+    }
+    Icons.clear();
+    Icons.resize(static_cast<std::size_t>(IconCount));
+    for (std::int32_t i = 1; i <= IconCount; ++i) {
+        Status("Loading icon " + std::to_string(i) + " of " + std::to_string(IconCount) + "...");
+        cFileIcon& icon = Icons[static_cast<std::size_t>(i - 1)];
+        const cResourceID name = resources.ResourceName(index, i);
+        if (const auto* n = std::get_if<std::int32_t>(&name)) icon.LoadIconFromEXE(file, *n, {});
+        else icon.LoadIconFromEXE(file, 0, ResourceIDText(name));
+        Pictures(i);
+    }
+    Status(file);
+    Display();
+    return true;
+}
+
+bool cExtractor::LoadFileIcons(const std::string& file) {
+    if (file.empty()) return false;
+    IconCount = 0;
+    Icons.clear();
+    try {
+        try {
+            if (Extension(file) != "ICO") return LoadModule(file);
+            Status("Loading icon " + file);
+            IconCount = 1;
+            Icons.resize(1);
+            Icons[0].LoadIcon(file);
+            Pictures(1);
+            Status(file);
+            Display();
+            return true;
+        } catch (const std::bad_alloc&) {
+            throw cError::Runtime(cError::kOutOfMemory);
+        }
+    } catch (const cError& e) {
+        if (e.Number() == cError::kOutOfMemory) {
+            Display();
+            Report(e);
+            return false;
+        }
+        if (e.Number() == cFileIcon::kErrCantWrite || e.Number() == cResources::kErrLoad) {
+            Status(e.Description());
+            Report(e);
+            return false;
+        }
+        IconCount = 0;
+        Icons.clear();
+        Display();
+        Status("");
+        Report(e);
+        return false;
+    }
+}
+
+bool cExtractor::SaveFileIcons() {
+    const bool iconFile = Extension(SourceFile) == "ICO";
+    std::string base;
+    if (iconFile) {
+        // The list text of an icon file's group is its full path: the name is made of the base
+        // name and the position alone.
+        const auto sep = SourceFile.rfind(mProgram::kSeparator);
+        base = SourceFile.substr(sep == std::string::npos ? 0 : sep + 1);
+        const auto dot = base.rfind('.');
+        if (dot != std::string::npos && dot > 0) base.erase(dot);
+    } else if (IconCount > 0) {
+        base = SourceBaseName();
+    }
+    std::set<std::string> written;
+    for (std::int32_t k = 1; k <= IconCount; ++k) {
+        if (!KeepGoing()) return false;
+        const std::string wanted = OutputFileName(k, base);
+        std::string name = wanted;
+        for (int n = 2; written.count(name) != 0; ++n) {
+            name = wanted.substr(0, wanted.size() - 4) + "~" + std::to_string(n) + ".ico";
+        }
+        try {
+            cFileIcon copy;
+            Icons[static_cast<std::size_t>(k - 1)].CloneTo(copy);
+            copy.SaveIcon(name);
+        } catch (const cError& e) {
+            if (e.Number() == cFileIcon::kErrCantWrite) Status(e.Description());
+            Report(e);
+            return false;
+        } catch (const std::bad_alloc&) {
+            Report(cError::Runtime(cError::kOutOfMemory));
+            return false;
+        }
+        written.insert(name);
+        if (name != wanted && hooks_.Renamed) hooks_.Renamed(wanted, name);
+        ++IconsSaved;
+    }
+    return true;
+}
+
+bool cExtractor::ExtractFile(const std::string& file) {
+    SourceFile = file;
+    if (file.empty()) return true;
+    return LoadFileIcons(file) && SaveFileIcons();
+}
+
+std::string cExtractor::TotalText() const { return "Total icons saved: " + std::to_string(IconsSaved); }

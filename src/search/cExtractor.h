@@ -1,0 +1,91 @@
+#pragma once
+// cExtractor: the window-free core of batch extraction. For one file it loads every icon group (an
+// .ico file as one group; a module by enumerating its group icons, type 14, and loading each group
+// into a fresh cFileIcon) and saves each group whole as an .ico file in TargetFolder. The search
+// window owns one and answers its hooks: the status strip, its Running flag (asked once per group
+// while saving), the error report (log only), the pictures of the hidden image lists and the list
+// view. pictrix-cli drives the same code with hooks that print.
+//
+// Output name of group i: TargetFolder, the separator, SourceBaseName(), i in decimal, the group's
+// list text (its resource identifier), ".ico". For an .ico source, whose list text would be its
+// full path, the name is the source's base name and the position. Two groups of one file that
+// would get the same name in one SaveFileIcons: the later gets "~2" (or "~3"...) before ".ico",
+// reported through Renamed, so neither file is lost.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "icon/cFileIcon.h"
+#include "support/cError.h"
+
+class cExtractor {
+public:
+    struct cHooks {
+        // Clear the status strip and write the text ("" just clears it).
+        std::function<void(const std::string&)> Status;
+        // Process pending events; answer the Running flag (false stops the run).
+        std::function<bool()> KeepGoing;
+        // ReportError with the log flag set and the show flag clear.
+        std::function<void(const cError&)> ReportError;
+        // Group i (1-based) was loaded: build its 32- and 16-pixel pictures. Errors 91 and 481
+        // raised here are reported and loading goes on.
+        std::function<void(std::int32_t, const cFileIcon&)> GroupLoaded;
+        // Fill the list view from Icons (DisplayIcons).
+        std::function<void()> DisplayIcons;
+        // A group was saved under `used` instead of `wanted`, which this run had already written.
+        std::function<void(const std::string& wanted, const std::string& used)> Renamed;
+    };
+
+    cExtractor() = default;
+    explicit cExtractor(cHooks hooks) : hooks_(std::move(hooks)) {}
+    void SetHooks(cHooks hooks) { hooks_ = std::move(hooks); }
+
+    // Window state, named as the window names it.
+    std::string TargetFolder;   // without a trailing separator (except the root)
+    std::string SourceFile;     // the file being processed
+    std::vector<cFileIcon> Icons; // the groups of SourceFile; Icons[i - 1] is group i
+    std::int32_t IconCount = 0;
+    std::int32_t IconsSaved = 0;
+
+    // Loads every group of `file` into Icons. True when the file was examined to the end (also
+    // when it holds no icons), false after a failure (reported through the hooks).
+    bool LoadFileIcons(const std::string& file);
+    // Writes every group of Icons. True when every group was written; false when the run was
+    // stopped or a save failed (reported; the file's remaining groups are skipped).
+    bool SaveFileIcons();
+    // SourceFile = file, then load and save. True when both succeeded.
+    bool ExtractFile(const std::string& file);
+    // "Total icons saved: " and IconsSaved.
+    std::string TotalText() const;
+
+    // The base name of SourceFile: the characters between the last separator before the last
+    // "." of the whole path and that ".". Without a "." or a separator before it, the failure is
+    // reported and the result is empty.
+    std::string SourceBaseName();
+    // The list item's text of group i: its resource identifier, or its file name when it has none.
+    std::string ItemText(std::int32_t i) const;
+    // The output name of group i before any distinguishing suffix, given the base name.
+    std::string OutputFileName(std::int32_t i, const std::string& baseName) const;
+
+    // The extension as LoadFileIcons decides by it: the text after the last "." of the whole
+    // path, upper-cased; "ICO" when there is no ".".
+    static std::string Extension(const std::string& file);
+    // The base name of a path (see SourceBaseName); nullopt-like empty plus false when it has none.
+    static bool BaseNameOf(const std::string& path, std::string& base);
+
+private:
+    void Status(const std::string& text) const {
+        if (hooks_.Status) hooks_.Status(text);
+    }
+    bool KeepGoing() const { return hooks_.KeepGoing ? hooks_.KeepGoing() : true; }
+    void Report(const cError& e) const {
+        if (hooks_.ReportError) hooks_.ReportError(e);
+    }
+    void Display() const;
+    void Pictures(std::int32_t i) const;
+    bool LoadModule(const std::string& file);
+
+    cHooks hooks_;
+};

@@ -1,0 +1,262 @@
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "common/mTestKit.h"
+#include "platform/mProgram.h"
+#include "resources/cResources.h"
+#include "search/cExtractor.h"
+
+using namespace mTestKit;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A core whose hooks record what a window would show and log.
+struct cRecorder {
+    std::vector<std::string> status;
+    std::vector<cError> errors;
+    std::vector<std::pair<std::string, std::string>> renamed;
+    int displays = 0;
+    int keepGoingCalls = 0;
+    int stopAfter = -1; // KeepGoing answers false from this call on
+    cExtractor core;
+
+    cRecorder() {
+        cExtractor::cHooks h;
+        h.Status = [this](const std::string& s) { status.push_back(s); };
+        h.ReportError = [this](const cError& e) { errors.push_back(e); };
+        h.DisplayIcons = [this] { ++displays; };
+        h.KeepGoing = [this] { return stopAfter < 0 || keepGoingCalls++ < stopAfter; };
+        h.Renamed = [this](const std::string& a, const std::string& b) { renamed.emplace_back(a, b); };
+        core.SetHooks(std::move(h));
+    }
+};
+
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(folder)) out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+} // namespace
+
+TEST(Extractor, SourceBaseName) {
+    struct {
+        const char* path;
+        const char* base;
+        bool reported;
+    } cases[] = {
+        {"/win/system/SHELL32.DLL", "SHELL32", false},
+        {"/my.dir/TOOL", "my", false},
+        {"/a/b.c/d.e.ico", "d.e", false},
+        {"./x.dll", "x", false},
+        {"/.hidden", "", false},
+        {"TOOL", "", true},
+        {"shell32.dll", "", true},
+        {"/no/dot/here", "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        cRecorder r;
+        r.core.SourceFile = c.path;
+        EXPECT_EQ(r.core.SourceBaseName(), c.base);
+        ASSERT_EQ(r.errors.size(), c.reported ? 1u : 0u);
+        if (c.reported) {
+            EXPECT_EQ(r.errors[0].Number(), cError::kInvalidCall);
+        }
+    }
+    EXPECT_EQ(cExtractor::Extension("/a/b.ico"), "ICO");
+    EXPECT_EQ(cExtractor::Extension("/a/b.Dll"), "DLL");
+    EXPECT_EQ(cExtractor::Extension("/a/noext"), "ICO");
+    EXPECT_EQ(cExtractor::Extension("/a.b/noext"), "B/NOEXT");
+}
+
+TEST(Extractor, OutputNames) {
+    // Position 1 with identifier 23 and position 12 with identifier 3 run together: the later
+    // group gets a suffix, both are written and counted.
+    cTempDir out;
+    cRecorder r;
+    r.core.TargetFolder = out.Path().string();
+    const std::string source = Fixture("modules/collide.icl");
+    ASSERT_TRUE(r.core.ExtractFile(source));
+    EXPECT_EQ(r.core.IconsSaved, 12);
+    EXPECT_TRUE(r.errors.empty());
+    const auto files = Listing(out.Path().string());
+    EXPECT_EQ(files.size(), 12u);
+    EXPECT_TRUE(std::count(files.begin(), files.end(), "collide123.ico"));
+    EXPECT_TRUE(std::count(files.begin(), files.end(), "collide123~2.ico"));
+    EXPECT_TRUE(std::count(files.begin(), files.end(), "collide22.ico"));
+    EXPECT_TRUE(std::count(files.begin(), files.end(), "collide1112.ico"));
+    ASSERT_EQ(r.renamed.size(), 1u);
+    EXPECT_EQ(r.renamed[0].first, out.File("collide123.ico"));
+    EXPECT_EQ(r.renamed[0].second, out.File("collide123~2.ico"));
+    // The first file holds group 23 (two images), the renamed one group 3 (one image).
+    cFileIcon first, later;
+    ASSERT_TRUE(first.LoadIcon(out.File("collide123.ico")));
+    ASSERT_TRUE(later.LoadIcon(out.File("collide123~2.ico")));
+    EXPECT_EQ(first.ImageCount(), 2);
+    EXPECT_EQ(later.ImageCount(), 1);
+
+    // The same source again writes the same names over the old files, and counts them again.
+    ASSERT_TRUE(r.core.ExtractFile(source));
+    EXPECT_EQ(r.core.IconsSaved, 24);
+    EXPECT_EQ(Listing(out.Path().string()).size(), 12u);
+
+    // A group name holding separators stays inside the target folder.
+    ASSERT_TRUE(r.core.ExtractFile(Fixture("modules/slash.icl")));
+    EXPECT_TRUE(fs::exists(out.File("slash1.._.._Evil.ico")));
+}
+
+TEST(Extractor, PartExamplesOfNames) {
+    cTempDir dir;
+    // Copies named as in the worked example: groups of the sample module whose identifiers are 4
+    // (position 7) and the name VISTA (position 3).
+    fs::create_directories(dir.File("WIN/SYSTEM"));
+    const std::string source = dir.File("WIN/SYSTEM/SHELL32.DLL");
+    fs::copy_file(Fixture("modules/sample.dll"), source);
+    fs::create_directories(dir.File("OUT"));
+    cRecorder r;
+    r.core.TargetFolder = dir.File("OUT");
+    ASSERT_TRUE(r.core.ExtractFile(source));
+    EXPECT_EQ(r.core.IconsSaved, 12);
+    EXPECT_TRUE(fs::exists(dir.File("OUT/SHELL3274.ico")));
+    EXPECT_TRUE(fs::exists(dir.File("OUT/SHELL323VISTA.ico")));
+    EXPECT_TRUE(fs::exists(dir.File("OUT/SHELL3212100.ico")));
+    EXPECT_EQ(r.core.OutputFileName(7, "SHELL32"), dir.File("OUT/SHELL3274.ico"));
+    EXPECT_EQ(r.core.ItemText(3), "VISTA");
+    // A target folder that is the root gets no second separator.
+    r.core.TargetFolder = "/";
+    EXPECT_EQ(r.core.OutputFileName(7, "SHELL32"), "/SHELL3274.ico");
+}
+
+TEST(Extractor, StatusTextsAndCounts) {
+    cTempDir out;
+    cRecorder r;
+    r.core.TargetFolder = out.Path().string();
+    const std::string good = Fixture("modules/good32.dll");
+    ASSERT_TRUE(r.core.LoadFileIcons(good));
+    std::vector<std::string> expected = {"Checking for resources...", "Getting icon resources..."};
+    for (int i = 1; i <= 8; ++i) expected.push_back("Loading icon " + std::to_string(i) + " of 8...");
+    expected.push_back(good);
+    EXPECT_EQ(r.status, expected);
+    EXPECT_EQ(r.core.IconCount, 8);
+    EXPECT_EQ(r.displays, 1);
+    r.core.SourceFile = good;
+    ASSERT_TRUE(r.core.SaveFileIcons());
+    EXPECT_EQ(Listing(out.Path().string()),
+              (std::vector<std::string>{"good321APPICON.ico", "good322MAINICON.ico", "good3231.ico", "good3243.ico",
+                                        "good3255.ico", "good3267.ico", "good3279.ico", "good32840000.ico"}));
+    // Each file is the group as loaded and saved.
+    cFileIcon five;
+    ASSERT_TRUE(five.LoadIconFromEXE(good, 5, {}));
+    EXPECT_EQ(ReadBytes(out.File("good3255.ico")), five.IcoBytes());
+    EXPECT_EQ(r.core.IconsSaved, 8);
+    EXPECT_EQ(r.core.TotalText(), "Total icons saved: 8");
+
+    struct {
+        const char* fixture;
+        bool result;
+        std::vector<std::string> lastStatus;
+        std::int32_t error;
+        std::int32_t iconCount;
+    } cases[] = {
+        {"modules/noicons32.dll", true, {"Checking for resources...", "No icons found in file."}, 0, 0},
+        {"modules/nores32.dll", false,
+         {"Checking for resources...", "The specified image file did not contain a resource section.\r\n"},
+         cResources::kErrLoad, 0},
+        {"modules/broken32.dll", false, {"Loading icon 2 of 4...", ""}, cFileIcon::kErrReadBits, 0},
+        {"modules/missing.dll", false, {"Checking for resources...", "The system cannot find the file specified.\r\n"},
+         cResources::kErrLoad, 0},
+        {"icons/six.ico", true, {"Loading icon " + Fixture("icons/six.ico"), Fixture("icons/six.ico")}, 0, 1},
+        {"modules/missing.ico", false, {"Loading icon " + Fixture("modules/missing.ico"), ""}, cFileIcon::kErrLoadIcon, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        cRecorder rec;
+        EXPECT_EQ(rec.core.LoadFileIcons(Fixture(c.fixture)), c.result);
+        ASSERT_GE(rec.status.size(), 2u);
+        EXPECT_EQ(std::vector<std::string>(rec.status.end() - 2, rec.status.end()), c.lastStatus);
+        EXPECT_EQ(rec.core.IconCount, c.iconCount);
+        if (c.error == 0) {
+            EXPECT_TRUE(rec.errors.empty());
+        } else {
+            ASSERT_EQ(rec.errors.size(), 1u);
+            EXPECT_EQ(rec.errors[0].Number(), c.error);
+        }
+    }
+}
+
+TEST(Extractor, IconFileSourceIsNamedByItsBaseName) {
+    cTempDir out;
+    cRecorder r;
+    r.core.TargetFolder = out.Path().string();
+    ASSERT_TRUE(r.core.ExtractFile(Fixture("icons/six.ico")));
+    EXPECT_EQ(r.core.ItemText(1), Fixture("icons/six.ico"));
+    EXPECT_EQ(Listing(out.Path().string()), (std::vector<std::string>{"six1.ico"}));
+    EXPECT_EQ(ReadBytes(out.File("six1.ico")), ReadBytes(Fixture("icons/six.ico")));
+}
+
+TEST(Extractor, SaveFailuresAndStopping) {
+    cTempDir out;
+    // A target folder that does not exist: the first group fails, the rest of the file is skipped.
+    {
+        cRecorder r;
+        r.core.TargetFolder = out.File("missing");
+        EXPECT_FALSE(r.core.ExtractFile(Fixture("modules/good32.dll")));
+        EXPECT_EQ(r.core.IconsSaved, 0);
+        ASSERT_EQ(r.errors.size(), 1u);
+        EXPECT_EQ(r.errors[0].Number(), cFileIcon::kErrCantWrite);
+        EXPECT_EQ(r.status.back(), "Couldn't open file for writing.");
+    }
+    // A group without images cannot be saved: "Icon contains no images." in the status strip.
+    {
+        cRecorder r;
+        r.core.TargetFolder = out.Path().string();
+        r.core.SourceFile = Fixture("modules/broken32.dll");
+        r.core.IconCount = 2;
+        r.core.Icons.resize(2);
+        ASSERT_TRUE(r.core.Icons[0].LoadIconFromEXE(r.core.SourceFile, 1, {}));
+        ASSERT_FALSE(r.core.Icons[1].LoadIconFromEXE(r.core.SourceFile, 22, {}));
+        EXPECT_FALSE(r.core.SaveFileIcons());
+        EXPECT_EQ(r.core.IconsSaved, 1);
+        EXPECT_EQ(r.status.back(), "Icon contains no images.");
+    }
+    // Stop after two groups: the total counts what was written.
+    {
+        cTempDir stopped;
+        cRecorder r;
+        r.core.TargetFolder = stopped.Path().string();
+        r.stopAfter = 2;
+        EXPECT_FALSE(r.core.ExtractFile(Fixture("modules/sample.dll")));
+        EXPECT_EQ(r.core.IconsSaved, 2);
+        EXPECT_EQ(Listing(stopped.Path().string()).size(), 2u);
+    }
+}
+
+TEST(Extractor, PictureErrorsAreReportedAndLoadingGoesOn) {
+    cTempDir out;
+    cRecorder r;
+    r.core.TargetFolder = out.Path().string();
+    cExtractor::cHooks h;
+    h.ReportError = [&](const cError& e) { r.errors.push_back(e); };
+    int pictures = 0;
+    h.GroupLoaded = [&](std::int32_t i, const cFileIcon&) {
+        ++pictures;
+        if (i == 2) cError::RaiseRuntime(cError::kInvalidPicture);
+        if (i == 3) cError::RaiseRuntime(cError::kObjectNotSet);
+    };
+    r.core.SetHooks(h);
+    ASSERT_TRUE(r.core.ExtractFile(Fixture("modules/good32.dll")));
+    EXPECT_EQ(pictures, 8);
+    EXPECT_EQ(r.core.IconsSaved, 8);
+    ASSERT_EQ(r.errors.size(), 2u);
+    EXPECT_EQ(r.errors[0].Number(), cError::kInvalidPicture);
+
+    // Any other error from the pictures ends the file like a load failure.
+    h.GroupLoaded = [&](std::int32_t, const cFileIcon&) { cError::RaiseRuntime(cError::kOverflow); };
+    r.core.SetHooks(h);
+    EXPECT_FALSE(r.core.LoadFileIcons(Fixture("modules/good32.dll")));
+    EXPECT_EQ(r.core.IconCount, 0);
+}

@@ -204,9 +204,9 @@ TEST(AddImage, TheNextFreeOffsetFollowsTheHighestBlockNotTheLastEntry) {
 TEST(AddImage, SizesThatDoNotFitAByteChangeNothing) {
     cFileIcon icon;
     icon.AddImage(16, 16, 16);
-    for (auto [w, h] : {std::pair{256, 16}, std::pair{16, 256}, std::pair{-1, 16}}) {
-        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
-        ExpectError([&] { icon.AddImage(w, h, 16); }, 6, "test_icon", "Overflow");
+    for (const auto& size : {std::pair{256, 16}, std::pair{16, 256}, std::pair{-1, 16}}) {
+        SCOPED_TRACE(std::to_string(size.first) + "x" + std::to_string(size.second));
+        ExpectError([&] { icon.AddImage(size.first, size.second, 16); }, 6, "test_icon", "Overflow");
         EXPECT_EQ(icon.ImageCount(), 1);
         EXPECT_EQ(icon.Entry(1).dwImageOffset, 22);
     }

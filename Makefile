@@ -48,5 +48,15 @@ bench: deps
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	scripts/run-benchmarks.sh $(BENCH_BUILD)
 
+# The main window on the sample module in each of its four views, as PNG files under
+# $(BUILD)/screenshots, taken under a virtual X server with settings of their own.
+screenshots: build
+	rm -rf $(BUILD)/screenshots $(BUILD)/screenshots-home
+	mkdir -p $(BUILD)/screenshots-home/config $(BUILD)/screenshots-home/state
+	XDG_CONFIG_HOME=$(abspath $(BUILD))/screenshots-home/config XDG_STATE_HOME=$(abspath $(BUILD))/screenshots-home/state \
+	  PICTRIX_NO_SPLASH=1 PICTRIX_SCREENSHOTS=$(abspath $(BUILD))/screenshots \
+	  xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/pictrix $(BUILD)/fixtures/modules/sample.dll
+	@ls -1 $(BUILD)/screenshots/*.png
+
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# Starts Pictrix on the bundled sample. Until the desktop program exists, shows the sample icon's
-# images with pictrix-cli.
+# make run: starts Pictrix on the bundled sample module (built from the fixtures' .rc sources).
+# Without a display the window cannot open; the sample's icon groups are listed instead.
 set -euo pipefail
 build=${1:-build}
-sample="$build/fixtures/icons/vista.ico"
-if [[ -x "$build/pictrix" ]]; then
-  exec "$build/pictrix" "$sample"
+sample="$build/fixtures/modules/sample.dll"
+if [[ ! -f "$sample" ]]; then
+  echo "run: the sample module $sample is missing; run make build first." >&2
+  exit 1
 fi
-exec "$build/pictrix-cli" info "$sample"
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+  echo "run: no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so the main window cannot open."
+  echo "run: the icon groups of $sample:"
+  exec "$build/pictrix-cli" list "$sample"
+fi
+exec "$build/pictrix" "$sample"

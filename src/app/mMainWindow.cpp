@@ -5,8 +5,25 @@
 #include <limits>
 
 #include "icon/cFileIcon.h"
+#include "platform/cModuleFile.h"
+#include "platform/cReadFile.h"
 
 namespace mMainWindow {
+
+bool OpensInMainWindow(const std::string& path) {
+    if (ExtensionOf(path) == "IER") return false;
+    cReadFile file;
+    if (!file.Open(path)) return false;
+    std::uint8_t header[6] = {};
+    if (file.ReadAt(0, header, sizeof header) == sizeof header) {
+        const auto word = [&header](int at) { return static_cast<std::uint16_t>(header[at] | header[at + 1] << 8); };
+        if (word(0) == 0 && word(2) == 1 && word(4) > 0 && word(4) < 0x8000) return true;
+    }
+    cModuleFile module;
+    const bool isModule = module.Load(path);
+    module.Free();
+    return isModule;
+}
 
 std::string ExtensionOf(std::string_view fileName) {
     const auto dot = fileName.rfind('.');
@@ -45,20 +62,6 @@ std::string IconPanelText(std::string_view key) { return "Icon: " + std::string(
 std::string ItemText(const cFileIcon& icon) {
     if (!IsEmpty(icon.ResourceID())) return ResourceIDText(icon.ResourceID());
     return icon.Filename();
-}
-
-cColour DecodeColour(std::int32_t value) {
-    cColour c;
-    const auto bits = static_cast<std::uint32_t>(value);
-    if (bits & 0x80000000u) {
-        c.isSystem = true;
-        c.systemIndex = static_cast<std::int32_t>(bits & 0x00FFFFFFu);
-        return c;
-    }
-    c.red = static_cast<std::uint8_t>(bits & 0xFFu);
-    c.green = static_cast<std::uint8_t>((bits >> 8) & 0xFFu);
-    c.blue = static_cast<std::uint8_t>((bits >> 16) & 0xFFu);
-    return c;
 }
 
 std::optional<cPlacement> ListPlacement(std::int32_t innerWidth, std::int32_t innerHeight, bool toolbarVisible,

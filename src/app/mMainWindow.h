@@ -1,7 +1,7 @@
 #pragma once
 // mMainWindow: the decisions of the main window that need no window: which files are read as icon
 // files, the keys of the pictures and list items ("C1", "C2", ...), the text of a list item, the
-// status texts, the colour of the list's background and where the list goes in the window.
+// status texts and where the list goes in the window.
 
 #include <cstdint>
 #include <optional>
@@ -26,6 +26,11 @@ inline constexpr std::string_view kNoIconsFound = "No icons were found. Ready...
 inline constexpr std::string_view kDisplaying = "Displaying...";
 inline constexpr std::string_view kReady = "Ready...";
 
+// True when a file named on the command line opens in the main window rather than as a list
+// file: its extension is not "IER" and it is an icon file (an ICONDIR of type 1 with at least one
+// image) or a module (PE or NE) that opens as data.
+bool OpensInMainWindow(const std::string& path);
+
 // The extension of a file name: everything after the last "." anywhere in the name (a dot in a
 // folder name counts), upper-cased; "ICO" when the name holds no ".".
 std::string ExtensionOf(std::string_view fileName);
@@ -48,15 +53,6 @@ std::string IconPanelText(std::string_view key);
 // The text of icon's list item: its resource identifier, or for an icon out of an .ico file (no
 // identifier) its file name.
 std::string ItemText(const cFileIcon& icon);
-
-// A stored colour value: either a colour (0x00BBGGRR) or a reference to a system colour, written
-// in its high-bit form (0x80000000 + index).
-struct cColour {
-    bool isSystem = false;
-    std::int32_t systemIndex = 0;   // COLOR_* index when isSystem
-    std::uint8_t red = 0, green = 0, blue = 0;
-};
-cColour DecodeColour(std::int32_t value);
 
 // Where the icon list goes, in twips, inside the window's inner area (below the menu bar): left 30,
 // 2 pixels below the toolbar (or the top when it is hidden), reaching the right edge, and 2 pixels

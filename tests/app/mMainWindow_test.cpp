@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "app/mMainWindow.h"
 #include "icon/cFileIcon.h"
 #include "common/mTestKit.h"
@@ -38,6 +41,42 @@ TEST(MainWindow, ExtensionDecidesIconFileOrModule) {
     }
 }
 
+TEST(MainWindow, CommandLineFilesThatOpenInTheMainWindow) {
+    mTestKit::cTempDir dir;
+    const std::string icoBytes = dir.File("icon-bytes.ier");
+    std::filesystem::copy_file(Fixture("icons/multi.ico"), icoBytes);
+    const std::string renamedIcon = dir.File("renamed.txt");
+    std::filesystem::copy_file(Fixture("icons/multi.ico"), renamedIcon);
+    const std::string text = dir.File("list.txt");
+    std::ofstream(text) << "C:\\icons\\a.ico\n";
+    const std::string empty = dir.File("empty.ico");
+    std::ofstream(empty).close();
+    // An ICONDIR of a cursor file (type 2) is no icon file.
+    const std::string cursor = dir.File("pointer.cur");
+    std::ofstream(cursor, std::ios::binary).write("\0\0\2\0\1\0", 6);
+    struct cCase {
+        std::string path;
+        bool opens;
+    };
+    const cCase cases[] = {
+        {Fixture("icons/multi.ico"), true},
+        {renamedIcon, true},                          // content decides, not the name
+        {Fixture("modules/sample.dll"), true},
+        {Fixture("modules/good64.exe"), true},
+        {Fixture("modules/good.icl"), true},          // NE
+        {icoBytes, false},                            // ".ier" is always a list file
+        {text, false},
+        {empty, false},
+        {cursor, false},
+        {dir.File("missing.ico"), false},
+        {dir.Path().string(), false},                          // a folder
+    };
+    for (const cCase& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(mMainWindow::OpensInMainWindow(c.path), c.opens);
+    }
+}
+
 TEST(MainWindow, KeysAndTheirIndices) {
     EXPECT_EQ(mMainWindow::ItemKey(1), "C1");
     EXPECT_EQ(mMainWindow::ItemKey(12), "C12");
@@ -65,22 +104,6 @@ TEST(MainWindow, ItemTextIsTheIdentifierOrTheFileName) {
     cFileIcon icon;
     ASSERT_TRUE(icon.LoadIcon(Fixture("icons/multi.ico")));
     EXPECT_EQ(mMainWindow::ItemText(icon), Fixture("icons/multi.ico"));
-}
-
-TEST(MainWindow, StoredColours) {
-    // The first-start default: the menu colour, system colour 4.
-    auto c = mMainWindow::DecodeColour(-2147483644);
-    EXPECT_TRUE(c.isSystem);
-    EXPECT_EQ(c.systemIndex, 4);
-    c = mMainWindow::DecodeColour(static_cast<std::int32_t>(0x80000005u));
-    EXPECT_TRUE(c.isSystem);
-    EXPECT_EQ(c.systemIndex, 5);
-    // 0x00BBGGRR
-    c = mMainWindow::DecodeColour(0x00336699);
-    EXPECT_FALSE(c.isSystem);
-    EXPECT_EQ(c.red, 0x99);
-    EXPECT_EQ(c.green, 0x66);
-    EXPECT_EQ(c.blue, 0x33);
 }
 
 TEST(MainWindow, ListPlacement) {

@@ -37,7 +37,6 @@ cListView::cListView(QWidget* parent)
     report_->header()->setStretchLastSection(false);
     list_->setMovement(QListView::Static);
     list_->setResizeMode(QListView::Adjust);
-    list_->setUniformItemSizes(true);
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current, const QModelIndex&) {
                 if (current.isValid()) OnCurrentChanged(current.row());
@@ -104,6 +103,7 @@ void cListView::SetBackColor(const QColor& colour) {
         QPalette palette = view->palette();
         palette.setColor(QPalette::Base, colour);
         view->setPalette(palette);
+        view->viewport()->setPalette(palette);
     }
 }
 

@@ -1,0 +1,351 @@
+// FMain: construction of the controls and menus, the window's load and layout, the global
+// instance, and the handlers of the File menu and the toolbar.
+
+#include "app/ui/FMain.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QToolBar>
+
+#include "app/mMainSettings.h"
+#include "app/mMainWindow.h"
+#include "app/ui/cImageList.h"
+#include "app/ui/cListView.h"
+#include "app/ui/cStatusBar.h"
+#include "app/ui/mToolbarPictures.h"
+#include "grid/ui/cIconGrid.h"
+#include "resources/mFileOpenSave.h"
+#include "resources/ui/cPromptsFileDialog.h"
+#include "support/MError.h"
+#include "support/cRegistry.h"
+#include "support/ui/cPrompts.h"
+
+namespace {
+
+QPointer<FMain> gDefault;
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+struct cButton {
+    const char* key;
+    const char* toolTip;
+};
+// The toolbar in order; an empty key stands for a separator.
+constexpr cButton kButtons[] = {
+    {"open", "Open Icon or Library"}, {"save", "Save selected icon"}, {"copy", "Copy"},
+    {"print", "Print selected icon"}, {"", ""},
+    {"viewlarge", "Large icons"}, {"viewsmall", "Small icons"}, {"viewlist", "List icons"},
+    {"viewdetails", "Details"}, {"", ""},
+    {"properties", "Properties"}, {"", ""},
+    {"launch", "Launch icon editor"}, {"recurse", "Recurse"}, {"glintsmith", "Run Glintsmith - QRSC"}, {"", ""},
+    {"help", "Help"}, {"about", "About Pictrix"},
+};
+
+} // namespace
+
+FMain::FMain(QWidget* parent)
+    : QMainWindow(parent), ilsIcons32(new cImageList(32)), ilsIcons16(new cImageList(16)), client_(new QWidget(this)) {
+    setWindowTitle("Pictrix v2");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setCentralWidget(client_);
+    client_->installEventFilter(this);
+    if (!mFileOpenSave::Backend()) cPromptsFileDialog::Install();
+    cPromptsFileDialog::SetOwner(this);
+
+    lvwIcons = new cListView(client_);
+    lvwIcons->setObjectName("lvwIcons");
+    lvwIcons->AddColumnHeader("Icon", static_cast<int>(kColumnWidthTwips / TwipsPerPixelX() + 0.5));
+    lvwIcons->AddColumnHeader("Number of Images", static_cast<int>(kColumnWidthTwips / TwipsPerPixelX() + 0.5));
+    connect(lvwIcons, &cListView::ItemClick, this, &FMain::lvwIcons_ItemClick);
+
+    // The grid holds the chosen icon's images and their selection; the main window never shows it.
+    IconGrid1 = new cIconGrid(client_);
+    IconGrid1->setObjectName("IconGrid1");
+    IconGrid1->setVisible(false);
+
+    CreateMenus();
+    CreateToolbar();
+    sbrMain = new cStatusBar(2, this);
+    sbrMain->setObjectName("sbrMain");
+    sbrMain->SetPanelWidth(1, 280);
+    setStatusBar(sbrMain);
+
+    resize(static_cast<int>(kDesignWidthTwips / TwipsPerPixelX() + 0.5),
+           static_cast<int>(kDesignHeightTwips / TwipsPerPixelY() + 0.5) + menuBar()->sizeHint().height());
+    Form_Load();
+}
+
+FMain::~FMain() {
+    delete ilsIcons32;
+    delete ilsIcons16;
+}
+
+FMain& FMain::Default() {
+    if (!gDefault) gDefault = new FMain();
+    return *gDefault;
+}
+
+bool FMain::DefaultLoaded() { return !gDefault.isNull(); }
+
+cFileIcon& FMain::Icon(std::int32_t i) {
+    if (i < 1 || i > static_cast<std::int32_t>(Icons.size())) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
+    return Icons[static_cast<std::size_t>(i - 1)];
+}
+
+void FMain::CreateMenus() {
+    auto item = [this](QMenu* menu, const char* caption, const QKeySequence& shortcut = {}) {
+        if (QString(caption) == "-") return menu->addSeparator();
+        QAction* action = menu->addAction(caption);
+        if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+        return action;
+    };
+
+    mnuFileMenu = menuBar()->addMenu("&File");
+    mnuFile[0] = item(mnuFileMenu, "&Open", QKeySequence("Ctrl+O"));
+    mnuFile[1] = item(mnuFileMenu, "&Save", QKeySequence("Ctrl+S"));
+    mnuFile[2] = item(mnuFileMenu, "-");
+    mnuFile[2]->setVisible(false);
+    mnuFile[3] = item(mnuFileMenu, "&Print");
+    mnuFile[4] = item(mnuFileMenu, "-");
+    mnuFile[5] = item(mnuFileMenu, "&Launch Editor", QKeySequence("F2"));
+    mnuFile[6] = item(mnuFileMenu, "&Recurse", QKeySequence("F3"));
+    mnuFile[7] = item(mnuFileMenu, "&Glintsmith", QKeySequence("F4"));
+    mnuMRU[0] = item(mnuFileMenu, "-");
+    for (std::size_t i = 1; i <= 5; ++i) {
+        mnuMRU[i] = item(mnuFileMenu, "");
+        mnuMRU[i]->setVisible(false);
+    }
+    mnuMRU[6] = item(mnuFileMenu, "-");
+    mnuMRU[6]->setVisible(false);
+    mnuExit = item(mnuFileMenu, "E&xit");
+    mnuEdit = item(mnuFileMenu, "&Edit");
+    mnuEdit->setVisible(false);
+    mnuCopy = item(mnuFileMenu, "&Copy", QKeySequence("Ctrl+C"));
+    mnuCopy->setVisible(false);
+    for (int i = 0; i < 8; ++i) {
+        if (!mnuFile[static_cast<std::size_t>(i)]->isSeparator())
+            connect(mnuFile[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuFile_Click(i); });
+    }
+    for (int i = 1; i <= 5; ++i)
+        connect(mnuMRU[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuMRU_Click(i); });
+
+    mnuViewMenu = menuBar()->addMenu("&View");
+    const char* viewCaptions[] = {"&Toolbar", "&Status Bar", "-", "&Large Icons", "S&mall Icons", "L&ist",
+                                  "&Details", "-", "&Properties"};
+    for (int i = 0; i < 9; ++i) {
+        QAction* action = item(mnuViewMenu, viewCaptions[i]);
+        mnuView[static_cast<std::size_t>(i)] = action;
+        if (action->isSeparator()) continue;
+        if (i <= 6) action->setCheckable(true);
+        // Qt flips a checkable item before it reports the choice; the handler owns the marks.
+        connect(action, &QAction::triggered, this, [this, i, action](bool checked) {
+            if (action->isCheckable()) action->setChecked(!checked);
+            mnuView_Click(i);
+        });
+    }
+    mnuView[0]->setChecked(true);
+    mnuView[1]->setChecked(true);
+    mnuView[3]->setChecked(true);
+    mnuDashIt = item(mnuViewMenu, "-");
+    mnuOptions = item(mnuViewMenu, "&Options...");
+    mnuErrorLog[0] = item(mnuViewMenu, "-");
+    mnuErrorLog[1] = item(mnuViewMenu, "&Error Log", QKeySequence("Ctrl+L"));
+    mnuErrorLog[2] = item(mnuViewMenu, "&Clear Error Log");
+
+    mnuHelpMenu = menuBar()->addMenu("&Help");
+    mnuHelp[0] = item(mnuHelpMenu, "&Contents", QKeySequence("F1"));
+    mnuHelp[2] = item(mnuHelpMenu, "&About", QKeySequence("Ctrl+A"));
+    mnuHelp[3] = item(mnuHelpMenu, "-");
+    mnuHelp[4] = item(mnuHelpMenu, "Pictrix on the &Web");
+    mnuHelp[5] = item(mnuHelpMenu, "&Send Feedback");
+}
+
+const std::vector<QString>& FMain::ButtonKeys() {
+    static const std::vector<QString> keys = [] {
+        std::vector<QString> k;
+        for (const cButton& b : kButtons) k.emplace_back(b.key);
+        return k;
+    }();
+    return keys;
+}
+
+void FMain::CreateToolbar() {
+    tbrMain = addToolBar("Toolbar");
+    tbrMain->setObjectName("tbrMain");
+    tbrMain->setMovable(false);
+    tbrMain->setFloatable(false);
+    tbrMain->setIconSize(QSize(16, 16));
+    tbrMain->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    for (const cButton& b : kButtons) {
+        const QString key = b.key;
+        if (key.isEmpty()) {
+            tbrMain->addSeparator();
+            continue;
+        }
+        QAction* button = tbrMain->addAction(mToolbarPictures::Picture(key), b.toolTip);
+        button->setObjectName(key);
+        button->setToolTip(b.toolTip);
+        if (key.startsWith("view")) button->setCheckable(true);
+        connect(button, &QAction::triggered, this, [this, key] { tbrMain_ButtonClick(key); });
+        buttons_.emplace(key, button);
+    }
+    Button("viewlarge")->setChecked(true);
+}
+
+QAction* FMain::Button(const QString& key) const {
+    const auto it = buttons_.find(key);
+    return it == buttons_.end() ? nullptr : it->second;
+}
+
+double FMain::TwipsPerPixelY() const {
+    const QScreen* s = screen();
+    return mMainSettings::TwipsPerPixel(s ? s->logicalDotsPerInchY() : 96.0);
+}
+
+double FMain::TwipsPerPixelX() const {
+    const QScreen* s = screen();
+    return mMainSettings::TwipsPerPixel(s ? s->logicalDotsPerInchX() : 96.0);
+}
+
+void FMain::Settings() {
+    const mMainSettings::cStoredSettings stored = mMainSettings::ReadSettings();
+    if (stored.backColor) SetListBackColour(*stored.backColor);
+    if (stored.toolbar) {
+        tbrMain->setVisible(*stored.toolbar);
+        mnuView[0]->setChecked(*stored.toolbar);
+    }
+    if (stored.statusbar) {
+        sbrMain->setVisible(*stored.statusbar);
+        mnuView[1]->setChecked(*stored.statusbar);
+    }
+    if (stored.winState) {
+        if (*stored.winState == mMainSettings::kStateMaximised) setWindowState(Qt::WindowMaximized);
+        else if (*stored.winState == mMainSettings::kStateMinimised) setWindowState(Qt::WindowMinimized);
+        else setWindowState(Qt::WindowNoState);
+    }
+    if (stored.top || stored.left) {
+        QPoint at = pos();
+        if (stored.top) at.setY(static_cast<int>(*stored.top / TwipsPerPixelY() + 0.5));
+        if (stored.left) at.setX(static_cast<int>(*stored.left / TwipsPerPixelX() + 0.5));
+        move(at);
+    }
+    if (stored.view) mnuView_Click(*stored.view);
+    Form_Resize();
+}
+
+void FMain::Form_Load() {
+    try {
+        Settings();
+        sbrMain->SetPanelText(1, Q(mMainWindow::kReady));
+        const QScreen* s = screen();
+        HighColour = (s ? s->depth() : 32) >= 9;
+        // Qt's toolbars are flat already.
+        cRegistry registry;
+        registry.ClassKey(cRegistry::kHKeyLocalMachine);
+        registry.SectionKey(std::string(mMainSettings::kRecentFilesKey));
+        RecentFiles.Load(registry);
+        RecentFiles.MaxFileCount(kRecentCapacity);
+        RefreshRecentMenu();
+    } catch (const cError& e) {
+        MError::ReportError(e, true, true);
+    }
+}
+
+void FMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+bool FMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) Form_Resize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void FMain::Form_Resize() {
+    // The rule works on the window's inner area below the menu bar; QMainWindow lays the toolbar
+    // and status bar out around the central widget, in which the list is placed. Visibility is
+    // asked relative to the window, so the rule also holds before the window is first shown.
+    const double p = TwipsPerPixelY();
+    const double px = TwipsPerPixelX();
+    const bool toolbar = tbrMain->isVisibleTo(this);
+    const bool status = sbrMain->isVisibleTo(this);
+    const int menuBottom = menuBar()->isVisibleTo(this) ? menuBar()->geometry().bottom() + 1 : 0;
+    const auto twipsY = [p](int pixels) { return static_cast<std::int32_t>(pixels * p + 0.5); };
+    const auto place = mMainWindow::ListPlacement(
+        static_cast<std::int32_t>(width() * px + 0.5), twipsY(height() - menuBottom), toolbar,
+        twipsY(toolbar ? tbrMain->height() : 0), status, twipsY(status ? sbrMain->height() : 0),
+        static_cast<std::int32_t>(p + 0.5));
+    if (!place) return;
+    const QPoint inner(static_cast<int>(place->left / px + 0.5), menuBottom + static_cast<int>(place->top / p + 0.5));
+    lvwIcons->setGeometry(QRect(inner - client_->pos(), QSize(static_cast<int>(place->width / px + 0.5),
+                                                                static_cast<int>(place->height / p + 0.5))));
+}
+
+void FMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    Form_Resize();
+}
+
+void FMain::RefreshRecentMenu() {
+    for (std::int32_t i = 1; i <= RecentFiles.FileCount(); ++i) {
+        if (!RecentFiles.FileExists(i)) continue;
+        QAction* entry = mnuMRU[static_cast<std::size_t>(i + 1)];
+        entry->setVisible(true);
+        entry->setText(QString::fromStdString(RecentFiles.MenuCaption(i)));
+        entry->setData(QString::number(i));
+    }
+    mnuMRU[6]->setVisible(RecentFiles.FileCount() > 0);
+}
+
+void FMain::ShowCommandError(const cError& e) {
+    cPrompts::Current().Message(this,
+                                QString::number(e.Number()) + "\r" + QString::fromStdString(e.Source()) + "\r" +
+                                    QString::fromStdString(e.Description()),
+                                cPrompts::eButtons::OK, cPrompts::eIcon::None, QString());
+}
+
+void FMain::mnuFile_Click(int index) {
+    try {
+        switch (index) {
+        case 0: RetrieveIcons(); break;
+        // Save (1), the editor (5), Recurse (6) and the sibling editor (7) are the commands of
+        // the next stage; Print (3) has no action.
+        default: break;
+        }
+    } catch (const cError& e) {
+        ShowCommandError(e);
+    }
+}
+
+void FMain::mnuMRU_Click(int index) {
+    try {
+        if (index < 1 || index >= static_cast<int>(mnuMRU.size()) - 1) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
+        const QString tag = mnuMRU[static_cast<std::size_t>(index)]->data().toString();
+        UsePendingFile = true;
+        PendingFile = RecentFiles.file(tag.toInt());
+        RetrieveIcons();
+        UsePendingFile = false;
+        RefreshRecentMenu();
+    } catch (const cError& e) {
+        UsePendingFile = false;
+        MError::ReportError(e, true, true);
+    }
+}
+
+void FMain::tbrMain_ButtonClick(const QString& key) {
+    if (key == "open") mnuFile_Click(0);
+    else if (key == "viewlarge") mnuView_Click(3);
+    else if (key == "viewsmall") mnuView_Click(4);
+    else if (key == "viewlist") mnuView_Click(5);
+    else if (key == "viewdetails") mnuView_Click(6);
+    // "save", "copy", "properties", "launch", "recurse", "glintsmith", "help" and "about" are
+    // the commands of the next stage; "print" has no action.
+}

@@ -1,0 +1,134 @@
+#pragma once
+// FMain: the main window. It owns the icons of the current file (`Icons`, 1..IconCount) and the two
+// image lists their pictures live in, shows one list item per icon in `lvwIcons` in one of four
+// views, and keeps the chosen icon's images in the hidden grid `IconGrid1`.
+//
+// Invariants: Icons.size() == IconCount; ilsIcons32 and ilsIcons16 hold at most one picture per
+// icon, under the icon's item key "C" + i; the list items are those of the last DisplayIcons. The
+// check marks of mnuView 0, 1 and 3..6, the visibility of tbrMain and sbrMain, the pressed view
+// button and lvwIcons' view agree after every mnuView_Click.
+//
+// Handlers are named after the control and the event; each traps its errors and reports them as
+// the command concerned requires. Menu items are addressed by their index in their menu array;
+// an index with no item in the array is nullptr.
+
+#include <QMainWindow>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "icon/cFileIcon.h"
+#include "support/cMRUFileList.h"
+
+class QAction;
+class QMenu;
+class QToolBar;
+class cIconGrid;
+class cImageList;
+class cListView;
+class cStatusBar;
+
+class FMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // The designed client area, 6795 by 4650 twips.
+    static constexpr int kDesignWidthTwips = 6795;
+    static constexpr int kDesignHeightTwips = 4650;
+    // Width of each details column, in twips.
+    static constexpr int kColumnWidthTwips = 2540;
+    static constexpr int kRecentCapacity = 4;
+
+    explicit FMain(QWidget* parent = nullptr);
+    ~FMain() override;
+
+    // The global default instance, created on first use; released when the window closes.
+    static FMain& Default();
+    static bool DefaultLoaded();
+
+    // ---- State (1-based Icons through Icon(i)).
+    std::vector<cFileIcon> Icons;
+    std::int32_t IconCount = 0;
+    bool HighColour = true;
+    bool UsePendingFile = false;
+    std::string PendingFile;
+    cMRUFileList RecentFiles;
+
+    cFileIcon& Icon(std::int32_t i);    // 1-based; out of range raises 9
+
+    // ---- Controls.
+    cListView* lvwIcons;
+    cImageList* ilsIcons32;
+    cImageList* ilsIcons16;
+    cIconGrid* IconGrid1;               // hidden, never shown
+    QToolBar* tbrMain;
+    cStatusBar* sbrMain;
+
+    QMenu* mnuFileMenu;
+    QMenu* mnuViewMenu;
+    QMenu* mnuHelpMenu;
+    std::array<QAction*, 8> mnuFile{};
+    std::array<QAction*, 7> mnuMRU{};
+    QAction* mnuExit;
+    QAction* mnuEdit;
+    QAction* mnuCopy;
+    std::array<QAction*, 9> mnuView{};
+    QAction* mnuDashIt;
+    QAction* mnuOptions;
+    std::array<QAction*, 3> mnuErrorLog{};
+    std::array<QAction*, 6> mnuHelp{};  // index 1 has no item
+
+    // The toolbar button of a key ("open", "viewlarge", ...); nullptr for an unknown key.
+    QAction* Button(const QString& key) const;
+    // The keys of the toolbar in order ("" for a separator).
+    static const std::vector<QString>& ButtonKeys();
+
+    // ---- Retrieval and display.
+    void RetrieveIcons();
+    std::int32_t BestImageIndex(std::int32_t n, std::int32_t size);
+    void DisplayIcons();
+    void RefreshRecentMenu();
+
+    // The background of lvwIcons from a stored colour value (a colour or a system-colour
+    // reference 0x80000000 + index).
+    void SetListBackColour(std::int32_t value);
+    // Screen twips per pixel (vertical and horizontal).
+    double TwipsPerPixelY() const;
+    double TwipsPerPixelX() const;
+
+    // Applies the stored settings (list colour, toolbar, status bar, window state and place, view);
+    // a value that cannot be read leaves its control as it is.
+    void Settings();
+
+    // ---- Event handlers.
+    void Form_Load();
+    void Form_Resize();
+    void lvwIcons_ItemClick(int index);
+    void mnuView_Click(int index);
+    void mnuFile_Click(int index);
+    void mnuMRU_Click(int index);
+    void tbrMain_ButtonClick(const QString& key);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateToolbar();
+    // Adds pictures under key "C" + i to both image lists, each step on its own: a picture that
+    // cannot be made is logged and skipped.
+    void AddPictures(std::int32_t i);
+    void ResetIcons();
+    // Errors of RetrieveIcons that end it.
+    void RetrieveFailed(const cError& e);
+    // mnuFile_Click's report: number, source and description on three lines.
+    void ShowCommandError(const cError& e);
+
+    std::map<QString, QAction*> buttons_;
+    QWidget* client_;
+};

@@ -1,0 +1,99 @@
+// FMain: filling the icon list, the chosen item, the View menu and the list's background.
+
+#include <QAction>
+#include <QToolBar>
+
+#include "app/mMainWindow.h"
+#include "app/ui/FMain.h"
+#include "app/ui/cImageList.h"
+#include "app/ui/cListView.h"
+#include "app/ui/cStatusBar.h"
+#include "grid/ui/cIconGrid.h"
+#include "support/MError.h"
+#include "support/ui/mColours.h"
+
+namespace {
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+} // namespace
+
+void FMain::SetListBackColour(std::int32_t value) { lvwIcons->SetBackColor(mColours::ColourOf(value)); }
+
+void FMain::DisplayIcons() {
+    try {
+        sbrMain->SetSimpleText(Q(mMainWindow::kDisplaying));
+        lvwIcons->Clear();
+        if (IconCount < 1) {
+            IconGrid1->Clear();
+            IconGrid1->Draw();
+            sbrMain->SetStyle(cStatusBar::sbrSimple);
+            sbrMain->SetSimpleText(Q(mMainWindow::kNoIconsFound));
+            return;
+        }
+        lvwIcons->SetSmallIcons(ilsIcons16);
+        lvwIcons->SetIcons(ilsIcons32);
+        for (std::int32_t i = 1; i <= IconCount; ++i) {
+            const std::string key = mMainWindow::ItemKey(i);
+            int index = 0;
+            try {
+                index = lvwIcons->Add(key, QString::fromStdString(mMainWindow::ItemText(Icon(i))), key, key);
+            } catch (const cError& e) {
+                // A picture missing from a list: the item stands without it.
+                if (e.Number() != cError::kElementNotFound) throw;
+                MError::ReportError(e, true, false);
+                index = lvwIcons->Count();
+            }
+            lvwIcons->SetSubItem(index, 1, QString::number(Icon(i).ImageCount()));
+        }
+        lvwIcons->SetSelected(1);
+        lvwIcons_ItemClick(lvwIcons->SelectedIndex());
+        sbrMain->SetStyle(cStatusBar::sbrNormal);
+    } catch (const cError& e) {
+        MError::ReportError(e, true, true);
+        sbrMain->SetStyle(cStatusBar::sbrSimple);
+        sbrMain->SetSimpleText(Q(mMainWindow::kReady));
+    }
+}
+
+void FMain::lvwIcons_ItemClick(int index) {
+    try {
+        const std::string key = lvwIcons->Key(index);
+        sbrMain->SetPanelText(2, QString::fromStdString(mMainWindow::IconPanelText(key)));
+        IconGrid1->Init(Icon(mMainWindow::KeyIndex(key)));
+    } catch (const cError& e) {
+        MError::ReportError(e, true, false);
+    }
+}
+
+void FMain::mnuView_Click(int index) {
+    static const char* const kViewButtons[] = {"viewlarge", "viewsmall", "viewlist", "viewdetails"};
+    try {
+        switch (index) {
+        case 0:
+            mnuView[0]->setChecked(!mnuView[0]->isChecked());
+            tbrMain->setVisible(mnuView[0]->isChecked());
+            Form_Resize();
+            break;
+        case 1:
+            mnuView[1]->setChecked(!mnuView[1]->isChecked());
+            sbrMain->setVisible(mnuView[1]->isChecked());
+            Form_Resize();
+            break;
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+            for (int i = 3; i <= 6; ++i) {
+                mnuView[static_cast<std::size_t>(i)]->setChecked(i == index);
+                Button(kViewButtons[i - 3])->setChecked(i == index);
+            }
+            lvwIcons->SetView(index - 3);
+            break;
+        // 8 shows the chosen icon's properties: a command of the next stage.
+        default: break;
+        }
+    } catch (const cError& e) {
+        MError::ReportError(e, true, true);
+    }
+}

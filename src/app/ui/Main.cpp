@@ -1,0 +1,120 @@
+#include "app/ui/Main.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QWidget>
+
+#include <cstdlib>
+
+#include "app/mMainWindow.h"
+#include "app/mStartup.h"
+#include "app/ui/FAbout.h"
+#include "app/ui/FMain.h"
+#include "app/ui/cErrorBox.h"
+#include "resources/ui/cPromptsFileDialog.h"
+#include "support/MError.h"
+
+namespace {
+
+bool gEnding = false;
+// Set while Main runs the application's event loop: only then is there a loop to end.
+bool gLoopRunning = false;
+
+// The search window comes with a later stage; list files reach it through these answers.
+cError NoSearchWindow(const std::string& what, const std::string& file) {
+    return cError(cError::kInvalidCall, cError::SourceOf("Main"),
+                  what + " the list file \"" + file + "\" needs the search window, which is not part of this program yet");
+}
+
+void SaveScreenshots(const QString& folder) {
+    if (!FMain::DefaultLoaded()) return;
+    FMain& main = FMain::Default();
+    QDir().mkpath(folder);
+    for (int view = 3; view <= 6; ++view) {
+        main.mnuView_Click(view);
+        QApplication::processEvents();
+        const QString path = QDir(folder).filePath(QString::fromStdString(mMainStart::ScreenshotName(view)) + ".png");
+        if (!main.grab().save(path)) {
+            MError::ReportError(cError(cError::kInvalidCall, cError::SourceOf("Main"), "Cannot write " + path.toStdString()),
+                                true, false);
+        }
+    }
+    main.close();
+}
+
+} // namespace
+
+void cWindowsHost::PrintFromFile(const std::string& file) { throw NoSearchWindow("Printing", file); }
+
+void cWindowsHost::DisplayList(const std::string& file) {
+    if (mMainWindow::OpensInMainWindow(file)) {
+        mainFile_ = file;
+        return;
+    }
+    throw NoSearchWindow("Opening", file);
+}
+
+void cWindowsHost::ShowSplash() {
+    if (qEnvironmentVariable("PICTRIX_NO_SPLASH") == "1") return;
+    FAbout splash;
+    splash.ShowSplash();
+}
+
+void cWindowsHost::ShowMainWindow() {
+    FMain& main = FMain::Default();
+    main.show();
+    if (!mainFile_.empty()) {
+        main.UsePendingFile = true;
+        main.PendingFile = mainFile_;
+        main.RetrieveIcons();
+        main.UsePendingFile = false;
+    }
+}
+
+// The search window of a list file would be shown here; none exists yet.
+void cWindowsHost::ShowSearchWindow() {}
+
+void cWindowsHost::EndProgram() { ::EndProgram(); }
+
+namespace mMainStart {
+
+std::string ScreenshotName(int viewIndex) {
+    switch (viewIndex) {
+    case 3: return "main-large";
+    case 4: return "main-small";
+    case 5: return "main-list";
+    case 6: return "main-details";
+    default: return "main-" + std::to_string(viewIndex);
+    }
+}
+
+} // namespace mMainStart
+
+void EndProgram() {
+    gEnding = true;
+    QApplication::closeAllWindows();
+    for (QWidget* w : QApplication::topLevelWidgets()) w->close();
+    if (gLoopRunning) QCoreApplication::exit(0);
+}
+
+int Main(QApplication& app) {
+    cErrorBox::Install();
+    cPromptsFileDialog::Install();
+    QStringList args = app.arguments();
+    std::vector<std::string> line;
+    for (qsizetype i = 1; i < args.size(); ++i) line.push_back(args[i].toStdString());
+    cWindowsHost host;
+    const auto result = mStartup::Main(mStartup::CommandLineOf(line), host);
+    if (result == mStartup::eStartResult::Failed) return 1;
+    if (result == mStartup::eStartResult::Ended || gEnding) return 0;
+    const QString shots = qEnvironmentVariable("PICTRIX_SCREENSHOTS");
+    if (!shots.isEmpty()) {
+        SaveScreenshots(shots);
+        return 0;
+    }
+    gLoopRunning = true;
+    const int status = app.exec();
+    gLoopRunning = false;
+    return status;
+}

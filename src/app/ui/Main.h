@@ -1,0 +1,52 @@
+#pragma once
+// Main: the desktop program's entry routine and the windows' side of start-up. It installs the
+// error box and the file dialogs, hands the command line to the start-up core (mStartup), which
+// decides what opens, and answers that core with the windows: the splash, the main window and,
+// for list files, the search window.
+//
+// A command-line file that is an icon file or a module (and not a ".ier" list file) opens in the
+// main window instead (through PendingFile): loading it as a list file would fill the search list
+// with the bytes of a binary file.
+//
+// Scripted runs: PICTRIX_NO_SPLASH=1 skips the splash; PICTRIX_SCREENSHOTS=<folder> saves the main
+// window in each of its four views as PNG files in that folder and ends the program.
+
+#include <string>
+
+#include "app/mStartup.h"
+
+class QApplication;
+
+// The windows' answers to the start-up core.
+class cWindowsHost final : public mStartup::cStartupHost {
+public:
+    // The search window comes with a later stage: printing a list file is reported as an error.
+    void PrintFromFile(const std::string& file) override;
+    // An icon file or module is kept for the main window; a list file is reported as an error.
+    void DisplayList(const std::string& file) override;
+    void ShowSplash() override;
+    // Shows the main window and opens the kept file in it.
+    void ShowMainWindow() override;
+    void ShowSearchWindow() override;
+    void EndProgram() override;
+
+    const std::string& MainWindowFile() const noexcept { return mainFile_; }
+
+private:
+    std::string mainFile_;
+};
+
+// Runs start-up and then the event loop while any window is open; answers the exit status
+// (0, or 1 when start-up failed).
+int Main(QApplication& app);
+
+// Unloads every window and ends the program (the event loop, or start-up before it ran).
+void EndProgram();
+
+namespace mMainStart {
+
+// The views Main's screenshot run saves, with their file names: "large", "small", "list",
+// "details" for View menu indices 3 to 6.
+std::string ScreenshotName(int viewIndex);
+
+} // namespace mMainStart

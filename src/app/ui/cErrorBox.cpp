@@ -1,0 +1,15 @@
+#include "app/ui/cErrorBox.h"
+
+#include <QApplication>
+
+#include "support/ui/cPrompts.h"
+
+void cErrorBox::ShowError(const std::string& title, const std::string& text) {
+    cPrompts::Current().Message(QApplication::activeWindow(), QString::fromStdString(text), cPrompts::eButtons::OK,
+                                cPrompts::eIcon::Information, QString::fromStdString(title));
+}
+
+void cErrorBox::Install() {
+    static cErrorBox box;
+    MError::SetErrorView(&box);
+}

@@ -1,0 +1,377 @@
+// The main window: opening icon files and modules, the list and its views, the status bar, the
+// recent files, and the layout when the toolbar or status bar is hidden.
+
+#include <QAction>
+#include <QFile>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QTreeView>
+#include <QtTest>
+
+#include "app/mMainWindow.h"
+#include "app/ui/FMain.h"
+#include "app/ui/cErrorBox.h"
+#include "app/ui/cImageList.h"
+#include "app/ui/cListView.h"
+#include "app/ui/cStatusBar.h"
+#include "grid/ui/cIconGrid.h"
+#include "mUiTest.h"
+#include "resources/ui/cPromptsFileDialog.h"
+#include "support/MError.h"
+#include "support/mSettings.h"
+#include "support/ui/cPrompts.h"
+
+namespace {
+
+const QString kNoIcons = "No icons were found. Ready...";
+
+QString Sample() { return mUiTest::Fixture("modules/sample.dll"); }
+QString IconFile() { return mUiTest::Fixture("icons/multi.ico"); }
+
+// The sample's twelve groups in the order the PE resource directory lists them: named entries
+// first, sorted, then the numbers ascending.
+const QStringList kSampleOrder = {"PNG256", "SINGLE", "VISTA", "1", "2", "3", "4", "5", "6", "7", "8", "100"};
+
+QStringList Texts(const FMain& w) {
+    QStringList texts;
+    for (int i = 1; i <= w.lvwIcons->Count(); ++i) texts << w.lvwIcons->Text(i);
+    return texts;
+}
+
+} // namespace
+
+class tMainWindowTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir temp_;
+    std::unique_ptr<cScriptedPrompts> prompts_;
+    std::unique_ptr<cPrompts::cScope> scope_;
+    std::unique_ptr<FMain> w_;
+
+    // Opens a file through the dialog, as File > Open does.
+    void Open(const QString& path) {
+        prompts_->AnswerOpen({path});
+        w_->mnuFile_Click(0);
+        QCOMPARE(prompts_->Pending(), std::size_t(0));
+    }
+
+    // A copy of a fixture under a new relative name in the temporary folder.
+    QString CopyAs(const QString& fixture, const QString& relative) {
+        const QString target = temp_.filePath(relative);
+        QDir().mkpath(QFileInfo(target).path());
+        QFile::remove(target);
+        if (!QFile::copy(fixture, target)) qFatal("cannot copy %s", qPrintable(fixture));
+        return target;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(temp_.isValid());
+        // Closing the last window would post a quit that ends the next modal loop of any test.
+        QApplication::setQuitOnLastWindowClosed(false);
+        cErrorBox::Install();
+        cPromptsFileDialog::Install();
+        MError::SetErrorLogPath(temp_.filePath("errlog.txt").toStdString());
+    }
+
+    void cleanupTestCase() { QApplication::setQuitOnLastWindowClosed(true); }
+    void init() {
+        prompts_ = std::make_unique<cScriptedPrompts>();
+        scope_ = std::make_unique<cPrompts::cScope>(*prompts_);
+        w_ = std::make_unique<FMain>();
+        w_->setAttribute(Qt::WA_DeleteOnClose, false);
+        w_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
+    }
+
+    void cleanup() {
+        w_.reset();
+        scope_.reset();
+        prompts_.reset();
+    }
+
+    void StartsEmptyWithTheDesignedState() {
+        QCOMPARE(w_->IconCount, 0);
+        QCOMPARE(w_->sbrMain->PanelText(1), QString("Ready..."));
+        QVERIFY(w_->mnuView[0]->isChecked() && w_->mnuView[1]->isChecked() && w_->mnuView[3]->isChecked());
+        QVERIFY(w_->Button("viewlarge")->isChecked());
+        QVERIFY(!w_->IconGrid1->isVisible());
+        QCOMPARE(w_->lvwIcons->ColumnCount(), 2);
+        QCOMPARE(w_->lvwIcons->ColumnText(1), QString("Icon"));
+        QCOMPARE(w_->lvwIcons->ColumnText(2), QString("Number of Images"));
+        // Every toolbar key has its tool tip and a picture.
+        for (const QString& key : FMain::ButtonKeys()) {
+            if (key.isEmpty()) continue;
+            QVERIFY2(w_->Button(key), qPrintable(key));
+            QVERIFY2(!w_->Button(key)->icon().isNull(), qPrintable(key));
+        }
+        QCOMPARE(w_->Button("open")->toolTip(), QString("Open Icon or Library"));
+        QCOMPARE(w_->Button("glintsmith")->toolTip(), QString("Run Glintsmith - QRSC"));
+        QCOMPARE(w_->mnuFile[0]->shortcut(), QKeySequence("Ctrl+O"));
+        QCOMPARE(w_->mnuErrorLog[1]->shortcut(), QKeySequence("Ctrl+L"));
+        QVERIFY(!w_->mnuFile[2]->isVisible());
+        QVERIFY(!w_->mnuCopy->isVisible());
+    }
+
+    void OpensAnIconFile() {
+        Open(IconFile());
+        const auto& asked = prompts_->LastAsked();
+        QCOMPARE(asked.file.filters.size(), std::size_t(3));
+        QCOMPARE(asked.file.filters[0].description, QString("All Files (*.*)"));
+        QCOMPARE(asked.file.filterIndex, 1);
+        QVERIFY(asked.file.fileMustExist);
+
+        QCOMPARE(w_->IconCount, 1);
+        QCOMPARE(w_->lvwIcons->Count(), 1);
+        QCOMPARE(w_->lvwIcons->Key(1), std::string("C1"));
+        QCOMPARE(w_->lvwIcons->Text(1), IconFile());
+        QCOMPARE(w_->lvwIcons->SubItem(1, 1), QString::number(w_->Icon(1).ImageCount()));
+        QCOMPARE(w_->lvwIcons->SubItem(1, 1), QString("3"));
+        QCOMPARE(w_->lvwIcons->SelectedIndex(), 1);
+        QCOMPARE(w_->sbrMain->Style(), cStatusBar::sbrNormal);
+        QCOMPARE(w_->sbrMain->PanelText(1), IconFile());
+        QCOMPARE(w_->sbrMain->PanelText(2), QString("Icon: C1"));
+        QVERIFY(w_->ilsIcons32->Contains("C1") && w_->ilsIcons16->Contains("C1"));
+        QVERIFY(!w_->lvwIcons->Picture(1).isNull());
+        QCOMPARE(w_->IconGrid1->ItemCount(), 3);
+    }
+
+    void OpensAModuleWithTwelveGroups() {
+        Open(Sample());
+        QCOMPARE(w_->IconCount, 12);
+        QCOMPARE(Texts(*w_), kSampleOrder);
+        for (int i = 1; i <= 12; ++i) {
+            QCOMPARE(w_->lvwIcons->Key(i), "C" + std::to_string(i));
+            QCOMPARE(w_->lvwIcons->SubItem(i, 1), QString::number(w_->Icon(i).ImageCount()));
+            QVERIFY2(w_->ilsIcons32->Contains("C" + std::to_string(i)), qPrintable(QString::number(i)));
+        }
+        QCOMPARE(w_->lvwIcons->SelectedIndex(), 1);
+        QCOMPARE(w_->sbrMain->PanelText(2), QString("Icon: C1"));
+        QCOMPARE(w_->sbrMain->PanelText(1), Sample());
+        QCOMPARE(w_->sbrMain->Style(), cStatusBar::sbrNormal);
+        QCOMPARE(w_->IconGrid1->ItemCount(), w_->Icon(1).ImageCount());
+
+        // Choosing another item shows it in panel 2 and loads its images into the grid.
+        w_->lvwIcons_ItemClick(11);
+        QCOMPARE(w_->sbrMain->PanelText(2), QString("Icon: C11"));
+        QCOMPARE(w_->IconGrid1->ItemCount(), w_->Icon(11).ImageCount());
+    }
+
+    void PngImagesShowTheirBestImage() {
+        // Group PNG256 (C1) holds only a 256-pixel PNG image: both lists still get a picture,
+        // scaled to their size, with opaque pixels.
+        Open(Sample());
+        for (cImageList* list : {w_->ilsIcons32, w_->ilsIcons16}) {
+            const QImage image = list->Item("C1").toImage();
+            QCOMPARE(image.width(), list->ImageSize());
+            bool opaque = false;
+            for (int y = 0; y < image.height() && !opaque; ++y)
+                for (int x = 0; x < image.width() && !opaque; ++x) opaque = qAlpha(image.pixel(x, y)) == 255;
+            QVERIFY(opaque);
+        }
+    }
+
+    void AnImageThatCannotBeDrawnIsLoggedAndTheIconStillListed() {
+        // One 32x32 image whose block is no bitmap: ICONDIR, one ICONDIRENTRY, 40 zero bytes.
+        QByteArray ico("\0\0\1\0\1\0", 6);
+        const char entry[16] = {32, 32, 0, 0, 1, 0, 32, 0, 40, 0, 0, 0, 22, 0, 0, 0};
+        ico.append(entry, 16);
+        ico.append(QByteArray(40, '\0'));
+        const QString path = temp_.filePath("undrawable.ico");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(ico);
+        file.close();
+        QFile::remove(temp_.filePath("errlog.txt"));
+
+        Open(path);     // nothing is shown: a scripted prompt left unanswered would fail here
+        QCOMPARE(w_->IconCount, 1);
+        QCOMPARE(w_->lvwIcons->Count(), 1);
+        QCOMPARE(w_->lvwIcons->SubItem(1, 1), QString("1"));
+        QVERIFY(w_->lvwIcons->Picture(1).isNull());
+        QCOMPARE(w_->sbrMain->PanelText(2), QString("Icon: C1"));
+        QFile log(temp_.filePath("errlog.txt"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray logged = log.readAll();
+        QVERIFY(logged.contains("[481]"));
+        QVERIFY(logged.contains("[35601]"));
+    }
+
+    void AModuleWithoutIconsLeavesTheFileNameOfTheLastOne() {
+        Open(IconFile());
+        Open(mUiTest::Fixture("modules/noicons32.dll"));
+        QCOMPARE(w_->IconCount, 0);
+        QCOMPARE(w_->lvwIcons->Count(), 0);
+        QCOMPARE(w_->IconGrid1->ItemCount(), 0);
+        QCOMPARE(w_->sbrMain->Style(), cStatusBar::sbrSimple);
+        QCOMPARE(w_->sbrMain->SimpleText(), kNoIcons);
+        QCOMPARE(w_->sbrMain->PanelText(1), IconFile());
+    }
+
+    void OneBrokenGroupEndsWithNoIcons() {
+        Open(IconFile());
+        prompts_->AnswerOpen({mUiTest::Fixture("modules/broken32.dll")}).AnswerMessage(cPrompts::eAnswer::OK);
+        w_->mnuFile_Click(0);
+        QCOMPARE(prompts_->Pending(), std::size_t(0));
+        // The failure was shown (and logged).
+        QCOMPARE(prompts_->LastAsked().kind, cScriptedPrompts::eKind::Message);
+        QVERIFY(prompts_->LastAsked().text.startsWith("Error #"));
+        QCOMPARE(w_->IconCount, 0);
+        QVERIFY(w_->Icons.empty());
+        QCOMPARE(w_->lvwIcons->Count(), 0);
+        QCOMPARE(w_->sbrMain->Style(), cStatusBar::sbrSimple);
+        QCOMPARE(w_->sbrMain->SimpleText(), QString("Ready..."));
+        QFile log(temp_.filePath("errlog.txt"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(!log.readAll().isEmpty());
+    }
+
+    void ExtensionsDecideTheKindOfFile_data() {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("icons");
+        QTest::newRow("no dot: an icon file") << IconFile() << "plain/noext" << 1;
+        QTest::newRow("upper-case ICO") << IconFile() << "plain/APP.ICO" << 1;
+        QTest::newRow("dot in a folder name only: a module") << Sample() << "my.folder/noext" << 12;
+        QTest::newRow("ICL is a module") << Sample() << "plain/lib.icl" << 12;
+    }
+
+    void ExtensionsDecideTheKindOfFile() {
+        QFETCH(QString, fixture);
+        QFETCH(QString, name);
+        QFETCH(int, icons);
+        const QString path = CopyAs(fixture, name);
+        Open(path);
+        QCOMPARE(w_->IconCount, icons);
+        QCOMPARE(w_->lvwIcons->Count(), icons);
+        QCOMPARE(w_->sbrMain->PanelText(1), path);
+    }
+
+    void CancelKeepsThePreviousIcons() {
+        Open(Sample());
+        w_->lvwIcons_ItemClick(3);
+        prompts_->CancelFile(cScriptedPrompts::eKind::OpenFile);
+        w_->mnuFile_Click(0);
+        QCOMPARE(w_->IconCount, 12);
+        QCOMPARE(Texts(*w_), kSampleOrder);
+        QCOMPARE(w_->sbrMain->PanelText(2), QString("Icon: C3"));
+        QCOMPARE(w_->IconGrid1->ItemCount(), w_->Icon(3).ImageCount());
+        QCOMPARE(w_->RecentFiles.FileCount(), 1);
+    }
+
+    void RecentFilesOrder() {
+        const QString a = IconFile(), b = Sample();
+        Open(a);
+        Open(b);
+        QCOMPARE(w_->RecentFiles.FileCount(), 2);
+        QCOMPARE(QString::fromStdString(w_->RecentFiles.file(1)), b);
+        QCOMPARE(QString::fromStdString(w_->RecentFiles.file(2)), a);
+        // Entries 1 and 2 stand in items 2 and 3, the separator below them is shown.
+        QVERIFY(w_->mnuMRU[2]->isVisible() && w_->mnuMRU[3]->isVisible());
+        QVERIFY(!w_->mnuMRU[1]->isVisible() && !w_->mnuMRU[4]->isVisible());
+        QVERIFY(w_->mnuMRU[6]->isVisible());
+        QCOMPARE(w_->mnuMRU[3]->text().toStdString(), w_->RecentFiles.MenuCaption(2));
+
+        // A recent item opens its file and keeps the order.
+        w_->mnuMRU_Click(3);
+        QCOMPARE(w_->IconCount, 1);
+        QCOMPARE(w_->sbrMain->PanelText(1), a);
+        QVERIFY(!w_->UsePendingFile);
+        QCOMPARE(QString::fromStdString(w_->RecentFiles.file(1)), b);
+        QCOMPARE(QString::fromStdString(w_->RecentFiles.file(2)), a);
+
+        // The dialog moves the file to the head, even when it holds no icons.
+        Open(a);
+        QCOMPARE(QString::fromStdString(w_->RecentFiles.file(1)), a);
+        QCOMPARE(QString::fromStdString(w_->RecentFiles.file(2)), b);
+        const QString none = mUiTest::Fixture("modules/noicons32.dll");
+        Open(none);
+        QCOMPARE(QString::fromStdString(w_->RecentFiles.file(1)), none);
+        QCOMPARE(w_->RecentFiles.FileCount(), 3);
+    }
+
+    void ViewMenuKeepsMarksButtonsAndModeInStep() {
+        Open(Sample());
+        const char* buttons[] = {"viewlarge", "viewsmall", "viewlist", "viewdetails"};
+        // Every view after every other, and the same one twice.
+        for (int index : {4, 5, 6, 3, 6, 6, 5, 3, 3, 4}) {
+            w_->mnuView_Click(index);
+            for (int i = 3; i <= 6; ++i) {
+                const QString what = QString("view %1, item %2").arg(index).arg(i);
+                QVERIFY2(w_->mnuView[static_cast<std::size_t>(i)]->isChecked() == (i == index), qPrintable(what));
+                QVERIFY2(w_->Button(buttons[i - 3])->isChecked() == (i == index), qPrintable(what));
+            }
+            QCOMPARE(static_cast<int>(w_->lvwIcons->View()), index - 3);
+            QCOMPARE(w_->lvwIcons->ActiveView() == static_cast<QWidget*>(w_->lvwIcons->ReportWidget()), index == 6);
+        }
+        // The toolbar's buttons and the menu items go the same way; the small view shows the
+        // 16-pixel pictures, the large one the 32-pixel ones.
+        w_->Button("viewsmall")->trigger();
+        QVERIFY(w_->mnuView[4]->isChecked() && !w_->mnuView[3]->isChecked());
+        QCOMPARE(w_->lvwIcons->Picture(1).width(), 16);
+        w_->mnuView[3]->trigger();
+        QVERIFY(w_->Button("viewlarge")->isChecked() && !w_->Button("viewsmall")->isChecked());
+        QVERIFY(w_->mnuView[3]->isChecked());
+        QCOMPARE(w_->lvwIcons->Picture(1).width(), 32);
+        // Pressing the pressed button keeps it pressed.
+        w_->Button("viewlarge")->trigger();
+        QVERIFY(w_->Button("viewlarge")->isChecked() && w_->mnuView[3]->isChecked());
+    }
+
+    void ToolbarAndStatusBarToggle() {
+        const int menuBottom = w_->menuBar()->geometry().bottom() + 1;
+        auto listTop = [this] { return w_->lvwIcons->mapTo(w_.get(), QPoint(0, 0)).y(); };
+        auto listBottom = [this] { return w_->lvwIcons->mapTo(w_.get(), QPoint(0, w_->lvwIcons->height())).y(); };
+        QCOMPARE(listTop(), w_->tbrMain->geometry().bottom() + 1 + 2);
+        QCOMPARE(listBottom(), w_->sbrMain->geometry().top() - 2);
+
+        w_->mnuView[0]->trigger();      // through the menu, as the user does
+        QVERIFY(!w_->mnuView[0]->isChecked());
+        QVERIFY(!w_->tbrMain->isVisible());
+        QCOMPARE(listTop(), menuBottom + 2);
+
+        w_->mnuView_Click(1);
+        QVERIFY(!w_->mnuView[1]->isChecked());
+        QVERIFY(!w_->sbrMain->isVisible());
+        QCOMPARE(listBottom(), w_->height());
+
+        // Twice restores the initial state.
+        w_->mnuView_Click(0);
+        w_->mnuView[1]->trigger();
+        QVERIFY(w_->mnuView[0]->isChecked() && w_->tbrMain->isVisible());
+        QVERIFY(w_->mnuView[1]->isChecked() && w_->sbrMain->isVisible());
+        QCOMPARE(listTop(), w_->tbrMain->geometry().bottom() + 1 + 2);
+        QCOMPARE(listBottom(), w_->sbrMain->geometry().top() - 2);
+        QCOMPARE(w_->lvwIcons->mapTo(w_.get(), QPoint(w_->lvwIcons->width(), 0)).x(), w_->width());
+    }
+
+    void StoredSettingsApplyWhenTheWindowLoads() {
+        mSettings::SaveSetting("Pictrix v2", "Settings", "Backcolor", "255");      // red, 0x00BBGGRR
+        mSettings::SaveSetting("Pictrix v2", "WinSet", "Toolbar", "0");
+        mSettings::SaveSetting("Pictrix v2", "WinSet", "Statusbar", "True");
+        mSettings::SaveSetting("Pictrix v2", "WinSet", "WinState", "0");
+        mSettings::SaveSetting("Pictrix v2", "WinSet", "mnuView", "6");
+        FMain loaded;
+        mSettings::DeleteSetting("Pictrix v2", "Settings");
+        mSettings::DeleteSetting("Pictrix v2", "WinSet");
+        QCOMPARE(loaded.lvwIcons->BackColor(), QColor(255, 0, 0));
+        QVERIFY(!loaded.mnuView[0]->isChecked() && loaded.tbrMain->isHidden());
+        QVERIFY(loaded.mnuView[1]->isChecked() && !loaded.sbrMain->isHidden());
+        QVERIFY(loaded.mnuView[6]->isChecked() && !loaded.mnuView[3]->isChecked());
+        QVERIFY(loaded.Button("viewdetails")->isChecked());
+        QCOMPARE(static_cast<int>(loaded.lvwIcons->View()), 3);
+    }
+
+    void BackColourFollowsStoredValue() {
+        w_->SetListBackColour(-2147483644);     // the menu colour
+        QCOMPARE(w_->lvwIcons->BackColor(), QApplication::palette().color(QPalette::Window));
+        w_->SetListBackColour(static_cast<std::int32_t>(0x80000005u));
+        QCOMPARE(w_->lvwIcons->BackColor(), QApplication::palette().color(QPalette::Base));
+        w_->SetListBackColour(0x00FF8000);      // 0x00BBGGRR
+        QCOMPARE(w_->lvwIcons->BackColor(), QColor(0x00, 0x80, 0xFF));
+    }
+};
+
+PICTRIX_UI_TEST(tMainWindowTest)
+#include "main_window_test.moc"

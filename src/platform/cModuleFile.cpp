@@ -4,6 +4,8 @@
 
 #include "platform/cModuleFile.h"
 
+#include <algorithm>
+
 #include "platform/mSysText.h"
 #include "platform/mText16.h"
 
@@ -11,11 +13,19 @@ namespace {
 
 constexpr std::size_t kDosHeaderSize = 64;
 constexpr std::size_t kLfanewAt = 0x3C;
+// The DOS, PE or NE headers and the section table of a usual module fit in its first 4 KiB.
+constexpr std::uint64_t kHeadBytes = 4096;
 
 } // namespace
 
 bool cModuleFile::ReadAt(std::uint64_t offset, std::size_t n, std::vector<std::uint8_t>& out) {
     if (offset > fileSize_ || n > fileSize_ - offset) return false;
+    // The headers usually lie in the file's first bytes, which were read once on opening.
+    if (offset <= head_.size() && n <= head_.size() - offset) {
+        out.assign(head_.begin() + static_cast<std::ptrdiff_t>(offset),
+                   head_.begin() + static_cast<std::ptrdiff_t>(offset + n));
+        return true;
+    }
     out.resize(n);
     if (n == 0) return true;
     if (file_.ReadAt(offset, out.data(), n) != n) {
@@ -28,6 +38,7 @@ bool cModuleFile::ReadAt(std::uint64_t offset, std::size_t n, std::vector<std::u
 void cModuleFile::Free() {
     file_.Close();
     fileSize_ = 0;
+    head_.clear();
     format_ = eFormat::kNone;
     sections_.clear();
     rsrcRva_ = rsrcSize_ = 0;
@@ -44,6 +55,11 @@ bool cModuleFile::Load(const std::string& path) {
     lastError_ = 0;
     if (!file_.Open(path)) return Fail(file_.LastError());
     fileSize_ = file_.Size();
+    {
+        std::vector<std::uint8_t> head;
+        if (ReadAt(0, static_cast<std::size_t>(std::min<std::uint64_t>(kHeadBytes, fileSize_)), head))
+            head_ = std::move(head);
+    }
 
     std::vector<std::uint8_t> dos;
     if (!ReadAt(0, kDosHeaderSize, dos)) {

@@ -108,11 +108,17 @@ private:
         std::uint32_t name = 0;   // Name: high bit set for a string, else the number
         std::uint32_t target = 0; // OffsetToData: high bit set for a subdirectory
     };
-    // One IMAGE_RESOURCE_DIRECTORY with its entries.
+    // One IMAGE_RESOURCE_DIRECTORY with its entries, kept as stored and decoded when used
+    // (a module's icon directory holds thousands of entries, of which a lookup reads a dozen).
     struct cDirectory {
         std::uint32_t at = 0; // offset from the start of the resource section
         std::uint16_t named = 0;
-        std::vector<cEntry> entries;
+        std::vector<std::uint8_t> raw; // the entries, 8 bytes each
+        std::size_t Count() const noexcept { return raw.size() / 8; }
+        cEntry At(std::size_t i) const {
+            cByteView v(raw);
+            return cEntry{v.U32(i * 8), v.U32(i * 8 + 4)};
+        }
     };
     // One NE TYPEINFO.
     struct cNeType {
@@ -158,6 +164,7 @@ private:
     std::uint64_t fileSize_ = 0;
     eFormat format_ = eFormat::kNone;
     std::uint32_t lastError_ = 0;
+    std::vector<std::uint8_t> head_; // the file's first bytes, read once on opening
 
     // PE: sections and the resource section's place.
     struct cSection {

@@ -22,6 +22,7 @@ constexpr std::size_t kDirectoryHeaderSize = 16;
 constexpr std::size_t kDirectoryEntrySize = 8;
 constexpr std::size_t kDataEntrySize = 16;
 constexpr std::uint32_t kHighBit = 0x80000000u;
+constexpr std::size_t kGuessEntries = 8;
 
 } // namespace
 
@@ -99,25 +100,25 @@ bool cModuleFile::OpenRoot() {
 }
 
 bool cModuleFile::ReadDirectory(std::uint32_t at, cDirectory& dir) {
+    if (at > rsrcRoom_ || kDirectoryHeaderSize > rsrcRoom_ - at) return Fail(mSysText::kInvalidData);
+    // One read for the header and the first few entries, which is the whole of most directories.
+    const std::uint64_t left = rsrcRoom_ - at - kDirectoryHeaderSize;
+    const std::size_t guess = static_cast<std::size_t>(std::min<std::uint64_t>(left, kGuessEntries * kDirectoryEntrySize));
     std::vector<std::uint8_t> head;
-    if (at > rsrcRoom_ || kDirectoryHeaderSize > rsrcRoom_ - at || !ReadAt(rsrcAt_ + at, kDirectoryHeaderSize, head))
-        return Fail(mSysText::kInvalidData);
+    if (!ReadAt(rsrcAt_ + at, kDirectoryHeaderSize + guess, head)) return Fail(mSysText::kInvalidData);
     cByteView hv(head);
     dir.at = at;
     dir.named = hv.U16(12);
     const std::size_t count = std::size_t{dir.named} + hv.U16(14);
     // The entries must lie in the section before anything is sized by their count.
-    const std::uint64_t left = rsrcRoom_ - at - kDirectoryHeaderSize;
-    std::vector<std::uint8_t> raw;
-    if (count * kDirectoryEntrySize > left ||
-        !ReadAt(rsrcAt_ + at + kDirectoryHeaderSize, count * kDirectoryEntrySize, raw))
-        return Fail(mSysText::kInvalidData);
-    cByteView ev(raw);
-    dir.entries.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        dir.entries[i].name = ev.U32(i * kDirectoryEntrySize);
-        dir.entries[i].target = ev.U32(i * kDirectoryEntrySize + 4);
+    if (count * kDirectoryEntrySize > left) return Fail(mSysText::kInvalidData);
+    if (count * kDirectoryEntrySize <= guess) {
+        dir.raw.assign(head.begin() + kDirectoryHeaderSize,
+                       head.begin() + static_cast<std::ptrdiff_t>(kDirectoryHeaderSize + count * kDirectoryEntrySize));
+        return true;
     }
+    if (!ReadAt(rsrcAt_ + at + kDirectoryHeaderSize, count * kDirectoryEntrySize, dir.raw))
+        return Fail(mSysText::kInvalidData);
     return true;
 }
 
@@ -160,26 +161,26 @@ bool cModuleFile::EntryName(const cEntry& e, cResourceID& out) {
 
 std::optional<std::size_t> cModuleFile::FindEntry(const cDirectory& dir, const cKey& key, bool& damaged) {
     damaged = false;
-    const auto& es = dir.entries;
+    const std::size_t count = dir.Count();
     if (!key.isName) {
         // Numbered entries follow the named ones in ascending order; a binary search finds them
         // at once, and a scan of every entry covers modules that do not keep the order.
-        std::size_t lo = std::min<std::size_t>(dir.named, es.size()), hi = es.size();
+        std::size_t lo = std::min<std::size_t>(dir.named, count), hi = count;
         while (lo < hi) {
             const std::size_t mid = lo + (hi - lo) / 2;
-            if (es[mid].name < key.id) lo = mid + 1;
+            if (dir.At(mid).name < key.id) lo = mid + 1;
             else hi = mid;
         }
-        if (lo < es.size() && es[lo].name == key.id) return lo;
-        for (std::size_t i = 0; i < es.size(); ++i) {
-            if (es[i].name == key.id) return i;
+        if (lo < count && dir.At(lo).name == key.id) return lo;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (dir.At(i).name == key.id) return i;
         }
         return std::nullopt;
     }
     std::u16string s;
-    for (std::size_t i = 0; i < es.size(); ++i) {
-        if ((es[i].name & kHighBit) == 0) continue;
-        if (!EntryString(es[i], s)) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if ((dir.At(i).name & kHighBit) == 0) continue;
+        if (!EntryString(dir.At(i), s)) {
             damaged = true;
             return std::nullopt;
         }
@@ -208,7 +209,7 @@ std::optional<cModuleFile::cResource> cModuleFile::FindPE(const cKey& name, cons
         if (!damaged) Fail(mSysText::kResourceTypeNotFound);
         return std::nullopt;
     }
-    const cEntry typeEntry = root->entries[*t];
+    const cEntry typeEntry = root->At(*t);
     const cDirectory* names = NameDirectory(typeEntry);
     if (!names) return std::nullopt;
     const std::uint32_t namesAt = names->at;
@@ -217,28 +218,28 @@ std::optional<cModuleFile::cResource> cModuleFile::FindPE(const cKey& name, cons
         if (!damaged) Fail(mSysText::kResourceNameNotFound);
         return std::nullopt;
     }
-    const std::uint32_t langsAt = names->entries[*n].target & ~kHighBit;
+    const std::uint32_t langsAt = names->At(*n).target & ~kHighBit;
     cDirectory langDir;
-    if ((names->entries[*n].target & kHighBit) == 0 || langsAt == 0 || langsAt == namesAt ||
+    if ((names->At(*n).target & kHighBit) == 0 || langsAt == 0 || langsAt == namesAt ||
         !ReadDirectory(langsAt, langDir)) {
         Fail(mSysText::kInvalidData);
         return std::nullopt;
     }
     const cDirectory* langs = &langDir;
-    if (langs->entries.empty()) {
+    if (langs->Count() == 0) {
         Fail(mSysText::kResourceLangNotFound);
         return std::nullopt;
     }
     // The lowest language number (0, neutral, when present); a directory holding only named
     // languages gives its first entry.
-    std::size_t pick = langs->entries.size();
-    for (std::size_t i = 0; i < langs->entries.size(); ++i) {
-        const auto& e = langs->entries[i];
+    std::size_t pick = langs->Count();
+    for (std::size_t i = 0; i < langs->Count(); ++i) {
+        const cEntry e = langs->At(i);
         if (e.name & kHighBit) continue;
-        if (pick == langs->entries.size() || e.name < langs->entries[pick].name) pick = i;
+        if (pick == langs->Count() || e.name < langs->At(pick).name) pick = i;
     }
-    if (pick == langs->entries.size()) pick = 0;
-    const std::uint32_t dataAt = langs->entries[pick].target;
+    if (pick == langs->Count()) pick = 0;
+    const std::uint32_t dataAt = langs->At(pick).target;
     // The third level holds data entries; a directory there is damage.
     std::vector<std::uint8_t> raw;
     if ((dataAt & kHighBit) != 0 || dataAt > rsrcRoom_ || kDataEntrySize > rsrcRoom_ - dataAt ||
@@ -254,9 +255,10 @@ std::optional<cModuleFile::cResource> cModuleFile::FindPE(const cKey& name, cons
 }
 
 bool cModuleFile::EnumPE(const cDirectory& dir, const tEnumProc& proc) {
-    // Copy the entries: the callback may look up further resources, which adds directories.
-    const std::vector<cEntry> entries = dir.entries;
-    for (const auto& e : entries) {
+    // The directory stays where it is while the callback looks up further resources: kept
+    // directories live in a map, whose elements never move.
+    for (std::size_t i = 0; i < dir.Count(); ++i) {
+        const cEntry e = dir.At(i);
         cResourceID id;
         if (!EntryName(e, id)) return false;
         if (!proc(id)) return Fail(mSysText::kResourceEnumUserStop);
@@ -278,7 +280,7 @@ bool cModuleFile::EnumNamesPE(const cKey& type, const tEnumProc& proc) {
     bool damaged = false;
     const auto t = FindEntry(*root, type, damaged);
     if (!t) return damaged ? false : Fail(mSysText::kResourceTypeNotFound);
-    const cDirectory* names = NameDirectory(root->entries[*t]);
+    const cDirectory* names = NameDirectory(root->At(*t));
     if (!names) return false;
     return EnumPE(*names, proc);
 }

@@ -162,7 +162,9 @@ void SetSiblingPath(cRegistryStore& store, const std::string& path) {
 }
 void SetSiblingPath(const std::string& path) { SetSiblingPath(cRegistryStore::User(), path); }
 
-cError EditorStartError(const std::string& path) {
+cError EditorStartError(const std::string& path) { return OpenError(path); }
+
+cError OpenError(const std::string& path) {
     std::error_code ec;
     const bool there = !path.empty() && std::filesystem::exists(path, ec);
     constexpr std::int32_t kPathFileAccessError = 75;

@@ -107,9 +107,11 @@ std::string SiblingPath();
 void SetSiblingPath(cRegistryStore& store, const std::string& path);
 void SetSiblingPath(const std::string& path);
 
-// The error shown when the configured editor at `path` could not be started: 53 "File not found"
-// when nothing is there, 75 "Path/File access error" when something is there that cannot be
-// started; the description names the path. The source is the program's name.
+// The error shown when the document or program at `path` could not be opened or started: 53
+// "File not found" when nothing is there, 75 "Path/File access error" when something is there;
+// the description names the path. The source is the program's name.
+cError OpenError(const std::string& path);
+// The error shown when the configured editor at `path` could not be started (as OpenError).
 cError EditorStartError(const std::string& path);
 // The same for the sibling editor: 1001001 "Unable to open Glintsmith - QRSC.exe" and the path.
 cError SiblingStartError(const std::string& path);

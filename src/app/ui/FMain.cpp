@@ -163,8 +163,16 @@ void FMain::CreateMenus() {
     mnuHelp[0] = item(mnuHelpMenu, "&Contents", QKeySequence("F1"));
     mnuHelp[2] = item(mnuHelpMenu, "&About", QKeySequence("Ctrl+A"));
     mnuHelp[3] = item(mnuHelpMenu, "-");
-    mnuHelp[4] = item(mnuHelpMenu, "Pictrix on the &Web");
-    mnuHelp[5] = item(mnuHelpMenu, "&Send Feedback");
+    mnuHelp[4] = item(mnuHelpMenu, "Icon &Formats");
+    mnuHelp[5] = item(mnuHelpMenu, "&Settings and Files");
+
+    connect(mnuExit, &QAction::triggered, this, &FMain::mnuExit_Click);
+    connect(mnuCopy, &QAction::triggered, this, &FMain::mnuCopy_Click);
+    connect(mnuOptions, &QAction::triggered, this, &FMain::mnuOptions_Click);
+    for (int i : {1, 2})
+        connect(mnuErrorLog[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuErrorLog_Click(i); });
+    for (int i : {0, 2, 4, 5})
+        connect(mnuHelp[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuHelp_Click(i); });
 }
 
 const std::vector<QString>& FMain::ButtonKeys() {
@@ -316,8 +324,11 @@ void FMain::mnuFile_Click(int index) {
     try {
         switch (index) {
         case 0: RetrieveIcons(); break;
-        // Save (1), the editor (5), Recurse (6) and the sibling editor (7) are the commands of
-        // the next stage; Print (3) has no action.
+        case 1: SaveIcons(); break;
+        case 5: LaunchEditor(); break;
+        case 6: OpenSearchWindow(); break;
+        case 7: RunGlintsmith(); break;
+        // 2 and 4 are separators; Print (3) has no action.
         default: break;
         }
     } catch (const cError& e) {
@@ -342,10 +353,18 @@ void FMain::mnuMRU_Click(int index) {
 
 void FMain::tbrMain_ButtonClick(const QString& key) {
     if (key == "open") mnuFile_Click(0);
+    else if (key == "save") mnuFile_Click(1);
+    else if (key == "copy") mnuCopy_Click();
+    else if (key == "print") mnuFile_Click(3);
     else if (key == "viewlarge") mnuView_Click(3);
     else if (key == "viewsmall") mnuView_Click(4);
     else if (key == "viewlist") mnuView_Click(5);
     else if (key == "viewdetails") mnuView_Click(6);
-    // "save", "copy", "properties", "launch", "recurse", "glintsmith", "help" and "about" are
-    // the commands of the next stage; "print" has no action.
+    else if (key == "properties") mnuView_Click(8);
+    else if (key == "launch") mnuFile_Click(5);
+    else if (key == "recurse") mnuFile_Click(6);
+    else if (key == "glintsmith") RunGlintsmith();
+    else if (key == "help") mnuHelp_Click(0);
+    else if (key == "about") mnuHelp_Click(2);
+    // Any other key does nothing.
 }

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -103,6 +104,28 @@ public:
     // a value that cannot be read leaves its control as it is.
     void Settings();
 
+    // ---- Commands on the chosen icon, outside programs, options, log and help (FMain_Commands.cpp).
+    // The pages of the Help menu's items 4 and 5 in the Help folder beside the program.
+    static constexpr const char* kHelpPage4 = "formats.htm";
+    static constexpr const char* kHelpPage5 = "files.htm";
+
+    void SaveIcons();
+    void mnuCopy_Click();
+    void ShowProperties();
+    // Starts the configured icon editor (asking to configure one when there is none); a program
+    // that cannot be started raises the error mnuFile_Click shows.
+    void LaunchEditor();
+    // Opens a new, independent search window owned by this one; raises when the build has none.
+    void OpenSearchWindow();
+    void RunGlintsmith();
+
+    // The search window's maker (a later stage registers it): given the owner, a new window.
+    using tSearchWindowFactory = std::function<QWidget*(QWidget* owner)>;
+    static void SetSearchWindowFactory(tSearchWindowFactory factory);
+
+    // Saves the recent files and the window's settings (FMain_Settings.cpp).
+    void StoreSettings();
+
     // ---- Event handlers.
     void Form_Load();
     void Form_Resize();
@@ -111,11 +134,17 @@ public:
     void mnuFile_Click(int index);
     void mnuMRU_Click(int index);
     void tbrMain_ButtonClick(const QString& key);
+    void mnuOptions_Click();
+    void mnuErrorLog_Click(int index);
+    void mnuHelp_Click(int index);
+    void mnuExit_Click();
+    void Form_QueryUnload();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateMenus();
@@ -128,6 +157,8 @@ private:
     void RetrieveFailed(const cError& e);
     // mnuFile_Click's report: number, source and description on three lines.
     void ShowCommandError(const cError& e);
+    // The chosen icon restricted to the images chosen in the grid (all when none is).
+    cFileIcon ChosenCopy();
 
     std::map<QString, QAction*> buttons_;
     QWidget* client_;

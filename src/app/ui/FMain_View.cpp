@@ -90,7 +90,7 @@ void FMain::mnuView_Click(int index) {
             }
             lvwIcons->SetView(index - 3);
             break;
-        // 8 shows the chosen icon's properties: a command of the next stage.
+        case 8: ShowProperties(); break;
         default: break;
         }
     } catch (const cError& e) {

@@ -1,0 +1,249 @@
+// FMain: the commands on the chosen icon (save, copy, properties), the outside programs (the
+// configured icon editor, the sibling editor, the search window), the options dialog, the error
+// log, the Help menu and Exit.
+
+#include <algorithm>
+#include <memory>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+
+#include "app/mIconCommands.h"
+#include "app/mMainSettings.h"
+#include "app/mMainWindow.h"
+#include "app/ui/FAbout.h"
+#include "app/ui/FMain.h"
+#include "app/ui/FProps.h"
+#include "app/ui/cListView.h"
+#include "app/ui/cStatusBar.h"
+#include "grid/ui/cIconGrid.h"
+#include "grid/ui/mQtDib.h"
+#include "platform/mProgram.h"
+#include "resources/mFileOpenSave.h"
+#include "support/CLog.h"
+#include "support/MError.h"
+#include "support/ui/FOptions.h"
+#include "support/ui/cPrompts.h"
+#include "support/ui/cShell.h"
+
+namespace {
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+const QString kTitle = Q(MError::kTitle);
+
+// The busy pointer for the life of a command.
+class cBusyCursor {
+public:
+    cBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~cBusyCursor() { QApplication::restoreOverrideCursor(); }
+    cBusyCursor(const cBusyCursor&) = delete;
+    cBusyCursor& operator=(const cBusyCursor&) = delete;
+};
+
+// A page of the help beside the program.
+std::string HelpPage(const char* name) { return mProgram::ProgramDir() + mProgram::kSeparator + "Help" + mProgram::kSeparator + name; }
+
+FMain::tSearchWindowFactory& SearchWindowFactory() {
+    static FMain::tSearchWindowFactory factory;
+    return factory;
+}
+
+} // namespace
+
+void FMain::SetSearchWindowFactory(tSearchWindowFactory factory) { SearchWindowFactory() = std::move(factory); }
+
+cFileIcon FMain::ChosenCopy() {
+    const std::int32_t i = mMainWindow::KeyIndex(lvwIcons->Key(lvwIcons->SelectedIndex()));
+    std::vector<bool> chosen(static_cast<std::size_t>(std::max(IconGrid1->ItemCount(), 0)));
+    for (std::int32_t j = 1; j <= IconGrid1->ItemCount(); ++j) chosen[static_cast<std::size_t>(j - 1)] = IconGrid1->Selected(j);
+    return mIconCommands::RestrictedCopy(Icon(i), chosen);
+}
+
+void FMain::SaveIcons() {
+    try {
+        if (IconCount < 1) {
+            sbrMain->SetStyle(cStatusBar::sbrSimple);
+            sbrMain->SetSimpleText(Q(mIconCommands::kNoIconsToSave));
+            return;
+        }
+        if (lvwIcons->SelectedIndex() < 1) {
+            cPrompts::Current().Message(this, Q(mIconCommands::kChooseIconToSave), cPrompts::eButtons::OK,
+                                        cPrompts::eIcon::Information, kTitle);
+            return;
+        }
+        cFileIcon copy = ChosenCopy();
+        std::string fileName, fileTitle, filter(mIconCommands::kSaveFilter);
+        std::int32_t filterIndex = 1, extra = 0;
+        if (!mFileOpenSave::ShowSaveDialog(fileName, fileTitle, true, filter, filterIndex, std::nullopt, std::nullopt,
+                                           std::string(mIconCommands::kSaveDefaultExt), 0, extra)) {
+            return;
+        }
+        const std::string path = mFileOpenSave::CutAtNul(fileName);
+        // No name would save over the file the icon came from (a module, even): nothing to do.
+        if (path.empty()) return;
+        copy.SaveIcon(path);
+        RecentFiles.AddFile(path);
+        RefreshRecentMenu();
+    } catch (const cError& e) {
+        MError::ReportError(e, true, true);
+    }
+}
+
+void FMain::mnuCopy_Click() {
+    cBusyCursor busy;
+    try {
+        // Nothing chosen: the clipboard keeps what the user had on it.
+        if (IconCount < 1 || lvwIcons->SelectedIndex() < 1) return;
+        const cFileIcon copy = ChosenCopy();
+        const mIconCommands::cClipboardIcon icon = mIconCommands::ClipboardIcon(copy, HighColour);
+        if (icon.icoBytes.empty()) return;
+        auto mime = std::make_unique<QMimeData>();
+        const QByteArray bytes(reinterpret_cast<const char*>(icon.icoBytes.data()),
+                               static_cast<qsizetype>(icon.icoBytes.size()));
+        mime->setData(Q(mIconCommands::kIcoMimeType), bytes);
+        mime->setData(Q(mIconCommands::kIcoMimeTypeAlt), bytes);
+        // The image for pasting into image editors (an image that cannot be drawn gives none).
+        const QImage image = mQtDib::ImageFromIcon(copy.IconHandle(icon.imageIndex));
+        if (!image.isNull()) mime->setImageData(image);
+        QApplication::clipboard()->setMimeData(mime.release());
+    } catch (const cError& e) {
+        ShowCommandError(e);
+    }
+}
+
+void FMain::ShowProperties() {
+    try {
+        if (IconCount < 1) {
+            cPrompts::Current().Message(this, Q(mIconCommands::kNoIconsForProperties), cPrompts::eButtons::OK,
+                                        cPrompts::eIcon::Information);
+            return;
+        }
+        if (lvwIcons->SelectedIndex() < 1) {
+            cPrompts::Current().Message(this, Q(mIconCommands::kSelectIconForProperties), cPrompts::eButtons::OK,
+                                        cPrompts::eIcon::Information);
+            return;
+        }
+        const cFileIcon& icon = Icon(mMainWindow::KeyIndex(lvwIcons->Key(lvwIcons->SelectedIndex())));
+        FProps props(this);
+        props.SetTexts(Q(mIconCommands::PropertiesNameLine(icon)), Q(mIconCommands::PropertiesText(icon)));
+        props.exec();
+    } catch (const cError& e) {
+        MError::ReportError(e, true, true);
+    }
+}
+
+void FMain::LaunchEditor() {
+    std::string path = mMainSettings::EditorPath();
+    if (path.empty()) {
+        const auto answer = cPrompts::Current().Message(this, Q(mMainSettings::kEditorQuestion),
+                                                        cPrompts::eButtons::YesNo, cPrompts::eIcon::Question, kTitle);
+        if (answer != cPrompts::eAnswer::Yes) return;
+        mnuOptions_Click();
+        path = mMainSettings::EditorPath();
+        if (path.empty()) return;
+    }
+    // The editor is started on its own; it is not told about any icon.
+    if (!cShell::Current().StartProgram(Q(path))) throw mMainSettings::EditorStartError(path);
+}
+
+void FMain::OpenSearchWindow() {
+    const tSearchWindowFactory& factory = SearchWindowFactory();
+    if (!factory) {
+        throw cError(cError::kInvalidCall, mProgram::ExeBaseName(), "The search window is not part of this build.");
+    }
+    // Each use opens another, independent search window, owned by the main window.
+    QWidget* window = factory(this);
+    if (!window) return;
+    window->setWindowFlag(Qt::Window, true);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+}
+
+void FMain::RunGlintsmith() {
+    std::string path;
+    try {
+        path = mMainSettings::SiblingPath();
+    } catch (const cError& e) {
+        MError::ReportError(e, true, false);
+    }
+    if (path.empty()) {
+        const auto answer = cPrompts::Current().Message(this, Q(mMainSettings::kLocateSiblingQuestion),
+                                                        cPrompts::eButtons::YesNo, cPrompts::eIcon::Question, kTitle);
+        if (answer != cPrompts::eAnswer::Yes) return;
+        std::string fileName, fileTitle, filter(mMainSettings::kSiblingFilter);
+        std::int32_t filterIndex = 1, extra = 0;
+        try {
+            if (!mFileOpenSave::ShowSaveDialog(fileName, fileTitle, false, filter, filterIndex, std::nullopt,
+                                               std::nullopt, std::nullopt, -1, extra)) {
+                return;
+            }
+        } catch (const cError& e) {
+            MError::ReportError(e, true, true);
+            return;
+        }
+        path = mFileOpenSave::CutAtNul(fileName);
+        if (path.empty()) return;
+        // A record that cannot be written is logged; the editor is started all the same.
+        try {
+            mMainSettings::SetSiblingPath(path);
+        } catch (const cError& e) {
+            MError::ReportError(e, true, false);
+        }
+    }
+    if (!cShell::Current().StartProgram(Q(path))) ShowCommandError(mMainSettings::SiblingStartError(path));
+}
+
+void FMain::mnuOptions_Click() {
+    try {
+        FOptions options(this, [this](std::int32_t colour) { SetListBackColour(colour); });
+        options.exec();
+    } catch (const cError& e) {
+        MError::ReportError(e, true, true);
+    }
+}
+
+void FMain::mnuErrorLog_Click(int index) {
+    try {
+        const std::string log = MError::ErrorLogPath();
+        switch (index) {
+        case 1:
+            if (!cShell::Current().OpenDocument(Q(log))) throw mMainSettings::OpenError(log);
+            break;
+        case 2: {
+            CLog clog;
+            clog.LogPath(log);
+            clog.ClearLog();
+            break;
+        }
+        default: break;
+        }
+    } catch (const cError& e) {
+        MError::ReportError(e, true, true);
+    }
+}
+
+void FMain::mnuHelp_Click(int index) {
+    try {
+        const char* page = nullptr;
+        switch (index) {
+        case 0: page = "index.htm"; break;
+        case 2: {
+            FAbout about(this);
+            about.exec();
+            return;
+        }
+        case 4: page = kHelpPage4; break;
+        case 5: page = kHelpPage5; break;
+        default: return;
+        }
+        const std::string path = HelpPage(page);
+        if (!cShell::Current().OpenDocument(Q(path))) throw mMainSettings::OpenError(path);
+    } catch (const cError& e) {
+        ShowCommandError(e);
+    }
+}
+
+void FMain::mnuExit_Click() { close(); }

@@ -425,6 +425,30 @@ private slots:
         QCOMPARE(mSettings::GetSetting("Glintsmith - QRSC", "Path", "AppPath", "<none>"), std::string("<none>"));
     }
 
+    void RecurseOpensANewSearchWindowEachTime() {
+        std::vector<QPointer<QWidget>> made;
+        FMain::SetSearchWindowFactory([&made](QWidget* owner) {
+            auto* window = new QWidget(owner);
+            made.emplace_back(window);
+            return window;
+        });
+        Window().mnuFile_Click(6);
+        Window().tbrMain_ButtonClick("recurse");
+        FMain::SetSearchWindowFactory({});
+        QCOMPARE(made.size(), std::size_t(2));
+        QVERIFY(made[0] && made[1] && made[0] != made[1]);
+        for (const auto& window : made) {
+            QVERIFY(window->isWindow());
+            QVERIFY(window->isVisible());
+            QCOMPARE(window->parentWidget(), static_cast<QWidget*>(&Window()));
+        }
+
+        // A build without the search window says so on three lines.
+        prompts_->AnswerMessage(eAnswer::OK);
+        Window().mnuFile_Click(6);
+        QVERIFY(prompts_->LastAsked().text.startsWith("5\r"));
+    }
+
     // ---- Help, error log, options.
 
     void HelpItemsOpenPagesBesideTheProgram() {

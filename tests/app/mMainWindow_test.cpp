@@ -4,9 +4,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "app/mMainWindow.h"
 #include "icon/cFileIcon.h"
+#include "icon/mBestImage.h"
 #include "common/mTestKit.h"
 
 namespace {
@@ -104,6 +106,33 @@ TEST(MainWindow, ItemTextIsTheIdentifierOrTheFileName) {
     cFileIcon icon;
     ASSERT_TRUE(icon.LoadIcon(Fixture("icons/multi.ico")));
     EXPECT_EQ(mMainWindow::ItemText(icon), Fixture("icons/multi.ico"));
+}
+
+// The pictures of the list: which image stands for an icon at 32 and 16 pixels.
+TEST(MainWindow, ListPictureChoice) {
+    struct cImage {
+        std::int32_t size, colours;
+    };
+    struct cCase {
+        const char* name;
+        std::vector<cImage> images;
+        std::int32_t size;
+        bool highColour;
+        std::int32_t best;
+    };
+    const cCase cases[] = {
+        {"48 pixels only: the first", {{48, 16}, {48, 256}, {48, 2}}, 32, true, 1},
+        {"48 pixels only, small list", {{48, 256}, {48, 16}}, 16, false, 1},
+        {"16 and 256 colours, shallow display", {{32, 16}, {32, 256}}, 32, false, 1},
+        {"16 and 256 colours, deep display", {{32, 16}, {32, 256}}, 32, true, 2},
+        {"256 and 16 colours, shallow display", {{32, 256}, {32, 16}}, 32, false, 2},
+    };
+    for (const cCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        cFileIcon icon;
+        for (const cImage& i : c.images) icon.AddImage(i.size, i.size, i.colours);
+        EXPECT_EQ(mBestImage::BestImageIndex(icon, c.size, c.highColour), c.best);
+    }
 }
 
 TEST(MainWindow, ListPlacement) {

@@ -198,6 +198,21 @@ private slots:
         QVERIFY(logged.contains("[35601]"));
     }
 
+    void BestImageIndexFollowsTheDisplayAndReportsQuietly() {
+        Open(mUiTest::Fixture("icons/six.ico"));
+        // six.ico: 32x32 at 16 colours (image 1) and at 256 colours (image 3), among others.
+        QCOMPARE(w_->Icon(1).ImageWidth(1), 32);
+        QCOMPARE(w_->Icon(1).ImageColourCount(1), 16);
+        QCOMPARE(w_->Icon(1).ImageColourCount(3), 256);
+        w_->HighColour = false;
+        QCOMPARE(w_->BestImageIndex(1, 32), 1);
+        w_->HighColour = true;
+        QCOMPARE(w_->BestImageIndex(1, 32), 3);
+        // An icon that does not exist: logged, not shown, answered 0.
+        QCOMPARE(w_->BestImageIndex(2, 32), 0);
+        QVERIFY(prompts_->Asked().size() == 1);
+    }
+
     void AModuleWithoutIconsLeavesTheFileNameOfTheLastOne() {
         Open(IconFile());
         Open(mUiTest::Fixture("modules/noicons32.dll"));

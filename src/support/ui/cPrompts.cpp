@@ -122,7 +122,13 @@ cPrompts::eAnswer cQtPrompts::Message(QWidget* owner, const QString& text, eButt
                                       const QString& title) {
     QMessageBox box(owner);
     box.setWindowTitle(BoxTitle(title));
-    box.setText(text);
+    // Messages separate their lines by CR (or CR LF); a label breaks lines at LF only. Plain text,
+    // so that a file name with "<" in it is shown as it is.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QChar('\r'), QChar('\n'));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(shown);
     switch (icon) {
     case eIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case eIcon::Information: box.setIcon(QMessageBox::Information); break;

@@ -9,13 +9,15 @@
 #include "platform/cAtomicFile.h"
 #include "platform/mDib.h"
 #include "platform/mSysText.h"
+#include "search/cExtractor.h"
 
 namespace mCli {
 
 namespace {
 
 constexpr const char* kRenderUsage =
-    "usage: pictrix-cli render FILE.ico [--group N] [--image N] [--size PX] -o OUT.png\n"
+    "usage: pictrix-cli render FILE [--group N] [--image N] [--size PX] -o OUT.png\n"
+    "  --group N  the icon group of a module (1-based, in the order the module stores them)\n"
     "  --image N  the image to write (1-based); without it the best image for the size\n"
     "  --size PX  the size wanted (default 32 when choosing, else the image's own); an image of\n"
     "             another width is scaled smoothly to PX pixels wide\n";
@@ -57,17 +59,22 @@ int Render(const tArgs& args, std::ostream& out, std::ostream& err) {
         return 2;
     }
 
-    cFileIcon icon;
-    try {
-        icon.LoadIcon(file);
-    } catch (const cError& e) {
+    // Every group of the file, the way the windows load them: an icon file is one group.
+    bool reported = false;
+    cExtractor::cHooks hooks;
+    hooks.ReportError = [&](const cError& e) {
         PrintError(err, file, e);
+        reported = true;
+    };
+    cExtractor groups(std::move(hooks));
+    groups.SourceFile = CliPath(file);
+    if (!groups.LoadFileIcons(groups.SourceFile) || reported) return 1;
+    if (group > groups.IconCount || static_cast<std::size_t>(group) > groups.Icons.size()) {
+        err << "pictrix-cli: " << file << ": there is no icon group " << group << "; the file holds "
+            << groups.IconCount << '\n';
         return 1;
     }
-    if (group != 1) {
-        err << "pictrix-cli: " << file << ": an icon file holds one icon group, not " << group << '\n';
-        return 1;
-    }
+    const cFileIcon& icon = groups.Icons[static_cast<std::size_t>(group - 1)];
     if (image == 0) {
         image = mBestImage::BestImageIndex(icon, size == 0 ? 32 : size, true);
         if (image == 0) {

@@ -70,6 +70,11 @@ TEST(CliRender, BestImageForTheSizeAndSmoothScaling) {
     const auto scaled = ReadPng(out);
     const auto source = ReadPng(Fixture("renders/vista-1.png"));
     EXPECT_EQ(Differences(scaled, mDib::ScaleSmooth(source, 24, 24)), 0);
+    // A group of a module: group 3 of the sample is the VISTA icon, whose image 4 is the PNG.
+    const std::string sample = Quote(Fixture("modules/sample.dll"));
+    ASSERT_EQ(Cli(sample + " --group 3 --size 256 -o " + Quote(out), &text), 0) << text;
+    EXPECT_NE(text.find("image 4, 256 x 256"), std::string::npos) << text;
+    EXPECT_EQ(Differences(ReadPng(out), ReadPng(Fixture("renders/vista-3.png"))), 0);
     // A named image at another size.
     ASSERT_EQ(Cli(vista + " --image 4 --size 64 -o " + Quote(out), &text), 0) << text;
     EXPECT_EQ(ReadPng(out).Width(), 64);
@@ -95,7 +100,10 @@ TEST(CliRender, Failures) {
         {"image 0", ico + " --image 0 -o x.png", 2, "usage:"},
         {"size not a number", ico + " --size big -o x.png", 2, "usage:"},
         {"image past the end", ico + " --image 4 -o " + Quote(dir.File("x.png")), 1, "there is no image 4; the icon holds 3"},
-        {"group 2 of an icon file", ico + " --group 2 -o " + Quote(dir.File("x.png")), 1, "holds one icon group"},
+        {"group 2 of an icon file", ico + " --group 2 -o " + Quote(dir.File("x.png")), 1, "there is no icon group 2; the file holds 1"},
+        {"group past a module's last", Quote(Fixture("modules/sample.dll")) + " --group 13 -o " + Quote(dir.File("x.png")), 1,
+         "there is no icon group 13; the file holds 12"},
+        {"not a module", Quote(Fixture("icons/r256.png")) + " -o " + Quote(dir.File("x.png")), 1, "-2147220455, "},
         {"missing file", "/nonexistent/a.ico -o " + Quote(dir.File("x.png")), 1, "Failed to load icon"},
         {"undecodable image", Quote(dir.File("bad.ico")) + " -o " + Quote(dir.File("x.png")), 1, "481, "},
         {"output is a folder", ico + " -o " + Quote(dir.Path().string()), 1, "cannot write the PNG"},

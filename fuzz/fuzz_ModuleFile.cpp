@@ -70,7 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 else icon.LoadIconFromEXE(path, 0, ResourceIDText(name));
                 std::int64_t total = 0;
                 for (std::int32_t k = 1; k <= icon.ImageCount(); ++k) total += icon.ImageSize(k);
-                if (total > static_cast<std::int64_t>(icon.ImageCount()) * static_cast<std::int64_t>(size)) __builtin_trap();
+                if (icon.ImageCount() < 0 ||
+                    total > static_cast<std::int64_t>(icon.ImageCount()) * static_cast<std::int64_t>(size))
+                    __builtin_trap();
                 (void)icon.IcoBytes();
             } catch (const cError&) {
                 if (icon.ImageCount() != 0) __builtin_trap();

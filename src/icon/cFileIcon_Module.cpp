@@ -42,7 +42,12 @@ bool cFileIcon::LoadIconFromEXE(const std::string& fileName, std::int32_t groupN
     header_.idReserved = hv.U16(0);
     header_.idType = hv.U16(2);
     header_.idCount = hv.I16(4);
-    if (header_.idCount <= 0) return false;
+    if (header_.idCount <= 0) {
+        // A negative count holds no images either: the object keeps the invariant that idCount
+        // is its number of images, so that saving it fails instead of writing a broken header.
+        header_.idCount = 0;
+        return false;
+    }
 
     const auto count = static_cast<std::size_t>(header_.idCount);
     const std::size_t groupBytes = kHeaderSize + kGroupEntrySize * count;

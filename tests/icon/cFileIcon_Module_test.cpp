@@ -170,6 +170,15 @@ TEST(IconFromModule, GroupWithoutImagesIsFalseWithoutError) {
     EXPECT_EQ(icon.ImageCount(), 0);
     EXPECT_EQ(icon.Header().idType, 1);
     EXPECT_EQ(icon.ResourceID(), cResourceID(22));
+    // A negative count holds no images either, and the object cannot be saved as if it did.
+    cTempDir dir;
+    const std::string negative = Patched(dir, "modules/broken32.dll", "negative.dll", [](auto& b) {
+        const auto l = Layout(b);
+        PutLE16(b, mModulePatch::DataAt(b, l, Place(b, l, 14, 22)) + 4, 0xFFFE);
+    });
+    EXPECT_FALSE(icon.LoadIconFromEXE(negative, 22, {}));
+    EXPECT_EQ(icon.ImageCount(), 0);
+    ExpectError([&] { icon.SaveIcon(dir.File("out.ico")); }, cFileIcon::kErrCantWrite, kSource, "Icon contains no images.");
     // The good group beside the broken ones loads.
     EXPECT_TRUE(icon.LoadIconFromEXE(Fixture("modules/broken32.dll"), 1, {}));
     EXPECT_EQ(icon.ImageCount(), 2);

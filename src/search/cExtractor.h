@@ -72,7 +72,7 @@ public:
     // The extension as LoadFileIcons decides by it: the text after the last "." of the whole
     // path, upper-cased; "ICO" when there is no ".".
     static std::string Extension(const std::string& file);
-    // The base name of a path (see SourceBaseName); nullopt-like empty plus false when it has none.
+    // The base name of a path (see SourceBaseName); false, with `base` empty, when it has none.
     static bool BaseNameOf(const std::string& path, std::string& base);
 
 private:

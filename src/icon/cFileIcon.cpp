@@ -24,19 +24,6 @@ void PutU32(std::uint8_t* p, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-ICONDIRENTRY DecodeEntry(const cByteView& v, std::size_t at) {
-    ICONDIRENTRY e;
-    e.bWidth = v.U8(at + 0);
-    e.bHeight = v.U8(at + 1);
-    e.bColorCount = v.U8(at + 2);
-    e.bReserved = v.U8(at + 3);
-    e.wPlanes = v.U16(at + 4);
-    e.wBitCount = v.I16(at + 6);
-    e.dwBytesInRes = v.I32(at + 8);
-    e.dwImageOffset = v.I32(at + 12);
-    return e;
-}
-
 void EncodeEntry(std::uint8_t* p, const ICONDIRENTRY& e, std::int32_t offset) {
     p[0] = e.bWidth;
     p[1] = e.bHeight;
@@ -49,6 +36,16 @@ void EncodeEntry(std::uint8_t* p, const ICONDIRENTRY& e, std::int32_t offset) {
 }
 
 } // namespace
+
+void cFileIcon::DecodeSharedFields(const cByteView& v, std::size_t at, ICONDIRENTRY& e) {
+    e.bWidth = v.U8(at + 0);
+    e.bHeight = v.U8(at + 1);
+    e.bColorCount = v.U8(at + 2);
+    e.bReserved = v.U8(at + 3);
+    e.wPlanes = v.U16(at + 4);
+    e.wBitCount = v.I16(at + 6);
+    e.dwBytesInRes = v.I32(at + 8);
+}
 
 bool cFileIcon::IsPng(std::span<const std::uint8_t> block) noexcept {
     return cByteView(block).StartsWith(kPngSignature);
@@ -102,7 +99,10 @@ bool cFileIcon::LoadIcon(const std::string& fileName) {
     if (file.ReadAt(kHeaderSize, dir.data(), dirBytes) != dirBytes) RaiseLoad("Icon Directory Array is Corrupt.");
     cByteView dv(dir);
     entries_.resize(count);
-    for (std::size_t i = 0; i < count; ++i) entries_[i] = DecodeEntry(dv, i * kEntrySize);
+    for (std::size_t i = 0; i < count; ++i) {
+        DecodeSharedFields(dv, i * kEntrySize, entries_[i]);
+        entries_[i].dwImageOffset = dv.I32(i * kEntrySize + 12);
+    }
 
     // Every block must lie inside the file before anything is allocated for it.
     blocks_.resize(count);

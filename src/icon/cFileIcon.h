@@ -36,6 +36,8 @@ struct ICONDIRENTRY {
     std::int32_t dwImageOffset = 0;
 };
 
+class cByteView;
+
 class cFileIcon {
 public:
     // Error numbers of the class (the object error base plus a code); callers compare them.
@@ -123,6 +125,9 @@ private:
     mDib::cBitmap RenderImage(mDib::eFormat format, mDib::cSurface* drawOn, std::int32_t n, bool mask, std::int32_t x,
                               std::int32_t y, std::int32_t width, std::int32_t height, std::uint32_t rop,
                               bool keep) const;
+    // The first 12 bytes of an ICONDIRENTRY, which a group icon's GRPICONDIRENTRY shares
+    // (bWidth..dwBytesInRes) at `at`.
+    static void DecodeSharedFields(const cByteView& v, std::size_t at, ICONDIRENTRY& e);
     // The copy operation that only icons offer each other (CloneTo).
     void TakeCopy(const std::string& fileName, const cResourceID& id, const ICONDIR& header,
                   const std::vector<ICONDIRENTRY>& entries, const std::vector<std::vector<std::uint8_t>>& blocks);

@@ -65,14 +65,7 @@ bool cFileIcon::LoadIconFromEXE(const std::string& fileName, std::int32_t groupN
     std::vector<std::uint16_t> ids(count);
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t at = kHeaderSize + i * kGroupEntrySize;
-        ICONDIRENTRY& e = entries[i];
-        e.bWidth = gv.U8(at);
-        e.bHeight = gv.U8(at + 1);
-        e.bColorCount = gv.U8(at + 2);
-        e.bReserved = gv.U8(at + 3);
-        e.wPlanes = gv.U16(at + 4);
-        e.wBitCount = gv.I16(at + 6);
-        e.dwBytesInRes = gv.I32(at + 8);
+        DecodeSharedFields(gv, at, entries[i]);
         ids[i] = gv.U16(at + 12);
     }
 

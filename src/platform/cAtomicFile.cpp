@@ -53,9 +53,12 @@ bool cAtomicFile::Open(const std::string& path) {
         replaces_ = true;
         mode = st.st_mode & 07777;
         // Replace the file a link points to, not the link.
-        std::error_code ec;
-        auto real = std::filesystem::canonical(path, ec);
-        if (!ec) target_ = real.string();
+        struct stat link {};
+        if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+            std::error_code ec;
+            auto real = std::filesystem::canonical(path, ec);
+            if (!ec) target_ = real.string();
+        }
     } else if (errno != ENOENT) {
         lastError_ = mSysText::FromErrno(errno);
         return false;

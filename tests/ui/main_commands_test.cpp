@@ -124,13 +124,10 @@ class tMainCommandsTest : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(temp_.isValid());
-        QApplication::setQuitOnLastWindowClosed(false);
-        cErrorBox::Install();
-        cPromptsFileDialog::Install();
-        MError::SetErrorLogPath(temp_.filePath("errlog.txt").toStdString());
+        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
     }
 
-    void cleanupTestCase() { QApplication::setQuitOnLastWindowClosed(true); }
+    void cleanupTestCase() { mUiTest::EndWindowTests(); }
 
     void init() {
         ForgetStoredSettings();

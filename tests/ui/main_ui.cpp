@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "mUiTest.h"
+#include "app/ui/cErrorBox.h"
+#include "resources/ui/cPromptsFileDialog.h"
+#include "support/MError.h"
 #include "support/ui/cPrompts.h"
 
 namespace mUiTest {
@@ -27,6 +30,15 @@ QString ArtifactDir() {
     QDir().mkpath(dir);
     return dir;
 }
+
+void BeginWindowTests(const QString& logPath) {
+    QApplication::setQuitOnLastWindowClosed(false);
+    cErrorBox::Install();
+    cPromptsFileDialog::Install();
+    MError::SetErrorLogPath(logPath.toStdString());
+}
+
+void EndWindowTests() { QApplication::setQuitOnLastWindowClosed(true); }
 
 } // namespace mUiTest
 

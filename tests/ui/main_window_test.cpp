@@ -68,14 +68,10 @@ class tMainWindowTest : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(temp_.isValid());
-        // Closing the last window would post a quit that ends the next modal loop of any test.
-        QApplication::setQuitOnLastWindowClosed(false);
-        cErrorBox::Install();
-        cPromptsFileDialog::Install();
-        MError::SetErrorLogPath(temp_.filePath("errlog.txt").toStdString());
+        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
     }
 
-    void cleanupTestCase() { QApplication::setQuitOnLastWindowClosed(true); }
+    void cleanupTestCase() { mUiTest::EndWindowTests(); }
     void init() {
         prompts_ = std::make_unique<cScriptedPrompts>();
         scope_ = std::make_unique<cPrompts::cScope>(*prompts_);

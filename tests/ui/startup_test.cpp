@@ -28,13 +28,9 @@ private slots:
     void initTestCase() {
         QVERIFY(temp_.isValid());
         qputenv("PICTRIX_NO_SPLASH", "1");
-        // Closing the last window would post a quit that ends the next modal loop of any test.
-        QApplication::setQuitOnLastWindowClosed(false);
-        cErrorBox::Install();
-        cPromptsFileDialog::Install();
-        MError::SetErrorLogPath(temp_.filePath("errlog.txt").toStdString());
+        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
     }
-    void cleanupTestCase() { QApplication::setQuitOnLastWindowClosed(true); }
+    void cleanupTestCase() { mUiTest::EndWindowTests(); }
     void cleanup() { CloseMain(); }
 
     void AModuleOnTheCommandLineOpensInTheMainWindow_data() {

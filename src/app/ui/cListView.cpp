@@ -64,17 +64,10 @@ void cListView::ApplyView() {
         list_->setSpacing(0);
         break;
     case lvwSmallIcon:
-        list_->setViewMode(QListView::ListMode);
-        list_->setFlow(QListView::LeftToRight);
-        list_->setWrapping(true);
-        list_->setWordWrap(false);
-        list_->setIconSize(QSize(16, 16));
-        list_->setGridSize(QSize(120, 20));
-        list_->setSpacing(0);
-        break;
     case lvwList:
+        // Small icons fill rows, the list fills columns; both at 16 pixels.
         list_->setViewMode(QListView::ListMode);
-        list_->setFlow(QListView::TopToBottom);
+        list_->setFlow(view_ == lvwSmallIcon ? QListView::LeftToRight : QListView::TopToBottom);
         list_->setWrapping(true);
         list_->setWordWrap(false);
         list_->setIconSize(QSize(16, 16));

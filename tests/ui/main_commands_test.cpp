@@ -106,12 +106,7 @@ class tMainCommandsTest : public QObject {
         Window().mnuFile_Click(0);
     }
 
-    QString CopyAs(const QString& fixture, const QString& name) {
-        const QString target = temp_.filePath(name);
-        QFile::remove(target);
-        if (!QFile::copy(fixture, target)) qFatal("cannot copy %s", qPrintable(fixture));
-        return target;
-    }
+    QString CopyAs(const QString& fixture, const QString& name) { return mUiTest::CopyInto(temp_.path(), fixture, name); }
 
     void ClearListSelection() { Window().lvwIcons->ListWidget()->selectionModel()->clear(); }
 

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -29,6 +31,14 @@ QString ArtifactDir() {
     QString dir = QStringLiteral(PICTRIX_BINARY_DIR "/artifacts");
     QDir().mkpath(dir);
     return dir;
+}
+
+QString CopyInto(const QString& dir, const QString& fixture, const QString& relative) {
+    const QString target = QDir(dir).filePath(relative);
+    QDir().mkpath(QFileInfo(target).path());
+    QFile::remove(target);
+    if (!QFile::copy(fixture, target)) qFatal("cannot copy %s", qPrintable(fixture));
+    return target;
 }
 
 void BeginWindowTests(const QString& logPath) {

@@ -57,13 +57,7 @@ class tMainWindowTest : public QObject {
     }
 
     // A copy of a fixture under a new relative name in the temporary folder.
-    QString CopyAs(const QString& fixture, const QString& relative) {
-        const QString target = temp_.filePath(relative);
-        QDir().mkpath(QFileInfo(target).path());
-        QFile::remove(target);
-        if (!QFile::copy(fixture, target)) qFatal("cannot copy %s", qPrintable(fixture));
-        return target;
-    }
+    QString CopyAs(const QString& fixture, const QString& relative) { return mUiTest::CopyInto(temp_.path(), fixture, relative); }
 
 private slots:
     void initTestCase() {

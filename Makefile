@@ -56,6 +56,9 @@ screenshots: build
 	XDG_CONFIG_HOME=$(abspath $(BUILD))/screenshots-home/config XDG_STATE_HOME=$(abspath $(BUILD))/screenshots-home/state \
 	  PICTRIX_NO_SPLASH=1 PICTRIX_SCREENSHOTS=$(abspath $(BUILD))/screenshots \
 	  xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/pictrix $(BUILD)/fixtures/modules/sample.dll
+	# The dialogs and the icon grid, as their tests draw them.
+	for c in tMainCommandsTest tOptionsTest tIconGridTest; do QT_QPA_PLATFORM=offscreen $(BUILD)/test_ui -class $$c -silent || exit 1; done
+	cp $(BUILD)/artifacts/properties.png $(BUILD)/artifacts/options.png $(BUILD)/artifacts/icon-grid.png $(BUILD)/screenshots/
 	@ls -1 $(BUILD)/screenshots/*.png
 
 clean:

@@ -1,10 +1,9 @@
 #include "app/mMainWindow.h"
 
-#include <algorithm>
-#include <cctype>
 #include <limits>
 
 #include "icon/cFileIcon.h"
+#include "icon/mFileKind.h"
 #include "platform/cModuleFile.h"
 #include "platform/cReadFile.h"
 
@@ -25,16 +24,9 @@ bool OpensInMainWindow(const std::string& path) {
     return isModule;
 }
 
-std::string ExtensionOf(std::string_view fileName) {
-    const auto dot = fileName.rfind('.');
-    if (dot == std::string_view::npos) return "ICO";
-    std::string ext(fileName.substr(dot + 1));
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return ext;
-}
+std::string ExtensionOf(std::string_view fileName) { return mFileKind::ExtensionOf(fileName); }
 
-bool IsIconFileName(std::string_view fileName) { return ExtensionOf(fileName) == "ICO"; }
+bool IsIconFileName(std::string_view fileName) { return mFileKind::IsIconFileName(fileName); }
 
 std::string RetrievingIconText(std::string_view fileName) { return "Retrieving icon " + std::string(fileName); }
 

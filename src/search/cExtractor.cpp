@@ -3,18 +3,11 @@
 #include <new>
 #include <set>
 
+#include "icon/mFileKind.h"
 #include "platform/mProgram.h"
 #include "resources/cResources.h"
 
-std::string cExtractor::Extension(const std::string& file) {
-    const auto dot = file.rfind('.');
-    if (dot == std::string::npos) return "ICO";
-    std::string ext = file.substr(dot + 1);
-    for (auto& c : ext) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return ext;
-}
+std::string cExtractor::Extension(const std::string& file) { return mFileKind::ExtensionOf(file); }
 
 bool cExtractor::BaseNameOf(const std::string& path, std::string& base) {
     base.clear();

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr std::array<std::uint8_t, 8> kPngSignature = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-
 void PutU16(std::uint8_t* p, std::uint16_t v) {
     p[0] = static_cast<std::uint8_t>(v);
     p[1] = static_cast<std::uint8_t>(v >> 8);
@@ -48,7 +46,7 @@ void cFileIcon::DecodeSharedFields(const cByteView& v, std::size_t at, ICONDIREN
 }
 
 bool cFileIcon::IsPng(std::span<const std::uint8_t> block) noexcept {
-    return cByteView(block).StartsWith(kPngSignature);
+    return mDib::IsPngBlock(cByteView(block));
 }
 
 cError cFileIcon::Error(std::int32_t number, std::string description) {

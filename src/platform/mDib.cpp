@@ -114,7 +114,7 @@ std::optional<cBlockLayout> ParsePngLayout(cByteView block) {
 } // namespace
 
 std::optional<cBlockLayout> ParseBlock(cByteView block) {
-    if (block.StartsWith(kPngSignature)) return ParsePngLayout(block);
+    if (IsPngBlock(block)) return ParsePngLayout(block);
     try {
         if (!block.Has(0, 40)) return std::nullopt;
         cDibInfo h;
@@ -525,5 +525,7 @@ cBitmap ScaleSmooth(const cBitmap& src, std::int32_t w, std::int32_t h) {
     }
     return out;
 }
+
+bool IsPngBlock(cByteView block) noexcept { return block.StartsWith(kPngSignature); }
 
 } // namespace mDib

@@ -156,6 +156,9 @@ struct cBlockLayout {
 // that lies about its size, an unsupported format, a size out of bounds, bits past the end.
 std::optional<cBlockLayout> ParseBlock(cByteView block);
 
+// True when an image block is a PNG stream (its 8-byte signature) rather than a DIB.
+bool IsPngBlock(cByteView block) noexcept;
+
 // Decodes a PNG stream into an ARGB bitmap; empty when it is not a decodable PNG or its size is
 // out of bounds.
 cBitmap DecodePng(cByteView png);

@@ -1,7 +1,7 @@
 // pictrix-cli list: the icon groups of files, each with its images.
 
 #include "app/mCli.h"
-#include "search/cExtractor.h"
+#include "resources/mIconGroups.h"
 
 namespace mCli {
 
@@ -12,20 +12,24 @@ int List(const tArgs& args, std::ostream& out, std::ostream& err) {
     }
     int status = 0;
     for (const auto& arg : args) {
-        const std::string file = CliPath(arg);
-        bool reported = false;
-        cExtractor::cHooks hooks;
-        hooks.ReportError = [&](const cError& e) {
+        std::vector<cFileIcon> icons;
+        try {
+            try {
+                mIconGroups::Load(CliPath(arg), icons);
+            } catch (const std::bad_alloc&) {
+                throw cError::Runtime(cError::kOutOfMemory);
+            }
+        } catch (const cError& e) {
             PrintError(err, arg, e);
-            reported = true;
-        };
-        cExtractor core(std::move(hooks));
-        core.SourceFile = file;
-        if (!core.LoadFileIcons(file) || reported) status = 1;
-        out << arg << ": " << core.IconCount << (core.IconCount == 1 ? " icon group\n" : " icon groups\n");
-        for (std::int32_t i = 1; i <= core.IconCount && static_cast<std::size_t>(i) <= core.Icons.size(); ++i) {
-            const cFileIcon& icon = core.Icons[static_cast<std::size_t>(i - 1)];
-            out << i << '\t' << (IsEmpty(icon.ResourceID()) ? std::string("-") : ResourceIDText(icon.ResourceID()))
+            status = 1;
+            // Out of memory lists the groups loaded whole before it; any other failure none.
+            if (e.Number() != cError::kOutOfMemory) icons.clear();
+        }
+        const std::size_t count = icons.size();
+        out << arg << ": " << count << (count == 1 ? " icon group\n" : " icon groups\n");
+        for (std::size_t i = 0; i < count; ++i) {
+            const cFileIcon& icon = icons[i];
+            out << i + 1 << '\t' << (IsEmpty(icon.ResourceID()) ? std::string("-") : ResourceIDText(icon.ResourceID()))
                 << '\t' << icon.ImageCount();
             for (std::int32_t n = 1; n <= icon.ImageCount(); ++n) {
                 out << (n == 1 ? "\t" : ", ") << icon.ImageWidth(n) << 'x' << icon.ImageHeight(n) << ' '

@@ -9,7 +9,7 @@
 #include "platform/cAtomicFile.h"
 #include "platform/mDib.h"
 #include "platform/mSysText.h"
-#include "search/cExtractor.h"
+#include "resources/mIconGroups.h"
 
 namespace mCli {
 
@@ -60,21 +60,19 @@ int Render(const tArgs& args, std::ostream& out, std::ostream& err) {
     }
 
     // Every group of the file, the way the windows load them: an icon file is one group.
-    bool reported = false;
-    cExtractor::cHooks hooks;
-    hooks.ReportError = [&](const cError& e) {
+    std::vector<cFileIcon> icons;
+    try {
+        mIconGroups::Load(CliPath(file), icons);
+    } catch (const cError& e) {
         PrintError(err, file, e);
-        reported = true;
-    };
-    cExtractor groups(std::move(hooks));
-    groups.SourceFile = CliPath(file);
-    if (!groups.LoadFileIcons(groups.SourceFile) || reported) return 1;
-    if (group > groups.IconCount || static_cast<std::size_t>(group) > groups.Icons.size()) {
-        err << "pictrix-cli: " << file << ": there is no icon group " << group << "; the file holds "
-            << groups.IconCount << '\n';
         return 1;
     }
-    const cFileIcon& icon = groups.Icons[static_cast<std::size_t>(group - 1)];
+    if (static_cast<std::size_t>(group) > icons.size()) {
+        err << "pictrix-cli: " << file << ": there is no icon group " << group << "; the file holds "
+            << icons.size() << '\n';
+        return 1;
+    }
+    const cFileIcon& icon = icons[static_cast<std::size_t>(group - 1)];
     if (image == 0) {
         image = mBestImage::BestImageIndex(icon, size == 0 ? 32 : size, true);
         if (image == 0) {

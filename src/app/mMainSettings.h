@@ -6,9 +6,8 @@
 // could not be started as an error for the user.
 //
 // Where the values live:
-//   per-user store, application "Pictrix v2": "Settings"/"Backcolor"; "WinSet"/"Toolbar",
+//   per-user store, application "Pictrix v2": "Settings"/"Backcolor" (mOptions); "WinSet"/"Toolbar",
 //     "Statusbar", "WinState", "Top", "Left", "mnuView"
-//   HKEY_LOCAL_MACHINE "SOFTWARE\Maltrow Software\PX2\Settings", value "Editor Path"
 //   HKEY_LOCAL_MACHINE "Software\Pictrix v2\MRU": the recent files (cMRUFileList's layout)
 //   per-user store, application "Glintsmith - QRSC", "Path"/"AppPath": the sibling editor
 
@@ -17,15 +16,12 @@
 #include <string>
 #include <string_view>
 
-#include "support/cError.h"
+#include "base/cError.h"
 
 class cRegistryStore;
 
 namespace mMainSettings {
 
-inline constexpr std::string_view kAppName = "Pictrix v2";
-inline constexpr std::string_view kEditorKey = "SOFTWARE\\Maltrow Software\\PX2\\Settings";
-inline constexpr std::string_view kEditorValue = "Editor Path";
 inline constexpr std::string_view kRecentFilesKey = "Software\\Pictrix v2\\MRU";
 inline constexpr std::string_view kSiblingApp = "Glintsmith - QRSC";
 
@@ -34,14 +30,10 @@ inline constexpr std::string_view kEditorQuestion = "Icon editor is not configur
 inline constexpr std::string_view kLocateSiblingQuestion =
     "Unable to locate Glintsmith - QRSC. Do you wish to locate it now?";
 inline constexpr std::string_view kSiblingFilter = "Glintsmith - QRSC|Glintsmith - QRSC.exe";
-inline constexpr std::string_view kBrowseEditorFilter = "Executable Files|*.exe|All Files|*.*";
 
 // The sibling editor could not be started.
 inline constexpr std::int32_t kErrOpenSibling = 1001001;
 inline constexpr std::string_view kOpenSiblingText = "Unable to open Glintsmith - QRSC.exe";
-
-// The first-start background colour of the icon list: the system menu colour (0x80000004).
-inline constexpr std::int32_t kDefaultBackColor = static_cast<std::int32_t>(0x80000004u);
 
 // Window states as they are stored.
 inline constexpr std::int32_t kStateNormal = 0;
@@ -51,13 +43,6 @@ inline constexpr std::int32_t kStateMaximised = 2;
 // The View menu's indices of the four views.
 inline constexpr std::int32_t kFirstView = 3;
 inline constexpr std::int32_t kLastView = 6;
-
-// A stored text read as a 32-bit integer the way the window's conversions read it: blanks around
-// it are allowed, "True" and "False" (any case) are -1 and 0, a decimal fraction is rounded half
-// to even; nothing for anything else or a value beyond the 32-bit range.
-std::optional<std::int32_t> LongOf(std::string_view text);
-// The same within the 16-bit range (window positions).
-std::optional<std::int16_t> IntegerOf(std::string_view text);
 
 // What Settings applies; a member is empty when its read failed, and its control stays as it is.
 // Each read's default is the text the read before it gave (the first default is empty), so a
@@ -88,19 +73,6 @@ struct cWindowSettings {
 void WriteSettings(cRegistryStore& store, const cWindowSettings& settings);
 void WriteSettings(const cWindowSettings& settings);
 
-// "Settings"/"Backcolor" as decimal text of the 32-bit colour value.
-void WriteBackColor(cRegistryStore& store, std::int32_t colour);
-void WriteBackColor(std::int32_t colour);
-// The stored text of "Settings"/"Backcolor", `defaultText` when it is missing.
-std::string BackColorText(cRegistryStore& store, const std::string& defaultText);
-std::string BackColorText(const std::string& defaultText);
-
-// "Editor Path": empty when none is configured.
-std::string EditorPath(cRegistryStore& store);
-std::string EditorPath();
-void SetEditorPath(cRegistryStore& store, const std::string& path);
-void SetEditorPath(const std::string& path);
-
 // The sibling editor's record: empty when none is stored.
 std::string SiblingPath(cRegistryStore& store);
 std::string SiblingPath();
@@ -109,14 +81,10 @@ void SetSiblingPath(const std::string& path);
 
 // The error shown when the document or program at `path` could not be opened or started: 53
 // "File not found" when nothing is there, 75 "Path/File access error" when something is there;
-// the description names the path. The source is the program's name.
+// the description names the path. The source is the program's name. Also the error of an editor
+// that could not be started.
 cError OpenError(const std::string& path);
-// The error shown when the configured editor at `path` could not be started (as OpenError).
-cError EditorStartError(const std::string& path);
 // The same for the sibling editor: 1001001 "Unable to open Glintsmith - QRSC.exe" and the path.
 cError SiblingStartError(const std::string& path);
-
-// Twips per pixel on a screen of `dotsPerInch` logical dots per inch (15 at 96); at least 1.
-std::int32_t TwipsPerPixel(double dotsPerInch);
 
 } // namespace mMainSettings

@@ -10,7 +10,7 @@
 namespace mMainWindow {
 
 bool OpensInMainWindow(const std::string& path) {
-    if (ExtensionOf(path) == "IER") return false;
+    if (mFileKind::ExtensionOf(path) == "IER") return false;
     cReadFile file;
     if (!file.Open(path)) return false;
     std::uint8_t header[6] = {};
@@ -23,10 +23,6 @@ bool OpensInMainWindow(const std::string& path) {
     module.Free();
     return isModule;
 }
-
-std::string ExtensionOf(std::string_view fileName) { return mFileKind::ExtensionOf(fileName); }
-
-bool IsIconFileName(std::string_view fileName) { return mFileKind::IsIconFileName(fileName); }
 
 std::string RetrievingIconText(std::string_view fileName) { return "Retrieving icon " + std::string(fileName); }
 

@@ -16,9 +16,6 @@ namespace mMainWindow {
 inline constexpr std::string_view kOpenFilter =
     "All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Executables (*.EXE;*.DLL;*.OCX)|*.EXE;*.DLL;*.OCX";
 
-// Group icons are resource type 14.
-inline constexpr std::int32_t kRtGroupIcon = 14;
-
 // Status texts.
 inline constexpr std::string_view kCheckingForIcons = "Checking for icons...";
 inline constexpr std::string_view kRetrievingIcons = "Retrieving icons...";
@@ -31,11 +28,6 @@ inline constexpr std::string_view kReady = "Ready...";
 // image) or a module (PE or NE) that opens as data.
 bool OpensInMainWindow(const std::string& path);
 
-// The extension of a file name: everything after the last "." anywhere in the name (a dot in a
-// folder name counts), upper-cased; "ICO" when the name holds no ".".
-std::string ExtensionOf(std::string_view fileName);
-// True when the name is read as an icon file (extension exactly "ICO"); anything else is a module.
-bool IsIconFileName(std::string_view fileName);
 
 // "Retrieving icon " + file name.
 std::string RetrievingIconText(std::string_view fileName);

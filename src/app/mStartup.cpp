@@ -1,10 +1,10 @@
 #include "app/mStartup.h"
 
 #include "platform/cRegistryStore.h"
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 #include "support/CLog.h"
 #include "support/MError.h"
-#include "support/cError.h"
+#include "base/cError.h"
 #include "support/cRegistry.h"
 #include "support/mSettings.h"
 
@@ -12,7 +12,7 @@ namespace mStartup {
 
 namespace {
 
-const std::string kApp(kAppName);
+const std::string kApp(mProgram::kAppName);
 
 std::string TrimBlanks(std::string_view s) {
     auto b = s.find_first_not_of(' ');

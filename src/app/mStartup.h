@@ -12,7 +12,6 @@
 namespace mStartup {
 
 // The application name of the settings store.
-inline constexpr std::string_view kAppName = "Pictrix v2";
 // The desktop program's file name in the program folder (the target of the file association).
 inline constexpr std::string_view kDesktopProgram = "pictrix";
 // The first-start marker: this value under HKEY_LOCAL_MACHINE\Software\Pictrix v2.

@@ -8,29 +8,21 @@
 #include "platform/cAtomicFile.h"
 #include "platform/cByteView.h"
 #include "platform/cReadFile.h"
-#include "platform/mChecked.h"
+#include "base/mChecked.h"
 #include "platform/mSysText.h"
 
 namespace {
 
-void PutU16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void PutU32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-void EncodeEntry(std::uint8_t* p, const ICONDIRENTRY& e, std::int32_t offset) {
-    p[0] = e.bWidth;
-    p[1] = e.bHeight;
-    p[2] = e.bColorCount;
-    p[3] = e.bReserved;
-    PutU16(p + 4, e.wPlanes);
-    PutU16(p + 6, static_cast<std::uint16_t>(e.wBitCount));
-    PutU32(p + 8, static_cast<std::uint32_t>(e.dwBytesInRes));
-    PutU32(p + 12, static_cast<std::uint32_t>(offset));
+// One ICONDIRENTRY at `at`, with the offset its block gets in the written file.
+void EncodeEntry(std::span<std::uint8_t> out, std::size_t at, const ICONDIRENTRY& e, std::int32_t offset) {
+    out[at + 0] = e.bWidth;
+    out[at + 1] = e.bHeight;
+    out[at + 2] = e.bColorCount;
+    out[at + 3] = e.bReserved;
+    PutU16(out, at + 4, e.wPlanes);
+    PutU16(out, at + 6, static_cast<std::uint16_t>(e.wBitCount));
+    PutU32(out, at + 8, static_cast<std::uint32_t>(e.dwBytesInRes));
+    PutU32(out, at + 12, static_cast<std::uint32_t>(offset));
 }
 
 } // namespace
@@ -119,18 +111,19 @@ bool cFileIcon::LoadIcon(const std::string& fileName) {
 
 std::vector<std::uint8_t> cFileIcon::IcoBytes() const {
     const auto count = static_cast<std::size_t>(header_.idCount > 0 ? header_.idCount : 0);
-    std::size_t total = kHeaderSize + count * kEntrySize;
-    for (const auto& b : blocks_) total += b.size();
+    const std::size_t dirEnd = kHeaderSize + count * kEntrySize;
+    std::size_t total = dirEnd;
+    for (std::size_t i = 0; i < count; ++i) total += blocks_[i].size();
     std::vector<std::uint8_t> out(total);
-    PutU16(out.data(), header_.idReserved);
-    PutU16(out.data() + 2, header_.idType);
-    PutU16(out.data() + 4, static_cast<std::uint16_t>(header_.idCount));
+    PutU16(out, 0, header_.idReserved);
+    PutU16(out, 2, header_.idType);
+    PutU16(out, 4, static_cast<std::uint16_t>(header_.idCount));
     // Offsets for blocks written back to back after the directory; for an icon that was already
     // laid out so they are the offsets it holds.
-    std::int32_t offset = static_cast<std::int32_t>(kHeaderSize + count * kEntrySize);
-    std::size_t at = kHeaderSize + count * kEntrySize;
+    std::int32_t offset = mChecked::Narrow<std::int32_t>(dirEnd);
+    std::size_t at = dirEnd;
     for (std::size_t i = 0; i < count; ++i) {
-        EncodeEntry(out.data() + kHeaderSize + i * kEntrySize, entries_[i], offset);
+        EncodeEntry(out, kHeaderSize + i * kEntrySize, entries_[i], offset);
         if (i + 1 < count) offset = mChecked::Add(offset, entries_[i].dwBytesInRes);
         if (!blocks_[i].empty()) std::memcpy(out.data() + at, blocks_[i].data(), blocks_[i].size());
         at += blocks_[i].size();
@@ -143,23 +136,10 @@ bool cFileIcon::SaveIcon(const std::string& fileName) {
     if (header_.idCount == 0) throw Error(kErrCantWrite, "Icon contains no images.");
     if (!fileName.empty()) fileName_ = fileName;
 
-    const auto count = static_cast<std::size_t>(header_.idCount > 0 ? header_.idCount : 0);
-    // Header and directory in one write, then one write per block.
-    std::vector<std::uint8_t> head(kHeaderSize + count * kEntrySize);
-    PutU16(head.data(), header_.idReserved);
-    PutU16(head.data() + 2, header_.idType);
-    PutU16(head.data() + 4, static_cast<std::uint16_t>(header_.idCount));
-    std::int32_t offset = static_cast<std::int32_t>(head.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        EncodeEntry(head.data() + kHeaderSize + i * kEntrySize, entries_[i], offset);
-        if (i + 1 < count) offset = mChecked::Add(offset, entries_[i].dwBytesInRes);
-    }
-
+    // The whole file in one write, encoded by the one encoder of the format.
+    const std::vector<std::uint8_t> bytes = IcoBytes();
     cAtomicFile out;
     if (!out.Open(fileName_)) throw Error(kErrCantWrite, "Couldn't open file for writing.");
-    bool ok = out.Write(head);
-    for (std::size_t i = 0; ok && i < count; ++i) ok = out.Write(blocks_[i]);
-    if (ok) ok = out.Commit();
-    if (!ok) throw Error(kErrWriteFailure, "General failure writing icon.");
+    if (!out.Write(bytes) || !out.Commit()) throw Error(kErrWriteFailure, "General failure writing icon.");
     return true;
 }

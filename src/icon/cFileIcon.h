@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "icon/cResourceID.h"
+#include "base/cResourceID.h"
 #include "platform/mDib.h"
-#include "support/cError.h"
+#include "base/cError.h"
 
 // ICONDIR, the 6-byte header of an .ico file.
 struct ICONDIR {

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "platform/cByteView.h"
-#include "platform/mChecked.h"
+#include "base/mChecked.h"
 
 void cFileIcon::CheckIndex(std::int32_t n) const {
     if (n < 1 || n > header_.idCount || static_cast<std::size_t>(n) > entries_.size())
@@ -132,12 +132,9 @@ void cFileIcon::AddImage(std::int32_t width, std::int32_t height, std::int32_t c
     e.dwImageOffset = nextFree;
 
     std::vector<std::uint8_t> block(static_cast<std::size_t>(e.dwBytesInRes), 0);
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) block[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-    };
-    put32(0, 40);                                      // biSize
-    put32(4, static_cast<std::uint32_t>(width));       // biWidth
-    put32(8, static_cast<std::uint32_t>(2 * height));  // biHeight: colour bitmap and mask
+    PutU32(block, 0, 40);                                      // biSize
+    PutU32(block, 4, static_cast<std::uint32_t>(width));       // biWidth
+    PutU32(block, 8, static_cast<std::uint32_t>(2 * height));  // biHeight: colour bitmap and mask
     block[12] = 1;                                     // biPlanes
     block[14] = static_cast<std::uint8_t>(e.wBitCount); // biBitCount
     if (e.wBitCount == 1) {                            // palette entry 1 white, entry 0 black

@@ -6,7 +6,7 @@
 
 #include "platform/cByteView.h"
 #include "platform/cModuleFile.h"
-#include "platform/mChecked.h"
+#include "base/mChecked.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ bool cFileIcon::LoadIconFromEXE(const std::string& fileName, std::int32_t groupN
         resourceID_ = groupName;
     }
 
-    const auto group = module.FindResource(name, "#14");
+    const auto group = module.FindResource(name, "#" + std::to_string(kRtGroupIcon));
     if (!group) throw Error(kErrCantFindIcons, "Can't find icons.");
     const std::uint32_t groupSize = cModuleFile::SizeofResource(*group);
     // Nothing past the group's own end is read: a group too short for its header or for the count
@@ -89,7 +89,7 @@ bool cFileIcon::LoadIconFromEXE(const std::string& fileName, std::int32_t groupN
     std::vector<std::vector<std::uint8_t>> blocks(count);
     bool failed = false;
     for (std::size_t i = 0; i < count; ++i) {
-        const auto image = module.FindResource("#" + std::to_string(ids[i]), "#3");
+        const auto image = module.FindResource("#" + std::to_string(ids[i]), "#" + std::to_string(kRtIcon));
         if (!image) {
             failed = true;
             break;

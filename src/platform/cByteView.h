@@ -3,6 +3,7 @@
 // parser of untrusted bytes reads through it: ranges are checked as `at <= size` and then
 // `n <= size - at`, so no sum can wrap, and numbers are decoded little-endian byte by byte.
 // A read outside the view throws cByteView::cOutOfRange, which parsers turn into their own error.
+// PutU16 and PutU32 are the writing side: little-endian, byte by byte, inside the buffer given.
 
 #include <cstddef>
 #include <cstdint>
@@ -63,3 +64,14 @@ private:
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
 };
+
+// Writes v little-endian at `at`; a write past the end throws cByteView::cOutOfRange.
+inline void PutU16(std::span<std::uint8_t> out, std::size_t at, std::uint16_t v) {
+    if (at > out.size() || out.size() - at < 2) throw cByteView::cOutOfRange();
+    out[at] = static_cast<std::uint8_t>(v);
+    out[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+inline void PutU32(std::span<std::uint8_t> out, std::size_t at, std::uint32_t v) {
+    if (at > out.size() || out.size() - at < 4) throw cByteView::cOutOfRange();
+    for (std::size_t i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}

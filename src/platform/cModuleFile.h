@@ -33,7 +33,7 @@
 #include <string_view>
 #include <vector>
 
-#include "icon/cResourceID.h"
+#include "base/cResourceID.h"
 #include "platform/cByteView.h"
 #include "platform/cReadFile.h"
 

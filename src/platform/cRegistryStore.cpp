@@ -7,14 +7,13 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <iostream>
+#include <mutex>
 #include <sqlite3.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/mSysText.h"
-#include "support/CLog.h"
-#include "support/MError.h"
 
 namespace mReg {
 
@@ -164,14 +163,26 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+std::mutex& SinkMutex() {
+    static std::mutex m;
+    return m;
+}
+cRegistryStore::tEventSink& Sink() {
+    static cRegistryStore::tEventSink sink;
+    return sink;
+}
+
 void LogStoreEvent(const std::string& message) {
-    try {
-        CLog log;
-        log.LogPath(MError::ErrorLogPath());
-        log.LogEvent(message, CLog::kWarning);
-    } catch (const std::exception& e) {
-        std::cerr << "pictrix: " << message << " (the error log could not be written: " << e.what() << ")\n";
+    cRegistryStore::tEventSink sink;
+    {
+        std::lock_guard lock(SinkMutex());
+        sink = Sink();
     }
+    if (sink) {
+        sink(message);
+        return;
+    }
+    std::cerr << "pictrix: " << message << '\n';
 }
 
 // Holds an exclusive lock on the store's folder while the file is checked, moved or created, so
@@ -198,6 +209,11 @@ private:
 };
 
 } // namespace
+
+void cRegistryStore::SetEventSink(tEventSink sink) {
+    std::lock_guard lock(SinkMutex());
+    Sink() = std::move(sink);
+}
 
 // A prepared statement, finalized on destruction. Every failing call throws cDbFailure.
 class cRegistryStore::cStatement {

@@ -19,6 +19,7 @@
 // kErrorKeyDeleted.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -137,6 +138,12 @@ public:
     // $XDG_CONFIG_HOME/pictrix/registry.sqlite3, $HOME/.config/... when XDG_CONFIG_HOME is unset,
     // empty or not absolute.
     static std::string DefaultPath();
+
+    // Where the store reports what the user should learn of (a damaged file moved aside, a store
+    // that could not be opened): one line of text. The support layer routes it into the error
+    // log; until then, and when `sink` is empty, it goes to standard error.
+    using tEventSink = std::function<void(const std::string&)>;
+    static void SetEventSink(tEventSink sink);
 
     // The file in use (":memory:" when none could be used).
     const std::string& File() const noexcept { return file_; }

@@ -1,6 +1,6 @@
 #include "resources/cResources.h"
 
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 #include "platform/mSysText.h"
 #include "resources/mResource.h"
 

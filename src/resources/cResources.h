@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "icon/cResourceID.h"
+#include "base/cResourceID.h"
 #include "platform/cModuleFile.h"
-#include "support/cError.h"
+#include "base/cError.h"
 
 class cResources;
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "icon/cResourceID.h"
+#include "base/cResourceID.h"
 
 class cResources;
 

@@ -4,10 +4,9 @@
 #include <set>
 
 #include "icon/mFileKind.h"
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 #include "resources/cResources.h"
-
-std::string cExtractor::Extension(const std::string& file) { return mFileKind::ExtensionOf(file); }
+#include "resources/mIconGroups.h"
 
 bool cExtractor::BaseNameOf(const std::string& path, std::string& base) {
     base.clear();
@@ -63,60 +62,38 @@ void cExtractor::Pictures(std::int32_t i) const {
     }
 }
 
-bool cExtractor::LoadModule(const std::string& file) {
-    Status("Checking for resources...");
-    cResources resources;
-    resources.file(file);
-    resources.GetResourceTypes();
-    const std::int32_t index = resources.IndexOfResourceType(14);
-    if (index < 1) {
-        Status("No icons found in file.");
-        Display();
-        return true;
-    }
-    Status("Getting icon resources...");
-    resources.GetResourceNames(index);
-    resources.UnloadModule();
-    IconCount = resources.ResourceNameCount(index);
-    if (IconCount == 0) {
-        Status("No icon resources were found.");
-        Display();
-        return true;
-    }
-    Icons.clear();
-    Icons.resize(static_cast<std::size_t>(IconCount));
-    for (std::int32_t i = 1; i <= IconCount; ++i) {
-        Status("Loading icon " + std::to_string(i) + " of " + std::to_string(IconCount) + "...");
-        cFileIcon& icon = Icons[static_cast<std::size_t>(i - 1)];
-        const cResourceID name = resources.ResourceName(index, i);
-        if (const auto* n = std::get_if<std::int32_t>(&name)) icon.LoadIconFromEXE(file, *n, {});
-        else icon.LoadIconFromEXE(file, 0, ResourceIDText(name));
-        Pictures(i);
-    }
-    Status(file);
-    Display();
-    return true;
-}
-
 bool cExtractor::LoadFileIcons(const std::string& file) {
     if (file.empty()) return false;
     IconCount = 0;
     Icons.clear();
+    mIconGroups::cHooks hooks;
+    hooks.Progress = [&](mIconGroups::eStep step, std::int32_t i, std::int32_t count) {
+        using mIconGroups::eStep;
+        switch (step) {
+        case eStep::IconFile: Status("Loading icon " + file); break;
+        case eStep::CheckingModule: Status("Checking for resources..."); break;
+        case eStep::NoGroupType: Status("No icons found in file."); break;
+        case eStep::ReadingNames: Status("Getting icon resources..."); break;
+        case eStep::NoGroups: Status("No icon resources were found."); break;
+        case eStep::Group: Status("Loading icon " + std::to_string(i) + " of " + std::to_string(count) + "..."); break;
+        case eStep::Done: Status(file); break;
+        }
+    };
+    hooks.GroupLoaded = [&](std::int32_t i, const cFileIcon&) {
+        IconCount = i;
+        Pictures(i);
+    };
     try {
         try {
-            if (Extension(file) != "ICO") return LoadModule(file);
-            Status("Loading icon " + file);
-            IconCount = 1;
-            Icons.resize(1);
-            Icons[0].LoadIcon(file);
-            Pictures(1);
-            Status(file);
+            mIconGroups::Load(file, Icons, hooks);
             Display();
             return true;
         } catch (const std::bad_alloc&) {
             throw cError::Runtime(cError::kOutOfMemory);
         }
     } catch (const cError& e) {
+        // Icons holds the groups loaded whole before the failure.
+        IconCount = static_cast<std::int32_t>(Icons.size());
         if (e.Number() == cError::kOutOfMemory) {
             Display();
             Report(e);
@@ -137,7 +114,7 @@ bool cExtractor::LoadFileIcons(const std::string& file) {
 }
 
 bool cExtractor::SaveFileIcons() {
-    const bool iconFile = Extension(SourceFile) == "ICO";
+    const bool iconFile = mFileKind::IsIconFileName(SourceFile);
     std::string base;
     if (iconFile) {
         // The list text of an icon file's group is its full path: the name is made of the base

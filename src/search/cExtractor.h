@@ -1,7 +1,7 @@
 #pragma once
-// cExtractor: the window-free core of batch extraction. For one file it loads every icon group (an
-// .ico file as one group; a module by enumerating its group icons, type 14, and loading each group
-// into a fresh cFileIcon) and saves each group whole as an .ico file in TargetFolder. The search
+// cExtractor: the window-free core of batch extraction. For one file it loads every icon group
+// through the loading core the main window uses (mIconGroups), with the extraction's own status
+// texts and failure table, and saves each group whole as an .ico file in TargetFolder. The search
 // window owns one and answers its hooks: the status strip, its Running flag (asked once per group
 // while saving), the error report (log only), the pictures of the hidden image lists and the list
 // view. pictrix-cli drives the same code with hooks that print.
@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "icon/cFileIcon.h"
-#include "support/cError.h"
+#include "base/cError.h"
 
 class cExtractor {
 public:
@@ -69,9 +69,6 @@ public:
     // The output name of group i before any distinguishing suffix, given the base name.
     std::string OutputFileName(std::int32_t i, const std::string& baseName) const;
 
-    // The extension as LoadFileIcons decides by it: the text after the last "." of the whole
-    // path, upper-cased; "ICO" when there is no ".".
-    static std::string Extension(const std::string& file);
     // The base name of a path (see SourceBaseName); false, with `base` empty, when it has none.
     static bool BaseNameOf(const std::string& path, std::string& base);
 
@@ -85,7 +82,6 @@ private:
     }
     void Display() const;
     void Pictures(std::int32_t i) const;
-    bool LoadModule(const std::string& file);
 
     cHooks hooks_;
 };

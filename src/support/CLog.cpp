@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "platform/cAtomicFile.h"
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 #include "platform/mSysText.h"
 
 namespace {
@@ -34,38 +34,28 @@ std::string Format(std::time_t t, const char* fmt) {
     return os.str();
 }
 
-std::string_view RuntimeText(std::int32_t number) {
-    switch (number) {
-    case CLog::kDiskFull: return "Disk full";
-    case CLog::kTooManyFiles: return "Too many files";
-    case CLog::kPermissionDenied: return "Permission denied";
-    case CLog::kPathNotFound: return "Path not found";
-    default: return "Path/File access error";
-    }
-}
-
 std::int32_t RuntimeFromErrno(int err) {
     switch (err) {
     case ENOENT:
-    case ENOTDIR: return CLog::kPathNotFound;
+    case ENOTDIR: return cError::kPathNotFound;
     case EACCES:
-    case EPERM: return CLog::kPermissionDenied;
+    case EPERM: return cError::kPermissionDenied;
     case ENOSPC:
-    case EDQUOT: return CLog::kDiskFull;
+    case EDQUOT: return cError::kDiskFull;
     case EMFILE:
-    case ENFILE: return CLog::kTooManyFiles;
-    default: return CLog::kPathFileAccessError;
+    case ENFILE: return cError::kTooManyFiles;
+    default: return cError::kPathFileAccess;
     }
 }
 
 std::int32_t RuntimeFromSysCode(std::uint32_t code) {
     switch (code) {
     case mSysText::kFileNotFound:
-    case mSysText::kPathNotFound: return CLog::kPathNotFound;
-    case mSysText::kDiskFull: return CLog::kDiskFull;
-    case mSysText::kTooManyOpenFiles: return CLog::kTooManyFiles;
-    case mSysText::kAccessDenied: return CLog::kPermissionDenied;
-    default: return CLog::kPathFileAccessError;
+    case mSysText::kPathNotFound: return cError::kPathNotFound;
+    case mSysText::kDiskFull: return cError::kDiskFull;
+    case mSysText::kTooManyOpenFiles: return cError::kTooManyFiles;
+    case mSysText::kAccessDenied: return cError::kPermissionDenied;
+    default: return cError::kPathFileAccess;
     }
 }
 
@@ -75,7 +65,7 @@ bool IsFolder(const std::string& path) {
 }
 
 cError FileFailure(std::int32_t number, const std::string& source, const std::string& path) {
-    return cError(number, source, std::string(RuntimeText(number)) + " (" + path + ")");
+    return cError(number, source, cError::RuntimeDescription(number) + " (" + path + ")");
 }
 
 } // namespace
@@ -98,7 +88,7 @@ std::string CLog::HeaderStampLine(std::time_t t) { return DateText(t) + "\t" + T
 
 void CLog::LogEvent(std::string_view message, std::int32_t type, const cError* current) const {
     const std::string source = mProgram::ExeBaseName();
-    if (logPath_.empty()) throw FileFailure(kPathNotFound, source, logPath_);
+    if (logPath_.empty()) throw FileFailure(cError::kPathNotFound, source, logPath_);
     std::string entry;
     entry.reserve(message.size() + 256);
     entry += kSeparator;
@@ -124,7 +114,7 @@ void CLog::LogEvent(std::string_view message, std::int32_t type, const cError* c
         entry += "\r\n";
     }
 
-    if (IsFolder(logPath_)) throw FileFailure(kPathFileAccessError, source, logPath_);
+    if (IsFolder(logPath_)) throw FileFailure(cError::kPathFileAccess, source, logPath_);
     int fd = ::open(logPath_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) throw FileFailure(RuntimeFromErrno(errno), source, logPath_);
     // One write per entry: O_APPEND keeps entries of several processes whole.
@@ -144,7 +134,7 @@ void CLog::LogEvent(std::string_view message, std::int32_t type, const cError* c
 
 void CLog::ClearLog() const {
     static const std::string kSource = "CLog:ClearLog";
-    if (logPath_.empty() || IsFolder(logPath_)) throw FileFailure(kPathFileAccessError, kSource, logPath_);
+    if (logPath_.empty() || IsFolder(logPath_)) throw FileFailure(cError::kPathFileAccess, kSource, logPath_);
     std::string text(kHeader);
     text += "\r\n";
     text += HeaderStampLine(std::time(nullptr));

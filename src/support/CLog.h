@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "support/cError.h"
+#include "base/cError.h"
 
 class CLog {
 public:
@@ -24,13 +24,6 @@ public:
     static constexpr std::int32_t kError = 1;
     static constexpr std::int32_t kWarning = 2;
     static constexpr std::int32_t kInformation = 4;
-
-    // Runtime numbers of file failures.
-    static constexpr std::int32_t kDiskFull = 61;
-    static constexpr std::int32_t kTooManyFiles = 67;
-    static constexpr std::int32_t kPermissionDenied = 70;
-    static constexpr std::int32_t kPathFileAccessError = 75;
-    static constexpr std::int32_t kPathNotFound = 76;
 
     static constexpr std::string_view kHeader = "[Pictrix Pro Error Log]";
     static constexpr std::string_view kSeparator =

@@ -7,7 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
+#include "platform/cRegistryStore.h"
 #include "support/CLog.h"
 
 namespace MError {
@@ -46,6 +47,18 @@ std::filesystem::path StateHome() {
 }
 
 } // namespace
+
+void LogStoreEvents() {
+    cRegistryStore::SetEventSink([](const std::string& message) {
+        try {
+            CLog log;
+            log.LogPath(ErrorLogPath());
+            log.LogEvent(message, CLog::kWarning);
+        } catch (const std::exception& e) {
+            std::cerr << "pictrix: " << message << " (the error log could not be written: " << e.what() << ")\n";
+        }
+    });
+}
 
 void SetErrorView(cErrorView* view) {
     std::lock_guard lock(gMutex);

@@ -12,12 +12,13 @@
 #include <string>
 #include <string_view>
 
-#include "support/cError.h"
+#include "base/cError.h"
+#include "base/mProgram.h"
 
 namespace MError {
 
-// The title of the program's message boxes.
-inline constexpr std::string_view kTitle = "Pictrix v2";
+// The title of the program's message boxes: the application name.
+inline constexpr std::string_view kTitle = mProgram::kAppName;
 
 // Where a report is shown. The windows implement it with a message box (information icon, OK
 // button); `text` holds its lines separated by CR (code 13).
@@ -41,6 +42,11 @@ std::string ErrorLogPathFor(const std::string& programDir);
 // Pins the log to one file (tests, or a program that keeps its log elsewhere); "" restores the
 // rule.
 void SetErrorLogPath(std::string path);
+
+// Sends the settings store's events (a damaged store moved aside, a store that cannot be used)
+// into the error log as warnings; when the log cannot be written they go to standard error.
+// Every program calls it once before it first uses the store.
+void LogStoreEvents();
 
 // The shown text: "Error #" number, CR, source, CR, description.
 std::string ReportText(std::int32_t number, std::string_view source, std::string_view description);

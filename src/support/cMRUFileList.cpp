@@ -1,8 +1,8 @@
 #include "support/cMRUFileList.h"
 
 #include "platform/cRegistryStore.h"
-#include "platform/mProgram.h"
-#include "support/cError.h"
+#include "base/mProgram.h"
+#include "base/cError.h"
 #include "support/cRegistry.h"
 
 namespace {

@@ -1,10 +1,9 @@
 #include "support/cRegistry.h"
 
-#include <cerrno>
-#include <cmath>
 #include <cstdlib>
 
-#include "platform/mProgram.h"
+#include "base/mNumber.h"
+#include "base/mProgram.h"
 #include "platform/mSysText.h"
 
 using namespace mReg;
@@ -64,17 +63,9 @@ std::int32_t cRegistry::LongOf(const tRegValue& v) {
     if (auto* n = std::get_if<std::int32_t>(&v)) return *n;
     if (auto* n = std::get_if<std::int16_t>(&v)) return *n;
     if (auto* s = std::get_if<std::string>(&v)) {
-        std::string t = Trim(*s);
-        if (!t.empty()) {
-            errno = 0;
-            char* end = nullptr;
-            double d = std::strtod(t.c_str(), &end);
-            if (end && *end == '\0' && errno == 0 && std::isfinite(d)) {
-                double r = std::nearbyint(d); // rounds half to even
-                if (r < -2147483648.0 || r > 2147483647.0) throw cError::Runtime(cError::kOverflow);
-                return static_cast<std::int32_t>(r);
-            }
-        }
+        const mNumber::cParsed p = mNumber::ParseLong(*s);
+        if (p.status == mNumber::eParse::Ok) return p.value;
+        if (p.status == mNumber::eParse::OutOfRange) throw cError::Runtime(cError::kOverflow);
     }
     throw cError(kTypeMismatch, mProgram::ExeBaseName(), "Type mismatch");
 }

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/cRegistryStore.h"
-#include "support/cError.h"
+#include "base/cError.h"
 
 // Empty (std::monostate), text, Long, Integer, byte array.
 using tRegValue = std::variant<std::monostate, std::string, std::int32_t, std::int16_t, std::vector<std::uint8_t>>;
@@ -92,8 +92,8 @@ public:
     static std::string ExpandEnvStr(const std::string& s);
     // The text of a value as a write describes it (numbers in decimal, bytes as they are).
     static std::string TextOf(const tRegValue& v);
-    // A value as a 32-bit number (Empty 0, integers, numeric text); raises runtime error 13 (type
-    // mismatch) or 6 (overflow) otherwise.
+    // A value as a 32-bit number (Empty 0, integers, text as mNumber reads it); raises runtime
+    // error 13 (type mismatch) or 6 (overflow) otherwise.
     static std::int32_t LongOf(const tRegValue& v);
 
 private:

@@ -1,7 +1,7 @@
 #include "support/mSettings.h"
 
 #include "platform/cRegistryStore.h"
-#include "support/cError.h"
+#include "base/cError.h"
 
 using namespace mReg;
 

@@ -5,7 +5,8 @@
 
 #include "common/mTestKit.h"
 #include "platform/cRegistryStore.h"
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
+#include "support/mOptions.h"
 #include "support/mSettings.h"
 
 #include <optional>
@@ -18,42 +19,6 @@ const std::string kApp = "Pictrix v2";
 
 void Put(cRegistryStore& store, const std::string& section, const std::string& key, const std::string& value) {
     mSettings::SaveSetting(store, kApp, section, key, value);
-}
-
-TEST(MainSettings, NumbersAreReadAsTheWindowConversionsReadThem) {
-    struct Case {
-        const char* text;
-        std::optional<std::int32_t> value;
-    } cases[] = {
-        {"3", 3},
-        {"  -2147483644 ", -2147483644},
-        {"True", -1},
-        {"FALSE", 0},
-        {"2147483647", 2147483647},
-        {"2147483648", std::nullopt},
-        {"-2147483649", std::nullopt},
-        {"99999999999999999999", std::nullopt},
-        {"1.5", 2},
-        {"2.5", 2},
-        {"2.51", 3},
-        {"-1.5", -2},
-        {".4", 0},
-        {"", std::nullopt},
-        {" ", std::nullopt},
-        {"-", std::nullopt},
-        {".", std::nullopt},
-        {"12abc", std::nullopt},
-        {"1 2", std::nullopt},
-        {"/usr/bin/editor", std::nullopt},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(LongOf(c.text), c.value);
-    }
-    EXPECT_EQ(IntegerOf("32767"), std::int16_t{32767});
-    EXPECT_EQ(IntegerOf("-32768"), std::int16_t{-32768});
-    EXPECT_EQ(IntegerOf("32768"), std::nullopt);
-    EXPECT_EQ(IntegerOf("-32769"), std::nullopt);
 }
 
 TEST(MainSettings, NothingStoredReadsNothing) {
@@ -70,7 +35,7 @@ TEST(MainSettings, NothingStoredReadsNothing) {
 
 TEST(MainSettings, WrittenSettingsReadBackInTheirStoredForms) {
     cRegistryStore store(":memory:");
-    WriteBackColor(store, 0x00336699);
+    mOptions::WriteBackColor(store, 0x00336699);
     WriteSettings(store, {false, true, kStateNormal, 1200, -300, 5});
     EXPECT_EQ(mSettings::GetSetting(store, kApp, "Settings", "Backcolor"), "3368601");
     EXPECT_EQ(mSettings::GetSetting(store, kApp, "WinSet", "Toolbar"), "0");
@@ -165,9 +130,9 @@ TEST(MainSettings, StoredViewsOutsideTheFourViewsAreNotApplied) {
 
 TEST(MainSettings, EditorPathLivesInTheMachineKey) {
     cRegistryStore store(":memory:");
-    EXPECT_EQ(EditorPath(store), "");
-    SetEditorPath(store, "/opt/editor/bin/edit");
-    EXPECT_EQ(EditorPath(store), "/opt/editor/bin/edit");
+    EXPECT_EQ(mOptions::EditorPath(store), "");
+    mOptions::SetEditorPath(store, "/opt/editor/bin/edit");
+    EXPECT_EQ(mOptions::EditorPath(store), "/opt/editor/bin/edit");
     cRegKey key;
     ASSERT_EQ(store.OpenKey(mReg::kHKeyLocalMachine, "SOFTWARE\\Maltrow Software\\PX2\\Settings", mReg::kKeyQueryValue,
                             key),
@@ -193,19 +158,12 @@ TEST(MainSettings, ProgramsThatCannotStartAreDescribedWithTheirPath) {
     const std::string there = dir.File("editor");
     mTestKit::WriteBytes(there, {'x'});
     const std::string missing = dir.File("nothing-here");
-    mTestKit::ExpectError([&] { throw EditorStartError(missing); }, 53, mProgram::ExeBaseName(),
+    mTestKit::ExpectError([&] { throw OpenError(missing); }, 53, mProgram::ExeBaseName(),
                           "File not found: " + missing);
-    mTestKit::ExpectError([&] { throw EditorStartError(there); }, 75, mProgram::ExeBaseName(),
+    mTestKit::ExpectError([&] { throw OpenError(there); }, 75, mProgram::ExeBaseName(),
                           "Path/File access error: " + there);
     mTestKit::ExpectError([&] { throw SiblingStartError(missing); }, 1001001, mProgram::ExeBaseName(),
                           "Unable to open Glintsmith - QRSC.exe: " + missing);
-}
-
-TEST(MainSettings, TwipsPerPixel) {
-    EXPECT_EQ(TwipsPerPixel(96), 15);
-    EXPECT_EQ(TwipsPerPixel(120), 12);
-    EXPECT_EQ(TwipsPerPixel(144), 10);
-    EXPECT_EQ(TwipsPerPixel(0), 15);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "app/mMainWindow.h"
 #include "icon/cFileIcon.h"
 #include "icon/mBestImage.h"
+#include "icon/mFileKind.h"
 #include "common/mTestKit.h"
 
 namespace {
@@ -38,8 +39,8 @@ TEST(MainWindow, ExtensionDecidesIconFileOrModule) {
     };
     for (const cCase& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(mMainWindow::ExtensionOf(c.name), c.extension);
-        EXPECT_EQ(mMainWindow::IsIconFileName(c.name), c.icon);
+        EXPECT_EQ(mFileKind::ExtensionOf(c.name), c.extension);
+        EXPECT_EQ(mFileKind::IsIconFileName(c.name), c.icon);
     }
 }
 

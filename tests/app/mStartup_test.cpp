@@ -7,7 +7,7 @@
 #include "app/mStartup.h"
 #include "common/mTestKit.h"
 #include "platform/cRegistryStore.h"
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 #include "support/CLog.h"
 #include "support/MError.h"
 #include "support/cRegistry.h"

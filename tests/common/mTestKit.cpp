@@ -8,7 +8,7 @@
 #include <random>
 #include <sys/wait.h>
 
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 
 namespace mTestKit {
 

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/cError.h"
+#include "base/cError.h"
 
 namespace mTestKit {
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "common/mTestKit.h"
+#include "support/MError.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
@@ -19,5 +20,6 @@ int main(int argc, char** argv) {
     ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     ::setenv("XDG_STATE_HOME", state.c_str(), 1);
     ::setenv("HOME", home.Path().c_str(), 1);
+    MError::LogStoreEvents();
     return RUN_ALL_TESTS();
 }

@@ -104,6 +104,8 @@ TEST(LoadIcon, FilesThatCannotBeOpenedSayWhy) {
     }
 }
 
+// The file SaveIcon writes and the bytes IcoBytes gives (the clipboard's) are one encoding, and
+// both are the file ImageMagick wrote.
 TEST(LoadIcon, RealIconsRoundTripByteForByte) {
     cTempDir dir;
     for (const char* name : kRealIcons) {
@@ -117,6 +119,7 @@ TEST(LoadIcon, RealIconsRoundTripByteForByte) {
         ASSERT_TRUE(icon.SaveIcon(copy));
         EXPECT_EQ(icon.Filename(), copy);
         EXPECT_EQ(mTestKit::ReadBytes(copy), mTestKit::ReadBytes(source));
+        EXPECT_EQ(icon.IcoBytes(), mTestKit::ReadBytes(source));
     }
 }
 

@@ -7,7 +7,7 @@
 #include "icon/mWrestool.h"
 #include "platform/cModuleFile.h"
 #include "platform/mModulePatch.h"
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 
 using namespace mTestKit;
 using mModulePatch::Layout;

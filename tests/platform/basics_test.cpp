@@ -1,5 +1,4 @@
-// Bounds-checked reads, checked arithmetic and the system texts: the pieces every parser and
-// error message stands on.
+// Bounds-checked reads and the system texts: the pieces every parser and error message stands on.
 
 #include <cstdint>
 #include <limits>
@@ -8,7 +7,6 @@
 
 #include "common/mTestKit.h"
 #include "platform/cByteView.h"
-#include "platform/mChecked.h"
 #include "platform/mSysText.h"
 
 TEST(cByteView, RangesThatWouldWrapAreRejected) {
@@ -38,24 +36,6 @@ TEST(cByteView, RangesThatWouldWrapAreRejected) {
     EXPECT_EQ(v.Sub(2, 3).U16(1), 0xFF04);
     EXPECT_THROW((void)v.Sub(2, 3).U16(2), cByteView::cOutOfRange) << "a sub-view is bounded by its own size";
     EXPECT_FALSE(cByteView().Has(0, 1));
-}
-
-TEST(mChecked, OverflowRaisesTheRuntimeError) {
-    using L = std::numeric_limits<std::int32_t>;
-    mTestKit::ExpectError([] { (void)mChecked::Add(L::max(), 1); }, 6, "test_platform", "Overflow");
-    mTestKit::ExpectError([] { (void)mChecked::Sub(L::min(), 1); }, 6, "test_platform", "Overflow");
-    mTestKit::ExpectError([] { (void)mChecked::Mul(std::int16_t{2047}, std::int16_t{17}); }, 6, "test_platform",
-                          "Overflow");
-    mTestKit::ExpectError([] { (void)mChecked::Narrow<std::int16_t>(32768); }, 6, "test_platform", "Overflow");
-    mTestKit::ExpectError([] { (void)mChecked::Narrow<std::uint8_t>(-1); }, 6, "test_platform", "Overflow");
-    mTestKit::ExpectError([] { (void)mChecked::RowLength(std::int64_t{1} << 40); }, 6, "test_platform", "Overflow");
-    EXPECT_EQ(mChecked::Add(L::max() - 1, 1), L::max());
-    EXPECT_EQ(mChecked::Narrow<std::int16_t>(-32768), -32768);
-    struct Row {
-        std::int64_t bits;
-        std::int32_t bytes;
-    } rows[] = {{0, 0}, {1, 4}, {32, 4}, {33, 8}, {16 * 4, 8}, {32 * 24, 96}, {255, 32}};
-    for (const auto& r : rows) EXPECT_EQ(mChecked::RowLength(r.bits), r.bytes) << r.bits;
 }
 
 TEST(mSysText, TextsEndInCrLfAndFillTheInsert) {

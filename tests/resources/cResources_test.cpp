@@ -2,7 +2,7 @@
 
 #include "common/mTestKit.h"
 #include "platform/mModulePatch.h"
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 #include "resources/cResources.h"
 #include "resources/mResource.h"
 

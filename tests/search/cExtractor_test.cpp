@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/mTestKit.h"
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 #include "resources/cResources.h"
 #include "search/cExtractor.h"
 
@@ -67,10 +67,6 @@ TEST(Extractor, SourceBaseName) {
             EXPECT_EQ(r.errors[0].Number(), cError::kInvalidCall);
         }
     }
-    EXPECT_EQ(cExtractor::Extension("/a/b.ico"), "ICO");
-    EXPECT_EQ(cExtractor::Extension("/a/b.Dll"), "DLL");
-    EXPECT_EQ(cExtractor::Extension("/a/noext"), "ICO");
-    EXPECT_EQ(cExtractor::Extension("/a.b/noext"), "B/NOEXT");
 }
 
 TEST(Extractor, OutputNames) {

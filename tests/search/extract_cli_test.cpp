@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "common/mTestKit.h"
-#include "icon/mWrestool.h"
+#include "icon/cFileIcon.h"
 
 using namespace mTestKit;
 namespace fs = std::filesystem;
@@ -27,7 +27,9 @@ int Cli(const std::string& args, std::string* out = nullptr, std::string* err = 
 
 } // namespace
 
-TEST(ExtractCli, WritesEveryGroupAsWrestoolDoes) {
+// Each group's file holds what the loader reads of the group (the loader itself is held against
+// wrestool in the icon tests).
+TEST(ExtractCli, WritesEveryGroupUnderItsName) {
     cTempDir out;
     std::string stdoutText;
     const std::vector<std::string> modules = {"modules/good32.dll", "modules/good64.exe", "modules/sample.dll",
@@ -42,31 +44,34 @@ TEST(ExtractCli, WritesEveryGroupAsWrestoolDoes) {
         const char* file;
         const char* module;
         const char* group;
-        const char* language;
     } cases[] = {
-        {"good321APPICON.ico", "modules/good32.dll", "APPICON", ""},
-        {"good322MAINICON.ico", "modules/good32.dll", "MAINICON", ""},
-        {"good3231.ico", "modules/good32.dll", "1", ""},
-        {"good3243.ico", "modules/good32.dll", "3", ""},
-        {"good3255.ico", "modules/good32.dll", "5", ""},
-        {"good3267.ico", "modules/good32.dll", "7", ""},
-        {"good3279.ico", "modules/good32.dll", "9", "1031"},
-        {"good32840000.ico", "modules/good32.dll", "40000", ""},
-        {"good642MAINICON.ico", "modules/good64.exe", "MAINICON", ""},
-        {"good64840000.ico", "modules/good64.exe", "40000", ""},
-        {"sample3VISTA.ico", "modules/sample.dll", "VISTA", ""},
-        {"sample1PNG256.ico", "modules/sample.dll", "PNG256", ""},
-        {"sample107.ico", "modules/sample.dll", "7", ""},
-        {"sample12100.ico", "modules/sample.dll", "100", ""},
-        {"good11.ico", "modules/good.icl", "1", ""},
-        {"good22.ico", "modules/good.icl", "2", ""},
-        {"good3AppIcon.ico", "modules/good.icl", "AppIcon", ""},
-        {"good45.ico", "modules/good.icl", "5", ""},
+        {"good321APPICON.ico", "modules/good32.dll", "APPICON"},
+        {"good322MAINICON.ico", "modules/good32.dll", "MAINICON"},
+        {"good3231.ico", "modules/good32.dll", "1"},
+        {"good3243.ico", "modules/good32.dll", "3"},
+        {"good3255.ico", "modules/good32.dll", "5"},
+        {"good3267.ico", "modules/good32.dll", "7"},
+        {"good3279.ico", "modules/good32.dll", "9"},
+        {"good32840000.ico", "modules/good32.dll", "40000"},
+        {"good642MAINICON.ico", "modules/good64.exe", "MAINICON"},
+        {"good64840000.ico", "modules/good64.exe", "40000"},
+        {"sample3VISTA.ico", "modules/sample.dll", "VISTA"},
+        {"sample1PNG256.ico", "modules/sample.dll", "PNG256"},
+        {"sample107.ico", "modules/sample.dll", "7"},
+        {"sample12100.ico", "modules/sample.dll", "100"},
+        {"good11.ico", "modules/good.icl", "1"},
+        {"good22.ico", "modules/good.icl", "2"},
+        {"good3AppIcon.ico", "modules/good.icl", "AppIcon"},
+        {"good45.ico", "modules/good.icl", "5"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         ASSERT_TRUE(fs::exists(out.File(c.file)));
-        mWrestool::ExpectSame(ReadBytes(out.File(c.file)), mWrestool::Extract(Fixture(c.module), c.group, c.language));
+        cFileIcon group;
+        const std::string id = c.group;
+        const bool number = id.find_first_not_of("0123456789") == std::string::npos;
+        ASSERT_TRUE(group.LoadIconFromEXE(Fixture(c.module), number ? std::stoi(id) : 0, number ? "" : id));
+        EXPECT_EQ(ReadBytes(out.File(c.file)), group.IcoBytes());
     }
 }
 

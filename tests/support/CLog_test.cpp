@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "common/mTestKit.h"
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 #include "support/CLog.h"
 #include "support/MError.h"
 

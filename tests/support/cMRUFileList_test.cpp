@@ -1,7 +1,7 @@
 // The recent-file list: order, captions, capacity changes, and its registry layout.
 
 #include "common/mTestKit.h"
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 #include "support/cMRUFileList.h"
 #include "support/cRegistry.h"
 

@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "common/mTestKit.h"
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 #include "support/cRegistry.h"
 
 using mTestKit::cTempDir;

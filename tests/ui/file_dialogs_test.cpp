@@ -5,7 +5,7 @@
 #include "mUiTest.h"
 #include "resources/mFileOpenSave.h"
 #include "resources/ui/cPromptsFileDialog.h"
-#include "support/ui/cPrompts.h"
+#include "platform/ui/cPrompts.h"
 
 using namespace std::string_literals;
 

@@ -12,7 +12,7 @@
 #include "grid/ui/cScrollBars.h"
 #include "icon/cFileIcon.h"
 #include "mUiTest.h"
-#include "support/cError.h"
+#include "base/cError.h"
 
 namespace {
 

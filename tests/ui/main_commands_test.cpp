@@ -27,14 +27,15 @@
 #include "app/ui/cListView.h"
 #include "app/ui/cStatusBar.h"
 #include "mUiTest.h"
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 #include "resources/ui/cPromptsFileDialog.h"
 #include "support/CLog.h"
 #include "support/MError.h"
 #include "support/cRegistry.h"
+#include "support/mOptions.h"
 #include "support/mSettings.h"
 #include "support/ui/FOptions.h"
-#include "support/ui/cPrompts.h"
+#include "platform/ui/cPrompts.h"
 #include "support/ui/cShell.h"
 
 namespace {
@@ -62,7 +63,7 @@ void ForgetStoredSettings() {
     mSettings::DeleteSetting(kApp, "Settings");
     mSettings::DeleteSetting(kApp, "WinSet");
     mSettings::DeleteSetting("Glintsmith - QRSC", "Path");
-    cRegistry editor = MachineKey(mMainSettings::kEditorKey);
+    cRegistry editor = MachineKey(mOptions::kEditorKey);
     editor.ValueKey("Editor Path");
     editor.Default(std::string("<none>"));
     if (cRegistry::TextOf(editor.Value()) != "<none>") editor.DeleteValue();
@@ -367,7 +368,7 @@ private slots:
 
     void AnEditorThatCannotStartIsShownOnThreeLines() {
         const std::string missing = temp_.filePath("no-editor-here").toStdString();
-        mMainSettings::SetEditorPath(missing);
+        mOptions::SetEditorPath(missing);
         shell_->answer = false;
         prompts_->AnswerMessage(eAnswer::OK);
         Window().tbrMain_ButtonClick("launch");

@@ -16,7 +16,7 @@
 #include "app/ui/cErrorBox.h"
 #include "resources/ui/cPromptsFileDialog.h"
 #include "support/MError.h"
-#include "support/ui/cPrompts.h"
+#include "platform/ui/cPrompts.h"
 
 namespace mUiTest {
 
@@ -63,6 +63,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_STATE_HOME", state.toLocal8Bit());
     qputenv("HOME", home.path().toLocal8Bit());
 
+    MError::LogStoreEvents();
     QApplication app(argc, argv);
     app.setApplicationName("pictrix");
     app.setApplicationDisplayName("Pictrix v2");

@@ -20,7 +20,7 @@
 #include "resources/ui/cPromptsFileDialog.h"
 #include "support/MError.h"
 #include "support/mSettings.h"
-#include "support/ui/cPrompts.h"
+#include "platform/ui/cPrompts.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ private slots:
     }
 
     void StartsEmptyWithTheDesignedState() {
-        QCOMPARE(w_->IconCount, 0);
+        QCOMPARE(w_->IconCount(), 0);
         QCOMPARE(w_->sbrMain->PanelText(1), QString("Ready..."));
         QVERIFY(w_->mnuView[0]->isChecked() && w_->mnuView[1]->isChecked() && w_->mnuView[3]->isChecked());
         QVERIFY(w_->Button("viewlarge")->isChecked());
@@ -112,7 +112,7 @@ private slots:
         QCOMPARE(asked.file.filterIndex, 1);
         QVERIFY(asked.file.fileMustExist);
 
-        QCOMPARE(w_->IconCount, 1);
+        QCOMPARE(w_->IconCount(), 1);
         QCOMPARE(w_->lvwIcons->Count(), 1);
         QCOMPARE(w_->lvwIcons->Key(1), std::string("C1"));
         QCOMPARE(w_->lvwIcons->Text(1), IconFile());
@@ -129,7 +129,7 @@ private slots:
 
     void OpensAModuleWithTwelveGroups() {
         Open(Sample());
-        QCOMPARE(w_->IconCount, 12);
+        QCOMPARE(w_->IconCount(), 12);
         QCOMPARE(Texts(*w_), kSampleOrder);
         for (int i = 1; i <= 12; ++i) {
             QCOMPARE(w_->lvwIcons->Key(i), "C" + std::to_string(i));
@@ -152,7 +152,7 @@ private slots:
         // Group PNG256 (C1) holds only a 256-pixel PNG image: both lists still get a picture,
         // scaled to their size, with opaque pixels.
         Open(Sample());
-        for (cImageList* list : {w_->ilsIcons32, w_->ilsIcons16}) {
+        for (cImageList* list : {w_->ilsIcons32.get(), w_->ilsIcons16.get()}) {
             const QImage image = list->Item("C1").toImage();
             QCOMPARE(image.width(), list->ImageSize());
             bool opaque = false;
@@ -176,7 +176,7 @@ private slots:
         QFile::remove(temp_.filePath("errlog.txt"));
 
         Open(path);     // nothing is shown: a scripted prompt left unanswered would fail here
-        QCOMPARE(w_->IconCount, 1);
+        QCOMPARE(w_->IconCount(), 1);
         QCOMPARE(w_->lvwIcons->Count(), 1);
         QCOMPARE(w_->lvwIcons->SubItem(1, 1), QString("1"));
         QVERIFY(w_->lvwIcons->Picture(1).isNull());
@@ -206,7 +206,7 @@ private slots:
     void AModuleWithoutIconsLeavesTheFileNameOfTheLastOne() {
         Open(IconFile());
         Open(mUiTest::Fixture("modules/noicons32.dll"));
-        QCOMPARE(w_->IconCount, 0);
+        QCOMPARE(w_->IconCount(), 0);
         QCOMPARE(w_->lvwIcons->Count(), 0);
         QCOMPARE(w_->IconGrid1->ItemCount(), 0);
         QCOMPARE(w_->sbrMain->Style(), cStatusBar::sbrSimple);
@@ -222,8 +222,7 @@ private slots:
         // The failure was shown (and logged).
         QCOMPARE(prompts_->LastAsked().kind, cScriptedPrompts::eKind::Message);
         QVERIFY(prompts_->LastAsked().text.startsWith("Error #"));
-        QCOMPARE(w_->IconCount, 0);
-        QVERIFY(w_->Icons.empty());
+        QCOMPARE(w_->IconCount(), 0);
         QCOMPARE(w_->lvwIcons->Count(), 0);
         QCOMPARE(w_->sbrMain->Style(), cStatusBar::sbrSimple);
         QCOMPARE(w_->sbrMain->SimpleText(), QString("Ready..."));
@@ -248,7 +247,7 @@ private slots:
         QFETCH(int, icons);
         const QString path = CopyAs(fixture, name);
         Open(path);
-        QCOMPARE(w_->IconCount, icons);
+        QCOMPARE(w_->IconCount(), icons);
         QCOMPARE(w_->lvwIcons->Count(), icons);
         QCOMPARE(w_->sbrMain->PanelText(1), path);
     }
@@ -258,7 +257,7 @@ private slots:
         w_->lvwIcons_ItemClick(3);
         prompts_->CancelFile(cScriptedPrompts::eKind::OpenFile);
         w_->mnuFile_Click(0);
-        QCOMPARE(w_->IconCount, 12);
+        QCOMPARE(w_->IconCount(), 12);
         QCOMPARE(Texts(*w_), kSampleOrder);
         QCOMPARE(w_->sbrMain->PanelText(2), QString("Icon: C3"));
         QCOMPARE(w_->IconGrid1->ItemCount(), w_->Icon(3).ImageCount());
@@ -280,7 +279,7 @@ private slots:
 
         // A recent item opens its file and keeps the order.
         w_->mnuMRU_Click(3);
-        QCOMPARE(w_->IconCount, 1);
+        QCOMPARE(w_->IconCount(), 1);
         QCOMPARE(w_->sbrMain->PanelText(1), a);
         QVERIFY(!w_->UsePendingFile);
         QCOMPARE(QString::fromStdString(w_->RecentFiles.file(1)), b);

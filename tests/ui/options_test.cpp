@@ -7,12 +7,13 @@
 
 #include "app/mMainSettings.h"
 #include "mUiTest.h"
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 #include "resources/ui/cPromptsFileDialog.h"
 #include "support/cRegistry.h"
+#include "support/mOptions.h"
 #include "support/mSettings.h"
 #include "support/ui/FOptions.h"
-#include "support/ui/cPrompts.h"
+#include "platform/ui/cPrompts.h"
 #include "support/ui/mColours.h"
 
 namespace {
@@ -49,8 +50,8 @@ private slots:
     }
 
     void LoadShowsTheStoredValues() {
-        mMainSettings::SetEditorPath("/opt/editor/edit");
-        mMainSettings::WriteBackColor(0x00204080);
+        mOptions::SetEditorPath("/opt/editor/edit");
+        mOptions::WriteBackColor(0x00204080);
         FOptions dlg;
         QCOMPARE(dlg.windowTitle(), QString("Options"));
         QCOMPARE(dlg.lblIconEditor->text(), QString("Icon Editor"));
@@ -63,13 +64,13 @@ private slots:
     }
 
     void MissingColourShowsTheFirstStartColour() {
-        mMainSettings::SetEditorPath("/opt/editor/edit");
+        mOptions::SetEditorPath("/opt/editor/edit");
         FOptions dlg;
-        QCOMPARE(dlg.pic->Value(), mMainSettings::kDefaultBackColor);
+        QCOMPARE(dlg.pic->Value(), mOptions::kDefaultBackColor);
     }
 
     void CancelAfterANewColourWritesNothing() {
-        mMainSettings::WriteBackColor(mMainSettings::kDefaultBackColor);
+        mOptions::WriteBackColor(mOptions::kDefaultBackColor);
         cScriptedPrompts prompts;
         cPrompts::cScope scope(prompts);
         prompts.AnswerColour(QColor(10, 20, 30));
@@ -86,12 +87,12 @@ private slots:
         QCOMPARE(StoredBackColor(), std::string("-2147483644"));
         QVERIFY(!EditorPathStored());
         FOptions again;
-        QCOMPARE(again.pic->Value(), mMainSettings::kDefaultBackColor);
+        QCOMPARE(again.pic->Value(), mOptions::kDefaultBackColor);
     }
 
     void OkWritesBothValuesAndAppliesTheColour() {
-        mMainSettings::SetEditorPath("/opt/editor/edit");
-        mMainSettings::WriteBackColor(mMainSettings::kDefaultBackColor);
+        mOptions::SetEditorPath("/opt/editor/edit");
+        mOptions::WriteBackColor(mOptions::kDefaultBackColor);
         cScriptedPrompts prompts;
         cPrompts::cScope scope(prompts);
         prompts.AnswerColour(QColor(255, 0, 0));
@@ -101,20 +102,20 @@ private slots:
         dlg.cmdOK->click();
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(StoredBackColor(), std::string("255"));
-        QCOMPARE(mMainSettings::EditorPath(), std::string("/opt/editor/edit"));
+        QCOMPARE(mOptions::EditorPath(), std::string("/opt/editor/edit"));
         QCOMPARE(applied, std::vector<std::int32_t>{255});
     }
 
     void OkKeepsASystemColourAReference() {
         // Only the path changes; the colour goes back as the reference it was, not as its RGB.
-        mMainSettings::WriteBackColor(mMainSettings::kDefaultBackColor);
+        mOptions::WriteBackColor(mOptions::kDefaultBackColor);
         cScriptedPrompts prompts;
         cPrompts::cScope scope(prompts);
         prompts.AnswerOpen({"/usr/bin/true"});
         FOptions dlg;
         dlg.cmdBrowse->click();
         dlg.cmdOK->click();
-        QCOMPARE(mMainSettings::EditorPath(), std::string("/usr/bin/true"));
+        QCOMPARE(mOptions::EditorPath(), std::string("/usr/bin/true"));
         QCOMPARE(StoredBackColor(), std::string("-2147483644"));
     }
 
@@ -136,7 +137,7 @@ private slots:
     }
 
     void CancelledColourDialogChangesNothing() {
-        mMainSettings::WriteBackColor(0x123456);
+        mOptions::WriteBackColor(0x123456);
         cScriptedPrompts prompts;
         cPrompts::cScope scope(prompts);
         prompts.AnswerColour(std::nullopt);
@@ -183,7 +184,7 @@ private slots:
     }
 
     void TheToolTipRepeatsThePath() {
-        mMainSettings::SetEditorPath("/a/rather/long/path/to/an/icon/editor/that/does/not/fit/the/label");
+        mOptions::SetEditorPath("/a/rather/long/path/to/an/icon/editor/that/does/not/fit/the/label");
         FOptions dlg;
         dlg.show();
         QTest::mouseMove(dlg.lblEditorPath);
@@ -194,8 +195,8 @@ private slots:
     }
 
     void Screenshot() {
-        mMainSettings::SetEditorPath("/usr/local/bin/icon-editor");
-        mMainSettings::WriteBackColor(0x00D8B060);
+        mOptions::SetEditorPath("/usr/local/bin/icon-editor");
+        mOptions::WriteBackColor(0x00D8B060);
         FOptions dlg;
         dlg.cmdOK->setEnabled(true);
         dlg.cmdApply->setEnabled(true);

@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "mUiTest.h"
-#include "support/ui/cPrompts.h"
+#include "platform/ui/cPrompts.h"
 
 class tPromptsTest : public QObject {
     Q_OBJECT

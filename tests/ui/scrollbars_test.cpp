@@ -7,7 +7,7 @@
 
 #include "grid/ui/cScrollBars.h"
 #include "mUiTest.h"
-#include "support/cError.h"
+#include "base/cError.h"
 
 namespace {
 constexpr int V = cScrollBars::kVertical;

@@ -13,7 +13,7 @@
 #include "mUiTest.h"
 #include "resources/ui/cPromptsFileDialog.h"
 #include "support/MError.h"
-#include "support/ui/cPrompts.h"
+#include "platform/ui/cPrompts.h"
 
 class tStartupTest : public QObject {
     Q_OBJECT
@@ -52,7 +52,7 @@ private slots:
         QVERIFY(FMain::DefaultLoaded());
         FMain& main = FMain::Default();
         QVERIFY(main.isVisible());
-        QCOMPARE(main.IconCount, icons);
+        QCOMPARE(main.IconCount(), icons);
         QCOMPARE(main.lvwIcons->Count(), icons);
         QVERIFY(!main.UsePendingFile);
         // Not a recent file: it did not come through the dialog.

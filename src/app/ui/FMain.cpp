@@ -1,6 +1,8 @@
 // FMain: construction of the controls and menus, the window's load and layout, the global
 // instance, and the handlers of the File menu and the toolbar.
 
+#include "base/mTwips.h"
+#include "base/ui/mQtText.h"
 #include "app/ui/FMain.h"
 
 #include <QAction>
@@ -25,13 +27,13 @@
 #include "resources/ui/cPromptsFileDialog.h"
 #include "support/MError.h"
 #include "support/cRegistry.h"
-#include "support/ui/cPrompts.h"
+#include "platform/ui/cPrompts.h"
 
 namespace {
 
 QPointer<FMain> gDefault;
 
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+using mQtText::Q;
 
 struct cButton {
     const char* key;
@@ -51,8 +53,9 @@ constexpr cButton kButtons[] = {
 } // namespace
 
 FMain::FMain(QWidget* parent)
-    : QMainWindow(parent), ilsIcons32(new cImageList(32)), ilsIcons16(new cImageList(16)), client_(new QWidget(this)) {
-    setWindowTitle("Pictrix v2");
+    : QMainWindow(parent), ilsIcons32(std::make_unique<cImageList>(32)),
+      ilsIcons16(std::make_unique<cImageList>(16)), client_(new QWidget(this)) {
+    setWindowTitle(Q(mProgram::kAppName));
     setAttribute(Qt::WA_DeleteOnClose);
     setCentralWidget(client_);
     client_->installEventFilter(this);
@@ -82,10 +85,7 @@ FMain::FMain(QWidget* parent)
     Form_Load();
 }
 
-FMain::~FMain() {
-    delete ilsIcons32;
-    delete ilsIcons16;
-}
+FMain::~FMain() = default;
 
 FMain& FMain::Default() {
     if (!gDefault) gDefault = new FMain();
@@ -94,9 +94,9 @@ FMain& FMain::Default() {
 
 bool FMain::DefaultLoaded() { return !gDefault.isNull(); }
 
-cFileIcon& FMain::Icon(std::int32_t i) {
-    if (i < 1 || i > static_cast<std::int32_t>(Icons.size())) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
-    return Icons[static_cast<std::size_t>(i - 1)];
+const cFileIcon& FMain::Icon(std::int32_t i) const {
+    if (i < 1 || i > IconCount()) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
+    return icons_[static_cast<std::size_t>(i - 1)];
 }
 
 void FMain::CreateMenus() {
@@ -215,12 +215,12 @@ QAction* FMain::Button(const QString& key) const {
 
 double FMain::TwipsPerPixelY() const {
     const QScreen* s = screen();
-    return mMainSettings::TwipsPerPixel(s ? s->logicalDotsPerInchY() : 96.0);
+    return mTwips::TwipsPerPixel(s ? s->logicalDotsPerInchY() : 96.0);
 }
 
 double FMain::TwipsPerPixelX() const {
     const QScreen* s = screen();
-    return mMainSettings::TwipsPerPixel(s ? s->logicalDotsPerInchX() : 96.0);
+    return mTwips::TwipsPerPixel(s ? s->logicalDotsPerInchX() : 96.0);
 }
 
 void FMain::Settings() {

@@ -3,7 +3,8 @@
 // image lists their pictures live in, shows one list item per icon in `lvwIcons` in one of four
 // views, and keeps the chosen icon's images in the hidden grid `IconGrid1`.
 //
-// Invariants: Icons.size() == IconCount; ilsIcons32 and ilsIcons16 hold at most one picture per
+// Invariants: the icons are those of the last retrieval, every one of them whole (a group that
+// failed to load is never among them); ilsIcons32 and ilsIcons16 hold at most one picture per
 // icon, under the icon's item key "C" + i; the list items are those of the last DisplayIcons. The
 // check marks of mnuView 0, 1 and 3..6, the visibility of tbrMain and sbrMain, the pressed view
 // button and lvwIcons' view agree after every mnuView_Click.
@@ -18,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,20 +52,18 @@ public:
     static FMain& Default();
     static bool DefaultLoaded();
 
-    // ---- State (1-based Icons through Icon(i)).
-    std::vector<cFileIcon> Icons;
-    std::int32_t IconCount = 0;
+    // ---- State. The icons of the current file, 1-based; out of range raises 9.
+    std::int32_t IconCount() const noexcept { return static_cast<std::int32_t>(icons_.size()); }
+    const cFileIcon& Icon(std::int32_t i) const;
     bool HighColour = true;
     bool UsePendingFile = false;
     std::string PendingFile;
     cMRUFileList RecentFiles;
 
-    cFileIcon& Icon(std::int32_t i);    // 1-based; out of range raises 9
-
     // ---- Controls.
     cListView* lvwIcons;
-    cImageList* ilsIcons32;
-    cImageList* ilsIcons16;
+    const std::unique_ptr<cImageList> ilsIcons32;
+    const std::unique_ptr<cImageList> ilsIcons16;
     cIconGrid* IconGrid1;               // hidden, never shown
     QToolBar* tbrMain;
     cStatusBar* sbrMain;
@@ -160,6 +160,7 @@ private:
     // The chosen icon restricted to the images chosen in the grid (all when none is).
     cFileIcon ChosenCopy();
 
+    std::vector<cFileIcon> icons_;
     std::map<QString, QAction*> buttons_;
     QWidget* client_;
 };

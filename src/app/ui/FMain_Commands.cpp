@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QMimeData>
 
+#include "base/ui/mQtText.h"
 #include "app/mIconCommands.h"
 #include "app/mMainSettings.h"
 #include "app/mMainWindow.h"
@@ -20,17 +21,18 @@
 #include "app/ui/cStatusBar.h"
 #include "grid/ui/cIconGrid.h"
 #include "grid/ui/mQtDib.h"
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 #include "resources/mFileOpenSave.h"
 #include "support/CLog.h"
 #include "support/MError.h"
+#include "support/mOptions.h"
 #include "support/ui/FOptions.h"
-#include "support/ui/cPrompts.h"
+#include "platform/ui/cPrompts.h"
 #include "support/ui/cShell.h"
 
 namespace {
 
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+using mQtText::Q;
 
 const QString kTitle = Q(MError::kTitle);
 
@@ -64,7 +66,7 @@ cFileIcon FMain::ChosenCopy() {
 
 void FMain::SaveIcons() {
     try {
-        if (IconCount < 1) {
+        if (IconCount() < 1) {
             sbrMain->SetStyle(cStatusBar::sbrSimple);
             sbrMain->SetSimpleText(Q(mIconCommands::kNoIconsToSave));
             return;
@@ -96,7 +98,7 @@ void FMain::mnuCopy_Click() {
     cBusyCursor busy;
     try {
         // Nothing chosen: the clipboard keeps what the user had on it.
-        if (IconCount < 1 || lvwIcons->SelectedIndex() < 1) return;
+        if (IconCount() < 1 || lvwIcons->SelectedIndex() < 1) return;
         const cFileIcon copy = ChosenCopy();
         const mIconCommands::cClipboardIcon icon = mIconCommands::ClipboardIcon(copy, HighColour);
         if (icon.icoBytes.empty()) return;
@@ -116,7 +118,7 @@ void FMain::mnuCopy_Click() {
 
 void FMain::ShowProperties() {
     try {
-        if (IconCount < 1) {
+        if (IconCount() < 1) {
             cPrompts::Current().Message(this, Q(mIconCommands::kNoIconsForProperties), cPrompts::eButtons::OK,
                                         cPrompts::eIcon::Information);
             return;
@@ -136,17 +138,17 @@ void FMain::ShowProperties() {
 }
 
 void FMain::LaunchEditor() {
-    std::string path = mMainSettings::EditorPath();
+    std::string path = mOptions::EditorPath();
     if (path.empty()) {
         const auto answer = cPrompts::Current().Message(this, Q(mMainSettings::kEditorQuestion),
                                                         cPrompts::eButtons::YesNo, cPrompts::eIcon::Question, kTitle);
         if (answer != cPrompts::eAnswer::Yes) return;
         mnuOptions_Click();
-        path = mMainSettings::EditorPath();
+        path = mOptions::EditorPath();
         if (path.empty()) return;
     }
     // The editor is started on its own; it is not told about any icon.
-    if (!cShell::Current().StartProgram(Q(path))) throw mMainSettings::EditorStartError(path);
+    if (!cShell::Current().StartProgram(Q(path))) throw mMainSettings::OpenError(path);
 }
 
 void FMain::OpenSearchWindow() {

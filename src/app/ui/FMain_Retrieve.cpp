@@ -1,7 +1,8 @@
-// FMain: retrieving every icon of a file into Icons and the two image lists.
+// FMain: retrieving every icon of a file into the window's icons and the two image lists.
 
 #include <QImage>
 
+#include "base/ui/mQtText.h"
 #include "app/mMainWindow.h"
 #include "app/ui/FMain.h"
 #include "app/ui/cImageList.h"
@@ -10,13 +11,14 @@
 #include "grid/ui/cIconGrid.h"
 #include "grid/ui/mQtDib.h"
 #include "icon/mBestImage.h"
-#include "resources/cResources.h"
+#include "icon/mFileKind.h"
+#include "resources/mIconGroups.h"
 #include "resources/mFileOpenSave.h"
 #include "support/MError.h"
 
 namespace {
 
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+using mQtText::Q;
 
 // The owner handle the open dialog is given for the main window (the dialog backend knows the
 // window itself).
@@ -44,7 +46,7 @@ std::int32_t FMain::BestImageIndex(std::int32_t n, std::int32_t size) {
 void FMain::AddPictures(std::int32_t i) {
     const std::string key = mMainWindow::ItemKey(i);
     // Each list on its own: an invalid picture skips only that step.
-    for (cImageList* list : {ilsIcons32, ilsIcons16}) {
+    for (cImageList* list : {ilsIcons32.get(), ilsIcons16.get()}) {
         try {
             const std::int32_t image = BestImageIndex(i, list->ImageSize());
             if (image < 1) cError::RaiseRuntime(cError::kInvalidPicture);
@@ -57,9 +59,8 @@ void FMain::AddPictures(std::int32_t i) {
 }
 
 void FMain::ResetIcons() {
-    IconCount = 0;
     IconGrid1->Clear();
-    Icons.clear();
+    icons_.clear();
     lvwIcons->SetIcons(nullptr);
     lvwIcons->SetSmallIcons(nullptr);
     ilsIcons16->Clear();
@@ -68,8 +69,7 @@ void FMain::ResetIcons() {
 
 void FMain::RetrieveFailed(const cError& e) {
     if (e.Number() == cError::kOutOfMemory) {
-        // Show what was retrieved so far: the icons counted before the failure.
-        Icons.resize(static_cast<std::size_t>(IconCount));
+        // Show what was retrieved so far: the icons loaded whole before the failure.
         DisplayIcons();
         sbrMain->SetStyle(cStatusBar::sbrSimple);
         sbrMain->SetSimpleText(Q(mMainWindow::kReady));
@@ -77,8 +77,7 @@ void FMain::RetrieveFailed(const cError& e) {
         return;
     }
     MError::ReportError(e, true, true);
-    IconCount = 0;
-    Icons.clear();
+    icons_.clear();
     DisplayIcons();
     sbrMain->SetStyle(cStatusBar::sbrSimple);
     sbrMain->SetSimpleText(Q(mMainWindow::kReady));
@@ -105,54 +104,28 @@ void FMain::RetrieveIcons() {
         }
 
         ResetIcons();
-        const QString name = QString::fromStdString(fileName);
+        const QString name = Q(fileName);
         sbrMain->SetStyle(cStatusBar::sbrSimple);
-        if (mMainWindow::IsIconFileName(fileName)) {
-            sbrMain->SetSimpleText(QString::fromStdString(mMainWindow::RetrievingIconText(fileName)));
-            Icons.resize(1);
-            IconCount = 1;
-            Icons[0].LoadIcon(fileName);
-            AddPictures(1);
-            sbrMain->SetPanelText(1, name);
-            sbrMain->SetSimpleText(name);
-            DisplayIcons();
-            return;
-        }
-
-        sbrMain->SetSimpleText(Q(mMainWindow::kCheckingForIcons));
-        cResources resources;
-        resources.file(fileName);
-        resources.GetResourceTypes();
-        const std::int32_t type = resources.IndexOfResourceType(mMainWindow::kRtGroupIcon);
-        if (type <= 0) {
-            sbrMain->SetSimpleText(Q(mMainWindow::kNoIconsFound));
-            DisplayIcons();
-            return;
-        }
-        sbrMain->SetSimpleText(Q(mMainWindow::kRetrievingIcons));
-        resources.GetResourceNames(type);
-        resources.UnloadModule();
-        const std::int32_t count = resources.ResourceNameCount(type);
-        if (count == 0) {
-            sbrMain->SetSimpleText(Q(mMainWindow::kNoIconsFound));
-            DisplayIcons();
-            return;
-        }
-        Icons.reserve(static_cast<std::size_t>(count));
-        for (std::int32_t i = 1; i <= count; ++i) {
-            sbrMain->SetSimpleText(QString::fromStdString(mMainWindow::RetrievingIconOfText(i, count)));
-            Icons.emplace_back();
-            const cResourceID id = resources.ResourceName(type, i);
-            if (const auto* number = std::get_if<std::int32_t>(&id)) {
-                Icons.back().LoadIconFromEXE(fileName, *number, {});
-            } else {
-                Icons.back().LoadIconFromEXE(fileName, 0, ResourceIDText(id));
+        mIconGroups::cHooks hooks;
+        hooks.Progress = [&](mIconGroups::eStep step, std::int32_t i, std::int32_t count) {
+            using mIconGroups::eStep;
+            switch (step) {
+            case eStep::IconFile: sbrMain->SetSimpleText(Q(mMainWindow::RetrievingIconText(fileName))); break;
+            case eStep::CheckingModule: sbrMain->SetSimpleText(Q(mMainWindow::kCheckingForIcons)); break;
+            case eStep::NoGroupType:
+            case eStep::NoGroups: sbrMain->SetSimpleText(Q(mMainWindow::kNoIconsFound)); break;
+            case eStep::ReadingNames: sbrMain->SetSimpleText(Q(mMainWindow::kRetrievingIcons)); break;
+            case eStep::Group: sbrMain->SetSimpleText(Q(mMainWindow::RetrievingIconOfText(i, count))); break;
+            case eStep::Done:
+                sbrMain->SetPanelText(1, name);
+                if (mFileKind::IsIconFileName(fileName)) sbrMain->SetSimpleText(name);
+                break;
             }
-            // The icon counts from here on, so an out-of-memory stop still shows it.
-            IconCount = i;
-            AddPictures(i);
-        }
-        sbrMain->SetPanelText(1, name);
+        };
+        // The pictures of each icon as soon as it counts (it is icons_[i - 1] by then), so that a
+        // stop for lack of memory still shows the icons before it with theirs.
+        hooks.GroupLoaded = [&](std::int32_t i, const cFileIcon&) { AddPictures(i); };
+        mIconGroups::Load(fileName, icons_, hooks);
         DisplayIcons();
     } catch (const cError& e) {
         RetrieveFailed(e);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QToolBar>
 
+#include "base/ui/mQtText.h"
 #include "app/mMainWindow.h"
 #include "app/ui/FMain.h"
 #include "app/ui/cImageList.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+using mQtText::Q;
 
 } // namespace
 
@@ -24,16 +25,16 @@ void FMain::DisplayIcons() {
     try {
         sbrMain->SetSimpleText(Q(mMainWindow::kDisplaying));
         lvwIcons->Clear();
-        if (IconCount < 1) {
+        if (IconCount() < 1) {
             IconGrid1->Clear();
             IconGrid1->Draw();
             sbrMain->SetStyle(cStatusBar::sbrSimple);
             sbrMain->SetSimpleText(Q(mMainWindow::kNoIconsFound));
             return;
         }
-        lvwIcons->SetSmallIcons(ilsIcons16);
-        lvwIcons->SetIcons(ilsIcons32);
-        for (std::int32_t i = 1; i <= IconCount; ++i) {
+        lvwIcons->SetSmallIcons(ilsIcons16.get());
+        lvwIcons->SetIcons(ilsIcons32.get());
+        for (std::int32_t i = 1; i <= IconCount(); ++i) {
             const std::string key = mMainWindow::ItemKey(i);
             int index = 0;
             try {

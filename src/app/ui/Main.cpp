@@ -99,6 +99,7 @@ void EndProgram() {
 }
 
 int Main(QApplication& app) {
+    MError::LogStoreEvents();
     cErrorBox::Install();
     cPromptsFileDialog::Install();
     QStringList args = app.arguments();

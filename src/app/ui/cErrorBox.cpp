@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "support/ui/cPrompts.h"
+#include "platform/ui/cPrompts.h"
 
 void cErrorBox::ShowError(const std::string& title, const std::string& text) {
     cPrompts::Current().Message(QApplication::activeWindow(), QString::fromStdString(text), cPrompts::eButtons::OK,

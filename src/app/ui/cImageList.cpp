@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QPainter>
 
-#include "support/cError.h"
+#include "base/cError.h"
 
 void cImageList::Add(const std::string& key, const QImage& picture) {
     if (Contains(key)) throw cError(kKeyNotUnique, cError::SourceOf("cImageList"), "Key is not unique in collection");

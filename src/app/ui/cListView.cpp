@@ -8,7 +8,7 @@
 #include <QTreeView>
 
 #include "app/ui/cImageList.h"
-#include "support/cError.h"
+#include "base/cError.h"
 
 namespace {
 

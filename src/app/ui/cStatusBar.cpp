@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QStackedWidget>
 
-#include "support/cError.h"
+#include "base/cError.h"
 
 cStatusBar::cStatusBar(int panels, QWidget* parent)
     : QStatusBar(parent), pages_(new QStackedWidget(this)), simple_(new QLabel(this)) {

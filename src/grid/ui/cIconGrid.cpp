@@ -9,6 +9,7 @@
 
 #include <cmath>
 
+#include "base/mTwips.h"
 #include "grid/ui/cScrollBars.h"
 #include "grid/ui/mQtDib.h"
 #include "icon/cFileIcon.h"
@@ -98,8 +99,8 @@ QString cIconGrid::CaptionFor(std::int32_t width, std::int32_t height, std::int3
 
 // ---- geometry
 
-double cIconGrid::TwipsPerPixelX() const { return 1440.0 / logicalDpiX(); }
-double cIconGrid::TwipsPerPixelY() const { return 1440.0 / logicalDpiY(); }
+double cIconGrid::TwipsPerPixelX() const { return mTwips::TwipsPerPixel(logicalDpiX()); }
+double cIconGrid::TwipsPerPixelY() const { return mTwips::TwipsPerPixel(logicalDpiY()); }
 
 void cIconGrid::UpdateClientSize() {
     clientWidth_ = viewport()->width();
@@ -260,7 +261,7 @@ void cIconGrid::KeyDown(std::int16_t keyCode, std::int16_t shift) {
 void cIconGrid::MouseDownAt(std::int16_t button, std::int16_t shift, float, float y) {
     if ((button & kLeftButton) == 0) return;
     // Twips to pixels as the host converts: whole twips divided by whole twips per pixel.
-    const long tpp = std::max(1L, std::lround(TwipsPerPixelY()));
+    const long tpp = std::lround(TwipsPerPixelY());
     const long py = std::lround(y) / tpp;
     const std::int32_t offset = Offset();
     std::int32_t hit = 0;

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "platform/mChecked.h"
-#include "support/cError.h"
+#include "base/mChecked.h"
+#include "base/cError.h"
 
 cScrollBars::cScrollBars(QObject* parent) : QObject(parent) {}
 

@@ -5,7 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "support/ui/cPrompts.h"
+#include "base/ui/mQtText.h"
+#include "platform/ui/cPrompts.h"
 
 using mFileOpenSave::cOpenFileName;
 
@@ -13,8 +14,8 @@ namespace {
 
 QPointer<QWidget> gOwner;
 
-QString Text(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
+using mQtText::Q;
+using mQtText::Utf8;
 
 // The converted filter's entries: description and pattern pairs.
 std::vector<cPrompts::cFilter> Filters(const std::string& converted) {
@@ -23,19 +24,19 @@ std::vector<cPrompts::cFilter> Filters(const std::string& converted) {
         const std::string entry = mFileOpenSave::FilterEntryAt(converted, n);
         if (entry.empty()) break;
         const auto nul = entry.find('\0');
-        out.push_back({Text(entry.substr(0, nul)), nul == std::string::npos ? QString() : Text(entry.substr(nul + 1))});
+        out.push_back({Q(entry.substr(0, nul)), nul == std::string::npos ? QString() : Q(entry.substr(nul + 1))});
     }
     return out;
 }
 
 cPrompts::cFileRequest Request(const cOpenFileName& ofn) {
     cPrompts::cFileRequest r;
-    r.title = Text(ofn.lpstrTitle.value_or(std::string()));
-    r.initialDir = Text(ofn.lpstrInitialDir.value_or(std::string()));
-    r.fileName = Text(mFileOpenSave::CutAtNul(ofn.lpstrFile));
+    r.title = Q(ofn.lpstrTitle.value_or(std::string()));
+    r.initialDir = Q(ofn.lpstrInitialDir.value_or(std::string()));
+    r.fileName = Q(mFileOpenSave::CutAtNul(ofn.lpstrFile));
     r.filters = Filters(ofn.lpstrFilter);
     r.filterIndex = ofn.nFilterIndex;
-    r.defaultExtension = Text(ofn.lpstrDefExt.value_or(std::string()));
+    r.defaultExtension = Q(ofn.lpstrDefExt.value_or(std::string()));
     r.fileMustExist = (ofn.Flags & mFileOpenSave::OFN_FILEMUSTEXIST) != 0;
     r.multiSelect = (ofn.Flags & mFileOpenSave::OFN_ALLOWMULTISELECT) != 0;
     r.readOnly = (ofn.Flags & mFileOpenSave::OFN_READONLY) != 0;

@@ -7,18 +7,20 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/mMainSettings.h"
-#include "platform/mProgram.h"
+#include "base/ui/mQtText.h"
+#include "base/mNumber.h"
+#include "base/mProgram.h"
 #include "resources/mFileOpenSave.h"
 #include "resources/ui/cPromptsFileDialog.h"
 #include "support/MError.h"
-#include "support/ui/cPrompts.h"
+#include "support/mOptions.h"
+#include "platform/ui/cPrompts.h"
 #include "support/ui/mColours.h"
 
 namespace {
 
-QString Text(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
+using mQtText::Q;
+using mQtText::Utf8;
 
 } // namespace
 
@@ -97,12 +99,12 @@ FOptions::FOptions(QWidget* owner, tApplyBackColor applyBackColor)
 }
 
 void FOptions::Load() {
-    const std::string editor = mMainSettings::EditorPath();
-    if (!editor.empty()) lblEditorPath->setText(Text(editor));
+    const std::string editor = mOptions::EditorPath();
+    if (!editor.empty()) lblEditorPath->setText(Q(editor));
     // The stored colour; the read falls back to the text just read, and whatever is not a number
     // (no colour stored at all) shows the program's first-start colour.
-    const auto colour = mMainSettings::LongOf(mMainSettings::BackColorText(editor));
-    pic->SetValue(colour.value_or(mMainSettings::kDefaultBackColor));
+    const auto colour = mNumber::LongOf(mOptions::BackColorText(editor));
+    pic->SetValue(colour.value_or(mOptions::kDefaultBackColor));
 }
 
 bool FOptions::eventFilter(QObject* watched, QEvent* event) {
@@ -119,13 +121,13 @@ void FOptions::EnableApply() {
 }
 
 void FOptions::ShowError(std::int32_t number, const std::string& source, const std::string& description) {
-    cPrompts::Current().Message(this, QString::number(number) + "\r" + Text(source) + "\r" + Text(description),
-                                cPrompts::eButtons::OK, cPrompts::eIcon::None, Text(std::string(MError::kTitle)));
+    cPrompts::Current().Message(this, QString::number(number) + "\r" + Q(source) + "\r" + Q(description),
+                                cPrompts::eButtons::OK, cPrompts::eIcon::None, Q(std::string(MError::kTitle)));
 }
 
 void FOptions::cmdBrowse_Click() {
     try {
-        std::string fileName, fileTitle, filter(mMainSettings::kBrowseEditorFilter);
+        std::string fileName, fileTitle, filter(mOptions::kBrowseEditorFilter);
         std::int32_t filterIndex = 1, extra = 0;
         bool readOnly = false;
         cPromptsFileDialog::SetOwner(this);
@@ -135,7 +137,7 @@ void FOptions::cmdBrowse_Click() {
         cPromptsFileDialog::SetOwner(parentWidget());
         const std::string path = mFileOpenSave::CutAtNul(fileName);
         if (chosen && !path.empty()) {
-            lblEditorPath->setText(Text(path));
+            lblEditorPath->setText(Q(path));
             EnableApply();
         }
     } catch (const cError& e) {
@@ -157,8 +159,8 @@ void FOptions::cmdColor_Click() {
 }
 
 void FOptions::Apply() {
-    mMainSettings::SetEditorPath(Utf8(lblEditorPath->text()));
-    mMainSettings::WriteBackColor(pic->Value());
+    mOptions::SetEditorPath(Utf8(lblEditorPath->text()));
+    mOptions::WriteBackColor(pic->Value());
     if (applyBackColor_) applyBackColor_(pic->Value());
 }
 

@@ -8,6 +8,10 @@
 
 using cResourceID = std::variant<std::monostate, std::int32_t, std::string>;
 
+// The standard resource types the program reads: an icon image and a group of them.
+inline constexpr std::int32_t kRtIcon = 3;
+inline constexpr std::int32_t kRtGroupIcon = 14;
+
 inline bool IsEmpty(const cResourceID& id) { return std::holds_alternative<std::monostate>(id); }
 inline bool IsNumber(const cResourceID& id) { return std::holds_alternative<std::int32_t>(id); }
 inline bool IsName(const cResourceID& id) { return std::holds_alternative<std::string>(id); }

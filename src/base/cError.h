@@ -20,6 +20,11 @@ public:
     static constexpr std::int32_t kOutOfMemory = 7;
     static constexpr std::int32_t kSubscriptOutOfRange = 9;
     static constexpr std::int32_t kFileNotFound = 53;
+    static constexpr std::int32_t kDiskFull = 61;
+    static constexpr std::int32_t kTooManyFiles = 67;
+    static constexpr std::int32_t kPermissionDenied = 70;
+    static constexpr std::int32_t kPathFileAccess = 75;
+    static constexpr std::int32_t kPathNotFound = 76;
     static constexpr std::int32_t kObjectNotSet = 91;
     static constexpr std::int32_t kInvalidPicture = 481;
     static constexpr std::int32_t kElementNotFound = 35601;

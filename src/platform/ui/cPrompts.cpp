@@ -1,4 +1,4 @@
-#include "support/ui/cPrompts.h"
+#include "platform/ui/cPrompts.h"
 
 #include <QApplication>
 #include <QColorDialog>

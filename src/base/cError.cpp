@@ -1,6 +1,6 @@
-#include "support/cError.h"
+#include "base/cError.h"
 
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 
 cError::cError(std::int32_t number, std::string source, std::string description)
     : number_(number), source_(std::move(source)), description_(std::move(description)) {
@@ -14,6 +14,11 @@ std::string cError::RuntimeDescription(std::int32_t number) {
     case kOutOfMemory: return "Out of memory";
     case kSubscriptOutOfRange: return "Subscript out of range";
     case kFileNotFound: return "File not found";
+    case kDiskFull: return "Disk full";
+    case kTooManyFiles: return "Too many files";
+    case kPermissionDenied: return "Permission denied";
+    case kPathFileAccess: return "Path/File access error";
+    case kPathNotFound: return "Path not found";
     case kObjectNotSet: return "Object variable or With block variable not set";
     case kInvalidPicture: return "Invalid picture";
     case kElementNotFound: return "Element not found";

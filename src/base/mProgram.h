@@ -4,6 +4,7 @@
 // Help folder live).
 
 #include <string>
+#include <string_view>
 
 namespace mProgram {
 
@@ -14,6 +15,9 @@ std::string ExePath();
 std::string ExeBaseName();
 // The folder of the running executable, without a trailing separator.
 std::string ProgramDir();
+
+// The application name: the title of message boxes and the section of the per-user settings.
+inline constexpr std::string_view kAppName = "Pictrix v2";
 
 // The platform's path separator as text.
 inline constexpr char kSeparator = '/';

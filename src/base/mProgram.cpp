@@ -1,4 +1,4 @@
-#include "platform/mProgram.h"
+#include "base/mProgram.h"
 
 #include <filesystem>
 #include <system_error>

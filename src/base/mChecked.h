@@ -9,7 +9,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "support/cError.h"
+#include "base/cError.h"
 
 namespace mChecked {
 

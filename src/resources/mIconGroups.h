@@ -1,0 +1,48 @@
+#pragma once
+// mIconGroups: every icon group of one file, the one loading core that the main window's
+// retrieval, the batch extraction and pictrix-cli share. An icon file (by name: mFileKind) is one
+// group read with LoadIcon; any other file is opened as a module, its group icons (type 14) are
+// enumerated and each is read into a fresh cFileIcon with LoadIconFromEXE.
+//
+// The callers keep what differs between them: their status texts (the core names the step, the
+// caller words it), the pictures of their image lists (GroupLoaded), and their failure tables
+// (errors leave Load as they were raised, with `icons` holding every group loaded before the
+// failure and nothing of the one that failed).
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "icon/cFileIcon.h"
+
+namespace mIconGroups {
+
+// The steps a load passes, in order. A module passes CheckingModule, then either NoGroupType, or
+// ReadingNames and then NoGroups or one Group step per group; every load that ends normally ends
+// with Done.
+enum class eStep {
+    IconFile,       // an icon file is about to be read
+    CheckingModule, // the module is being opened and its resource types read
+    NoGroupType,    // the module has no group icons at all
+    ReadingNames,   // the names of its group icons are being read
+    NoGroups,       // the group-icon type lists no names
+    Group,          // group `index` of `count` is about to be read
+    Done,           // every group was read
+};
+
+struct cHooks {
+    // The step reached; `index` and `count` are set for Group (1-based) and for Done (the groups).
+    std::function<void(eStep step, std::int32_t index, std::int32_t count)> Progress;
+    // Group i (1-based) was read and appended as icons[i - 1]: the caller builds its pictures.
+    // What it raises ends the load like a failure of the group itself.
+    std::function<void(std::int32_t i, const cFileIcon& icon)> GroupLoaded;
+    // Asked before each group of a module; false ends the load early (Done is not reported).
+    std::function<bool()> KeepGoing;
+};
+
+// Loads every group of `file` into `icons` (emptied first). A group that lists no images is kept
+// with none, as LoadIconFromEXE leaves it. Raises what opening, enumerating or reading raises.
+void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks = {});
+
+} // namespace mIconGroups

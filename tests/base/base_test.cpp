@@ -1,0 +1,76 @@
+// The base layer: checked arithmetic, the reading of stored numbers, the twips rule.
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+#include <gtest/gtest.h>
+
+#include "base/mChecked.h"
+#include "base/mNumber.h"
+#include "base/mTwips.h"
+#include "common/mTestKit.h"
+
+TEST(mChecked, OverflowRaisesTheRuntimeError) {
+    using L = std::numeric_limits<std::int32_t>;
+    mTestKit::ExpectError([] { (void)mChecked::Add(L::max(), 1); }, 6, "test_base", "Overflow");
+    mTestKit::ExpectError([] { (void)mChecked::Sub(L::min(), 1); }, 6, "test_base", "Overflow");
+    mTestKit::ExpectError([] { (void)mChecked::Mul(std::int16_t{2047}, std::int16_t{17}); }, 6, "test_base",
+                          "Overflow");
+    mTestKit::ExpectError([] { (void)mChecked::Narrow<std::int16_t>(32768); }, 6, "test_base", "Overflow");
+    mTestKit::ExpectError([] { (void)mChecked::Narrow<std::uint8_t>(-1); }, 6, "test_base", "Overflow");
+    mTestKit::ExpectError([] { (void)mChecked::RowLength(std::int64_t{1} << 40); }, 6, "test_base", "Overflow");
+    EXPECT_EQ(mChecked::Add(L::max() - 1, 1), L::max());
+    EXPECT_EQ(mChecked::Narrow<std::int16_t>(-32768), -32768);
+    struct Row {
+        std::int64_t bits;
+        std::int32_t bytes;
+    } rows[] = {{0, 0}, {1, 4}, {32, 4}, {33, 8}, {16 * 4, 8}, {32 * 24, 96}, {255, 32}};
+    for (const auto& r : rows) EXPECT_EQ(mChecked::RowLength(r.bits), r.bytes) << r.bits;
+}
+
+TEST(mNumber, StoredTextReadsAsAWholeNumber) {
+    struct Case {
+        const char* text;
+        std::optional<std::int32_t> value;
+    } cases[] = {
+        {"3", 3},
+        {"  -2147483644 ", -2147483644},
+        {"True", -1},
+        {"FALSE", 0},
+        {"2147483647", 2147483647},
+        {"2147483648", std::nullopt},
+        {"-2147483649", std::nullopt},
+        {"99999999999999999999", std::nullopt},
+        {"1.5", 2},
+        {"2.5", 2},
+        {"2.51", 3},
+        {"-1.5", -2},
+        {".4", 0},
+        {"", std::nullopt},
+        {" ", std::nullopt},
+        {"-", std::nullopt},
+        {".", std::nullopt},
+        {"12abc", std::nullopt},
+        {"1 2", std::nullopt},
+        {"/usr/bin/editor", std::nullopt},
+        {"1e3", std::nullopt},
+        {"1,5", std::nullopt},
+        {"0x10", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(mNumber::LongOf(c.text), c.value);
+    }
+    EXPECT_EQ(mNumber::IntegerOf("32767"), std::int16_t{32767});
+    EXPECT_EQ(mNumber::IntegerOf("-32768"), std::int16_t{-32768});
+    EXPECT_EQ(mNumber::IntegerOf("32768"), std::nullopt);
+    EXPECT_EQ(mNumber::IntegerOf("-32769"), std::nullopt);
+}
+
+TEST(mTwips, WholeTwipsPerPixel) {
+    EXPECT_EQ(mTwips::TwipsPerPixel(96), 15);
+    EXPECT_EQ(mTwips::TwipsPerPixel(120), 12);
+    EXPECT_EQ(mTwips::TwipsPerPixel(144), 10);
+    EXPECT_EQ(mTwips::TwipsPerPixel(0), 15);
+}

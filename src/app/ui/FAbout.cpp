@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/ui/mToolbarPictures.h"
+#include "support/ui/mToolbarPictures.h"
 
 FAbout::FAbout(QWidget* owner)
     : QDialog(owner), lblTitle(new QLabel("Pictrix", this)), lblVersion(new QLabel(VersionText(), this)),

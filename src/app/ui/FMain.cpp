@@ -21,7 +21,7 @@
 #include "app/ui/cImageList.h"
 #include "app/ui/cListView.h"
 #include "app/ui/cStatusBar.h"
-#include "app/ui/mToolbarPictures.h"
+#include "support/ui/mToolbarPictures.h"
 #include "grid/ui/cIconGrid.h"
 #include "resources/mFileOpenSave.h"
 #include "resources/ui/cPromptsFileDialog.h"

@@ -1,9 +1,10 @@
-#include "app/ui/mToolbarPictures.h"
+#include "support/ui/mToolbarPictures.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <cmath>
 #include <map>
 
 namespace mToolbarPictures {
@@ -19,6 +20,10 @@ const std::map<QString, QString>& ThemeNames() {
         {"properties", "document-properties"}, {"launch", "applications-graphics"},
         {"recurse", "system-search"},       {"glintsmith", "preferences-desktop-theme"},
         {"help", "help-contents"},          {"about", "help-about"},
+        // The search window's own keys.
+        {"new", "document-new"},            {"add", "list-add"},
+        {"delete", "list-remove"},          {"extract", "document-save-all"},
+        {"helprecurse", "help-faq"},        {"Stop", "process-stop"},
     };
     return names;
 }
@@ -29,6 +34,7 @@ const QColor kPaper(255, 255, 255);
 const QColor kFolder(230, 180, 60);
 const QColor kBlue(50, 100, 190);
 const QColor kGreen(60, 150, 70);
+const QColor kRed(200, 50, 40);
 
 void Page(QPainter& p, QRectF r) {
     p.setPen(QPen(kInk, 0.8));
@@ -135,6 +141,59 @@ void Draw(QPainter& p, const QString& key) {
         p.setPen(QPen(kInk, 0.6));
         p.setBrush(QColor(240, 200, 40));
         p.drawPath(star);
+    } else if (key == "new") {
+        // A page with its corner folded.
+        QPainterPath page;
+        page.moveTo(3.5, 1.5);
+        page.lineTo(9.5, 1.5);
+        page.lineTo(12.5, 4.5);
+        page.lineTo(12.5, 14.5);
+        page.lineTo(3.5, 14.5);
+        page.closeSubpath();
+        p.setPen(QPen(kInk, 0.8));
+        p.setBrush(kPaper);
+        p.drawPath(page);
+        p.drawPolyline(QPolygonF({QPointF(9.5, 1.5), QPointF(9.5, 4.5), QPointF(12.5, 4.5)}));
+    } else if (key == "add" || key == "delete") {
+        // A list with a plus or a minus.
+        Lines(p, 1.5, 3.5, 8, 3, 3);
+        p.setPen(Qt::NoPen);
+        p.setBrush(key == "add" ? kGreen : kRed);
+        p.drawRect(QRectF(9, 10.75, 6.5, 2.5));
+        if (key == "add") p.drawRect(QRectF(11, 8.75, 2.5, 6.5));
+    } else if (key == "extract") {
+        // Two icons coming out of a page.
+        Page(p, QRectF(1.5, 1.5, 8, 11));
+        p.setPen(QPen(kInk, 0.6));
+        p.setBrush(kBlue);
+        p.drawRect(QRectF(7.5, 6.5, 4, 4));
+        p.setBrush(kGreen);
+        p.drawRect(QRectF(10.5, 10, 4.5, 4.5));
+    } else if (key == "helprecurse") {
+        // The search glass with a question mark.
+        p.setPen(QPen(kInk, 1.2));
+        p.setBrush(kGreen);
+        p.drawEllipse(QPointF(6.5, 6.5), 5, 5);
+        p.setPen(QPen(kInk, 2.2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(10.5, 10.5), QPointF(14.5, 14.5));
+        QFont font = p.font();
+        font.setBold(true);
+        font.setPixelSize(8);
+        p.setFont(font);
+        p.setPen(kPaper);
+        p.drawText(QRectF(1.5, 1.5, 10, 10), Qt::AlignCenter, "?");
+    } else if (key == "Stop") {
+        // An octagon.
+        QPolygonF sign;
+        for (int i = 0; i < 8; ++i) {
+            const double a = (22.5 + 45.0 * i) * 3.14159265358979 / 180.0;
+            sign << QPointF(8 + 7 * std::cos(a), 8 + 7 * std::sin(a));
+        }
+        p.setPen(QPen(kInk, 0.8));
+        p.setBrush(kRed);
+        p.drawPolygon(sign);
+        p.setPen(QPen(kPaper, 1.6));
+        p.drawLine(QPointF(4.5, 8), QPointF(11.5, 8));
     } else if (key == "help" || key == "about") {
         p.setPen(QPen(kInk, 0.8));
         p.setBrush(key == "help" ? kGreen : kBlue);

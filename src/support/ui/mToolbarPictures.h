@@ -1,7 +1,8 @@
 #pragma once
-// mToolbarPictures: the pictures of the main window's toolbar buttons. Each key has a name of the
-// freedesktop icon theme; when the desktop's theme lacks it, a picture drawn here at run time
-// stands in, so the toolbar never shows an empty button.
+// mToolbarPictures: the pictures of the toolbar buttons of the main window and the search window,
+// by button key; a key both windows have ("open", "save", "print", "help") looks the same in both.
+// Each key has a name of the freedesktop icon theme; when the desktop's theme lacks it, a picture
+// drawn here at run time stands in, so a toolbar never shows an empty button.
 
 #include <QIcon>
 #include <QString>

@@ -20,6 +20,7 @@ constexpr cCommand kCommands[] = {
     {"render", "render FILE [--group N] [--image N] [--size PX] -o OUT.png   one image as a PNG", Render},
     {"list", "list FILE...                the icon groups of icon files and modules, with their images", List},
     {"extract", "extract [-o DIR] FILE...    save every icon group of the files as .ico files in DIR", Extract},
+    {"search", "search FOLDER SPEC [-o LIST.ier]   the files below FOLDER whose names match SPEC", Search},
 };
 
 void Usage(std::ostream& s) {

@@ -19,6 +19,7 @@ int Settings(const tArgs& args, std::ostream& out, std::ostream& err);
 int Log(const tArgs& args, std::ostream& out, std::ostream& err);
 int List(const tArgs& args, std::ostream& out, std::ostream& err);
 int Extract(const tArgs& args, std::ostream& out, std::ostream& err);
+int Search(const tArgs& args, std::ostream& out, std::ostream& err);
 
 // A file argument as the core takes it: a bare file name gets "./" in front, so that its base
 // name stands after a separator.

@@ -1,0 +1,96 @@
+// pictrix-cli search: the search window's folder walk without a window. One matching path per
+// line, or a list file with -o, then the window's closing text.
+
+#include "app/mCli.h"
+#include "platform/mFindFile.h"
+#include "platform/mSysText.h"
+#include "search/cFolderWalk.h"
+#include "search/mListFile.h"
+#include "search/mRecurse.h"
+
+namespace mCli {
+
+namespace {
+
+// Prints each match at once, or keeps it for the list file; never stops, never refuses.
+class cPrintingHost final : public cFolderWalk::cHost {
+public:
+    cPrintingHost(std::ostream& out, std::ostream& err, bool keep) : out_(out), err_(err), keep_(keep) {}
+
+    bool Append(const std::string& entry) override {
+        if (keep_) {
+            kept.push_back(entry);
+        } else {
+            out_.write(entry.data(), static_cast<std::streamsize>(entry.size()));
+            out_.put('\n');
+        }
+        return true;
+    }
+    void Status(const std::string&) override {}
+    bool DoEvents() override { return true; }
+    void EnableTimer(bool) override {}
+    void ReportError(const cError& e) override { err_ << "pictrix-cli: " << e.what() << '\n'; }
+
+    std::vector<std::string> kept;
+
+private:
+    std::ostream& out_;
+    std::ostream& err_;
+    bool keep_;
+};
+
+} // namespace
+
+int Search(const tArgs& args, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> positional;
+    std::string listFile;
+    bool options = true;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (options && a == "--") {
+            options = false;
+        } else if (options && a == "-o") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                err << "pictrix-cli search: -o needs a list file\n";
+                return 2;
+            }
+            listFile = args[++i];
+        } else if (options && a.size() > 1 && a[0] == '-') {
+            err << "pictrix-cli search: unknown option '" << a << "'\n";
+            return 2;
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (positional.size() != 2 || positional[0].empty() || positional[1].empty()) {
+        err << "usage: pictrix-cli search FOLDER SPEC [-o LIST.ier]\n";
+        return 2;
+    }
+    const std::string& folder = positional[0];
+    const std::string& spec = positional[1];
+
+    mFindFile::cFolder probe;
+    std::uint32_t code = 0;
+    if (!mFindFile::ReadFolder(folder, probe, &code)) {
+        err << "pictrix-cli: " << folder << ": " << mSysText::TextLine(code) << '\n';
+        return 1;
+    }
+    probe = {};
+
+    cPrintingHost host(out, err, !listFile.empty());
+    cFolderWalk walk(host, spec);
+    walk.WalkFolder(cFolderWalk::StartPath(folder));
+    int status = 0;
+    if (!listFile.empty()) {
+        try {
+            mListFile::Write(listFile, std::vector<std::string_view>(host.kept.begin(), host.kept.end()));
+        } catch (const cError& e) {
+            PrintError(err, listFile, e);
+            status = 1;
+        }
+    }
+    out << mRecurse::FoundText(walk.Found(), spec) << '\n';
+    return status;
+}
+
+} // namespace mCli

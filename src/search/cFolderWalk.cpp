@@ -1,0 +1,112 @@
+#include "search/cFolderWalk.h"
+
+#include <new>
+
+#include "base/mProgram.h"
+#include "search/mRecurse.h"
+
+using mRecurse::TrimAtNul;
+
+namespace {
+
+// The timer runs while the matches of one folder are listed, and stops however that ends.
+class cTimerOn {
+public:
+    explicit cTimerOn(cFolderWalk::cHost& host) : host_(host) { host_.EnableTimer(true); }
+    ~cTimerOn() {
+        try {
+            host_.EnableTimer(false);
+        } catch (...) {
+        }
+    }
+    cTimerOn(const cTimerOn&) = delete;
+    cTimerOn& operator=(const cTimerOn&) = delete;
+
+private:
+    cFolderWalk::cHost& host_;
+};
+
+} // namespace
+
+cFolderWalk::cFolderWalk(cHost& host, std::string fileSpec)
+    : host_(host), fileSpec_(std::move(fileSpec)), pattern_(fileSpec_) {}
+
+std::string cFolderWalk::StartPath(std::string_view folder) {
+    std::string path = TrimAtNul(folder);
+    if (path.empty() || path.back() != mProgram::kSeparator) path += mProgram::kSeparator;
+    return path;
+}
+
+std::string cFolderWalk::SearchingText(std::string_view path) { return "Searching " + std::string(path); }
+
+void cFolderWalk::Report(const cError& e) {
+    try {
+        host_.ReportError(e);
+    } catch (...) {
+    }
+}
+
+void cFolderWalk::WalkFolder(const std::string& path) { Walk(path, true, 0); }
+
+void cFolderWalk::Walk(const std::string& path, bool start, std::uint64_t parentDevice) {
+    host_.Status(SearchingText(path));
+    if (!host_.DoEvents()) return;
+
+    std::vector<std::string> subFolders;
+    std::uint64_t device = 0;
+    try {
+        try {
+            mFindFile::cFolder folder;
+            // A folder that cannot be searched yields nothing.
+            if (!mFindFile::ReadFolder(path, folder)) return;
+            if (!start && folder.kernelFileSystem && folder.device != parentDevice) return;
+            if (!entered_.emplace(folder.device, folder.inode).second) return;
+            device = folder.device;
+            for (const mFindFile::cFindData& e : folder.entries) {
+                if (!e.IsFolder() || e.name.empty() || e.name[0] == '.') continue;
+                if (subFolders.size() >= static_cast<std::size_t>(kMaxSubFolders)) {
+                    throw cError(cError::kOverflow, mProgram::ExeBaseName(),
+                                 "Overflow: more than " + std::to_string(kMaxSubFolders) + " sub-folders in " + path);
+                }
+                subFolders.push_back(TrimAtNul(e.name));
+            }
+            cTimerOn timer(host_);
+            ListMatches(path, folder.entries);
+        } catch (const std::bad_alloc&) {
+            throw cError::Runtime(cError::kOutOfMemory);
+        }
+    } catch (const cError& e) {
+        Report(e);
+        return;
+    }
+    // After a stop every pending sub-folder still shows its Searching text and returns at once.
+    for (const std::string& name : subFolders) Walk(path + name + mProgram::kSeparator, false, device);
+}
+
+void cFolderWalk::ListMatches(const std::string& path) {
+    try {
+        try {
+            mFindFile::cFolder folder;
+            if (!mFindFile::ReadFolder(path, folder)) return;
+            ListMatches(path, folder.entries);
+        } catch (const std::bad_alloc&) {
+            throw cError::Runtime(cError::kOutOfMemory);
+        }
+    } catch (const cError& e) {
+        Report(e);
+    }
+}
+
+void cFolderWalk::ListMatches(const std::string& path, const std::vector<mFindFile::cFindData>& entries) {
+    for (const mFindFile::cFindData& e : entries) {
+        if (!pattern_.Matches(e.name)) continue;
+        if (!host_.DoEvents()) return;
+        if (host_.Append(path + TrimAtNul(e.name))) {
+            ++found_;
+        } else if (!listFull_) {
+            listFull_ = true;
+            Report(cError(cError::kOverflow, cError::SourceOf("cFolderWalk"),
+                          "The search list is full: further matches are not listed"));
+        }
+    }
+}

@@ -1,0 +1,58 @@
+#include "search/mRecurse.h"
+
+#include "base/mProgram.h"
+#include "resources/mFileOpenSave.h"
+
+namespace mRecurse {
+
+std::string TrimAtNul(std::string_view text) { return mFileOpenSave::CutAtNul(text); }
+
+std::string Caption(std::string_view folderOrFile) { return std::string(kCaptionPrefix) + std::string(folderOrFile); }
+
+std::string SpecPrompt(std::string_view folder) {
+    std::string s = "Enter a file spec:\r\n\r\nSearching will begin at ";
+    s += folder;
+    s += " and continue until no more subdirectories or files are found.  \r\n\r\n";
+    s += "Click Stop, or hold Esc, at any time.\r\n\r\nThe * and ? wildcards can be used.";
+    return s;
+}
+
+std::string FoundText(std::int64_t count, std::string_view spec) {
+    return "Find File(s): " + std::to_string(count) + " items found matching \"" + std::string(spec) + "\"";
+}
+
+std::string CountText(std::int64_t count) { return "Number of items: " + std::to_string(count); }
+
+std::string SelectedItemsText(const std::vector<std::string_view>& checked) {
+    std::string s = "Selected Items: \r\n\r\n";
+    for (std::string_view e : checked) {
+        s += e;
+        s += "\r\n";
+    }
+    return s;
+}
+
+std::string ListFileName(std::string name) {
+    if (!name.ends_with(kListExtension)) name += kListExtension;
+    return name;
+}
+
+bool SaveNeedsName(std::string_view caption, std::string_view listFile) {
+    return listFile.empty() || !caption.ends_with(listFile);
+}
+
+std::string AddFilter(std::string_view fileSpec) {
+    if (fileSpec.empty()) return std::string(kAddFilter);
+    const std::string spec(fileSpec);
+    return spec + "|" + spec + "|AllFiles(*.*)|*.*";
+}
+
+std::string ReplaceQuestion(std::string_view path) {
+    return std::string(path) + " already exists.\r\nDo you want to replace it?";
+}
+
+std::string HelpPage(std::string_view page) {
+    return mProgram::ProgramDir() + mProgram::kSeparator + "Help" + mProgram::kSeparator + std::string(page);
+}
+
+} // namespace mRecurse

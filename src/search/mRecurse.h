@@ -1,0 +1,60 @@
+#pragma once
+// mRecurse: the search window's decisions and texts, apart from the window: captions, the
+// specification prompt, the status texts, the file filters, the Save As naming rule, when Save
+// must ask for a name, and where its help pages are.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mRecurse {
+
+inline constexpr std::string_view kCaption = "Recurse";
+inline constexpr std::string_view kCaptionPrefix = "Recursing: ";
+inline constexpr std::string_view kReady = "Ready...";
+inline constexpr std::string_view kBrowseTitle = "Select folder or drive:";
+inline constexpr std::string_view kSpecTitle = "Find File(s)";
+inline constexpr std::string_view kDefaultSpec = "*.exe";
+inline constexpr std::string_view kOpenFilter = "Pictrix Recure List(*.ier)|*.ier|All Files(*.*)|*.*";
+inline constexpr std::string_view kSaveFilter = "Pictrix Recurse List(*.ier)|*.ier|All Files(*.*)|*.*";
+inline constexpr std::string_view kAddFilter =
+    "Icon Files(*.ico)|*.ico|Executable Files(*.exe;*.dll)|*.exe;*.dll|AllFiles(*.*)|*.*";
+inline constexpr std::string_view kChangedQuestion = "Data has changed. Save current list?";
+inline constexpr std::string_view kListExtension = ".ier";
+// The recent list files, under HKEY_LOCAL_MACHINE.
+inline constexpr std::string_view kRecentListsKey = "Software\\Pictrix v2\\RecurseMRU";
+inline constexpr std::int32_t kRecentCapacity = 4;
+inline constexpr const char* kContentsPage = "index.htm";
+inline constexpr const char* kRecurseHelpPage = "recurse.htm";
+
+// The characters of text before its first NUL (all of it when it has none).
+std::string TrimAtNul(std::string_view text);
+
+// "Recursing: " and the folder searched or the list file last read or written.
+std::string Caption(std::string_view folderOrFile);
+// The prompt of the specification's input box for a search that begins at `folder`.
+std::string SpecPrompt(std::string_view folder);
+// "Find File(s): N items found matching "SPEC"".
+std::string FoundText(std::int64_t count, std::string_view spec);
+// "Number of items: N".
+std::string CountText(std::int64_t count);
+// The checked-entries message: "Selected Items: ", two line ends, each entry and a line end.
+std::string SelectedItemsText(const std::vector<std::string_view>& checked);
+
+// Save As: a name that does not end in ".ier" (compared exactly, case and all) gets it appended.
+std::string ListFileName(std::string name);
+// True when Save must ask for a name: no list file yet, or the caption no longer ends with it
+// (after a search, whose caption names a folder).
+bool SaveNeedsName(std::string_view caption, std::string_view listFile);
+// The Add command's filter: the last specification first, or the icon and executable filter
+// when there is none.
+std::string AddFilter(std::string_view fileSpec);
+// The question asked before Save As replaces a file the dialog did not ask about: the name it
+// was given lacked ".ier", and the name with it exists.
+std::string ReplaceQuestion(std::string_view path);
+
+// A page of the help, in the Help folder beside the program.
+std::string HelpPage(std::string_view page);
+
+} // namespace mRecurse

@@ -1,0 +1,143 @@
+// List files: the bytes written, reading back with every kind of line end, the bounds of the
+// reader, failed writes that keep the old file; and the search list's own rules.
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "common/mTestKit.h"
+#include "search/cSearchList.h"
+#include "search/mListFile.h"
+
+using namespace mTestKit;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+
+std::vector<std::string> ReadAll(const std::string& path) {
+    std::vector<std::string> out;
+    mListFile::Read(path, [&out](std::string&& e) {
+        out.push_back(std::move(e));
+        return true;
+    });
+    return out;
+}
+
+// Feeds the bytes in chunks of `step`, so that line ends fall across chunk borders.
+std::vector<std::string> Split(std::string_view bytes, std::size_t step) {
+    std::vector<std::string> out;
+    mListFile::cLineReader reader([&out](std::string&& e) {
+        out.push_back(std::move(e));
+        return true;
+    });
+    for (std::size_t at = 0; at < bytes.size(); at += step) {
+        const auto part = bytes.substr(at, step);
+        EXPECT_TRUE(reader.Feed({reinterpret_cast<const std::uint8_t*>(part.data()), part.size()}));
+    }
+    reader.Finish();
+    return out;
+}
+
+} // namespace
+
+TEST(ListFile, WritesEachEntryWithAnEmptyLineAndReadsItBack) {
+    cTempDir tmp;
+    const std::string file = tmp.File("two.ier");
+    mListFile::Write(file, {"C:\\A\\X.EXE", "/b/y z.dll"});
+    EXPECT_EQ(ReadBytes(file), Bytes("C:\\A\\X.EXE\r\n\r\n/b/y z.dll\r\n\r\n"));
+    EXPECT_EQ(ReadAll(file), (std::vector<std::string>{"C:\\A\\X.EXE", "/b/y z.dll"}));
+
+    mListFile::Write(file, {});
+    EXPECT_TRUE(ReadBytes(file).empty());
+    EXPECT_TRUE(ReadAll(file).empty());
+}
+
+TEST(ListFile, LineEndsBlankLinesAndNul) {
+    struct {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"blank lines between and after", "a\r\n\r\n\r\nb\r\n\r\n\r\n", {"a", "b"}},
+        {"lone LF, as written on Linux", "/x/a.exe\n/x/b.exe\n\n", {"/x/a.exe", "/x/b.exe"}},
+        {"lone CR", "a\rb\r", {"a", "b"}},
+        {"LF CR is two line ends", "a\n\rb", {"a", "b"}},
+        {"no line end at the end", "a\r\nlast", {"a", "last"}},
+        {"blanks are kept", "  a b \r\n", {"  a b "}},
+        {"an entry ends at NUL", std::string("abc\0def\r\n\0x\r\n", 13), {"abc"}},
+        {"nothing but line ends", "\r\n\n\r\r", {}},
+    };
+    for (const auto& c : cases) {
+        for (std::size_t step : {std::size_t(1), std::size_t(2), std::size_t(64)}) {
+            SCOPED_TRACE(std::string(c.name) + ", chunks of " + std::to_string(step));
+            EXPECT_EQ(Split(c.bytes, step), c.entries);
+        }
+    }
+}
+
+TEST(ListFile, ReadingIsBounded) {
+    cTempDir tmp;
+    // A line longer than any path is no list file.
+    const std::string longLine = tmp.File("long.ier");
+    WriteBytes(longLine, std::vector<std::uint8_t>(mListFile::kMaxLineBytes + 1, 'a'));
+    ExpectError([&] { ReadAll(longLine); }, cError::kPathFileAccess, "test_search",
+                "Not a list file: line 1 is longer than 32768 bytes (" + longLine + ")");
+    // An endless device ends the same way instead of being read for ever.
+    ExpectError([&] { ReadAll("/dev/zero"); }, cError::kPathFileAccess, "test_search",
+                "Not a list file: line 1 is longer than 32768 bytes (/dev/zero)");
+    // A receiver that refuses stops the reading at once.
+    const std::string many = tmp.File("many.ier");
+    mListFile::Write(many, {"1", "2", "3", "4"});
+    std::vector<std::string> got;
+    mListFile::Read(many, [&got](std::string&& e) {
+        got.push_back(e);
+        return got.size() < 2;
+    });
+    EXPECT_EQ(got, (std::vector<std::string>{"1", "2"}));
+}
+
+TEST(ListFile, FailuresNameTheFileAndKeepTheOldOne) {
+    cTempDir tmp;
+    const std::string old = tmp.File("old.ier");
+    mListFile::Write(old, {"kept"});
+    fs::create_directory(tmp.Path() / "folder.ier");
+    struct {
+        std::string path;
+        std::int32_t number;
+        const char* description;
+    } cases[] = {
+        {tmp.File("old.ier/below.ier"), cError::kPathNotFound, "Path not found"},
+        {tmp.File("folder.ier"), cError::kPermissionDenied, "Permission denied"},
+        {"/dev/full", cError::kDiskFull, "Disk full"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        ExpectError([&] { mListFile::Write(c.path, {"new"}); }, c.number, "test_search",
+                    std::string(c.description) + " (" + c.path + ")");
+    }
+    EXPECT_EQ(ReadAll(old), (std::vector<std::string>{"kept"}));
+    ExpectError([&] { ReadAll(tmp.File("missing.ier")); }, cError::kFileNotFound, "test_search",
+                "File not found (" + tmp.File("missing.ier") + ")");
+}
+
+TEST(SearchList, LimitCheckMarksAndWhatASaveWrites) {
+    cSearchList list;
+    for (int i = 0; i < cSearchList::kMaxEntries; ++i) ASSERT_TRUE(list.Append(std::to_string(i)));
+    EXPECT_FALSE(list.Append("one too many"));
+    EXPECT_EQ(list.ListCount(), cSearchList::kMaxEntries);
+    ExpectError([&] { (void)list.Text(cSearchList::kMaxEntries); }, cError::kSubscriptOutOfRange, "test_search",
+                "Subscript out of range");
+
+    list.Clear();
+    for (const char* e : {"a", "b", "c", "d", "a"}) list.Append(e);
+    EXPECT_EQ(list.SavedEntries(), (std::vector<std::string_view>{"a", "b", "c", "d", "a"}));
+    list.SetChecked(1, true);
+    list.SetChecked(3, true);
+    EXPECT_EQ(list.SavedEntries(), (std::vector<std::string_view>{"b", "d"}));
+    EXPECT_EQ(list.CheckedCount(), 2);
+    EXPECT_EQ(list.RemoveChecked(), 2);
+    EXPECT_EQ(list.SavedEntries(), (std::vector<std::string_view>{"a", "c", "a"}));
+    EXPECT_EQ(list.CheckedCount(), 0);
+}

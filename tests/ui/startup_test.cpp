@@ -1,4 +1,5 @@
-// Start-up with the windows: what a command line opens, the splash closing itself.
+// Start-up with the windows: what a command line opens (the main window, the search window with a
+// list file), the splash closing itself.
 
 #include <QLabel>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include "app/ui/cListView.h"
 #include "mUiTest.h"
 #include "resources/ui/cPromptsFileDialog.h"
+#include "search/ui/FRecurse.h"
 #include "support/MError.h"
 #include "platform/ui/cPrompts.h"
 
@@ -22,6 +24,7 @@ class tStartupTest : public QObject {
 
     static void CloseMain() {
         if (FMain::DefaultLoaded()) delete &FMain::Default();
+        if (FRecurse::DefaultLoaded()) delete &FRecurse::Default();
     }
 
 private slots:
@@ -59,28 +62,53 @@ private slots:
         QCOMPARE(main.RecentFiles.FileCount(), 0);
     }
 
-    void ListFilesAndPrintingAreReportedUntilTheSearchWindowExists_data() {
+    void AListFileOnTheCommandLineOpensInTheSearchWindow_data() {
         QTest::addColumn<QString>("line");
-        QTest::newRow("list file") << temp_.filePath("hits.ier");
-        QTest::newRow("icon bytes in a list file's name") << temp_.filePath("icons.ier");
-        QTest::newRow("print") << "/p " + temp_.filePath("hits.ier");
-        QTest::newRow("text file") << temp_.filePath("notes.txt");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("entries");
+        const QString hits = temp_.filePath("My Hits.ier"), notes = temp_.filePath("notes.txt");
+        QTest::newRow("list file") << "\"" + hits + "\"" << hits << QStringList{"/a/one.exe", "/b/two.dll"};
+        QTest::newRow("edit switch") << "/e \"" + hits + "\"" << hits << QStringList{"/a/one.exe", "/b/two.dll"};
+        QTest::newRow("text file") << notes << notes << QStringList{"not an icon"};
     }
-    void ListFilesAndPrintingAreReportedUntilTheSearchWindowExists() {
+    void AListFileOnTheCommandLineOpensInTheSearchWindow() {
         QFETCH(QString, line);
-        QFile::copy(mUiTest::Fixture("icons/multi.ico"), temp_.filePath("icons.ier"));
+        QFETCH(QString, file);
+        QFETCH(QStringList, entries);
+        QFile list(temp_.filePath("My Hits.ier"));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("/a/one.exe\r\n\r\n/b/two.dll\r\n\r\n");
+        list.close();
         QFile text(temp_.filePath("notes.txt"));
         QVERIFY(text.open(QIODevice::WriteOnly));
         text.write("not an icon\n");
         text.close();
         cScriptedPrompts prompts;
         cPrompts::cScope scope(prompts);
+        cWindowsHost host;
+        QCOMPARE(mStartup::Main(line.toStdString(), host), mStartup::eStartResult::WindowsShown);
+        QVERIFY(prompts.Asked().empty());
+        QVERIFY(FMain::DefaultLoaded() && FMain::Default().isVisible());
+        QVERIFY(FRecurse::DefaultLoaded());
+        FRecurse& search = FRecurse::Default();
+        QVERIFY(search.isVisible());
+        QVERIFY(!search.parentWidget());
+        QStringList shown;
+        for (int i = 0; i < search.List().ListCount(); ++i) shown << QString::fromStdString(search.List().Text(i));
+        QCOMPARE(shown, entries);
+        QCOMPARE(search.windowTitle(), "Recursing: " + file);
+        QVERIFY(!search.DataChanged);
+    }
+
+    void PrintingIsReportedUntilListPrintingExists() {
+        cScriptedPrompts prompts;
+        cPrompts::cScope scope(prompts);
         prompts.AnswerMessage(cPrompts::eAnswer::OK);
         cWindowsHost host;
-        const auto result = mStartup::Main(line.toStdString(), host);
+        const auto result = mStartup::Main(("/p " + temp_.filePath("hits.ier")).toStdString(), host);
         QCOMPARE(result, mStartup::eStartResult::Ended);
         QCOMPARE(prompts.Pending(), std::size_t(0));
-        QVERIFY(prompts.LastAsked().text.contains("search window"));
+        QVERIFY(prompts.LastAsked().text.contains("list printing"));
         QVERIFY(!FMain::DefaultLoaded() || !FMain::Default().isVisible());
     }
 

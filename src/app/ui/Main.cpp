@@ -12,7 +12,9 @@
 #include "app/ui/FAbout.h"
 #include "app/ui/FMain.h"
 #include "app/ui/cErrorBox.h"
+#include "app/ui/mSearchWindows.h"
 #include "resources/ui/cPromptsFileDialog.h"
+#include "search/ui/FRecurse.h"
 #include "support/MError.h"
 
 namespace {
@@ -21,10 +23,10 @@ bool gEnding = false;
 // Set while Main runs the application's event loop: only then is there a loop to end.
 bool gLoopRunning = false;
 
-// The search window comes with a later stage; list files reach it through these answers.
-cError NoSearchWindow(const std::string& what, const std::string& file) {
+// Printing comes with a later stage; a print line is reported until then.
+cError NoListPrinting(const std::string& file) {
     return cError(cError::kInvalidCall, cError::SourceOf("Main"),
-                  what + " the list file \"" + file + "\" needs the search window, which is not part of this program yet");
+                  "Printing the list file \"" + file + "\" needs list printing, which is not part of this program yet");
 }
 
 void SaveScreenshots(const QString& folder) {
@@ -45,14 +47,14 @@ void SaveScreenshots(const QString& folder) {
 
 } // namespace
 
-void cWindowsHost::PrintFromFile(const std::string& file) { throw NoSearchWindow("Printing", file); }
+void cWindowsHost::PrintFromFile(const std::string& file) { throw NoListPrinting(file); }
 
 void cWindowsHost::DisplayList(const std::string& file) {
     if (mMainWindow::OpensInMainWindow(file)) {
         mainFile_ = file;
         return;
     }
-    throw NoSearchWindow("Opening", file);
+    FRecurse::Default().DisplayList(file);
 }
 
 void cWindowsHost::ShowSplash() {
@@ -72,8 +74,10 @@ void cWindowsHost::ShowMainWindow() {
     }
 }
 
-// The search window of a list file would be shown here; none exists yet.
-void cWindowsHost::ShowSearchWindow() {}
+// The global search window, when a list file was loaded into it.
+void cWindowsHost::ShowSearchWindow() {
+    if (FRecurse::DefaultLoaded()) FRecurse::Default().show();
+}
 
 void cWindowsHost::EndProgram() { ::EndProgram(); }
 
@@ -102,6 +106,7 @@ int Main(QApplication& app) {
     MError::LogStoreEvents();
     cErrorBox::Install();
     cPromptsFileDialog::Install();
+    mSearchWindows::Install();
     QStringList args = app.arguments();
     std::vector<std::string> line;
     for (qsizetype i = 1; i < args.size(); ++i) line.push_back(args[i].toStdString());

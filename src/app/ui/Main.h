@@ -2,7 +2,7 @@
 // Main: the desktop program's entry routine and the windows' side of start-up. It installs the
 // error box and the file dialogs, hands the command line to the start-up core (mStartup), which
 // decides what opens, and answers that core with the windows: the splash, the main window and,
-// for list files, the search window.
+// for list files, the global search window (FRecurse::Default).
 //
 // A command-line file that is an icon file or a module (and not a ".ier" list file) opens in the
 // main window instead (through PendingFile): loading it as a list file would fill the search list
@@ -20,9 +20,10 @@ class QApplication;
 // The windows' answers to the start-up core.
 class cWindowsHost final : public mStartup::cStartupHost {
 public:
-    // The search window comes with a later stage: printing a list file is reported as an error.
+    // List printing comes with a later stage: printing a list file is reported as an error.
     void PrintFromFile(const std::string& file) override;
-    // An icon file or module is kept for the main window; a list file is reported as an error.
+    // An icon file or module is kept for the main window; a list file loads into the global
+    // search window, which stays hidden until ShowSearchWindow.
     void DisplayList(const std::string& file) override;
     void ShowSplash() override;
     // Shows the main window and opens the kept file in it.

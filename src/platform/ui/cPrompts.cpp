@@ -118,17 +118,24 @@ std::optional<QColor> cQtPrompts::Colour(QWidget* owner, const QColor& initial) 
     return c;
 }
 
+namespace {
+
+// Messages and prompts separate their lines by CR (or CR LF); a label breaks lines at LF only.
+QString LabelLines(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QChar('\r'), QChar('\n'));
+    return text;
+}
+
+} // namespace
+
 cPrompts::eAnswer cQtPrompts::Message(QWidget* owner, const QString& text, eButtons buttons, eIcon icon,
                                       const QString& title) {
     QMessageBox box(owner);
     box.setWindowTitle(BoxTitle(title));
-    // Messages separate their lines by CR (or CR LF); a label breaks lines at LF only. Plain text,
-    // so that a file name with "<" in it is shown as it is.
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    shown.replace(QChar('\r'), QChar('\n'));
+    // Plain text, so that a file name with "<" in it is shown as it is.
     box.setTextFormat(Qt::PlainText);
-    box.setText(shown);
+    box.setText(LabelLines(text));
     switch (icon) {
     case eIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case eIcon::Information: box.setIcon(QMessageBox::Information); break;
@@ -159,7 +166,7 @@ cPrompts::eAnswer cQtPrompts::Message(QWidget* owner, const QString& text, eButt
 std::optional<QString> cQtPrompts::Input(QWidget* owner, const QString& prompt, const QString& title,
                                          const QString& defaultText) {
     bool ok = false;
-    QString text = QInputDialog::getText(owner, BoxTitle(title), prompt, QLineEdit::Normal, defaultText, &ok);
+    QString text = QInputDialog::getText(owner, BoxTitle(title), LabelLines(prompt), QLineEdit::Normal, defaultText, &ok);
     if (!ok) return std::nullopt;
     return text;
 }

@@ -1,0 +1,30 @@
+#include "app/ui/mSearchWindows.h"
+
+#include <QWindow>
+
+#include "app/ui/FAbout.h"
+#include "app/ui/FMain.h"
+#include "app/ui/Main.h"
+#include "search/ui/FRecurse.h"
+
+namespace mSearchWindows {
+
+void Install() {
+    FMain::SetSearchWindowFactory([](QWidget* owner) -> QWidget* {
+        // Not a child of the main window, which would take it down when it closes (in the middle
+        // of a search, even): the window is only placed above its owner, as an owned window is.
+        auto* window = new FRecurse();
+        if (owner) {
+            window->winId();
+            if (QWindow* handle = window->windowHandle()) handle->setTransientParent(owner->window()->windowHandle());
+        }
+        return window;
+    });
+    FRecurse::SetAboutBox([](QWidget* owner) {
+        FAbout about(owner);
+        about.exec();
+    });
+    FRecurse::SetEndProgram([] { ::EndProgram(); });
+}
+
+} // namespace mSearchWindows

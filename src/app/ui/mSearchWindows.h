@@ -1,0 +1,11 @@
+#pragma once
+// mSearchWindows: plugs the search window into the program: the main window's Recurse opens a
+// new, independent search window each time, and the search windows' About and Exit reach the
+// about box and EndProgram. Main installs it at start-up; tests that open search windows from
+// the main window install it too.
+
+namespace mSearchWindows {
+
+void Install();
+
+} // namespace mSearchWindows

@@ -1,0 +1,167 @@
+#pragma once
+// FRecurse: the search window. It walks a folder tree for files whose names match a
+// specification (cFolderWalk), keeps the hits in a checked list (List1 over cSearchListModel),
+// saves and reopens that list as list files (mListFile), and keeps the four list files used last
+// in its File menu (RecentLists). Several search windows can be open at once, each with its own
+// list and state; the global one (Default) serves the command line.
+//
+// Busy and idle: a search runs inside the New command on the window's thread and processes
+// pending events at fixed points (once per folder and once per match), so the window stays
+// responsive. While it runs (Running), EnableCommands(false) has disabled the File, Edit and Help
+// menus with all their items and shortcuts and every toolbar button but Stop, and shows the Stop
+// menu; Stop, the Stop button and Esc (seen before the list sees it) only clear Running, and the
+// walk unwinds at its next check. Closing the window during a search stops the search first and
+// closes the window once the walk has unwound.
+//
+// Handlers are named after the control and the event; each traps its errors and reports them
+// through MError::ReportError, log only, except a failed save, which is shown too. Menu items are
+// addressed by their index in their menu array; a separator index holds the separator's action.
+//
+// Print (File 5, toolbar "print") and Extract (Edit 3, toolbar "extract") are in the menus and on
+// the toolbar with their captions, keys and states; their commands arrive with list printing and
+// batch extraction (PrintList and ExtractList below are where they plug in).
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "search/cSearchList.h"
+#include "support/cMRUFileList.h"
+
+class QAction;
+class QListView;
+class QMenu;
+class QTimer;
+class QToolBar;
+class cError;
+class cSearchListModel;
+class cStatusStrip;
+
+class FRecurse : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // The designed client area, in pixels.
+    static constexpr int kDesignWidth = 445;
+    static constexpr int kDesignHeight = 260;
+    static constexpr int kTimerInterval = 1000;
+
+    explicit FRecurse(QWidget* parent = nullptr);
+    ~FRecurse() override;
+
+    // The global search window, created (hidden) on first use; released when it closes.
+    static FRecurse& Default();
+    static bool DefaultLoaded();
+
+    // What the program around the window provides: the about box, modal and owned by the given
+    // window, and EndProgram (every window closed, then the end). Without them About does
+    // nothing and Exit closes every window.
+    static void SetAboutBox(std::function<void(QWidget* owner)> show);
+    static void SetEndProgram(std::function<void()> end);
+
+    // ---- State.
+    bool Running = false;
+    std::string FileSpec;
+    bool DataChanged = false;
+    std::string ListFile;
+    cMRUFileList RecentLists;
+    // The caption as the program set it (the window title shows it).
+    const std::string& Caption() const noexcept { return caption_; }
+    cSearchList& List();
+    const cSearchList& List() const;
+
+    // ---- Controls.
+    QToolBar* tbrMain;
+    QListView* List1;
+    cSearchListModel* ListModel;
+    cStatusStrip* Picture1;
+    QTimer* tmr1;
+    QMenu* mnuFileTop;
+    QMenu* mnuEditTop;
+    QMenu* mnuHelpTop;
+    QAction* mnuStop;
+    std::array<QAction*, 6> mnuFile{};
+    std::array<QAction*, 7> mnuMRU{};
+    std::array<QAction*, 3> mnuClose{};
+    std::array<QAction*, 4> mnuEdit{};
+    std::array<QAction*, 3> mnuHelp{};
+    // The status strip's height in pixels, read once at load.
+    int StripHeight = 0;
+
+    // The toolbar button of a key ("new", "Stop", ...); nullptr for an unknown key.
+    QAction* Button(const QString& key) const;
+    // The keys of the toolbar in order ("" for a separator).
+    static const std::vector<QString>& ButtonKeys();
+
+    // ---- The list and its files.
+    // Loads a list file into the list (also for a list file named on the command line).
+    void DisplayList(const std::string& file);
+    // Writes the checked entries, or all when none is checked; true when the file was written.
+    bool SaveList(const std::string& file);
+    void RefreshRecentMenu();
+    // Idle (true) or busy (false).
+    void EnableCommands(bool enabled);
+
+    // ---- Commands.
+    void NewList();
+    void OpenList();
+    bool Save();
+    bool SaveAs();
+    void AddItem();
+    void DeleteItems();
+    // Print and Extract: nothing yet (see the header comment).
+    void PrintList();
+    void ExtractList();
+    void Contents();
+    void RecurseHelp();
+    void About();
+    // Stop, the Stop button and Esc: Running goes false; nothing else.
+    void Stop();
+
+    // ---- Event handlers.
+    void Form_Load();
+    void Form_Resize();
+    // The closing steps: the question about unsaved changes, then the recent lists stored.
+    // False when the window must stay open (a save the user asked for failed).
+    bool Form_QueryUnload();
+    void mnuFile_Click(int index);
+    void mnuMRU_Click(int index);
+    void mnuClose_Click(int index);
+    void mnuEdit_Click(int index);
+    void mnuHelp_Click(int index);
+    void mnuStop_Click();
+    void tbrMain_ButtonClick(const QString& key);
+    void tmr1_Timer();
+    void Picture1_DblClick();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    class cWalkHost;
+
+    void CreateMenus();
+    void CreateToolbar();
+    void SetCaption(std::string caption);
+    void Status(const std::string& text);
+    void Busy(bool busy);
+    // The walk's hooks.
+    void DoEvents();
+    void EnableTimer(bool enabled);
+
+    std::string caption_;
+    std::map<QString, QAction*> buttons_;
+    QWidget* client_;
+    QElapsedTimer sinceTick_;
+    bool closeWhenStopped_ = false;
+    // The last SaveList failed (set by SaveList, read by the closing steps).
+    bool saveFailed_ = false;
+};

@@ -1,0 +1,318 @@
+// FRecurse: the commands. New with its walk, the list files (Open, Save, Save As, the recent
+// lists, DisplayList, SaveList), Add, Delete, the checked-entries message, and the help pages.
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QListView>
+#include <QTimer>
+
+#include <new>
+#include <optional>
+
+#include "base/ui/mQtText.h"
+#include "platform/ui/cPrompts.h"
+#include "resources/mFileOpenSave.h"
+#include "resources/ui/cPromptsFileDialog.h"
+#include "search/cFolderWalk.h"
+#include "search/mListFile.h"
+#include "search/mRecurse.h"
+#include "search/ui/FRecurse.h"
+#include "search/ui/cSearchListModel.h"
+#include "search/ui/cStatusStrip.h"
+#include "support/MError.h"
+#include "support/ui/cShell.h"
+
+namespace {
+
+using mQtText::Q;
+using mQtText::Utf8;
+
+// The dialogs' owner handle: this window (the dialog backend is told which window that is).
+constexpr std::int32_t kOwnerSearchWindow = 1;
+
+void LogOnly(const cError& e) { MError::ReportError(e, true, false); }
+
+// Runs one step of a command; an error is logged and the command goes on with its next step.
+template <class F> void Step(F&& step) {
+    try {
+        try {
+            step();
+        } catch (const std::bad_alloc&) {
+            throw cError::Runtime(cError::kOutOfMemory);
+        }
+    } catch (const cError& e) {
+        LogOnly(e);
+    }
+}
+
+} // namespace
+
+// The window's side of the walk.
+class FRecurse::cWalkHost final : public cFolderWalk::cHost {
+public:
+    explicit cWalkHost(FRecurse& window) : w_(window) {}
+
+    bool Append(const std::string& entry) override { return w_.ListModel->Append(entry); }
+    void Status(const std::string& text) override { w_.Status(text); }
+    bool DoEvents() override {
+        w_.DoEvents();
+        return w_.Running;
+    }
+    void EnableTimer(bool enabled) override { w_.EnableTimer(enabled); }
+    void ReportError(const cError& e) override { LogOnly(e); }
+
+private:
+    FRecurse& w_;
+};
+
+void FRecurse::DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void FRecurse::NewList() {
+    // Steps 1 and 2: the start folder and the caption; an error ends the command.
+    std::string folder;
+    try {
+        const std::optional<QString> chosen = cPrompts::Current().Folder(this, Q(mRecurse::kBrowseTitle), QString());
+        if (!chosen) return;
+        folder = mRecurse::TrimAtNul(Utf8(*chosen));
+        SetCaption(mRecurse::Caption(folder));
+    } catch (const cError& e) {
+        LogOnly(e);
+        return;
+    }
+
+    // From here on each step is tried on its own, so that the window always returns to idle.
+    std::optional<QString> spec;
+    Step([&] {
+        spec = cPrompts::Current().Input(this, Q(mRecurse::SpecPrompt(folder)), Q(mRecurse::kSpecTitle),
+                                         Q(mRecurse::kDefaultSpec));
+    });
+    FileSpec = spec ? Utf8(*spec) : std::string();
+    if (FileSpec.empty()) return;
+
+    Step([&] { Busy(true); });
+    Running = true;
+    Step([&] { EnableCommands(false); });
+    std::string start;
+    Step([&] { start = cFolderWalk::StartPath(folder); });
+    Step([&] { ListModel->Clear(); });
+    Step([&] {
+        sinceTick_.restart();
+        cWalkHost host(*this);
+        cFolderWalk walk(host, FileSpec);
+        walk.WalkFolder(start);
+    });
+    Running = false;
+    Step([&] { tmr1->stop(); });
+    Step([&] { ListModel->Publish(); });
+    Step([&] { EnableCommands(true); });
+    Step([&] { Busy(false); });
+    Step([&] { Status(mRecurse::FoundText(List().ListCount(), FileSpec)); });
+    Step([&] { QApplication::beep(); });
+    DataChanged = true;
+
+    // The window was closed during the walk: it closes now that the walk has unwound.
+    if (closeWhenStopped_) {
+        closeWhenStopped_ = false;
+        close();
+    }
+}
+
+void FRecurse::DisplayList(const std::string& file) {
+    if (file.empty()) return;
+    try {
+        RecentLists.AddFile(file);
+        RefreshRecentMenu();
+        std::int64_t count = 0;
+        bool full = false;
+        Busy(true);
+        try {
+            // The list is cleared only once the file is open; then filled and shown in one step.
+            ListModel->Reload([&](cSearchList& list) {
+                mListFile::Read(
+                    file,
+                    [&](std::string&& entry) {
+                        if (!list.Append(std::move(entry))) {
+                            full = true;
+                            return false;
+                        }
+                        ++count;
+                        return true;
+                    },
+                    [&list] { list.Clear(); });
+            });
+        } catch (...) {
+            Busy(false);
+            throw;
+        }
+        Busy(false);
+        SetCaption(mRecurse::Caption(file));
+        Status(mRecurse::CountText(count));
+        if (full) {
+            LogOnly(cError(cError::kOverflow, cError::SourceOf("FRecurse"),
+                           "The search list is full: " + file + " holds more entries than " +
+                               std::to_string(cSearchList::kMaxEntries) + "; the rest is not listed"));
+        }
+    } catch (const cError& e) {
+        LogOnly(e);
+    } catch (const std::bad_alloc&) {
+        LogOnly(cError::Runtime(cError::kOutOfMemory));
+    }
+}
+
+bool FRecurse::SaveList(const std::string& file) {
+    try {
+        const std::vector<std::string_view> entries = List().SavedEntries();
+        Busy(true);
+        try {
+            mListFile::Write(file, entries);
+        } catch (...) {
+            Busy(false);
+            throw;
+        }
+        Busy(false);
+        SetCaption(mRecurse::Caption(file));
+        Status(mRecurse::CountText(static_cast<std::int64_t>(entries.size())));
+        DataChanged = false;
+        saveFailed_ = false;
+        return true;
+    } catch (const cError& e) {
+        // Shown as well as logged: the user asked for the list to be kept and it was not.
+        saveFailed_ = true;
+        MError::ReportError(e, true, true);
+    } catch (const std::bad_alloc&) {
+        saveFailed_ = true;
+        MError::ReportError(cError::Runtime(cError::kOutOfMemory), true, true);
+    }
+    return false;
+}
+
+void FRecurse::OpenList() {
+    try {
+        std::string fileName, fileTitle, filter(mRecurse::kOpenFilter);
+        std::int32_t filterIndex = 1, flags = 0;
+        bool readOnly = false;
+        cPromptsFileDialog::SetOwner(this);
+        const bool confirmed =
+            mFileOpenSave::ShowOpenDialog(fileName, fileTitle, true, false, readOnly, true, filter, filterIndex,
+                                          std::nullopt, std::nullopt, std::nullopt, kOwnerSearchWindow, flags);
+        const std::string name = confirmed ? mFileOpenSave::CutAtNul(fileName) : std::string();
+        if (!name.empty()) {
+            RecentLists.AddFile(name);
+            RefreshRecentMenu();
+        }
+        DisplayList(name);
+        ListFile = name;
+    } catch (const cError& e) {
+        LogOnly(e);
+    }
+}
+
+bool FRecurse::Save() {
+    try {
+        if (mRecurse::SaveNeedsName(caption_, ListFile)) return SaveAs();
+        return SaveList(ListFile);
+    } catch (const cError& e) {
+        LogOnly(e);
+    }
+    return false;
+}
+
+bool FRecurse::SaveAs() {
+    try {
+        std::string fileName, fileTitle, filter(mRecurse::kSaveFilter);
+        std::int32_t filterIndex = 1, flags = 0;
+        cPromptsFileDialog::SetOwner(this);
+        const bool confirmed = mFileOpenSave::ShowSaveDialog(fileName, fileTitle, true, filter, filterIndex, std::nullopt,
+                                                             std::nullopt, std::nullopt, kOwnerSearchWindow, flags);
+        std::string name = confirmed ? mFileOpenSave::CutAtNul(fileName) : std::string();
+        if (name.empty()) return false;
+        const std::string withExtension = mRecurse::ListFileName(name);
+        // The dialog asked about the name as typed; a different file that ".ier" makes of it
+        // must not be replaced without asking too.
+        if (withExtension != name && QFileInfo::exists(Q(withExtension))) {
+            const auto answer = cPrompts::Current().Message(this, Q(mRecurse::ReplaceQuestion(withExtension)),
+                                                            cPrompts::eButtons::YesNo, cPrompts::eIcon::Exclamation,
+                                                            Q(MError::kTitle));
+            if (answer != cPrompts::eAnswer::Yes) return false;
+        }
+        name = withExtension;
+        RecentLists.AddFile(name);
+        RefreshRecentMenu();
+        const bool saved = SaveList(name);
+        ListFile = name;
+        return saved;
+    } catch (const cError& e) {
+        LogOnly(e);
+    }
+    return false;
+}
+
+void FRecurse::mnuMRU_Click(int index) {
+    try {
+        if (index < 1 || index > 4) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
+        const QString tag = mnuMRU[static_cast<std::size_t>(index)]->data().toString();
+        const std::string file = RecentLists.file(tag.toInt());
+        DisplayList(file);
+        ListFile = file;
+        RefreshRecentMenu();
+    } catch (const cError& e) {
+        LogOnly(e);
+    }
+}
+
+void FRecurse::AddItem() {
+    try {
+        std::string fileName, fileTitle, filter = mRecurse::AddFilter(FileSpec);
+        std::int32_t filterIndex = 1, flags = 0;
+        bool readOnly = false;
+        cPromptsFileDialog::SetOwner(this);
+        if (mFileOpenSave::ShowOpenDialog(fileName, fileTitle, true, false, readOnly, true, filter, filterIndex,
+                                          std::nullopt, std::nullopt, std::nullopt, kOwnerSearchWindow, flags)) {
+            const std::string path = mFileOpenSave::CutAtNul(fileName);
+            if (!path.empty()) {
+                if (!ListModel->Append(path)) {
+                    LogOnly(cError(cError::kOverflow, cError::SourceOf("FRecurse"),
+                                   "The search list is full: " + path + " was not added"));
+                }
+                ListModel->Publish();
+            }
+        }
+        Busy(false);
+        Status(mRecurse::CountText(List().ListCount()));
+    } catch (const cError& e) {
+        LogOnly(e);
+    }
+}
+
+void FRecurse::DeleteItems() {
+    try {
+        Busy(true);
+        ListModel->RemoveChecked();
+        Busy(false);
+        Status(mRecurse::CountText(List().ListCount()));
+    } catch (const cError& e) {
+        Busy(false);
+        LogOnly(e);
+    }
+}
+
+// List printing plugs in here: when the list is not empty, PrintFromFile with an empty name.
+void FRecurse::PrintList() {}
+
+// Batch extraction plugs in here: when the list is not empty, the target folder, then the run
+// over the checked entries (cExtractor), busy like a search.
+void FRecurse::ExtractList() {}
+
+void FRecurse::Contents() { cShell::Current().OpenDocument(Q(mRecurse::HelpPage(mRecurse::kContentsPage))); }
+
+void FRecurse::RecurseHelp() { cShell::Current().OpenDocument(Q(mRecurse::HelpPage(mRecurse::kRecurseHelpPage))); }
+
+void FRecurse::Picture1_DblClick() {
+    try {
+        cPrompts::Current().Message(this, Q(mRecurse::SelectedItemsText(List().CheckedEntries())), cPrompts::eButtons::OK,
+                                    cPrompts::eIcon::None, QString());
+    } catch (const cError& e) {
+        LogOnly(e);
+    }
+}

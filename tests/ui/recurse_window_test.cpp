@@ -1,0 +1,564 @@
+// The search window: its looks, a search with its prompts, texts and busy state, Stop and Esc,
+// the list files with their questions, Add, Delete, the checked-entries message, several windows,
+// closing during a search, and the main window's Recurse. Saves the screenshots `make
+// screenshots` collects.
+
+#include <QAction>
+#include <QFile>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "app/ui/FMain.h"
+#include "app/ui/mSearchWindows.h"
+#include "mUiTest.h"
+#include "platform/ui/cPrompts.h"
+#include "search/mRecurse.h"
+#include "search/ui/FRecurse.h"
+#include "search/ui/cSearchListModel.h"
+#include "search/ui/cStatusStrip.h"
+#include "support/cRegistry.h"
+#include "support/ui/cShell.h"
+
+namespace {
+
+using eAnswer = cPrompts::eAnswer;
+using eKind = cScriptedPrompts::eKind;
+namespace fs = std::filesystem;
+
+void Touch(const fs::path& p) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p).put('x');
+}
+
+std::vector<std::string> Entries(const FRecurse& w) {
+    std::vector<std::string> out;
+    for (int i = 0; i < w.List().ListCount(); ++i) out.push_back(w.List().Text(i));
+    return out;
+}
+
+QString ReadText(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString("<missing>");
+}
+
+void Check(FRecurse& w, int row) {
+    w.ListModel->setData(w.ListModel->index(row), Qt::Checked, Qt::CheckStateRole);
+}
+
+// Runs `during` at the walk's first processing of events.
+void DuringTheWalk(std::function<void()> during) { QTimer::singleShot(0, std::move(during)); }
+
+} // namespace
+
+class tRecurseWindowTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir temp_;
+    std::unique_ptr<cScriptedPrompts> prompts_;
+    std::unique_ptr<cPrompts::cScope> scope_;
+    std::unique_ptr<cRecordingShell> shell_;
+    std::unique_ptr<cShell::cScope> shellScope_;
+    std::vector<QPointer<FRecurse>> windows_;
+    QString tree_; // X.EXE, notes.txt, B/y.exe, B/C/z.exe, D/w.exe
+
+    FRecurse& NewWindow() {
+        windows_.emplace_back(new FRecurse());
+        return *windows_.back();
+    }
+
+    void Search(FRecurse& w, const QString& folder, const QString& spec) {
+        prompts_->AnswerFolder(folder).AnswerInput(spec);
+        w.mnuFile_Click(0);
+    }
+
+    QString Path(const QString& name) const { return temp_.filePath(name); }
+
+    QString WriteList(const QString& name, const std::vector<std::string>& entries) {
+        std::ofstream out(Path(name).toStdString(), std::ios::binary);
+        for (const auto& e : entries) out << e << "\r\n\r\n";
+        return Path(name);
+    }
+
+    // Closes a window, answering the closing question when one is expected.
+    void CloseWindow(FRecurse& w, std::optional<eAnswer> question) {
+        if (question) prompts_->AnswerMessage(*question);
+        QPointer<FRecurse> p(&w);
+        w.close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!p);
+    }
+
+    static void ForgetRecentLists() {
+        cRegistry reg;
+        reg.ClassKey(cRegistry::kHKeyLocalMachine);
+        reg.SectionKey(std::string(mRecurse::kRecentListsKey));
+        if (reg.KeyExists()) reg.DeleteKey();
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(temp_.isValid());
+        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
+        const fs::path t = temp_.filePath("tree").toStdString();
+        for (const char* f : {"X.EXE", "notes.txt", "B/y.exe", "B/C/z.exe", "D/w.exe"}) Touch(t / f);
+        tree_ = QString::fromStdString(t.string());
+    }
+
+    void cleanupTestCase() { mUiTest::EndWindowTests(); }
+
+    void init() {
+        ForgetRecentLists();
+        prompts_ = std::make_unique<cScriptedPrompts>();
+        scope_ = std::make_unique<cPrompts::cScope>(*prompts_);
+        shell_ = std::make_unique<cRecordingShell>();
+        shellScope_ = std::make_unique<cShell::cScope>(*shell_);
+    }
+
+    void cleanup() {
+        for (auto& w : windows_) {
+            if (w) {
+                w->DataChanged = false;
+                delete w.data();
+            }
+        }
+        windows_.clear();
+        shellScope_.reset();
+        shell_.reset();
+        scope_.reset();
+        prompts_.reset();
+    }
+
+    // ---- Looks.
+
+    void LooksAsDesigned() {
+        FRecurse& w = NewWindow();
+        QCOMPARE(w.windowTitle(), QString("Recurse"));
+        QCOMPARE(w.width(), FRecurse::kDesignWidth);
+        QCOMPARE(w.height() - w.menuBar()->sizeHint().height(), FRecurse::kDesignHeight);
+        QCOMPARE(w.Picture1->Text(), QString("Ready..."));
+        QCOMPARE(w.tmr1->interval(), 1000);
+        QVERIFY(!w.tmr1->isActive());
+        QVERIFY(w.List1->uniformItemSizes());
+
+        const QStringList keys{"new", "open", "save", "", "print", "", "add", "delete", "", "extract", "",
+                               "helprecurse", "help", "", "Stop"};
+        const QStringList tips{"New List", "Open List File", "Save Current File", "", "Print List", "", "Add Item", "Delete",
+                               "", "Extract Icons", "", "Help on Recurse", "Pictrix Help", "", "Stop"};
+        const auto actions = w.tbrMain->actions();
+        QCOMPARE(actions.size(), keys.size());
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            QCOMPARE(actions[i]->isSeparator(), keys[i].isEmpty());
+            if (keys[i].isEmpty()) continue;
+            QCOMPARE(actions[i]->objectName(), keys[i]);
+            QCOMPARE(actions[i]->toolTip(), tips[i]);
+            QVERIFY(!actions[i]->icon().isNull());
+            QCOMPARE(actions[i]->isEnabled(), keys[i] != "Stop");
+        }
+
+        struct {
+            QAction* item;
+            const char* caption;
+            const char* shortcut;
+        } items[] = {
+            {w.mnuFileTop->menuAction(), "&File", ""}, {w.mnuFile[0], "&New", "Ctrl+N"},
+            {w.mnuFile[1], "&Open", "Ctrl+O"},         {w.mnuFile[2], "&Save", "Ctrl+S"},
+            {w.mnuFile[3], "Save As", ""},             {w.mnuFile[5], "&Print", "Ctrl+P"},
+            {w.mnuClose[0], "&Close", ""},             {w.mnuClose[2], "E&xit", ""},
+            {w.mnuEditTop->menuAction(), "&Edit", ""}, {w.mnuEdit[0], "&Add", "Ctrl+Ins"},
+            {w.mnuEdit[1], "&Delete", "Del"},          {w.mnuEdit[3], "&Extract", "F3"},
+            {w.mnuHelpTop->menuAction(), "&Help", ""}, {w.mnuHelp[0], "&Contents", "F1"},
+            {w.mnuHelp[1], "&Recurse Help", ""},       {w.mnuHelp[2], "&About", "Ctrl+A"},
+            {w.mnuStop, "&Stop", ""},
+        };
+        for (const auto& i : items) {
+            QCOMPARE(i.item->text(), QString(i.caption));
+            QCOMPARE(i.item->shortcut().toString(), QString(i.shortcut));
+        }
+        QVERIFY(w.mnuFile[4]->isSeparator() && w.mnuEdit[2]->isSeparator() && w.mnuClose[1]->isSeparator());
+        QVERIFY(!w.mnuStop->isVisible());
+        QVERIFY(w.mnuMRU[0]->isVisible() && !w.mnuMRU[6]->isVisible());
+    }
+
+    // ---- Searching.
+
+    void ASearchListsTheMatchesInWalkOrder() {
+        FRecurse& w = NewWindow();
+        Search(w, tree_, "*.EXE");
+        const auto& asked = prompts_->Asked();
+        QCOMPARE(asked.size(), std::size_t(2));
+        QCOMPARE(asked[0].kind, eKind::Folder);
+        QCOMPARE(asked[0].title, QString("Select folder or drive:"));
+        QCOMPARE(asked[1].kind, eKind::Input);
+        QCOMPARE(asked[1].title, QString("Find File(s)"));
+        QCOMPARE(asked[1].initial, QString("*.exe"));
+        QCOMPARE(asked[1].text, "Enter a file spec:\r\n\r\nSearching will begin at " + tree_ +
+                                    " and continue until no more subdirectories or files are found.  \r\n\r\n"
+                                    "Click Stop, or hold Esc, at any time.\r\n\r\nThe * and ? wildcards can be used.");
+        const std::string t = tree_.toStdString();
+        QCOMPARE(Entries(w), (std::vector<std::string>{t + "/X.EXE", t + "/B/y.exe", t + "/B/C/z.exe", t + "/D/w.exe"}));
+        QCOMPARE(w.ListModel->rowCount(), 4);
+        QCOMPARE(w.windowTitle(), "Recursing: " + tree_);
+        QCOMPARE(w.Picture1->Text(), QString("Find File(s): 4 items found matching \"*.EXE\""));
+        QVERIFY(w.DataChanged && !w.Running);
+        QCOMPARE(w.FileSpec, std::string("*.EXE"));
+        QVERIFY(!w.mnuStop->isVisible() && !w.Button("Stop")->isEnabled() && w.Button("new")->isEnabled());
+
+        // New again clears the list first, without asking about the unsaved results.
+        Search(w, tree_ + "/B", "*.txt");
+        QVERIFY(Entries(w).empty());
+        QCOMPARE(w.Picture1->Text(), QString("Find File(s): 0 items found matching \"*.txt\""));
+        QCOMPARE(prompts_->Asked().size(), std::size_t(4));
+    }
+
+    void ACancelledSpecificationChangesOnlyTheCaptionAndAddsFilter() {
+        FRecurse& w = NewWindow();
+        Search(w, tree_ + "/D", "*.exe");
+        QCOMPARE(Entries(w).size(), std::size_t(1));
+
+        // Add offers the last specification first and appends the chosen file.
+        prompts_->AnswerOpen({tree_ + "/notes.txt"});
+        w.mnuEdit_Click(0);
+        auto filters = prompts_->LastAsked().file.filters;
+        QCOMPARE(filters.size(), std::size_t(2));
+        QCOMPARE(filters[0], (cPrompts::cFilter{"*.exe", "*.exe"}));
+        QCOMPARE(filters[1], (cPrompts::cFilter{"AllFiles(*.*)", "*.*"}));
+        QVERIFY(prompts_->LastAsked().file.fileMustExist);
+        QCOMPARE(Entries(w).back(), (tree_ + "/notes.txt").toStdString());
+        QCOMPARE(w.Picture1->Text(), QString("Number of items: 2"));
+
+        prompts_->AnswerFolder(tree_ + "/B").AnswerInput(std::nullopt);
+        w.mnuFile_Click(0);
+        QCOMPARE(w.windowTitle(), "Recursing: " + tree_ + "/B");
+        QCOMPARE(Entries(w).size(), std::size_t(2));
+        QVERIFY(w.FileSpec.empty());
+
+        // After the cancel Add offers icons and executables; a cancelled dialog adds nothing.
+        prompts_->CancelFile(eKind::OpenFile);
+        w.tbrMain_ButtonClick("add");
+        filters = prompts_->LastAsked().file.filters;
+        QCOMPARE(filters.size(), std::size_t(3));
+        QCOMPARE(filters[0], (cPrompts::cFilter{"Icon Files(*.ico)", "*.ico"}));
+        QCOMPARE(filters[1], (cPrompts::cFilter{"Executable Files(*.exe;*.dll)", "*.exe;*.dll"}));
+        QCOMPARE(Entries(w).size(), std::size_t(2));
+    }
+
+    void StopMenuButtonAndEscEndASearch_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Esc in the list") << "esc";
+        QTest::newRow("Stop menu") << "menu";
+        QTest::newRow("Stop button") << "button";
+    }
+    void StopMenuButtonAndEscEndASearch() {
+        QFETCH(QString, how);
+        FRecurse& w = NewWindow();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        // Idle: Esc does nothing and Ctrl+N starts New (cancelled here).
+        QTest::keyClick(w.List1, Qt::Key_Escape);
+        prompts_->AnswerFolder(std::nullopt);
+        QTest::keyClick(w.List1, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(prompts_->Asked().size(), std::size_t(1));
+
+        bool checked = false;
+        DuringTheWalk([&] {
+            checked = true;
+            QVERIFY(w.Running);
+            QVERIFY(!w.mnuFileTop->menuAction()->isEnabled() && !w.mnuEditTop->menuAction()->isEnabled() &&
+                    !w.mnuHelpTop->menuAction()->isEnabled());
+            QVERIFY(w.mnuStop->isVisible());
+            for (const char* key : {"new", "open", "save", "print", "add", "delete", "extract", "helprecurse", "help"})
+                QVERIFY2(!w.Button(key)->isEnabled(), key);
+            QVERIFY(w.Button("Stop")->isEnabled());
+            // Ctrl+N asks nothing while busy (an unscripted question would fail the test).
+            QTest::keyClick(w.List1, Qt::Key_N, Qt::ControlModifier);
+            if (how == "esc") QTest::keyClick(w.List1, Qt::Key_Escape);
+            else if (how == "menu") w.mnuStop->trigger();
+            else w.Button("Stop")->trigger();
+            QVERIFY(!w.Running);
+        });
+        Search(w, tree_, "*.exe");
+        QVERIFY(checked);
+        // Stopped at the start folder's first check: nothing was listed, the texts still come.
+        QVERIFY(Entries(w).empty());
+        QCOMPARE(w.Picture1->Text(), QString("Find File(s): 0 items found matching \"*.exe\""));
+        QVERIFY(w.DataChanged);
+        QVERIFY(!w.mnuStop->isVisible() && !w.Button("Stop")->isEnabled() && w.mnuFile[0]->isEnabled());
+    }
+
+    void ClosingDuringASearchStopsItThenCloses() {
+        FRecurse& w = NewWindow();
+        QPointer<FRecurse> p(&w);
+        DuringTheWalk([&] {
+            QVERIFY(!w.close());
+            QVERIFY(!w.Running);
+            QVERIFY(p);
+            prompts_->AnswerMessage(eAnswer::No); // the search's results are unsaved
+        });
+        Search(w, tree_, "*");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!p);
+        QCOMPARE(prompts_->LastAsked().text, QString("Data has changed. Save current list?"));
+    }
+
+    // ---- List files.
+
+    void SaveAsNamesTheFile_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("list") << "list" << "list.ier";
+        QTest::newRow("list.ier") << "list.ier" << "list.ier";
+        QTest::newRow("LIST.IER") << "LIST.IER" << "LIST.IER.ier";
+    }
+    void SaveAsNamesTheFile() {
+        QFETCH(QString, typed);
+        QFETCH(QString, saved);
+        QDir(Path("saveas")).removeRecursively();
+        QDir().mkpath(Path("saveas"));
+        FRecurse& w = NewWindow();
+        Search(w, tree_ + "/B", "*.exe");
+        // After a search Save asks for a name.
+        prompts_->AnswerSave(Path("saveas/" + typed));
+        w.mnuFile_Click(2);
+        const auto& asked = prompts_->LastAsked();
+        QCOMPARE(asked.kind, eKind::SaveFile);
+        QCOMPARE(asked.file.filters[0], (cPrompts::cFilter{"Pictrix Recurse List(*.ier)", "*.ier"}));
+        QVERIFY(asked.file.overwritePrompt);
+        const QString file = Path("saveas/" + saved);
+        const QString t = tree_ + "/B";
+        QCOMPARE(ReadText(file), t + "/y.exe\r\n\r\n" + t + "/C/z.exe\r\n\r\n");
+        QCOMPARE(QDir(Path("saveas")).entryList(QDir::Files), QStringList{saved});
+        QCOMPARE(w.ListFile, file.toStdString());
+        QCOMPARE(w.windowTitle(), "Recursing: " + file);
+        QCOMPARE(w.Picture1->Text(), QString("Number of items: 2"));
+        QVERIFY(!w.DataChanged);
+        QCOMPARE(w.RecentLists.file(1), file.toStdString());
+        CloseWindow(w, std::nullopt);
+    }
+
+    void OpenThenSaveWritesInPlaceAndASearchAsksAgain() {
+        const QString list = WriteList("inplace.ier", {"/a/one", "/a/two", "/a/three"});
+        FRecurse& w = NewWindow();
+        prompts_->AnswerOpen({list});
+        w.mnuFile_Click(1);
+        const auto& asked = prompts_->LastAsked();
+        QCOMPARE(asked.file.filters[0], (cPrompts::cFilter{"Pictrix Recure List(*.ier)", "*.ier"}));
+        QVERIFY(asked.file.fileMustExist);
+        QCOMPARE(Entries(w), (std::vector<std::string>{"/a/one", "/a/two", "/a/three"}));
+        QCOMPARE(w.Picture1->Text(), QString("Number of items: 3"));
+        QVERIFY(!w.DataChanged);
+
+        Check(w, 1);
+        w.tbrMain_ButtonClick("save");
+        QCOMPARE(prompts_->Asked().size(), std::size_t(1)); // no dialog
+        QCOMPARE(ReadText(list), QString("/a/two\r\n\r\n"));
+        QCOMPARE(Entries(w).size(), std::size_t(3));
+        QVERIFY(w.List().Checked(1));
+
+        // A search changes the caption, so Save asks for a name although a list file is open.
+        Search(w, tree_ + "/D", "*.exe");
+        prompts_->CancelFile(eKind::SaveFile);
+        w.mnuFile_Click(2);
+        QCOMPARE(prompts_->LastAsked().kind, eKind::SaveFile);
+        QCOMPARE(ReadText(list), QString("/a/two\r\n\r\n"));
+        CloseWindow(w, eAnswer::No);
+    }
+
+    void TheClosingQuestionComesAfterASearchOnly() {
+        const QString list = WriteList("opened.ier", {"/x"});
+        FRecurse& opened = NewWindow();
+        prompts_->AnswerOpen({list});
+        opened.mnuFile_Click(1);
+        CloseWindow(opened, std::nullopt);
+        QCOMPARE(prompts_->Asked().size(), std::size_t(1));
+
+        FRecurse& searched = NewWindow();
+        Search(searched, tree_ + "/D", "*.exe");
+        CloseWindow(searched, eAnswer::No);
+        const auto& asked = prompts_->LastAsked();
+        QCOMPARE(asked.text, QString("Data has changed. Save current list?"));
+        QCOMPARE(asked.title, QString("Pictrix v2"));
+        QCOMPARE(asked.buttons, cPrompts::eButtons::YesNo);
+        QCOMPARE(asked.icon, cPrompts::eIcon::Exclamation);
+    }
+
+    // Mended: a save the user asked for that fails is shown, and closing does not lose the list.
+    void AFailedSaveIsShownAndKeepsTheWindowOpen() {
+        FRecurse& w = NewWindow();
+        QPointer<FRecurse> p(&w);
+        Search(w, tree_ + "/D", "*.exe");
+        const QString bad = tree_ + "/X.EXE/below.ier";
+        prompts_->AnswerMessage(eAnswer::Yes).AnswerSave(bad).AnswerMessage(eAnswer::OK);
+        QVERIFY(!w.close());
+        QVERIFY(p && w.DataChanged);
+        QVERIFY(prompts_->LastAsked().text.contains("Path not found"));
+        QCOMPARE(Entries(w).size(), std::size_t(1));
+        CloseWindow(w, eAnswer::No);
+    }
+
+    // Mended: ".ier" added to a typed name must not replace another file unasked.
+    void SaveAsAsksBeforeReplacingTheNameItMade() {
+        const QString existing = WriteList("mine.ier", {"/keep/me"});
+        FRecurse& w = NewWindow();
+        Search(w, tree_ + "/D", "*.exe");
+        prompts_->AnswerSave(Path("mine")).AnswerMessage(eAnswer::No);
+        QVERIFY(!w.SaveAs());
+        QCOMPARE(prompts_->LastAsked().text, existing + " already exists.\r\nDo you want to replace it?");
+        QCOMPARE(ReadText(existing), QString("/keep/me\r\n\r\n"));
+        QVERIFY(w.DataChanged);
+        prompts_->AnswerSave(Path("mine")).AnswerMessage(eAnswer::Yes);
+        QVERIFY(w.SaveAs());
+        QCOMPARE(ReadText(existing), tree_ + "/D/w.exe\r\n\r\n");
+    }
+
+    void ListFilesWithBlankLinesAndLFOnlyLoadTheSame() {
+        QFile lf(Path("lf.ier"));
+        QVERIFY(lf.open(QIODevice::WriteOnly));
+        lf.write("/a/one\n\n/a/two\n");
+        lf.close();
+        const QString crlf = WriteList("crlf.ier", {"/a/one", "/a/two"});
+        for (const QString& file : {Path("lf.ier"), crlf}) {
+            FRecurse& w = NewWindow();
+            w.DisplayList(file.toStdString());
+            QCOMPARE(Entries(w), (std::vector<std::string>{"/a/one", "/a/two"}));
+            QCOMPARE(w.ListModel->rowCount(), 2);
+            QVERIFY(!w.List().Checked(0) && !w.List().Checked(1));
+            QCOMPARE(w.windowTitle(), "Recursing: " + file);
+        }
+        // A missing file is logged; it still heads the recent lists, and the list stays as it was.
+        FRecurse& w = NewWindow();
+        w.DisplayList(crlf.toStdString());
+        w.DisplayList(Path("missing.ier").toStdString());
+        QCOMPARE(Entries(w).size(), std::size_t(2));
+        QCOMPARE(w.RecentLists.file(1), Path("missing.ier").toStdString());
+        QVERIFY(ReadText(temp_.filePath("errlog.txt")).contains("missing.ier"));
+    }
+
+    void DeleteRemovesTheCheckedAndTheStripShowsThem() {
+        FRecurse& w = NewWindow();
+        w.DisplayList(WriteList("five.ier", {"a", "b", "c", "d", "e"}).toStdString());
+        Check(w, 1);
+        Check(w, 3);
+        prompts_->AnswerMessage(eAnswer::OK);
+        QTest::mouseDClick(w.Picture1, Qt::LeftButton);
+        QCOMPARE(prompts_->LastAsked().text, QString("Selected Items: \r\n\r\nb\r\nd\r\n"));
+        QCOMPARE(prompts_->LastAsked().title, QString());
+
+        w.mnuEdit_Click(1);
+        QCOMPARE(Entries(w), (std::vector<std::string>{"a", "c", "e"}));
+        QCOMPARE(w.ListModel->rowCount(), 3);
+        QCOMPARE(w.Picture1->Text(), QString("Number of items: 3"));
+        // Nothing checked: Delete only refreshes the count.
+        w.tbrMain_ButtonClick("delete");
+        QCOMPARE(Entries(w).size(), std::size_t(3));
+    }
+
+    void TwoWindowsKeepTheirListsAndTheLastClosedStoresTheRecentLists() {
+        const QString one = WriteList("one.ier", {"1"}), two = WriteList("two.ier", {"2"});
+        FRecurse& a = NewWindow();
+        FRecurse& b = NewWindow();
+        a.DisplayList(one.toStdString());
+        b.DisplayList(two.toStdString());
+        QCOMPARE(Entries(a), std::vector<std::string>{"1"});
+        QCOMPARE(Entries(b), std::vector<std::string>{"2"});
+        QVERIFY(b.mnuMRU[1]->isVisible() && !b.mnuMRU[2]->isVisible() && b.mnuMRU[6]->isVisible());
+        CloseWindow(b, std::nullopt);
+        CloseWindow(a, std::nullopt);
+        FRecurse& c = NewWindow();
+        QCOMPARE(c.RecentLists.FileCount(), 1);
+        QCOMPARE(c.RecentLists.file(1), one.toStdString());
+        // A recent list opens from the menu and becomes the list file.
+        c.mnuMRU[1]->trigger();
+        QCOMPARE(Entries(c), std::vector<std::string>{"1"});
+        QCOMPARE(c.ListFile, one.toStdString());
+    }
+
+    void HelpPagesAndAbout() {
+        FRecurse& w = NewWindow();
+        w.mnuHelp_Click(0);
+        w.tbrMain_ButtonClick("helprecurse");
+        const QString help = QString::fromStdString(mRecurse::HelpPage(""));
+        QCOMPARE(shell_->requests.size(), std::size_t(2));
+        QCOMPARE(shell_->requests[0].path, help + "index.htm");
+        QCOMPARE(shell_->requests[1].path, help + "recurse.htm");
+        for (const auto& r : shell_->requests) QVERIFY2(QFile::exists(r.path), qPrintable(r.path));
+        QWidget* aboutOwner = nullptr;
+        FRecurse::SetAboutBox([&aboutOwner](QWidget* owner) { aboutOwner = owner; });
+        w.mnuHelp_Click(2);
+        FRecurse::SetAboutBox({});
+        QCOMPARE(aboutOwner, static_cast<QWidget*>(&w));
+    }
+
+    // ---- The main window.
+
+    void RecurseInTheMainWindowOpensIndependentSearchWindows() {
+        mSearchWindows::Install();
+        auto* main = new FMain();
+        QPointer<FMain> mainAlive(main);
+        main->mnuFile_Click(6);
+        main->tbrMain_ButtonClick("recurse");
+        std::vector<FRecurse*> opened;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* r = qobject_cast<FRecurse*>(top); r && r->isVisible()) opened.push_back(r);
+        }
+        QCOMPARE(opened.size(), std::size_t(2));
+        for (FRecurse* r : opened) windows_.emplace_back(r);
+        QVERIFY(!opened[0]->parentWidget() && !opened[1]->parentWidget());
+        // Each has its own list; closing the main window leaves them open.
+        opened[0]->DisplayList(WriteList("own.ier", {"own"}).toStdString());
+        QVERIFY(opened[1]->List().ListCount() == 0);
+        main->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!mainAlive);
+        QVERIFY(windows_[0] && windows_[1]);
+        FMain::SetSearchWindowFactory({});
+    }
+
+    // ---- Screenshots for `make screenshots`.
+
+    void Screenshots() {
+        FRecurse& w = NewWindow();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QString dir = mUiTest::ArtifactDir();
+        // Busy: the Stop menu and button, the other commands off.
+        DuringTheWalk([&w, dir] { QVERIFY(w.grab().save(dir + "/search-busy.png")); });
+        Search(w, tree_, "*.*");
+        Check(w, 3);
+        Check(w, 6);
+        w.List1->setCurrentIndex(w.ListModel->index(3));
+        QVERIFY(w.grab().save(dir + "/search-window.png"));
+        // A popup menu is a window of its own: draw it over the window where it opens.
+        for (auto [menu, name] : {std::pair{w.mnuFileTop, "search-menu-file"}, std::pair{w.mnuEditTop, "search-menu-edit"},
+                                  std::pair{w.mnuHelpTop, "search-menu-help"}}) {
+            w.menuBar()->setActiveAction(menu->menuAction());
+            QTest::qWait(50);
+            QImage shot = w.grab().toImage();
+            const QPoint at = w.menuBar()->mapTo(&w, w.menuBar()->actionGeometry(menu->menuAction()).bottomLeft());
+            const QPixmap popup = menu->grab();
+            if (shot.height() < at.y() + popup.height()) {
+                QImage taller(shot.width(), at.y() + popup.height() + 4, shot.format());
+                taller.fill(Qt::white);
+                QPainter(&taller).drawImage(0, 0, shot);
+                shot = taller;
+            }
+            QPainter(&shot).drawPixmap(at, popup);
+            QVERIFY(shot.save(dir + "/" + name + ".png"));
+            menu->hide();
+        }
+        w.menuBar()->setActiveAction(nullptr);
+    }
+};
+
+PICTRIX_UI_TEST(tRecurseWindowTest)
+#include "recurse_window_test.moc"

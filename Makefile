@@ -44,21 +44,26 @@ fuzz: deps
 	scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 bench: deps
-	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DPICTRIX_BENCH=ON -DPICTRIX_UI=OFF $(CMAKE_FLAGS)
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DPICTRIX_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	scripts/run-benchmarks.sh $(BENCH_BUILD)
 
 # The main window on the sample module in each of its four views, as PNG files under
-# $(BUILD)/screenshots, taken under a virtual X server with settings of their own.
+# $(BUILD)/screenshots, taken under a virtual X server with settings of their own; then the
+# dialogs, the grid and the search window.
 screenshots: build
 	rm -rf $(BUILD)/screenshots $(BUILD)/screenshots-home
 	mkdir -p $(BUILD)/screenshots-home/config $(BUILD)/screenshots-home/state
 	XDG_CONFIG_HOME=$(abspath $(BUILD))/screenshots-home/config XDG_STATE_HOME=$(abspath $(BUILD))/screenshots-home/state \
 	  PICTRIX_NO_SPLASH=1 PICTRIX_SCREENSHOTS=$(abspath $(BUILD))/screenshots \
 	  xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/pictrix $(BUILD)/fixtures/modules/sample.dll
-	# The dialogs and the icon grid, as their tests draw them.
+	# The dialogs, the icon grid and the search window (after a search, busy, each menu open), as
+	# their tests draw them.
 	for c in tMainCommandsTest tOptionsTest tIconGridTest; do QT_QPA_PLATFORM=offscreen $(BUILD)/test_ui -class $$c -silent || exit 1; done
+	QT_QPA_PLATFORM=offscreen $(BUILD)/test_ui -class tRecurseWindowTest -silent Screenshots
 	cp $(BUILD)/artifacts/properties.png $(BUILD)/artifacts/options.png $(BUILD)/artifacts/icon-grid.png $(BUILD)/screenshots/
+	cp $(BUILD)/artifacts/search-window.png $(BUILD)/artifacts/search-busy.png $(BUILD)/artifacts/search-menu-file.png \
+	  $(BUILD)/artifacts/search-menu-edit.png $(BUILD)/artifacts/search-menu-help.png $(BUILD)/screenshots/
 	@ls -1 $(BUILD)/screenshots/*.png
 
 clean:

@@ -21,7 +21,7 @@
 #include "app/ui/cImageList.h"
 #include "app/ui/cListView.h"
 #include "app/ui/cStatusBar.h"
-#include "support/ui/mToolbarPictures.h"
+#include "support/ui/mWindowParts.h"
 #include "grid/ui/cIconGrid.h"
 #include "resources/mFileOpenSave.h"
 #include "resources/ui/cPromptsFileDialog.h"
@@ -35,12 +35,8 @@ QPointer<FMain> gDefault;
 
 using mQtText::Q;
 
-struct cButton {
-    const char* key;
-    const char* toolTip;
-};
 // The toolbar in order; an empty key stands for a separator.
-constexpr cButton kButtons[] = {
+constexpr mWindowParts::cButton kButtons[] = {
     {"open", "Open Icon or Library"}, {"save", "Save selected icon"}, {"copy", "Copy"},
     {"print", "Print selected icon"}, {"", ""},
     {"viewlarge", "Large icons"}, {"viewsmall", "Small icons"}, {"viewlist", "List icons"},
@@ -100,11 +96,8 @@ const cFileIcon& FMain::Icon(std::int32_t i) const {
 }
 
 void FMain::CreateMenus() {
-    auto item = [this](QMenu* menu, const char* caption, const QKeySequence& shortcut = {}) {
-        if (QString(caption) == "-") return menu->addSeparator();
-        QAction* action = menu->addAction(caption);
-        if (!shortcut.isEmpty()) action->setShortcut(shortcut);
-        return action;
+    const auto item = [](QMenu* menu, const char* caption, const QKeySequence& shortcut = {}) {
+        return mWindowParts::Item(menu, caption, shortcut);
     };
 
     mnuFileMenu = menuBar()->addMenu("&File");
@@ -176,34 +169,14 @@ void FMain::CreateMenus() {
 }
 
 const std::vector<QString>& FMain::ButtonKeys() {
-    static const std::vector<QString> keys = [] {
-        std::vector<QString> k;
-        for (const cButton& b : kButtons) k.emplace_back(b.key);
-        return k;
-    }();
+    static const std::vector<QString> keys = mWindowParts::Keys(kButtons);
     return keys;
 }
 
 void FMain::CreateToolbar() {
-    tbrMain = addToolBar("Toolbar");
-    tbrMain->setObjectName("tbrMain");
-    tbrMain->setMovable(false);
-    tbrMain->setFloatable(false);
-    tbrMain->setIconSize(QSize(16, 16));
-    tbrMain->toggleViewAction()->setVisible(false);
-    setContextMenuPolicy(Qt::NoContextMenu);
-    for (const cButton& b : kButtons) {
-        const QString key = b.key;
-        if (key.isEmpty()) {
-            tbrMain->addSeparator();
-            continue;
-        }
-        QAction* button = tbrMain->addAction(mToolbarPictures::Picture(key), b.toolTip);
-        button->setObjectName(key);
-        button->setToolTip(b.toolTip);
+    tbrMain = mWindowParts::AddToolbar(*this, kButtons, [this](const QString& key) { tbrMain_ButtonClick(key); }, buttons_);
+    for (const auto& [key, button] : buttons_) {
         if (key.startsWith("view")) button->setCheckable(true);
-        connect(button, &QAction::triggered, this, [this, key] { tbrMain_ButtonClick(key); });
-        buttons_.emplace(key, button);
     }
     Button("viewlarge")->setChecked(true);
 }
@@ -303,14 +276,8 @@ void FMain::showEvent(QShowEvent* event) {
 }
 
 void FMain::RefreshRecentMenu() {
-    for (std::int32_t i = 1; i <= RecentFiles.FileCount(); ++i) {
-        if (!RecentFiles.FileExists(i)) continue;
-        QAction* entry = mnuMRU[static_cast<std::size_t>(i + 1)];
-        entry->setVisible(true);
-        entry->setText(QString::fromStdString(RecentFiles.MenuCaption(i)));
-        entry->setData(QString::number(i));
-    }
-    mnuMRU[6]->setVisible(RecentFiles.FileCount() > 0);
+    // Positions 1 to 4 are items 2 to 5 of mnuMRU.
+    mWindowParts::ShowRecentFiles(RecentFiles, [this](int i) { return mnuMRU[static_cast<std::size_t>(i + 1)]; }, mnuMRU[6]);
 }
 
 void FMain::ShowCommandError(const cError& e) {

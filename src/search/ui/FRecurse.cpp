@@ -23,7 +23,7 @@
 #include "search/ui/cStatusStrip.h"
 #include "support/MError.h"
 #include "support/cRegistry.h"
-#include "support/ui/mToolbarPictures.h"
+#include "support/ui/mWindowParts.h"
 
 namespace {
 
@@ -41,12 +41,8 @@ std::function<void()>& EndProgramHook() {
     return end;
 }
 
-struct cButton {
-    const char* key;
-    const char* toolTip;
-};
 // The toolbar in order; an empty key stands for a separator.
-constexpr cButton kButtons[] = {
+constexpr mWindowParts::cButton kButtons[] = {
     {"new", "New List"},    {"open", "Open List File"}, {"save", "Save Current File"}, {"", ""},
     {"print", "Print List"}, {"", ""},
     {"add", "Add Item"},    {"delete", "Delete"},       {"", ""},
@@ -111,11 +107,8 @@ cSearchList& FRecurse::List() { return ListModel->List(); }
 const cSearchList& FRecurse::List() const { return ListModel->List(); }
 
 void FRecurse::CreateMenus() {
-    auto item = [this](QMenu* menu, const char* caption, const QKeySequence& shortcut = {}) {
-        if (QString(caption) == "-") return menu->addSeparator();
-        QAction* action = menu->addAction(caption);
-        if (!shortcut.isEmpty()) action->setShortcut(shortcut);
-        return action;
+    const auto item = [](QMenu* menu, const char* caption, const QKeySequence& shortcut = {}) {
+        return mWindowParts::Item(menu, caption, shortcut);
     };
 
     mnuFileTop = menuBar()->addMenu("&File");
@@ -167,34 +160,12 @@ void FRecurse::CreateMenus() {
 }
 
 const std::vector<QString>& FRecurse::ButtonKeys() {
-    static const std::vector<QString> keys = [] {
-        std::vector<QString> k;
-        for (const cButton& b : kButtons) k.emplace_back(b.key);
-        return k;
-    }();
+    static const std::vector<QString> keys = mWindowParts::Keys(kButtons);
     return keys;
 }
 
 void FRecurse::CreateToolbar() {
-    tbrMain = addToolBar("Toolbar");
-    tbrMain->setObjectName("tbrMain");
-    tbrMain->setMovable(false);
-    tbrMain->setFloatable(false);
-    tbrMain->setIconSize(QSize(16, 16));
-    tbrMain->toggleViewAction()->setVisible(false);
-    setContextMenuPolicy(Qt::NoContextMenu);
-    for (const cButton& b : kButtons) {
-        const QString key = b.key;
-        if (key.isEmpty()) {
-            tbrMain->addSeparator();
-            continue;
-        }
-        QAction* button = tbrMain->addAction(mToolbarPictures::Picture(key), b.toolTip);
-        button->setObjectName(key);
-        button->setToolTip(b.toolTip);
-        connect(button, &QAction::triggered, this, [this, key] { tbrMain_ButtonClick(key); });
-        buttons_.emplace(key, button);
-    }
+    tbrMain = mWindowParts::AddToolbar(*this, kButtons, [this](const QString& key) { tbrMain_ButtonClick(key); }, buttons_);
 }
 
 QAction* FRecurse::Button(const QString& key) const {
@@ -303,14 +274,7 @@ void FRecurse::tmr1_Timer() {
 }
 
 void FRecurse::RefreshRecentMenu() {
-    for (std::int32_t i = 1; i <= RecentLists.FileCount(); ++i) {
-        if (!RecentLists.FileExists(i)) continue;
-        QAction* entry = mnuMRU[static_cast<std::size_t>(i)];
-        entry->setVisible(true);
-        entry->setText(QString::fromStdString(RecentLists.MenuCaption(i)));
-        entry->setData(QString::number(i));
-    }
-    mnuMRU[6]->setVisible(RecentLists.FileCount() > 0);
+    mWindowParts::ShowRecentFiles(RecentLists, [this](int i) { return mnuMRU[static_cast<std::size_t>(i)]; }, mnuMRU[6]);
 }
 
 void FRecurse::mnuFile_Click(int index) {

@@ -30,6 +30,29 @@ void Usage(std::ostream& s) {
 
 } // namespace
 
+bool OutputOption(const tArgs& args, std::string_view command, std::string_view what, std::string& output,
+                  std::vector<std::string>& operands, std::ostream& err) {
+    bool options = true;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (options && a == "--") {
+            options = false;
+        } else if (options && a == "-o") {
+            if (i + 1 >= args.size()) {
+                err << "pictrix-cli " << command << ": -o needs " << what << '\n';
+                return false;
+            }
+            output = args[++i];
+        } else if (options && a.size() > 1 && a[0] == '-') {
+            err << "pictrix-cli " << command << ": unknown option '" << a << "'\n";
+            return false;
+        } else {
+            operands.push_back(a);
+        }
+    }
+    return true;
+}
+
 std::string CliPath(const std::string& arg) {
     if (arg.find('/') == std::string::npos) return "./" + arg;
     return arg;

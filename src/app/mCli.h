@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mCli {
@@ -20,6 +21,12 @@ int Log(const tArgs& args, std::ostream& out, std::ostream& err);
 int List(const tArgs& args, std::ostream& out, std::ostream& err);
 int Extract(const tArgs& args, std::ostream& out, std::ostream& err);
 int Search(const tArgs& args, std::ostream& out, std::ostream& err);
+
+// Splits a command's arguments into its operands and the value of its one option, -o ("--" ends
+// the options). False after printing what is wrong ("-o needs <what>", an unknown option): bad
+// usage. `output` keeps its value when there is no -o.
+bool OutputOption(const tArgs& args, std::string_view command, std::string_view what, std::string& output,
+                  std::vector<std::string>& operands, std::ostream& err);
 
 // A file argument as the core takes it: a bare file name gets "./" in front, so that its base
 // name stands after a separator.

@@ -9,24 +9,7 @@ namespace mCli {
 int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     std::string folder = ".";
     std::vector<std::string> files;
-    bool options = true;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (options && a == "--") {
-            options = false;
-        } else if (options && a == "-o") {
-            if (i + 1 >= args.size()) {
-                err << "pictrix-cli extract: -o needs a folder\n";
-                return 2;
-            }
-            folder = args[++i];
-        } else if (options && a.size() > 1 && a[0] == '-') {
-            err << "pictrix-cli extract: unknown option '" << a << "'\n";
-            return 2;
-        } else {
-            files.push_back(a);
-        }
-    }
+    if (!OutputOption(args, "extract", "a folder", folder, files, err)) return 2;
     if (files.empty() || folder.empty()) {
         err << "usage: pictrix-cli extract [-o DIR] FILE...\n";
         return 2;

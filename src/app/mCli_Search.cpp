@@ -44,24 +44,7 @@ private:
 int Search(const tArgs& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> positional;
     std::string listFile;
-    bool options = true;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (options && a == "--") {
-            options = false;
-        } else if (options && a == "-o") {
-            if (i + 1 >= args.size() || args[i + 1].empty()) {
-                err << "pictrix-cli search: -o needs a list file\n";
-                return 2;
-            }
-            listFile = args[++i];
-        } else if (options && a.size() > 1 && a[0] == '-') {
-            err << "pictrix-cli search: unknown option '" << a << "'\n";
-            return 2;
-        } else {
-            positional.push_back(a);
-        }
-    }
+    if (!OutputOption(args, "search", "a list file", listFile, positional, err)) return 2;
     if (positional.size() != 2 || positional[0].empty() || positional[1].empty()) {
         err << "usage: pictrix-cli search FOLDER SPEC [-o LIST.ier]\n";
         return 2;

@@ -161,6 +161,9 @@ private:
     std::map<QString, QAction*> buttons_;
     QWidget* client_;
     QElapsedTimer sinceTick_;
+    // When the walk last processed events, and how often at most it does.
+    QElapsedTimer eventsClock_;
+    static constexpr qint64 kEventsEveryNs = 5'000'000;
     bool closeWhenStopped_ = false;
     // The last SaveList failed (set by SaveList, read by the closing steps).
     bool saveFailed_ = false;

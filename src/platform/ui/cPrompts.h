@@ -113,8 +113,8 @@ public:
     // One question as it was asked.
     struct cAsked {
         eKind kind = eKind::Message;
-        QString text;                   // message or input prompt; folder title
-        QString title;                  // message/input title; file dialog title
+        QString text;                   // message or input prompt
+        QString title;                  // message/input title; file dialog and folder title
         eButtons buttons = eButtons::OK;
         eIcon icon = eIcon::None;
         cFileRequest file;              // open/save

@@ -1,12 +1,15 @@
 #include "common/mTestKit.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "base/mProgram.h"
 
@@ -73,6 +76,86 @@ void ExpectError(const std::function<void()>& f, std::int32_t number, const std:
         return;
     }
     ADD_FAILURE() << "no cError raised; expected " << number << " " << description;
+}
+
+cChild InChild(const std::function<int(std::string& report)>& body) {
+    // The report comes back through a pipe: a child that gives up its privileges may not be able
+    // to write any file of the test.
+    int fds[2];
+    if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        ::close(fds[0]);
+        int status = 125;
+        std::string report;
+        try {
+            status = body(report);
+        } catch (...) {
+            report += "\n(the child raised)";
+        }
+        for (std::size_t done = 0; done < report.size();) {
+            const ssize_t n = ::write(fds[1], report.data() + done, report.size() - done);
+            if (n <= 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        ::_exit(status);
+    }
+    ::close(fds[1]);
+    cChild child;
+    std::array<char, 4096> buf{};
+    for (;;) {
+        const ssize_t n = ::read(fds[0], buf.data(), buf.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        child.report.append(buf.data(), static_cast<std::size_t>(n));
+    }
+    ::close(fds[0]);
+    int raw = 0;
+    while (::waitpid(pid, &raw, 0) < 0 && errno == EINTR) {
+    }
+    child.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
+    return child;
+}
+
+std::uint64_t AddressSpace() {
+    std::ifstream statm("/proc/self/statm");
+    std::uint64_t pages = 0;
+    statm >> pages;
+    return pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+}
+
+bool LimitAddressSpace(std::uint64_t more) {
+    const std::uint64_t limit = AddressSpace() + more;
+    rlimit r{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
+    return ::setrlimit(RLIMIT_AS, &r) == 0;
+}
+
+bool UnderAddressSanitizer() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#else
+    return false;
+#endif
+#else
+    return false;
+#endif
+}
+
+int RunLimited(const std::string& command, std::uint64_t limit, std::string* out, std::string* err) {
+    cTempDir dir;
+    const std::string errFile = dir.File("err");
+    const std::string limited = "ulimit -v " + std::to_string(limit / 1024) + " && " + command + " 2>" + Quote(errFile);
+    const int status = Run("sh -c " + Quote(limited), out);
+    if (err) {
+        std::ifstream in(errFile, std::ios::binary);
+        err->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return status;
 }
 
 } // namespace mTestKit

@@ -47,6 +47,34 @@ std::string SourceOf(const std::string& classWord);
 void ExpectError(const std::function<void()>& f, std::int32_t number, const std::string& source,
                  const std::string& description);
 
+// A forked child's end: its exit status (128 + the signal when a signal ended it) and what it
+// wrote into its report.
+struct cChild {
+    int status = -1;
+    std::string report;
+};
+// Runs `body` in a forked child, which exits with what `body` answers (or 125 when it raises).
+cChild InChild(const std::function<int(std::string& report)>& body);
+
+// Peak memory. The address space the process has mapped now, in bytes.
+std::uint64_t AddressSpace();
+// Limits the address space of the calling process (a child of InChild) to what it maps now plus
+// `more` bytes: any allocation past that fails. False when the limit cannot be set.
+bool LimitAddressSpace(std::uint64_t more);
+// AddressSanitizer maps terabytes of shadow memory up front and fails its own allocations, not
+// the program's, at an address-space limit: tests of peak memory skip themselves under it.
+bool UnderAddressSanitizer();
+inline constexpr const char* kNoLimitUnderSanitizer =
+    "address-space limits measure nothing under AddressSanitizer; the regular build runs this test";
+
+// The allowance the program is held to when it works on a file of `fileSize` bytes: a fixed
+// 64 MiB plus four times the file.
+inline std::uint64_t MemoryAllowance(std::uint64_t fileSize) { return (std::uint64_t{64} << 20) + 4 * fileSize; }
+
+// Runs a command (through the shell) with its address space limited to `limit` bytes, with
+// standard error captured into `err`; answers its exit status.
+int RunLimited(const std::string& command, std::uint64_t limit, std::string* out, std::string* err);
+
 } // namespace mTestKit
 
 // Little-endian byte helpers for building malformed inputs.

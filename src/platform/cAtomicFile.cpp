@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -67,7 +68,13 @@ bool cAtomicFile::Open(const std::string& path) {
     std::filesystem::path t(target_);
     std::string dir = t.parent_path().string();
     if (dir.empty()) dir = ".";
-    std::string pattern = dir + "/." + t.filename().string() + ".tmp-XXXXXX";
+    // The temporary file is named after the target, cut so that its name fits where the target's
+    // fits (a name of up to 255 bytes).
+    constexpr std::size_t kNameMax = 255;
+    constexpr std::string_view kTail = ".tmp-XXXXXX";
+    std::string stem = "." + t.filename().string();
+    if (stem.size() + kTail.size() > kNameMax) stem.resize(kNameMax - kTail.size());
+    std::string pattern = dir + "/" + stem + std::string(kTail);
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     int fd = ::mkostemp(buf.data(), O_CLOEXEC);

@@ -18,12 +18,61 @@ constexpr std::uint64_t kHeadBytes = 4096;
 
 } // namespace
 
+namespace {
+
+// The openings that share tables: one slot, the file last opened while a cShareTables lives.
+struct cShareSlot {
+    std::mutex mutex;
+    int holders = 0;
+    std::string path;
+    cReadFile::cIdentity identity;
+    std::shared_ptr<void> tables;
+};
+
+cShareSlot& Slot() {
+    static cShareSlot slot;
+    return slot;
+}
+
+} // namespace
+
+cModuleFile::cShareTables::cShareTables() {
+    std::lock_guard lock(Slot().mutex);
+    ++Slot().holders;
+}
+
+cModuleFile::cShareTables::~cShareTables() {
+    std::shared_ptr<void> last;
+    std::lock_guard lock(Slot().mutex);
+    if (--Slot().holders == 0) {
+        last = std::move(Slot().tables);
+        Slot().path.clear();
+    }
+}
+
+std::shared_ptr<cModuleFile::cTables> cModuleFile::SharedTables(const std::string& path, const cReadFile::cIdentity& id) {
+    std::lock_guard lock(Slot().mutex);
+    if (Slot().holders == 0 || !Slot().tables || Slot().path != path || !(Slot().identity == id)) return nullptr;
+    return std::static_pointer_cast<cTables>(Slot().tables);
+}
+
+void cModuleFile::ShareTables(const std::string& path, const cReadFile::cIdentity& id, std::shared_ptr<cTables> tables) {
+    std::shared_ptr<void> previous;
+    std::lock_guard lock(Slot().mutex);
+    if (Slot().holders == 0) return;
+    previous = std::move(Slot().tables);
+    Slot().path = path;
+    Slot().identity = id;
+    Slot().tables = std::move(tables);
+}
+
 bool cModuleFile::ReadAt(std::uint64_t offset, std::size_t n, std::vector<std::uint8_t>& out) {
     if (offset > fileSize_ || n > fileSize_ - offset) return false;
     // The headers usually lie in the file's first bytes, which were read once on opening.
-    if (offset <= head_.size() && n <= head_.size() - offset) {
-        out.assign(head_.begin() + static_cast<std::ptrdiff_t>(offset),
-                   head_.begin() + static_cast<std::ptrdiff_t>(offset + n));
+    const std::vector<std::uint8_t>& head = t_->head;
+    if (offset <= head.size() && n <= head.size() - offset) {
+        out.assign(head.begin() + static_cast<std::ptrdiff_t>(offset),
+                   head.begin() + static_cast<std::ptrdiff_t>(offset + n));
         return true;
     }
     out.resize(n);
@@ -38,15 +87,8 @@ bool cModuleFile::ReadAt(std::uint64_t offset, std::size_t n, std::vector<std::u
 void cModuleFile::Free() {
     file_.Close();
     fileSize_ = 0;
-    head_.clear();
     format_ = eFormat::kNone;
-    sections_.clear();
-    rsrcRva_ = rsrcSize_ = 0;
-    rsrcAt_ = rsrcRoom_ = 0;
-    rootOpened_ = false;
-    directories_.clear();
-    neTable_.clear();
-    neShift_ = 0;
+    t_.reset();
 }
 
 bool cModuleFile::Load(const std::string& path) {
@@ -55,10 +97,15 @@ bool cModuleFile::Load(const std::string& path) {
     lastError_ = 0;
     if (!file_.Open(path)) return Fail(file_.LastError());
     fileSize_ = file_.Size();
+    if ((t_ = SharedTables(path, file_.Identity()))) {
+        format_ = t_->format;
+        return true;
+    }
+    t_ = std::make_shared<cTables>();
     {
         std::vector<std::uint8_t> head;
         if (ReadAt(0, static_cast<std::size_t>(std::min<std::uint64_t>(kHeadBytes, fileSize_)), head))
-            head_ = std::move(head);
+            t_->head = std::move(head);
     }
 
     std::vector<std::uint8_t> dos;
@@ -84,6 +131,8 @@ bool cModuleFile::Load(const std::string& path) {
         Free();
         return Fail(mSysText::kBadExeFormat);
     }
+    format_ = t_->format;
+    ShareTables(path, file_.Identity(), t_);
     return true;
 }
 
@@ -139,6 +188,7 @@ std::optional<cModuleFile::cResource> cModuleFile::FindResourceId(const cResourc
         Fail(mSysText::kResourceNameNotFound);
         return std::nullopt;
     }
+    std::lock_guard lock(t_->mutex);
     return format_ == eFormat::kNE ? FindNE(*nameKey, *typeKey) : FindPE(*nameKey, *typeKey);
 }
 
@@ -154,23 +204,55 @@ bool cModuleFile::ReadResource(const cResource& r, std::uint32_t n, std::vector<
     return true;
 }
 
+std::optional<std::size_t> cModuleFile::FindName(const cDirectory& dir, const cKey& key, bool& damaged) {
+    damaged = false;
+    if (key.isName) {
+        if (auto it = dir.names.find(key.name); it != dir.names.end()) return it->second;
+    } else if (auto it = dir.numbers.find(key.id); it != dir.numbers.end()) {
+        return it->second;
+    }
+    damaged = dir.damaged;
+    return std::nullopt;
+}
+
+void cModuleFile::IndexName(cDirectory& dir, std::u16string name, std::size_t i) {
+    dir.names.try_emplace(mText16::Upper(std::move(name)), i);
+}
+
+bool cModuleFile::EnumIds(const std::shared_ptr<cDirectory>& dir, const tEnumProc& proc) {
+    // The ids of a decoded directory never change, so the callback may look up further resources
+    // (which takes the tables' lock) while they are handed out.
+    for (const auto& id : dir->ids) {
+        if (!proc(id)) return Fail(mSysText::kResourceEnumUserStop);
+    }
+    if (dir->damaged) return Fail(mSysText::kInvalidData);
+    return true;
+}
+
 bool cModuleFile::EnumResourceTypes(const tEnumProc& proc) {
     if (!IsLoaded()) return Fail(mSysText::kInvalidParameter);
-    if (format_ == eFormat::kNE) {
-        std::vector<cNeType> types;
-        if (!NeTypes(types)) return false;
-        for (const auto& t : types) {
-            if (!proc(t.id)) return Fail(mSysText::kResourceEnumUserStop);
+    std::shared_ptr<cDirectory> types;
+    {
+        std::lock_guard lock(t_->mutex);
+        if (format_ == eFormat::kNE) {
+            if (!NeTypes()) return false;
+            types = std::make_shared<cDirectory>();
+            for (const auto& t : t_->neTypes) types->ids.push_back(t.id);
+        } else {
+            types = TypesPE();
         }
-        return true;
     }
-    return EnumTypesPE(proc);
+    return types && EnumIds(types, proc);
 }
 
 bool cModuleFile::EnumResourceNames(const cResourceID& type, const tEnumProc& proc) {
     if (!IsLoaded()) return Fail(mSysText::kInvalidParameter);
     const auto typeKey = KeyOf(type);
     if (!typeKey) return Fail(mSysText::kResourceTypeNotFound);
-    if (format_ == eFormat::kNE) return EnumNE(*typeKey, proc);
-    return EnumNamesPE(*typeKey, proc);
+    std::shared_ptr<cDirectory> names;
+    {
+        std::lock_guard lock(t_->mutex);
+        names = format_ == eFormat::kNE ? NamesNE(*typeKey) : NamesPE(*typeKey);
+    }
+    return names && EnumIds(names, proc);
 }

@@ -5,8 +5,16 @@
 //
 // Opening reads only the headers (DOS header, PE headers and section table, or the NE header and
 // its resource table); the PE resource tree is read directory by directory when asked, and a
-// resource's bytes only when they are loaded. Every read is bounds-checked against the file and
-// its section; counts are bounded by the bytes that hold them before anything is sized by them.
+// resource's bytes only when they are loaded. A directory is read and decoded once: its entries,
+// the identifiers they stand for and an index of its names, so a lookup by name costs the same
+// for the first name as for the ten-thousandth. Every read is bounds-checked against the file and
+// its section; counts are bounded by the bytes that hold them before anything is sized by them,
+// and the names of one directory by the bytes of the section (names that need more than it holds
+// overlap, which a valid tree never does).
+//
+// Callers that open one module once per item (LoadIconFromEXE, once per icon group) share what an
+// opening read: while a cShareTables lives, opening a file that is unchanged since an earlier
+// opening (same file, size and times) takes over that opening's headers, directories and index.
 //
 // Failures answer false (or an empty result) and leave the platform's system code in LastError(),
 // with its text (the file's name filled in for "%1") in LastErrorText():
@@ -28,9 +36,12 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/cResourceID.h"
@@ -53,6 +64,17 @@ public:
 
     using tEnumProc = std::function<bool(const cResourceID&)>;
 
+    // While one of these lives, openings of a file that has not changed since an earlier opening
+    // share that opening's tables (see above); when the last one ends they are let go. Objects
+    // nest; any thread may hold one.
+    class cShareTables {
+    public:
+        cShareTables();
+        ~cShareTables();
+        cShareTables(const cShareTables&) = delete;
+        cShareTables& operator=(const cShareTables&) = delete;
+    };
+
     cModuleFile() = default;
     cModuleFile(const cModuleFile&) = delete;
     cModuleFile& operator=(const cModuleFile&) = delete;
@@ -65,6 +87,8 @@ public:
     bool IsLoaded() const noexcept { return format_ != eFormat::kNone; }
     eFormat Format() const noexcept { return format_; }
     const std::string& Path() const noexcept { return path_; }
+    // The file's length when it was opened.
+    std::uint64_t FileSize() const noexcept { return fileSize_; }
 
     // FindResource with the names as text ("#14", "MAINICON").
     std::optional<cResource> FindResource(std::string_view name, std::string_view type);
@@ -108,23 +132,58 @@ private:
         std::uint32_t name = 0;   // Name: high bit set for a string, else the number
         std::uint32_t target = 0; // OffsetToData: high bit set for a subdirectory
     };
-    // One IMAGE_RESOURCE_DIRECTORY with its entries, kept as stored and decoded when used
-    // (a module's icon directory holds thousands of entries, of which a lookup reads a dozen).
-    struct cDirectory {
-        std::uint32_t at = 0; // offset from the start of the resource section
-        std::uint16_t named = 0;
-        std::vector<std::uint8_t> raw; // the entries, 8 bytes each
-        std::size_t Count() const noexcept { return raw.size() / 8; }
-        cEntry At(std::size_t i) const {
-            cByteView v(raw);
-            return cEntry{v.U32(i * 8), v.U32(i * 8 + 4)};
-        }
+    // What an entry of a name directory leads to: its data, or the code of why it cannot.
+    struct cLeaf {
+        bool known = false;
+        std::uint32_t error = 0;
+        cResource resource;
     };
-    // One NE TYPEINFO.
+    // One directory decoded: an IMAGE_RESOURCE_DIRECTORY (PE) or the NAMEINFO list of one NE type.
+    // The identifiers of its entries are decoded in order up to the first that cannot be (a name
+    // outside the section, or names that together need more bytes than the section holds): `ids`
+    // holds those before it and `damaged` tells that there is one. The index holds the first
+    // entry of each name among `ids` and the first entry of each number.
+    struct cDirectory {
+        std::uint32_t at = 0;
+        std::uint16_t named = 0;
+        std::vector<cEntry> entries; // PE
+        std::vector<cResourceID> ids;
+        bool damaged = false;
+        std::unordered_map<std::u16string, std::size_t> names;
+        std::unordered_map<std::uint16_t, std::size_t> numbers;
+        std::vector<cLeaf> leaves;                               // PE: per entry, when looked up
+    };
+    // One NE TYPEINFO with its names.
     struct cNeType {
         cResourceID id;
         std::size_t firstName = 0; // offset of its first NAMEINFO in the table
         std::uint16_t count = 0;
+        std::shared_ptr<cDirectory> names;
+    };
+    // What the headers and the resource tables say, read at most once per file state and shared
+    // by the openings of a cShareTables (guarded by `mutex`; a decoded directory's ids and index
+    // never change once it is in `directories`).
+    struct cTables {
+        std::mutex mutex;
+        eFormat format = eFormat::kNone;
+        std::vector<std::uint8_t> head; // the file's first bytes
+        // PE: sections and the resource section's place.
+        struct cSection {
+            std::uint32_t va = 0, rawSize = 0, rawAt = 0;
+        };
+        std::vector<cSection> sections;
+        std::uint32_t rsrcRva = 0;
+        std::uint32_t rsrcSize = 0;
+        std::uint64_t rsrcAt = 0;   // file offset of the resource root
+        std::uint64_t rsrcRoom = 0; // bytes from there to the end of its section (or of the file)
+        bool rootOpened = false;
+        std::map<std::uint32_t, std::shared_ptr<cDirectory>> directories; // the root and name directories
+        // NE: the resource table's bytes, its alignment shift and its types once parsed.
+        std::vector<std::uint8_t> neTable;
+        std::uint16_t neShift = 0;
+        bool neParsed = false;
+        std::uint32_t neError = 0;
+        std::vector<cNeType> neTypes;
     };
 
     bool Fail(std::uint32_t code) noexcept {
@@ -133,52 +192,46 @@ private:
     }
     bool ReadAt(std::uint64_t offset, std::size_t n, std::vector<std::uint8_t>& out);
     static std::optional<cKey> KeyOf(const cResourceID& id);
+    // The index lookups shared by both formats: the first entry with this name (or, for NE, number)
+    // among the decoded ones; nullopt with `damaged` set when it is not there and the directory
+    // has an entry that could not be decoded.
+    static std::optional<std::size_t> FindName(const cDirectory& dir, const cKey& key, bool& damaged);
+    static void IndexName(cDirectory& dir, std::u16string name, std::size_t i);
+    // Hands out the decoded ids and reports a damaged directory after them.
+    bool EnumIds(const std::shared_ptr<cDirectory>& dir, const tEnumProc& proc);
 
-    // PE (cModuleFile_PE.cpp).
+    // Openings that share tables (cShareTables).
+    static std::shared_ptr<cTables> SharedTables(const std::string& path, const cReadFile::cIdentity& id);
+    static void ShareTables(const std::string& path, const cReadFile::cIdentity& id, std::shared_ptr<cTables> tables);
+
+    // PE (cModuleFile_PE.cpp). The callers hold the tables' mutex.
     bool LoadPE(std::uint32_t peAt);
     bool RvaToOffset(std::uint32_t rva, std::uint64_t& offset, std::uint64_t& room) const;
     bool OpenRoot();
     bool ReadDirectory(std::uint32_t at, cDirectory& dir);
-    const cDirectory* Directory(std::uint32_t at, std::uint32_t parent);
-    const cDirectory* NameDirectory(const cEntry& typeEntry);
-    bool EntryString(const cEntry& e, std::u16string& out);
-    bool EntryName(const cEntry& e, cResourceID& out);
+    bool ReadNames(cDirectory& dir);
+    std::shared_ptr<cDirectory> Directory(std::uint32_t at, std::uint32_t parent);
+    std::shared_ptr<cDirectory> NameDirectory(const cEntry& typeEntry);
     std::optional<std::size_t> FindEntry(const cDirectory& dir, const cKey& key, bool& damaged);
+    bool ResolveLeaf(const cDirectory& names, const cEntry& e, cResource& out);
     std::optional<cResource> FindPE(const cKey& name, const cKey& type);
-    bool EnumPE(const cDirectory& dir, const tEnumProc& proc);
-    bool EnumTypesPE(const tEnumProc& proc);
-    bool EnumNamesPE(const cKey& type, const tEnumProc& proc);
+    std::shared_ptr<cDirectory> TypesPE();
+    std::shared_ptr<cDirectory> NamesPE(const cKey& type);
 
-    // NE (cModuleFile_NE.cpp).
+    // NE (cModuleFile_NE.cpp). The callers hold the tables' mutex.
     bool LoadNE(std::uint32_t neAt);
-    bool NeTypes(std::vector<cNeType>& types);
+    bool NeTypes();
     bool NeString(std::size_t at, std::string& out) const;
     bool NeId(std::uint16_t raw, cResourceID& out) const;
     static bool NeMatches(const cResourceID& id, const cKey& key);
-    const cNeType* NeFindType(const std::vector<cNeType>& types, const cKey& key);
+    const cNeType* NeFindType(const cKey& key);
     std::optional<cResource> FindNE(const cKey& name, const cKey& type);
-    bool EnumNE(const cKey& type, const tEnumProc& proc);
+    std::shared_ptr<cDirectory> NamesNE(const cKey& type);
 
     std::string path_;
     cReadFile file_;
     std::uint64_t fileSize_ = 0;
     eFormat format_ = eFormat::kNone;
     std::uint32_t lastError_ = 0;
-    std::vector<std::uint8_t> head_; // the file's first bytes, read once on opening
-
-    // PE: sections and the resource section's place.
-    struct cSection {
-        std::uint32_t va = 0, rawSize = 0, rawAt = 0;
-    };
-    std::vector<cSection> sections_;
-    std::uint32_t rsrcRva_ = 0;
-    std::uint32_t rsrcSize_ = 0;
-    std::uint64_t rsrcAt_ = 0;   // file offset of the resource root
-    std::uint64_t rsrcRoom_ = 0; // bytes from there to the end of its section (or of the file)
-    bool rootOpened_ = false;
-    std::map<std::uint32_t, cDirectory> directories_; // the root and name directories read so far
-
-    // NE: the resource table's bytes and the alignment shift.
-    std::vector<std::uint8_t> neTable_;
-    std::uint16_t neShift_ = 0;
+    std::shared_ptr<cTables> t_; // null when not loaded
 };

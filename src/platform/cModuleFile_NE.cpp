@@ -8,7 +8,8 @@
 //                             rtTypeID), rnHandle u16, rnUsage u16
 //   rtTypeID 0                the end of the types
 //   names                     length-prefixed ANSI strings, a length of 0 ends them
-// The table is read whole when the module is opened (it lies in the header, at most 64 KiB).
+// The table is read whole when the module is opened (it lies in the header, at most 64 KiB), and
+// its types are parsed and their names decoded and indexed once, when first asked for.
 
 #include "platform/cModuleFile.h"
 
@@ -32,17 +33,18 @@ bool cModuleFile::LoadNE(std::uint32_t neAt) {
     const std::uint16_t rsrcTab = hv.U16(0x24);
     const std::uint16_t resTab = hv.U16(0x26);
     if (resTab < rsrcTab) return false;
-    if (!ReadAt(std::uint64_t{neAt} + rsrcTab, resTab - rsrcTab, neTable_)) return false;
-    format_ = eFormat::kNE;
+    if (!ReadAt(std::uint64_t{neAt} + rsrcTab, resTab - rsrcTab, t_->neTable)) return false;
+    t_->format = eFormat::kNE;
     return true;
 }
 
 bool cModuleFile::NeString(std::size_t at, std::string& out) const {
-    cByteView tv(neTable_);
+    const std::vector<std::uint8_t>& table = t_->neTable;
+    cByteView tv(table);
     if (!tv.Has(at, 1)) return false;
     const std::size_t length = tv.U8(at);
     if (!tv.Has(at + 1, length)) return false;
-    out = mText16::FromAnsi(std::string_view(reinterpret_cast<const char*>(neTable_.data() + at + 1), length));
+    out = mText16::FromAnsi(std::string_view(reinterpret_cast<const char*>(table.data() + at + 1), length));
     return true;
 }
 
@@ -57,26 +59,45 @@ bool cModuleFile::NeId(std::uint16_t raw, cResourceID& out) const {
     return true;
 }
 
-bool cModuleFile::NeTypes(std::vector<cNeType>& types) {
-    types.clear();
-    if (neTable_.empty()) return Fail(mSysText::kResourceDataNotFound);
-    cByteView tv(neTable_);
-    if (!tv.Has(0, 2)) return Fail(mSysText::kInvalidData);
-    neShift_ = tv.U16(0);
-    if (neShift_ > kMaxShift) return Fail(mSysText::kInvalidData);
+// Parses the types once; each type's names are decoded up to the first that cannot be and
+// indexed, as a PE directory is.
+bool cModuleFile::NeTypes() {
+    cTables& t = *t_;
+    if (t.neParsed) return t.neError == 0 || Fail(t.neError);
+    t.neParsed = true;
+    auto fail = [&](std::uint32_t code) {
+        t.neError = code;
+        t.neTypes.clear();
+        return Fail(code);
+    };
+    if (t.neTable.empty()) return fail(mSysText::kResourceDataNotFound);
+    cByteView tv(t.neTable);
+    if (!tv.Has(0, 2)) return fail(mSysText::kInvalidData);
+    t.neShift = tv.U16(0);
+    if (t.neShift > kMaxShift) return fail(mSysText::kInvalidData);
     std::size_t at = 2;
     // Each TYPEINFO takes at least 8 bytes, so the loop ends within the table.
     while (tv.Has(at, 2)) {
         const std::uint16_t raw = tv.U16(at);
         if (raw == 0) break;
-        if (!tv.Has(at, kTypeInfoSize)) return Fail(mSysText::kInvalidData);
-        cNeType t;
-        t.count = tv.U16(at + 2);
-        t.firstName = at + kTypeInfoSize;
-        if (!tv.Has(t.firstName, std::size_t{t.count} * kNameInfoSize)) return Fail(mSysText::kInvalidData);
-        if (!NeId(raw, t.id)) return Fail(mSysText::kInvalidData);
-        types.push_back(std::move(t));
-        at = types.back().firstName + std::size_t{types.back().count} * kNameInfoSize;
+        if (!tv.Has(at, kTypeInfoSize)) return fail(mSysText::kInvalidData);
+        cNeType type;
+        type.count = tv.U16(at + 2);
+        type.firstName = at + kTypeInfoSize;
+        if (!tv.Has(type.firstName, std::size_t{type.count} * kNameInfoSize)) return fail(mSysText::kInvalidData);
+        if (!NeId(raw, type.id)) return fail(mSysText::kInvalidData);
+        type.names = std::make_shared<cDirectory>();
+        cDirectory& names = *type.names;
+        for (std::size_t i = 0; i < type.count; ++i) {
+            cResourceID id;
+            if (!NeId(tv.U16(type.firstName + i * kNameInfoSize + 6), id)) break;
+            if (const auto* n = std::get_if<std::int32_t>(&id)) names.numbers.try_emplace(static_cast<std::uint16_t>(*n), i);
+            else IndexName(names, mText16::FromUtf8(std::get<std::string>(id)), i);
+            names.ids.push_back(std::move(id));
+        }
+        names.damaged = names.ids.size() < type.count;
+        at = type.firstName + std::size_t{type.count} * kNameInfoSize;
+        t.neTypes.push_back(std::move(type));
     }
     return true;
 }
@@ -87,8 +108,9 @@ bool cModuleFile::NeMatches(const cResourceID& id, const cKey& key) {
     return false;
 }
 
-const cModuleFile::cNeType* cModuleFile::NeFindType(const std::vector<cNeType>& types, const cKey& key) {
-    for (const auto& t : types) {
+const cModuleFile::cNeType* cModuleFile::NeFindType(const cKey& key) {
+    if (!NeTypes()) return nullptr;
+    for (const auto& t : t_->neTypes) {
         if (NeMatches(t.id, key)) return &t;
     }
     Fail(mSysText::kResourceTypeNotFound);
@@ -96,40 +118,25 @@ const cModuleFile::cNeType* cModuleFile::NeFindType(const std::vector<cNeType>& 
 }
 
 std::optional<cModuleFile::cResource> cModuleFile::FindNE(const cKey& name, const cKey& type) {
-    std::vector<cNeType> types;
-    if (!NeTypes(types)) return std::nullopt;
-    const cNeType* t = NeFindType(types, type);
+    const cNeType* t = NeFindType(type);
     if (!t) return std::nullopt;
-    cByteView tv(neTable_);
-    for (std::size_t i = 0; i < t->count; ++i) {
-        const std::size_t at = t->firstName + i * kNameInfoSize;
-        cResourceID id;
-        if (!NeId(tv.U16(at + 6), id)) {
-            Fail(mSysText::kInvalidData);
-            return std::nullopt;
-        }
-        if (!NeMatches(id, name)) continue;
-        cResource r;
-        r.offset = std::uint64_t{tv.U16(at)} << neShift_;
-        r.size = static_cast<std::uint32_t>(std::uint32_t{tv.U16(at + 2)} << neShift_);
-        r.mapped = true;
-        r.room = r.offset >= fileSize_ ? 0 : fileSize_ - r.offset;
-        return r;
+    bool damaged = false;
+    const auto i = FindName(*t->names, name, damaged);
+    if (!i) {
+        Fail(damaged ? mSysText::kInvalidData : mSysText::kResourceNameNotFound);
+        return std::nullopt;
     }
-    Fail(mSysText::kResourceNameNotFound);
-    return std::nullopt;
+    cByteView tv(t_->neTable);
+    const std::size_t at = t->firstName + *i * kNameInfoSize;
+    cResource r;
+    r.offset = std::uint64_t{tv.U16(at)} << t_->neShift;
+    r.size = static_cast<std::uint32_t>(std::uint32_t{tv.U16(at + 2)} << t_->neShift);
+    r.mapped = true;
+    r.room = r.offset >= fileSize_ ? 0 : fileSize_ - r.offset;
+    return r;
 }
 
-bool cModuleFile::EnumNE(const cKey& type, const tEnumProc& proc) {
-    std::vector<cNeType> types;
-    if (!NeTypes(types)) return false;
-    const cNeType* t = NeFindType(types, type);
-    if (!t) return false;
-    cByteView tv(neTable_);
-    for (std::size_t i = 0; i < t->count; ++i) {
-        cResourceID id;
-        if (!NeId(tv.U16(t->firstName + i * kNameInfoSize + 6), id)) return Fail(mSysText::kInvalidData);
-        if (!proc(id)) return Fail(mSysText::kResourceEnumUserStop);
-    }
-    return true;
+std::shared_ptr<cModuleFile::cDirectory> cModuleFile::NamesNE(const cKey& type) {
+    const cNeType* t = NeFindType(type);
+    return t ? t->names : nullptr;
 }

@@ -2,7 +2,8 @@
 // resource entry of its data directory and the section table are read when the module is opened.
 // The resource tree (IMAGE_RESOURCE_DIRECTORY and its entries, type -> name -> language, then an
 // IMAGE_RESOURCE_DATA_ENTRY) is read one directory at a time when a lookup or an enumeration needs
-// it; each directory read is kept for the life of the opened module.
+// it; each directory read is decoded (its names read and indexed) and kept with the tables, and
+// each resource looked up keeps what its language directory and data entry said.
 
 #include "platform/cModuleFile.h"
 
@@ -23,6 +24,9 @@ constexpr std::size_t kDirectoryEntrySize = 8;
 constexpr std::size_t kDataEntrySize = 16;
 constexpr std::uint32_t kHighBit = 0x80000000u;
 constexpr std::size_t kGuessEntries = 8;
+// Names are read through a window of this many bytes: the names of a directory usually lie
+// together, so a directory of thousands of names takes a handful of reads.
+constexpr std::size_t kNameWindow = 16384;
 
 } // namespace
 
@@ -43,43 +47,36 @@ bool cModuleFile::LoadPE(std::uint32_t peAt) {
     std::size_t countAt = 0;
     if (magic == kMagicPE32) {
         countAt = 92;
-        format_ = eFormat::kPE32;
     } else if (magic == kMagicPE32Plus) {
         countAt = 108;
-        format_ = eFormat::kPE32Plus;
     } else {
         return false;
     }
-    if (!ov.Has(countAt, 4)) {
-        format_ = eFormat::kNone;
-        return false;
-    }
+    if (!ov.Has(countAt, 4)) return false;
     const std::uint32_t dirCount = ov.U32(countAt);
     const std::size_t resAt = countAt + 4 + kResourceDirectoryIndex * 8;
     if (dirCount > kResourceDirectoryIndex && ov.Has(resAt, 8)) {
-        rsrcRva_ = ov.U32(resAt);
-        rsrcSize_ = ov.U32(resAt + 4);
+        t_->rsrcRva = ov.U32(resAt);
+        t_->rsrcSize = ov.U32(resAt + 4);
     }
 
     std::vector<std::uint8_t> table;
     const std::uint64_t tableAt = optAt + optionalSize;
-    if (!ReadAt(tableAt, std::size_t{sectionCount} * kSectionHeaderSize, table)) {
-        format_ = eFormat::kNone;
-        return false;
-    }
+    if (!ReadAt(tableAt, std::size_t{sectionCount} * kSectionHeaderSize, table)) return false;
     cByteView tv(table);
-    sections_.resize(sectionCount);
+    t_->sections.resize(sectionCount);
     for (std::size_t i = 0; i < sectionCount; ++i) {
         const std::size_t at = i * kSectionHeaderSize;
-        sections_[i].va = tv.U32(at + 12);
-        sections_[i].rawSize = tv.U32(at + 16);
-        sections_[i].rawAt = tv.U32(at + 20);
+        t_->sections[i].va = tv.U32(at + 12);
+        t_->sections[i].rawSize = tv.U32(at + 16);
+        t_->sections[i].rawAt = tv.U32(at + 20);
     }
+    t_->format = magic == kMagicPE32 ? eFormat::kPE32 : eFormat::kPE32Plus;
     return true;
 }
 
 bool cModuleFile::RvaToOffset(std::uint32_t rva, std::uint64_t& offset, std::uint64_t& room) const {
-    for (const auto& s : sections_) {
+    for (const auto& s : t_->sections) {
         if (rva < s.va || rva - s.va >= s.rawSize) continue;
         const std::uint32_t into = rva - s.va;
         offset = std::uint64_t{s.rawAt} + into;
@@ -92,37 +89,93 @@ bool cModuleFile::RvaToOffset(std::uint32_t rva, std::uint64_t& offset, std::uin
 }
 
 bool cModuleFile::OpenRoot() {
-    if (rootOpened_) return true;
-    if (rsrcRva_ == 0 || rsrcSize_ == 0) return Fail(mSysText::kResourceDataNotFound);
-    if (!RvaToOffset(rsrcRva_, rsrcAt_, rsrcRoom_)) return Fail(mSysText::kResourceDataNotFound);
-    rootOpened_ = true;
+    cTables& t = *t_;
+    if (t.rootOpened) return true;
+    if (t.rsrcRva == 0 || t.rsrcSize == 0) return Fail(mSysText::kResourceDataNotFound);
+    if (!RvaToOffset(t.rsrcRva, t.rsrcAt, t.rsrcRoom)) return Fail(mSysText::kResourceDataNotFound);
+    t.rootOpened = true;
     return true;
 }
 
 bool cModuleFile::ReadDirectory(std::uint32_t at, cDirectory& dir) {
-    if (at > rsrcRoom_ || kDirectoryHeaderSize > rsrcRoom_ - at) return Fail(mSysText::kInvalidData);
+    const cTables& t = *t_;
+    if (at > t.rsrcRoom || kDirectoryHeaderSize > t.rsrcRoom - at) return Fail(mSysText::kInvalidData);
     // One read for the header and the first few entries, which is the whole of most directories.
-    const std::uint64_t left = rsrcRoom_ - at - kDirectoryHeaderSize;
+    const std::uint64_t left = t.rsrcRoom - at - kDirectoryHeaderSize;
     const std::size_t guess = static_cast<std::size_t>(std::min<std::uint64_t>(left, kGuessEntries * kDirectoryEntrySize));
     std::vector<std::uint8_t> head;
-    if (!ReadAt(rsrcAt_ + at, kDirectoryHeaderSize + guess, head)) return Fail(mSysText::kInvalidData);
+    if (!ReadAt(t.rsrcAt + at, kDirectoryHeaderSize + guess, head)) return Fail(mSysText::kInvalidData);
     cByteView hv(head);
     dir.at = at;
     dir.named = hv.U16(12);
     const std::size_t count = std::size_t{dir.named} + hv.U16(14);
     // The entries must lie in the section before anything is sized by their count.
     if (count * kDirectoryEntrySize > left) return Fail(mSysText::kInvalidData);
+    std::vector<std::uint8_t> raw;
     if (count * kDirectoryEntrySize <= guess) {
-        dir.raw.assign(head.begin() + kDirectoryHeaderSize,
-                       head.begin() + static_cast<std::ptrdiff_t>(kDirectoryHeaderSize + count * kDirectoryEntrySize));
-        return true;
-    }
-    if (!ReadAt(rsrcAt_ + at + kDirectoryHeaderSize, count * kDirectoryEntrySize, dir.raw))
+        raw.assign(head.begin() + kDirectoryHeaderSize,
+                   head.begin() + static_cast<std::ptrdiff_t>(kDirectoryHeaderSize + count * kDirectoryEntrySize));
+    } else if (!ReadAt(t.rsrcAt + at + kDirectoryHeaderSize, count * kDirectoryEntrySize, raw)) {
         return Fail(mSysText::kInvalidData);
+    }
+    cByteView rv(raw);
+    dir.entries.resize(count);
+    for (std::size_t i = 0; i < count; ++i) dir.entries[i] = cEntry{rv.U32(i * 8), rv.U32(i * 8 + 4)};
     return true;
 }
 
-const cModuleFile::cDirectory* cModuleFile::Directory(std::uint32_t at, std::uint32_t parent) {
+// Decodes the identifiers of a directory's entries in order, reading the names through a window,
+// and indexes the names. Stops at the first name that lies outside the section, or that would
+// bring the names read to more bytes than the section holds: a valid tree stores each name of a
+// directory once, so only names that overlap (the same bytes named again and again) get there.
+bool cModuleFile::ReadNames(cDirectory& dir) {
+    const cTables& t = *t_;
+    std::vector<std::uint8_t> window;
+    std::uint64_t windowAt = 0;
+    // The n bytes at `at` (relative to the root), or null when they lie outside the section.
+    auto bytes = [&](std::uint64_t at, std::size_t n) -> const std::uint8_t* {
+        if (at > t.rsrcRoom || n > t.rsrcRoom - at) return nullptr;
+        if (at < windowAt || at - windowAt > window.size() || n > window.size() - (at - windowAt)) {
+            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(t.rsrcRoom - at, std::max(n, kNameWindow)));
+            if (!ReadAt(t.rsrcAt + at, want, window)) {
+                window.clear();
+                return nullptr;
+            }
+            windowAt = at;
+        }
+        return window.data() + (at - windowAt);
+    };
+    // Numbers need no reading; every numbered entry is indexed, damaged names or not.
+    for (std::size_t i = 0; i < dir.entries.size(); ++i) {
+        const std::uint32_t name = dir.entries[i].name;
+        if (name <= 0xFFFF) dir.numbers.try_emplace(static_cast<std::uint16_t>(name), i);
+    }
+    std::uint64_t nameBytes = 0;
+    dir.ids.reserve(dir.entries.size());
+    for (std::size_t i = 0; i < dir.entries.size(); ++i) {
+        const cEntry& e = dir.entries[i];
+        if ((e.name & kHighBit) == 0) {
+            dir.ids.emplace_back(static_cast<std::int32_t>(e.name & 0xFFFF));
+            continue;
+        }
+        const std::uint32_t at = e.name & ~kHighBit;
+        const std::uint8_t* p = bytes(at, 2);
+        if (!p) break;
+        const std::size_t length = std::size_t{p[0]} | std::size_t{p[1]} << 8;
+        nameBytes += 2 + 2 * length;
+        if (nameBytes > t.rsrcRoom) break;
+        p = bytes(std::uint64_t{at} + 2, 2 * length);
+        if (!p) break;
+        std::u16string name(length, u'\0');
+        for (std::size_t c = 0; c < length; ++c) name[c] = static_cast<char16_t>(p[2 * c] | p[2 * c + 1] << 8);
+        dir.ids.emplace_back(mText16::ToUtf8(name));
+        IndexName(dir, std::move(name), i);
+    }
+    dir.damaged = dir.ids.size() < dir.entries.size();
+    return true;
+}
+
+std::shared_ptr<cModuleFile::cDirectory> cModuleFile::Directory(std::uint32_t at, std::uint32_t parent) {
     // A subdirectory may not point back at a directory above it: the tree has three levels and
     // no loops.
     if (at == parent) {
@@ -130,68 +183,37 @@ const cModuleFile::cDirectory* cModuleFile::Directory(std::uint32_t at, std::uin
         return nullptr;
     }
     // The root and the name directories of the types asked for are kept; there are few of them.
-    if (auto it = directories_.find(at); it != directories_.end()) return &it->second;
-    cDirectory dir;
-    if (!ReadDirectory(at, dir)) return nullptr;
-    return &directories_.emplace(at, std::move(dir)).first->second;
-}
-
-bool cModuleFile::EntryString(const cEntry& e, std::u16string& out) {
-    const std::uint32_t at = e.name & ~kHighBit;
-    std::vector<std::uint8_t> raw;
-    if (at > rsrcRoom_ || 2 > rsrcRoom_ - at || !ReadAt(rsrcAt_ + at, 2, raw)) return Fail(mSysText::kInvalidData);
-    const std::size_t length = cByteView(raw).U16(0);
-    if (length * 2 > rsrcRoom_ - at - 2 || !ReadAt(rsrcAt_ + at + 2, length * 2, raw)) return Fail(mSysText::kInvalidData);
-    cByteView sv(raw);
-    out.resize(length);
-    for (std::size_t i = 0; i < length; ++i) out[i] = static_cast<char16_t>(sv.U16(i * 2));
-    return true;
-}
-
-bool cModuleFile::EntryName(const cEntry& e, cResourceID& out) {
-    if ((e.name & kHighBit) == 0) {
-        out = static_cast<std::int32_t>(e.name & 0xFFFF);
-        return true;
-    }
-    std::u16string s;
-    if (!EntryString(e, s)) return false;
-    out = mText16::ToUtf8(s);
-    return true;
+    if (auto it = t_->directories.find(at); it != t_->directories.end()) return it->second;
+    auto dir = std::make_shared<cDirectory>();
+    if (!ReadDirectory(at, *dir) || !ReadNames(*dir)) return nullptr;
+    dir->leaves.resize(dir->entries.size());
+    t_->directories.emplace(at, dir);
+    return dir;
 }
 
 std::optional<std::size_t> cModuleFile::FindEntry(const cDirectory& dir, const cKey& key, bool& damaged) {
     damaged = false;
-    const std::size_t count = dir.Count();
+    const std::size_t count = dir.entries.size();
     if (!key.isName) {
         // Numbered entries follow the named ones in ascending order; a binary search finds them
-        // at once, and a scan of every entry covers modules that do not keep the order.
+        // at once.
         std::size_t lo = std::min<std::size_t>(dir.named, count), hi = count;
         while (lo < hi) {
             const std::size_t mid = lo + (hi - lo) / 2;
-            if (dir.At(mid).name < key.id) lo = mid + 1;
+            if (dir.entries[mid].name < key.id) lo = mid + 1;
             else hi = mid;
         }
-        if (lo < count && dir.At(lo).name == key.id) return lo;
-        for (std::size_t i = 0; i < count; ++i) {
-            if (dir.At(i).name == key.id) return i;
-        }
+        if (lo < count && dir.entries[lo].name == key.id) return lo;
+        // Modules that do not keep the order: the first entry with the number.
+        if (auto it = dir.numbers.find(key.id); it != dir.numbers.end()) return it->second;
         return std::nullopt;
     }
-    std::u16string s;
-    for (std::size_t i = 0; i < count; ++i) {
-        if ((dir.At(i).name & kHighBit) == 0) continue;
-        if (!EntryString(dir.At(i), s)) {
-            damaged = true;
-            return std::nullopt;
-        }
-        if (mText16::Upper(s) == key.name) return i;
-    }
-    return std::nullopt;
+    return FindName(dir, key, damaged);
 }
 
 // The name directory a type entry points to, or null with LastError set (a data entry where a
 // directory belongs is damage).
-const cModuleFile::cDirectory* cModuleFile::NameDirectory(const cEntry& typeEntry) {
+std::shared_ptr<cModuleFile::cDirectory> cModuleFile::NameDirectory(const cEntry& typeEntry) {
     if ((typeEntry.target & kHighBit) == 0) {
         Fail(mSysText::kInvalidData);
         return nullptr;
@@ -199,88 +221,80 @@ const cModuleFile::cDirectory* cModuleFile::NameDirectory(const cEntry& typeEntr
     return Directory(typeEntry.target & ~kHighBit, 0);
 }
 
+// The language directory and the data entry of one resource: its place in the file, or the code
+// of what is damaged.
+bool cModuleFile::ResolveLeaf(const cDirectory& names, const cEntry& e, cResource& out) {
+    const cTables& t = *t_;
+    const std::uint32_t langsAt = e.target & ~kHighBit;
+    cDirectory langs;
+    if ((e.target & kHighBit) == 0 || langsAt == 0 || langsAt == names.at || !ReadDirectory(langsAt, langs))
+        return Fail(mSysText::kInvalidData);
+    if (langs.entries.empty()) return Fail(mSysText::kResourceLangNotFound);
+    // The lowest language number (0, neutral, when present); a directory holding only named
+    // languages gives its first entry.
+    std::size_t pick = langs.entries.size();
+    for (std::size_t i = 0; i < langs.entries.size(); ++i) {
+        const cEntry& l = langs.entries[i];
+        if (l.name & kHighBit) continue;
+        if (pick == langs.entries.size() || l.name < langs.entries[pick].name) pick = i;
+    }
+    if (pick == langs.entries.size()) pick = 0;
+    const std::uint32_t dataAt = langs.entries[pick].target;
+    // The third level holds data entries; a directory there is damage.
+    std::vector<std::uint8_t> raw;
+    if ((dataAt & kHighBit) != 0 || dataAt > t.rsrcRoom || kDataEntrySize > t.rsrcRoom - dataAt ||
+        !ReadAt(t.rsrcAt + dataAt, kDataEntrySize, raw))
+        return Fail(mSysText::kInvalidData);
+    cByteView dv(raw);
+    out = cResource{};
+    out.size = dv.U32(4);
+    out.mapped = RvaToOffset(dv.U32(0), out.offset, out.room);
+    return true;
+}
+
 std::optional<cModuleFile::cResource> cModuleFile::FindPE(const cKey& name, const cKey& type) {
     if (!OpenRoot()) return std::nullopt;
-    const cDirectory* root = Directory(0, kNoParent);
+    const auto root = Directory(0, kNoParent);
     if (!root) return std::nullopt;
     bool damaged = false;
     const auto t = FindEntry(*root, type, damaged);
     if (!t) {
-        if (!damaged) Fail(mSysText::kResourceTypeNotFound);
+        Fail(damaged ? mSysText::kInvalidData : mSysText::kResourceTypeNotFound);
         return std::nullopt;
     }
-    const cEntry typeEntry = root->At(*t);
-    const cDirectory* names = NameDirectory(typeEntry);
+    const auto names = NameDirectory(root->entries[*t]);
     if (!names) return std::nullopt;
-    const std::uint32_t namesAt = names->at;
     const auto n = FindEntry(*names, name, damaged);
     if (!n) {
-        if (!damaged) Fail(mSysText::kResourceNameNotFound);
+        Fail(damaged ? mSysText::kInvalidData : mSysText::kResourceNameNotFound);
         return std::nullopt;
     }
-    const std::uint32_t langsAt = names->At(*n).target & ~kHighBit;
-    cDirectory langDir;
-    if ((names->At(*n).target & kHighBit) == 0 || langsAt == 0 || langsAt == namesAt ||
-        !ReadDirectory(langsAt, langDir)) {
-        Fail(mSysText::kInvalidData);
+    // Each resource's language directory and data entry are read once.
+    cLeaf& leaf = names->leaves[*n];
+    if (!leaf.known) {
+        leaf.known = true;
+        leaf.error = ResolveLeaf(*names, names->entries[*n], leaf.resource) ? 0 : lastError_;
+    }
+    if (leaf.error != 0) {
+        Fail(leaf.error);
         return std::nullopt;
     }
-    const cDirectory* langs = &langDir;
-    if (langs->Count() == 0) {
-        Fail(mSysText::kResourceLangNotFound);
-        return std::nullopt;
-    }
-    // The lowest language number (0, neutral, when present); a directory holding only named
-    // languages gives its first entry.
-    std::size_t pick = langs->Count();
-    for (std::size_t i = 0; i < langs->Count(); ++i) {
-        const cEntry e = langs->At(i);
-        if (e.name & kHighBit) continue;
-        if (pick == langs->Count() || e.name < langs->At(pick).name) pick = i;
-    }
-    if (pick == langs->Count()) pick = 0;
-    const std::uint32_t dataAt = langs->At(pick).target;
-    // The third level holds data entries; a directory there is damage.
-    std::vector<std::uint8_t> raw;
-    if ((dataAt & kHighBit) != 0 || dataAt > rsrcRoom_ || kDataEntrySize > rsrcRoom_ - dataAt ||
-        !ReadAt(rsrcAt_ + dataAt, kDataEntrySize, raw)) {
-        Fail(mSysText::kInvalidData);
-        return std::nullopt;
-    }
-    cByteView dv(raw);
-    cResource r;
-    r.size = dv.U32(4);
-    r.mapped = RvaToOffset(dv.U32(0), r.offset, r.room);
-    return r;
+    return leaf.resource;
 }
 
-bool cModuleFile::EnumPE(const cDirectory& dir, const tEnumProc& proc) {
-    // The directory stays where it is while the callback looks up further resources: kept
-    // directories live in a map, whose elements never move.
-    for (std::size_t i = 0; i < dir.Count(); ++i) {
-        const cEntry e = dir.At(i);
-        cResourceID id;
-        if (!EntryName(e, id)) return false;
-        if (!proc(id)) return Fail(mSysText::kResourceEnumUserStop);
-    }
-    return true;
+std::shared_ptr<cModuleFile::cDirectory> cModuleFile::TypesPE() {
+    if (!OpenRoot()) return nullptr;
+    return Directory(0, kNoParent);
 }
 
-bool cModuleFile::EnumTypesPE(const tEnumProc& proc) {
-    if (!OpenRoot()) return false;
-    const cDirectory* root = Directory(0, kNoParent);
-    if (!root) return false;
-    return EnumPE(*root, proc);
-}
-
-bool cModuleFile::EnumNamesPE(const cKey& type, const tEnumProc& proc) {
-    if (!OpenRoot()) return false;
-    const cDirectory* root = Directory(0, kNoParent);
-    if (!root) return false;
+std::shared_ptr<cModuleFile::cDirectory> cModuleFile::NamesPE(const cKey& type) {
+    const auto root = TypesPE();
+    if (!root) return nullptr;
     bool damaged = false;
     const auto t = FindEntry(*root, type, damaged);
-    if (!t) return damaged ? false : Fail(mSysText::kResourceTypeNotFound);
-    const cDirectory* names = NameDirectory(root->At(*t));
-    if (!names) return false;
-    return EnumPE(*names, proc);
+    if (!t) {
+        Fail(damaged ? mSysText::kInvalidData : mSysText::kResourceTypeNotFound);
+        return nullptr;
+    }
+    return NameDirectory(root->entries[*t]);
 }

@@ -1,5 +1,6 @@
 #include "platform/cReadFile.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,10 +8,18 @@
 
 #include "platform/mSysText.h"
 
+namespace {
+
+std::atomic<std::uint64_t> gReads{0};
+
+} // namespace
+
+std::uint64_t cReadFile::ReadCount() noexcept { return gReads.load(std::memory_order_relaxed); }
+
 cReadFile::~cReadFile() { Close(); }
 
 cReadFile::cReadFile(cReadFile&& other) noexcept
-    : fd_(other.fd_), size_(other.size_), lastError_(other.lastError_) {
+    : fd_(other.fd_), size_(other.size_), lastError_(other.lastError_), identity_(other.identity_) {
     other.fd_ = -1;
 }
 
@@ -20,6 +29,7 @@ cReadFile& cReadFile::operator=(cReadFile&& other) noexcept {
         fd_ = other.fd_;
         size_ = other.size_;
         lastError_ = other.lastError_;
+        identity_ = other.identity_;
         other.fd_ = -1;
     }
     return *this;
@@ -32,7 +42,9 @@ bool cReadFile::Open(const std::string& path) {
         lastError_ = mSysText::kPathNotFound;
         return false;
     }
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer. It changes nothing
+    // for a regular file, the only kind that is kept.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         lastError_ = mSysText::FromErrno(errno, path);
         return false;
@@ -43,13 +55,16 @@ bool cReadFile::Open(const std::string& path) {
         ::close(fd);
         return false;
     }
-    if (S_ISDIR(st.st_mode)) {
-        lastError_ = mSysText::kAccessDenied;
+    if (!S_ISREG(st.st_mode)) {
+        lastError_ = S_ISDIR(st.st_mode) ? mSysText::kAccessDenied : mSysText::kOpenFailed;
         ::close(fd);
         return false;
     }
     fd_ = fd;
-    size_ = S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    size_ = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    const auto ns = [](const struct timespec& t) { return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec; };
+    identity_ = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), size_, ns(st.st_mtim),
+                 ns(st.st_ctim)};
     return true;
 }
 
@@ -57,6 +72,7 @@ void cReadFile::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     size_ = 0;
+    identity_ = {};
 }
 
 std::size_t cReadFile::ReadAt(std::uint64_t offset, void* dst, std::size_t n) {
@@ -67,6 +83,7 @@ std::size_t cReadFile::ReadAt(std::uint64_t offset, void* dst, std::size_t n) {
     auto* out = static_cast<unsigned char*>(dst);
     std::size_t done = 0;
     while (done < n) {
+        gReads.fetch_add(1, std::memory_order_relaxed);
         ssize_t got = ::pread(fd_, out + done, n - done, static_cast<off_t>(offset + done));
         if (got < 0) {
             if (errno == EINTR) continue;

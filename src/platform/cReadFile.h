@@ -2,6 +2,8 @@
 // cReadFile: a file opened for reading, owned for the lifetime of the object (RAII over a file
 // descriptor). Reads are positional (one call per block, no shared file position); the size is
 // taken once at open so that parsers can bound every offset and length by it before allocating.
+// Only regular files open: a FIFO, socket or device would block the open or a read, or has no
+// size to bound anything by.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,8 +18,9 @@ public:
     cReadFile(cReadFile&& other) noexcept;
     cReadFile& operator=(cReadFile&& other) noexcept;
 
-    // Opens a regular file (or a device, FIFO...) for reading. On failure returns false and
-    // LastError() holds the system code (mSysText) of the reason; a folder gives kAccessDenied.
+    // Opens a regular file for reading. On failure returns false and LastError() holds the
+    // system code (mSysText) of the reason: a folder gives kAccessDenied, a FIFO, socket or device
+    // kOpenFailed (at once: the open never waits for a writer).
     bool Open(const std::string& path);
     void Close();
     bool IsOpen() const noexcept { return fd_ >= 0; }
@@ -25,14 +28,29 @@ public:
     // Length of the file in bytes when it was opened.
     std::uint64_t Size() const noexcept { return size_; }
 
+    // What tells one state of a file from another: the file (device and inode) and its size,
+    // modification and change times when it was opened. Equal identities mean the same unchanged
+    // file, as far as the system can tell.
+    struct cIdentity {
+        std::uint64_t device = 0, inode = 0, size = 0;
+        std::int64_t modified = 0, changed = 0; // nanoseconds
+        bool operator==(const cIdentity&) const = default;
+    };
+    const cIdentity& Identity() const noexcept { return identity_; }
+
     // Reads up to n bytes at `offset` into dst; returns how many arrived (fewer at the end of the
     // file or on an error, with LastError() set for an error).
     std::size_t ReadAt(std::uint64_t offset, void* dst, std::size_t n);
 
     std::uint32_t LastError() const noexcept { return lastError_; }
 
+    // Positional reads made by every cReadFile of this process so far: lets tests and benchmarks
+    // see how often a file is read per item.
+    static std::uint64_t ReadCount() noexcept;
+
 private:
     int fd_ = -1;
     std::uint64_t size_ = 0;
     std::uint32_t lastError_ = 0;
+    cIdentity identity_;
 };

@@ -26,8 +26,10 @@
 namespace mDib {
 
 // Largest width or height of a decoded image. Icon images are at most 256 pixels by the
-// directory's bytes; PNG images of up to 1024 exist in the wild.
-constexpr std::int32_t kMaxDimension = 4096;
+// directory's bytes; PNG images of up to 1024 exist in the wild. A bitmap then takes at most
+// 4 MiB, so drawing an image stays within a fixed amount of memory whatever its header claims (a
+// PNG of a few bytes can claim any size).
+constexpr std::int32_t kMaxDimension = 1024;
 
 // Ternary raster operation codes (the GDI values).
 constexpr std::uint32_t kSrcCopy = 0x00CC0020;

@@ -27,6 +27,7 @@ std::string_view RawText(std::uint32_t code) {
     case kHandleEof: return "Reached the end of the file.";
     case kFileExists: return "The file exists.";
     case kInvalidParameter: return "The parameter is incorrect.";
+    case kOpenFailed: return "The system cannot open the device or file specified.";
     case kDiskFull: return "There is not enough space on the disk.";
     case kInvalidName: return "The filename, directory name, or volume label syntax is incorrect.";
     case kBadExeFormat: return "%1 is not a valid Win32 application.";
@@ -85,6 +86,8 @@ std::uint32_t FromErrno(int err) {
     case EBUSY:
     case ETXTBSY: return kSharingViolation;
     case EIO: return kIoDevice;
+    case ENXIO:
+    case ENODEV: return kOpenFailed;
     default: return kInvalidFunction;
     }
 }

@@ -26,6 +26,7 @@ inline constexpr std::uint32_t kSharingViolation = 32;
 inline constexpr std::uint32_t kHandleEof = 38;
 inline constexpr std::uint32_t kFileExists = 80;
 inline constexpr std::uint32_t kInvalidParameter = 87;
+inline constexpr std::uint32_t kOpenFailed = 110;
 inline constexpr std::uint32_t kDiskFull = 112;
 inline constexpr std::uint32_t kInvalidName = 123;
 inline constexpr std::uint32_t kBadExeFormat = 193;

@@ -24,11 +24,12 @@ void PutUtf8(std::string& out, char32_t c) {
     }
 }
 
-// Windows-1252 0x80..0x9F; 0 marks the five unassigned bytes.
-constexpr char16_t k1252[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+// Windows-1252 0x80..0x9F. The five unassigned bytes map to the control characters of the same
+// number, as the platform's converter maps them, so that every byte string has a text of its own.
+constexpr char16_t k1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 } // namespace
 
@@ -40,9 +41,9 @@ std::string ToUtf8(std::u16string_view s) {
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
             PutUtf8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(s[i + 1]) - 0xDC00));
             ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            PutUtf8(out, kReplacement);
         } else {
+            // An unpaired surrogate keeps its own three-byte form (generalized UTF-8), so the
+            // name converts back to the units it was stored with.
             PutUtf8(out, c);
         }
     }
@@ -79,7 +80,8 @@ std::u16string FromUtf8(std::string_view s) {
             if ((n & 0xC0) != 0x80) ok = false;
             else c = (c << 6) | (n & 0x3F);
         }
-        if (!ok || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        // A surrogate in its three-byte form stands for that unit (see ToUtf8).
+        if (!ok || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF && extra != 2)) {
             out += kReplacement;
             ++i;
             continue;
@@ -101,7 +103,7 @@ std::string FromAnsi(std::string_view s) {
     out.reserve(s.size());
     for (char ch : s) {
         const auto b = static_cast<unsigned char>(ch);
-        if (b >= 0x80 && b < 0xA0) PutUtf8(out, k1252[b - 0x80] ? k1252[b - 0x80] : kReplacement);
+        if (b >= 0x80 && b < 0xA0) PutUtf8(out, k1252[b - 0x80]);
         else PutUtf8(out, b);
     }
     return out;

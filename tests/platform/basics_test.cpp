@@ -8,6 +8,7 @@
 #include "common/mTestKit.h"
 #include "platform/cByteView.h"
 #include "platform/mSysText.h"
+#include "platform/mText16.h"
 
 TEST(cByteView, RangesThatWouldWrapAreRejected) {
     const std::uint8_t bytes[6] = {0x01, 0x02, 0x03, 0x04, 0xFF, 0x7F};
@@ -47,4 +48,21 @@ TEST(mSysText, TextsEndInCrLfAndFillTheInsert) {
     EXPECT_EQ(mSysText::FromErrno(ENOENT), mSysText::kFileNotFound);
     EXPECT_EQ(mSysText::FromErrno(EISDIR), mSysText::kAccessDenied);
     EXPECT_EQ(mSysText::FromErrno(ENOSPC), mSysText::kDiskFull);
+}
+
+// Resource names go to UTF-8 and back to the units they were stored with, whatever those are: an
+// unpaired surrogate (PE) or a byte Windows-1252 leaves unassigned (NE).
+TEST(mText16, NamesRoundTripToTheirUnits) {
+    const std::u16string units[] = {u"MAINICON", u"\x00C9t\x00E9", u"\xD83D\xDE00", u"A\xD800", u"\xDC00Z",
+                                    std::u16string(u"\xDBFF\xDBFF"), u"\xFFFD"};
+    for (const auto& u : units) {
+        SCOPED_TRACE(mText16::ToUtf8(u));
+        EXPECT_EQ(mText16::FromUtf8(mText16::ToUtf8(u)), u);
+    }
+    EXPECT_EQ(mText16::ToUtf8(u"A\xD800"), "A\xED\xA0\x80");
+    // Malformed UTF-8 still becomes U+FFFD.
+    EXPECT_EQ(mText16::FromUtf8("\xC3"), u"\xFFFD");
+    EXPECT_EQ(mText16::FromUtf8("a\xFF"), u"a\xFFFD");
+    // The five unassigned bytes of Windows-1252 each keep a character of their own.
+    EXPECT_EQ(mText16::FromUtf8(mText16::FromAnsi("\x81\x8D\x8F\x90\x9D\x80")), u"\x0081\x008D\x008F\x0090\x009D\x20AC");
 }

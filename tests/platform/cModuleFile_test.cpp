@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "common/mTestKit.h"
+#include "fixtures/mCraft.h"
 #include "platform/cModuleFile.h"
 #include "platform/mModulePatch.h"
 #include "platform/mSysText.h"
@@ -312,4 +313,73 @@ TEST(ModuleFile, StoppedEnumerationAndHugeSparseFile) {
     ASSERT_TRUE(m.Load(path));
     EXPECT_EQ(Names(m, 14).size(), 8u);
     EXPECT_EQ(Text(m, "HELLO", "MYDATA"), "hello");
+}
+
+// The names of a directory each take their own bytes of the section. Entries that name the same
+// (or overlapping) bytes again and again are read until the names would need more than the
+// section holds; from there the directory counts as damaged, as a name outside the section does.
+TEST(ModuleFile, NamesThatNeedMoreThanTheSectionHoldsAreDamage) {
+    cTempDir dir;
+    struct {
+        const char* name;
+        std::uint16_t groups;
+        std::size_t chars;
+        std::size_t delivered; // names handed out before the failure (all of them: no failure)
+    } cases[] = {
+        {"a few entries sharing a short name", 3, 8, 3},
+        // The section (about 221 KB) holds three names of 60,002 bytes.
+        {"20,000 entries sharing a name of 30,000 characters", 20000, 30000, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.File("names.dll");
+        WriteBytes(path, mCraft::PeGroupsSharingAName(c.groups, c.chars));
+        cModuleFile m;
+        ASSERT_TRUE(m.Load(path));
+        std::size_t delivered = 0;
+        const bool ok = m.EnumResourceNames(14, [&](const cResourceID& id) {
+            EXPECT_EQ(id, cResourceID(std::string(c.chars, 'N')));
+            ++delivered;
+            return true;
+        });
+        EXPECT_EQ(delivered, c.delivered);
+        EXPECT_EQ(ok, c.delivered == c.groups);
+        if (!ok) {
+            EXPECT_EQ(m.LastError(), mSysText::kInvalidData);
+        }
+        // The name read before the damage is found; the type's numbered lookups are not affected.
+        EXPECT_TRUE(m.FindResource(std::string(c.chars, 'n'), "#14")) << m.LastErrorText();
+        EXPECT_TRUE(m.FindResource("#1", "#3"));
+    }
+}
+
+// Openings share what an earlier opening of the unchanged file read while a cShareTables lives,
+// and only then: a file written anew between two loads is read anew.
+TEST(ModuleFile, OpeningsShareTheTablesOnlyWhileAskedTo) {
+    cTempDir dir;
+    const std::string path = dir.File("named.dll");
+    WriteBytes(path, mCraft::PeNamedGroups(300));
+    auto readsOfAnOpeningAndALookup = [&] {
+        const std::uint64_t before = cReadFile::ReadCount();
+        cModuleFile m;
+        EXPECT_TRUE(m.Load(path));
+        EXPECT_TRUE(m.FindResource("G0000300", "#14"));
+        return cReadFile::ReadCount() - before;
+    };
+    const std::uint64_t alone = readsOfAnOpeningAndALookup();
+    {
+        cModuleFile::cShareTables share;
+        const std::uint64_t first = readsOfAnOpeningAndALookup();
+        EXPECT_EQ(first, alone);
+        // The headers, the directories and the names are not read again; the resource's own
+        // language directory and data entry were looked up already too.
+        EXPECT_EQ(readsOfAnOpeningAndALookup(), 0u);
+        // A changed file is a file of its own.
+        WriteBytes(path, mCraft::PeNamedGroups(301));
+        cModuleFile m;
+        ASSERT_TRUE(m.Load(path));
+        EXPECT_TRUE(m.FindResource("G0000301", "#14")) << m.LastErrorText();
+    }
+    EXPECT_EQ(readsOfAnOpeningAndALookup(), readsOfAnOpeningAndALookup());
+    EXPECT_GT(readsOfAnOpeningAndALookup(), 0u);
 }

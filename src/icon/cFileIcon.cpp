@@ -46,11 +46,13 @@ cError cFileIcon::Error(std::int32_t number, std::string description) {
 }
 
 void cFileIcon::Reset(const std::string& fileName) {
-    fileName_ = fileName;
-    resourceID_ = std::monostate{};
+    // The images go first: should taking the name fail for lack of memory, the object still holds
+    // no part of its old icon.
     header_ = ICONDIR{};
     entries_.clear();
     blocks_.clear();
+    resourceID_ = std::monostate{};
+    fileName_ = fileName;
 }
 
 void cFileIcon::RaiseLoad(const std::string& reason) {
@@ -75,37 +77,47 @@ bool cFileIcon::LoadIcon(const std::string& fileName) {
     std::array<std::uint8_t, kHeaderSize> head{};
     file.ReadAt(0, head.data(), head.size());
     cByteView hv(head);
-    header_.idReserved = hv.U16(0);
-    header_.idType = hv.U16(2);
-    header_.idCount = hv.I16(4);
-    if (header_.idReserved != 0) RaiseLoad("File is not icon type (reserved member is 0)");
-    if (header_.idType != 1) RaiseLoad("File is not icon type (idType <> IMAGE_ICON)");
-    if (header_.idCount < 1) RaiseLoad("Icon contains no images.");
+    ICONDIR header;
+    header.idReserved = hv.U16(0);
+    header.idType = hv.U16(2);
+    header.idCount = hv.I16(4);
+    if (header.idReserved != 0) RaiseLoad("File is not icon type (reserved member is 0)");
+    if (header.idType != 1) RaiseLoad("File is not icon type (idType <> IMAGE_ICON)");
+    if (header.idCount < 1) RaiseLoad("Icon contains no images.");
 
-    const auto count = static_cast<std::size_t>(header_.idCount);
+    const auto count = static_cast<std::size_t>(header.idCount);
     const std::size_t dirBytes = count * kEntrySize; // at most 32767 * 16
     if (fileSize < kHeaderSize || fileSize - kHeaderSize < dirBytes) RaiseLoad("Icon Directory Array is Corrupt.");
     std::vector<std::uint8_t> dir(dirBytes);
     if (file.ReadAt(kHeaderSize, dir.data(), dirBytes) != dirBytes) RaiseLoad("Icon Directory Array is Corrupt.");
     cByteView dv(dir);
-    entries_.resize(count);
+    std::vector<ICONDIRENTRY> entries(count);
     for (std::size_t i = 0; i < count; ++i) {
-        DecodeSharedFields(dv, i * kEntrySize, entries_[i]);
-        entries_[i].dwImageOffset = dv.I32(i * kEntrySize + 12);
+        DecodeSharedFields(dv, i * kEntrySize, entries[i]);
+        entries[i].dwImageOffset = dv.I32(i * kEntrySize + 12);
     }
+    dir = {};
 
-    // Every block must lie inside the file before anything is allocated for it.
-    blocks_.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const ICONDIRENTRY& e = entries_[i];
+    // Every block must lie inside the file, and all of them together within the load's budget,
+    // before anything is allocated for them.
+    cLoadBudget budget(fileSize);
+    for (const ICONDIRENTRY& e : entries) {
         if (e.dwImageOffset < 0 || e.dwBytesInRes < 0) RaiseLoad("Icon Images Array is Corrupt.");
         const auto at = static_cast<std::uint64_t>(e.dwImageOffset);
         const auto n = static_cast<std::uint64_t>(e.dwBytesInRes);
-        if (at > fileSize || n > fileSize - at) RaiseLoad("Icon Images Array is Corrupt.");
-        blocks_[i].resize(static_cast<std::size_t>(n));
-        if (file.ReadAt(at, blocks_[i].data(), blocks_[i].size()) != blocks_[i].size())
+        if (at > fileSize || n > fileSize - at || !budget.Take(n + cLoadBudget::kPerImage))
             RaiseLoad("Icon Images Array is Corrupt.");
     }
+    std::vector<std::vector<std::uint8_t>> blocks(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const ICONDIRENTRY& e = entries[i];
+        blocks[i].resize(static_cast<std::size_t>(e.dwBytesInRes));
+        if (file.ReadAt(static_cast<std::uint64_t>(e.dwImageOffset), blocks[i].data(), blocks[i].size()) != blocks[i].size())
+            RaiseLoad("Icon Images Array is Corrupt.");
+    }
+    header_ = header;
+    entries_ = std::move(entries);
+    blocks_ = std::move(blocks);
     return true;
 }
 

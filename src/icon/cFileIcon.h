@@ -7,6 +7,10 @@
 // dwBytesInRes of entry i long. Image numbers in the public operations are 1-based. Icons built
 // from a module or edited by AddImage/RemoveImage keep back-to-back offsets; icons read by LoadIcon
 // keep the offsets as read. The object holds no open file between calls.
+//
+// Loading decodes into locals and takes them over only when the whole group was read, so a load
+// that fails for any reason (a damaged file, a lack of memory) leaves the object reset: no images,
+// the file name asked for. What a load keeps is held to a cLoadBudget.
 
 #include <cstdint>
 #include <span>
@@ -16,6 +20,7 @@
 #include "base/cResourceID.h"
 #include "platform/mDib.h"
 #include "base/cError.h"
+#include "icon/cLoadBudget.h"
 
 // ICONDIR, the 6-byte header of an .ico file.
 struct ICONDIR {
@@ -60,12 +65,16 @@ public:
     cFileIcon(cFileIcon&&) noexcept = default;
     cFileIcon& operator=(cFileIcon&&) noexcept = default;
 
-    // .ico files.
+    // .ico files. Blocks that together need more than the file's budget (entries naming the
+    // same bytes again and again) fail as "Icon Images Array is Corrupt.".
     bool LoadIcon(const std::string& fileName);
     // One icon group out of a module (PE or NE), looked up by number when groupNumber is not 0,
     // otherwise by groupName as given. True when the group and all its images were read; false,
-    // without an error, when the group lists no images.
-    bool LoadIconFromEXE(const std::string& fileName, std::int32_t groupNumber, const std::string& groupName);
+    // without an error, when the group lists no images. What the group keeps is counted in
+    // `budget` (the budget of a load of the groups of one file), or in a budget of its own; a
+    // group that does not fit fails as "Failed to read bitmap bits from resource.".
+    bool LoadIconFromEXE(const std::string& fileName, std::int32_t groupNumber, const std::string& groupName,
+                         cLoadBudget* budget = nullptr);
     bool SaveIcon(const std::string& fileName = {});
 
     // Queries and editing.

@@ -162,9 +162,15 @@ void cFileIcon::CloneTo(cFileIcon& target) const {
 void cFileIcon::TakeCopy(const std::string& fileName, const cResourceID& id, const ICONDIR& header,
                          const std::vector<ICONDIRENTRY>& entries,
                          const std::vector<std::vector<std::uint8_t>>& blocks) {
-    fileName_ = fileName;
-    resourceID_ = id;
+    // Copies first, then the take-over, which cannot fail: a copy that runs out of memory leaves
+    // the target as it was.
+    std::string name = fileName;
+    cResourceID identifier = id;
+    std::vector<ICONDIRENTRY> entriesCopy = entries;
+    std::vector<std::vector<std::uint8_t>> blocksCopy = blocks;
+    fileName_ = std::move(name);
+    resourceID_ = std::move(identifier);
     header_ = header;
-    entries_ = entries;
-    blocks_ = blocks;
+    entries_ = std::move(entriesCopy);
+    blocks_ = std::move(blocksCopy);
 }

@@ -4,6 +4,8 @@
 
 #include "icon/cFileIcon.h"
 
+#include <algorithm>
+
 #include "platform/cByteView.h"
 #include "platform/cModuleFile.h"
 #include "base/mChecked.h"
@@ -14,12 +16,15 @@ constexpr std::size_t kGroupEntrySize = 14;
 
 } // namespace
 
-bool cFileIcon::LoadIconFromEXE(const std::string& fileName, std::int32_t groupNumber, const std::string& groupName) {
+bool cFileIcon::LoadIconFromEXE(const std::string& fileName, std::int32_t groupNumber, const std::string& groupName,
+                                cLoadBudget* budget) {
     Reset(fileName);
 
     // The module is opened for this call only; every path out of here closes it.
     cModuleFile module;
     if (!module.Load(fileName)) throw Error(kErrCantLoadLibrary, "Can't load icon library.");
+    cLoadBudget own(module.FileSize());
+    if (!budget) budget = &own;
 
     std::string name;
     if (groupNumber != 0) {
@@ -36,31 +41,29 @@ bool cFileIcon::LoadIconFromEXE(const std::string& fileName, std::int32_t groupN
     // Nothing past the group's own end is read: a group too short for its header or for the count
     // it claims is no group of icons.
     if (groupSize < kHeaderSize) throw Error(kErrCantFindIcons, "Can't find icons.");
-    std::vector<std::uint8_t> head;
-    if (!module.ReadResource(*group, kHeaderSize, head)) throw Error(kErrCantLoadResource, "Can't load file.");
-    cByteView hv(head);
-    header_.idReserved = hv.U16(0);
-    header_.idType = hv.U16(2);
-    header_.idCount = hv.I16(4);
-    if (header_.idCount <= 0) {
+    // The header and, in the same read, as many entries as the group and the file hold.
+    const std::uint64_t most = kHeaderSize + kGroupEntrySize * 0x7FFF;
+    const auto readable = static_cast<std::uint32_t>(std::min<std::uint64_t>({groupSize, most, group->room}));
+    std::vector<std::uint8_t> raw;
+    if (readable < kHeaderSize || !module.ReadResource(*group, readable, raw))
+        throw Error(kErrCantLoadResource, "Can't load file.");
+    cByteView gv(raw);
+    ICONDIR header;
+    header.idReserved = gv.U16(0);
+    header.idType = gv.U16(2);
+    header.idCount = gv.I16(4);
+    if (header.idCount <= 0) {
         // A negative count holds no images either: the object keeps the invariant that idCount
         // is its number of images, so that saving it fails instead of writing a broken header.
-        header_.idCount = 0;
+        header.idCount = 0;
+        header_ = header;
         return false;
     }
 
-    const auto count = static_cast<std::size_t>(header_.idCount);
+    const auto count = static_cast<std::size_t>(header.idCount);
     const std::size_t groupBytes = kHeaderSize + kGroupEntrySize * count;
-    if (groupSize < groupBytes) {
-        header_.idCount = 0;
-        throw Error(kErrCantFindIcons, "Can't find icons.");
-    }
-    std::vector<std::uint8_t> raw;
-    if (!module.ReadResource(*group, static_cast<std::uint32_t>(groupBytes), raw)) {
-        header_.idCount = 0;
-        throw Error(kErrCantLoadResource, "Can't load file.");
-    }
-    cByteView gv(raw);
+    if (groupSize < groupBytes) throw Error(kErrCantFindIcons, "Can't find icons.");
+    if (raw.size() < groupBytes) throw Error(kErrCantLoadResource, "Can't load file.");
     std::vector<ICONDIRENTRY> entries(count);
     std::vector<std::uint16_t> ids(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -68,19 +71,23 @@ bool cFileIcon::LoadIconFromEXE(const std::string& fileName, std::int32_t groupN
         DecodeSharedFields(gv, at, entries[i]);
         ids[i] = gv.U16(at + 12);
     }
+    raw = {};
 
     // The .ico layout: the first block right after the directory, the others back to back. The
     // first offset is 16-bit arithmetic, so more than 2047 images overflow.
-    try {
-        std::int32_t offset = mChecked::Add<std::int16_t>(
-            kHeaderSize, mChecked::Mul<std::int16_t>(kEntrySize, header_.idCount));
-        for (std::size_t i = 0; i < count; ++i) {
-            entries[i].dwImageOffset = offset;
-            if (i + 1 < count) offset = mChecked::Add(offset, entries[i].dwBytesInRes);
-        }
-    } catch (const cError&) {
-        header_.idCount = 0;
-        throw;
+    std::int32_t offset = mChecked::Add<std::int16_t>(kHeaderSize, mChecked::Mul<std::int16_t>(kEntrySize, header.idCount));
+    for (std::size_t i = 0; i < count; ++i) {
+        entries[i].dwImageOffset = offset;
+        if (i + 1 < count) offset = mChecked::Add(offset, entries[i].dwBytesInRes);
+    }
+
+    // What the group will keep must fit the load's budget before any block is read: entries that
+    // name one large image again and again would otherwise copy it once per entry.
+    std::uint64_t keeps = cLoadBudget::kPerGroup + name.size();
+    for (const ICONDIRENTRY& e : entries) keeps += cLoadBudget::kPerImage + static_cast<std::uint64_t>(std::max(e.dwBytesInRes, 0));
+    if (!budget->Take(keeps)) {
+        resourceID_ = std::monostate{};
+        throw Error(kErrReadBits, "Failed to read bitmap bits from resource.");
     }
 
     // NE lengths are whole alignment units, usually padded past the image: a resource at least as
@@ -89,7 +96,7 @@ bool cFileIcon::LoadIconFromEXE(const std::string& fileName, std::int32_t groupN
     std::vector<std::vector<std::uint8_t>> blocks(count);
     bool failed = false;
     for (std::size_t i = 0; i < count; ++i) {
-        const auto image = module.FindResource("#" + std::to_string(ids[i]), "#" + std::to_string(kRtIcon));
+        const auto image = module.FindResourceId(static_cast<std::int32_t>(ids[i]), kRtIcon);
         if (!image) {
             failed = true;
             break;
@@ -106,10 +113,10 @@ bool cFileIcon::LoadIconFromEXE(const std::string& fileName, std::int32_t groupN
         }
     }
     if (failed) {
-        header_.idCount = 0;
         resourceID_ = std::monostate{};
         throw Error(kErrReadBits, "Failed to read bitmap bits from resource.");
     }
+    header_ = header;
     entries_ = std::move(entries);
     blocks_ = std::move(blocks);
     return true;

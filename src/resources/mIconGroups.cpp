@@ -33,8 +33,12 @@ void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& 
     }
 
     Report(hooks, eStep::CheckingModule);
+    // Each group opens the module again; those openings share the tables this one reads.
+    cModuleFile::cShareTables share;
     cResources resources;
     resources.file(file);
+    // What every group of the file keeps together is held to one budget.
+    cLoadBudget budget(resources.hModule()->FileSize());
     resources.GetResourceTypes();
     const std::int32_t type = resources.IndexOfResourceType(kRtGroupIcon);
     if (type < 1) {
@@ -57,9 +61,9 @@ void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& 
         const cResourceID id = resources.ResourceName(type, i);
         cFileIcon icon;
         if (const auto* number = std::get_if<std::int32_t>(&id)) {
-            icon.LoadIconFromEXE(file, *number, {});
+            icon.LoadIconFromEXE(file, *number, {}, &budget);
         } else {
-            icon.LoadIconFromEXE(file, 0, ResourceIDText(id));
+            icon.LoadIconFromEXE(file, 0, ResourceIDText(id), &budget);
         }
         Append(icons, std::move(icon), hooks);
     }

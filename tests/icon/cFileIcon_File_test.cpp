@@ -1,6 +1,7 @@
 // .ico files in and out: every reason and error of LoadIcon and SaveIcon, round trips of real
 // icons, layouts that are not back to back, and writes that fail.
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
@@ -31,6 +32,36 @@ std::vector<std::uint8_t> Bytes(std::initializer_list<int> v) {
     return out;
 }
 
+// Loads `path` into an object that held an icon, in a child process whose address space may grow
+// by no more than the program's allowance for the file (64 MiB plus four times its size); in the
+// sanitizer build, which cannot be limited so, in this process. The outcome as "number,
+// description; images, file name" ("out of memory" when an allocation failed).
+std::string LoadBounded(const std::string& path) {
+    auto load = [&](std::string& report) {
+        cFileIcon icon;
+        icon.LoadIcon(mTestKit::Fixture("icons/six.ico"));
+        if (!mTestKit::UnderAddressSanitizer() && !mTestKit::LimitAddressSpace(mTestKit::MemoryAllowance(std::filesystem::file_size(path))))
+            return 2;
+        try {
+            icon.LoadIcon(path);
+            report = "loaded";
+        } catch (const cError& e) {
+            report = std::to_string(e.Number()) + ", " + e.Description();
+        } catch (const std::bad_alloc&) {
+            report = "out of memory";
+        }
+        report += "; " + std::to_string(icon.ImageCount()) + ", " + icon.Filename();
+        return 0;
+    };
+    if (mTestKit::UnderAddressSanitizer()) {
+        std::string report;
+        load(report);
+        return report;
+    }
+    const auto child = mTestKit::InChild(load);
+    return child.status == 0 ? child.report : "child ended with " + std::to_string(child.status);
+}
+
 } // namespace
 
 TEST(LoadIcon, EveryReasonLeavesNoImages) {
@@ -46,6 +77,10 @@ TEST(LoadIcon, EveryReasonLeavesNoImages) {
     PutLE32(negativeOffset, 6 + 12, 0x80000000u);
     auto hugeSize = two;
     PutLE32(hugeSize, 6 + 8, 0x7FFFFFFFu);
+    // Blocks that lie in the file but that the entries name again and again: 4,000 copies of one
+    // 256 KiB block would take a gigabyte from a file of 300 KiB.
+    std::vector<cTestEntry> repeated(4000, cTestEntry{.block = {}, .offset = 6 + 16 * 4000, .bytes = 256 << 10});
+    repeated[0].block = DibBlock(256 << 10, 1, 32);
     auto shortDirectory = two;
     PutLE16(shortDirectory, 4, 3000);
     shortDirectory.resize(6 + 16 * 2 + 10);
@@ -68,12 +103,15 @@ TEST(LoadIcon, EveryReasonLeavesNoImages) {
         {"negative size", negativeSize, "Icon Images Array is Corrupt."},
         {"negative offset", negativeOffset, "Icon Images Array is Corrupt."},
         {"2 GiB size in a small file", hugeSize, "Icon Images Array is Corrupt."},
+        {"4,000 entries naming one block", BuildIco(repeated), "Icon Images Array is Corrupt."},
     };
     cTempDir dir;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = dir.File("bad.ico");
         mTestKit::WriteBytes(path, c.bytes);
+        // Failing without taking the memory the file claims.
+        EXPECT_EQ(LoadBounded(path), std::to_string(kLoad) + ", Failed to load icon: " + c.reason + "; 0, " + path);
         cFileIcon icon;
         ASSERT_TRUE(icon.LoadIcon(mTestKit::Fixture("icons/six.ico")));
         ExpectError([&] { icon.LoadIcon(path); }, kLoad, kSource, std::string("Failed to load icon: ") + c.reason);
@@ -81,6 +119,27 @@ TEST(LoadIcon, EveryReasonLeavesNoImages) {
         EXPECT_EQ(icon.Filename(), path);
         EXPECT_TRUE(IsEmpty(icon.ResourceID()));
     }
+}
+
+// Entries that share a block are read, each with its copy, as long as the copies stay within the
+// load's budget: the file's size plus a fixed allowance.
+TEST(LoadIcon, EntriesSharingABlockLoadWithinTheBudget) {
+    cTempDir dir;
+    const auto block = DibBlock(1 << 20, 1, 32);
+    const auto shared = [&](std::size_t count) {
+        std::vector<cTestEntry> entries(count, cTestEntry{.block = {}, .offset = static_cast<std::int32_t>(6 + 16 * count),
+                                                          .bytes = 1 << 20});
+        entries[0].block = block;
+        return BuildIco(entries);
+    };
+    const std::string fits = dir.File("fits.ico"), over = dir.File("over.ico");
+    mTestKit::WriteBytes(fits, shared(15));
+    mTestKit::WriteBytes(over, shared(40));
+    EXPECT_EQ(LoadBounded(fits), "loaded; 15, " + fits);
+    EXPECT_EQ(LoadBounded(over), std::to_string(kLoad) + ", Failed to load icon: Icon Images Array is Corrupt.; 0, " + over);
+    cFileIcon icon;
+    ASSERT_TRUE(icon.LoadIcon(fits));
+    for (std::int32_t i = 1; i <= icon.ImageCount(); ++i) EXPECT_TRUE(std::ranges::equal(icon.Block(i), block));
 }
 
 TEST(LoadIcon, FilesThatCannotBeOpenedSayWhy) {
@@ -278,4 +337,20 @@ TEST(SaveIcon, TheSmallestIconIsThe318ByteFileOfTheIconFormat) {
     cFileIcon loaded;
     ASSERT_TRUE(loaded.LoadIcon(saved));
     EXPECT_EQ(loaded.ImageColourCount(1), 16);
+}
+
+// The temporary file of a save is named after the target but never longer than a file name may
+// be: a target whose name has the full 255 bytes saves like any other.
+TEST(SaveIcon, ATargetWithTheLongestNameSaves) {
+    cTempDir dir;
+    cFileIcon icon;
+    ASSERT_TRUE(icon.LoadIcon(mTestKit::Fixture("icons/depth1.ico")));
+    for (std::size_t length : {240u, 255u}) {
+        SCOPED_TRACE(length);
+        const std::string path = dir.File(std::string(length - 4, 'n') + ".ico");
+        ASSERT_TRUE(icon.SaveIcon(path));
+        EXPECT_EQ(mTestKit::ReadBytes(path), mTestKit::ReadBytes(mTestKit::Fixture("icons/depth1.ico")));
+        ASSERT_TRUE(icon.SaveIcon(path)) << "replacing it too";
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2) << "no temporary file is left";
 }

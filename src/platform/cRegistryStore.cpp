@@ -76,7 +76,9 @@ namespace {
 // 'PXR2' in the file header, so that a database that is not a store of ours is recognised.
 constexpr int kApplicationId = 0x50585232;
 constexpr int kSchemaVersion = 1;
-constexpr int kBusyTimeoutMs = 15000;
+// How long a store opened read-only for its values waits for a lock (the wait for the lock
+// itself has already passed by then).
+constexpr int kReadOnlyWaitMs = 1000;
 
 // A failed SQLite call inside an operation; carries the result code.
 struct cDbFailure {
@@ -172,14 +174,14 @@ cRegistryStore::tEventSink& Sink() {
     return sink;
 }
 
-void LogStoreEvent(const std::string& message) {
+void LogStoreEvent(const std::string& message, cRegistryStore::eEvent kind = cRegistryStore::eEvent::kNote) {
     cRegistryStore::tEventSink sink;
     {
         std::lock_guard lock(SinkMutex());
         sink = Sink();
     }
     if (sink) {
-        sink(message);
+        sink(message, kind);
         return;
     }
     std::cerr << "pictrix: " << message << '\n';
@@ -285,7 +287,9 @@ constexpr const char* kSchema =
 
 } // namespace
 
-cRegistryStore::cRegistryStore(std::string file) : file_(std::move(file)) { Open(); }
+cRegistryStore::cRegistryStore(std::string file, int lockWaitMs) : file_(std::move(file)), lockWaitMs_(lockWaitMs) {
+    Open();
+}
 
 cRegistryStore::~cRegistryStore() { CloseDb(); }
 
@@ -316,28 +320,54 @@ bool cRegistryStore::IsDamage(int rc) const noexcept {
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
+// Why a SQLite failure leaves the store unusable, in words for the user: the system's reason
+// when there is one.
+std::string cRegistryStore::FailureText(int rc) {
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
+        locked_ = true;
+        return "another program keeps it locked";
+    }
+    // The system's word on writing the file (or, before there is one, its folder) says most.
+    std::string target = file_;
+    if (::access(target.c_str(), F_OK) != 0) target = std::filesystem::path(file_).parent_path().string();
+    if (!target.empty() && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        if (errno == EROFS) return "it lies on a read-only file system";
+        if (errno == EACCES || errno == EPERM) return mSysText::TextLine(mSysText::kAccessDenied);
+    }
+    const int err = db_ ? sqlite3_system_errno(db_) : 0;
+    if (err != 0) return mSysText::TextLine(mSysText::FromErrno(err));
+    if ((rc & 0xff) == SQLITE_READONLY) return "it cannot be written";
+    return sqlite3_errstr(rc);
+}
+
 // Opens the file and checks that it is a healthy store of ours (creating the tables in a new or
-// empty file). False with a reason when the file must be moved aside.
-bool cRegistryStore::TryOpen(std::string& reason) {
+// empty file). kDamaged, with a reason, when SQLite finds the file damaged (or it is a database
+// of another program) and it must be moved aside; kUnusable when it cannot be opened or written
+// for any other reason (permissions, a read-only file system, a lock held past the wait), which
+// is no fault of the file: it is then neither moved nor changed.
+cRegistryStore::eOpen cRegistryStore::TryOpen(std::string& reason) {
     CloseDb();
+    locked_ = false;
     int rc = sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                              nullptr);
     if (rc != SQLITE_OK) {
-        reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+        reason = db_ ? FailureText(sqlite3_extended_errcode(db_)) : sqlite3_errstr(rc);
         CloseDb();
-        return false;
+        return IsDamage(rc) ? eOpen::kDamaged : eOpen::kUnusable;
     }
     sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_busy_timeout(db_, lockWaitMs_);
     try {
         {
             cStatement check(db_, "PRAGMA quick_check(1)");
             if (!check.Step() || check.Text(0) != "ok") {
                 reason = "the database is damaged";
                 CloseDb();
-                return false;
+                return eOpen::kDamaged;
             }
         }
+        // A file the system lets us read but not write was opened read-only.
+        if (file_ != ":memory:" && sqlite3_db_readonly(db_, "main") == 1) throw cDbFailure{SQLITE_READONLY};
         Exec(db_, "BEGIN IMMEDIATE");
         try {
             std::int64_t appId = 0, tables = 0;
@@ -353,7 +383,7 @@ bool cRegistryStore::TryOpen(std::string& reason) {
                 Exec(db_, "ROLLBACK");
                 reason = "the file is not a Pictrix settings store";
                 CloseDb();
-                return false;
+                return eOpen::kDamaged;
             }
             Exec(db_, kSchema);
             if (appId == 0) {
@@ -372,21 +402,92 @@ bool cRegistryStore::TryOpen(std::string& reason) {
         }
         static_assert(kApplicationId == 1347965490 && kSchemaVersion == 1);
     } catch (const cDbFailure& f) {
-        reason = sqlite3_errstr(f.rc);
-        bool damaged = IsDamage(f.rc) || (f.rc & 0xff) == SQLITE_CANTOPEN;
+        const bool damaged = IsDamage(f.rc);
+        reason = damaged ? std::string(sqlite3_errstr(f.rc)) : FailureText(f.rc);
         CloseDb();
-        if (!damaged) {
-            // Busy past the timeout, out of memory, an I/O error: not the file's fault, so it stays
-            // where it is and this run keeps its settings in memory.
-            LogStoreEvent("The settings store " + file_ + " could not be opened (" + reason +
-                          "); settings are kept in memory for this run.");
-            file_ = ":memory:";
-            std::string ignored;
-            return TryOpen(ignored);
-        }
-        return false;
+        return damaged ? eOpen::kDamaged : eOpen::kUnusable;
     }
-    return true;
+    return eOpen::kOpened;
+}
+
+// Opens an empty store in memory for this run.
+void cRegistryStore::OpenInMemory() {
+    file_ = ":memory:";
+    std::string ignored;
+    TryOpen(ignored);
+}
+
+// The store could not be opened for writing: its values are copied, read-only, into a store in
+// memory that serves this run, and the file is left as it is. The user learns it once.
+void cRegistryStore::OpenReadOnlyCopy(const std::string& reason) {
+    const std::string path = file_;
+    const bool locked = locked_;
+    const bool exists = ::access(path.c_str(), F_OK) == 0;
+    sqlite3* source = nullptr;
+    bool copied = false;
+    auto copy = [&](const std::string& name, int flags) {
+        if (source) sqlite3_close_v2(source);
+        source = nullptr;
+        if (sqlite3_open_v2(name.c_str(), &source, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | flags, nullptr) != SQLITE_OK)
+            return false;
+        sqlite3_busy_timeout(source, std::min(lockWaitMs_, kReadOnlyWaitMs));
+        // Only a store of ours is taken over.
+        sqlite3_stmt* id = nullptr;
+        bool ours = false;
+        if (sqlite3_prepare_v2(source, "PRAGMA application_id", -1, &id, nullptr) == SQLITE_OK &&
+            sqlite3_step(id) == SQLITE_ROW)
+            ours = sqlite3_column_int64(id, 0) == kApplicationId;
+        sqlite3_finalize(id);
+        if (!ours) return false;
+        sqlite3_backup* backup = sqlite3_backup_init(db_, "main", source, "main");
+        if (!backup) return false;
+        const int rc = sqlite3_backup_step(backup, -1);
+        sqlite3_backup_finish(backup);
+        return rc == SQLITE_DONE;
+    };
+    OpenInMemory();
+    if (db_) {
+        copied = copy(path, 0);
+        // A store in write-ahead-log mode needs its index file to be read; where that cannot be
+        // made (a read-only folder or file system) the file is read as it stands, which is safe
+        // because nothing can be writing it then. Not when it is locked: then someone is.
+        if (!copied && !locked) {
+            std::string uri = "file:";
+            for (char c : path) {
+                if (c == '%' || c == '?' || c == '#') {
+                    char buf[4];
+                    std::snprintf(buf, sizeof buf, "%%%02X", static_cast<unsigned char>(c));
+                    uri += buf;
+                } else {
+                    uri += c;
+                }
+            }
+            copied = copy(uri + "?immutable=1", SQLITE_OPEN_URI);
+        }
+        if (source) sqlite3_close_v2(source);
+        if (!copied) {
+            // Whatever a failed copy left behind goes; the run starts from the defaults.
+            OpenInMemory();
+        }
+    }
+    if (!exists) {
+        ReportCannotSave("The settings store " + path + " cannot be created (" + reason +
+                         "): the settings are at their defaults, and changes made now cannot be saved.");
+    } else if (copied) {
+        ReportCannotSave("The settings store " + path + " cannot be written (" + reason +
+                         "): the settings were read from it, but changes made now cannot be saved. The file is left "
+                         "as it is.");
+    } else {
+        ReportCannotSave("The settings store " + path + " cannot be used (" + reason +
+                         "): the settings are at their defaults, and changes made now cannot be saved. The file is "
+                         "left as it is.");
+    }
+}
+
+void cRegistryStore::ReportCannotSave(const std::string& message) {
+    if (cannotSaveReported_) return;
+    cannotSaveReported_ = true;
+    LogStoreEvent(message, eEvent::kCannotSave);
 }
 
 void cRegistryStore::Open() {
@@ -395,20 +496,23 @@ void cRegistryStore::Open() {
         auto dir = std::filesystem::path(file_).parent_path();
         if (!dir.empty()) std::filesystem::create_directories(dir, ec);
         if (ec) {
-            LogStoreEvent("The folder of the settings store " + file_ + " could not be created (" + ec.message() +
-                          "); settings are kept in memory for this run.");
+            ReportCannotSave("The folder of the settings store " + file_ + " could not be created (" +
+                             ec.message() + "); settings are kept in memory for this run, and changes made now "
+                             "cannot be saved.");
             file_ = ":memory:";
         }
     }
     if (file_ == ":memory:") {
-        std::string reason;
-        TryOpen(reason);
+        OpenInMemory();
         return;
     }
     cFolderLock lock(file_);
     std::string reason;
-    if (TryOpen(reason)) return;
-    Recover(reason);
+    switch (TryOpen(reason)) {
+    case eOpen::kOpened: return;
+    case eOpen::kDamaged: Recover(reason); return;
+    case eOpen::kUnusable: OpenReadOnlyCopy(reason); return;
+    }
 }
 
 // Moves the damaged file aside (never over anything) and starts a fresh store; the caller holds
@@ -431,12 +535,10 @@ void cRegistryStore::Recover(const std::string& reason) {
     }
     if (!moved) {
         int err = errno;
-        LogStoreEvent("The settings store " + file_ + " could not be opened (" + reason +
-                      ") and could not be moved aside (" + mSysText::TextLine(mSysText::FromErrno(err)) +
-                      "); settings are kept in memory for this run.");
-        file_ = ":memory:";
-        std::string ignored;
-        TryOpen(ignored);
+        ReportCannotSave("The settings store " + file_ + " could not be opened (" + reason +
+                         ") and could not be moved aside (" + mSysText::TextLine(mSysText::FromErrno(err)) +
+                         "); settings are kept in memory for this run, and changes made now cannot be saved.");
+        OpenInMemory();
         return;
     }
     // The write-ahead log belongs to the damaged file: keep it beside that file, and drop the
@@ -447,11 +549,10 @@ void cRegistryStore::Recover(const std::string& reason) {
     LogStoreEvent("The settings store " + file_ + " could not be used (" + reason + "); it was moved to " + aside +
                   " and a fresh store was started.");
     std::string again;
-    if (!TryOpen(again)) {
-        LogStoreEvent("A fresh settings store could not be started at " + file_ + " (" + again +
-                      "); settings are kept in memory for this run.");
-        file_ = ":memory:";
-        TryOpen(again);
+    if (TryOpen(again) != eOpen::kOpened) {
+        ReportCannotSave("A fresh settings store could not be started at " + file_ + " (" + again +
+                         "); settings are kept in memory for this run, and changes made now cannot be saved.");
+        OpenInMemory();
     }
 }
 
@@ -488,7 +589,11 @@ template <class F> std::uint32_t cRegistryStore::Run(bool write, F&& body) {
         cFolderLock lock(file_);
         // Another process may have replaced the file already; only a file still damaged moves.
         std::string reason;
-        if (!TryOpen(reason)) Recover(reason);
+        switch (TryOpen(reason)) {
+        case eOpen::kOpened: break;
+        case eOpen::kDamaged: Recover(reason); break;
+        case eOpen::kUnusable: OpenReadOnlyCopy(reason); break;
+        }
     }
     return write ? kErrorCantWrite : kErrorCantRead;
 }

@@ -9,10 +9,14 @@
 // Persistence: one SQLite file, by default $XDG_CONFIG_HOME/pictrix/registry.sqlite3. Every write
 // is one IMMEDIATE transaction, the journal is in WAL mode and a busy timeout makes a second
 // process wait for the first, so several Pictrix processes share the file safely. A file that
-// cannot be opened, is damaged or is not a store of ours is never overwritten: it is renamed
-// aside with a time stamp ("registry.sqlite3.damaged-20261208-011621"), the event goes to the
-// error log and a fresh store is started in its place. When no file can be used at all the store
-// lives in memory for the run (and says so in the log).
+// SQLite finds damaged (not a database, corrupt), or that is a database of another program, is
+// never overwritten: it is renamed aside with a time stamp
+// ("registry.sqlite3.damaged-20261208-011621"), the event goes to the error log and a fresh store
+// is started in its place. A healthy file that cannot be written (permission denied, a read-only
+// file system, a lock another process holds past the wait) is no damage: it is never moved or
+// changed; its values are read into a store in memory that serves the run, and the user is told
+// once that changes cannot be saved. When no file can be used at all the store lives in memory
+// for the run, starting from the defaults, and says so the same way.
 //
 // An open key (cRegKey) is a root, the key's path and the access it was opened with; every call
 // works on the state in the file at that moment, so a key deleted by another process answers
@@ -127,8 +131,12 @@ struct cRegEntry {
 
 class cRegistryStore {
 public:
+    // How long an operation waits for a lock another process holds.
+    static constexpr int kLockWaitMs = 15000;
+
     // Opens (or creates) the store in `file`; ":memory:" gives a store that lives for the object.
-    explicit cRegistryStore(std::string file);
+    // `lockWaitMs` bounds every wait for another process's lock.
+    explicit cRegistryStore(std::string file, int lockWaitMs = kLockWaitMs);
     ~cRegistryStore();
     cRegistryStore(const cRegistryStore&) = delete;
     cRegistryStore& operator=(const cRegistryStore&) = delete;
@@ -139,13 +147,16 @@ public:
     // empty or not absolute.
     static std::string DefaultPath();
 
-    // Where the store reports what the user should learn of (a damaged file moved aside, a store
-    // that could not be opened): one line of text. The support layer routes it into the error
-    // log; until then, and when `sink` is empty, it goes to standard error.
-    using tEventSink = std::function<void(const std::string&)>;
+    // What the store reports: kNote for what belongs in the log (a damaged file moved aside),
+    // kCannotSave for what the user must be told (changes made now cannot be saved, and why);
+    // each is one line of text, and each store reports kCannotSave at most once.
+    enum class eEvent { kNote, kCannotSave };
+    // Where the store reports its events. The support layer routes them into the error log (and
+    // shows kCannotSave); until then, and when `sink` is empty, they go to standard error.
+    using tEventSink = std::function<void(const std::string& message, eEvent kind)>;
     static void SetEventSink(tEventSink sink);
 
-    // The file in use (":memory:" when none could be used).
+    // The file in use (":memory:" when changes are not saved to any file).
     const std::string& File() const noexcept { return file_; }
 
     // RegOpenKeyEx: an empty subKey opens the root itself. kErrorFileNotFound when missing.
@@ -184,8 +195,13 @@ public:
 
 private:
     class cStatement;
+    enum class eOpen { kOpened, kDamaged, kUnusable };
     void Open();
-    bool TryOpen(std::string& reason);
+    eOpen TryOpen(std::string& reason);
+    void OpenInMemory();
+    void OpenReadOnlyCopy(const std::string& reason);
+    std::string FailureText(int rc);
+    void ReportCannotSave(const std::string& message);
     void Recover(const std::string& reason);
     void CloseDb() noexcept;
     bool IsDamage(int rc) const noexcept;
@@ -194,6 +210,9 @@ private:
     std::uint32_t CheckKey(const cRegKey& key, std::uint32_t need);
 
     std::string file_;
+    int lockWaitMs_;
+    bool locked_ = false;             // the last TryOpen failed on another process's lock
+    bool cannotSaveReported_ = false; // the user has been told that changes cannot be saved
     sqlite3* db_ = nullptr;
     std::recursive_mutex mutex_;
 };

@@ -49,13 +49,23 @@ std::filesystem::path StateHome() {
 } // namespace
 
 void LogStoreEvents() {
-    cRegistryStore::SetEventSink([](const std::string& message) {
+    cRegistryStore::SetEventSink([](const std::string& message, cRegistryStore::eEvent kind) {
+        bool logged = false;
         try {
             CLog log;
             log.LogPath(ErrorLogPath());
             log.LogEvent(message, CLog::kWarning);
+            logged = true;
         } catch (const std::exception& e) {
             std::cerr << "pictrix: " << message << " (the error log could not be written: " << e.what() << ")\n";
+        }
+        // That changes cannot be saved is shown as well: standard error, or the windows' box.
+        if (kind == cRegistryStore::eEvent::kCannotSave && logged) {
+            try {
+                ErrorView().ShowError(std::string(kTitle), message);
+            } catch (...) {
+                std::cerr << "pictrix: " << message << '\n';
+            }
         }
     });
 }

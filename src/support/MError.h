@@ -44,8 +44,9 @@ std::string ErrorLogPathFor(const std::string& programDir);
 void SetErrorLogPath(std::string path);
 
 // Sends the settings store's events (a damaged store moved aside, a store that cannot be used)
-// into the error log as warnings; when the log cannot be written they go to standard error.
-// Every program calls it once before it first uses the store.
+// into the error log as warnings; when the log cannot be written they go to standard error. That
+// changes cannot be saved is also shown through the error view (standard error, or the windows'
+// message box). Every program calls it once before it first uses the store.
 void LogStoreEvents();
 
 // The shown text: "Error #" number, CR, source, CR, description.

@@ -7,7 +7,10 @@
 #include <fstream>
 #include <functional>
 #include <set>
+#include <grp.h>
+#include <sched.h>
 #include <sqlite3.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -290,7 +293,6 @@ TEST(cRegistryStore, ADamagedFileIsKeptAsideAndReplaced) {
              for (std::size_t i = 4096 + 8; i < bytes.size(); i += 2) bytes[i] = 0xA5;
              mTestKit::WriteBytes(f, bytes);
          }},
-        {"a folder", [](const std::string& f) { std::filesystem::create_directories(f + "/inside"); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -372,4 +374,212 @@ TEST(cRegistryStore, TwoProcessesFindingTheSameDamageMoveItOnce) {
     cRegKeyInfo info;
     ASSERT_EQ(check.QueryInfoKey(k, info), kErrorSuccess);
     EXPECT_EQ(info.values, 2u);
+}
+
+namespace {
+
+// The store's events as a child process reports them: one line each, kCannotSave marked "!".
+struct cEvents {
+    cEvents() {
+        cRegistryStore::SetEventSink([this](const std::string& message, cRegistryStore::eEvent kind) {
+            lines += (kind == cRegistryStore::eEvent::kCannotSave ? "! " : "- ") + message + "\n";
+        });
+    }
+    std::string lines;
+};
+
+// What a child does with a store it opens: reads Software\Test "kept", then writes and reads back
+// "new". Reports the file in use, the value read, whether the write held, and the events.
+int UseStore(const std::string& file, int lockWaitMs, std::string& report) {
+    cEvents events;
+    cRegistryStore store(file, lockWaitMs);
+    cRegKey k;
+    std::string kept = "(none)";
+    if (store.OpenKey(kHKeyCurrentUser, "Software\\Test", kKeyQueryValue, k) == kErrorSuccess) {
+        std::uint32_t type = 0, size = 0;
+        std::vector<std::uint8_t> data;
+        if (store.QueryValue(k, "kept", type, data, size) == kErrorSuccess) kept.assign(data.begin(), data.end());
+    }
+    bool wrote = store.CreateKey(kHKeyCurrentUser, "Software\\Test", kKeyAllAccess, k) == kErrorSuccess &&
+                 store.SetValue(k, "new", kRegSz, Bytes("written")) == kErrorSuccess;
+    std::uint32_t type = 0, size = 0;
+    std::vector<std::uint8_t> data;
+    wrote = wrote && store.QueryValue(k, "new", type, data, size) == kErrorSuccess && data == Bytes("written");
+    // More writes: the user is told once, not per change.
+    store.SetValue(k, "more", kRegSz, Bytes("x"));
+    report = "file " + store.File() + "\nkept " + kept + "\nwrote " + (wrote ? "yes" : "no") + "\n" + events.lines;
+    return 0;
+}
+
+// A store with Software\Test "kept" = "value", closed (its log folded into the file).
+void MakeStore(const std::string& file) {
+    cRegistryStore store(file);
+    cRegKey k;
+    store.CreateKey(kHKeyCurrentUser, "Software\\Test", kKeyAllAccess, k);
+    store.SetValue(k, "kept", kRegSz, Bytes("value"));
+}
+
+// Makes the calling process (a child) an unprivileged user: `nobody` when it runs as root, as the
+// tests do; an unprivileged run stays as it is (file modes hold for it already).
+bool DropPrivileges() {
+    if (::geteuid() != 0) return true;
+    return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+} // namespace
+
+// A healthy store that this run cannot write is no damaged store: it is never moved or changed,
+// its values are read as far as they can be, changes live for the run only, and the user is told
+// once why they cannot be saved.
+TEST(cRegistryStore, AStoreThatCannotBeWrittenIsReadAndLeftAlone) {
+    struct {
+        const char* name;
+        bool unprivileged;
+        std::function<void(const cTempDir& dir, const std::string& file)> setUp;
+        const char* kept; // what the run reads
+        const char* why;  // in the message
+    } cases[] = {
+        {"a file of another user in a folder of another user", true,
+         [](const cTempDir& dir, const std::string& file) {
+             MakeStore(file);
+             std::filesystem::permissions(file, std::filesystem::perms(0444));
+             std::filesystem::permissions(dir.Path(), std::filesystem::perms(0555));
+         },
+         "value", "cannot be written"},
+        {"a file the user may not read (permission denied)", true,
+         [](const cTempDir& dir, const std::string& file) {
+             MakeStore(file);
+             std::filesystem::permissions(file, std::filesystem::perms::none);
+             std::filesystem::permissions(dir.Path(), std::filesystem::perms(0555));
+         },
+         "(none)", "Access is denied."},
+        {"a folder where the file belongs", false,
+         [](const cTempDir&, const std::string& file) { std::filesystem::create_directories(file + "/inside"); },
+         "(none)", "cannot be used"},
+        {"a folder where no store can be made", true,
+         [](const cTempDir& dir, const std::string&) { std::filesystem::permissions(dir.Path(), std::filesystem::perms(0555)); },
+         "(none)", "cannot be created"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        cTempDir dir;
+        const std::string file = dir.File("registry.sqlite3");
+        c.setUp(dir, file);
+        const bool isFile = std::filesystem::is_regular_file(file);
+        const auto before = isFile ? mTestKit::ReadBytes(file) : std::vector<std::uint8_t>{};
+        const auto listing = FilesStartingWith(dir.Path(), "");
+        const auto child = mTestKit::InChild([&](std::string& report) {
+            if (c.unprivileged && !DropPrivileges()) return 77;
+            return UseStore(file, 200, report);
+        });
+        std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
+        ASSERT_EQ(child.status, 0) << child.report;
+        const std::string& r = child.report;
+        EXPECT_NE(r.find("file :memory:\n"), std::string::npos) << r;
+        EXPECT_NE(r.find(std::string("kept ") + c.kept + "\n"), std::string::npos) << r;
+        // The run goes on with its changes in memory.
+        EXPECT_NE(r.find("wrote yes\n"), std::string::npos) << r;
+        EXPECT_EQ(Count(r, "\n! "), 1u) << r;
+        EXPECT_EQ(Count(r, "\n- "), 0u) << r;
+        EXPECT_NE(r.find(c.why), std::string::npos) << r;
+        EXPECT_NE(r.find("changes made now cannot be saved"), std::string::npos) << r;
+        // Nothing moved, nothing added, nothing changed.
+        EXPECT_EQ(FilesStartingWith(dir.Path(), ""), listing);
+        if (isFile) {
+            std::filesystem::permissions(file, std::filesystem::perms(0644));
+            EXPECT_EQ(mTestKit::ReadBytes(file), before);
+        }
+    }
+}
+
+// A lock another process holds past the wait is no damage either: with a writer's lock the values
+// are read, with a lock that keeps readers out too they are not; the file stays where it is and
+// keeps what it held.
+TEST(cRegistryStore, ALockHeldByAnotherProcessIsWaitedForThenLeftAlone) {
+    struct {
+        const char* name;
+        const char* lockSql;
+        const char* kept;
+    } cases[] = {
+        {"a writer's lock", "BEGIN IMMEDIATE; INSERT INTO vals VALUES(2147483649, 'x', 'y', 'y', 1, x'00');", "value"},
+        {"an exclusive lock", "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; INSERT INTO vals VALUES(2147483649, "
+                              "'x', 'y', 'y', 1, x'00');", "(none)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        cTempDir dir;
+        const std::string file = dir.File("registry.sqlite3");
+        MakeStore(file);
+        int toHolder[2], fromHolder[2];
+        ASSERT_EQ(::pipe(toHolder), 0);
+        ASSERT_EQ(::pipe(fromHolder), 0);
+        const pid_t holder = ::fork();
+        ASSERT_GE(holder, 0);
+        if (holder == 0) {
+            sqlite3* db = nullptr;
+            char go = 0;
+            const bool locked = sqlite3_open(file.c_str(), &db) == SQLITE_OK &&
+                                sqlite3_exec(db, c.lockSql, nullptr, nullptr, nullptr) == SQLITE_OK;
+            go = locked ? 'L' : 'F';
+            (void)!::write(fromHolder[1], &go, 1);
+            (void)!::read(toHolder[0], &go, 1); // until the test is done
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+            ::_exit(0);
+        }
+        char state = 0;
+        ASSERT_EQ(::read(fromHolder[0], &state, 1), 1);
+        ASSERT_EQ(state, 'L');
+        std::string report;
+        UseStore(file, 300, report);
+        (void)!::write(toHolder[1], &state, 1);
+        int status = 0;
+        ::waitpid(holder, &status, 0);
+        for (int fd : {toHolder[0], toHolder[1], fromHolder[0], fromHolder[1]}) ::close(fd);
+
+        EXPECT_NE(report.find(std::string("kept ") + c.kept + "\n"), std::string::npos) << report;
+        EXPECT_EQ(Count(report, "\n! "), 1u) << report;
+        EXPECT_NE(report.find("another program keeps it locked"), std::string::npos) << report;
+        EXPECT_TRUE(FilesStartingWith(dir.Path(), "registry.sqlite3.damaged-").empty());
+        // The file still holds its value, and nothing of this run.
+        std::string after;
+        UseStore(file, 300, after);
+        EXPECT_NE(after.find("kept value\n"), std::string::npos) << after;
+        EXPECT_EQ(Count(after, "\n! "), 0u) << after;
+    }
+}
+
+// A read-only file system, made for the test in a mount namespace of its own (which needs the
+// privilege to mount; without it the test is skipped).
+TEST(cRegistryStore, AStoreOnAReadOnlyFileSystemIsReadAndLeftAlone) {
+    cTempDir dir;
+    const std::string mount = (dir.Path() / "ro").string();
+    std::filesystem::create_directories(mount);
+    const auto child = mTestKit::InChild([&](std::string& report) {
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("pictrix-test", mount.c_str(), "tmpfs", 0, nullptr) != 0)
+            return 77;
+        const std::string file = mount + "/registry.sqlite3";
+        MakeStore(file);
+        if (::mount(nullptr, mount.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) return 77;
+        UseStore(file, 200, report);
+        report += "listing";
+        for (const auto& e : std::filesystem::directory_iterator(mount)) report += " " + e.path().filename().string();
+        report += "\n";
+        return 0;
+    });
+    if (child.status == 77) GTEST_SKIP() << "this test needs the privilege to mount a file system";
+    ASSERT_EQ(child.status, 0) << child.report;
+    const std::string& r = child.report;
+    EXPECT_NE(r.find("kept value\n"), std::string::npos) << r;
+    EXPECT_NE(r.find("wrote yes\n"), std::string::npos) << r;
+    EXPECT_EQ(Count(r, "\n! "), 1u) << r;
+    EXPECT_NE(r.find("read-only file system"), std::string::npos) << r;
+    EXPECT_NE(r.find("listing registry.sqlite3\n"), std::string::npos) << r;
 }

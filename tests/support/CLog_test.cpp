@@ -9,6 +9,7 @@
 
 #include "common/mTestKit.h"
 #include "base/mProgram.h"
+#include "platform/cRegistryStore.h"
 #include "support/CLog.h"
 #include "support/MError.h"
 
@@ -279,4 +280,33 @@ TEST(CLog, EntriesOfTwoProcessesNeverInterleave) {
     }
     EXPECT_EQ(parent, kEntries);
     EXPECT_EQ(children, kEntries);
+}
+
+// The settings store's events go to the error log as warnings; that changes cannot be saved is
+// shown as well (standard error, or the windows' message box), once, and a damaged file moved
+// aside only logged.
+TEST(MError, StoreEventsThatLoseChangesAreShownOnce) {
+    cTempDir dir;
+    cPinnedLog log(dir.File("errlog.txt"));
+    cRecordingView view;
+    cViewInstalled installed(view);
+    MError::LogStoreEvents();
+    mTestKit::WriteBytes(dir.File("damaged.sqlite3"), std::vector<std::uint8_t>(3000, 'x'));
+    { cRegistryStore damaged(dir.File("damaged.sqlite3")); }
+    EXPECT_TRUE(view.shown.empty());
+    std::filesystem::create_directories(dir.File("folder.sqlite3"));
+    {
+        cRegistryStore unusable(dir.File("folder.sqlite3"));
+        cRegKey k;
+        unusable.CreateKey(mReg::kHKeyCurrentUser, "A", mReg::kKeyAllAccess, k);
+        unusable.SetValue(k, "b", mReg::kRegSz, std::vector<std::uint8_t>{'c'});
+    }
+    ASSERT_EQ(view.shown.size(), 1u);
+    EXPECT_EQ(view.shown[0].first, "Pictrix v2");
+    EXPECT_NE(view.shown[0].second.find(dir.File("folder.sqlite3") + " cannot be used"), std::string::npos);
+    EXPECT_NE(view.shown[0].second.find("changes made now cannot be saved"), std::string::npos);
+    const std::string text = ReadText(log.path);
+    EXPECT_NE(text.find("Warning: "), std::string::npos);
+    EXPECT_NE(text.find("it was moved to " + dir.File("damaged.sqlite3.damaged-")), std::string::npos) << text;
+    EXPECT_NE(text.find(view.shown[0].second), std::string::npos) << text;
 }

@@ -8,6 +8,27 @@
 #include "resources/cResources.h"
 #include "resources/mIconGroups.h"
 
+std::string cExtractor::FitFileName(const std::string& path) {
+    const auto sep = path.rfind(mProgram::kSeparator);
+    const std::size_t nameAt = sep == std::string::npos ? 0 : sep + 1;
+    const std::string_view name = std::string_view(path).substr(nameAt);
+    if (name.size() <= kMaxNameBytes) return path;
+    // 64-bit FNV-1a of the whole name.
+    std::uint64_t hash = 0xCBF29CE484222325u;
+    for (char c : name) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 0x100000001B3u;
+    }
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string tail = "~";
+    for (int shift = 60; shift >= 0; shift -= 4) tail += kHex[(hash >> shift) & 15];
+    tail += ".ico";
+    // The start of the name, not cut inside a UTF-8 sequence.
+    std::size_t keep = kMaxNameBytes - tail.size();
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+    return path.substr(0, nameAt) + std::string(name.substr(0, keep)) + tail;
+}
+
 bool cExtractor::BaseNameOf(const std::string& path, std::string& base) {
     base.clear();
     const auto dot = path.rfind('.');
@@ -130,9 +151,9 @@ bool cExtractor::SaveFileIcons() {
     for (std::int32_t k = 1; k <= IconCount; ++k) {
         if (!KeepGoing()) return false;
         const std::string wanted = OutputFileName(k, base);
-        std::string name = wanted;
+        std::string name = FitFileName(wanted);
         for (int n = 2; written.count(name) != 0; ++n) {
-            name = wanted.substr(0, wanted.size() - 4) + "~" + std::to_string(n) + ".ico";
+            name = FitFileName(wanted.substr(0, wanted.size() - 4) + "~" + std::to_string(n) + ".ico");
         }
         try {
             cFileIcon copy;
@@ -147,7 +168,10 @@ bool cExtractor::SaveFileIcons() {
             return false;
         }
         written.insert(name);
-        if (name != wanted && hooks_.Renamed) hooks_.Renamed(wanted, name);
+        if (name != wanted) {
+            if (FitFileName(wanted) != wanted && hooks_.Shortened) hooks_.Shortened(wanted, name);
+            else if (hooks_.Renamed) hooks_.Renamed(wanted, name);
+        }
         ++IconsSaved;
     }
     return true;

@@ -10,7 +10,8 @@
 // list text (its resource identifier), ".ico". For an .ico source, whose list text would be its
 // full path, the name is the source's base name and the position. Two groups of one file that
 // would get the same name in one SaveFileIcons: the later gets "~2" (or "~3"...) before ".ico",
-// reported through Renamed, so neither file is lost.
+// reported through Renamed, so neither file is lost. A name longer than a file name may be
+// (kMaxNameBytes bytes) is shortened to fit (FitFileName), reported through Shortened.
 
 #include <cstdint>
 #include <functional>
@@ -36,7 +37,13 @@ public:
         std::function<void()> DisplayIcons;
         // A group was saved under `used` instead of `wanted`, which this run had already written.
         std::function<void(const std::string& wanted, const std::string& used)> Renamed;
+        // A group was saved under `used` because `wanted` is too long for a file name. When this
+        // hook is not set, Renamed reports it.
+        std::function<void(const std::string& wanted, const std::string& used)> Shortened;
     };
+
+    // The longest file name (one path component) that file systems take, in bytes.
+    static constexpr std::size_t kMaxNameBytes = 255;
 
     cExtractor() = default;
     explicit cExtractor(cHooks hooks) : hooks_(std::move(hooks)) {}
@@ -71,6 +78,11 @@ public:
 
     // The base name of a path (see SourceBaseName); false, with `base` empty, when it has none.
     static bool BaseNameOf(const std::string& path, std::string& base);
+    // `path` with its file name (ending in ".ico") made to fit kMaxNameBytes: a longer name keeps
+    // its start, cut at a character boundary, then "~" and 16 hex digits of a hash of the whole
+    // name, then ".ico". The same path always gives the same result, and names that differ
+    // anywhere get different hashes. A name that fits is returned as it is.
+    static std::string FitFileName(const std::string& path);
 
 private:
     void Status(const std::string& text) const {

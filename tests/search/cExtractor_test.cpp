@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/mTestKit.h"
+#include "fixtures/mCraft.h"
 #include "base/mProgram.h"
 #include "resources/cResources.h"
 #include "search/cExtractor.h"
@@ -32,6 +33,20 @@ struct cRecorder {
         core.SetHooks(std::move(h));
     }
 };
+
+// UTF-8 of a text of Latin-1 characters.
+std::string mText16ish(const std::u16string& s) {
+    std::string out;
+    for (char16_t c : s) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
 
 std::vector<std::string> Listing(const std::string& folder) {
     std::vector<std::string> out;
@@ -255,4 +270,72 @@ TEST(Extractor, PictureErrorsAreReportedAndLoadingGoesOn) {
     r.core.SetHooks(h);
     EXPECT_FALSE(r.core.LoadFileIcons(Fixture("modules/good32.dll")));
     EXPECT_EQ(r.core.IconCount, 0);
+}
+
+// Names longer than a file name may be keep their start and get a hash of the whole name: every
+// group is saved, under a name that the same group always gets and that no other group gets.
+TEST(Extractor, NamesTooLongForTheFileSystemAreShortened) {
+    cTempDir dir, out;
+    const std::u16string l300(300, u'L');
+    std::u16string accents;
+    for (int i = 0; i < 130; ++i) accents += u'\x00E9';
+    // Group 1 named "1" + 300 L and group 11 named 300 L want the same name ("long11LLL...").
+    std::vector<std::u16string> names = {u"1" + l300, l300 + u"X", accents, u"SHORT"};
+    for (int i = 5; i <= 10; ++i) names.push_back(u"F" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10)));
+    names.push_back(l300);
+    mCraft::cPeSpec spec;
+    spec.icons.push_back({{}, 1, mCraft::IconImage()});
+    for (const auto& n : names) spec.groups.push_back({n, 0, mCraft::GroupDir({1}, 296)});
+    const std::string module = dir.File("long.dll");
+    WriteBytes(module, mCraft::Pe32(spec));
+
+    auto extract = [&](cRecorder& r, std::vector<std::pair<std::string, std::string>>* shortened) {
+        if (shortened) {
+            cExtractor::cHooks h;
+            h.ReportError = [&r](const cError& e) { r.errors.push_back(e); };
+            h.Renamed = [&r](const std::string& a, const std::string& b) { r.renamed.emplace_back(a, b); };
+            h.Shortened = [shortened](const std::string& a, const std::string& b) { shortened->emplace_back(a, b); };
+            r.core.SetHooks(std::move(h));
+        }
+        r.core.TargetFolder = out.Path().string();
+        EXPECT_TRUE(r.core.ExtractFile(module));
+        for (const auto& e : r.errors) ADD_FAILURE() << e.what();
+        EXPECT_EQ(r.core.IconsSaved, static_cast<std::int32_t>(names.size()));
+    };
+    cRecorder r;
+    std::vector<std::pair<std::string, std::string>> shortened;
+    extract(r, &shortened);
+    const auto files = Listing(out.Path().string());
+    ASSERT_EQ(files.size(), names.size());
+    for (const auto& f : files) EXPECT_LE(f.size(), cExtractor::kMaxNameBytes) << f;
+
+    // The long ones, and the collision among them, are reported with what they wanted.
+    const std::string l(300, 'L');
+    ASSERT_EQ(shortened.size(), 4u);
+    EXPECT_EQ(shortened[0].first, out.File("long11" + l + ".ico"));
+    EXPECT_EQ(shortened[1].first, out.File("long2" + l + "X.ico"));
+    EXPECT_EQ(shortened[2].first, out.File("long3" + mText16ish(accents) + ".ico"));
+    EXPECT_EQ(shortened[3].first, out.File("long11" + l + ".ico")) << "the later of the two that want one name";
+    EXPECT_TRUE(r.renamed.empty());
+    std::set<std::string> used;
+    for (const auto& [wanted, name] : shortened) {
+        SCOPED_TRACE(name);
+        used.insert(name);
+        const std::string file = fs::path(name).filename().string();
+        // The start of the wanted name, "~", 16 hex digits, ".ico"; never half a character.
+        EXPECT_EQ(file.size(), file.find('~') + 21);
+        EXPECT_EQ(fs::path(wanted).filename().string().substr(0, file.find('~')), file.substr(0, file.find('~')));
+        EXPECT_EQ(file.find_first_not_of("0123456789abcdef", file.find('~') + 1), file.size() - 4);
+        EXPECT_TRUE(fs::exists(name));
+    }
+    EXPECT_EQ(used.size(), 4u);
+    EXPECT_EQ(shortened[2].second.find_last_of("\xC3"), shortened[2].second.find('~') - 2);
+    EXPECT_EQ(cExtractor::FitFileName(shortened[1].first), shortened[1].second);
+
+    // The same run again gives the same names; without a Shortened hook, Renamed reports them.
+    cRecorder again;
+    extract(again, nullptr);
+    EXPECT_EQ(Listing(out.Path().string()), files);
+    ASSERT_EQ(again.renamed.size(), 4u);
+    EXPECT_EQ(again.renamed[1], shortened[1]);
 }

@@ -2,6 +2,7 @@
 // mCli: the command-line front end pictrix-cli. Each command is a function of its own that takes
 // its arguments and two streams and answers an exit status: 0 done, 1 a file failed, 2 bad usage.
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -28,11 +29,24 @@ int Search(const tArgs& args, std::ostream& out, std::ostream& err);
 bool OutputOption(const tArgs& args, std::string_view command, std::string_view what, std::string& output,
                   std::vector<std::string>& operands, std::ostream& err);
 
-// A file argument as the core takes it: a bare file name gets "./" in front, so that its base
-// name stands after a separator.
+// A file argument as the batch extraction takes it: a bare file name with a "." of its own gets
+// "./" in front, so that its base name stands after a separator. A name without a "." is left as
+// it is: the prefix would give it a "." and so turn an icon file into a module (the kind is read
+// from the last "." of the path), and such a name needs no base name.
 std::string CliPath(const std::string& arg);
 
-// Prints an error as "number, source: description" with the file it concerns.
+// Text from outside (file names, resource names, system texts) as it is printed: control
+// characters, C1 controls and bytes that are not UTF-8 are written as \xHH (tab, line feed and
+// carriage return as \t, \n, \r), so that a name cannot break a line or drive the terminal.
+std::string Printable(std::string_view text);
+
+// Prints an error as "pictrix-cli: FILE: number, source: description", the description without
+// the line end that system texts carry, every part printable.
 void PrintError(std::ostream& err, const std::string& file, const std::exception& e);
+
+// Runs one file's work and reports what escapes it: a cError as it is, a lack of memory as error 7
+// "Out of memory", anything else by its text; each with the file's name. True when `work`
+// returned without raising.
+bool Guard(std::ostream& err, const std::string& file, const std::function<void()>& work);
 
 } // namespace mCli

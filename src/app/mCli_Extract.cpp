@@ -19,12 +19,18 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     std::string current;
     cExtractor::cHooks hooks;
     hooks.Status = [&](const std::string& text) {
-        if (!text.empty()) out << text << '\n';
+        std::string_view line = text;
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+        if (!line.empty()) out << Printable(line) << '\n';
     };
     hooks.ReportError = [&](const cError& e) { PrintError(err, current, e); };
     hooks.Renamed = [&](const std::string& wanted, const std::string& used) {
-        err << "pictrix-cli: " << current << ": " << wanted << " was already written from this file; saved as "
-            << used << '\n';
+        err << "pictrix-cli: " << Printable(current) << ": " << Printable(wanted)
+            << " was already written from this file; saved as " << Printable(used) << '\n';
+    };
+    hooks.Shortened = [&](const std::string& wanted, const std::string& used) {
+        err << "pictrix-cli: " << Printable(current) << ": " << Printable(wanted)
+            << " is too long for a file name; saved as " << Printable(used) << '\n';
     };
     cExtractor core(std::move(hooks));
     core.TargetFolder = folder;
@@ -32,7 +38,8 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     int status = 0;
     for (const auto& arg : files) {
         current = arg;
-        if (!core.ExtractFile(CliPath(arg))) status = 1;
+        bool done = false;
+        if (!Guard(err, arg, [&] { done = core.ExtractFile(CliPath(arg)); }) || !done) status = 1;
     }
     out << core.TotalText() << '\n';
     return status;

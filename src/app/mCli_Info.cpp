@@ -15,15 +15,12 @@ int Info(const tArgs& args, std::ostream& out, std::ostream& err) {
     int status = 0;
     for (const auto& file : args) {
         cFileIcon icon;
-        try {
-            icon.LoadIcon(file);
-        } catch (const cError& e) {
-            PrintError(err, file, e);
+        if (!Guard(err, file, [&] { icon.LoadIcon(file); })) {
             status = 1;
             continue;
         }
         const ICONDIR& h = icon.Header();
-        out << file << '\n'
+        out << Printable(file) << '\n'
             << "header: reserved " << h.idReserved << ", type " << h.idType << ", images " << h.idCount << '\n'
             << "     #  width height    colours   bytes  offset  format\n";
         for (std::int32_t i = 1; i <= icon.ImageCount(); ++i) {

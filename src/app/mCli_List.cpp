@@ -13,24 +13,31 @@ int List(const tArgs& args, std::ostream& out, std::ostream& err) {
     int status = 0;
     for (const auto& arg : args) {
         std::vector<cFileIcon> icons;
-        try {
+        bool outOfMemory = false;
+        // The file as given: whether it is an icon file is read from its own name.
+        const bool loaded = Guard(err, arg, [&] {
             try {
-                mIconGroups::Load(CliPath(arg), icons);
+                mIconGroups::Load(arg, icons);
             } catch (const std::bad_alloc&) {
-                throw cError::Runtime(cError::kOutOfMemory);
+                outOfMemory = true;
+                throw;
+            } catch (const cError& e) {
+                outOfMemory = e.Number() == cError::kOutOfMemory;
+                throw;
             }
-        } catch (const cError& e) {
-            PrintError(err, arg, e);
+        });
+        if (!loaded) {
             status = 1;
             // Out of memory lists the groups loaded whole before it; any other failure none.
-            if (e.Number() != cError::kOutOfMemory) icons.clear();
+            if (!outOfMemory) icons.clear();
         }
         const std::size_t count = icons.size();
-        out << arg << ": " << count << (count == 1 ? " icon group\n" : " icon groups\n");
+        out << Printable(arg) << ": " << count << (count == 1 ? " icon group\n" : " icon groups\n");
         for (std::size_t i = 0; i < count; ++i) {
             const cFileIcon& icon = icons[i];
-            out << i + 1 << '\t' << (IsEmpty(icon.ResourceID()) ? std::string("-") : ResourceIDText(icon.ResourceID()))
-                << '\t' << icon.ImageCount();
+            out << i + 1 << '\t'
+                << (IsEmpty(icon.ResourceID()) ? std::string("-") : Printable(ResourceIDText(icon.ResourceID()))) << '\t'
+                << icon.ImageCount();
             for (std::int32_t n = 1; n <= icon.ImageCount(); ++n) {
                 out << (n == 1 ? "\t" : ", ") << icon.ImageWidth(n) << 'x' << icon.ImageHeight(n) << ' '
                     << icon.ImageColourCount(n);

@@ -28,6 +28,51 @@ bool ParseNumber(const std::string& s, std::int32_t& out) {
     return ec == std::errc() && p == end;
 }
 
+// Draws image `image` (0: the best for `size`) of group `group` and writes it as a PNG.
+int RenderImage(const std::vector<cFileIcon>& icons, const std::string& file, const std::string& output,
+                std::int32_t group, std::int32_t image, std::int32_t size, std::ostream& out, std::ostream& err) {
+    if (static_cast<std::size_t>(group) > icons.size()) {
+        err << "pictrix-cli: " << Printable(file) << ": there is no icon group " << group << "; the file holds "
+            << icons.size() << '\n';
+        return 1;
+    }
+    const cFileIcon& icon = icons[static_cast<std::size_t>(group - 1)];
+    if (image == 0) {
+        image = mBestImage::BestImageIndex(icon, size == 0 ? 32 : size, true);
+        if (image == 0) {
+            err << "pictrix-cli: " << Printable(file) << ": the icon holds no images\n";
+            return 1;
+        }
+    } else if (image > icon.ImageCount()) {
+        err << "pictrix-cli: " << Printable(file) << ": there is no image " << image << "; the icon holds " << icon.ImageCount()
+            << '\n';
+        return 1;
+    }
+
+    const mDib::cIconHandle handle = icon.IconHandle(image);
+    if (!handle) {
+        PrintError(err, file, cError::Runtime(cError::kInvalidPicture));
+        return 1;
+    }
+    mDib::cBitmap argb = handle->Argb();
+    if (size != 0 && argb.Width() != size) {
+        const auto height = static_cast<std::int32_t>(std::lround(static_cast<double>(argb.Height()) * size / argb.Width()));
+        argb = mDib::ScaleSmooth(argb, size, std::max(1, height));
+    }
+    const std::vector<std::uint8_t> png = mDib::EncodePng(argb);
+    if (png.empty()) {
+        err << "pictrix-cli: " << Printable(output) << ": the image could not be encoded as PNG\n";
+        return 1;
+    }
+    cAtomicFile target;
+    if (!target.Open(output) || !target.Write(png) || !target.Commit()) {
+        err << "pictrix-cli: " << Printable(output) << ": cannot write the PNG: " << mSysText::TextLine(target.LastError()) << '\n';
+        return 1;
+    }
+    out << Printable(output) << ": image " << image << ", " << argb.Width() << " x " << argb.Height() << '\n';
+    return 0;
+}
+
 } // namespace
 
 int Render(const tArgs& args, std::ostream& out, std::ostream& err) {
@@ -61,52 +106,11 @@ int Render(const tArgs& args, std::ostream& out, std::ostream& err) {
 
     // Every group of the file, the way the windows load them: an icon file is one group.
     std::vector<cFileIcon> icons;
-    try {
-        mIconGroups::Load(CliPath(file), icons);
-    } catch (const cError& e) {
-        PrintError(err, file, e);
-        return 1;
-    }
-    if (static_cast<std::size_t>(group) > icons.size()) {
-        err << "pictrix-cli: " << file << ": there is no icon group " << group << "; the file holds "
-            << icons.size() << '\n';
-        return 1;
-    }
-    const cFileIcon& icon = icons[static_cast<std::size_t>(group - 1)];
-    if (image == 0) {
-        image = mBestImage::BestImageIndex(icon, size == 0 ? 32 : size, true);
-        if (image == 0) {
-            err << "pictrix-cli: " << file << ": the icon holds no images\n";
-            return 1;
-        }
-    } else if (image > icon.ImageCount()) {
-        err << "pictrix-cli: " << file << ": there is no image " << image << "; the icon holds " << icon.ImageCount()
-            << '\n';
-        return 1;
-    }
-
-    const mDib::cIconHandle handle = icon.IconHandle(image);
-    if (!handle) {
-        PrintError(err, file, cError::Runtime(cError::kInvalidPicture));
-        return 1;
-    }
-    mDib::cBitmap argb = handle->Argb();
-    if (size != 0 && argb.Width() != size) {
-        const auto height = static_cast<std::int32_t>(std::lround(static_cast<double>(argb.Height()) * size / argb.Width()));
-        argb = mDib::ScaleSmooth(argb, size, std::max(1, height));
-    }
-    const std::vector<std::uint8_t> png = mDib::EncodePng(argb);
-    if (png.empty()) {
-        err << "pictrix-cli: " << output << ": the image could not be encoded as PNG\n";
-        return 1;
-    }
-    cAtomicFile target;
-    if (!target.Open(output) || !target.Write(png) || !target.Commit()) {
-        err << "pictrix-cli: " << output << ": cannot write the PNG: " << mSysText::TextLine(target.LastError()) << '\n';
-        return 1;
-    }
-    out << output << ": image " << image << ", " << argb.Width() << " x " << argb.Height() << '\n';
-    return 0;
+    if (!Guard(err, file, [&] { mIconGroups::Load(file, icons); })) return 1;
+    int status = 1;
+    // Drawing the image can run out of memory too.
+    if (!Guard(err, file, [&] { status = RenderImage(icons, file, output, group, image, size, out, err); })) return 1;
+    return status;
 }
 
 } // namespace mCli

@@ -1,12 +1,24 @@
 // pictrix-cli: the command-line front end.
 
 #include <iostream>
+#include <new>
 
 #include "app/mCli.h"
 #include "support/MError.h"
 
 int main(int argc, char** argv) {
-    MError::LogStoreEvents();
-    mCli::tArgs args(argv + 1, argv + argc);
-    return mCli::Run(args, std::cout, std::cerr);
+    // Every command reports the failures of each file itself; what still escapes (memory that ran
+    // out outside any file's work) ends the run with status 1 and a message, never an abort.
+    try {
+        MError::LogStoreEvents();
+        mCli::tArgs args(argv + 1, argv + argc);
+        return mCli::Run(args, std::cout, std::cerr);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "pictrix-cli: 7, Out of memory\n";
+    } catch (const std::exception& e) {
+        std::cerr << "pictrix-cli: " << mCli::Printable(e.what()) << '\n';
+    } catch (...) {
+        std::cerr << "pictrix-cli: the command failed\n";
+    }
+    return 1;
 }

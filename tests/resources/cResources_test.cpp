@@ -154,5 +154,7 @@ TEST(Resources, CallbacksFillOnlyTheCurrentEnumerator) {
     EXPECT_EQ(AllTypes(r), (tIDs{14, "NAMED"}));
     EXPECT_EQ(mResource::SystemErrorText(193, "x.dll"), "x.dll is not a valid Win32 application.\r\n");
     EXPECT_EQ(mResource::SystemErrorText(999999), "");
-    EXPECT_EQ(mResource::SystemErrorText(193, std::string(300, 'a')), "");
+    // The buffer caps the text, not the name filled into it.
+    const std::string longName = "/" + std::string(300, 'a') + ".dll";
+    EXPECT_EQ(mResource::SystemErrorText(193, longName), longName + " is not a valid Win32 application.\r\n");
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "mUiTest.h"
+#include "app/ui/cApplication.h"
 #include "app/ui/cErrorBox.h"
 #include "resources/ui/cPromptsFileDialog.h"
 #include "support/MError.h"
@@ -64,7 +65,7 @@ int main(int argc, char** argv) {
     qputenv("HOME", home.path().toLocal8Bit());
 
     MError::LogStoreEvents();
-    QApplication app(argc, argv);
+    cApplication app(argc, argv);
     app.setApplicationName("pictrix");
     app.setApplicationDisplayName("Pictrix v2");
 

@@ -1,14 +1,19 @@
 // pictrix: the desktop program.
 
-#include <QApplication>
-
 #include "app/ui/Main.h"
+#include "app/ui/cApplication.h"
 #include "base/mProgram.h"
 #include "base/ui/mQtText.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    cApplication app(argc, argv);
     app.setApplicationName("pictrix");
     app.setApplicationDisplayName(mQtText::Q(mProgram::kAppName));
-    return Main(app);
+    try {
+        return Main(app);
+    } catch (...) {
+        // Start-up, before or around the event loop: reported, and the program ends cleanly.
+        cApplication::ReportEscaped();
+        return 1;
+    }
 }

@@ -100,8 +100,9 @@ std::string Printable(std::string_view text) {
             ok = (byte(i + k) & 0xC0) == 0x80;
             c = (c << 6) | (byte(i + k) & 0x3F);
         }
-        ok = ok && !(n == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) && !(n == 4 && (c < 0x10000 || c > 0x10FFFF)) &&
-             !(c >= 0x80 && c <= 0x9F);
+        const bool overlong = (n == 3 && c < 0x800) || (n == 4 && c < 0x10000);
+        const bool outside = (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF;
+        ok = ok && !overlong && !outside && !(c >= 0x80 && c <= 0x9F);
         if (!ok) {
             escape(b);
             ++i;

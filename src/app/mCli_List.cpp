@@ -35,9 +35,9 @@ int List(const tArgs& args, std::ostream& out, std::ostream& err) {
         out << Printable(arg) << ": " << count << (count == 1 ? " icon group\n" : " icon groups\n");
         for (std::size_t i = 0; i < count; ++i) {
             const cFileIcon& icon = icons[i];
-            out << i + 1 << '\t'
-                << (IsEmpty(icon.ResourceID()) ? std::string("-") : Printable(ResourceIDText(icon.ResourceID()))) << '\t'
-                << icon.ImageCount();
+            const std::string name =
+                IsEmpty(icon.ResourceID()) ? std::string("-") : Printable(ResourceIDText(icon.ResourceID()));
+            out << i + 1 << '\t' << name << '\t' << icon.ImageCount();
             for (std::int32_t n = 1; n <= icon.ImageCount(); ++n) {
                 out << (n == 1 ? "\t" : ", ") << icon.ImageWidth(n) << 'x' << icon.ImageHeight(n) << ' '
                     << icon.ImageColourCount(n);

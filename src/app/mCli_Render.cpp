@@ -44,8 +44,8 @@ int RenderImage(const std::vector<cFileIcon>& icons, const std::string& file, co
             return 1;
         }
     } else if (image > icon.ImageCount()) {
-        err << "pictrix-cli: " << Printable(file) << ": there is no image " << image << "; the icon holds " << icon.ImageCount()
-            << '\n';
+        err << "pictrix-cli: " << Printable(file) << ": there is no image " << image << "; the icon holds "
+            << icon.ImageCount() << '\n';
         return 1;
     }
 
@@ -66,7 +66,8 @@ int RenderImage(const std::vector<cFileIcon>& icons, const std::string& file, co
     }
     cAtomicFile target;
     if (!target.Open(output) || !target.Write(png) || !target.Commit()) {
-        err << "pictrix-cli: " << Printable(output) << ": cannot write the PNG: " << mSysText::TextLine(target.LastError()) << '\n';
+        err << "pictrix-cli: " << Printable(output) << ": cannot write the PNG: "
+            << mSysText::TextLine(target.LastError()) << '\n';
         return 1;
     }
     out << Printable(output) << ": image " << image << ", " << argb.Width() << " x " << argb.Height() << '\n';

@@ -112,7 +112,8 @@ bool cFileIcon::LoadIcon(const std::string& fileName) {
     for (std::size_t i = 0; i < count; ++i) {
         const ICONDIRENTRY& e = entries[i];
         blocks[i].resize(static_cast<std::size_t>(e.dwBytesInRes));
-        if (file.ReadAt(static_cast<std::uint64_t>(e.dwImageOffset), blocks[i].data(), blocks[i].size()) != blocks[i].size())
+        const auto at = static_cast<std::uint64_t>(e.dwImageOffset);
+        if (file.ReadAt(at, blocks[i].data(), blocks[i].size()) != blocks[i].size())
             RaiseLoad("Icon Images Array is Corrupt.");
     }
     header_ = header;

@@ -75,7 +75,8 @@ bool cFileIcon::LoadIconFromEXE(const std::string& fileName, std::int32_t groupN
 
     // The .ico layout: the first block right after the directory, the others back to back. The
     // first offset is 16-bit arithmetic, so more than 2047 images overflow.
-    std::int32_t offset = mChecked::Add<std::int16_t>(kHeaderSize, mChecked::Mul<std::int16_t>(kEntrySize, header.idCount));
+    std::int32_t offset =
+        mChecked::Add<std::int16_t>(kHeaderSize, mChecked::Mul<std::int16_t>(kEntrySize, header.idCount));
     for (std::size_t i = 0; i < count; ++i) {
         entries[i].dwImageOffset = offset;
         if (i + 1 < count) offset = mChecked::Add(offset, entries[i].dwBytesInRes);
@@ -84,7 +85,8 @@ bool cFileIcon::LoadIconFromEXE(const std::string& fileName, std::int32_t groupN
     // What the group will keep must fit the load's budget before any block is read: entries that
     // name one large image again and again would otherwise copy it once per entry.
     std::uint64_t keeps = cLoadBudget::kPerGroup + name.size();
-    for (const ICONDIRENTRY& e : entries) keeps += cLoadBudget::kPerImage + static_cast<std::uint64_t>(std::max(e.dwBytesInRes, 0));
+    for (const ICONDIRENTRY& e : entries)
+        keeps += cLoadBudget::kPerImage + static_cast<std::uint64_t>(std::max(e.dwBytesInRes, 0));
     if (!budget->Take(keeps)) {
         resourceID_ = std::monostate{};
         throw Error(kErrReadBits, "Failed to read bitmap bits from resource.");

@@ -50,13 +50,15 @@ cModuleFile::cShareTables::~cShareTables() {
     }
 }
 
-std::shared_ptr<cModuleFile::cTables> cModuleFile::SharedTables(const std::string& path, const cReadFile::cIdentity& id) {
+std::shared_ptr<cModuleFile::cTables> cModuleFile::SharedTables(const std::string& path,
+                                                                const cReadFile::cIdentity& id) {
     std::lock_guard lock(Slot().mutex);
     if (Slot().holders == 0 || !Slot().tables || Slot().path != path || !(Slot().identity == id)) return nullptr;
     return std::static_pointer_cast<cTables>(Slot().tables);
 }
 
-void cModuleFile::ShareTables(const std::string& path, const cReadFile::cIdentity& id, std::shared_ptr<cTables> tables) {
+void cModuleFile::ShareTables(const std::string& path, const cReadFile::cIdentity& id,
+                              std::shared_ptr<cTables> tables) {
     std::shared_ptr<void> previous;
     std::lock_guard lock(Slot().mutex);
     if (Slot().holders == 0) return;

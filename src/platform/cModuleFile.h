@@ -19,6 +19,7 @@
 // Failures answer false (or an empty result) and leave the platform's system code in LastError(),
 // with its text (the file's name filled in for "%1") in LastErrorText():
 //   kFileNotFound, kPathNotFound, kAccessDenied...  the file cannot be opened
+//   kOpenFailed              a FIFO, socket or device: not a file to read a module from
 //   kBadExeFormat            not a module, or its headers are damaged or cut short
 //   kResourceDataNotFound    no resource table, or its (or a resource's) address lies outside
 //                            every section or past the end of the file
@@ -30,7 +31,8 @@
 //
 // Names: "#" followed by decimal digits names a number (1 to 65535); any other text names a string
 // resource and compares case-insensitively, as the platform does. Names stored in UTF-16 (PE) are
-// handed out as UTF-8; NE names (ANSI, Windows-1252) likewise. A resource stored in several
+// handed out as UTF-8 (an unpaired surrogate in its own three-byte form, so that the name finds
+// the same units again); NE names (ANSI, Windows-1252) likewise. A resource stored in several
 // languages resolves to its lowest language number, which is language 0 (neutral) when present.
 
 #include <cstdint>

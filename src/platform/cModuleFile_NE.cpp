@@ -91,8 +91,10 @@ bool cModuleFile::NeTypes() {
         for (std::size_t i = 0; i < type.count; ++i) {
             cResourceID id;
             if (!NeId(tv.U16(type.firstName + i * kNameInfoSize + 6), id)) break;
-            if (const auto* n = std::get_if<std::int32_t>(&id)) names.numbers.try_emplace(static_cast<std::uint16_t>(*n), i);
-            else IndexName(names, mText16::FromUtf8(std::get<std::string>(id)), i);
+            if (const auto* n = std::get_if<std::int32_t>(&id))
+                names.numbers.try_emplace(static_cast<std::uint16_t>(*n), i);
+            else
+                IndexName(names, mText16::FromUtf8(std::get<std::string>(id)), i);
             names.ids.push_back(std::move(id));
         }
         names.damaged = names.ids.size() < type.count;

@@ -136,7 +136,7 @@ bool cModuleFile::ReadNames(cDirectory& dir) {
     auto bytes = [&](std::uint64_t at, std::size_t n) -> const std::uint8_t* {
         if (at > t.rsrcRoom || n > t.rsrcRoom - at) return nullptr;
         if (at < windowAt || at - windowAt > window.size() || n > window.size() - (at - windowAt)) {
-            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(t.rsrcRoom - at, std::max(n, kNameWindow)));
+            const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(t.rsrcRoom - at, std::max(n, kNameWindow)));
             if (!ReadAt(t.rsrcAt + at, want, window)) {
                 window.clear();
                 return nullptr;

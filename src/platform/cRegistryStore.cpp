@@ -428,8 +428,8 @@ void cRegistryStore::OpenReadOnlyCopy(const std::string& reason) {
     auto copy = [&](const std::string& name, int flags) {
         if (source) sqlite3_close_v2(source);
         source = nullptr;
-        if (sqlite3_open_v2(name.c_str(), &source, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | flags, nullptr) != SQLITE_OK)
-            return false;
+        const int how = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | flags;
+        if (sqlite3_open_v2(name.c_str(), &source, how, nullptr) != SQLITE_OK) return false;
         sqlite3_busy_timeout(source, std::min(lockWaitMs_, kReadOnlyWaitMs));
         // Only a store of ours is taken over.
         sqlite3_stmt* id = nullptr;

@@ -70,6 +70,9 @@ TEST(HostileCli, CraftedFilesStayWithinTheirMemoryAndFailAsDamaged) {
         // Files that share a little, and large valid ones, load whole within the same allowance.
         {".ico of two entries naming one block", "two.ico", [] { return mCraft::IcoSharingOneBlock(2, 4096); },
          "info", 0, ""},
+        // As much sharing as the budget allows, extracted: the icon, its copy and its file's bytes.
+        {".ico of 16 entries naming one 1 MiB block, extracted", "sixteen.ico",
+         [] { return mCraft::IcoSharingOneBlock(16, 1 << 20); }, "extract -o OUT", 0, ""},
         {"30 groups sharing one 100 KiB image", "fewgroups.dll",
          [] { return mCraft::PeGroupsSharingAnImage(30, 100 << 10); }, "extract -o OUT", 0, ""},
         {"8,000 named groups", "named.dll", [] { return mCraft::PeNamedGroups(8000); }, "list", 0, ""},
@@ -127,9 +130,10 @@ TEST(HostileCli, OutOfMemoryIsReportedWithTheFileAndEndsTheRunCleanly) {
             const int listed = std::stoi(out.substr(out.rfind(' ', head - 1) + 1));
             EXPECT_GT(listed, 0);
             EXPECT_LT(listed, 15);
-            for (int g = 1; g <= listed; ++g)
-                EXPECT_NE(out.find("\n" + std::to_string(g) + "\t" + std::to_string(g) + "\t1\t16x16 16\n"), std::string::npos)
-                    << out;
+            for (int g = 1; g <= listed; ++g) {
+                const std::string line = "\n" + std::to_string(g) + "\t" + std::to_string(g) + "\t1\t16x16 16\n";
+                EXPECT_NE(out.find(line), std::string::npos) << out;
+            }
         }
     }
 }
@@ -195,7 +199,8 @@ TEST(HostileCli, NamesAndMessagesPrintAsTheyAre) {
     WriteBytes(odd, std::vector<std::uint8_t>(100, 'x'));
     EXPECT_EQ(Cli("list " + Quote(odd), &out, &err), 1);
     const std::string shown = dir.File("bell\\x07\\x1B[31mred\\tname.dll");
-    EXPECT_EQ(err, "pictrix-cli: " + shown + ": -2147220455, pictrix-cli: " + shown + " is not a valid Win32 application.\n");
+    EXPECT_EQ(err, "pictrix-cli: " + shown + ": -2147220455, pictrix-cli: " + shown +
+                       " is not a valid Win32 application.\n");
     EXPECT_EQ(out, shown + ": 0 icon groups\n");
 
     // A group name that holds control characters, and one too long for a file name.
@@ -209,7 +214,7 @@ TEST(HostileCli, NamesAndMessagesPrintAsTheyAre) {
     EXPECT_NE(out.find("\n1\tTAB\\tNEW\\nLINE\\x1B\t1\t16x16 16\n"), std::string::npos) << out;
     fs::create_directories(dir.Path() / "out");
     EXPECT_EQ(Cli("extract -o " + Quote((dir.Path() / "out").string()) + " " + Quote(names), &out, &err), 0) << err;
-    EXPECT_NE(err.find("names2" + std::string(300, 'L') + ".ico is too long for a file name; saved as "), std::string::npos)
-        << err;
+    const std::string tooLong = "names2" + std::string(300, 'L') + ".ico is too long for a file name; saved as ";
+    EXPECT_NE(err.find(tooLong), std::string::npos) << err;
     EXPECT_NE(out.find("Total icons saved: 2\n"), std::string::npos) << out;
 }

@@ -19,8 +19,7 @@ void cApplication::ReportEscaped() noexcept {
     } catch (const cError& e) {
         MError::ReportError(e, true, true);
     } catch (const std::bad_alloc&) {
-        MError::ReportError(cError::kOutOfMemory, mProgram::ExeBaseName(), cError::RuntimeDescription(cError::kOutOfMemory),
-                            true, true);
+        MError::ReportError(cError::Runtime(cError::kOutOfMemory), true, true);
     } catch (const std::exception& e) {
         MError::ReportError(cError::kInvalidCall, mProgram::ExeBaseName(), e.what(), true, true);
     } catch (...) {

@@ -132,11 +132,17 @@ bool cModuleFile::ReadNames(cDirectory& dir) {
     const cTables& t = *t_;
     std::vector<std::uint8_t> window;
     std::uint64_t windowAt = 0;
+    // Names scattered back and forth would make every window a new read: past twice the section,
+    // reads take only the bytes asked for.
+    std::uint64_t windowed = 0;
+    const std::uint64_t mostWindowed = 2 * t.rsrcRoom + kNameWindow;
     // The n bytes at `at` (relative to the root), or null when they lie outside the section.
     auto bytes = [&](std::uint64_t at, std::size_t n) -> const std::uint8_t* {
         if (at > t.rsrcRoom || n > t.rsrcRoom - at) return nullptr;
         if (at < windowAt || at - windowAt > window.size() || n > window.size() - (at - windowAt)) {
-            const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(t.rsrcRoom - at, std::max(n, kNameWindow)));
+            auto want = static_cast<std::size_t>(std::min<std::uint64_t>(t.rsrcRoom - at, std::max(n, kNameWindow)));
+            if (windowed + want > mostWindowed) want = n;
+            windowed += want;
             if (!ReadAt(t.rsrcAt + at, want, window)) {
                 window.clear();
                 return nullptr;

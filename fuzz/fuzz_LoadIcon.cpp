@@ -1,5 +1,6 @@
 // Any bytes as an .ico file: LoadIcon must fail with a cError or succeed, never crash, hang or
-// allocate beyond the file's size; a loaded icon must answer its queries and save again.
+// keep more than the load's budget (the file's size and a fixed allowance); a loaded icon must
+// answer its queries and save again.
 
 #include <cstdint>
 #include <string>
@@ -22,12 +23,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (icon.ImageCount() != 0) __builtin_trap();
         return 0;
     }
+    std::uint64_t kept = 0;
     for (std::int32_t i = 1; i <= icon.ImageCount(); ++i) {
+        kept += static_cast<std::uint64_t>(icon.ImageSize(i));
         (void)icon.ImageWidth(i);
         (void)icon.ImageHeight(i);
         (void)icon.ImageColourCount(i);
         (void)icon.ImageSize(i);
     }
+    if (kept > cLoadBudget(size).Limit()) __builtin_trap();
     try {
         (void)icon.IcoBytes();
         cFileIcon copy;

@@ -1,7 +1,9 @@
 // Any bytes as a module: the reader must open or refuse it, enumerate, find and read resources,
-// and LoadIconFromEXE must load every group or fail with a cError, never crash, hang or allocate
-// beyond what the file holds. The resource enumerator runs the callers' sequence over the same
-// bytes.
+// and the loading core (the callers' own path: every group icon by name or number, each into a
+// fresh object, under one memory budget) must load every group or fail with a cError, never
+// crash, hang or keep more than the budget allows. Run with -rss_limit_mb and -malloc_limit_mb
+// (scripts/run-fuzzers.sh), an input that makes the program copy shared bytes once per reference
+// is a finding.
 
 #include <cstdint>
 #include <string>
@@ -10,12 +12,14 @@
 #include <vector>
 
 #include "icon/cFileIcon.h"
+#include "icon/cLoadBudget.h"
 #include "platform/cModuleFile.h"
-#include "resources/cResources.h"
+#include "resources/mIconGroups.h"
 
 namespace {
 
-constexpr std::size_t kMaxEntries = 64; // per enumeration, to keep one input quick
+constexpr std::size_t kMaxEntries = 64;  // per enumeration of the reader's own calls
+constexpr std::int32_t kMaxGroups = 512; // per load, to keep one input quick
 
 std::vector<cResourceID> Collect(cModuleFile& m, const cResourceID* type) {
     std::vector<cResourceID> out;
@@ -52,33 +56,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     m.Free();
 
-    // The callers' sequence: the group icons by cResources, each loaded into a fresh object.
-    cResources resources;
+    // The callers' path. What the groups keep together stays within the budget of the file.
+    std::vector<cFileIcon> icons;
+    mIconGroups::cHooks hooks;
+    std::int32_t groups = 0;
+    hooks.KeepGoing = [&] { return ++groups <= kMaxGroups; };
     try {
-        resources.file(path);
-        resources.GetResourceTypes();
-        const std::int32_t index = resources.IndexOfResourceType(14);
-        if (index < 1) return 0;
-        resources.GetResourceNames(index);
-        resources.UnloadModule();
-        const std::int32_t count = resources.ResourceNameCount(index);
-        for (std::int32_t i = 1; i <= count && static_cast<std::size_t>(i) <= kMaxEntries; ++i) {
-            const cResourceID name = resources.ResourceName(index, i);
-            cFileIcon icon;
-            try {
-                if (const auto* n = std::get_if<std::int32_t>(&name)) icon.LoadIconFromEXE(path, *n, {});
-                else icon.LoadIconFromEXE(path, 0, ResourceIDText(name));
-                std::int64_t total = 0;
-                for (std::int32_t k = 1; k <= icon.ImageCount(); ++k) total += icon.ImageSize(k);
-                if (icon.ImageCount() < 0 ||
-                    total > static_cast<std::int64_t>(icon.ImageCount()) * static_cast<std::int64_t>(size))
-                    __builtin_trap();
-                (void)icon.IcoBytes();
-            } catch (const cError&) {
-                if (icon.ImageCount() != 0) __builtin_trap();
-            }
-        }
+        mIconGroups::Load(path, icons, hooks);
     } catch (const cError&) {
+    }
+    std::uint64_t kept = 0;
+    for (const auto& icon : icons) {
+        if (icon.ImageCount() < 0) __builtin_trap();
+        for (std::int32_t k = 1; k <= icon.ImageCount(); ++k) kept += static_cast<std::uint64_t>(icon.ImageSize(k));
+    }
+    if (kept > cLoadBudget(size).Limit()) __builtin_trap();
+    if (!icons.empty()) (void)icons.back().IcoBytes();
+
+    // A single group loaded on its own fails whole or loads whole.
+    cFileIcon icon;
+    try {
+        icon.LoadIconFromEXE(path, 1, {});
+    } catch (const cError&) {
+        if (icon.ImageCount() != 0) __builtin_trap();
     }
     return 0;
 }

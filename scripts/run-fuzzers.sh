@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
-# Runs every libFuzzer target of a fuzz build for a bounded time, seeded from the test fixtures.
-# Usage: run-fuzzers.sh BUILD_DIR SECONDS. Fails when any target finds a crash.
+# Runs every libFuzzer target of a fuzz build for a bounded time, one after the other, seeded from
+# the test fixtures. Usage: run-fuzzers.sh BUILD_DIR SECONDS. Fails when any target finds a crash,
+# a hang, or memory out of bounds: inputs of up to 1 MiB (large enough for thousands of entries
+# sharing a block), no single allocation over 128 MiB and no more than 1 GiB resident in all
+# (the program keeps at most 64 MiB plus a few times the file's size; the rest is the sanitizer's
+# own), so an input that copies shared bytes once per reference is a finding.
 set -euo pipefail
 build=$1
 seconds=${2:-60}
@@ -18,13 +22,13 @@ for exe in "$build"/fuzz_*; do
     done < "$root/fuzz/$name.seeds"
   fi
   echo "== fuzz_$name for ${seconds}s"
-  if ! "$exe" "$corpus" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
+  if ! "$exe" "$corpus" -max_total_time="$seconds" -max_len=1048576 -rss_limit_mb=1024 -malloc_limit_mb=128 -timeout=10 \
        -artifact_prefix="$build/fuzz-findings/$name/" -print_final_stats=1 2>"$build/fuzz-$name.log"; then
     echo "fuzz_$name: FINDING, see $build/fuzz-$name.log and $build/fuzz-findings/$name/"
     tail -40 "$build/fuzz-$name.log"
     status=1
   else
-    grep -E 'stat::number_of_executed_units|cov:' "$build/fuzz-$name.log" | tail -2
+    grep -E 'stat::number_of_executed_units|stat::peak_rss_mb|cov:' "$build/fuzz-$name.log" | tail -3
   fi
 done
 exit $status

@@ -12,6 +12,7 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
+  time
 )
 
 missing=()

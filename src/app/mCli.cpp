@@ -114,17 +114,17 @@ std::string Printable(std::string_view text) {
     return out;
 }
 
+std::string ErrorText(const std::exception& e) {
+    const auto* c = dynamic_cast<const cError*>(&e);
+    if (!c) return Printable(e.what());
+    std::string_view description = c->Description();
+    while (!description.empty() && (description.back() == '\n' || description.back() == '\r'))
+        description.remove_suffix(1);
+    return Printable(std::to_string(c->Number()) + ", " + c->Source() + ": " + std::string(description));
+}
+
 void PrintError(std::ostream& err, const std::string& file, const std::exception& e) {
-    std::string text;
-    if (const auto* c = dynamic_cast<const cError*>(&e)) {
-        std::string_view description = c->Description();
-        while (!description.empty() && (description.back() == '\n' || description.back() == '\r'))
-            description.remove_suffix(1);
-        text = std::to_string(c->Number()) + ", " + c->Source() + ": " + std::string(description);
-    } else {
-        text = e.what();
-    }
-    err << "pictrix-cli: " << Printable(file) << ": " << Printable(text) << '\n';
+    err << "pictrix-cli: " << Printable(file) << ": " << ErrorText(e) << '\n';
 }
 
 bool Guard(std::ostream& err, const std::string& file, const std::function<void()>& work) {

@@ -40,8 +40,11 @@ std::string CliPath(const std::string& arg);
 // carriage return as \t, \n, \r), so that a name cannot break a line or drive the terminal.
 std::string Printable(std::string_view text);
 
-// Prints an error as "pictrix-cli: FILE: number, source: description", the description without
-// the line end that system texts carry, every part printable.
+// An error as printed: "number, source: description" for a cError (the description without the
+// line end that system texts carry), what() for anything else; printable.
+std::string ErrorText(const std::exception& e);
+
+// Prints an error as "pictrix-cli: FILE: " and its ErrorText, the file's name printable.
 void PrintError(std::ostream& err, const std::string& file, const std::exception& e);
 
 // Runs one file's work and reports what escapes it: a cError as it is, a lack of memory as error 7

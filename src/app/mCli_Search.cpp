@@ -29,7 +29,7 @@ public:
     void Status(const std::string&) override {}
     bool DoEvents() override { return true; }
     void EnableTimer(bool) override {}
-    void ReportError(const cError& e) override { err_ << "pictrix-cli: " << e.what() << '\n'; }
+    void ReportError(const cError& e) override { err_ << "pictrix-cli: " << ErrorText(e) << '\n'; }
 
     std::vector<std::string> kept;
 
@@ -55,7 +55,7 @@ int Search(const tArgs& args, std::ostream& out, std::ostream& err) {
     mFindFile::cFolder probe;
     std::uint32_t code = 0;
     if (!mFindFile::ReadFolder(folder, probe, &code)) {
-        err << "pictrix-cli: " << folder << ": " << mSysText::TextLine(code) << '\n';
+        err << "pictrix-cli: " << Printable(folder) << ": " << mSysText::TextLine(code) << '\n';
         return 1;
     }
     probe = {};

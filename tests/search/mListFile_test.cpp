@@ -84,9 +84,10 @@ TEST(ListFile, ReadingIsBounded) {
     WriteBytes(longLine, std::vector<std::uint8_t>(mListFile::kMaxLineBytes + 1, 'a'));
     ExpectError([&] { ReadAll(longLine); }, cError::kPathFileAccess, "test_search",
                 "Not a list file: line 1 is longer than 32768 bytes (" + longLine + ")");
-    // An endless device ends the same way instead of being read for ever.
+    // A device (an endless one here) is no file to read: it fails at once, as a FIFO does,
+    // instead of being read for ever or waited on.
     ExpectError([&] { ReadAll("/dev/zero"); }, cError::kPathFileAccess, "test_search",
-                "Not a list file: line 1 is longer than 32768 bytes (/dev/zero)");
+                "Path/File access error (/dev/zero)");
     // A receiver that refuses stops the reading at once.
     const std::string many = tmp.File("many.ier");
     mListFile::Write(many, {"1", "2", "3", "4"});

@@ -33,12 +33,8 @@ template <class F> bool Trapped(F&& body) {
     try {
         body();
         return false;
-    } catch (const cError& e) {
-        MError::ReportError(e, true, true);
-    } catch (const std::bad_alloc&) {
-        MError::ReportError(cError::Runtime(cError::kOutOfMemory), true, true);
-    } catch (const std::exception& e) {
-        MError::ReportError(cError::kInvalidCall, mProgram::ExeBaseName(), e.what(), true, true);
+    } catch (...) {
+        MError::ReportEscaped();
     }
     return true;
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <iostream>
 #include <mutex>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -99,6 +100,22 @@ std::string ErrorLogPath() {
 void SetErrorLogPath(std::string path) {
     std::lock_guard lock(gMutex);
     gPinnedLogPath = std::move(path);
+}
+
+void ReportEscaped() noexcept {
+    try {
+        throw;
+    } catch (const cError& e) {
+        ReportError(e, true, true);
+    } catch (const std::bad_alloc&) {
+        ReportError(cError::kOutOfMemory, mProgram::ExeBaseName(), cError::RuntimeDescription(cError::kOutOfMemory),
+                    true, true);
+    } catch (const std::exception& e) {
+        ReportError(cError::kInvalidCall, mProgram::ExeBaseName(), e.what(), true, true);
+    } catch (...) {
+        ReportError(cError::kInvalidCall, mProgram::ExeBaseName(), cError::RuntimeDescription(cError::kInvalidCall),
+                    true, true);
+    }
 }
 
 std::string ReportText(std::int32_t number, std::string_view source, std::string_view description) {

@@ -60,4 +60,9 @@ inline void ReportError(const cError& e, bool log, bool show) noexcept {
     ReportError(e.Number(), e.Source(), e.Description(), log, show);
 }
 
+// Reports the exception being handled (call it inside a catch block only) with the log and show
+// flags set: a cError as it is, a lack of memory as error 7 "Out of memory", any other exception
+// as error 5 with its text. For the top of a handler, where nothing more specific traps it.
+void ReportEscaped() noexcept;
+
 } // namespace MError

@@ -21,18 +21,6 @@ namespace {
 
 const std::string kCli = std::string(PICTRIX_BINARY_DIR) + "/pictrix-cli";
 
-int Cli(const std::string& args, std::string* out, std::string* err) {
-    cTempDir tmp;
-    const std::string errFile = tmp.File("err");
-    if (out) out->clear();
-    const int status = Run("timeout 20 " + kCli + " " + args + " 2>" + Quote(errFile), out);
-    if (err) {
-        const auto bytes = ReadBytes(errFile);
-        err->assign(bytes.begin(), bytes.end());
-    }
-    return status;
-}
-
 } // namespace
 
 // Each crafted file is run under an address-space limit of 64 MiB plus four times its size:

@@ -63,6 +63,19 @@ std::string Quote(const std::string& s) {
     return q + "'";
 }
 
+int Cli(const std::string& args, std::string* out, std::string* err) {
+    cTempDir tmp;
+    const std::string errFile = tmp.File("err");
+    if (out) out->clear();
+    const int status =
+        Run("timeout 120 " + std::string(PICTRIX_BINARY_DIR) + "/pictrix-cli " + args + " 2>" + Quote(errFile), out);
+    if (err) {
+        const auto bytes = ReadBytes(errFile);
+        err->assign(bytes.begin(), bytes.end());
+    }
+    return status;
+}
+
 std::string SourceOf(const std::string& classWord) { return mProgram::ExeBaseName() + "." + classWord; }
 
 void ExpectError(const std::function<void()>& f, std::int32_t number, const std::string& source,

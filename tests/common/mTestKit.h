@@ -40,6 +40,11 @@ int Run(const std::string& command, std::string* output = nullptr);
 // Quotes a string for the shell.
 std::string Quote(const std::string& s);
 
+// Runs the build's pictrix-cli with `args` (already quoted for the shell); answers its exit
+// status, with its standard output in `out` and its standard error in `err` when given. A run
+// that takes more than two minutes is ended (status 124).
+int Cli(const std::string& args, std::string* out = nullptr, std::string* err = nullptr);
+
 // The source that classes of the test program give their errors ("test_icon.cFileIcon"...).
 std::string SourceOf(const std::string& classWord);
 

@@ -14,16 +14,6 @@ namespace {
 
 const std::string kCli = std::string(PICTRIX_BINARY_DIR) + "/pictrix-cli";
 
-int Cli(const std::string& args, std::string* out = nullptr, std::string* err = nullptr) {
-    cTempDir tmp;
-    const std::string errFile = tmp.File("err");
-    const int status = Run(kCli + " " + args + " 2>" + Quote(errFile), out);
-    if (err) {
-        const auto bytes = ReadBytes(errFile);
-        err->assign(bytes.begin(), bytes.end());
-    }
-    return status;
-}
 
 } // namespace
 

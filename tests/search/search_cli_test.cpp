@@ -10,22 +10,6 @@
 using namespace mTestKit;
 namespace fs = std::filesystem;
 
-namespace {
-
-const std::string kCli = std::string(PICTRIX_BINARY_DIR) + "/pictrix-cli";
-
-int Cli(const std::string& args, std::string* out, std::string* err) {
-    cTempDir tmp;
-    const std::string errFile = tmp.File("err");
-    out->clear();
-    const int status = Run(kCli + " " + args + " 2>" + Quote(errFile), out);
-    const auto bytes = ReadBytes(errFile);
-    err->assign(bytes.begin(), bytes.end());
-    return status;
-}
-
-} // namespace
-
 TEST(SearchCli, PrintsOrWritesTheMatchesAndTheWindowsClosingText) {
     cTempDir tmp;
     const fs::path root = tmp.Path() / "tree";

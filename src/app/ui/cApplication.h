@@ -1,9 +1,8 @@
 #pragma once
 // cApplication: the desktop program's application object. Every event reaches its handler through
 // notify, so it is the top of every window's work: an exception that a handler did not trap (the
-// handlers trap cError; memory can run out anywhere) is reported there, through ReportError with
-// the log and show flags set, as error 7 "Out of memory" for a lack of memory, instead of ending
-// the program.
+// handlers trap cError; memory can run out anywhere) is reported there (MError::ReportEscaped: as
+// error 7 "Out of memory" for a lack of memory) instead of ending the program.
 
 #include <QApplication>
 
@@ -12,7 +11,4 @@ public:
     cApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
     bool notify(QObject* receiver, QEvent* event) override;
-
-    // Reports the exception being handled (call it inside a catch block only).
-    static void ReportEscaped() noexcept;
 };

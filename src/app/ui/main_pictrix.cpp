@@ -4,6 +4,7 @@
 #include "app/ui/cApplication.h"
 #include "base/mProgram.h"
 #include "base/ui/mQtText.h"
+#include "support/MError.h"
 
 int main(int argc, char** argv) {
     cApplication app(argc, argv);
@@ -13,7 +14,7 @@ int main(int argc, char** argv) {
         return Main(app);
     } catch (...) {
         // Start-up, before or around the event loop: reported, and the program ends cleanly.
-        cApplication::ReportEscaped();
+        MError::ReportEscaped();
         return 1;
     }
 }

@@ -115,6 +115,9 @@ public:
     mDib::cPicture IconPicture(std::int32_t n) const;
     // A picture owning the icon; empty for an empty handle.
     static mDib::cPicture PictureFromHandle(mDib::cIconHandle handle);
+    // Image n as the icon of IconHandle(n) draws onto fully transparent pixels (cIcon::Argb), made
+    // without the icon's copies of its bitmaps; empty when IconHandle gives none.
+    mDib::cBitmap DrawnImage(std::int32_t n) const;
 
     // The bytes SaveIcon writes: header, directory with back-to-back offsets, blocks.
     std::vector<std::uint8_t> IcoBytes() const;

@@ -11,9 +11,9 @@ namespace {
 // The mask of a PNG image: white (1, transparent) where the alpha is 0.
 mDib::cBitmap MaskFromAlpha(const mDib::cBitmap& argb) {
     mDib::cBitmap mask(mDib::eFormat::Mono, argb.Width(), argb.Height());
-    for (std::int32_t y = 0; y < mask.Height(); ++y)
-        for (std::int32_t x = 0; x < mask.Width(); ++x)
-            mask.SetPixel(x, y, (argb.Pixel(x, y) >> 24) == 0 ? mDib::kWhite : mDib::kBlack);
+    const auto from = argb.Pixels();
+    auto to = mask.Pixels();
+    for (std::size_t i = 0; i < to.size(); ++i) to[i] = (from[i] >> 24) == 0 ? mDib::kWhite : mDib::kBlack;
     return mask;
 }
 
@@ -74,8 +74,20 @@ void cFileIcon::DrawIconImage(mDib::cSurface& dc, std::int32_t n, std::int32_t p
 }
 
 mDib::cIconHandle cFileIcon::IconHandle(const mDib::cSurface& dc, std::int32_t n) const {
-    const mDib::cBitmap colour = RenderImage(dc.Format(), nullptr, n, false, 0, 0, 0, 0, mDib::kSrcCopy, true);
-    const mDib::cBitmap mask = RenderImage(dc.Format(), nullptr, n, true, 0, 0, 0, 0, mDib::kSrcCopy, true);
+    mDib::cBitmap colour, mask;
+    if (IsPngImage(n)) {
+        // Both halves come out of one decoding of the stream (it is the costly part of a large
+        // image): the mask from its alpha, the colours in the context's format.
+        const cByteView block(Block(n));
+        if (!mDib::ParseBlock(block)) return {};
+        mDib::cBitmap argb = mDib::DecodePng(block);
+        if (argb.Empty()) return {};
+        mask = MaskFromAlpha(argb);
+        colour = InFormat(std::move(argb), dc.Format());
+    } else {
+        colour = RenderImage(dc.Format(), nullptr, n, false, 0, 0, 0, 0, mDib::kSrcCopy, true);
+        mask = RenderImage(dc.Format(), nullptr, n, true, 0, 0, 0, 0, mDib::kSrcCopy, true);
+    }
     if (colour.Empty() || mask.Empty()) return {};
     mDib::cIconInfo info;
     info.fIcon = true; // an icon, not a cursor
@@ -99,4 +111,21 @@ mDib::cPicture cFileIcon::IconPicture(std::int32_t n) const { return PictureFrom
 mDib::cPicture cFileIcon::PictureFromHandle(mDib::cIconHandle handle) {
     if (!handle) return {};
     return mDib::cPicture(std::move(handle));
+}
+
+mDib::cBitmap cFileIcon::DrawnImage(std::int32_t n) const {
+    if (!IsPngImage(n)) {
+        const mDib::cIconHandle icon = IconHandle(n);
+        return icon ? icon->Argb() : mDib::cBitmap();
+    }
+    // A PNG image's icon has the decoded colours and a mask from their alpha. Drawn onto
+    // transparency it is those colours as they are when any alpha is set; when none is, its mask
+    // hides every pixel.
+    const cByteView block(Block(n));
+    if (!mDib::ParseBlock(block)) return {};
+    mDib::cBitmap argb = mDib::DecodePng(block);
+    if (argb.Empty()) return {};
+    for (const std::uint32_t v : argb.Pixels())
+        if (v >> 24) return argb;
+    return mDib::cBitmap(mDib::eFormat::Argb32, argb.Width(), argb.Height());
 }

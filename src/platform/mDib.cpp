@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -213,16 +214,25 @@ cBitmap DecodePng(cByteView png) {
         return {};
     }
     image.format = PNG_FORMAT_BGRA;
-    std::vector<std::uint8_t> buffer(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, buffer.data(), 0, nullptr)) {
-        png_image_free(&image);
-        return {};
-    }
     cBitmap out(eFormat::Argb32, static_cast<std::int32_t>(image.width), static_cast<std::int32_t>(image.height));
     auto px = out.Pixels();
-    for (std::size_t i = 0; i < px.size(); ++i) {
-        const std::uint8_t* p = &buffer[4 * i];
-        px[i] = (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+    if constexpr (std::endian::native == std::endian::little) {
+        // B, G, R, A in memory is 0xAARRGGBB on a little-endian machine: libpng writes the
+        // bitmap's own pixels, with no buffer between.
+        if (!png_image_finish_read(&image, nullptr, px.data(), 0, nullptr)) {
+            png_image_free(&image);
+            return {};
+        }
+    } else {
+        std::vector<std::uint8_t> buffer(PNG_IMAGE_SIZE(image));
+        if (!png_image_finish_read(&image, nullptr, buffer.data(), 0, nullptr)) {
+            png_image_free(&image);
+            return {};
+        }
+        for (std::size_t i = 0; i < px.size(); ++i) {
+            const std::uint8_t* p = &buffer[4 * i];
+            px[i] = (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+        }
     }
     png_image_free(&image);
     return out;
@@ -368,15 +378,18 @@ cBitmap cIcon::Argb() const {
     cBitmap out(eFormat::Argb32, Width(), Height());
     if (out.Empty()) return out;
     const bool alpha = HasAlpha();
-    for (std::int32_t y = 0; y < out.Height(); ++y) {
-        for (std::int32_t x = 0; x < out.Width(); ++x) {
-            std::uint32_t c = colour ? colour.Pixel(x, y) : 0;
-            if (colour.Format() == eFormat::Mono) c &= kWhite;
-            if (alpha) {
-                out.SetPixel(x, y, c);
-            } else if (mask.Pixel(x, y) == 0) {
-                out.SetPixel(x, y, (c & kWhite) | 0xFF000000);
-            }
+    // The colour bitmap, when there is one, has the mask's size (CreateIconIndirect sees to it).
+    const auto colours = colour.Pixels();
+    const auto masks = mask.Pixels();
+    const bool mono = colour.Format() == eFormat::Mono;
+    auto px = out.Pixels();
+    for (std::size_t i = 0; i < px.size(); ++i) {
+        std::uint32_t c = colours.empty() ? 0 : colours[i];
+        if (mono) c &= kWhite;
+        if (alpha) {
+            px[i] = c;
+        } else if (masks[i] == 0) {
+            px[i] = (c & kWhite) | 0xFF000000;
         }
     }
     return out;
@@ -395,9 +408,13 @@ cIconHandle CreateIconIndirect(const cIconInfo& info) {
         return {};
     }
     // The mask is kept monochrome whatever it came as.
-    icon.mask = cBitmap(eFormat::Mono, info.hbmMask->Width(), info.hbmMask->Height());
-    for (std::int32_t y = 0; y < icon.mask.Height(); ++y)
-        for (std::int32_t x = 0; x < icon.mask.Width(); ++x) icon.mask.SetPixel(x, y, info.hbmMask->Pixel(x, y));
+    if (info.hbmMask->Format() == eFormat::Mono) {
+        icon.mask = *info.hbmMask;
+    } else {
+        icon.mask = cBitmap(eFormat::Mono, info.hbmMask->Width(), info.hbmMask->Height());
+        for (std::int32_t y = 0; y < icon.mask.Height(); ++y)
+            for (std::int32_t x = 0; x < icon.mask.Width(); ++x) icon.mask.SetPixel(x, y, info.hbmMask->Pixel(x, y));
+    }
     return cIconHandle(std::move(icon));
 }
 
@@ -487,18 +504,26 @@ cBitmap ScaleSmooth(const cBitmap& src, std::int32_t w, std::int32_t h) {
     const auto xs = weights(src.Width(), w), ys = weights(src.Height(), h);
     // Horizontal pass into premultiplied floats.
     std::vector<std::array<float, 4>> mid(static_cast<std::size_t>(w) * static_cast<std::size_t>(src.Height()));
+    // Each source row once as alpha (0..1) and its three channels.
+    std::vector<std::array<float, 4>> row(static_cast<std::size_t>(src.Width()));
     for (std::int32_t y = 0; y < src.Height(); ++y) {
+        for (std::int32_t x = 0; x < src.Width(); ++x) {
+            std::uint32_t v = src.Pixel(x, y);
+            if (src.Format() == eFormat::Mono) v |= 0xFF000000;
+            row[static_cast<std::size_t>(x)] = {static_cast<float>(v >> 24) / 255.0f,
+                                                static_cast<float>((v >> 16) & 0xFF),
+                                                static_cast<float>((v >> 8) & 0xFF), static_cast<float>(v & 0xFF)};
+        }
         for (std::int32_t x = 0; x < w; ++x) {
             std::array<float, 4> acc{};
             const auto& t = xs[static_cast<std::size_t>(x)];
             for (std::size_t k = 0; k < t.w.size(); ++k) {
-                std::uint32_t v = src.Pixel(t.first + static_cast<std::int32_t>(k), y);
-                if (src.Format() == eFormat::Mono) v |= 0xFF000000;
-                const float a = static_cast<float>(v >> 24) / 255.0f;
-                acc[0] += t.w[k] * a;
-                acc[1] += t.w[k] * a * static_cast<float>((v >> 16) & 0xFF);
-                acc[2] += t.w[k] * a * static_cast<float>((v >> 8) & 0xFF);
-                acc[3] += t.w[k] * a * static_cast<float>(v & 0xFF);
+                const auto& p = row[static_cast<std::size_t>(t.first) + k];
+                const float wa = t.w[k] * p[0];
+                acc[0] += wa;
+                acc[1] += wa * p[1];
+                acc[2] += wa * p[2];
+                acc[3] += wa * p[3];
             }
             mid[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)] = acc;
         }

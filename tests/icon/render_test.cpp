@@ -143,6 +143,36 @@ TEST(Render, DrawIconImageBitBltOrStretchBlt) {
 }
 
 // Undecodable blocks give no icon and no picture (the callers' 481 path); a bad number raises 9.
+// DrawnImage makes without the icon's copies what the icon draws onto transparency, for DIB and
+// PNG images, with alpha, with masks, and a PNG whose alpha is 0 everywhere (its mask hides it).
+TEST(Render, DrawnImageIsTheIconDrawnOnTransparency) {
+    mTestKit::cTempDir dir;
+    mDib::cBitmap clear(mDib::eFormat::Argb32, 8, 8);
+    clear.Fill(0x00FF8040);
+    const std::vector<std::uint8_t> clearPng = mDib::EncodePng(clear);
+    const cFileIcon hidden = FromBytes(dir, tDib::Ico({{clearPng, 8, 8, 0, 32}}));
+    ASSERT_EQ(hidden.ImageCount(), 1);
+    std::vector<const cFileIcon*> icons{&hidden};
+    std::vector<cFileIcon> fixtures;
+    for (const char* name : {"depth1", "depth4", "depth8", "depth24", "depth32", "hole24", "png256", "vista", "six"})
+        fixtures.push_back(Load(std::string(name) + ".ico"));
+    for (const cFileIcon& icon : fixtures) icons.push_back(&icon);
+    int compared = 0;
+    for (const cFileIcon* icon : icons) {
+        for (std::int32_t n = 1; n <= icon->ImageCount(); ++n) {
+            SCOPED_TRACE(icon->Filename() + " image " + std::to_string(n));
+            const mDib::cIconHandle handle = icon->IconHandle(n);
+            ASSERT_TRUE(handle);
+            EXPECT_EQ(icon->DrawnImage(n), handle->Argb());
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 22);
+    const mDib::cBitmap nothing = hidden.DrawnImage(1);
+    ASSERT_EQ(nothing.Width(), 8);
+    for (const std::uint32_t v : nothing.Pixels()) ASSERT_EQ(v, 0u);
+}
+
 TEST(Render, UndecodableBlocksGiveNothing) {
     mTestKit::cTempDir dir;
     tDib::cSpec s;
@@ -163,6 +193,7 @@ TEST(Render, UndecodableBlocksGiveNothing) {
         SCOPED_TRACE(i);
         EXPECT_FALSE(icon.IconHandle(i));
         EXPECT_FALSE(icon.IconPicture(i));
+        EXPECT_TRUE(icon.DrawnImage(i).Empty());
         mDib::cSurface dc(mDib::eFormat::Argb32, 8, 8);
         icon.DrawIconImage(dc, i, 0, 0, 0, 0, 0, mDib::kSrcCopy);
         EXPECT_EQ(dc.Bitmap().Pixel(0, 0), 0u);

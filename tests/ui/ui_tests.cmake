@@ -20,3 +20,9 @@ add_test(NAME test_ui COMMAND test_ui)
 set_tests_properties(test_ui PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${_ui_home}/config;XDG_STATE_HOME=${_ui_home}/state;HOME=${_ui_home}"
   TIMEOUT 300)
+
+# The window on a screen scaled by two: the list pictures at the screen's pixels.
+add_test(NAME test_ui_2x COMMAND test_ui -class tHiDpiTest)
+set_tests_properties(test_ui_2x PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2;XDG_CONFIG_HOME=${_ui_home}/config;XDG_STATE_HOME=${_ui_home}/state;HOME=${_ui_home}"
+  TIMEOUT 120)

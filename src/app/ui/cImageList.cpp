@@ -3,20 +3,34 @@
 #include <QImage>
 #include <QPainter>
 
+#include "app/mListPictures.h"
 #include "base/cError.h"
+
+int cImageList::DevicePixels() const { return mListPictures::DevicePixels(size_, ratio_); }
+
+void cImageList::SetDevicePixelRatio(double ratio) {
+    Clear();
+    ratio_ = ratio > 0.0 ? ratio : 1.0;
+}
 
 void cImageList::Add(const std::string& key, const QImage& picture) {
     if (Contains(key)) throw cError(kKeyNotUnique, cError::SourceOf("cImageList"), "Key is not unique in collection");
-    QImage square(size_, size_, QImage::Format_ARGB32_Premultiplied);
-    square.fill(Qt::transparent);
-    if (!picture.isNull()) {
-        const QImage scaled = picture.size() == square.size()
-                                  ? picture
-                                  : picture.scaled(size_, size_, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        QPainter p(&square);
-        p.drawImage((size_ - scaled.width()) / 2, (size_ - scaled.height()) / 2, scaled);
+    const int side = DevicePixels();
+    QPixmap pixmap;
+    if (picture.width() == side && picture.height() == side) {
+        pixmap = QPixmap::fromImage(picture);
+    } else {
+        QImage square(side, side, QImage::Format_ARGB32_Premultiplied);
+        square.fill(Qt::transparent);
+        if (!picture.isNull()) {
+            const QImage scaled = picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            QPainter p(&square);
+            p.drawImage((side - scaled.width()) / 2, (side - scaled.height()) / 2, scaled);
+        }
+        pixmap = QPixmap::fromImage(square);
     }
-    pictures_.emplace(key, QPixmap::fromImage(square));
+    pixmap.setDevicePixelRatio(ratio_);
+    pictures_.emplace(key, std::move(pixmap));
 }
 
 const QPixmap& cImageList::Item(const std::string& key) const {

@@ -1,11 +1,14 @@
 #pragma once
 // cImageList: pictures of one size under text keys, as the list view's image lists hold them.
-// Every picture is stored at the list's size (a picture of another size is scaled, keeping its
-// aspect ratio, and centred on a transparent square). Keys are unique; a missing key raises the
+// The size is in logical pixels; each picture is stored at the list's device pixels (the size
+// times the device pixel ratio it was set to) and carries that ratio, so a view of the logical
+// size shows it sharp on a scaled screen. A picture of another size is scaled, keeping its aspect
+// ratio, and centred on a transparent square. Keys are unique; a missing key raises the
 // element-not-found error (35601), a repeated one the key-not-unique error (35602).
 
 #include <QPixmap>
 
+#include <cstdint>
 #include <map>
 #include <string>
 
@@ -18,6 +21,13 @@ public:
     explicit cImageList(int size) : size_(size) {}
 
     int ImageSize() const noexcept { return size_; }
+    // The ratio of device pixels to logical ones the pictures are made for (1 unless set).
+    double DevicePixelRatio() const noexcept { return ratio_; }
+    // The side of a stored picture in device pixels.
+    int DevicePixels() const;
+    // Empties the list and sets the ratio of the pictures added from now on.
+    void SetDevicePixelRatio(double ratio);
+
     int Count() const noexcept { return static_cast<int>(pictures_.size()); }
     bool Contains(const std::string& key) const { return pictures_.count(key) != 0; }
 
@@ -27,5 +37,6 @@ public:
 
 private:
     int size_;
+    double ratio_ = 1.0;
     std::map<std::string, QPixmap> pictures_;
 };

@@ -1,11 +1,21 @@
 #include "grid/ui/mQtDib.h"
 
+#include <cstring>
+
 namespace mQtDib {
 
 QImage ImageFromBitmap(const mDib::cBitmap& bitmap) {
     if (bitmap.Empty()) return {};
     QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_ARGB32);
     const bool mono = bitmap.Format() == mDib::eFormat::Mono;
+    if (!mono) {
+        // Both hold each pixel as one 0xAARRGGBB number: the rows copy as they are.
+        const auto pixels = bitmap.Pixels();
+        const auto width = static_cast<std::size_t>(bitmap.Width());
+        for (std::int32_t y = 0; y < bitmap.Height(); ++y)
+            std::memcpy(image.scanLine(y), pixels.data() + static_cast<std::size_t>(y) * width, width * 4);
+        return image;
+    }
     for (std::int32_t y = 0; y < bitmap.Height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (std::int32_t x = 0; x < bitmap.Width(); ++x) {

@@ -5,6 +5,7 @@ namespace mFileOpenSave {
 namespace {
 
 cFileDialogBackend* gBackend = nullptr;
+std::int32_t gExtendedError = kNoDialogError;
 
 std::string Padded(const std::string& s, std::size_t length) {
     std::string out = s;
@@ -34,6 +35,9 @@ cOpenFileName Record(const std::string& fileName, const std::string& fileTitle, 
 
 void SetBackend(cFileDialogBackend* backend) { gBackend = backend; }
 cFileDialogBackend* Backend() { return gBackend; }
+
+std::int32_t CommDlgExtendedError() { return gExtendedError; }
+void SetExtendedError(std::int32_t code) { gExtendedError = code; }
 
 std::string ConvertFilter(std::string_view filter) {
     std::string out(filter);
@@ -79,6 +83,7 @@ bool ShowOpenDialog(std::string& fileName, std::string& fileTitle, bool fileMust
     if (readOnly) ofn.Flags |= OFN_READONLY;
     if (hideReadOnly) ofn.Flags |= OFN_HIDEREADONLY;
 
+    gExtendedError = kNoDialogError;
     if (!gBackend || !gBackend->GetOpenFileName(ofn)) {
         fileName.clear();
         fileTitle.clear();
@@ -111,6 +116,7 @@ bool ShowSaveDialog(std::string& fileName, std::string& fileTitle, bool overwrit
     ofn.Flags = (extraFlags & ~(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE)) | OFN_HIDEREADONLY;
     if (overwritePrompt) ofn.Flags |= OFN_OVERWRITEPROMPT;
 
+    gExtendedError = kNoDialogError;
     if (!gBackend || !gBackend->GetSaveFileName(ofn)) {
         fileName.clear();
         fileTitle.clear();

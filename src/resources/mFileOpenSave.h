@@ -21,8 +21,20 @@ inline constexpr std::int32_t OFN_ENABLETEMPLATE = 0x40;
 inline constexpr std::int32_t OFN_ALLOWMULTISELECT = 0x200;
 inline constexpr std::int32_t OFN_FILEMUSTEXIST = 0x1000;
 
+// The buffer lengths of the file name, with its closing NUL: what the platform's paths need. On
+// Windows MAX_PATH and the multiple-selection buffer of 8192; elsewhere PATH_MAX (4096 bytes on
+// Linux) and room for sixteen such paths.
+#if defined(_WIN32)
 inline constexpr std::size_t kMaxFile = 260;
 inline constexpr std::size_t kMaxFileMulti = 8192;
+#else
+inline constexpr std::size_t kMaxFile = 4096;
+inline constexpr std::size_t kMaxFileMulti = 16 * kMaxFile;
+#endif
+
+// CommDlgExtendedError's codes: none, and a chosen name that does not fit the buffer.
+inline constexpr std::int32_t kNoDialogError = 0;
+inline constexpr std::int32_t FNERR_BUFFERTOOSMALL = 0x3003;
 
 // The record a dialog is driven by (the fields of OPENFILENAME that mean anything here).
 struct cOpenFileName {
@@ -42,7 +54,8 @@ struct cOpenFileName {
 // Shows the dialog described by the record and fills in the results as the platform does: the
 // chosen path in lpstrFile (for a multiple selection the folder, NUL, each name, NUL, NUL), the
 // bare name in lpstrFileTitle, the chosen entry in nFilterIndex, the flags left in Flags.
-// Answers false when the user cancelled or the dialog failed.
+// Answers false when the user cancelled or the dialog failed; a dialog that failed tells the user
+// why and leaves its code for CommDlgExtendedError (SetExtendedError).
 class cFileDialogBackend {
 public:
     virtual ~cFileDialogBackend() = default;
@@ -53,6 +66,11 @@ public:
 // The backend the two routines use; the windows set theirs at start-up.
 void SetBackend(cFileDialogBackend* backend);
 cFileDialogBackend* Backend();
+
+// Why the last dialog answered false: kNoDialogError when the user cancelled, otherwise the code
+// its backend set (FNERR_BUFFERTOOSMALL: the chosen name did not fit lpstrFile).
+std::int32_t CommDlgExtendedError();
+void SetExtendedError(std::int32_t code);
 
 // "|" and ":" become NUL, then two NULs are appended.
 std::string ConvertFilter(std::string_view filter);

@@ -69,11 +69,11 @@ TEST_F(FileDialogs, OpenFillsTheRecordAsAsked) {
         std::int32_t flags, hwnd;
         std::size_t buffer;
     } cases[] = {
-        {"plain", false, false, false, false, 0, -1, 0, 0, 260},
-        {"must exist", true, false, false, false, 0, 7, OFN_FILEMUSTEXIST, 7, 260},
-        {"multiple", false, true, false, false, 0, -1, OFN_ALLOWMULTISELECT, 0, 8192},
-        {"read-only boxes", false, false, true, true, 0, -1, OFN_READONLY | OFN_HIDEREADONLY, 0, 260},
-        {"hook and template dropped", false, false, false, false, 0x60 | 0x80000, -1, 0x80000, 0, 260},
+        {"plain", false, false, false, false, 0, -1, 0, 0, 4096},
+        {"must exist", true, false, false, false, 0, 7, OFN_FILEMUSTEXIST, 7, 4096},
+        {"multiple", false, true, false, false, 0, -1, OFN_ALLOWMULTISELECT, 0, 65536},
+        {"read-only boxes", false, false, true, true, 0, -1, OFN_READONLY | OFN_HIDEREADONLY, 0, 4096},
+        {"hook and template dropped", false, false, false, false, 0x60 | 0x80000, -1, 0x80000, 0, 4096},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -176,7 +176,7 @@ TEST_F(FileDialogs, SaveAlwaysHidesReadOnlyAndAsksBeforeOverwriting) {
     std::int32_t index = 1, extra = 0x20;
     ASSERT_TRUE(ShowSaveDialog(name, title, true, filter, index, std::nullopt, std::nullopt, "ico", 3, extra));
     EXPECT_EQ(dialog.seen.Flags, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
-    EXPECT_EQ(dialog.seen.nMaxFile, 260u);
+    EXPECT_EQ(dialog.seen.nMaxFile, 4096u) << "a Linux path of up to PATH_MAX bytes fits";
     EXPECT_EQ(name, "/out/new.ico");
     EXPECT_EQ(title, "new.ico");
     EXPECT_EQ(filter, "Icon Files (*.ico)\0*.ico"s);

@@ -53,9 +53,14 @@ cPrompts::cScope::~cScope() { gCurrent = previous_; }
 QStringList cQtPrompts::NameFilters(const std::vector<cFilter>& filters) {
     QStringList out;
     for (const auto& f : filters) {
-        QString patterns = f.pattern;
-        patterns.replace(';', ' ');
-        out << QStringLiteral("%1 (%2)").arg(f.description, patterns);
+        QStringList patterns;
+        for (QString pattern : f.pattern.split(';', Qt::SkipEmptyParts)) {
+            pattern = pattern.trimmed();
+            if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");
+            pattern.replace(' ', '?');
+            if (!pattern.isEmpty()) patterns << pattern;
+        }
+        out << QStringLiteral("%1 (%2)").arg(f.description, patterns.join(' '));
     }
     return out;
 }
@@ -69,10 +74,13 @@ cPrompts::cFileAnswer RunFileDialog(QWidget* owner, const cPrompts::cFileRequest
         dialog.setFileMode(QFileDialog::AnyFile);
         if (!r.overwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     } else {
+        // Qt's dialogs have no "open read-only" box to tick (their ReadOnly option is another
+        // thing: it stops renaming and deleting in the dialog); the answer says it was not ticked.
         dialog.setFileMode(r.multiSelect ? QFileDialog::ExistingFiles
                                          : (r.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
-        if (!r.hideReadOnly) dialog.setOption(QFileDialog::ReadOnly, r.readOnly);
     }
+    // The user sees each filter's description, which names its patterns where it wants to.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     const QStringList filters = cQtPrompts::NameFilters(r.filters);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
@@ -87,7 +95,6 @@ cPrompts::cFileAnswer RunFileDialog(QWidget* owner, const cPrompts::cFileRequest
     if (!r.defaultExtension.isEmpty()) dialog.setDefaultSuffix(r.defaultExtension);
 
     cPrompts::cFileAnswer answer;
-    answer.readOnly = r.readOnly;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return answer;
     answer.confirmed = true;
     answer.files = dialog.selectedFiles();

@@ -46,7 +46,7 @@ public:
         QString defaultExtension;       // without the dot
         bool fileMustExist = false;     // open
         bool multiSelect = false;       // open
-        bool readOnly = false;          // open: the read-only box ticked
+        bool readOnly = false;          // open: the read-only box ticked (Qt's dialogs have none)
         bool hideReadOnly = true;       // open: no read-only box
         bool overwritePrompt = false;   // save
     };
@@ -54,7 +54,7 @@ public:
         bool confirmed = false;
         QStringList files;              // full paths; several only for a multiple selection
         int filterIndex = 0;            // 1-based filter chosen
-        bool readOnly = false;          // the read-only box when the dialog closed
+        bool readOnly = false;          // the read-only box when the dialog closed (Qt's: unticked)
     };
 
     virtual ~cPrompts() = default;
@@ -101,7 +101,11 @@ public:
     std::optional<QString> Input(QWidget* owner, const QString& prompt, const QString& title,
                                  const QString& defaultText) override;
 
-    // The Qt name filter of a request's filters: "Icon Files (*.ico) (*.ico)".
+    // The Qt name filters of a request's filters: the description, then the patterns in brackets
+    // as Qt reads them ("Icon Files (*.ico)" and "*.ico" give "Icon Files (*.ico) (*.ico)"); the
+    // dialog shows the description alone. Qt splits patterns at blanks, so a blank inside a
+    // pattern becomes "?" (matching that blank); "*.*" becomes "*", which matches every name as
+    // "*.*" does on Windows, names without a dot included.
     static QStringList NameFilters(const std::vector<cFilter>& filters);
 };
 

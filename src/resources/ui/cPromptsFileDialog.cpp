@@ -45,6 +45,22 @@ cPrompts::cFileRequest Request(const cOpenFileName& ofn) {
     return r;
 }
 
+// A name too long for the buffer: the user is told, and the caller sees a failed dialog (false,
+// CommDlgExtendedError FNERR_BUFFERTOOSMALL) rather than a cancel.
+bool TooLong(const std::string& file, const cOpenFileName& ofn) {
+    mFileOpenSave::SetExtendedError(mFileOpenSave::FNERR_BUFFERTOOSMALL);
+    // The name with its middle left out: a box as wide as a 4,000-byte path fits no screen.
+    QString shown = Q(mFileOpenSave::CutAtNul(file));
+    if (shown.size() > 120) shown = shown.left(60) + QChar(0x2026) + shown.right(59);
+    cPrompts::Current().Message(gOwner,
+                                QStringLiteral("The name of the chosen file is %1 bytes long; at most %2 fit.\r%3")
+                                    .arg(file.size())
+                                    .arg(ofn.nMaxFile - 1)
+                                    .arg(shown),
+                                cPrompts::eButtons::OK, cPrompts::eIcon::Critical, {});
+    return false;
+}
+
 // Writes the chosen files back: one file as its full path; several as the folder, NUL, each name,
 // NUL, and a closing NUL.
 bool Answer(const cPrompts::cFileAnswer& a, cOpenFileName& ofn) {
@@ -60,7 +76,7 @@ bool Answer(const cPrompts::cFileAnswer& a, cOpenFileName& ofn) {
         }
         file += '\0';
     }
-    if (file.size() + 1 > ofn.nMaxFile) return false; // the selection does not fit the buffer
+    if (file.size() + 1 > ofn.nMaxFile) return TooLong(file, ofn);
     file.resize(ofn.nMaxFile, '\0');
     ofn.lpstrFile = file;
     ofn.lpstrFileTitle = a.files.size() == 1 ? Utf8(QFileInfo(a.files.front()).fileName()) : std::string();

@@ -2,7 +2,15 @@
 // recent files, and the layout when the toolbar or status bar is hidden.
 
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMimeData>
+#include <QToolTip>
+#include <QUrl>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -37,6 +45,30 @@ QStringList Texts(const FMain& w) {
     QStringList texts;
     for (int i = 1; i <= w.lvwIcons->Count(); ++i) texts << w.lvwIcons->Text(i);
     return texts;
+}
+
+// The texts of a widget's labels each time one of them is painted.
+class cPaintRecorder : public QObject {
+public:
+    explicit cPaintRecorder(QWidget& widget) {
+        for (QLabel* label : widget.findChildren<QLabel*>()) label->installEventFilter(this);
+    }
+    QStringList painted;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) painted << static_cast<QLabel*>(watched)->text();
+        return false;
+    }
+};
+
+// A drag of local files over a widget, as the desktop sends it.
+QMimeData* FileDrag(const QStringList& files) {
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString& f : files) urls << QUrl::fromLocalFile(f);
+    data->setUrls(urls);
+    return data;
 }
 
 } // namespace
@@ -365,6 +397,114 @@ private slots:
         QVERIFY(loaded.mnuView[6]->isChecked() && !loaded.mnuView[3]->isChecked());
         QVERIFY(loaded.Button("viewdetails")->isChecked());
         QCOMPARE(static_cast<int>(loaded.lvwIcons->View()), 3);
+    }
+
+    // ---- What a desktop user meets beyond the letter.
+
+    // A retrieval processes no events, yet its progress is painted as it goes: every change when
+    // changes are far enough apart, otherwise the first and then one per interval.
+    void ProgressIsPaintedWithoutEvents_data() {
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<bool>("everyChange");
+        QTest::newRow("changes far apart") << 0 << true;
+        QTest::newRow("changes in quick succession") << 3600 * 1000 << false;
+    }
+    void ProgressIsPaintedWithoutEvents() {
+        QFETCH(int, interval);
+        QFETCH(bool, everyChange);
+        w_->sbrMain->SetPaintInterval(interval);
+        cPaintRecorder recorder(*w_->sbrMain);
+        Open(Sample());
+        const QStringList& painted = recorder.painted;
+        QVERIFY2(painted.contains("Checking for icons..."), qPrintable(painted.join(" / ")));
+        for (const char* text : {"Retrieving icons...", "Retrieving icon 1 of 12...", "Retrieving icon 12 of 12..."})
+            QVERIFY2(painted.contains(text) == everyChange, text);
+    }
+
+    void ALongPathFitsTheStatusBar() {
+        QString folder = temp_.path();
+        while (folder.size() < 280) folder += "/a-folder-with-a-rather-long-name";
+        const QString path = CopyAs(IconFile(), folder.mid(temp_.path().size() + 1) + "/the-icon.ico");
+        const int width = w_->width();
+        Open(path);
+        QCOMPARE(w_->sbrMain->PanelText(1), path);
+        const QString shown = w_->sbrMain->ShownPanelText(1);
+        QVERIFY2(shown.size() < path.size() && shown.contains(QChar(0x2026)), qPrintable(shown));
+        // Its beginning and its file name stay.
+        QVERIFY(shown.startsWith(path.left(4)) && shown.endsWith("the-icon.ico"));
+        QCOMPARE(w_->width(), width);
+        QVERIFY(w_->minimumSizeHint().width() < 800);
+    }
+
+    void ADroppedFileOpensAsOpenDoes() {
+        // The list takes no drops itself, in any view: they reach the window.
+        for (int view = 3; view <= 6; ++view) {
+            w_->mnuView_Click(view);
+            auto* active = static_cast<QAbstractItemView*>(w_->lvwIcons->ActiveView());
+            QVERIFY(!active->acceptDrops() && !active->viewport()->acceptDrops());
+        }
+        QVERIFY(w_->acceptDrops());
+        const QString file = Sample();
+        std::unique_ptr<QMimeData> data(FileDrag({file}));
+        QDragEnterEvent enter(QPoint(50, 80), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w_.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(50, 80), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w_.get(), &drop);
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(w_->IconCount(), 12);
+        QCOMPARE(w_->sbrMain->PanelText(1), file);
+        QCOMPARE(QString::fromStdString(w_->RecentFiles.file(1)), file);
+        QVERIFY(w_->mnuMRU[2]->isVisible());
+
+        // Nothing local to open: the drag is refused.
+        std::unique_ptr<QMimeData> web(new QMimeData);
+        web->setUrls({QUrl("https://example.org/x.ico")});
+        QDragEnterEvent refused(QPoint(50, 80), Qt::CopyAction, web.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w_.get(), &refused);
+        QVERIFY(!refused.isAccepted());
+    }
+
+    // Long names keep to their cells in the icon and list views, and show whole in their tool
+    // tips; a name that fits under a large icon on two lines is not cut.
+    void LongNamesKeepToTheirCells_data() {
+        QTest::addColumn<int>("view");
+        QTest::newRow("large icons") << 3;
+        QTest::newRow("small icons") << 4;
+        QTest::newRow("list") << 5;
+    }
+    void LongNamesKeepToTheirCells() {
+        QFETCH(int, view);
+        Open(mUiTest::Fixture("modules/longnames.dll"));
+        w_->mnuView_Click(view);
+        QListView* list = w_->lvwIcons->ListWidget();
+        QTest::qWait(20);           // the view lays its items out
+        list->viewport()->repaint();
+        const QSize cell = list->gridSize();
+        const QFontMetrics metrics(list->font());
+        int cut = 0;
+        for (int i = 1; i <= w_->lvwIcons->Count(); ++i) {
+            const QString name = w_->lvwIcons->Text(i);
+            const QString shown = w_->lvwIcons->ShownText(i);
+            const QModelIndex index = list->model()->index(i - 1, 0);
+            const QRect rect = list->visualRect(index);
+            QVERIFY2(rect.width() <= cell.width() && rect.height() <= cell.height(), qPrintable(name));
+            for (const QString& line : shown.split(QChar::LineSeparator))
+                QVERIFY2(metrics.horizontalAdvance(line) <= cell.width(), qPrintable(shown));
+            QHelpEvent help(QEvent::ToolTip, rect.center(), list->viewport()->mapToGlobal(rect.center()));
+            QApplication::sendEvent(list->viewport(), &help);
+            if (shown.contains(QChar(0x2026))) {
+                ++cut;
+                QCOMPARE(QToolTip::text(), name);
+            } else {
+                // Whole, perhaps over two lines.
+                QCOMPARE(QString(shown).remove(QChar::LineSeparator).remove(' '), QString(name).remove(' '));
+                QVERIFY2(!QToolTip::isVisible() || QToolTip::text() != name, qPrintable(name));
+            }
+            if (name == "ABCDEFGHIJKLMNOP" && view == 3) QVERIFY2(!shown.contains(QChar(0x2026)), qPrintable(shown));
+        }
+        QVERIFY(cut >= 3);
+        QToolTip::hideText();
     }
 
     void BackColourFollowsStoredValue() {

@@ -8,13 +8,18 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPointer>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QToolBar>
+#include <QUrl>
+#include <QWindow>
 
 #include "app/mMainSettings.h"
 #include "app/mMainWindow.h"
@@ -63,6 +68,10 @@ FMain::FMain(QWidget* parent)
     lvwIcons->AddColumnHeader("Icon", static_cast<int>(kColumnWidthTwips / TwipsPerPixelX() + 0.5));
     lvwIcons->AddColumnHeader("Number of Images", static_cast<int>(kColumnWidthTwips / TwipsPerPixelX() + 0.5));
     connect(lvwIcons, &cListView::ItemClick, this, &FMain::lvwIcons_ItemClick);
+    // Ctrl+C in the list copies the chosen icon, as the toolbar's Copy does.
+    connect(lvwIcons, &cListView::CopyRequested, this, &FMain::mnuCopy_Click);
+    // A file dropped anywhere on the window opens as Open would open it.
+    setAcceptDrops(true);
 
     // The grid holds the chosen icon's images and their selection; the main window never shows it.
     IconGrid1 = new cIconGrid(client_);
@@ -273,6 +282,39 @@ void FMain::Form_Resize() {
 void FMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     Form_Resize();
+    // On another screen the list pictures are made again for its pixels.
+    if (QWindow* window = windowHandle(); window && !screenWatched_) {
+        screenWatched_ = true;
+        connect(window, &QWindow::screenChanged, this, [this] { RemakePictures(); });
+    }
+}
+
+namespace {
+
+// The file a drop brings: the first local file among its addresses; empty when there is none.
+QString DroppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return {};
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) return url.toLocalFile();
+    }
+    return {};
+}
+
+} // namespace
+
+void FMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void FMain::dragMoveEvent(QDragMoveEvent* event) {
+    if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void FMain::dropEvent(QDropEvent* event) {
+    const QString file = DroppedFile(event->mimeData());
+    if (file.isEmpty()) return;
+    event->acceptProposedAction();
+    RetrieveDroppedFile(mQtText::Utf8(file));
 }
 
 void FMain::RefreshRecentMenu() {
@@ -284,7 +326,7 @@ void FMain::ShowCommandError(const cError& e) {
     cPrompts::Current().Message(this,
                                 QString::number(e.Number()) + "\r" + QString::fromStdString(e.Source()) + "\r" +
                                     QString::fromStdString(e.Description()),
-                                cPrompts::eButtons::OK, cPrompts::eIcon::None, QString());
+                                cPrompts::eButtons::OK, cPrompts::eIcon::Critical, QString());
 }
 
 void FMain::mnuFile_Click(int index) {

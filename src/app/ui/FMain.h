@@ -33,6 +33,9 @@ class cIconGrid;
 class cImageList;
 class cListView;
 class cStatusBar;
+namespace mListPictures {
+class cMaker;
+}
 
 class FMain : public QMainWindow {
     Q_OBJECT
@@ -89,6 +92,8 @@ public:
 
     // ---- Retrieval and display.
     void RetrieveIcons();
+    // Opens a file dropped on the window as the open dialog's choice: it heads the recent files.
+    void RetrieveDroppedFile(const std::string& fileName);
     std::int32_t BestImageIndex(std::int32_t n, std::int32_t size);
     void DisplayIcons();
     void RefreshRecentMenu();
@@ -145,14 +150,24 @@ protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateMenus();
     void CreateToolbar();
     // Adds pictures under key "C" + i to both image lists, each step on its own: a picture that
     // cannot be made is logged and skipped.
-    void AddPictures(std::int32_t i);
+    void AddPictures(std::int32_t i, mListPictures::cMaker& maker);
+    // The device pixel ratio the list pictures are made for: the window's screen's.
+    double PictureRatio() const;
+    // Makes the pictures of every icon again when the screen's ratio is not the one they were
+    // made for (the window moved to another screen).
+    void RemakePictures();
     void ResetIcons();
+    // Steps 3 on of RetrieveIcons: every icon of the chosen file, its pictures, the list.
+    void Retrieve(const std::string& fileName);
     // Errors of RetrieveIcons that end it.
     void RetrieveFailed(const cError& e);
     // mnuFile_Click's report: number, source and description on three lines.
@@ -163,4 +178,5 @@ private:
     std::vector<cFileIcon> icons_;
     std::map<QString, QAction*> buttons_;
     QWidget* client_;
+    bool screenWatched_ = false;
 };

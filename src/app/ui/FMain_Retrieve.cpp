@@ -3,6 +3,7 @@
 #include <QImage>
 
 #include "base/ui/mQtText.h"
+#include "app/mListPictures.h"
 #include "app/mMainWindow.h"
 #include "app/ui/FMain.h"
 #include "app/ui/cImageList.h"
@@ -24,14 +25,6 @@ using mQtText::Q;
 // window itself).
 constexpr std::int32_t kOwnerMainWindow = 1;
 
-// A picture as the image lists store it. An empty picture (a block that cannot be drawn) is the
-// invalid-picture error, as the platform's picture objects report it.
-QImage PictureImage(const mDib::cPicture& picture) {
-    QImage image = mQtDib::ImageFromIcon(picture.Handle());
-    if (image.isNull()) cError::RaiseRuntime(cError::kInvalidPicture);
-    return image;
-}
-
 } // namespace
 
 std::int32_t FMain::BestImageIndex(std::int32_t n, std::int32_t size) {
@@ -43,14 +36,15 @@ std::int32_t FMain::BestImageIndex(std::int32_t n, std::int32_t size) {
     }
 }
 
-void FMain::AddPictures(std::int32_t i) {
+void FMain::AddPictures(std::int32_t i, mListPictures::cMaker& maker) {
     const std::string key = mMainWindow::ItemKey(i);
-    // Each list on its own: an invalid picture skips only that step.
+    // Each list on its own: an invalid picture skips only that step. The pictures are made at
+    // the screen's pixels from the best image for that many (at ratio 1, the list's own size).
     for (cImageList* list : {ilsIcons32.get(), ilsIcons16.get()}) {
         try {
-            const std::int32_t image = BestImageIndex(i, list->ImageSize());
-            if (image < 1) cError::RaiseRuntime(cError::kInvalidPicture);
-            list->Add(key, PictureImage(Icon(i).IconPicture(image)));
+            const std::int32_t pixels = list->DevicePixels();
+            const std::int32_t image = BestImageIndex(i, pixels);
+            list->Add(key, mQtDib::ImageFromBitmap(maker.Picture(Icon(i), image, pixels)));
         } catch (const cError& e) {
             if (e.Number() != cError::kInvalidPicture) throw;
             MError::ReportError(e, true, false);
@@ -58,13 +52,25 @@ void FMain::AddPictures(std::int32_t i) {
     }
 }
 
+double FMain::PictureRatio() const { return devicePixelRatioF(); }
+
+void FMain::RemakePictures() {
+    if (ilsIcons32->DevicePixelRatio() == PictureRatio() && ilsIcons16->DevicePixelRatio() == PictureRatio()) return;
+    ilsIcons32->SetDevicePixelRatio(PictureRatio());
+    ilsIcons16->SetDevicePixelRatio(PictureRatio());
+    mListPictures::cMaker maker;
+    for (std::int32_t i = 1; i <= IconCount(); ++i) AddPictures(i, maker);
+    lvwIcons->SetSmallIcons(lvwIcons->SmallIcons());
+    lvwIcons->SetIcons(lvwIcons->Icons());
+}
+
 void FMain::ResetIcons() {
     IconGrid1->Clear();
     icons_.clear();
     lvwIcons->SetIcons(nullptr);
     lvwIcons->SetSmallIcons(nullptr);
-    ilsIcons16->Clear();
-    ilsIcons32->Clear();
+    ilsIcons16->SetDevicePixelRatio(PictureRatio());
+    ilsIcons32->SetDevicePixelRatio(PictureRatio());
 }
 
 void FMain::RetrieveFailed(const cError& e) {
@@ -84,8 +90,8 @@ void FMain::RetrieveFailed(const cError& e) {
 }
 
 void FMain::RetrieveIcons() {
+    std::string fileName;
     try {
-        std::string fileName;
         if (UsePendingFile) {
             fileName = PendingFile;
         } else {
@@ -102,7 +108,22 @@ void FMain::RetrieveIcons() {
                 RefreshRecentMenu();
             }
         }
+    } catch (const cError& e) {
+        RetrieveFailed(e);
+        return;
+    }
+    Retrieve(fileName);
+}
 
+void FMain::RetrieveDroppedFile(const std::string& fileName) {
+    // As if the dialog had chosen it.
+    RecentFiles.AddFile(fileName);
+    RefreshRecentMenu();
+    Retrieve(fileName);
+}
+
+void FMain::Retrieve(const std::string& fileName) {
+    try {
         ResetIcons();
         const QString name = Q(fileName);
         sbrMain->SetStyle(cStatusBar::sbrSimple);
@@ -124,7 +145,8 @@ void FMain::RetrieveIcons() {
         };
         // The pictures of each icon as soon as it counts (it is icons_[i - 1] by then), so that a
         // stop for lack of memory still shows the icons before it with theirs.
-        hooks.GroupLoaded = [&](std::int32_t i, const cFileIcon&) { AddPictures(i); };
+        mListPictures::cMaker maker;
+        hooks.GroupLoaded = [&](std::int32_t i, const cFileIcon&) { AddPictures(i, maker); };
         mIconGroups::Load(fileName, icons_, hooks);
         DisplayIcons();
     } catch (const cError& e) {

@@ -1,6 +1,8 @@
 #pragma once
 // FProps: the properties dialog of one icon: the name line on top (lblFilename), the text with
-// one line per image below it (lblProperties) and an OK button (cmdOK) that closes it.
+// one line per image below it (lblProperties) and an OK button (cmdOK) that closes it. The dialog
+// never grows beyond its screen: a name line wider than three fifths of the screen wraps, after a
+// path separator or a blank where it can and anywhere where it must.
 
 #include <QDialog>
 
@@ -19,4 +21,7 @@ public:
 
     // Fills both labels (texts with CR LF line ends) and sets the caption "Properties".
     void SetTexts(const QString& nameLine, const QString& properties);
+
+    // The name line as it is drawn, one entry per line.
+    QStringList FilenameLines() const;
 };

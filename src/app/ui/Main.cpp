@@ -12,6 +12,7 @@
 #include "app/ui/FAbout.h"
 #include "app/ui/FMain.h"
 #include "app/ui/cErrorBox.h"
+#include "app/ui/mAppIcon.h"
 #include "app/ui/mSearchWindows.h"
 #include "resources/ui/cPromptsFileDialog.h"
 #include "search/ui/FRecurse.h"
@@ -102,11 +103,18 @@ void EndProgram() {
     if (gLoopRunning) QCoreApplication::exit(0);
 }
 
-int Main(QApplication& app) {
-    MError::LogStoreEvents();
+void SetUpApplication(QApplication& app) {
     cErrorBox::Install();
     cPromptsFileDialog::Install();
     mSearchWindows::Install();
+    // Every window carries the program's icon; the desktop matches the windows to its entry.
+    app.setWindowIcon(mAppIcon::Icon());
+    QGuiApplication::setDesktopFileName("pictrix");
+}
+
+int Main(QApplication& app) {
+    MError::LogStoreEvents();
+    SetUpApplication(app);
     QStringList args = app.arguments();
     std::vector<std::string> line;
     for (qsizetype i = 1; i < args.size(); ++i) line.push_back(args[i].toStdString());

@@ -37,6 +37,10 @@ private:
     std::string mainFile_;
 };
 
+// What every window of the program relies on: the error box, the file dialogs, the search windows,
+// the program's icon on its windows. Main calls it first.
+void SetUpApplication(QApplication& app);
+
 // Runs start-up and then the event loop while any window is open; answers the exit status
 // (0, or 1 when start-up failed).
 int Main(QApplication& app);

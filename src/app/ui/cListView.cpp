@@ -1,6 +1,13 @@
 #include "app/ui/cListView.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTextLayout>
+#include <QToolTip>
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QStackedLayout>
@@ -10,13 +17,121 @@
 #include "app/ui/cImageList.h"
 #include "base/cError.h"
 
+#include <algorithm>
+#include <map>
+
 namespace {
 
 constexpr int kKeyRole = Qt::UserRole + 1;
 constexpr int kLargeKeyRole = Qt::UserRole + 2;
 constexpr int kSmallKeyRole = Qt::UserRole + 3;
 
+// Lines of text under a large icon.
+constexpr int kLargeIconLines = 2;
+
 } // namespace
+
+// Draws the items of the list view (not the details view) inside their grid cells: a text too
+// long for its cell is elided in the middle (under a large icon it first wraps onto a second
+// line, anywhere when it has no blanks), and its tool tip shows it whole.
+class cListView::cItemDelegate final : public QStyledItemDelegate {
+public:
+    explicit cItemDelegate(QListView* view) : QStyledItemDelegate(view), view_(view) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        opt.rect = Cell(opt.rect);
+        opt.text = Fitted(opt).text;
+        shown_[index.row()] = opt.text;
+        const QWidget* widget = opt.widget;
+        (widget ? widget->style() : QApplication::style())->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QSize grid = view_->gridSize();
+        if (!grid.isValid()) return QStyledItemDelegate::sizeHint(option, index);
+        // The size of the text as it is drawn, within the cell.
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        opt.rect = QRect(QPoint(), grid);
+        opt.text = Fitted(opt).text;
+        const QWidget* widget = opt.widget;
+        const QStyle* style = widget ? widget->style() : QApplication::style();
+        return style->sizeFromContents(QStyle::CT_ItemViewItem, &opt, QSize(), widget).boundedTo(grid);
+    }
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() == QEvent::ToolTip && index.isValid()) {
+            QStyleOptionViewItem opt(option);
+            initStyleOption(&opt, index);
+            opt.rect = Cell(opt.rect);
+            if (Fitted(opt).cut) {
+                QToolTip::showText(event->globalPos(), opt.text, view->viewport(), view->visualRect(index));
+                return true;
+            }
+            QToolTip::hideText();
+            event->ignore();
+            return true;
+        }
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+
+    QString Shown(int row) const {
+        const auto it = shown_.find(row);
+        return it == shown_.end() ? QString() : it->second;
+    }
+    void Forget() { shown_.clear(); }
+
+private:
+    // The item's grid cell: items are placed at the cells' corners.
+    QRect Cell(const QRect& rect) const {
+        const QSize grid = view_->gridSize();
+        return grid.isValid() ? QRect(rect.topLeft(), rect.size().boundedTo(grid)) : rect;
+    }
+
+    // The text as it fits the option's rectangle, and whether it had to be cut for that.
+    struct cFitted {
+        QString text;
+        bool cut = false;
+    };
+    cFitted Fitted(const QStyleOptionViewItem& opt) const {
+        const QWidget* widget = opt.widget;
+        const QStyle* style = widget ? widget->style() : QApplication::style();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, &opt, widget) + 1;
+        const QFontMetrics metrics(opt.font);
+        if (view_->viewMode() != QListView::IconMode) {
+            const int width = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).width() - 2 * margin;
+            const QString elided = metrics.elidedText(opt.text, Qt::ElideMiddle, std::max(width, 0));
+            return {elided, elided != opt.text};
+        }
+        const int width = std::max(opt.rect.width() - 2 * margin, 1);
+        QTextLayout layout(opt.text, opt.font);
+        QTextOption wrap;
+        wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(wrap);
+        QStringList lines;
+        bool cut = false;
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            if (lines.size() == kLargeIconLines - 1) {
+                // The last line takes the rest, elided in the middle when it does not fit.
+                const QString rest = opt.text.mid(line.textStart());
+                lines << metrics.elidedText(rest, Qt::ElideMiddle, width);
+                cut = lines.back() != rest;
+                break;
+            }
+            lines << opt.text.mid(line.textStart(), line.textLength()).trimmed();
+        }
+        layout.endLayout();
+        return {lines.join(QChar::LineSeparator), cut};
+    }
+
+    QListView* view_;
+    mutable std::map<int, QString> shown_;
+};
 
 cListView::cListView(QWidget* parent)
     : QWidget(parent), model_(new QStandardItemModel(0, 1, this)), list_(new QListView(this)),
@@ -37,6 +152,16 @@ cListView::cListView(QWidget* parent)
     report_->header()->setStretchLastSection(false);
     list_->setMovement(QListView::Static);
     list_->setResizeMode(QListView::Adjust);
+    delegate_ = new cItemDelegate(list_);
+    list_->setItemDelegate(delegate_);
+    // Ctrl+C copies the chosen icon, as the window's Copy does (the views would copy the item's
+    // text); files dropped on the list go to the window.
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(list_), static_cast<QAbstractItemView*>(report_)}) {
+        view->installEventFilter(this);
+        view->setDragDropMode(QAbstractItemView::NoDragDrop);
+        view->setAcceptDrops(false);
+        view->viewport()->setAcceptDrops(false);
+    }
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current, const QModelIndex&) {
                 if (current.isValid()) OnCurrentChanged(current.row());
@@ -76,6 +201,11 @@ void cListView::ApplyView() {
         break;
     case lvwReport: break;
     }
+    // Icon mode turns dragging and dropping on unless told otherwise.
+    list_->setDragDropMode(QAbstractItemView::NoDragDrop);
+    list_->setAcceptDrops(false);
+    list_->viewport()->setAcceptDrops(false);
+    delegate_->Forget();
     // The list view shows only the first column; the details view all of them.
     list_->setModelColumn(0);
     stack_->setCurrentWidget(view_ == lvwReport ? static_cast<QWidget*>(report_) : list_);
@@ -144,7 +274,10 @@ void cListView::SetSubItem(int index, int subItem, const QString& text) {
     model_->setItem(index - 1, subItem, cell);
 }
 
-void cListView::Clear() { model_->removeRows(0, model_->rowCount()); }
+void cListView::Clear() {
+    model_->removeRows(0, model_->rowCount());
+    delegate_->Forget();
+}
 
 int cListView::Count() const { return model_->rowCount(); }
 
@@ -207,6 +340,27 @@ void cListView::SetSelected(int index) {
 }
 
 QWidget* cListView::ActiveView() const { return stack_->currentWidget(); }
+
+QString cListView::ShownText(int index) const {
+    CheckIndex(index);
+    if (view_ == lvwReport) return Text(index);
+    return delegate_->Shown(index - 1);
+}
+
+bool cListView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_ || watched == report_) {
+        const bool override = event->type() == QEvent::ShortcutOverride;
+        if (override || event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->matches(QKeySequence::Copy)) {
+                event->accept();
+                if (!override) emit CopyRequested();
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 void cListView::OnCurrentChanged(int row) {
     if (!quiet_) emit ItemClick(row + 1);

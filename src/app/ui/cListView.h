@@ -6,7 +6,11 @@
 //
 // One item model serves two Qt views that share the selection: a QListView for the first three
 // views and a QTreeView for the details. The image lists are not owned; the pictures shown are
-// looked up when an item is added and again whenever the lists or the view change.
+// looked up when an item is added and again whenever the lists or the view change. In the first
+// three views every item keeps to its grid cell: a long text is elided (under a large icon after
+// wrapping onto a second line) and shown whole in its tool tip. The copy keys are reported
+// (CopyRequested) instead of copying an item's text; the views take no drops, so files dropped on
+// the list reach the window.
 
 #include <QColor>
 #include <QWidget>
@@ -64,6 +68,10 @@ public:
     int SelectedIndex() const;
     void SetSelected(int index);
 
+    // The text of an item as the current view last painted it: in the icon and list views
+    // elided to fit its cell (empty before it was painted); in the details view the text.
+    QString ShownText(int index) const;
+
     // The Qt view in use (the list or the details view), for tests and layout.
     QWidget* ActiveView() const;
     QListView* ListWidget() const noexcept { return list_; }
@@ -72,8 +80,15 @@ public:
 signals:
     // The user chose an item (click or keyboard); not sent for SetSelected.
     void ItemClick(int index);
+    // The user pressed the copy keys (Ctrl+C) in the list.
+    void CopyRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    class cItemDelegate;
+
     void CheckIndex(int index) const;
     void ApplyView();
     void RefreshPictures();
@@ -85,6 +100,7 @@ private:
     QListView* list_;
     QTreeView* report_;
     QStackedLayout* stack_;
+    cItemDelegate* delegate_ = nullptr;
     cImageList* icons_ = nullptr;
     cImageList* smallIcons_ = nullptr;
     eView view_ = lvwIcon;

@@ -17,8 +17,14 @@ namespace mOptions {
 inline constexpr std::string_view kEditorKey = "SOFTWARE\\Maltrow Software\\PX2\\Settings";
 inline constexpr std::string_view kEditorValue = "Editor Path";
 
-// The filter of the editor's Browse button.
+// The filter of the editor's Browse button, and the entry it starts on: programs carry the
+// extension only on Windows, so elsewhere it starts on all files.
 inline constexpr std::string_view kBrowseEditorFilter = "Executable Files|*.exe|All Files|*.*";
+#if defined(_WIN32)
+inline constexpr std::int32_t kBrowseEditorFilterIndex = 1;
+#else
+inline constexpr std::int32_t kBrowseEditorFilterIndex = 2;
+#endif
 
 // The first-start background colour of the icon list: the system menu colour (0x80000004).
 inline constexpr std::int32_t kDefaultBackColor = static_cast<std::int32_t>(0x80000004u);

@@ -150,6 +150,28 @@ private slots:
         QCOMPARE(prompts.Asked().size(), std::size_t(1)); // no message
     }
 
+    void EveryButtonHasAnAccessKeyOfItsOwn() {
+        FOptions dlg;
+        QStringList keys;
+        for (const QPushButton* button : dlg.findChildren<QPushButton*>()) {
+            const QKeySequence key = QKeySequence::mnemonic(button->text());
+            QVERIFY2(!key.isEmpty(), qPrintable(button->text()));
+            QVERIFY2(!keys.contains(key.toString()), qPrintable(button->text() + " repeats " + key.toString()));
+            keys << key.toString();
+        }
+        QCOMPARE(keys.size(), 6);
+    }
+
+    void TheEditorPathCanBeCleared() {
+        mOptions::SetEditorPath("/opt/editor/edit");
+        FOptions dlg;
+        dlg.cmdClear->click();
+        QCOMPARE(dlg.lblEditorPath->text(), QString());
+        QVERIFY(dlg.cmdOK->isEnabled() && dlg.cmdApply->isEnabled());
+        dlg.cmdOK->click();
+        QCOMPARE(mOptions::EditorPath(), std::string());
+    }
+
     void BrowseAsksForAProgramInTheProgramFolder() {
         cScriptedPrompts prompts;
         cPrompts::cScope scope(prompts);
@@ -159,7 +181,8 @@ private slots:
         dlg.cmdBrowse->click();
         const auto& asked = prompts.LastAsked().file;
         QCOMPARE(asked.initialDir, QString::fromStdString(mProgram::ProgramDir()));
-        QCOMPARE(asked.filterIndex, 1);
+        // Programs here have no extension: the dialog starts on all files.
+        QCOMPARE(asked.filterIndex, 2);
         QCOMPARE(asked.filters.size(), std::size_t(2));
         QCOMPARE(asked.filters[0].description, QString("Executable Files"));
         QCOMPARE(asked.filters[0].pattern, QString("*.exe"));

@@ -53,11 +53,15 @@ FOptions::FOptions(QWidget* owner, tApplyBackColor applyBackColor)
     lblEditorPath->setMouseTracking(true);
     lblEditorPath->installEventFilter(this);
     cmdBrowse = new QPushButton("&Browse...", this);
+    cmdClear = new QPushButton("Clea&r", this);
+    cmdClear->setObjectName("cmdClear");
+    cmdClear->setToolTip("No icon editor");
 
     lblIconBackcolor = new QLabel("Icon Backcolor", this);
     pic = new cColourBox(this);
     pic->setObjectName("pic");
-    cmdColor = new QPushButton("C&olor...", this);
+    // Alt+O belongs to OK.
+    cmdColor = new QPushButton("Co&lor...", this);
 
     cmdOK = new QPushButton("&OK", this);
     cmdApply = new QPushButton("&Apply", this);
@@ -73,6 +77,7 @@ FOptions::FOptions(QWidget* owner, tApplyBackColor applyBackColor)
     grid->addWidget(lblIconEditor, 0, 0);
     grid->addWidget(lblEditorPath, 0, 1);
     grid->addWidget(cmdBrowse, 0, 2);
+    grid->addWidget(cmdClear, 0, 3);
     grid->addWidget(lblIconBackcolor, 1, 0);
     grid->addWidget(pic, 1, 1, Qt::AlignLeft);
     grid->addWidget(cmdColor, 1, 2);
@@ -90,6 +95,7 @@ FOptions::FOptions(QWidget* owner, tApplyBackColor applyBackColor)
     all->addLayout(buttons);
 
     connect(cmdBrowse, &QPushButton::clicked, this, &FOptions::cmdBrowse_Click);
+    connect(cmdClear, &QPushButton::clicked, this, &FOptions::cmdClear_Click);
     connect(cmdColor, &QPushButton::clicked, this, &FOptions::cmdColor_Click);
     connect(cmdApply, &QPushButton::clicked, this, &FOptions::cmdApply_Click);
     connect(cmdOK, &QPushButton::clicked, this, &FOptions::cmdOK_Click);
@@ -122,13 +128,13 @@ void FOptions::EnableApply() {
 
 void FOptions::ShowError(std::int32_t number, const std::string& source, const std::string& description) {
     cPrompts::Current().Message(this, QString::number(number) + "\r" + Q(source) + "\r" + Q(description),
-                                cPrompts::eButtons::OK, cPrompts::eIcon::None, Q(std::string(MError::kTitle)));
+                                cPrompts::eButtons::OK, cPrompts::eIcon::Critical, Q(std::string(MError::kTitle)));
 }
 
 void FOptions::cmdBrowse_Click() {
     try {
         std::string fileName, fileTitle, filter(mOptions::kBrowseEditorFilter);
-        std::int32_t filterIndex = 1, extra = 0;
+        std::int32_t filterIndex = mOptions::kBrowseEditorFilterIndex, extra = 0;
         bool readOnly = false;
         cPromptsFileDialog::SetOwner(this);
         const bool chosen = mFileOpenSave::ShowOpenDialog(fileName, fileTitle, true, false, readOnly, true, filter,
@@ -144,6 +150,13 @@ void FOptions::cmdBrowse_Click() {
         cPromptsFileDialog::SetOwner(parentWidget());
         ShowError(e.Number(), e.Source(), e.Description());
     }
+}
+
+void FOptions::cmdClear_Click() {
+    if (lblEditorPath->text().isEmpty()) return;
+    lblEditorPath->clear();
+    lblEditorPath->setToolTip(QString());
+    EnableApply();
 }
 
 void FOptions::cmdColor_Click() {

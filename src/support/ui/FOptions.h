@@ -42,6 +42,7 @@ public:
     QLabel* lblIconEditor;
     QLabel* lblEditorPath;
     QPushButton* cmdBrowse;
+    QPushButton* cmdClear;              // forgets the editor path (Apply stores it empty)
     QLabel* lblIconBackcolor;
     cColourBox* pic;
     QPushButton* cmdColor;
@@ -53,6 +54,7 @@ public:
     void Apply();
 
     void cmdBrowse_Click();
+    void cmdClear_Click();
     void cmdColor_Click();
     void cmdApply_Click();
     void cmdOK_Click();

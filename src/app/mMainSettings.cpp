@@ -75,6 +75,13 @@ cError OpenError(const std::string& path) {
     return cError(cError::kFileNotFound, mProgram::ExeBaseName(), "File not found: " + path);
 }
 
+cError OpenDocumentError(const std::string& path, std::string_view kind) {
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::exists(path, ec)) return OpenError(path);
+    return cError(kErrNoProgram, mProgram::ExeBaseName(),
+                  "No program to open " + std::string(kind) + " was found to show " + path);
+}
+
 cError SiblingStartError(const std::string& path) {
     return cError(kErrOpenSibling, mProgram::ExeBaseName(), std::string(kOpenSiblingText) + ": " + path);
 }

@@ -87,4 +87,11 @@ cError OpenError(const std::string& path);
 // The same for the sibling editor: 1001001 "Unable to open Glintsmith - QRSC.exe" and the path.
 cError SiblingStartError(const std::string& path);
 
+// The desktop found no program to open a document (ERROR_NO_ASSOCIATION).
+inline constexpr std::int32_t kErrNoProgram = 1155;
+// The error shown when the document at `path` (a help page, the error log) could not be opened:
+// 53 "File not found" when nothing is there; otherwise no program opens such documents, named by
+// `kind` ("web pages", "text files"): kErrNoProgram, and the path.
+cError OpenDocumentError(const std::string& path, std::string_view kind);
+
 } // namespace mMainSettings

@@ -1,6 +1,10 @@
 #include "app/mStartup.h"
 
+#include <filesystem>
+
+#include "platform/cReadFile.h"
 #include "platform/cRegistryStore.h"
+#include "platform/mSysText.h"
 #include "base/mProgram.h"
 #include "support/CLog.h"
 #include "support/MError.h"
@@ -76,6 +80,21 @@ cCommandLine ClassifyCommandLine(std::string_view line) {
     return out;
 }
 
+void CheckCommandLineFile(const std::string& file) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec)) {
+        throw cError(cError::kPathFileAccess, mProgram::ExeBaseName(),
+                     "Cannot open \"" + file + "\": it is a folder, not a file.");
+    }
+    cReadFile reader;
+    if (reader.Open(file)) return;
+    const std::uint32_t code = reader.LastError();
+    const std::int32_t number = code == mSysText::kFileNotFound || code == mSysText::kPathNotFound ? cError::kFileNotFound
+                                : code == mSysText::kAccessDenied                                 ? cError::kPermissionDenied
+                                                                                                  : cError::kPathFileAccess;
+    throw cError(number, mProgram::ExeBaseName(), "Cannot open \"" + file + "\": " + mSysText::TextLine(code));
+}
+
 bool IsFirstStart() {
     cRegistryStore& store = cRegistryStore::User();
     cRegKey key;
@@ -142,6 +161,8 @@ eStartResult Main(std::string_view commandLine, cStartupHost& host) {
     // Handler B: the command line's file.
     bool ended = false;
     failed = Trapped([&] {
+        // "/p" alone prints the empty list: no file to check.
+        if (!line.file.empty()) CheckCommandLineFile(line.file);
         if (line.command == eCommand::Print) {
             host.PrintFromFile(line.file);
             ended = true;

@@ -39,6 +39,13 @@ std::string FileFromCommandLine(std::string_view line);
 // keeps the case it was given in (file names are case-sensitive here).
 cCommandLine ClassifyCommandLine(std::string_view line);
 
+// Raises when the file a command line names cannot be read, with a description that names the
+// file and the cause: 53 when there is no such file (or folder on its way), 70 when reading it is
+// not permitted, 75 for a folder or any other failure. Main checks a named file before the
+// windows are given it, so that a user who opened a file from the desktop learns why nothing
+// shows.
+void CheckCommandLineFile(const std::string& file);
+
 // True while the store carries no first-start marker.
 bool IsFirstStart();
 // Sets the marker (Main does so once WriteFirstRunDefaults has finished).
@@ -75,8 +82,8 @@ enum class eStartResult {
 };
 
 // The entry routine's steps with its two error handlers: errors before the command line is
-// handled are reported (log and show) and the result is Failed; errors while handling it are
-// reported and followed by EndProgram.
+// handled are reported (log and show) and the result is Failed; errors while handling it (among
+// them a named file that cannot be read) are reported and followed by EndProgram.
 eStartResult Main(std::string_view commandLine, cStartupHost& host);
 
 } // namespace mStartup

@@ -20,8 +20,8 @@ namespace MError {
 // The title of the program's message boxes: the application name.
 inline constexpr std::string_view kTitle = mProgram::kAppName;
 
-// Where a report is shown. The windows implement it with a message box (information icon, OK
-// button); `text` holds its lines separated by CR (code 13).
+// Where a report is shown. The windows implement it with a message box (error icon, OK button);
+// `text` holds its lines separated by CR (code 13).
 class cErrorView {
 public:
     virtual ~cErrorView() = default;
@@ -34,8 +34,9 @@ void SetErrorView(cErrorView* view);
 cErrorView& ErrorView();
 
 // The error log of every caller: errlog.txt in the program's folder when that folder (and an
-// existing errlog.txt in it) can be written, otherwise $XDG_STATE_HOME/pictrix/errlog.txt
-// (~/.local/state when XDG_STATE_HOME is unset), whose folder is created when needed.
+// existing errlog.txt in it) can be written and the program is not an installed one (run from its
+// build tree), otherwise $XDG_STATE_HOME/pictrix/errlog.txt (~/.local/state when XDG_STATE_HOME
+// is unset), whose folder is created when needed.
 std::string ErrorLogPath();
 // The same rule for a given program folder.
 std::string ErrorLogPathFor(const std::string& programDir);

@@ -175,6 +175,12 @@ TEST_F(StartupTest, FirstStartWritesTheDefaultsOnce) {
 }
 
 TEST_F(StartupTest, CommandLinesDriveTheWindows) {
+    // The files the lines name exist (a name that does not is the next test's).
+    const std::string lists = dir_.File("My Lists");
+    std::filesystem::create_directories(lists);
+    for (const char* name : {"A.ier", "My List.ier", "e.ier", "bad.ier", "l.ier"})
+        mTestKit::WriteBytes(lists + "/" + name, {});
+    const std::string at = "\"" + lists + "/";
     struct {
         const char* name;
         std::string line;
@@ -184,17 +190,18 @@ TEST_F(StartupTest, CommandLinesDriveTheWindows) {
         bool reported;
     } cases[] = {
         {"empty", "", "", eStartResult::WindowsShown, {"splash", "main"}, false},
-        {"print", "/P \"/tmp/Lists/A.ier\"", "", eStartResult::Ended, {"print /tmp/Lists/A.ier", "end"}, false},
+        {"print", "/P " + at + "A.ier\"", "", eStartResult::Ended, {"print " + lists + "/A.ier", "end"}, false},
         {"only /p", "/p", "", eStartResult::Ended, {"print ", "end"}, false},
-        {"list", "\"/tmp/My List.ier\"", "", eStartResult::WindowsShown,
-         {"list /tmp/My List.ier", "splash", "main", "search"}, false},
-        {"edit", "/e \"/tmp/e.ier\"", "", eStartResult::WindowsShown, {"list /tmp/e.ier", "splash", "main", "search"},
-         false},
+        {"list", at + "My List.ier\"", "", eStartResult::WindowsShown,
+         {"list " + lists + "/My List.ier", "splash", "main", "search"}, false},
+        {"edit", "/e " + at + "e.ier\"", "", eStartResult::WindowsShown,
+         {"list " + lists + "/e.ier", "splash", "main", "search"}, false},
         // Handler B: the report, then every window goes.
-        {"list that fails", "/tmp/bad.ier", "list", eStartResult::Ended, {"list /tmp/bad.ier", "end"}, true},
-        {"printing that fails", "/p /tmp/bad.ier", "print", eStartResult::Ended, {"print /tmp/bad.ier", "end"}, true},
-        {"search window that fails", "/tmp/l.ier", "search", eStartResult::Ended,
-         {"list /tmp/l.ier", "splash", "main", "search", "end"}, true},
+        {"list that fails", at + "bad.ier\"", "list", eStartResult::Ended, {"list " + lists + "/bad.ier", "end"}, true},
+        {"printing that fails", "/p " + at + "bad.ier\"", "print", eStartResult::Ended,
+         {"print " + lists + "/bad.ier", "end"}, true},
+        {"search window that fails", at + "l.ier\"", "search", eStartResult::Ended,
+         {"list " + lists + "/l.ier", "splash", "main", "search", "end"}, true},
         // Handler A covers the empty line's windows: reported, no EndProgram.
         {"main window that fails", "", "main", eStartResult::Failed, {"splash", "main"}, true},
     };
@@ -214,6 +221,36 @@ TEST_F(StartupTest, CommandLinesDriveTheWindows) {
             EXPECT_TRUE(view_.shown.empty());
         }
     }
+}
+
+TEST_F(StartupTest, AFileThatCannotBeReadIsReportedBeforeAnyWindowHasIt) {
+    mTestKit::WriteBytes(dir_.File("plain"), {});
+    const std::string exe = mProgram::ExeBaseName();
+    struct {
+        const char* name;
+        std::string file;
+        std::int32_t number;
+        std::string cause;
+    } cases[] = {
+        {"missing", dir_.File("gone.ier"), 53, "The system cannot find the file specified."},
+        {"missing folder", dir_.File("gone/x.ier"), 53, "The system cannot find the path specified."},
+        {"below a file", dir_.File("plain/x.ier"), 53, "The system cannot find the path specified."},
+        {"a folder", dir_.Path().string(), 75, "it is a folder, not a file."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        mTestKit::ExpectError([&] { CheckCommandLineFile(c.file); }, c.number, exe,
+                              "Cannot open \"" + c.file + "\": " + c.cause);
+        for (const std::string& line : {"\"" + c.file + "\"", "/p " + c.file}) {
+            view_.shown.clear();
+            cRecordingHost host;
+            EXPECT_EQ(Main(line, host), eStartResult::Ended);
+            EXPECT_EQ(host.steps, std::vector<std::string>{"end"}) << "no window was given the file";
+            ASSERT_EQ(view_.shown.size(), 1u);
+            EXPECT_NE(view_.shown[0].find("\"" + c.file + "\""), std::string::npos) << view_.shown[0];
+        }
+    }
+    EXPECT_NO_THROW(CheckCommandLineFile(dir_.File("plain")));
 }
 
 TEST_F(StartupTest, AFailedFirstStartOpensNoWindowAndIsRetried) {

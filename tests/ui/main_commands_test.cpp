@@ -5,7 +5,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
+#include <QScreen>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
@@ -210,7 +212,22 @@ private slots:
         prompts_->AnswerMessage(eAnswer::OK); // the error report
         Window().SaveIcons();
         QCOMPARE(prompts_->LastAsked().kind, eKind::Message);
+        QCOMPARE(prompts_->LastAsked().icon, cPrompts::eIcon::Critical);
         QCOMPARE(RecentList(), std::vector<std::string>{Six().toStdString()});
+    }
+
+    void SavingUnderALongPathSaves() {
+        Open(Six());
+        QString folder = temp_.filePath("long");
+        while (folder.toUtf8().size() < 300) folder += QString::fromUtf8("/répertoire-aux-icônes");
+        QVERIFY(QDir().mkpath(folder));
+        const QString target = folder + "/saved.ico";
+        prompts_->AnswerSave(target);
+        Window().SaveIcons();
+        cFileIcon saved;
+        QVERIFY(saved.LoadIcon(target.toStdString()));
+        QCOMPARE(saved.ImageCount(), 6);
+        QCOMPARE(RecentList().front(), target.toStdString());
     }
 
     void AnEmptyNameSavesNothing() {
@@ -273,6 +290,36 @@ private slots:
         QCOMPARE(text, QString::fromStdString(mIconCommands::PropertiesText(icon)));
     }
 
+    void PropertiesOfALongPathStayOnTheScreen() {
+        QString folder = "deep";
+        while (folder.size() < 270) folder += "/folder-of-icons-" + QString::number(folder.size());
+        const QString path = CopyAs(Six(), folder + "/six.ico");
+        QVERIFY(path.size() >= 300);
+        Open(path);
+        QRect dialog, ok, screen;
+        QStringList lines;
+        QString name;
+        WhenModal([&](QDialog& d) {
+            auto& props = dynamic_cast<FProps&>(d);
+            d.adjustSize();
+            QTest::qWait(20);
+            dialog = d.frameGeometry();
+            ok = QRect(props.cmdOK->mapTo(&d, QPoint(0, 0)), props.cmdOK->size());
+            screen = d.screen()->availableGeometry();
+            name = props.lblFilename->text();
+            lines = props.FilenameLines();
+            d.grab().save(mUiTest::ArtifactDir() + "/properties-long-path.png");
+            props.cmdOK->click();
+        });
+        Window().ShowProperties();
+        QCOMPARE(name, "File Name: " + path);
+        QVERIFY2(dialog.width() <= screen.width(), qPrintable(QString::number(dialog.width())));
+        QVERIFY(QRect(QPoint(0, 0), dialog.size()).contains(ok));
+        // The whole name, wrapped.
+        QVERIFY(lines.size() > 1);
+        QCOMPARE(lines.join(""), name);
+    }
+
     void PropertiesWithoutAChoice() {
         prompts_->AnswerMessage(eAnswer::OK);
         Window().ShowProperties();
@@ -288,6 +335,28 @@ private slots:
     }
 
     // ---- Copying.
+
+    // Ctrl+C in the list copies the chosen icon, as Copy does, not the item's label.
+    void CopyKeysInTheListCopyTheIcon_data() {
+        QTest::addColumn<int>("view");
+        QTest::newRow("large icons") << 3;
+        QTest::newRow("details") << 6;
+    }
+    void CopyKeysInTheListCopyTheIcon() {
+        QFETCH(int, view);
+        Open(Six());
+        Window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Window()));
+        Window().mnuView_Click(view);
+        QApplication::clipboard()->setText("kept until the copy");
+        QWidget* list = Window().lvwIcons->ActiveView();
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        QVERIFY(data);
+        QVERIFY2(data->hasFormat("image/vnd.microsoft.icon"), qPrintable(data->formats().join(", ")));
+        QVERIFY(data->text() != Window().lvwIcons->Text(1));
+    }
 
     void CopyPutsTheIconOnTheClipboard() {
         Open(Six());
@@ -377,6 +446,7 @@ private slots:
         QCOMPARE(asked.text, QString("53\r%1\rFile not found: %2")
                                  .arg(QString::fromStdString(mProgram::ExeBaseName()), QString::fromStdString(missing)));
         QCOMPARE(asked.title, QString());
+        QCOMPARE(asked.icon, cPrompts::eIcon::Critical);
         QVERIFY(w_); // the window is still there
     }
 
@@ -457,6 +527,33 @@ private slots:
         for (const auto& r : shell_->requests) QVERIFY2(QFile::exists(r.path), qPrintable(r.path));
         QVERIFY(!Window().mnuHelp[4]->text().isEmpty());
         QVERIFY(!Window().mnuHelp[5]->text().isEmpty());
+    }
+
+    // A page or log that is there but finds no program to show it says so; one that is not there
+    // says that.
+    void DocumentsWithoutAProgramSaySo_data() {
+        QTest::addColumn<int>("menu");       // 0 help, 1 error log
+        QTest::addColumn<bool>("there");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("help page") << 0 << true << "1155\r%1\rNo program to open web pages was found to show ";
+        QTest::newRow("error log") << 1 << true << "Error #1155\r%1\rNo program to open text files was found to show ";
+        QTest::newRow("no error log") << 1 << false << "Error #53\r%1\rFile not found: ";
+    }
+    void DocumentsWithoutAProgramSaySo() {
+        QFETCH(int, menu);
+        QFETCH(bool, there);
+        QFETCH(QString, start);
+        const QString log = QString::fromStdString(MError::ErrorLogPath());
+        if (there) MError::ReportError(42, "test", "something to read", true, false);
+        else QFile::remove(log);
+        shell_->answer = false;
+        prompts_->AnswerMessage(eAnswer::OK);
+        if (menu == 0) Window().mnuHelp_Click(0);
+        else Window().mnuErrorLog_Click(1);
+        const auto& asked = prompts_->LastAsked();
+        QVERIFY2(asked.text.startsWith(start.arg(QString::fromStdString(mProgram::ExeBaseName()))), qPrintable(asked.text));
+        QVERIFY(asked.text.endsWith(menu == 0 ? QString::fromStdString(mProgram::HelpDir()) + "/index.htm" : log));
+        QCOMPARE(asked.icon, cPrompts::eIcon::Critical);
     }
 
     void ErrorLogIsOpenedAndCleared() {

@@ -8,7 +8,9 @@
 
 #include "app/ui/FAbout.h"
 #include "app/ui/FMain.h"
+#include "app/ui/FProps.h"
 #include "app/ui/Main.h"
+#include "app/ui/mAppIcon.h"
 #include "app/ui/cErrorBox.h"
 #include "app/ui/cListView.h"
 #include "mUiTest.h"
@@ -101,6 +103,9 @@ private slots:
     }
 
     void PrintingIsReportedUntilListPrintingExists() {
+        QFile list(temp_.filePath("hits.ier"));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.close();
         cScriptedPrompts prompts;
         cPrompts::cScope scope(prompts);
         prompts.AnswerMessage(cPrompts::eAnswer::OK);
@@ -110,6 +115,59 @@ private slots:
         QCOMPARE(prompts.Pending(), std::size_t(0));
         QVERIFY(prompts.LastAsked().text.contains("list printing"));
         QVERIFY(!FMain::DefaultLoaded() || !FMain::Default().isVisible());
+    }
+
+    // A file named on the command line that cannot be read is reported with its name and the
+    // cause, as an error; no window stays.
+    void ACommandLineFileThatCannotBeReadIsNamed_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("cause");
+        const QString missing = temp_.filePath("no such list.ier");
+        QTest::newRow("missing list file") << "\"" + missing + "\"" << missing << "The system cannot find the file specified.";
+        const QString icon = temp_.filePath("gone.ico");
+        QTest::newRow("missing icon file") << icon << icon << "The system cannot find the file specified.";
+        const QString below = temp_.filePath("plain/x.ier");
+        QTest::newRow("below a file") << below << below << "The system cannot find the path specified.";
+        QTest::newRow("folder") << temp_.path() << temp_.path() << "it is a folder, not a file.";
+        const QString print = temp_.filePath("gone.ier");
+        QTest::newRow("printing a missing file") << "/p " + print << print << "The system cannot find the file specified.";
+    }
+    void ACommandLineFileThatCannotBeReadIsNamed() {
+        QFETCH(QString, line);
+        QFETCH(QString, file);
+        QFETCH(QString, cause);
+        QFile plain(temp_.filePath("plain"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        cScriptedPrompts prompts;
+        cPrompts::cScope scope(prompts);
+        prompts.AnswerMessage(cPrompts::eAnswer::OK);
+        cWindowsHost host;
+        QCOMPARE(mStartup::Main(line.toStdString(), host), mStartup::eStartResult::Ended);
+        const auto& told = prompts.LastAsked();
+        QCOMPARE(told.icon, cPrompts::eIcon::Critical);
+        QVERIFY2(told.text.contains("\"" + file + "\"") && told.text.endsWith(cause), qPrintable(told.text));
+        QVERIFY(!FMain::DefaultLoaded() || !FMain::Default().isVisible());
+    }
+
+    // The program's windows carry its own icon, at every size the desktop may ask for.
+    void TheWindowsCarryTheProgramsIcon() {
+        const QIcon before = QApplication::windowIcon();
+        SetUpApplication(*qApp);
+        FMain main;
+        FProps props(&main);
+        for (const QWidget* w : {static_cast<const QWidget*>(&main), static_cast<const QWidget*>(&props)}) {
+            const QIcon icon = w->windowIcon();
+            QCOMPARE(icon.availableSizes().size(), static_cast<qsizetype>(mAppIcon::kSizes.size()));
+            QCOMPARE(icon.cacheKey(), QApplication::windowIcon().cacheKey());
+        }
+        // Drawn, not empty: the middle of the largest picture is opaque.
+        const QImage large = QApplication::windowIcon().pixmap(256).toImage();
+        QCOMPARE(large.size(), QSize(256, 256));
+        QCOMPARE(qAlpha(large.pixel(128, 128)), 255);
+        QCOMPARE(qAlpha(large.pixel(0, 0)), 0);
+        QApplication::setWindowIcon(before);
     }
 
     void TheSplashClosesItselfWithoutItsOKButton() {

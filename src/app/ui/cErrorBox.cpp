@@ -6,7 +6,7 @@
 
 void cErrorBox::ShowError(const std::string& title, const std::string& text) {
     cPrompts::Current().Message(QApplication::activeWindow(), QString::fromStdString(text), cPrompts::eButtons::OK,
-                                cPrompts::eIcon::Information, QString::fromStdString(title));
+                                cPrompts::eIcon::Critical, QString::fromStdString(title));
 }
 
 void cErrorBox::Install() {

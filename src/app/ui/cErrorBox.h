@@ -1,6 +1,6 @@
 #pragma once
-// cErrorBox: how the windows show a reported error: a message box through cPrompts (information
-// icon, OK button) with the report's title and lines, owned by the active window.
+// cErrorBox: how the windows show a reported error: a message box through cPrompts (error icon,
+// OK button) with the report's title and lines, owned by the active window.
 
 #include "support/MError.h"
 

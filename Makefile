@@ -6,11 +6,13 @@ BENCH_BUILD  ?= build-bench
 JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS  ?=
+PREFIX       ?= /usr/local
+DESTDIR      ?=
 ifeq ($(CI),true)
 CMAKE_FLAGS += -DPICTRIX_WERROR=ON
 endif
 
-.PHONY: all deps build run test test-san fuzz bench screenshots clean
+.PHONY: all deps build run test test-san fuzz bench screenshots install clean
 
 all: build
 
@@ -48,23 +50,39 @@ bench: deps
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	scripts/run-benchmarks.sh $(BENCH_BUILD)
 
-# The main window on the sample module in each of its four views, as PNG files under
-# $(BUILD)/screenshots, taken under a virtual X server with settings of their own; then the
-# dialogs, the grid and the search window.
+# The main window on the sample module in each of its four views, the small-icon view of long
+# names and the window at twice the scale, as PNG files under $(BUILD)/screenshots, taken under a
+# virtual X server with settings of their own; then the dialogs (the properties of a long path
+# among them), the grid and the search window.
 screenshots: build
 	rm -rf $(BUILD)/screenshots $(BUILD)/screenshots-home
 	mkdir -p $(BUILD)/screenshots-home/config $(BUILD)/screenshots-home/state
 	XDG_CONFIG_HOME=$(abspath $(BUILD))/screenshots-home/config XDG_STATE_HOME=$(abspath $(BUILD))/screenshots-home/state \
 	  PICTRIX_NO_SPLASH=1 PICTRIX_SCREENSHOTS=$(abspath $(BUILD))/screenshots \
 	  xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/pictrix $(BUILD)/fixtures/modules/sample.dll
+	# The small-icon view of names longer than their cells, and the window on a screen scaled by two.
+	XDG_CONFIG_HOME=$(abspath $(BUILD))/screenshots-home/config XDG_STATE_HOME=$(abspath $(BUILD))/screenshots-home/state \
+	  PICTRIX_NO_SPLASH=1 PICTRIX_SCREENSHOTS=$(abspath $(BUILD))/screenshots-home/long-names \
+	  xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/pictrix $(BUILD)/fixtures/modules/longnames.dll
+	cp $(BUILD)/screenshots-home/long-names/main-small.png $(BUILD)/screenshots/main-small-long-names.png
+	XDG_CONFIG_HOME=$(abspath $(BUILD))/screenshots-home/config XDG_STATE_HOME=$(abspath $(BUILD))/screenshots-home/state \
+	  PICTRIX_NO_SPLASH=1 PICTRIX_SCREENSHOTS=$(abspath $(BUILD))/screenshots-home/scaled QT_SCALE_FACTOR=2 \
+	  xvfb-run -a -s "-screen 0 2048x1536x24" $(BUILD)/pictrix $(BUILD)/fixtures/modules/sample.dll
+	cp $(BUILD)/screenshots-home/scaled/main-large.png $(BUILD)/screenshots/main-large-2x.png
 	# The dialogs, the icon grid and the search window (after a search, busy, each menu open), as
 	# their tests draw them.
 	for c in tMainCommandsTest tOptionsTest tIconGridTest; do QT_QPA_PLATFORM=offscreen $(BUILD)/test_ui -class $$c -silent || exit 1; done
 	QT_QPA_PLATFORM=offscreen $(BUILD)/test_ui -class tRecurseWindowTest -silent Screenshots
-	cp $(BUILD)/artifacts/properties.png $(BUILD)/artifacts/options.png $(BUILD)/artifacts/icon-grid.png $(BUILD)/screenshots/
+	cp $(BUILD)/artifacts/properties.png $(BUILD)/artifacts/properties-long-path.png $(BUILD)/artifacts/options.png \
+	  $(BUILD)/artifacts/icon-grid.png $(BUILD)/screenshots/
 	cp $(BUILD)/artifacts/search-window.png $(BUILD)/artifacts/search-busy.png $(BUILD)/artifacts/search-menu-file.png \
 	  $(BUILD)/artifacts/search-menu-edit.png $(BUILD)/artifacts/search-menu-help.png $(BUILD)/screenshots/
 	@ls -1 $(BUILD)/screenshots/*.png
+
+# The programs, their help, the desktop entry, the list files' MIME type and the icon under
+# $(PREFIX) (default /usr/local), staged below $(DESTDIR) when it is set (for a package).
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

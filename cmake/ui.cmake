@@ -16,3 +16,17 @@ add_executable(pictrix ${CMAKE_SOURCE_DIR}/src/app/ui/main_pictrix.cpp)
 set_target_properties(pictrix PROPERTIES AUTOMOC ON)
 target_compile_options(pictrix PRIVATE ${PICTRIX_WARNINGS})
 target_link_libraries(pictrix PRIVATE pictrix_ui)
+
+# The program's icon in the hicolor theme, drawn by pictrix-icons at build time (make install puts
+# the folder under share/icons/hicolor).
+add_executable(pictrix-icons ${CMAKE_SOURCE_DIR}/src/app/ui/main_icons.cpp)
+target_compile_options(pictrix-icons PRIVATE ${PICTRIX_WARNINGS})
+target_link_libraries(pictrix-icons PRIVATE pictrix_ui)
+set(PICTRIX_ICON_THEME_DIR ${CMAKE_BINARY_DIR}/icons/hicolor)
+set(_icon_theme_stamp ${PICTRIX_ICON_THEME_DIR}/256x256/apps/pictrix.png)
+add_custom_command(OUTPUT ${_icon_theme_stamp}
+  COMMAND pictrix-icons ${PICTRIX_ICON_THEME_DIR}
+  DEPENDS pictrix-icons
+  COMMENT "Drawing the program's icon"
+  VERBATIM)
+add_custom_target(icon_theme ALL DEPENDS ${_icon_theme_stamp})

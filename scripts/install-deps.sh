@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
   time
+  desktop-file-utils shared-mime-info
 )
 
 missing=()

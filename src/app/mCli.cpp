@@ -20,6 +20,7 @@ constexpr cCommand kCommands[] = {
     {"info", "info FILE.ico...            the header and every image of an icon file", Info},
     {"settings", "settings                    every key and value of the settings store", Settings},
     {"log", "log                         the error log's path and contents", Log},
+    {"paths", "paths                       where the help pages, the error log and the settings are", Paths},
     {"render", "render FILE [--group N] [--image N] [--size PX] -o OUT.png   one image as a PNG", Render},
     {"list", "list FILE...                the icon groups of icon files and modules, with their images", List},
     {"extract", "extract [-o DIR] FILE...    save every icon group of the files as .ico files in DIR", Extract},

@@ -19,6 +19,7 @@ int Info(const tArgs& args, std::ostream& out, std::ostream& err);
 int Render(const tArgs& args, std::ostream& out, std::ostream& err);
 int Settings(const tArgs& args, std::ostream& out, std::ostream& err);
 int Log(const tArgs& args, std::ostream& out, std::ostream& err);
+int Paths(const tArgs& args, std::ostream& out, std::ostream& err);
 int List(const tArgs& args, std::ostream& out, std::ostream& err);
 int Extract(const tArgs& args, std::ostream& out, std::ostream& err);
 int Search(const tArgs& args, std::ostream& out, std::ostream& err);

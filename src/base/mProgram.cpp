@@ -27,4 +27,28 @@ std::string ProgramDir() {
     return parent.empty() ? std::string(".") : parent;
 }
 
+std::string_view DataFromBin() {
+#ifdef PICTRIX_DATA_FROM_BIN
+    return PICTRIX_DATA_FROM_BIN;
+#else
+    return "../share/pictrix";
+#endif
+}
+
+bool IsInstalledAt(const std::string& programDir) {
+    std::error_code ec;
+    return std::filesystem::is_directory(std::filesystem::path(programDir) / DataFromBin(), ec);
+}
+
+bool IsInstalled() { return IsInstalledAt(ProgramDir()); }
+
+std::string DataDirFor(const std::string& programDir) {
+    if (!IsInstalledAt(programDir)) return programDir;
+    return (std::filesystem::path(programDir) / DataFromBin()).lexically_normal().string();
+}
+
+std::string DataDir() { return DataDirFor(ProgramDir()); }
+
+std::string HelpDir() { return DataDir() + kSeparator + "Help"; }
+
 } // namespace mProgram

@@ -82,7 +82,8 @@ cErrorView& ErrorView() {
 }
 
 std::string ErrorLogPathFor(const std::string& programDir) {
-    if (CanWriteIn(programDir)) return programDir + "/errlog.txt";
+    // An installed program keeps its bin folder clean, however writable it is.
+    if (!mProgram::IsInstalledAt(programDir) && CanWriteIn(programDir)) return programDir + "/errlog.txt";
     auto dir = StateHome() / "pictrix";
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);

@@ -1,6 +1,8 @@
-// The base layer: checked arithmetic, the reading of stored numbers, the twips rule.
+// The base layer: checked arithmetic, the reading of stored numbers, the twips rule, where the
+// program's data lives.
 
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <optional>
 
@@ -8,6 +10,7 @@
 
 #include "base/mChecked.h"
 #include "base/mNumber.h"
+#include "base/mProgram.h"
 #include "base/mTwips.h"
 #include "common/mTestKit.h"
 
@@ -73,4 +76,33 @@ TEST(mTwips, WholeTwipsPerPixel) {
     EXPECT_EQ(mTwips::TwipsPerPixel(120), 12);
     EXPECT_EQ(mTwips::TwipsPerPixel(144), 10);
     EXPECT_EQ(mTwips::TwipsPerPixel(0), 15);
+}
+
+// An installed program finds its data in share/pictrix beside its bin folder; anywhere else (the
+// build tree) its data is its own folder.
+TEST(mProgram, DataLivesBesideABuildAndInShareWhenInstalled) {
+    mTestKit::cTempDir dir;
+    const std::filesystem::path root = dir.Path();
+    std::filesystem::create_directories(root / "usr" / "bin");
+    std::filesystem::create_directories(root / "usr" / "share" / "pictrix" / "Help");
+    std::filesystem::create_directories(root / "build");
+    EXPECT_EQ(mProgram::DataFromBin(), "../share/pictrix");
+    struct {
+        const char* name;
+        std::string programDir;
+        bool installed;
+        std::string data;
+    } cases[] = {
+        {"installed", (root / "usr" / "bin").string(), true, (root / "usr" / "share" / "pictrix").string()},
+        {"build tree", (root / "build").string(), false, (root / "build").string()},
+        {"missing folder", (root / "gone").string(), false, (root / "gone").string()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(mProgram::IsInstalledAt(c.programDir), c.installed);
+        EXPECT_EQ(mProgram::DataDirFor(c.programDir), c.data);
+    }
+    // The test program itself runs from the build tree, with the Help folder beside it.
+    EXPECT_FALSE(mProgram::IsInstalled());
+    EXPECT_EQ(mProgram::HelpDir(), mProgram::ProgramDir() + "/Help");
 }

@@ -224,6 +224,10 @@ TEST(MError, WhereTheLogLives) {
     const std::string fallback = state + "/pictrix/errlog.txt";
     std::filesystem::create_directories(dir.Path() / "withlogfolder" / "errlog.txt");
     mTestKit::WriteBytes(dir.File("plain"), {});
+    // An installation: bin beside share/pictrix. Its bin folder is writable (root installs, or a
+    // prefix in the user's home) and still gets no log.
+    std::filesystem::create_directories(dir.Path() / "usr" / "bin");
+    std::filesystem::create_directories(dir.Path() / "usr" / "share" / "pictrix" / "Help");
     struct {
         const char* name;
         std::string programDir;
@@ -233,6 +237,7 @@ TEST(MError, WhereTheLogLives) {
         {"missing program folder", dir.File("gone"), fallback},
         {"program folder is a file", dir.File("plain"), fallback},
         {"errlog.txt is a folder", dir.File("withlogfolder"), fallback},
+        {"installed program", dir.File("usr/bin"), fallback},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

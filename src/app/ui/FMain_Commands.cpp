@@ -45,8 +45,8 @@ public:
     cBusyCursor& operator=(const cBusyCursor&) = delete;
 };
 
-// A page of the help beside the program.
-std::string HelpPage(const char* name) { return mProgram::ProgramDir() + mProgram::kSeparator + "Help" + mProgram::kSeparator + name; }
+// A page of the program's help (beside it in the build tree, under share/pictrix when installed).
+std::string HelpPage(const char* name) { return mProgram::HelpDir() + mProgram::kSeparator + name; }
 
 FMain::tSearchWindowFactory& SearchWindowFactory() {
     static FMain::tSearchWindowFactory factory;
@@ -212,7 +212,7 @@ void FMain::mnuErrorLog_Click(int index) {
         const std::string log = MError::ErrorLogPath();
         switch (index) {
         case 1:
-            if (!cShell::Current().OpenDocument(Q(log))) throw mMainSettings::OpenError(log);
+            if (!cShell::Current().OpenDocument(Q(log))) throw mMainSettings::OpenDocumentError(log, "text files");
             break;
         case 2: {
             CLog clog;
@@ -242,7 +242,7 @@ void FMain::mnuHelp_Click(int index) {
         default: return;
         }
         const std::string path = HelpPage(page);
-        if (!cShell::Current().OpenDocument(Q(path))) throw mMainSettings::OpenError(path);
+        if (!cShell::Current().OpenDocument(Q(path))) throw mMainSettings::OpenDocumentError(path, "web pages");
     } catch (const cError& e) {
         ShowCommandError(e);
     }

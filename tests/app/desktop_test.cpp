@@ -1,0 +1,117 @@
+// Pictrix on the desktop: the desktop entry as the desktop's own validator reads it, the list
+// files' MIME package as update-mime-database builds it, and an installation into a staging
+// folder (DESTDIR) whose programs find their help and keep their error log out of bin.
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "common/mTestKit.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using mTestKit::Quote;
+
+const fs::path kSource = PICTRIX_SOURCE_DIR;
+const fs::path kBuild = PICTRIX_BINARY_DIR;
+constexpr const char* kListType = "application/x-pictrix-recurse-list";
+
+std::string Text(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The value of `key` in the group `[group]` of a desktop entry.
+std::string EntryValue(const std::string& entry, const std::string& group, const std::string& key) {
+    std::istringstream lines(entry);
+    std::string line, current;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.front() == '[') current = line;
+        else if (current == "[" + group + "]" && line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
+    }
+    return {};
+}
+
+TEST(Desktop, TheEntryIsValidAndOpensAndPrints) {
+    const fs::path entry = kSource / "data" / "pictrix.desktop";
+    std::string complaints;
+    EXPECT_EQ(mTestKit::Run("desktop-file-validate " + Quote(entry.string()) + " 2>&1", &complaints), 0) << complaints;
+    EXPECT_EQ(complaints, "");
+    const std::string text = Text(entry);
+    EXPECT_EQ(EntryValue(text, "Desktop Entry", "Exec"), "pictrix %f");
+    EXPECT_EQ(EntryValue(text, "Desktop Entry", "Icon"), "pictrix");
+    EXPECT_EQ(EntryValue(text, "Desktop Entry", "Actions"), "Print;");
+    EXPECT_EQ(EntryValue(text, "Desktop Action Print", "Exec"), "pictrix /p %f");
+    const std::string types = EntryValue(text, "Desktop Entry", "MimeType");
+    for (const char* type : {kListType, "image/vnd.microsoft.icon", "application/x-ms-dos-executable"})
+        EXPECT_NE(types.find(std::string(type) + ";"), std::string::npos) << type;
+}
+
+TEST(Desktop, TheMimePackageDeclaresTheListFiles) {
+    mTestKit::cTempDir dir;
+    const fs::path mime = dir.Path() / "mime";
+    fs::create_directories(mime / "packages");
+    fs::copy_file(kSource / "data" / "pictrix-mime.xml", mime / "packages" / "pictrix.xml");
+    std::string output;
+    ASSERT_EQ(mTestKit::Run("update-mime-database " + Quote(mime.string()) + " 2>&1", &output), 0) << output;
+    EXPECT_NE(Text(mime / "globs2").find(std::string(":") + kListType + ":*.ier\n"), std::string::npos);
+    const std::string type = Text(mime / "application" / "x-pictrix-recurse-list.xml");
+    EXPECT_NE(type.find("<comment>Pictrix Recurse List</comment>"), std::string::npos) << type;
+    EXPECT_NE(type.find("<sub-class-of type=\"text/plain\"/>"), std::string::npos) << type;
+}
+
+TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
+    if (!fs::exists(kBuild / "pictrix")) GTEST_SKIP() << "a build without the desktop program";
+    mTestKit::cTempDir dir;
+    const fs::path stage = dir.Path() / "stage";
+    std::string output;
+    ASSERT_EQ(mTestKit::Run("DESTDIR=" + Quote(stage.string()) + " " + Quote(PICTRIX_CMAKE_COMMAND) + " --install " +
+                      Quote(kBuild.string()) + " --prefix /usr 2>&1",
+                  &output),
+              0)
+        << output;
+    const fs::path usr = stage / "usr";
+    for (const char* file : {"bin/pictrix", "bin/pictrix-cli", "share/pictrix/Help/index.htm",
+                             "share/applications/pictrix.desktop", "share/mime/packages/pictrix.xml"})
+        EXPECT_TRUE(fs::is_regular_file(usr / file)) << file;
+    // bin holds the programs and nothing else.
+    int inBin = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(usr / "bin")) ++inBin;
+    EXPECT_EQ(inBin, 2);
+    // The icon at each size, a PNG of that size (IHDR width and height).
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        SCOPED_TRACE(size);
+        const auto png = mTestKit::ReadBytes(
+            (usr / "share/icons/hicolor" / (std::to_string(size) + "x" + std::to_string(size)) / "apps/pictrix.png")
+                .string());
+        ASSERT_GT(png.size(), 24u);
+        const auto be32 = [&png](std::size_t at) {
+            return (std::uint32_t{png[at]} << 24) | (std::uint32_t{png[at + 1]} << 16) | (std::uint32_t{png[at + 2]} << 8) | png[at + 3];
+        };
+        EXPECT_EQ(be32(16), static_cast<std::uint32_t>(size));
+        EXPECT_EQ(be32(20), static_cast<std::uint32_t>(size));
+    }
+
+    // The installed program, run from the staging folder: its help under share/pictrix, its log
+    // under the state folder even though bin is writable here.
+    const fs::path state = dir.Path() / "state";
+    ASSERT_EQ(mTestKit::Run("XDG_STATE_HOME=" + Quote(state.string()) + " " + Quote((usr / "bin/pictrix-cli").string()) + " paths",
+                  &output),
+              0);
+    const fs::path help = usr / "share/pictrix/Help/index.htm";
+    EXPECT_NE(output.find(" (installed)\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("help: " + help.string() + "\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("error log: " + (state / "pictrix/errlog.txt").string() + "\n"), std::string::npos) << output;
+    // And the build tree's program finds the help beside it.
+    ASSERT_EQ(mTestKit::Run(Quote((kBuild / "pictrix-cli").string()) + " paths", &output), 0);
+    EXPECT_NE(output.find("help: " + (kBuild / "Help/index.htm").string() + "\n"), std::string::npos) << output;
+    EXPECT_TRUE(fs::is_regular_file(kBuild / "Help/index.htm"));
+}
+
+} // namespace

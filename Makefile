@@ -12,7 +12,7 @@ ifeq ($(CI),true)
 CMAKE_FLAGS += -DPICTRIX_WERROR=ON
 endif
 
-.PHONY: all deps build run test test-san fuzz bench screenshots install clean
+.PHONY: all deps build run test test-san fuzz bench screenshots install install-strip clean
 
 all: build
 
@@ -81,8 +81,12 @@ screenshots: build
 
 # The programs, their help, the desktop entry, the list files' MIME type and the icon under
 # $(PREFIX) (default /usr/local), staged below $(DESTDIR) when it is set (for a package).
+# install-strip does the same with the programs' debugging symbols left out.
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+install-strip: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)" --strip
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

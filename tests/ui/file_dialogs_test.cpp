@@ -50,13 +50,14 @@ QStringList Listed(QFileDialog& dialog) {
     auto* view = dialog.findChild<QListView*>("listView");
     if (!view) return {};
     QStringList names;
-    QTest::qWaitFor([&] {
+    const bool read = QTest::qWaitFor([&] {
         names.clear();
         const QModelIndex root = view->rootIndex();
         for (int row = 0; row < view->model()->rowCount(root); ++row)
             names << view->model()->index(row, 0, root).data().toString();
         return !names.isEmpty();
     });
+    if (!read) return {};
     // Sorted, then a moment more for late rows.
     QTest::qWait(50);
     names.clear();

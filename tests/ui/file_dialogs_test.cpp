@@ -27,13 +27,13 @@ namespace {
 // Runs `check` on Qt's file dialog once it shows its folder, then closes the dialog: with the file
 // `choose` (a full path) when given, else cancelled.
 void WhenFileDialog(std::function<void(QFileDialog&)> check, QString choose = {}) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [check, choose, poll] {
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, check, choose] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            QTimer::singleShot(10, *poll);
-            return;
-        }
+        if (!dialog) return;
+        poll->stop();
+        poll->deleteLater();
         check(*dialog);
         if (choose.isEmpty()) {
             dialog->reject();
@@ -41,8 +41,8 @@ void WhenFileDialog(std::function<void(QFileDialog&)> check, QString choose = {}
             dialog->selectFile(choose);
             static_cast<QDialog*>(dialog)->accept();
         }
-    };
-    QTimer::singleShot(0, *poll);
+    });
+    poll->start();
 }
 
 // The names the dialog lists in its folder, once its file system model has read it.

@@ -7,6 +7,7 @@ namespace mQtDib {
 QImage ImageFromBitmap(const mDib::cBitmap& bitmap) {
     if (bitmap.Empty()) return {};
     QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_ARGB32);
+    if (image.isNull()) return {};
     const bool mono = bitmap.Format() == mDib::eFormat::Mono;
     if (!mono) {
         // Both hold each pixel as one 0xAARRGGBB number: the rows copy as they are.

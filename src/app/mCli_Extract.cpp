@@ -14,7 +14,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
         err << "usage: pictrix-cli extract [-o DIR] FILE...\n";
         return 2;
     }
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    folder = cExtractor::TargetFolderOf(folder);
 
     std::string current;
     cExtractor::cHooks hooks;
@@ -34,7 +34,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     };
     cExtractor core(std::move(hooks));
     core.TargetFolder = folder;
-    core.IconsSaved = 0;
+    core.StartRun();
     int status = 0;
     for (const auto& arg : files) {
         current = arg;

@@ -144,7 +144,11 @@ std::vector<std::uint8_t> cFileIcon::IcoBytes() const {
     return out;
 }
 
-bool cFileIcon::SaveIcon(const std::string& fileName) {
+bool cFileIcon::SaveIcon(const std::string& fileName) { return Save(fileName, nullptr); }
+
+bool cFileIcon::SaveIcon(const std::string& fileName, cWrittenFiles& run) { return Save(fileName, &run); }
+
+bool cFileIcon::Save(const std::string& fileName, cWrittenFiles* run) {
     if (fileName_.empty() && fileName.empty()) throw Error(kErrNoFilename, "No filename specified.");
     if (header_.idCount == 0) throw Error(kErrCantWrite, "Icon contains no images.");
     if (!fileName.empty()) fileName_ = fileName;
@@ -152,7 +156,7 @@ bool cFileIcon::SaveIcon(const std::string& fileName) {
     // The whole file in one write, encoded by the one encoder of the format.
     const std::vector<std::uint8_t> bytes = IcoBytes();
     cAtomicFile out;
-    if (!out.Open(fileName_)) throw Error(kErrCantWrite, "Couldn't open file for writing.");
+    if (!out.Open(fileName_, run)) throw Error(kErrCantWrite, "Couldn't open file for writing.");
     if (!out.Write(bytes) || !out.Commit()) throw Error(kErrWriteFailure, "General failure writing icon.");
     return true;
 }

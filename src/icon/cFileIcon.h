@@ -42,6 +42,7 @@ struct ICONDIRENTRY {
 };
 
 class cByteView;
+class cWrittenFiles;
 
 class cFileIcon {
 public:
@@ -76,6 +77,9 @@ public:
     bool LoadIconFromEXE(const std::string& fileName, std::int32_t groupNumber, const std::string& groupName,
                          cLoadBudget* budget = nullptr);
     bool SaveIcon(const std::string& fileName = {});
+    // The same as one save of a run that writes many files (a batch extraction): a file the run
+    // itself wrote earlier is replaced without a flush, and the new file is recorded in `run`.
+    bool SaveIcon(const std::string& fileName, cWrittenFiles& run);
 
     // Queries and editing.
     const std::string& Filename() const noexcept { return fileName_; }
@@ -125,6 +129,7 @@ public:
     static bool IsPng(std::span<const std::uint8_t> block) noexcept;
 
 private:
+    bool Save(const std::string& fileName, cWrittenFiles* run);
     void Reset(const std::string& fileName);
     void CheckIndex(std::int32_t n) const;
     [[noreturn]] void RaiseLoad(const std::string& reason);

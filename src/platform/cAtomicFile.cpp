@@ -1,6 +1,7 @@
 #include "platform/cAtomicFile.h"
 
 #include <cerrno>
+#include <atomic>
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
@@ -10,9 +11,16 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/cWrittenFiles.h"
 #include "platform/mSysText.h"
 
 namespace {
+
+std::atomic<std::uint64_t> gFlushes{0};
+
+cWrittenFiles::cIdentity IdentityOf(const struct stat& st) {
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
 
 mode_t CurrentUmask() {
     mode_t m = ::umask(0);
@@ -24,11 +32,14 @@ mode_t CurrentUmask() {
 
 cAtomicFile::~cAtomicFile() { Discard(); }
 
-bool cAtomicFile::Open(const std::string& path) {
+std::uint64_t cAtomicFile::Flushes() noexcept { return gFlushes.load(std::memory_order_relaxed); }
+
+bool cAtomicFile::Open(const std::string& path, cWrittenFiles* run) {
     Discard();
     lastError_ = 0;
     direct_ = false;
-    replaces_ = false;
+    flush_ = false;
+    run_ = run;
     if (path.empty()) {
         lastError_ = mSysText::kPathNotFound;
         return false;
@@ -51,7 +62,6 @@ bool cAtomicFile::Open(const std::string& path) {
             direct_ = true;
             return true;
         }
-        replaces_ = true;
         mode = st.st_mode & 07777;
         // Replace the file a link points to, not the link.
         struct stat link {};
@@ -60,6 +70,7 @@ bool cAtomicFile::Open(const std::string& path) {
             auto real = std::filesystem::canonical(path, ec);
             if (!ec) target_ = real.string();
         }
+        flush_ = !(run && run->Holds(target_, IdentityOf(st)));
     } else if (errno != ENOENT) {
         lastError_ = mSysText::FromErrno(errno);
         return false;
@@ -127,10 +138,16 @@ bool cAtomicFile::Commit() {
         return true;
     }
     bool ok = true;
-    if (replaces_ && ::fdatasync(fd_) != 0 && errno != EINVAL) {
-        lastError_ = mSysText::FromErrno(errno);
-        ok = false;
+    if (flush_) {
+        gFlushes.fetch_add(1, std::memory_order_relaxed);
+        if (::fdatasync(fd_) != 0 && errno != EINVAL) {
+            lastError_ = mSysText::FromErrno(errno);
+            ok = false;
+        }
     }
+    // The file keeps its identity through the rename: that is what the run records.
+    struct stat written {};
+    const bool known = run_ && ::fstat(fd_, &written) == 0;
     if (::close(fd_) != 0 && ok) {
         lastError_ = mSysText::FromErrno(errno);
         ok = false;
@@ -142,6 +159,8 @@ bool cAtomicFile::Commit() {
     }
     if (!ok) {
         ::unlink(temp_.c_str());
+    } else if (known) {
+        run_->Record(target_, IdentityOf(written));
     }
     temp_.clear();
     return ok;

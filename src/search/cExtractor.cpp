@@ -39,6 +39,11 @@ bool cExtractor::BaseNameOf(const std::string& path, std::string& base) {
     return true;
 }
 
+std::string cExtractor::TargetFolderOf(std::string folder) {
+    while (folder.size() > 1 && folder.back() == mProgram::kSeparator) folder.pop_back();
+    return folder;
+}
+
 std::string cExtractor::SourceBaseName() {
     std::string base;
     if (!BaseNameOf(SourceFile, base)) Report(cError::Runtime(cError::kInvalidCall));
@@ -158,7 +163,7 @@ bool cExtractor::SaveFileIcons() {
         try {
             cFileIcon copy;
             Icons[static_cast<std::size_t>(k - 1)].CloneTo(copy);
-            copy.SaveIcon(name);
+            copy.SaveIcon(name, written_);
         } catch (const cError& e) {
             if (e.Number() == cFileIcon::kErrCantWrite) Status(e.Description());
             Report(e);
@@ -175,6 +180,11 @@ bool cExtractor::SaveFileIcons() {
         ++IconsSaved;
     }
     return true;
+}
+
+void cExtractor::StartRun() {
+    IconsSaved = 0;
+    written_.Clear();
 }
 
 bool cExtractor::ExtractFile(const std::string& file) {

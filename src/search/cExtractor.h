@@ -12,14 +12,20 @@
 // would get the same name in one SaveFileIcons: the later gets "~2" (or "~3"...) before ".ico",
 // reported through Renamed, so neither file is lost. A name longer than a file name may be
 // (kMaxNameBytes bytes) is shortened to fit (FitFileName), reported through Shortened.
+//
+// A run (StartRun, then ExtractFile for each source) keeps which files it wrote: replacing an
+// older file the user had is flushed to disk before the rename, replacing one this run wrote
+// itself (two sources with the same base name, the same source listed twice) is not, since only
+// the run's own output could be lost.
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "icon/cFileIcon.h"
 #include "base/cError.h"
+#include "icon/cFileIcon.h"
+#include "platform/cWrittenFiles.h"
 
 class cExtractor {
 public:
@@ -56,6 +62,8 @@ public:
     std::int32_t IconCount = 0;
     std::int32_t IconsSaved = 0;
 
+    // A new run: IconsSaved = 0, and no file counts as written by the run.
+    void StartRun();
     // Loads every group of `file` into Icons. True when the file was examined to the end (also
     // when it holds no icons), false after a failure (reported through the hooks).
     bool LoadFileIcons(const std::string& file);
@@ -76,6 +84,8 @@ public:
     // The output name of group i before any distinguishing suffix, given the base name.
     std::string OutputFileName(std::int32_t i, const std::string& baseName) const;
 
+    // A folder as TargetFolder holds it: without trailing separators, except the root.
+    static std::string TargetFolderOf(std::string folder);
     // The base name of a path (see SourceBaseName); false, with `base` empty, when it has none.
     static bool BaseNameOf(const std::string& path, std::string& base);
     // `path` with its file name (ending in ".ico") made to fit kMaxNameBytes: a longer name keeps
@@ -96,4 +106,5 @@ private:
     void Pictures(std::int32_t i) const;
 
     cHooks hooks_;
+    cWrittenFiles written_;
 };

@@ -5,6 +5,7 @@
 #include "common/mTestKit.h"
 #include "fixtures/mCraft.h"
 #include "base/mProgram.h"
+#include "platform/cAtomicFile.h"
 #include "resources/cResources.h"
 #include "search/cExtractor.h"
 
@@ -338,4 +339,34 @@ TEST(Extractor, NamesTooLongForTheFileSystemAreShortened) {
     EXPECT_EQ(Listing(out.Path().string()), files);
     ASSERT_EQ(again.renamed.size(), 4u);
     EXPECT_EQ(again.renamed[1], shortened[1]);
+}
+
+// Modules of two architectures with one base name write the same names: within a run the later
+// replaces the earlier without a flush; files that were there before the run are flushed when
+// they are first replaced.
+TEST(Extractor, ARunFlushesOnlyTheFilesItFoundThere) {
+    cTempDir dir;
+    fs::create_directories(dir.File("x86"));
+    fs::create_directories(dir.File("x64"));
+    fs::create_directories(dir.File("out"));
+    const std::string x86 = dir.File("x86/good.dll"), x64 = dir.File("x64/good.dll");
+    fs::copy_file(Fixture("modules/good32.dll"), x86);
+    fs::copy_file(Fixture("modules/good64.dll"), x64);
+    cRecorder r;
+    r.core.TargetFolder = dir.File("out");
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        r.core.StartRun();
+        const auto before = cAtomicFile::Flushes();
+        ASSERT_TRUE(r.core.ExtractFile(x86));
+        // The first run found an empty folder; the second finds the first run's files.
+        EXPECT_EQ(cAtomicFile::Flushes() - before, round == 1 ? 0u : 8u);
+        ASSERT_TRUE(r.core.ExtractFile(x64));
+        EXPECT_EQ(cAtomicFile::Flushes() - before, round == 1 ? 0u : 8u);
+        EXPECT_EQ(r.core.IconsSaved, 16);
+        EXPECT_EQ(Listing(dir.File("out")).size(), 8u);
+    }
+    cFileIcon later;
+    ASSERT_TRUE(later.LoadIconFromEXE(x64, 5, {}));
+    EXPECT_EQ(ReadBytes(dir.File("out/good55.ico")), later.IcoBytes());
 }

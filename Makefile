@@ -53,7 +53,7 @@ bench: deps
 # The main window on the sample module in each of its four views, the small-icon view of long
 # names and the window at twice the scale, as PNG files under $(BUILD)/screenshots, taken under a
 # virtual X server with settings of their own; then the dialogs (the properties of a long path
-# among them), the grid and the search window.
+# among them), the grid and the search window (also during and after an extraction).
 screenshots: build
 	rm -rf $(BUILD)/screenshots $(BUILD)/screenshots-home
 	mkdir -p $(BUILD)/screenshots-home/config $(BUILD)/screenshots-home/state
@@ -69,14 +69,16 @@ screenshots: build
 	  PICTRIX_NO_SPLASH=1 PICTRIX_SCREENSHOTS=$(abspath $(BUILD))/screenshots-home/scaled QT_SCALE_FACTOR=2 \
 	  xvfb-run -a -s "-screen 0 2048x1536x24" $(BUILD)/pictrix $(BUILD)/fixtures/modules/sample.dll
 	cp $(BUILD)/screenshots-home/scaled/main-large.png $(BUILD)/screenshots/main-large-2x.png
-	# The dialogs, the icon grid and the search window (after a search, busy, each menu open), as
-	# their tests draw them.
+	# The dialogs, the icon grid and the search window (after a search, busy, each menu open, during
+	# and after an extraction), as their tests draw them.
 	for c in tMainCommandsTest tOptionsTest tIconGridTest; do QT_QPA_PLATFORM=offscreen $(BUILD)/test_ui -class $$c -silent || exit 1; done
 	QT_QPA_PLATFORM=offscreen $(BUILD)/test_ui -class tRecurseWindowTest -silent Screenshots
+	QT_QPA_PLATFORM=offscreen $(BUILD)/test_ui -class tRecurseExtractTest -silent Screenshots
 	cp $(BUILD)/artifacts/properties.png $(BUILD)/artifacts/properties-long-path.png $(BUILD)/artifacts/options.png \
 	  $(BUILD)/artifacts/icon-grid.png $(BUILD)/screenshots/
 	cp $(BUILD)/artifacts/search-window.png $(BUILD)/artifacts/search-busy.png $(BUILD)/artifacts/search-menu-file.png \
-	  $(BUILD)/artifacts/search-menu-edit.png $(BUILD)/artifacts/search-menu-help.png $(BUILD)/screenshots/
+	  $(BUILD)/artifacts/search-menu-edit.png $(BUILD)/artifacts/search-menu-help.png \
+	  $(BUILD)/artifacts/search-extracting.png $(BUILD)/artifacts/search-extracted.png $(BUILD)/screenshots/
 	@ls -1 $(BUILD)/screenshots/*.png
 
 # The programs, their help, the desktop entry, the list files' MIME type and the icon under

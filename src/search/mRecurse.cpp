@@ -23,6 +23,8 @@ std::string FoundText(std::int64_t count, std::string_view spec) {
 
 std::string CountText(std::int64_t count) { return "Number of items: " + std::to_string(count); }
 
+std::string SavingToText(std::string_view folder) { return "Saving to: " + std::string(folder); }
+
 std::string SelectedItemsText(const std::vector<std::string_view>& checked) {
     std::string s = "Selected Items: \r\n\r\n";
     for (std::string_view e : checked) {

@@ -14,6 +14,8 @@ inline constexpr std::string_view kCaption = "Recurse";
 inline constexpr std::string_view kCaptionPrefix = "Recursing: ";
 inline constexpr std::string_view kReady = "Ready...";
 inline constexpr std::string_view kBrowseTitle = "Select folder or drive:";
+// The Extract command's folder browse.
+inline constexpr std::string_view kTargetTitle = "Select directory:";
 inline constexpr std::string_view kSpecTitle = "Find File(s)";
 inline constexpr std::string_view kDefaultSpec = "*.exe";
 inline constexpr std::string_view kOpenFilter = "Pictrix Recure List(*.ier)|*.ier|All Files(*.*)|*.*";
@@ -39,6 +41,8 @@ std::string SpecPrompt(std::string_view folder);
 std::string FoundText(std::int64_t count, std::string_view spec);
 // "Number of items: N".
 std::string CountText(std::int64_t count);
+// "Saving to: " and the target folder of an extraction.
+std::string SavingToText(std::string_view folder);
 // The checked-entries message: "Selected Items: ", two line ends, each entry and a line end.
 std::string SelectedItemsText(const std::vector<std::string_view>& checked);
 

@@ -10,16 +10,22 @@
 // responsive. While it runs (Running), EnableCommands(false) has disabled the File, Edit and Help
 // menus with all their items and shortcuts and every toolbar button but Stop, and shows the Stop
 // menu; Stop, the Stop button and Esc (seen before the list sees it) only clear Running, and the
-// walk unwinds at its next check. Closing the window during a search stops the search first and
-// closes the window once the walk has unwound.
+// walk unwinds at its next check. Closing the window during a search or an extraction stops it
+// first and closes the window once it has unwound.
 //
 // Handlers are named after the control and the event; each traps its errors and reports them
 // through MError::ReportError, log only, except a failed save, which is shown too. Menu items are
 // addressed by their index in their menu array; a separator index holds the separator's action.
 //
-// Print (File 5, toolbar "print") and Extract (Edit 3, toolbar "extract") are in the menus and on
-// the toolbar with their captions, keys and states; their commands arrive with list printing and
-// batch extraction (PrintList and ExtractList below are where they plug in).
+// Extract (Edit 3, F3, toolbar "extract") asks for a target folder and saves every icon group of
+// the checked entries, or of all entries when none is checked, through the batch-extraction core
+// (Extractor, which holds the run's state: TargetFolder, SourceFile, Icons, IconCount, IconsSaved).
+// It runs busy like a search, with the list disabled; events are processed once per entry and
+// once per group, each processed entry loses its check mark, and the idle state comes back however
+// the run ends. Nothing shows the groups of the file being extracted, so no pictures are made.
+//
+// Print (File 5, toolbar "print") is in the menus and on the toolbar with its caption, key and
+// states; its command arrives with list printing (PrintList below is where it plugs in).
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -30,6 +36,7 @@
 #include <string>
 #include <vector>
 
+#include "search/cExtractor.h"
 #include "search/cSearchList.h"
 #include "support/cMRUFileList.h"
 
@@ -74,6 +81,8 @@ public:
     const std::string& Caption() const noexcept { return caption_; }
     cSearchList& List();
     const cSearchList& List() const;
+    // The batch extraction's state and core.
+    cExtractor Extractor;
 
     // ---- Controls.
     QToolBar* tbrMain;
@@ -107,6 +116,13 @@ public:
     // Idle (true) or busy (false).
     void EnableCommands(bool enabled);
 
+    // ---- Batch extraction.
+    // The folder browse "Select directory:"; the folder chosen ("Saving to: " in the strip, and
+    // the new TargetFolder), or "" when cancelled.
+    std::string ChooseTargetFolder();
+    // The run over the checked entries, or over all of them when none is checked.
+    void ExtractChecked();
+
     // ---- Commands.
     void NewList();
     void OpenList();
@@ -114,7 +130,8 @@ public:
     bool SaveAs();
     void AddItem();
     void DeleteItems();
-    // Print and Extract: nothing yet (see the header comment).
+    // Print: nothing yet (see the header comment). Extract: when the list has entries, the
+    // target folder, then the run.
     void PrintList();
     void ExtractList();
     void Contents();

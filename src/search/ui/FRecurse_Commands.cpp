@@ -1,5 +1,6 @@
 // FRecurse: the commands. New with its walk, the list files (Open, Save, Save As, the recent
-// lists, DisplayList, SaveList), Add, Delete, the checked-entries message, and the help pages.
+// lists, DisplayList, SaveList), Add, Delete, Extract with its run, the checked-entries message,
+// and the help pages.
 
 #include <QAction>
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include "platform/ui/cPrompts.h"
 #include "resources/mFileOpenSave.h"
 #include "resources/ui/cPromptsFileDialog.h"
+#include "search/cExtractor.h"
 #include "search/cFolderWalk.h"
 #include "search/mListFile.h"
 #include "search/mRecurse.h"
@@ -308,9 +310,72 @@ void FRecurse::DeleteItems() {
 // List printing plugs in here: when the list is not empty, PrintFromFile with an empty name.
 void FRecurse::PrintList() {}
 
-// Batch extraction plugs in here: when the list is not empty, the target folder, then the run
-// over the checked entries (cExtractor), busy like a search.
-void FRecurse::ExtractList() {}
+void FRecurse::ExtractList() {
+    if (List().ListCount() == 0) return;
+    if (ChooseTargetFolder().empty()) return;
+    ExtractChecked();
+}
+
+std::string FRecurse::ChooseTargetFolder() {
+    try {
+        const std::optional<QString> chosen = cPrompts::Current().Folder(this, Q(mRecurse::kTargetTitle), QString());
+        if (!chosen) return {};
+        const std::string folder = cExtractor::TargetFolderOf(mRecurse::TrimAtNul(Utf8(*chosen)));
+        if (folder.empty()) return {};
+        Status(mRecurse::SavingToText(folder));
+        Extractor.TargetFolder = folder;
+        return folder;
+    } catch (const cError& e) {
+        LogOnly(e);
+    } catch (const std::bad_alloc&) {
+        LogOnly(cError::Runtime(cError::kOutOfMemory));
+    }
+    return {};
+}
+
+void FRecurse::ExtractChecked() {
+    Extractor.StartRun();
+    Step([&] { List1->setEnabled(false); });
+    Step([&] { Busy(true); });
+    Step([&] { EnableCommands(false); });
+    Running = true;
+    // The run's first check always processes events.
+    eventsClock_.invalidate();
+
+    // An error of the loop itself ends the run; the idle state below comes back all the same.
+    Step([&] {
+        cExtractor::cHooks hooks;
+        hooks.Status = [this](const std::string& text) { Status(text); };
+        hooks.KeepGoing = [this] {
+            DoEvents();
+            return Running;
+        };
+        hooks.ReportError = LogOnly;
+        Extractor.SetHooks(std::move(hooks));
+        const bool all = List().CheckedCount() == 0;
+        for (int i = 0; i < List().ListCount(); ++i) {
+            DoEvents();
+            if (!Running) break;
+            if (!all) {
+                if (!List().Checked(i)) continue;
+                ListModel->setData(ListModel->index(i), Qt::Unchecked, Qt::CheckStateRole);
+            }
+            const std::string source = List().Text(i);
+            if (!source.empty()) Extractor.ExtractFile(source);
+        }
+    });
+    Running = false;
+    Step([&] { List1->setEnabled(true); });
+    Step([&] { Busy(false); });
+    Step([&] { Status(Extractor.TotalText()); });
+    Step([&] { EnableCommands(true); });
+
+    // The window was closed during the run: it closes now that the run has unwound.
+    if (closeWhenStopped_) {
+        closeWhenStopped_ = false;
+        close();
+    }
+}
 
 void FRecurse::Contents() { cShell::Current().OpenDocument(Q(mRecurse::HelpPage(mRecurse::kContentsPage))); }
 

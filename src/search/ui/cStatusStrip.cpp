@@ -13,9 +13,11 @@ cStatusStrip::cStatusStrip(QWidget* parent) : QFrame(parent) {
 }
 
 void cStatusStrip::Print(const QString& text) {
-    if (text == text_) return;
-    text_ = text;
-    update();
+    if (text != text_) {
+        text_ = text;
+        update();
+    }
+    emit Printed(text);
 }
 
 QSize cStatusStrip::sizeHint() const {

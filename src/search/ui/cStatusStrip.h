@@ -23,6 +23,8 @@ public:
 
 signals:
     void DblClick();
+    // Every text written, in order (a run writes many in one step; this is how they are seen).
+    void Printed(const QString& text);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,0 +1,308 @@
+// The search window's Extract: the folder prompt, which entries are extracted and what is left
+// checked, the status texts and totals, Stop, Esc and closing during a run, the busy and idle
+// states, failures that skip an entry. Saves the screenshots of a run for `make screenshots`.
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QListView>
+#include <QMenu>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+
+#include "icon/cFileIcon.h"
+#include "mUiTest.h"
+#include "platform/ui/cPrompts.h"
+#include "search/ui/FRecurse.h"
+#include "search/ui/cSearchListModel.h"
+#include "search/ui/cStatusStrip.h"
+
+namespace {
+
+using eKind = cScriptedPrompts::eKind;
+
+QStringList Files(const QString& folder) { return QDir(folder).entryList(QDir::Files, QDir::Name); }
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+std::vector<bool> CheckMarks(const FRecurse& w) {
+    std::vector<bool> out;
+    for (int i = 0; i < w.List().ListCount(); ++i) out.push_back(w.List().Checked(i));
+    return out;
+}
+
+bool Idle(const FRecurse& w) {
+    return !w.Running && w.List1->isEnabled() && w.mnuEditTop->menuAction()->isEnabled() && !w.mnuStop->isVisible() &&
+           w.Button("extract")->isEnabled() && !w.Button("Stop")->isEnabled() && w.cursor().shape() != Qt::WaitCursor;
+}
+
+bool Busy(const FRecurse& w) {
+    return w.Running && !w.List1->isEnabled() && !w.mnuFileTop->menuAction()->isEnabled() && w.mnuStop->isVisible() &&
+           !w.Button("extract")->isEnabled() && w.Button("Stop")->isEnabled() && w.cursor().shape() == Qt::WaitCursor;
+}
+
+} // namespace
+
+class tRecurseExtractTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir temp_;
+    std::unique_ptr<cScriptedPrompts> prompts_;
+    std::unique_ptr<cPrompts::cScope> scope_;
+    std::vector<QPointer<FRecurse>> windows_;
+    QStringList printed_; // every status text, in order
+    // Runs when the strip shows a text (the run's points where a test acts).
+    std::function<void(const QString&)> onStatus_;
+    int outputs_ = 0;
+
+    QString Fixture(const QString& name) const { return mUiTest::Fixture(name); }
+
+    FRecurse& NewWindow(const QStringList& entries) {
+        windows_.emplace_back(new FRecurse());
+        FRecurse& w = *windows_.back();
+        w.ListModel->Reload([&](cSearchList& list) {
+            for (const QString& e : entries) list.Append(e.toStdString());
+        });
+        connect(w.Picture1, &cStatusStrip::Printed, this, [this](const QString& text) {
+            printed_ << text;
+            if (onStatus_) onStatus_(text);
+        });
+        return w;
+    }
+
+    // A fresh, empty output folder.
+    QString OutDir() {
+        const QString dir = temp_.filePath("out" + QString::number(++outputs_));
+        QDir().mkpath(dir);
+        return dir;
+    }
+
+    void Extract(FRecurse& w, const QString& folder) {
+        prompts_->AnswerFolder(folder);
+        w.mnuEdit_Click(3);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(temp_.isValid());
+        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
+    }
+    void cleanupTestCase() { mUiTest::EndWindowTests(); }
+
+    void init() {
+        prompts_ = std::make_unique<cScriptedPrompts>();
+        scope_ = std::make_unique<cPrompts::cScope>(*prompts_);
+        printed_.clear();
+        onStatus_ = {};
+    }
+
+    void cleanup() {
+        onStatus_ = {};
+        for (auto& w : windows_) delete w.data();
+        windows_.clear();
+        scope_.reset();
+        prompts_.reset();
+    }
+
+    void NothingCheckedExtractsEveryEntry() {
+        FRecurse& w = NewWindow({Fixture("modules/seven64.dll"), Fixture("modules/sample.dll"), Fixture("icons/six.ico")});
+        const QString out = OutDir();
+        bool busySeen = false;
+        onStatus_ = [&](const QString& text) {
+            if (text == "Loading icon 1 of 12...") busySeen = Busy(w);
+        };
+        Extract(w, out);
+        const auto& asked = prompts_->LastAsked();
+        QCOMPARE(asked.kind, eKind::Folder);
+        QCOMPARE(asked.title, QString("Select directory:"));
+        QCOMPARE(printed_.first(), "Saving to: " + out);
+        QVERIFY(busySeen);
+        QVERIFY(Idle(w));
+        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 20"));
+        QCOMPARE(w.Extractor.IconsSaved, 20);
+        QCOMPARE(Files(out).size(), 20);
+        // Positions 1 to 7 with the resource names and numbers of the seven groups.
+        for (const char* name : {"seven641APP.ico", "seven642TOOL.ico", "seven6431.ico", "seven6442.ico", "seven6453.ico",
+                                 "seven64610.ico", "seven64720.ico", "sample3VISTA.ico", "sample12100.ico", "six1.ico"})
+            QVERIFY2(Files(out).contains(name), name);
+        QCOMPARE(ReadAll(out + "/six1.ico"), ReadAll(Fixture("icons/six.ico")));
+        QCOMPARE(CheckMarks(w), (std::vector<bool>{false, false, false}));
+        // The module's texts, in order, between the folder and the total.
+        const QStringList seven{"Checking for resources...", "Getting icon resources...", "Loading icon 1 of 7...",
+                                "Loading icon 2 of 7...", "Loading icon 3 of 7...", "Loading icon 4 of 7...",
+                                "Loading icon 5 of 7...", "Loading icon 6 of 7...", "Loading icon 7 of 7...",
+                                Fixture("modules/seven64.dll")};
+        QCOMPARE(printed_.mid(1, seven.size()), seven);
+        QCOMPARE(printed_.last(), QString("Total icons saved: 20"));
+    }
+
+    void TwoOfFiveCheckedExtractsThoseAndUnchecksThem() {
+        FRecurse& w = NewWindow({Fixture("modules/sample.dll"), Fixture("modules/seven64.dll"), Fixture("icons/six.ico"),
+                                 Fixture("modules/good32.dll"), Fixture("modules/good.icl")});
+        for (int row : {1, 3}) w.ListModel->setData(w.ListModel->index(row), Qt::Checked, Qt::CheckStateRole);
+        const QString out = OutDir();
+        Extract(w, out);
+        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 15"));
+        for (const QString& f : Files(out)) QVERIFY2(f.startsWith("seven64") || f.startsWith("good32"), qPrintable(f));
+        QCOMPARE(Files(out).size(), 15);
+        QCOMPARE(CheckMarks(w), (std::vector<bool>(5, false)));
+        QCOMPARE(w.ListModel->data(w.ListModel->index(3), Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QVERIFY(Idle(w));
+    }
+
+    // Each entry's texts and what it adds; a failing entry is skipped and the run goes on.
+    void EachEntryAddsItsGroups_data() {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<int>("files");
+        const QString seven = mUiTest::Fixture("modules/seven64.dll");
+        QTest::newRow("no icons") << QStringList{mUiTest::Fixture("modules/noicons32.dll")} << "No icons found in file."
+                                  << 0 << 0;
+        QTest::newRow("seven groups") << QStringList{seven} << "Loading icon 7 of 7..." << 7 << 7;
+        QTest::newRow("listed twice") << QStringList{seven, seven} << seven << 14 << 7;
+        QTest::newRow("missing file") << QStringList{temp_.filePath("gone.dll"), seven}
+                                      << "The system cannot find the file specified.\r\n" << 7 << 7;
+        const QString notModule = mUiTest::Fixture("modules/img16x4.bin");
+        QTest::newRow("not a module") << QStringList{notModule, seven}
+                                      << notModule + " is not a valid Win32 application.\r\n" << 7 << 7;
+        QTest::newRow("empty entry") << QStringList{"", seven} << seven << 7 << 7;
+    }
+    void EachEntryAddsItsGroups() {
+        QFETCH(QStringList, entries);
+        QFETCH(QString, text);
+        QFETCH(int, total);
+        QFETCH(int, files);
+        FRecurse& w = NewWindow(entries);
+        const QString out = OutDir();
+        Extract(w, out);
+        QVERIFY2(printed_.contains(text), qPrintable(printed_.join(" | ")));
+        QCOMPARE(w.Picture1->Text(), "Total icons saved: " + QString::number(total));
+        QCOMPARE(Files(out).size(), files);
+        QVERIFY(Idle(w));
+    }
+
+    void ACancelledFolderChoiceExtractsNothing() {
+        FRecurse& w = NewWindow({Fixture("modules/seven64.dll")});
+        w.ListModel->setData(w.ListModel->index(0), Qt::Checked, Qt::CheckStateRole);
+        const QString before = w.Picture1->Text();
+        prompts_->AnswerFolder(std::nullopt);
+        w.tbrMain_ButtonClick("extract");
+        QCOMPARE(prompts_->Asked().size(), std::size_t(1));
+        QCOMPARE(w.Picture1->Text(), before);
+        QVERIFY(printed_.isEmpty());
+        QCOMPARE(CheckMarks(w), std::vector<bool>{true});
+        QCOMPARE(w.Extractor.IconsSaved, 0);
+        QVERIFY(Idle(w));
+
+        // An empty list asks nothing at all.
+        FRecurse& empty = NewWindow({});
+        empty.mnuEdit_Click(3);
+        QCOMPARE(prompts_->Asked().size(), std::size_t(1));
+    }
+
+    void StopEndsTheRunAndTheTotalCountsWhatWasWritten_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Stop menu") << "menu";
+        QTest::newRow("Stop button") << "button";
+        QTest::newRow("Esc") << "esc";
+    }
+    void StopEndsTheRunAndTheTotalCountsWhatWasWritten() {
+        QFETCH(QString, how);
+        FRecurse& w = NewWindow({Fixture("modules/seven64.dll"), Fixture("modules/sample.dll"), Fixture("modules/good32.dll")});
+        for (int row : {0, 1, 2}) w.ListModel->setData(w.ListModel->index(row), Qt::Checked, Qt::CheckStateRole);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QString out = OutDir();
+        int checks = 0;
+        // Stopped while the second entry loads: its groups are not saved, the third is not begun.
+        onStatus_ = [&](const QString& text) {
+            if (text != "Checking for resources..." || ++checks != 2) return;
+            QVERIFY(Busy(w));
+            QCOMPARE(Files(out).size(), 7);
+            if (how == "menu") w.mnuStop->trigger();
+            else if (how == "button") w.Button("Stop")->trigger();
+            else QTest::keyClick(&w, Qt::Key_Escape);
+            QVERIFY(!w.Running);
+        };
+        Extract(w, out);
+        QCOMPARE(checks, 2);
+        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 7"));
+        QCOMPARE(Files(out).size(), 7);
+        // Processed entries lost their marks; the one not reached keeps it.
+        QCOMPARE(CheckMarks(w), (std::vector<bool>{false, false, true}));
+        QVERIFY(Idle(w));
+    }
+
+    void ClosingDuringARunStopsItThenCloses() {
+        FRecurse& w = NewWindow({Fixture("modules/sample.dll"), Fixture("modules/seven64.dll")});
+        QPointer<FRecurse> alive(&w);
+        const QString out = OutDir();
+        onStatus_ = [&](const QString& text) {
+            if (text == "Checking for resources...") QVERIFY(!w.close());
+        };
+        Extract(w, out);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!alive);
+        QCOMPARE(Files(out).size(), 0);
+    }
+
+    void AnUndrawableImageIsStillSaved() {
+        // One 16 x 16 image whose block is no bitmap and no PNG stream.
+        QByteArray ico("\0\0\1\0\1\0", 6);
+        const QByteArray block(40, '\xEE');
+        ico += QByteArray("\x10\x10\0\0\1\0\x20\0", 8);
+        ico += QByteArray::fromRawData("\x28\0\0\0\x16\0\0\0", 8);
+        ico += block;
+        const QString source = temp_.filePath("garbled.ico");
+        QFile f(source);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(ico) == ico.size());
+        f.close();
+        cFileIcon icon;
+        QVERIFY(icon.LoadIcon(source.toStdString()));
+        QVERIFY(!icon.IconPicture(1));
+
+        FRecurse& w = NewWindow({source});
+        const QString out = OutDir();
+        Extract(w, out);
+        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 1"));
+        QCOMPARE(ReadAll(out + "/garbled1.ico"), ico);
+    }
+
+    void AFolderThatCannotBeWrittenSkipsEachEntry() {
+        FRecurse& w = NewWindow({Fixture("modules/seven64.dll"), Fixture("icons/six.ico")});
+        QFile blocker(temp_.filePath("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        Extract(w, blocker.fileName() + "/below");
+        QCOMPARE(printed_.count("Couldn't open file for writing."), 2);
+        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 0"));
+        QVERIFY(Idle(w));
+    }
+
+    // ---- Screenshots for `make screenshots`: during a run and after it.
+
+    void Screenshots() {
+        FRecurse& w = NewWindow({Fixture("modules/seven64.dll"), Fixture("modules/sample.dll"), Fixture("modules/good32.dll"),
+                                 Fixture("modules/good.icl"), Fixture("icons/six.ico")});
+        for (int row : {1, 2, 4}) w.ListModel->setData(w.ListModel->index(row), Qt::Checked, Qt::CheckStateRole);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QString dir = mUiTest::ArtifactDir();
+        onStatus_ = [&](const QString& text) {
+            if (text == "Loading icon 9 of 12...") QVERIFY(w.grab().save(dir + "/search-extracting.png"));
+        };
+        Extract(w, OutDir());
+        QVERIFY(QFile::exists(dir + "/search-extracting.png"));
+        QVERIFY(w.grab().save(dir + "/search-extracted.png"));
+    }
+};
+
+PICTRIX_UI_TEST(tRecurseExtractTest)
+#include "recurse_extract_test.moc"

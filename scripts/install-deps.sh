@@ -14,6 +14,10 @@ packages=(
   xvfb xauth fonts-dejavu-core
   time
   desktop-file-utils shared-mime-info
+  # Printing: Qt's print support with its CUPS backend, a face metric-compatible with Arial (the
+  # printed list's font), and for the end-to-end printing test a print server with a PDF queue.
+  libqt6printsupport6 fonts-liberation2
+  cups-daemon cups-client cups-filters printer-driver-cups-pdf
 )
 
 missing=()

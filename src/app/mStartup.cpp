@@ -161,8 +161,9 @@ eStartResult Main(std::string_view commandLine, cStartupHost& host) {
     // Handler B: the command line's file.
     bool ended = false;
     failed = Trapped([&] {
-        // "/p" alone prints the empty list: no file to check.
-        if (!line.file.empty()) CheckCommandLineFile(line.file);
+        // Printing reports a list file it cannot read itself, with the print's failure flags, so
+        // the program ends with a failure; "/p" alone prints the empty list.
+        if (line.command != eCommand::Print) CheckCommandLineFile(line.file);
         if (line.command == eCommand::Print) {
             host.PrintFromFile(line.file);
             ended = true;

@@ -21,6 +21,7 @@ std::string cError::RuntimeDescription(std::int32_t number) {
     case kPathNotFound: return "Path not found";
     case kObjectNotSet: return "Object variable or With block variable not set";
     case kInvalidPicture: return "Invalid picture";
+    case kPrinterError: return "Printer error";
     case kElementNotFound: return "Element not found";
     default: return "Application-defined or object-defined error";
     }

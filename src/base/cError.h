@@ -27,6 +27,7 @@ public:
     static constexpr std::int32_t kPathNotFound = 76;
     static constexpr std::int32_t kObjectNotSet = 91;
     static constexpr std::int32_t kInvalidPicture = 481;
+    static constexpr std::int32_t kPrinterError = 482;
     static constexpr std::int32_t kElementNotFound = 35601;
 
     cError(std::int32_t number, std::string source, std::string description);

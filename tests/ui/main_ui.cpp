@@ -1,6 +1,7 @@
 // The main of test_ui: a QApplication on the platform plugin of the environment (offscreen under
-// CTest), settings and state folders in a fresh temporary folder, every registered test class run
-// with Qt Test. A scripted prompt asked without an answer fails the running test function.
+// CTest), settings and state folders in a fresh temporary folder, no printer, every registered
+// test class run with Qt Test. A scripted prompt asked without an answer fails the running test
+// function.
 
 #include <QApplication>
 #include <QDir>
@@ -63,6 +64,11 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
     qputenv("XDG_STATE_HOME", state.toLocal8Bit());
     qputenv("HOME", home.path().toLocal8Bit());
+    // No test reaches a printer of the machine: the print server is a socket that does not exist, so
+    // the system has no printer at all (the end-to-end printing test starts a server of its own).
+    qputenv("CUPS_SERVER", home.filePath("no-print-server.sock").toLocal8Bit());
+    qunsetenv("PRINTER");
+    qunsetenv("LPDEST");
 
     MError::LogStoreEvents();
     cApplication app(argc, argv);

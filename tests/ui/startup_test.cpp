@@ -1,6 +1,8 @@
 // Start-up with the windows: what a command line opens (the main window, the search window with a
-// list file), the splash closing itself.
+// list file), printing a list file without a window, the splash closing itself.
 
+#include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -13,6 +15,7 @@
 #include "app/ui/mAppIcon.h"
 #include "app/ui/cErrorBox.h"
 #include "app/ui/cListView.h"
+#include "mPrintTest.h"
 #include "mUiTest.h"
 #include "resources/ui/cPromptsFileDialog.h"
 #include "search/ui/FRecurse.h"
@@ -102,19 +105,55 @@ private slots:
         QVERIFY(!search.DataChanged);
     }
 
-    void PrintingIsReportedUntilListPrintingExists() {
-        QFile list(temp_.filePath("hits.ier"));
+    // "/p" prints through the hidden global search window and ends the program; no window shows.
+    void APrintLinePrintsWithoutAWindow_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("entries");
+        const QString list = temp_.filePath("Print Me.ier");
+        QTest::newRow("list file") << "/p \"" + list + "\"" << QStringList{"/a/one.exe", "/b/two.dll"};
+        QTest::newRow("upper-case switch") << "  /P " + list + " " << QStringList{"/a/one.exe", "/b/two.dll"};
+        QTest::newRow("no file") << "/p" << QStringList{};
+    }
+    void APrintLinePrintsWithoutAWindow() {
+        QFETCH(QString, line);
+        QFETCH(QStringList, entries);
+        QFile list(temp_.filePath("Print Me.ier"));
         QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("/a/one.exe\r\n\r\n/b/two.dll\r\n\r\n");
         list.close();
+        const QString pdf = temp_.filePath("printed.pdf");
+        mPrintTest::cPdfPrinter printer(pdf);
+        cScriptedPrompts prompts;
+        cPrompts::cScope scope(prompts);
+        cWindowsHost host;
+        bool shown = false;
+        for (QWidget* w : QApplication::topLevelWidgets()) shown = shown || w->isVisible();
+        QVERIFY(!shown);
+        QCOMPARE(mStartup::Main(line.toStdString(), host), mStartup::eStartResult::Ended);
+        QVERIFY(!host.PrintFailed());
+        QVERIFY(prompts.Asked().empty());
+        QVERIFY(!FMain::DefaultLoaded());
+        for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+        const QStringList lines = mPrintTest::PdfLines(pdf);
+        QVERIFY(lines.size() > 4);
+        QCOMPARE(lines[3], (entries.isEmpty() ? QString("File:") : "File: " + list.fileName()));
+        QCOMPARE(lines.mid(4), QStringList(entries) << "Number of items in list: " + QString::number(entries.size()));
+    }
+
+    void AFailedPrintLineIsShownAndEndsWithAFailure() {
+        const QString pdf = temp_.filePath("never.pdf");
+        mPrintTest::cPdfPrinter printer(pdf);
         cScriptedPrompts prompts;
         cPrompts::cScope scope(prompts);
         prompts.AnswerMessage(cPrompts::eAnswer::OK);
         cWindowsHost host;
-        const auto result = mStartup::Main(("/p " + temp_.filePath("hits.ier")).toStdString(), host);
-        QCOMPARE(result, mStartup::eStartResult::Ended);
+        const QString missing = temp_.filePath("missing.ier");
+        QCOMPARE(mStartup::Main(("/p " + missing).toStdString(), host), mStartup::eStartResult::Ended);
+        QVERIFY(host.PrintFailed());
         QCOMPARE(prompts.Pending(), std::size_t(0));
-        QVERIFY(prompts.LastAsked().text.contains("list printing"));
-        QVERIFY(!FMain::DefaultLoaded() || !FMain::Default().isVisible());
+        QVERIFY(prompts.LastAsked().text.endsWith("File not found (" + missing + ")"));
+        QVERIFY(!QFile::exists(pdf));
+        QVERIFY(!FMain::DefaultLoaded());
     }
 
     // A file named on the command line that cannot be read is reported with its name and the
@@ -130,8 +169,6 @@ private slots:
         const QString below = temp_.filePath("plain/x.ier");
         QTest::newRow("below a file") << below << below << "The system cannot find the path specified.";
         QTest::newRow("folder") << temp_.path() << temp_.path() << "it is a folder, not a file.";
-        const QString print = temp_.filePath("gone.ier");
-        QTest::newRow("printing a missing file") << "/p " + print << print << "The system cannot find the file specified.";
     }
     void ACommandLineFileThatCannotBeReadIsNamed() {
         QFETCH(QString, line);

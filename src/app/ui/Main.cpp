@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QPixmap>
 #include <QWidget>
 
@@ -24,12 +25,6 @@ bool gEnding = false;
 // Set while Main runs the application's event loop: only then is there a loop to end.
 bool gLoopRunning = false;
 
-// Printing comes with a later stage; a print line is reported until then.
-cError NoListPrinting(const std::string& file) {
-    return cError(cError::kInvalidCall, cError::SourceOf("Main"),
-                  "Printing the list file \"" + file + "\" needs list printing, which is not part of this program yet");
-}
-
 void SaveScreenshots(const QString& folder) {
     if (!FMain::DefaultLoaded()) return;
     FMain& main = FMain::Default();
@@ -48,7 +43,11 @@ void SaveScreenshots(const QString& folder) {
 
 } // namespace
 
-void cWindowsHost::PrintFromFile(const std::string& file) { throw NoListPrinting(file); }
+void cWindowsHost::PrintFromFile(const std::string& file) {
+    FRecurse& search = FRecurse::Default();
+    search.PrintFromFile(file);
+    printFailed_ = search.PrintFailed();
+}
 
 void cWindowsHost::DisplayList(const std::string& file) {
     if (mMainWindow::OpensInMainWindow(file)) {
@@ -103,8 +102,23 @@ void EndProgram() {
     if (gLoopRunning) QCoreApplication::exit(0);
 }
 
+bool mMainStart::ShowsWindows() {
+    const QString platform = QGuiApplication::platformName();
+    return platform != "offscreen" && platform != "minimal";
+}
+
+bool mMainStart::NeedsOffscreen(const std::vector<std::string>& args) {
+    if (mStartup::ClassifyCommandLine(mStartup::CommandLineOf(args)).command != mStartup::eCommand::Print) return false;
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return false;
+    }
+    return true;
+}
+
 void SetUpApplication(QApplication& app) {
-    cErrorBox::Install();
+    // Without a screen nobody could answer a message box: reports then go to standard error.
+    if (mMainStart::ShowsWindows()) cErrorBox::Install();
     cPromptsFileDialog::Install();
     mSearchWindows::Install();
     // Every window carries the program's icon; the desktop matches the windows to its entry.
@@ -120,7 +134,11 @@ int Main(QApplication& app) {
     for (qsizetype i = 1; i < args.size(); ++i) line.push_back(args[i].toStdString());
     cWindowsHost host;
     const auto result = mStartup::Main(mStartup::CommandLineOf(line), host);
-    if (result == mStartup::eStartResult::Failed) return 1;
+    if (result == mStartup::eStartResult::Ended || gEnding) {
+        // The windows closed without an event loop: delete them now.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    if (result == mStartup::eStartResult::Failed || host.PrintFailed()) return 1;
     if (result == mStartup::eStartResult::Ended || gEnding) return 0;
     const QString shots = qEnvironmentVariable("PICTRIX_SCREENSHOTS");
     if (!shots.isEmpty()) {

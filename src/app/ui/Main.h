@@ -8,10 +8,15 @@
 // main window instead (through PendingFile): loading it as a list file would fill the search list
 // with the bytes of a binary file.
 //
+// A print line ("/p") prints through the global search window without showing any window; without
+// a display it runs on the offscreen platform (main_pictrix.cpp), and its failures, which nobody
+// could answer in a message box there, go to standard error as well as to the error log.
+//
 // Scripted runs: PICTRIX_NO_SPLASH=1 skips the splash; PICTRIX_SCREENSHOTS=<folder> saves the main
 // window in each of its four views as PNG files in that folder and ends the program.
 
 #include <string>
+#include <vector>
 
 #include "app/mStartup.h"
 
@@ -20,7 +25,7 @@ class QApplication;
 // The windows' answers to the start-up core.
 class cWindowsHost final : public mStartup::cStartupHost {
 public:
-    // List printing comes with a later stage: printing a list file is reported as an error.
+    // Prints through the global search window, which is not shown.
     void PrintFromFile(const std::string& file) override;
     // An icon file or module is kept for the main window; a list file loads into the global
     // search window, which stays hidden until ShowSearchWindow.
@@ -32,9 +37,12 @@ public:
     void EndProgram() override;
 
     const std::string& MainWindowFile() const noexcept { return mainFile_; }
+    // The print line's printing failed (it was reported).
+    bool PrintFailed() const noexcept { return printFailed_; }
 
 private:
     std::string mainFile_;
+    bool printFailed_ = false;
 };
 
 // What every window of the program relies on: the error box, the file dialogs, the search windows,
@@ -42,7 +50,7 @@ private:
 void SetUpApplication(QApplication& app);
 
 // Runs start-up and then the event loop while any window is open; answers the exit status
-// (0, or 1 when start-up failed).
+// (0, or 1 when start-up or the print line's printing failed).
 int Main(QApplication& app);
 
 // Unloads every window and ends the program (the event loop, or start-up before it ran).
@@ -53,5 +61,13 @@ namespace mMainStart {
 // The views Main's screenshot run saves, with their file names: "large", "small", "list",
 // "details" for View menu indices 3 to 6.
 std::string ScreenshotName(int viewIndex);
+
+// True when the platform shows windows (not the offscreen or minimal platform of a run without
+// a screen), so that a message box can be answered.
+bool ShowsWindows();
+// True for a print line ("/p") started without a display and without a chosen platform: the
+// program then runs on the offscreen platform, since printing opens no window (the desktop
+// entry's print action runs so from a file manager, but also from a shell without a display).
+bool NeedsOffscreen(const std::vector<std::string>& args);
 
 } // namespace mMainStart

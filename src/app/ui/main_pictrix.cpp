@@ -1,5 +1,8 @@
 // pictrix: the desktop program.
 
+#include <string>
+#include <vector>
+
 #include "app/ui/Main.h"
 #include "app/ui/cApplication.h"
 #include "base/mProgram.h"
@@ -7,6 +10,8 @@
 #include "support/MError.h"
 
 int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (mMainStart::NeedsOffscreen(args)) qputenv("QT_QPA_PLATFORM", "offscreen");
     cApplication app(argc, argv);
     app.setApplicationName("pictrix");
     app.setApplicationDisplayName(mQtText::Q(mProgram::kAppName));

@@ -24,8 +24,10 @@
 // once per group, each processed entry loses its check mark, and the idle state comes back however
 // the run ends. Nothing shows the groups of the file being extracted, so no pictures are made.
 //
-// Print (File 5, toolbar "print") is in the menus and on the toolbar with its caption, key and
-// states; its command arrives with list printing (PrintList below is where it plugs in).
+// Print (File 5, Ctrl+P, toolbar "print") prints the window's list on the default printer without
+// a dialog (PrintFromFile with no file); the start-up prints a list file named after "/p" through
+// the global window, which is never shown. A failed print is shown as well as logged, and nothing
+// of it reaches the printer.
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -123,6 +125,13 @@ public:
     // The run over the checked entries, or over all of them when none is checked.
     void ExtractChecked();
 
+    // ---- Printing.
+    // Prints the list file `file`, or the window's list when `file` is empty, on the default
+    // printer. Failures are logged and shown; nothing of a failed document is printed.
+    void PrintFromFile(const std::string& file);
+    // True when the last PrintFromFile failed.
+    bool PrintFailed() const noexcept { return printFailed_; }
+
     // ---- Commands.
     void NewList();
     void OpenList();
@@ -130,7 +139,7 @@ public:
     bool SaveAs();
     void AddItem();
     void DeleteItems();
-    // Print: nothing yet (see the header comment). Extract: when the list has entries, the
+    // Print: the window's list, when it has entries. Extract: when the list has entries, the
     // target folder, then the run.
     void PrintList();
     void ExtractList();
@@ -184,4 +193,5 @@ private:
     bool closeWhenStopped_ = false;
     // The last SaveList failed (set by SaveList, read by the closing steps).
     bool saveFailed_ = false;
+    bool printFailed_ = false;
 };

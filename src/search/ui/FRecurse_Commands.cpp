@@ -307,9 +307,6 @@ void FRecurse::DeleteItems() {
     }
 }
 
-// List printing plugs in here: when the list is not empty, PrintFromFile with an empty name.
-void FRecurse::PrintList() {}
-
 void FRecurse::ExtractList() {
     if (List().ListCount() == 0) return;
     if (ChooseTargetFolder().empty()) return;

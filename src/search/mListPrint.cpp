@@ -1,0 +1,85 @@
+#include "search/mListPrint.h"
+
+#include "base/cError.h"
+#include "base/mProgram.h"
+#include "platform/cTextDevice.h"
+#include "search/cSearchList.h"
+#include "search/mListFile.h"
+
+namespace mListPrint {
+
+namespace {
+
+// The busy state for the entries and the sending; cleared however the printing leaves.
+class cBusy {
+public:
+    explicit cBusy(const std::function<void(bool)>& busy) : busy_(busy) {
+        if (busy_) busy_(true);
+    }
+    ~cBusy() {
+        if (busy_) busy_(false);
+    }
+    cBusy(const cBusy&) = delete;
+    cBusy& operator=(const cBusy&) = delete;
+
+private:
+    const std::function<void(bool)>& busy_;
+};
+
+cError NoListFile(const std::string& file, const std::string& why) {
+    return cError(cError::kPathFileAccess, mProgram::ExeBaseName(), "Not a list file: " + why + " (" + file + ")");
+}
+
+} // namespace
+
+std::int32_t PrintFromFile(cTextDevice& printer, const std::string& file, const cSearchList& list,
+                           std::string_view date, std::string_view time, const std::function<void(bool)>& busy) {
+    printer.DefaultFont();
+    printer.PrintLine("");
+    printer.FontName(kFontName);
+    printer.FontSize(kHeadingSize);
+    printer.FontBold(true);
+    printer.PrintLine(kHeading);
+    printer.FontBold(false);
+    printer.FontSize(kTextSize);
+    printer.PrintLine("");
+    printer.PrintLine("Date: " + std::string(date));
+    printer.PrintLine("Time: " + std::string(time));
+    printer.PrintLine("");
+    printer.PrintLine("");
+    printer.FontBold(true);
+    printer.PrintLine("File: " + file);
+    printer.PrintLine("");
+    printer.PrintLine("");
+    printer.FontBold(false);
+
+    std::int32_t count = 0;
+    cBusy hourglass(busy);
+    if (!file.empty()) {
+        std::size_t bytes = 0;
+        mListFile::Read(file, [&](std::string&& entry) {
+            if (count >= kMaxEntries)
+                throw NoListFile(file, "it holds more than " + std::to_string(kMaxEntries) + " entries");
+            bytes += entry.size();
+            if (bytes > kMaxTextBytes)
+                throw NoListFile(file, "its entries hold more than " + std::to_string(kMaxTextBytes >> 20) + " MiB");
+            printer.PrintLine(entry);
+            ++count;
+            return true;
+        });
+    } else {
+        for (int i = 0; i < list.ListCount(); ++i) {
+            const std::string& entry = list.Text(i);
+            if (entry.empty()) continue;
+            printer.PrintLine(entry);
+            ++count;
+        }
+    }
+    printer.PrintLine("");
+    printer.PrintLine("");
+    printer.PrintLine("Number of items in list: " + std::to_string(count));
+    printer.EndDoc();
+    return count;
+}
+
+} // namespace mListPrint

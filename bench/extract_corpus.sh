@@ -5,13 +5,15 @@
 # hold 500 modules each under the same names, so every icon written from x64/ lands on a name
 # written from x86/ earlier in the run. Sizes are mixed (16 KiB to 16 MiB, most small, 450 MiB in
 # all); most modules hold no icons (a string table only, or no resources at all: pictrix-cli
-# reports those and ends with status 1, as it should); one in
-# eight holds 1 to 5 icon groups, two per folder hold 50 and 80; some base names also meet inside
-# one folder (NAME.dll beside NAME.exe).
+# reports those and ends with status 1, as it should); about one in nine holds 1 to 5 icon
+# groups, two per folder hold 50 and 80; some base names also meet inside one folder (NAME.dll
+# beside NAME.exe).
 #
 # Each round runs `cat FILES > /dev/null`, then the extraction of every file into a fresh folder;
 # RUNS rounds (default 7), medians reported. A second figure extracts again into the folder of
-# the previous extraction, where every output replaces an older file and is flushed to disk.
+# the previous extraction, where every name is there already: the x86/ outputs replace older
+# files (flushed to disk first), the x64/ outputs the run's own (not flushed). Where strace is
+# installed the flushes are counted too.
 # Usage: bench/extract_corpus.sh BUILD_DIR   (the build must have made pictrix-cli and fixtures)
 # CORPUS_BASE=DIR keeps the corpus elsewhere (default: the build folder; it is made once and kept);
 # the output folders go beside it.

@@ -27,6 +27,14 @@ class tStartupTest : public QObject {
 
     QTemporaryDir temp_;
 
+    // A list file of two entries in the temporary folder.
+    QString WriteHits(const QString& name) {
+        QFile list(temp_.filePath(name));
+        if (!list.open(QIODevice::WriteOnly) || list.write("/a/one.exe\r\n\r\n/b/two.dll\r\n\r\n") < 0)
+            qFatal("cannot write %s", qPrintable(list.fileName()));
+        return list.fileName();
+    }
+
     static void CloseMain() {
         if (FMain::DefaultLoaded()) delete &FMain::Default();
         if (FRecurse::DefaultLoaded()) delete &FRecurse::Default();
@@ -80,10 +88,7 @@ private slots:
         QFETCH(QString, line);
         QFETCH(QString, file);
         QFETCH(QStringList, entries);
-        QFile list(temp_.filePath("My Hits.ier"));
-        QVERIFY(list.open(QIODevice::WriteOnly));
-        list.write("/a/one.exe\r\n\r\n/b/two.dll\r\n\r\n");
-        list.close();
+        WriteHits("My Hits.ier");
         QFile text(temp_.filePath("notes.txt"));
         QVERIFY(text.open(QIODevice::WriteOnly));
         text.write("not an icon\n");
@@ -117,10 +122,7 @@ private slots:
     void APrintLinePrintsWithoutAWindow() {
         QFETCH(QString, line);
         QFETCH(QStringList, entries);
-        QFile list(temp_.filePath("Print Me.ier"));
-        QVERIFY(list.open(QIODevice::WriteOnly));
-        list.write("/a/one.exe\r\n\r\n/b/two.dll\r\n\r\n");
-        list.close();
+        const QString list = WriteHits("Print Me.ier");
         const QString pdf = temp_.filePath("printed.pdf");
         mPrintTest::cPdfPrinter printer(pdf);
         cScriptedPrompts prompts;
@@ -136,7 +138,7 @@ private slots:
         for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
         const QStringList lines = mPrintTest::PdfLines(pdf);
         QVERIFY(lines.size() > 4);
-        QCOMPARE(lines[3], (entries.isEmpty() ? QString("File:") : "File: " + list.fileName()));
+        QCOMPARE(lines[3], (entries.isEmpty() ? QString("File:") : "File: " + list));
         QCOMPARE(lines.mid(4), QStringList(entries) << "Number of items in list: " + QString::number(entries.size()));
     }
 

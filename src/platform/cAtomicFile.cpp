@@ -1,7 +1,7 @@
 #include "platform/cAtomicFile.h"
 
-#include <cerrno>
 #include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>

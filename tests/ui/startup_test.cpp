@@ -142,6 +142,37 @@ private slots:
         QCOMPARE(lines.mid(4), QStringList(entries) << "Number of items in list: " + QString::number(entries.size()));
     }
 
+    void APrintLineRunsOffscreenOnlyWithoutADisplay_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<bool>("offscreen");
+        QTest::newRow("print, no display") << QStringList{"/p", "a.ier"} << "" << "" << true;
+        QTest::newRow("print alone") << QStringList{"/P"} << "" << "" << true;
+        QTest::newRow("print on a display") << QStringList{"/p", "a.ier"} << ":0" << "" << false;
+        QTest::newRow("print, platform chosen") << QStringList{"/p", "a.ier"} << "" << "xcb" << false;
+        QTest::newRow("open, no display") << QStringList{"a.ier"} << "" << "" << false;
+        QTest::newRow("a path beginning /p") << QStringList{"/pub/a.ier"} << "" << "" << false;
+    }
+    void APrintLineRunsOffscreenOnlyWithoutADisplay() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, display);
+        QFETCH(QString, platform);
+        QFETCH(bool, offscreen);
+        const QByteArray keptDisplay = qgetenv("DISPLAY"), keptWayland = qgetenv("WAYLAND_DISPLAY"),
+                         keptPlatform = qgetenv("QT_QPA_PLATFORM");
+        qputenv("DISPLAY", display.toUtf8());
+        qunsetenv("WAYLAND_DISPLAY");
+        qputenv("QT_QPA_PLATFORM", platform.toUtf8());
+        std::vector<std::string> line;
+        for (const QString& a : args) line.push_back(a.toStdString());
+        const bool answer = mMainStart::NeedsOffscreen(line);
+        qputenv("DISPLAY", keptDisplay);
+        qputenv("WAYLAND_DISPLAY", keptWayland);
+        qputenv("QT_QPA_PLATFORM", keptPlatform);
+        QCOMPARE(answer, offscreen);
+    }
+
     void AFailedPrintLineIsShownAndEndsWithAFailure() {
         const QString pdf = temp_.filePath("never.pdf");
         mPrintTest::cPdfPrinter printer(pdf);

@@ -156,10 +156,15 @@ private slots:
         env.insert("HOME", Path("home"));
         env.insert("XDG_CONFIG_HOME", Path("home/config"));
         env.insert("XDG_STATE_HOME", Path("home/state"));
+        // Under the sanitizers: a leak inside libcups is not the program's.
+        const QString lsan = env.value("LSAN_OPTIONS");
+        env.insert("LSAN_OPTIONS", (lsan.isEmpty() ? "" : lsan + ":") +
+                                       "suppressions=" PICTRIX_SOURCE_DIR "/tests/ui/lsan-cups.supp");
         QString said;
         const int status =
             RunTool(QStringLiteral(PICTRIX_BINARY_DIR "/pictrix"), {"/p", list.fileName()}, env, &said, 60000);
-        QVERIFY2(status == 0, qPrintable(QString::number(status) + ": " + said));
+        if (status != 0) qWarning().noquote() << "pictrix /p said:" << said;
+        QCOMPARE(status, 0);
 
         // The queue takes a few seconds to hand the document to its file.
         QElapsedTimer waited;

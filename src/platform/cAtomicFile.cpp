@@ -18,8 +18,13 @@ namespace {
 
 std::atomic<std::uint64_t> gFlushes{0};
 
+std::int64_t Nanoseconds(const struct timespec& t) {
+    return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + static_cast<std::int64_t>(t.tv_nsec);
+}
+
 cWrittenFiles::cIdentity IdentityOf(const struct stat& st) {
-    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::int64_t>(st.st_size), Nanoseconds(st.st_ctim), Nanoseconds(st.st_mtim)};
 }
 
 mode_t CurrentUmask() {
@@ -145,9 +150,6 @@ bool cAtomicFile::Commit() {
             ok = false;
         }
     }
-    // The file keeps its identity through the rename: that is what the run records.
-    struct stat written {};
-    const bool known = run_ && ::fstat(fd_, &written) == 0;
     if (::close(fd_) != 0 && ok) {
         lastError_ = mSysText::FromErrno(errno);
         ok = false;
@@ -159,8 +161,10 @@ bool cAtomicFile::Commit() {
     }
     if (!ok) {
         ::unlink(temp_.c_str());
-    } else if (known) {
-        run_->Record(target_, IdentityOf(written));
+    } else if (run_) {
+        // The file as the run leaves it, the rename included (it sets the change time).
+        struct stat written {};
+        if (::stat(target_.c_str(), &written) == 0) run_->Record(target_, IdentityOf(written));
     }
     temp_.clear();
     return ok;

@@ -49,12 +49,11 @@ int RenderImage(const std::vector<cFileIcon>& icons, const std::string& file, co
         return 1;
     }
 
-    const mDib::cIconHandle handle = icon.IconHandle(image);
-    if (!handle) {
+    mDib::cBitmap argb = icon.ImageArgb(image);
+    if (argb.Empty()) {
         PrintError(err, file, cError::Runtime(cError::kInvalidPicture));
         return 1;
     }
-    mDib::cBitmap argb = handle->Argb();
     if (size != 0 && argb.Width() != size) {
         const auto height = static_cast<std::int32_t>(std::lround(static_cast<double>(argb.Height()) * size / argb.Width()));
         argb = mDib::ScaleSmooth(argb, size, std::max(1, height));

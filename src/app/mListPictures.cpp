@@ -53,7 +53,7 @@ const mDib::cBitmap& cMaker::Picture(const cFileIcon& icon, std::int32_t n, std:
     // The other list's picture of a group is mostly drawn from the same image: it is drawn once.
     if (!std::ranges::equal(lastBlock_, block)) {
         lastBlock_ = block;
-        lastDrawn_ = icon.DrawnImage(n);
+        lastDrawn_ = icon.ImageArgb(n);
     }
     mDib::cBitmap picture = Fit(lastDrawn_, pixels);
     if (picture.Empty()) cError::RaiseRuntime(cError::kInvalidPicture);

@@ -31,7 +31,7 @@ mDib::cBitmap Fit(const mDib::cBitmap& drawn, std::int32_t pixels);
 
 class cMaker {
 public:
-    // Image n of `icon` drawn (cFileIcon::DrawnImage) and fitted to `pixels`. An image that cannot
+    // Image n of `icon` drawn (cFileIcon::ImageArgb) and fitted to `pixels`. An image that cannot
     // be drawn raises the invalid-picture error (481); so does an image number below 1.
     const mDib::cBitmap& Picture(const cFileIcon& icon, std::int32_t n, std::int32_t pixels);
 

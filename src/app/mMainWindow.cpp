@@ -14,10 +14,7 @@ bool OpensInMainWindow(const std::string& path) {
     cReadFile file;
     if (!file.Open(path)) return false;
     std::uint8_t header[6] = {};
-    if (file.ReadAt(0, header, sizeof header) == sizeof header) {
-        const auto word = [&header](int at) { return static_cast<std::uint16_t>(header[at] | header[at + 1] << 8); };
-        if (word(0) == 0 && word(2) == 1 && word(4) > 0 && word(4) < 0x8000) return true;
-    }
+    if (file.ReadAt(0, header, sizeof header) == sizeof header && mFileKind::IsIconFileHeader(header)) return true;
     cModuleFile module;
     const bool isModule = module.Load(path);
     module.Free();

@@ -119,14 +119,25 @@ public:
     mDib::cPicture IconPicture(std::int32_t n) const;
     // A picture owning the icon; empty for an empty handle.
     static mDib::cPicture PictureFromHandle(mDib::cIconHandle handle);
-    // Image n as the icon of IconHandle(n) draws onto fully transparent pixels (cIcon::Argb), made
-    // without the icon's copies of its bitmaps; empty when IconHandle gives none.
-    mDib::cBitmap DrawnImage(std::int32_t n) const;
 
     // The bytes SaveIcon writes: header, directory with back-to-back offsets, blocks.
     std::vector<std::uint8_t> IcoBytes() const;
 
     static bool IsPng(std::span<const std::uint8_t> block) noexcept;
+
+    // The first 12 bytes of an ICONDIRENTRY, which a group icon's GRPICONDIRENTRY shares
+    // (bWidth..dwBytesInRes) at `at`.
+    static void DecodeSharedFields(const cByteView& v, std::size_t at, ICONDIRENTRY& e);
+    // The colour count of an image from its directory entry, and from the depth its block's own
+    // header gives when the entry leaves it open (both colour fields 0). `block` may be just the
+    // block's first bytes (40 hold any header's depth); an empty one leaves an open depth at 1
+    // colour.
+    static std::int32_t ColourCountOf(const ICONDIRENTRY& e, std::span<const std::uint8_t> block);
+
+    // An image as straight-alpha ARGB, the colour bitmap with its mask as alpha (a PNG image with
+    // its own alpha), as DrawIconEx draws it onto nothing; empty when the block cannot be decoded.
+    mDib::cBitmap ImageArgb(std::int32_t n) const;
+    static mDib::cBitmap BlockArgb(std::span<const std::uint8_t> block);
 
 private:
     bool Save(const std::string& fileName, cWrittenFiles* run);
@@ -134,17 +145,16 @@ private:
     void CheckIndex(std::int32_t n) const;
     [[noreturn]] void RaiseLoad(const std::string& reason);
     static cError Error(std::int32_t number, std::string description);
-    // Bit depth of image n when its directory entry leaves it open (both colour fields 0).
-    std::int32_t BlockBitDepth(std::int32_t n) const;
-    // Builds a bitmap of either half of image n at the image's real size, in `format` (the mask is
-    // always monochrome); draws it onto `drawOn` when given; answers the bitmap when `keep` is set,
-    // else an empty one. Empty when the block cannot be decoded.
-    mDib::cBitmap RenderImage(mDib::eFormat format, mDib::cSurface* drawOn, std::int32_t n, bool mask, std::int32_t x,
-                              std::int32_t y, std::int32_t width, std::int32_t height, std::uint32_t rop,
-                              bool keep) const;
-    // The first 12 bytes of an ICONDIRENTRY, which a group icon's GRPICONDIRENTRY shares
-    // (bWidth..dwBytesInRes) at `at`.
-    static void DecodeSharedFields(const cByteView& v, std::size_t at, ICONDIRENTRY& e);
+    // Bit depth an image block's own header gives (0 when it gives none).
+    static std::int32_t BlockBitDepth(std::span<const std::uint8_t> block);
+    // Builds a bitmap of either half of an image block at the image's real size, in `format` (the
+    // mask is always monochrome); draws it onto `drawOn` when given; answers the bitmap when `keep`
+    // is set, else an empty one. Empty when the block cannot be decoded.
+    static mDib::cBitmap RenderImage(mDib::eFormat format, mDib::cSurface* drawOn, std::span<const std::uint8_t> block,
+                                     bool mask, std::int32_t x, std::int32_t y, std::int32_t width,
+                                     std::int32_t height, std::uint32_t rop, bool keep);
+    // A new icon of an image block whose colour bitmap has `format`; empty on failure.
+    static mDib::cIconHandle BlockIcon(mDib::eFormat format, std::span<const std::uint8_t> block);
     // The copy operation that only icons offer each other (CloneTo).
     void TakeCopy(const std::string& fileName, const cResourceID& id, const ICONDIR& header,
                   const std::vector<ICONDIRENTRY>& entries, const std::vector<std::vector<std::uint8_t>>& blocks);

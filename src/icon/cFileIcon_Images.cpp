@@ -38,9 +38,9 @@ std::int32_t cFileIcon::ImageHeight(std::int32_t n) const {
 
 std::int32_t cFileIcon::ImageSize(std::int32_t n) const { return Entry(n).dwBytesInRes; }
 
-std::int32_t cFileIcon::BlockBitDepth(std::int32_t n) const {
-    cByteView b(Block(n));
-    if (IsPng(b.Span())) return 32; // PNG images in icons are 32-bit RGBA
+std::int32_t cFileIcon::BlockBitDepth(std::span<const std::uint8_t> block) {
+    cByteView b(block);
+    if (IsPng(block)) return 32; // PNG images in icons are 32-bit RGBA
     try {
         const std::uint32_t headerSize = b.U32(0);
         std::int64_t planes = 0, bits = 0;
@@ -58,19 +58,20 @@ std::int32_t cFileIcon::BlockBitDepth(std::int32_t n) const {
     }
 }
 
-std::int32_t cFileIcon::ImageColourCount(std::int32_t n) const {
-    const ICONDIRENTRY& e = Entry(n);
+std::int32_t cFileIcon::ColourCountOf(const ICONDIRENTRY& e, std::span<const std::uint8_t> block) {
     if (e.bColorCount != 0) return e.bColorCount;
     std::int32_t bits = e.wBitCount;
     if (bits <= 0) {
         // The directory leaves the depth open; the image's own header knows it.
-        const std::int32_t fromBlock = BlockBitDepth(n);
+        const std::int32_t fromBlock = BlockBitDepth(block);
         if (fromBlock > 0) bits = fromBlock;
     }
     if (bits < 0) return 0; // 2 to a negative power rounds to 0
     if (bits >= 31) return std::numeric_limits<std::int32_t>::max();
     return std::int32_t{1} << bits;
 }
+
+std::int32_t cFileIcon::ImageColourCount(std::int32_t n) const { return ColourCountOf(Entry(n), Block(n)); }
 
 void cFileIcon::RemoveImage(std::int32_t n) {
     if (header_.idCount <= 1) {

@@ -28,10 +28,10 @@ mDib::cBitmap InFormat(mDib::cBitmap argb, mDib::eFormat format) {
 
 } // namespace
 
-mDib::cBitmap cFileIcon::RenderImage(mDib::eFormat format, mDib::cSurface* drawOn, std::int32_t n, bool mask,
-                                     std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
-                                     std::uint32_t rop, bool keep) const {
-    const cByteView block(Block(n));
+mDib::cBitmap cFileIcon::RenderImage(mDib::eFormat format, mDib::cSurface* drawOn, std::span<const std::uint8_t> bytes,
+                                     bool mask, std::int32_t x, std::int32_t y, std::int32_t width,
+                                     std::int32_t height, std::uint32_t rop, bool keep) {
+    const cByteView block(bytes);
     const auto layout = mDib::ParseBlock(block);
     if (!layout) return {};
 
@@ -70,23 +70,23 @@ mDib::cBitmap cFileIcon::RenderImage(mDib::eFormat format, mDib::cSurface* drawO
 
 void cFileIcon::DrawIconImage(mDib::cSurface& dc, std::int32_t n, std::int32_t part, std::int32_t x, std::int32_t y,
                               std::int32_t width, std::int32_t height, std::uint32_t rop) const {
-    RenderImage(dc.Format(), &dc, n, part != 0, x, y, width, height, rop, false);
+    RenderImage(dc.Format(), &dc, Block(n), part != 0, x, y, width, height, rop, false);
 }
 
-mDib::cIconHandle cFileIcon::IconHandle(const mDib::cSurface& dc, std::int32_t n) const {
+mDib::cIconHandle cFileIcon::BlockIcon(mDib::eFormat format, std::span<const std::uint8_t> bytes) {
     mDib::cBitmap colour, mask;
-    if (IsPngImage(n)) {
+    if (IsPng(bytes)) {
         // Both halves come out of one decoding of the stream (it is the costly part of a large
         // image): the mask from its alpha, the colours in the context's format.
-        const cByteView block(Block(n));
+        const cByteView block(bytes);
         if (!mDib::ParseBlock(block)) return {};
         mDib::cBitmap argb = mDib::DecodePng(block);
         if (argb.Empty()) return {};
         mask = MaskFromAlpha(argb);
-        colour = InFormat(std::move(argb), dc.Format());
+        colour = InFormat(std::move(argb), format);
     } else {
-        colour = RenderImage(dc.Format(), nullptr, n, false, 0, 0, 0, 0, mDib::kSrcCopy, true);
-        mask = RenderImage(dc.Format(), nullptr, n, true, 0, 0, 0, 0, mDib::kSrcCopy, true);
+        colour = RenderImage(format, nullptr, bytes, false, 0, 0, 0, 0, mDib::kSrcCopy, true);
+        mask = RenderImage(format, nullptr, bytes, true, 0, 0, 0, 0, mDib::kSrcCopy, true);
     }
     if (colour.Empty() || mask.Empty()) return {};
     mDib::cIconInfo info;
@@ -97,6 +97,29 @@ mDib::cIconHandle cFileIcon::IconHandle(const mDib::cSurface& dc, std::int32_t n
     info.hbmColor = &colour;
     return mDib::CreateIconIndirect(info);
 }
+
+mDib::cIconHandle cFileIcon::IconHandle(const mDib::cSurface& dc, std::int32_t n) const {
+    return BlockIcon(dc.Format(), Block(n));
+}
+
+mDib::cBitmap cFileIcon::BlockArgb(std::span<const std::uint8_t> bytes) {
+    if (!IsPng(bytes)) {
+        const mDib::cIconHandle icon = BlockIcon(mDib::eFormat::Argb32, bytes);
+        return icon ? icon->Argb() : mDib::cBitmap();
+    }
+    // A PNG image's icon has the decoded colours and a mask from their alpha. Drawn onto
+    // transparency it is those colours as they are when any alpha is set; when none is, its mask
+    // hides every pixel. Made without the icon's copies of its bitmaps.
+    const cByteView block(bytes);
+    if (!mDib::ParseBlock(block)) return {};
+    mDib::cBitmap argb = mDib::DecodePng(block);
+    if (argb.Empty()) return {};
+    for (const std::uint32_t v : argb.Pixels())
+        if (v >> 24) return argb;
+    return mDib::cBitmap(mDib::eFormat::Argb32, argb.Width(), argb.Height());
+}
+
+mDib::cBitmap cFileIcon::ImageArgb(std::int32_t n) const { return BlockArgb(Block(n)); }
 
 mDib::cIconHandle cFileIcon::IconHandle(std::int32_t n) const {
     return IconHandle(mDib::cSurface(mDib::cSurface::kScreenFormat, 1, 1), n);
@@ -111,21 +134,4 @@ mDib::cPicture cFileIcon::IconPicture(std::int32_t n) const { return PictureFrom
 mDib::cPicture cFileIcon::PictureFromHandle(mDib::cIconHandle handle) {
     if (!handle) return {};
     return mDib::cPicture(std::move(handle));
-}
-
-mDib::cBitmap cFileIcon::DrawnImage(std::int32_t n) const {
-    if (!IsPngImage(n)) {
-        const mDib::cIconHandle icon = IconHandle(n);
-        return icon ? icon->Argb() : mDib::cBitmap();
-    }
-    // A PNG image's icon has the decoded colours and a mask from their alpha. Drawn onto
-    // transparency it is those colours as they are when any alpha is set; when none is, its mask
-    // hides every pixel.
-    const cByteView block(Block(n));
-    if (!mDib::ParseBlock(block)) return {};
-    mDib::cBitmap argb = mDib::DecodePng(block);
-    if (argb.Empty()) return {};
-    for (const std::uint32_t v : argb.Pixels())
-        if (v >> 24) return argb;
-    return mDib::cBitmap(mDib::eFormat::Argb32, argb.Width(), argb.Height());
 }

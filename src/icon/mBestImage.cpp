@@ -1,6 +1,8 @@
 #include "icon/mBestImage.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "icon/cFileIcon.h"
 
@@ -22,6 +24,33 @@ std::int32_t BestImageIndex(const cFileIcon& icon, std::int32_t size, bool highC
         }
     }
     return best;
+}
+
+std::int32_t FitImageIndex(std::span<const cImageKind> images, std::int32_t size) {
+    const auto side = [](const cImageKind& k) { return std::max(k.width, k.height); };
+    // The side wanted: the smallest one reaching `size`, else the largest of all.
+    std::int32_t smallestFitting = 0, largest = 0;
+    for (const auto& k : images) {
+        const std::int32_t s = side(k);
+        if (s >= size && (smallestFitting == 0 || s < smallestFitting)) smallestFitting = s;
+        largest = std::max(largest, s);
+    }
+    const std::int32_t wanted = smallestFitting != 0 ? smallestFitting : largest;
+    std::int32_t best = 0;
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        if (side(images[i]) != wanted) continue;
+        if (best == 0 || images[i].colours > images[static_cast<std::size_t>(best - 1)].colours)
+            best = static_cast<std::int32_t>(i + 1);
+    }
+    return best;
+}
+
+std::int32_t FitImageIndex(const cFileIcon& icon, std::int32_t size) {
+    std::vector<cImageKind> kinds;
+    kinds.reserve(static_cast<std::size_t>(std::max(0, icon.ImageCount())));
+    for (std::int32_t i = 1; i <= icon.ImageCount(); ++i)
+        kinds.push_back({icon.ImageWidth(i), icon.ImageHeight(i), icon.ImageColourCount(i)});
+    return FitImageIndex(kinds, size);
 }
 
 } // namespace mBestImage

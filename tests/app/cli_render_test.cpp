@@ -18,22 +18,8 @@ int Cli(const std::string& args, std::string* out = nullptr) {
     return mTestKit::Run(std::string(PICTRIX_BINARY_DIR) + "/pictrix-cli render " + args + " 2>&1", out ? out : &ignored);
 }
 
-mDib::cBitmap ReadPng(const std::string& path) {
-    const auto bytes = mTestKit::ReadBytes(path);
-    return mDib::DecodePng(cByteView(bytes));
-}
-
-// Pixels equal, fully transparent ones compared by alpha only.
-int Differences(const mDib::cBitmap& a, const mDib::cBitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
-    int bad = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x) {
-            const auto p = a.Pixel(x, y), q = b.Pixel(x, y);
-            if (!((p >> 24) == 0 && (q >> 24) == 0) && p != q) ++bad;
-        }
-    return bad;
-}
+using mTestKit::ReadPng;
+int Differences(const mDib::cBitmap& a, const mDib::cBitmap& b) { return mTestKit::PixelDifferences(a, b); }
 
 TEST(CliRender, EveryFixtureImageAsAnIndependentDecoderSeesIt) {
     mTestKit::cTempDir dir;

@@ -57,13 +57,13 @@ TEST(ListPictures, AnImageRecurringInAnotherGroupIsDrawnOnce) {
     const cFileIcon c = Load(Fixture("icons/colours.ico"));
     mListPictures::cMaker maker;
     const mDib::cBitmap first = maker.Picture(a, 4, 32);     // the 256-pixel PNG image
-    EXPECT_EQ(first, mListPictures::Fit(a.DrawnImage(4), 32));
+    EXPECT_EQ(first, mListPictures::Fit(a.ImageArgb(4), 32));
     EXPECT_EQ(maker.Picture(b, 4, 32), first);
     EXPECT_EQ(maker.Drawn(), 1u);
     EXPECT_EQ(maker.Reused(), 1u);
     // Another size is a picture of its own; another image too.
     EXPECT_EQ(maker.Picture(b, 4, 16).Width(), 16);
-    EXPECT_EQ(maker.Picture(c, 2, 32), mListPictures::Fit(c.DrawnImage(2), 32));
+    EXPECT_EQ(maker.Picture(c, 2, 32), mListPictures::Fit(c.ImageArgb(2), 32));
     EXPECT_EQ(maker.Drawn(), 3u);
 }
 

@@ -42,6 +42,22 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+mDib::cBitmap ReadPng(const std::string& path) {
+    const auto bytes = ReadBytes(path);
+    return mDib::DecodePng(cByteView(bytes));
+}
+
+int PixelDifferences(const mDib::cBitmap& a, const mDib::cBitmap& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
+    int bad = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x) {
+            const auto p = a.Pixel(x, y), q = b.Pixel(x, y);
+            if (!((p >> 24) == 0 && (q >> 24) == 0) && p != q) ++bad;
+        }
+    return bad;
+}
+
 int Run(const std::string& command, std::string* output) {
     FILE* p = ::popen(command.c_str(), "r");
     if (!p) return -1;

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "base/cError.h"
+#include "platform/mDib.h"
 
 namespace mTestKit {
 
@@ -33,6 +34,12 @@ std::string Fixture(const std::string& relative);
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// A PNG file decoded to ARGB (empty when it is not one).
+mDib::cBitmap ReadPng(const std::string& path);
+// The number of pixels that differ between two pictures, fully transparent pixels compared by
+// their alpha alone; -1 when their sizes differ.
+int PixelDifferences(const mDib::cBitmap& a, const mDib::cBitmap& b);
 
 // Runs a shell command; returns its exit status and, when `output` is given, its standard output.
 int Run(const std::string& command, std::string* output = nullptr);

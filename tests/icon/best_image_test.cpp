@@ -48,4 +48,29 @@ TEST(BestImage, Choice) {
     }
 }
 
+TEST(BestImage, FitToASquare) {
+    // Images as (width, height, colours).
+    struct cCase {
+        const char* name;
+        std::vector<mBestImage::cImageKind> images;
+        int size;
+        int expected;
+    };
+    const std::vector<cCase> cases = {
+        {"no images", {}, 32, 0},
+        {"exact size", {{48, 48, 256}, {32, 32, 256}, {16, 16, 256}}, 32, 2},
+        {"the smallest at least the size, scaled down", {{256, 256, 256}, {48, 48, 256}, {16, 16, 256}}, 32, 2},
+        {"none large enough: the largest, scaled up", {{16, 16, 256}, {48, 48, 16}, {32, 32, 256}}, 128, 2},
+        {"more colours win at one size", {{32, 32, 16}, {32, 32, 16777216}, {32, 32, 256}}, 32, 2},
+        {"first of equals", {{32, 32, 256}, {32, 32, 256}}, 24, 1},
+        {"colours never outweigh size", {{64, 64, 2}, {48, 48, 16777216}}, 40, 2},
+        {"the larger side counts", {{64, 16, 16}, {32, 32, 16}}, 48, 1},
+        {"256 pixels", {{256, 256, 2147483647}, {48, 48, 256}}, 256, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(mBestImage::FitImageIndex(c.images, c.size), c.expected);
+    }
+}
+
 } // namespace

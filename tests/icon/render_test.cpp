@@ -143,9 +143,9 @@ TEST(Render, DrawIconImageBitBltOrStretchBlt) {
 }
 
 // Undecodable blocks give no icon and no picture (the callers' 481 path); a bad number raises 9.
-// DrawnImage makes without the icon's copies what the icon draws onto transparency, for DIB and
+// ImageArgb makes without the icon's copies what the icon draws onto transparency, for DIB and
 // PNG images, with alpha, with masks, and a PNG whose alpha is 0 everywhere (its mask hides it).
-TEST(Render, DrawnImageIsTheIconDrawnOnTransparency) {
+TEST(Render, ImageArgbIsTheIconDrawnOnTransparency) {
     mTestKit::cTempDir dir;
     mDib::cBitmap clear(mDib::eFormat::Argb32, 8, 8);
     clear.Fill(0x00FF8040);
@@ -163,12 +163,12 @@ TEST(Render, DrawnImageIsTheIconDrawnOnTransparency) {
             SCOPED_TRACE(icon->Filename() + " image " + std::to_string(n));
             const mDib::cIconHandle handle = icon->IconHandle(n);
             ASSERT_TRUE(handle);
-            EXPECT_EQ(icon->DrawnImage(n), handle->Argb());
+            EXPECT_EQ(icon->ImageArgb(n), handle->Argb());
             ++compared;
         }
     }
     EXPECT_EQ(compared, 22);
-    const mDib::cBitmap nothing = hidden.DrawnImage(1);
+    const mDib::cBitmap nothing = hidden.ImageArgb(1);
     ASSERT_EQ(nothing.Width(), 8);
     for (const std::uint32_t v : nothing.Pixels()) ASSERT_EQ(v, 0u);
 }
@@ -193,7 +193,7 @@ TEST(Render, UndecodableBlocksGiveNothing) {
         SCOPED_TRACE(i);
         EXPECT_FALSE(icon.IconHandle(i));
         EXPECT_FALSE(icon.IconPicture(i));
-        EXPECT_TRUE(icon.DrawnImage(i).Empty());
+        EXPECT_TRUE(icon.ImageArgb(i).Empty());
         mDib::cSurface dc(mDib::eFormat::Argb32, 8, 8);
         icon.DrawIconImage(dc, i, 0, 0, 0, 0, 0, mDib::kSrcCopy);
         EXPECT_EQ(dc.Bitmap().Pixel(0, 0), 0u);

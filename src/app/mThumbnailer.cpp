@@ -1,0 +1,76 @@
+#include "app/mThumbnailer.h"
+
+#include <charconv>
+#include <cstdint>
+
+#include "platform/cAtomicFile.h"
+#include "platform/mSysText.h"
+#include "resources/mThumbnail.h"
+
+namespace mThumbnailer {
+
+namespace {
+
+constexpr const char* kName = "pictrix-thumbnailer";
+constexpr const char* kUsage =
+    "usage: pictrix-thumbnailer [-s SIZE] INPUT OUTPUT\n"
+    "  Writes to OUTPUT a PNG picture of the icon that the icon file or Windows module INPUT shows\n"
+    "  (an icon file's icon, a module's first icon group), fitted into SIZE x SIZE pixels\n"
+    "  (1 to 1024, default 128).\n";
+
+int Usage(std::ostream& err) {
+    err << kUsage;
+    return 2;
+}
+
+} // namespace
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::int32_t size = kDefaultSize;
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-h" || a == "--help") {
+            out << kUsage;
+            return 0;
+        }
+        if (a == "--version") {
+            out << kName << ' ' << PICTRIX_VERSION << '\n';
+            return 0;
+        }
+        if (a == "-s" || a == "--size") {
+            if (i + 1 >= args.size()) return Usage(err);
+            const std::string& v = args[++i];
+            const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), size);
+            if (ec != std::errc() || end != v.data() + v.size() || size < 1 || size > mThumbnail::kMaxSize)
+                return Usage(err);
+        } else if (a.size() > 1 && a[0] == '-') {
+            return Usage(err);
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (files.size() != 2 || files[0].empty() || files[1].empty()) return Usage(err);
+    const std::string& input = files[0];
+    const std::string& output = files[1];
+
+    const mThumbnail::cThumbnail thumbnail = mThumbnail::Make(input, size);
+    if (thumbnail.argb.Empty()) {
+        err << kName << ": " << input << ": " << thumbnail.failure << '\n';
+        return 1;
+    }
+    const std::vector<std::uint8_t> png = mDib::EncodePng(thumbnail.argb);
+    if (png.empty()) {
+        err << kName << ": " << input << ": the picture could not be encoded as PNG\n";
+        return 1;
+    }
+    cAtomicFile target;
+    if (!target.Open(output) || !target.Write(png) || !target.Commit()) {
+        err << kName << ": " << output << ": cannot write the thumbnail: " << mSysText::TextLine(target.LastError(), output)
+            << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace mThumbnailer

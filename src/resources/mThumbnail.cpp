@@ -1,0 +1,208 @@
+#include "resources/mThumbnail.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "base/cResourceID.h"
+#include "icon/cFileIcon.h"
+#include "icon/mBestImage.h"
+#include "icon/mFileKind.h"
+#include "platform/cByteView.h"
+#include "platform/cModuleFile.h"
+#include "platform/cReadFile.h"
+#include "platform/mSysText.h"
+
+namespace mThumbnail {
+
+namespace {
+
+constexpr std::size_t kHeaderSize = cFileIcon::kHeaderSize;
+constexpr std::size_t kEntrySize = cFileIcon::kEntrySize; // ICONDIRENTRY
+constexpr std::size_t kGroupEntrySize = 14;               // GRPICONDIRENTRY
+// Enough of a block for its header's depth: a BITMAPINFOHEADER, or a PNG signature.
+constexpr std::uint32_t kDepthProbeBytes = 40;
+
+// The icon a file shows: its directory read on opening, its blocks one at a time when asked.
+class cShownIcon {
+public:
+    // Reads the directory. "" when done, else why not.
+    std::string Open(const std::string& path) {
+        if (!file_.Open(path)) return mSysText::TextLine(file_.LastError(), path);
+        std::array<std::uint8_t, kHeaderSize> head{};
+        const bool whole = file_.ReadAt(0, head.data(), head.size()) == head.size();
+        if (whole && head[0] == 'M' && head[1] == 'Z') {
+            file_.Close();
+            isModule_ = true;
+            return OpenModule(path);
+        }
+        if (whole && mFileKind::IsIconFileHeader(head)) return OpenIconFile(cByteView(head).U16(4));
+        return "it is neither an icon file nor a Windows module";
+    }
+
+    const std::vector<ICONDIRENTRY>& Entries() const noexcept { return entries_; }
+
+    // The first n bytes (at most the block's length) of block i (0-based). "" when done.
+    std::string ReadBlock(std::size_t i, std::uint32_t n, std::vector<std::uint8_t>& out) {
+        out.clear();
+        const ICONDIRENTRY& e = entries_[i];
+        const std::string damaged = "image " + std::to_string(i + 1) + " is missing or damaged";
+        if (e.dwBytesInRes <= 0) return damaged;
+        n = std::min(n, static_cast<std::uint32_t>(e.dwBytesInRes));
+        if (!isModule_) {
+            if (e.dwImageOffset < 0) return damaged;
+            const auto at = static_cast<std::uint64_t>(e.dwImageOffset);
+            const auto length = static_cast<std::uint64_t>(e.dwBytesInRes);
+            if (at > file_.Size() || length > file_.Size() - at) return damaged;
+            out.resize(n);
+            if (file_.ReadAt(at, out.data(), n) != n) return damaged;
+            return {};
+        }
+        // The icon resource must hold the bytes the group gives it: exactly (PE), or at least, for
+        // NE lengths are whole alignment units.
+        const auto r = module_.FindResourceId(std::int32_t{ids_[i]}, kRtIcon);
+        if (!r) return damaged;
+        const std::int64_t length = cModuleFile::SizeofResource(*r);
+        const bool padded = module_.Format() == cModuleFile::eFormat::kNE;
+        if (padded ? length < e.dwBytesInRes : length != e.dwBytesInRes) return damaged;
+        if (!module_.ReadResource(*r, n, out)) return damaged;
+        return {};
+    }
+
+private:
+    std::string OpenIconFile(std::uint16_t count) {
+        const std::size_t dirBytes = std::size_t{count} * kEntrySize;
+        if (file_.Size() < kHeaderSize || file_.Size() - kHeaderSize < dirBytes) return "its icon directory is cut short";
+        std::vector<std::uint8_t> dir(dirBytes);
+        if (file_.ReadAt(kHeaderSize, dir.data(), dirBytes) != dirBytes) return "its icon directory is cut short";
+        const cByteView v(dir);
+        entries_.resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            cFileIcon::DecodeSharedFields(v, i * kEntrySize, entries_[i]);
+            entries_[i].dwImageOffset = v.I32(i * kEntrySize + 12);
+        }
+        return {};
+    }
+
+    std::string OpenModule(const std::string& path) {
+        if (!module_.Load(path)) return mSysText::TextLine(module_.LastError(), path);
+        // The first group in the module's order, as the shell takes it.
+        cResourceID first;
+        const bool all = module_.EnumResourceNames(kRtGroupIcon, [&first](const cResourceID& id) {
+            first = id;
+            return false;
+        });
+        if (IsEmpty(first)) {
+            const std::uint32_t why = module_.LastError();
+            if (all || why == mSysText::kResourceTypeNotFound || why == mSysText::kResourceDataNotFound)
+                return "it holds no icons";
+            return "its resources are damaged: " + mSysText::TextLine(why, path);
+        }
+        const std::string damaged = "its first icon group (" + ResourceIDText(first) + ") is damaged";
+        const auto group = module_.FindResourceId(first, kRtGroupIcon);
+        std::vector<std::uint8_t> raw;
+        if (!group || cModuleFile::SizeofResource(*group) < kHeaderSize ||
+            !module_.ReadResource(*group, kHeaderSize, raw))
+            return damaged;
+        const std::int16_t count = cByteView(raw).I16(4);
+        if (count <= 0) return "its first icon group (" + ResourceIDText(first) + ") lists no images";
+        const std::size_t bytes = kHeaderSize + kGroupEntrySize * static_cast<std::size_t>(count);
+        if (cModuleFile::SizeofResource(*group) < bytes ||
+            !module_.ReadResource(*group, static_cast<std::uint32_t>(bytes), raw))
+            return damaged;
+        const cByteView v(raw);
+        entries_.resize(static_cast<std::size_t>(count));
+        ids_.resize(entries_.size());
+        for (std::size_t i = 0; i < entries_.size(); ++i) {
+            const std::size_t at = kHeaderSize + i * kGroupEntrySize;
+            cFileIcon::DecodeSharedFields(v, at, entries_[i]);
+            ids_[i] = v.U16(at + 12);
+        }
+        return {};
+    }
+
+    bool isModule_ = false;
+    cReadFile file_;      // an icon file
+    cModuleFile module_;  // a module
+    std::vector<ICONDIRENTRY> entries_;
+    std::vector<std::uint16_t> ids_; // a module's icon resource per image
+};
+
+std::int32_t Side(std::uint8_t b) { return b == 0 ? 256 : b; }
+
+} // namespace
+
+std::pair<std::int32_t, std::int32_t> FittedSize(std::int32_t w, std::int32_t h, std::int32_t size) {
+    if (w <= 0 || h <= 0) return {0, 0};
+    const auto other = [size](std::int32_t small, std::int32_t large) {
+        return std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(double(small) * size / large)));
+    };
+    if (w >= h) return {size, other(h, w)};
+    return {other(w, h), size};
+}
+
+cThumbnail Make(const std::string& path, std::int32_t size) {
+    cThumbnail out;
+    if (size < 1 || size > kMaxSize) {
+        out.failure = "the size " + std::to_string(size) + " is not from 1 to " + std::to_string(kMaxSize);
+        return out;
+    }
+    cShownIcon icon;
+    out.failure = icon.Open(path);
+    if (!out.failure.empty()) return out;
+    const auto& entries = icon.Entries();
+
+    // The choice by the directory; where it leaves the depth of an image of the chosen size open,
+    // that image's own header tells it, and the choice is made again among the same size.
+    std::vector<mBestImage::cImageKind> kinds;
+    kinds.reserve(entries.size());
+    for (const auto& e : entries)
+        kinds.push_back({Side(e.bWidth), Side(e.bHeight), cFileIcon::ColourCountOf(e, {})});
+    std::int32_t pick = mBestImage::FitImageIndex(kinds, size);
+    if (pick < 1) {
+        out.failure = "its icon lists no images";
+        return out;
+    }
+    const auto side = [&kinds](std::size_t i) { return std::max(kinds[i].width, kinds[i].height); };
+    const std::int32_t chosenSide = side(static_cast<std::size_t>(pick - 1));
+    std::size_t probes = 0;
+    std::vector<std::uint8_t> block;
+    for (std::size_t i = 0; i < entries.size() && probes < kMaxDepthProbes; ++i) {
+        const ICONDIRENTRY& e = entries[i];
+        if (side(i) != chosenSide || e.bColorCount != 0 || e.wBitCount > 0) continue;
+        ++probes;
+        if (icon.ReadBlock(i, kDepthProbeBytes, block).empty()) kinds[i].colours = cFileIcon::ColourCountOf(e, block);
+    }
+    if (probes > 0) pick = mBestImage::FitImageIndex(kinds, size);
+    out.image = pick;
+
+    const ICONDIRENTRY& e = entries[static_cast<std::size_t>(pick - 1)];
+    const std::string which = "image " + std::to_string(pick);
+    if (e.dwBytesInRes > 0 && static_cast<std::uint32_t>(e.dwBytesInRes) > kMaxBlockBytes) {
+        out.failure = which + " is too large (" + std::to_string(e.dwBytesInRes) + " bytes)";
+        return out;
+    }
+    out.failure = icon.ReadBlock(static_cast<std::size_t>(pick - 1), kMaxBlockBytes, block);
+    if (!out.failure.empty()) return out;
+    const auto layout = mDib::ParseBlock(cByteView(block));
+    if (!layout) {
+        out.failure = which + " cannot be decoded";
+        return out;
+    }
+    if (layout->width > kMaxImageSide || layout->height > kMaxImageSide) {
+        out.failure = which + " is too large (" + std::to_string(layout->width) + " x " +
+                      std::to_string(layout->height) + " pixels)";
+        return out;
+    }
+    mDib::cBitmap argb = cFileIcon::BlockArgb(block);
+    if (argb.Empty()) {
+        out.failure = which + " cannot be decoded";
+        return out;
+    }
+    const auto [w, h] = FittedSize(argb.Width(), argb.Height(), size);
+    out.argb = (w == argb.Width() && h == argb.Height()) ? std::move(argb) : mDib::ScaleSmooth(argb, w, h);
+    return out;
+}
+
+} // namespace mThumbnail

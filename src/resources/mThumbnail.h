@@ -1,0 +1,51 @@
+#pragma once
+// mThumbnail: the picture a file manager shows for an icon file or a Windows module (PE32, PE32+,
+// NE). It is the icon the Windows shell shows for the file: the icon of an icon file, or the first
+// icon group of a module in the order the module stores its group icons. Of that icon's images it
+// takes the one that fits the size asked best (mBestImage::FitImageIndex: the smallest at least
+// that large, else the largest, preferring more colours), decodes it as the program renders images
+// (cFileIcon::BlockArgb: the mask as alpha, PNG images with their own) and scales it smoothly to
+// fit a square of that size.
+//
+// The kind of file is told by its first bytes, never by its name: "MZ" starts a module, an ICONDIR
+// of type 1 an icon file (mFileKind::IsIconFileHeader); anything else is refused. File managers
+// hand over files by MIME type, which may come from a name that lies.
+//
+// It reads only what the picture needs: the headers, the group-icon directory and the one group,
+// the headers of the images whose depth the directory leaves open (at most kMaxDepthProbes), and
+// the chosen image's block; a module's size does not matter. Every allocation is bounded by the
+// limits below, so any input is done with in a few milliseconds and a few MiB.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "platform/mDib.h"
+
+namespace mThumbnail {
+
+// Largest square asked for (the freedesktop sizes go up to 1024).
+inline constexpr std::int32_t kMaxSize = 1024;
+// Largest side of an image decoded: icon directories say at most 256; PNG images of 512 and 1024
+// exist.
+inline constexpr std::int32_t kMaxImageSide = 1024;
+// Largest image block read: a 1024-pixel 32-bit bitmap with its mask is a little over 4 MiB.
+inline constexpr std::uint32_t kMaxBlockBytes = 8u << 20;
+// Images whose depth is read from their own header when the directory leaves it open.
+inline constexpr std::size_t kMaxDepthProbes = 16;
+
+struct cThumbnail {
+    mDib::cBitmap argb;      // the picture, fitted into size x size; empty when there is none
+    std::int32_t image = 0;  // the image drawn, 1-based in its icon
+    std::string failure;     // why there is no picture, a sentence about the file ("" on success)
+};
+
+// The thumbnail of the file at `path` for a square of `size` pixels (1 to kMaxSize).
+cThumbnail Make(const std::string& path, std::int32_t size);
+
+// w x h scaled to fit a square of `size`, keeping its proportions: the larger side becomes `size`,
+// the other is rounded and at least 1.
+std::pair<std::int32_t, std::int32_t> FittedSize(std::int32_t w, std::int32_t h, std::int32_t size);
+
+} // namespace mThumbnail

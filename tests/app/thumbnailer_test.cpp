@@ -1,0 +1,150 @@
+// pictrix-thumbnailer as file managers run it: its usage, its output written whole or not at all,
+// and the installed .thumbnailer file whose Exec line is run as a file manager runs it.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "app/mThumbnailer.h"
+#include "common/mTestKit.h"
+
+namespace {
+
+using mTestKit::Fixture;
+using mTestKit::Quote;
+
+int Thumbnailer(const std::vector<std::string>& args, std::string* err = nullptr) {
+    std::ostringstream out, e;
+    const int status = mThumbnailer::Run(args, out, e);
+    if (err) *err = e.str();
+    return status;
+}
+
+std::vector<std::string> Entries(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(Thumbnailer, BadUsageWritesNothing) {
+    mTestKit::cTempDir dir;
+    const std::string in = Fixture("icons/vista.ico"), out = dir.File("t.png");
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {in},
+        {"-s", "64", in},
+        {"-s", "64", in, out, out},
+        {"-s", in, out},
+        {"-s", "0", in, out},
+        {"-s", "1025", in, out},
+        {"-s", "64px", in, out},
+        {"-x", in, out},
+        {in, out, "-s"},
+    };
+    for (const auto& args : cases) {
+        std::string shown;
+        for (const auto& a : args) shown += a + " ";
+        SCOPED_TRACE(shown);
+        std::string err;
+        EXPECT_EQ(Thumbnailer(args, &err), 2);
+        EXPECT_NE(err.find("usage: pictrix-thumbnailer"), std::string::npos);
+        EXPECT_TRUE(Entries(dir.Path()).empty());
+    }
+}
+
+TEST(Thumbnailer, WritesThePictureWholeOrLeavesTheOutputAlone) {
+    mTestKit::cTempDir dir;
+    const std::string out = dir.File("t.png");
+    // Written: the size asked; options may follow the files; the default size is 128.
+    ASSERT_EQ(Thumbnailer({"-s", "48", Fixture("modules/sample.dll"), out}), 0);
+    EXPECT_EQ(mTestKit::ReadPng(out).Width(), 48);
+    ASSERT_EQ(Thumbnailer({Fixture("icons/depth4.ico"), out, "--size", "20"}), 0);
+    EXPECT_EQ(mTestKit::ReadPng(out).Width(), 20);
+    ASSERT_EQ(Thumbnailer({Fixture("icons/depth4.ico"), out}), 0);
+    EXPECT_EQ(mTestKit::ReadPng(out).Width(), mThumbnailer::kDefaultSize);
+
+    // Refused: the output that was there stays as it was, and nothing else is left behind.
+    mTestKit::WriteBytes(out, {'o', 'l', 'd'});
+    std::string err;
+    EXPECT_EQ(Thumbnailer({"-s", "48", Fixture("modules/noicons32.dll"), out}, &err), 1);
+    EXPECT_NE(err.find("noicons32.dll: it holds no icons"), std::string::npos) << err;
+    EXPECT_EQ(mTestKit::ReadBytes(out), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"t.png"});
+
+    // An output that cannot be written: a folder that does not exist.
+    EXPECT_EQ(Thumbnailer({"-s", "48", Fixture("icons/vista.ico"), dir.File("none/t.png")}, &err), 1);
+    EXPECT_NE(err.find("cannot write the thumbnail"), std::string::npos) << err;
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"t.png"});
+}
+
+// The key=value lines of a desktop-entry style file, under its one group.
+std::map<std::string, std::string> ReadEntry(const std::string& path, std::string& group) {
+    std::ifstream in(path);
+    std::map<std::string, std::string> keys;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        if (line[0] == '[') {
+            group = line;
+            continue;
+        }
+        const auto eq = line.find('=');
+        if (eq != std::string::npos) keys[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    return keys;
+}
+
+TEST(Thumbnailer, InstalledEntryRunsAsAFileManagerRunsIt) {
+    mTestKit::cTempDir prefix;
+    std::string log;
+    ASSERT_EQ(mTestKit::Run(std::string(PICTRIX_CMAKE_COMMAND) + " --install " + Quote(PICTRIX_BINARY_DIR) + " --prefix " +
+                                Quote(prefix.Path().string()) + " --component thumbnailer 2>&1",
+                            &log),
+              0)
+        << log;
+    const std::string entry = prefix.File("share/thumbnailers/pictrix.thumbnailer");
+    ASSERT_TRUE(std::filesystem::is_regular_file(entry)) << log;
+    std::string group;
+    auto keys = ReadEntry(entry, group);
+    EXPECT_EQ(group, "[Thumbnailer Entry]");
+
+    // TryExec names the installed program, which the file manager finds on its PATH.
+    const std::string program = keys["TryExec"];
+    ASSERT_EQ(program, "pictrix-thumbnailer");
+    const auto installed = prefix.Path() / "bin" / program;
+    ASSERT_TRUE(std::filesystem::is_regular_file(installed));
+    EXPECT_NE(std::filesystem::status(installed).permissions() & std::filesystem::perms::owner_exec,
+              std::filesystem::perms::none);
+
+    // MimeType: the types file managers give modules and icon files, ";"-terminated.
+    const std::string types = keys["MimeType"];
+    ASSERT_FALSE(types.empty());
+    EXPECT_EQ(types.back(), ';');
+    for (const char* t : {"application/x-ms-dos-executable;", "application/vnd.microsoft.portable-executable;",
+                          "application/x-ms-ne-executable;", "image/vnd.microsoft.icon;"}) {
+        EXPECT_NE((";" + types).find(std::string(";") + t), std::string::npos) << t;
+    }
+
+    // Exec, with %s, %i and %o filled in the way the file manager fills them, makes the picture.
+    std::string command = keys["Exec"];
+    ASSERT_EQ(command.rfind(program + " ", 0), 0u) << command;
+    const std::string out = prefix.File("thumb.png");
+    for (const auto& [code, value] : std::map<std::string, std::string>{
+             {"%s", "64"}, {"%i", Quote(Fixture("modules/good32.exe"))}, {"%o", Quote(out)}}) {
+        const auto at = command.find(code);
+        ASSERT_NE(at, std::string::npos) << code;
+        command.replace(at, code.size(), value);
+    }
+    ASSERT_EQ(mTestKit::Run("PATH=" + Quote((prefix.Path() / "bin").string()) + ":/usr/bin:/bin " + command + " 2>&1", &log), 0)
+        << command << '\n'
+        << log;
+    const auto picture = mTestKit::ReadPng(out);
+    EXPECT_EQ(picture.Width(), 64);
+    EXPECT_EQ(picture.Height(), 64);
+}
+
+} // namespace

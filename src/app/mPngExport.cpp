@@ -1,0 +1,103 @@
+#include "app/mPngExport.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <limits>
+#include <set>
+
+#include "icon/mBestImage.h"
+#include "platform/cAtomicFile.h"
+#include "platform/mSysText.h"
+
+namespace mPngExport {
+
+std::vector<std::int32_t> ImagesToExport(const cFileIcon& icon, const std::vector<bool>& chosen, bool gridShown) {
+    std::vector<std::int32_t> images;
+    if (!gridShown) {
+        // At 256 pixels, the largest side an icon directory can state, the fitting choice is the
+        // largest image with the most colours.
+        if (const std::int32_t best = mBestImage::FitImageIndex(icon, 256); best > 0) images.push_back(best);
+        return images;
+    }
+    const bool any = std::find(chosen.begin(), chosen.end(), true) != chosen.end();
+    for (std::int32_t j = 1; j <= icon.ImageCount(); ++j) {
+        const auto at = static_cast<std::size_t>(j - 1);
+        if (!any || (at < chosen.size() && chosen[at])) images.push_back(j);
+    }
+    return images;
+}
+
+std::string BaseName(const cFileIcon& icon) {
+    std::string base = std::filesystem::path(icon.Filename()).stem().string();
+    if (base.empty()) base = "icon";
+    if (!IsEmpty(icon.ResourceID())) base += "-" + ResourceIDText(icon.ResourceID());
+    for (char& c : base) {
+        if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) c = '_';
+    }
+    return base;
+}
+
+std::int32_t BitDepth(const cFileIcon& icon, std::int32_t n) {
+    const std::int64_t colours = icon.ImageColourCount(n);
+    if (colours >= std::numeric_limits<std::int32_t>::max()) return 32;
+    std::int32_t bits = 1;
+    while (bits < 31 && (std::int64_t{1} << bits) < colours) ++bits;
+    return bits;
+}
+
+std::string FileName(const cFileIcon& icon, std::int32_t n) {
+    return BaseName(icon) + "-" + std::to_string(icon.ImageWidth(n)) + "x" + std::to_string(icon.ImageHeight(n)) + "-" +
+           std::to_string(BitDepth(icon, n)) + "bit.png";
+}
+
+std::vector<cFile> Plan(const cFileIcon& icon, const std::vector<std::int32_t>& images) {
+    std::vector<cFile> plan;
+    std::set<std::string> used;
+    for (const std::int32_t n : images) {
+        const std::string wanted = FileName(icon, n);
+        std::string name = wanted;
+        for (int k = 2; used.count(name) != 0; ++k)
+            name = wanted.substr(0, wanted.size() - 4) + "~" + std::to_string(k) + ".png";
+        used.insert(name);
+        plan.push_back({n, name});
+    }
+    return plan;
+}
+
+std::vector<std::uint8_t> PngBytes(const cFileIcon& icon, std::int32_t n) {
+    if (icon.IsPngImage(n)) {
+        const auto block = icon.Block(n);
+        return {block.begin(), block.end()};
+    }
+    const mDib::cBitmap argb = icon.ImageArgb(n);
+    if (argb.Empty()) return {};
+    return mDib::EncodePng(argb);
+}
+
+cReport Write(const cFileIcon& icon, const std::vector<cFile>& plan, const std::string& folder) {
+    cReport report;
+    for (const auto& f : plan) {
+        const std::string path = folder.empty() ? f.name : (std::filesystem::path(folder) / f.name).string();
+        const std::vector<std::uint8_t> png = PngBytes(icon, f.image);
+        if (png.empty()) {
+            report.failed.push_back({path, "image " + std::to_string(f.image) + " cannot be decoded"});
+            continue;
+        }
+        cAtomicFile out;
+        if (!out.Open(path) || !out.Write(png) || !out.Commit()) {
+            report.failed.push_back({path, mSysText::TextLine(out.LastError(), path)});
+            continue;
+        }
+        report.written.push_back(path);
+    }
+    return report;
+}
+
+std::string ReportText(const cReport& report) {
+    const std::size_t n = report.written.size();
+    std::string text = std::to_string(n) + (n == 1 ? " PNG file written." : " PNG files written.");
+    for (const auto& f : report.failed) text += "\n" + f.path + ": " + f.reason;
+    return text;
+}
+
+} // namespace mPngExport

@@ -5,6 +5,8 @@
 # sharing a block), no single allocation over 128 MiB and no more than 1 GiB resident in all
 # (the program keeps at most 64 MiB plus a few times the file's size; the rest is the sanitizer's
 # own), so an input that copies shared bytes once per reference is a finding.
+# A target's own libFuzzer flags, if any, are the words of fuzz/<name>.flags; they come last and so
+# win over these (a tighter memory limit, for example).
 set -euo pipefail
 build=$1
 seconds=${2:-60}
@@ -21,8 +23,10 @@ for exe in "$build"/fuzz_*; do
       for f in "$build"/fixtures/$pattern; do [[ -f "$f" ]] && cp -n "$f" "$corpus/" ; done
     done < "$root/fuzz/$name.seeds"
   fi
-  echo "== fuzz_$name for ${seconds}s"
-  if ! "$exe" "$corpus" -max_total_time="$seconds" -max_len=1048576 -rss_limit_mb=1024 -malloc_limit_mb=128 -timeout=10 \
+  flags=()
+  [[ -f "$root/fuzz/$name.flags" ]] && read -r -a flags < "$root/fuzz/$name.flags"
+  echo "== fuzz_$name for ${seconds}s ${flags[*]}"
+  if ! "$exe" "$corpus" -max_total_time="$seconds" -max_len=1048576 -rss_limit_mb=1024 -malloc_limit_mb=128 -timeout=10 "${flags[@]}" \
        -artifact_prefix="$build/fuzz-findings/$name/" -print_final_stats=1 2>"$build/fuzz-$name.log"; then
     echo "fuzz_$name: FINDING, see $build/fuzz-$name.log and $build/fuzz-findings/$name/"
     tail -40 "$build/fuzz-$name.log"

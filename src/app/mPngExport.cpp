@@ -30,7 +30,10 @@ std::vector<std::int32_t> ImagesToExport(const cFileIcon& icon, const std::vecto
 std::string BaseName(const cFileIcon& icon) {
     std::string base = std::filesystem::path(icon.Filename()).stem().string();
     if (base.empty()) base = "icon";
-    if (!IsEmpty(icon.ResourceID())) base += "-" + ResourceIDText(icon.ResourceID());
+    if (!IsEmpty(icon.ResourceID())) {
+        base += '-';
+        base += ResourceIDText(icon.ResourceID());
+    }
     for (char& c : base) {
         if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) c = '_';
     }

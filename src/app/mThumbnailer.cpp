@@ -59,7 +59,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         err << kName << ": " << input << ": " << thumbnail.failure << '\n';
         return 1;
     }
-    const std::vector<std::uint8_t> png = mDib::EncodePng(thumbnail.argb);
+    // File managers keep thumbnails in their cache and read them back: speed over size.
+    const std::vector<std::uint8_t> png = mDib::EncodePng(thumbnail.argb, true);
     if (png.empty()) {
         err << kName << ": " << input << ": the picture could not be encoded as PNG\n";
         return 1;

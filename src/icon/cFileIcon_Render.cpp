@@ -6,6 +6,8 @@
 
 #include "icon/cFileIcon.h"
 
+#include <algorithm>
+
 namespace {
 
 // The mask of a PNG image: white (1, transparent) where the alpha is 0.

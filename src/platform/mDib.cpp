@@ -238,7 +238,7 @@ cBitmap DecodePng(cByteView png) {
     return out;
 }
 
-std::vector<std::uint8_t> EncodePng(const cBitmap& argb) {
+std::vector<std::uint8_t> EncodePng(const cBitmap& argb, bool fast) {
     if (argb.Empty()) return {};
     std::vector<std::uint8_t> rgba(static_cast<std::size_t>(argb.Width()) * static_cast<std::size_t>(argb.Height()) * 4);
     auto px = argb.Pixels();
@@ -256,8 +256,10 @@ std::vector<std::uint8_t> EncodePng(const cBitmap& argb) {
     image.width = static_cast<png_uint_32>(argb.Width());
     image.height = static_cast<png_uint_32>(argb.Height());
     image.format = PNG_FORMAT_RGBA;
-    png_alloc_size_t size = 0;
-    if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgba.data(), 0, nullptr)) return {};
+    if (fast) image.flags |= PNG_IMAGE_FLAG_FAST;
+    // One pass into a buffer of the largest size the stream can have (a little over the raw
+    // pixels), rather than a pass to measure and another to write.
+    png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(image);
     std::vector<std::uint8_t> out(size);
     if (!png_image_write_to_memory(&image, out.data(), &size, 0, rgba.data(), 0, nullptr)) return {};
     out.resize(size);

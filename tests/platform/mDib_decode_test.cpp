@@ -195,6 +195,10 @@ TEST(DibDecode, PngSizesAndGarbage) {
     ASSERT_FALSE(png.empty());
     auto back = mDib::DecodePng(cByteView(png));
     EXPECT_EQ(back, src);
+    // Fast encoding changes the stream, never the pixels.
+    const auto fast = mDib::EncodePng(src, true);
+    EXPECT_NE(fast, png);
+    EXPECT_EQ(mDib::DecodePng(cByteView(fast)), src);
     auto layout = mDib::ParseBlock(cByteView(png));
     ASSERT_TRUE(layout);
     EXPECT_TRUE(layout->png);

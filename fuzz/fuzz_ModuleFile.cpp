@@ -7,10 +7,9 @@
 
 #include <cstdint>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
 #include <vector>
 
+#include "mFuzzFile.h"
 #include "icon/cFileIcon.h"
 #include "icon/cLoadBudget.h"
 #include "platform/cModuleFile.h"
@@ -35,11 +34,8 @@ std::vector<cResourceID> Collect(cModuleFile& m, const cResourceID* type) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static int fd = ::memfd_create("module", 0);
-    if (fd < 0) return 0;
-    if (::ftruncate(fd, 0) != 0) return 0;
-    if (size > 0 && ::pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) return 0;
-    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const std::string path = mFuzzFile::Path(data, size);
+    if (path.empty()) return 0;
 
     cModuleFile m;
     if (!m.Load(path)) {

@@ -7,9 +7,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
 
+#include "mFuzzFile.h"
 #include "resources/mThumbnail.h"
 
 namespace {
@@ -28,11 +27,8 @@ void Check(const std::string& path, std::int32_t size) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static int fd = ::memfd_create("thumbnail", 0);
-    if (fd < 0) return 0;
-    if (::ftruncate(fd, 0) != 0) return 0;
-    if (size > 0 && ::pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) return 0;
-    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const std::string path = mFuzzFile::Path(data, size);
+    if (path.empty()) return 0;
     // A common size, and one that depends on the input so that every choice is reached.
     Check(path, 48);
     Check(path, static_cast<std::int32_t>(1 + size % 300));

@@ -44,6 +44,8 @@ cStoredSettings ReadSettings(cRegistryStore& store) {
     s = mSettings::GetSetting(store, kApp, "WinSet", "mnuView", s);
     const auto view = mNumber::LongOf(s);
     if (view && *view >= kFirstView && *view <= kLastView) out.view = *view;
+
+    if (const auto v = mNumber::LongOf(mSettings::GetSetting(store, kApp, "WinSet", "Images", "0"))) out.images = *v != 0;
     return out;
 }
 
@@ -56,6 +58,7 @@ void WriteSettings(cRegistryStore& store, const cWindowSettings& w) {
     mSettings::SaveSetting(store, kApp, "WinSet", "Top", std::to_string(w.top));
     mSettings::SaveSetting(store, kApp, "WinSet", "Left", std::to_string(w.left));
     if (w.view) mSettings::SaveSetting(store, kApp, "WinSet", "mnuView", std::to_string(*w.view));
+    mSettings::SaveSetting(store, kApp, "WinSet", "Images", w.images ? "-1" : "0");
 }
 
 void WriteSettings(const cWindowSettings& settings) { WriteSettings(cRegistryStore::User(), settings); }

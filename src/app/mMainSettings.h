@@ -7,7 +7,7 @@
 //
 // Where the values live:
 //   per-user store, application "Pictrix v2": "Settings"/"Backcolor" (mOptions); "WinSet"/"Toolbar",
-//     "Statusbar", "WinState", "Top", "Left", "mnuView"
+//     "Statusbar", "WinState", "Top", "Left", "mnuView", "Images"
 //   HKEY_LOCAL_MACHINE "Software\Pictrix v2\MRU": the recent files (cMRUFileList's layout)
 //   per-user store, application "Glintsmith - QRSC", "Path"/"AppPath": the sibling editor
 
@@ -56,6 +56,9 @@ struct cStoredSettings {
     std::optional<std::int16_t> top;    // twips
     std::optional<std::int16_t> left;   // twips
     std::optional<std::int32_t> view;   // View menu index, 3 to 6
+    // The image grid shown: read on its own, outside the chain of defaults above, with the default
+    // "0", so the grid stays hidden until the user shows it.
+    std::optional<bool> images;
 };
 cStoredSettings ReadSettings(cRegistryStore& store);
 cStoredSettings ReadSettings();
@@ -69,6 +72,7 @@ struct cWindowSettings {
     std::int32_t top = 0;
     std::int32_t left = 0;
     std::optional<std::int32_t> view;
+    bool images = false; // the image grid shown
 };
 void WriteSettings(cRegistryStore& store, const cWindowSettings& settings);
 void WriteSettings(const cWindowSettings& settings);

@@ -1,5 +1,6 @@
 #include "app/mMainWindow.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "icon/cFileIcon.h"
@@ -60,6 +61,18 @@ std::optional<cPlacement> ListPlacement(std::int32_t innerWidth, std::int32_t in
     if (width < 0 || height < 0 || top > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
     return cPlacement{kLeft, static_cast<std::int32_t>(top), static_cast<std::int32_t>(width),
                       static_cast<std::int32_t>(height)};
+}
+
+std::optional<cSplit> SplitForGrid(const cPlacement& list, std::int32_t twipsPerPixel) {
+    const std::int64_t p = twipsPerPixel;
+    const std::int64_t grid = std::clamp<std::int64_t>(list.width / 3, 120 * p, 280 * p);
+    const std::int64_t rest = std::int64_t{list.width} - grid - 2 * p;
+    if (rest < 0) return std::nullopt;
+    cSplit split{list, list};
+    split.list.width = static_cast<std::int32_t>(rest);
+    split.grid.left = static_cast<std::int32_t>(std::int64_t{list.left} + rest + 2 * p);
+    split.grid.width = static_cast<std::int32_t>(grid);
+    return split;
 }
 
 } // namespace mMainWindow

@@ -58,4 +58,14 @@ std::optional<cPlacement> ListPlacement(std::int32_t innerWidth, std::int32_t in
                                         std::int32_t toolbarHeight, bool statusVisible, std::int32_t statusHeight,
                                         std::int32_t twipsPerPixel);
 
+// With the image grid shown, the list's place (from ListPlacement) is shared: the grid goes to the
+// right, as high as the list, a third of the width but at least 120 and at most 280 pixels (a
+// 256-pixel image with its margins and the scroll bar), with 2 pixels between; the list keeps the
+// rest. Nothing when the list would be left without width.
+struct cSplit {
+    cPlacement list, grid;
+    bool operator==(const cSplit&) const = default;
+};
+std::optional<cSplit> SplitForGrid(const cPlacement& list, std::int32_t twipsPerPixel);
+
 } // namespace mMainWindow

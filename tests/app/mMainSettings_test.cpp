@@ -31,6 +31,24 @@ TEST(MainSettings, NothingStoredReadsNothing) {
     EXPECT_FALSE(s.top);
     EXPECT_FALSE(s.left);
     EXPECT_FALSE(s.view);
+    // The image grid is off until the user shows it.
+    EXPECT_EQ(s.images, false);
+}
+
+TEST(MainSettings, ImageGridIsRememberedOutsideTheChainOfDefaults) {
+    cRegistryStore store(":memory:");
+    WriteSettings(store, {true, true, kStateNormal, 0, 0, 3, true});
+    EXPECT_EQ(mSettings::GetSetting(store, kApp, "WinSet", "Images"), "-1");
+    EXPECT_EQ(ReadSettings(store).images, true);
+    WriteSettings(store, {true, true, kStateNormal, 0, 0, 3, false});
+    EXPECT_EQ(mSettings::GetSetting(store, kApp, "WinSet", "Images"), "0");
+    EXPECT_EQ(ReadSettings(store).images, false);
+    // A value that is no number is skipped; a missing one does not take the text read before it.
+    Put(store, "WinSet", "Images", "yes");
+    EXPECT_FALSE(ReadSettings(store).images);
+    cRegistryStore fresh(":memory:");
+    Put(fresh, "WinSet", "mnuView", "-1");
+    EXPECT_EQ(ReadSettings(fresh).images, false);
 }
 
 TEST(MainSettings, WrittenSettingsReadBackInTheirStoredForms) {

@@ -151,4 +151,18 @@ TEST(MainWindow, ListPlacement) {
     EXPECT_FALSE(mMainWindow::ListPlacement(6795, 700, true, 420, true, 300, p));
 }
 
+TEST(MainWindow, ListAndImageGridShareThePlace) {
+    using mMainWindow::cPlacement;
+    using mMainWindow::cSplit;
+    constexpr std::int32_t p = 15;
+    // A third of the list's width, at the right, 2 pixels apart, as high as the list; at most 280
+    // pixels.
+    EXPECT_EQ(mMainWindow::SplitForGrid({30, 450, 9000, 3870}, p), (cSplit{{30, 450, 5970, 3870}, {6030, 450, 3000, 3870}}));
+    EXPECT_EQ(mMainWindow::SplitForGrid({30, 450, 15000, 3870}, p), (cSplit{{30, 450, 10770, 3870}, {10830, 450, 4200, 3870}}));
+    // At least 120 pixels, the list keeping what is left; nothing when nothing is left.
+    EXPECT_EQ(mMainWindow::SplitForGrid({30, 30, 2000, 100}, p), (cSplit{{30, 30, 170, 100}, {230, 30, 1800, 100}}));
+    EXPECT_EQ(mMainWindow::SplitForGrid({30, 30, 1830, 100}, p), (cSplit{{30, 30, 0, 100}, {60, 30, 1800, 100}}));
+    EXPECT_FALSE(mMainWindow::SplitForGrid({30, 30, 1829, 100}, p));
+}
+
 } // namespace

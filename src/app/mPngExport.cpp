@@ -77,6 +77,22 @@ std::vector<std::uint8_t> PngBytes(const cFileIcon& icon, std::int32_t n) {
     return mDib::EncodePng(argb);
 }
 
+std::vector<std::string> ExistingFiles(const std::vector<cFile>& plan, const std::string& folder) {
+    std::vector<std::string> existing;
+    for (const auto& f : plan) {
+        const std::filesystem::path path = std::filesystem::path(folder) / f.name;
+        std::error_code ec;
+        if (std::filesystem::exists(path, ec)) existing.push_back(path.string());
+    }
+    return existing;
+}
+
+std::string ReplaceQuestion(const std::vector<std::string>& existing) {
+    if (existing.size() == 1) return existing[0] + " already exists.\rDo you want to replace it?";
+    return std::to_string(existing.size()) + " of these files already exist, " + existing[0] +
+           " among them.\rDo you want to replace them?";
+}
+
 cReport Write(const cFileIcon& icon, const std::vector<cFile>& plan, const std::string& folder) {
     cReport report;
     for (const auto& f : plan) {

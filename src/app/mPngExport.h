@@ -61,6 +61,11 @@ struct cReport {
     std::vector<cFailure> failed;
 };
 
+// The planned files that are already there in `folder` (full paths), which the user is asked
+// about before they are replaced; and that question.
+std::vector<std::string> ExistingFiles(const std::vector<cFile>& plan, const std::string& folder);
+std::string ReplaceQuestion(const std::vector<std::string>& existing);
+
 // Writes the planned files, each name joined to `folder` (with `folder` empty the names are paths
 // already, as a save dialog gives them). Goes on after a failure.
 cReport Write(const cFileIcon& icon, const std::vector<cFile>& plan, const std::string& folder);

@@ -107,4 +107,19 @@ TEST(PngExport, FailuresAreReportedPerFileAndTheRestIsWritten) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 3);
 }
 
+TEST(PngExport, FilesAlreadyThereAreNamedInTheQuestion) {
+    mTestKit::cTempDir dir;
+    const cFileIcon six = IconFile("icons/six.ico");
+    const auto plan = mPngExport::Plan(six, {1, 2, 3});
+    EXPECT_TRUE(mPngExport::ExistingFiles(plan, dir.Path().string()).empty());
+    mTestKit::WriteBytes(dir.File("six-16x16-4bit.png"), {1});
+    auto existing = mPngExport::ExistingFiles(plan, dir.Path().string());
+    EXPECT_EQ(existing, std::vector<std::string>{dir.File("six-16x16-4bit.png")});
+    EXPECT_EQ(mPngExport::ReplaceQuestion(existing), dir.File("six-16x16-4bit.png") + " already exists.\rDo you want to replace it?");
+    mTestKit::WriteBytes(dir.File("six-32x32-8bit.png"), {1});
+    existing = mPngExport::ExistingFiles(plan, dir.Path().string());
+    EXPECT_EQ(mPngExport::ReplaceQuestion(existing),
+              "2 of these files already exist, " + dir.File("six-16x16-4bit.png") + " among them.\rDo you want to replace them?");
+}
+
 } // namespace

@@ -185,14 +185,10 @@ cThumbnail Make(const std::string& path, std::int32_t size) {
     }
     out.failure = icon.ReadBlock(static_cast<std::size_t>(pick - 1), kMaxBlockBytes, block);
     if (!out.failure.empty()) return out;
-    const auto layout = mDib::ParseBlock(cByteView(block));
-    if (!layout) {
+    // The decoder takes images of up to mDib::kMaxDimension pixels a side: a larger one is
+    // refused here, before anything is decoded.
+    if (!mDib::ParseBlock(cByteView(block))) {
         out.failure = which + " cannot be decoded";
-        return out;
-    }
-    if (layout->width > kMaxImageSide || layout->height > kMaxImageSide) {
-        out.failure = which + " is too large (" + std::to_string(layout->width) + " x " +
-                      std::to_string(layout->height) + " pixels)";
         return out;
     }
     mDib::cBitmap argb = cFileIcon::BlockArgb(block);

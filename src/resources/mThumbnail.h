@@ -27,9 +27,6 @@ namespace mThumbnail {
 
 // Largest square asked for (the freedesktop sizes go up to 1024).
 inline constexpr std::int32_t kMaxSize = 1024;
-// Largest side of an image decoded: icon directories say at most 256; PNG images of 512 and 1024
-// exist.
-inline constexpr std::int32_t kMaxImageSide = 1024;
 // Largest image block read: a 1024-pixel 32-bit bitmap with its mask is a little over 4 MiB.
 inline constexpr std::uint32_t kMaxBlockBytes = 8u << 20;
 // Images whose depth is read from their own header when the directory leaves it open.

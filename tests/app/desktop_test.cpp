@@ -77,13 +77,14 @@ TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
               0)
         << output;
     const fs::path usr = stage / "usr";
-    for (const char* file : {"bin/pictrix", "bin/pictrix-cli", "share/pictrix/Help/index.htm",
-                             "share/applications/pictrix.desktop", "share/mime/packages/pictrix.xml"})
+    for (const char* file : {"bin/pictrix", "bin/pictrix-cli", "bin/pictrix-thumbnailer", "share/pictrix/Help/index.htm",
+                             "share/applications/pictrix.desktop", "share/mime/packages/pictrix.xml",
+                             "share/thumbnailers/pictrix.thumbnailer"})
         EXPECT_TRUE(fs::is_regular_file(usr / file)) << file;
     // bin holds the programs and nothing else.
     int inBin = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(usr / "bin")) ++inBin;
-    EXPECT_EQ(inBin, 2);
+    EXPECT_EQ(inBin, 3);
     // The icon at each size, a PNG of that size (IHDR width and height).
     for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         SCOPED_TRACE(size);

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QListView>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -39,7 +41,15 @@ void WhenFileDialog(std::function<void(QFileDialog&)> check, QString choose = {}
             dialog->reject();
         } else {
             dialog->selectFile(choose);
+            // selectFile leaves the name field alone once it has the focus (a save dialog gives
+            // it the focus as soon as it shows): type the name there instead.
+            if (!dialog->selectedFiles().contains(choose)) {
+                if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit")) edit->setText(QFileInfo(choose).fileName());
+            }
             static_cast<QDialog*>(dialog)->accept();
+            // A dialog that did not take the name stays open: cancel it, so the test fails rather
+            // than waits for ever.
+            if (dialog->isVisible()) dialog->reject();
         }
     });
     poll->start();

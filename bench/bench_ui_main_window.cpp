@@ -14,6 +14,7 @@
 
 #include "app/ui/FMain.h"
 #include "mBenchModules.h"
+#include "mUiBenchMain.h"
 #include "platform/ui/cPrompts.h"
 #include "support/MError.h"
 
@@ -51,19 +52,4 @@ BENCHMARK(RetrieveIcons_Distinct)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(RetrieveIconsUntilPainted_Repeating)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(RetrieveIconsUntilPainted_Distinct)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Settings and a log of its own: the window's settings never reach the user's.
-    const fs::path home = fs::temp_directory_path() / "pictrix-bench-home";
-    fs::create_directories(home / "config");
-    fs::create_directories(home / "state");
-    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-    setenv("XDG_STATE_HOME", (home / "state").c_str(), 1);
-    MError::SetErrorLogPath((fs::temp_directory_path() / "pictrix-bench-errlog.txt").string());
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunUiBenchmarks(argc, argv); }

@@ -20,6 +20,7 @@
 #include <fstream>
 #include <string>
 
+#include "mUiBenchMain.h"
 #include "platform/ui/cPrompts.h"
 #include "search/cFolderWalk.h"
 #include "search/mListFile.h"
@@ -149,18 +150,4 @@ BENCHMARK(WindowSearch)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(StopDuringAWindowSearch)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(OpenA30000EntryList)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Settings of its own: the windows' recent lists never reach the user's.
-    const fs::path home = fs::temp_directory_path() / "pictrix-bench-home";
-    fs::create_directories(home / "config");
-    fs::create_directories(home / "state");
-    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-    setenv("XDG_STATE_HOME", (home / "state").c_str(), 1);
-    MError::SetErrorLogPath((fs::temp_directory_path() / "pictrix-bench-errlog.txt").string());
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunUiBenchmarks(argc, argv); }

@@ -73,7 +73,7 @@ FMain::FMain(QWidget* parent)
     // A file dropped anywhere on the window opens as Open would open it.
     setAcceptDrops(true);
 
-    // The grid holds the chosen icon's images and their selection; the main window never shows it.
+    // The grid holds the chosen icon's images and their selection; View > Images shows it.
     IconGrid1 = new cIconGrid(client_);
     IconGrid1->setObjectName("IconGrid1");
     IconGrid1->setVisible(false);
@@ -112,6 +112,8 @@ void FMain::CreateMenus() {
     mnuFileMenu = menuBar()->addMenu("&File");
     mnuFile[0] = item(mnuFileMenu, "&Open", QKeySequence("Ctrl+O"));
     mnuFile[1] = item(mnuFileMenu, "&Save", QKeySequence("Ctrl+S"));
+    mnuExportPng = item(mnuFileMenu, "&Export as PNG...", QKeySequence("Ctrl+E"));
+    connect(mnuExportPng, &QAction::triggered, this, &FMain::ExportPng);
     mnuFile[2] = item(mnuFileMenu, "-");
     mnuFile[2]->setVisible(false);
     mnuFile[3] = item(mnuFileMenu, "&Print");
@@ -152,6 +154,16 @@ void FMain::CreateMenus() {
             mnuView_Click(i);
         });
     }
+    // "&Images" stands with the other parts of the window that can be shown or hidden; it is no
+    // item of mnuView, whose indices the toolbar and the stored view use.
+    mnuImages = new QAction("&Images", this);
+    mnuImages->setShortcut(QKeySequence("Ctrl+I"));
+    mnuImages->setCheckable(true);
+    mnuViewMenu->insertAction(mnuView[2], mnuImages);
+    connect(mnuImages, &QAction::triggered, this, [this](bool checked) {
+        mnuImages->setChecked(!checked);
+        mnuImages_Click();
+    });
     mnuView[0]->setChecked(true);
     mnuView[1]->setChecked(true);
     mnuView[3]->setChecked(true);
@@ -228,6 +240,7 @@ void FMain::Settings() {
         move(at);
     }
     if (stored.view) mnuView_Click(*stored.view);
+    if (stored.images) ShowImages(*stored.images);
     Form_Resize();
 }
 
@@ -274,9 +287,20 @@ void FMain::Form_Resize() {
         twipsY(toolbar ? tbrMain->height() : 0), status, twipsY(status ? sbrMain->height() : 0),
         static_cast<std::int32_t>(p + 0.5));
     if (!place) return;
-    const QPoint inner(static_cast<int>(place->left / px + 0.5), menuBottom + static_cast<int>(place->top / p + 0.5));
-    lvwIcons->setGeometry(QRect(inner - client_->pos(), QSize(static_cast<int>(place->width / px + 0.5),
-                                                                static_cast<int>(place->height / p + 0.5))));
+    const auto rect = [&](const mMainWindow::cPlacement& at) {
+        const QPoint inner(static_cast<int>(at.left / px + 0.5), menuBottom + static_cast<int>(at.top / p + 0.5));
+        return QRect(inner - client_->pos(),
+                     QSize(static_cast<int>(at.width / px + 0.5), static_cast<int>(at.height / p + 0.5)));
+    };
+    if (!IconGrid1->isVisibleTo(this)) {
+        lvwIcons->setGeometry(rect(*place));
+        return;
+    }
+    // The grid shares the list's place; a window too narrow for both keeps them where they were.
+    const auto split = mMainWindow::SplitForGrid(*place, static_cast<std::int32_t>(px + 0.5));
+    if (!split) return;
+    lvwIcons->setGeometry(rect(split->list));
+    IconGrid1->setGeometry(rect(split->grid));
 }
 
 void FMain::showEvent(QShowEvent* event) {

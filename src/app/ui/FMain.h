@@ -1,7 +1,9 @@
 #pragma once
 // FMain: the main window. It owns the icons of the current file (`Icons`, 1..IconCount) and the two
 // image lists their pictures live in, shows one list item per icon in `lvwIcons` in one of four
-// views, and keeps the chosen icon's images in the hidden grid `IconGrid1`.
+// views, and keeps the chosen icon's images in the grid `IconGrid1`, hidden until View > Images
+// shows it beside the list. Save, Copy, Properties and Export as PNG act on the images selected in
+// the shown grid (none selected: all); with the grid hidden its selection plays no part.
 //
 // Invariants: the icons are those of the last retrieval, every one of them whole (a group that
 // failed to load is never among them); ilsIcons32 and ilsIcons16 hold at most one picture per
@@ -67,7 +69,7 @@ public:
     cListView* lvwIcons;
     const std::unique_ptr<cImageList> ilsIcons32;
     const std::unique_ptr<cImageList> ilsIcons16;
-    cIconGrid* IconGrid1;               // hidden, never shown
+    cIconGrid* IconGrid1;               // hidden until View > Images shows it
     QToolBar* tbrMain;
     cStatusBar* sbrMain;
 
@@ -80,6 +82,8 @@ public:
     QAction* mnuEdit;
     QAction* mnuCopy;
     std::array<QAction*, 9> mnuView{};
+    QAction* mnuImages;                 // View > "&Images": the image grid beside the list
+    QAction* mnuExportPng;              // File > "&Export as PNG..."
     QAction* mnuDashIt;
     QAction* mnuOptions;
     std::array<QAction*, 3> mnuErrorLog{};
@@ -117,6 +121,12 @@ public:
     void SaveIcons();
     void mnuCopy_Click();
     void ShowProperties();
+    // Writes the chosen images as PNG files (the icon's best image when the grid is hidden): one
+    // file through the save dialog, several into a folder the user picks, asking before any file
+    // there is replaced; then says what was written and what failed.
+    void ExportPng();
+    // Whether the image grid is shown (View > Images carries the check mark).
+    bool ImagesShown() const;
     // Starts the configured icon editor (asking to configure one when there is none); a program
     // that cannot be started raises the error mnuFile_Click shows.
     void LaunchEditor();
@@ -136,6 +146,7 @@ public:
     void Form_Resize();
     void lvwIcons_ItemClick(int index);
     void mnuView_Click(int index);
+    void mnuImages_Click();
     void mnuFile_Click(int index);
     void mnuMRU_Click(int index);
     void tbrMain_ButtonClick(const QString& key);
@@ -172,11 +183,20 @@ private:
     void RetrieveFailed(const cError& e);
     // mnuFile_Click's report: number, source and description on three lines.
     void ShowCommandError(const cError& e);
+    // The number of the chosen icon (the list's selected item).
+    std::int32_t ChosenIndex() const;
+    // The selection flags of the grid's images while it is shown; empty (nothing chosen, so every
+    // image counts) while it is hidden.
+    std::vector<bool> ChosenImages() const;
     // The chosen icon restricted to the images chosen in the grid (all when none is).
     cFileIcon ChosenCopy();
+    // Sets the grid shown or hidden with the check mark of View > Images, and lays the window out.
+    void ShowImages(bool shown);
 
     std::vector<cFileIcon> icons_;
     std::map<QString, QAction*> buttons_;
     QWidget* client_;
     bool screenWatched_ = false;
+    // The folder the last export of several images went to, offered again by the next.
+    QString exportFolder_;
 };

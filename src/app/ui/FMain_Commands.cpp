@@ -8,12 +8,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QMimeData>
 
 #include "base/ui/mQtText.h"
 #include "app/mIconCommands.h"
 #include "app/mMainSettings.h"
 #include "app/mMainWindow.h"
+#include "app/mPngExport.h"
 #include "app/ui/FAbout.h"
 #include "app/ui/FMain.h"
 #include "app/ui/FProps.h"
@@ -57,12 +59,18 @@ FMain::tSearchWindowFactory& SearchWindowFactory() {
 
 void FMain::SetSearchWindowFactory(tSearchWindowFactory factory) { SearchWindowFactory() = std::move(factory); }
 
-cFileIcon FMain::ChosenCopy() {
-    const std::int32_t i = mMainWindow::KeyIndex(lvwIcons->Key(lvwIcons->SelectedIndex()));
+std::int32_t FMain::ChosenIndex() const { return mMainWindow::KeyIndex(lvwIcons->Key(lvwIcons->SelectedIndex())); }
+
+std::vector<bool> FMain::ChosenImages() const {
+    // A selection made while the grid was shown is kept for the next showing, but a hidden grid
+    // chooses nothing: the commands then act on the whole icon.
+    if (!ImagesShown()) return {};
     std::vector<bool> chosen(static_cast<std::size_t>(std::max(IconGrid1->ItemCount(), 0)));
     for (std::int32_t j = 1; j <= IconGrid1->ItemCount(); ++j) chosen[static_cast<std::size_t>(j - 1)] = IconGrid1->Selected(j);
-    return mIconCommands::RestrictedCopy(Icon(i), chosen);
+    return chosen;
 }
+
+cFileIcon FMain::ChosenCopy() { return mIconCommands::RestrictedCopy(Icon(ChosenIndex()), ChosenImages()); }
 
 void FMain::SaveIcons() {
     try {
@@ -128,10 +136,69 @@ void FMain::ShowProperties() {
                                         cPrompts::eIcon::Information);
             return;
         }
-        const cFileIcon& icon = Icon(mMainWindow::KeyIndex(lvwIcons->Key(lvwIcons->SelectedIndex())));
+        // The images chosen in the grid, as Save and Copy take them.
+        const cFileIcon icon = ChosenCopy();
         FProps props(this);
         props.SetTexts(Q(mIconCommands::PropertiesNameLine(icon)), Q(mIconCommands::PropertiesText(icon)));
         props.exec();
+    } catch (const cError& e) {
+        MError::ReportError(e, true, true);
+    }
+}
+
+void FMain::ExportPng() {
+    try {
+        if (IconCount() < 1) {
+            sbrMain->SetStyle(cStatusBar::sbrSimple);
+            sbrMain->SetSimpleText(Q(mPngExport::kNoIconsToExport));
+            return;
+        }
+        if (lvwIcons->SelectedIndex() < 1) {
+            cPrompts::Current().Message(this, Q(mPngExport::kChooseIconToExport), cPrompts::eButtons::OK,
+                                        cPrompts::eIcon::Information, kTitle);
+            return;
+        }
+        const cFileIcon& icon = Icon(ChosenIndex());
+        std::vector<mPngExport::cFile> plan =
+            mPngExport::Plan(icon, mPngExport::ImagesToExport(icon, ChosenImages(), ImagesShown()));
+        if (plan.empty()) return;
+        std::string folder;
+        if (plan.size() == 1) {
+            // One file: the save dialog, offering the planned name; it asks before replacing.
+            std::string fileName = plan.front().name, fileTitle, filter(mPngExport::kSaveFilter);
+            std::int32_t filterIndex = 1, extra = 0;
+            std::optional<std::string> initialDir;
+            if (!exportFolder_.isEmpty()) initialDir = mQtText::Utf8(exportFolder_);
+            if (!mFileOpenSave::ShowSaveDialog(fileName, fileTitle, true, filter, filterIndex, initialDir,
+                                               std::string(mPngExport::kCaption),
+                                               std::string(mPngExport::kSaveDefaultExt), 0, extra)) {
+                return;
+            }
+            const std::string path = mFileOpenSave::CutAtNul(fileName);
+            if (path.empty()) return;
+            plan.front().name = path;
+            exportFolder_ = QFileInfo(Q(path)).absolutePath();
+        } else {
+            // Several files: a folder, and one question for the files already there.
+            const std::optional<QString> chosen =
+                cPrompts::Current().Folder(this, Q(mPngExport::kCaption), exportFolder_);
+            if (!chosen || chosen->isEmpty()) return;
+            folder = mQtText::Utf8(*chosen);
+            exportFolder_ = *chosen;
+            const std::vector<std::string> existing = mPngExport::ExistingFiles(plan, folder);
+            if (!existing.empty() &&
+                cPrompts::Current().Message(this, Q(mPngExport::ReplaceQuestion(existing)), cPrompts::eButtons::YesNo,
+                                            cPrompts::eIcon::Exclamation, kTitle) != cPrompts::eAnswer::Yes) {
+                return;
+            }
+        }
+        const mPngExport::cReport report = [&] {
+            cBusyCursor busy;
+            return mPngExport::Write(icon, plan, folder);
+        }();
+        cPrompts::Current().Message(this, Q(mPngExport::ReportText(report)), cPrompts::eButtons::OK,
+                                    report.failed.empty() ? cPrompts::eIcon::Information : cPrompts::eIcon::Exclamation,
+                                    kTitle);
     } catch (const cError& e) {
         MError::ReportError(e, true, true);
     }

@@ -32,6 +32,7 @@ void FMain::StoreSettings() {
             break;
         }
     }
+    w.images = ImagesShown();
     mMainSettings::WriteSettings(w);
 }
 

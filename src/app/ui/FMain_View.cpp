@@ -98,3 +98,23 @@ void FMain::mnuView_Click(int index) {
         MError::ReportError(e, true, true);
     }
 }
+
+bool FMain::ImagesShown() const { return mnuImages->isChecked(); }
+
+void FMain::ShowImages(bool shown) {
+    mnuImages->setChecked(shown);
+    IconGrid1->setVisible(shown);
+    Form_Resize();
+    if (shown) IconGrid1->Draw();
+}
+
+void FMain::mnuImages_Click() {
+    try {
+        const bool shown = !ImagesShown();
+        // Keyboard focus leaves with the grid.
+        if (!shown && IconGrid1->hasFocus()) lvwIcons->ActiveView()->setFocus();
+        ShowImages(shown);
+    } catch (const cError& e) {
+        MError::ReportError(e, true, true);
+    }
+}

@@ -51,7 +51,7 @@ bench: deps
 	scripts/run-benchmarks.sh $(BENCH_BUILD)
 
 # The main window on the sample module in each of its four views, the small-icon view of long
-# names and the window at twice the scale, as PNG files under $(BUILD)/screenshots, taken under a
+# names, the window at twice the scale and the images of an icon shown beside the list, as PNG files under $(BUILD)/screenshots, taken under a
 # virtual X server with settings of their own; then the dialogs (the properties of a long path
 # among them), the grid and the search window (also during and after an extraction).
 screenshots: build
@@ -69,6 +69,11 @@ screenshots: build
 	  PICTRIX_NO_SPLASH=1 PICTRIX_SCREENSHOTS=$(abspath $(BUILD))/screenshots-home/scaled QT_SCALE_FACTOR=2 \
 	  xvfb-run -a -s "-screen 0 2048x1536x24" $(BUILD)/pictrix $(BUILD)/fixtures/modules/sample.dll
 	cp $(BUILD)/screenshots-home/scaled/main-large.png $(BUILD)/screenshots/main-large-2x.png
+	# The images of an icon of ten images beside the list, two of them selected.
+	XDG_CONFIG_HOME=$(abspath $(BUILD))/screenshots-home/config XDG_STATE_HOME=$(abspath $(BUILD))/screenshots-home/state \
+	  PICTRIX_NO_SPLASH=1 PICTRIX_SCREENSHOTS=$(abspath $(BUILD))/screenshots-home/images \
+	  xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/pictrix $(BUILD)/fixtures/modules/ten.dll
+	cp $(BUILD)/screenshots-home/images/main-images.png $(BUILD)/screenshots/main-images.png
 	# The dialogs, the icon grid and the search window (after a search, busy, each menu open, during
 	# and after an extraction), as their tests draw them.
 	for c in tMainCommandsTest tOptionsTest tIconGridTest; do QT_QPA_PLATFORM=offscreen $(BUILD)/test_ui -class $$c -silent || exit 1; done

@@ -15,6 +15,7 @@
 #include "app/ui/cErrorBox.h"
 #include "app/ui/mAppIcon.h"
 #include "app/ui/mSearchWindows.h"
+#include "grid/ui/cIconGrid.h"
 #include "resources/ui/cPromptsFileDialog.h"
 #include "search/ui/FRecurse.h"
 #include "support/MError.h"
@@ -38,6 +39,24 @@ void SaveScreenshots(const QString& folder) {
                                 true, false);
         }
     }
+    // The large icons with the image grid shown, two images of the chosen icon selected; then the
+    // grid as it was, so the stored settings are those of the run.
+    main.mnuView_Click(3);
+    const bool shown = main.ImagesShown();
+    if (!shown) main.mnuImages_Click();
+    if (main.IconGrid1->ItemCount() >= 3) {
+        main.IconGrid1->SetSelected(2, true);
+        main.IconGrid1->SetSelected(3, true);
+    }
+    main.IconGrid1->setFocus();
+    main.resize(main.width() + 120, main.height() + 160);
+    QApplication::processEvents();
+    const QString path = QDir(folder).filePath("main-images.png");
+    if (!main.grab().save(path)) {
+        MError::ReportError(cError(cError::kInvalidCall, cError::SourceOf("Main"), "Cannot write " + path.toStdString()),
+                            true, false);
+    }
+    if (!shown) main.mnuImages_Click();
     main.close();
 }
 

@@ -23,6 +23,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "icon/cFileIcon.h"
@@ -183,6 +184,9 @@ private:
     void RetrieveFailed(const cError& e);
     // mnuFile_Click's report: number, source and description on three lines.
     void ShowCommandError(const cError& e);
+    // True when an icon is chosen. Otherwise tells the user, as Save and Export do: with no icons
+    // listed, `noIcons` in the status bar; with none chosen, `chooseOne` in a message.
+    bool HasChosenIcon(std::string_view noIcons, std::string_view chooseOne);
     // The number of the chosen icon (the list's selected item).
     std::int32_t ChosenIndex() const;
     // The selection flags of the grid's images while it is shown; empty (nothing chosen, so every

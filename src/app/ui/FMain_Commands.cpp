@@ -72,18 +72,22 @@ std::vector<bool> FMain::ChosenImages() const {
 
 cFileIcon FMain::ChosenCopy() { return mIconCommands::RestrictedCopy(Icon(ChosenIndex()), ChosenImages()); }
 
+bool FMain::HasChosenIcon(std::string_view noIcons, std::string_view chooseOne) {
+    if (IconCount() < 1) {
+        sbrMain->SetStyle(cStatusBar::sbrSimple);
+        sbrMain->SetSimpleText(Q(noIcons));
+        return false;
+    }
+    if (lvwIcons->SelectedIndex() < 1) {
+        cPrompts::Current().Message(this, Q(chooseOne), cPrompts::eButtons::OK, cPrompts::eIcon::Information, kTitle);
+        return false;
+    }
+    return true;
+}
+
 void FMain::SaveIcons() {
     try {
-        if (IconCount() < 1) {
-            sbrMain->SetStyle(cStatusBar::sbrSimple);
-            sbrMain->SetSimpleText(Q(mIconCommands::kNoIconsToSave));
-            return;
-        }
-        if (lvwIcons->SelectedIndex() < 1) {
-            cPrompts::Current().Message(this, Q(mIconCommands::kChooseIconToSave), cPrompts::eButtons::OK,
-                                        cPrompts::eIcon::Information, kTitle);
-            return;
-        }
+        if (!HasChosenIcon(mIconCommands::kNoIconsToSave, mIconCommands::kChooseIconToSave)) return;
         cFileIcon copy = ChosenCopy();
         std::string fileName, fileTitle, filter(mIconCommands::kSaveFilter);
         std::int32_t filterIndex = 1, extra = 0;
@@ -148,16 +152,7 @@ void FMain::ShowProperties() {
 
 void FMain::ExportPng() {
     try {
-        if (IconCount() < 1) {
-            sbrMain->SetStyle(cStatusBar::sbrSimple);
-            sbrMain->SetSimpleText(Q(mPngExport::kNoIconsToExport));
-            return;
-        }
-        if (lvwIcons->SelectedIndex() < 1) {
-            cPrompts::Current().Message(this, Q(mPngExport::kChooseIconToExport), cPrompts::eButtons::OK,
-                                        cPrompts::eIcon::Information, kTitle);
-            return;
-        }
+        if (!HasChosenIcon(mPngExport::kNoIconsToExport, mPngExport::kChooseIconToExport)) return;
         const cFileIcon& icon = Icon(ChosenIndex());
         std::vector<mPngExport::cFile> plan =
             mPngExport::Plan(icon, mPngExport::ImagesToExport(icon, ChosenImages(), ImagesShown()));

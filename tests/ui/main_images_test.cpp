@@ -8,7 +8,6 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
@@ -292,9 +291,6 @@ private slots:
         QVERIFY(source.LoadIcon(Ten().toStdString()));
         const std::vector<std::uint8_t> png = mPngExport::PngBytes(source, 1);
         QCOMPARE(ReadAll(bitmap), QByteArray(reinterpret_cast<const char*>(png.data()), static_cast<qsizetype>(png.size())));
-        const QImage image(bitmap);
-        QCOMPARE(image.size(), QSize(32, 32));
-        QVERIFY(image.hasAlphaChannel());
         QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 2);
     }
 

@@ -11,6 +11,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -225,12 +226,44 @@ private slots:
         QCOMPARE(ReadAll(target), IcoOf(ReadAll(Ten()), saved));
     }
 
+    void CopyTakesTheChosenImages_data() {
+        QTest::addColumn<bool>("key");
+        QTest::newRow("the Copy command") << false;
+        QTest::newRow("Ctrl+C in the grid") << true;
+    }
     void CopyTakesTheChosenImages() {
+        QFETCH(bool, key);
         OpenTen(true, {4, 10});
-        Window().mnuCopy_Click();
+        QApplication::clipboard()->setText("before the copy");
+        if (key) {
+            Window().show();
+            QVERIFY(QTest::qWaitForWindowExposed(&Window()));
+            Window().IconGrid1->setFocus();
+            QTest::keyClick(Window().IconGrid1, Qt::Key_C, Qt::ControlModifier);
+        } else {
+            Window().mnuCopy_Click();
+        }
         const QMimeData* data = QApplication::clipboard()->mimeData();
         QVERIFY(data && data->hasFormat("image/vnd.microsoft.icon"));
         QCOMPARE(data->data("image/vnd.microsoft.icon"), IcoOf(ReadAll(Ten()), {4, 10}));
+    }
+
+    // A right click on the images offers the commands that act on the chosen ones.
+    void TheImagesHaveAContextMenu() {
+        Window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Window()));
+        OpenTen(true, {});
+        QStringList items;
+        QTimer::singleShot(0, [&items] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu) return;
+            for (QAction* a : menu->actions()) items << (a->isSeparator() ? "-" : a->text());
+            menu->close();
+        });
+        QWidget* area = Window().IconGrid1->viewport();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), area->mapToGlobal(QPoint(10, 10)));
+        QApplication::sendEvent(area, &event);
+        QCOMPARE(items, (QStringList{"&Save", "&Copy", "&Export as PNG...", "-", "&Properties"}));
     }
 
     void PropertiesListTheChosenImages() {

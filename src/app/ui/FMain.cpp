@@ -80,6 +80,7 @@ FMain::FMain(QWidget* parent)
 
     CreateMenus();
     CreateToolbar();
+    CreateGridCommands();
     sbrMain = new cStatusBar(2, this);
     sbrMain->setObjectName("sbrMain");
     sbrMain->SetPanelWidth(1, 280);
@@ -187,6 +188,20 @@ void FMain::CreateMenus() {
         connect(mnuErrorLog[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuErrorLog_Click(i); });
     for (int i : {0, 2, 4, 5})
         connect(mnuHelp[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuHelp_Click(i); });
+}
+
+void FMain::CreateGridCommands() {
+    // Ctrl+C in the grid copies the chosen images, as Ctrl+C in the list copies the icon (the
+    // menu's Copy is hidden, so its key does not reach here).
+    auto* copy = new QAction("&Copy", IconGrid1);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, &FMain::mnuCopy_Click);
+    // A right click on the images offers what acts on the chosen ones.
+    auto* separator = new QAction(IconGrid1);
+    separator->setSeparator(true);
+    IconGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    IconGrid1->addActions({mnuFile[1], copy, mnuExportPng, separator, mnuView[8]});
 }
 
 const std::vector<QString>& FMain::ButtonKeys() {

@@ -169,6 +169,8 @@ protected:
 private:
     void CreateMenus();
     void CreateToolbar();
+    // The image grid's own Copy key and its context menu (Save, Copy, Export as PNG, Properties).
+    void CreateGridCommands();
     // Adds pictures under key "C" + i to both image lists, each step on its own: a picture that
     // cannot be made is logged and skipped.
     void AddPictures(std::int32_t i, mListPictures::cMaker& maker);

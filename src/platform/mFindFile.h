@@ -4,9 +4,9 @@
 //
 // - Names are compared without regard to case: Unicode simple case folding of UTF-8 names (bytes
 //   that are not UTF-8 compare as themselves).
-// - In a specification, "*" stands for any run of characters (also none) and "?" for exactly one
+// - In a name pattern, "*" stands for any run of characters (also none) and "?" for exactly one
 //   character; every other character stands for itself. "*.*" matches every name, also names
-//   without a dot, and any specification ending in ".*" also matches a name without a dot that
+//   without a dot, and any pattern ending in ".*" also matches a name without a dot that
 //   the part before ".*" matches ("readme.*" finds README), as on Windows.
 // - Every folder but the root "/" reports the entries "." and "..", first.
 // - An entry carries the folder bit (kAttributeDirectory) when it is a folder or a symbolic link
@@ -47,22 +47,22 @@ struct cFolder {
 // access); `error` then holds the system code (mSysText) of the reason.
 bool ReadFolder(const std::string& path, cFolder& folder, std::uint32_t* error = nullptr);
 
-// A file specification prepared for matching many names.
+// A name pattern prepared for matching many names.
 class cPattern {
 public:
     explicit cPattern(std::string_view spec);
     bool Matches(std::string_view name) const;
 
 private:
-    std::u32string folded_;    // the specification, case-folded
-    std::u32string beforeDotStar_; // for a specification ending in ".*": the part before it
+    std::u32string folded_;    // the pattern, case-folded
+    std::u32string beforeDotStar_; // for a pattern ending in ".*": the part before it
     bool endsInDotStar_ = false;
     bool everything_ = false;  // "*.*" or "*"
-    bool ascii_ = true;        // the specification is plain ASCII
+    bool ascii_ = true;        // the pattern is plain ASCII
     std::string asciiFolded_;
 };
 
-// True when `name` matches the specification (the rules above).
+// True when `name` matches the pattern `spec` (the rules above).
 bool Matches(std::string_view spec, std::string_view name);
 
 // The order of entries: negative when a sorts before b, 0 only for identical names.

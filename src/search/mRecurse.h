@@ -1,6 +1,6 @@
 #pragma once
 // mRecurse: the search window's decisions and texts, apart from the window: captions, the
-// specification prompt, the status texts, the file filters, the Save As naming rule, when Save
+// pattern prompt, the status texts, the file filters, the Save As naming rule, when Save
 // must ask for a name, and where its help pages are.
 
 #include <cstdint>
@@ -35,7 +35,7 @@ std::string TrimAtNul(std::string_view text);
 
 // "Recursing: " and the folder searched or the list file last read or written.
 std::string Caption(std::string_view folderOrFile);
-// The prompt of the specification's input box for a search that begins at `folder`.
+// The prompt of the name pattern's input box for a search that begins at `folder`.
 std::string SpecPrompt(std::string_view folder);
 // "Find File(s): N items found matching "SPEC"".
 std::string FoundText(std::int64_t count, std::string_view spec);
@@ -51,7 +51,7 @@ std::string ListFileName(std::string name);
 // True when Save must ask for a name: no list file yet, or the caption no longer ends with it
 // (after a search, whose caption names a folder).
 bool SaveNeedsName(std::string_view caption, std::string_view listFile);
-// The Add command's filter: the last specification first, or the icon and executable filter
+// The Add command's filter: the last pattern first, or the icon and executable filter
 // when there is none.
 std::string AddFilter(std::string_view fileSpec);
 // The question asked before Save As replaces a file the dialog did not ask about: the name it

@@ -221,12 +221,12 @@ private slots:
         QCOMPARE(prompts_->Asked().size(), std::size_t(4));
     }
 
-    void ACancelledSpecificationChangesOnlyTheCaptionAndAddsFilter() {
+    void ACancelledPatternChangesOnlyTheCaptionAndAddsFilter() {
         FRecurse& w = NewWindow();
         Search(w, tree_ + "/D", "*.exe");
         QCOMPARE(Entries(w).size(), std::size_t(1));
 
-        // Add offers the last specification first and appends the chosen file.
+        // Add offers the last pattern first and appends the chosen file.
         prompts_->AnswerOpen({tree_ + "/notes.txt"});
         w.mnuEdit_Click(0);
         auto filters = prompts_->LastAsked().file.filters;

@@ -1,6 +1,6 @@
 #pragma once
 // FRecurse: the search window. It walks a folder tree for files whose names match a
-// specification (cFolderWalk), keeps the hits in a checked list (List1 over cSearchListModel),
+// name pattern (cFolderWalk), keeps the hits in a checked list (List1 over cSearchListModel),
 // saves and reopens that list as list files (mListFile), and keeps the four list files used last
 // in its File menu (RecentLists). Several search windows can be open at once, each with its own
 // list and state; the global one (Default) serves the command line.

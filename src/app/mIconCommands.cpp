@@ -6,15 +6,23 @@
 
 namespace mIconCommands {
 
-cFileIcon RestrictedCopy(const cFileIcon& icon, const std::vector<bool>& chosen) {
+std::vector<std::int32_t> ChosenImageNumbers(std::int32_t count, const std::vector<bool>& chosen) {
     const bool any = std::find(chosen.begin(), chosen.end(), true) != chosen.end();
+    std::vector<std::int32_t> numbers;
+    for (std::int32_t j = 1; j <= count; ++j) {
+        const auto at = static_cast<std::size_t>(j - 1);
+        if (!any || (at < chosen.size() && chosen[at])) numbers.push_back(j);
+    }
+    return numbers;
+}
+
+cFileIcon RestrictedCopy(const cFileIcon& icon, const std::vector<bool>& chosen) {
     cFileIcon copy;
     icon.CloneTo(copy);
+    const std::vector<std::int32_t> keep = ChosenImageNumbers(copy.ImageCount(), chosen);
     // From the last image down, so the numbers still to remove stay valid.
     for (std::int32_t j = copy.ImageCount(); j >= 1; --j) {
-        const auto at = static_cast<std::size_t>(j - 1);
-        const bool keep = !any || (at < chosen.size() && chosen[at]);
-        if (!keep) copy.RemoveImage(j);
+        if (!std::binary_search(keep.begin(), keep.end(), j)) copy.RemoveImage(j);
     }
     return copy;
 }

@@ -28,6 +28,9 @@ inline constexpr std::string_view kIcoMimeTypeAlt = "image/x-icon";
 // (every flag false, or no flags) means every image. Flags beyond the icon's images are ignored;
 // images beyond the flags count as not chosen unless nothing is chosen.
 cFileIcon RestrictedCopy(const cFileIcon& icon, const std::vector<bool>& chosen);
+// The numbers (1-based, ascending) of the images of an icon of `count` images that RestrictedCopy
+// keeps for `chosen`.
+std::vector<std::int32_t> ChosenImageNumbers(std::int32_t count, const std::vector<bool>& chosen);
 
 // The properties dialog's name line: "File Name: " and the icon's file.
 std::string PropertiesNameLine(const cFileIcon& icon);

@@ -1,10 +1,10 @@
 #include "app/mPngExport.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <set>
 
+#include "app/mIconCommands.h"
 #include "icon/mBestImage.h"
 #include "platform/cAtomicFile.h"
 #include "platform/mSysText.h"
@@ -19,12 +19,7 @@ std::vector<std::int32_t> ImagesToExport(const cFileIcon& icon, const std::vecto
         if (const std::int32_t best = mBestImage::FitImageIndex(icon, 256); best > 0) images.push_back(best);
         return images;
     }
-    const bool any = std::find(chosen.begin(), chosen.end(), true) != chosen.end();
-    for (std::int32_t j = 1; j <= icon.ImageCount(); ++j) {
-        const auto at = static_cast<std::size_t>(j - 1);
-        if (!any || (at < chosen.size() && chosen[at])) images.push_back(j);
-    }
-    return images;
+    return mIconCommands::ChosenImageNumbers(icon.ImageCount(), chosen);
 }
 
 std::string BaseName(const cFileIcon& icon) {

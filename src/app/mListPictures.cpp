@@ -21,9 +21,7 @@ mDib::cBitmap Fit(const mDib::cBitmap& drawn, std::int32_t pixels) {
     if (drawn.Empty() || pixels < 1) return {};
     const std::int32_t w = drawn.Width(), h = drawn.Height();
     if (w == pixels && h == pixels && drawn.Format() == mDib::eFormat::Argb32) return drawn;
-    const double scale = std::min(static_cast<double>(pixels) / w, static_cast<double>(pixels) / h);
-    const auto sw = std::clamp(static_cast<std::int32_t>(std::lround(w * scale)), 1, pixels);
-    const auto sh = std::clamp(static_cast<std::int32_t>(std::lround(h * scale)), 1, pixels);
+    const auto [sw, sh] = mDib::FittedSize(w, h, pixels);
     const mDib::cBitmap scaled = mDib::ScaleSmooth(drawn, sw, sh);
     mDib::cBitmap out(mDib::eFormat::Argb32, pixels, pixels);
     if (scaled.Empty() || out.Empty()) return {};

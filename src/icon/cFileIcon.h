@@ -133,6 +133,8 @@ public:
     // block's first bytes (40 hold any header's depth); an empty one leaves an open depth at 1
     // colour.
     static std::int32_t ColourCountOf(const ICONDIRENTRY& e, std::span<const std::uint8_t> block);
+    // The pixels a directory entry's width or height byte stands for: 0 is 256.
+    static constexpr std::int32_t SideOf(std::uint8_t b) noexcept { return b == 0 ? 256 : b; }
 
     // An image as straight-alpha ARGB, the colour bitmap with its mask as alpha (a PNG image with
     // its own alpha), as DrawIconEx draws it onto nothing; empty when the block cannot be decoded.

@@ -25,16 +25,9 @@ std::span<const std::uint8_t> cFileIcon::Block(std::int32_t n) const {
 
 bool cFileIcon::IsPngImage(std::int32_t n) const { return IsPng(Block(n)); }
 
-// A width or height byte of 0 stands for 256 pixels.
-std::int32_t cFileIcon::ImageWidth(std::int32_t n) const {
-    const auto w = Entry(n).bWidth;
-    return w == 0 ? 256 : w;
-}
+std::int32_t cFileIcon::ImageWidth(std::int32_t n) const { return SideOf(Entry(n).bWidth); }
 
-std::int32_t cFileIcon::ImageHeight(std::int32_t n) const {
-    const auto h = Entry(n).bHeight;
-    return h == 0 ? 256 : h;
-}
+std::int32_t cFileIcon::ImageHeight(std::int32_t n) const { return SideOf(Entry(n).bHeight); }
 
 std::int32_t cFileIcon::ImageSize(std::int32_t n) const { return Entry(n).dwBytesInRes; }
 

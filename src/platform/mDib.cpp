@@ -472,6 +472,15 @@ bool DrawIconEx(cSurface& dc, std::int32_t x, std::int32_t y, const cIconHandle&
 
 // ---- smooth scaling
 
+std::pair<std::int32_t, std::int32_t> FittedSize(std::int32_t w, std::int32_t h, std::int32_t size) {
+    if (w <= 0 || h <= 0) return {0, 0};
+    const auto other = [size](std::int32_t small, std::int32_t large) {
+        return std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(double(small) * size / large)));
+    };
+    if (w >= h) return {size, other(h, w)};
+    return {other(w, h), size};
+}
+
 cBitmap ScaleSmooth(const cBitmap& src, std::int32_t w, std::int32_t h) {
     cBitmap out(eFormat::Argb32, w, h);
     if (out.Empty() || src.Empty()) return {};

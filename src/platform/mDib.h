@@ -260,5 +260,8 @@ bool DrawIconEx(cSurface& dc, std::int32_t x, std::int32_t y, const cIconHandle&
 // A smooth resampling of an ARGB bitmap to w x h (area average when shrinking, bilinear when
 // growing, both on premultiplied colours).
 cBitmap ScaleSmooth(const cBitmap& argb, std::int32_t w, std::int32_t h);
+// w x h scaled to fit a square of `size`, keeping its proportions: the larger side becomes `size`,
+// the other is rounded and at least 1; {0, 0} for an empty size.
+std::pair<std::int32_t, std::int32_t> FittedSize(std::int32_t w, std::int32_t h, std::int32_t size);
 
 } // namespace mDib

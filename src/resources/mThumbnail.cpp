@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <vector>
 
 #include "base/cResourceID.h"
@@ -129,18 +128,7 @@ private:
     std::vector<std::uint16_t> ids_; // a module's icon resource per image
 };
 
-std::int32_t Side(std::uint8_t b) { return b == 0 ? 256 : b; }
-
 } // namespace
-
-std::pair<std::int32_t, std::int32_t> FittedSize(std::int32_t w, std::int32_t h, std::int32_t size) {
-    if (w <= 0 || h <= 0) return {0, 0};
-    const auto other = [size](std::int32_t small, std::int32_t large) {
-        return std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(double(small) * size / large)));
-    };
-    if (w >= h) return {size, other(h, w)};
-    return {other(w, h), size};
-}
 
 cThumbnail Make(const std::string& path, std::int32_t size) {
     cThumbnail out;
@@ -158,7 +146,7 @@ cThumbnail Make(const std::string& path, std::int32_t size) {
     std::vector<mBestImage::cImageKind> kinds;
     kinds.reserve(entries.size());
     for (const auto& e : entries)
-        kinds.push_back({Side(e.bWidth), Side(e.bHeight), cFileIcon::ColourCountOf(e, {})});
+        kinds.push_back({cFileIcon::SideOf(e.bWidth), cFileIcon::SideOf(e.bHeight), cFileIcon::ColourCountOf(e, {})});
     std::int32_t pick = mBestImage::FitImageIndex(kinds, size);
     if (pick < 1) {
         out.failure = "its icon lists no images";
@@ -196,7 +184,7 @@ cThumbnail Make(const std::string& path, std::int32_t size) {
         out.failure = which + " cannot be decoded";
         return out;
     }
-    const auto [w, h] = FittedSize(argb.Width(), argb.Height(), size);
+    const auto [w, h] = mDib::FittedSize(argb.Width(), argb.Height(), size);
     out.argb = (w == argb.Width() && h == argb.Height()) ? std::move(argb) : mDib::ScaleSmooth(argb, w, h);
     return out;
 }

@@ -19,7 +19,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <utility>
 
 #include "platform/mDib.h"
 
@@ -40,9 +39,5 @@ struct cThumbnail {
 
 // The thumbnail of the file at `path` for a square of `size` pixels (1 to kMaxSize).
 cThumbnail Make(const std::string& path, std::int32_t size);
-
-// w x h scaled to fit a square of `size`, keeping its proportions: the larger side becomes `size`,
-// the other is rounded and at least 1.
-std::pair<std::int32_t, std::int32_t> FittedSize(std::int32_t w, std::int32_t h, std::int32_t size);
 
 } // namespace mThumbnail

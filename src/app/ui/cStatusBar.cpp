@@ -51,7 +51,6 @@ cStatusBar::cStatusBar(int panels, QWidget* parent)
     for (int i = 0; i < panels; ++i) {
         auto* panel = new cPanel(row);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setTextFormat(Qt::PlainText);
         layout->addWidget(panel, i + 1 == panels ? 1 : 0);
         panels_.push_back(panel);
     }

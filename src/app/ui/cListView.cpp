@@ -29,6 +29,14 @@ constexpr int kSmallKeyRole = Qt::UserRole + 3;
 // Lines of text under a large icon.
 constexpr int kLargeIconLines = 2;
 
+// Files dropped on the list go to the window: the view neither drags nor takes drops (icon mode
+// turns both on whenever it is set).
+void RefuseDragAndDrop(QAbstractItemView* view) {
+    view->setDragDropMode(QAbstractItemView::NoDragDrop);
+    view->setAcceptDrops(false);
+    view->viewport()->setAcceptDrops(false);
+}
+
 } // namespace
 
 // Draws the items of the list view (not the details view) inside their grid cells: a text too
@@ -158,9 +166,7 @@ cListView::cListView(QWidget* parent)
     // text); files dropped on the list go to the window.
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(list_), static_cast<QAbstractItemView*>(report_)}) {
         view->installEventFilter(this);
-        view->setDragDropMode(QAbstractItemView::NoDragDrop);
-        view->setAcceptDrops(false);
-        view->viewport()->setAcceptDrops(false);
+        RefuseDragAndDrop(view);
     }
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current, const QModelIndex&) {
@@ -201,10 +207,7 @@ void cListView::ApplyView() {
         break;
     case lvwReport: break;
     }
-    // Icon mode turns dragging and dropping on unless told otherwise.
-    list_->setDragDropMode(QAbstractItemView::NoDragDrop);
-    list_->setAcceptDrops(false);
-    list_->viewport()->setAcceptDrops(false);
+    RefuseDragAndDrop(list_);
     delegate_->Forget();
     // The list view shows only the first column; the details view all of them.
     list_->setModelColumn(0);

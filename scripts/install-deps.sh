@@ -18,6 +18,8 @@ packages=(
   # printed list's font), and for the end-to-end printing test a print server with a PDF queue.
   libqt6printsupport6 fonts-liberation2
   cups-daemon cups-client cups-filters printer-driver-cups-pdf
+  # XFCE's thumbnail service, which the thumbnailer's end-to-end test asks on a private D-Bus session.
+  tumbler dbus-daemon libglib2.0-bin
 )
 
 missing=()

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/mPrintable.h"
+
 namespace mCli {
 
 using tArgs = std::vector<std::string>;
@@ -39,7 +41,7 @@ std::string CliPath(const std::string& arg);
 // Text from outside (file names, resource names, system texts) as it is printed: control
 // characters, C1 controls and bytes that are not UTF-8 are written as \xHH (tab, line feed and
 // carriage return as \t, \n, \r), so that a name cannot break a line or drive the terminal.
-std::string Printable(std::string_view text);
+inline std::string Printable(std::string_view text) { return mPrintable::Of(text); }
 
 // An error as printed: "number, source: description" for a cError (the description without the
 // line end that system texts carry), what() for anything else; printable.

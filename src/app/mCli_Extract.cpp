@@ -24,9 +24,9 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
         if (!line.empty()) out << Printable(line) << '\n';
     };
     hooks.ReportError = [&](const cError& e) { PrintError(err, current, e); };
-    hooks.Renamed = [&](const std::string& wanted, const std::string& used) {
-        err << "pictrix-cli: " << Printable(current) << ": " << Printable(wanted)
-            << " was already written from this file; saved as " << Printable(used) << '\n';
+    hooks.Renamed = [&](const std::string& wanted, const std::string& used, cExtractor::eRename why) {
+        err << "pictrix-cli: " << Printable(current) << ": " << Printable(wanted) << ' '
+            << cExtractor::RenameReason(why) << "; saved as " << Printable(used) << '\n';
     };
     hooks.Shortened = [&](const std::string& wanted, const std::string& used) {
         err << "pictrix-cli: " << Printable(current) << ": " << Printable(wanted)
@@ -34,13 +34,20 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     };
     cExtractor core(std::move(hooks));
     core.TargetFolder = folder;
-    core.StartRun();
+    std::vector<std::string> sources;
+    sources.reserve(files.size());
+    for (const auto& arg : files) sources.push_back(CliPath(arg));
+    core.StartRun(sources);
     int status = 0;
-    for (const auto& arg : files) {
-        current = arg;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        current = files[i];
         bool done = false;
-        if (!Guard(err, arg, [&] { done = core.ExtractFile(CliPath(arg)); }) || !done) status = 1;
+        if (!Guard(err, files[i], [&] { done = core.ExtractFile(sources[i]); }) || !done) status = 1;
     }
+    current = folder; // what fails from here is a replacement in the folder
+    const std::int32_t saved = core.IconsSaved;
+    core.FinishRun();
+    if (core.IconsSaved != saved) status = 1;
     out << core.TotalText() << '\n';
     return status;
 }

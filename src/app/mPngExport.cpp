@@ -5,6 +5,7 @@
 #include <set>
 
 #include "app/mIconCommands.h"
+#include "base/mOutputName.h"
 #include "icon/mBestImage.h"
 #include "platform/cAtomicFile.h"
 #include "platform/mSysText.h"
@@ -53,9 +54,8 @@ std::vector<cFile> Plan(const cFileIcon& icon, const std::vector<std::int32_t>& 
     std::set<std::string> used;
     for (const std::int32_t n : images) {
         const std::string wanted = FileName(icon, n);
-        std::string name = wanted;
-        for (int k = 2; used.count(name) != 0; ++k)
-            name = wanted.substr(0, wanted.size() - 4) + "~" + std::to_string(k) + ".png";
+        std::string name = mOutputName::Fit(wanted);
+        for (int k = 2; used.count(name) != 0; ++k) name = mOutputName::Numbered(wanted, k);
         used.insert(name);
         plan.push_back({n, name});
     }
@@ -63,12 +63,14 @@ std::vector<cFile> Plan(const cFileIcon& icon, const std::vector<std::int32_t>& 
 }
 
 std::vector<std::uint8_t> PngBytes(const cFileIcon& icon, std::int32_t n) {
+    // A stored PNG is written as stored, but only when it decodes: a block that no viewer can
+    // show is a failed file, not a written one.
+    const mDib::cBitmap argb = icon.ImageArgb(n);
+    if (argb.Empty()) return {};
     if (icon.IsPngImage(n)) {
         const auto block = icon.Block(n);
         return {block.begin(), block.end()};
     }
-    const mDib::cBitmap argb = icon.ImageArgb(n);
-    if (argb.Empty()) return {};
     return mDib::EncodePng(argb);
 }
 
@@ -76,8 +78,9 @@ std::vector<std::string> ExistingFiles(const std::vector<cFile>& plan, const std
     std::vector<std::string> existing;
     for (const auto& f : plan) {
         const std::filesystem::path path = std::filesystem::path(folder) / f.name;
-        std::error_code ec;
-        if (std::filesystem::exists(path, ec)) existing.push_back(path.string());
+        // A link is never replaced (its output takes another name), so it is not asked about.
+        const auto kind = cAtomicFile::Probe(path.string()).kind;
+        if (kind == cAtomicFile::eKind::kRegular || kind == cAtomicFile::eKind::kOther) existing.push_back(path.string());
     }
     return existing;
 }
@@ -97,12 +100,21 @@ cReport Write(const cFileIcon& icon, const std::vector<cFile>& plan, const std::
             report.failed.push_back({path, "image " + std::to_string(f.image) + " cannot be decoded"});
             continue;
         }
+        // Names made inside a folder never go through a link: such an image takes the next free
+        // "~N" name. A name from a save dialog is the user's and may be a link.
+        const auto kind = folder.empty() ? cAtomicFile::eName::kChosen : cAtomicFile::eName::kMade;
+        std::string used = path;
+        for (int k = 2; kind == cAtomicFile::eName::kMade && cAtomicFile::Probe(used).kind == cAtomicFile::eKind::kLink &&
+                        k < 1'000'000;
+             ++k)
+            used = mOutputName::Numbered(path, k);
         cAtomicFile out;
-        if (!out.Open(path) || !out.Write(png) || !out.Commit()) {
-            report.failed.push_back({path, mSysText::TextLine(out.LastError(), path)});
+        if (!out.Open(used, nullptr, kind) || !out.Write(png) || !out.Commit()) {
+            report.failed.push_back({used, mSysText::TextLine(out.LastError(), used)});
             continue;
         }
-        report.written.push_back(path);
+        if (used != path) report.renamed.push_back({path, used});
+        report.written.push_back(used);
     }
     return report;
 }
@@ -110,6 +122,7 @@ cReport Write(const cFileIcon& icon, const std::vector<cFile>& plan, const std::
 std::string ReportText(const cReport& report) {
     const std::size_t n = report.written.size();
     std::string text = std::to_string(n) + (n == 1 ? " PNG file written." : " PNG files written.");
+    for (const auto& r : report.renamed) text += "\n" + r.wanted + " is a symbolic link, which is never written through; saved as " + r.used;
     for (const auto& f : report.failed) text += "\n" + f.path + ": " + f.reason;
     return text;
 }

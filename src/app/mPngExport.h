@@ -40,7 +40,8 @@ std::int32_t BitDepth(const cFileIcon& icon, std::int32_t n);
 std::string FileName(const cFileIcon& icon, std::int32_t n);
 
 // One file to write: image `image` under `name` (no folder). Names that would repeat within one
-// export get "~2", "~3"... before ".png".
+// export get "~2", "~3"... before ".png"; a name longer than a file name may be is shortened as
+// batch outputs are (mOutputName::Fit).
 struct cFile {
     std::int32_t image = 0;
     std::string name;
@@ -56,9 +57,14 @@ struct cFailure {
     std::string path;
     std::string reason;
 };
+struct cRenamed {
+    std::string wanted;
+    std::string used;
+};
 struct cReport {
     std::vector<std::string> written;
     std::vector<cFailure> failed;
+    std::vector<cRenamed> renamed; // a link stood at the name: the image took the next free one
 };
 
 // The planned files that are already there in `folder` (full paths), which the user is asked
@@ -67,7 +73,8 @@ std::vector<std::string> ExistingFiles(const std::vector<cFile>& plan, const std
 std::string ReplaceQuestion(const std::vector<std::string>& existing);
 
 // Writes the planned files, each name joined to `folder` (with `folder` empty the names are paths
-// already, as a save dialog gives them). Goes on after a failure.
+// already, as a save dialog gives them). Goes on after a failure. Inside a folder a symbolic link
+// at a name is never written through nor replaced: that image takes the next free "~N" name.
 cReport Write(const cFileIcon& icon, const std::vector<cFile>& plan, const std::string& folder);
 
 // The report as the user reads it: "2 PNG files written." (or "1 PNG file written."), then one

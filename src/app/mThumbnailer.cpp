@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "base/mPrintable.h"
 #include "platform/cAtomicFile.h"
 #include "platform/mSysText.h"
 #include "resources/mThumbnail.h"
@@ -56,19 +57,24 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
     const mThumbnail::cThumbnail thumbnail = mThumbnail::Make(input, size);
     if (thumbnail.argb.Empty()) {
-        err << kName << ": " << input << ": " << thumbnail.failure << '\n';
+        err << kName << ": " << mPrintable::Of(input) << ": " << mPrintable::Of(thumbnail.failure) << '\n';
         return 1;
     }
     // File managers keep thumbnails in their cache and read them back: speed over size.
     const std::vector<std::uint8_t> png = mDib::EncodePng(thumbnail.argb, true);
     if (png.empty()) {
-        err << kName << ": " << input << ": the picture could not be encoded as PNG\n";
+        err << kName << ": " << mPrintable::Of(input) << ": the picture could not be encoded as PNG\n";
         return 1;
     }
+    // Clients such as tumbler create OUTPUT themselves and read the result through the handle
+    // they keep: an existing regular file is written in place, through its one inode. A link
+    // there is never written through.
     cAtomicFile target;
-    if (!target.Open(output) || !target.Write(png) || !target.Commit()) {
-        err << kName << ": " << output << ": cannot write the thumbnail: " << mSysText::TextLine(target.LastError(), output)
-            << '\n';
+    if (!target.Open(output, nullptr, cAtomicFile::eName::kInPlace) || !target.Write(png) || !target.Commit()) {
+        const std::string why = target.LastError() == cAtomicFile::kLinkAtName
+                                    ? std::string("it is a symbolic link, which is never written through")
+                                    : mSysText::TextLine(target.LastError(), output);
+        err << kName << ": " << mPrintable::Of(output) << ": cannot write the thumbnail: " << mPrintable::Of(why) << '\n';
         return 1;
     }
     return 0;

@@ -156,7 +156,14 @@ bool cFileIcon::Save(const std::string& fileName, cWrittenFiles* run) {
     // The whole file in one write, encoded by the one encoder of the format.
     const std::vector<std::uint8_t> bytes = IcoBytes();
     cAtomicFile out;
-    if (!out.Open(fileName_, run)) throw Error(kErrCantWrite, "Couldn't open file for writing.");
-    if (!out.Write(bytes) || !out.Commit()) throw Error(kErrWriteFailure, "General failure writing icon.");
+    saveError_ = 0;
+    if (!out.Open(fileName_, run, run ? cAtomicFile::eName::kMade : cAtomicFile::eName::kChosen)) {
+        saveError_ = out.LastError();
+        throw Error(kErrCantWrite, "Couldn't open file for writing.");
+    }
+    if (!out.Write(bytes) || !out.Commit()) {
+        saveError_ = out.LastError();
+        throw Error(kErrWriteFailure, "General failure writing icon.");
+    }
     return true;
 }

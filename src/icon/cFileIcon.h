@@ -77,9 +77,13 @@ public:
     bool LoadIconFromEXE(const std::string& fileName, std::int32_t groupNumber, const std::string& groupName,
                          cLoadBudget* budget = nullptr);
     bool SaveIcon(const std::string& fileName = {});
-    // The same as one save of a run that writes many files (a batch extraction): a file the run
-    // itself wrote earlier is replaced without a flush, and the new file is recorded in `run`.
+    // The same as one save of a run that writes many files (a batch extraction): the name is one
+    // the program made (a link there is refused), a file the run itself wrote earlier is replaced
+    // without a flush, the replacement of an older file waits for the run's one flush, and the
+    // new file is recorded in `run`.
     bool SaveIcon(const std::string& fileName, cWrittenFiles& run);
+    // The system's code for the last failed save (mSysText), 0 after a save that worked.
+    std::uint32_t SaveSystemError() const noexcept { return saveError_; }
 
     // Queries and editing.
     const std::string& Filename() const noexcept { return fileName_; }
@@ -142,6 +146,7 @@ public:
     static mDib::cBitmap BlockArgb(std::span<const std::uint8_t> block);
 
 private:
+    std::uint32_t saveError_ = 0;
     bool Save(const std::string& fileName, cWrittenFiles* run);
     void Reset(const std::string& fileName);
     void CheckIndex(std::int32_t n) const;

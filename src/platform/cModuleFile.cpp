@@ -247,6 +247,32 @@ bool cModuleFile::EnumResourceTypes(const tEnumProc& proc) {
     return types && EnumIds(types, proc);
 }
 
+std::optional<std::pair<cResourceID, cModuleFile::cResource>> cModuleFile::FirstResource(const cResourceID& type) {
+    if (!IsLoaded()) {
+        Fail(mSysText::kInvalidParameter);
+        return std::nullopt;
+    }
+    const auto typeKey = KeyOf(type);
+    if (!typeKey) {
+        Fail(mSysText::kResourceTypeNotFound);
+        return std::nullopt;
+    }
+    if (format_ != eFormat::kNE) {
+        std::lock_guard lock(t_->mutex);
+        return FirstPE(*typeKey);
+    }
+    // An NE table is small by its format (16-bit counts in a 64 KiB window).
+    std::optional<cResourceID> first;
+    EnumResourceNames(type, [&first](const cResourceID& id) {
+        first = id;
+        return false;
+    });
+    if (!first) return std::nullopt;
+    const auto resource = FindResourceId(*first, type);
+    if (!resource) return std::nullopt;
+    return std::make_pair(*first, *resource);
+}
+
 bool cModuleFile::EnumResourceNames(const cResourceID& type, const tEnumProc& proc) {
     if (!IsLoaded()) return Fail(mSysText::kInvalidParameter);
     const auto typeKey = KeyOf(type);

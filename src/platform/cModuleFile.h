@@ -110,6 +110,10 @@ public:
     // was delivered.
     bool EnumResourceTypes(const tEnumProc& proc);
     bool EnumResourceNames(const cResourceID& type, const tEnumProc& proc);
+    // The first resource of a type in the module's order, with its identifier, reading only that
+    // entry of the type's name directory (EnumResourceNames decodes every name to hand out the
+    // first). Nothing when the type has none or its first entry is damaged (LastError says).
+    std::optional<std::pair<cResourceID, cResource>> FirstResource(const cResourceID& type);
 
     std::uint32_t LastError() const noexcept { return lastError_; }
     void SetLastError(std::uint32_t code) noexcept { lastError_ = code; }
@@ -210,13 +214,14 @@ private:
     bool LoadPE(std::uint32_t peAt);
     bool RvaToOffset(std::uint32_t rva, std::uint64_t& offset, std::uint64_t& room) const;
     bool OpenRoot();
-    bool ReadDirectory(std::uint32_t at, cDirectory& dir);
+    bool ReadDirectory(std::uint32_t at, cDirectory& dir, std::size_t most = SIZE_MAX);
     bool ReadNames(cDirectory& dir);
     std::shared_ptr<cDirectory> Directory(std::uint32_t at, std::uint32_t parent);
     std::shared_ptr<cDirectory> NameDirectory(const cEntry& typeEntry);
     std::optional<std::size_t> FindEntry(const cDirectory& dir, const cKey& key, bool& damaged);
     bool ResolveLeaf(const cDirectory& names, const cEntry& e, cResource& out);
     std::optional<cResource> FindPE(const cKey& name, const cKey& type);
+    std::optional<std::pair<cResourceID, cResource>> FirstPE(const cKey& type);
     std::shared_ptr<cDirectory> TypesPE();
     std::shared_ptr<cDirectory> NamesPE(const cKey& type);
 

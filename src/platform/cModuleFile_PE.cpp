@@ -97,7 +97,7 @@ bool cModuleFile::OpenRoot() {
     return true;
 }
 
-bool cModuleFile::ReadDirectory(std::uint32_t at, cDirectory& dir) {
+bool cModuleFile::ReadDirectory(std::uint32_t at, cDirectory& dir, std::size_t most) {
     const cTables& t = *t_;
     if (at > t.rsrcRoom || kDirectoryHeaderSize > t.rsrcRoom - at) return Fail(mSysText::kInvalidData);
     // One read for the header and the first few entries, which is the whole of most directories.
@@ -108,9 +108,10 @@ bool cModuleFile::ReadDirectory(std::uint32_t at, cDirectory& dir) {
     cByteView hv(head);
     dir.at = at;
     dir.named = hv.U16(12);
-    const std::size_t count = std::size_t{dir.named} + hv.U16(14);
+    std::size_t count = std::size_t{dir.named} + hv.U16(14);
     // The entries must lie in the section before anything is sized by their count.
     if (count * kDirectoryEntrySize > left) return Fail(mSysText::kInvalidData);
+    count = std::min(count, most);
     std::vector<std::uint8_t> raw;
     if (count * kDirectoryEntrySize <= guess) {
         raw.assign(head.begin() + kDirectoryHeaderSize,
@@ -286,6 +287,52 @@ std::optional<cModuleFile::cResource> cModuleFile::FindPE(const cKey& name, cons
         return std::nullopt;
     }
     return leaf.resource;
+}
+
+std::optional<std::pair<cResourceID, cModuleFile::cResource>> cModuleFile::FirstPE(const cKey& type) {
+    const auto root = TypesPE();
+    if (!root) return std::nullopt;
+    bool damaged = false;
+    const auto t = FindEntry(*root, type, damaged);
+    if (!t) {
+        Fail(damaged ? mSysText::kInvalidData : mSysText::kResourceTypeNotFound);
+        return std::nullopt;
+    }
+    const cEntry& typeEntry = root->entries[*t];
+    cDirectory names;
+    if ((typeEntry.target & kHighBit) == 0 || !ReadDirectory(typeEntry.target & ~kHighBit, names, 1)) {
+        Fail(mSysText::kInvalidData);
+        return std::nullopt;
+    }
+    if (names.entries.empty()) {
+        Fail(mSysText::kResourceNameNotFound);
+        return std::nullopt;
+    }
+    const cEntry& e = names.entries[0];
+    cResourceID id;
+    if ((e.name & kHighBit) == 0) {
+        id = cResourceID(static_cast<std::int32_t>(e.name & 0xFFFF));
+    } else {
+        // One name: its length, then as many UTF-16 units, all inside the section.
+        const cTables& tables = *t_;
+        const std::uint64_t at = e.name & ~kHighBit;
+        std::vector<std::uint8_t> raw;
+        if (at > tables.rsrcRoom || 2 > tables.rsrcRoom - at || !ReadAt(tables.rsrcAt + at, 2, raw)) {
+            Fail(mSysText::kInvalidData);
+            return std::nullopt;
+        }
+        const std::size_t length = std::size_t{raw[0]} | std::size_t{raw[1]} << 8;
+        if (2 + 2 * length > tables.rsrcRoom - at || !ReadAt(tables.rsrcAt + at + 2, 2 * length, raw)) {
+            Fail(mSysText::kInvalidData);
+            return std::nullopt;
+        }
+        std::u16string name(length, u'\0');
+        for (std::size_t c = 0; c < length; ++c) name[c] = static_cast<char16_t>(raw[2 * c] | raw[2 * c + 1] << 8);
+        id = cResourceID(mText16::ToUtf8(name));
+    }
+    cResource resource;
+    if (!ResolveLeaf(names, e, resource)) return std::nullopt;
+    return std::make_pair(id, resource);
 }
 
 std::shared_ptr<cModuleFile::cDirectory> cModuleFile::TypesPE() {

@@ -79,7 +79,8 @@ std::uint32_t FromErrno(int err) {
     case ENOMEM: return kNotEnoughMemory;
     case EROFS: return kWriteProtect;
     case ENOSPC:
-    case EDQUOT: return kDiskFull;
+    case EDQUOT:
+    case EFBIG: return kDiskFull;
     case EEXIST: return kFileExists;
     case EINVAL: return kInvalidParameter;
     case ENAMETOOLONG: return kFilenameTooLong;

@@ -86,29 +86,26 @@ private:
 
     std::string OpenModule(const std::string& path) {
         if (!module_.Load(path)) return mSysText::TextLine(module_.LastError(), path);
-        // The first group in the module's order, as the shell takes it.
-        cResourceID first;
-        const bool all = module_.EnumResourceNames(kRtGroupIcon, [&first](const cResourceID& id) {
-            first = id;
-            return false;
-        });
-        if (IsEmpty(first)) {
+        // The first group in the module's order, as the shell takes it, read without decoding
+        // the names of the groups after it.
+        const auto first = module_.FirstResource(kRtGroupIcon);
+        if (!first) {
             const std::uint32_t why = module_.LastError();
-            if (all || why == mSysText::kResourceTypeNotFound || why == mSysText::kResourceDataNotFound)
+            if (why == mSysText::kResourceTypeNotFound || why == mSysText::kResourceDataNotFound ||
+                why == mSysText::kResourceNameNotFound)
                 return "it holds no icons";
             return "its resources are damaged: " + mSysText::TextLine(why, path);
         }
-        const std::string damaged = "its first icon group (" + ResourceIDText(first) + ") is damaged";
-        const auto group = module_.FindResourceId(first, kRtGroupIcon);
+        const std::string damaged = "its first icon group (" + ResourceIDText(first->first) + ") is damaged";
+        const cModuleFile::cResource& group = first->second;
         std::vector<std::uint8_t> raw;
-        if (!group || cModuleFile::SizeofResource(*group) < kHeaderSize ||
-            !module_.ReadResource(*group, kHeaderSize, raw))
+        if (cModuleFile::SizeofResource(group) < kHeaderSize || !module_.ReadResource(group, kHeaderSize, raw))
             return damaged;
         const std::int16_t count = cByteView(raw).I16(4);
-        if (count <= 0) return "its first icon group (" + ResourceIDText(first) + ") lists no images";
+        if (count <= 0) return "its first icon group (" + ResourceIDText(first->first) + ") lists no images";
         const std::size_t bytes = kHeaderSize + kGroupEntrySize * static_cast<std::size_t>(count);
-        if (cModuleFile::SizeofResource(*group) < bytes ||
-            !module_.ReadResource(*group, static_cast<std::uint32_t>(bytes), raw))
+        if (cModuleFile::SizeofResource(group) < bytes ||
+            !module_.ReadResource(group, static_cast<std::uint32_t>(bytes), raw))
             return damaged;
         const cByteView v(raw);
         entries_.resize(static_cast<std::size_t>(count));

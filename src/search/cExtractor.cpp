@@ -2,31 +2,25 @@
 
 #include <new>
 #include <set>
+#include <sys/stat.h>
 
 #include "icon/mFileKind.h"
 #include "base/mProgram.h"
+#include "platform/cAtomicFile.h"
+#include "platform/mSysText.h"
 #include "resources/cResources.h"
 #include "resources/mIconGroups.h"
 
-std::string cExtractor::FitFileName(const std::string& path) {
-    const auto sep = path.rfind(mProgram::kSeparator);
-    const std::size_t nameAt = sep == std::string::npos ? 0 : sep + 1;
-    const std::string_view name = std::string_view(path).substr(nameAt);
-    if (name.size() <= kMaxNameBytes) return path;
-    // 64-bit FNV-1a of the whole name.
-    std::uint64_t hash = 0xCBF29CE484222325u;
-    for (char c : name) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 0x100000001B3u;
+std::string cExtractor::FitFileName(const std::string& path) { return mOutputName::Fit(path); }
+
+const char* cExtractor::RenameReason(eRename why) {
+    switch (why) {
+    case eRename::kSameFile: return "was already written from this file";
+    case eRename::kOtherSource: return "was already written from another file of this run";
+    case eRename::kSource: return "is one of the files this run extracts from";
+    case eRename::kLink: return "is a symbolic link, which is never written through";
     }
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string tail = "~";
-    for (int shift = 60; shift >= 0; shift -= 4) tail += kHex[(hash >> shift) & 15];
-    tail += ".ico";
-    // The start of the name, not cut inside a UTF-8 sequence.
-    std::size_t keep = kMaxNameBytes - tail.size();
-    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
-    return path.substr(0, nameAt) + std::string(name.substr(0, keep)) + tail;
+    return "";
 }
 
 bool cExtractor::BaseNameOf(const std::string& path, std::string& base) {
@@ -139,6 +133,17 @@ bool cExtractor::LoadFileIcons(const std::string& file) {
     }
 }
 
+std::optional<cExtractor::eRename> cExtractor::Taken(const std::string& name, const std::set<std::string>& thisFile) const {
+    if (thisFile.count(name) != 0) return eRename::kSameFile;
+    // The same source listed twice writes its names again.
+    if (const std::string* from = written_.WrittenFrom(name); from && *from != SourceFile) return eRename::kOtherSource;
+    const cAtomicFile::cProbe at = cAtomicFile::Probe(name);
+    if (at.kind == cAtomicFile::eKind::kLink) return eRename::kLink;
+    if (at.kind == cAtomicFile::eKind::kRegular && written_.IsSource(at.identity.device, at.identity.inode))
+        return eRename::kSource;
+    return std::nullopt;
+}
+
 bool cExtractor::SaveFileIcons() {
     const bool iconFile = mFileKind::IsIconFileName(SourceFile);
     std::string base;
@@ -152,39 +157,64 @@ bool cExtractor::SaveFileIcons() {
     } else if (IconCount > 0) {
         base = SourceBaseName();
     }
-    std::set<std::string> written;
+    written_.SetSource(SourceFile);
+    std::set<std::string> thisFile;
     for (std::int32_t k = 1; k <= IconCount; ++k) {
         if (!KeepGoing()) return false;
         const std::string wanted = OutputFileName(k, base);
         std::string name = FitFileName(wanted);
-        for (int n = 2; written.count(name) != 0; ++n) {
-            name = FitFileName(wanted.substr(0, wanted.size() - 4) + "~" + std::to_string(n) + ".ico");
+        std::optional<eRename> why;
+        for (int n = 2; n < 1'000'000; ++n) {
+            const std::optional<eRename> taken = Taken(name, thisFile);
+            if (!taken) break;
+            if (!why) why = taken;
+            name = mOutputName::Numbered(wanted, n);
         }
+        // A file the run wrote from this source in an earlier listing is replaced, not added.
+        const bool again = written_.WrittenFrom(name) != nullptr;
+        cFileIcon copy;
         try {
-            cFileIcon copy;
             Icons[static_cast<std::size_t>(k - 1)].CloneTo(copy);
             copy.SaveIcon(name, written_);
         } catch (const cError& e) {
             if (e.Number() == cFileIcon::kErrCantWrite) Status(e.Description());
-            Report(e);
+            // The log names the file and the system's reason.
+            std::string what = e.Description();
+            if (copy.SaveSystemError() != 0) what += " (" + name + ": " + mSysText::TextLine(copy.SaveSystemError(), name) + ")";
+            Report(cError(e.Number(), e.Source(), what));
             return false;
         } catch (const std::bad_alloc&) {
             Report(cError::Runtime(cError::kOutOfMemory));
             return false;
         }
-        written.insert(name);
+        thisFile.insert(name);
+        if (why) ++IconsRenamed;
         if (name != wanted) {
             if (FitFileName(wanted) != wanted && hooks_.Shortened) hooks_.Shortened(wanted, name);
-            else if (hooks_.Renamed) hooks_.Renamed(wanted, name);
+            else if (hooks_.Renamed) hooks_.Renamed(wanted, name, why.value_or(eRename::kSameFile));
         }
-        ++IconsSaved;
+        if (!again) ++IconsSaved;
     }
     return true;
 }
 
-void cExtractor::StartRun() {
+void cExtractor::StartRun(const std::vector<std::string>& sources) {
     IconsSaved = 0;
+    IconsRenamed = 0;
     written_.Clear();
+    for (const auto& source : sources) {
+        struct stat st {};
+        if (!source.empty() && ::stat(source.c_str(), &st) == 0)
+            written_.AddSource(static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino));
+    }
+}
+
+void cExtractor::FinishRun() {
+    for (const auto& f : written_.Finish()) {
+        if (IconsSaved > 0) --IconsSaved;
+        Report(cError(cFileIcon::kErrWriteFailure, mProgram::ExeBaseName() + ".cFileIcon",
+                      "General failure writing icon. (" + f.path + ": " + mSysText::TextLine(f.code, f.path) + ")"));
+    }
 }
 
 bool cExtractor::ExtractFile(const std::string& file) {
@@ -193,4 +223,11 @@ bool cExtractor::ExtractFile(const std::string& file) {
     return LoadFileIcons(file) && SaveFileIcons();
 }
 
-std::string cExtractor::TotalText() const { return "Total icons saved: " + std::to_string(IconsSaved); }
+std::string cExtractor::TotalText() const {
+    std::string text = "Total icons saved: " + std::to_string(IconsSaved);
+    if (IconsRenamed > 0) {
+        text += " (" + std::to_string(IconsRenamed) + (IconsRenamed == 1 ? " was" : " were") +
+                " saved under another name; see the log)";
+    }
+    return text;
+}

@@ -8,27 +8,42 @@
 //
 // Output name of group i: TargetFolder, the separator, SourceBaseName(), i in decimal, the group's
 // list text (its resource identifier), ".ico". For an .ico source, whose list text would be its
-// full path, the name is the source's base name and the position. Two groups of one file that
-// would get the same name in one SaveFileIcons: the later gets "~2" (or "~3"...) before ".ico",
-// reported through Renamed, so neither file is lost. A name longer than a file name may be
-// (kMaxNameBytes bytes) is shortened to fit (FitFileName), reported through Shortened.
+// full path, the name is the source's base name and the position. A name longer than a file name
+// may be (kMaxNameBytes bytes) is shortened to fit (FitFileName), reported through Shortened.
 //
-// A run (StartRun, then ExtractFile for each source) keeps which files it wrote: replacing an
-// older file the user had is flushed to disk before the rename, replacing one this run wrote
-// itself (two sources with the same base name, the same source listed twice) is not, since only
-// the run's own output could be lost.
+// A run (StartRun with its sources, ExtractFile for each, FinishRun) never loses an icon to a
+// name clash: the output takes the next free "~2", "~3"... before ".ico", reported through
+// Renamed with the reason, when the name is taken by another group of the same file, by a file
+// the run wrote from another source (x86 and x64 copies of one DLL), by one of the run's own
+// sources, or by a symbolic link (never written through nor replaced). The same source listed
+// twice writes the same names again. A FIFO, device or folder at the name is one failed output.
+// Files the user already had are replaced once the run's one flush has made the new files
+// durable (FinishRun); IconsSaved counts the files the run leaves, each once.
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "base/cError.h"
+#include "base/mOutputName.h"
 #include "icon/cFileIcon.h"
 #include "platform/cWrittenFiles.h"
 
 class cExtractor {
 public:
+    // Why an output took another name than its own.
+    enum class eRename {
+        kSameFile,    // another group of the same file has that name
+        kOtherSource, // the run wrote that file from another source
+        kSource,      // the file there is one of the run's sources
+        kLink,        // a symbolic link stands there
+    };
+    // The sentence that says why, after the wanted name ("... is a symbolic link").
+    static const char* RenameReason(eRename why);
+
     struct cHooks {
         // Clear the status strip and write the text ("" just clears it).
         std::function<void(const std::string&)> Status;
@@ -41,15 +56,15 @@ public:
         std::function<void(std::int32_t, const cFileIcon&)> GroupLoaded;
         // Fill the list view from Icons (DisplayIcons).
         std::function<void()> DisplayIcons;
-        // A group was saved under `used` instead of `wanted`, which this run had already written.
-        std::function<void(const std::string& wanted, const std::string& used)> Renamed;
+        // A group was saved under `used` instead of `wanted`, for the reason given.
+        std::function<void(const std::string& wanted, const std::string& used, eRename why)> Renamed;
         // A group was saved under `used` because `wanted` is too long for a file name. When this
         // hook is not set, Renamed reports it.
         std::function<void(const std::string& wanted, const std::string& used)> Shortened;
     };
 
     // The longest file name (one path component) that file systems take, in bytes.
-    static constexpr std::size_t kMaxNameBytes = 255;
+    static constexpr std::size_t kMaxNameBytes = mOutputName::kMaxNameBytes;
 
     cExtractor() = default;
     explicit cExtractor(cHooks hooks) : hooks_(std::move(hooks)) {}
@@ -61,9 +76,14 @@ public:
     std::vector<cFileIcon> Icons; // the groups of SourceFile; Icons[i - 1] is group i
     std::int32_t IconCount = 0;
     std::int32_t IconsSaved = 0;
+    std::int32_t IconsRenamed = 0; // outputs of the run saved under another name than their own
 
-    // A new run: IconsSaved = 0, and no file counts as written by the run.
-    void StartRun();
+    // A new run over `sources`: IconsSaved = 0, no file counts as written by the run, and a file
+    // that is one of the sources is never replaced by an output.
+    void StartRun(const std::vector<std::string>& sources = {});
+    // Ends the run: replaces the files the user had by the run's new ones after one flush.
+    // A replacement that fails is reported and not counted.
+    void FinishRun();
     // Loads every group of `file` into Icons. True when the file was examined to the end (also
     // when it holds no icons), false after a failure (reported through the hooks).
     bool LoadFileIcons(const std::string& file);
@@ -72,7 +92,7 @@ public:
     bool SaveFileIcons();
     // SourceFile = file, then load and save. True when both succeeded.
     bool ExtractFile(const std::string& file);
-    // "Total icons saved: " and IconsSaved.
+    // "Total icons saved: " and IconsSaved, then how many took another name, if any.
     std::string TotalText() const;
 
     // The base name of SourceFile: the characters between the last separator before the last
@@ -104,6 +124,8 @@ private:
     }
     void Display() const;
     void Pictures(std::int32_t i) const;
+    // Why `name` cannot take the output being saved, or nothing when it can.
+    std::optional<eRename> Taken(const std::string& name, const std::set<std::string>& thisFile) const;
 
     cHooks hooks_;
     cWrittenFiles written_;

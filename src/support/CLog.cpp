@@ -41,7 +41,8 @@ std::int32_t RuntimeFromErrno(int err) {
     case EACCES:
     case EPERM: return cError::kPermissionDenied;
     case ENOSPC:
-    case EDQUOT: return cError::kDiskFull;
+    case EDQUOT:
+    case EFBIG: return cError::kDiskFull;
     case EMFILE:
     case ENFILE: return cError::kTooManyFiles;
     default: return cError::kPathFileAccess;
@@ -59,9 +60,11 @@ std::int32_t RuntimeFromSysCode(std::uint32_t code) {
     }
 }
 
-bool IsFolder(const std::string& path) {
+// Only a regular file (or a name not there yet) is ever written: a FIFO, device, socket or folder
+// at the log's name is refused before any open that could block.
+bool IsNotAFile(const std::string& path) {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
 }
 
 cError FileFailure(std::int32_t number, const std::string& source, const std::string& path) {
@@ -114,9 +117,14 @@ void CLog::LogEvent(std::string_view message, std::int32_t type, const cError* c
         entry += "\r\n";
     }
 
-    if (IsFolder(logPath_)) throw FileFailure(cError::kPathFileAccess, source, logPath_);
-    int fd = ::open(logPath_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (IsNotAFile(logPath_)) throw FileFailure(cError::kPathFileAccess, source, logPath_);
+    cAtomicFile::IgnoreFileSizeSignal();
+    int fd = ::open(logPath_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) throw FileFailure(RuntimeFromErrno(errno), source, logPath_);
+    if (struct stat st {}; ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw FileFailure(cError::kPathFileAccess, source, logPath_);
+    }
     // One write per entry: O_APPEND keeps entries of several processes whole.
     std::size_t done = 0;
     while (done < entry.size()) {
@@ -134,7 +142,7 @@ void CLog::LogEvent(std::string_view message, std::int32_t type, const cError* c
 
 void CLog::ClearLog() const {
     static const std::string kSource = "CLog:ClearLog";
-    if (logPath_.empty() || IsFolder(logPath_)) throw FileFailure(cError::kPathFileAccess, kSource, logPath_);
+    if (logPath_.empty() || IsNotAFile(logPath_)) throw FileFailure(cError::kPathFileAccess, kSource, logPath_);
     std::string text(kHeader);
     text += "\r\n";
     text += HeaderStampLine(std::time(nullptr));

@@ -71,6 +71,16 @@ void LogStoreEvents() {
     });
 }
 
+void LogInformation(const std::string& message) noexcept {
+    try {
+        CLog log;
+        log.LogPath(ErrorLogPath());
+        log.LogEvent(message, CLog::kInformation);
+    } catch (const std::exception& e) {
+        std::cerr << "pictrix: " << message << " (the error log could not be written: " << e.what() << ")\n";
+    }
+}
+
 void SetErrorView(cErrorView* view) {
     std::lock_guard lock(gMutex);
     gView = view;

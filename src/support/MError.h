@@ -50,6 +50,10 @@ void SetErrorLogPath(std::string path);
 // message box). Every program calls it once before it first uses the store.
 void LogStoreEvents();
 
+// Appends an information entry to the error log (a batch output saved under another name...);
+// a log that cannot be written is told on standard error.
+void LogInformation(const std::string& message) noexcept;
+
 // The shown text: "Error #" number, CR, source, CR, description.
 std::string ReportText(std::int32_t number, std::string_view source, std::string_view description);
 

@@ -7,6 +7,7 @@
 
 #include "app/mPngExport.h"
 #include "common/mTestKit.h"
+#include "fixtures/mCraft.h"
 
 namespace {
 
@@ -102,9 +103,41 @@ TEST(PngExport, FailuresAreReportedPerFileAndTheRestIsWritten) {
     ASSERT_EQ(report.failed.size(), 1u);
     EXPECT_EQ(report.failed[0].path, dir.File("six-16x16-4bit.png"));
     EXPECT_EQ(mPngExport::ReportText(report),
-              "2 PNG files written.\n" + dir.File("six-16x16-4bit.png") + ": Access is denied.");
+              "2 PNG files written.\n" + dir.File("six-16x16-4bit.png") + ": The system cannot open the device or file specified.");
     // Nothing but the files asked for is left in the folder.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 3);
+}
+
+// A PNG block that no decoder takes is a failed file, never "written"; a name from a long resource
+// name is shortened as batch outputs are.
+TEST(PngExport, UndecodableBlocksFailAndLongNamesFit) {
+    mTestKit::cTempDir dir;
+    std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+    for (std::uint32_t side : {100000u, 100000u})
+        for (int shift = 24; shift >= 0; shift -= 8) png.push_back(static_cast<std::uint8_t>(side >> shift));
+    png.insert(png.end(), {8, 6, 0, 0, 0, 0, 0, 0, 0});
+    std::vector<std::uint8_t> ico = {0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0};
+    for (std::uint32_t v : {static_cast<std::uint32_t>(png.size()), 22u})
+        for (int shift = 0; shift < 32; shift += 8) ico.push_back(static_cast<std::uint8_t>(v >> shift));
+    ico.insert(ico.end(), png.begin(), png.end());
+    mTestKit::WriteBytes(dir.File("huge.ico"), ico);
+    cFileIcon huge;
+    ASSERT_TRUE(huge.LoadIcon(dir.File("huge.ico")));
+    const auto report = mPngExport::Write(huge, mPngExport::Plan(huge, {1}), dir.Path().string());
+    EXPECT_TRUE(report.written.empty());
+    ASSERT_EQ(report.failed.size(), 1u);
+    EXPECT_EQ(mPngExport::ReportText(report).rfind("0 PNG files written.", 0), 0u);
+
+    mCraft::cPeSpec spec;
+    spec.icons.push_back({{}, 1, mCraft::IconImage()});
+    spec.groups.push_back({std::u16string(300, u'L'), 0, mCraft::GroupDir({1}, 296)});
+    mTestKit::WriteBytes(dir.File("long.dll"), mCraft::Pe32(spec));
+    cFileIcon icon;
+    ASSERT_TRUE(icon.LoadIconFromEXE(dir.File("long.dll"), 0, std::string(300, 'L')));
+    const auto plan = mPngExport::Plan(icon, {1});
+    EXPECT_LE(plan[0].name.size(), 255u);
+    EXPECT_EQ(plan[0].name.substr(plan[0].name.size() - 4), ".png");
+    EXPECT_EQ(mPngExport::Write(icon, plan, dir.Path().string()).written.size(), 1u);
 }
 
 TEST(PngExport, FilesAlreadyThereAreNamedInTheQuestion) {

@@ -147,4 +147,33 @@ TEST(Thumbnailer, InstalledEntryRunsAsAFileManagerRunsIt) {
     EXPECT_EQ(picture.Height(), 64);
 }
 
+// XFCE's thumbnail service creates the output itself, keeps it open and reads the picture through
+// that handle: through tumbler on a private D-Bus session, a module gets its thumbnail.
+TEST(Thumbnailer, TumblerShowsModules) {
+    mTestKit::cTempDir prefix, cache;
+    std::string log;
+    ASSERT_EQ(mTestKit::Run(std::string(PICTRIX_CMAKE_COMMAND) + " --install " + Quote(PICTRIX_BINARY_DIR) + " --prefix " +
+                                Quote(prefix.Path().string()) + " --component thumbnailer 2>&1",
+                            &log),
+              0)
+        << log;
+    // A name with a space, as a file URI writes it.
+    const std::string input = prefix.File("a module.dll");
+    std::filesystem::copy_file(Fixture("modules/sample.dll"), input);
+    const std::string uri = "file://" + prefix.File("a%20module.dll");
+    const std::string script = std::string(PICTRIX_SOURCE_DIR) + "/tests/app/tumbler_thumbnail.sh";
+    std::string cached;
+    const int status = mTestKit::Run("timeout 60 " + Quote(script) + " " + Quote(prefix.Path().string()) + " " +
+                                         Quote(uri) + " application/x-ms-dos-executable " + Quote(cache.Path().string()) +
+                                         " 2>/dev/null",
+                                     &cached);
+    if (status == 77) GTEST_SKIP() << cached;
+    ASSERT_EQ(status, 0) << cached;
+    while (!cached.empty() && cached.back() == '\n') cached.pop_back();
+    const auto picture = mTestKit::ReadPng(cached);
+    EXPECT_GT(picture.Width(), 0) << cached;
+    EXPECT_LE(picture.Width(), 128) << cached;
+}
+
 } // namespace
+

@@ -7,7 +7,12 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sched.h>
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -185,6 +190,116 @@ int RunLimited(const std::string& command, std::uint64_t limit, std::string* out
         err->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     return status;
+}
+
+namespace {
+
+enum class eHazard { kFifo, kFolder, kDevice, kReadOnlyFile, kReadOnlyMount, kSizeLimit, kLink };
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+void ExpectSafeWrites(const std::string& name, const std::function<bool(const std::string&)>& write, eLinks links) {
+    namespace fs = std::filesystem;
+    constexpr uid_t kNobody = 65534;
+    const struct {
+        const char* what;
+        eHazard hazard;
+    } hazards[] = {
+        {"a FIFO", eHazard::kFifo},
+        {"a folder", eHazard::kFolder},
+        {"a device", eHazard::kDevice},
+        {"a read-only file, written as nobody", eHazard::kReadOnlyFile},
+        {"a read-only mount", eHazard::kReadOnlyMount},
+        {"the file-size limit", eHazard::kSizeLimit},
+        {"a link to a file outside", eHazard::kLink},
+    };
+    const std::string kOld = "the bytes that were there before";
+    for (const auto& h : hazards) {
+        SCOPED_TRACE(std::string(h.what) + " at " + name);
+        cTempDir dir;
+        const std::string folder = dir.File("out");
+        fs::create_directories(folder);
+        // nobody must reach the folder and could rename over the file, were it not refused.
+        fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+        fs::permissions(folder, fs::perms::all);
+        const std::string target = folder + "/" + name;
+        const std::string victim = dir.File("victim.txt");
+        switch (h.hazard) {
+        case eHazard::kFifo: ASSERT_EQ(::mkfifo(target.c_str(), 0666), 0); break;
+        case eHazard::kFolder: fs::create_directory(target); break;
+        case eHazard::kDevice:
+            // The null device: every write to it "succeeds", so only a refusal shows.
+            if (::mknod(target.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) continue;
+            break;
+        case eHazard::kReadOnlyFile:
+            { std::ofstream(target, std::ios::binary) << kOld; }
+            ASSERT_EQ(::chown(target.c_str(), kNobody, kNobody), 0);
+            ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+            break;
+        case eHazard::kReadOnlyMount:
+        case eHazard::kSizeLimit: { std::ofstream(target, std::ios::binary) << kOld; } break;
+        case eHazard::kLink:
+            { std::ofstream(victim, std::ios::binary) << kOld; }
+            fs::create_symlink(victim, target);
+            break;
+        }
+        struct stat before {};
+        ASSERT_EQ(::lstat(target.c_str(), &before), 0);
+
+        const cChild child = InChild([&](std::string& report) {
+            ::alarm(20);
+            if (h.hazard == eHazard::kReadOnlyFile) {
+                if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) return 3;
+            }
+            if (h.hazard == eHazard::kReadOnlyMount) {
+                if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                    ::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+                    ::mount(nullptr, folder.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+                    report = "no mount namespace";
+                    return 4;
+                }
+            }
+            if (h.hazard == eHazard::kSizeLimit) {
+                const struct rlimit small {8, 8};
+                if (::setrlimit(RLIMIT_FSIZE, &small) != 0) return 3;
+            }
+            const bool ok = write(folder);
+            return ok ? 0 : 1;
+        });
+        if (child.status == 4) continue; // the machine cannot make a read-only mount here
+        ASSERT_NE(child.status, 128 + SIGALRM) << "the write hung";
+        ASSERT_TRUE(child.status == 0 || child.status == 1) << "status " << child.status << ": " << child.report;
+
+        struct stat after {};
+        ASSERT_EQ(::lstat(target.c_str(), &after), 0) << "what stood at the name is gone";
+        EXPECT_EQ(after.st_ino, before.st_ino) << "what stood at the name was replaced";
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        switch (h.hazard) {
+        case eHazard::kLink:
+            if (links == eLinks::kNeverThrough) {
+                EXPECT_EQ(ReadText(victim), kOld) << "written through the link";
+            } else {
+                EXPECT_EQ(child.status, 0) << "a chosen name may be a link";
+                EXPECT_NE(ReadText(victim), kOld) << "the file the link points to was not written";
+            }
+            break;
+        case eHazard::kReadOnlyFile:
+        case eHazard::kReadOnlyMount:
+        case eHazard::kSizeLimit:
+            EXPECT_EQ(child.status, 1) << "reported as written";
+            EXPECT_EQ(ReadText(target), kOld);
+            break;
+        default: EXPECT_EQ(child.status, 1) << "reported as written"; break;
+        }
+        for (const auto& e : fs::directory_iterator(folder)) {
+            EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << "left behind: " << e.path();
+        }
+    }
 }
 
 } // namespace mTestKit

@@ -87,6 +87,18 @@ inline std::uint64_t MemoryAllowance(std::uint64_t fileSize) { return (std::uint
 // standard error captured into `err`; answers its exit status.
 int RunLimited(const std::string& command, std::uint64_t limit, std::string* out, std::string* err);
 
+// What a writer does with a symbolic link at its target name: follows it (a name the user chose;
+// the file it points to is replaced), or never writes through it (a name the program made).
+enum class eLinks { kFollowed, kNeverThrough };
+// Runs `write(folder)`, which writes the file `name` into `folder` and answers whether it reported
+// success, against each hazard planted at that name: a FIFO, a folder, a device, a read-only file
+// written as the user nobody, a read-only mount, the file-size limit, a link to a file outside.
+// Each write runs in a child that is ended after 20 seconds; every hazard must be refused (the
+// link as `links` says), leave what stood at the name as it was and leave no temporary file.
+// Hazards the machine cannot make (a device without the right, a mount outside a namespace) are
+// passed over.
+void ExpectSafeWrites(const std::string& name, const std::function<bool(const std::string& folder)>& write, eLinks links);
+
 } // namespace mTestKit
 
 // Little-endian byte helpers for building malformed inputs.

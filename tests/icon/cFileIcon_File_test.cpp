@@ -238,7 +238,7 @@ TEST(SaveIcon, ErrorsAndTheirOrder) {
         {dir.File("missing/x.ico"), kCantWrite, "Couldn't open file for writing."},
         {dir.Path().string(), kCantWrite, "Couldn't open file for writing."},
         {plain + "/below.ico", kCantWrite, "Couldn't open file for writing."},
-        {"/dev/full", kWriteFailure, "General failure writing icon."},
+        {"/dev/full", kCantWrite, "Couldn't open file for writing."}, // a device is never written
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.target);
@@ -249,6 +249,18 @@ TEST(SaveIcon, ErrorsAndTheirOrder) {
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path()));
     EXPECT_EQ(mTestKit::ReadBytes(plain).size(), 1u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1) << "no temporary file is left";
+}
+
+TEST(SaveIcon, OutputHazards) {
+    cFileIcon six;
+    ASSERT_TRUE(six.LoadIcon(mTestKit::Fixture("icons/six.ico")));
+    mTestKit::ExpectSafeWrites("six.ico", [&six](const std::string& folder) {
+        try {
+            return six.SaveIcon(folder + "/six.ico");
+        } catch (const cError&) {
+            return false;
+        }
+    }, mTestKit::eLinks::kFollowed);
 }
 
 TEST(SaveIcon, EmptyArgumentWritesToTheHeldName) {

@@ -19,6 +19,7 @@ struct cRecorder {
     std::vector<std::string> status;
     std::vector<cError> errors;
     std::vector<std::pair<std::string, std::string>> renamed;
+    std::vector<cExtractor::eRename> why;
     int displays = 0;
     int keepGoingCalls = 0;
     int stopAfter = -1; // KeepGoing answers false from this call on
@@ -30,7 +31,10 @@ struct cRecorder {
         h.ReportError = [this](const cError& e) { errors.push_back(e); };
         h.DisplayIcons = [this] { ++displays; };
         h.KeepGoing = [this] { return stopAfter < 0 || keepGoingCalls++ < stopAfter; };
-        h.Renamed = [this](const std::string& a, const std::string& b) { renamed.emplace_back(a, b); };
+        h.Renamed = [this](const std::string& a, const std::string& b, cExtractor::eRename w) {
+            renamed.emplace_back(a, b);
+            why.push_back(w);
+        };
         core.SetHooks(std::move(h));
     }
 };
@@ -111,9 +115,10 @@ TEST(Extractor, OutputNames) {
     EXPECT_EQ(first.ImageCount(), 2);
     EXPECT_EQ(later.ImageCount(), 1);
 
-    // The same source again writes the same names over the old files, and counts them again.
+    // The same source again writes the same names over the old files; the total counts the files
+    // the run leaves, each once.
     ASSERT_TRUE(r.core.ExtractFile(source));
-    EXPECT_EQ(r.core.IconsSaved, 24);
+    EXPECT_EQ(r.core.IconsSaved, 12);
     EXPECT_EQ(Listing(out.Path().string()).size(), 12u);
 
     // A group name holding separators stays inside the target folder.
@@ -121,7 +126,7 @@ TEST(Extractor, OutputNames) {
     EXPECT_TRUE(fs::exists(out.File("slash1.._.._Evil.ico")));
 }
 
-TEST(Extractor, PartExamplesOfNames) {
+TEST(Extractor, WorkedExamplesOfNames) {
     cTempDir dir;
     // Copies named as in the worked example: groups of the sample module whose identifiers are 4
     // (position 7) and the name VISTA (position 3).
@@ -294,12 +299,14 @@ TEST(Extractor, NamesTooLongForTheFileSystemAreShortened) {
         if (shortened) {
             cExtractor::cHooks h;
             h.ReportError = [&r](const cError& e) { r.errors.push_back(e); };
-            h.Renamed = [&r](const std::string& a, const std::string& b) { r.renamed.emplace_back(a, b); };
+            h.Renamed = [&r](const std::string& a, const std::string& b, cExtractor::eRename) { r.renamed.emplace_back(a, b); };
             h.Shortened = [shortened](const std::string& a, const std::string& b) { shortened->emplace_back(a, b); };
             r.core.SetHooks(std::move(h));
         }
         r.core.TargetFolder = out.Path().string();
+        r.core.StartRun({module});
         EXPECT_TRUE(r.core.ExtractFile(module));
+        r.core.FinishRun();
         for (const auto& e : r.errors) ADD_FAILURE() << e.what();
         EXPECT_EQ(r.core.IconsSaved, static_cast<std::int32_t>(names.size()));
     };
@@ -341,32 +348,85 @@ TEST(Extractor, NamesTooLongForTheFileSystemAreShortened) {
     EXPECT_EQ(again.renamed[1], shortened[1]);
 }
 
-// Modules of two architectures with one base name write the same names: within a run the later
-// replaces the earlier without a flush; files that were there before the run are flushed when
-// they are first replaced.
-TEST(Extractor, ARunFlushesOnlyTheFilesItFoundThere) {
+// A run never loses an icon to a name clash, and replaces the files the user had only after one
+// flush for the whole run: x86 and x64 copies of one DLL, a link planted at an output name, an
+// icon-file source whose output name is another source, the same source listed twice.
+TEST(Extractor, ARunKeepsEveryOutputAndFlushesOnce) {
     cTempDir dir;
-    fs::create_directories(dir.File("x86"));
-    fs::create_directories(dir.File("x64"));
-    fs::create_directories(dir.File("out"));
+    for (const char* d : {"x86", "x64", "out", "icons"}) fs::create_directories(dir.File(d));
     const std::string x86 = dir.File("x86/good.dll"), x64 = dir.File("x64/good.dll");
     fs::copy_file(Fixture("modules/good32.dll"), x86);
     fs::copy_file(Fixture("modules/good64.dll"), x64);
+    const std::string victim = dir.File("victim.txt");
+    WriteBytes(victim, {'k', 'e', 'e', 'p'});
+    fs::create_symlink(victim, dir.File("out/good1APPICON.ico"));
     cRecorder r;
     r.core.TargetFolder = dir.File("out");
     for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round);
-        r.core.StartRun();
+        r.renamed.clear();
+        r.why.clear();
+        r.core.StartRun({x86, x64});
         const auto before = cAtomicFile::Flushes();
         ASSERT_TRUE(r.core.ExtractFile(x86));
-        // The first run found an empty folder; the second finds the first run's files.
-        EXPECT_EQ(cAtomicFile::Flushes() - before, round == 1 ? 0u : 8u);
         ASSERT_TRUE(r.core.ExtractFile(x64));
-        EXPECT_EQ(cAtomicFile::Flushes() - before, round == 1 ? 0u : 8u);
+        EXPECT_EQ(cAtomicFile::Flushes(), before) << "no flush per file";
+        r.core.FinishRun();
+        // The first run found an empty folder; the second replaces the first's 16 files.
+        EXPECT_EQ(cAtomicFile::Flushes() - before, round == 1 ? 0u : 1u);
         EXPECT_EQ(r.core.IconsSaved, 16);
-        EXPECT_EQ(Listing(dir.File("out")).size(), 8u);
+        EXPECT_EQ(r.core.TotalText(), "Total icons saved: 16 (9 were saved under another name; see the log)");
+        EXPECT_EQ(Listing(dir.File("out")).size(), 17u) << "16 icons and the link";
+        // Each group 1 meets the link first; x64's then passes x86's file too.
+        std::vector<cExtractor::eRename> why(9, cExtractor::eRename::kOtherSource);
+        why[0] = why[1] = cExtractor::eRename::kLink;
+        EXPECT_EQ(r.why, why);
+        EXPECT_EQ(r.renamed[0].second, dir.File("out/good1APPICON~2.ico"));
+        EXPECT_EQ(r.renamed[1].second, dir.File("out/good1APPICON~3.ico"));
+        EXPECT_TRUE(fs::is_symlink(dir.File("out/good1APPICON.ico")));
+        EXPECT_EQ(ReadBytes(victim), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+        EXPECT_TRUE(r.errors.empty());
     }
     cFileIcon later;
     ASSERT_TRUE(later.LoadIconFromEXE(x64, 5, {}));
-    EXPECT_EQ(ReadBytes(dir.File("out/good55.ico")), later.IcoBytes());
+    EXPECT_EQ(ReadBytes(dir.File("out/good55~2.ico")), later.IcoBytes());
+
+    // tool.ico's output would be tool1.ico, a source of the same run: it takes tool1~2.ico.
+    const std::string tool = dir.File("icons/tool.ico"), tool1 = dir.File("icons/tool1.ico");
+    fs::copy_file(Fixture("icons/six.ico"), tool);
+    fs::copy_file(Fixture("icons/ten.ico"), tool1);
+    cRecorder icons;
+    icons.core.TargetFolder = dir.File("icons");
+    icons.core.StartRun({tool, tool1});
+    ASSERT_TRUE(icons.core.ExtractFile(tool));
+    ASSERT_TRUE(icons.core.ExtractFile(tool1));
+    icons.core.FinishRun();
+    EXPECT_EQ(ReadBytes(tool1), ReadBytes(Fixture("icons/ten.ico")));
+    EXPECT_EQ(ReadBytes(dir.File("icons/tool1~2.ico")), ReadBytes(Fixture("icons/six.ico")));
+    EXPECT_EQ(icons.why, std::vector<cExtractor::eRename>{cExtractor::eRename::kSource});
+    EXPECT_EQ(icons.core.IconsSaved, 2);
+
+    // The same source twice writes the same names again and counts them once.
+    cTempDir twice;
+    cRecorder again;
+    again.core.TargetFolder = twice.Path().string();
+    again.core.StartRun({x86, x86});
+    ASSERT_TRUE(again.core.ExtractFile(x86));
+    ASSERT_TRUE(again.core.ExtractFile(x86));
+    again.core.FinishRun();
+    EXPECT_TRUE(again.renamed.empty());
+    EXPECT_EQ(again.core.IconsSaved, 8);
+    EXPECT_EQ(Listing(twice.Path().string()).size(), 8u);
+}
+
+// Every hazard at an output name: refused or passed by, never written through, never hanging.
+TEST(Extractor, OutputHazards) {
+    ExpectSafeWrites("good321APPICON.ico", [](const std::string& folder) {
+        cExtractor core;
+        core.TargetFolder = folder;
+        core.StartRun();
+        const bool ok = core.ExtractFile(Fixture("modules/good32.dll"));
+        core.FinishRun();
+        return ok && core.IconsSaved == 8;
+    }, eLinks::kNeverThrough);
 }

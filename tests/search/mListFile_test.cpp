@@ -3,6 +3,9 @@
 
 #include <filesystem>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "common/mTestKit.h"
@@ -110,8 +113,8 @@ TEST(ListFile, FailuresNameTheFileAndKeepTheOldOne) {
         const char* description;
     } cases[] = {
         {tmp.File("old.ier/below.ier"), cError::kPathNotFound, "Path not found"},
-        {tmp.File("folder.ier"), cError::kPermissionDenied, "Permission denied"},
-        {"/dev/full", cError::kDiskFull, "Disk full"},
+        {tmp.File("folder.ier"), cError::kPathFileAccess, "Path/File access error"},
+        {"/dev/full", cError::kPathFileAccess, "Path/File access error"}, // a device is never written
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -121,6 +124,41 @@ TEST(ListFile, FailuresNameTheFileAndKeepTheOldOne) {
     EXPECT_EQ(ReadAll(old), (std::vector<std::string>{"kept"}));
     ExpectError([&] { ReadAll(tmp.File("missing.ier")); }, cError::kFileNotFound, "test_search",
                 "File not found (" + tmp.File("missing.ier") + ")");
+}
+
+// The list file is only ever a regular file; a read-only one is refused as "Permission denied";
+// the file-size limit fails as a full disk, and the old list stays.
+TEST(ListFile, OutputHazards) {
+    ExpectSafeWrites("list.ier", [](const std::string& folder) {
+        try {
+            mListFile::Write(folder + "/list.ier", {"C:\\a long entry.exe", "another"});
+            return true;
+        } catch (const cError&) {
+            return false;
+        }
+    }, eLinks::kFollowed);
+    cTempDir tmp;
+    const std::string list = tmp.File("list.ier");
+    mListFile::Write(list, {"kept"});
+    ASSERT_EQ(::chown(list.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(list.c_str(), 0444), 0);
+    fs::permissions(tmp.Path(), fs::perms::all);
+    const auto code = [&](bool asNobody) {
+        return InChild([&](std::string& report) {
+            const struct rlimit small {4, 4};
+            if (asNobody ? (::setgid(65534) != 0 || ::setuid(65534) != 0) : ::setrlimit(RLIMIT_FSIZE, &small) != 0) return 3;
+            try {
+                mListFile::Write(asNobody ? list : tmp.File("new.ier"), {"new entries"});
+            } catch (const cError& e) {
+                report = e.Description();
+                return e.Number() == cError::kPermissionDenied ? 70 : e.Number() == cError::kDiskFull ? 61 : 1;
+            }
+            return 0;
+        });
+    };
+    EXPECT_EQ(code(true).status, 70) << code(true).report;
+    EXPECT_EQ(code(false).status, 61) << code(false).report;
+    EXPECT_EQ(ReadAll(list), (std::vector<std::string>{"kept"}));
 }
 
 TEST(SearchList, LimitCheckMarksAndWhatASaveWrites) {

@@ -141,7 +141,7 @@ TEST(CLog, FailuresOfTheFile) {
          "Path not found (" + dir.File("plain") + "/errlog.txt)"},
         {"a missing folder", dir.File("none") + "/errlog.txt", 76, 76,
          "Path not found (" + dir.File("none") + "/errlog.txt)"},
-        {"a full disk", "/dev/full", 61, 61, "Disk full (/dev/full)"},
+        {"a device", "/dev/full", 75, 75, "Path/File access error (/dev/full)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -155,6 +155,21 @@ TEST(CLog, FailuresOfTheFile) {
     log.LogPath("");
     EXPECT_EQ(log.LogPath(), mProgram::ProgramDir());
     ExpectError([&] { log.LogEvent("x", 1); }, 75, exe, "Path/File access error (" + mProgram::ProgramDir() + ")");
+}
+
+// Appends follow a link to the log, but never write anything but a regular file, never block, and
+// fail like a full disk at the file-size limit.
+TEST(CLog, AppendHazards) {
+    mTestKit::ExpectSafeWrites("errlog.txt", [](const std::string& folder) {
+        try {
+            CLog log;
+            log.LogPath(folder + "/errlog.txt");
+            log.LogEvent("an entry longer than the size limit of the test", CLog::kInformation);
+            return true;
+        } catch (const cError&) {
+            return false;
+        }
+    }, mTestKit::eLinks::kFollowed);
 }
 
 TEST(MError, ReportLogsAndShowsAsAsked) {

@@ -156,6 +156,27 @@ private slots:
         QVERIFY(Idle(w));
     }
 
+    // Two copies of one DLL in two folders keep both sets of icons; the closing text and the log
+    // say that some took other names.
+    void SameBaseNameFromTwoFoldersKeepsBoth() {
+        QDir(temp_.path()).mkpath("x86");
+        QDir(temp_.path()).mkpath("x64");
+        const QString x86 = temp_.filePath("x86/good.dll"), x64 = temp_.filePath("x64/good.dll");
+        QVERIFY(QFile::copy(mUiTest::Fixture("modules/good32.dll"), x86));
+        QVERIFY(QFile::copy(mUiTest::Fixture("modules/good64.dll"), x64));
+        FRecurse& w = NewWindow({x86, x64});
+        const QString out = OutDir();
+        Extract(w, out);
+        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 16 (8 were saved under another name; see the log)"));
+        QCOMPARE(Files(out).size(), 16);
+        QFile log(temp_.filePath("errlog.txt"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(log.readAll());
+        QCOMPARE(text.count("was already written from another file of this run; saved as "), 8);
+        QVERIFY(text.contains(out + "/good55~2.ico"));
+        QVERIFY(Idle(w));
+    }
+
     // Each entry's texts and what it adds; a failing entry is skipped and the run goes on.
     void EachEntryAddsItsGroups_data() {
         QTest::addColumn<QStringList>("entries");
@@ -166,7 +187,8 @@ private slots:
         QTest::newRow("no icons") << QStringList{mUiTest::Fixture("modules/noicons32.dll")} << "No icons found in file."
                                   << 0 << 0;
         QTest::newRow("seven groups") << QStringList{seven} << "Loading icon 7 of 7..." << 7 << 7;
-        QTest::newRow("listed twice") << QStringList{seven, seven} << seven << 14 << 7;
+        // The same names again: the total counts the files the run leaves, each once.
+        QTest::newRow("listed twice") << QStringList{seven, seven} << seven << 7 << 7;
         QTest::newRow("missing file") << QStringList{temp_.filePath("gone.dll"), seven}
                                       << "The system cannot find the file specified.\r\n" << 7 << 7;
         const QString notModule = mUiTest::Fixture("modules/img16x4.bin");

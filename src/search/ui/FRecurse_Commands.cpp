@@ -331,7 +331,15 @@ std::string FRecurse::ChooseTargetFolder() {
 }
 
 void FRecurse::ExtractChecked() {
-    Extractor.StartRun();
+    {
+        // The run's sources: the checked entries, or every entry when none is checked.
+        std::vector<std::string> sources;
+        const bool all = List().CheckedCount() == 0;
+        for (int i = 0; i < List().ListCount(); ++i) {
+            if (all || List().Checked(i)) sources.push_back(List().Text(i));
+        }
+        Extractor.StartRun(sources);
+    }
     Step([&] { List1->setEnabled(false); });
     Step([&] { Busy(true); });
     Step([&] { EnableCommands(false); });
@@ -348,6 +356,10 @@ void FRecurse::ExtractChecked() {
             return Running;
         };
         hooks.ReportError = LogOnly;
+        hooks.Renamed = [this](const std::string& wanted, const std::string& used, cExtractor::eRename why) {
+            MError::LogInformation(Extractor.SourceFile + ": " + wanted + " " + cExtractor::RenameReason(why) +
+                                   "; saved as " + used);
+        };
         Extractor.SetHooks(std::move(hooks));
         const bool all = List().CheckedCount() == 0;
         for (int i = 0; i < List().ListCount(); ++i) {
@@ -362,6 +374,7 @@ void FRecurse::ExtractChecked() {
         }
     });
     Running = false;
+    Step([&] { Extractor.FinishRun(); });
     Step([&] { List1->setEnabled(true); });
     Step([&] { Busy(false); });
     Step([&] { Status(Extractor.TotalText()); });

@@ -60,6 +60,28 @@ TEST(OutputHazards, CommandLineWriters) {
     }, eLinks::kNeverThrough);
 }
 
+// Two copies of one DLL: each renamed output is one line on standard error, the total says how many.
+TEST(OutputHazards, ExtractSaysWhichOutputsTookAnotherName) {
+    mTestKit::cTempDir dir;
+    fs::create_directories(dir.File("a"));
+    fs::create_directories(dir.File("b"));
+    fs::copy_file(Fixture("modules/good32.dll"), dir.File("a/good.dll"));
+    fs::copy_file(Fixture("modules/good64.dll"), dir.File("b/good.dll"));
+    std::ostringstream out, err;
+    ASSERT_EQ(mCli::Extract({"-o", dir.File("out"), dir.File("a/good.dll"), dir.File("b/good.dll")}, out, err), 1)
+        << "the folder is missing";
+    fs::create_directories(dir.File("out"));
+    out.str("");
+    err.str("");
+    ASSERT_EQ(mCli::Extract({"-o", dir.File("out"), dir.File("a/good.dll"), dir.File("b/good.dll")}, out, err), 0) << err.str();
+    EXPECT_NE(out.str().find("Total icons saved: 16 (8 were saved under another name; see the log)\n"), std::string::npos);
+    const std::string line = "pictrix-cli: " + dir.File("b/good.dll") + ": " + dir.File("out/good55.ico") +
+                             " was already written from another file of this run; saved as " + dir.File("out/good55~2.ico") + "\n";
+    const std::string said = err.str();
+    EXPECT_NE(said.find(line), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 8);
+}
+
 TEST(OutputHazards, PngExportIntoAFolder) {
     cFileIcon six;
     ASSERT_TRUE(six.LoadIcon(Fixture("icons/six.ico")));

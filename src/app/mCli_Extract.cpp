@@ -1,55 +1,153 @@
 // pictrix-cli extract: every icon group of files saved as .ico files into one folder, by the same
-// code as the search window's Extract command.
+// code as the search window's Extract command, at the scale of whole collections: sources from
+// lists and pipes, parallel loads, de-duplicated output, a manifest, progress on a terminal.
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <thread>
+#include <unistd.h>
 
 #include "app/mCli.h"
-#include "search/cExtractor.h"
+#include "app/mCliRecords.h"
+#include "platform/cAtomicFile.h"
+#include "platform/mSysText.h"
+#include "search/cBatch.h"
 
 namespace mCli {
 
-int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
-    std::string folder = ".";
-    std::vector<std::string> files;
-    if (!OutputOption(args, "extract", "a folder", folder, files, err)) return 2;
-    if (files.empty() || folder.empty()) {
-        err << "usage: pictrix-cli extract [-o DIR] FILE...\n";
-        return 2;
-    }
-    folder = cExtractor::TargetFolderOf(folder);
+namespace {
 
-    std::string current;
-    cExtractor::cHooks hooks;
-    hooks.Status = [&](const std::string& text) {
+constexpr const char* kUsage =
+    "usage: pictrix-cli extract [-o DIR] [--manifest FILE] [--dedupe] [--jobs N] [--from LIST] [-0] [--quiet] FILE...\n";
+
+// One line redrawn in place on a terminal: files done of total, groups saved, speed, time left.
+class cProgress {
+public:
+    cProgress(bool shown, std::size_t total) : shown_(shown), total_(total), start_(std::chrono::steady_clock::now()) {}
+    void Step(std::size_t done, std::int32_t saved) {
+        if (!shown_) return;
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+        const double rate = seconds > 0 ? static_cast<double>(done) / seconds : 0;
+        char line[160];
+        std::snprintf(line, sizeof line, "\r\033[K%zu/%zu files, %d groups saved, %.1f files/s, %.0f s left", done, total_, saved,
+                      rate, rate > 0 ? static_cast<double>(total_ - done) / rate : 0.0);
+        std::fputs(line, stderr);
+        std::fflush(stderr);
+    }
+    void End() {
+        if (shown_) std::fputs("\r\033[K", stderr);
+    }
+    bool Shown() const noexcept { return shown_; }
+
+private:
+    bool shown_;
+    std::size_t total_;
+    std::chrono::steady_clock::time_point start_;
+};
+
+} // namespace
+
+int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
+    cSourceOptions sources;
+    std::string folder = ".", manifestPath;
+    bool dedupe = false, quiet = false;
+    int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    bool options = true;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const auto value = [&](std::string& into) {
+            if (i + 1 >= args.size()) return false;
+            into = args[++i];
+            return true;
+        };
+        std::string v;
+        if (options && a == "--") {
+            options = false;
+        } else if (options && a == "-o") {
+            if (!value(folder)) return err << kUsage, 2;
+        } else if (options && a == "--manifest") {
+            if (!value(manifestPath) || manifestPath.empty()) return err << kUsage, 2;
+        } else if (options && a == "--dedupe") {
+            dedupe = true;
+        } else if (options && a == "--quiet") {
+            quiet = true;
+        } else if (options && a == "--jobs") {
+            if (!value(v) || !ParseJobs(v, jobs)) return err << kUsage, 2;
+        } else if (options && (a == "--from" || a == "-0")) {
+            if (a == "-0") sources.nulSeparated = true;
+            else if (!value(v)) return err << kUsage, 2;
+            else sources.lists.push_back(v);
+        } else if (options && a.size() > 1 && a[0] == '-') {
+            err << "pictrix-cli extract: unknown option '" << a << "'\n";
+            return 2;
+        } else {
+            sources.files.push_back(a);
+        }
+    }
+    std::vector<std::string> files;
+    if (!ReadSources(sources, files, err)) return sources.usage ? (err << kUsage, 2) : 1;
+    if (files.empty() || folder.empty()) return err << kUsage, 2;
+
+    // The manifest: standard output, or a file the user named, written record by record.
+    cAtomicFile manifestFile;
+    const bool manifestOut = manifestPath == "-";
+    if (!manifestPath.empty() && !manifestOut &&
+        !manifestFile.Open(manifestPath, nullptr, cAtomicFile::eName::kStream)) {
+        err << "pictrix-cli: " << Printable(manifestPath) << ": cannot write the manifest: "
+            << Printable(mSysText::TextLine(manifestFile.LastError(), manifestPath)) << '\n';
+        return 1;
+    }
+    std::ostream& said = manifestOut ? err : out; // what is not the manifest
+    bool manifestFailed = false;
+
+    cProgress progress(!quiet && ::isatty(STDERR_FILENO) == 1, files.size());
+    std::size_t done = 0;
+    cBatch batch;
+    cBatch::cHooks hooks;
+    hooks.Status = [&](const std::string&, const std::string& text) {
+        if (quiet) return;
         std::string_view line = text;
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
-        if (!line.empty()) out << Printable(line) << '\n';
+        if (!line.empty() && !progress.Shown()) said << Printable(line) << '\n';
     };
-    hooks.ReportError = [&](const cError& e) { PrintError(err, current, e); };
-    hooks.Renamed = [&](const std::string& wanted, const std::string& used, cExtractor::eRename why) {
-        err << "pictrix-cli: " << Printable(current) << ": " << Printable(wanted) << ' '
-            << cExtractor::RenameReason(why) << "; saved as " << Printable(used) << '\n';
+    hooks.Error = [&](const std::string& source, const cError& e) { PrintError(err, source, e); };
+    hooks.Renamed = [&](const std::string& source, const std::string& wanted, const std::string& used, cExtractor::eRename why) {
+        err << "pictrix-cli: " << Printable(source) << ": " << Printable(wanted) << ' ' << cExtractor::RenameReason(why)
+            << "; saved as " << Printable(used) << '\n';
     };
-    hooks.Shortened = [&](const std::string& wanted, const std::string& used) {
-        err << "pictrix-cli: " << Printable(current) << ": " << Printable(wanted)
-            << " is too long for a file name; saved as " << Printable(used) << '\n';
+    hooks.Shortened = [&](const std::string& source, const std::string& wanted, const std::string& used) {
+        err << "pictrix-cli: " << Printable(source) << ": " << Printable(wanted) << " is too long for a file name; saved as "
+            << Printable(used) << '\n';
     };
-    cExtractor core(std::move(hooks));
-    core.TargetFolder = folder;
-    std::vector<std::string> sources;
-    sources.reserve(files.size());
-    for (const auto& arg : files) sources.push_back(CliPath(arg));
-    core.StartRun(sources);
-    int status = 0;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        current = files[i];
-        bool done = false;
-        if (!Guard(err, files[i], [&] { done = core.ExtractFile(sources[i]); }) || !done) status = 1;
+    hooks.Done = [&](const cBatch::cSource& record) {
+        if (!manifestPath.empty()) {
+            const std::string lines = ManifestLines(record, true);
+            if (manifestOut) {
+                out << lines;
+                out.flush();
+            } else if (!manifestFailed && !manifestFile.Write(lines.data(), lines.size())) {
+                manifestFailed = true;
+                err << "pictrix-cli: " << Printable(manifestPath) << ": cannot write the manifest: "
+                    << Printable(mSysText::TextLine(manifestFile.LastError(), manifestPath)) << '\n';
+            }
+        }
+        progress.Step(++done, batch.IconsSaved());
+    };
+
+    cBatch::cOptions o;
+    o.folder = folder;
+    o.jobs = jobs;
+    o.dedupe = dedupe;
+    o.digests = !manifestPath.empty();
+    const bool ok = batch.Run(files, o, hooks);
+    progress.End();
+    if (!manifestPath.empty() && !manifestOut && !manifestFile.Commit() && !manifestFailed) {
+        manifestFailed = true;
+        err << "pictrix-cli: " << Printable(manifestPath) << ": cannot write the manifest\n";
     }
-    current = folder; // what fails from here is a replacement in the folder
-    const std::int32_t saved = core.IconsSaved;
-    core.FinishRun();
-    if (core.IconsSaved != saved) status = 1;
-    out << core.TotalText() << '\n';
-    return status;
+    said << batch.TotalText() << '\n';
+    return ok && !manifestFailed ? 0 : 1;
 }
 
 } // namespace mCli

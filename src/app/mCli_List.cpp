@@ -1,15 +1,58 @@
 // pictrix-cli list: the icon groups of files, each with its images.
 
+#include <algorithm>
+#include <thread>
+
 #include "app/mCli.h"
+#include "app/mCliRecords.h"
 #include "resources/mIconGroups.h"
 
 namespace mCli {
+
+namespace {
+
+// list --json [--jobs N] [--from LIST] [-0] FILE...: the records of an extraction's manifest
+// without outputs, one line per group.
+int ListJson(const tArgs& args, std::ostream& out, std::ostream& err) {
+    cSourceOptions sources;
+    int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--json") continue;
+        if (a == "--jobs" && i + 1 < args.size() && ParseJobs(args[i + 1], jobs)) {
+            ++i;
+        } else if (a == "--from" && i + 1 < args.size()) {
+            sources.lists.push_back(args[++i]);
+        } else if (a == "-0") {
+            sources.nulSeparated = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            err << "usage: pictrix-cli list [--json [--jobs N] [--from LIST] [-0]] FILE...\n";
+            return 2;
+        } else {
+            sources.files.push_back(a);
+        }
+    }
+    std::vector<std::string> files;
+    if (!ReadSources(sources, files, err)) return sources.usage ? 2 : 1;
+    cBatch batch;
+    cBatch::cHooks hooks;
+    hooks.Error = [&](const std::string& source, const cError& e) { PrintError(err, source, e); };
+    hooks.Done = [&](const cBatch::cSource& record) { out << ManifestLines(record, false); };
+    cBatch::cOptions o;
+    o.jobs = jobs;
+    o.write = false;
+    o.digests = true;
+    return batch.Run(files, o, hooks) ? 0 : 1;
+}
+
+} // namespace
 
 int List(const tArgs& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) {
         err << "usage: pictrix-cli list FILE...\n";
         return 2;
     }
+    if (std::find(args.begin(), args.end(), "--json") != args.end()) return ListJson(args, out, err);
     int status = 0;
     for (const auto& arg : args) {
         std::vector<cFileIcon> icons;

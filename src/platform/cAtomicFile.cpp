@@ -95,9 +95,10 @@ bool cAtomicFile::Open(const std::string& path, cWrittenFiles* run, eName name) 
     Discard();
     lastError_ = 0;
     inPlace_ = false;
+    stream_ = false;
     flush_ = false;
     create_ = false;
-    made_ = name != eName::kChosen;
+    made_ = name == eName::kMade || name == eName::kInPlace;
     found_ = {};
     pending_.clear();
     run_ = run;
@@ -154,6 +155,20 @@ bool cAtomicFile::Open(const std::string& path, cWrittenFiles* run, eName name) 
         }
     }
 
+    if (name == eName::kStream) {
+        const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | (exists ? 0 : O_EXCL);
+        const int fd = ::open(target_.c_str(), flags, mode);
+        if (fd < 0) return Refuse(mSysText::FromErrno(errno, target_));
+        struct stat opened {};
+        if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+            ::close(fd);
+            return Refuse(mSysText::kOpenFailed);
+        }
+        fd_ = fd;
+        stream_ = true;
+        return true;
+    }
+
     std::filesystem::path t(target_);
     std::string dir = t.parent_path().string();
     if (dir.empty()) dir = ".";
@@ -186,6 +201,12 @@ bool cAtomicFile::Write(std::span<const std::uint8_t> bytes) {
 
 bool cAtomicFile::Commit() {
     if (fd_ < 0) return Refuse(mSysText::kInvalidParameter);
+    if (stream_) {
+        const bool ok = ::close(fd_) == 0;
+        if (!ok) lastError_ = mSysText::FromErrno(errno);
+        fd_ = -1;
+        return ok;
+    }
     if (inPlace_) {
         // The file cannot be swapped whole here, so what can be known to fail does so before it
         // is cut: bytes past the file-size limit, or no room for them on the disk.

@@ -18,6 +18,9 @@
 // - eName::kInPlace (thumbnails): an existing regular file, not a link, is truncated and written
 //   through its one inode, for clients that read the result through a handle they keep open;
 //   a name that does not exist is written as a new file.
+// - eName::kStream (a manifest written as a run goes): the name is checked as a chosen one, then
+//   the file is truncated or created and every Write goes straight to it, so a killed run leaves
+//   what was written before; Commit closes it.
 //
 // Durability: replacing an existing file makes the new bytes durable before the rename. Alone,
 // Commit flushes the file; in a run (cWrittenFiles) the replacement waits for the run's one flush
@@ -38,7 +41,7 @@
 
 class cAtomicFile {
 public:
-    enum class eName { kChosen, kMade, kInPlace };
+    enum class eName { kChosen, kMade, kInPlace, kStream };
     // Open's answer for a link at a name the program made (see mSysText::kFileExists' text).
     static constexpr std::uint32_t kLinkAtName = 80;
 
@@ -87,6 +90,7 @@ private:
 
     int fd_ = -1;
     bool inPlace_ = false;  // truncating and writing the existing file itself
+    bool stream_ = false;   // writing straight into the target
     bool flush_ = false;    // an older file that is not the run's own is replaced
     bool create_ = false;   // the target did not exist: create it
     bool made_ = false;     // a name the program made: never replace what appears there

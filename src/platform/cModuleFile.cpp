@@ -20,7 +20,8 @@ constexpr std::uint64_t kHeadBytes = 4096;
 
 namespace {
 
-// The openings that share tables: one slot, the file last opened while a cShareTables lives.
+// The openings that share tables: one slot per thread, the file last opened while a cShareTables
+// lives.
 struct cShareSlot {
     std::mutex mutex;
     int holders = 0;
@@ -30,7 +31,8 @@ struct cShareSlot {
 };
 
 cShareSlot& Slot() {
-    static cShareSlot slot;
+    // One slot per thread: parallel loads of different modules keep their own tables.
+    thread_local cShareSlot slot;
     return slot;
 }
 

@@ -7,7 +7,8 @@ namespace mResource {
 
 namespace {
 
-cResources* gCurrent = nullptr;
+// One per thread: enumerations of several threads (parallel extraction) never meet.
+thread_local cResources* gCurrent = nullptr;
 constexpr std::size_t kTextBuffer = 256;
 
 } // namespace

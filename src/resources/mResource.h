@@ -2,9 +2,9 @@
 // mResource: the callbacks that the module enumeration calls for each resource type and each
 // resource name, the current enumerator they fill, and the system error text of a failed call.
 //
-// The current enumerator is one module-level reference: set by cEnumScope just before an
+// The current enumerator is one reference per thread: set by cEnumScope just before an
 // enumeration starts and cleared when the scope ends, on success, failure and exception alike, so
-// only one enumeration runs at a time.
+// only one enumeration runs at a time in each thread.
 
 #include <cstdint>
 #include <string>

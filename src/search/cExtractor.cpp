@@ -68,6 +68,10 @@ std::string cExtractor::OutputFileName(std::int32_t i, const std::string& baseNa
     return name;
 }
 
+void cExtractor::Outcome(std::int32_t k, eOutcome outcome, const std::string& path, const cError* error) const {
+    if (hooks_.Outcome) hooks_.Outcome(k, outcome, path, error);
+}
+
 void cExtractor::Display() const {
     if (hooks_.DisplayIcons) hooks_.DisplayIcons();
 }
@@ -161,6 +165,12 @@ bool cExtractor::SaveFileIcons() {
     std::set<std::string> thisFile;
     for (std::int32_t k = 1; k <= IconCount; ++k) {
         if (!KeepGoing()) return false;
+        if (hooks_.KeptCopy) {
+            if (const std::optional<std::string> kept = hooks_.KeptCopy(k)) {
+                Outcome(k, eOutcome::kDuplicate, *kept, nullptr);
+                continue;
+            }
+        }
         const std::string wanted = OutputFileName(k, base);
         std::string name = FitFileName(wanted);
         std::optional<eRename> why;
@@ -181,10 +191,14 @@ bool cExtractor::SaveFileIcons() {
             // The log names the file and the system's reason.
             std::string what = e.Description();
             if (copy.SaveSystemError() != 0) what += " (" + name + ": " + mSysText::TextLine(copy.SaveSystemError(), name) + ")";
-            Report(cError(e.Number(), e.Source(), what));
+            const cError reported(e.Number(), e.Source(), what);
+            Report(reported);
+            Outcome(k, eOutcome::kFailed, name, &reported);
             return false;
         } catch (const std::bad_alloc&) {
-            Report(cError::Runtime(cError::kOutOfMemory));
+            const cError reported = cError::Runtime(cError::kOutOfMemory);
+            Report(reported);
+            Outcome(k, eOutcome::kFailed, name, &reported);
             return false;
         }
         thisFile.insert(name);
@@ -194,6 +208,7 @@ bool cExtractor::SaveFileIcons() {
             else if (hooks_.Renamed) hooks_.Renamed(wanted, name, why.value_or(eRename::kSameFile));
         }
         if (!again) ++IconsSaved;
+        Outcome(k, name == wanted ? eOutcome::kSaved : eOutcome::kRenamed, name, nullptr);
     }
     return true;
 }

@@ -43,6 +43,7 @@ public:
     };
     // The sentence that says why, after the wanted name ("... is a symbolic link").
     static const char* RenameReason(eRename why);
+    enum class eOutcome { kSaved, kRenamed, kDuplicate, kFailed };
 
     struct cHooks {
         // Clear the status strip and write the text ("" just clears it).
@@ -61,6 +62,12 @@ public:
         // A group was saved under `used` because `wanted` is too long for a file name. When this
         // hook is not set, Renamed reports it.
         std::function<void(const std::string& wanted, const std::string& used)> Shortened;
+        // De-duplication: the file this run already wrote with the bytes group k would be saved
+        // with, if any; the group is then not written.
+        std::function<std::optional<std::string>(std::int32_t k)> KeptCopy;
+        // What became of group k: written to `path` (under its own name or another), left to the
+        // file `path` holding the same bytes, or failed (`path` the name it was to take).
+        std::function<void(std::int32_t k, eOutcome outcome, const std::string& path, const cError* error)> Outcome;
     };
 
     // The longest file name (one path component) that file systems take, in bytes.
@@ -124,6 +131,7 @@ private:
     }
     void Display() const;
     void Pictures(std::int32_t i) const;
+    void Outcome(std::int32_t k, eOutcome outcome, const std::string& path, const cError* error) const;
     // Why `name` cannot take the output being saved, or nothing when it can.
     std::optional<eRename> Taken(const std::string& name, const std::set<std::string>& thisFile) const;
 

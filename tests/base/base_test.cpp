@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "base/mChecked.h"
+#include "base/mJson.h"
+#include "base/mOutputName.h"
+#include "base/mSha256.h"
 #include "base/mNumber.h"
 #include "base/mProgram.h"
 #include "base/mTwips.h"
@@ -105,4 +108,49 @@ TEST(mProgram, DataLivesBesideABuildAndInShareWhenInstalled) {
     // The test program itself runs from the build tree, with the Help folder beside it.
     EXPECT_FALSE(mProgram::IsInstalled());
     EXPECT_EQ(mProgram::HelpDir(), mProgram::ProgramDir() + "/Help");
+}
+
+// The digests of the standard test vectors, whole and fed in pieces that cross the 64-byte blocks.
+TEST(mSha256, StandardVectors) {
+    const struct {
+        std::string text;
+        const char* digest;
+    } cases[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {std::string(1000, 'a'), "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.size());
+        const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(c.text.data()), c.text.size());
+        EXPECT_EQ(cSha256::Of(bytes), c.digest);
+        cSha256 pieces;
+        for (std::size_t at = 0; at < bytes.size(); at += 37) pieces.Add(bytes.subspan(at, std::min<std::size_t>(37, bytes.size() - at)));
+        EXPECT_EQ(pieces.Hex(), c.digest);
+    }
+}
+
+// Records stay valid JSON whatever a file name holds; its bytes survive in base64.
+TEST(mJson, StringsAndBase64) {
+    EXPECT_EQ(mJson::String("a\"b\\c\n\x01\x7f"), "\"a\\\"b\\\\c\\n\\u0001\\u007f\"");
+    EXPECT_EQ(mJson::String("caf\xc3\xa9 caf\xe9"), "\"caf\xc3\xa9 caf\xef\xbf\xbd\"");
+    EXPECT_TRUE(mJson::IsUtf8("caf\xc3\xa9"));
+    EXPECT_FALSE(mJson::IsUtf8("caf\xe9"));
+    EXPECT_FALSE(mJson::IsUtf8("\xed\xa0\x80")); // a surrogate
+    EXPECT_EQ(mJson::Base64(""), "");
+    EXPECT_EQ(mJson::Base64("f"), "Zg==");
+    EXPECT_EQ(mJson::Base64("fo"), "Zm8=");
+    EXPECT_EQ(mJson::Base64("foobar"), "Zm9vYmFy");
+}
+
+// "~N" goes before the extension of the file name, never into a folder's name.
+TEST(mOutputName, NumberedNames) {
+    EXPECT_EQ(mOutputName::Numbered("/out/a.b/x.png", 2), "/out/a.b/x~2.png");
+    EXPECT_EQ(mOutputName::Numbered("/out/a.b/x", 3), "/out/a.b/x~3");
+    EXPECT_EQ(mOutputName::Numbered("/out/x.ico", 1), "/out/x.ico");
+    const std::string fitted = mOutputName::Numbered("/out/" + std::string(300, 'n') + ".png", 2);
+    EXPECT_EQ(fitted.size(), 5 + 255u);
+    EXPECT_EQ(fitted.substr(fitted.size() - 4), ".png");
 }

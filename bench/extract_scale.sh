@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Batch extraction at scale on the corpus of bench/extract_corpus.sh (1,000 modules, x86/ and x64/
+# twins; made there first): `pictrix-cli extract` with --jobs 1 and --jobs 2, with --dedupe, and
+# with a manifest, each into a fresh folder, warm cache, RUNS rounds (default 5), medians. Also
+# the bytes each writes and the peak memory (/usr/bin/time) of one run of each.
+# Usage: bench/extract_scale.sh BUILD_DIR   (CORPUS_BASE as for extract_corpus.sh)
+set -euo pipefail
+build=$(cd "${1:-build-bench}" && pwd)
+runs=${RUNS:-5}
+cli="$build/pictrix-cli"
+base=${CORPUS_BASE:-$build/bench-corpus}
+corpus="$base/corpus"
+[[ -f "$corpus/files" ]] || RUNS=1 "$(dirname "$0")/extract_corpus.sh" "$build" > /dev/null
+mapfile -t files < "$corpus/files"
+out="$base/out-scale"
+
+now() { date +%s%N; }
+median() { printf '%s\n' "$@" | sort -n | sed -n "$(( ($# + 1) / 2 ))p"; }
+ms() { awk -v n="$1" 'BEGIN { printf "%.1f ms", n / 1e6 }'; }
+
+cat "${files[@]}" > /dev/null
+declare -A times
+variants=("--jobs 1" "--jobs 2" "--jobs 2 --dedupe" "--jobs 2 --manifest $base/m.jsonl" "--jobs 1 --manifest $base/m.jsonl")
+for ((r = 0; r < runs; r++)); do
+  for v in "${variants[@]}"; do
+    rm -rf "$out"; mkdir -p "$out"; sync
+    t0=$(now); "$cli" extract $v -o "$out" "${files[@]}" > /dev/null 2>&1 || true; t1=$(now)
+    times[$v]+="$(( t1 - t0 )) "
+  done
+done
+echo "== pictrix-cli extract over ${#files[@]} modules, median of $runs rounds ($(nproc) cores)"
+for v in "${variants[@]}"; do
+  rm -rf "$out"; mkdir -p "$out"
+  peak=$( { /usr/bin/time -f '%M' "$cli" extract $v -o "$out" "${files[@]}" > /dev/null 2> "$base/time.txt" || true; } ; tail -n 1 "$base/time.txt")
+  bytes=$(du -sb "$out" | cut -f1)
+  count=$(ls "$out" | wc -l)
+  # shellcheck disable=SC2086
+  printf '%-46s %12s   %5d files, %9d bytes, peak %6d KiB\n' "${v/$base\//}" "$(ms "$(median ${times[$v]})")" "$count" "$bytes" "$peak"
+done
+rm -rf "$out" "$base/m.jsonl" "$base/time.txt"

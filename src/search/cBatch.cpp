@@ -1,0 +1,272 @@
+#include "search/cBatch.h"
+
+#include <algorithm>
+#include <array>
+#include <condition_variable>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <thread>
+#include <unordered_map>
+
+#include "base/mSha256.h"
+#include "platform/cReadFile.h"
+
+// What a worker leaves for the committer: the record so far, the loaded groups and what the load
+// said, in order.
+struct cBatch::cLoaded {
+    cSource record;
+    bool loaded = false;
+    std::vector<cFileIcon> icons;
+    std::int32_t iconCount = 0;
+    std::vector<std::size_t> icoBytes;
+    struct cEvent {
+        std::string text;             // a status text, when error is empty
+        std::optional<cError> error;
+    };
+    std::vector<cEvent> events;
+};
+
+namespace {
+
+// The colour depth an entry's colour count stands for: 1, 4, 8, 24 or 32 bits.
+std::int32_t Bits(std::int64_t colours) {
+    if (colours >= std::numeric_limits<std::int32_t>::max()) return 32;
+    std::int32_t bits = 1;
+    while (bits < 31 && (std::int64_t{1} << bits) < colours) ++bits;
+    return bits;
+}
+
+// The digest of a file's bytes, read in chunks; "" when it cannot be read whole.
+std::string FileSha256(const std::string& path) {
+    cReadFile file;
+    if (!file.Open(path)) return {};
+    cSha256 sha;
+    std::array<std::uint8_t, 1 << 16> chunk;
+    for (std::uint64_t at = 0;;) {
+        const std::size_t got = file.ReadAt(at, chunk.data(), chunk.size());
+        if (got == 0) {
+            if (file.LastError() != 0) return {};
+            break;
+        }
+        sha.Add(chunk.data(), got);
+        at += got;
+    }
+    return sha.Hex();
+}
+
+const char* StatusOf(cExtractor::eOutcome o) {
+    switch (o) {
+    case cExtractor::eOutcome::kSaved: return "saved";
+    case cExtractor::eOutcome::kRenamed: return "renamed";
+    case cExtractor::eOutcome::kDuplicate: return "duplicate";
+    case cExtractor::eOutcome::kFailed: return "failed";
+    }
+    return "";
+}
+
+} // namespace
+
+void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& into) const {
+    into.record.path = path;
+    if (path.empty()) return;
+    cExtractor::cHooks hooks;
+    hooks.Status = [&into](const std::string& text) { into.events.push_back({text, std::nullopt}); };
+    hooks.ReportError = [&into](const cError& e) { into.events.push_back({{}, e}); };
+    cExtractor loader(std::move(hooks));
+    loader.SourceFile = path;
+    try {
+        into.loaded = loader.LoadFileIcons(path);
+        into.record.read = into.loaded;
+        if (!into.loaded) {
+            for (auto it = into.events.rbegin(); it != into.events.rend(); ++it) {
+                if (it->error) {
+                    into.record.error = it->error->Description();
+                    while (!into.record.error.empty() && (into.record.error.back() == '\n' || into.record.error.back() == '\r'))
+                        into.record.error.pop_back();
+                    break;
+                }
+            }
+        }
+        if (options.digests) into.record.sha256 = FileSha256(path);
+        for (std::int32_t k = 1; k <= loader.IconCount; ++k) {
+            const cFileIcon& icon = loader.Icons[static_cast<std::size_t>(k - 1)];
+            cGroup g;
+            g.position = k;
+            g.id = icon.ResourceID();
+            for (std::int32_t n = 1; n <= icon.ImageCount(); ++n) {
+                cImage image;
+                image.width = icon.ImageWidth(n);
+                image.height = icon.ImageHeight(n);
+                image.bits = Bits(icon.ImageColourCount(n));
+                image.bytes = static_cast<std::uint32_t>(icon.Block(n).size());
+                image.png = icon.IsPngImage(n);
+                if (options.digests) image.sha256 = cSha256::Of(icon.Block(n));
+                g.images.push_back(std::move(image));
+            }
+            if (options.write && (options.digests || options.dedupe)) {
+                const std::vector<std::uint8_t> ico = icon.IcoBytes();
+                g.icoSha256 = cSha256::Of(ico);
+                into.icoBytes.push_back(ico.size());
+            } else {
+                into.icoBytes.push_back(0);
+            }
+            into.record.groups.push_back(std::move(g));
+        }
+        into.iconCount = loader.IconCount;
+        into.icons = std::move(loader.Icons);
+    } catch (const cError& e) {
+        into.loaded = false;
+        into.record.error = e.Description();
+        into.events.push_back({{}, e});
+    } catch (const std::bad_alloc&) {
+        const cError e = cError::Runtime(cError::kOutOfMemory);
+        into.loaded = false;
+        into.record.error = e.Description();
+        into.events.push_back({{}, e});
+    }
+    if (!into.loaded) into.record.read = false;
+}
+
+bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hooks) {
+    cSource& record = loaded.record;
+    const std::string& path = record.path;
+    for (const auto& e : loaded.events) {
+        if (e.error) {
+            if (hooks.Error) hooks.Error(path, *e.error);
+        } else if (hooks.Status) {
+            hooks.Status(path, e.text);
+        }
+    }
+    bool ok = path.empty() || loaded.loaded;
+    if (options.write && loaded.loaded && loaded.iconCount > 0) {
+        cExtractor::cHooks h;
+        h.Status = [&](const std::string& text) {
+            if (hooks.Status) hooks.Status(path, text);
+        };
+        h.ReportError = [&](const cError& e) {
+            if (hooks.Error) hooks.Error(path, e);
+        };
+        h.Renamed = [&](const std::string& wanted, const std::string& used, cExtractor::eRename why) {
+            if (hooks.Renamed) hooks.Renamed(path, wanted, used, why);
+        };
+        h.Shortened = [&](const std::string& wanted, const std::string& used) {
+            if (hooks.Shortened) hooks.Shortened(path, wanted, used);
+        };
+        if (options.dedupe) {
+            h.KeptCopy = [&](std::int32_t k) -> std::optional<std::string> {
+                const std::string& digest = record.groups[static_cast<std::size_t>(k - 1)].icoSha256;
+                const auto it = kept_.find(digest);
+                if (it == kept_.end()) return std::nullopt;
+                return it->second;
+            };
+        }
+        h.Outcome = [&](std::int32_t k, cExtractor::eOutcome outcome, const std::string& file, const cError* error) {
+            cGroup& g = record.groups[static_cast<std::size_t>(k - 1)];
+            g.status = StatusOf(outcome);
+            g.output = outcome == cExtractor::eOutcome::kFailed ? std::string() : file;
+            if (error) g.error = error->Description();
+            if (outcome == cExtractor::eOutcome::kDuplicate) ++duplicates_;
+            if (outcome == cExtractor::eOutcome::kSaved || outcome == cExtractor::eOutcome::kRenamed) {
+                bytesWritten_ += loaded.icoBytes[static_cast<std::size_t>(k - 1)];
+                if (options.dedupe) kept_.emplace(g.icoSha256, file);
+            }
+        };
+        saver_.SetHooks(std::move(h));
+        saver_.SourceFile = path;
+        saver_.Icons = std::move(loaded.icons);
+        saver_.IconCount = loaded.iconCount;
+        ok = saver_.SaveFileIcons() && ok;
+        // The groups after a failed one are not written, as the search window leaves them.
+        for (auto& g : record.groups) {
+            if (!g.status.empty()) continue;
+            g.status = "failed";
+            g.error = "not written: an earlier group of this file could not be saved";
+        }
+        saver_.Icons.clear();
+        saver_.IconCount = 0;
+        saver_.SetHooks({});
+    }
+    if (hooks.Done) hooks.Done(record);
+    return ok;
+}
+
+bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& options, const cHooks& hooks) {
+    saver_.TargetFolder = cExtractor::TargetFolderOf(options.folder);
+    saver_.StartRun(options.write ? sources : std::vector<std::string>{});
+    duplicates_ = 0;
+    bytesWritten_ = 0;
+    kept_.clear();
+    const std::size_t jobs = static_cast<std::size_t>(std::clamp(options.jobs, 1, 64));
+    const std::size_t n = sources.size();
+
+    std::vector<std::unique_ptr<cLoaded>> slots(n);
+    std::mutex m;
+    std::condition_variable changed;
+    std::size_t next = 0, committed = 0;
+    // A worker starts source i only while fewer than `jobs` sources wait for the committer: memory
+    // stays within `jobs` loads.
+    auto work = [&] {
+        for (;;) {
+            std::size_t i = 0;
+            {
+                std::unique_lock lock(m);
+                changed.wait(lock, [&] { return next >= n || next < committed + jobs; });
+                if (next >= n) return;
+                i = next++;
+            }
+            auto loaded = std::make_unique<cLoaded>();
+            try {
+                Load(sources[i], options, *loaded);
+            } catch (...) {
+                loaded->record.path = sources[i];
+                loaded->record.error = "the file could not be examined";
+            }
+            std::lock_guard lock(m);
+            slots[i] = std::move(loaded);
+            changed.notify_all();
+        }
+    };
+    std::vector<std::thread> workers;
+    for (std::size_t w = 0; w < std::min(jobs, n); ++w) workers.emplace_back(work);
+
+    bool ok = true;
+    for (std::size_t i = 0; i < n; ++i) {
+        std::unique_ptr<cLoaded> loaded;
+        {
+            std::unique_lock lock(m);
+            changed.wait(lock, [&] { return slots[i] != nullptr; });
+            loaded = std::move(slots[i]);
+        }
+        ok = Commit(*loaded, options, hooks) && ok;
+        loaded.reset();
+        std::lock_guard lock(m);
+        committed = i + 1;
+        changed.notify_all();
+    }
+    for (auto& w : workers) w.join();
+
+    if (options.write) {
+        const std::int32_t before = saver_.IconsSaved;
+        cExtractor::cHooks h;
+        h.ReportError = [&](const cError& e) {
+            if (hooks.Error) hooks.Error(saver_.TargetFolder, e);
+        };
+        saver_.SetHooks(std::move(h));
+        saver_.FinishRun();
+        saver_.SetHooks({});
+        if (saver_.IconsSaved != before) ok = false;
+    }
+    return ok;
+}
+
+std::string cBatch::TotalText() const {
+    std::string text = saver_.TotalText();
+    if (duplicates_ > 0) {
+        text += "; " + std::to_string(duplicates_) + (duplicates_ == 1 ? " duplicate" : " duplicates") +
+                " of files already written left out";
+    }
+    return text;
+}

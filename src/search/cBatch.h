@@ -1,0 +1,83 @@
+#pragma once
+// cBatch: batch extraction at the scale of whole collections, for pictrix-cli extract and
+// list --json. Sources are loaded (and their digests taken) by `jobs` worker threads, each load
+// within its own memory budget; one committer takes the results strictly in source order, so the
+// output names, the messages and the records are those of a run with one job, whatever finishes
+// first. At most `jobs` loaded sources wait at any time. The committer saves each group through
+// cExtractor (the same names, renames and run rules as the search window's Extract) and hands one
+// record per source to Done as soon as it is settled.
+//
+// With dedupe, a group whose .ico bytes equal a file this run already wrote is not written again:
+// its record names the kept file.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "base/cError.h"
+#include "base/cResourceID.h"
+#include "search/cExtractor.h"
+
+class cBatch {
+public:
+    struct cImage {
+        std::int32_t width = 0, height = 0, bits = 0;
+        std::uint32_t bytes = 0;
+        bool png = false;
+        std::string sha256;
+    };
+    struct cGroup {
+        std::int32_t position = 0; // 1-based, in the file's order
+        cResourceID id;
+        std::vector<cImage> images;
+        std::string icoSha256;     // of the .ico bytes the group is saved as
+        std::string output;        // the file written, or the kept file of a duplicate; "" when none
+        std::string status;        // "saved", "renamed", "duplicate", "failed"; "" without writing
+        std::string error;         // why it failed
+    };
+    struct cSource {
+        std::string path;
+        bool read = false;         // the file was examined to the end
+        std::string sha256;        // of the file's bytes ("" when it could not be read)
+        std::string error;         // why it could not be read
+        std::vector<cGroup> groups;
+    };
+    struct cOptions {
+        std::string folder;        // where outputs go
+        int jobs = 1;
+        bool write = true;         // false: load and describe only (list --json)
+        bool digests = false;      // take the sha256 of sources, blocks and outputs
+        bool dedupe = false;
+    };
+    struct cHooks {
+        // A source is settled, in source order: its record, with what it printed before.
+        std::function<void(const cSource&)> Done;
+        // The extraction's status texts and errors, replayed in source order.
+        std::function<void(const std::string& source, const std::string& text)> Status;
+        std::function<void(const std::string& source, const cError& error)> Error;
+        std::function<void(const std::string& source, const std::string& wanted, const std::string& used,
+                           cExtractor::eRename why)> Renamed;
+        std::function<void(const std::string& source, const std::string& wanted, const std::string& used)> Shortened;
+    };
+
+    // Runs over `sources`; true when every source was read and every group written.
+    bool Run(const std::vector<std::string>& sources, const cOptions& options, const cHooks& hooks);
+
+    std::int32_t IconsSaved() const noexcept { return saver_.IconsSaved; }
+    std::int32_t Duplicates() const noexcept { return duplicates_; }
+    std::uint64_t BytesWritten() const noexcept { return bytesWritten_; }
+    // "Total icons saved: N", the renames, and the duplicates left out.
+    std::string TotalText() const;
+
+private:
+    struct cLoaded;
+    void Load(const std::string& path, const cOptions& options, cLoaded& into) const;
+    bool Commit(cLoaded& loaded, const cOptions& options, const cHooks& hooks);
+
+    cExtractor saver_;
+    std::int32_t duplicates_ = 0;
+    std::uint64_t bytesWritten_ = 0;
+    std::unordered_map<std::string, std::string> kept_; // .ico digest -> the first file written with it
+};

@@ -7,7 +7,7 @@ packages=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev
-  libsqlite3-dev libpng-dev zlib1g-dev
+  libsqlite3-dev libpng-dev zlib1g-dev libssl-dev
   imagemagick icoutils poppler-utils
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   clang libclang-rt-14-dev

@@ -1,82 +1,35 @@
 #include "base/mSha256.h"
 
-namespace {
+#include <new>
+#include <openssl/evp.h>
 
-constexpr std::array<std::uint32_t, 64> kK = {
-    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
-    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
-    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
-    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
-    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
-    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
-    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
+struct cSha256::cContext {
+    EVP_MD_CTX* ctx = nullptr;
+    ~cContext() { EVP_MD_CTX_free(ctx); }
+};
 
-constexpr std::uint32_t Rotr(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
-
-} // namespace
-
-cSha256::cSha256()
-    : h_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
-
-void cSha256::Block(const std::uint8_t* p) {
-    std::array<std::uint32_t, 64> w{};
-    for (int i = 0; i < 16; ++i)
-        w[i] = std::uint32_t{p[4 * i]} << 24 | std::uint32_t{p[4 * i + 1]} << 16 | std::uint32_t{p[4 * i + 2]} << 8 | p[4 * i + 3];
-    for (int i = 16; i < 64; ++i) {
-        const std::uint32_t s0 = Rotr(w[i - 15], 7) ^ Rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
-        const std::uint32_t s1 = Rotr(w[i - 2], 17) ^ Rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
-        w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-    }
-    std::uint32_t a = h_[0], b = h_[1], c = h_[2], d = h_[3], e = h_[4], f = h_[5], g = h_[6], h = h_[7];
-    for (int i = 0; i < 64; ++i) {
-        const std::uint32_t t1 = h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) + kK[i] + w[i];
-        const std::uint32_t t2 = (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-        h = g;
-        g = f;
-        f = e;
-        e = d + t1;
-        d = c;
-        c = b;
-        b = a;
-        a = t1 + t2;
-    }
-    h_[0] += a;
-    h_[1] += b;
-    h_[2] += c;
-    h_[3] += d;
-    h_[4] += e;
-    h_[5] += f;
-    h_[6] += g;
-    h_[7] += h;
+cSha256::cSha256() : context_(std::make_unique<cContext>()) {
+    context_->ctx = EVP_MD_CTX_new();
+    if (!context_->ctx || EVP_DigestInit_ex(context_->ctx, EVP_sha256(), nullptr) != 1) throw std::bad_alloc();
 }
 
+cSha256::~cSha256() = default;
+
 void cSha256::Add(std::span<const std::uint8_t> bytes) {
-    length_ += bytes.size();
-    std::size_t at = 0;
-    if (used_ > 0) {
-        while (used_ < 64 && at < bytes.size()) buffer_[used_++] = bytes[at++];
-        if (used_ < 64) return;
-        Block(buffer_.data());
-        used_ = 0;
-    }
-    for (; bytes.size() - at >= 64; at += 64) Block(bytes.data() + at);
-    while (at < bytes.size()) buffer_[used_++] = bytes[at++];
+    if (!bytes.empty()) EVP_DigestUpdate(context_->ctx, bytes.data(), bytes.size());
 }
 
 std::string cSha256::Hex() {
-    const std::uint64_t bits = length_ * 8;
-    const std::uint8_t one = 0x80, zero = 0;
-    Add(&one, 1);
-    while (used_ != 56) Add(&zero, 1);
-    std::array<std::uint8_t, 8> tail{};
-    for (int i = 0; i < 8; ++i) tail[i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
-    Add(tail.data(), tail.size());
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(context_->ctx, digest, &length);
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
-    out.reserve(64);
-    for (std::uint32_t v : h_)
-        for (int shift = 28; shift >= 0; shift -= 4) out += kHex[(v >> shift) & 15];
+    out.reserve(2 * length);
+    for (unsigned int i = 0; i < length; ++i) {
+        out += kHex[digest[i] >> 4];
+        out += kHex[digest[i] & 15];
+    }
     return out;
 }
 

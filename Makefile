@@ -12,12 +12,16 @@ ifeq ($(CI),true)
 CMAKE_FLAGS += -DPICTRIX_WERROR=ON
 endif
 
-.PHONY: all deps build run test test-san fuzz bench screenshots install install-strip clean
+.PHONY: all deps deps-test build run test test-san fuzz bench screenshots install install-strip uninstall deb clean
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
+
+# The tools of the tests, the sanitizer and fuzzing builds, the benchmarks and the package.
+deps-test:
+	@scripts/install-deps.sh --test
 
 $(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
@@ -28,24 +32,24 @@ build: deps $(BUILD)/CMakeCache.txt
 run: build
 	@scripts/run-sample.sh $(BUILD)
 
-test: build
+test: deps-test build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The whole test suite once under AddressSanitizer and UndefinedBehaviorSanitizer.
-test-san: deps
+test-san: deps-test
 	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPICTRIX_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
 # Every libFuzzer target for FUZZ_SECONDS seconds, seeded from the test fixtures.
-fuzz: deps
+fuzz: deps-test
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPICTRIX_FUZZ=ON \
 	  -DPICTRIX_UI=OFF $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-bench: deps
+bench: deps-test
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DPICTRIX_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	scripts/run-benchmarks.sh $(BENCH_BUILD)
@@ -54,7 +58,7 @@ bench: deps
 # names, the window at twice the scale and the images of an icon shown beside the list, as PNG files under $(BUILD)/screenshots, taken under a
 # virtual X server with settings of their own; then the dialogs (the properties of a long path
 # among them), the grid and the search window (also during and after an extraction).
-screenshots: build
+screenshots: deps-test build
 	rm -rf $(BUILD)/screenshots $(BUILD)/screenshots-home
 	mkdir -p $(BUILD)/screenshots-home/config $(BUILD)/screenshots-home/state
 	XDG_CONFIG_HOME=$(abspath $(BUILD))/screenshots-home/config XDG_STATE_HOME=$(abspath $(BUILD))/screenshots-home/state \
@@ -94,6 +98,20 @@ install: build
 
 install-strip: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)" --strip
+
+# Removes every file the last make install put there (the build folder's install_manifest.txt),
+# with the folders it leaves empty, and refreshes the desktop's caches.
+uninstall:
+	@test -f $(BUILD)/install_manifest.txt || { echo "uninstall: $(BUILD)/install_manifest.txt is missing: nothing was installed from $(BUILD)"; exit 1; }
+	@scripts/uninstall.sh $(BUILD)/install_manifest.txt "$(DESTDIR)" "$(PREFIX)"
+
+# A Debian package of the build in $(BUILD) (make build made it), under $(BUILD)/: CPack's DEB
+# generator with the shared libraries' packages as dependencies; lintian checks it where installed.
+deb: deps-test
+	@test -f $(BUILD)/CMakeCache.txt || { echo "deb: build first (make build, or BUILD=DIR)"; exit 1; }
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && cpack -G DEB
+	@if command -v lintian >/dev/null; then lintian --fail-on error $(BUILD)/pictrix_*.deb; fi
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -23,7 +23,7 @@ add_executable(pictrix-icons ${CMAKE_SOURCE_DIR}/src/app/ui/main_icons.cpp)
 target_compile_options(pictrix-icons PRIVATE ${PICTRIX_WARNINGS})
 target_link_libraries(pictrix-icons PRIVATE pictrix_ui)
 set(PICTRIX_ICON_THEME_DIR ${CMAKE_BINARY_DIR}/icons/hicolor)
-set(_icon_theme_stamp ${PICTRIX_ICON_THEME_DIR}/256x256/apps/pictrix.png)
+set(_icon_theme_stamp ${PICTRIX_ICON_THEME_DIR}/256x256/mimetypes/application-x-pictrix-recurse-list.png)
 add_custom_command(OUTPUT ${_icon_theme_stamp}
   COMMAND pictrix-icons ${PICTRIX_ICON_THEME_DIR}
   DEPENDS pictrix-icons

@@ -1,26 +1,34 @@
 #!/usr/bin/env bash
-# Installs everything Pictrix needs to build, test, fuzz, benchmark and take screenshots.
-# Idempotent: when every package is already present it does nothing and says so.
+# Installs what Pictrix needs. Without an argument: what building and running it need (make build,
+# make run). With --test: that and the tools of the tests, the sanitizer and fuzzing builds, the
+# benchmarks, the screenshots and the package (make test, test-san, fuzz, bench, screenshots, deb).
+# Idempotent: when every package is already present it does nothing and says so. No daemon comes
+# with the first set.
 set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev libqt6printsupport6
   libsqlite3-dev libpng-dev zlib1g-dev libssl-dev
-  imagemagick icoutils poppler-utils
-  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  clang libclang-rt-14-dev
-  xvfb xauth fonts-dejavu-core
-  time
-  desktop-file-utils shared-mime-info
-  # Printing: Qt's print support with its CUPS backend, a face metric-compatible with Arial (the
-  # printed list's font), and for the end-to-end printing test a print server with a PDF queue.
-  libqt6printsupport6 fonts-liberation2
-  cups-daemon cups-client cups-filters printer-driver-cups-pdf
-  # XFCE's thumbnail service, which the thumbnailer's end-to-end test asks on a private D-Bus session.
-  tumbler dbus-daemon libglib2.0-bin
+  fonts-dejavu-core
+  # The bundled sample that make run opens is built, as the test fixtures are, from icons drawn
+  # by ImageMagick and a resource script linked by the MinGW binutils; GoogleTest builds with the
+  # tree that holds their recipes.
+  libgtest-dev libgmock-dev imagemagick binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
 )
+if [[ ${1:-} == --test ]]; then
+  packages+=(
+    libbenchmark-dev icoutils poppler-utils
+    clang libclang-rt-14-dev
+    xvfb xauth time strace
+    desktop-file-utils shared-mime-info appstream lintian man-db
+    # Printing: a face metric-compatible with Arial (the printed list's font), and for the
+    # end-to-end printing test a print server with a PDF queue.
+    fonts-liberation2 cups-daemon cups-client cups-filters printer-driver-cups-pdf
+    # XFCE's thumbnail service, which the thumbnailer's end-to-end test asks on a private D-Bus session.
+    tumbler dbus-daemon libglib2.0-bin
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <regex>
 #include <sstream>
 
@@ -39,7 +40,7 @@ std::string EntryValue(const std::string& entry, const std::string& group, const
 }
 
 TEST(Desktop, TheEntryIsValidAndOpensAndPrints) {
-    const fs::path entry = kSource / "data" / "pictrix.desktop";
+    const fs::path entry = kSource / "data" / "org.pictrix.Pictrix.desktop";
     std::string complaints;
     EXPECT_EQ(mTestKit::Run("desktop-file-validate " + Quote(entry.string()) + " 2>&1", &complaints), 0) << complaints;
     EXPECT_EQ(complaints, "");
@@ -78,7 +79,10 @@ TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
         << output;
     const fs::path usr = stage / "usr";
     for (const char* file : {"bin/pictrix", "bin/pictrix-cli", "bin/pictrix-thumbnailer", "share/pictrix/Help/index.htm",
-                             "share/applications/pictrix.desktop", "share/mime/packages/pictrix.xml",
+                             "share/applications/org.pictrix.Pictrix.desktop", "share/mime/packages/pictrix.xml",
+                             "share/metainfo/org.pictrix.Pictrix.metainfo.xml", "share/bash-completion/completions/pictrix-cli",
+                             "share/man/man1/pictrix.1.gz", "share/man/man1/pictrix-cli.1.gz", "share/man/man1/pictrix-thumbnailer.1.gz",
+                             "share/icons/hicolor/48x48/mimetypes/application-x-pictrix-recurse-list.png",
                              "share/thumbnailers/pictrix.thumbnailer"})
         EXPECT_TRUE(fs::is_regular_file(usr / file)) << file;
     // bin holds the programs and nothing else.
@@ -109,10 +113,77 @@ TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
     EXPECT_NE(output.find(" (installed)\n"), std::string::npos) << output;
     EXPECT_NE(output.find("help: " + help.string() + "\n"), std::string::npos) << output;
     EXPECT_NE(output.find("error log: " + (state / "pictrix/errlog.txt").string() + "\n"), std::string::npos) << output;
+    // The manuals render without a warning; the software centres' metadata validates; the
+    // completion is bash.
+    for (const char* page : {"pictrix", "pictrix-cli", "pictrix-thumbnailer"}) {
+        SCOPED_TRACE(page);
+        const fs::path gz = usr / "share/man/man1" / (std::string(page) + ".1.gz");
+        std::string warnings;
+        EXPECT_EQ(mTestKit::Run("MANWIDTH=80 man --warnings -E UTF-8 -l " + Quote(gz.string()) + " 2>&1 >/dev/null", &warnings), 0);
+        EXPECT_EQ(warnings, "");
+    }
+    output.clear();
+    if (mTestKit::Run("command -v appstreamcli >/dev/null") == 0) {
+        EXPECT_EQ(mTestKit::Run("appstreamcli validate --no-net " +
+                                    Quote((usr / "share/metainfo/org.pictrix.Pictrix.metainfo.xml").string()) + " 2>&1",
+                                &output),
+                  0)
+            << output;
+        EXPECT_EQ(output.find("W:"), std::string::npos) << output;
+    } else {
+        std::cout << "appstreamcli is not installed: the metadata was not validated\n";
+    }
+    EXPECT_EQ(mTestKit::Run("bash -n " + Quote((usr / "share/bash-completion/completions/pictrix-cli").string())), 0);
+
+    // make uninstall takes away every file of the manifest, and the folders they leave empty.
+    output.clear();
+    ASSERT_EQ(mTestKit::Run(Quote((kSource / "scripts/uninstall.sh").string()) + " " + Quote((kBuild / "install_manifest.txt").string()) +
+                                " " + Quote(stage.string()) + " /usr 2>&1",
+                            &output),
+              0)
+        << output;
+    for (const auto& e : fs::recursive_directory_iterator(stage)) {
+        if (!e.is_directory()) ADD_FAILURE() << "left after uninstall: " << e.path();
+    }
+    EXPECT_FALSE(fs::exists(usr / "share/pictrix")) << "empty folders stay behind";
+
     // And the build tree's program finds the help beside it.
+    output.clear();
     ASSERT_EQ(mTestKit::Run(Quote((kBuild / "pictrix-cli").string()) + " paths", &output), 0);
     EXPECT_NE(output.find("help: " + (kBuild / "Help/index.htm").string() + "\n"), std::string::npos) << output;
     EXPECT_TRUE(fs::is_regular_file(kBuild / "Help/index.htm"));
+}
+
+// make deb: the package holds the installation, depends on runtime libraries only, and lintian
+// (where installed) finds no error in it.
+TEST(Desktop, ThePackageHoldsTheInstallation) {
+    if (!fs::exists(kBuild / "pictrix") || !fs::exists(kBuild / "CPackConfig.cmake")) GTEST_SKIP() << "a build without the desktop program";
+    if (mTestKit::Run("command -v dpkg-deb >/dev/null && command -v cpack >/dev/null") != 0) GTEST_SKIP() << "no dpkg-deb";
+    mTestKit::cTempDir dir;
+    std::string output;
+    ASSERT_EQ(mTestKit::Run("cd " + Quote(dir.Path().string()) + " && cpack -G DEB --config " +
+                                Quote((kBuild / "CPackConfig.cmake").string()) + " 2>&1",
+                            &output),
+              0)
+        << output;
+    const std::string deb = (dir.Path() / "pictrix_" PICTRIX_VERSION "_amd64.deb").string();
+    ASSERT_TRUE(fs::exists(deb)) << output;
+    std::string files;
+    ASSERT_EQ(mTestKit::Run("dpkg-deb -c " + Quote(deb), &files), 0);
+    for (const char* f : {"./usr/bin/pictrix\n", "./usr/bin/pictrix-cli\n", "./usr/bin/pictrix-thumbnailer\n",
+                          "./usr/share/applications/org.pictrix.Pictrix.desktop\n", "./usr/share/metainfo/org.pictrix.Pictrix.metainfo.xml\n",
+                          "./usr/share/thumbnailers/pictrix.thumbnailer\n", "./usr/share/mime/packages/pictrix.xml\n",
+                          "./usr/share/man/man1/pictrix-cli.1.gz\n", "./usr/share/doc/pictrix/copyright\n",
+                          "./usr/share/doc/pictrix/changelog.gz\n", "./usr/share/bash-completion/completions/pictrix-cli\n"})
+        EXPECT_NE(files.find(f), std::string::npos) << f;
+    std::string depends;
+    ASSERT_EQ(mTestKit::Run("dpkg-deb -f " + Quote(deb) + " Depends", &depends), 0);
+    EXPECT_NE(depends.find("libqt6widgets6"), std::string::npos) << depends;
+    for (const char* tool : {"cups", "clang", "mingw", "tumbler", "-dev"}) EXPECT_EQ(depends.find(tool), std::string::npos) << depends;
+    if (mTestKit::Run("command -v lintian >/dev/null") == 0) {
+        output.clear();
+        EXPECT_EQ(mTestKit::Run("lintian --fail-on error " + Quote(deb) + " 2>&1", &output), 0) << output;
+    }
 }
 
 } // namespace

@@ -60,6 +60,50 @@ QImage Draw(int size) {
     return image;
 }
 
+QImage DrawListFile(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double u = size / 256.0;
+    const auto line = [u](double units, double pixels) { return std::max(units * u, pixels); };
+    // A page with its corner folded.
+    const double left = 40 * u, top = 12 * u, right = 216 * u, bottom = 244 * u, fold = 52 * u;
+    QPainterPath page;
+    page.moveTo(left, top);
+    page.lineTo(right - fold, top);
+    page.lineTo(right, top + fold);
+    page.lineTo(right, bottom);
+    page.lineTo(left, bottom);
+    page.closeSubpath();
+    p.setBrush(QColor(0xFA, 0xFA, 0xF7));
+    p.setPen(QPen(QColor(0x6B, 0x6B, 0x6B), line(6, 1)));
+    p.drawPath(page);
+    QPainterPath corner;
+    corner.moveTo(right - fold, top);
+    corner.lineTo(right - fold, top + fold);
+    corner.lineTo(right, top + fold);
+    corner.closeSubpath();
+    p.setBrush(QColor(0xD8, 0xD8, 0xD2));
+    p.drawPath(corner);
+    // The list: a check box and a line per entry, the first ones checked.
+    const int rows = size < 32 ? 3 : 5;
+    const double pitch = (size < 32 ? 48 : 30) * u;
+    for (int i = 0; i < rows; ++i) {
+        const double y = (size < 32 ? 70 : 76) * u + i * pitch;
+        const double box = (size < 32 ? 26 : 18) * u;
+        p.setPen(QPen(QColor(0x17, 0x3B, 0x73), line(4, 1)));
+        p.setBrush(i < 2 ? QColor(0x3A, 0x72, 0xC4) : QColor(Qt::white));
+        p.drawRect(QRectF(64 * u, y, box, box));
+        p.setPen(QPen(QColor(0x80, 0x80, 0x80), line(8, 1), Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(64 * u + box + 14 * u, y + box / 2), QPointF((i % 2 ? 150 : 190) * u, y + box / 2));
+    }
+    // The program's tile in the lower corner says whose list it is.
+    if (size >= 32) p.drawImage(QRectF(120 * u, 148 * u, 88 * u, 88 * u), Draw(std::max(16, size / 2)));
+    p.end();
+    return image;
+}
+
 QIcon Icon() {
     QIcon icon;
     for (const int size : kSizes) icon.addPixmap(QPixmap::fromImage(Draw(size)));

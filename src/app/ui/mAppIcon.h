@@ -15,6 +15,9 @@ inline constexpr std::array<int, 8> kSizes = {16, 22, 24, 32, 48, 64, 128, 256};
 
 // The icon drawn on transparency at `size` by `size` pixels (small sizes drop the fine details).
 QImage Draw(int size);
+// The list files' icon (the MIME type's, in the theme's mimetypes folder): a page of checked
+// entries with the program's tile in its corner.
+QImage DrawListFile(int size);
 // The icon at every size of kSizes.
 QIcon Icon();
 

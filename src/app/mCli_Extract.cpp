@@ -39,7 +39,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     for (const auto& arg : files) {
         current = arg;
         bool done = false;
-        if (!Guard(err, arg, [&] { done = core.ExtractFile(CliPath(arg)); }) || !done) status = 1;
+        if (!Guard(err, arg, [&] { done = core.ExtractFile(arg); }) || !done) status = 1;
     }
     out << core.TotalText() << '\n';
     return status;

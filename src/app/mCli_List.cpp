@@ -5,7 +5,8 @@
 
 namespace mCli {
 
-int List(const tArgs& args, std::ostream& out, std::ostream& err) {
+int List(const tArgs& given, std::ostream& out, std::ostream& err) {
+    const tArgs args = Operands(given);
     if (args.empty()) {
         err << "usage: pictrix-cli list FILE...\n";
         return 2;
@@ -14,7 +15,8 @@ int List(const tArgs& args, std::ostream& out, std::ostream& err) {
     for (const auto& arg : args) {
         std::vector<cFileIcon> icons;
         bool outOfMemory = false;
-        // The file as given: whether it is an icon file is read from its own name.
+        // The file as given: whether it is an icon file is read from its name, or where the name
+        // has no extension from its first bytes.
         const bool loaded = Guard(err, arg, [&] {
             try {
                 mIconGroups::Load(arg, icons);

@@ -27,6 +27,9 @@ inline constexpr std::string_view kReady = "Ready...";
 // file: its extension is not "IER" and it is an icon file (an ICONDIR of type 1 with at least one
 // image) or a module (PE or NE) that opens as data.
 bool OpensInMainWindow(const std::string& path);
+// True for a name with the extension "IER" (in any case): a list file, which a drop on the main
+// window opens in a search window.
+bool IsListFileName(std::string_view path);
 
 
 // "Retrieving icon " + file name.

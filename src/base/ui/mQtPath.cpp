@@ -43,8 +43,8 @@ std::string FromQt(const QString& path) {
                     ++matches;
                 }
             }
-            if (matches != 1) return plain;
-            name = match;
+            // None (a name still to be made) or several alike: the part stays as Qt gives it.
+            if (matches == 1) name = match;
         }
         resolved += name;
     }

@@ -18,8 +18,8 @@ std::string FromUrl(const QUrl& url);
 
 // The system's name of a path that Qt hands back (a dialog's choice): its encoding when something
 // is there under it; otherwise, from the root down, each part that names nothing is replaced by the
-// one entry of its folder that Qt shows under that part's text. When no single entry matches, the
-// plain encoding (a name to be created, or one that is missing).
+// one entry of its folder that Qt shows under that part's text. A part that no single entry
+// matches (a name still to be made, or two names Qt shows alike) keeps its plain encoding.
 std::string FromQt(const QString& path);
 
 } // namespace mQtPath

@@ -64,7 +64,9 @@ std::optional<cPlacement> ListPlacement(std::int32_t innerWidth, std::int32_t in
 // With the image grid shown, the list's place (from ListPlacement) is shared: the grid goes to the
 // right, as high as the list, a third of the width but at least 120 and at most 280 pixels (a
 // 256-pixel image with its margins and the scroll bar), with 2 pixels between; the list keeps the
-// rest. Nothing when the list would be left without width.
+// rest. Nothing when the list would be left without width. This is the images pane's width until
+// the user drags the splitter (the pane then keeps the user's width, and scrolls where it is
+// narrower than an image).
 struct cSplit {
     cPlacement list, grid;
     bool operator==(const cSplit&) const = default;

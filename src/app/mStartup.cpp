@@ -74,7 +74,7 @@ std::string Usage() {
            "  in the search window; without FILE, the main window alone.\n"
            "  /p LIST.ier   prints the list file on the default printer and ends, without a window\n"
            "  /e LIST.ier   opens the list file, as FILE does\n"
-           "  -- FILE       FILE even when its name begins with \"-\" or is a switch\n"
+           "  -- FILE       FILE, also when it is named like an option or a switch (--help, /p)\n"
            "  -h, --help    this text;  --version  the program's version\n"
            "PICTRIX_NO_SPLASH=1 skips the splash.\n";
 }

@@ -158,6 +158,10 @@ private slots:
         QCOMPARE(grid.left(), list.right() + 1 + 2);
         QCOMPARE(grid.right(), full.right());
         QVERIFY(grid.width() >= 120);
+        // At the window's first size the 256-pixel image shows whole, without scrolling.
+        QVERIFY(grid.width() <= full.width() * 2 / 3);
+        QTRY_VERIFY(!Window().scrImages->horizontalScrollBar()->isVisible());
+        QVERIFY(Window().IconGrid1->ClientWidth() >= 256 + 6);
         // The chosen icon's images with their captions.
         QCOMPARE(Window().IconGrid1->ItemCount(), 10);
         QCOMPARE(Window().IconGrid1->Caption(1), QString("32 x 32, 16 colors"));

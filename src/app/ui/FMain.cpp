@@ -348,6 +348,8 @@ void FMain::PlaceImagesPane() {
         const auto split = mMainWindow::SplitForGrid(
             {0, 0, static_cast<std::int32_t>(whole * px + 0.5), 0}, static_cast<std::int32_t>(px + 0.5));
         width = split ? static_cast<int>(split->grid.width / px + 0.5) : whole / 2;
+        // Wide enough for the widest image while the list keeps a third.
+        width = std::max(width, std::min(IconGrid1->minimumSizeHint().width(), whole * 2 / 3));
     }
     // The list keeps at least a pixel; the handle stays where the user can take it.
     width = std::clamp(width, 1, std::max(1, whole - handle - 1));

@@ -207,7 +207,8 @@ private:
     // Sets the grid shown or hidden with the check mark of View > Images, and lays the window out.
     void ShowImages(bool shown);
     // Gives the images pane its width in the splitter: the one the user left (imagesWidth_), else
-    // a third of the list's place, at least 120 and at most 280 pixels.
+    // a third of the list's place, at least 120 and at most 280 pixels, or the width the widest
+    // image needs where that is more and the list keeps a third.
     void PlaceImagesPane();
     // Sizes the grid to the pane: its height, and its width or the width the widest image needs.
     void FitGridToPane();

@@ -64,7 +64,10 @@ void FMain::lvwIcons_ItemClick(int index) {
         const std::string key = lvwIcons->Key(index);
         sbrMain->SetPanelText(2, QString::fromStdString(mMainWindow::IconPanelText(key)));
         IconGrid1->Init(Icon(mMainWindow::KeyIndex(key)));
-        // Another icon may have wider images: the pane scrolls to show them whole.
+        // Another icon may have wider images: a pane the user has not sized grows for them where
+        // the window allows; beyond that it scrolls.
+        if (imagesWidth_ <= 0 && scrImages->isVisibleTo(this) && scrImages->width() < IconGrid1->minimumSizeHint().width())
+            PlaceImagesPane();
         FitGridToPane();
     } catch (const cError& e) {
         MError::ReportError(e, true, false);

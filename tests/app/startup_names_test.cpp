@@ -57,6 +57,21 @@ TEST(StartupNames, EveryNameReachesTheFileAsTheSystemGaveIt) {
             << out;
         EXPECT_NE(out.find(": " + groups + "\n"), std::string::npos) << out;
 
+        // Extracted under the file's own base name (a folder's dot never names it).
+        const std::string outDir = dir.File("extracted");
+        fs::remove_all(outDir);
+        fs::create_directories(outDir);
+        EXPECT_EQ(Cli("extract -o " + Quote(outDir) + " -- " + Quote(path), &out, &err), 0) << err;
+        const std::string file = fs::path(c.name).filename().string();
+        const std::string base = file.substr(0, file.rfind('.'));
+        int named = 0, all = 0;
+        for (const auto& entry : fs::directory_iterator(outDir)) {
+            ++all;
+            named += entry.path().filename().string().rfind(base + "1", 0) == 0;
+        }
+        EXPECT_EQ(all, c.groups);
+        EXPECT_GE(named, 1) << base;
+
         // The thumbnailer.
         const std::string png = dir.File("thumb.png");
         out.clear();

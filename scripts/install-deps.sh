@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config
   qt6-base-dev libgl-dev libqt6printsupport6
-  libsqlite3-dev libpng-dev zlib1g-dev libssl-dev
+  libsqlite3-dev libpng-dev zlib1g-dev
   fonts-dejavu-core
   # The bundled sample that make run opens is built, as the test fixtures are, from icons drawn
   # by ImageMagick and a resource script linked by the MinGW binutils; GoogleTest builds with the

@@ -30,9 +30,17 @@ constexpr cCommand kCommands[] = {
 void Usage(std::ostream& s) {
     s << "usage: pictrix-cli COMMAND [ARGS]\n\ncommands:\n";
     for (const auto& c : kCommands) s << "  " << c.usage << '\n';
+    s << "\n  -h, --help                  this text\n"
+         "  --version                   the program's version\n"
+         "A file name after \"--\" may begin with \"-\".\n";
 }
 
 } // namespace
+
+tArgs Operands(const tArgs& args) {
+    if (!args.empty() && args.front() == "--") return tArgs(args.begin() + 1, args.end());
+    return args;
+}
 
 bool OutputOption(const tArgs& args, std::string_view command, std::string_view what, std::string& output,
                   std::vector<std::string>& operands, std::ostream& err) {
@@ -55,11 +63,6 @@ bool OutputOption(const tArgs& args, std::string_view command, std::string_view 
         }
     }
     return true;
-}
-
-std::string CliPath(const std::string& arg) {
-    if (arg.find('/') == std::string::npos && arg.find('.') != std::string::npos) return "./" + arg;
-    return arg;
 }
 
 

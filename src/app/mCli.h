@@ -26,17 +26,15 @@ int List(const tArgs& args, std::ostream& out, std::ostream& err);
 int Extract(const tArgs& args, std::ostream& out, std::ostream& err);
 int Search(const tArgs& args, std::ostream& out, std::ostream& err);
 
+// The files of a command that takes no options: the arguments, without a first "--" (a name
+// after it may begin with "-", as it may without it).
+tArgs Operands(const tArgs& args);
+
 // Splits a command's arguments into its operands and the value of its one option, -o ("--" ends
 // the options). False after printing what is wrong ("-o needs <what>", an unknown option): bad
 // usage. `output` keeps its value when there is no -o.
 bool OutputOption(const tArgs& args, std::string_view command, std::string_view what, std::string& output,
                   std::vector<std::string>& operands, std::ostream& err);
-
-// A file argument as the batch extraction takes it: a bare file name with a "." of its own gets
-// "./" in front, so that its base name stands after a separator. A name without a "." is left as
-// it is: the prefix would give it a "." and so turn an icon file into a module (the kind is read
-// from the last "." of the path), and such a name needs no base name.
-std::string CliPath(const std::string& arg);
 
 // Text from outside (file names, resource names, system texts) as it is printed: control
 // characters, C1 controls and bytes that are not UTF-8 are written as \xHH (tab, line feed and

@@ -38,10 +38,10 @@ void ReadStdin(bool nul, std::vector<std::string>& files) {
             entry += static_cast<char>(c);
             continue;
         }
-        if (!entry.empty()) files.push_back(CliPath(entry));
+        if (!entry.empty()) files.push_back(entry);
         entry.clear();
     }
-    if (!entry.empty()) files.push_back(CliPath(entry));
+    if (!entry.empty()) files.push_back(entry);
 }
 
 } // namespace
@@ -56,7 +56,7 @@ bool ParseJobs(const std::string& text, int& jobs) {
 
 bool ReadSources(cSourceOptions& options, std::vector<std::string>& files, std::ostream& err) {
     files.clear();
-    for (const auto& f : options.files) files.push_back(CliPath(f));
+    files = options.files;
     bool stdinUsed = false;
     for (const auto& list : options.lists) {
         if (list == "-") {
@@ -67,7 +67,7 @@ bool ReadSources(cSourceOptions& options, std::vector<std::string>& files, std::
         }
         try {
             mListFile::Read(list, [&files](std::string&& entry) {
-                files.push_back(CliPath(entry));
+                files.push_back(entry);
                 return true;
             });
         } catch (const cError& e) {

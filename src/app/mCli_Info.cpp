@@ -7,7 +7,8 @@
 
 namespace mCli {
 
-int Info(const tArgs& args, std::ostream& out, std::ostream& err) {
+int Info(const tArgs& given, std::ostream& out, std::ostream& err) {
+    const tArgs args = Operands(given);
     if (args.empty()) {
         err << "usage: pictrix-cli info FILE.ico...\n";
         return 2;

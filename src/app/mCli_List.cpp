@@ -47,17 +47,19 @@ int ListJson(const tArgs& args, std::ostream& out, std::ostream& err) {
 
 } // namespace
 
-int List(const tArgs& args, std::ostream& out, std::ostream& err) {
+int List(const tArgs& given, std::ostream& out, std::ostream& err) {
+    if (std::find(given.begin(), given.end(), "--json") != given.end()) return ListJson(given, out, err);
+    const tArgs args = Operands(given);
     if (args.empty()) {
         err << "usage: pictrix-cli list FILE...\n";
         return 2;
     }
-    if (std::find(args.begin(), args.end(), "--json") != args.end()) return ListJson(args, out, err);
     int status = 0;
     for (const auto& arg : args) {
         std::vector<cFileIcon> icons;
         bool outOfMemory = false;
-        // The file as given: whether it is an icon file is read from its own name.
+        // The file as given: whether it is an icon file is read from its name, or where the name
+        // has no extension from its first bytes.
         const bool loaded = Guard(err, arg, [&] {
             try {
                 mIconGroups::Load(arg, icons);

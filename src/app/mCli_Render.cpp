@@ -78,8 +78,19 @@ int RenderImage(const std::vector<cFileIcon>& icons, const std::string& file, co
 int Render(const tArgs& args, std::ostream& out, std::ostream& err) {
     std::string file, output;
     std::int32_t group = 1, image = 0, size = 0;
+    bool options = true;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        // After "--" the file's name may begin with "-".
+        if (options && a == "--") {
+            options = false;
+            continue;
+        }
+        if (!options) {
+            if (!file.empty() || a.empty()) return err << kRenderUsage, 2;
+            file = a;
+            continue;
+        }
         auto value = [&](std::int32_t& into) {
             return i + 1 < args.size() && ParseNumber(args[++i], into) && into >= 1;
         };

@@ -1,6 +1,7 @@
 #include "app/mIconCommands.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "icon/mBestImage.h"
 
@@ -52,11 +53,12 @@ std::string PropertiesText(const cFileIcon& icon) {
     return text;
 }
 
-cClipboardIcon ClipboardIcon(const cFileIcon& restricted, bool highColour) {
+cClipboardIcon ClipboardIcon(const cFileIcon& restricted) {
     cClipboardIcon out;
     if (restricted.ImageCount() < 1) return out;
     out.icoBytes = restricted.IcoBytes();
-    out.imageIndex = mBestImage::BestImageIndex(restricted, 32, highColour);
+    // No image is larger than every size: the largest, with the most colours.
+    out.imageIndex = mBestImage::FitImageIndex(restricted, std::numeric_limits<std::int32_t>::max());
     return out;
 }
 

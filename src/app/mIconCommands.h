@@ -41,12 +41,13 @@ std::string PropertiesNameLine(const cFileIcon& icon);
 std::string PropertiesText(const cFileIcon& icon);
 
 // What the copy command puts on the clipboard for a restricted copy: the .ico file's bytes, and the
-// number of the image that also goes there as a picture (the best image at 32 pixels; 0 when the
-// icon has no images, and then nothing is copied).
+// number of the image that also goes there as a picture (PNG for image editors): the largest, the
+// one with the most colours among equals; 0 when the icon has no images, and then nothing is
+// copied.
 struct cClipboardIcon {
     std::vector<std::uint8_t> icoBytes;
     std::int32_t imageIndex = 0;
 };
-cClipboardIcon ClipboardIcon(const cFileIcon& restricted, bool highColour);
+cClipboardIcon ClipboardIcon(const cFileIcon& restricted);
 
 } // namespace mIconCommands

@@ -46,6 +46,8 @@ cStoredSettings ReadSettings(cRegistryStore& store) {
     if (view && *view >= kFirstView && *view <= kLastView) out.view = *view;
 
     if (const auto v = mNumber::LongOf(mSettings::GetSetting(store, kApp, "WinSet", "Images", "0"))) out.images = *v != 0;
+    if (const auto v = mNumber::LongOf(mSettings::GetSetting(store, kApp, "WinSet", "ImagesWidth", "0")); v && *v > 0)
+        out.imagesWidth = *v;
     return out;
 }
 
@@ -59,6 +61,7 @@ void WriteSettings(cRegistryStore& store, const cWindowSettings& w) {
     mSettings::SaveSetting(store, kApp, "WinSet", "Left", std::to_string(w.left));
     if (w.view) mSettings::SaveSetting(store, kApp, "WinSet", "mnuView", std::to_string(*w.view));
     mSettings::SaveSetting(store, kApp, "WinSet", "Images", w.images ? "-1" : "0");
+    if (w.imagesWidth) mSettings::SaveSetting(store, kApp, "WinSet", "ImagesWidth", std::to_string(*w.imagesWidth));
 }
 
 void WriteSettings(const cWindowSettings& settings) { WriteSettings(cRegistryStore::User(), settings); }

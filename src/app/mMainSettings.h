@@ -7,7 +7,7 @@
 //
 // Where the values live:
 //   per-user store, application "Pictrix v2": "Settings"/"Backcolor" (mOptions); "WinSet"/"Toolbar",
-//     "Statusbar", "WinState", "Top", "Left", "mnuView", "Images"
+//     "Statusbar", "WinState", "Top", "Left", "mnuView", "Images", "ImagesWidth"
 //   HKEY_LOCAL_MACHINE "Software\Pictrix v2\MRU": the recent files (cMRUFileList's layout)
 //   per-user store, application "Glintsmith - QRSC", "Path"/"AppPath": the sibling editor
 
@@ -59,6 +59,9 @@ struct cStoredSettings {
     // The image grid shown: read on its own, outside the chain of defaults above, with the default
     // "0", so the grid stays hidden until the user shows it.
     std::optional<bool> images;
+    // The width of the images pane in twips, as the user left it: read on its own too; nothing
+    // when it was never stored or is not a width above 0.
+    std::optional<std::int32_t> imagesWidth;
 };
 cStoredSettings ReadSettings(cRegistryStore& store);
 cStoredSettings ReadSettings();
@@ -73,6 +76,7 @@ struct cWindowSettings {
     std::int32_t left = 0;
     std::optional<std::int32_t> view;
     bool images = false; // the image grid shown
+    std::optional<std::int32_t> imagesWidth; // twips; not written when the pane was never placed
 };
 void WriteSettings(cRegistryStore& store, const cWindowSettings& settings);
 void WriteSettings(const cWindowSettings& settings);

@@ -10,8 +10,10 @@
 
 namespace mMainWindow {
 
+bool IsListFileName(std::string_view path) { return mFileKind::ExtensionOf(path) == "IER"; }
+
 bool OpensInMainWindow(const std::string& path) {
-    if (mFileKind::ExtensionOf(path) == "IER") return false;
+    if (IsListFileName(path)) return false;
     cReadFile file;
     if (!file.Open(path)) return false;
     std::uint8_t header[6] = {};

@@ -27,6 +27,9 @@ inline constexpr std::string_view kReady = "Ready...";
 // file: its extension is not "IER" and it is an icon file (an ICONDIR of type 1 with at least one
 // image) or a module (PE or NE) that opens as data.
 bool OpensInMainWindow(const std::string& path);
+// True for a name with the extension "IER" (in any case): a list file, which a drop on the main
+// window opens in a search window.
+bool IsListFileName(std::string_view path);
 
 
 // "Retrieving icon " + file name.
@@ -61,7 +64,9 @@ std::optional<cPlacement> ListPlacement(std::int32_t innerWidth, std::int32_t in
 // With the image grid shown, the list's place (from ListPlacement) is shared: the grid goes to the
 // right, as high as the list, a third of the width but at least 120 and at most 280 pixels (a
 // 256-pixel image with its margins and the scroll bar), with 2 pixels between; the list keeps the
-// rest. Nothing when the list would be left without width.
+// rest. Nothing when the list would be left without width. This is the images pane's width until
+// the user drags the splitter (the pane then keeps the user's width, and scrolls where it is
+// narrower than an image).
 struct cSplit {
     cPlacement list, grid;
     bool operator==(const cSplit&) const = default;

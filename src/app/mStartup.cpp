@@ -18,20 +18,6 @@ namespace {
 
 const std::string kApp(mProgram::kAppName);
 
-std::string TrimBlanks(std::string_view s) {
-    auto b = s.find_first_not_of(' ');
-    if (b == std::string_view::npos) return {};
-    auto e = s.find_last_not_of(' ');
-    return std::string(s.substr(b, e - b + 1));
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return s;
-}
-
 // Handler of both phases: the error as ReportError wants it, log and show set.
 template <class F> bool Trapped(F&& body) {
     try {
@@ -43,41 +29,54 @@ template <class F> bool Trapped(F&& body) {
     return true;
 }
 
-// "/" + one character + a blank or the end: a switch such as "/p" or "/e". Anything else that
-// starts with "/" is an absolute path, which must reach the search window whole.
-bool StartsWithSwitch(std::string_view s) {
-    return s.size() >= 2 && s[0] == '/' && s[1] != '/' && s[1] != ' ' && (s.size() == 2 || s[2] == ' ');
-}
+// "/" + one character: a switch such as "/p" or "/e". Anything longer that starts with "/" is an
+// absolute path, which must reach the search window whole.
+bool IsSwitch(std::string_view s) { return s.size() == 2 && s[0] == '/' && s[1] != '/'; }
 
 } // namespace
 
-std::string CommandLineOf(const std::vector<std::string>& args) {
-    std::string line;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (i) line += ' ';
-        line += args[i];
+cCommandLine ClassifyArguments(const std::vector<std::string>& args) {
+    std::vector<std::string_view> given;
+    for (const std::string& a : args) {
+        if (!a.empty()) given.push_back(a);
     }
-    return line;
-}
-
-std::string FileFromCommandLine(std::string_view line) {
-    std::string result;
-    result.reserve(line.size());
-    for (char c : line) {
-        if (c != '"') result += c;
-    }
-    if (StartsWithSwitch(result)) result.erase(0, std::min<std::size_t>(3, result.size()));
-    return result;
-}
-
-cCommandLine ClassifyCommandLine(std::string_view line) {
     cCommandLine out;
-    std::string trimmed = TrimBlanks(line);
-    if (trimmed.empty()) return out;
-    std::string lowered = Lower(trimmed);
-    out.command = StartsWithSwitch(lowered) && lowered[1] == 'p' ? eCommand::Print : eCommand::OpenList;
-    out.file = FileFromCommandLine(trimmed);
+    if (given.empty()) return out;
+    const std::string_view first = given.front();
+    if (first == "-h" || first == "--help") {
+        out.command = eCommand::Help;
+        return out;
+    }
+    if (first == "--version") {
+        out.command = eCommand::Version;
+        return out;
+    }
+    std::size_t at = 0;
+    out.command = eCommand::OpenList;
+    if (first == "--") {
+        at = 1;
+    } else if (IsSwitch(first)) {
+        if (first[1] == 'p' || first[1] == 'P') out.command = eCommand::Print;
+        at = 1;
+    }
+    if (first == "--" && given.size() == 1) return {};
+    if (at < given.size()) out.file = std::string(given[at]);
+    if (given.size() > at + 1) out.command = eCommand::BadUsage;
     return out;
+}
+
+std::string FileFromCommandLine(const std::vector<std::string>& args) { return ClassifyArguments(args).file; }
+
+std::string Usage() {
+    return "usage: pictrix [FILE]\n"
+           "       pictrix /p LIST.ier\n"
+           "  Shows the icons of FILE, an icon file or a Windows module, or opens the list file FILE\n"
+           "  in the search window; without FILE, the main window alone.\n"
+           "  /p LIST.ier   prints the list file on the default printer and ends, without a window\n"
+           "  /e LIST.ier   opens the list file, as FILE does\n"
+           "  -- FILE       FILE, also when it is named like an option or a switch (--help, /p)\n"
+           "  -h, --help    this text;  --version  the program's version\n"
+           "PICTRIX_NO_SPLASH=1 skips the splash.\n";
 }
 
 void CheckCommandLineFile(const std::string& file) {
@@ -140,7 +139,7 @@ void WriteFirstRunDefaults() {
 
 void WriteAppPath() { mSettings::SaveSetting(kApp, "Path", "AppPath", mProgram::ExePath()); }
 
-eStartResult Main(std::string_view commandLine, cStartupHost& host) {
+eStartResult Main(const std::vector<std::string>& args, cStartupHost& host) {
     cCommandLine line;
     // Handler A: the settings, the first-start defaults, the empty line's windows.
     bool failed = Trapped([&] {
@@ -149,7 +148,8 @@ eStartResult Main(std::string_view commandLine, cStartupHost& host) {
             MarkFirstStartDone();
         }
         WriteAppPath();
-        line = ClassifyCommandLine(commandLine);
+        line = ClassifyArguments(args);
+        if (line.command != eCommand::Print && line.command != eCommand::OpenList) line = {};
         if (line.command == eCommand::Empty) {
             host.ShowSplash();
             host.ShowMainWindow();

@@ -1,7 +1,7 @@
 #pragma once
 // mStartup: the window-free core of the program's entry routine. It writes the first-start
 // defaults when the store has no first-start marker, records the program's path, reads the
-// command line and decides what opens: nothing but the splash and the main window (an empty
+// arguments and decides what opens: nothing but the splash and the main window (an empty
 // line), a printed list file and the end of the program ("/p"), or a list file loaded into the
 // search window. The windows answer through cStartupHost; errors go to MError::ReportError.
 
@@ -22,22 +22,33 @@ enum class eCommand {
     Empty,    // splash, then the main window
     Print,    // print the named list file, then end
     OpenList, // load the named list file into the search window; splash, main window, search window
+    Help,     // the usage on standard output; no window
+    Version,  // the program's name and version on standard output; no window
+    BadUsage, // more than one file named: the usage on standard error; no window
 };
 
 struct cCommandLine {
     eCommand command = eCommand::Empty;
-    std::string file; // the list file the line names (FileFromCommandLine)
+    std::string file; // the file the arguments name (FileFromCommandLine)
 };
 
-// The arguments of the process as one command line (joined by blanks).
-std::string CommandLineOf(const std::vector<std::string>& args);
-// Every character but the double quote; a result that begins with a switch ("/", one character,
-// then a blank or the end) loses those three characters. A result that begins with "/" otherwise
-// is an absolute path and stays whole. Nothing else is trimmed.
-std::string FileFromCommandLine(std::string_view line);
-// The line trimmed of blanks: empty, the switch "/p" in any case, or anything else. The file name
-// keeps the case it was given in (file names are case-sensitive here).
-cCommandLine ClassifyCommandLine(std::string_view line);
+// The arguments (without the program's name) taken as the system hands them: each is one whole
+// argument, its bytes the file name's, never joined and split again, so blanks, double quotes
+// and bytes that are not UTF-8 stay part of a name. Empty arguments are no arguments.
+//   (none)               Empty
+//   -h, --help           Help;  --version  Version (only as the first argument)
+//   /p [FILE]            Print FILE ("/P" too; "/p" alone prints the empty list)
+//   /e FILE, /x FILE     OpenList FILE: any other switch ("/" and one character) opens the list
+//   -- FILE              OpenList FILE, which may then begin with "-" or "/" and one character
+//                        ("--" alone is Empty; "/e" alone opens the empty name, which is reported)
+//   FILE                 OpenList FILE (an absolute path such as "/pub/a.ier" is no switch, and a
+//                        name beginning with "-" is a file name too)
+// A second file is BadUsage. The name keeps its case (file names are case-sensitive here).
+cCommandLine ClassifyArguments(const std::vector<std::string>& args);
+// The file the arguments name (ClassifyArguments' file).
+std::string FileFromCommandLine(const std::vector<std::string>& args);
+// The usage that Help prints (and BadUsage on standard error).
+std::string Usage();
 
 // Raises when the file a command line names cannot be read, with a description that names the
 // file and the cause: 53 when there is no such file (or folder on its way), 70 when reading it is
@@ -84,6 +95,8 @@ enum class eStartResult {
 // The entry routine's steps with its two error handlers: errors before the command line is
 // handled are reported (log and show) and the result is Failed; errors while handling it (among
 // them a named file that cannot be read) are reported and followed by EndProgram.
-eStartResult Main(std::string_view commandLine, cStartupHost& host);
+// Help, Version and BadUsage are the caller's to handle before any window exists: here they
+// count as an empty line.
+eStartResult Main(const std::vector<std::string>& args, cStartupHost& host);
 
 } // namespace mStartup

@@ -14,7 +14,7 @@ namespace {
 
 constexpr const char* kName = "pictrix-thumbnailer";
 constexpr const char* kUsage =
-    "usage: pictrix-thumbnailer [-s SIZE] INPUT OUTPUT\n"
+    "usage: pictrix-thumbnailer [-s SIZE] [--] INPUT OUTPUT\n"
     "  Writes to OUTPUT a PNG picture of the icon that the icon file or Windows module INPUT shows\n"
     "  (an icon file's icon, a module's first icon group), fitted into SIZE x SIZE pixels\n"
     "  (1 to 1024, default 128).\n";
@@ -29,8 +29,15 @@ int Usage(std::ostream& err) {
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::int32_t size = kDefaultSize;
     std::vector<std::string> files;
+    bool options = true;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        // "--" ends the options: the names after it may begin with "-".
+        if (!options || a == "--") {
+            if (!options) files.push_back(a);
+            options = false;
+            continue;
+        }
         if (a == "-h" || a == "--help") {
             out << kUsage;
             return 0;

@@ -1,24 +1,32 @@
 #pragma once
-// mFileKind: how the program tells an icon file from a module by its name, the one rule the main
-// window's retrieval and the batch extraction share; and by its first bytes, for the places that
-// are handed a file whose name may say nothing (the command line, the file manager's thumbnails).
+// mFileKind: how the program tells an icon file from a module, the one rule that the main window's
+// retrieval, the batch extraction, pictrix-cli and the start-up share: by the extension of the file
+// name where it has one, by its first bytes where it has none; and by its first bytes alone, for the
+// file manager's thumbnails, whose names may say nothing or lie.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace mFileKind {
 
-// The text after the last "." anywhere in the path, upper-cased (ASCII); "ICO" when the path holds
-// no "." at all. A dot in a folder name therefore counts: "/a.b/noext" gives "B/NOEXT".
-std::string ExtensionOf(std::string_view path);
+// The text after the last "." of the file name (the path's last component), upper-cased (ASCII);
+// nothing when the file name holds no ".". A dot in a folder name never counts: "/a.b/noext" has
+// no extension, "/icons/trailing." the empty one.
+std::optional<std::string> ExtensionOf(std::string_view path);
 
-// True when ExtensionOf is exactly "ICO": the file is read as an icon file, anything else as a module.
-inline bool IsIconFileName(std::string_view path) { return ExtensionOf(path) == "ICO"; }
+// True when the file at `path` is read as an icon file, anything else being read as a module: an
+// extension exactly "ICO" (in any case); a name without "." unless its first two bytes are "MZ",
+// the start of every module. A name without "." that cannot be read counts as an icon file, whose
+// loading then reports why it cannot be read.
+bool IsIconFile(const std::string& path);
 
 // True when a file's first bytes are the ICONDIR of an icon file: reserved 0, type 1 (IMAGE_ICON)
 // and 1 to 32767 images. A module starts with "MZ", so the two never meet.
 bool IsIconFileHeader(std::span<const std::uint8_t> head) noexcept;
+// True when a file's first bytes are "MZ", the DOS header every PE and NE module starts with.
+bool IsModuleHeader(std::span<const std::uint8_t> head) noexcept;
 
 } // namespace mFileKind

@@ -23,7 +23,7 @@ void Append(std::vector<cFileIcon>& icons, cFileIcon&& icon, const cHooks& hooks
 
 void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks) {
     icons.clear();
-    if (mFileKind::IsIconFileName(file)) {
+    if (mFileKind::IsIconFile(file)) {
         Report(hooks, eStep::IconFile);
         cFileIcon icon;
         icon.LoadIcon(file);

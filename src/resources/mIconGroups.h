@@ -1,6 +1,6 @@
 #pragma once
 // mIconGroups: every icon group of one file, the one loading core that the main window's
-// retrieval, the batch extraction and pictrix-cli share. An icon file (by name: mFileKind) is one
+// retrieval, the batch extraction and pictrix-cli share. An icon file (mFileKind::IsIconFile) is one
 // group read with LoadIcon; any other file is opened as a module, its group icons (type 14) are
 // enumerated and each is read into a fresh cFileIcon with LoadIconFromEXE. The openings of the
 // module share what the first one read of its tables, and everything the groups keep is held to

@@ -31,7 +31,7 @@ public:
         if (!file_.Open(path)) return mSysText::TextLine(file_.LastError(), path);
         std::array<std::uint8_t, kHeaderSize> head{};
         const bool whole = file_.ReadAt(0, head.data(), head.size()) == head.size();
-        if (whole && head[0] == 'M' && head[1] == 'Z') {
+        if (whole && mFileKind::IsModuleHeader(head)) {
             file_.Close();
             isModule_ = true;
             return OpenModule(path);
@@ -181,8 +181,14 @@ cThumbnail Make(const std::string& path, std::int32_t size) {
         out.failure = which + " cannot be decoded";
         return out;
     }
+    // Smaller than the square: kept at its own size, since an enlarged icon only looks blurred
+    // (the file manager centres it).
+    if (argb.Width() <= size && argb.Height() <= size) {
+        out.argb = std::move(argb);
+        return out;
+    }
     const auto [w, h] = mDib::FittedSize(argb.Width(), argb.Height(), size);
-    out.argb = (w == argb.Width() && h == argb.Height()) ? std::move(argb) : mDib::ScaleSmooth(argb, w, h);
+    out.argb = mDib::ScaleSmooth(argb, w, h);
     return out;
 }
 

@@ -4,11 +4,12 @@
 // icon group of a module in the order the module stores its group icons. Of that icon's images it
 // takes the one that fits the size asked best (mBestImage::FitImageIndex: the smallest at least
 // that large, else the largest, preferring more colours), decodes it as the program renders images
-// (cFileIcon::BlockArgb: the mask as alpha, PNG images with their own) and scales it smoothly to
-// fit a square of that size.
+// (cFileIcon::BlockArgb: the mask as alpha, PNG images with their own) and scales it smoothly down
+// to fit a square of that size; an image that fits already keeps its own size (never enlarged).
 //
-// The kind of file is told by its first bytes, never by its name: "MZ" starts a module, an ICONDIR
-// of type 1 an icon file (mFileKind::IsIconFileHeader); anything else is refused. File managers
+// The kind of file is told by its first bytes, never by its name: "MZ" starts a module
+// (mFileKind::IsModuleHeader), an ICONDIR of type 1 an icon file (mFileKind::IsIconFileHeader);
+// anything else is refused. File managers
 // hand over files by MIME type, which may come from a name that lies.
 //
 // It reads only what the picture needs: the headers, the group-icon directory and the one group,

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 
@@ -193,6 +194,17 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
     return ok;
 }
 
+std::unique_ptr<cBatch::cLoaded> cBatch::LoadOne(const std::string& path, const cOptions& options) const {
+    auto loaded = std::make_unique<cLoaded>();
+    try {
+        Load(path, options, *loaded);
+    } catch (...) {
+        loaded->record.path = path;
+        loaded->record.error = "the file could not be examined";
+    }
+    return loaded;
+}
+
 bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& options, const cHooks& hooks) {
     saver_.TargetFolder = cExtractor::TargetFolderOf(options.folder);
     saver_.StartRun(options.write ? sources : std::vector<std::string>{});
@@ -217,25 +229,29 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
                 if (next >= n) return;
                 i = next++;
             }
-            auto loaded = std::make_unique<cLoaded>();
-            try {
-                Load(sources[i], options, *loaded);
-            } catch (...) {
-                loaded->record.path = sources[i];
-                loaded->record.error = "the file could not be examined";
-            }
+            auto loaded = LoadOne(sources[i], options);
             std::lock_guard lock(m);
             slots[i] = std::move(loaded);
             changed.notify_all();
         }
     };
+    // One job, or a system that gives no thread (an address-space limit, say): the sources are
+    // loaded where they are committed, one after the other, as before there were jobs.
     std::vector<std::thread> workers;
-    for (std::size_t w = 0; w < std::min(jobs, n); ++w) workers.emplace_back(work);
+    for (std::size_t w = 0; jobs > 1 && w < std::min(jobs, n); ++w) {
+        try {
+            workers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
 
     bool ok = true;
     for (std::size_t i = 0; i < n; ++i) {
         std::unique_ptr<cLoaded> loaded;
-        {
+        if (workers.empty()) {
+            loaded = LoadOne(sources[i], options);
+        } else {
             std::unique_lock lock(m);
             changed.wait(lock, [&] { return slots[i] != nullptr; });
             loaded = std::move(slots[i]);

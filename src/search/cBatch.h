@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -74,6 +75,7 @@ public:
 private:
     struct cLoaded;
     void Load(const std::string& path, const cOptions& options, cLoaded& into) const;
+    std::unique_ptr<cLoaded> LoadOne(const std::string& path, const cOptions& options) const;
     bool Commit(cLoaded& loaded, const cOptions& options, const cHooks& hooks);
 
     cExtractor saver_;

@@ -25,11 +25,11 @@ const char* cExtractor::RenameReason(eRename why) {
 
 bool cExtractor::BaseNameOf(const std::string& path, std::string& base) {
     base.clear();
-    const auto dot = path.rfind('.');
-    if (dot == std::string::npos || dot == 0) return false;
-    const auto sep = path.rfind(mProgram::kSeparator, dot - 1);
-    if (sep == std::string::npos) return false;
-    base = path.substr(sep + 1, dot - sep - 1);
+    const auto sep = path.rfind(mProgram::kSeparator);
+    const std::string name = sep == std::string::npos ? path : path.substr(sep + 1);
+    if (name.empty()) return false;
+    // A folder's dot never counts: a module without extension is named by its whole file name.
+    base = name.substr(0, name.rfind('.'));
     return true;
 }
 
@@ -149,7 +149,7 @@ std::optional<cExtractor::eRename> cExtractor::Taken(const std::string& name, co
 }
 
 bool cExtractor::SaveFileIcons() {
-    const bool iconFile = mFileKind::IsIconFileName(SourceFile);
+    const bool iconFile = mFileKind::IsIconFile(SourceFile);
     std::string base;
     if (iconFile) {
         // The list text of an icon file's group is its full path: the name is made of the base

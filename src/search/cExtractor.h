@@ -102,9 +102,9 @@ public:
     // "Total icons saved: " and IconsSaved, then how many took another name, if any.
     std::string TotalText() const;
 
-    // The base name of SourceFile: the characters between the last separator before the last
-    // "." of the whole path and that ".". Without a "." or a separator before it, the failure is
-    // reported and the result is empty.
+    // The base name of SourceFile: its file name (after the last separator) up to the name's last
+    // ".", the whole file name when it holds none. A path without a file name (empty, or ending in
+    // a separator) is reported and the result is empty.
     std::string SourceBaseName();
     // The list item's text of group i: its resource identifier, or its file name when it has none.
     std::string ItemText(std::int32_t i) const;

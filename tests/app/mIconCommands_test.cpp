@@ -74,10 +74,10 @@ TEST(PropertiesText, ToTheCharacter) {
               "\r\n\r\nIcon types in file:\r\n    32 x 32,16 colors.    Size=744 bytes.   \r\n");
 }
 
-TEST(ClipboardIcon, TheIcoBytesAndTheBest32PixelImage) {
+TEST(ClipboardIcon, TheIcoBytesAndTheLargestImage) {
     const cFileIcon six = Load("six.ico");
     cFileIcon copy = mIconCommands::RestrictedCopy(six, {});
-    const auto payload = mIconCommands::ClipboardIcon(copy, true);
+    const auto payload = mIconCommands::ClipboardIcon(copy);
     // The bytes are a whole .ico file that reads back as the same icon.
     mTestKit::cTempDir dir;
     mTestKit::WriteBytes(dir.File("clip.ico"), payload.icoBytes);
@@ -89,11 +89,21 @@ TEST(ClipboardIcon, TheIcoBytesAndTheBest32PixelImage) {
         EXPECT_EQ(std::vector<std::uint8_t>(back.Block(i).begin(), back.Block(i).end()),
                   std::vector<std::uint8_t>(copy.Block(i).begin(), copy.Block(i).end()));
     }
-    ASSERT_GE(payload.imageIndex, 1);
-    EXPECT_EQ(copy.ImageWidth(payload.imageIndex), 32);
+    // The picture: the largest image, the one with the most colours among equals.
+    struct {
+        const char* file;
+        std::int32_t image;
+    } cases[] = {
+        {"six.ico", 5},   // 32 and 16 pixels at 16, 256 colours and 32 bits: the 32-bit 32
+        {"vista.ico", 4}, // 48, 32, 16 and a 256-pixel PNG image last
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_EQ(mIconCommands::ClipboardIcon(Load(c.file)).imageIndex, c.image);
+    }
 
     cFileIcon empty;
-    const auto none = mIconCommands::ClipboardIcon(empty, true);
+    const auto none = mIconCommands::ClipboardIcon(empty);
     EXPECT_TRUE(none.icoBytes.empty());
     EXPECT_EQ(none.imageIndex, 0);
 }

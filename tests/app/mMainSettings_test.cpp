@@ -37,12 +37,21 @@ TEST(MainSettings, NothingStoredReadsNothing) {
 
 TEST(MainSettings, ImageGridIsRememberedOutsideTheChainOfDefaults) {
     cRegistryStore store(":memory:");
-    WriteSettings(store, {true, true, kStateNormal, 0, 0, 3, true});
+    WriteSettings(store, {true, true, kStateNormal, 0, 0, 3, true, 2250});
     EXPECT_EQ(mSettings::GetSetting(store, kApp, "WinSet", "Images"), "-1");
     EXPECT_EQ(ReadSettings(store).images, true);
-    WriteSettings(store, {true, true, kStateNormal, 0, 0, 3, false});
+    EXPECT_EQ(ReadSettings(store).imagesWidth, 2250);
+    // A pane never placed by the user leaves the stored width as it was.
+    WriteSettings(store, {true, true, kStateNormal, 0, 0, 3, false, std::nullopt});
     EXPECT_EQ(mSettings::GetSetting(store, kApp, "WinSet", "Images"), "0");
     EXPECT_EQ(ReadSettings(store).images, false);
+    EXPECT_EQ(ReadSettings(store).imagesWidth, 2250);
+    // A width that is no number or not above 0 is none.
+    for (const char* bad : {"wide", "0", "-15"}) {
+        SCOPED_TRACE(bad);
+        Put(store, "WinSet", "ImagesWidth", bad);
+        EXPECT_FALSE(ReadSettings(store).imagesWidth);
+    }
     // A value that is no number is skipped; a missing one does not take the text read before it.
     Put(store, "WinSet", "Images", "yes");
     EXPECT_FALSE(ReadSettings(store).images);
@@ -54,7 +63,7 @@ TEST(MainSettings, ImageGridIsRememberedOutsideTheChainOfDefaults) {
 TEST(MainSettings, WrittenSettingsReadBackInTheirStoredForms) {
     cRegistryStore store(":memory:");
     mOptions::WriteBackColor(store, 0x00336699);
-    WriteSettings(store, {false, true, kStateNormal, 1200, -300, 5});
+    WriteSettings(store, {false, true, kStateNormal, 1200, -300, 5, false, std::nullopt});
     EXPECT_EQ(mSettings::GetSetting(store, kApp, "Settings", "Backcolor"), "3368601");
     EXPECT_EQ(mSettings::GetSetting(store, kApp, "WinSet", "Toolbar"), "0");
     EXPECT_EQ(mSettings::GetSetting(store, kApp, "WinSet", "Statusbar"), "-1");
@@ -76,7 +85,7 @@ TEST(MainSettings, WrittenSettingsReadBackInTheirStoredForms) {
 TEST(MainSettings, ViewIsNotWrittenWhenNoViewIsChecked) {
     cRegistryStore store(":memory:");
     Put(store, "WinSet", "mnuView", "6");
-    WriteSettings(store, {true, true, kStateNormal, 0, 0, std::nullopt});
+    WriteSettings(store, {true, true, kStateNormal, 0, 0, std::nullopt, false, std::nullopt});
     EXPECT_EQ(mSettings::GetSetting(store, kApp, "WinSet", "mnuView"), "6");
 }
 

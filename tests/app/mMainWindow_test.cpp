@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <vector>
 
 #include "app/mMainWindow.h"
@@ -16,31 +17,47 @@ namespace {
 
 using mTestKit::Fixture;
 
-TEST(MainWindow, ExtensionDecidesIconFileOrModule) {
+// The extension of the file name decides; a name without one is told by its first bytes. The
+// files exist: the content of a module under an icon file's name, and the other way round, shows
+// which of the two was asked.
+TEST(MainWindow, ExtensionOrContentDecidesIconFileOrModule) {
+    mTestKit::cTempDir dir;
+    const std::string folder = dir.File("my.icons");
+    std::filesystem::create_directories(folder);
+    const auto copy = [&](const char* fixture, const std::string& name) {
+        std::filesystem::copy_file(Fixture(fixture), dir.File(name));
+        return dir.File(name);
+    };
+    std::ofstream(dir.File("short"), std::ios::binary) << "M";
     struct cCase {
-        const char* name;
-        const char* extension;
+        std::string name;
+        std::optional<std::string> extension;
         bool icon;
     };
     const cCase cases[] = {
-        {"/icons/app.ico", "ICO", true},
-        {"/icons/APP.ICO", "ICO", true},
-        {"/icons/app.Ico", "ICO", true},
-        {"/icons/noext", "ICO", true},                // no dot anywhere: an icon file
-        {"noext", "ICO", true},
-        {"/my.folder/noext", "FOLDER/NOEXT", false},  // the dot of a folder name counts
-        {"/bin/shell.dll", "DLL", false},
+        {copy("modules/sample.dll", "module.ico"), "ICO", true},      // the name decides
+        {copy("modules/sample.dll", "module.ICO"), "ICO", true},
+        {copy("modules/sample.dll", "module.Ico"), "ICO", true},
+        {copy("icons/multi.ico", "icon.dll"), "DLL", false},
         {"/bin/tool.exe", "EXE", false},
         {"/bin/lib.icl", "ICL", false},
         {"/bin/panel.cpl", "CPL", false},
         {"/icons/app.ico.bak", "BAK", false},
-        {"/icons/trailing.", "", false},              // an empty extension is no ICO
+        {"/icons/trailing.", "", false},                               // an empty extension is no ICO
         {"/icons/.ico", "ICO", true},
+        {copy("modules/sample.dll", "stub"), std::nullopt, false},    // "MZ": a module
+        {copy("modules/good.icl", "ne-stub"), std::nullopt, false},
+        {copy("icons/multi.ico", "noext"), std::nullopt, true},
+        {copy("modules/sample.dll", "my.icons/tool"), std::nullopt, false}, // a folder's dot never counts
+        {copy("icons/multi.ico", "my.icons/picture"), std::nullopt, true},
+        {dir.File("short"), std::nullopt, true},                       // too short for "MZ"
+        {dir.File("missing"), std::nullopt, true},                     // its loading reports it
+        {"relative-noext-missing", std::nullopt, true},
     };
     for (const cCase& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(mFileKind::ExtensionOf(c.name), c.extension);
-        EXPECT_EQ(mFileKind::IsIconFileName(c.name), c.icon);
+        EXPECT_EQ(mFileKind::IsIconFile(c.name), c.icon);
     }
 }
 

@@ -91,45 +91,54 @@ protected:
 
 } // namespace
 
+// The arguments as the system hands them: one argument is one name, whatever it holds.
 TEST(mStartupCommandLine, Forms) {
+    using tArgs = std::vector<std::string>;
     struct {
         const char* name;
-        std::string line;
+        tArgs args;
         eCommand command;
         std::string file;
     } cases[] = {
-        {"empty", "", eCommand::Empty, ""},
-        {"only blanks", "     ", eCommand::Empty, ""},
-        {"quoted name with capitals and blanks", "  \"/home/Ann/My Lists/Big Search.ier\" ", eCommand::OpenList,
+        {"none", {}, eCommand::Empty, ""},
+        {"an empty argument", {""}, eCommand::Empty, ""},
+        {"a name with capitals and blanks", {"/home/Ann/My Lists/Big Search.ier"}, eCommand::OpenList,
          "/home/Ann/My Lists/Big Search.ier"},
-        {"print", "/p \"/tmp/a.ier\"", eCommand::Print, "/tmp/a.ier"},
-        {"print in upper case", "/P \"/tmp/A.ier\"", eCommand::Print, "/tmp/A.ier"},
-        {"only /p", "/p", eCommand::Print, ""},
-        {"edit switch", "/e \"/tmp/e.ier\"", eCommand::OpenList, "/tmp/e.ier"},
-        {"unknown switch", "/x /tmp/x.ier", eCommand::OpenList, "/tmp/x.ier"},
-        {"quotes inside the name", "/tmp/a\"b\"c.ier", eCommand::OpenList, "/tmp/abc.ier"},
-        // Absolute paths start with the separator; only "/" + one letter + a blank is a switch.
-        {"absolute path", "/home/a.ier", eCommand::OpenList, "/home/a.ier"},
-        {"absolute path beginning with /p", "/pub/Lists/a.ier", eCommand::OpenList, "/pub/Lists/a.ier"},
-        {"quoted absolute path beginning with /p", "\"/p/a.ier\"", eCommand::OpenList, "/p/a.ier"},
-        {"print of an absolute path", "/p /pub/a.ier", eCommand::Print, "/pub/a.ier"},
+        {"blanks around a name are the name's", {" a.ier "}, eCommand::OpenList, " a.ier "},
+        {"a double quote in a name", {"/tmp/say \"hi\".ier"}, eCommand::OpenList, "/tmp/say \"hi\".ier"},
+        {"a name that is not UTF-8", {"/tmp/caf\xe9.ico"}, eCommand::OpenList, "/tmp/caf\xe9.ico"},
+        {"a leading dash", {"-x.ico"}, eCommand::OpenList, "-x.ico"},
+        {"print", {"/p", "/tmp/a b.ier"}, eCommand::Print, "/tmp/a b.ier"},
+        {"print in upper case", {"/P", "/tmp/A.ier"}, eCommand::Print, "/tmp/A.ier"},
+        {"only /p", {"/p"}, eCommand::Print, ""},
+        {"edit switch", {"/e", "/tmp/e.ier"}, eCommand::OpenList, "/tmp/e.ier"},
+        {"unknown switch", {"/x", "/tmp/x.ier"}, eCommand::OpenList, "/tmp/x.ier"},
+        // Absolute paths start with the separator; only "/" + one character is a switch.
+        {"absolute path beginning with /p", {"/pub/Lists/a.ier"}, eCommand::OpenList, "/pub/Lists/a.ier"},
+        {"print of an absolute path", {"/p", "/pub/a.ier"}, eCommand::Print, "/pub/a.ier"},
+        {"a name after --", {"--", "--help"}, eCommand::OpenList, "--help"},
+        {"a switch's name after --", {"--", "/p"}, eCommand::OpenList, "/p"},
+        {"-- alone", {"--"}, eCommand::Empty, ""},
+        {"help", {"--help"}, eCommand::Help, ""},
+        {"short help", {"-h", "a.ier"}, eCommand::Help, ""},
+        {"version", {"--version"}, eCommand::Version, ""},
+        {"two files", {"a.ier", "b.ier"}, eCommand::BadUsage, "a.ier"},
+        {"print of two files", {"/p", "a.ier", "b.ier"}, eCommand::BadUsage, "a.ier"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        cCommandLine cl = ClassifyCommandLine(c.line);
+        cCommandLine cl = ClassifyArguments(c.args);
         EXPECT_EQ(cl.command, c.command);
         EXPECT_EQ(cl.file, c.file);
+        EXPECT_EQ(FileFromCommandLine(c.args), c.file);
     }
-    EXPECT_EQ(FileFromCommandLine("\"a b\" "), "a b "); // nothing else trimmed
-    EXPECT_EQ(FileFromCommandLine("/e"), "");
-    EXPECT_EQ(CommandLineOf({"/p", "/tmp/x y.ier"}), "/p /tmp/x y.ier");
 }
 
 TEST_F(StartupTest, FirstStartWritesTheDefaultsOnce) {
     mTestKit::WriteBytes(log_, std::vector<std::uint8_t>(100, 'x')); // an old log is replaced
     ASSERT_TRUE(IsFirstStart());
     cRecordingHost host;
-    EXPECT_EQ(Main("", host), eStartResult::WindowsShown);
+    EXPECT_EQ(Main({}, host), eStartResult::WindowsShown);
     EXPECT_EQ(host.steps, (std::vector<std::string>{"splash", "main"}));
     EXPECT_FALSE(IsFirstStart());
     EXPECT_TRUE(view_.shown.empty());
@@ -168,7 +177,7 @@ TEST_F(StartupTest, FirstStartWritesTheDefaultsOnce) {
     appended.LogPath(log_);
     appended.LogEvent("kept", CLog::kInformation);
     cRecordingHost again;
-    EXPECT_EQ(Main("   ", again), eStartResult::WindowsShown);
+    EXPECT_EQ(Main({""}, again), eStartResult::WindowsShown);
     EXPECT_EQ(mSettings::GetSetting(kApp, "Settings", "Backcolor"), "255");
     EXPECT_EQ(mSettings::GetSetting(kApp, "Path", "AppPath"), mProgram::ExePath());
     EXPECT_NE(ReadText(log_).find("kept"), std::string::npos);
@@ -180,30 +189,30 @@ TEST_F(StartupTest, CommandLinesDriveTheWindows) {
     std::filesystem::create_directories(lists);
     for (const char* name : {"A.ier", "My List.ier", "e.ier", "bad.ier", "l.ier"})
         mTestKit::WriteBytes(lists + "/" + name, {});
-    const std::string at = "\"" + lists + "/";
+    const std::string at = lists + "/";
     struct {
         const char* name;
-        std::string line;
+        std::vector<std::string> args;
         std::string failAt;
         eStartResult result;
         std::vector<std::string> steps;
         bool reported;
     } cases[] = {
-        {"empty", "", "", eStartResult::WindowsShown, {"splash", "main"}, false},
-        {"print", "/P " + at + "A.ier\"", "", eStartResult::Ended, {"print " + lists + "/A.ier", "end"}, false},
-        {"only /p", "/p", "", eStartResult::Ended, {"print ", "end"}, false},
-        {"list", at + "My List.ier\"", "", eStartResult::WindowsShown,
+        {"empty", {}, "", eStartResult::WindowsShown, {"splash", "main"}, false},
+        {"print", {"/P", at + "A.ier"}, "", eStartResult::Ended, {"print " + lists + "/A.ier", "end"}, false},
+        {"only /p", {"/p"}, "", eStartResult::Ended, {"print ", "end"}, false},
+        {"list", {at + "My List.ier"}, "", eStartResult::WindowsShown,
          {"list " + lists + "/My List.ier", "splash", "main", "search"}, false},
-        {"edit", "/e " + at + "e.ier\"", "", eStartResult::WindowsShown,
+        {"edit", {"/e", at + "e.ier"}, "", eStartResult::WindowsShown,
          {"list " + lists + "/e.ier", "splash", "main", "search"}, false},
         // Handler B: the report, then every window goes.
-        {"list that fails", at + "bad.ier\"", "list", eStartResult::Ended, {"list " + lists + "/bad.ier", "end"}, true},
-        {"printing that fails", "/p " + at + "bad.ier\"", "print", eStartResult::Ended,
+        {"list that fails", {at + "bad.ier"}, "list", eStartResult::Ended, {"list " + lists + "/bad.ier", "end"}, true},
+        {"printing that fails", {"/p", at + "bad.ier"}, "print", eStartResult::Ended,
          {"print " + lists + "/bad.ier", "end"}, true},
-        {"search window that fails", at + "l.ier\"", "search", eStartResult::Ended,
+        {"search window that fails", {at + "l.ier"}, "search", eStartResult::Ended,
          {"list " + lists + "/l.ier", "splash", "main", "search", "end"}, true},
         // Handler A covers the empty line's windows: reported, no EndProgram.
-        {"main window that fails", "", "main", eStartResult::Failed, {"splash", "main"}, true},
+        {"main window that fails", {}, "main", eStartResult::Failed, {"splash", "main"}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -211,7 +220,7 @@ TEST_F(StartupTest, CommandLinesDriveTheWindows) {
         view_.shown.clear();
         cRecordingHost host;
         host.failAt = c.failAt;
-        EXPECT_EQ(Main(c.line, host), c.result);
+        EXPECT_EQ(Main(c.args, host), c.result);
         EXPECT_EQ(host.steps, c.steps);
         if (c.reported) {
             ASSERT_EQ(view_.shown.size(), 1u);
@@ -243,13 +252,13 @@ TEST_F(StartupTest, AFileThatCannotBeReadIsReportedBeforeAnyWindowHasIt) {
                               "Cannot open \"" + c.file + "\": " + c.cause);
         view_.shown.clear();
         cRecordingHost host;
-        EXPECT_EQ(Main("\"" + c.file + "\"", host), eStartResult::Ended);
+        EXPECT_EQ(Main({c.file}, host), eStartResult::Ended);
         EXPECT_EQ(host.steps, std::vector<std::string>{"end"}) << "no window was given the file";
         ASSERT_EQ(view_.shown.size(), 1u);
         EXPECT_NE(view_.shown[0].find("\"" + c.file + "\""), std::string::npos) << view_.shown[0];
         // Printing reports the file it cannot read itself, as a failed print.
         cRecordingHost printing;
-        EXPECT_EQ(Main("/p " + c.file, printing), eStartResult::Ended);
+        EXPECT_EQ(Main({"/p", c.file}, printing), eStartResult::Ended);
         EXPECT_EQ(printing.steps, (std::vector<std::string>{"print " + c.file, "end"}));
     }
     EXPECT_NO_THROW(CheckCommandLineFile(dir_.File("plain")));
@@ -258,7 +267,7 @@ TEST_F(StartupTest, AFileThatCannotBeReadIsReportedBeforeAnyWindowHasIt) {
 TEST_F(StartupTest, AFailedFirstStartOpensNoWindowAndIsRetried) {
     MError::SetErrorLogPath(dir_.Path().string()); // the log is a folder: ClearLog fails
     cRecordingHost host;
-    EXPECT_EQ(Main("/tmp/a.ier", host), eStartResult::Failed);
+    EXPECT_EQ(Main({"/tmp/a.ier"}, host), eStartResult::Failed);
     EXPECT_TRUE(host.steps.empty());
     ASSERT_EQ(view_.shown.size(), 1u);
     EXPECT_EQ(view_.shown[0].rfind("Error #75\rCLog:ClearLog\rPath/File access error", 0), 0u) << view_.shown[0];
@@ -269,7 +278,7 @@ TEST_F(StartupTest, AFailedFirstStartOpensNoWindowAndIsRetried) {
 
     MError::SetErrorLogPath(log_);
     cRecordingHost again;
-    EXPECT_EQ(Main("", again), eStartResult::WindowsShown);
+    EXPECT_EQ(Main({}, again), eStartResult::WindowsShown);
     EXPECT_EQ(mSettings::GetSetting(kApp, "WinSet", "Toolbar"), "True");
     EXPECT_FALSE(IsFirstStart());
 }

@@ -59,13 +59,16 @@ TEST(Thumbnailer, BadUsageWritesNothing) {
 TEST(Thumbnailer, WritesThePictureWholeOrLeavesTheOutputAlone) {
     mTestKit::cTempDir dir;
     const std::string out = dir.File("t.png");
-    // Written: the size asked; options may follow the files; the default size is 128.
+    // Written: the size asked; options may follow the files; the default size is 128, and an
+    // icon smaller than that keeps its own size.
     ASSERT_EQ(Thumbnailer({"-s", "48", Fixture("modules/sample.dll"), out}), 0);
     EXPECT_EQ(mTestKit::ReadPng(out).Width(), 48);
     ASSERT_EQ(Thumbnailer({Fixture("icons/depth4.ico"), out, "--size", "20"}), 0);
     EXPECT_EQ(mTestKit::ReadPng(out).Width(), 20);
-    ASSERT_EQ(Thumbnailer({Fixture("icons/depth4.ico"), out}), 0);
+    ASSERT_EQ(Thumbnailer({Fixture("modules/sample.dll"), out}), 0);
     EXPECT_EQ(mTestKit::ReadPng(out).Width(), mThumbnailer::kDefaultSize);
+    ASSERT_EQ(Thumbnailer({Fixture("icons/depth4.ico"), out}), 0);
+    EXPECT_EQ(mTestKit::ReadPng(out).Width(), 32);
 
     // Refused: the output that was there stays as it was, and nothing else is left behind.
     mTestKit::WriteBytes(out, {'o', 'l', 'd'});
@@ -142,9 +145,10 @@ TEST(Thumbnailer, InstalledEntryRunsAsAFileManagerRunsIt) {
     ASSERT_EQ(mTestKit::Run("PATH=" + Quote((prefix.Path() / "bin").string()) + ":/usr/bin:/bin " + command + " 2>&1", &log), 0)
         << command << '\n'
         << log;
+    // Its first icon's largest image is 32 pixels: kept so, never enlarged to the 64 asked.
     const auto picture = mTestKit::ReadPng(out);
-    EXPECT_EQ(picture.Width(), 64);
-    EXPECT_EQ(picture.Height(), 64);
+    EXPECT_EQ(picture.Width(), 32);
+    EXPECT_EQ(picture.Height(), 32);
 }
 
 // XFCE's thumbnail service creates the output itself, keeps it open and reads the picture through

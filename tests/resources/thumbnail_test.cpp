@@ -29,7 +29,7 @@ TEST(Thumbnail, ImageChosenAndSizeFitted) {
         {"icons/vista.ico", 24, 2, 24, 24},   // the smallest at least 24 is 32, scaled down
         {"icons/vista.ico", 40, 1, 40, 40},
         {"icons/vista.ico", 128, 4, 128, 128},
-        {"icons/vista.ico", 1024, 4, 1024, 1024}, // nothing that large: the largest, scaled up
+        {"icons/vista.ico", 1024, 4, 256, 256}, // nothing that large: the largest, never enlarged
         // six.ico: 32 and 16 pixels at 16 colours, 256 colours and 32 bits, in that order.
         {"icons/six.ico", 32, 5, 32, 32},
         {"icons/six.ico", 8, 6, 8, 8},
@@ -37,7 +37,8 @@ TEST(Thumbnail, ImageChosenAndSizeFitted) {
         // Modules show their first group in stored order: named groups come first, sorted.
         {"modules/sample.dll", 256, 1, 256, 256}, // PNG256: one 256-pixel PNG image
         {"modules/good32.dll", 16, 2, 16, 16},    // APPICON: depth24.ico, 32 and 16 pixels
-        {"modules/good64.exe", 100, 1, 100, 100},
+        {"modules/good64.exe", 24, 1, 24, 24},
+        {"modules/good64.exe", 100, 1, 32, 32},   // only 32 pixels and less: 32, not enlarged
         {"modules/good.icl", 16, 2, 16, 16},      // NE keeps the order given: group 1, depth4.ico
         {"modules/shift9.icl", 32, 1, 32, 32},
     };
@@ -63,7 +64,7 @@ TEST(Thumbnail, PixelsAsImageMagickDecodesThemScaledSmoothly) {
         {"icons/vista.ico", 24, "vista-1"},
         {"modules/sample.dll", 256, "png256-0"},
         {"modules/sample.dll", 100, "png256-0"},
-        {"modules/good.icl", 48, "depth4-0"},
+        {"modules/good.icl", 48, "depth4-0"},  // 32 pixels: kept, not enlarged
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " at " + std::to_string(c.size));
@@ -71,7 +72,7 @@ TEST(Thumbnail, PixelsAsImageMagickDecodesThemScaledSmoothly) {
         ASSERT_EQ(t.failure, "");
         mDib::cBitmap expected = mTestKit::ReadPng(Fixture(std::string("renders/") + c.render + ".png"));
         ASSERT_FALSE(expected.Empty());
-        if (expected.Width() != c.size) expected = mDib::ScaleSmooth(expected, c.size, c.size);
+        if (expected.Width() > c.size) expected = mDib::ScaleSmooth(expected, c.size, c.size);
         EXPECT_EQ(mTestKit::PixelDifferences(t.argb, expected), 0);
     }
 }
@@ -96,10 +97,14 @@ TEST(Thumbnail, OpenDepthsAreReadFromTheImagesAndNonSquareImagesKeepTheirShape) 
     wide.width = 32;
     wide.height = 16;
     mTestKit::WriteBytes(dir.File("wide.ico"), tDib::Ico({{tDib::Make(wide, grey), 32, 16, 0, 24}}));
-    t = mThumbnail::Make(dir.File("wide.ico"), 64);
+    t = mThumbnail::Make(dir.File("wide.ico"), 24);
     ASSERT_EQ(t.failure, "");
-    EXPECT_EQ(t.argb.Width(), 64);
-    EXPECT_EQ(t.argb.Height(), 32);
+    EXPECT_EQ(t.argb.Width(), 24);
+    EXPECT_EQ(t.argb.Height(), 12);
+    // Within the square as it is: its own size, neither side enlarged.
+    t = mThumbnail::Make(dir.File("wide.ico"), 64);
+    EXPECT_EQ(t.argb.Width(), 32);
+    EXPECT_EQ(t.argb.Height(), 16);
 }
 
 std::uint64_t BytesReadSoFar() {

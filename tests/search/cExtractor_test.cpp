@@ -69,13 +69,15 @@ TEST(Extractor, SourceBaseName) {
         bool reported;
     } cases[] = {
         {"/win/system/SHELL32.DLL", "SHELL32", false},
-        {"/my.dir/TOOL", "my", false},
+        {"/my.dir/TOOL", "TOOL", false}, // a folder's dot never counts
         {"/a/b.c/d.e.ico", "d.e", false},
         {"./x.dll", "x", false},
         {"/.hidden", "", false},
-        {"TOOL", "", true},
-        {"shell32.dll", "", true},
-        {"/no/dot/here", "", true},
+        {"TOOL", "TOOL", false},
+        {"shell32.dll", "shell32", false},
+        {"/no/dot/here", "here", false},
+        {"", "", true},
+        {"/a/folder/", "", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "mUiTest.h"
@@ -248,6 +250,50 @@ private slots:
         QCOMPARE(index, 2);
         QCOMPARE(filter, "Icon Files (*.ICO)\0*.ICO"s);
         QVERIFY(readOnly);
+    }
+
+    // Qt shows a name that is not UTF-8 with U+FFFD in it; the dialog's answer comes back as the
+    // folder's own bytes, for one file, several, and a new name in such a folder.
+    void NamesThatAreNotUtf8ComeBackAsTheirBytes_data() {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QByteArrayList>("chosen");
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("title");
+        QTest::newRow("one file") << false << QByteArrayList{"d\xe9j\xe0/caf\xe9.ico"} << QByteArray("d\xe9j\xe0/caf\xe9.ico")
+                                  << QByteArray("caf\xe9.ico");
+        QTest::newRow("several") << false << QByteArrayList{"d\xe9j\xe0/caf\xe9.ico", "d\xe9j\xe0/b.ico"}
+                                 << QByteArray("d\xe9j\xe0") + '\0' + "caf\xe9.ico" + '\0' + "b.ico" << QByteArray();
+        QTest::newRow("a new name") << true << QByteArrayList{"d\xe9j\xe0/new.ico"} << QByteArray("d\xe9j\xe0/new.ico")
+                                    << QByteArray("new.ico");
+    }
+    void NamesThatAreNotUtf8ComeBackAsTheirBytes() {
+        QFETCH(bool, save);
+        QFETCH(QByteArrayList, chosen);
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, title);
+        QTemporaryDir dir;
+        const QByteArray root = QFile::encodeName(dir.path()) + "/";
+        QVERIFY(std::filesystem::create_directory((root + "d\xe9j\xe0").toStdString()));
+        for (const char* file : {"d\xe9j\xe0/caf\xe9.ico", "d\xe9j\xe0/b.ico"}) std::ofstream((root + file).toStdString()) << "x";
+        QStringList shown;
+        for (const QByteArray& c : chosen) shown << QFile::decodeName(root + c);
+        QVERIFY(!QFile::exists(shown.front()));
+        cScriptedPrompts prompts;
+        cPrompts::cScope scope(prompts);
+        std::string file, fileTitle, filter = "Icons|*.ico";
+        std::int32_t index = 1, extra = 0;
+        bool readOnly = false;
+        if (save) {
+            prompts.AnswerSave(shown.front());
+            QVERIFY(mFileOpenSave::ShowSaveDialog(file, fileTitle, true, filter, index, std::nullopt, std::nullopt, "ico",
+                                                  -1, extra));
+        } else {
+            prompts.AnswerOpen(shown);
+            QVERIFY(mFileOpenSave::ShowOpenDialog(file, fileTitle, false, chosen.size() > 1, readOnly, true, filter,
+                                                  index, std::nullopt, std::nullopt, std::nullopt, -1, extra));
+        }
+        QCOMPARE(file, (root + name).toStdString());
+        QCOMPARE(mFileOpenSave::CutAtNul(fileTitle), title.toStdString());
     }
 
     void MultipleSelectionComesBackAsFolderAndNames() {

@@ -382,14 +382,20 @@ private slots:
             QVERIFY(std::equal(back.Block(i).begin(), back.Block(i).end(), source.Block(i).begin(), source.Block(i).end()));
         }
 
-        // The picture: the icon's best 32-pixel image, drawn.
-        QVERIFY(data->hasImage());
-        const QImage image = qvariant_cast<QImage>(data->imageData());
-        QCOMPARE(image.size(), QSize(32, 32));
-        bool drawn = false;
-        for (int y = 0; y < 32 && !drawn; ++y)
-            for (int x = 0; x < 32 && !drawn; ++x) drawn = qAlpha(image.pixel(x, y)) != 0;
-        QVERIFY(drawn);
+        // The picture: the icon's largest image, drawn, as an image and as PNG bytes.
+        for (const auto& [fixture, side] : {std::pair{Six(), 32}, std::pair{mUiTest::Fixture("icons/vista.ico"), 256}}) {
+            Open(fixture);
+            Window().mnuCopy_Click();
+            const QMimeData* copied = QApplication::clipboard()->mimeData();
+            QVERIFY(copied && copied->hasImage());
+            const QImage image = qvariant_cast<QImage>(copied->imageData());
+            QCOMPARE(image.size(), QSize(side, side));
+            QCOMPARE(QImage::fromData(copied->data("image/png"), "PNG").size(), QSize(side, side));
+            bool drawn = false;
+            for (int y = 0; y < side && !drawn; ++y)
+                for (int x = 0; x < side && !drawn; ++x) drawn = qAlpha(image.pixel(x, y)) != 0;
+            QVERIFY(drawn);
+        }
         QVERIFY(!QApplication::overrideCursor());
     }
 
@@ -490,7 +496,7 @@ private slots:
 
     void RecurseOpensANewSearchWindowEachTime() {
         std::vector<QPointer<QWidget>> made;
-        FMain::SetSearchWindowFactory([&made](QWidget* owner) {
+        FMain::SetSearchWindowFactory([&made](QWidget* owner, const std::string&) {
             auto* window = new QWidget(owner);
             made.emplace_back(window);
             return window;

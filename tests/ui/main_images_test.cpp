@@ -13,6 +13,9 @@
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -90,6 +93,9 @@ class tMainImagesTest : public QObject {
     std::unique_ptr<cPrompts::cScope> scope_;
     std::unique_ptr<FMain> w_;
 
+    // A widget's place in its window.
+    static QRect InWindow(const QWidget* w) { return QRect(w->mapTo(w->window(), QPoint(0, 0)), w->size()); }
+
     FMain& Window() {
         if (!w_) {
             w_ = std::make_unique<FMain>();
@@ -139,12 +145,12 @@ private slots:
         Open(Ten());
         QVERIFY(!Window().mnuImages->isChecked());
         QVERIFY(!Window().IconGrid1->isVisible());
-        const QRect full = Window().lvwIcons->geometry();
+        const QRect full = InWindow(Window().lvwIcons);
 
         Window().mnuImages->trigger(); // through the menu, as the user does
         QVERIFY(Window().mnuImages->isChecked());
         QVERIFY(Window().IconGrid1->isVisible());
-        const QRect list = Window().lvwIcons->geometry(), grid = Window().IconGrid1->geometry();
+        const QRect list = InWindow(Window().lvwIcons), grid = InWindow(Window().scrImages);
         QCOMPARE(list.topLeft(), full.topLeft());
         QCOMPARE(list.height(), full.height());
         QCOMPARE(grid.top(), full.top());
@@ -152,6 +158,10 @@ private slots:
         QCOMPARE(grid.left(), list.right() + 1 + 2);
         QCOMPARE(grid.right(), full.right());
         QVERIFY(grid.width() >= 120);
+        // At the window's first size the 256-pixel image shows whole, without scrolling.
+        QVERIFY(grid.width() <= full.width() * 2 / 3);
+        QTRY_VERIFY(!Window().scrImages->horizontalScrollBar()->isVisible());
+        QVERIFY(Window().IconGrid1->ClientWidth() >= 256 + 6);
         // The chosen icon's images with their captions.
         QCOMPARE(Window().IconGrid1->ItemCount(), 10);
         QCOMPARE(Window().IconGrid1->Caption(1), QString("32 x 32, 16 colors"));
@@ -160,7 +170,50 @@ private slots:
         Window().mnuImages->trigger();
         QVERIFY(!Window().mnuImages->isChecked());
         QVERIFY(!Window().IconGrid1->isVisible());
-        QCOMPARE(Window().lvwIcons->geometry(), full);
+        QCOMPARE(InWindow(Window().lvwIcons), full);
+    }
+
+    // The user drags the pane narrower than the 256-pixel image: the pane scrolls sideways and
+    // the image stays whole; the next window gives the pane the width the user left.
+    void TheImagesPaneScrollsAndKeepsItsWidth() {
+        int narrow = 0;
+        {
+            FMain first;
+            first.setAttribute(Qt::WA_DeleteOnClose, false);
+            first.resize(700, 500);
+            first.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&first));
+            // Not through the dialog: the recent files this window stores stay as they were.
+            first.UsePendingFile = true;
+            first.PendingFile = Ten().toStdString();
+            first.RetrieveIcons();
+            first.UsePendingFile = false;
+            first.mnuImages_Click();
+            QSplitterHandle* handle = first.splImages->handle(1);
+            const QPoint grip(handle->width() / 2, handle->height() / 2);
+            QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+            QTest::mouseMove(handle, grip + QPoint(first.scrImages->width() - 150, 0));
+            QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(first.scrImages->width() - 150, 0));
+            QTRY_VERIFY(first.scrImages->width() < 160);
+            narrow = first.scrImages->width();
+            cIconGrid& grid = *first.IconGrid1;
+            QTRY_VERIFY(first.scrImages->horizontalScrollBar()->isVisible());
+            QVERIFY(grid.ClientWidth() >= 256 + 6);
+            QCOMPARE(grid.height(), first.scrImages->viewport()->height());
+            first.close();
+        }
+        FMain next;
+        QCOMPARE(mSettings::GetSetting("Pictrix v2", "WinSet", "ImagesWidth", "<none>"),
+                 std::to_string(static_cast<int>(narrow * next.TwipsPerPixelX() + 0.5)));
+        next.resize(700, 500);
+        next.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&next));
+        QVERIFY(next.scrImages->isVisible());
+        QCOMPARE(next.scrImages->width(), narrow);
+        // Wide enough for every image: nothing to scroll.
+        QList<int> sizes = next.splImages->sizes();
+        next.splImages->setSizes({sizes[0] + sizes[1] - 300, 300});
+        QTRY_VERIFY(!next.scrImages->horizontalScrollBar()->isVisible());
     }
 
     void TheToggleIsRememberedByTheNextWindow_data() {

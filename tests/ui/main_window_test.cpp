@@ -2,6 +2,7 @@
 // recent files, and the layout when the toolbar or status bar is hidden.
 
 #include <QAction>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -17,17 +18,22 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include <filesystem>
+
 #include "app/mMainWindow.h"
 #include "app/ui/FMain.h"
 #include "app/ui/cErrorBox.h"
 #include "app/ui/cImageList.h"
 #include "app/ui/cListView.h"
 #include "app/ui/cStatusBar.h"
+#include "app/ui/mSearchWindows.h"
 #include "grid/ui/cIconGrid.h"
 #include "mUiTest.h"
 #include "resources/ui/cPromptsFileDialog.h"
+#include "search/ui/FRecurse.h"
 #include "support/MError.h"
 #include "support/mSettings.h"
+#include "support/ui/mToolbarPictures.h"
 #include "platform/ui/cPrompts.h"
 
 namespace {
@@ -267,9 +273,10 @@ private slots:
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("icons");
-        QTest::newRow("no dot: an icon file") << IconFile() << "plain/noext" << 1;
+        QTest::newRow("no dot, not \"MZ\": an icon file") << IconFile() << "plain/noext" << 1;
+        QTest::newRow("no dot, \"MZ\": a module") << Sample() << "plain/stub" << 12;
         QTest::newRow("upper-case ICO") << IconFile() << "plain/APP.ICO" << 1;
-        QTest::newRow("dot in a folder name only: a module") << Sample() << "my.folder/noext" << 12;
+        QTest::newRow("dot in a folder name only: by content") << IconFile() << "my.folder/noext" << 1;
         QTest::newRow("ICL is a module") << Sample() << "plain/lib.icl" << 12;
     }
 
@@ -436,6 +443,51 @@ private slots:
         QVERIFY(w_->minimumSizeHint().width() < 800);
     }
 
+    // One family of pictures on the toolbars: a theme that lacks a picture of either window gives
+    // way to ours for every button.
+    void ToolbarPicturesAreOneFamily_data() {
+        QTest::addColumn<bool>("every");
+        QTest::newRow("a theme with every picture") << true;
+        QTest::newRow("a theme with some") << false;
+    }
+    void ToolbarPicturesAreOneFamily() {
+        QFETCH(bool, every);
+        QTemporaryDir themes;
+        QVERIFY(themes.isValid());
+        QDir(themes.path()).mkpath("test/16x16");
+        QFile index(themes.filePath("test/index.theme"));
+        QVERIFY(index.open(QIODevice::WriteOnly));
+        index.write("[Icon Theme]\nName=test\nDirectories=16x16\n\n[16x16]\nSize=16\n");
+        index.close();
+        QStringList keys(FMain::ButtonKeys().begin(), FMain::ButtonKeys().end());
+        keys << "new" << "add" << "delete" << "extract" << "helprecurse" << "Stop"; // the search window's
+        QImage dot(16, 16, QImage::Format_ARGB32);
+        dot.fill(Qt::red);
+        for (const QString& key : keys) {
+            const QString name = mToolbarPictures::ThemeName(key);
+            if (!name.isEmpty() && (every || key == "open")) QVERIFY(dot.save(themes.filePath("test/16x16/" + name + ".png")));
+        }
+        const QStringList paths = QIcon::themeSearchPaths();
+        const QString theme = QIcon::themeName();
+        QIcon::setThemeSearchPaths({themes.path()});
+        QIcon::setThemeName("test");
+        const bool all = mToolbarPictures::ThemeHasEveryPicture();
+        QStringList names;
+        {
+            FMain window;
+            for (const QString& key : FMain::ButtonKeys()) {
+                if (!key.isEmpty()) names << window.Button(key)->icon().name();
+            }
+        }
+        QIcon::setThemeSearchPaths(paths);
+        QIcon::setThemeName(theme);
+        QCOMPARE(all, every);
+        for (qsizetype i = 0, k = 0; i < static_cast<qsizetype>(FMain::ButtonKeys().size()); ++i) {
+            const QString& key = FMain::ButtonKeys()[static_cast<std::size_t>(i)];
+            if (!key.isEmpty()) QCOMPARE(names[k++], every ? mToolbarPictures::ThemeName(key) : QString());
+        }
+    }
+
     void ADroppedFileOpensAsOpenDoes() {
         // The list takes no drops itself, in any view: they reach the window.
         for (int view = 3; view <= 6; ++view) {
@@ -456,6 +508,46 @@ private slots:
         QCOMPARE(w_->sbrMain->PanelText(1), file);
         QCOMPARE(QString::fromStdString(w_->RecentFiles.file(1)), file);
         QVERIFY(w_->mnuMRU[2]->isVisible());
+
+        // A list file opens in a search window of its own, as opening it does; the main window
+        // keeps its icons.
+        mSearchWindows::Install();
+        QFile list(temp_.filePath("dropped hits.IER"));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("/a/one.exe\r\n\r\n/b/two.dll\r\n\r\n");
+        list.close();
+        std::unique_ptr<QMimeData> listData(FileDrag({list.fileName()}));
+        QDragEnterEvent listEnter(QPoint(50, 80), Qt::CopyAction, listData.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w_.get(), &listEnter);
+        QDropEvent listDrop(QPointF(50, 80), Qt::CopyAction, listData.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w_.get(), &listDrop);
+        QVERIFY(listDrop.isAccepted());
+        QCOMPARE(w_->IconCount(), 12);
+        QCOMPARE(prompts_->Asked().size(), std::size_t(0));
+        FRecurse* search = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* found = qobject_cast<FRecurse*>(top); found && found->isVisible()) search = found;
+        }
+        QVERIFY(search);
+        QCOMPARE(search->windowTitle(), "Recursing: " + list.fileName());
+        QCOMPARE(search->List().ListCount(), 2);
+        QCOMPARE(QString::fromStdString(search->List().Text(1)), QString("/b/two.dll"));
+        delete search;
+
+        // A name that is not UTF-8 comes as the address's bytes and opens under them.
+        const QByteArray raw = QFile::encodeName(temp_.path()) + "/caf\xe9 \"x\".dll";
+        std::filesystem::copy_file(Sample().toStdString(), raw.toStdString());
+        std::unique_ptr<QMimeData> rawData(new QMimeData);
+        rawData->setData("text/uri-list", "file://" + raw.toPercentEncoding("/") + "\r\n");
+        QDragEnterEvent rawEnter(QPoint(50, 80), Qt::CopyAction, rawData.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w_.get(), &rawEnter);
+        QVERIFY(rawEnter.isAccepted());
+        QDropEvent rawDrop(QPointF(50, 80), Qt::CopyAction, rawData.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w_.get(), &rawDrop);
+        QVERIFY(rawDrop.isAccepted());
+        QCOMPARE(w_->IconCount(), 12);
+        QCOMPARE(w_->RecentFiles.file(1), raw.toStdString());
+        QCOMPARE(prompts_->Asked().size(), std::size_t(0));
 
         // Nothing local to open: the drag is refused.
         std::unique_ptr<QMimeData> web(new QMimeData);

@@ -90,8 +90,15 @@ private slots:
         QCOMPARE(again.pic->Value(), mOptions::kDefaultBackColor);
     }
 
+    // The editor's path is written back as it was stored, even where the label cannot show it.
+    void OkWritesBothValuesAndAppliesTheColour_data() {
+        QTest::addColumn<QByteArray>("editor");
+        QTest::newRow("a path") << QByteArray("/opt/editor/edit");
+        QTest::newRow("a path that is not UTF-8") << QByteArray("/opt/caf\xe9/edit");
+    }
     void OkWritesBothValuesAndAppliesTheColour() {
-        mOptions::SetEditorPath("/opt/editor/edit");
+        QFETCH(QByteArray, editor);
+        mOptions::SetEditorPath(editor.toStdString());
         mOptions::WriteBackColor(mOptions::kDefaultBackColor);
         cScriptedPrompts prompts;
         cPrompts::cScope scope(prompts);
@@ -102,7 +109,7 @@ private slots:
         dlg.cmdOK->click();
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(StoredBackColor(), std::string("255"));
-        QCOMPARE(mOptions::EditorPath(), std::string("/opt/editor/edit"));
+        QCOMPARE(mOptions::EditorPath(), editor.toStdString());
         QCOMPARE(applied, std::vector<std::int32_t>{255});
     }
 

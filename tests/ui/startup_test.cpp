@@ -35,6 +35,13 @@ class tStartupTest : public QObject {
         return list.fileName();
     }
 
+    // Arguments as the system hands them to the program.
+    static std::vector<std::string> Args(const QStringList& args) {
+        std::vector<std::string> out;
+        for (const QString& a : args) out.push_back(QFile::encodeName(a).toStdString());
+        return out;
+    }
+
     static void CloseMain() {
         if (FMain::DefaultLoaded()) delete &FMain::Default();
         if (FRecurse::DefaultLoaded()) delete &FRecurse::Default();
@@ -61,8 +68,8 @@ private slots:
         cScriptedPrompts prompts;
         cPrompts::cScope scope(prompts);
         cWindowsHost host;
-        // Quoted, as the shell's open command passes it; an absolute path keeps its first characters.
-        const auto result = mStartup::Main(("\"" + file + "\"").toStdString(), host);
+        // An absolute path keeps its first characters.
+        const auto result = mStartup::Main(Args({file}), host);
         QCOMPARE(result, mStartup::eStartResult::WindowsShown);
         QVERIFY(prompts.Asked().empty());
         QVERIFY(FMain::DefaultLoaded());
@@ -76,16 +83,16 @@ private slots:
     }
 
     void AListFileOnTheCommandLineOpensInTheSearchWindow_data() {
-        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("line");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QStringList>("entries");
         const QString hits = temp_.filePath("My Hits.ier"), notes = temp_.filePath("notes.txt");
-        QTest::newRow("list file") << "\"" + hits + "\"" << hits << QStringList{"/a/one.exe", "/b/two.dll"};
-        QTest::newRow("edit switch") << "/e \"" + hits + "\"" << hits << QStringList{"/a/one.exe", "/b/two.dll"};
-        QTest::newRow("text file") << notes << notes << QStringList{"not an icon"};
+        QTest::newRow("list file") << QStringList{hits} << hits << QStringList{"/a/one.exe", "/b/two.dll"};
+        QTest::newRow("edit switch") << QStringList{"/e", hits} << hits << QStringList{"/a/one.exe", "/b/two.dll"};
+        QTest::newRow("text file") << QStringList{notes} << notes << QStringList{"not an icon"};
     }
     void AListFileOnTheCommandLineOpensInTheSearchWindow() {
-        QFETCH(QString, line);
+        QFETCH(QStringList, line);
         QFETCH(QString, file);
         QFETCH(QStringList, entries);
         WriteHits("My Hits.ier");
@@ -96,7 +103,7 @@ private slots:
         cScriptedPrompts prompts;
         cPrompts::cScope scope(prompts);
         cWindowsHost host;
-        QCOMPARE(mStartup::Main(line.toStdString(), host), mStartup::eStartResult::WindowsShown);
+        QCOMPARE(mStartup::Main(Args(line), host), mStartup::eStartResult::WindowsShown);
         QVERIFY(prompts.Asked().empty());
         QVERIFY(FMain::DefaultLoaded() && FMain::Default().isVisible());
         QVERIFY(FRecurse::DefaultLoaded());
@@ -112,15 +119,15 @@ private slots:
 
     // "/p" prints through the hidden global search window and ends the program; no window shows.
     void APrintLinePrintsWithoutAWindow_data() {
-        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("line");
         QTest::addColumn<QStringList>("entries");
         const QString list = temp_.filePath("Print Me.ier");
-        QTest::newRow("list file") << "/p \"" + list + "\"" << QStringList{"/a/one.exe", "/b/two.dll"};
-        QTest::newRow("upper-case switch") << "  /P " + list + " " << QStringList{"/a/one.exe", "/b/two.dll"};
-        QTest::newRow("no file") << "/p" << QStringList{};
+        QTest::newRow("list file") << QStringList{"/p", list} << QStringList{"/a/one.exe", "/b/two.dll"};
+        QTest::newRow("upper-case switch") << QStringList{"/P", list} << QStringList{"/a/one.exe", "/b/two.dll"};
+        QTest::newRow("no file") << QStringList{"/p"} << QStringList{};
     }
     void APrintLinePrintsWithoutAWindow() {
-        QFETCH(QString, line);
+        QFETCH(QStringList, line);
         QFETCH(QStringList, entries);
         const QString list = WriteHits("Print Me.ier");
         const QString pdf = temp_.filePath("printed.pdf");
@@ -131,7 +138,7 @@ private slots:
         bool shown = false;
         for (QWidget* w : QApplication::topLevelWidgets()) shown = shown || w->isVisible();
         QVERIFY(!shown);
-        QCOMPARE(mStartup::Main(line.toStdString(), host), mStartup::eStartResult::Ended);
+        QCOMPARE(mStartup::Main(Args(line), host), mStartup::eStartResult::Ended);
         QVERIFY(!host.PrintFailed());
         QVERIFY(prompts.Asked().empty());
         QVERIFY(!FMain::DefaultLoaded());
@@ -181,7 +188,7 @@ private slots:
         prompts.AnswerMessage(cPrompts::eAnswer::OK);
         cWindowsHost host;
         const QString missing = temp_.filePath("missing.ier");
-        QCOMPARE(mStartup::Main(("/p " + missing).toStdString(), host), mStartup::eStartResult::Ended);
+        QCOMPARE(mStartup::Main(Args({"/p", missing}), host), mStartup::eStartResult::Ended);
         QVERIFY(host.PrintFailed());
         QCOMPARE(prompts.Pending(), std::size_t(0));
         QVERIFY(prompts.LastAsked().text.endsWith("File not found (" + missing + ")"));
@@ -192,19 +199,17 @@ private slots:
     // A file named on the command line that cannot be read is reported with its name and the
     // cause, as an error; no window stays.
     void ACommandLineFileThatCannotBeReadIsNamed_data() {
-        QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("cause");
         const QString missing = temp_.filePath("no such list.ier");
-        QTest::newRow("missing list file") << "\"" + missing + "\"" << missing << "The system cannot find the file specified.";
+        QTest::newRow("missing list file") << missing << "The system cannot find the file specified.";
         const QString icon = temp_.filePath("gone.ico");
-        QTest::newRow("missing icon file") << icon << icon << "The system cannot find the file specified.";
+        QTest::newRow("missing icon file") << icon << "The system cannot find the file specified.";
         const QString below = temp_.filePath("plain/x.ier");
-        QTest::newRow("below a file") << below << below << "The system cannot find the path specified.";
-        QTest::newRow("folder") << temp_.path() << temp_.path() << "it is a folder, not a file.";
+        QTest::newRow("below a file") << below << "The system cannot find the path specified.";
+        QTest::newRow("folder") << temp_.path() << "it is a folder, not a file.";
     }
     void ACommandLineFileThatCannotBeReadIsNamed() {
-        QFETCH(QString, line);
         QFETCH(QString, file);
         QFETCH(QString, cause);
         QFile plain(temp_.filePath("plain"));
@@ -214,7 +219,7 @@ private slots:
         cPrompts::cScope scope(prompts);
         prompts.AnswerMessage(cPrompts::eAnswer::OK);
         cWindowsHost host;
-        QCOMPARE(mStartup::Main(line.toStdString(), host), mStartup::eStartResult::Ended);
+        QCOMPARE(mStartup::Main(Args({file}), host), mStartup::eStartResult::Ended);
         const auto& told = prompts.LastAsked();
         QCOMPARE(told.icon, cPrompts::eIcon::Critical);
         QVERIFY2(told.text.contains("\"" + file + "\"") && told.text.endsWith(cause), qPrintable(told.text));
@@ -254,6 +259,9 @@ private slots:
         QVERIFY(fired);
         QVERIFY(!about.isVisible());
         QVERIFY(about.lblVersion->text().contains(PICTRIX_VERSION));
+        // The program's own icon, not a toolbar picture.
+        const auto argb = [](const QImage& i) { return i.convertToFormat(QImage::Format_ARGB32_Premultiplied); };
+        QCOMPARE(argb(about.imgIcon->pixmap().toImage()), argb(mAppIcon::Draw(48)));
     }
 };
 

@@ -6,10 +6,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "support/ui/mToolbarPictures.h"
+#include "app/ui/mAppIcon.h"
 
 FAbout::FAbout(QWidget* owner)
-    : QDialog(owner), lblTitle(new QLabel("Pictrix", this)), lblVersion(new QLabel(VersionText(), this)),
+    : QDialog(owner), imgIcon(new QLabel(this)), lblTitle(new QLabel("Pictrix", this)), lblVersion(new QLabel(VersionText(), this)),
       lblDescription(new QLabel("Finds, shows and saves the icons stored in icon files and program modules.", this)),
       cmdOK(new QPushButton("OK", this)), tmrClose(new QTimer(this)) {
     setWindowTitle("About Pictrix");
@@ -20,9 +20,8 @@ FAbout::FAbout(QWidget* owner)
     lblTitle->setFont(big);
     lblDescription->setWordWrap(true);
 
-    auto* picture = new QLabel(this);
-    picture->setPixmap(mToolbarPictures::Fallback("viewlarge", 48));
-    picture->setAlignment(Qt::AlignTop);
+    imgIcon->setPixmap(mAppIcon::Icon().pixmap(QSize(48, 48), devicePixelRatioF()));
+    imgIcon->setAlignment(Qt::AlignTop);
 
     auto* texts = new QVBoxLayout;
     texts->addWidget(lblTitle);
@@ -31,7 +30,7 @@ FAbout::FAbout(QWidget* owner)
     texts->addWidget(lblDescription);
     texts->addStretch(1);
     auto* top = new QHBoxLayout;
-    top->addWidget(picture);
+    top->addWidget(imgIcon);
     top->addSpacing(12);
     top->addLayout(texts, 1);
     auto* buttons = new QHBoxLayout;

@@ -1,5 +1,5 @@
 #pragma once
-// FAbout: the about box: the program's name, its version and what it does, with an OK button.
+// FAbout: the about box: the program's icon, name, version and what it does, with an OK button.
 // At start-up it serves as the splash: the OK button hidden and the timer enabled, which closes
 // the box after its interval (2500 ms).
 
@@ -17,6 +17,7 @@ public:
 
     explicit FAbout(QWidget* owner = nullptr);
 
+    QLabel* imgIcon; // the program's icon at 48 pixels
     QLabel* lblTitle;
     QLabel* lblVersion;
     QLabel* lblDescription;

@@ -2,6 +2,7 @@
 // instance, and the handlers of the File menu and the toolbar.
 
 #include "base/mTwips.h"
+#include "base/ui/mQtPath.h"
 #include "base/ui/mQtText.h"
 #include "app/ui/FMain.h"
 
@@ -17,9 +18,14 @@
 #include <QPointer>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QToolBar>
 #include <QUrl>
 #include <QWindow>
+
+#include <algorithm>
 
 #include "app/mMainSettings.h"
 #include "app/mMainWindow.h"
@@ -63,7 +69,12 @@ FMain::FMain(QWidget* parent)
     if (!mFileOpenSave::Backend()) cPromptsFileDialog::Install();
     cPromptsFileDialog::SetOwner(this);
 
-    lvwIcons = new cListView(client_);
+    // The list and the images pane share the list's place; the list takes what the pane leaves.
+    splImages = new QSplitter(Qt::Horizontal, client_);
+    splImages->setObjectName("splImages");
+    splImages->setChildrenCollapsible(false);
+    splImages->setHandleWidth(2);
+    lvwIcons = new cListView(splImages);
     lvwIcons->setObjectName("lvwIcons");
     lvwIcons->AddColumnHeader("Icon", static_cast<int>(kColumnWidthTwips / TwipsPerPixelX() + 0.5));
     lvwIcons->AddColumnHeader("Number of Images", static_cast<int>(kColumnWidthTwips / TwipsPerPixelX() + 0.5));
@@ -73,10 +84,23 @@ FMain::FMain(QWidget* parent)
     // A file dropped anywhere on the window opens as Open would open it.
     setAcceptDrops(true);
 
-    // The grid holds the chosen icon's images and their selection; View > Images shows it.
-    IconGrid1 = new cIconGrid(client_);
+    // The grid holds the chosen icon's images and their selection; View > Images shows it. It
+    // scrolls itself up and down; the pane scrolls it sideways.
+    scrImages = new QScrollArea(splImages);
+    scrImages->setObjectName("scrImages");
+    scrImages->setFrameShape(QFrame::NoFrame);
+    scrImages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrImages->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    IconGrid1 = new cIconGrid;
     IconGrid1->setObjectName("IconGrid1");
-    IconGrid1->setVisible(false);
+    scrImages->setWidget(IconGrid1);
+    scrImages->viewport()->installEventFilter(this);
+    splImages->addWidget(lvwIcons);
+    splImages->addWidget(scrImages);
+    scrImages->setVisible(false);
+    splImages->setStretchFactor(0, 1);
+    splImages->setStretchFactor(1, 0);
+    connect(splImages, &QSplitter::splitterMoved, this, [this] { imagesWidth_ = scrImages->width(); });
 
     CreateMenus();
     CreateToolbar();
@@ -255,6 +279,7 @@ void FMain::Settings() {
         move(at);
     }
     if (stored.view) mnuView_Click(*stored.view);
+    if (stored.imagesWidth) imagesWidth_ = static_cast<int>(*stored.imagesWidth / TwipsPerPixelX() + 0.5);
     if (stored.images) ShowImages(*stored.images);
     Form_Resize();
 }
@@ -284,6 +309,8 @@ void FMain::resizeEvent(QResizeEvent* event) {
 
 bool FMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) Form_Resize();
+    // The pane exists once the constructor made it (the client area's events come before).
+    if (scrImages && watched == scrImages->viewport() && event->type() == QEvent::Resize) FitGridToPane();
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -307,15 +334,34 @@ void FMain::Form_Resize() {
         return QRect(inner - client_->pos(),
                      QSize(static_cast<int>(at.width / px + 0.5), static_cast<int>(at.height / p + 0.5)));
     };
-    if (!IconGrid1->isVisibleTo(this)) {
-        lvwIcons->setGeometry(rect(*place));
-        return;
+    // The splitter keeps the images pane's width and gives the list the rest.
+    splImages->setGeometry(rect(*place));
+}
+
+void FMain::PlaceImagesPane() {
+    if (!scrImages->isVisibleTo(this)) return;
+    const int handle = splImages->handleWidth();
+    const int whole = splImages->width();
+    int width = imagesWidth_;
+    if (width <= 0) {
+        const double px = TwipsPerPixelX();
+        const auto split = mMainWindow::SplitForGrid(
+            {0, 0, static_cast<std::int32_t>(whole * px + 0.5), 0}, static_cast<std::int32_t>(px + 0.5));
+        width = split ? static_cast<int>(split->grid.width / px + 0.5) : whole / 2;
+        // Wide enough for the widest image while the list keeps a third.
+        width = std::max(width, std::min(IconGrid1->minimumSizeHint().width(), whole * 2 / 3));
     }
-    // The grid shares the list's place; a window too narrow for both keeps them where they were.
-    const auto split = mMainWindow::SplitForGrid(*place, static_cast<std::int32_t>(px + 0.5));
-    if (!split) return;
-    lvwIcons->setGeometry(rect(split->list));
-    IconGrid1->setGeometry(rect(split->grid));
+    // The list keeps at least a pixel; the handle stays where the user can take it.
+    width = std::clamp(width, 1, std::max(1, whole - handle - 1));
+    splImages->setSizes({whole - handle - width, width});
+}
+
+void FMain::FitGridToPane() {
+    const QSize pane = scrImages->maximumViewportSize();
+    const int needed = IconGrid1->minimumSizeHint().width();
+    const bool sideways = needed > pane.width();
+    const int height = pane.height() - (sideways ? scrImages->horizontalScrollBar()->sizeHint().height() : 0);
+    IconGrid1->resize(std::max(pane.width(), needed), std::max(1, height));
 }
 
 void FMain::showEvent(QShowEvent* event) {
@@ -330,11 +376,13 @@ void FMain::showEvent(QShowEvent* event) {
 
 namespace {
 
-// The file a drop brings: the first local file among its addresses; empty when there is none.
-QString DroppedFile(const QMimeData* data) {
+// The file a drop brings: the first local file among its addresses, as the system names it;
+// empty when there is none.
+std::string DroppedFile(const QMimeData* data) {
     if (!data || !data->hasUrls()) return {};
     for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) return url.toLocalFile();
+        std::string file = mQtPath::FromUrl(url);
+        if (!file.empty()) return file;
     }
     return {};
 }
@@ -342,18 +390,27 @@ QString DroppedFile(const QMimeData* data) {
 } // namespace
 
 void FMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+    if (!DroppedFile(event->mimeData()).empty()) event->acceptProposedAction();
 }
 
 void FMain::dragMoveEvent(QDragMoveEvent* event) {
-    if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+    if (!DroppedFile(event->mimeData()).empty()) event->acceptProposedAction();
 }
 
 void FMain::dropEvent(QDropEvent* event) {
-    const QString file = DroppedFile(event->mimeData());
-    if (file.isEmpty()) return;
+    const std::string file = DroppedFile(event->mimeData());
+    if (file.empty()) return;
     event->acceptProposedAction();
-    RetrieveDroppedFile(mQtText::Utf8(file));
+    // A list file opens in a search window of its own, as opening it from the desktop does.
+    if (mMainWindow::IsListFileName(file)) {
+        try {
+            OpenSearchWindow(file);
+        } catch (const cError& e) {
+            ShowCommandError(e);
+        }
+        return;
+    }
+    RetrieveDroppedFile(file);
 }
 
 void FMain::RefreshRecentMenu() {

@@ -2,7 +2,9 @@
 // FMain: the main window. It owns the icons of the current file (`Icons`, 1..IconCount) and the two
 // image lists their pictures live in, shows one list item per icon in `lvwIcons` in one of four
 // views, and keeps the chosen icon's images in the grid `IconGrid1`, hidden until View > Images
-// shows it beside the list. Save, Copy, Properties and Export as PNG act on the images selected in
+// shows it beside the list: list and images share the splitter splImages, whose handle the user
+// drags (the pane's width is kept with the settings), and the images pane scrImages scrolls
+// sideways where it is narrower than the widest image, so that no image is ever cut. Save, Copy, Properties and Export as PNG act on the images selected in
 // the shown grid (none selected: all); with the grid hidden its selection plays no part.
 //
 // Invariants: the icons are those of the last retrieval, every one of them whole (a group that
@@ -31,6 +33,8 @@
 
 class QAction;
 class QMenu;
+class QScrollArea;
+class QSplitter;
 class QToolBar;
 class cIconGrid;
 class cImageList;
@@ -70,7 +74,9 @@ public:
     cListView* lvwIcons;
     const std::unique_ptr<cImageList> ilsIcons32;
     const std::unique_ptr<cImageList> ilsIcons16;
-    cIconGrid* IconGrid1;               // hidden until View > Images shows it
+    cIconGrid* IconGrid1;               // in scrImages, hidden until View > Images shows it
+    QSplitter* splImages = nullptr;     // lvwIcons, then scrImages
+    QScrollArea* scrImages = nullptr;   // the images pane: IconGrid1, scrolled sideways
     QToolBar* tbrMain;
     cStatusBar* sbrMain;
 
@@ -131,12 +137,14 @@ public:
     // Starts the configured icon editor (asking to configure one when there is none); a program
     // that cannot be started raises the error mnuFile_Click shows.
     void LaunchEditor();
-    // Opens a new, independent search window owned by this one; raises when the build has none.
-    void OpenSearchWindow();
+    // Opens a new, independent search window owned by this one, with the list file `listFile`
+    // loaded when one is named; raises when the build has none.
+    void OpenSearchWindow(const std::string& listFile = {});
     void RunGlintsmith();
 
-    // The search window's maker (a later stage registers it): given the owner, a new window.
-    using tSearchWindowFactory = std::function<QWidget*(QWidget* owner)>;
+    // The search window's maker (a later stage registers it): given the owner and a list file to
+    // load (none when empty), a new window.
+    using tSearchWindowFactory = std::function<QWidget*(QWidget* owner, const std::string& listFile)>;
     static void SetSearchWindowFactory(tSearchWindowFactory factory);
 
     // Saves the recent files and the window's settings (FMain_Settings.cpp).
@@ -198,6 +206,12 @@ private:
     cFileIcon ChosenCopy();
     // Sets the grid shown or hidden with the check mark of View > Images, and lays the window out.
     void ShowImages(bool shown);
+    // Gives the images pane its width in the splitter: the one the user left (imagesWidth_), else
+    // a third of the list's place, at least 120 and at most 280 pixels, or the width the widest
+    // image needs where that is more and the list keeps a third.
+    void PlaceImagesPane();
+    // Sizes the grid to the pane: its height, and its width or the width the widest image needs.
+    void FitGridToPane();
 
     std::vector<cFileIcon> icons_;
     std::map<QString, QAction*> buttons_;
@@ -205,4 +219,7 @@ private:
     bool screenWatched_ = false;
     // The folder the last export of several images went to, offered again by the next.
     QString exportFolder_;
+    // The images pane's width in pixels as the user left it; 0 until the handle was dragged or a
+    // width was stored.
+    int imagesWidth_ = 0;
 };

@@ -7,10 +7,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QFileInfo>
 #include <QMimeData>
 
+#include "base/ui/mQtPath.h"
 #include "base/ui/mQtText.h"
 #include "app/mIconCommands.h"
 #include "app/mMainSettings.h"
@@ -112,16 +114,22 @@ void FMain::mnuCopy_Click() {
         // Nothing chosen: the clipboard keeps what the user had on it.
         if (IconCount() < 1 || lvwIcons->SelectedIndex() < 1) return;
         const cFileIcon copy = ChosenCopy();
-        const mIconCommands::cClipboardIcon icon = mIconCommands::ClipboardIcon(copy, HighColour);
+        const mIconCommands::cClipboardIcon icon = mIconCommands::ClipboardIcon(copy);
         if (icon.icoBytes.empty()) return;
         auto mime = std::make_unique<QMimeData>();
         const QByteArray bytes(reinterpret_cast<const char*>(icon.icoBytes.data()),
                                static_cast<qsizetype>(icon.icoBytes.size()));
         mime->setData(Q(mIconCommands::kIcoMimeType), bytes);
         mime->setData(Q(mIconCommands::kIcoMimeTypeAlt), bytes);
-        // The image for pasting into image editors (an image that cannot be drawn gives none).
+        // The largest image for pasting into image editors, also as PNG bytes of its own, so that
+        // every desktop's clipboard hands over that image (one that cannot be drawn gives none).
         const QImage image = mQtDib::ImageFromIcon(copy.IconHandle(icon.imageIndex));
-        if (!image.isNull()) mime->setImageData(image);
+        if (!image.isNull()) {
+            mime->setImageData(image);
+            QByteArray png;
+            QBuffer buffer(&png);
+            if (buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG")) mime->setData("image/png", png);
+        }
         QApplication::clipboard()->setMimeData(mime.release());
     } catch (const cError& e) {
         ShowCommandError(e);
@@ -163,7 +171,7 @@ void FMain::ExportPng() {
             std::string fileName = plan.front().name, fileTitle, filter(mPngExport::kSaveFilter);
             std::int32_t filterIndex = 1, extra = 0;
             std::optional<std::string> initialDir;
-            if (!exportFolder_.isEmpty()) initialDir = mQtText::Utf8(exportFolder_);
+            if (!exportFolder_.isEmpty()) initialDir = mQtPath::FromQt(exportFolder_);
             if (!mFileOpenSave::ShowSaveDialog(fileName, fileTitle, true, filter, filterIndex, initialDir,
                                                std::string(mPngExport::kCaption),
                                                std::string(mPngExport::kSaveDefaultExt), 0, extra)) {
@@ -178,7 +186,7 @@ void FMain::ExportPng() {
             const std::optional<QString> chosen =
                 cPrompts::Current().Folder(this, Q(mPngExport::kCaption), exportFolder_);
             if (!chosen || chosen->isEmpty()) return;
-            folder = mQtText::Utf8(*chosen);
+            folder = mQtPath::FromQt(*chosen);
             exportFolder_ = *chosen;
             const std::vector<std::string> existing = mPngExport::ExistingFiles(plan, folder);
             if (!existing.empty() &&
@@ -213,13 +221,13 @@ void FMain::LaunchEditor() {
     if (!cShell::Current().StartProgram(Q(path))) throw mMainSettings::OpenError(path);
 }
 
-void FMain::OpenSearchWindow() {
+void FMain::OpenSearchWindow(const std::string& listFile) {
     const tSearchWindowFactory& factory = SearchWindowFactory();
     if (!factory) {
         throw cError(cError::kInvalidCall, mProgram::ExeBaseName(), "The search window is not part of this build.");
     }
     // Each use opens another, independent search window, owned by the main window.
-    QWidget* window = factory(this);
+    QWidget* window = factory(this, listFile);
     if (!window) return;
     window->setWindowFlag(Qt::Window, true);
     window->setAttribute(Qt::WA_DeleteOnClose);

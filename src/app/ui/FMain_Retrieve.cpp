@@ -139,7 +139,7 @@ void FMain::Retrieve(const std::string& fileName) {
             case eStep::Group: sbrMain->SetSimpleText(Q(mMainWindow::RetrievingIconOfText(i, count))); break;
             case eStep::Done:
                 sbrMain->SetPanelText(1, name);
-                if (mFileKind::IsIconFileName(fileName)) sbrMain->SetSimpleText(name);
+                if (mFileKind::IsIconFile(fileName)) sbrMain->SetSimpleText(name);
                 break;
             }
         };

@@ -33,6 +33,7 @@ void FMain::StoreSettings() {
         }
     }
     w.images = ImagesShown();
+    if (imagesWidth_ > 0) w.imagesWidth = static_cast<std::int32_t>(imagesWidth_ * TwipsPerPixelX() + 0.5);
     mMainSettings::WriteSettings(w);
 }
 

@@ -1,6 +1,8 @@
 // FMain: filling the icon list, the chosen item, the View menu and the list's background.
 
 #include <QAction>
+#include <QScrollArea>
+#include <QSplitter>
 #include <QToolBar>
 
 #include "base/ui/mQtText.h"
@@ -62,6 +64,11 @@ void FMain::lvwIcons_ItemClick(int index) {
         const std::string key = lvwIcons->Key(index);
         sbrMain->SetPanelText(2, QString::fromStdString(mMainWindow::IconPanelText(key)));
         IconGrid1->Init(Icon(mMainWindow::KeyIndex(key)));
+        // Another icon may have wider images: a pane the user has not sized grows for them where
+        // the window allows; beyond that it scrolls.
+        if (imagesWidth_ <= 0 && scrImages->isVisibleTo(this) && scrImages->width() < IconGrid1->minimumSizeHint().width())
+            PlaceImagesPane();
+        FitGridToPane();
     } catch (const cError& e) {
         MError::ReportError(e, true, false);
     }
@@ -103,9 +110,14 @@ bool FMain::ImagesShown() const { return mnuImages->isChecked(); }
 
 void FMain::ShowImages(bool shown) {
     mnuImages->setChecked(shown);
-    IconGrid1->setVisible(shown);
+    scrImages->setVisible(shown);
+    // The handle comes and goes with the pane.
+    splImages->refresh();
     Form_Resize();
-    if (shown) IconGrid1->Draw();
+    if (!shown) return;
+    PlaceImagesPane();
+    FitGridToPane();
+    IconGrid1->Draw();
 }
 
 void FMain::mnuImages_Click() {

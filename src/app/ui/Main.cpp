@@ -127,7 +127,7 @@ bool mMainStart::ShowsWindows() {
 }
 
 bool mMainStart::NeedsOffscreen(const std::vector<std::string>& args) {
-    if (mStartup::ClassifyCommandLine(mStartup::CommandLineOf(args)).command != mStartup::eCommand::Print) return false;
+    if (mStartup::ClassifyArguments(args).command != mStartup::eCommand::Print) return false;
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
         const char* value = std::getenv(name);
         if (value && *value) return false;
@@ -145,14 +145,11 @@ void SetUpApplication(QApplication& app) {
     QGuiApplication::setDesktopFileName("pictrix");
 }
 
-int Main(QApplication& app) {
+int Main(QApplication& app, const std::vector<std::string>& args) {
     MError::LogStoreEvents();
     SetUpApplication(app);
-    QStringList args = app.arguments();
-    std::vector<std::string> line;
-    for (qsizetype i = 1; i < args.size(); ++i) line.push_back(args[i].toStdString());
     cWindowsHost host;
-    const auto result = mStartup::Main(mStartup::CommandLineOf(line), host);
+    const auto result = mStartup::Main(args, host);
     if (result == mStartup::eStartResult::Ended || gEnding) {
         // The windows closed without an event loop: delete them now.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -49,9 +49,10 @@ private:
 // the program's icon on its windows. Main calls it first.
 void SetUpApplication(QApplication& app);
 
-// Runs start-up and then the event loop while any window is open; answers the exit status
-// (0, or 1 when start-up or the print line's printing failed).
-int Main(QApplication& app);
+// Runs start-up on the program's arguments (argv without the program's name, the system's bytes)
+// and then the event loop while any window is open; answers the exit status (0, or 1 when
+// start-up or the print line's printing failed).
+int Main(QApplication& app, const std::vector<std::string>& args);
 
 // Unloads every window and ends the program (the event loop, or start-up before it ran).
 void EndProgram();

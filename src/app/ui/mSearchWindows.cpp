@@ -10,7 +10,7 @@
 namespace mSearchWindows {
 
 void Install() {
-    FMain::SetSearchWindowFactory([](QWidget* owner) -> QWidget* {
+    FMain::SetSearchWindowFactory([](QWidget* owner, const std::string& listFile) -> QWidget* {
         // Not a child of the main window, which would take it down when it closes (in the middle
         // of a search, even): the window is only placed above its owner, as an owned window is.
         auto* window = new FRecurse();
@@ -18,6 +18,7 @@ void Install() {
             window->winId();
             if (QWindow* handle = window->windowHandle()) handle->setTransientParent(owner->window()->windowHandle());
         }
+        if (!listFile.empty()) window->DisplayList(listFile);
         return window;
     });
     FRecurse::SetAboutBox([](QWidget* owner) {

@@ -1,8 +1,10 @@
 // pictrix: the desktop program.
 
+#include <iostream>
 #include <string>
 #include <vector>
 
+#include "app/mStartup.h"
 #include "app/ui/Main.h"
 #include "app/ui/cApplication.h"
 #include "base/mProgram.h"
@@ -10,13 +12,25 @@
 #include "support/MError.h"
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    // The arguments are the system's bytes, kept as they are: Qt would decode them as UTF-8 (a
+    // name that is not UTF-8 could then not be opened) and take some of them for its own options.
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    // Help and version need neither a window nor a display.
+    switch (mStartup::ClassifyArguments(args).command) {
+    case mStartup::eCommand::Help: std::cout << mStartup::Usage(); return 0;
+    case mStartup::eCommand::Version: std::cout << "pictrix " << PICTRIX_VERSION << '\n'; return 0;
+    case mStartup::eCommand::BadUsage: std::cerr << mStartup::Usage(); return 2;
+    default: break;
+    }
     if (mMainStart::NeedsOffscreen(args)) qputenv("QT_QPA_PLATFORM", "offscreen");
-    cApplication app(argc, argv);
+    static char name[] = "pictrix";
+    int qtArgc = 1;
+    char* qtArgv[] = {argc > 0 && argv[0] ? argv[0] : name, nullptr};
+    cApplication app(qtArgc, qtArgv);
     app.setApplicationName("pictrix");
     app.setApplicationDisplayName(mQtText::Q(mProgram::kAppName));
     try {
-        return Main(app);
+        return Main(app, args);
     } catch (...) {
         // Start-up, before or around the event loop: reported, and the program ends cleanly.
         MError::ReportEscaped();

@@ -6,7 +6,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/mTwips.h"
@@ -101,6 +103,13 @@ QString cIconGrid::CaptionFor(std::int32_t width, std::int32_t height, std::int3
 
 double cIconGrid::TwipsPerPixelX() const { return mTwips::TwipsPerPixel(logicalDpiX()); }
 double cIconGrid::TwipsPerPixelY() const { return mTwips::TwipsPerPixel(logicalDpiY()); }
+
+QSize cIconGrid::minimumSizeHint() const {
+    std::int32_t widest = 0;
+    for (const auto& item : items_) widest = std::max(widest, item.Width);
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    return {static_cast<int>(widest) + 6 + bar + 2 * frameWidth(), QAbstractScrollArea::minimumSizeHint().height()};
+}
 
 void cIconGrid::UpdateClientSize() {
     clientWidth_ = viewport()->width();

@@ -47,6 +47,9 @@ public:
     void Clear();
     // Lays the items out (which shows or hides the scroll bar) and repaints.
     void Draw();
+    // As wide as the widest image with its cell's margins, the frame and the scroll bar: a
+    // narrower grid cuts that image.
+    QSize minimumSizeHint() const override;
 
     std::int32_t ItemCount() const noexcept { return static_cast<std::int32_t>(items_.size()); }
     // The selection flag of item index (1..ItemCount; else the subscript error, nothing changed).

@@ -1,10 +1,12 @@
 #include "resources/ui/cPromptsFileDialog.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QPointer>
 #include <QWidget>
 
+#include <filesystem>
+
+#include "base/ui/mQtPath.h"
 #include "base/ui/mQtText.h"
 #include "platform/ui/cPrompts.h"
 
@@ -15,7 +17,6 @@ namespace {
 QPointer<QWidget> gOwner;
 
 using mQtText::Q;
-using mQtText::Utf8;
 
 // The converted filter's entries: description and pattern pairs.
 std::vector<cPrompts::cFilter> Filters(const std::string& converted) {
@@ -66,20 +67,22 @@ bool TooLong(const std::string& file, const cOpenFileName& ofn) {
 bool Answer(const cPrompts::cFileAnswer& a, cOpenFileName& ofn) {
     if (!a.confirmed || a.files.isEmpty()) return false;
     std::string file;
+    // The system's names, as the dialog's folder holds them (Qt may show a name otherwise).
+    const std::string first = mQtPath::FromQt(QDir::toNativeSeparators(a.files.front()));
     if (a.files.size() == 1) {
-        file = Utf8(QDir::toNativeSeparators(a.files.front()));
+        file = first;
     } else {
-        file = Utf8(QDir::toNativeSeparators(QFileInfo(a.files.front()).absolutePath()));
+        file = std::filesystem::path(first).parent_path().string();
         for (const QString& f : a.files) {
             file += '\0';
-            file += Utf8(QFileInfo(f).fileName());
+            file += std::filesystem::path(mQtPath::FromQt(f)).filename().string();
         }
         file += '\0';
     }
     if (file.size() + 1 > ofn.nMaxFile) return TooLong(file, ofn);
     file.resize(ofn.nMaxFile, '\0');
     ofn.lpstrFile = file;
-    ofn.lpstrFileTitle = a.files.size() == 1 ? Utf8(QFileInfo(a.files.front()).fileName()) : std::string();
+    ofn.lpstrFileTitle = a.files.size() == 1 ? std::filesystem::path(first).filename().string() : std::string();
     ofn.lpstrFileTitle.resize(ofn.nMaxFileTitle, '\0');
     ofn.nFilterIndex = a.filterIndex;
     if (a.readOnly) ofn.Flags |= mFileOpenSave::OFN_READONLY;

@@ -11,6 +11,7 @@
 #include <new>
 #include <optional>
 
+#include "base/ui/mQtPath.h"
 #include "base/ui/mQtText.h"
 #include "platform/ui/cPrompts.h"
 #include "resources/mFileOpenSave.h"
@@ -83,7 +84,7 @@ void FRecurse::NewList() {
     try {
         const std::optional<QString> chosen = cPrompts::Current().Folder(this, Q(mRecurse::kBrowseTitle), QString());
         if (!chosen) return;
-        folder = mRecurse::TrimAtNul(Utf8(*chosen));
+        folder = mRecurse::TrimAtNul(mQtPath::FromQt(*chosen));
         SetCaption(mRecurse::Caption(folder));
     } catch (const cError& e) {
         LogOnly(e);
@@ -317,7 +318,7 @@ std::string FRecurse::ChooseTargetFolder() {
     try {
         const std::optional<QString> chosen = cPrompts::Current().Folder(this, Q(mRecurse::kTargetTitle), QString());
         if (!chosen) return {};
-        const std::string folder = cExtractor::TargetFolderOf(mRecurse::TrimAtNul(Utf8(*chosen)));
+        const std::string folder = cExtractor::TargetFolderOf(mRecurse::TrimAtNul(mQtPath::FromQt(*chosen)));
         if (folder.empty()) return {};
         Status(mRecurse::SavingToText(folder));
         Extractor.TargetFolder = folder;

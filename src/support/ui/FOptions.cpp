@@ -20,7 +20,6 @@
 namespace {
 
 using mQtText::Q;
-using mQtText::Utf8;
 
 } // namespace
 
@@ -106,7 +105,10 @@ FOptions::FOptions(QWidget* owner, tApplyBackColor applyBackColor)
 
 void FOptions::Load() {
     const std::string editor = mOptions::EditorPath();
-    if (!editor.empty()) lblEditorPath->setText(Q(editor));
+    if (!editor.empty()) {
+        editorPath_ = editor;
+        lblEditorPath->setText(Q(editor));
+    }
     // The stored colour; the read falls back to the text just read, and whatever is not a number
     // (no colour stored at all) shows the program's first-start colour.
     const auto colour = mNumber::LongOf(mOptions::BackColorText(editor));
@@ -143,6 +145,7 @@ void FOptions::cmdBrowse_Click() {
         cPromptsFileDialog::SetOwner(parentWidget());
         const std::string path = mFileOpenSave::CutAtNul(fileName);
         if (chosen && !path.empty()) {
+            editorPath_ = path;
             lblEditorPath->setText(Q(path));
             EnableApply();
         }
@@ -154,6 +157,7 @@ void FOptions::cmdBrowse_Click() {
 
 void FOptions::cmdClear_Click() {
     if (lblEditorPath->text().isEmpty()) return;
+    editorPath_.clear();
     lblEditorPath->clear();
     lblEditorPath->setToolTip(QString());
     EnableApply();
@@ -172,7 +176,7 @@ void FOptions::cmdColor_Click() {
 }
 
 void FOptions::Apply() {
-    mOptions::SetEditorPath(Utf8(lblEditorPath->text()));
+    mOptions::SetEditorPath(editorPath_);
     mOptions::WriteBackColor(pic->Value());
     if (applyBackColor_) applyBackColor_(pic->Value());
 }

@@ -1,7 +1,7 @@
 #pragma once
 // FOptions: the options dialog (caption "Options"). It edits the path of the icon editor the main
-// window starts and the background colour of the main window's icon list. It holds nothing but its
-// controls: the path is the caption of lblEditorPath, the colour value is held by pic. Each showing
+// window starts and the background colour of the main window's icon list. It holds the path as the
+// system's bytes (lblEditorPath shows its readable form), the colour value is held by pic. Each showing
 // is a new instance, so every opening reads the stored values afresh.
 //
 // Apply writes both values ("Editor Path" and "Backcolor") and hands the colour to the window that
@@ -69,4 +69,6 @@ private:
     void ShowError(std::int32_t number, const std::string& source, const std::string& description);
 
     tApplyBackColor applyBackColor_;
+    // The editor's path as the file system names it; the label's text may have lost bytes.
+    std::string editorPath_;
 };

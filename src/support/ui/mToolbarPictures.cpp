@@ -226,10 +226,17 @@ QPixmap Fallback(const QString& key, int size) {
     return pixmap;
 }
 
+bool ThemeHasEveryPicture() {
+    for (const auto& [key, name] : ThemeNames()) {
+        if (!QIcon::hasThemeIcon(name)) return false;
+    }
+    return true;
+}
+
 QIcon Picture(const QString& key) {
     const QString name = ThemeName(key);
     if (name.isEmpty()) return {};
-    if (QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
+    if (ThemeHasEveryPicture()) return QIcon::fromTheme(name);
     QIcon icon;
     for (int size : {16, 22, 24, 32}) icon.addPixmap(Fallback(key, size));
     return icon;

@@ -58,8 +58,8 @@ std::int32_t PrintFromFile(cTextDevice& printer, const std::string& file, const 
     if (!file.empty()) {
         std::size_t bytes = 0;
         mListFile::Read(file, [&](std::string&& entry) {
-            if (count >= kMaxEntries)
-                throw NoListFile(file, "it holds more than " + std::to_string(kMaxEntries) + " entries");
+            // Every entry is printed, however many there are (the window holds fewer); the text
+            // of the entries is bounded, since the document keeps it until it is sent.
             bytes += entry.size();
             if (bytes > kMaxTextBytes)
                 throw NoListFile(file, "its entries hold more than " + std::to_string(kMaxTextBytes >> 20) + " MiB");

@@ -5,9 +5,9 @@
 // come from a list file (empty lines skipped), or from the window's list when no file is named
 // (every entry that is not empty, checked or not).
 //
-// A list file is read as the window reads it (mListFile) and bounded as the window's list is: a
-// file of more than kMaxEntries entries or kMaxTextBytes bytes of entries is no list file, so no
-// file makes the printing hold or send without bound. Any failure is raised where it happens,
+// A list file is read as the window reads it (mListFile); every entry is printed, also past the
+// kMaxEntries the window holds. A file of more than kMaxTextBytes bytes of entries is no list file,
+// so no file makes the printing hold or send without bound. Any failure is raised where it happens,
 // after the lines before it were given to the printer; the caller then drops the document.
 
 #include <cstdint>

@@ -57,4 +57,14 @@ std::string HelpPage(std::string_view page) {
     return mProgram::ProgramDir() + mProgram::kSeparator + "Help" + mProgram::kSeparator + std::string(page);
 }
 
+std::string CutListText(std::string_view file, std::int64_t total, std::int64_t shown) {
+    return std::string(file) + " holds " + std::to_string(total) + " entries; the search list holds " + std::to_string(shown) +
+           ", the first of them. Save As keeps the entries shown in another file; the file itself is not saved over.";
+}
+
+std::string CutListSaveText(std::string_view file) {
+    return "The list was cut when it was opened: " + std::string(file) +
+           " holds more entries than the search list. Saving it there would lose the rest.";
+}
+
 } // namespace mRecurse

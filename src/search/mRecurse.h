@@ -41,6 +41,10 @@ std::string SpecPrompt(std::string_view folder);
 std::string FoundText(std::int64_t count, std::string_view spec);
 // "Number of items: N".
 std::string CountText(std::int64_t count);
+// A list file of more entries than the window holds: what the user is told when it opens, and
+// why it is not saved over (saving would cut the file to the entries shown).
+std::string CutListText(std::string_view file, std::int64_t total, std::int64_t shown);
+std::string CutListSaveText(std::string_view file);
 // "Saving to: " and the target folder of an extraction.
 std::string SavingToText(std::string_view folder);
 // The checked-entries message: "Selected Items: ", two line ends, each entry and a line end.

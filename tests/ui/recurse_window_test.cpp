@@ -406,6 +406,66 @@ private slots:
         CloseWindow(w, eAnswer::No);
     }
 
+    // Mended: closing never loses results. Yes, then Cancel in Save As, keeps the window and the
+    // list; Add and Delete are changes that the closing question asks about.
+    void ClosingNeverLosesResults() {
+        FRecurse& w = NewWindow();
+        QPointer<FRecurse> p(&w);
+        Search(w, tree_ + "/D", "*.exe");
+        prompts_->AnswerMessage(eAnswer::Yes).CancelFile(cScriptedPrompts::eKind::SaveFile);
+        QVERIFY(!w.close());
+        QVERIFY(p && w.DataChanged);
+        QCOMPARE(Entries(w).size(), std::size_t(1));
+        CloseWindow(w, eAnswer::No);
+
+        const QString list = WriteList("three.ier", {"/a", "/b", "/c"});
+        FRecurse& opened = NewWindow();
+        prompts_->AnswerOpen({list});
+        opened.mnuFile_Click(1);
+        QVERIFY(!opened.DataChanged);
+        Check(opened, 1);
+        opened.mnuEdit_Click(1); // Delete
+        QVERIFY(opened.DataChanged);
+        const std::size_t before = prompts_->Asked().size();
+        CloseWindow(opened, eAnswer::No);
+        QCOMPARE(prompts_->Asked().size(), before + 1);
+        QCOMPARE(prompts_->LastAsked().text, QString("Data has changed. Save current list?"));
+
+        FRecurse& added = NewWindow();
+        prompts_->AnswerOpen({list});
+        added.mnuEdit_Click(0); // Add
+        QVERIFY(added.DataChanged);
+        CloseWindow(added, eAnswer::No);
+    }
+
+    // Mended: a list file longer than the window holds opens with its first entries and says so;
+    // it is never saved over (that would cut it on disk), while Save As another file keeps what
+    // is shown.
+    void ACutListIsNeverSavedOver() {
+        std::vector<std::string> entries;
+        for (int i = 1; i <= 40000; ++i) entries.push_back("/e/" + std::to_string(i));
+        const QString list = WriteList("long.ier", entries);
+        const QString original = ReadText(list);
+        FRecurse& w = NewWindow();
+        prompts_->AnswerOpen({list}).AnswerMessage(eAnswer::OK);
+        w.mnuFile_Click(1);
+        QVERIFY(prompts_->LastAsked().text.startsWith(list + " holds 40000 entries; the search list holds 32767"));
+        QCOMPARE(Entries(w).size(), std::size_t(32767));
+        // Save: refused, with Save As offered (declined here); Save As onto the file: refused.
+        prompts_->AnswerMessage(eAnswer::No);
+        QVERIFY(!w.Save());
+        QVERIFY(prompts_->LastAsked().text.contains("Save the list under another name?"));
+        prompts_->AnswerSave(list).AnswerMessage(eAnswer::OK);
+        QVERIFY(!w.SaveAs());
+        QVERIFY(prompts_->LastAsked().text.startsWith("The list was cut when it was opened"));
+        QCOMPARE(ReadText(list), original);
+        // Another file gets the entries shown.
+        prompts_->AnswerSave(Path("shown.ier"));
+        QVERIFY(w.SaveAs());
+        QCOMPARE(ReadText(Path("shown.ier")).count("\r\n\r\n"), 32767);
+        CloseWindow(w, std::nullopt);
+    }
+
     // Mended: ".ier" added to a typed name must not replace another file unasked.
     void SaveAsAsksBeforeReplacingTheNameItMade() {
         const QString existing = WriteList("mine.ier", {"/keep/me"});
@@ -435,11 +495,17 @@ private slots:
             QVERIFY(!w.List().Checked(0) && !w.List().Checked(1));
             QCOMPARE(w.windowTitle(), "Recursing: " + file);
         }
-        // A missing file is logged; it still heads the recent lists, and the list stays as it was.
+        // A missing file is shown and logged; it still heads the recent lists, and the list, the
+        // caption and the status stay as they were.
         FRecurse& w = NewWindow();
-        w.DisplayList(crlf.toStdString());
-        w.DisplayList(Path("missing.ier").toStdString());
+        QVERIFY(w.DisplayList(crlf.toStdString()));
+        const QString caption = w.windowTitle(), status = w.Picture1->Text();
+        prompts_->AnswerMessage(eAnswer::OK);
+        QVERIFY(!w.DisplayList(Path("missing.ier").toStdString()));
+        QVERIFY(prompts_->LastAsked().text.contains("File not found"));
         QCOMPARE(Entries(w).size(), std::size_t(2));
+        QCOMPARE(w.windowTitle(), caption);
+        QCOMPARE(w.Picture1->Text(), status);
         QCOMPARE(w.RecentLists.file(1), Path("missing.ier").toStdString());
         QVERIFY(ReadText(temp_.filePath("errlog.txt")).contains("missing.ier"));
     }

@@ -1,6 +1,7 @@
 #include "app/ui/Main.h"
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QDir>
 #include <QGuiApplication>
 #include <QPixmap>
@@ -116,8 +117,20 @@ std::string ScreenshotName(int viewIndex) {
 
 void EndProgram() {
     gEnding = true;
-    QApplication::closeAllWindows();
-    for (QWidget* w : QApplication::topLevelWidgets()) w->close();
+    // Each window is asked on its own (closeAllWindows stops at the first that stays): a search
+    // window with unsaved results asks its question, a walking or extracting one stops and closes
+    // itself once its run has unwound.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->isWindow()) w->close();
+    }
+    // A window that stays (Cancel, or a run still unwinding) keeps the program running; it ends
+    // when the last window closes.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && qobject_cast<QMainWindow*>(w)) {
+            gEnding = false;
+            return;
+        }
+    }
     if (gLoopRunning) QCoreApplication::exit(0);
 }
 

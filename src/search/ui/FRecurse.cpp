@@ -340,11 +340,8 @@ bool FRecurse::Form_QueryUnload() {
             const auto answer = cPrompts::Current().Message(this, Q(mRecurse::kChangedQuestion), cPrompts::eButtons::YesNo,
                                                             cPrompts::eIcon::Exclamation, Q(MError::kTitle));
             // A save that was asked for and failed keeps the window, and the list, open.
-            if (answer == cPrompts::eAnswer::Yes) {
-                saveFailed_ = false;
-                Save();
-                stay = saveFailed_;
-            }
+            // Yes, then Cancel in Save As, keeps the window and the results too.
+            if (answer == cPrompts::eAnswer::Yes) stay = !Save();
         }
     } catch (const cError& e) {
         MError::ReportError(e, true, false);

@@ -30,7 +30,9 @@
 // of it reaches the printer.
 
 #include <QElapsedTimer>
+#include <QLocale>
 #include <QMainWindow>
+#include <QTime>
 
 #include <array>
 #include <functional>
@@ -110,8 +112,10 @@ public:
     static const std::vector<QString>& ButtonKeys();
 
     // ---- The list and its files.
-    // Loads a list file into the list (also for a list file named on the command line).
-    void DisplayList(const std::string& file);
+    // Loads a list file into the list (also for a list file named on the command line); false,
+    // with the error shown, when it cannot be read (the list stays as it was). A file of more
+    // entries than the list holds opens with the first ones, says so, and is marked cut.
+    bool DisplayList(const std::string& file);
     // Writes the checked entries, or all when none is checked; true when the file was written.
     bool SaveList(const std::string& file);
     void RefreshRecentMenu();
@@ -131,6 +135,8 @@ public:
     void PrintFromFile(const std::string& file);
     // True when the last PrintFromFile failed.
     bool PrintFailed() const noexcept { return printFailed_; }
+    // The printed list's "Time: " value: the locale's short time form with its seconds.
+    static QString TimeText(const QLocale& locale, const QTime& time);
 
     // ---- Commands.
     void NewList();
@@ -193,5 +199,7 @@ private:
     bool closeWhenStopped_ = false;
     // The last SaveList failed (set by SaveList, read by the closing steps).
     bool saveFailed_ = false;
+    std::string cutFile_; // the list file whose entries did not all fit the window
+    bool IsCutListFile(const std::string& file) const;
     bool printFailed_ = false;
 };

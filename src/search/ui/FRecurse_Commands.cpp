@@ -8,6 +8,7 @@
 #include <QListView>
 #include <QTimer>
 
+#include <filesystem>
 #include <new>
 #include <optional>
 
@@ -106,6 +107,7 @@ void FRecurse::NewList() {
     std::string start;
     Step([&] { start = cFolderWalk::StartPath(folder); });
     Step([&] { ListModel->Clear(); });
+    cutFile_.clear();
     Step([&] {
         sinceTick_.restart();
         eventsClock_.invalidate();
@@ -129,46 +131,53 @@ void FRecurse::NewList() {
     }
 }
 
-void FRecurse::DisplayList(const std::string& file) {
-    if (file.empty()) return;
+bool FRecurse::DisplayList(const std::string& file) {
+    if (file.empty()) return false;
     try {
         RecentLists.AddFile(file);
         RefreshRecentMenu();
-        std::int64_t count = 0;
-        bool full = false;
+        // Read whole into a list of its own first: a file that cannot be read leaves the list,
+        // its check marks, the caption and the status as they were.
+        cSearchList fresh;
+        fresh.Reserve(cSearchList::kReservedEntries);
+        std::int64_t count = 0, total = 0;
         Busy(true);
         try {
-            // The list is cleared only once the file is open; then filled and shown in one step.
-            ListModel->Reload([&](cSearchList& list) {
-                mListFile::Read(
-                    file,
-                    [&](std::string&& entry) {
-                        if (!list.Append(std::move(entry))) {
-                            full = true;
-                            return false;
-                        }
-                        ++count;
-                        return true;
-                    },
-                    [&list] { list.Clear(); });
+            mListFile::Read(file, [&](std::string&& entry) {
+                ++total;
+                if (fresh.Append(std::move(entry))) ++count;
+                return true;
             });
         } catch (...) {
             Busy(false);
             throw;
         }
+        ListModel->Reload([&](cSearchList& list) { list = std::move(fresh); });
         Busy(false);
         SetCaption(mRecurse::Caption(file));
         Status(mRecurse::CountText(count));
-        if (full) {
-            LogOnly(cError(cError::kOverflow, cError::SourceOf("FRecurse"),
-                           "The search list is full: " + file + " holds more entries than " +
-                               std::to_string(cSearchList::kMaxEntries) + "; the rest is not listed"));
+        cutFile_.clear();
+        if (total > count) {
+            // Shown, not only logged: the window holds the first entries, and saving them over the
+            // file would lose the rest.
+            cutFile_ = file;
+            const std::string text = mRecurse::CutListText(file, total, count);
+            LogOnly(cError(cError::kOverflow, cError::SourceOf("FRecurse"), text));
+            cPrompts::Current().Message(this, Q(text), cPrompts::eButtons::OK, cPrompts::eIcon::Information, Q(MError::kTitle));
         }
+        return true;
     } catch (const cError& e) {
-        LogOnly(e);
+        MError::ReportError(e, true, true);
     } catch (const std::bad_alloc&) {
-        LogOnly(cError::Runtime(cError::kOutOfMemory));
+        MError::ReportError(cError::Runtime(cError::kOutOfMemory), true, true);
     }
+    return false;
+}
+
+bool FRecurse::IsCutListFile(const std::string& file) const {
+    if (cutFile_.empty() || file.empty()) return false;
+    std::error_code ec;
+    return file == cutFile_ || std::filesystem::equivalent(file, cutFile_, ec);
 }
 
 bool FRecurse::SaveList(const std::string& file) {
@@ -212,8 +221,7 @@ void FRecurse::OpenList() {
             RecentLists.AddFile(name);
             RefreshRecentMenu();
         }
-        DisplayList(name);
-        ListFile = name;
+        if (DisplayList(name)) ListFile = name;
     } catch (const cError& e) {
         LogOnly(e);
     }
@@ -222,6 +230,13 @@ void FRecurse::OpenList() {
 bool FRecurse::Save() {
     try {
         if (mRecurse::SaveNeedsName(caption_, ListFile)) return SaveAs();
+        if (IsCutListFile(ListFile)) {
+            // Saving would cut the file to the entries shown: Save As under another name instead.
+            const auto answer = cPrompts::Current().Message(this, Q(mRecurse::CutListSaveText(ListFile) + "\r\rSave the list under another name?"),
+                                                            cPrompts::eButtons::YesNo, cPrompts::eIcon::Exclamation,
+                                                            Q(MError::kTitle));
+            return answer == cPrompts::eAnswer::Yes && SaveAs();
+        }
         return SaveList(ListFile);
     } catch (const cError& e) {
         LogOnly(e);
@@ -248,10 +263,17 @@ bool FRecurse::SaveAs() {
             if (answer != cPrompts::eAnswer::Yes) return false;
         }
         name = withExtension;
+        if (IsCutListFile(name)) {
+            cPrompts::Current().Message(this, Q(mRecurse::CutListSaveText(name)), cPrompts::eButtons::OK,
+                                        cPrompts::eIcon::Exclamation, Q(MError::kTitle));
+            return false;
+        }
         RecentLists.AddFile(name);
         RefreshRecentMenu();
         const bool saved = SaveList(name);
         ListFile = name;
+        // The new file holds what the window shows: it is a whole list of its own.
+        if (saved) cutFile_.clear();
         return saved;
     } catch (const cError& e) {
         LogOnly(e);
@@ -264,8 +286,7 @@ void FRecurse::mnuMRU_Click(int index) {
         if (index < 1 || index > 4) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
         const QString tag = mnuMRU[static_cast<std::size_t>(index)]->data().toString();
         const std::string file = RecentLists.file(tag.toInt());
-        DisplayList(file);
-        ListFile = file;
+        if (DisplayList(file)) ListFile = file;
         RefreshRecentMenu();
     } catch (const cError& e) {
         LogOnly(e);
@@ -285,6 +306,8 @@ void FRecurse::AddItem() {
                 if (!ListModel->Append(path)) {
                     LogOnly(cError(cError::kOverflow, cError::SourceOf("FRecurse"),
                                    "The search list is full: " + path + " was not added"));
+                } else {
+                    DataChanged = true;
                 }
                 ListModel->Publish();
             }
@@ -299,7 +322,7 @@ void FRecurse::AddItem() {
 void FRecurse::DeleteItems() {
     try {
         Busy(true);
-        ListModel->RemoveChecked();
+        if (ListModel->RemoveChecked() > 0) DataChanged = true;
         Busy(false);
         Status(mRecurse::CountText(List().ListCount()));
     } catch (const cError& e) {

@@ -11,6 +11,16 @@
 #include "search/ui/FRecurse.h"
 #include "support/MError.h"
 
+QString FRecurse::TimeText(const QLocale& locale, const QTime& time) {
+    // The locale's short form, with the seconds the platform's time form carries.
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1Char('s'))) {
+        const qsizetype minutes = format.indexOf(QLatin1String("mm"));
+        if (minutes >= 0) format.insert(minutes + 2, QLatin1String(":ss"));
+    }
+    return locale.toString(time, format);
+}
+
 void FRecurse::PrintList() {
     if (List().ListCount() == 0) return;
     PrintFromFile(std::string());
@@ -24,7 +34,7 @@ void FRecurse::PrintFromFile(const std::string& file) {
             const QDateTime now = QDateTime::currentDateTime();
             const QLocale locale = QLocale::system();
             mListPrint::PrintFromFile(printer, file, List(), mQtText::Utf8(locale.toString(now.date(), QLocale::ShortFormat)),
-                                      mQtText::Utf8(locale.toString(now.time(), QLocale::ShortFormat)),
+                                      mQtText::Utf8(TimeText(locale, now.time())),
                                       [this](bool busy) { Busy(busy); });
             return;
         } catch (const std::bad_alloc&) {

@@ -165,6 +165,9 @@ eStartResult Main(const std::vector<std::string>& args, cStartupHost& host) {
         // the program ends with a failure; "/p" alone prints the empty list.
         if (line.command != eCommand::Print) CheckCommandLineFile(line.file);
         if (line.command == eCommand::Print) {
+            // A folder is no list to print: said as opening it says it.
+            std::error_code ec;
+            if (!line.file.empty() && std::filesystem::is_directory(line.file, ec)) CheckCommandLineFile(line.file);
             host.PrintFromFile(line.file);
             ended = true;
             host.EndProgram();
@@ -178,7 +181,8 @@ eStartResult Main(const std::vector<std::string>& args, cStartupHost& host) {
     if (failed) {
         // EndProgram itself failing during the print line must not end it twice.
         if (!ended) host.EndProgram();
-        return eStartResult::Ended;
+        // A print that could not even start is a failure of the program.
+        return line.command == eCommand::Print ? eStartResult::Failed : eStartResult::Ended;
     }
     return ended ? eStartResult::Ended : eStartResult::WindowsShown;
 }

@@ -89,7 +89,8 @@ public:
 enum class eStartResult {
     WindowsShown, // the windows are up; the program runs until the last one closes
     Ended,        // the print line was handled, or a command line failed: EndProgram was called
-    Failed,       // the first phase failed and was reported; no window was opened
+    Failed,       // the first phase failed and was reported (no window was opened), or a print
+                  // could not be made: the program ends with a failure
 };
 
 // The entry routine's steps with its two error handlers: errors before the command line is

@@ -53,9 +53,13 @@ std::string ReplaceQuestion(std::string_view path) {
     return std::string(path) + " already exists.\r\nDo you want to replace it?";
 }
 
-std::string HelpPage(std::string_view page) {
-    return mProgram::ProgramDir() + mProgram::kSeparator + "Help" + mProgram::kSeparator + std::string(page);
+std::string HelpPageFor(const std::string& programDir, std::string_view page) {
+    // The help the main window opens: share/pictrix/Help of an installation, Help beside the
+    // program in the build tree.
+    return mProgram::DataDirFor(programDir) + mProgram::kSeparator + "Help" + mProgram::kSeparator + std::string(page);
 }
+
+std::string HelpPage(std::string_view page) { return HelpPageFor(mProgram::ProgramDir(), page); }
 
 std::string CutListText(std::string_view file, std::int64_t total, std::int64_t shown) {
     return std::string(file) + " holds " + std::to_string(total) + " entries; the search list holds " + std::to_string(shown) +

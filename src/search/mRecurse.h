@@ -62,7 +62,10 @@ std::string AddFilter(std::string_view fileSpec);
 // was given lacked ".ier", and the name with it exists.
 std::string ReplaceQuestion(std::string_view path);
 
-// A page of the help, in the Help folder beside the program.
+// A page of the help the main window opens: share/pictrix/Help of an installed program, the Help
+// folder beside it in the build tree.
 std::string HelpPage(std::string_view page);
+// The same for a program in `programDir`.
+std::string HelpPageFor(const std::string& programDir, std::string_view page);
 
 } // namespace mRecurse

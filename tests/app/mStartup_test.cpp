@@ -207,7 +207,7 @@ TEST_F(StartupTest, CommandLinesDriveTheWindows) {
          {"list " + lists + "/e.ier", "splash", "main", "search"}, false},
         // Handler B: the report, then every window goes.
         {"list that fails", {at + "bad.ier"}, "list", eStartResult::Ended, {"list " + lists + "/bad.ier", "end"}, true},
-        {"printing that fails", {"/p", at + "bad.ier"}, "print", eStartResult::Ended,
+        {"printing that fails", {"/p", at + "bad.ier"}, "print", eStartResult::Failed,
          {"print " + lists + "/bad.ier", "end"}, true},
         {"search window that fails", {at + "l.ier"}, "search", eStartResult::Ended,
          {"list " + lists + "/l.ier", "splash", "main", "search", "end"}, true},
@@ -256,10 +256,19 @@ TEST_F(StartupTest, AFileThatCannotBeReadIsReportedBeforeAnyWindowHasIt) {
         EXPECT_EQ(host.steps, std::vector<std::string>{"end"}) << "no window was given the file";
         ASSERT_EQ(view_.shown.size(), 1u);
         EXPECT_NE(view_.shown[0].find("\"" + c.file + "\""), std::string::npos) << view_.shown[0];
-        // Printing reports the file it cannot read itself, as a failed print.
+        // Printing reports the file it cannot read itself, as a failed print; a folder is said
+        // as opening it says it, and the program ends with a failure.
         cRecordingHost printing;
-        EXPECT_EQ(Main({"/p", c.file}, printing), eStartResult::Ended);
-        EXPECT_EQ(printing.steps, (std::vector<std::string>{"print " + c.file, "end"}));
+        view_.shown.clear();
+        const bool folder = std::string(c.name) == "a folder";
+        EXPECT_EQ(Main({"/p", c.file}, printing), folder ? eStartResult::Failed : eStartResult::Ended);
+        const std::vector<std::string> steps =
+            folder ? std::vector<std::string>{"end"} : std::vector<std::string>{"print " + c.file, "end"};
+        EXPECT_EQ(printing.steps, steps);
+        if (folder) {
+            ASSERT_EQ(view_.shown.size(), 1u);
+            EXPECT_NE(view_.shown[0].find("it is a folder, not a file."), std::string::npos) << view_.shown[0];
+        }
     }
     EXPECT_NO_THROW(CheckCommandLineFile(dir_.File("plain")));
 }

@@ -553,11 +553,16 @@ private slots:
         FRecurse& w = NewWindow();
         w.mnuHelp_Click(0);
         w.tbrMain_ButtonClick("helprecurse");
-        const QString help = QString::fromStdString(mRecurse::HelpPage(""));
+        // The build tree's help beside the program; an installation's under share/pictrix.
+        const QString help = QCoreApplication::applicationDirPath() + "/Help/";
         QCOMPARE(shell_->requests.size(), std::size_t(2));
         QCOMPARE(shell_->requests[0].path, help + "index.htm");
         QCOMPARE(shell_->requests[1].path, help + "recurse.htm");
         for (const auto& r : shell_->requests) QVERIFY2(QFile::exists(r.path), qPrintable(r.path));
+        QDir(temp_.path()).mkpath("stage/usr/bin");
+        QDir(temp_.path()).mkpath("stage/usr/share/pictrix/Help");
+        QCOMPARE(QString::fromStdString(mRecurse::HelpPageFor(Path("stage/usr/bin").toStdString(), "recurse.htm")),
+                 Path("stage/usr/share/pictrix/Help/recurse.htm"));
         QWidget* aboutOwner = nullptr;
         FRecurse::SetAboutBox([&aboutOwner](QWidget* owner) { aboutOwner = owner; });
         w.mnuHelp_Click(2);

@@ -73,6 +73,7 @@ int Search(const tArgs& args, std::ostream& out, std::ostream& err) {
         }
     }
     out << mRecurse::FoundText(walk.Found(), spec) << '\n';
+    if (!walk.PassedOverText().empty()) err << "pictrix-cli: " << Printable(walk.PassedOverText()) << '\n';
     return status;
 }
 

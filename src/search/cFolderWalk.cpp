@@ -28,8 +28,20 @@ private:
 
 } // namespace
 
-cFolderWalk::cFolderWalk(cHost& host, std::string fileSpec)
-    : host_(host), fileSpec_(std::move(fileSpec)), pattern_(fileSpec_) {}
+cFolderWalk::cFolderWalk(cHost& host, std::string fileSpec, bool hiddenFolders)
+    : host_(host), fileSpec_(std::move(fileSpec)), hiddenFolders_(hiddenFolders), pattern_(fileSpec_) {}
+
+std::string cFolderWalk::PassedOverText() const {
+    std::string text;
+    if (lineBreaks_ > 0)
+        text = std::to_string(lineBreaks_) + (lineBreaks_ == 1 ? " name holds" : " names hold") + " a line break";
+    if (pastLimit_ > 0) {
+        if (!text.empty()) text += ", ";
+        text += std::to_string(pastLimit_) + (pastLimit_ == 1 ? " path lies" : " paths lie") + " past the system's path limit";
+    }
+    if (!text.empty()) text += ": not listed";
+    return text;
+}
 
 std::string cFolderWalk::StartPath(std::string_view folder) {
     std::string path = TrimAtNul(folder);
@@ -63,7 +75,13 @@ void cFolderWalk::Walk(const std::string& path, bool start, std::uint64_t parent
             if (!entered_.emplace(folder.device, folder.inode).second) return;
             device = folder.device;
             for (const mFindFile::cFindData& e : folder.entries) {
-                if (!e.IsFolder() || e.name.empty() || e.name[0] == '.') continue;
+                if (!e.IsFolder() || e.name.empty() || e.name == "." || e.name == "..") continue;
+                if (e.name[0] == '.' && !hiddenFolders_) continue;
+                // A folder whose path the system cannot take is counted, never entered.
+                if (path.size() + e.name.size() + 1 > kPathLimit) {
+                    ++pastLimit_;
+                    continue;
+                }
                 if (subFolders.size() >= static_cast<std::size_t>(kMaxSubFolders)) {
                     throw cError(cError::kOverflow, mProgram::ExeBaseName(),
                                  "Overflow: more than " + std::to_string(kMaxSubFolders) + " sub-folders in " + path);
@@ -101,6 +119,14 @@ void cFolderWalk::ListMatches(const std::string& path, const std::vector<mFindFi
     for (const mFindFile::cFindData& e : entries) {
         if (!pattern_.Matches(e.name)) continue;
         if (!host_.DoEvents()) return;
+        if (e.name.find_first_of("\r\n") != std::string::npos) {
+            ++lineBreaks_;
+            continue;
+        }
+        if (path.size() + e.name.size() > kPathLimit) {
+            ++pastLimit_;
+            continue;
+        }
         if (host_.Append(path + TrimAtNul(e.name))) {
             ++found_;
         } else if (!listFull_) {

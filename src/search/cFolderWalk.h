@@ -52,7 +52,9 @@ public:
         virtual void ReportError(const cError& e) = 0;
     };
 
-    cFolderWalk(cHost& host, std::string fileSpec);
+    // With `hiddenFolders`, folders whose names begin with "." are walked too (never "." and
+    // ".."); the start folder is always walked.
+    cFolderWalk(cHost& host, std::string fileSpec, bool hiddenFolders = false);
 
     // The folder path the walk starts at: the folder cut at its first NUL, with a separator at
     // its end.
@@ -69,6 +71,15 @@ public:
     std::int64_t Found() const noexcept { return found_; }
     // True when the host refused an entry because its list was full.
     bool ListFull() const noexcept { return listFull_; }
+    // Matches that no list file can hold, passed over and counted, never dropped in silence: a
+    // name with a line break (a list file's entries are lines), and paths past the system's path
+    // limit (matches, and folders that could not be entered for it).
+    std::int64_t LineBreakNames() const noexcept { return lineBreaks_; }
+    std::int64_t PastPathLimit() const noexcept { return pastLimit_; }
+    // The walk's closing words on them ("" when there were none), for the status text and the log.
+    std::string PassedOverText() const;
+    // The longest path the system takes.
+    static constexpr std::size_t kPathLimit = 4095;
 
 private:
     void Walk(const std::string& path, bool start, std::uint64_t parentDevice);
@@ -78,6 +89,9 @@ private:
 
     cHost& host_;
     std::string fileSpec_;
+    bool hiddenFolders_ = false;
+    std::int64_t lineBreaks_ = 0;
+    std::int64_t pastLimit_ = 0;
     mFindFile::cPattern pattern_;
     std::set<std::pair<std::uint64_t, std::uint64_t>> entered_;
     std::int64_t found_ = 0;

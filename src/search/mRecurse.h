@@ -26,6 +26,9 @@ inline constexpr std::string_view kChangedQuestion = "Data has changed. Save cur
 inline constexpr std::string_view kListExtension = ".ier";
 // The recent list files, under HKEY_LOCAL_MACHINE.
 inline constexpr std::string_view kRecentListsKey = "Software\\Pictrix v2\\RecurseMRU";
+// Where the search window keeps whether it walks hidden folders ("1" or "0").
+inline constexpr std::string_view kSearchKey = "Software\\Pictrix v2\\Recurse";
+inline constexpr std::string_view kHiddenFoldersValue = "SearchHiddenFolders";
 inline constexpr std::int32_t kRecentCapacity = 4;
 inline constexpr const char* kContentsPage = "index.htm";
 inline constexpr const char* kRecurseHelpPage = "recurse.htm";

@@ -95,6 +95,57 @@ TEST(FolderWalk, OrderDotEntriesHiddenAndDotFolders) {
     }
 }
 
+// With hidden folders on, folders whose names begin with "." are walked too (never "." and ".."),
+// and a hidden start folder is walked either way.
+TEST(FolderWalk, HiddenFoldersWhenAsked) {
+    cTempDir tmp;
+    const fs::path a = tmp.Path() / "A";
+    Touch(a / "X.EXE");
+    Touch(a / ".wine" / "drive_c" / "w.exe");
+    Touch(a / ".dot" / "d.exe");
+    for (const bool hidden : {false, true}) {
+        SCOPED_TRACE(hidden);
+        cRecordingHost host;
+        cFolderWalk walk(host, "*.exe", hidden);
+        walk.WalkFolder(cFolderWalk::StartPath(a.string()));
+        const std::vector<std::string> found =
+            hidden ? std::vector<std::string>{"X.EXE", ".dot/d.exe", ".wine/drive_c/w.exe"} : std::vector<std::string>{"X.EXE"};
+        EXPECT_EQ(Relative(host.entries, a.string() + "/"), found);
+    }
+    cRecordingHost host;
+    cFolderWalk walk(host, "*.exe");
+    walk.WalkFolder(cFolderWalk::StartPath((a / ".wine").string()));
+    EXPECT_EQ(Relative(host.entries, (a / ".wine").string() + "/"), std::vector<std::string>{"drive_c/w.exe"});
+}
+
+// What no list file can hold is counted and said, never dropped in silence: names with a line
+// break, and matches past the system's path limit.
+TEST(FolderWalk, NamesNoListCanHoldAreCounted) {
+    cTempDir tmp;
+    const fs::path a = tmp.Path() / "A";
+    Touch(a / "ok.exe");
+    Touch(a / "line\nbreak.exe");
+    Touch(a / "carriage\rreturn.exe");
+    // A chain of folders whose path passes 4,095 bytes, with a match at every level (made from
+    // inside, one short name at a time, as no single path may be that long).
+    const std::string level(120, 'd');
+    const std::string chain = "set -P; cd " + Quote(a.string()) + " && for i in $(seq 40); do mkdir " + level + " && cd " + level +
+                              " && touch d.exe || exit 1; done";
+    ASSERT_EQ(mTestKit::Run("bash -c " + Quote(chain)), 0);
+
+    cRecordingHost host;
+    cFolderWalk walk(host, "*.exe");
+    walk.WalkFolder(cFolderWalk::StartPath(a.string()));
+    EXPECT_EQ(walk.LineBreakNames(), 2);
+    for (const auto& e : host.entries) EXPECT_LE(e.size(), cFolderWalk::kPathLimit) << e;
+    EXPECT_EQ(walk.Found(), 1 + static_cast<std::int64_t>((cFolderWalk::kPathLimit - a.string().size()) / 121))
+        << "every d.exe whose path the system takes";
+    EXPECT_EQ(walk.PastPathLimit(), 1) << "the first folder past the limit is counted, not entered";
+    EXPECT_EQ(walk.PassedOverText(), "2 names hold a line break, 1 path lies past the system's path limit: not listed");
+    // The tree is deeper than a path may be: rm takes it apart from inside.
+    mTestKit::Run("rm -rf " + Quote((a / level).string()));
+}
+
 TEST(FolderWalk, StopKeepsWhatWasFoundAndUnwinds) {
     cTempDir tmp;
     for (const char* f : {"1.exe", "2.exe", "s1/3.exe", "s1/4.exe", "s2/5.exe", "s3/6.exe"}) Touch(tmp.Path() / f);

@@ -406,6 +406,29 @@ private slots:
         CloseWindow(w, eAnswer::No);
     }
 
+    // Edit > Search Hidden Folders: off by default; on, the walk enters dot folders; remembered.
+    void HiddenFoldersWhenChecked() {
+        QDir(tree_).mkpath(".hid");
+        QFile touch(tree_ + "/.hid/h.exe");
+        QVERIFY(touch.open(QIODevice::WriteOnly));
+        touch.close();
+        FRecurse& w = NewWindow();
+        QVERIFY(w.mnuHidden->isCheckable() && !w.mnuHidden->isChecked());
+        QCOMPARE(w.mnuHidden->text(), QString("Search &Hidden Folders"));
+        Search(w, tree_, "h.exe");
+        QCOMPARE(Entries(w).size(), std::size_t(0));
+        w.mnuHidden->setChecked(true);
+        Search(w, tree_, "h.exe");
+        QCOMPARE(Entries(w).size(), std::size_t(1));
+        FRecurse& again = NewWindow();
+        QVERIFY(again.mnuHidden->isChecked());
+        again.mnuHidden->setChecked(false);
+        CloseWindow(again, std::nullopt);
+        CloseWindow(w, eAnswer::No);
+        QFile::remove(tree_ + "/.hid/h.exe");
+        QDir(tree_).rmdir(".hid");
+    }
+
     // Mended: closing never loses results. Yes, then Cancel in Save As, keeps the window and the
     // list; Add and Delete are changes that the closing question asks about.
     void ClosingNeverLosesResults() {

@@ -134,6 +134,31 @@ void FRecurse::CreateMenus() {
     mnuEdit[1] = item(mnuEditTop, "&Delete", QKeySequence(Qt::Key_Delete));
     mnuEdit[2] = item(mnuEditTop, "-");
     mnuEdit[3] = item(mnuEditTop, "&Extract", QKeySequence("F3"));
+    mnuHiddenSep = item(mnuEditTop, "-");
+    mnuHidden = item(mnuEditTop, "Search &Hidden Folders");
+    mnuHidden->setCheckable(true);
+    try {
+        cRegistry registry;
+        registry.ClassKey(cRegistry::kHKeyLocalMachine);
+        registry.SectionKey(std::string(mRecurse::kSearchKey));
+        registry.ValueKey(std::string(mRecurse::kHiddenFoldersValue));
+        registry.Default(std::string("0"));
+        mnuHidden->setChecked(cRegistry::TextOf(registry.Value()) == "1");
+    } catch (const cError& e) {
+        MError::ReportError(e, true, false);
+    }
+    connect(mnuHidden, &QAction::toggled, this, [](bool on) {
+        try {
+            cRegistry registry;
+            registry.ClassKey(cRegistry::kHKeyLocalMachine);
+            registry.SectionKey(std::string(mRecurse::kSearchKey));
+            registry.ValueKey(std::string(mRecurse::kHiddenFoldersValue));
+            registry.ValueType(static_cast<std::int32_t>(mReg::kRegSz));
+            registry.Value(std::string(on ? "1" : "0"));
+        } catch (const cError& e) {
+            MError::ReportError(e, true, false);
+        }
+    });
 
     mnuHelpTop = menuBar()->addMenu("&Help");
     mnuHelp[0] = item(mnuHelpTop, "&Contents", QKeySequence("F1"));

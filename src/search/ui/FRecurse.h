@@ -102,6 +102,10 @@ public:
     std::array<QAction*, 7> mnuMRU{};
     std::array<QAction*, 3> mnuClose{};
     std::array<QAction*, 4> mnuEdit{};
+    // Edit > Search Hidden Folders, after a separator: the walk also enters folders whose names
+    // begin with "." (off by default, remembered).
+    QAction* mnuHiddenSep = nullptr;
+    QAction* mnuHidden = nullptr;
     std::array<QAction*, 3> mnuHelp{};
     // The status strip's height in pixels, read once at load.
     int StripHeight = 0;

@@ -108,19 +108,29 @@ void FRecurse::NewList() {
     Step([&] { start = cFolderWalk::StartPath(folder); });
     Step([&] { ListModel->Clear(); });
     cutFile_.clear();
+    std::string passedOver;
     Step([&] {
         sinceTick_.restart();
         eventsClock_.invalidate();
         cWalkHost host(*this);
-        cFolderWalk walk(host, FileSpec);
+        cFolderWalk walk(host, FileSpec, mnuHidden && mnuHidden->isChecked());
         walk.WalkFolder(start);
+        passedOver = walk.PassedOverText();
     });
     Running = false;
     Step([&] { tmr1->stop(); });
     Step([&] { ListModel->Publish(); });
     Step([&] { EnableCommands(true); });
     Step([&] { Busy(false); });
-    Step([&] { Status(mRecurse::FoundText(List().ListCount(), FileSpec)); });
+    Step([&] {
+        // What no list file can hold is said, in the closing text and the log, never dropped.
+        std::string text = mRecurse::FoundText(List().ListCount(), FileSpec);
+        if (!passedOver.empty()) {
+            text += " (" + passedOver + "; see the log)";
+            LogOnly(cError(cError::kPathFileAccess, cError::SourceOf("FRecurse"), passedOver));
+        }
+        Status(text);
+    });
     Step([&] { QApplication::beep(); });
     DataChanged = true;
 

@@ -130,6 +130,31 @@ private slots:
         QCOMPARE(all, Heading("") << entries << "Number of items in list: 150");
     }
 
+    // Mended: an entry wider than the page goes on over indented lines, so the path prints whole;
+    // and "Time: " carries the seconds in every locale.
+    void ALongEntryPrintsWholeAndTheTimeHasSeconds() {
+        const QString pdf = Path("wide.pdf");
+        cPdfPrinter printer(pdf);
+        QString entry;
+        for (int i = 1; i <= 30; ++i) entry += QString("/a-rather-long-folder-name-%1").arg(i, 2, 10, QChar('0'));
+        entry += "/the-file-name-at-the-end.exe";
+        FRecurse& w = Window({entry});
+        w.PrintFromFile("");
+        const QStringList lines = Printed(pdf);
+        const qsizetype first = lines.indexOf(QRegularExpression("^/a-rather-long-folder-name-01.*"));
+        const qsizetype count = lines.indexOf(QRegularExpression("^Number of items in list: .*"));
+        QVERIFY2(first > 0 && count > first + 1, qPrintable(lines.join(" | ")));
+        QString joined;
+        for (qsizetype i = first; i < count; ++i) joined += lines[i].trimmed();
+        QCOMPARE(joined, entry);
+
+        const QTime time(17, 25, 3);
+        const QString us = FRecurse::TimeText(QLocale("en_US"), time);
+        QVERIFY2(us.startsWith("5:25:03") && us.endsWith("PM"), qPrintable(us));
+        for (const char* name : {"en_GB", "de_DE", "fr_FR", "ja_JP"})
+            QVERIFY2(FRecurse::TimeText(QLocale(name), time).contains("25:03"), name);
+    }
+
     void FailuresAreShownAndNothingIsPrinted_data() {
         QTest::addColumn<QString>("cause");
         QTest::newRow("missing list file") << "missing";

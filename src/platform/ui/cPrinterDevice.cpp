@@ -86,6 +86,30 @@ void cPrinterDevice::PrintLine(std::string_view text) {
     lines_.push_back({font_, Q(text)});
 }
 
+QStringList cPrinterDevice::WrapLine(const QString& text, const QFontMetricsF& metrics, double width, double indent) {
+    QStringList pieces;
+    QString rest = text;
+    double room = width;
+    while (!rest.isEmpty() && metrics.horizontalAdvance(rest) > room && room > metrics.maxWidth()) {
+        // The longest start that fits, ended after a separator or a space where there is one.
+        qsizetype fit = 1;
+        while (fit < rest.size() && metrics.horizontalAdvance(rest.left(fit + 1)) <= room) ++fit;
+        qsizetype cut = fit;
+        for (qsizetype i = fit; i > fit / 2; --i) {
+            const QChar c = rest[i - 1];
+            if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(' ')) {
+                cut = i;
+                break;
+            }
+        }
+        pieces.push_back(rest.left(cut));
+        rest = rest.mid(cut);
+        room = width - indent;
+    }
+    pieces.push_back(rest);
+    return pieces;
+}
+
 void cPrinterDevice::EndDoc() {
     QPrinter& printer = Printer();
     QPainter painter;
@@ -94,25 +118,33 @@ void cPrinterDevice::EndDoc() {
     }
     const QFont ownFont = painter.font();
     const double pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height();
+    const double pageWidth = printer.pageLayout().paintRectPixels(printer.resolution()).width();
     double y = 0;
     bool failed = false;
     for (const cLine& line : lines_) {
         const QFont& font = line.font ? *line.font : ownFont;
         const QFontMetricsF metrics(font, &printer);
-        // A line that does not fit goes to the top of a new page; one taller than a page is
-        // printed where it starts.
-        if (y > 0 && y + metrics.height() > pageHeight) {
-            if (!printer.newPage()) {
-                failed = true;
-                break;
+        // A line wider than the page goes on over indented continuation lines, so that a long
+        // path prints whole.
+        const double indent = metrics.horizontalAdvance(QStringLiteral("    "));
+        const QStringList pieces = WrapLine(line.text, metrics, pageWidth, indent);
+        for (qsizetype k = 0; k < pieces.size() && !failed; ++k) {
+            // A line that does not fit goes to the top of a new page; one taller than a page is
+            // printed where it starts.
+            if (y > 0 && y + metrics.height() > pageHeight) {
+                if (!printer.newPage()) {
+                    failed = true;
+                    break;
+                }
+                y = 0;
             }
-            y = 0;
+            if (!pieces[k].isEmpty()) {
+                painter.setFont(font);
+                painter.drawText(QPointF(k == 0 ? 0 : indent, y + metrics.ascent()), pieces[k]);
+            }
+            y += metrics.lineSpacing();
         }
-        if (!line.text.isEmpty()) {
-            painter.setFont(font);
-            painter.drawText(QPointF(0, y + metrics.ascent()), line.text);
-        }
-        y += metrics.lineSpacing();
+        if (failed) break;
     }
     lines_.clear();
     if (failed) {

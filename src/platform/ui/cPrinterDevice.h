@@ -10,6 +10,8 @@
 // compatible face where Arial itself is not installed).
 
 #include <QFont>
+#include <QFontMetricsF>
+#include <QStringList>
 #include <QString>
 
 #include <functional>
@@ -23,6 +25,11 @@ class QPrinter;
 
 class cPrinterDevice final : public cTextDevice {
 public:
+    // A line as printed within `width` pixels: its first piece, then continuation pieces that each
+    // fit `width - indent`, broken after a separator or a space where there is one in the line's
+    // second half, else where the width ends.
+    static QStringList WrapLine(const QString& text, const QFontMetricsF& metrics, double width, double indent);
+
     // Where documents go: a new printer, or nullptr when there is none.
     using tPrinterSource = std::function<std::unique_ptr<QPrinter>()>;
 

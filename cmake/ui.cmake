@@ -10,7 +10,10 @@ list(FILTER PICTRIX_UI_SOURCES EXCLUDE REGEX "/main_[^/]*\\.cpp$")
 add_library(pictrix_ui STATIC ${PICTRIX_UI_SOURCES} ${PICTRIX_UI_HEADERS})
 set_target_properties(pictrix_ui PROPERTIES AUTOMOC ON)
 target_compile_options(pictrix_ui PRIVATE ${PICTRIX_WARNINGS})
-target_link_libraries(pictrix_ui PUBLIC pictrix_core Qt6::Widgets Qt6::Gui Qt6::PrintSupport)
+# libcups tells whether a queue takes jobs and what became of the job sent, which Qt's print
+# support does not report.
+find_package(Cups REQUIRED)
+target_link_libraries(pictrix_ui PUBLIC pictrix_core Qt6::Widgets Qt6::Gui Qt6::PrintSupport Cups::Cups)
 
 add_executable(pictrix ${CMAKE_SOURCE_DIR}/src/app/ui/main_pictrix.cpp)
 set_target_properties(pictrix PROPERTIES AUTOMOC ON)

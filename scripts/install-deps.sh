@@ -8,7 +8,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config
-  qt6-base-dev libgl-dev libqt6printsupport6
+  qt6-base-dev libgl-dev libqt6printsupport6 libcups2-dev
   libsqlite3-dev libpng-dev zlib1g-dev
   fonts-dejavu-core
   # The bundled sample that make run opens is built, as the test fixtures are, from icons drawn

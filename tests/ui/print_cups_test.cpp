@@ -181,6 +181,32 @@ private slots:
         QCOMPARE(lines.mid(3), (QStringList{"File: " + list.fileName(), "/win/system/shell32.dll", "/win/notepad.exe",
                                             "/win/moricons.dll", "Number of items in list: 3"}));
     }
+
+    // Mended: a queue that rejects jobs is a failed print, shown and logged, and pictrix /p ends
+    // with status 1 (it used to say nothing and end with 0).
+    void ARejectingQueueIsAFailedPrint() {
+        QString said;
+        const QString reject = QStandardPaths::findExecutable("cupsreject", {"/usr/sbin", "/usr/bin"});
+        if (reject.isEmpty()) QSKIP("cupsreject is not installed (cups-client)");
+        QVERIFY2(RunTool(reject, {"PICTRIXPDF"}, env_, &said) == 0, qPrintable(said));
+        QFile list(Path("home/Rejected.ier"));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("/win/notepad.exe\r\n\r\n");
+        list.close();
+        QProcessEnvironment env = env_;
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "PRINTER", "LPDEST"}) env.remove(name);
+        env.insert("HOME", Path("home"));
+        env.insert("XDG_CONFIG_HOME", Path("home/config"));
+        env.insert("XDG_STATE_HOME", Path("home/state"));
+        const QString lsan = env.value("LSAN_OPTIONS");
+        env.insert("LSAN_OPTIONS", (lsan.isEmpty() ? "" : lsan + ":") +
+                                       "suppressions=" PICTRIX_SOURCE_DIR "/tests/ui/lsan-cups.supp");
+        const int status = RunTool(QStringLiteral(PICTRIX_BINARY_DIR "/pictrix"), {"/p", list.fileName()}, env, &said, 60000);
+        const QString accept = QStandardPaths::findExecutable("cupsaccept", {"/usr/sbin", "/usr/bin"});
+        if (!accept.isEmpty()) RunTool(accept, {"PICTRIXPDF"}, env_, nullptr);
+        QCOMPARE(status, 1);
+        QVERIFY2(said.contains("does not accept jobs"), qPrintable(said));
+    }
 };
 
 PICTRIX_UI_TEST(tPrintCupsTest)

@@ -3,6 +3,10 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
+
+#include <algorithm>
+#include <cups/cups.h>
+#include <string_view>
 #include <QPrinterInfo>
 
 #include "base/cError.h"
@@ -110,8 +114,57 @@ QStringList cPrinterDevice::WrapLine(const QString& text, const QFontMetricsF& m
     return pieces;
 }
 
+namespace {
+
+// The print server's word on a queue: whether it takes jobs, and the newest job of this user on
+// it (0 when there is none). Only for a printer of the server, not a file.
+struct cQueue {
+    bool known = false;
+    bool accepting = true;
+    int newestJob = 0;
+};
+
+cQueue QueueOf(const std::string& name) {
+    cQueue q;
+    cups_dest_t* dests = nullptr;
+    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+    if (const cups_dest_t* dest = cupsGetDest(name.c_str(), nullptr, count, dests)) {
+        q.known = true;
+        const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+        q.accepting = !accepting || std::string_view(accepting) != "false";
+    }
+    cupsFreeDests(count, dests);
+    cups_job_t* jobs = nullptr;
+    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, name.c_str(), 1, CUPS_WHICHJOBS_ALL);
+    for (int i = 0; i < n; ++i) q.newestJob = std::max(q.newestJob, jobs[i].id);
+    cupsFreeJobs(n, jobs);
+    return q;
+}
+
+// The state of job `id` on the queue, or IPP_JSTATE_PENDING when it cannot be told.
+ipp_jstate_t JobState(const std::string& name, int id) {
+    ipp_jstate_t state = IPP_JSTATE_PENDING;
+    cups_job_t* jobs = nullptr;
+    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, name.c_str(), 1, CUPS_WHICHJOBS_ALL);
+    for (int i = 0; i < n; ++i)
+        if (jobs[i].id == id) state = jobs[i].state;
+    cupsFreeJobs(n, jobs);
+    return state;
+}
+
+} // namespace
+
 void cPrinterDevice::EndDoc() {
     QPrinter& printer = Printer();
+    // A queue of the print server: asked before and after, since Qt does not say whether the
+    // server took the document or what became of it.
+    const bool queue = printer.outputFileName().isEmpty() && printer.outputFormat() == QPrinter::NativeFormat;
+    const std::string queueName = printer.printerName().toStdString();
+    const cQueue before = queue ? QueueOf(queueName) : cQueue{};
+    if (before.known && !before.accepting) {
+        lines_.clear();
+        Fault("The printer " + PrinterName() + " does not accept jobs (its queue rejects them). Nothing was printed.");
+    }
     QPainter painter;
     if (!painter.begin(&printer)) {
         Fault("The printer " + PrinterName() + " cannot begin a document. Nothing was printed.");
@@ -154,6 +207,18 @@ void cPrinterDevice::EndDoc() {
     }
     if (!painter.end() || printer.printerState() == QPrinter::Error) {
         Fault("The printer " + PrinterName() + " reported a fault while the document was sent.");
+    }
+    if (before.known) {
+        const cQueue after = QueueOf(queueName);
+        if (after.newestJob <= before.newestJob) {
+            Fault("The print server did not take the document for the printer " + PrinterName() + ": " + QString::fromUtf8(cupsLastErrorString()));
+        }
+        switch (JobState(queueName, after.newestJob)) {
+        case IPP_JSTATE_STOPPED: Fault("The printer " + PrinterName() + " stopped the job " + QString::number(after.newestJob) + ".");
+        case IPP_JSTATE_CANCELED: Fault("The job " + QString::number(after.newestJob) + " on " + PrinterName() + " was canceled.");
+        case IPP_JSTATE_ABORTED: Fault("The printer " + PrinterName() + " aborted the job " + QString::number(after.newestJob) + ".");
+        default: break;
+        }
     }
 }
 

@@ -1,6 +1,8 @@
 # make deb: a Debian package of what make install puts under /usr, built by CPack from the build
 # folder as it is. The package's own documents (copyright, changelog) and lintian's overrides are
 # staged only into the package, never by a plain make install.
+# make deb builds first; the package is made of the build as it is, never building it again.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME pictrix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -177,16 +177,19 @@ std::optional<cModuleFile::cResource> cModuleFile::FindResource(std::string_view
     return FindResourceId(ParseName(name), ParseName(type));
 }
 
-std::optional<cModuleFile::cResource> cModuleFile::FindResourceId(const cResourceID& name, const cResourceID& type) {
+std::optional<cModuleFile::cKey> cModuleFile::TypeKeyOf(const cResourceID& type) {
     if (!IsLoaded()) {
         Fail(mSysText::kInvalidParameter);
         return std::nullopt;
     }
-    const auto typeKey = KeyOf(type);
-    if (!typeKey) {
-        Fail(mSysText::kResourceTypeNotFound);
-        return std::nullopt;
-    }
+    auto typeKey = KeyOf(type);
+    if (!typeKey) Fail(mSysText::kResourceTypeNotFound);
+    return typeKey;
+}
+
+std::optional<cModuleFile::cResource> cModuleFile::FindResourceId(const cResourceID& name, const cResourceID& type) {
+    const auto typeKey = TypeKeyOf(type);
+    if (!typeKey) return std::nullopt;
     const auto nameKey = KeyOf(name);
     if (!nameKey) {
         Fail(mSysText::kResourceNameNotFound);
@@ -250,15 +253,8 @@ bool cModuleFile::EnumResourceTypes(const tEnumProc& proc) {
 }
 
 std::optional<std::pair<cResourceID, cModuleFile::cResource>> cModuleFile::FirstResource(const cResourceID& type) {
-    if (!IsLoaded()) {
-        Fail(mSysText::kInvalidParameter);
-        return std::nullopt;
-    }
-    const auto typeKey = KeyOf(type);
-    if (!typeKey) {
-        Fail(mSysText::kResourceTypeNotFound);
-        return std::nullopt;
-    }
+    const auto typeKey = TypeKeyOf(type);
+    if (!typeKey) return std::nullopt;
     if (format_ != eFormat::kNE) {
         std::lock_guard lock(t_->mutex);
         return FirstPE(*typeKey);

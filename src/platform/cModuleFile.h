@@ -222,6 +222,10 @@ private:
     bool ResolveLeaf(const cDirectory& names, const cEntry& e, cResource& out);
     std::optional<cResource> FindPE(const cKey& name, const cKey& type);
     std::optional<std::pair<cResourceID, cResource>> FirstPE(const cKey& type);
+    // The type's entry in the root directory, or nothing with LastError set.
+    std::optional<cEntry> TypeEntryPE(const cKey& type);
+    // The key of a type, or nothing with LastError set (also when no module is loaded).
+    std::optional<cKey> TypeKeyOf(const cResourceID& type);
     std::shared_ptr<cDirectory> TypesPE();
     std::shared_ptr<cDirectory> NamesPE(const cKey& type);
 

@@ -259,9 +259,8 @@ bool cModuleFile::ResolveLeaf(const cDirectory& names, const cEntry& e, cResourc
     return true;
 }
 
-std::optional<cModuleFile::cResource> cModuleFile::FindPE(const cKey& name, const cKey& type) {
-    if (!OpenRoot()) return std::nullopt;
-    const auto root = Directory(0, kNoParent);
+std::optional<cModuleFile::cEntry> cModuleFile::TypeEntryPE(const cKey& type) {
+    const auto root = TypesPE();
     if (!root) return std::nullopt;
     bool damaged = false;
     const auto t = FindEntry(*root, type, damaged);
@@ -269,7 +268,14 @@ std::optional<cModuleFile::cResource> cModuleFile::FindPE(const cKey& name, cons
         Fail(damaged ? mSysText::kInvalidData : mSysText::kResourceTypeNotFound);
         return std::nullopt;
     }
-    const auto names = NameDirectory(root->entries[*t]);
+    return root->entries[*t];
+}
+
+std::optional<cModuleFile::cResource> cModuleFile::FindPE(const cKey& name, const cKey& type) {
+    const auto typeEntry = TypeEntryPE(type);
+    if (!typeEntry) return std::nullopt;
+    bool damaged = false;
+    const auto names = NameDirectory(*typeEntry);
     if (!names) return std::nullopt;
     const auto n = FindEntry(*names, name, damaged);
     if (!n) {
@@ -290,15 +296,9 @@ std::optional<cModuleFile::cResource> cModuleFile::FindPE(const cKey& name, cons
 }
 
 std::optional<std::pair<cResourceID, cModuleFile::cResource>> cModuleFile::FirstPE(const cKey& type) {
-    const auto root = TypesPE();
-    if (!root) return std::nullopt;
-    bool damaged = false;
-    const auto t = FindEntry(*root, type, damaged);
-    if (!t) {
-        Fail(damaged ? mSysText::kInvalidData : mSysText::kResourceTypeNotFound);
-        return std::nullopt;
-    }
-    const cEntry& typeEntry = root->entries[*t];
+    const auto found = TypeEntryPE(type);
+    if (!found) return std::nullopt;
+    const cEntry& typeEntry = *found;
     cDirectory names;
     if ((typeEntry.target & kHighBit) == 0 || !ReadDirectory(typeEntry.target & ~kHighBit, names, 1)) {
         Fail(mSysText::kInvalidData);

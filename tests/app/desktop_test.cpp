@@ -159,6 +159,7 @@ TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
 TEST(Desktop, ThePackageHoldsTheInstallation) {
     if (!fs::exists(kBuild / "pictrix") || !fs::exists(kBuild / "CPackConfig.cmake")) GTEST_SKIP() << "a build without the desktop program";
     if (mTestKit::Run("command -v dpkg-deb >/dev/null && command -v cpack >/dev/null") != 0) GTEST_SKIP() << "no dpkg-deb";
+    if (mTestKit::UnderAddressSanitizer()) GTEST_SKIP() << "the package is made of the regular build, not of the sanitizers' one";
     mTestKit::cTempDir dir;
     std::string output;
     ASSERT_EQ(mTestKit::Run("cd " + Quote(dir.Path().string()) + " && cpack -G DEB --config " +

@@ -30,6 +30,13 @@ std::vector<std::string> Entries(const std::filesystem::path& folder) {
     return names;
 }
 
+// The thumbnailer and its entry installed under `prefix`, as make install puts them.
+int InstallThumbnailer(const mTestKit::cTempDir& prefix, std::string& log) {
+    return mTestKit::Run(std::string(PICTRIX_CMAKE_COMMAND) + " --install " + Quote(PICTRIX_BINARY_DIR) + " --prefix " +
+                             Quote(prefix.Path().string()) + " --component thumbnailer 2>&1",
+                         &log);
+}
+
 TEST(Thumbnailer, BadUsageWritesNothing) {
     mTestKit::cTempDir dir;
     const std::string in = Fixture("icons/vista.ico"), out = dir.File("t.png");
@@ -104,11 +111,7 @@ std::map<std::string, std::string> ReadEntry(const std::string& path, std::strin
 TEST(Thumbnailer, InstalledEntryRunsAsAFileManagerRunsIt) {
     mTestKit::cTempDir prefix;
     std::string log;
-    ASSERT_EQ(mTestKit::Run(std::string(PICTRIX_CMAKE_COMMAND) + " --install " + Quote(PICTRIX_BINARY_DIR) + " --prefix " +
-                                Quote(prefix.Path().string()) + " --component thumbnailer 2>&1",
-                            &log),
-              0)
-        << log;
+    ASSERT_EQ(InstallThumbnailer(prefix, log), 0) << log;
     const std::string entry = prefix.File("share/thumbnailers/pictrix.thumbnailer");
     ASSERT_TRUE(std::filesystem::is_regular_file(entry)) << log;
     std::string group;
@@ -156,11 +159,7 @@ TEST(Thumbnailer, InstalledEntryRunsAsAFileManagerRunsIt) {
 TEST(Thumbnailer, TumblerShowsModules) {
     mTestKit::cTempDir prefix, cache;
     std::string log;
-    ASSERT_EQ(mTestKit::Run(std::string(PICTRIX_CMAKE_COMMAND) + " --install " + Quote(PICTRIX_BINARY_DIR) + " --prefix " +
-                                Quote(prefix.Path().string()) + " --component thumbnailer 2>&1",
-                            &log),
-              0)
-        << log;
+    ASSERT_EQ(InstallThumbnailer(prefix, log), 0) << log;
     // A name with a space, as a file URI writes it.
     const std::string input = prefix.File("a module.dll");
     std::filesystem::copy_file(Fixture("modules/sample.dll"), input);

@@ -67,6 +67,20 @@ private:
         return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).right(2000) : QString();
     }
 
+    // The environment pictrix runs in: this server, a home of its own, no display at all.
+    QProcessEnvironment ProgramEnv() const {
+        QProcessEnvironment env = env_;
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "PRINTER", "LPDEST"}) env.remove(name);
+        env.insert("HOME", Path("home"));
+        env.insert("XDG_CONFIG_HOME", Path("home/config"));
+        env.insert("XDG_STATE_HOME", Path("home/state"));
+        // Under the sanitizers: a leak inside libcups is not the program's.
+        const QString lsan = env.value("LSAN_OPTIONS");
+        env.insert("LSAN_OPTIONS", (lsan.isEmpty() ? "" : lsan + ":") +
+                                       "suppressions=" PICTRIX_SOURCE_DIR "/tests/ui/lsan-cups.supp");
+        return env;
+    }
+
     // Stops the server the test started, and waits for it.
     void StopServer() {
         if (!cupsd_) return;
@@ -151,15 +165,7 @@ private slots:
         list.close();
 
         // As a file manager's print action starts it, but with no display at all.
-        QProcessEnvironment env = env_;
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "PRINTER", "LPDEST"}) env.remove(name);
-        env.insert("HOME", Path("home"));
-        env.insert("XDG_CONFIG_HOME", Path("home/config"));
-        env.insert("XDG_STATE_HOME", Path("home/state"));
-        // Under the sanitizers: a leak inside libcups is not the program's.
-        const QString lsan = env.value("LSAN_OPTIONS");
-        env.insert("LSAN_OPTIONS", (lsan.isEmpty() ? "" : lsan + ":") +
-                                       "suppressions=" PICTRIX_SOURCE_DIR "/tests/ui/lsan-cups.supp");
+        const QProcessEnvironment env = ProgramEnv();
         QString said;
         const int status =
             RunTool(QStringLiteral(PICTRIX_BINARY_DIR "/pictrix"), {"/p", list.fileName()}, env, &said, 60000);
@@ -193,15 +199,7 @@ private slots:
         QVERIFY(list.open(QIODevice::WriteOnly));
         list.write("/win/notepad.exe\r\n\r\n");
         list.close();
-        QProcessEnvironment env = env_;
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "PRINTER", "LPDEST"}) env.remove(name);
-        env.insert("HOME", Path("home"));
-        env.insert("XDG_CONFIG_HOME", Path("home/config"));
-        env.insert("XDG_STATE_HOME", Path("home/state"));
-        const QString lsan = env.value("LSAN_OPTIONS");
-        env.insert("LSAN_OPTIONS", (lsan.isEmpty() ? "" : lsan + ":") +
-                                       "suppressions=" PICTRIX_SOURCE_DIR "/tests/ui/lsan-cups.supp");
-        const int status = RunTool(QStringLiteral(PICTRIX_BINARY_DIR "/pictrix"), {"/p", list.fileName()}, env, &said, 60000);
+        const int status = RunTool(QStringLiteral(PICTRIX_BINARY_DIR "/pictrix"), {"/p", list.fileName()}, ProgramEnv(), &said, 60000);
         const QString accept = QStandardPaths::findExecutable("cupsaccept", {"/usr/sbin", "/usr/bin"});
         if (!accept.isEmpty()) RunTool(accept, {"PICTRIXPDF"}, env_, nullptr);
         QCOMPARE(status, 1);

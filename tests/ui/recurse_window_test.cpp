@@ -24,6 +24,7 @@
 #include "mUiTest.h"
 #include "platform/ui/cPrompts.h"
 #include "search/mRecurse.h"
+#include "app/ui/Main.h"
 #include "search/ui/FRecurse.h"
 #include "search/ui/cSearchListModel.h"
 #include "search/ui/cStatusStrip.h"
@@ -309,6 +310,38 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!p);
         QCOMPARE(prompts_->LastAsked().text, QString("Data has changed. Save current list?"));
+    }
+
+    // Mended: Exit in one window while another walks ends nothing behind the user's back: every
+    // window with results asks its question, the walking one once its walk has unwound.
+    void ExitAsksEveryWindowEvenOneThatIsWalking() {
+        FRecurse::SetEndProgram([] { ::EndProgram(); });
+        FRecurse& walking = NewWindow();
+        FRecurse& other = NewWindow();
+        QPointer<FRecurse> a(&walking), b(&other);
+        const QString list = WriteList("exit.ier", {"/x"});
+        prompts_->AnswerOpen({list});
+        other.mnuFile_Click(1);
+        prompts_->AnswerOpen({list});
+        other.mnuEdit_Click(0); // Add: a change to ask about
+        walking.show();
+        other.show();
+        const std::size_t before = prompts_->Asked().size();
+        DuringTheWalk([&] {
+            prompts_->AnswerMessage(eAnswer::No).AnswerMessage(eAnswer::No);
+            other.mnuClose_Click(2); // Exit
+            QVERIFY(a && walking.isVisible());
+            QVERIFY(!walking.Running);
+        });
+        Search(walking, tree_, "*");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        FRecurse::SetEndProgram({});
+        QVERIFY(!a);
+        QVERIFY(!b);
+        int questions = 0;
+        for (std::size_t i = before; i < prompts_->Asked().size(); ++i)
+            questions += prompts_->Asked()[i].text == "Data has changed. Save current list?";
+        QCOMPARE(questions, 2);
     }
 
     // ---- List files.

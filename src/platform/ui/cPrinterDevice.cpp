@@ -217,6 +217,11 @@ void cPrinterDevice::EndDoc() {
         case IPP_JSTATE_STOPPED: Fault("The printer " + PrinterName() + " stopped the job " + QString::number(after.newestJob) + ".");
         case IPP_JSTATE_CANCELED: Fault("The job " + QString::number(after.newestJob) + " on " + PrinterName() + " was canceled.");
         case IPP_JSTATE_ABORTED: Fault("The printer " + PrinterName() + " aborted the job " + QString::number(after.newestJob) + ".");
+        // A job held at once waits for something the program cannot give it, most often a
+        // password the server asks for.
+        case IPP_JSTATE_HELD:
+            Fault("The print server holds the job " + QString::number(after.newestJob) + " on " + PrinterName() +
+                  " (it may ask for authentication). It is not printed until it is released.");
         default: break;
         }
     }

@@ -1,7 +1,7 @@
 // Any bytes as the file a file manager hands the thumbnailer: recognised as a module or an icon
 // file or refused, the shown icon's directory read, the image fitted to the size chosen, read,
-// decoded and scaled. A picture always fits the square asked for exactly; a refusal always says
-// why. Run with -malloc_limit_mb=64 (fuzz/Thumbnail.flags): no single allocation may come near the
+// decoded and scaled down (never up). A picture always fits within the square asked for; a
+// refusal always says why. Run with -malloc_limit_mb=64 (fuzz/Thumbnail.flags): no single allocation may come near the
 // thumbnailer's memory budget, whatever the file claims.
 
 #include <algorithm>
@@ -20,7 +20,7 @@ void Check(const std::string& path, std::int32_t size) {
         return;
     }
     if (!t.failure.empty() || t.image < 1) __builtin_trap();
-    if (std::max(t.argb.Width(), t.argb.Height()) != size || std::min(t.argb.Width(), t.argb.Height()) < 1)
+    if (std::max(t.argb.Width(), t.argb.Height()) > size || std::min(t.argb.Width(), t.argb.Height()) < 1)
         __builtin_trap();
 }
 

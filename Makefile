@@ -23,8 +23,10 @@ deps:
 deps-test:
 	@scripts/install-deps.sh --test
 
+CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
 $(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	$(CONFIGURE)
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -32,7 +34,10 @@ build: deps $(BUILD)/CMakeCache.txt
 run: build
 	@scripts/run-sample.sh $(BUILD)
 
-test: deps-test build
+# Configured again: a build folder that make run made has no tests until their tools are there.
+test: deps-test
+	$(CONFIGURE)
+	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The whole test suite once under AddressSanitizer and UndefinedBehaviorSanitizer.
@@ -58,7 +63,9 @@ bench: deps-test
 # names, the window at twice the scale and the images of an icon shown beside the list, as PNG files under $(BUILD)/screenshots, taken under a
 # virtual X server with settings of their own; then the dialogs (the properties of a long path
 # among them), the grid and the search window (also during and after an extraction).
-screenshots: deps-test build
+screenshots: deps-test
+	$(CONFIGURE)
+	cmake --build $(BUILD) -j $(JOBS)
 	rm -rf $(BUILD)/screenshots $(BUILD)/screenshots-home
 	mkdir -p $(BUILD)/screenshots-home/config $(BUILD)/screenshots-home/state
 	XDG_CONFIG_HOME=$(abspath $(BUILD))/screenshots-home/config XDG_STATE_HOME=$(abspath $(BUILD))/screenshots-home/state \

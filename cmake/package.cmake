@@ -42,6 +42,12 @@ install(FILES ${_pictrix_debian}/changelog.gz ${CMAKE_SOURCE_DIR}/data/debian/co
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pictrix COMPONENT debian EXCLUDE_FROM_ALL)
 install(FILES ${CMAKE_SOURCE_DIR}/data/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
         RENAME pictrix COMPONENT debian EXCLUDE_FROM_ALL)
+# Installing the package keeps the defaults of the programs that open icon files and modules, as
+# make install does (scripts/keep-defaults.sh, run by the maintainer scripts).
+install(PROGRAMS ${CMAKE_SOURCE_DIR}/scripts/keep-defaults.sh DESTINATION ${CMAKE_INSTALL_DATADIR}/pictrix
+        COMPONENT debian EXCLUDE_FROM_ALL)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/data/debian/postinst ${CMAKE_SOURCE_DIR}/data/debian/prerm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The components the package holds: the programs and their data, the thumbnailer, and its own
 # documents (left out of make install by EXCLUDE_FROM_ALL).
 set(CPACK_INSTALL_CMAKE_PROJECTS

@@ -11,17 +11,16 @@ packages=(
   qt6-base-dev libgl-dev libqt6printsupport6 libcups2-dev
   libsqlite3-dev libpng-dev zlib1g-dev
   fonts-dejavu-core
-  # The bundled sample that make run opens is built, as the test fixtures are, from icons drawn
-  # by ImageMagick and a resource script linked by the MinGW binutils; GoogleTest builds with the
-  # tree that holds their recipes.
-  libgtest-dev libgmock-dev imagemagick binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
 )
 if [[ ${1:-} == --test ]]; then
   packages+=(
+    # GoogleTest, and the fixtures' makers: icons drawn by ImageMagick, modules linked from
+    # resource scripts by the MinGW binutils.
+    libgtest-dev libgmock-dev imagemagick binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     libbenchmark-dev icoutils poppler-utils
     clang libclang-rt-14-dev
     xvfb xauth time strace
-    desktop-file-utils shared-mime-info appstream lintian man-db
+    desktop-file-utils shared-mime-info appstream lintian man-db xdg-utils
     # Printing: a face metric-compatible with Arial (the printed list's font), and for the
     # end-to-end printing test a print server with a PDF queue.
     fonts-liberation2 cups-daemon cups-client cups-filters printer-driver-cups-pdf

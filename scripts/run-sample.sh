@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# make run: starts Pictrix on the bundled sample module (built from the fixtures' .rc sources).
+# make run: starts Pictrix on the bundled sample module (drawn at build time by make-sample).
 # Without a display the window cannot open; the sample's icon groups are listed instead.
 set -euo pipefail
 build=${1:-build}
-sample="$build/fixtures/modules/sample.dll"
+sample="$build/sample/sample.dll"
 if [[ ! -f "$sample" ]]; then
   echo "run: the sample module $sample is missing; run make build first." >&2
   exit 1

@@ -1,6 +1,7 @@
 #include "app/mCli.h"
 
 #include <new>
+#include <sstream>
 #include <string_view>
 
 #include "base/cError.h"
@@ -13,18 +14,19 @@ struct cCommand {
     std::string_view name;
     std::string_view usage;
     int (*run)(const tArgs&, std::ostream&, std::ostream&);
+    bool usageWithoutArgs = false; // run without arguments, it prints its whole usage
 };
 
 // One row per command.
 constexpr cCommand kCommands[] = {
-    {"info", "info FILE.ico...            the header and every image of an icon file", Info},
+    {"info", "info FILE.ico...            the header and every image of an icon file", Info, true},
     {"settings", "settings                    every key and value of the settings store", Settings},
     {"log", "log                         the error log's path and contents", Log},
     {"paths", "paths                       where the help pages, the error log and the settings are", Paths},
-    {"render", "render FILE [--group N] [--image N] [--size PX] -o OUT.png   one image as a PNG", Render},
-    {"list", "list FILE...                the icon groups of icon files and modules, with their images", List},
-    {"extract", "extract [-o DIR] FILE...    save every icon group of the files as .ico files in DIR", Extract},
-    {"search", "search FOLDER SPEC [-o LIST.ier]   the files below FOLDER whose names match SPEC", Search},
+    {"render", "render FILE [--group N] [--image N] [--size PX] -o OUT.png   one image as a PNG", Render, true},
+    {"list", "list FILE...                the icon groups of icon files and modules, with their images", List, true},
+    {"extract", "extract [-o DIR] FILE...    save every icon group of the files as .ico files in DIR", Extract, true},
+    {"search", "search FOLDER SPEC [-o LIST.ier]   the files below FOLDER whose names match SPEC", Search, true},
 };
 
 void Usage(std::ostream& s) {
@@ -105,7 +107,16 @@ int Run(const tArgs& args, std::ostream& out, std::ostream& err) {
         return 0;
     }
     for (const auto& c : kCommands) {
-        if (args[0] == c.name) return c.run(tArgs(args.begin() + 1, args.end()), out, err);
+        if (args[0] != c.name) continue;
+        // COMMAND --help: the command's usage on standard output.
+        if (args.size() == 2 && (args[1] == "-h" || args[1] == "--help")) {
+            std::ostringstream usage, ignored;
+            if (c.usageWithoutArgs) c.run({}, ignored, usage);
+            else usage << "usage: pictrix-cli " << c.usage << '\n';
+            out << usage.str();
+            return 0;
+        }
+        return c.run(tArgs(args.begin() + 1, args.end()), out, err);
     }
     err << "pictrix-cli: unknown command '" << args[0] << "'\n";
     Usage(err);

@@ -33,4 +33,10 @@ TEST(CliInfo, ExitStatusTellsFailuresFromBadUsage) {
     EXPECT_EQ(Cli("frobnicate", &out), 2);
     EXPECT_EQ(Cli("", &out), 2);
     EXPECT_EQ(Cli("--help", &out), 0);
+    // A command's --help: its own usage on standard output, never a file named "--help".
+    for (const std::string command : {"extract", "settings", "render"}) {
+        std::string usage;
+        EXPECT_EQ(mTestKit::Run(std::string(PICTRIX_BINARY_DIR) + "/pictrix-cli " + command + " --help 2>/dev/null", &usage), 0);
+        EXPECT_EQ(usage.rfind("usage: pictrix-cli " + command + " ", 0), 0u) << usage;
+    }
 }

@@ -147,6 +147,73 @@ TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
     }
     EXPECT_FALSE(fs::exists(usr / "share/pictrix")) << "empty folders stay behind";
 
+    // Installed for real, under a prefix whose data folder comes before the one where an image
+    // viewer and a Windows program loader already open icon files and modules: they stay the
+    // defaults (as the freedesktop query tools resolve them), Pictrix is offered beside them and is
+    // the default for its lists alone; uninstalling takes everything back.
+    if (mTestKit::Run("command -v xdg-mime >/dev/null") == 0) {
+        const fs::path prefix = dir.Path() / "local", system = dir.Path() / "system", bin = dir.Path() / "bin";
+        fs::create_directories(system / "applications");
+        fs::create_directories(bin);
+        fs::create_directory_symlink("/usr/share/mime", system / "mime");
+        for (const auto& [program, types] : {std::pair{"viewer", "image/vnd.microsoft.icon;image/png;"},
+                                             std::pair{"loader", "application/x-ms-dos-executable;"}}) {
+            std::ofstream(system / "applications" / (std::string(program) + ".desktop"))
+                << (std::string("[Desktop Entry]\nType=Application\nName=") + program + "\nExec=" + program +
+                    " %f\nMimeType=" + types + "\n");
+            std::ofstream(bin / program) << "#!/bin/sh\n";
+            fs::permissions(bin / program, fs::perms::owner_all);
+        }
+        ASSERT_EQ(mTestKit::Run("update-desktop-database " + Quote((system / "applications").string())), 0);
+        const std::string env = "env -i PATH=" + Quote(bin.string() + ":" + (prefix / "bin").string() + ":/usr/bin:/bin") + " HOME=" + Quote(dir.Path().string()) +
+                                " XDG_DATA_HOME=" + Quote((dir.Path() / "home").string()) +
+                                " XDG_CONFIG_HOME=" + Quote((dir.Path() / "config").string()) +
+                                " XDG_CONFIG_DIRS=" + Quote((dir.Path() / "etc").string()) +
+                                " XDG_DATA_DIRS=" + Quote((prefix / "share").string() + ":" + system.string()) + " ";
+        const auto defaults = [&env] {
+            std::string all;
+            for (const char* type : {"image/vnd.microsoft.icon", "image/x-icon", "application/x-ms-dos-executable", kListType}) {
+                std::string app;
+                mTestKit::Run(env + "xdg-mime query default " + type, &app);
+                all += std::string(type) + "=" + app;
+                if (mTestKit::Run("command -v gio >/dev/null") == 0) {
+                    app.clear();
+                    mTestKit::Run(env + "gio mime " + type + " 2>&1 | head -1 | sed 's/.*: //'", &app);
+                    all += " gio:" + app;
+                }
+            }
+            return all;
+        };
+        const std::string before = defaults();
+        output.clear();
+        ASSERT_EQ(mTestKit::Run(env + Quote(PICTRIX_CMAKE_COMMAND) + " --install " + Quote(kBuild.string()) + " --prefix " +
+                                    Quote(prefix.string()) + " 2>&1",
+                                &output),
+                  0)
+            << output;
+        const std::string after = defaults();
+        EXPECT_NE(after.find("image/vnd.microsoft.icon=viewer.desktop\n"), std::string::npos) << after;
+        EXPECT_NE(after.find("image/x-icon=viewer.desktop\n"), std::string::npos) << after;
+        EXPECT_NE(after.find("application/x-ms-dos-executable=loader.desktop\n"), std::string::npos) << after;
+        EXPECT_NE(after.find(std::string(kListType) + "=org.pictrix.Pictrix.desktop\n"), std::string::npos) << after;
+        EXPECT_EQ(after.find("gio:org.pictrix.Pictrix.desktop"), after.rfind("gio:org.pictrix.Pictrix.desktop")) << after;
+        std::string offered;
+        if (mTestKit::Run("command -v gio >/dev/null") == 0) {
+            mTestKit::Run(env + "gio mime image/vnd.microsoft.icon", &offered);
+            EXPECT_NE(offered.find("Recommended applications:\n\torg.pictrix.Pictrix.desktop"), std::string::npos) << offered;
+        }
+        output.clear();
+        ASSERT_EQ(mTestKit::Run(env + Quote((kSource / "scripts/uninstall.sh").string()) + " " +
+                                    Quote((kBuild / "install_manifest.txt").string()) + " '' " + Quote(prefix.string()) + " 2>&1",
+                                &output),
+                  0)
+            << output;
+        EXPECT_FALSE(fs::exists(prefix)) << "the caches of a prefix left empty stay behind";
+        EXPECT_EQ(defaults(), before);
+    } else {
+        std::cout << "xdg-mime is not installed: the defaults after a real installation were not checked\n";
+    }
+
     // And the build tree's program finds the help beside it.
     output.clear();
     ASSERT_EQ(mTestKit::Run(Quote((kBuild / "pictrix-cli").string()) + " paths", &output), 0);
@@ -177,6 +244,11 @@ TEST(Desktop, ThePackageHoldsTheInstallation) {
                           "./usr/share/man/man1/pictrix-cli.1.gz\n", "./usr/share/doc/pictrix/copyright\n",
                           "./usr/share/doc/pictrix/changelog.gz\n", "./usr/share/bash-completion/completions/pictrix-cli\n"})
         EXPECT_NE(files.find(f), std::string::npos) << f;
+    // The maintainer scripts that keep other programs' defaults, and the script they run.
+    EXPECT_NE(files.find("./usr/share/pictrix/keep-defaults.sh\n"), std::string::npos);
+    std::string control;
+    ASSERT_EQ(mTestKit::Run("dpkg-deb -I " + Quote(deb), &control), 0);
+    for (const char* script : {" postinst", " prerm"}) EXPECT_NE(control.find(script), std::string::npos) << control;
     std::string depends;
     ASSERT_EQ(mTestKit::Run("dpkg-deb -f " + Quote(deb) + " Depends", &depends), 0);
     EXPECT_NE(depends.find("libqt6widgets6"), std::string::npos) << depends;

@@ -28,9 +28,13 @@ struct cBatch::cLoaded {
         std::optional<cError> error;
     };
     std::vector<cEvent> events;
+    std::uint64_t held = 0; // the bytes of the image blocks it holds
 };
 
 namespace {
+
+// A loaded source holding at most this many bytes of images is a light one (see Run).
+constexpr std::uint64_t kLightBytes = 64 * 1024;
 
 // The colour depth an entry's colour count stands for: 1, 4, 8, 24 or 32 bits.
 std::int32_t Bits(std::int64_t colours) {
@@ -103,6 +107,7 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
                 image.height = icon.ImageHeight(n);
                 image.bits = Bits(icon.ImageColourCount(n));
                 image.bytes = static_cast<std::uint32_t>(icon.Block(n).size());
+                into.held += image.bytes;
                 image.png = icon.IsPngImage(n);
                 if (options.digests) image.sha256 = cSha256::Of(icon.Block(n));
                 g.images.push_back(std::move(image));
@@ -216,23 +221,33 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
 
     std::vector<std::unique_ptr<cLoaded>> slots(n);
     std::mutex m;
-    std::condition_variable changed;
-    std::size_t next = 0, committed = 0;
-    // A worker starts source i only while fewer than `jobs` sources wait for the committer: memory
-    // stays within `jobs` loads.
+    std::condition_variable filled, freed; // the committer's slot is filled; the window moved
+    std::size_t next = 0, committed = 0, lightWaiting = 0, workersWaiting = 0;
+    // A worker starts source i only while fewer than `jobs` sources are being loaded or wait for
+    // the committer holding more than a light load: memory stays within `jobs` loads. Light
+    // results (most sources of a collection hold no icons at all) may wait in a longer queue, so
+    // that the workers do not stop and start at every small file.
+    constexpr std::size_t kMaxAhead = 64;
+    auto mayStart = [&] { return next >= n || (next - committed - lightWaiting < jobs && next - committed < kMaxAhead); };
     auto work = [&] {
         for (;;) {
             std::size_t i = 0;
             {
                 std::unique_lock lock(m);
-                changed.wait(lock, [&] { return next >= n || next < committed + jobs; });
+                if (!mayStart()) {
+                    ++workersWaiting;
+                    freed.wait(lock, mayStart);
+                    --workersWaiting;
+                }
                 if (next >= n) return;
                 i = next++;
             }
             auto loaded = LoadOne(sources[i], options);
+            const bool light = loaded->held <= kLightBytes;
             std::lock_guard lock(m);
             slots[i] = std::move(loaded);
-            changed.notify_all();
+            if (light) ++lightWaiting;
+            if (i == committed) filled.notify_one();
         }
     };
     // One job, or a system that gives no thread (an address-space limit, say): the sources are
@@ -253,14 +268,15 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
             loaded = LoadOne(sources[i], options);
         } else {
             std::unique_lock lock(m);
-            changed.wait(lock, [&] { return slots[i] != nullptr; });
+            filled.wait(lock, [&] { return slots[i] != nullptr; });
             loaded = std::move(slots[i]);
+            if (loaded->held <= kLightBytes) --lightWaiting;
         }
         ok = Commit(*loaded, options, hooks) && ok;
         loaded.reset();
         std::lock_guard lock(m);
         committed = i + 1;
-        changed.notify_all();
+        if (workersWaiting > 0) freed.notify_all();
     }
     for (auto& w : workers) w.join();
 

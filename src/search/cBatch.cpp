@@ -223,12 +223,21 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
     std::mutex m;
     std::condition_variable filled, freed; // the committer's slot is filled; the window moved
     std::size_t next = 0, committed = 0, lightWaiting = 0, workersWaiting = 0;
-    // A worker starts source i only while fewer than `jobs` sources are being loaded or wait for
-    // the committer holding more than a light load: memory stays within `jobs` loads. Light
-    // results (most sources of a collection hold no icons at all) may wait in a longer queue, so
-    // that the workers do not stop and start at every small file.
+    // A source is started only while fewer than `jobs` sources are being loaded or wait for the
+    // committer holding more than a light load: memory stays within `jobs` loads. Light results
+    // (most sources of a collection hold no icons at all) may wait in a longer queue, so that the
+    // loaders do not stop and start at every small file.
     constexpr std::size_t kMaxAhead = 64;
     auto mayStart = [&] { return next >= n || (next - committed - lightWaiting < jobs && next - committed < kMaxAhead); };
+    // Loads source i (claimed under the lock) and leaves the result in its slot.
+    auto loadInto = [&](std::size_t i) {
+        auto loaded = LoadOne(sources[i], options);
+        const bool light = loaded->held <= kLightBytes;
+        std::lock_guard lock(m);
+        slots[i] = std::move(loaded);
+        if (light) ++lightWaiting;
+        if (i == committed) filled.notify_one();
+    };
     auto work = [&] {
         for (;;) {
             std::size_t i = 0;
@@ -242,18 +251,14 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
                 if (next >= n) return;
                 i = next++;
             }
-            auto loaded = LoadOne(sources[i], options);
-            const bool light = loaded->held <= kLightBytes;
-            std::lock_guard lock(m);
-            slots[i] = std::move(loaded);
-            if (light) ++lightWaiting;
-            if (i == committed) filled.notify_one();
+            loadInto(i);
         }
     };
-    // One job, or a system that gives no thread (an address-space limit, say): the sources are
-    // loaded where they are committed, one after the other, as before there were jobs.
+    // The committer is one of the `jobs` loaders: while the source it is to commit is not ready,
+    // it loads the next one itself. One job, or a system that gives no thread (an address-space
+    // limit, say): it loads every source where it commits it, one after the other.
     std::vector<std::thread> workers;
-    for (std::size_t w = 0; jobs > 1 && w < std::min(jobs, n); ++w) {
+    for (std::size_t w = 1; w < std::min(jobs, n); ++w) {
         try {
             workers.emplace_back(work);
         } catch (const std::system_error&) {
@@ -264,11 +269,18 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
     bool ok = true;
     for (std::size_t i = 0; i < n; ++i) {
         std::unique_ptr<cLoaded> loaded;
-        if (workers.empty()) {
-            loaded = LoadOne(sources[i], options);
-        } else {
+        {
             std::unique_lock lock(m);
-            filled.wait(lock, [&] { return slots[i] != nullptr; });
+            while (!slots[i]) {
+                if (next < n && (next == i || mayStart())) {
+                    const std::size_t j = next++;
+                    lock.unlock();
+                    loadInto(j);
+                    lock.lock();
+                } else {
+                    filled.wait(lock);
+                }
+            }
             loaded = std::move(slots[i]);
             if (loaded->held <= kLightBytes) --lightWaiting;
         }

@@ -3,7 +3,8 @@
 // list --json. Sources are loaded (and their digests taken) by `jobs` worker threads, each load
 // within its own memory budget; one committer takes the results strictly in source order, so the
 // output names, the messages and the records are those of a run with one job, whatever finishes
-// first. At most `jobs` sources are being loaded or wait holding images; sources that hold little
+// first; the committer is one of the `jobs` loaders, loading the next source itself while the one
+// it is to commit is not ready. At most `jobs` sources are being loaded or wait holding images; sources that hold little
 // (64 KiB of images at most: most files of a collection hold none) may wait up to 64 deep, so that
 // the workers need not stop at every small file. The committer saves each group through
 // cExtractor (the same names, renames and run rules as the search window's Extract) and hands one

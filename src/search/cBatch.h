@@ -1,14 +1,14 @@
 #pragma once
 // cBatch: batch extraction at the scale of whole collections, for pictrix-cli extract and
-// list --json. Sources are loaded (and their digests taken) by `jobs` worker threads, each load
-// within its own memory budget; one committer takes the results strictly in source order, so the
-// output names, the messages and the records are those of a run with one job, whatever finishes
-// first; the committer is one of the `jobs` loaders, loading the next source itself while the one
-// it is to commit is not ready. At most `jobs` sources are being loaded or wait holding images; sources that hold little
-// (64 KiB of images at most: most files of a collection hold none) may wait up to 64 deep, so that
-// the workers need not stop at every small file. The committer saves each group through
-// cExtractor (the same names, renames and run rules as the search window's Extract) and hands one
-// record per source to Done as soon as it is settled.
+// list --json. Sources are loaded (and their digests taken) by `jobs` threads, each load within
+// its own memory budget; one committer takes the results strictly in source order, so the output
+// names, the messages and the records are those of a run with one job, whatever finishes first.
+// The committer is one of the `jobs` loaders: while the source it is to commit is not ready, it
+// loads the next one itself. At most `jobs` sources are being loaded or wait holding images;
+// sources that hold little (64 KiB of images at most: most files of a collection hold none) may
+// wait up to 64 deep, so that the loaders need not stop at every small file. The committer saves
+// each group through cExtractor (the same names, renames and run rules as the search window's
+// Extract) and hands one record per source to Done as soon as it is settled.
 //
 // With dedupe, a group whose .ico bytes equal a file this run already wrote is not written again:
 // its record names the kept file.

@@ -128,10 +128,10 @@ TEST(Extractor, OutputNames) {
     EXPECT_TRUE(fs::exists(out.File("slash1.._.._Evil.ico")));
 }
 
-TEST(Extractor, WorkedExamplesOfNames) {
+TEST(Extractor, OutputNamesJoinBaseNamePositionAndIdentifier) {
     cTempDir dir;
-    // Copies named as in the worked example: groups of the sample module whose identifiers are 4
-    // (position 7) and the name VISTA (position 3).
+    // The sample module's groups with identifier 4 (position 7) and name VISTA (position 3),
+    // extracted from an upper-case system path.
     fs::create_directories(dir.File("WIN/SYSTEM"));
     const std::string source = dir.File("WIN/SYSTEM/SHELL32.DLL");
     fs::copy_file(Fixture("modules/sample.dll"), source);

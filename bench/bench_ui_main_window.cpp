@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "doubles/cScriptedPrompts.h"
 #include "app/ui/FMain.h"
 #include "mBenchModules.h"
 #include "mUiBenchMain.h"

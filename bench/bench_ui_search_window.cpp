@@ -20,6 +20,7 @@
 #include <fstream>
 #include <string>
 
+#include "doubles/cScriptedPrompts.h"
 #include "mUiBenchMain.h"
 #include "platform/ui/cPrompts.h"
 #include "search/cFolderWalk.h"

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "doubles/cScriptedPrompts.h"
 #include "app/mListPictures.h"
 #include "app/ui/FMain.h"
 #include "app/ui/cImageList.h"

@@ -21,6 +21,8 @@
 
 #include <optional>
 
+#include "doubles/cScriptedPrompts.h"
+#include "doubles/cRecordingShell.h"
 #include "app/mIconCommands.h"
 #include "app/mMainSettings.h"
 #include "app/ui/FMain.h"
@@ -30,7 +32,6 @@
 #include "app/ui/cStatusBar.h"
 #include "mUiTest.h"
 #include "base/mProgram.h"
-#include "resources/ui/cPromptsFileDialog.h"
 #include "support/CLog.h"
 #include "support/MError.h"
 #include "support/cRegistry.h"
@@ -175,6 +176,7 @@ private slots:
         Window().SaveIcons();
         const auto& asked = prompts_->LastAsked();
         QCOMPARE(asked.kind, eKind::SaveFile);
+        QCOMPARE(asked.owner.data(), &Window());
         QCOMPARE(asked.file.filters.size(), std::size_t(2));
         QCOMPARE(asked.file.filters[0].description, QString("Icon Files (*.ico)"));
         QCOMPARE(asked.file.filters[0].pattern, QString("*.ico"));
@@ -473,6 +475,7 @@ private slots:
         QCOMPARE(asked[1].file.filters[0].description, QString("Glintsmith - QRSC"));
         QCOMPARE(asked[1].file.filters[0].pattern, QString("Glintsmith - QRSC.exe"));
         QVERIFY(!asked[1].file.overwritePrompt);
+        QVERIFY2(!asked[1].owned, "the sibling is located without an owner");
         QCOMPARE(mSettings::GetSetting("Glintsmith - QRSC", "Path", "AppPath"), sibling.toStdString());
         QCOMPARE(shell_->requests,
                  (std::vector<cRecordingShell::cRequest>{{cRecordingShell::eKind::StartProgram, sibling}}));
@@ -521,7 +524,8 @@ private slots:
     // ---- Help, error log, options.
 
     void HelpItemsOpenPagesBesideTheProgram() {
-        const QString help = QString::fromStdString(mProgram::ProgramDir()) + "/Help/";
+        // The build tree: the Help folder beside the test program (the desktop program's folder).
+        const QString help = QStringLiteral(PICTRIX_BINARY_DIR "/Help/");
         Window().mnuHelp_Click(0);
         Window().mnuHelp_Click(4);
         Window().mnuHelp_Click(5);

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "doubles/cScriptedPrompts.h"
 #include "app/mPngExport.h"
 #include "app/ui/FMain.h"
 #include "app/ui/FProps.h"
@@ -350,6 +351,7 @@ private slots:
         const auto& asked = prompts_->Asked();
         QCOMPARE(asked.size(), std::size_t(3)); // open, export, report
         QCOMPARE(asked[1].kind, eKind::SaveFile);
+        QCOMPARE(asked[1].owner.data(), &Window());
         QCOMPARE(asked[1].file.fileName, QString("ten-256x256-32bit.png"));
         QCOMPARE(asked[1].file.title, QString("Export as PNG"));
         QCOMPARE(asked[1].file.defaultExtension, QString("png"));

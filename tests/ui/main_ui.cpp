@@ -13,10 +13,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "doubles/cScriptedPrompts.h"
 #include "mUiTest.h"
 #include "app/ui/cApplication.h"
 #include "app/ui/cErrorBox.h"
-#include "resources/ui/cPromptsFileDialog.h"
 #include "support/MError.h"
 #include "platform/ui/cPrompts.h"
 
@@ -46,7 +46,6 @@ QString CopyInto(const QString& dir, const QString& fixture, const QString& rela
 void BeginWindowTests(const QString& logPath) {
     QApplication::setQuitOnLastWindowClosed(false);
     cErrorBox::Install();
-    cPromptsFileDialog::Install();
     MError::SetErrorLogPath(logPath.toStdString());
 }
 

@@ -20,6 +20,7 @@
 
 #include <filesystem>
 
+#include "doubles/cScriptedPrompts.h"
 #include "app/mMainWindow.h"
 #include "app/ui/FMain.h"
 #include "app/ui/cErrorBox.h"
@@ -29,7 +30,6 @@
 #include "app/ui/mSearchWindows.h"
 #include "grid/ui/cIconGrid.h"
 #include "mUiTest.h"
-#include "resources/ui/cPromptsFileDialog.h"
 #include "search/ui/FRecurse.h"
 #include "support/MError.h"
 #include "support/mSettings.h"

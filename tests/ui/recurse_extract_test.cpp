@@ -13,6 +13,7 @@
 
 #include <functional>
 
+#include "doubles/cScriptedPrompts.h"
 #include "icon/cFileIcon.h"
 #include "mUiTest.h"
 #include "platform/ui/cPrompts.h"

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "doubles/cScriptedPrompts.h"
 #include "mPrintTest.h"
 #include "mUiTest.h"
 #include "platform/ui/cPrompts.h"

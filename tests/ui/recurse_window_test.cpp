@@ -19,6 +19,8 @@
 #include <fstream>
 #include <functional>
 
+#include "doubles/cScriptedPrompts.h"
+#include "doubles/cRecordingShell.h"
 #include "app/ui/FMain.h"
 #include "app/ui/mSearchWindows.h"
 #include "mUiTest.h"
@@ -649,6 +651,31 @@ private slots:
         QVERIFY(!mainAlive);
         QVERIFY(windows_[0] && windows_[1]);
         FMain::SetSearchWindowFactory({});
+    }
+
+    // Every file question belongs to the window that asks it, whichever window asked before: a
+    // search window's Open does not take the main window's dialogs with it, nor does closing it
+    // leave them without an owner.
+    void EachWindowOwnsItsFileDialogs() {
+        FMain main;
+        FRecurse& search = NewWindow();
+        const auto owner = [this] { return prompts_->LastAsked().owner.data(); };
+        prompts_->CancelFile(cScriptedPrompts::eKind::OpenFile);
+        search.mnuFile_Click(1);
+        QCOMPARE(owner(), &search);
+        prompts_->CancelFile(cScriptedPrompts::eKind::OpenFile);
+        main.mnuFile_Click(0);
+        QCOMPARE(owner(), &main);
+        prompts_->CancelFile(cScriptedPrompts::eKind::SaveFile);
+        search.mnuFile_Click(3);
+        QCOMPARE(owner(), &search);
+        prompts_->CancelFile(cScriptedPrompts::eKind::OpenFile);
+        search.mnuEdit_Click(0);
+        QCOMPARE(owner(), &search);
+        CloseWindow(search, std::nullopt);
+        prompts_->CancelFile(cScriptedPrompts::eKind::OpenFile);
+        main.tbrMain_ButtonClick("open");
+        QCOMPARE(owner(), &main);
     }
 
     // ---- Screenshots for `make screenshots`.

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "doubles/cScriptedPrompts.h"
 #include "app/ui/FAbout.h"
 #include "app/ui/FMain.h"
 #include "app/ui/FProps.h"
@@ -17,7 +18,6 @@
 #include "app/ui/cListView.h"
 #include "mPrintTest.h"
 #include "mUiTest.h"
-#include "resources/ui/cPromptsFileDialog.h"
 #include "search/ui/FRecurse.h"
 #include "support/MError.h"
 #include "platform/ui/cPrompts.h"

@@ -1,11 +1,14 @@
 # test_ui: the Qt Test program. Every tests/ui/*.cpp is compiled into it; each test class registers
-# itself with PICTRIX_UI_TEST (mUiTest.h) and main_ui.cpp runs them all.
+# itself with PICTRIX_UI_TEST (mUiTest.h) and main_ui.cpp runs them all. Qt's Test module is the
+# tests' alone; the program never links it.
+find_package(Qt6 REQUIRED COMPONENTS Test)
+include(${CMAKE_CURRENT_LIST_DIR}/../doubles/doubles.cmake)
 file(GLOB ui_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp ${CMAKE_CURRENT_LIST_DIR}/*.h)
 add_executable(test_ui ${ui_test_sources})
 set_target_properties(test_ui PROPERTIES AUTOMOC ON)
 target_compile_options(test_ui PRIVATE ${PICTRIX_WARNINGS})
 target_include_directories(test_ui PRIVATE ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(test_ui PRIVATE pictrix_ui Qt6::Test)
+target_link_libraries(test_ui PRIVATE pictrix_ui_doubles Qt6::Test)
 target_compile_definitions(test_ui PRIVATE
   PICTRIX_FIXTURE_DIR="${PICTRIX_FIXTURE_DIR}"
   PICTRIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}"

@@ -34,8 +34,6 @@
 #include "app/ui/cStatusBar.h"
 #include "support/ui/mWindowParts.h"
 #include "grid/ui/cIconGrid.h"
-#include "resources/mFileOpenSave.h"
-#include "resources/ui/cPromptsFileDialog.h"
 #include "support/MError.h"
 #include "support/cRegistry.h"
 #include "platform/ui/cPrompts.h"
@@ -66,8 +64,6 @@ FMain::FMain(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setCentralWidget(client_);
     client_->installEventFilter(this);
-    if (!mFileOpenSave::Backend()) cPromptsFileDialog::Install();
-    cPromptsFileDialog::SetOwner(this);
 
     // The list and the images pane share the list's place; the list takes what the pane leaves.
     splImages = new QSplitter(Qt::Horizontal, client_);

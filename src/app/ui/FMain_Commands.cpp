@@ -26,7 +26,7 @@
 #include "grid/ui/cIconGrid.h"
 #include "grid/ui/mQtDib.h"
 #include "base/mProgram.h"
-#include "resources/mFileOpenSave.h"
+#include "resources/ui/mFileOpenSave.h"
 #include "support/CLog.h"
 #include "support/MError.h"
 #include "support/mOptions.h"
@@ -91,17 +91,13 @@ void FMain::SaveIcons() {
     try {
         if (!HasChosenIcon(mIconCommands::kNoIconsToSave, mIconCommands::kChooseIconToSave)) return;
         cFileIcon copy = ChosenCopy();
-        std::string fileName, fileTitle, filter(mIconCommands::kSaveFilter);
-        std::int32_t filterIndex = 1, extra = 0;
-        if (!mFileOpenSave::ShowSaveDialog(fileName, fileTitle, true, filter, filterIndex, std::nullopt, std::nullopt,
-                                           std::string(mIconCommands::kSaveDefaultExt), 0, extra)) {
-            return;
-        }
-        const std::string path = mFileOpenSave::CutAtNul(fileName);
+        mFileOpenSave::cAsk ask;
+        ask.defaultExt = mIconCommands::kSaveDefaultExt;
         // No name would save over the file the icon came from (a module, even): nothing to do.
-        if (path.empty()) return;
-        copy.SaveIcon(path);
-        RecentFiles.AddFile(path);
+        const std::optional<std::string> path = mFileOpenSave::AskSave(this, mIconCommands::kSaveFilter, {}, ask);
+        if (!path) return;
+        copy.SaveIcon(*path);
+        RecentFiles.AddFile(*path);
         RefreshRecentMenu();
     } catch (const cError& e) {
         MError::ReportError(e, true, true);
@@ -168,19 +164,15 @@ void FMain::ExportPng() {
         std::string folder;
         if (plan.size() == 1) {
             // One file: the save dialog, offering the planned name; it asks before replacing.
-            std::string fileName = plan.front().name, fileTitle, filter(mPngExport::kSaveFilter);
-            std::int32_t filterIndex = 1, extra = 0;
-            std::optional<std::string> initialDir;
-            if (!exportFolder_.isEmpty()) initialDir = mQtPath::FromQt(exportFolder_);
-            if (!mFileOpenSave::ShowSaveDialog(fileName, fileTitle, true, filter, filterIndex, initialDir,
-                                               std::string(mPngExport::kCaption),
-                                               std::string(mPngExport::kSaveDefaultExt), 0, extra)) {
-                return;
-            }
-            const std::string path = mFileOpenSave::CutAtNul(fileName);
-            if (path.empty()) return;
-            plan.front().name = path;
-            exportFolder_ = QFileInfo(Q(path)).absolutePath();
+            mFileOpenSave::cAsk ask;
+            ask.fileName = plan.front().name;
+            ask.defaultExt = mPngExport::kSaveDefaultExt;
+            if (!exportFolder_.isEmpty()) ask.initialDir = mQtPath::FromQt(exportFolder_);
+            const std::optional<std::string> path =
+                mFileOpenSave::AskSave(this, mPngExport::kSaveFilter, mPngExport::kCaption, ask);
+            if (!path) return;
+            plan.front().name = *path;
+            exportFolder_ = QFileInfo(Q(*path)).absolutePath();
         } else {
             // Several files: a folder, and one question for the files already there.
             const std::optional<QString> chosen =
@@ -245,19 +237,18 @@ void FMain::RunGlintsmith() {
         const auto answer = cPrompts::Current().Message(this, Q(mMainSettings::kLocateSiblingQuestion),
                                                         cPrompts::eButtons::YesNo, cPrompts::eIcon::Question, kTitle);
         if (answer != cPrompts::eAnswer::Yes) return;
-        std::string fileName, fileTitle, filter(mMainSettings::kSiblingFilter);
-        std::int32_t filterIndex = 1, extra = 0;
+        // A save dialog without an owner or an overwrite question: it only names the program.
+        mFileOpenSave::cAsk ask;
+        ask.overwritePrompt = false;
+        std::optional<std::string> chosen;
         try {
-            if (!mFileOpenSave::ShowSaveDialog(fileName, fileTitle, false, filter, filterIndex, std::nullopt,
-                                               std::nullopt, std::nullopt, -1, extra)) {
-                return;
-            }
+            chosen = mFileOpenSave::AskSave(nullptr, mMainSettings::kSiblingFilter, {}, ask);
         } catch (const cError& e) {
             MError::ReportError(e, true, true);
             return;
         }
-        path = mFileOpenSave::CutAtNul(fileName);
-        if (path.empty()) return;
+        if (!chosen) return;
+        path = *chosen;
         // A record that cannot be written is logged; the editor is started all the same.
         try {
             mMainSettings::SetSiblingPath(path);

@@ -14,16 +14,12 @@
 #include "icon/mBestImage.h"
 #include "icon/mFileKind.h"
 #include "resources/mIconGroups.h"
-#include "resources/mFileOpenSave.h"
+#include "resources/ui/mFileOpenSave.h"
 #include "support/MError.h"
 
 namespace {
 
 using mQtText::Q;
-
-// The owner handle the open dialog is given for the main window (the dialog backend knows the
-// window itself).
-constexpr std::int32_t kOwnerMainWindow = 1;
 
 } // namespace
 
@@ -95,18 +91,14 @@ void FMain::RetrieveIcons() {
         if (UsePendingFile) {
             fileName = PendingFile;
         } else {
-            std::string title;
-            std::string filter(mMainWindow::kOpenFilter);
-            std::int32_t filterIndex = 1, flags = 0;
-            bool readOnly = false;
-            if (!mFileOpenSave::ShowOpenDialog(fileName, title, true, false, readOnly, false, filter, filterIndex,
-                                               std::nullopt, std::nullopt, std::nullopt, kOwnerMainWindow, flags)) {
-                return;
-            }
-            if (!fileName.empty()) {
-                RecentFiles.AddFile(fileName);
-                RefreshRecentMenu();
-            }
+            // This open dialog offers the read-only box (Qt's dialogs draw none).
+            mFileOpenSave::cAsk ask;
+            ask.hideReadOnly = false;
+            const std::optional<std::string> chosen = mFileOpenSave::AskOpen(this, mMainWindow::kOpenFilter, {}, ask);
+            if (!chosen) return;
+            fileName = *chosen;
+            RecentFiles.AddFile(fileName);
+            RefreshRecentMenu();
         }
     } catch (const cError& e) {
         RetrieveFailed(e);

@@ -17,7 +17,6 @@
 #include "app/ui/mAppIcon.h"
 #include "app/ui/mSearchWindows.h"
 #include "grid/ui/cIconGrid.h"
-#include "resources/ui/cPromptsFileDialog.h"
 #include "search/ui/FRecurse.h"
 #include "support/MError.h"
 
@@ -151,7 +150,6 @@ bool mMainStart::NeedsOffscreen(const std::vector<std::string>& args) {
 void SetUpApplication(QApplication& app) {
     // Without a screen nobody could answer a message box: reports then go to standard error.
     if (mMainStart::ShowsWindows()) cErrorBox::Install();
-    cPromptsFileDialog::Install();
     mSearchWindows::Install();
     // Every window carries the program's icon; the desktop matches the windows to its entry.
     app.setWindowIcon(mAppIcon::Icon());

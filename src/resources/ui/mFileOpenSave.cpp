@@ -1,43 +1,74 @@
-#include "resources/mFileOpenSave.h"
+#include "resources/ui/mFileOpenSave.h"
+
+#include <QDir>
+
+#include <filesystem>
+
+#include "base/ui/mQtPath.h"
+#include "base/ui/mQtText.h"
+#include "platform/ui/cPrompts.h"
 
 namespace mFileOpenSave {
 
 namespace {
 
-cFileDialogBackend* gBackend = nullptr;
-std::int32_t gExtendedError = kNoDialogError;
+using mQtText::Q;
 
-std::string Padded(const std::string& s, std::size_t length) {
-    std::string out = s;
-    if (out.size() < length) out.append(length - out.size(), '\0');
+enum class eDialog { kOpen, kSave };
+
+// The converted filter's entries: description and pattern pairs.
+std::vector<cPrompts::cFilter> Filters(const std::string& converted) {
+    std::vector<cPrompts::cFilter> out;
+    for (std::int32_t n = 1;; ++n) {
+        const std::string entry = FilterEntryAt(converted, n);
+        if (entry.empty()) break;
+        const auto nul = entry.find('\0');
+        out.push_back({Q(entry.substr(0, nul)), nul == std::string::npos ? QString() : Q(entry.substr(nul + 1))});
+    }
     return out;
 }
 
-cOpenFileName Record(const std::string& fileName, const std::string& fileTitle, const std::string& filter,
-                     std::int32_t filterIndex, const std::optional<std::string>& initialDir,
-                     const std::optional<std::string>& title, const std::optional<std::string>& defaultExt,
-                     std::int32_t owner, std::size_t maxFile) {
-    cOpenFileName ofn;
-    ofn.hwndOwner = owner == -1 ? 0 : owner;
-    ofn.lpstrFilter = ConvertFilter(filter);
-    ofn.nFilterIndex = filterIndex;
-    ofn.nMaxFile = maxFile;
-    ofn.lpstrFile = Padded(fileName, maxFile);
-    ofn.nMaxFileTitle = maxFile;
-    ofn.lpstrFileTitle = Padded(fileTitle, maxFile);
-    ofn.lpstrInitialDir = initialDir;
-    ofn.lpstrTitle = title;
-    ofn.lpstrDefExt = defaultExt;
-    return ofn;
+cPrompts::cFileRequest Request(eDialog dialog, const std::string& converted, std::string_view title, const cAsk& ask) {
+    cPrompts::cFileRequest r;
+    r.title = Q(title);
+    r.initialDir = Q(ask.initialDir);
+    r.fileName = Q(ask.fileName);
+    r.filters = Filters(converted);
+    r.filterIndex = ask.filterIndex;
+    r.defaultExtension = Q(ask.defaultExt);
+    r.hideReadOnly = dialog == eDialog::kSave || ask.hideReadOnly;
+    r.overwritePrompt = dialog == eDialog::kSave && ask.overwritePrompt;
+    return r;
 }
+
+cPrompts::cFileAnswer Put(eDialog dialog, QWidget* owner, const cPrompts::cFileRequest& request) {
+    return dialog == eDialog::kOpen ? cPrompts::Current().OpenFile(owner, request)
+                                    : cPrompts::Current().SaveFile(owner, request);
+}
+
+// A chosen path as the system names it (Qt may show a name otherwise).
+std::string PathOf(const QString& chosen) { return mQtPath::FromQt(QDir::toNativeSeparators(chosen)); }
+
+std::optional<std::string> Ask(eDialog dialog, QWidget* owner, std::string_view filter, std::string_view title,
+                               const cAsk& ask) {
+    cPrompts::cFileRequest request = Request(dialog, ConvertFilter(filter), title, ask);
+    request.fileMustExist = dialog == eDialog::kOpen;
+    const cPrompts::cFileAnswer a = Put(dialog, owner, request);
+    if (!a.confirmed || a.files.isEmpty() || a.files.front().isEmpty()) return std::nullopt;
+    return PathOf(a.files.front());
+}
+
+std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
 } // namespace
 
-void SetBackend(cFileDialogBackend* backend) { gBackend = backend; }
-cFileDialogBackend* Backend() { return gBackend; }
+std::optional<std::string> AskOpen(QWidget* owner, std::string_view filter, std::string_view title, const cAsk& ask) {
+    return Ask(eDialog::kOpen, owner, filter, title, ask);
+}
 
-std::int32_t CommDlgExtendedError() { return gExtendedError; }
-void SetExtendedError(std::int32_t code) { gExtendedError = code; }
+std::optional<std::string> AskSave(QWidget* owner, std::string_view filter, std::string_view title, const cAsk& ask) {
+    return Ask(eDialog::kSave, owner, filter, title, ask);
+}
 
 std::string ConvertFilter(std::string_view filter) {
     std::string out(filter);
@@ -74,17 +105,16 @@ std::string FilterEntryAt(std::string_view s, std::int32_t n) {
 bool ShowOpenDialog(std::string& fileName, std::string& fileTitle, bool fileMustExist, bool multipleSelection,
                     bool& readOnly, bool hideReadOnly, std::string& filter, std::int32_t& filterIndex,
                     const std::optional<std::string>& initialDir, const std::optional<std::string>& title,
-                    const std::optional<std::string>& defaultExt, std::int32_t owner, std::int32_t& extraFlags) {
-    cOpenFileName ofn = Record(fileName, fileTitle, filter, filterIndex, initialDir, title, defaultExt, owner,
-                               multipleSelection ? kMaxFileMulti : kMaxFile);
-    ofn.Flags = extraFlags & ~(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE);
-    if (fileMustExist) ofn.Flags |= OFN_FILEMUSTEXIST;
-    if (multipleSelection) ofn.Flags |= OFN_ALLOWMULTISELECT;
-    if (readOnly) ofn.Flags |= OFN_READONLY;
-    if (hideReadOnly) ofn.Flags |= OFN_HIDEREADONLY;
-
-    gExtendedError = kNoDialogError;
-    if (!gBackend || !gBackend->GetOpenFileName(ofn)) {
+                    const std::optional<std::string>& defaultExt, QWidget* owner, std::int32_t& extraFlags) {
+    const std::string converted = ConvertFilter(filter);
+    cPrompts::cFileRequest request = Request(
+        eDialog::kOpen, converted, title.value_or(std::string()),
+        {fileName, initialDir.value_or(std::string()), defaultExt.value_or(std::string()), filterIndex, false, hideReadOnly});
+    request.fileMustExist = fileMustExist;
+    request.multiSelect = multipleSelection;
+    request.readOnly = readOnly;
+    const cPrompts::cFileAnswer a = cPrompts::Current().OpenFile(owner, request);
+    if (!a.confirmed || a.files.isEmpty()) {
         fileName.clear();
         fileTitle.clear();
         filter.clear();
@@ -92,32 +122,38 @@ bool ShowOpenDialog(std::string& fileName, std::string& fileTitle, bool fileMust
         filterIndex = -1;
         return false;
     }
-    if (multipleSelection) {
-        fileTitle.clear();
-        const auto pair = ofn.lpstrFile.find(std::string_view("\0\0", 2));
-        fileName = pair != std::string::npos ? ofn.lpstrFile.substr(0, pair) : CutAtNul(ofn.lpstrFile);
+    const std::string first = PathOf(a.files.front());
+    if (a.files.size() == 1) {
+        fileName = first;
+        fileTitle = multipleSelection ? std::string() : FileName(first);
     } else {
-        fileName = CutAtNul(ofn.lpstrFile);
-        fileTitle = CutAtNul(ofn.lpstrFileTitle);
+        // Several files: the folder, then each name, NUL-separated.
+        fileName = std::filesystem::path(first).parent_path().string();
+        for (const QString& f : a.files) {
+            fileName += '\0';
+            fileName += FileName(mQtPath::FromQt(f));
+        }
+        fileTitle.clear();
     }
-    extraFlags = ofn.Flags;
-    filterIndex = ofn.nFilterIndex;
-    filter = FilterEntryAt(ofn.lpstrFilter, filterIndex);
-    if (ofn.Flags & OFN_READONLY) readOnly = true;
+    extraFlags = (extraFlags & ~(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE)) | (fileMustExist ? OFN_FILEMUSTEXIST : 0) |
+                 (multipleSelection ? OFN_ALLOWMULTISELECT : 0) | (hideReadOnly ? OFN_HIDEREADONLY : 0) |
+                 (a.readOnly ? OFN_READONLY : 0);
+    filterIndex = a.filterIndex;
+    filter = FilterEntryAt(converted, filterIndex);
+    if (a.readOnly) readOnly = true;
     return true;
 }
 
 bool ShowSaveDialog(std::string& fileName, std::string& fileTitle, bool overwritePrompt, std::string& filter,
                     std::int32_t& filterIndex, const std::optional<std::string>& initialDir,
                     const std::optional<std::string>& title, const std::optional<std::string>& defaultExt,
-                    std::int32_t owner, std::int32_t& extraFlags) {
-    cOpenFileName ofn =
-        Record(fileName, fileTitle, filter, filterIndex, initialDir, title, defaultExt, owner, kMaxFile);
-    ofn.Flags = (extraFlags & ~(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE)) | OFN_HIDEREADONLY;
-    if (overwritePrompt) ofn.Flags |= OFN_OVERWRITEPROMPT;
-
-    gExtendedError = kNoDialogError;
-    if (!gBackend || !gBackend->GetSaveFileName(ofn)) {
+                    QWidget* owner, std::int32_t& extraFlags) {
+    const std::string converted = ConvertFilter(filter);
+    const cPrompts::cFileAnswer a = cPrompts::Current().SaveFile(
+        owner, Request(eDialog::kSave, converted, title.value_or(std::string()),
+                       {fileName, initialDir.value_or(std::string()), defaultExt.value_or(std::string()), filterIndex,
+                        overwritePrompt, true}));
+    if (!a.confirmed || a.files.isEmpty()) {
         fileName.clear();
         fileTitle.clear();
         filter.clear();
@@ -125,11 +161,12 @@ bool ShowSaveDialog(std::string& fileName, std::string& fileTitle, bool overwrit
         filterIndex = 0;
         return false;
     }
-    fileName = CutAtNul(ofn.lpstrFile);
-    fileTitle = CutAtNul(ofn.lpstrFileTitle);
-    extraFlags = ofn.Flags;
-    filterIndex = ofn.nFilterIndex;
-    filter = FilterEntryAt(ofn.lpstrFilter, filterIndex);
+    fileName = PathOf(a.files.front());
+    fileTitle = FileName(fileName);
+    extraFlags = (extraFlags & ~(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE)) | OFN_HIDEREADONLY |
+                 (overwritePrompt ? OFN_OVERWRITEPROMPT : 0);
+    filterIndex = a.filterIndex;
+    filter = FilterEntryAt(converted, filterIndex);
     return true;
 }
 

@@ -1,18 +1,25 @@
 #pragma once
-// mFileOpenSave: the open and save dialogs behind two routines with flat in/out parameter lists.
-// Callers describe file types as one "|"-separated string of descriptions and patterns; it is
-// converted into the platform form (items separated by NULs, the list ended by two NULs) and,
-// after the dialog, the entry the user picked is handed back. The dialog itself is a backend
-// (cFileDialogBackend): the Qt windows give one over their prompts; tests give a scripted one.
+// mFileOpenSave: every question the windows ask for a file name. AskOpen and AskSave take the
+// window that asks (it owns the dialog), the file types as one "|"-separated string of
+// descriptions and patterns ("Icon Files (*.ico)|*.ico|All Files (*.*)|*.*") and a title, put the
+// question to cPrompts (the Qt dialogs, or scripted answers in tests) and answer the chosen path
+// as the system names it, or nothing when the user cancelled or chose no name.
+//
+// ShowOpenDialog and ShowSaveDialog keep the classic flat in/out parameter lists over the same
+// question, for callers that want the chosen filter entry, the read-only box or several files.
+// The filter string is read the classic way: every "|" and every ":" ends an item, so a ":"
+// inside a description splits the item there too.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+class QWidget;
+
 namespace mFileOpenSave {
 
-// OPENFILENAME flags.
+// The flags the flat routines take and give back (OPENFILENAME's).
 inline constexpr std::int32_t OFN_READONLY = 0x1;
 inline constexpr std::int32_t OFN_OVERWRITEPROMPT = 0x2;
 inline constexpr std::int32_t OFN_HIDEREADONLY = 0x4;
@@ -21,56 +28,22 @@ inline constexpr std::int32_t OFN_ENABLETEMPLATE = 0x40;
 inline constexpr std::int32_t OFN_ALLOWMULTISELECT = 0x200;
 inline constexpr std::int32_t OFN_FILEMUSTEXIST = 0x1000;
 
-// The buffer lengths of the file name, with its closing NUL: what the platform's paths need. On
-// Windows MAX_PATH and the multiple-selection buffer of 8192; elsewhere PATH_MAX (4096 bytes on
-// Linux) and room for sixteen such paths.
-#if defined(_WIN32)
-inline constexpr std::size_t kMaxFile = 260;
-inline constexpr std::size_t kMaxFileMulti = 8192;
-#else
-inline constexpr std::size_t kMaxFile = 4096;
-inline constexpr std::size_t kMaxFileMulti = 16 * kMaxFile;
-#endif
-
-// CommDlgExtendedError's codes: none, and a chosen name that does not fit the buffer.
-inline constexpr std::int32_t kNoDialogError = 0;
-inline constexpr std::int32_t FNERR_BUFFERTOOSMALL = 0x3003;
-
-// The record a dialog is driven by (the fields of OPENFILENAME that mean anything here).
-struct cOpenFileName {
-    std::int32_t hwndOwner = 0;          // 0: no owner
-    std::string lpstrFilter;             // converted filter
-    std::int32_t nFilterIndex = 0;       // 1-based
-    std::string lpstrFile;               // the buffer: initial name padded with NULs to nMaxFile
-    std::size_t nMaxFile = kMaxFile;
-    std::string lpstrFileTitle;          // padded likewise
-    std::size_t nMaxFileTitle = kMaxFile;
-    std::optional<std::string> lpstrInitialDir;
-    std::optional<std::string> lpstrTitle;
-    std::optional<std::string> lpstrDefExt;
-    std::int32_t Flags = 0;
+// What a question may say besides its file types and title; the defaults suit most questions.
+struct cAsk {
+    std::string fileName;         // the name offered (may be a full path)
+    std::string initialDir;       // empty: the dialog's own choice
+    std::string defaultExt;       // without the dot; empty: none
+    std::int32_t filterIndex = 1; // 1-based entry shown first
+    bool overwritePrompt = true;  // save: ask before a file is replaced
+    bool hideReadOnly = true;     // open: no read-only box
 };
 
-// Shows the dialog described by the record and fills in the results as the platform does: the
-// chosen path in lpstrFile (for a multiple selection the folder, NUL, each name, NUL, NUL), the
-// bare name in lpstrFileTitle, the chosen entry in nFilterIndex, the flags left in Flags.
-// Answers false when the user cancelled or the dialog failed; a dialog that failed tells the user
-// why and leaves its code for CommDlgExtendedError (SetExtendedError).
-class cFileDialogBackend {
-public:
-    virtual ~cFileDialogBackend() = default;
-    virtual bool GetOpenFileName(cOpenFileName& ofn) = 0;
-    virtual bool GetSaveFileName(cOpenFileName& ofn) = 0;
-};
-
-// The backend the two routines use; the windows set theirs at start-up.
-void SetBackend(cFileDialogBackend* backend);
-cFileDialogBackend* Backend();
-
-// Why the last dialog answered false: kNoDialogError when the user cancelled, otherwise the code
-// its backend set (FNERR_BUFFERTOOSMALL: the chosen name did not fit lpstrFile).
-std::int32_t CommDlgExtendedError();
-void SetExtendedError(std::int32_t code);
+// The open dialog for one existing file.
+std::optional<std::string> AskOpen(QWidget* owner, std::string_view filter, std::string_view title = {},
+                                   const cAsk& ask = {});
+// The save dialog.
+std::optional<std::string> AskSave(QWidget* owner, std::string_view filter, std::string_view title = {},
+                                   const cAsk& ask = {});
 
 // "|" and ":" become NUL, then two NULs are appended.
 std::string ConvertFilter(std::string_view filter);
@@ -80,16 +53,21 @@ std::string CutAtNul(std::string_view s);
 // outside the entries.
 std::string FilterEntryAt(std::string_view converted, std::int32_t n);
 
-// The open dialog. Owner -1 stands for none. Returns true when the user confirmed a choice.
+// The open dialog with the classic parameters. A confirmed choice gives the path in `fileName`
+// (for a multiple selection the folder, NUL and each name, NUL-separated, with `fileTitle`
+// empty), the bare name in `fileTitle`, the chosen entry in `filter` and `filterIndex`, the flags
+// in `extraFlags`, and sets `readOnly` when the box was left ticked. A cancel empties the names
+// and the filter, sets the flags to 0 and the index to -1, and leaves `readOnly` alone.
 bool ShowOpenDialog(std::string& fileName, std::string& fileTitle, bool fileMustExist, bool multipleSelection,
                     bool& readOnly, bool hideReadOnly, std::string& filter, std::int32_t& filterIndex,
                     const std::optional<std::string>& initialDir, const std::optional<std::string>& title,
-                    const std::optional<std::string>& defaultExt, std::int32_t owner, std::int32_t& extraFlags);
+                    const std::optional<std::string>& defaultExt, QWidget* owner, std::int32_t& extraFlags);
 
-// The save dialog. Owner -1 stands for none. Returns true when the user confirmed a choice.
+// The save dialog with the classic parameters; outputs as ShowOpenDialog's, the index 0 after a
+// cancel.
 bool ShowSaveDialog(std::string& fileName, std::string& fileTitle, bool overwritePrompt, std::string& filter,
                     std::int32_t& filterIndex, const std::optional<std::string>& initialDir,
                     const std::optional<std::string>& title, const std::optional<std::string>& defaultExt,
-                    std::int32_t owner, std::int32_t& extraFlags);
+                    QWidget* owner, std::int32_t& extraFlags);
 
 } // namespace mFileOpenSave

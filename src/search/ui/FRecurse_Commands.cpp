@@ -15,8 +15,7 @@
 #include "base/ui/mQtPath.h"
 #include "base/ui/mQtText.h"
 #include "platform/ui/cPrompts.h"
-#include "resources/mFileOpenSave.h"
-#include "resources/ui/cPromptsFileDialog.h"
+#include "resources/ui/mFileOpenSave.h"
 #include "search/cExtractor.h"
 #include "search/cFolderWalk.h"
 #include "search/mListFile.h"
@@ -31,9 +30,6 @@ namespace {
 
 using mQtText::Q;
 using mQtText::Utf8;
-
-// The dialogs' owner handle: this window (the dialog backend is told which window that is).
-constexpr std::int32_t kOwnerSearchWindow = 1;
 
 void LogOnly(const cError& e) { MError::ReportError(e, true, false); }
 
@@ -85,7 +81,7 @@ void FRecurse::NewList() {
     try {
         const std::optional<QString> chosen = cPrompts::Current().Folder(this, Q(mRecurse::kBrowseTitle), QString());
         if (!chosen) return;
-        folder = mRecurse::TrimAtNul(mQtPath::FromQt(*chosen));
+        folder = mQtPath::FromQt(*chosen);
         SetCaption(mRecurse::Caption(folder));
     } catch (const cError& e) {
         LogOnly(e);
@@ -219,19 +215,11 @@ bool FRecurse::SaveList(const std::string& file) {
 
 void FRecurse::OpenList() {
     try {
-        std::string fileName, fileTitle, filter(mRecurse::kOpenFilter);
-        std::int32_t filterIndex = 1, flags = 0;
-        bool readOnly = false;
-        cPromptsFileDialog::SetOwner(this);
-        const bool confirmed =
-            mFileOpenSave::ShowOpenDialog(fileName, fileTitle, true, false, readOnly, true, filter, filterIndex,
-                                          std::nullopt, std::nullopt, std::nullopt, kOwnerSearchWindow, flags);
-        const std::string name = confirmed ? mFileOpenSave::CutAtNul(fileName) : std::string();
-        if (!name.empty()) {
-            RecentLists.AddFile(name);
-            RefreshRecentMenu();
-        }
-        if (DisplayList(name)) ListFile = name;
+        const std::optional<std::string> name = mFileOpenSave::AskOpen(this, mRecurse::kOpenFilter);
+        if (!name) return;
+        RecentLists.AddFile(*name);
+        RefreshRecentMenu();
+        if (DisplayList(*name)) ListFile = *name;
     } catch (const cError& e) {
         LogOnly(e);
     }
@@ -256,13 +244,9 @@ bool FRecurse::Save() {
 
 bool FRecurse::SaveAs() {
     try {
-        std::string fileName, fileTitle, filter(mRecurse::kSaveFilter);
-        std::int32_t filterIndex = 1, flags = 0;
-        cPromptsFileDialog::SetOwner(this);
-        const bool confirmed = mFileOpenSave::ShowSaveDialog(fileName, fileTitle, true, filter, filterIndex, std::nullopt,
-                                                             std::nullopt, std::nullopt, kOwnerSearchWindow, flags);
-        std::string name = confirmed ? mFileOpenSave::CutAtNul(fileName) : std::string();
-        if (name.empty()) return false;
+        const std::optional<std::string> chosen = mFileOpenSave::AskSave(this, mRecurse::kSaveFilter);
+        if (!chosen) return false;
+        std::string name = *chosen;
         const std::string withExtension = mRecurse::ListFileName(name);
         // The dialog asked about the name as typed; a different file that ".ier" makes of it
         // must not be replaced without asking too.
@@ -305,22 +289,14 @@ void FRecurse::mnuMRU_Click(int index) {
 
 void FRecurse::AddItem() {
     try {
-        std::string fileName, fileTitle, filter = mRecurse::AddFilter(FileSpec);
-        std::int32_t filterIndex = 1, flags = 0;
-        bool readOnly = false;
-        cPromptsFileDialog::SetOwner(this);
-        if (mFileOpenSave::ShowOpenDialog(fileName, fileTitle, true, false, readOnly, true, filter, filterIndex,
-                                          std::nullopt, std::nullopt, std::nullopt, kOwnerSearchWindow, flags)) {
-            const std::string path = mFileOpenSave::CutAtNul(fileName);
-            if (!path.empty()) {
-                if (!ListModel->Append(path)) {
-                    LogOnly(cError(cError::kOverflow, cError::SourceOf("FRecurse"),
-                                   "The search list is full: " + path + " was not added"));
-                } else {
-                    DataChanged = true;
-                }
-                ListModel->Publish();
+        if (const std::optional<std::string> path = mFileOpenSave::AskOpen(this, mRecurse::AddFilter(FileSpec))) {
+            if (!ListModel->Append(*path)) {
+                LogOnly(cError(cError::kOverflow, cError::SourceOf("FRecurse"),
+                               "The search list is full: " + *path + " was not added"));
+            } else {
+                DataChanged = true;
             }
+            ListModel->Publish();
         }
         Busy(false);
         Status(mRecurse::CountText(List().ListCount()));
@@ -351,7 +327,7 @@ std::string FRecurse::ChooseTargetFolder() {
     try {
         const std::optional<QString> chosen = cPrompts::Current().Folder(this, Q(mRecurse::kTargetTitle), QString());
         if (!chosen) return {};
-        const std::string folder = cExtractor::TargetFolderOf(mRecurse::TrimAtNul(mQtPath::FromQt(*chosen)));
+        const std::string folder = cExtractor::TargetFolderOf(mQtPath::FromQt(*chosen));
         if (folder.empty()) return {};
         Status(mRecurse::SavingToText(folder));
         Extractor.TargetFolder = folder;

@@ -6,7 +6,6 @@
 #include <limits>
 #include <memory>
 #include <mutex>
-#include <new>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -79,51 +78,48 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
     cExtractor loader(std::move(hooks));
     loader.SourceFile = path;
     try {
-        into.loaded = loader.LoadFileIcons(path);
-        into.record.read = into.loaded;
-        if (!into.loaded) {
-            for (auto it = into.events.rbegin(); it != into.events.rend(); ++it) {
-                if (it->error) {
-                    into.record.error = it->error->Description();
-                    while (!into.record.error.empty() && (into.record.error.back() == '\n' || into.record.error.back() == '\r'))
-                        into.record.error.pop_back();
-                    break;
+        cError::Guarded([&] {
+            into.loaded = loader.LoadFileIcons(path);
+            into.record.read = into.loaded;
+            if (!into.loaded) {
+                for (auto it = into.events.rbegin(); it != into.events.rend(); ++it) {
+                    if (it->error) {
+                        into.record.error = it->error->Description();
+                        while (!into.record.error.empty() && (into.record.error.back() == '\n' || into.record.error.back() == '\r'))
+                            into.record.error.pop_back();
+                        break;
+                    }
                 }
             }
-        }
-        if (options.digests) into.record.sha256 = FileSha256(path);
-        for (std::int32_t k = 1; k <= loader.IconCount; ++k) {
-            const cFileIcon& icon = loader.Icons[static_cast<std::size_t>(k - 1)];
-            cGroup g;
-            g.position = k;
-            g.id = icon.ResourceID();
-            for (std::int32_t n = 1; n <= icon.ImageCount(); ++n) {
-                cImage image;
-                image.width = icon.ImageWidth(n);
-                image.height = icon.ImageHeight(n);
-                image.bits = Bits(icon.ImageColourCount(n));
-                image.bytes = static_cast<std::uint32_t>(icon.Block(n).size());
-                image.png = icon.IsPngImage(n);
-                if (options.digests) image.sha256 = cSha256::Of(icon.Block(n));
-                g.images.push_back(std::move(image));
+            if (options.digests) into.record.sha256 = FileSha256(path);
+            for (std::int32_t k = 1; k <= loader.IconCount; ++k) {
+                const cFileIcon& icon = loader.Icons[static_cast<std::size_t>(k - 1)];
+                cGroup g;
+                g.position = k;
+                g.id = icon.ResourceID();
+                for (std::int32_t n = 1; n <= icon.ImageCount(); ++n) {
+                    cImage image;
+                    image.width = icon.ImageWidth(n);
+                    image.height = icon.ImageHeight(n);
+                    image.bits = Bits(icon.ImageColourCount(n));
+                    image.bytes = static_cast<std::uint32_t>(icon.Block(n).size());
+                    image.png = icon.IsPngImage(n);
+                    if (options.digests) image.sha256 = cSha256::Of(icon.Block(n));
+                    g.images.push_back(std::move(image));
+                }
+                if (options.write && (options.digests || options.dedupe)) {
+                    const std::vector<std::uint8_t> ico = icon.IcoBytes();
+                    g.icoSha256 = cSha256::Of(ico);
+                    into.icoBytes.push_back(ico.size());
+                } else {
+                    into.icoBytes.push_back(0);
+                }
+                into.record.groups.push_back(std::move(g));
             }
-            if (options.write && (options.digests || options.dedupe)) {
-                const std::vector<std::uint8_t> ico = icon.IcoBytes();
-                g.icoSha256 = cSha256::Of(ico);
-                into.icoBytes.push_back(ico.size());
-            } else {
-                into.icoBytes.push_back(0);
-            }
-            into.record.groups.push_back(std::move(g));
-        }
-        into.iconCount = loader.IconCount;
-        into.icons = std::move(loader.Icons);
+            into.iconCount = loader.IconCount;
+            into.icons = std::move(loader.Icons);
+        });
     } catch (const cError& e) {
-        into.loaded = false;
-        into.record.error = e.Description();
-        into.events.push_back({{}, e});
-    } catch (const std::bad_alloc&) {
-        const cError e = cError::Runtime(cError::kOutOfMemory);
         into.loaded = false;
         into.record.error = e.Description();
         into.events.push_back({{}, e});

@@ -1,6 +1,5 @@
 #include "search/cExtractor.h"
 
-#include <new>
 #include <set>
 #include <sys/stat.h>
 
@@ -108,13 +107,11 @@ bool cExtractor::LoadFileIcons(const std::string& file) {
         Pictures(i);
     };
     try {
-        try {
+        return cError::Guarded([&] {
             mIconGroups::Load(file, Icons, hooks);
             Display();
             return true;
-        } catch (const std::bad_alloc&) {
-            throw cError::Runtime(cError::kOutOfMemory);
-        }
+        });
     } catch (const cError& e) {
         // Icons holds the groups loaded whole before the failure.
         IconCount = static_cast<std::int32_t>(Icons.size());
@@ -184,19 +181,16 @@ bool cExtractor::SaveFileIcons() {
         const bool again = written_.WrittenFrom(name) != nullptr;
         cFileIcon copy;
         try {
-            Icons[static_cast<std::size_t>(k - 1)].CloneTo(copy);
-            copy.SaveIcon(name, written_);
+            cError::Guarded([&] {
+                Icons[static_cast<std::size_t>(k - 1)].CloneTo(copy);
+                copy.SaveIcon(name, written_);
+            });
         } catch (const cError& e) {
             if (e.Number() == cFileIcon::kErrCantWrite) Status(e.Description());
             // The log names the file and the system's reason.
             std::string what = e.Description();
             if (copy.SaveSystemError() != 0) what += " (" + name + ": " + mSysText::TextLine(copy.SaveSystemError(), name) + ")";
             const cError reported(e.Number(), e.Source(), what);
-            Report(reported);
-            Outcome(k, eOutcome::kFailed, name, &reported);
-            return false;
-        } catch (const std::bad_alloc&) {
-            const cError reported = cError::Runtime(cError::kOutOfMemory);
             Report(reported);
             Outcome(k, eOutcome::kFailed, name, &reported);
             return false;

@@ -561,6 +561,7 @@ private slots:
         prompts_->AnswerMessage(eAnswer::OK);
         QVERIFY(!w.DisplayList(Path("missing.ier").toStdString()));
         QVERIFY(prompts_->LastAsked().text.contains("File not found"));
+        QVERIFY2(w.cursor().shape() != Qt::WaitCursor, "the failed read leaves the window idle");
         QCOMPARE(Entries(w).size(), std::size_t(2));
         QCOMPARE(w.windowTitle(), caption);
         QCOMPARE(w.Picture1->Text(), status);

@@ -72,8 +72,8 @@ FMain::FMain(QWidget* parent)
     splImages->setHandleWidth(2);
     lvwIcons = new cListView(splImages);
     lvwIcons->setObjectName("lvwIcons");
-    lvwIcons->AddColumnHeader("Icon", static_cast<int>(kColumnWidthTwips / TwipsPerPixelX() + 0.5));
-    lvwIcons->AddColumnHeader("Number of Images", static_cast<int>(kColumnWidthTwips / TwipsPerPixelX() + 0.5));
+    lvwIcons->AddColumnHeader("Icon", mTwips::ToPixels(kColumnWidthTwips, TwipsPerPixelX()));
+    lvwIcons->AddColumnHeader("Number of Images", mTwips::ToPixels(kColumnWidthTwips, TwipsPerPixelX()));
     connect(lvwIcons, &cListView::ItemClick, this, &FMain::lvwIcons_ItemClick);
     // Ctrl+C in the list copies the chosen icon, as the toolbar's Copy does.
     connect(lvwIcons, &cListView::CopyRequested, this, &FMain::mnuCopy_Click);
@@ -106,8 +106,8 @@ FMain::FMain(QWidget* parent)
     sbrMain->SetPanelWidth(1, 280);
     setStatusBar(sbrMain);
 
-    resize(static_cast<int>(kDesignWidthTwips / TwipsPerPixelX() + 0.5),
-           static_cast<int>(kDesignHeightTwips / TwipsPerPixelY() + 0.5) + menuBar()->sizeHint().height());
+    resize(mTwips::ToPixels(kDesignWidthTwips, TwipsPerPixelX()),
+           mTwips::ToPixels(kDesignHeightTwips, TwipsPerPixelY()) + menuBar()->sizeHint().height());
     Form_Load();
 }
 
@@ -270,12 +270,12 @@ void FMain::Settings() {
     }
     if (stored.top || stored.left) {
         QPoint at = pos();
-        if (stored.top) at.setY(static_cast<int>(*stored.top / TwipsPerPixelY() + 0.5));
-        if (stored.left) at.setX(static_cast<int>(*stored.left / TwipsPerPixelX() + 0.5));
+        if (stored.top) at.setY(mTwips::ToPixels(*stored.top, TwipsPerPixelY()));
+        if (stored.left) at.setX(mTwips::ToPixels(*stored.left, TwipsPerPixelX()));
         move(at);
     }
     if (stored.view) mnuView_Click(*stored.view);
-    if (stored.imagesWidth) imagesWidth_ = static_cast<int>(*stored.imagesWidth / TwipsPerPixelX() + 0.5);
+    if (stored.imagesWidth) imagesWidth_ = mTwips::ToPixels(*stored.imagesWidth, TwipsPerPixelX());
     if (stored.images) ShowImages(*stored.images);
     Form_Resize();
 }
@@ -319,16 +319,16 @@ void FMain::Form_Resize() {
     const bool toolbar = tbrMain->isVisibleTo(this);
     const bool status = sbrMain->isVisibleTo(this);
     const int menuBottom = menuBar()->isVisibleTo(this) ? menuBar()->geometry().bottom() + 1 : 0;
-    const auto twipsY = [p](int pixels) { return static_cast<std::int32_t>(pixels * p + 0.5); };
+    const auto twipsY = [p](int pixels) { return mTwips::ToTwips(pixels, p); };
     const auto place = mMainWindow::ListPlacement(
-        static_cast<std::int32_t>(width() * px + 0.5), twipsY(height() - menuBottom), toolbar,
+        mTwips::ToTwips(width(), px), twipsY(height() - menuBottom), toolbar,
         twipsY(toolbar ? tbrMain->height() : 0), status, twipsY(status ? sbrMain->height() : 0),
-        static_cast<std::int32_t>(p + 0.5));
+        mTwips::ToTwips(1, p));
     if (!place) return;
     const auto rect = [&](const mMainWindow::cPlacement& at) {
-        const QPoint inner(static_cast<int>(at.left / px + 0.5), menuBottom + static_cast<int>(at.top / p + 0.5));
+        const QPoint inner(mTwips::ToPixels(at.left, px), menuBottom + mTwips::ToPixels(at.top, p));
         return QRect(inner - client_->pos(),
-                     QSize(static_cast<int>(at.width / px + 0.5), static_cast<int>(at.height / p + 0.5)));
+                     QSize(mTwips::ToPixels(at.width, px), mTwips::ToPixels(at.height, p)));
     };
     // The splitter keeps the images pane's width and gives the list the rest.
     splImages->setGeometry(rect(*place));
@@ -342,8 +342,8 @@ void FMain::PlaceImagesPane() {
     if (width <= 0) {
         const double px = TwipsPerPixelX();
         const auto split = mMainWindow::SplitForGrid(
-            {0, 0, static_cast<std::int32_t>(whole * px + 0.5), 0}, static_cast<std::int32_t>(px + 0.5));
-        width = split ? static_cast<int>(split->grid.width / px + 0.5) : whole / 2;
+            {0, 0, mTwips::ToTwips(whole, px), 0}, mTwips::ToTwips(1, px));
+        width = split ? mTwips::ToPixels(split->grid.width, px) : whole / 2;
         // Wide enough for the widest image while the list keeps a third.
         width = std::max(width, std::min(IconGrid1->minimumSizeHint().width(), whole * 2 / 3));
     }

@@ -116,34 +116,34 @@ void FMain::RetrieveDroppedFile(const std::string& fileName) {
 
 void FMain::Retrieve(const std::string& fileName) {
     try {
-        ResetIcons();
-        const QString name = Q(fileName);
-        sbrMain->SetStyle(cStatusBar::sbrSimple);
-        mIconGroups::cHooks hooks;
-        hooks.Progress = [&](mIconGroups::eStep step, std::int32_t i, std::int32_t count) {
-            using mIconGroups::eStep;
-            switch (step) {
-            case eStep::IconFile: sbrMain->SetSimpleText(Q(mMainWindow::RetrievingIconText(fileName))); break;
-            case eStep::CheckingModule: sbrMain->SetSimpleText(Q(mMainWindow::kCheckingForIcons)); break;
-            case eStep::NoGroupType:
-            case eStep::NoGroups: sbrMain->SetSimpleText(Q(mMainWindow::kNoIconsFound)); break;
-            case eStep::ReadingNames: sbrMain->SetSimpleText(Q(mMainWindow::kRetrievingIcons)); break;
-            case eStep::Group: sbrMain->SetSimpleText(Q(mMainWindow::RetrievingIconOfText(i, count))); break;
-            case eStep::Done:
-                sbrMain->SetPanelText(1, name);
-                if (mFileKind::IsIconFile(fileName)) sbrMain->SetSimpleText(name);
-                break;
-            }
-        };
-        // The pictures of each icon as soon as it counts (it is icons_[i - 1] by then), so that a
-        // stop for lack of memory still shows the icons before it with theirs.
-        mListPictures::cMaker maker;
-        hooks.GroupLoaded = [&](std::int32_t i, const cFileIcon&) { AddPictures(i, maker); };
-        mIconGroups::Load(fileName, icons_, hooks);
-        DisplayIcons();
+        cError::Guarded([&] {
+            ResetIcons();
+            const QString name = Q(fileName);
+            sbrMain->SetStyle(cStatusBar::sbrSimple);
+            mIconGroups::cHooks hooks;
+            hooks.Progress = [&](mIconGroups::eStep step, std::int32_t i, std::int32_t count) {
+                using mIconGroups::eStep;
+                switch (step) {
+                case eStep::IconFile: sbrMain->SetSimpleText(Q(mMainWindow::RetrievingIconText(fileName))); break;
+                case eStep::CheckingModule: sbrMain->SetSimpleText(Q(mMainWindow::kCheckingForIcons)); break;
+                case eStep::NoGroupType:
+                case eStep::NoGroups: sbrMain->SetSimpleText(Q(mMainWindow::kNoIconsFound)); break;
+                case eStep::ReadingNames: sbrMain->SetSimpleText(Q(mMainWindow::kRetrievingIcons)); break;
+                case eStep::Group: sbrMain->SetSimpleText(Q(mMainWindow::RetrievingIconOfText(i, count))); break;
+                case eStep::Done:
+                    sbrMain->SetPanelText(1, name);
+                    if (mFileKind::IsIconFile(fileName)) sbrMain->SetSimpleText(name);
+                    break;
+                }
+            };
+            // The pictures of each icon as soon as it counts (it is icons_[i - 1] by then), so that a
+            // stop for lack of memory still shows the icons before it with theirs.
+            mListPictures::cMaker maker;
+            hooks.GroupLoaded = [&](std::int32_t i, const cFileIcon&) { AddPictures(i, maker); };
+            mIconGroups::Load(fileName, icons_, hooks);
+            DisplayIcons();
+        });
     } catch (const cError& e) {
         RetrieveFailed(e);
-    } catch (const std::bad_alloc&) {
-        RetrieveFailed(cError::Runtime(cError::kOutOfMemory));
     }
 }

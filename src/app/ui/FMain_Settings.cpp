@@ -5,6 +5,7 @@
 #include <QToolBar>
 
 #include "app/mMainSettings.h"
+#include "base/mTwips.h"
 #include "app/ui/FMain.h"
 #include "app/ui/cStatusBar.h"
 #include "support/MError.h"
@@ -33,7 +34,7 @@ void FMain::StoreSettings() {
         }
     }
     w.images = ImagesShown();
-    if (imagesWidth_ > 0) w.imagesWidth = static_cast<std::int32_t>(imagesWidth_ * TwipsPerPixelX() + 0.5);
+    if (imagesWidth_ > 0) w.imagesWidth = mTwips::ToTwips(imagesWidth_, TwipsPerPixelX());
     mMainSettings::WriteSettings(w);
 }
 

@@ -210,6 +210,37 @@ void FRecurse::Busy(bool busy) {
     else unsetCursor();
 }
 
+FRecurse::cBusyRun::cBusyRun(FRecurse& window, eKind kind) : w_(window), kind_(kind) {
+    if (kind_ == eKind::kExtraction) w_.List1->setEnabled(false);
+    w_.Busy(true);
+    if (kind_ == eKind::kCursor) return;
+    w_.EnableCommands(false);
+    w_.Running = true;
+    // The run's first check always processes events.
+    w_.eventsClock_.invalidate();
+}
+
+FRecurse::cBusyRun::~cBusyRun() {
+    try {
+        if (kind_ != eKind::kCursor) {
+            w_.Running = false;
+            w_.tmr1->stop();
+            w_.EnableCommands(true);
+        }
+        if (kind_ == eKind::kExtraction) w_.List1->setEnabled(true);
+        w_.Busy(false);
+        // The window was closed while the command ran: it closes now that the command has unwound.
+        if (w_.closeWhenStopped_) {
+            w_.closeWhenStopped_ = false;
+            w_.close();
+        }
+    } catch (const cError& e) {
+        MError::ReportError(e, true, false);
+    } catch (...) {
+        MError::ReportEscaped();
+    }
+}
+
 void FRecurse::Form_Load() {
     try {
         StripHeight = Picture1->sizeHint().height();

@@ -184,6 +184,23 @@ protected:
 private:
     class cWalkHost;
 
+    // The busy state for the length of a command, in the shape of cBusyCursor: the wait cursor;
+    // for a walk or an extraction also Running and the commands off but Stop (EnableCommands),
+    // and for an extraction the list disabled. Its end always brings the idle state back, however
+    // the command ended, and then closes the window when a close was asked while it ran.
+    class cBusyRun {
+    public:
+        enum class eKind { kCursor, kWalk, kExtraction };
+        cBusyRun(FRecurse& window, eKind kind);
+        ~cBusyRun();
+        cBusyRun(const cBusyRun&) = delete;
+        cBusyRun& operator=(const cBusyRun&) = delete;
+
+    private:
+        FRecurse& w_;
+        eKind kind_;
+    };
+
     void CreateMenus();
     void CreateToolbar();
     void SetCaption(std::string caption);

@@ -9,7 +9,6 @@
 #include <QTimer>
 
 #include <filesystem>
-#include <new>
 #include <optional>
 
 #include "base/ui/mQtPath.h"
@@ -33,14 +32,10 @@ using mQtText::Utf8;
 
 void LogOnly(const cError& e) { MError::ReportError(e, true, false); }
 
-// Runs one step of a command; an error is logged and the command goes on with its next step.
-template <class F> void Step(F&& step) {
+// Runs one stage of a command; an error is logged and the command goes on with its next stage.
+template <class F> void Stage(F&& stage) {
     try {
-        try {
-            step();
-        } catch (const std::bad_alloc&) {
-            throw cError::Runtime(cError::kOutOfMemory);
-        }
+        cError::Guarded(std::forward<F>(stage));
     } catch (const cError& e) {
         LogOnly(e);
     }
@@ -88,37 +83,31 @@ void FRecurse::NewList() {
         return;
     }
 
-    // From here on each step is tried on its own, so that the window always returns to idle.
     std::optional<QString> spec;
-    Step([&] {
+    Stage([&] {
         spec = cPrompts::Current().Input(this, Q(mRecurse::SpecPrompt(folder)), Q(mRecurse::kSpecTitle),
                                          Q(mRecurse::kDefaultSpec));
     });
     FileSpec = spec ? Utf8(*spec) : std::string();
     if (FileSpec.empty()) return;
 
-    Step([&] { Busy(true); });
-    Running = true;
-    Step([&] { EnableCommands(false); });
-    std::string start;
-    Step([&] { start = cFolderWalk::StartPath(folder); });
-    Step([&] { ListModel->Clear(); });
-    cutFile_.clear();
+    cBusyRun run(*this, cBusyRun::eKind::kWalk);
     std::string passedOver;
-    Step([&] {
+    // An error of the walk ends it; what it found is shown all the same.
+    Stage([&] {
+        const std::string start = cFolderWalk::StartPath(folder);
+        ListModel->Clear();
+        cutFile_.clear();
         sinceTick_.restart();
-        eventsClock_.invalidate();
         cWalkHost host(*this);
         cFolderWalk walk(host, FileSpec, mnuHidden && mnuHidden->isChecked());
         walk.WalkFolder(start);
         passedOver = walk.PassedOverText();
     });
     Running = false;
-    Step([&] { tmr1->stop(); });
-    Step([&] { ListModel->Publish(); });
-    Step([&] { EnableCommands(true); });
-    Step([&] { Busy(false); });
-    Step([&] {
+    tmr1->stop();
+    Stage([&] { ListModel->Publish(); });
+    Stage([&] {
         // What no list file can hold is said, in the closing text and the log, never dropped.
         std::string text = mRecurse::FoundText(List().ListCount(), FileSpec);
         if (!passedOver.empty()) {
@@ -127,14 +116,8 @@ void FRecurse::NewList() {
         }
         Status(text);
     });
-    Step([&] { QApplication::beep(); });
+    QApplication::beep();
     DataChanged = true;
-
-    // The window was closed during the walk: it closes now that the walk has unwound.
-    if (closeWhenStopped_) {
-        closeWhenStopped_ = false;
-        close();
-    }
 }
 
 bool FRecurse::DisplayList(const std::string& file) {
@@ -147,19 +130,17 @@ bool FRecurse::DisplayList(const std::string& file) {
         cSearchList fresh;
         fresh.Reserve(cSearchList::kReservedEntries);
         std::int64_t count = 0, total = 0;
-        Busy(true);
-        try {
-            mListFile::Read(file, [&](std::string&& entry) {
-                ++total;
-                if (fresh.Append(std::move(entry))) ++count;
-                return true;
+        {
+            cBusyRun busy(*this, cBusyRun::eKind::kCursor);
+            cError::Guarded([&] {
+                mListFile::Read(file, [&](std::string&& entry) {
+                    ++total;
+                    if (fresh.Append(std::move(entry))) ++count;
+                    return true;
+                });
             });
-        } catch (...) {
-            Busy(false);
-            throw;
+            ListModel->Reload([&](cSearchList& list) { list = std::move(fresh); });
         }
-        ListModel->Reload([&](cSearchList& list) { list = std::move(fresh); });
-        Busy(false);
         SetCaption(mRecurse::Caption(file));
         Status(mRecurse::CountText(count));
         cutFile_.clear();
@@ -174,8 +155,6 @@ bool FRecurse::DisplayList(const std::string& file) {
         return true;
     } catch (const cError& e) {
         MError::ReportError(e, true, true);
-    } catch (const std::bad_alloc&) {
-        MError::ReportError(cError::Runtime(cError::kOutOfMemory), true, true);
     }
     return false;
 }
@@ -188,15 +167,11 @@ bool FRecurse::IsCutListFile(const std::string& file) const {
 
 bool FRecurse::SaveList(const std::string& file) {
     try {
-        const std::vector<std::string_view> entries = List().SavedEntries();
-        Busy(true);
-        try {
+        const std::vector<std::string_view> entries = cError::Guarded([&] { return List().SavedEntries(); });
+        {
+            cBusyRun busy(*this, cBusyRun::eKind::kCursor);
             mListFile::Write(file, entries);
-        } catch (...) {
-            Busy(false);
-            throw;
         }
-        Busy(false);
         SetCaption(mRecurse::Caption(file));
         Status(mRecurse::CountText(static_cast<std::int64_t>(entries.size())));
         DataChanged = false;
@@ -206,9 +181,6 @@ bool FRecurse::SaveList(const std::string& file) {
         // Shown as well as logged: the user asked for the list to be kept and it was not.
         saveFailed_ = true;
         MError::ReportError(e, true, true);
-    } catch (const std::bad_alloc&) {
-        saveFailed_ = true;
-        MError::ReportError(cError::Runtime(cError::kOutOfMemory), true, true);
     }
     return false;
 }
@@ -307,12 +279,12 @@ void FRecurse::AddItem() {
 
 void FRecurse::DeleteItems() {
     try {
-        Busy(true);
-        if (ListModel->RemoveChecked() > 0) DataChanged = true;
-        Busy(false);
+        {
+            cBusyRun busy(*this, cBusyRun::eKind::kCursor);
+            if (ListModel->RemoveChecked() > 0) DataChanged = true;
+        }
         Status(mRecurse::CountText(List().ListCount()));
     } catch (const cError& e) {
-        Busy(false);
         LogOnly(e);
     }
 }
@@ -325,40 +297,34 @@ void FRecurse::ExtractList() {
 
 std::string FRecurse::ChooseTargetFolder() {
     try {
-        const std::optional<QString> chosen = cPrompts::Current().Folder(this, Q(mRecurse::kTargetTitle), QString());
-        if (!chosen) return {};
-        const std::string folder = cExtractor::TargetFolderOf(mQtPath::FromQt(*chosen));
-        if (folder.empty()) return {};
-        Status(mRecurse::SavingToText(folder));
-        Extractor.TargetFolder = folder;
-        return folder;
+        return cError::Guarded([&]() -> std::string {
+            const std::optional<QString> chosen = cPrompts::Current().Folder(this, Q(mRecurse::kTargetTitle), QString());
+            if (!chosen) return {};
+            const std::string folder = cExtractor::TargetFolderOf(mQtPath::FromQt(*chosen));
+            if (folder.empty()) return {};
+            Status(mRecurse::SavingToText(folder));
+            Extractor.TargetFolder = folder;
+            return folder;
+        });
     } catch (const cError& e) {
         LogOnly(e);
-    } catch (const std::bad_alloc&) {
-        LogOnly(cError::Runtime(cError::kOutOfMemory));
     }
     return {};
 }
 
 void FRecurse::ExtractChecked() {
-    {
-        // The run's sources: the checked entries, or every entry when none is checked.
+    // The run's sources: the checked entries, or every entry when none is checked.
+    const bool all = List().CheckedCount() == 0;
+    Stage([&] {
         std::vector<std::string> sources;
-        const bool all = List().CheckedCount() == 0;
         for (int i = 0; i < List().ListCount(); ++i) {
             if (all || List().Checked(i)) sources.push_back(List().Text(i));
         }
         Extractor.StartRun(sources);
-    }
-    Step([&] { List1->setEnabled(false); });
-    Step([&] { Busy(true); });
-    Step([&] { EnableCommands(false); });
-    Running = true;
-    // The run's first check always processes events.
-    eventsClock_.invalidate();
-
-    // An error of the loop itself ends the run; the idle state below comes back all the same.
-    Step([&] {
+    });
+    cBusyRun run(*this, cBusyRun::eKind::kExtraction);
+    // An error of the loop itself ends the run; the idle state comes back all the same.
+    Stage([&] {
         cExtractor::cHooks hooks;
         hooks.Status = [this](const std::string& text) { Status(text); };
         hooks.KeepGoing = [this] {
@@ -371,7 +337,6 @@ void FRecurse::ExtractChecked() {
                                    "; saved as " + used);
         };
         Extractor.SetHooks(std::move(hooks));
-        const bool all = List().CheckedCount() == 0;
         for (int i = 0; i < List().ListCount(); ++i) {
             DoEvents();
             if (!Running) break;
@@ -384,17 +349,8 @@ void FRecurse::ExtractChecked() {
         }
     });
     Running = false;
-    Step([&] { Extractor.FinishRun(); });
-    Step([&] { List1->setEnabled(true); });
-    Step([&] { Busy(false); });
-    Step([&] { Status(Extractor.TotalText()); });
-    Step([&] { EnableCommands(true); });
-
-    // The window was closed during the run: it closes now that the run has unwound.
-    if (closeWhenStopped_) {
-        closeWhenStopped_ = false;
-        close();
-    }
+    Stage([&] { Extractor.FinishRun(); });
+    Stage([&] { Status(Extractor.TotalText()); });
 }
 
 void FRecurse::Contents() { cShell::Current().OpenDocument(Q(mRecurse::HelpPage(mRecurse::kContentsPage))); }

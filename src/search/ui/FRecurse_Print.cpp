@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QLocale>
 
-#include <new>
 
 #include "base/ui/mQtText.h"
 #include "platform/ui/cPrinterDevice.h"
@@ -30,16 +29,13 @@ void FRecurse::PrintFromFile(const std::string& file) {
     printFailed_ = false;
     cPrinterDevice printer(mQtText::Q(mListPrint::kDocumentName));
     try {
-        try {
+        cError::Guarded([&] {
             const QDateTime now = QDateTime::currentDateTime();
             const QLocale locale = QLocale::system();
             mListPrint::PrintFromFile(printer, file, List(), mQtText::Utf8(locale.toString(now.date(), QLocale::ShortFormat)),
                                       mQtText::Utf8(TimeText(locale, now.time())),
                                       [this](bool busy) { Busy(busy); });
-            return;
-        } catch (const std::bad_alloc&) {
-            throw cError::Runtime(cError::kOutOfMemory);
-        }
+        });
     } catch (const cError& e) {
         // Nothing of a failed document reaches the printer.
         printer.KillDoc();

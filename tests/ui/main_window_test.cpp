@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(w_->lvwIcons->ColumnText(1), QString("Icon"));
         QCOMPARE(w_->lvwIcons->ColumnText(2), QString("Number of Images"));
         // Every toolbar key has its tool tip and a picture.
-        for (const QString& key : FMain::ButtonKeys()) {
+        for (const QString& key : w_->ButtonKeys()) {
             if (key.isEmpty()) continue;
             QVERIFY2(w_->Button(key), qPrintable(key));
             QVERIFY2(!w_->Button(key)->icon().isNull(), qPrintable(key));
@@ -459,7 +459,7 @@ private slots:
         QVERIFY(index.open(QIODevice::WriteOnly));
         index.write("[Icon Theme]\nName=test\nDirectories=16x16\n\n[16x16]\nSize=16\n");
         index.close();
-        QStringList keys(FMain::ButtonKeys().begin(), FMain::ButtonKeys().end());
+        QStringList keys(w_->ButtonKeys().begin(), w_->ButtonKeys().end());
         keys << "new" << "add" << "delete" << "extract" << "helprecurse" << "Stop"; // the search window's
         QImage dot(16, 16, QImage::Format_ARGB32);
         dot.fill(Qt::red);
@@ -475,15 +475,15 @@ private slots:
         QStringList names;
         {
             FMain window;
-            for (const QString& key : FMain::ButtonKeys()) {
+            for (const QString& key : window.ButtonKeys()) {
                 if (!key.isEmpty()) names << window.Button(key)->icon().name();
             }
         }
         QIcon::setThemeSearchPaths(paths);
         QIcon::setThemeName(theme);
         QCOMPARE(all, every);
-        for (qsizetype i = 0, k = 0; i < static_cast<qsizetype>(FMain::ButtonKeys().size()); ++i) {
-            const QString& key = FMain::ButtonKeys()[static_cast<std::size_t>(i)];
+        for (qsizetype i = 0, k = 0; i < static_cast<qsizetype>(w_->ButtonKeys().size()); ++i) {
+            const QString& key = w_->ButtonKeys()[static_cast<std::size_t>(i)];
             if (!key.isEmpty()) QCOMPARE(names[k++], every ? mToolbarPictures::ThemeName(key) : QString());
         }
     }

@@ -35,7 +35,6 @@
 #include "support/ui/mWindowParts.h"
 #include "grid/ui/cIconGrid.h"
 #include "support/MError.h"
-#include "support/cRegistry.h"
 #include "platform/ui/cPrompts.h"
 
 namespace {
@@ -43,17 +42,6 @@ namespace {
 QPointer<FMain> gDefault;
 
 using mQtText::Q;
-
-// The toolbar in order; an empty key stands for a separator.
-constexpr mWindowParts::cButton kButtons[] = {
-    {"open", "Open Icon or Library"}, {"save", "Save selected icon"}, {"copy", "Copy"},
-    {"print", "Print selected icon"}, {"", ""},
-    {"viewlarge", "Large icons"}, {"viewsmall", "Small icons"}, {"viewlist", "List icons"},
-    {"viewdetails", "Details"}, {"", ""},
-    {"properties", "Properties"}, {"", ""},
-    {"launch", "Launch icon editor"}, {"recurse", "Recurse"}, {"glintsmith", "Run Glintsmith - QRSC"}, {"", ""},
-    {"help", "Help"}, {"about", "About Pictrix"},
-};
 
 } // namespace
 
@@ -142,13 +130,7 @@ void FMain::CreateMenus() {
     mnuFile[5] = item(mnuFileMenu, "&Launch Editor", QKeySequence("F2"));
     mnuFile[6] = item(mnuFileMenu, "&Recurse", QKeySequence("F3"));
     mnuFile[7] = item(mnuFileMenu, "&Glintsmith", QKeySequence("F4"));
-    mnuMRU[0] = item(mnuFileMenu, "-");
-    for (std::size_t i = 1; i <= 5; ++i) {
-        mnuMRU[i] = item(mnuFileMenu, "");
-        mnuMRU[i]->setVisible(false);
-    }
-    mnuMRU[6] = item(mnuFileMenu, "-");
-    mnuMRU[6]->setVisible(false);
+    mnuMRU = mWindowParts::AddRecentItems(mnuFileMenu, this, [this](int i) { mnuMRU_Click(i); });
     mnuExit = item(mnuFileMenu, "E&xit");
     mnuEdit = item(mnuFileMenu, "&Edit");
     mnuEdit->setVisible(false);
@@ -158,8 +140,6 @@ void FMain::CreateMenus() {
         if (!mnuFile[static_cast<std::size_t>(i)]->isSeparator())
             connect(mnuFile[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuFile_Click(i); });
     }
-    for (int i = 1; i <= 5; ++i)
-        connect(mnuMRU[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuMRU_Click(i); });
 
     mnuViewMenu = menuBar()->addMenu("&View");
     const char* viewCaptions[] = {"&Toolbar", "&Status Bar", "-", "&Large Icons", "S&mall Icons", "L&ist",
@@ -224,23 +204,39 @@ void FMain::CreateGridCommands() {
     IconGrid1->addActions({mnuFile[1], copy, mnuExportPng, separator, mnuView[8]});
 }
 
-const std::vector<QString>& FMain::ButtonKeys() {
-    static const std::vector<QString> keys = mWindowParts::Keys(kButtons);
-    return keys;
-}
+const std::vector<QString>& FMain::ButtonKeys() const { return toolbar_.Keys(); }
 
 void FMain::CreateToolbar() {
-    tbrMain = mWindowParts::AddToolbar(*this, kButtons, [this](const QString& key) { tbrMain_ButtonClick(key); }, buttons_);
-    for (const auto& [key, button] : buttons_) {
-        if (key.startsWith("view")) button->setCheckable(true);
+    // The toolbar in order; an empty key stands for a separator.
+    tbrMain = toolbar_.Add(*this,
+                           {
+                               {"open", "Open Icon or Library", [this] { mnuFile_Click(0); }},
+                               {"save", "Save selected icon", [this] { mnuFile_Click(1); }},
+                               {"copy", "Copy", [this] { mnuCopy_Click(); }},
+                               {"print", "Print selected icon", [this] { mnuFile_Click(3); }},
+                               {"", "", {}},
+                               {"viewlarge", "Large icons", [this] { mnuView_Click(3); }},
+                               {"viewsmall", "Small icons", [this] { mnuView_Click(4); }},
+                               {"viewlist", "List icons", [this] { mnuView_Click(5); }},
+                               {"viewdetails", "Details", [this] { mnuView_Click(6); }},
+                               {"", "", {}},
+                               {"properties", "Properties", [this] { mnuView_Click(8); }},
+                               {"", "", {}},
+                               {"launch", "Launch icon editor", [this] { mnuFile_Click(5); }},
+                               {"recurse", "Recurse", [this] { mnuFile_Click(6); }},
+                               {"glintsmith", "Run Glintsmith - QRSC", [this] { RunGlintsmith(); }},
+                               {"", "", {}},
+                               {"help", "Help", [this] { mnuHelp_Click(0); }},
+                               {"about", "About Pictrix", [this] { mnuHelp_Click(2); }},
+                           },
+                           [this](const QString& key) { tbrMain_ButtonClick(key); });
+    for (const QString& key : toolbar_.Keys()) {
+        if (key.startsWith("view")) Button(key)->setCheckable(true);
     }
     Button("viewlarge")->setChecked(true);
 }
 
-QAction* FMain::Button(const QString& key) const {
-    const auto it = buttons_.find(key);
-    return it == buttons_.end() ? nullptr : it->second;
-}
+QAction* FMain::Button(const QString& key) const { return toolbar_.Button(key); }
 
 double FMain::TwipsPerPixelY() const {
     const QScreen* s = screen();
@@ -287,11 +283,7 @@ void FMain::Form_Load() {
         const QScreen* s = screen();
         HighColour = (s ? s->depth() : 32) >= 9;
         // Qt's toolbars are flat already.
-        cRegistry registry;
-        registry.ClassKey(cRegistry::kHKeyLocalMachine);
-        registry.SectionKey(std::string(mMainSettings::kRecentFilesKey));
-        RecentFiles.Load(registry);
-        RecentFiles.MaxFileCount(kRecentCapacity);
+        mWindowParts::LoadRecentFiles(RecentFiles, mMainSettings::kRecentFilesKey, kRecentCapacity);
         RefreshRecentMenu();
     } catch (const cError& e) {
         MError::ReportError(e, true, true);
@@ -452,20 +444,4 @@ void FMain::mnuMRU_Click(int index) {
     }
 }
 
-void FMain::tbrMain_ButtonClick(const QString& key) {
-    if (key == "open") mnuFile_Click(0);
-    else if (key == "save") mnuFile_Click(1);
-    else if (key == "copy") mnuCopy_Click();
-    else if (key == "print") mnuFile_Click(3);
-    else if (key == "viewlarge") mnuView_Click(3);
-    else if (key == "viewsmall") mnuView_Click(4);
-    else if (key == "viewlist") mnuView_Click(5);
-    else if (key == "viewdetails") mnuView_Click(6);
-    else if (key == "properties") mnuView_Click(8);
-    else if (key == "launch") mnuFile_Click(5);
-    else if (key == "recurse") mnuFile_Click(6);
-    else if (key == "glintsmith") RunGlintsmith();
-    else if (key == "help") mnuHelp_Click(0);
-    else if (key == "about") mnuHelp_Click(2);
-    // Any other key does nothing.
-}
+void FMain::tbrMain_ButtonClick(const QString& key) { toolbar_.Press(key); }

@@ -30,6 +30,7 @@
 
 #include "icon/cFileIcon.h"
 #include "support/cMRUFileList.h"
+#include "support/ui/mWindowParts.h"
 
 class QAction;
 class QMenu;
@@ -99,7 +100,7 @@ public:
     // The toolbar button of a key ("open", "viewlarge", ...); nullptr for an unknown key.
     QAction* Button(const QString& key) const;
     // The keys of the toolbar in order ("" for a separator).
-    static const std::vector<QString>& ButtonKeys();
+    const std::vector<QString>& ButtonKeys() const;
 
     // ---- Retrieval and display.
     void RetrieveIcons();
@@ -214,7 +215,7 @@ private:
     void FitGridToPane();
 
     std::vector<cFileIcon> icons_;
-    std::map<QString, QAction*> buttons_;
+    mWindowParts::cToolbar toolbar_;
     QWidget* client_;
     bool screenWatched_ = false;
     // The folder the last export of several images went to, offered again by the next.

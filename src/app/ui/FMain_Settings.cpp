@@ -9,13 +9,10 @@
 #include "app/ui/FMain.h"
 #include "app/ui/cStatusBar.h"
 #include "support/MError.h"
-#include "support/cRegistry.h"
+#include "support/ui/mWindowParts.h"
 
 void FMain::StoreSettings() {
-    cRegistry registry;
-    registry.ClassKey(cRegistry::kHKeyLocalMachine);
-    registry.SectionKey(std::string(mMainSettings::kRecentFilesKey));
-    RecentFiles.Save(registry);
+    mWindowParts::SaveRecentFiles(RecentFiles, mMainSettings::kRecentFilesKey);
 
     mMainSettings::cWindowSettings w;
     w.toolbar = tbrMain->isVisibleTo(this);

@@ -41,17 +41,15 @@ std::function<void()>& EndProgramHook() {
     return end;
 }
 
-// The toolbar in order; an empty key stands for a separator.
-constexpr mWindowParts::cButton kButtons[] = {
-    {"new", "New List"},    {"open", "Open List File"}, {"save", "Save Current File"}, {"", ""},
-    {"print", "Print List"}, {"", ""},
-    {"add", "Add Item"},    {"delete", "Delete"},       {"", ""},
-    {"extract", "Extract Icons"}, {"", ""},
-    {"helprecurse", "Help on Recurse"}, {"help", "Pictrix Help"}, {"", ""},
-    {"Stop", "Stop"},
-};
 // The buttons EnableCommands switches with the menus (all but Stop).
 constexpr const char* kCommandButtons[] = {"new", "open", "save", "print", "add", "delete", "extract", "helprecurse", "help"};
+
+// Edit > Search Hidden Folders as kept under the search's key ("1" on, "0" off).
+cRegistry HiddenFoldersValue() {
+    cRegistry registry = mWindowParts::MachineKey(mRecurse::kSearchKey);
+    registry.ValueKey(std::string(mRecurse::kHiddenFoldersValue));
+    return registry;
+}
 
 } // namespace
 
@@ -118,13 +116,7 @@ void FRecurse::CreateMenus() {
     mnuFile[3] = item(mnuFileTop, "Save As");
     mnuFile[4] = item(mnuFileTop, "-");
     mnuFile[5] = item(mnuFileTop, "&Print", QKeySequence("Ctrl+P"));
-    mnuMRU[0] = item(mnuFileTop, "-");
-    for (std::size_t i = 1; i <= 5; ++i) {
-        mnuMRU[i] = item(mnuFileTop, "");
-        mnuMRU[i]->setVisible(false);
-    }
-    mnuMRU[6] = item(mnuFileTop, "-");
-    mnuMRU[6]->setVisible(false);
+    mnuMRU = mWindowParts::AddRecentItems(mnuFileTop, this, [this](int i) { mnuMRU_Click(i); });
     mnuClose[0] = item(mnuFileTop, "&Close");
     mnuClose[1] = item(mnuFileTop, "-");
     mnuClose[2] = item(mnuFileTop, "E&xit");
@@ -138,10 +130,7 @@ void FRecurse::CreateMenus() {
     mnuHidden = item(mnuEditTop, "Search &Hidden Folders");
     mnuHidden->setCheckable(true);
     try {
-        cRegistry registry;
-        registry.ClassKey(cRegistry::kHKeyLocalMachine);
-        registry.SectionKey(std::string(mRecurse::kSearchKey));
-        registry.ValueKey(std::string(mRecurse::kHiddenFoldersValue));
+        cRegistry registry = HiddenFoldersValue();
         registry.Default(std::string("0"));
         mnuHidden->setChecked(cRegistry::TextOf(registry.Value()) == "1");
     } catch (const cError& e) {
@@ -149,10 +138,7 @@ void FRecurse::CreateMenus() {
     }
     connect(mnuHidden, &QAction::toggled, this, [](bool on) {
         try {
-            cRegistry registry;
-            registry.ClassKey(cRegistry::kHKeyLocalMachine);
-            registry.SectionKey(std::string(mRecurse::kSearchKey));
-            registry.ValueKey(std::string(mRecurse::kHiddenFoldersValue));
+            cRegistry registry = HiddenFoldersValue();
             registry.ValueType(static_cast<std::int32_t>(mReg::kRegSz));
             registry.Value(std::string(on ? "1" : "0"));
         } catch (const cError& e) {
@@ -179,24 +165,35 @@ void FRecurse::CreateMenus() {
     connectAll(mnuClose, &FRecurse::mnuClose_Click);
     connectAll(mnuEdit, &FRecurse::mnuEdit_Click);
     connectAll(mnuHelp, &FRecurse::mnuHelp_Click);
-    for (int i = 1; i <= 5; ++i)
-        connect(mnuMRU[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuMRU_Click(i); });
     connect(mnuStop, &QAction::triggered, this, &FRecurse::mnuStop_Click);
 }
 
-const std::vector<QString>& FRecurse::ButtonKeys() {
-    static const std::vector<QString> keys = mWindowParts::Keys(kButtons);
-    return keys;
-}
+const std::vector<QString>& FRecurse::ButtonKeys() const { return toolbar_.Keys(); }
 
 void FRecurse::CreateToolbar() {
-    tbrMain = mWindowParts::AddToolbar(*this, kButtons, [this](const QString& key) { tbrMain_ButtonClick(key); }, buttons_);
+    // The toolbar in order; an empty key stands for a separator.
+    tbrMain = toolbar_.Add(*this,
+                           {
+                               {"new", "New List", [this] { mnuFile_Click(0); }},
+                               {"open", "Open List File", [this] { mnuFile_Click(1); }},
+                               {"save", "Save Current File", [this] { mnuFile_Click(2); }},
+                               {"", "", {}},
+                               {"print", "Print List", [this] { mnuFile_Click(5); }},
+                               {"", "", {}},
+                               {"add", "Add Item", [this] { mnuEdit_Click(0); }},
+                               {"delete", "Delete", [this] { mnuEdit_Click(1); }},
+                               {"", "", {}},
+                               {"extract", "Extract Icons", [this] { mnuEdit_Click(3); }},
+                               {"", "", {}},
+                               {"helprecurse", "Help on Recurse", [this] { mnuHelp_Click(1); }},
+                               {"help", "Pictrix Help", [this] { mnuHelp_Click(0); }},
+                               {"", "", {}},
+                               {"Stop", "Stop", [this] { Stop(); }},
+                           },
+                           [this](const QString& key) { tbrMain_ButtonClick(key); });
 }
 
-QAction* FRecurse::Button(const QString& key) const {
-    const auto it = buttons_.find(key);
-    return it == buttons_.end() ? nullptr : it->second;
-}
+QAction* FRecurse::Button(const QString& key) const { return toolbar_.Button(key); }
 
 void FRecurse::SetCaption(std::string caption) {
     caption_ = std::move(caption);
@@ -247,11 +244,7 @@ void FRecurse::Form_Load() {
         List().Reserve(cSearchList::kReservedEntries);
         Status(std::string(mRecurse::kReady));
         // Qt's toolbars are flat already.
-        cRegistry registry;
-        registry.ClassKey(cRegistry::kHKeyLocalMachine);
-        registry.SectionKey(std::string(mRecurse::kRecentListsKey));
-        RecentLists.Load(registry);
-        RecentLists.MaxFileCount(mRecurse::kRecentCapacity);
+        mWindowParts::LoadRecentFiles(RecentLists, mRecurse::kRecentListsKey, mRecurse::kRecentCapacity);
         RefreshRecentMenu();
     } catch (const cError& e) {
         MError::ReportError(e, true, false);
@@ -371,19 +364,7 @@ void FRecurse::mnuHelp_Click(int index) {
     }
 }
 
-void FRecurse::tbrMain_ButtonClick(const QString& key) {
-    if (key == "new") mnuFile_Click(0);
-    else if (key == "open") mnuFile_Click(1);
-    else if (key == "save") mnuFile_Click(2);
-    else if (key == "print") mnuFile_Click(5);
-    else if (key == "add") mnuEdit_Click(0);
-    else if (key == "delete") mnuEdit_Click(1);
-    else if (key == "extract") mnuEdit_Click(3);
-    else if (key == "helprecurse") mnuHelp_Click(1);
-    else if (key == "help") mnuHelp_Click(0);
-    else if (key == "Stop") Stop();
-    // Any other key does nothing.
-}
+void FRecurse::tbrMain_ButtonClick(const QString& key) { toolbar_.Press(key); }
 
 void FRecurse::About() {
     if (AboutBox()) AboutBox()(this);
@@ -403,10 +384,7 @@ bool FRecurse::Form_QueryUnload() {
         MError::ReportError(e, true, false);
     }
     try {
-        cRegistry registry;
-        registry.ClassKey(cRegistry::kHKeyLocalMachine);
-        registry.SectionKey(std::string(mRecurse::kRecentListsKey));
-        RecentLists.Save(registry);
+        mWindowParts::SaveRecentFiles(RecentLists, mRecurse::kRecentListsKey);
     } catch (const cError& e) {
         MError::ReportError(e, true, false);
     }

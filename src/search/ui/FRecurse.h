@@ -43,6 +43,7 @@
 #include "search/cExtractor.h"
 #include "search/cSearchList.h"
 #include "support/cMRUFileList.h"
+#include "support/ui/mWindowParts.h"
 
 class QAction;
 class QListView;
@@ -113,7 +114,7 @@ public:
     // The toolbar button of a key ("new", "Stop", ...); nullptr for an unknown key.
     QAction* Button(const QString& key) const;
     // The keys of the toolbar in order ("" for a separator).
-    static const std::vector<QString>& ButtonKeys();
+    const std::vector<QString>& ButtonKeys() const;
 
     // ---- The list and its files.
     // Loads a list file into the list (also for a list file named on the command line); false,
@@ -211,7 +212,7 @@ private:
     void EnableTimer(bool enabled);
 
     std::string caption_;
-    std::map<QString, QAction*> buttons_;
+    mWindowParts::cToolbar toolbar_;
     QWidget* client_;
     QElapsedTimer sinceTick_;
     // When the walk last processed events, and how often at most it does.

@@ -41,10 +41,10 @@ private slots:
         QCOMPARE(w.IconCount(), 1);
 
         struct {
-            cImageList* list;
+            const cImageList* list;
             QRgb at1, at2;     // at scale 1 the list's own size picks; at 2 twice that
-        } lists[] = {{w.ilsIcons32.get(), qRgb(0xd0, 0, 0), qRgb(0, 0, 0xd0)},
-                     {w.ilsIcons16.get(), qRgb(0, 0xc0, 0), qRgb(0xd0, 0, 0)}};
+        } lists[] = {{w.Pictures32(), qRgb(0xd0, 0, 0), qRgb(0, 0, 0xd0)},
+                     {w.Pictures16(), qRgb(0, 0xc0, 0), qRgb(0xd0, 0, 0)}};
         for (const auto& l : lists) {
             const QPixmap& picture = l.list->Item("C1");
             const int pixels = mListPictures::DevicePixels(l.list->ImageSize(), ratio);
@@ -55,7 +55,7 @@ private slots:
             QCOMPARE(QColor(image.pixel(pixels / 2, pixels / 2)).rgb(), ratio == 1.0 ? l.at1 : l.at2);
         }
         // The view shows them at the list's logical size.
-        QCOMPARE(w.lvwIcons->Picture(1).deviceIndependentSize().toSize(), QSize(32, 32));
+        QCOMPARE(w.IconList()->Picture(1).deviceIndependentSize().toSize(), QSize(32, 32));
     }
 };
 

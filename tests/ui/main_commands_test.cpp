@@ -112,11 +112,11 @@ class tMainCommandsTest : public QObject {
 
     QString CopyAs(const QString& fixture, const QString& name) { return mUiTest::CopyInto(temp_.path(), fixture, name); }
 
-    void ClearListSelection() { Window().lvwIcons->ListWidget()->selectionModel()->clear(); }
+    void ClearListSelection() { Window().IconList()->ListWidget()->selectionModel()->clear(); }
 
     std::vector<std::string> RecentList() {
         std::vector<std::string> files;
-        for (std::int32_t i = 1; i <= Window().RecentFiles.FileCount(); ++i) files.push_back(Window().RecentFiles.file(i));
+        for (std::int32_t i = 1; i <= Window().RecentFiles().FileCount(); ++i) files.push_back(Window().RecentFiles().file(i));
         return files;
     }
 
@@ -148,15 +148,15 @@ private slots:
 
     void SavingWithNoFileOpensNoDialog() {
         Window().SaveIcons();
-        QCOMPARE(Window().sbrMain->Style(), cStatusBar::sbrSimple);
-        QCOMPARE(Window().sbrMain->SimpleText(), QString("No icons to save. Ready..."));
+        QCOMPARE(Window().StatusPanels()->Style(), cStatusBar::sbrSimple);
+        QCOMPARE(Window().StatusPanels()->SimpleText(), QString("No icons to save. Ready..."));
         QVERIFY(prompts_->Asked().empty());
     }
 
     void SavingWithNothingSelectedAsksForAChoice() {
         Open(Six());
         ClearListSelection();
-        QCOMPARE(Window().lvwIcons->SelectedIndex(), 0);
+        QCOMPARE(Window().IconList()->SelectedIndex(), 0);
         prompts_->AnswerMessage(eAnswer::OK);
         Window().SaveIcons();
         const auto& asked = prompts_->LastAsked();
@@ -198,10 +198,10 @@ private slots:
 
         // The saved file heads the recent files and shows in the File menu.
         QCOMPARE(RecentList(), (std::vector<std::string>{target.toStdString(), Six().toStdString()}));
-        QVERIFY(Window().mnuMRU[2]->isVisible());
-        QCOMPARE(Window().mnuMRU[2]->text(), QString::fromStdString(Window().RecentFiles.MenuCaption(1)));
-        QCOMPARE(Window().mnuMRU[3]->text(), QString::fromStdString(Window().RecentFiles.MenuCaption(2)));
-        QVERIFY(Window().mnuMRU[6]->isVisible());
+        QVERIFY(Window().RecentItem(2)->isVisible());
+        QCOMPARE(Window().RecentItem(2)->text(), QString::fromStdString(Window().RecentFiles().MenuCaption(1)));
+        QCOMPARE(Window().RecentItem(3)->text(), QString::fromStdString(Window().RecentFiles().MenuCaption(2)));
+        QVERIFY(Window().RecentItem(6)->isVisible());
     }
 
     void AFailedSaveIsShownAndNotRemembered() {
@@ -256,8 +256,10 @@ private slots:
         QCOMPARE(Window().Icon(1).Filename(), a.toStdString());
         QCOMPARE(Window().Icon(1).ImageCount(), 6);
         QCOMPARE(RecentList(), (std::vector<std::string>{b.toStdString(), a.toStdString()}));
-        QCOMPARE(Window().mnuMRU[3]->text(), QString::fromStdString(Window().RecentFiles.MenuCaption(2)));
-        QVERIFY(!Window().UsePendingFile);
+        QCOMPARE(Window().RecentItem(3)->text(), QString::fromStdString(Window().RecentFiles().MenuCaption(2)));
+        // The next Open asks for its file again.
+        prompts_->CancelFile(eKind::OpenFile);
+        Window().mnuFile_Click(0);
     }
 
     // ---- Properties.
@@ -351,13 +353,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&Window()));
         Window().mnuView_Click(view);
         QApplication::clipboard()->setText("kept until the copy");
-        QWidget* list = Window().lvwIcons->ActiveView();
+        QWidget* list = Window().IconList()->ActiveView();
         list->setFocus();
         QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
         const QMimeData* data = QApplication::clipboard()->mimeData();
         QVERIFY(data);
         QVERIFY2(data->hasFormat("image/vnd.microsoft.icon"), qPrintable(data->formats().join(", ")));
-        QVERIFY(data->text() != Window().lvwIcons->Text(1));
+        QVERIFY(data->text() != Window().IconList()->Text(1));
     }
 
     void CopyPutsTheIconOnTheClipboard() {
@@ -535,8 +537,8 @@ private slots:
         QCOMPARE(shell_->requests, (std::vector<R>{{open, help + "index.htm"}, {open, help + "formats.htm"},
                                                    {open, help + "files.htm"}, {open, help + "index.htm"}}));
         for (const auto& r : shell_->requests) QVERIFY2(QFile::exists(r.path), qPrintable(r.path));
-        QVERIFY(!Window().mnuHelp[4]->text().isEmpty());
-        QVERIFY(!Window().mnuHelp[5]->text().isEmpty());
+        QVERIFY(!Window().HelpItem(4)->text().isEmpty());
+        QVERIFY(!Window().HelpItem(5)->text().isEmpty());
     }
 
     // A page or log that is there but finds no program to show it says so; one that is not there
@@ -589,8 +591,8 @@ private slots:
             dlg.cmdApply->click();
             dlg.cmdCancel->click();
         });
-        Window().mnuOptions->trigger();
-        QCOMPARE(Window().lvwIcons->BackColor(), QColor(200, 10, 10));
+        Window().OptionsItem()->trigger();
+        QCOMPARE(Window().IconList()->BackColor(), QColor(200, 10, 10));
         QCOMPARE(Stored("Settings", "Backcolor"), std::to_string(200 + 10 * 256 + 10 * 65536));
     }
 
@@ -616,12 +618,12 @@ private slots:
             QVERIFY2(prompts_->Asked().size() == (s.answer ? 1u : 0u), s.key);
             QVERIFY2(shell_->requests.size() == std::size_t(s.shellRequests), s.key);
         }
-        QCOMPARE(Window().sbrMain->SimpleText(), QString("No icons to save. Ready..."));
+        QCOMPARE(Window().StatusPanels()->SimpleText(), QString("No icons to save. Ready..."));
 
         // The view keys choose the views; about shows the about box.
         Window().tbrMain_ButtonClick("viewdetails");
-        QVERIFY(Window().mnuView[6]->isChecked());
-        QCOMPARE(Window().lvwIcons->View(), cListView::lvwReport);
+        QVERIFY(Window().ViewItem(6)->isChecked());
+        QCOMPARE(Window().IconList()->View(), cListView::lvwReport);
         bool about = false;
         WhenModal([&](QDialog& d) { about = d.inherits("FAbout"); });
         Window().tbrMain_ButtonClick("about");
@@ -654,13 +656,13 @@ private slots:
         w_.reset();
 
         FMain& again = Window();
-        QVERIFY(!again.tbrMain->isVisibleTo(&again));
-        QVERIFY(!again.mnuView[0]->isChecked());
-        QVERIFY(again.sbrMain->isVisibleTo(&again));
-        QVERIFY(again.mnuView[5]->isChecked());
-        QVERIFY(!again.mnuView[3]->isChecked());
+        QVERIFY(!again.Toolbar()->isVisibleTo(&again));
+        QVERIFY(!again.ViewItem(0)->isChecked());
+        QVERIFY(again.StatusPanels()->isVisibleTo(&again));
+        QVERIFY(again.ViewItem(5)->isChecked());
+        QVERIFY(!again.ViewItem(3)->isChecked());
         QVERIFY(again.Button("viewlist")->isChecked());
-        QCOMPARE(again.lvwIcons->View(), cListView::lvwList);
+        QCOMPARE(again.IconList()->View(), cListView::lvwList);
         QCOMPARE(again.pos(), QPoint(120, 64));
     }
 
@@ -686,13 +688,13 @@ private slots:
 
     void NoStoredSettingsChangeNothing() {
         FMain& w = Window();
-        QVERIFY(w.tbrMain->isVisibleTo(&w));
-        QVERIFY(w.sbrMain->isVisibleTo(&w));
-        QVERIFY(w.mnuView[0]->isChecked());
-        QVERIFY(w.mnuView[1]->isChecked());
-        QVERIFY(w.mnuView[3]->isChecked());
+        QVERIFY(w.Toolbar()->isVisibleTo(&w));
+        QVERIFY(w.StatusPanels()->isVisibleTo(&w));
+        QVERIFY(w.ViewItem(0)->isChecked());
+        QVERIFY(w.ViewItem(1)->isChecked());
+        QVERIFY(w.ViewItem(3)->isChecked());
         QVERIFY(w.Button("viewlarge")->isChecked());
-        QCOMPARE(w.lvwIcons->View(), cListView::lvwIcon);
+        QCOMPARE(w.IconList()->View(), cListView::lvwIcon);
         QCOMPARE(w.windowState(), Qt::WindowStates(Qt::WindowNoState));
         QVERIFY(prompts_->Asked().empty());
     }

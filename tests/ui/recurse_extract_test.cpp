@@ -39,12 +39,12 @@ std::vector<bool> CheckMarks(const FRecurse& w) {
 }
 
 bool Idle(const FRecurse& w) {
-    return !w.Running && w.List1->isEnabled() && w.mnuEditTop->menuAction()->isEnabled() && !w.mnuStop->isVisible() &&
+    return !w.Running() && w.ListView()->isEnabled() && w.EditMenu()->menuAction()->isEnabled() && !w.StopItem()->isVisible() &&
            w.Button("extract")->isEnabled() && !w.Button("Stop")->isEnabled() && w.cursor().shape() != Qt::WaitCursor;
 }
 
 bool Busy(const FRecurse& w) {
-    return w.Running && !w.List1->isEnabled() && !w.mnuFileTop->menuAction()->isEnabled() && w.mnuStop->isVisible() &&
+    return w.Running() && !w.ListView()->isEnabled() && !w.FileMenu()->menuAction()->isEnabled() && w.StopItem()->isVisible() &&
            !w.Button("extract")->isEnabled() && w.Button("Stop")->isEnabled() && w.cursor().shape() == Qt::WaitCursor;
 }
 
@@ -67,10 +67,10 @@ class tRecurseExtractTest : public QObject {
     FRecurse& NewWindow(const QStringList& entries) {
         windows_.emplace_back(new FRecurse());
         FRecurse& w = *windows_.back();
-        w.ListModel->Reload([&](cSearchList& list) {
+        w.ListModel()->Reload([&](cSearchList& list) {
             for (const QString& e : entries) list.Append(e.toStdString());
         });
-        connect(w.Picture1, &cStatusStrip::Printed, this, [this](const QString& text) {
+        connect(w.StatusStrip(), &cStatusStrip::Printed, this, [this](const QString& text) {
             printed_ << text;
             if (onStatus_) onStatus_(text);
         });
@@ -125,8 +125,8 @@ private slots:
         QCOMPARE(printed_.first(), "Saving to: " + out);
         QVERIFY(busySeen);
         QVERIFY(Idle(w));
-        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 20"));
-        QCOMPARE(w.Extractor.IconsSaved, 20);
+        QCOMPARE(w.StatusStrip()->Text(), QString("Total icons saved: 20"));
+        QCOMPARE(w.Extractor().IconsSaved, 20);
         QCOMPARE(Files(out).size(), 20);
         // Positions 1 to 7 with the resource names and numbers of the seven groups.
         for (const char* name : {"seven641APP.ico", "seven642TOOL.ico", "seven6431.ico", "seven6442.ico", "seven6453.ico",
@@ -146,14 +146,14 @@ private slots:
     void TwoOfFiveCheckedExtractsThoseAndUnchecksThem() {
         FRecurse& w = NewWindow({Fixture("modules/sample.dll"), Fixture("modules/seven64.dll"), Fixture("icons/six.ico"),
                                  Fixture("modules/good32.dll"), Fixture("modules/good.icl")});
-        for (int row : {1, 3}) w.ListModel->setData(w.ListModel->index(row), Qt::Checked, Qt::CheckStateRole);
+        for (int row : {1, 3}) w.ListModel()->setData(w.ListModel()->index(row), Qt::Checked, Qt::CheckStateRole);
         const QString out = OutDir();
         Extract(w, out);
-        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 15"));
+        QCOMPARE(w.StatusStrip()->Text(), QString("Total icons saved: 15"));
         for (const QString& f : Files(out)) QVERIFY2(f.startsWith("seven64") || f.startsWith("good32"), qPrintable(f));
         QCOMPARE(Files(out).size(), 15);
         QCOMPARE(CheckMarks(w), (std::vector<bool>(5, false)));
-        QCOMPARE(w.ListModel->data(w.ListModel->index(3), Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QCOMPARE(w.ListModel()->data(w.ListModel()->index(3), Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
         QVERIFY(Idle(w));
     }
 
@@ -168,7 +168,7 @@ private slots:
         FRecurse& w = NewWindow({x86, x64});
         const QString out = OutDir();
         Extract(w, out);
-        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 16 (8 were saved under another name; see the log)"));
+        QCOMPARE(w.StatusStrip()->Text(), QString("Total icons saved: 16 (8 were saved under another name; see the log)"));
         QCOMPARE(Files(out).size(), 16);
         QFile log(temp_.filePath("errlog.txt"));
         QVERIFY(log.open(QIODevice::ReadOnly));
@@ -206,22 +206,22 @@ private slots:
         const QString out = OutDir();
         Extract(w, out);
         QVERIFY2(printed_.contains(text), qPrintable(printed_.join(" | ")));
-        QCOMPARE(w.Picture1->Text(), "Total icons saved: " + QString::number(total));
+        QCOMPARE(w.StatusStrip()->Text(), "Total icons saved: " + QString::number(total));
         QCOMPARE(Files(out).size(), files);
         QVERIFY(Idle(w));
     }
 
     void ACancelledFolderChoiceExtractsNothing() {
         FRecurse& w = NewWindow({Fixture("modules/seven64.dll")});
-        w.ListModel->setData(w.ListModel->index(0), Qt::Checked, Qt::CheckStateRole);
-        const QString before = w.Picture1->Text();
+        w.ListModel()->setData(w.ListModel()->index(0), Qt::Checked, Qt::CheckStateRole);
+        const QString before = w.StatusStrip()->Text();
         prompts_->AnswerFolder(std::nullopt);
         w.tbrMain_ButtonClick("extract");
         QCOMPARE(prompts_->Asked().size(), std::size_t(1));
-        QCOMPARE(w.Picture1->Text(), before);
+        QCOMPARE(w.StatusStrip()->Text(), before);
         QVERIFY(printed_.isEmpty());
         QCOMPARE(CheckMarks(w), std::vector<bool>{true});
-        QCOMPARE(w.Extractor.IconsSaved, 0);
+        QCOMPARE(w.Extractor().IconsSaved, 0);
         QVERIFY(Idle(w));
 
         // An empty list asks nothing at all.
@@ -239,7 +239,7 @@ private slots:
     void StopEndsTheRunAndTheTotalCountsWhatWasWritten() {
         QFETCH(QString, how);
         FRecurse& w = NewWindow({Fixture("modules/seven64.dll"), Fixture("modules/sample.dll"), Fixture("modules/good32.dll")});
-        for (int row : {0, 1, 2}) w.ListModel->setData(w.ListModel->index(row), Qt::Checked, Qt::CheckStateRole);
+        for (int row : {0, 1, 2}) w.ListModel()->setData(w.ListModel()->index(row), Qt::Checked, Qt::CheckStateRole);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const QString out = OutDir();
@@ -249,14 +249,14 @@ private slots:
             if (text != "Checking for resources..." || ++checks != 2) return;
             QVERIFY(Busy(w));
             QCOMPARE(Files(out).size(), 7);
-            if (how == "menu") w.mnuStop->trigger();
+            if (how == "menu") w.StopItem()->trigger();
             else if (how == "button") w.Button("Stop")->trigger();
             else QTest::keyClick(&w, Qt::Key_Escape);
-            QVERIFY(!w.Running);
+            QVERIFY(!w.Running());
         };
         Extract(w, out);
         QCOMPARE(checks, 2);
-        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 7"));
+        QCOMPARE(w.StatusStrip()->Text(), QString("Total icons saved: 7"));
         QCOMPARE(Files(out).size(), 7);
         // Processed entries lost their marks; the one not reached keeps it.
         QCOMPARE(CheckMarks(w), (std::vector<bool>{false, false, true}));
@@ -294,7 +294,7 @@ private slots:
         FRecurse& w = NewWindow({source});
         const QString out = OutDir();
         Extract(w, out);
-        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 1"));
+        QCOMPARE(w.StatusStrip()->Text(), QString("Total icons saved: 1"));
         QCOMPARE(ReadAll(out + "/garbled1.ico"), ico);
     }
 
@@ -305,7 +305,7 @@ private slots:
         blocker.close();
         Extract(w, blocker.fileName() + "/below");
         QCOMPARE(printed_.count("Couldn't open file for writing."), 2);
-        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 0"));
+        QCOMPARE(w.StatusStrip()->Text(), QString("Total icons saved: 0"));
         QVERIFY(Idle(w));
     }
 
@@ -314,7 +314,7 @@ private slots:
     void Screenshots() {
         FRecurse& w = NewWindow({Fixture("modules/seven64.dll"), Fixture("modules/sample.dll"), Fixture("modules/good32.dll"),
                                  Fixture("modules/good.icl"), Fixture("icons/six.ico")});
-        for (int row : {1, 2, 4}) w.ListModel->setData(w.ListModel->index(row), Qt::Checked, Qt::CheckStateRole);
+        for (int row : {1, 2, 4}) w.ListModel()->setData(w.ListModel()->index(row), Qt::Checked, Qt::CheckStateRole);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const QString dir = mUiTest::ArtifactDir();

@@ -41,7 +41,7 @@ class tRecursePrintTest : public QObject {
 
     FRecurse& Window(const QStringList& entries) {
         window_ = std::make_unique<FRecurse>();
-        window_->ListModel->Reload([&](cSearchList& list) {
+        window_->ListModel()->Reload([&](cSearchList& list) {
             for (const QString& e : entries) list.Append(e.toStdString());
         });
         return *window_;
@@ -87,17 +87,17 @@ private slots:
         const QString pdf = Path("window.pdf");
         cPdfPrinter printer(pdf);
         FRecurse& w = Window({"/a/one.exe", "/b/two.dll", "/c/three.ocx"});
-        w.ListModel->setData(w.ListModel->index(1), Qt::Checked, Qt::CheckStateRole);
-        w.DataChanged = true;
+        w.ListModel()->setData(w.ListModel()->index(1), Qt::Checked, Qt::CheckStateRole);
+        w.DataChanged(true);
         const QString caption = w.windowTitle();
         w.tbrMain_ButtonClick("print");
         QCOMPARE(Printed(pdf), Heading("") << "/a/one.exe" << "/b/two.dll" << "/c/three.ocx"
                                             << "Number of items in list: 3");
         QVERIFY(w.List().Checked(1) && !w.List().Checked(0));
-        QVERIFY(w.DataChanged);
+        QVERIFY(w.DataChanged());
         QCOMPARE(w.windowTitle(), caption);
         QVERIFY(prompts_->Asked().empty());
-        w.DataChanged = false;
+        w.DataChanged(false);
     }
 
     void AListFilePrintsItsEntriesWithoutBlankLines() {

@@ -56,7 +56,7 @@ QString ReadText(const QString& path) {
 }
 
 void Check(FRecurse& w, int row) {
-    w.ListModel->setData(w.ListModel->index(row), Qt::Checked, Qt::CheckStateRole);
+    w.ListModel()->setData(w.ListModel()->index(row), Qt::Checked, Qt::CheckStateRole);
 }
 
 // Runs `during` at the walk's first processing of events.
@@ -131,7 +131,7 @@ private slots:
     void cleanup() {
         for (auto& w : windows_) {
             if (w) {
-                w->DataChanged = false;
+                w->DataChanged(false);
                 delete w.data();
             }
         }
@@ -149,16 +149,16 @@ private slots:
         QCOMPARE(w.windowTitle(), QString("Recurse"));
         QCOMPARE(w.width(), FRecurse::kDesignWidth);
         QCOMPARE(w.height() - w.menuBar()->sizeHint().height(), FRecurse::kDesignHeight);
-        QCOMPARE(w.Picture1->Text(), QString("Ready..."));
-        QCOMPARE(w.tmr1->interval(), 1000);
-        QVERIFY(!w.tmr1->isActive());
-        QVERIFY(w.List1->uniformItemSizes());
+        QCOMPARE(w.StatusStrip()->Text(), QString("Ready..."));
+        QCOMPARE(w.Timer()->interval(), 1000);
+        QVERIFY(!w.Timer()->isActive());
+        QVERIFY(w.ListView()->uniformItemSizes());
 
         const QStringList keys{"new", "open", "save", "", "print", "", "add", "delete", "", "extract", "",
                                "helprecurse", "help", "", "Stop"};
         const QStringList tips{"New List", "Open List File", "Save Current File", "", "Print List", "", "Add Item", "Delete",
                                "", "Extract Icons", "", "Help on Recurse", "Pictrix Help", "", "Stop"};
-        const auto actions = w.tbrMain->actions();
+        const auto actions = w.Toolbar()->actions();
         QCOMPARE(actions.size(), keys.size());
         for (qsizetype i = 0; i < keys.size(); ++i) {
             QCOMPARE(actions[i]->isSeparator(), keys[i].isEmpty());
@@ -174,23 +174,23 @@ private slots:
             const char* caption;
             const char* shortcut;
         } items[] = {
-            {w.mnuFileTop->menuAction(), "&File", ""}, {w.mnuFile[0], "&New", "Ctrl+N"},
-            {w.mnuFile[1], "&Open", "Ctrl+O"},         {w.mnuFile[2], "&Save", "Ctrl+S"},
-            {w.mnuFile[3], "Save As", ""},             {w.mnuFile[5], "&Print", "Ctrl+P"},
-            {w.mnuClose[0], "&Close", ""},             {w.mnuClose[2], "E&xit", ""},
-            {w.mnuEditTop->menuAction(), "&Edit", ""}, {w.mnuEdit[0], "&Add", "Ctrl+Ins"},
-            {w.mnuEdit[1], "&Delete", "Del"},          {w.mnuEdit[3], "&Extract", "F3"},
-            {w.mnuHelpTop->menuAction(), "&Help", ""}, {w.mnuHelp[0], "&Contents", "F1"},
-            {w.mnuHelp[1], "&Recurse Help", ""},       {w.mnuHelp[2], "&About", "Ctrl+A"},
-            {w.mnuStop, "&Stop", ""},
+            {w.FileMenu()->menuAction(), "&File", ""}, {w.FileItem(0), "&New", "Ctrl+N"},
+            {w.FileItem(1), "&Open", "Ctrl+O"},         {w.FileItem(2), "&Save", "Ctrl+S"},
+            {w.FileItem(3), "Save As", ""},             {w.FileItem(5), "&Print", "Ctrl+P"},
+            {w.CloseItem(0), "&Close", ""},             {w.CloseItem(2), "E&xit", ""},
+            {w.EditMenu()->menuAction(), "&Edit", ""}, {w.EditItem(0), "&Add", "Ctrl+Ins"},
+            {w.EditItem(1), "&Delete", "Del"},          {w.EditItem(3), "&Extract", "F3"},
+            {w.HelpMenu()->menuAction(), "&Help", ""}, {w.HelpItem(0), "&Contents", "F1"},
+            {w.HelpItem(1), "&Recurse Help", ""},       {w.HelpItem(2), "&About", "Ctrl+A"},
+            {w.StopItem(), "&Stop", ""},
         };
         for (const auto& i : items) {
             QCOMPARE(i.item->text(), QString(i.caption));
             QCOMPARE(i.item->shortcut().toString(), QString(i.shortcut));
         }
-        QVERIFY(w.mnuFile[4]->isSeparator() && w.mnuEdit[2]->isSeparator() && w.mnuClose[1]->isSeparator());
-        QVERIFY(!w.mnuStop->isVisible());
-        QVERIFY(w.mnuMRU[0]->isVisible() && !w.mnuMRU[6]->isVisible());
+        QVERIFY(w.FileItem(4)->isSeparator() && w.EditItem(2)->isSeparator() && w.CloseItem(1)->isSeparator());
+        QVERIFY(!w.StopItem()->isVisible());
+        QVERIFY(w.RecentItem(0)->isVisible() && !w.RecentItem(6)->isVisible());
     }
 
     // ---- Searching.
@@ -210,17 +210,17 @@ private slots:
                                     "Click Stop, or hold Esc, at any time.\r\n\r\nThe * and ? wildcards can be used.");
         const std::string t = tree_.toStdString();
         QCOMPARE(Entries(w), (std::vector<std::string>{t + "/X.EXE", t + "/B/y.exe", t + "/B/C/z.exe", t + "/D/w.exe"}));
-        QCOMPARE(w.ListModel->rowCount(), 4);
+        QCOMPARE(w.ListModel()->rowCount(), 4);
         QCOMPARE(w.windowTitle(), "Recursing: " + tree_);
-        QCOMPARE(w.Picture1->Text(), QString("Find File(s): 4 items found matching \"*.EXE\""));
-        QVERIFY(w.DataChanged && !w.Running);
-        QCOMPARE(w.FileSpec, std::string("*.EXE"));
-        QVERIFY(!w.mnuStop->isVisible() && !w.Button("Stop")->isEnabled() && w.Button("new")->isEnabled());
+        QCOMPARE(w.StatusStrip()->Text(), QString("Find File(s): 4 items found matching \"*.EXE\""));
+        QVERIFY(w.DataChanged() && !w.Running());
+        QCOMPARE(w.FileSpec(), std::string("*.EXE"));
+        QVERIFY(!w.StopItem()->isVisible() && !w.Button("Stop")->isEnabled() && w.Button("new")->isEnabled());
 
         // New again clears the list first, without asking about the unsaved results.
         Search(w, tree_ + "/B", "*.txt");
         QVERIFY(Entries(w).empty());
-        QCOMPARE(w.Picture1->Text(), QString("Find File(s): 0 items found matching \"*.txt\""));
+        QCOMPARE(w.StatusStrip()->Text(), QString("Find File(s): 0 items found matching \"*.txt\""));
         QCOMPARE(prompts_->Asked().size(), std::size_t(4));
     }
 
@@ -238,13 +238,13 @@ private slots:
         QCOMPARE(filters[1], (cPrompts::cFilter{"AllFiles(*.*)", "*.*"}));
         QVERIFY(prompts_->LastAsked().file.fileMustExist);
         QCOMPARE(Entries(w).back(), (tree_ + "/notes.txt").toStdString());
-        QCOMPARE(w.Picture1->Text(), QString("Number of items: 2"));
+        QCOMPARE(w.StatusStrip()->Text(), QString("Number of items: 2"));
 
         prompts_->AnswerFolder(tree_ + "/B").AnswerInput(std::nullopt);
         w.mnuFile_Click(0);
         QCOMPARE(w.windowTitle(), "Recursing: " + tree_ + "/B");
         QCOMPARE(Entries(w).size(), std::size_t(2));
-        QVERIFY(w.FileSpec.empty());
+        QVERIFY(w.FileSpec().empty());
 
         // After the cancel Add offers icons and executables; a cancelled dialog adds nothing.
         prompts_->CancelFile(eKind::OpenFile);
@@ -268,35 +268,35 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         // Idle: Esc does nothing and Ctrl+N starts New (cancelled here).
-        QTest::keyClick(w.List1, Qt::Key_Escape);
+        QTest::keyClick(w.ListView(), Qt::Key_Escape);
         prompts_->AnswerFolder(std::nullopt);
-        QTest::keyClick(w.List1, Qt::Key_N, Qt::ControlModifier);
+        QTest::keyClick(w.ListView(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(prompts_->Asked().size(), std::size_t(1));
 
         bool checked = false;
         DuringTheWalk([&] {
             checked = true;
-            QVERIFY(w.Running);
-            QVERIFY(!w.mnuFileTop->menuAction()->isEnabled() && !w.mnuEditTop->menuAction()->isEnabled() &&
-                    !w.mnuHelpTop->menuAction()->isEnabled());
-            QVERIFY(w.mnuStop->isVisible());
+            QVERIFY(w.Running());
+            QVERIFY(!w.FileMenu()->menuAction()->isEnabled() && !w.EditMenu()->menuAction()->isEnabled() &&
+                    !w.HelpMenu()->menuAction()->isEnabled());
+            QVERIFY(w.StopItem()->isVisible());
             for (const char* key : {"new", "open", "save", "print", "add", "delete", "extract", "helprecurse", "help"})
                 QVERIFY2(!w.Button(key)->isEnabled(), key);
             QVERIFY(w.Button("Stop")->isEnabled());
             // Ctrl+N asks nothing while busy (an unscripted question would fail the test).
-            QTest::keyClick(w.List1, Qt::Key_N, Qt::ControlModifier);
-            if (how == "esc") QTest::keyClick(w.List1, Qt::Key_Escape);
-            else if (how == "menu") w.mnuStop->trigger();
+            QTest::keyClick(w.ListView(), Qt::Key_N, Qt::ControlModifier);
+            if (how == "esc") QTest::keyClick(w.ListView(), Qt::Key_Escape);
+            else if (how == "menu") w.StopItem()->trigger();
             else w.Button("Stop")->trigger();
-            QVERIFY(!w.Running);
+            QVERIFY(!w.Running());
         });
         Search(w, tree_, "*.exe");
         QVERIFY(checked);
         // Stopped at the start folder's first check: nothing was listed, the texts still come.
         QVERIFY(Entries(w).empty());
-        QCOMPARE(w.Picture1->Text(), QString("Find File(s): 0 items found matching \"*.exe\""));
-        QVERIFY(w.DataChanged);
-        QVERIFY(!w.mnuStop->isVisible() && !w.Button("Stop")->isEnabled() && w.mnuFile[0]->isEnabled());
+        QCOMPARE(w.StatusStrip()->Text(), QString("Find File(s): 0 items found matching \"*.exe\""));
+        QVERIFY(w.DataChanged());
+        QVERIFY(!w.StopItem()->isVisible() && !w.Button("Stop")->isEnabled() && w.FileItem(0)->isEnabled());
     }
 
     void ClosingDuringASearchStopsItThenCloses() {
@@ -304,7 +304,7 @@ private slots:
         QPointer<FRecurse> p(&w);
         DuringTheWalk([&] {
             QVERIFY(!w.close());
-            QVERIFY(!w.Running);
+            QVERIFY(!w.Running());
             QVERIFY(p);
             prompts_->AnswerMessage(eAnswer::No); // the search's results are unsaved
         });
@@ -333,7 +333,7 @@ private slots:
             prompts_->AnswerMessage(eAnswer::No).AnswerMessage(eAnswer::No);
             other.mnuClose_Click(2); // Exit
             QVERIFY(a && walking.isVisible());
-            QVERIFY(!walking.Running);
+            QVERIFY(!walking.Running());
         });
         Search(walking, tree_, "*");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -373,11 +373,11 @@ private slots:
         const QString t = tree_ + "/B";
         QCOMPARE(ReadText(file), t + "/y.exe\r\n\r\n" + t + "/C/z.exe\r\n\r\n");
         QCOMPARE(QDir(Path("saveas")).entryList(QDir::Files), QStringList{saved});
-        QCOMPARE(w.ListFile, file.toStdString());
+        QCOMPARE(w.ListFile(), file.toStdString());
         QCOMPARE(w.windowTitle(), "Recursing: " + file);
-        QCOMPARE(w.Picture1->Text(), QString("Number of items: 2"));
-        QVERIFY(!w.DataChanged);
-        QCOMPARE(w.RecentLists.file(1), file.toStdString());
+        QCOMPARE(w.StatusStrip()->Text(), QString("Number of items: 2"));
+        QVERIFY(!w.DataChanged());
+        QCOMPARE(w.RecentLists().file(1), file.toStdString());
         CloseWindow(w, std::nullopt);
     }
 
@@ -390,8 +390,8 @@ private slots:
         QCOMPARE(asked.file.filters[0], (cPrompts::cFilter{"Pictrix Recure List(*.ier)", "*.ier"}));
         QVERIFY(asked.file.fileMustExist);
         QCOMPARE(Entries(w), (std::vector<std::string>{"/a/one", "/a/two", "/a/three"}));
-        QCOMPARE(w.Picture1->Text(), QString("Number of items: 3"));
-        QVERIFY(!w.DataChanged);
+        QCOMPARE(w.StatusStrip()->Text(), QString("Number of items: 3"));
+        QVERIFY(!w.DataChanged());
 
         Check(w, 1);
         w.tbrMain_ButtonClick("save");
@@ -435,7 +435,7 @@ private slots:
         const QString bad = tree_ + "/X.EXE/below.ier";
         prompts_->AnswerMessage(eAnswer::Yes).AnswerSave(bad).AnswerMessage(eAnswer::OK);
         QVERIFY(!w.close());
-        QVERIFY(p && w.DataChanged);
+        QVERIFY(p && w.DataChanged());
         QVERIFY(prompts_->LastAsked().text.contains("Path not found"));
         QCOMPARE(Entries(w).size(), std::size_t(1));
         CloseWindow(w, eAnswer::No);
@@ -448,16 +448,16 @@ private slots:
         QVERIFY(touch.open(QIODevice::WriteOnly));
         touch.close();
         FRecurse& w = NewWindow();
-        QVERIFY(w.mnuHidden->isCheckable() && !w.mnuHidden->isChecked());
-        QCOMPARE(w.mnuHidden->text(), QString("Search &Hidden Folders"));
+        QVERIFY(w.HiddenFoldersItem()->isCheckable() && !w.HiddenFoldersItem()->isChecked());
+        QCOMPARE(w.HiddenFoldersItem()->text(), QString("Search &Hidden Folders"));
         Search(w, tree_, "h.exe");
         QCOMPARE(Entries(w).size(), std::size_t(0));
-        w.mnuHidden->setChecked(true);
+        w.HiddenFoldersItem()->setChecked(true);
         Search(w, tree_, "h.exe");
         QCOMPARE(Entries(w).size(), std::size_t(1));
         FRecurse& again = NewWindow();
-        QVERIFY(again.mnuHidden->isChecked());
-        again.mnuHidden->setChecked(false);
+        QVERIFY(again.HiddenFoldersItem()->isChecked());
+        again.HiddenFoldersItem()->setChecked(false);
         CloseWindow(again, std::nullopt);
         CloseWindow(w, eAnswer::No);
         QFile::remove(tree_ + "/.hid/h.exe");
@@ -472,7 +472,7 @@ private slots:
         Search(w, tree_ + "/D", "*.exe");
         prompts_->AnswerMessage(eAnswer::Yes).CancelFile(cScriptedPrompts::eKind::SaveFile);
         QVERIFY(!w.close());
-        QVERIFY(p && w.DataChanged);
+        QVERIFY(p && w.DataChanged());
         QCOMPARE(Entries(w).size(), std::size_t(1));
         CloseWindow(w, eAnswer::No);
 
@@ -480,10 +480,10 @@ private slots:
         FRecurse& opened = NewWindow();
         prompts_->AnswerOpen({list});
         opened.mnuFile_Click(1);
-        QVERIFY(!opened.DataChanged);
+        QVERIFY(!opened.DataChanged());
         Check(opened, 1);
         opened.mnuEdit_Click(1); // Delete
-        QVERIFY(opened.DataChanged);
+        QVERIFY(opened.DataChanged());
         const std::size_t before = prompts_->Asked().size();
         CloseWindow(opened, eAnswer::No);
         QCOMPARE(prompts_->Asked().size(), before + 1);
@@ -492,7 +492,7 @@ private slots:
         FRecurse& added = NewWindow();
         prompts_->AnswerOpen({list});
         added.mnuEdit_Click(0); // Add
-        QVERIFY(added.DataChanged);
+        QVERIFY(added.DataChanged());
         CloseWindow(added, eAnswer::No);
     }
 
@@ -533,7 +533,7 @@ private slots:
         QVERIFY(!w.SaveAs());
         QCOMPARE(prompts_->LastAsked().text, existing + " already exists.\r\nDo you want to replace it?");
         QCOMPARE(ReadText(existing), QString("/keep/me\r\n\r\n"));
-        QVERIFY(w.DataChanged);
+        QVERIFY(w.DataChanged());
         prompts_->AnswerSave(Path("mine")).AnswerMessage(eAnswer::Yes);
         QVERIFY(w.SaveAs());
         QCOMPARE(ReadText(existing), tree_ + "/D/w.exe\r\n\r\n");
@@ -549,7 +549,7 @@ private slots:
             FRecurse& w = NewWindow();
             w.DisplayList(file.toStdString());
             QCOMPARE(Entries(w), (std::vector<std::string>{"/a/one", "/a/two"}));
-            QCOMPARE(w.ListModel->rowCount(), 2);
+            QCOMPARE(w.ListModel()->rowCount(), 2);
             QVERIFY(!w.List().Checked(0) && !w.List().Checked(1));
             QCOMPARE(w.windowTitle(), "Recursing: " + file);
         }
@@ -557,15 +557,15 @@ private slots:
         // caption and the status stay as they were.
         FRecurse& w = NewWindow();
         QVERIFY(w.DisplayList(crlf.toStdString()));
-        const QString caption = w.windowTitle(), status = w.Picture1->Text();
+        const QString caption = w.windowTitle(), status = w.StatusStrip()->Text();
         prompts_->AnswerMessage(eAnswer::OK);
         QVERIFY(!w.DisplayList(Path("missing.ier").toStdString()));
         QVERIFY(prompts_->LastAsked().text.contains("File not found"));
         QVERIFY2(w.cursor().shape() != Qt::WaitCursor, "the failed read leaves the window idle");
         QCOMPARE(Entries(w).size(), std::size_t(2));
         QCOMPARE(w.windowTitle(), caption);
-        QCOMPARE(w.Picture1->Text(), status);
-        QCOMPARE(w.RecentLists.file(1), Path("missing.ier").toStdString());
+        QCOMPARE(w.StatusStrip()->Text(), status);
+        QCOMPARE(w.RecentLists().file(1), Path("missing.ier").toStdString());
         QVERIFY(ReadText(temp_.filePath("errlog.txt")).contains("missing.ier"));
     }
 
@@ -575,14 +575,14 @@ private slots:
         Check(w, 1);
         Check(w, 3);
         prompts_->AnswerMessage(eAnswer::OK);
-        QTest::mouseDClick(w.Picture1, Qt::LeftButton);
+        QTest::mouseDClick(w.StatusStrip(), Qt::LeftButton);
         QCOMPARE(prompts_->LastAsked().text, QString("Selected Items: \r\n\r\nb\r\nd\r\n"));
         QCOMPARE(prompts_->LastAsked().title, QString());
 
         w.mnuEdit_Click(1);
         QCOMPARE(Entries(w), (std::vector<std::string>{"a", "c", "e"}));
-        QCOMPARE(w.ListModel->rowCount(), 3);
-        QCOMPARE(w.Picture1->Text(), QString("Number of items: 3"));
+        QCOMPARE(w.ListModel()->rowCount(), 3);
+        QCOMPARE(w.StatusStrip()->Text(), QString("Number of items: 3"));
         // Nothing checked: Delete only refreshes the count.
         w.tbrMain_ButtonClick("delete");
         QCOMPARE(Entries(w).size(), std::size_t(3));
@@ -596,16 +596,16 @@ private slots:
         b.DisplayList(two.toStdString());
         QCOMPARE(Entries(a), std::vector<std::string>{"1"});
         QCOMPARE(Entries(b), std::vector<std::string>{"2"});
-        QVERIFY(b.mnuMRU[1]->isVisible() && !b.mnuMRU[2]->isVisible() && b.mnuMRU[6]->isVisible());
+        QVERIFY(b.RecentItem(1)->isVisible() && !b.RecentItem(2)->isVisible() && b.RecentItem(6)->isVisible());
         CloseWindow(b, std::nullopt);
         CloseWindow(a, std::nullopt);
         FRecurse& c = NewWindow();
-        QCOMPARE(c.RecentLists.FileCount(), 1);
-        QCOMPARE(c.RecentLists.file(1), one.toStdString());
+        QCOMPARE(c.RecentLists().FileCount(), 1);
+        QCOMPARE(c.RecentLists().file(1), one.toStdString());
         // A recent list opens from the menu and becomes the list file.
-        c.mnuMRU[1]->trigger();
+        c.RecentItem(1)->trigger();
         QCOMPARE(Entries(c), std::vector<std::string>{"1"});
-        QCOMPARE(c.ListFile, one.toStdString());
+        QCOMPARE(c.ListFile(), one.toStdString());
     }
 
     void HelpPagesAndAbout() {
@@ -691,11 +691,11 @@ private slots:
         Search(w, tree_, "*.*");
         Check(w, 3);
         Check(w, 6);
-        w.List1->setCurrentIndex(w.ListModel->index(3));
+        w.ListView()->setCurrentIndex(w.ListModel()->index(3));
         QVERIFY(w.grab().save(dir + "/search-window.png"));
         // A popup menu is a window of its own: draw it over the window where it opens.
-        for (auto [menu, name] : {std::pair{w.mnuFileTop, "search-menu-file"}, std::pair{w.mnuEditTop, "search-menu-edit"},
-                                  std::pair{w.mnuHelpTop, "search-menu-help"}}) {
+        for (auto [menu, name] : {std::pair{w.FileMenu(), "search-menu-file"}, std::pair{w.EditMenu(), "search-menu-edit"},
+                                  std::pair{w.HelpMenu(), "search-menu-help"}}) {
             w.menuBar()->setActiveAction(menu->menuAction());
             QTest::qWait(50);
             QImage shot = w.grab().toImage();

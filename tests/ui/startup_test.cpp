@@ -76,10 +76,12 @@ private slots:
         FMain& main = FMain::Default();
         QVERIFY(main.isVisible());
         QCOMPARE(main.IconCount(), icons);
-        QCOMPARE(main.lvwIcons->Count(), icons);
-        QVERIFY(!main.UsePendingFile);
+        QCOMPARE(main.IconList()->Count(), icons);
+        // The next Open asks for its file.
+        prompts.CancelFile(cScriptedPrompts::eKind::OpenFile);
+        main.mnuFile_Click(0);
         // Not a recent file: it did not come through the dialog.
-        QCOMPARE(main.RecentFiles.FileCount(), 0);
+        QCOMPARE(main.RecentFiles().FileCount(), 0);
     }
 
     void AListFileOnTheCommandLineOpensInTheSearchWindow_data() {
@@ -114,7 +116,7 @@ private slots:
         for (int i = 0; i < search.List().ListCount(); ++i) shown << QString::fromStdString(search.List().Text(i));
         QCOMPARE(shown, entries);
         QCOMPARE(search.windowTitle(), "Recursing: " + file);
-        QVERIFY(!search.DataChanged);
+        QVERIFY(!search.DataChanged());
     }
 
     // "/p" prints through the hidden global search window and ends the program; no window shows.

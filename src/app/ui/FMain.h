@@ -30,7 +30,6 @@
 
 #include "icon/cFileIcon.h"
 #include "support/cMRUFileList.h"
-#include "support/ui/mWindowParts.h"
 
 class QAction;
 class QMenu;
@@ -64,38 +63,29 @@ public:
     static bool DefaultLoaded();
 
     // ---- State. The icons of the current file, 1-based; out of range raises 9.
-    std::int32_t IconCount() const noexcept { return static_cast<std::int32_t>(icons_.size()); }
+    std::int32_t IconCount() const noexcept;
     const cFileIcon& Icon(std::int32_t i) const;
-    bool HighColour = true;
-    bool UsePendingFile = false;
-    std::string PendingFile;
-    cMRUFileList RecentFiles;
+    const cMRUFileList& RecentFiles() const noexcept;
 
-    // ---- Controls.
-    cListView* lvwIcons;
-    const std::unique_ptr<cImageList> ilsIcons32;
-    const std::unique_ptr<cImageList> ilsIcons16;
-    cIconGrid* IconGrid1;               // in scrImages, hidden until View > Images shows it
-    QSplitter* splImages = nullptr;     // lvwIcons, then scrImages
-    QScrollArea* scrImages = nullptr;   // the images pane: IconGrid1, scrolled sideways
-    QToolBar* tbrMain;
-    cStatusBar* sbrMain;
-
-    QMenu* mnuFileMenu;
-    QMenu* mnuViewMenu;
-    QMenu* mnuHelpMenu;
-    std::array<QAction*, 8> mnuFile{};
-    std::array<QAction*, 7> mnuMRU{};
-    QAction* mnuExit;
-    QAction* mnuEdit;
-    QAction* mnuCopy;
-    std::array<QAction*, 9> mnuView{};
-    QAction* mnuImages;                 // View > "&Images": the image grid beside the list
-    QAction* mnuExportPng;              // File > "&Export as PNG..."
-    QAction* mnuDashIt;
-    QAction* mnuOptions;
-    std::array<QAction*, 3> mnuErrorLog{};
-    std::array<QAction*, 6> mnuHelp{};  // index 1 has no item
+    // ---- The parts the other windows and the tests look at.
+    cListView* IconList() const noexcept;          // lvwIcons
+    cIconGrid* ImageGrid() const noexcept;         // IconGrid1, in the images pane
+    QScrollArea* ImagesPane() const noexcept;      // scrImages: the grid, scrolled sideways
+    QSplitter* ImagesSplitter() const noexcept;    // splImages: the list, then the images pane
+    QToolBar* Toolbar() const noexcept;            // tbrMain
+    cStatusBar* StatusPanels() const noexcept;     // sbrMain
+    const cImageList* Pictures32() const noexcept; // ilsIcons32
+    const cImageList* Pictures16() const noexcept; // ilsIcons16
+    // The items of the menu arrays by index (nullptr where the array has no item).
+    QAction* FileItem(int index) const;            // mnuFile, 0 to 7
+    QAction* RecentItem(int index) const;          // mnuMRU, 0 to 6
+    QAction* ViewItem(int index) const;            // mnuView, 0 to 8
+    QAction* ErrorLogItem(int index) const;        // mnuErrorLog, 0 to 2
+    QAction* HelpItem(int index) const;            // mnuHelp, 0 to 5
+    QAction* ImagesItem() const noexcept;          // View > "&Images"
+    QAction* ExportPngItem() const noexcept;       // File > "&Export as PNG..."
+    QAction* CopyItem() const noexcept;            // the hidden "&Copy"
+    QAction* OptionsItem() const noexcept;         // View > "&Options..."
 
     // The toolbar button of a key ("open", "viewlarge", ...); nullptr for an unknown key.
     QAction* Button(const QString& key) const;
@@ -106,6 +96,8 @@ public:
     void RetrieveIcons();
     // Opens a file dropped on the window as the open dialog's choice: it heads the recent files.
     void RetrieveDroppedFile(const std::string& fileName);
+    // Opens a file named by the program (the command line, a recent file) without the dialog.
+    void RetrievePendingFile(const std::string& fileName);
     std::int32_t BestImageIndex(std::int32_t n, std::int32_t size);
     void DisplayIcons();
     void RefreshRecentMenu();
@@ -214,13 +206,7 @@ private:
     // Sizes the grid to the pane: its height, and its width or the width the widest image needs.
     void FitGridToPane();
 
-    std::vector<cFileIcon> icons_;
-    mWindowParts::cToolbar toolbar_;
-    QWidget* client_;
-    bool screenWatched_ = false;
-    // The folder the last export of several images went to, offered again by the next.
-    QString exportFolder_;
-    // The images pane's width in pixels as the user left it; 0 until the handle was dragged or a
-    // width was stored.
-    int imagesWidth_ = 0;
+    // Every control, menu item and flag of the window (FMain_State.h).
+    struct cState;
+    const std::unique_ptr<cState> s_;
 };

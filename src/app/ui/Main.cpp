@@ -44,11 +44,11 @@ void SaveScreenshots(const QString& folder) {
     main.mnuView_Click(3);
     const bool shown = main.ImagesShown();
     if (!shown) main.mnuImages_Click();
-    if (main.IconGrid1->ItemCount() >= 3) {
-        main.IconGrid1->SetSelected(2, true);
-        main.IconGrid1->SetSelected(3, true);
+    if (main.ImageGrid()->ItemCount() >= 3) {
+        main.ImageGrid()->SetSelected(2, true);
+        main.ImageGrid()->SetSelected(3, true);
     }
-    main.IconGrid1->setFocus();
+    main.ImageGrid()->setFocus();
     main.resize(main.width() + 120, main.height() + 160);
     QApplication::processEvents();
     const QString path = QDir(folder).filePath("main-images.png");
@@ -86,10 +86,7 @@ void cWindowsHost::ShowMainWindow() {
     FMain& main = FMain::Default();
     main.show();
     if (!mainFile_.empty()) {
-        main.UsePendingFile = true;
-        main.PendingFile = mainFile_;
-        main.RetrieveIcons();
-        main.UsePendingFile = false;
+        main.RetrievePendingFile(mainFile_);
     }
 }
 

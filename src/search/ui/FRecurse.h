@@ -29,21 +29,18 @@
 // the global window, which is never shown. A failed print is shown as well as logged, and nothing
 // of it reaches the printer.
 
-#include <QElapsedTimer>
 #include <QLocale>
 #include <QMainWindow>
 #include <QTime>
 
-#include <array>
 #include <functional>
-#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "search/cExtractor.h"
 #include "search/cSearchList.h"
 #include "support/cMRUFileList.h"
-#include "support/ui/mWindowParts.h"
 
 class QAction;
 class QListView;
@@ -62,6 +59,8 @@ public:
     static constexpr int kDesignWidth = 445;
     static constexpr int kDesignHeight = 260;
     static constexpr int kTimerInterval = 1000;
+    // How often at most the walk processes events.
+    static constexpr qint64 kEventsEveryNs = 5'000'000;
 
     explicit FRecurse(QWidget* parent = nullptr);
     ~FRecurse() override;
@@ -77,39 +76,40 @@ public:
     static void SetEndProgram(std::function<void()> end);
 
     // ---- State.
-    bool Running = false;
-    std::string FileSpec;
-    bool DataChanged = false;
-    std::string ListFile;
-    cMRUFileList RecentLists;
+    // True while a search or an extraction runs; Stop, the Stop button and Esc clear it.
+    bool Running() const noexcept;
+    // The file name pattern of the last search.
+    const std::string& FileSpec() const noexcept;
+    // Whether the list holds changes no list file has; the closing question asks about them.
+    bool DataChanged() const noexcept;
+    void DataChanged(bool changed) noexcept;
+    // The list file last opened or saved.
+    const std::string& ListFile() const noexcept;
+    const cMRUFileList& RecentLists() const noexcept;
     // The caption as the program set it (the window title shows it).
-    const std::string& Caption() const noexcept { return caption_; }
+    const std::string& Caption() const noexcept;
     cSearchList& List();
     const cSearchList& List() const;
     // The batch extraction's state and core.
-    cExtractor Extractor;
+    const cExtractor& Extractor() const noexcept;
 
-    // ---- Controls.
-    QToolBar* tbrMain;
-    QListView* List1;
-    cSearchListModel* ListModel;
-    cStatusStrip* Picture1;
-    QTimer* tmr1;
-    QMenu* mnuFileTop;
-    QMenu* mnuEditTop;
-    QMenu* mnuHelpTop;
-    QAction* mnuStop;
-    std::array<QAction*, 6> mnuFile{};
-    std::array<QAction*, 7> mnuMRU{};
-    std::array<QAction*, 3> mnuClose{};
-    std::array<QAction*, 4> mnuEdit{};
-    // Edit > Search Hidden Folders, after a separator: the walk also enters folders whose names
-    // begin with "." (off by default, remembered).
-    QAction* mnuHiddenSep = nullptr;
-    QAction* mnuHidden = nullptr;
-    std::array<QAction*, 3> mnuHelp{};
-    // The status strip's height in pixels, read once at load.
-    int StripHeight = 0;
+    // ---- The parts the tests look at.
+    QListView* ListView() const noexcept;          // List1
+    cSearchListModel* ListModel() const noexcept;  // the list's entries and check marks
+    cStatusStrip* StatusStrip() const noexcept;    // Picture1
+    QTimer* Timer() const noexcept;                // tmr1
+    QToolBar* Toolbar() const noexcept;            // tbrMain
+    QMenu* FileMenu() const noexcept;              // mnuFileTop
+    QMenu* EditMenu() const noexcept;              // mnuEditTop
+    QMenu* HelpMenu() const noexcept;              // mnuHelpTop
+    QAction* StopItem() const noexcept;            // the menu bar's "&Stop", shown while busy
+    QAction* HiddenFoldersItem() const noexcept;   // Edit > Search Hidden Folders
+    // The items of the menu arrays by index (nullptr outside the array).
+    QAction* FileItem(int index) const;            // mnuFile, 0 to 5
+    QAction* RecentItem(int index) const;          // mnuMRU, 0 to 6
+    QAction* CloseItem(int index) const;           // mnuClose, 0 to 2
+    QAction* EditItem(int index) const;            // mnuEdit, 0 to 3
+    QAction* HelpItem(int index) const;            // mnuHelp, 0 to 2
 
     // The toolbar button of a key ("new", "Stop", ...); nullptr for an unknown key.
     QAction* Button(const QString& key) const;
@@ -139,7 +139,7 @@ public:
     // printer. Failures are logged and shown; nothing of a failed document is printed.
     void PrintFromFile(const std::string& file);
     // True when the last PrintFromFile failed.
-    bool PrintFailed() const noexcept { return printFailed_; }
+    bool PrintFailed() const noexcept;
     // The printed list's "Time: " value: the locale's short time form with its seconds.
     static QString TimeText(const QLocale& locale, const QTime& time);
 
@@ -211,17 +211,9 @@ private:
     void DoEvents();
     void EnableTimer(bool enabled);
 
-    std::string caption_;
-    mWindowParts::cToolbar toolbar_;
-    QWidget* client_;
-    QElapsedTimer sinceTick_;
-    // When the walk last processed events, and how often at most it does.
-    QElapsedTimer eventsClock_;
-    static constexpr qint64 kEventsEveryNs = 5'000'000;
-    bool closeWhenStopped_ = false;
-    // The last SaveList failed (set by SaveList, read by the closing steps).
-    bool saveFailed_ = false;
-    std::string cutFile_; // the list file whose entries did not all fit the window
     bool IsCutListFile(const std::string& file) const;
-    bool printFailed_ = false;
+
+    // Every control, menu item and flag of the window (FRecurse_State.h).
+    struct cState;
+    const std::unique_ptr<cState> s_;
 };

@@ -20,6 +20,7 @@
 #include "search/mListFile.h"
 #include "search/mRecurse.h"
 #include "search/ui/FRecurse.h"
+#include "search/ui/FRecurse_State.h"
 #include "search/ui/cSearchListModel.h"
 #include "search/ui/cStatusStrip.h"
 #include "support/MError.h"
@@ -48,11 +49,11 @@ class FRecurse::cWalkHost final : public cFolderWalk::cHost {
 public:
     explicit cWalkHost(FRecurse& window) : w_(window) {}
 
-    bool Append(const std::string& entry) override { return w_.ListModel->Append(entry); }
+    bool Append(const std::string& entry) override { return w_.s_->ListModel->Append(entry); }
     void Status(const std::string& text) override { w_.Status(text); }
     bool DoEvents() override {
         w_.DoEvents();
-        return w_.Running;
+        return w_.s_->Running;
     }
     void EnableTimer(bool enabled) override { w_.EnableTimer(enabled); }
     void ReportError(const cError& e) override { LogOnly(e); }
@@ -65,9 +66,9 @@ private:
 // even when nothing is pending, so within a few milliseconds of the last time the answer is
 // taken as it stands. Stop and Esc still act within those milliseconds.
 void FRecurse::DoEvents() {
-    if (eventsClock_.isValid() && eventsClock_.nsecsElapsed() < kEventsEveryNs) return;
+    if (s_->eventsClock.isValid() && s_->eventsClock.nsecsElapsed() < kEventsEveryNs) return;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    eventsClock_.restart();
+    s_->eventsClock.restart();
 }
 
 void FRecurse::NewList() {
@@ -88,28 +89,28 @@ void FRecurse::NewList() {
         spec = cPrompts::Current().Input(this, Q(mRecurse::SpecPrompt(folder)), Q(mRecurse::kSpecTitle),
                                          Q(mRecurse::kDefaultSpec));
     });
-    FileSpec = spec ? Utf8(*spec) : std::string();
-    if (FileSpec.empty()) return;
+    s_->FileSpec = spec ? Utf8(*spec) : std::string();
+    if (s_->FileSpec.empty()) return;
 
     cBusyRun run(*this, cBusyRun::eKind::kWalk);
     std::string passedOver;
     // An error of the walk ends it; what it found is shown all the same.
     Stage([&] {
         const std::string start = cFolderWalk::StartPath(folder);
-        ListModel->Clear();
-        cutFile_.clear();
-        sinceTick_.restart();
+        s_->ListModel->Clear();
+        s_->cutFile.clear();
+        s_->sinceTick.restart();
         cWalkHost host(*this);
-        cFolderWalk walk(host, FileSpec, mnuHidden && mnuHidden->isChecked());
+        cFolderWalk walk(host, s_->FileSpec, s_->mnuHidden && s_->mnuHidden->isChecked());
         walk.WalkFolder(start);
         passedOver = walk.PassedOverText();
     });
-    Running = false;
-    tmr1->stop();
-    Stage([&] { ListModel->Publish(); });
+    s_->Running = false;
+    s_->tmr1->stop();
+    Stage([&] { s_->ListModel->Publish(); });
     Stage([&] {
         // What no list file can hold is said, in the closing text and the log, never dropped.
-        std::string text = mRecurse::FoundText(List().ListCount(), FileSpec);
+        std::string text = mRecurse::FoundText(List().ListCount(), s_->FileSpec);
         if (!passedOver.empty()) {
             text += " (" + passedOver + "; see the log)";
             LogOnly(cError(cError::kPathFileAccess, cError::SourceOf("FRecurse"), passedOver));
@@ -117,13 +118,13 @@ void FRecurse::NewList() {
         Status(text);
     });
     QApplication::beep();
-    DataChanged = true;
+    s_->DataChanged = true;
 }
 
 bool FRecurse::DisplayList(const std::string& file) {
     if (file.empty()) return false;
     try {
-        RecentLists.AddFile(file);
+        s_->RecentLists.AddFile(file);
         RefreshRecentMenu();
         // Read whole into a list of its own first: a file that cannot be read leaves the list,
         // its check marks, the caption and the status as they were.
@@ -139,15 +140,15 @@ bool FRecurse::DisplayList(const std::string& file) {
                     return true;
                 });
             });
-            ListModel->Reload([&](cSearchList& list) { list = std::move(fresh); });
+            s_->ListModel->Reload([&](cSearchList& list) { list = std::move(fresh); });
         }
         SetCaption(mRecurse::Caption(file));
         Status(mRecurse::CountText(count));
-        cutFile_.clear();
+        s_->cutFile.clear();
         if (total > count) {
             // Shown, not only logged: the window holds the first entries, and saving them over the
             // file would lose the rest.
-            cutFile_ = file;
+            s_->cutFile = file;
             const std::string text = mRecurse::CutListText(file, total, count);
             LogOnly(cError(cError::kOverflow, cError::SourceOf("FRecurse"), text));
             cPrompts::Current().Message(this, Q(text), cPrompts::eButtons::OK, cPrompts::eIcon::Information, Q(MError::kTitle));
@@ -160,9 +161,9 @@ bool FRecurse::DisplayList(const std::string& file) {
 }
 
 bool FRecurse::IsCutListFile(const std::string& file) const {
-    if (cutFile_.empty() || file.empty()) return false;
+    if (s_->cutFile.empty() || file.empty()) return false;
     std::error_code ec;
-    return file == cutFile_ || std::filesystem::equivalent(file, cutFile_, ec);
+    return file == s_->cutFile || std::filesystem::equivalent(file, s_->cutFile, ec);
 }
 
 bool FRecurse::SaveList(const std::string& file) {
@@ -174,12 +175,12 @@ bool FRecurse::SaveList(const std::string& file) {
         }
         SetCaption(mRecurse::Caption(file));
         Status(mRecurse::CountText(static_cast<std::int64_t>(entries.size())));
-        DataChanged = false;
-        saveFailed_ = false;
+        s_->DataChanged = false;
+        s_->saveFailed = false;
         return true;
     } catch (const cError& e) {
         // Shown as well as logged: the user asked for the list to be kept and it was not.
-        saveFailed_ = true;
+        s_->saveFailed = true;
         MError::ReportError(e, true, true);
     }
     return false;
@@ -189,9 +190,9 @@ void FRecurse::OpenList() {
     try {
         const std::optional<std::string> name = mFileOpenSave::AskOpen(this, mRecurse::kOpenFilter);
         if (!name) return;
-        RecentLists.AddFile(*name);
+        s_->RecentLists.AddFile(*name);
         RefreshRecentMenu();
-        if (DisplayList(*name)) ListFile = *name;
+        if (DisplayList(*name)) s_->ListFile = *name;
     } catch (const cError& e) {
         LogOnly(e);
     }
@@ -199,15 +200,15 @@ void FRecurse::OpenList() {
 
 bool FRecurse::Save() {
     try {
-        if (mRecurse::SaveNeedsName(caption_, ListFile)) return SaveAs();
-        if (IsCutListFile(ListFile)) {
+        if (mRecurse::SaveNeedsName(s_->caption, s_->ListFile)) return SaveAs();
+        if (IsCutListFile(s_->ListFile)) {
             // Saving would cut the file to the entries shown: Save As under another name instead.
-            const auto answer = cPrompts::Current().Message(this, Q(mRecurse::CutListSaveText(ListFile) + "\r\rSave the list under another name?"),
+            const auto answer = cPrompts::Current().Message(this, Q(mRecurse::CutListSaveText(s_->ListFile) + "\r\rSave the list under another name?"),
                                                             cPrompts::eButtons::YesNo, cPrompts::eIcon::Exclamation,
                                                             Q(MError::kTitle));
             return answer == cPrompts::eAnswer::Yes && SaveAs();
         }
-        return SaveList(ListFile);
+        return SaveList(s_->ListFile);
     } catch (const cError& e) {
         LogOnly(e);
     }
@@ -234,12 +235,12 @@ bool FRecurse::SaveAs() {
                                         cPrompts::eIcon::Exclamation, Q(MError::kTitle));
             return false;
         }
-        RecentLists.AddFile(name);
+        s_->RecentLists.AddFile(name);
         RefreshRecentMenu();
         const bool saved = SaveList(name);
-        ListFile = name;
+        s_->ListFile = name;
         // The new file holds what the window shows: it is a whole list of its own.
-        if (saved) cutFile_.clear();
+        if (saved) s_->cutFile.clear();
         return saved;
     } catch (const cError& e) {
         LogOnly(e);
@@ -250,9 +251,9 @@ bool FRecurse::SaveAs() {
 void FRecurse::mnuMRU_Click(int index) {
     try {
         if (index < 1 || index > 4) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
-        const QString tag = mnuMRU[static_cast<std::size_t>(index)]->data().toString();
-        const std::string file = RecentLists.file(tag.toInt());
-        if (DisplayList(file)) ListFile = file;
+        const QString tag = s_->mnuMRU[static_cast<std::size_t>(index)]->data().toString();
+        const std::string file = s_->RecentLists.file(tag.toInt());
+        if (DisplayList(file)) s_->ListFile = file;
         RefreshRecentMenu();
     } catch (const cError& e) {
         LogOnly(e);
@@ -261,14 +262,14 @@ void FRecurse::mnuMRU_Click(int index) {
 
 void FRecurse::AddItem() {
     try {
-        if (const std::optional<std::string> path = mFileOpenSave::AskOpen(this, mRecurse::AddFilter(FileSpec))) {
-            if (!ListModel->Append(*path)) {
+        if (const std::optional<std::string> path = mFileOpenSave::AskOpen(this, mRecurse::AddFilter(s_->FileSpec))) {
+            if (!s_->ListModel->Append(*path)) {
                 LogOnly(cError(cError::kOverflow, cError::SourceOf("FRecurse"),
                                "The search list is full: " + *path + " was not added"));
             } else {
-                DataChanged = true;
+                s_->DataChanged = true;
             }
-            ListModel->Publish();
+            s_->ListModel->Publish();
         }
         Busy(false);
         Status(mRecurse::CountText(List().ListCount()));
@@ -281,7 +282,7 @@ void FRecurse::DeleteItems() {
     try {
         {
             cBusyRun busy(*this, cBusyRun::eKind::kCursor);
-            if (ListModel->RemoveChecked() > 0) DataChanged = true;
+            if (s_->ListModel->RemoveChecked() > 0) s_->DataChanged = true;
         }
         Status(mRecurse::CountText(List().ListCount()));
     } catch (const cError& e) {
@@ -303,7 +304,7 @@ std::string FRecurse::ChooseTargetFolder() {
             const std::string folder = cExtractor::TargetFolderOf(mQtPath::FromQt(*chosen));
             if (folder.empty()) return {};
             Status(mRecurse::SavingToText(folder));
-            Extractor.TargetFolder = folder;
+            s_->Extractor.TargetFolder = folder;
             return folder;
         });
     } catch (const cError& e) {
@@ -320,7 +321,7 @@ void FRecurse::ExtractChecked() {
         for (int i = 0; i < List().ListCount(); ++i) {
             if (all || List().Checked(i)) sources.push_back(List().Text(i));
         }
-        Extractor.StartRun(sources);
+        s_->Extractor.StartRun(sources);
     });
     cBusyRun run(*this, cBusyRun::eKind::kExtraction);
     // An error of the loop itself ends the run; the idle state comes back all the same.
@@ -329,28 +330,28 @@ void FRecurse::ExtractChecked() {
         hooks.Status = [this](const std::string& text) { Status(text); };
         hooks.KeepGoing = [this] {
             DoEvents();
-            return Running;
+            return s_->Running;
         };
         hooks.ReportError = LogOnly;
         hooks.Renamed = [this](const std::string& wanted, const std::string& used, cExtractor::eRename why) {
-            MError::LogInformation(Extractor.SourceFile + ": " + wanted + " " + cExtractor::RenameReason(why) +
+            MError::LogInformation(s_->Extractor.SourceFile + ": " + wanted + " " + cExtractor::RenameReason(why) +
                                    "; saved as " + used);
         };
-        Extractor.SetHooks(std::move(hooks));
+        s_->Extractor.SetHooks(std::move(hooks));
         for (int i = 0; i < List().ListCount(); ++i) {
             DoEvents();
-            if (!Running) break;
+            if (!s_->Running) break;
             if (!all) {
                 if (!List().Checked(i)) continue;
-                ListModel->setData(ListModel->index(i), Qt::Unchecked, Qt::CheckStateRole);
+                s_->ListModel->setData(s_->ListModel->index(i), Qt::Unchecked, Qt::CheckStateRole);
             }
             const std::string source = List().Text(i);
-            if (!source.empty()) Extractor.ExtractFile(source);
+            if (!source.empty()) s_->Extractor.ExtractFile(source);
         }
     });
-    Running = false;
-    Stage([&] { Extractor.FinishRun(); });
-    Stage([&] { Status(Extractor.TotalText()); });
+    s_->Running = false;
+    Stage([&] { s_->Extractor.FinishRun(); });
+    Stage([&] { Status(s_->Extractor.TotalText()); });
 }
 
 void FRecurse::Contents() { cShell::Current().OpenDocument(Q(mRecurse::HelpPage(mRecurse::kContentsPage))); }

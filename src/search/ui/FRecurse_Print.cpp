@@ -8,6 +8,7 @@
 #include "platform/ui/cPrinterDevice.h"
 #include "search/mListPrint.h"
 #include "search/ui/FRecurse.h"
+#include "search/ui/FRecurse_State.h"
 #include "support/MError.h"
 
 QString FRecurse::TimeText(const QLocale& locale, const QTime& time) {
@@ -26,7 +27,7 @@ void FRecurse::PrintList() {
 }
 
 void FRecurse::PrintFromFile(const std::string& file) {
-    printFailed_ = false;
+    s_->printFailed = false;
     cPrinterDevice printer(mQtText::Q(mListPrint::kDocumentName));
     try {
         cError::Guarded([&] {
@@ -39,7 +40,7 @@ void FRecurse::PrintFromFile(const std::string& file) {
     } catch (const cError& e) {
         // Nothing of a failed document reaches the printer.
         printer.KillDoc();
-        printFailed_ = true;
+        s_->printFailed = true;
         MError::ReportError(e, true, true);
     }
 }

@@ -56,6 +56,11 @@ private:
     std::map<QString, cEntry> buttons_;
 };
 
+// The item at `index` of a menu array; nullptr outside it.
+template <std::size_t N> QAction* At(const std::array<QAction*, N>& items, int index) {
+    return index >= 0 && static_cast<std::size_t>(index) < N ? items[static_cast<std::size_t>(index)] : nullptr;
+}
+
 // A menu item with its caption and shortcut; the caption "-" makes a separator.
 QAction* Item(QMenu* menu, const char* caption, const QKeySequence& shortcut = {});
 

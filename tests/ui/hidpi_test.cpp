@@ -10,21 +10,14 @@
 #include "app/ui/FMain.h"
 #include "app/ui/cImageList.h"
 #include "app/ui/cListView.h"
+#include "cWindowTest.h"
 #include "mUiTest.h"
 #include "platform/ui/cPrompts.h"
 
-class tHiDpiTest : public QObject {
+class tHiDpiTest : public cWindowTest {
     Q_OBJECT
 
-    QTemporaryDir temp_;
-
 private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
-    }
-    void cleanupTestCase() { mUiTest::EndWindowTests(); }
-
     // colours.ico holds a green 16-pixel, a red 32-pixel and a blue 48-pixel image: the colour of
     // a picture tells which image it was made from.
     void ListPicturesAreMadeAtTheScreensPixels() {

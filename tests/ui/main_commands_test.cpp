@@ -30,6 +30,7 @@
 #include "app/ui/cErrorBox.h"
 #include "app/ui/cListView.h"
 #include "app/ui/cStatusBar.h"
+#include "cWindowTest.h"
 #include "mUiTest.h"
 #include "base/mProgram.h"
 #include "support/CLog.h"
@@ -89,14 +90,9 @@ void WhenModal(std::function<void(QDialog&)> check) {
 
 } // namespace
 
-class tMainCommandsTest : public QObject {
+class tMainCommandsTest : public cWindowTest {
     Q_OBJECT
 
-    QTemporaryDir temp_;
-    std::unique_ptr<cScriptedPrompts> prompts_;
-    std::unique_ptr<cPrompts::cScope> scope_;
-    std::unique_ptr<cRecordingShell> shell_;
-    std::unique_ptr<cShell::cScope> shellScope_;
     std::unique_ptr<FMain> w_;
 
     FMain& Window() {
@@ -110,8 +106,6 @@ class tMainCommandsTest : public QObject {
         Window().mnuFile_Click(0);
     }
 
-    QString CopyAs(const QString& fixture, const QString& name) { return mUiTest::CopyInto(temp_.path(), fixture, name); }
-
     void ClearListSelection() { Window().IconList()->ListWidget()->selectionModel()->clear(); }
 
     std::vector<std::string> RecentList() {
@@ -120,30 +114,10 @@ class tMainCommandsTest : public QObject {
         return files;
     }
 
+    void SetUp() override { ForgetStoredSettings(); }
+    void TearDown() override { w_.reset(); }
+
 private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
-    }
-
-    void cleanupTestCase() { mUiTest::EndWindowTests(); }
-
-    void init() {
-        ForgetStoredSettings();
-        prompts_ = std::make_unique<cScriptedPrompts>();
-        scope_ = std::make_unique<cPrompts::cScope>(*prompts_);
-        shell_ = std::make_unique<cRecordingShell>();
-        shellScope_ = std::make_unique<cShell::cScope>(*shell_);
-    }
-
-    void cleanup() {
-        w_.reset();
-        shellScope_.reset();
-        shell_.reset();
-        scope_.reset();
-        prompts_.reset();
-    }
-
     // ---- Saving.
 
     void SavingWithNoFileOpensNoDialog() {

@@ -32,6 +32,7 @@
 #include "app/ui/cStatusBar.h"
 #include "grid/ui/cIconGrid.h"
 #include "icon/cFileIcon.h"
+#include "cWindowTest.h"
 #include "mUiTest.h"
 #include "support/mSettings.h"
 #include "platform/ui/cPrompts.h"
@@ -86,12 +87,9 @@ tImages All() { return {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}; }
 
 } // namespace
 
-class tMainImagesTest : public QObject {
+class tMainImagesTest : public cWindowTest {
     Q_OBJECT
 
-    QTemporaryDir temp_;
-    std::unique_ptr<cScriptedPrompts> prompts_;
-    std::unique_ptr<cPrompts::cScope> scope_;
     std::unique_ptr<FMain> w_;
 
     // A widget's place in its window.
@@ -117,27 +115,13 @@ class tMainImagesTest : public QObject {
         for (int n : chosen) Window().ImageGrid()->SetSelected(n, true);
     }
 
-private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
-    }
-
-    void cleanupTestCase() { mUiTest::EndWindowTests(); }
-
-    void init() {
-        mSettings::DeleteSetting("Pictrix v2", "WinSet");
-        prompts_ = std::make_unique<cScriptedPrompts>();
-        scope_ = std::make_unique<cPrompts::cScope>(*prompts_);
-    }
-
-    void cleanup() {
+    void SetUp() override { mSettings::DeleteSetting("Pictrix v2", "WinSet"); }
+    void TearDown() override {
         w_.reset();
-        scope_.reset();
-        prompts_.reset();
         mSettings::DeleteSetting("Pictrix v2", "WinSet");
     }
 
+private slots:
     // ---- The toggle.
 
     void TheGridSharesTheListsPlaceWhileShown() {

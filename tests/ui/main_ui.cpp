@@ -16,7 +16,6 @@
 #include "doubles/cScriptedPrompts.h"
 #include "mUiTest.h"
 #include "app/ui/cApplication.h"
-#include "app/ui/cErrorBox.h"
 #include "support/MError.h"
 #include "platform/ui/cPrompts.h"
 
@@ -42,14 +41,6 @@ QString CopyInto(const QString& dir, const QString& fixture, const QString& rela
     if (!QFile::copy(fixture, target)) qFatal("cannot copy %s", qPrintable(fixture));
     return target;
 }
-
-void BeginWindowTests(const QString& logPath) {
-    QApplication::setQuitOnLastWindowClosed(false);
-    cErrorBox::Install();
-    MError::SetErrorLogPath(logPath.toStdString());
-}
-
-void EndWindowTests() { QApplication::setQuitOnLastWindowClosed(true); }
 
 } // namespace mUiTest
 

@@ -29,6 +29,7 @@
 #include "app/ui/cStatusBar.h"
 #include "app/ui/mSearchWindows.h"
 #include "grid/ui/cIconGrid.h"
+#include "cWindowTest.h"
 #include "mUiTest.h"
 #include "search/ui/FRecurse.h"
 #include "support/MError.h"
@@ -79,12 +80,9 @@ QMimeData* FileDrag(const QStringList& files) {
 
 } // namespace
 
-class tMainWindowTest : public QObject {
+class tMainWindowTest : public cWindowTest {
     Q_OBJECT
 
-    QTemporaryDir temp_;
-    std::unique_ptr<cScriptedPrompts> prompts_;
-    std::unique_ptr<cPrompts::cScope> scope_;
     std::unique_ptr<FMain> w_;
 
     // Opens a file through the dialog, as File > Open does.
@@ -94,31 +92,15 @@ class tMainWindowTest : public QObject {
         QCOMPARE(prompts_->Pending(), std::size_t(0));
     }
 
-    // A copy of a fixture under a new relative name in the temporary folder.
-    QString CopyAs(const QString& fixture, const QString& relative) { return mUiTest::CopyInto(temp_.path(), fixture, relative); }
-
-private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
-    }
-
-    void cleanupTestCase() { mUiTest::EndWindowTests(); }
-    void init() {
-        prompts_ = std::make_unique<cScriptedPrompts>();
-        scope_ = std::make_unique<cPrompts::cScope>(*prompts_);
+    void SetUp() override {
         w_ = std::make_unique<FMain>();
         w_->setAttribute(Qt::WA_DeleteOnClose, false);
         w_->show();
         QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
     }
+    void TearDown() override { w_.reset(); }
 
-    void cleanup() {
-        w_.reset();
-        scope_.reset();
-        prompts_.reset();
-    }
-
+private slots:
     void StartsEmptyWithTheDesignedState() {
         QCOMPARE(w_->IconCount(), 0);
         QCOMPARE(w_->StatusPanels()->PanelText(1), QString("Ready..."));

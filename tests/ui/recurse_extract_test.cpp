@@ -15,6 +15,7 @@
 
 #include "doubles/cScriptedPrompts.h"
 #include "icon/cFileIcon.h"
+#include "cWindowTest.h"
 #include "mUiTest.h"
 #include "platform/ui/cPrompts.h"
 #include "search/ui/FRecurse.h"
@@ -50,13 +51,9 @@ bool Busy(const FRecurse& w) {
 
 } // namespace
 
-class tRecurseExtractTest : public QObject {
+class tRecurseExtractTest : public cWindowTest {
     Q_OBJECT
 
-    QTemporaryDir temp_;
-    std::unique_ptr<cScriptedPrompts> prompts_;
-    std::unique_ptr<cPrompts::cScope> scope_;
-    std::vector<QPointer<FRecurse>> windows_;
     QStringList printed_; // every status text, in order
     // Runs when the strip shows a text (the run's points where a test acts).
     std::function<void(const QString&)> onStatus_;
@@ -65,8 +62,7 @@ class tRecurseExtractTest : public QObject {
     QString Fixture(const QString& name) const { return mUiTest::Fixture(name); }
 
     FRecurse& NewWindow(const QStringList& entries) {
-        windows_.emplace_back(new FRecurse());
-        FRecurse& w = *windows_.back();
+        FRecurse& w = Track(new FRecurse());
         w.ListModel()->Reload([&](cSearchList& list) {
             for (const QString& e : entries) list.Append(e.toStdString());
         });
@@ -89,28 +85,13 @@ class tRecurseExtractTest : public QObject {
         w.mnuEdit_Click(3);
     }
 
-private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
-    }
-    void cleanupTestCase() { mUiTest::EndWindowTests(); }
-
-    void init() {
-        prompts_ = std::make_unique<cScriptedPrompts>();
-        scope_ = std::make_unique<cPrompts::cScope>(*prompts_);
+    void SetUp() override {
         printed_.clear();
         onStatus_ = {};
     }
+    void TearDown() override { onStatus_ = {}; }
 
-    void cleanup() {
-        onStatus_ = {};
-        for (auto& w : windows_) delete w.data();
-        windows_.clear();
-        scope_.reset();
-        prompts_.reset();
-    }
-
+private slots:
     void NothingCheckedExtractsEveryEntry() {
         FRecurse& w = NewWindow({Fixture("modules/seven64.dll"), Fixture("modules/sample.dll"), Fixture("icons/six.ico")});
         const QString out = OutDir();

@@ -10,6 +10,7 @@
 
 #include "doubles/cScriptedPrompts.h"
 #include "mPrintTest.h"
+#include "cWindowTest.h"
 #include "mUiTest.h"
 #include "platform/ui/cPrompts.h"
 #include "search/ui/FRecurse.h"
@@ -17,12 +18,9 @@
 
 using namespace mPrintTest;
 
-class tRecursePrintTest : public QObject {
+class tRecursePrintTest : public cWindowTest {
     Q_OBJECT
 
-    QTemporaryDir temp_;
-    std::unique_ptr<cScriptedPrompts> prompts_;
-    std::unique_ptr<cPrompts::cScope> scope_;
     std::unique_ptr<FRecurse> window_;
     QDateTime since_;
 
@@ -30,8 +28,6 @@ class tRecursePrintTest : public QObject {
     QStringList Printed(const QString& pdf, int first = 0, int last = 0) const {
         return Normalised(PdfLines(pdf, first, last), since_);
     }
-
-    QString Path(const QString& name) const { return temp_.filePath(name); }
 
     QString WriteFile(const QString& name, const QByteArray& bytes) {
         QFile f(Path(name));
@@ -47,23 +43,10 @@ class tRecursePrintTest : public QObject {
         return *window_;
     }
 
-private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
-    }
-    void cleanupTestCase() { mUiTest::EndWindowTests(); }
-    void init() {
-        since_ = QDateTime::currentDateTime();
-        prompts_ = std::make_unique<cScriptedPrompts>();
-        scope_ = std::make_unique<cPrompts::cScope>(*prompts_);
-    }
-    void cleanup() {
-        window_.reset();
-        scope_.reset();
-        prompts_.reset();
-    }
+    void SetUp() override { since_ = QDateTime::currentDateTime(); }
+    void TearDown() override { window_.reset(); }
 
+private slots:
     void AnEmptyListPrintsTheHeadingBlockAndACountOfZero() {
         const QString pdf = Path("empty.pdf");
         cPdfPrinter printer(pdf);

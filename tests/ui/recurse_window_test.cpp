@@ -23,6 +23,7 @@
 #include "doubles/cRecordingShell.h"
 #include "app/ui/FMain.h"
 #include "app/ui/mSearchWindows.h"
+#include "cWindowTest.h"
 #include "mUiTest.h"
 #include "platform/ui/cPrompts.h"
 #include "search/mRecurse.h"
@@ -64,28 +65,17 @@ void DuringTheWalk(std::function<void()> during) { QTimer::singleShot(0, std::mo
 
 } // namespace
 
-class tRecurseWindowTest : public QObject {
+class tRecurseWindowTest : public cWindowTest {
     Q_OBJECT
 
-    QTemporaryDir temp_;
-    std::unique_ptr<cScriptedPrompts> prompts_;
-    std::unique_ptr<cPrompts::cScope> scope_;
-    std::unique_ptr<cRecordingShell> shell_;
-    std::unique_ptr<cShell::cScope> shellScope_;
-    std::vector<QPointer<FRecurse>> windows_;
     QString tree_; // X.EXE, notes.txt, B/y.exe, B/C/z.exe, D/w.exe
 
-    FRecurse& NewWindow() {
-        windows_.emplace_back(new FRecurse());
-        return *windows_.back();
-    }
+    FRecurse& NewWindow() { return Track(new FRecurse()); }
 
     void Search(FRecurse& w, const QString& folder, const QString& spec) {
         prompts_->AnswerFolder(folder).AnswerInput(spec);
         w.mnuFile_Click(0);
     }
-
-    QString Path(const QString& name) const { return temp_.filePath(name); }
 
     QString WriteList(const QString& name, const std::vector<std::string>& entries) {
         std::ofstream out(Path(name).toStdString(), std::ios::binary);
@@ -109,39 +99,16 @@ class tRecurseWindowTest : public QObject {
         if (reg.KeyExists()) reg.DeleteKey();
     }
 
-private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
-        const fs::path t = temp_.filePath("tree").toStdString();
-        for (const char* f : {"X.EXE", "notes.txt", "B/y.exe", "B/C/z.exe", "D/w.exe"}) Touch(t / f);
-        tree_ = QString::fromStdString(t.string());
-    }
-
-    void cleanupTestCase() { mUiTest::EndWindowTests(); }
-
-    void init() {
+    void SetUp() override {
         ForgetRecentLists();
-        prompts_ = std::make_unique<cScriptedPrompts>();
-        scope_ = std::make_unique<cPrompts::cScope>(*prompts_);
-        shell_ = std::make_unique<cRecordingShell>();
-        shellScope_ = std::make_unique<cShell::cScope>(*shell_);
-    }
-
-    void cleanup() {
-        for (auto& w : windows_) {
-            if (w) {
-                w->DataChanged(false);
-                delete w.data();
-            }
+        if (tree_.isEmpty()) {
+            const fs::path t = temp_.filePath("tree").toStdString();
+            for (const char* f : {"X.EXE", "notes.txt", "B/y.exe", "B/C/z.exe", "D/w.exe"}) Touch(t / f);
+            tree_ = QString::fromStdString(t.string());
         }
-        windows_.clear();
-        shellScope_.reset();
-        shell_.reset();
-        scope_.reset();
-        prompts_.reset();
     }
 
+private slots:
     // ---- Looks.
 
     void LooksAsDesigned() {
@@ -642,7 +609,8 @@ private slots:
             if (auto* r = qobject_cast<FRecurse*>(top); r && r->isVisible()) opened.push_back(r);
         }
         QCOMPARE(opened.size(), std::size_t(2));
-        for (FRecurse* r : opened) windows_.emplace_back(r);
+        for (FRecurse* r : opened) Track(r);
+        const QPointer<FRecurse> first(opened[0]), second(opened[1]);
         QVERIFY(!opened[0]->parentWidget() && !opened[1]->parentWidget());
         // Each has its own list; closing the main window leaves them open.
         opened[0]->DisplayList(WriteList("own.ier", {"own"}).toStdString());
@@ -650,7 +618,7 @@ private slots:
         main->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!mainAlive);
-        QVERIFY(windows_[0] && windows_[1]);
+        QVERIFY(first && second);
         FMain::SetSearchWindowFactory({});
     }
 

@@ -17,15 +17,15 @@
 #include "app/ui/cErrorBox.h"
 #include "app/ui/cListView.h"
 #include "mPrintTest.h"
+#include "cWindowTest.h"
 #include "mUiTest.h"
 #include "search/ui/FRecurse.h"
 #include "support/MError.h"
 #include "platform/ui/cPrompts.h"
 
-class tStartupTest : public QObject {
+class tStartupTest : public cWindowTest {
     Q_OBJECT
 
-    QTemporaryDir temp_;
 
     // A list file of two entries in the temporary folder.
     QString WriteHits(const QString& name) {
@@ -47,15 +47,10 @@ class tStartupTest : public QObject {
         if (FRecurse::DefaultLoaded()) delete &FRecurse::Default();
     }
 
-private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        qputenv("PICTRIX_NO_SPLASH", "1");
-        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
-    }
-    void cleanupTestCase() { mUiTest::EndWindowTests(); }
-    void cleanup() { CloseMain(); }
+    void SetUp() override { qputenv("PICTRIX_NO_SPLASH", "1"); }
+    void TearDown() override { CloseMain(); }
 
+private slots:
     void AModuleOnTheCommandLineOpensInTheMainWindow_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("icons");

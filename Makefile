@@ -79,15 +79,9 @@ screenshots: deps-test build
 	  xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/pictrix $(BUILD)/fixtures/modules/ten.dll
 	cp $(BUILD)/screenshots-home/images/main-images.png $(BUILD)/screenshots/main-images.png
 	# The dialogs, the icon grid and the search window (after a search, busy, each menu open, during
-	# and after an extraction), as their tests draw them.
-	for c in tMainCommandsTest tOptionsTest tIconGridTest; do QT_QPA_PLATFORM=offscreen $(BUILD)/test_ui -class $$c -silent || exit 1; done
-	QT_QPA_PLATFORM=offscreen $(BUILD)/test_ui -class tRecurseWindowTest -silent Screenshots
-	QT_QPA_PLATFORM=offscreen $(BUILD)/test_ui -class tRecurseExtractTest -silent Screenshots
-	cp $(BUILD)/artifacts/properties.png $(BUILD)/artifacts/properties-long-path.png $(BUILD)/artifacts/options.png \
-	  $(BUILD)/artifacts/icon-grid.png $(BUILD)/screenshots/
-	cp $(BUILD)/artifacts/search-window.png $(BUILD)/artifacts/search-busy.png $(BUILD)/artifacts/search-menu-file.png \
-	  $(BUILD)/artifacts/search-menu-edit.png $(BUILD)/artifacts/search-menu-help.png \
-	  $(BUILD)/artifacts/search-extracting.png $(BUILD)/artifacts/search-extracted.png $(BUILD)/screenshots/
+	# and after an extraction), drawn by a program of their own.
+	XDG_CONFIG_HOME=$(abspath $(BUILD))/screenshots-home/config XDG_STATE_HOME=$(abspath $(BUILD))/screenshots-home/state \
+	  QT_QPA_PLATFORM=offscreen $(BUILD)/pictrix-screenshots $(BUILD)/screenshots
 	@ls -1 $(BUILD)/screenshots/*.png
 
 # The programs, their help, the desktop entry, the list files' MIME type and the icon under

@@ -31,9 +31,6 @@ struct cRegistrar {
 // Path of a fixture made at build time (below the build folder's fixtures/).
 QString Fixture(const QString& relative);
 
-// The build folder's artifacts/ folder (made on demand), where tests leave screenshots.
-QString ArtifactDir();
-
 // Copies a fixture (or any file) to `relative` below `dir`, making folders and replacing a file
 // that is there; fails the program when the copy cannot be made. Answers the copy's path.
 QString CopyInto(const QString& dir, const QString& fixture, const QString& relative);

@@ -286,7 +286,6 @@ private slots:
             screen = d.screen()->availableGeometry();
             name = props.lblFilename->text();
             lines = props.FilenameLines();
-            d.grab().save(mUiTest::ArtifactDir() + "/properties-long-path.png");
             props.cmdOK->click();
         });
         Window().ShowProperties();
@@ -685,17 +684,6 @@ private slots:
         QVERIFY(recent.KeyExists());
     }
 
-    void Screenshot() {
-        Open(mUiTest::Fixture("icons/depth8.ico"));
-        bool saved = false;
-        WhenModal([&](QDialog& d) {
-            d.adjustSize();
-            QTest::qWait(50);
-            saved = d.grab().save(mUiTest::ArtifactDir() + "/properties.png");
-        });
-        Window().ShowProperties();
-        QVERIFY(saved);
-    }
 };
 
 PICTRIX_UI_TEST(tMainCommandsTest)

@@ -28,12 +28,6 @@ std::map<std::string, tFactory>& Registry() {
 
 QString Fixture(const QString& relative) { return QStringLiteral(PICTRIX_FIXTURE_DIR "/") + relative; }
 
-QString ArtifactDir() {
-    QString dir = QStringLiteral(PICTRIX_BINARY_DIR "/artifacts");
-    QDir().mkpath(dir);
-    return dir;
-}
-
 QString CopyInto(const QString& dir, const QString& fixture, const QString& relative) {
     const QString target = QDir(dir).filePath(relative);
     QDir().mkpath(QFileInfo(target).path());

@@ -224,17 +224,6 @@ private slots:
         dlg.close();
     }
 
-    void Screenshot() {
-        mOptions::SetEditorPath("/usr/local/bin/icon-editor");
-        mOptions::WriteBackColor(0x00D8B060);
-        FOptions dlg;
-        dlg.cmdOK->setEnabled(true);
-        dlg.cmdApply->setEnabled(true);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QVERIFY(dlg.grab().save(mUiTest::ArtifactDir() + "/options.png"));
-        dlg.close();
-    }
 };
 
 PICTRIX_UI_TEST(tOptionsTest)

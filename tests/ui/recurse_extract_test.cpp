@@ -290,22 +290,6 @@ private slots:
         QVERIFY(Idle(w));
     }
 
-    // ---- Screenshots for `make screenshots`: during a run and after it.
-
-    void Screenshots() {
-        FRecurse& w = NewWindow({Fixture("modules/seven64.dll"), Fixture("modules/sample.dll"), Fixture("modules/good32.dll"),
-                                 Fixture("modules/good.icl"), Fixture("icons/six.ico")});
-        for (int row : {1, 2, 4}) w.ListModel()->setData(w.ListModel()->index(row), Qt::Checked, Qt::CheckStateRole);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const QString dir = mUiTest::ArtifactDir();
-        onStatus_ = [&](const QString& text) {
-            if (text == "Loading icon 9 of 12...") QVERIFY(w.grab().save(dir + "/search-extracting.png"));
-        };
-        Extract(w, OutDir());
-        QVERIFY(QFile::exists(dir + "/search-extracting.png"));
-        QVERIFY(w.grab().save(dir + "/search-extracted.png"));
-    }
 };
 
 PICTRIX_UI_TEST(tRecurseExtractTest)

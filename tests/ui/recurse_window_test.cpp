@@ -8,7 +8,6 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -647,40 +646,6 @@ private slots:
         QCOMPARE(owner(), &main);
     }
 
-    // ---- Screenshots for `make screenshots`.
-
-    void Screenshots() {
-        FRecurse& w = NewWindow();
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const QString dir = mUiTest::ArtifactDir();
-        // Busy: the Stop menu and button, the other commands off.
-        DuringTheWalk([&w, dir] { QVERIFY(w.grab().save(dir + "/search-busy.png")); });
-        Search(w, tree_, "*.*");
-        Check(w, 3);
-        Check(w, 6);
-        w.ListView()->setCurrentIndex(w.ListModel()->index(3));
-        QVERIFY(w.grab().save(dir + "/search-window.png"));
-        // A popup menu is a window of its own: draw it over the window where it opens.
-        for (auto [menu, name] : {std::pair{w.FileMenu(), "search-menu-file"}, std::pair{w.EditMenu(), "search-menu-edit"},
-                                  std::pair{w.HelpMenu(), "search-menu-help"}}) {
-            w.menuBar()->setActiveAction(menu->menuAction());
-            QTest::qWait(50);
-            QImage shot = w.grab().toImage();
-            const QPoint at = w.menuBar()->mapTo(&w, w.menuBar()->actionGeometry(menu->menuAction()).bottomLeft());
-            const QPixmap popup = menu->grab();
-            if (shot.height() < at.y() + popup.height()) {
-                QImage taller(shot.width(), at.y() + popup.height() + 4, shot.format());
-                taller.fill(Qt::white);
-                QPainter(&taller).drawImage(0, 0, shot);
-                shot = taller;
-            }
-            QPainter(&shot).drawPixmap(at, popup);
-            QVERIFY(shot.save(dir + "/" + name + ".png"));
-            menu->hide();
-        }
-        w.menuBar()->setActiveAction(nullptr);
-    }
 };
 
 PICTRIX_UI_TEST(tRecurseWindowTest)

@@ -30,3 +30,15 @@ add_test(NAME test_ui_2x COMMAND test_ui -class tHiDpiTest)
 set_tests_properties(test_ui_2x PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2;XDG_CONFIG_HOME=${_ui_home}/config;XDG_STATE_HOME=${_ui_home}/state;HOME=${_ui_home}"
   TIMEOUT 120)
+
+# pictrix-screenshots: the dialogs, the grid and the search window drawn for `make screenshots`.
+# CTest runs it too, so a picture that can no longer be drawn fails the suite.
+add_executable(pictrix-screenshots ${CMAKE_CURRENT_LIST_DIR}/../screenshots/main_screenshots.cpp)
+target_compile_options(pictrix-screenshots PRIVATE ${PICTRIX_WARNINGS})
+target_link_libraries(pictrix-screenshots PRIVATE pictrix_ui_doubles)
+target_compile_definitions(pictrix-screenshots PRIVATE PICTRIX_FIXTURE_DIR="${PICTRIX_FIXTURE_DIR}")
+add_dependencies(pictrix-screenshots fixtures)
+add_test(NAME screenshots COMMAND pictrix-screenshots ${CMAKE_BINARY_DIR}/artifacts)
+set_tests_properties(screenshots PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${_ui_home}/screenshots-config;XDG_STATE_HOME=${_ui_home}/screenshots-state;HOME=${_ui_home}"
+  TIMEOUT 120)

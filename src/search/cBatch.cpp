@@ -76,7 +76,7 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
     hooks.Status = [&into](const std::string& text) { into.events.push_back({text, std::nullopt}); };
     hooks.ReportError = [&into](const cError& e) { into.events.push_back({{}, e}); };
     cExtractor loader(std::move(hooks));
-    loader.SourceFile = path;
+    loader.SourceFile(path);
     try {
         cError::Guarded([&] {
             into.loaded = loader.LoadFileIcons(path);
@@ -92,8 +92,8 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
                 }
             }
             if (options.digests) into.record.sha256 = FileSha256(path);
-            for (std::int32_t k = 1; k <= loader.IconCount; ++k) {
-                const cFileIcon& icon = loader.Icons[static_cast<std::size_t>(k - 1)];
+            for (std::int32_t k = 1; k <= loader.IconCount(); ++k) {
+                const cFileIcon& icon = loader.Icons()[static_cast<std::size_t>(k - 1)];
                 cGroup g;
                 g.position = k;
                 g.id = icon.ResourceID();
@@ -116,8 +116,8 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
                 }
                 into.record.groups.push_back(std::move(g));
             }
-            into.iconCount = loader.IconCount;
-            into.icons = std::move(loader.Icons);
+            into.iconCount = loader.IconCount();
+            into.icons = loader.TakeIcons();
         });
     } catch (const cError& e) {
         into.loaded = false;
@@ -172,9 +172,8 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
             }
         };
         saver_.SetHooks(std::move(h));
-        saver_.SourceFile = path;
-        saver_.Icons = std::move(loaded.icons);
-        saver_.IconCount = loaded.iconCount;
+        saver_.SourceFile(path);
+        saver_.GiveIcons(std::move(loaded.icons), loaded.iconCount);
         ok = saver_.SaveFileIcons() && ok;
         // The groups after a failed one are not written, as the search window leaves them.
         for (auto& g : record.groups) {
@@ -182,8 +181,7 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
             g.status = "failed";
             g.error = "not written: an earlier group of this file could not be saved";
         }
-        saver_.Icons.clear();
-        saver_.IconCount = 0;
+        saver_.TakeIcons();
         saver_.SetHooks({});
     }
     if (hooks.Done) hooks.Done(record);
@@ -202,7 +200,7 @@ std::unique_ptr<cBatch::cLoaded> cBatch::LoadOne(const std::string& path, const 
 }
 
 bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& options, const cHooks& hooks) {
-    saver_.TargetFolder = cExtractor::TargetFolderOf(options.folder);
+    saver_.TargetFolder(cExtractor::TargetFolderOf(options.folder));
     saver_.StartRun(options.write ? sources : std::vector<std::string>{});
     duplicates_ = 0;
     bytesWritten_ = 0;
@@ -261,15 +259,15 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
     for (auto& w : workers) w.join();
 
     if (options.write) {
-        const std::int32_t before = saver_.IconsSaved;
+        const std::int32_t before = saver_.IconsSaved();
         cExtractor::cHooks h;
         h.ReportError = [&](const cError& e) {
-            if (hooks.Error) hooks.Error(saver_.TargetFolder, e);
+            if (hooks.Error) hooks.Error(saver_.TargetFolder(), e);
         };
         saver_.SetHooks(std::move(h));
         saver_.FinishRun();
         saver_.SetHooks({});
-        if (saver_.IconsSaved != before) ok = false;
+        if (saver_.IconsSaved() != before) ok = false;
     }
     return ok;
 }

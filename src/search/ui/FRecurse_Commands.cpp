@@ -304,7 +304,7 @@ std::string FRecurse::ChooseTargetFolder() {
             const std::string folder = cExtractor::TargetFolderOf(mQtPath::FromQt(*chosen));
             if (folder.empty()) return {};
             Status(mRecurse::SavingToText(folder));
-            s_->Extractor.TargetFolder = folder;
+            s_->Extractor.TargetFolder(folder);
             return folder;
         });
     } catch (const cError& e) {
@@ -334,7 +334,7 @@ void FRecurse::ExtractChecked() {
         };
         hooks.ReportError = LogOnly;
         hooks.Renamed = [this](const std::string& wanted, const std::string& used, cExtractor::eRename why) {
-            MError::LogInformation(s_->Extractor.SourceFile + ": " + wanted + " " + cExtractor::RenameReason(why) +
+            MError::LogInformation(s_->Extractor.SourceFile() + ": " + wanted + " " + cExtractor::RenameReason(why) +
                                    "; saved as " + used);
         };
         s_->Extractor.SetHooks(std::move(hooks));

@@ -108,55 +108,27 @@ class tRecurseWindowTest : public cWindowTest {
     }
 
 private slots:
-    // ---- Looks.
+    // ---- Looks and buttons.
 
-    void LooksAsDesigned() {
+    // A new window is idle, with nothing listed; each toolbar button runs its command (with an
+    // empty list Print, Delete and Extract have nothing to act on).
+    void EachButtonRunsItsCommand() {
         FRecurse& w = NewWindow();
-        QCOMPARE(w.windowTitle(), QString("Recurse"));
-        QCOMPARE(w.width(), FRecurse::kDesignWidth);
-        QCOMPARE(w.height() - w.menuBar()->sizeHint().height(), FRecurse::kDesignHeight);
         QCOMPARE(w.StatusStrip()->Text(), QString("Ready..."));
-        QCOMPARE(w.Timer()->interval(), 1000);
-        QVERIFY(!w.Timer()->isActive());
-        QVERIFY(w.ListView()->uniformItemSizes());
-
-        const QStringList keys{"new", "open", "save", "", "print", "", "add", "delete", "", "extract", "",
-                               "helprecurse", "help", "", "Stop"};
-        const QStringList tips{"New List", "Open List File", "Save Current File", "", "Print List", "", "Add Item", "Delete",
-                               "", "Extract Icons", "", "Help on Recurse", "Pictrix Help", "", "Stop"};
-        const auto actions = w.Toolbar()->actions();
-        QCOMPARE(actions.size(), keys.size());
-        for (qsizetype i = 0; i < keys.size(); ++i) {
-            QCOMPARE(actions[i]->isSeparator(), keys[i].isEmpty());
-            if (keys[i].isEmpty()) continue;
-            QCOMPARE(actions[i]->objectName(), keys[i]);
-            QCOMPARE(actions[i]->toolTip(), tips[i]);
-            QVERIFY(!actions[i]->icon().isNull());
-            QCOMPARE(actions[i]->isEnabled(), keys[i] != "Stop");
-        }
-
-        struct {
-            QAction* item;
-            const char* caption;
-            const char* shortcut;
-        } items[] = {
-            {w.FileMenu()->menuAction(), "&File", ""}, {w.FileItem(0), "&New", "Ctrl+N"},
-            {w.FileItem(1), "&Open", "Ctrl+O"},         {w.FileItem(2), "&Save", "Ctrl+S"},
-            {w.FileItem(3), "Save As", ""},             {w.FileItem(5), "&Print", "Ctrl+P"},
-            {w.CloseItem(0), "&Close", ""},             {w.CloseItem(2), "E&xit", ""},
-            {w.EditMenu()->menuAction(), "&Edit", ""}, {w.EditItem(0), "&Add", "Ctrl+Ins"},
-            {w.EditItem(1), "&Delete", "Del"},          {w.EditItem(3), "&Extract", "F3"},
-            {w.HelpMenu()->menuAction(), "&Help", ""}, {w.HelpItem(0), "&Contents", "F1"},
-            {w.HelpItem(1), "&Recurse Help", ""},       {w.HelpItem(2), "&About", "Ctrl+A"},
-            {w.StopItem(), "&Stop", ""},
-        };
-        for (const auto& i : items) {
-            QCOMPARE(i.item->text(), QString(i.caption));
-            QCOMPARE(i.item->shortcut().toString(), QString(i.shortcut));
-        }
-        QVERIFY(w.FileItem(4)->isSeparator() && w.EditItem(2)->isSeparator() && w.CloseItem(1)->isSeparator());
-        QVERIFY(!w.StopItem()->isVisible());
-        QVERIFY(w.RecentItem(0)->isVisible() && !w.RecentItem(6)->isVisible());
+        QVERIFY(!w.StopItem()->isVisible() && !w.Button("Stop")->isEnabled() && w.Button("new")->isEnabled());
+        prompts_->AnswerFolder(std::nullopt)
+            .CancelFile(cScriptedPrompts::eKind::OpenFile)
+            .CancelFile(cScriptedPrompts::eKind::SaveFile)
+            .CancelFile(cScriptedPrompts::eKind::OpenFile);
+        for (const char* key : {"new", "open", "save", "print", "add", "delete", "extract", "helprecurse", "help", "Stop", "?"})
+            w.tbrMain_ButtonClick(key);
+        std::vector<cScriptedPrompts::eKind> kinds;
+        for (const auto& asked : prompts_->Asked()) kinds.push_back(asked.kind);
+        using K = cScriptedPrompts::eKind;
+        QCOMPARE(kinds, (std::vector<K>{K::Folder, K::OpenFile, K::SaveFile, K::OpenFile}));
+        QCOMPARE(shell_->requests.size(), std::size_t(2));
+        QVERIFY(shell_->requests[0].path.endsWith("/recurse.htm") && shell_->requests[1].path.endsWith("/index.htm"));
+        QCOMPARE(w.List().ListCount(), 0);
     }
 
     // ---- Searching.

@@ -4,8 +4,9 @@
 // views, and keeps the chosen icon's images in the grid `IconGrid1`, hidden until View > Images
 // shows it beside the list: list and images share the splitter splImages, whose handle the user
 // drags (the pane's width is kept with the settings), and the images pane scrImages scrolls
-// sideways where it is narrower than the widest image, so that no image is ever cut. Save, Copy, Properties and Export as PNG act on the images selected in
-// the shown grid (none selected: all); with the grid hidden its selection plays no part.
+// sideways where it is narrower than the widest image, so that no image is ever cut. Save, Copy,
+// Properties and Export as PNG act on the images selected in the shown grid (none selected: all);
+// with the grid hidden its selection plays no part.
 //
 // Invariants: the icons are those of the last retrieval, every one of them whole (a group that
 // failed to load is never among them); ilsIcons32 and ilsIcons16 hold at most one picture per
@@ -15,7 +16,9 @@
 //
 // Handlers are named after the control and the event; each traps its errors and reports them as
 // the command concerned requires. Menu items are addressed by their index in their menu array;
-// an index with no item in the array is nullptr.
+// an index with no item in the array is nullptr. Every control, menu array and flag lives in one
+// private struct, FMain::cState (FMain_State.h); the accessors below show what the other windows
+// and the tests look at.
 
 #include <QMainWindow>
 

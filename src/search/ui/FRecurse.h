@@ -16,10 +16,13 @@
 // Handlers are named after the control and the event; each traps its errors and reports them
 // through MError::ReportError, log only, except a failed save, which is shown too. Menu items are
 // addressed by their index in their menu array; a separator index holds the separator's action.
+// Every control, menu array and flag lives in one private struct, FRecurse::cState
+// (FRecurse_State.h); the accessors below show what the tests look at.
 //
 // Extract (Edit 3, F3, toolbar "extract") asks for a target folder and saves every icon group of
 // the checked entries, or of all entries when none is checked, through the batch-extraction core
 // (Extractor, which holds the run's state: TargetFolder, SourceFile, Icons, IconCount, IconsSaved).
+// New, Extract, DisplayList, SaveList and Delete run inside a cBusyRun.
 // It runs busy like a search, with the list disabled; events are processed once per entry and
 // once per group, each processed entry loses its check mark, and the idle state comes back however
 // the run ends. Nothing shows the groups of the file being extracted, so no pictures are made.

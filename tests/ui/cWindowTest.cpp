@@ -21,10 +21,7 @@ void cWindowTest::initTestCase() {
     MError::SetErrorLogPath(temp_.filePath("errlog.txt").toStdString());
 }
 
-void cWindowTest::cleanupTestCase() {
-    QApplication::setQuitOnLastWindowClosed(true);
-    MError::SetErrorLogPath("");
-}
+void cWindowTest::cleanupTestCase() { QApplication::setQuitOnLastWindowClosed(true); }
 
 void cWindowTest::init() {
     prompts_ = std::make_unique<cScriptedPrompts>();

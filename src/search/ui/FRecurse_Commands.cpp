@@ -94,11 +94,11 @@ void FRecurse::NewList() {
 
     cBusyRun run(*this, cBusyRun::eKind::kWalk);
     std::string passedOver;
+    Stage([&] { s_->ListModel->Clear(); });
+    s_->cutFile.clear();
     // An error of the walk ends it; what it found is shown all the same.
     Stage([&] {
         const std::string start = cFolderWalk::StartPath(folder);
-        s_->ListModel->Clear();
-        s_->cutFile.clear();
         s_->sinceTick.restart();
         cWalkHost host(*this);
         cFolderWalk walk(host, s_->FileSpec, s_->mnuHidden && s_->mnuHidden->isChecked());

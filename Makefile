@@ -57,7 +57,8 @@ bench: deps-test
 # The main window on the sample module in each of its four views, the small-icon view of long
 # names, the window at twice the scale and the images of an icon shown beside the list, as PNG files under $(BUILD)/screenshots, taken under a
 # virtual X server with settings of their own; then the dialogs (the properties of a long path
-# among them), the grid and the search window (also during and after an extraction).
+# among them), the grid and the search window (also during and after an extraction), which
+# pictrix-screenshots draws.
 screenshots: deps-test build
 	rm -rf $(BUILD)/screenshots $(BUILD)/screenshots-home
 	mkdir -p $(BUILD)/screenshots-home/config $(BUILD)/screenshots-home/state

@@ -102,10 +102,7 @@ FMain::FMain(QWidget* parent)
 
 FMain::~FMain() = default;
 
-FMain& FMain::Default() {
-    if (!gDefault) gDefault = new FMain();
-    return *gDefault;
-}
+FMain& FMain::Default() { return mWindowParts::DefaultWindow(gDefault); }
 
 bool FMain::DefaultLoaded() { return !gDefault.isNull(); }
 

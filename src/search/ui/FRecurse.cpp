@@ -93,10 +93,7 @@ FRecurse::FRecurse(QWidget* parent) : QMainWindow(parent), s_(std::make_unique<c
 
 FRecurse::~FRecurse() = default;
 
-FRecurse& FRecurse::Default() {
-    if (!gDefault) gDefault = new FRecurse();
-    return *gDefault;
-}
+FRecurse& FRecurse::Default() { return mWindowParts::DefaultWindow(gDefault); }
 
 bool FRecurse::DefaultLoaded() { return !gDefault.isNull(); }
 

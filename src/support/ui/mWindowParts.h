@@ -4,6 +4,7 @@
 // and kept under a key of HKEY_LOCAL_MACHINE.
 
 #include <QKeySequence>
+#include <QPointer>
 #include <QString>
 
 #include <array>
@@ -55,6 +56,13 @@ private:
     std::vector<QString> keys_;
     std::map<QString, cEntry> buttons_;
 };
+
+// The program-wide instance of a window class held in `slot`: made on first use, gone once the
+// window is (a window deletes itself when it closes).
+template <class tWindow> tWindow& DefaultWindow(QPointer<tWindow>& slot) {
+    if (!slot) slot = new tWindow();
+    return *slot;
+}
 
 // The item at `index` of a menu array; nullptr outside it.
 template <std::size_t N> QAction* At(const std::array<QAction*, N>& items, int index) {

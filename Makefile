@@ -62,7 +62,8 @@ bench: deps-test
 # The main window on the sample module in each of its four views, the small-icon view of long
 # names, the window at twice the scale and the images of an icon shown beside the list, as PNG files under $(BUILD)/screenshots, taken under a
 # virtual X server with settings of their own; then the dialogs (the properties of a long path
-# among them), the grid and the search window (also during and after an extraction).
+# among them), the grid and the search window (also during and after an extraction), which
+# pictrix-screenshots draws.
 screenshots: deps-test
 	$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS)
@@ -86,15 +87,9 @@ screenshots: deps-test
 	  xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/pictrix $(BUILD)/fixtures/modules/ten.dll
 	cp $(BUILD)/screenshots-home/images/main-images.png $(BUILD)/screenshots/main-images.png
 	# The dialogs, the icon grid and the search window (after a search, busy, each menu open, during
-	# and after an extraction), as their tests draw them.
-	for c in tMainCommandsTest tOptionsTest tIconGridTest; do QT_QPA_PLATFORM=offscreen $(BUILD)/test_ui -class $$c -silent || exit 1; done
-	QT_QPA_PLATFORM=offscreen $(BUILD)/test_ui -class tRecurseWindowTest -silent Screenshots
-	QT_QPA_PLATFORM=offscreen $(BUILD)/test_ui -class tRecurseExtractTest -silent Screenshots
-	cp $(BUILD)/artifacts/properties.png $(BUILD)/artifacts/properties-long-path.png $(BUILD)/artifacts/options.png \
-	  $(BUILD)/artifacts/icon-grid.png $(BUILD)/screenshots/
-	cp $(BUILD)/artifacts/search-window.png $(BUILD)/artifacts/search-busy.png $(BUILD)/artifacts/search-menu-file.png \
-	  $(BUILD)/artifacts/search-menu-edit.png $(BUILD)/artifacts/search-menu-help.png \
-	  $(BUILD)/artifacts/search-extracting.png $(BUILD)/artifacts/search-extracted.png $(BUILD)/screenshots/
+	# and after an extraction), drawn by a program of their own.
+	XDG_CONFIG_HOME=$(abspath $(BUILD))/screenshots-home/config XDG_STATE_HOME=$(abspath $(BUILD))/screenshots-home/state \
+	  QT_QPA_PLATFORM=offscreen $(BUILD)/pictrix-screenshots $(BUILD)/screenshots
 	@ls -1 $(BUILD)/screenshots/*.png
 
 # The programs, their help, the desktop entry, the list files' MIME type and the icon under

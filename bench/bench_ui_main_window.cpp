@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "doubles/cScriptedPrompts.h"
 #include "app/ui/FMain.h"
 #include "mBenchModules.h"
 #include "mUiBenchMain.h"
@@ -31,10 +32,7 @@ void Retrieve(benchmark::State& state, bool distinct, bool untilPainted) {
     window.show();
     QApplication::processEvents();
     for (auto _ : state) {
-        window.UsePendingFile = true;
-        window.PendingFile = module;
-        window.RetrieveIcons();
-        window.UsePendingFile = false;
+        window.RetrievePendingFile(module);
         if (untilPainted) QApplication::processEvents();
     }
     state.counters["groups"] = window.IconCount();

@@ -20,6 +20,7 @@
 #include <fstream>
 #include <string>
 
+#include "doubles/cScriptedPrompts.h"
 #include "mUiBenchMain.h"
 #include "platform/ui/cPrompts.h"
 #include "search/cFolderWalk.h"
@@ -105,7 +106,7 @@ void WindowSearch(benchmark::State& state) {
         QApplication::processEvents(); // the last rows painted
     }
     state.counters["matches"] = window.List().ListCount();
-    window.DataChanged = false;
+    window.DataChanged(false);
 }
 
 void StopDuringAWindowSearch(benchmark::State& state) {
@@ -127,7 +128,7 @@ void StopDuringAWindowSearch(benchmark::State& state) {
         const auto unwound = tClock::now();
         state.SetIterationTime(std::chrono::duration<double>(unwound - stopped).count());
     }
-    window.DataChanged = false;
+    window.DataChanged(false);
 }
 
 void OpenA30000EntryList(benchmark::State& state) {

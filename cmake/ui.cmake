@@ -1,6 +1,6 @@
 # The Qt side: pictrix_ui (every src/<folder>/ui/*.cpp) and the desktop program pictrix.
 # Included by the top CMakeLists when PICTRIX_UI is ON.
-find_package(Qt6 REQUIRED COMPONENTS Widgets Gui PrintSupport Test)
+find_package(Qt6 REQUIRED COMPONENTS Widgets Gui PrintSupport)
 
 file(GLOB PICTRIX_UI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*/ui/*.cpp)
 file(GLOB PICTRIX_UI_HEADERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*/ui/*.h)

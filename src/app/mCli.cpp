@@ -1,6 +1,5 @@
 #include "app/mCli.h"
 
-#include <new>
 #include <sstream>
 #include <string_view>
 
@@ -83,12 +82,10 @@ void PrintError(std::ostream& err, const std::string& file, const std::exception
 
 bool Guard(std::ostream& err, const std::string& file, const std::function<void()>& work) {
     try {
-        try {
+        return cError::Guarded([&] {
             work();
             return true;
-        } catch (const std::bad_alloc&) {
-            throw cError::Runtime(cError::kOutOfMemory);
-        }
+        });
     } catch (const std::exception& e) {
         PrintError(err, file, e);
     } catch (...) {

@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <exception>
+#include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 
 class cError : public std::exception {
 public:
@@ -43,6 +45,16 @@ public:
     static cError Runtime(std::int32_t number);
     [[noreturn]] static void RaiseRuntime(std::int32_t number);
     static std::string RuntimeDescription(std::int32_t number);
+
+    // Runs `work` and answers what it answers; memory that runs out inside it is raised as the
+    // runtime error 7 (out of memory), so that callers trap one failure type.
+    template <class F> static decltype(auto) Guarded(F&& work) {
+        try {
+            return std::forward<F>(work)();
+        } catch (const std::bad_alloc&) {
+            RaiseRuntime(kOutOfMemory);
+        }
+    }
 
     // The source of a class's errors: the executable's name without its extension, ".", the class
     // word ("cFileIcon" gives for example "pictrix.cFileIcon").

@@ -17,4 +17,11 @@ inline std::int32_t TwipsPerPixel(double dotsPerInch) {
     return t < 1 ? 1 : t > kPerInch ? static_cast<std::int32_t>(kPerInch) : static_cast<std::int32_t>(t);
 }
 
+// A length in twips as whole pixels, and a length in pixels as whole twips, at `twipsPerPixel`;
+// both round half up, as every window of the program does.
+inline int ToPixels(double twips, double twipsPerPixel) { return static_cast<int>(twips / twipsPerPixel + 0.5); }
+inline std::int32_t ToTwips(double pixels, double twipsPerPixel) {
+    return static_cast<std::int32_t>(pixels * twipsPerPixel + 0.5);
+}
+
 } // namespace mTwips

@@ -6,7 +6,6 @@
 #include <limits>
 #include <memory>
 #include <mutex>
-#include <new>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -81,54 +80,51 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
     hooks.Status = [&into](const std::string& text) { into.events.push_back({text, std::nullopt}); };
     hooks.ReportError = [&into](const cError& e) { into.events.push_back({{}, e}); };
     cExtractor loader(std::move(hooks));
-    loader.SourceFile = path;
+    loader.SourceFile(path);
     try {
-        into.loaded = loader.LoadFileIcons(path);
-        into.record.read = into.loaded;
-        if (!into.loaded) {
-            for (auto it = into.events.rbegin(); it != into.events.rend(); ++it) {
-                if (it->error) {
-                    into.record.error = it->error->Description();
-                    while (!into.record.error.empty() && (into.record.error.back() == '\n' || into.record.error.back() == '\r'))
-                        into.record.error.pop_back();
-                    break;
+        cError::Guarded([&] {
+            into.loaded = loader.LoadFileIcons(path);
+            into.record.read = into.loaded;
+            if (!into.loaded) {
+                for (auto it = into.events.rbegin(); it != into.events.rend(); ++it) {
+                    if (it->error) {
+                        into.record.error = it->error->Description();
+                        while (!into.record.error.empty() && (into.record.error.back() == '\n' || into.record.error.back() == '\r'))
+                            into.record.error.pop_back();
+                        break;
+                    }
                 }
             }
-        }
-        if (options.digests) into.record.sha256 = FileSha256(path);
-        for (std::int32_t k = 1; k <= loader.IconCount; ++k) {
-            const cFileIcon& icon = loader.Icons[static_cast<std::size_t>(k - 1)];
-            cGroup g;
-            g.position = k;
-            g.id = icon.ResourceID();
-            for (std::int32_t n = 1; n <= icon.ImageCount(); ++n) {
-                cImage image;
-                image.width = icon.ImageWidth(n);
-                image.height = icon.ImageHeight(n);
-                image.bits = Bits(icon.ImageColourCount(n));
-                image.bytes = static_cast<std::uint32_t>(icon.Block(n).size());
-                into.held += image.bytes;
-                image.png = icon.IsPngImage(n);
-                if (options.digests) image.sha256 = cSha256::Of(icon.Block(n));
-                g.images.push_back(std::move(image));
+            if (options.digests) into.record.sha256 = FileSha256(path);
+            for (std::int32_t k = 1; k <= loader.IconCount(); ++k) {
+                const cFileIcon& icon = loader.Icons()[static_cast<std::size_t>(k - 1)];
+                cGroup g;
+                g.position = k;
+                g.id = icon.ResourceID();
+                for (std::int32_t n = 1; n <= icon.ImageCount(); ++n) {
+                    cImage image;
+                    image.width = icon.ImageWidth(n);
+                    image.height = icon.ImageHeight(n);
+                    image.bits = Bits(icon.ImageColourCount(n));
+                    image.bytes = static_cast<std::uint32_t>(icon.Block(n).size());
+                    into.held += image.bytes;
+                    image.png = icon.IsPngImage(n);
+                    if (options.digests) image.sha256 = cSha256::Of(icon.Block(n));
+                    g.images.push_back(std::move(image));
+                }
+                if (options.write && (options.digests || options.dedupe)) {
+                    const std::vector<std::uint8_t> ico = icon.IcoBytes();
+                    g.icoSha256 = cSha256::Of(ico);
+                    into.icoBytes.push_back(ico.size());
+                } else {
+                    into.icoBytes.push_back(0);
+                }
+                into.record.groups.push_back(std::move(g));
             }
-            if (options.write && (options.digests || options.dedupe)) {
-                const std::vector<std::uint8_t> ico = icon.IcoBytes();
-                g.icoSha256 = cSha256::Of(ico);
-                into.icoBytes.push_back(ico.size());
-            } else {
-                into.icoBytes.push_back(0);
-            }
-            into.record.groups.push_back(std::move(g));
-        }
-        into.iconCount = loader.IconCount;
-        into.icons = std::move(loader.Icons);
+            into.iconCount = loader.IconCount();
+            into.icons = loader.TakeIcons();
+        });
     } catch (const cError& e) {
-        into.loaded = false;
-        into.record.error = e.Description();
-        into.events.push_back({{}, e});
-    } catch (const std::bad_alloc&) {
-        const cError e = cError::Runtime(cError::kOutOfMemory);
         into.loaded = false;
         into.record.error = e.Description();
         into.events.push_back({{}, e});
@@ -181,9 +177,8 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
             }
         };
         saver_.SetHooks(std::move(h));
-        saver_.SourceFile = path;
-        saver_.Icons = std::move(loaded.icons);
-        saver_.IconCount = loaded.iconCount;
+        saver_.SourceFile(path);
+        saver_.GiveIcons(std::move(loaded.icons), loaded.iconCount);
         ok = saver_.SaveFileIcons() && ok;
         // The groups after a failed one are not written, as the search window leaves them.
         for (auto& g : record.groups) {
@@ -191,8 +186,7 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
             g.status = "failed";
             g.error = "not written: an earlier group of this file could not be saved";
         }
-        saver_.Icons.clear();
-        saver_.IconCount = 0;
+        saver_.TakeIcons();
         saver_.SetHooks({});
     }
     if (hooks.Done) hooks.Done(record);
@@ -211,7 +205,7 @@ std::unique_ptr<cBatch::cLoaded> cBatch::LoadOne(const std::string& path, const 
 }
 
 bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& options, const cHooks& hooks) {
-    saver_.TargetFolder = cExtractor::TargetFolderOf(options.folder);
+    saver_.TargetFolder(cExtractor::TargetFolderOf(options.folder));
     saver_.StartRun(options.write ? sources : std::vector<std::string>{});
     duplicates_ = 0;
     bytesWritten_ = 0;
@@ -293,15 +287,15 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
     for (auto& w : workers) w.join();
 
     if (options.write) {
-        const std::int32_t before = saver_.IconsSaved;
+        const std::int32_t before = saver_.IconsSaved();
         cExtractor::cHooks h;
         h.ReportError = [&](const cError& e) {
-            if (hooks.Error) hooks.Error(saver_.TargetFolder, e);
+            if (hooks.Error) hooks.Error(saver_.TargetFolder(), e);
         };
         saver_.SetHooks(std::move(h));
         saver_.FinishRun();
         saver_.SetHooks({});
-        if (saver_.IconsSaved != before) ok = false;
+        if (saver_.IconsSaved() != before) ok = false;
     }
     return ok;
 }

@@ -69,7 +69,7 @@ public:
     // Runs over `sources`; true when every source was read and every group written.
     bool Run(const std::vector<std::string>& sources, const cOptions& options, const cHooks& hooks);
 
-    std::int32_t IconsSaved() const noexcept { return saver_.IconsSaved; }
+    std::int32_t IconsSaved() const noexcept { return saver_.IconsSaved(); }
     std::int32_t Duplicates() const noexcept { return duplicates_; }
     std::uint64_t BytesWritten() const noexcept { return bytesWritten_; }
     // "Total icons saved: N", the renames, and the duplicates left out.

@@ -1,7 +1,7 @@
 #include "search/cExtractor.h"
 
-#include <new>
 #include <set>
+#include <utility>
 #include <sys/stat.h>
 
 #include "icon/mFileKind.h"
@@ -40,24 +40,24 @@ std::string cExtractor::TargetFolderOf(std::string folder) {
 
 std::string cExtractor::SourceBaseName() {
     std::string base;
-    if (!BaseNameOf(SourceFile, base)) Report(cError::Runtime(cError::kInvalidCall));
+    if (!BaseNameOf(sourceFile_, base)) Report(cError::Runtime(cError::kInvalidCall));
     return base;
 }
 
 std::string cExtractor::ItemText(std::int32_t i) const {
-    if (i < 1 || i > IconCount || static_cast<std::size_t>(i) > Icons.size())
+    if (i < 1 || i > iconCount_ || static_cast<std::size_t>(i) > icons_.size())
         cError::RaiseRuntime(cError::kSubscriptOutOfRange);
-    const cFileIcon& icon = Icons[static_cast<std::size_t>(i - 1)];
+    const cFileIcon& icon = icons_[static_cast<std::size_t>(i - 1)];
     if (!IsEmpty(icon.ResourceID())) return ResourceIDText(icon.ResourceID());
     return icon.Filename();
 }
 
 std::string cExtractor::OutputFileName(std::int32_t i, const std::string& baseName) const {
-    std::string name = TargetFolder;
+    std::string name = targetFolder_;
     if (name.empty() || name.back() != mProgram::kSeparator) name += mProgram::kSeparator;
     name += baseName;
     name += std::to_string(i);
-    const cFileIcon& icon = Icons.at(static_cast<std::size_t>(i - 1));
+    const cFileIcon& icon = icons_.at(static_cast<std::size_t>(i - 1));
     // An icon file's group has no identifier; its list text is a path, which has no place inside
     // a file name.
     if (!IsEmpty(icon.ResourceID())) {
@@ -79,7 +79,7 @@ void cExtractor::Display() const {
 void cExtractor::Pictures(std::int32_t i) const {
     if (!hooks_.GroupLoaded) return;
     try {
-        hooks_.GroupLoaded(i, Icons[static_cast<std::size_t>(i - 1)]);
+        hooks_.GroupLoaded(i, icons_[static_cast<std::size_t>(i - 1)]);
     } catch (const cError& e) {
         if (e.Number() != cError::kObjectNotSet && e.Number() != cError::kInvalidPicture) throw;
         Report(e);
@@ -88,8 +88,8 @@ void cExtractor::Pictures(std::int32_t i) const {
 
 bool cExtractor::LoadFileIcons(const std::string& file) {
     if (file.empty()) return false;
-    IconCount = 0;
-    Icons.clear();
+    iconCount_ = 0;
+    icons_.clear();
     mIconGroups::cHooks hooks;
     hooks.Progress = [&](mIconGroups::eStep step, std::int32_t i, std::int32_t count) {
         using mIconGroups::eStep;
@@ -104,20 +104,18 @@ bool cExtractor::LoadFileIcons(const std::string& file) {
         }
     };
     hooks.GroupLoaded = [&](std::int32_t i, const cFileIcon&) {
-        IconCount = i;
+        iconCount_ = i;
         Pictures(i);
     };
     try {
-        try {
-            mIconGroups::Load(file, Icons, hooks);
+        return cError::Guarded([&] {
+            mIconGroups::Load(file, icons_, hooks);
             Display();
             return true;
-        } catch (const std::bad_alloc&) {
-            throw cError::Runtime(cError::kOutOfMemory);
-        }
+        });
     } catch (const cError& e) {
         // Icons holds the groups loaded whole before the failure.
-        IconCount = static_cast<std::int32_t>(Icons.size());
+        iconCount_ = static_cast<std::int32_t>(icons_.size());
         if (e.Number() == cError::kOutOfMemory) {
             Display();
             Report(e);
@@ -128,8 +126,8 @@ bool cExtractor::LoadFileIcons(const std::string& file) {
             Report(e);
             return false;
         }
-        IconCount = 0;
-        Icons.clear();
+        iconCount_ = 0;
+        icons_.clear();
         Display();
         Status("");
         Report(e);
@@ -140,7 +138,7 @@ bool cExtractor::LoadFileIcons(const std::string& file) {
 std::optional<cExtractor::eRename> cExtractor::Taken(const std::string& name, const std::set<std::string>& thisFile) const {
     if (thisFile.count(name) != 0) return eRename::kSameFile;
     // The same source listed twice writes its names again.
-    if (const std::string* from = written_.WrittenFrom(name); from && *from != SourceFile) return eRename::kOtherSource;
+    if (const std::string* from = written_.WrittenFrom(name); from && *from != sourceFile_) return eRename::kOtherSource;
     const cAtomicFile::cProbe at = cAtomicFile::Probe(name);
     if (at.kind == cAtomicFile::eKind::kLink) return eRename::kLink;
     if (at.kind == cAtomicFile::eKind::kRegular && written_.IsSource(at.identity.device, at.identity.inode))
@@ -149,21 +147,21 @@ std::optional<cExtractor::eRename> cExtractor::Taken(const std::string& name, co
 }
 
 bool cExtractor::SaveFileIcons() {
-    const bool iconFile = mFileKind::IsIconFile(SourceFile);
+    const bool iconFile = mFileKind::IsIconFile(sourceFile_);
     std::string base;
     if (iconFile) {
         // The list text of an icon file's group is its full path: the name is made of the base
         // name and the position alone.
-        const auto sep = SourceFile.rfind(mProgram::kSeparator);
-        base = SourceFile.substr(sep == std::string::npos ? 0 : sep + 1);
+        const auto sep = sourceFile_.rfind(mProgram::kSeparator);
+        base = sourceFile_.substr(sep == std::string::npos ? 0 : sep + 1);
         const auto dot = base.rfind('.');
         if (dot != std::string::npos && dot > 0) base.erase(dot);
-    } else if (IconCount > 0) {
+    } else if (iconCount_ > 0) {
         base = SourceBaseName();
     }
-    written_.SetSource(SourceFile);
+    written_.SetSource(sourceFile_);
     std::set<std::string> thisFile;
-    for (std::int32_t k = 1; k <= IconCount; ++k) {
+    for (std::int32_t k = 1; k <= iconCount_; ++k) {
         if (!KeepGoing()) return false;
         if (hooks_.KeptCopy) {
             if (const std::optional<std::string> kept = hooks_.KeptCopy(k)) {
@@ -184,8 +182,10 @@ bool cExtractor::SaveFileIcons() {
         const bool again = written_.WrittenFrom(name) != nullptr;
         cFileIcon copy;
         try {
-            Icons[static_cast<std::size_t>(k - 1)].CloneTo(copy);
-            copy.SaveIcon(name, written_);
+            cError::Guarded([&] {
+                icons_[static_cast<std::size_t>(k - 1)].CloneTo(copy);
+                copy.SaveIcon(name, written_);
+            });
         } catch (const cError& e) {
             if (e.Number() == cFileIcon::kErrCantWrite) Status(e.Description());
             // The log names the file and the system's reason.
@@ -195,27 +195,32 @@ bool cExtractor::SaveFileIcons() {
             Report(reported);
             Outcome(k, eOutcome::kFailed, name, &reported);
             return false;
-        } catch (const std::bad_alloc&) {
-            const cError reported = cError::Runtime(cError::kOutOfMemory);
-            Report(reported);
-            Outcome(k, eOutcome::kFailed, name, &reported);
-            return false;
         }
         thisFile.insert(name);
-        if (why) ++IconsRenamed;
+        if (why) ++iconsRenamed_;
         if (name != wanted) {
             if (FitFileName(wanted) != wanted && hooks_.Shortened) hooks_.Shortened(wanted, name);
             else if (hooks_.Renamed) hooks_.Renamed(wanted, name, why.value_or(eRename::kSameFile));
         }
-        if (!again) ++IconsSaved;
+        if (!again) ++iconsSaved_;
         Outcome(k, name == wanted ? eOutcome::kSaved : eOutcome::kRenamed, name, nullptr);
     }
     return true;
 }
 
+std::vector<cFileIcon> cExtractor::TakeIcons() {
+    iconCount_ = 0;
+    return std::exchange(icons_, {});
+}
+
+void cExtractor::GiveIcons(std::vector<cFileIcon> icons, std::int32_t count) {
+    icons_ = std::move(icons);
+    iconCount_ = count;
+}
+
 void cExtractor::StartRun(const std::vector<std::string>& sources) {
-    IconsSaved = 0;
-    IconsRenamed = 0;
+    iconsSaved_ = 0;
+    iconsRenamed_ = 0;
     written_.Clear();
     for (const auto& source : sources) {
         struct stat st {};
@@ -226,22 +231,22 @@ void cExtractor::StartRun(const std::vector<std::string>& sources) {
 
 void cExtractor::FinishRun() {
     for (const auto& f : written_.Finish()) {
-        if (IconsSaved > 0) --IconsSaved;
+        if (iconsSaved_ > 0) --iconsSaved_;
         Report(cError(cFileIcon::kErrWriteFailure, mProgram::ExeBaseName() + ".cFileIcon",
                       "General failure writing icon. (" + f.path + ": " + mSysText::TextLine(f.code, f.path) + ")"));
     }
 }
 
 bool cExtractor::ExtractFile(const std::string& file) {
-    SourceFile = file;
+    sourceFile_ = file;
     if (file.empty()) return true;
     return LoadFileIcons(file) && SaveFileIcons();
 }
 
 std::string cExtractor::TotalText() const {
-    std::string text = "Total icons saved: " + std::to_string(IconsSaved);
-    if (IconsRenamed > 0) {
-        text += " (" + std::to_string(IconsRenamed) + (IconsRenamed == 1 ? " was" : " were") +
+    std::string text = "Total icons saved: " + std::to_string(iconsSaved_);
+    if (iconsRenamed_ > 0) {
+        text += " (" + std::to_string(iconsRenamed_) + (iconsRenamed_ == 1 ? " was" : " were") +
                 " saved under another name; see the log)";
     }
     return text;

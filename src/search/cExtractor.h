@@ -77,13 +77,22 @@ public:
     explicit cExtractor(cHooks hooks) : hooks_(std::move(hooks)) {}
     void SetHooks(cHooks hooks) { hooks_ = std::move(hooks); }
 
-    // Window state, named as the window names it.
-    std::string TargetFolder;   // without a trailing separator (except the root)
-    std::string SourceFile;     // the file being processed
-    std::vector<cFileIcon> Icons; // the groups of SourceFile; Icons[i - 1] is group i
-    std::int32_t IconCount = 0;
-    std::int32_t IconsSaved = 0;
-    std::int32_t IconsRenamed = 0; // outputs of the run saved under another name than their own
+    // The run's state, named as the window names it.
+    // The folder outputs go to, without a trailing separator (except the root).
+    const std::string& TargetFolder() const noexcept { return targetFolder_; }
+    void TargetFolder(std::string folder) { targetFolder_ = std::move(folder); }
+    // The file being processed.
+    const std::string& SourceFile() const noexcept { return sourceFile_; }
+    void SourceFile(std::string file) { sourceFile_ = std::move(file); }
+    // The groups of SourceFile, IconCount of them; Icons()[i - 1] is group i.
+    const std::vector<cFileIcon>& Icons() const noexcept { return icons_; }
+    std::int32_t IconCount() const noexcept { return iconCount_; }
+    // Hands the groups over (the extractor keeps none), and takes groups loaded elsewhere.
+    std::vector<cFileIcon> TakeIcons();
+    void GiveIcons(std::vector<cFileIcon> icons, std::int32_t count);
+    // The files the run leaves, each once; those of them saved under another name than their own.
+    std::int32_t IconsSaved() const noexcept { return iconsSaved_; }
+    std::int32_t IconsRenamed() const noexcept { return iconsRenamed_; }
 
     // A new run over `sources`: IconsSaved = 0, no file counts as written by the run, and a file
     // that is one of the sources is never replaced by an output.
@@ -137,4 +146,10 @@ private:
 
     cHooks hooks_;
     cWrittenFiles written_;
+    std::string targetFolder_;
+    std::string sourceFile_;
+    std::vector<cFileIcon> icons_;
+    std::int32_t iconCount_ = 0;
+    std::int32_t iconsSaved_ = 0;
+    std::int32_t iconsRenamed_ = 0;
 };

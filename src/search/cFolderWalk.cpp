@@ -1,6 +1,5 @@
 #include "search/cFolderWalk.h"
 
-#include <new>
 
 #include "base/mProgram.h"
 #include "search/mRecurse.h"
@@ -67,7 +66,8 @@ void cFolderWalk::Walk(const std::string& path, bool start, std::uint64_t parent
     std::vector<std::string> subFolders;
     std::uint64_t device = 0;
     try {
-        try {
+        // A return in here leaves the folder before any of its sub-folders was taken.
+        cError::Guarded([&] {
             mFindFile::cFolder folder;
             // A folder that cannot be searched yields nothing.
             if (!mFindFile::ReadFolder(path, folder)) return;
@@ -90,9 +90,7 @@ void cFolderWalk::Walk(const std::string& path, bool start, std::uint64_t parent
             }
             cTimerOn timer(host_);
             ListMatches(path, folder.entries);
-        } catch (const std::bad_alloc&) {
-            throw cError::Runtime(cError::kOutOfMemory);
-        }
+        });
     } catch (const cError& e) {
         Report(e);
         return;
@@ -103,13 +101,11 @@ void cFolderWalk::Walk(const std::string& path, bool start, std::uint64_t parent
 
 void cFolderWalk::ListMatches(const std::string& path) {
     try {
-        try {
+        cError::Guarded([&] {
             mFindFile::cFolder folder;
             if (!mFindFile::ReadFolder(path, folder)) return;
             ListMatches(path, folder.entries);
-        } catch (const std::bad_alloc&) {
-            throw cError::Runtime(cError::kOutOfMemory);
-        }
+        });
     } catch (const cError& e) {
         Report(e);
     }

@@ -1,11 +1,10 @@
 #include "search/mRecurse.h"
 
 #include "base/mProgram.h"
-#include "resources/mFileOpenSave.h"
 
 namespace mRecurse {
 
-std::string TrimAtNul(std::string_view text) { return mFileOpenSave::CutAtNul(text); }
+std::string TrimAtNul(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
 
 std::string Caption(std::string_view folderOrFile) { return std::string(kCaptionPrefix) + std::string(folderOrFile); }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <limits>
+#include <new>
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -79,6 +80,19 @@ TEST(mTwips, WholeTwipsPerPixel) {
     EXPECT_EQ(mTwips::TwipsPerPixel(120), 12);
     EXPECT_EQ(mTwips::TwipsPerPixel(144), 10);
     EXPECT_EQ(mTwips::TwipsPerPixel(0), 15);
+    // Both ways round half up: 2540 twips are 169.33 pixels at 15, 7.5 pixels are 112.5 twips.
+    EXPECT_EQ(mTwips::ToPixels(2540, 15), 169);
+    EXPECT_EQ(mTwips::ToPixels(22.5, 15), 2);
+    EXPECT_EQ(mTwips::ToTwips(7.5, 15), 113);
+}
+
+TEST(cError, GuardedTurnsMemoryThatRunsOutIntoErrorSeven) {
+    EXPECT_EQ(cError::Guarded([] { return 42; }), 42);
+    mTestKit::ExpectError([] { cError::Guarded([]() -> int { throw std::bad_alloc(); }); }, 7, "test_base",
+                          "Out of memory");
+    // Other failures pass through as they are.
+    mTestKit::ExpectError([] { cError::Guarded([] { cError::RaiseRuntime(9); }); }, 9, "test_base",
+                          "Subscript out of range");
 }
 
 // An installed program finds its data in share/pictrix beside its bin folder; anywhere else (the

@@ -82,7 +82,7 @@ TEST(Extractor, SourceBaseName) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         cRecorder r;
-        r.core.SourceFile = c.path;
+        r.core.SourceFile(c.path);
         EXPECT_EQ(r.core.SourceBaseName(), c.base);
         ASSERT_EQ(r.errors.size(), c.reported ? 1u : 0u);
         if (c.reported) {
@@ -96,10 +96,10 @@ TEST(Extractor, OutputNames) {
     // group gets a suffix, both are written and counted.
     cTempDir out;
     cRecorder r;
-    r.core.TargetFolder = out.Path().string();
+    r.core.TargetFolder(out.Path().string());
     const std::string source = Fixture("modules/collide.icl");
     ASSERT_TRUE(r.core.ExtractFile(source));
-    EXPECT_EQ(r.core.IconsSaved, 12);
+    EXPECT_EQ(r.core.IconsSaved(), 12);
     EXPECT_TRUE(r.errors.empty());
     const auto files = Listing(out.Path().string());
     EXPECT_EQ(files.size(), 12u);
@@ -120,7 +120,7 @@ TEST(Extractor, OutputNames) {
     // The same source again writes the same names over the old files; the total counts the files
     // the run leaves, each once.
     ASSERT_TRUE(r.core.ExtractFile(source));
-    EXPECT_EQ(r.core.IconsSaved, 12);
+    EXPECT_EQ(r.core.IconsSaved(), 12);
     EXPECT_EQ(Listing(out.Path().string()).size(), 12u);
 
     // A group name holding separators stays inside the target folder.
@@ -128,41 +128,41 @@ TEST(Extractor, OutputNames) {
     EXPECT_TRUE(fs::exists(out.File("slash1.._.._Evil.ico")));
 }
 
-TEST(Extractor, WorkedExamplesOfNames) {
+TEST(Extractor, OutputNamesJoinBaseNamePositionAndIdentifier) {
     cTempDir dir;
-    // Copies named as in the worked example: groups of the sample module whose identifiers are 4
-    // (position 7) and the name VISTA (position 3).
+    // The sample module's groups with identifier 4 (position 7) and name VISTA (position 3),
+    // extracted from an upper-case system path.
     fs::create_directories(dir.File("WIN/SYSTEM"));
     const std::string source = dir.File("WIN/SYSTEM/SHELL32.DLL");
     fs::copy_file(Fixture("modules/sample.dll"), source);
     fs::create_directories(dir.File("OUT"));
     cRecorder r;
-    r.core.TargetFolder = dir.File("OUT");
+    r.core.TargetFolder(dir.File("OUT"));
     ASSERT_TRUE(r.core.ExtractFile(source));
-    EXPECT_EQ(r.core.IconsSaved, 12);
+    EXPECT_EQ(r.core.IconsSaved(), 12);
     EXPECT_TRUE(fs::exists(dir.File("OUT/SHELL3274.ico")));
     EXPECT_TRUE(fs::exists(dir.File("OUT/SHELL323VISTA.ico")));
     EXPECT_TRUE(fs::exists(dir.File("OUT/SHELL3212100.ico")));
     EXPECT_EQ(r.core.OutputFileName(7, "SHELL32"), dir.File("OUT/SHELL3274.ico"));
     EXPECT_EQ(r.core.ItemText(3), "VISTA");
     // A target folder that is the root gets no second separator.
-    r.core.TargetFolder = "/";
+    r.core.TargetFolder("/");
     EXPECT_EQ(r.core.OutputFileName(7, "SHELL32"), "/SHELL3274.ico");
 }
 
 TEST(Extractor, StatusTextsAndCounts) {
     cTempDir out;
     cRecorder r;
-    r.core.TargetFolder = out.Path().string();
+    r.core.TargetFolder(out.Path().string());
     const std::string good = Fixture("modules/good32.dll");
     ASSERT_TRUE(r.core.LoadFileIcons(good));
     std::vector<std::string> expected = {"Checking for resources...", "Getting icon resources..."};
     for (int i = 1; i <= 8; ++i) expected.push_back("Loading icon " + std::to_string(i) + " of 8...");
     expected.push_back(good);
     EXPECT_EQ(r.status, expected);
-    EXPECT_EQ(r.core.IconCount, 8);
+    EXPECT_EQ(r.core.IconCount(), 8);
     EXPECT_EQ(r.displays, 1);
-    r.core.SourceFile = good;
+    r.core.SourceFile(good);
     ASSERT_TRUE(r.core.SaveFileIcons());
     EXPECT_EQ(Listing(out.Path().string()),
               (std::vector<std::string>{"good321APPICON.ico", "good322MAINICON.ico", "good3231.ico", "good3243.ico",
@@ -171,7 +171,7 @@ TEST(Extractor, StatusTextsAndCounts) {
     cFileIcon five;
     ASSERT_TRUE(five.LoadIconFromEXE(good, 5, {}));
     EXPECT_EQ(ReadBytes(out.File("good3255.ico")), five.IcoBytes());
-    EXPECT_EQ(r.core.IconsSaved, 8);
+    EXPECT_EQ(r.core.IconsSaved(), 8);
     EXPECT_EQ(r.core.TotalText(), "Total icons saved: 8");
 
     struct {
@@ -197,7 +197,7 @@ TEST(Extractor, StatusTextsAndCounts) {
         EXPECT_EQ(rec.core.LoadFileIcons(Fixture(c.fixture)), c.result);
         ASSERT_GE(rec.status.size(), 2u);
         EXPECT_EQ(std::vector<std::string>(rec.status.end() - 2, rec.status.end()), c.lastStatus);
-        EXPECT_EQ(rec.core.IconCount, c.iconCount);
+        EXPECT_EQ(rec.core.IconCount(), c.iconCount);
         if (c.error == 0) {
             EXPECT_TRUE(rec.errors.empty());
         } else {
@@ -210,7 +210,7 @@ TEST(Extractor, StatusTextsAndCounts) {
 TEST(Extractor, IconFileSourceIsNamedByItsBaseName) {
     cTempDir out;
     cRecorder r;
-    r.core.TargetFolder = out.Path().string();
+    r.core.TargetFolder(out.Path().string());
     ASSERT_TRUE(r.core.ExtractFile(Fixture("icons/six.ico")));
     EXPECT_EQ(r.core.ItemText(1), Fixture("icons/six.ico"));
     EXPECT_EQ(Listing(out.Path().string()), (std::vector<std::string>{"six1.ico"}));
@@ -222,9 +222,9 @@ TEST(Extractor, SaveFailuresAndStopping) {
     // A target folder that does not exist: the first group fails, the rest of the file is skipped.
     {
         cRecorder r;
-        r.core.TargetFolder = out.File("missing");
+        r.core.TargetFolder(out.File("missing"));
         EXPECT_FALSE(r.core.ExtractFile(Fixture("modules/good32.dll")));
-        EXPECT_EQ(r.core.IconsSaved, 0);
+        EXPECT_EQ(r.core.IconsSaved(), 0);
         ASSERT_EQ(r.errors.size(), 1u);
         EXPECT_EQ(r.errors[0].Number(), cFileIcon::kErrCantWrite);
         EXPECT_EQ(r.status.back(), "Couldn't open file for writing.");
@@ -232,24 +232,24 @@ TEST(Extractor, SaveFailuresAndStopping) {
     // A group without images cannot be saved: "Icon contains no images." in the status strip.
     {
         cRecorder r;
-        r.core.TargetFolder = out.Path().string();
-        r.core.SourceFile = Fixture("modules/broken32.dll");
-        r.core.IconCount = 2;
-        r.core.Icons.resize(2);
-        ASSERT_TRUE(r.core.Icons[0].LoadIconFromEXE(r.core.SourceFile, 1, {}));
-        ASSERT_FALSE(r.core.Icons[1].LoadIconFromEXE(r.core.SourceFile, 22, {}));
+        r.core.TargetFolder(out.Path().string());
+        r.core.SourceFile(Fixture("modules/broken32.dll"));
+        std::vector<cFileIcon> icons(2);
+        ASSERT_TRUE(icons[0].LoadIconFromEXE(r.core.SourceFile(), 1, {}));
+        ASSERT_FALSE(icons[1].LoadIconFromEXE(r.core.SourceFile(), 22, {}));
+        r.core.GiveIcons(std::move(icons), 2);
         EXPECT_FALSE(r.core.SaveFileIcons());
-        EXPECT_EQ(r.core.IconsSaved, 1);
+        EXPECT_EQ(r.core.IconsSaved(), 1);
         EXPECT_EQ(r.status.back(), "Icon contains no images.");
     }
     // Stop after two groups: the total counts what was written.
     {
         cTempDir stopped;
         cRecorder r;
-        r.core.TargetFolder = stopped.Path().string();
+        r.core.TargetFolder(stopped.Path().string());
         r.stopAfter = 2;
         EXPECT_FALSE(r.core.ExtractFile(Fixture("modules/sample.dll")));
-        EXPECT_EQ(r.core.IconsSaved, 2);
+        EXPECT_EQ(r.core.IconsSaved(), 2);
         EXPECT_EQ(Listing(stopped.Path().string()).size(), 2u);
     }
 }
@@ -257,7 +257,7 @@ TEST(Extractor, SaveFailuresAndStopping) {
 TEST(Extractor, PictureErrorsAreReportedAndLoadingGoesOn) {
     cTempDir out;
     cRecorder r;
-    r.core.TargetFolder = out.Path().string();
+    r.core.TargetFolder(out.Path().string());
     cExtractor::cHooks h;
     h.ReportError = [&](const cError& e) { r.errors.push_back(e); };
     int pictures = 0;
@@ -269,7 +269,7 @@ TEST(Extractor, PictureErrorsAreReportedAndLoadingGoesOn) {
     r.core.SetHooks(h);
     ASSERT_TRUE(r.core.ExtractFile(Fixture("modules/good32.dll")));
     EXPECT_EQ(pictures, 8);
-    EXPECT_EQ(r.core.IconsSaved, 8);
+    EXPECT_EQ(r.core.IconsSaved(), 8);
     ASSERT_EQ(r.errors.size(), 2u);
     EXPECT_EQ(r.errors[0].Number(), cError::kInvalidPicture);
 
@@ -277,7 +277,7 @@ TEST(Extractor, PictureErrorsAreReportedAndLoadingGoesOn) {
     h.GroupLoaded = [&](std::int32_t, const cFileIcon&) { cError::RaiseRuntime(cError::kOverflow); };
     r.core.SetHooks(h);
     EXPECT_FALSE(r.core.LoadFileIcons(Fixture("modules/good32.dll")));
-    EXPECT_EQ(r.core.IconCount, 0);
+    EXPECT_EQ(r.core.IconCount(), 0);
 }
 
 // Names longer than a file name may be keep their start and get a hash of the whole name: every
@@ -305,12 +305,12 @@ TEST(Extractor, NamesTooLongForTheFileSystemAreShortened) {
             h.Shortened = [shortened](const std::string& a, const std::string& b) { shortened->emplace_back(a, b); };
             r.core.SetHooks(std::move(h));
         }
-        r.core.TargetFolder = out.Path().string();
+        r.core.TargetFolder(out.Path().string());
         r.core.StartRun({module});
         EXPECT_TRUE(r.core.ExtractFile(module));
         r.core.FinishRun();
         for (const auto& e : r.errors) ADD_FAILURE() << e.what();
-        EXPECT_EQ(r.core.IconsSaved, static_cast<std::int32_t>(names.size()));
+        EXPECT_EQ(r.core.IconsSaved(), static_cast<std::int32_t>(names.size()));
     };
     cRecorder r;
     std::vector<std::pair<std::string, std::string>> shortened;
@@ -363,7 +363,7 @@ TEST(Extractor, ARunKeepsEveryOutputAndFlushesOnce) {
     WriteBytes(victim, {'k', 'e', 'e', 'p'});
     fs::create_symlink(victim, dir.File("out/good1APPICON.ico"));
     cRecorder r;
-    r.core.TargetFolder = dir.File("out");
+    r.core.TargetFolder(dir.File("out"));
     for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round);
         r.renamed.clear();
@@ -376,7 +376,7 @@ TEST(Extractor, ARunKeepsEveryOutputAndFlushesOnce) {
         r.core.FinishRun();
         // The first run found an empty folder; the second replaces the first's 16 files.
         EXPECT_EQ(cAtomicFile::Flushes() - before, round == 1 ? 0u : 1u);
-        EXPECT_EQ(r.core.IconsSaved, 16);
+        EXPECT_EQ(r.core.IconsSaved(), 16);
         EXPECT_EQ(r.core.TotalText(), "Total icons saved: 16 (9 were saved under another name; see the log)");
         EXPECT_EQ(Listing(dir.File("out")).size(), 17u) << "16 icons and the link";
         // Each group 1 meets the link first; x64's then passes x86's file too.
@@ -398,7 +398,7 @@ TEST(Extractor, ARunKeepsEveryOutputAndFlushesOnce) {
     fs::copy_file(Fixture("icons/six.ico"), tool);
     fs::copy_file(Fixture("icons/ten.ico"), tool1);
     cRecorder icons;
-    icons.core.TargetFolder = dir.File("icons");
+    icons.core.TargetFolder(dir.File("icons"));
     icons.core.StartRun({tool, tool1});
     ASSERT_TRUE(icons.core.ExtractFile(tool));
     ASSERT_TRUE(icons.core.ExtractFile(tool1));
@@ -406,18 +406,18 @@ TEST(Extractor, ARunKeepsEveryOutputAndFlushesOnce) {
     EXPECT_EQ(ReadBytes(tool1), ReadBytes(Fixture("icons/ten.ico")));
     EXPECT_EQ(ReadBytes(dir.File("icons/tool1~2.ico")), ReadBytes(Fixture("icons/six.ico")));
     EXPECT_EQ(icons.why, std::vector<cExtractor::eRename>{cExtractor::eRename::kSource});
-    EXPECT_EQ(icons.core.IconsSaved, 2);
+    EXPECT_EQ(icons.core.IconsSaved(), 2);
 
     // The same source twice writes the same names again and counts them once.
     cTempDir twice;
     cRecorder again;
-    again.core.TargetFolder = twice.Path().string();
+    again.core.TargetFolder(twice.Path().string());
     again.core.StartRun({x86, x86});
     ASSERT_TRUE(again.core.ExtractFile(x86));
     ASSERT_TRUE(again.core.ExtractFile(x86));
     again.core.FinishRun();
     EXPECT_TRUE(again.renamed.empty());
-    EXPECT_EQ(again.core.IconsSaved, 8);
+    EXPECT_EQ(again.core.IconsSaved(), 8);
     EXPECT_EQ(Listing(twice.Path().string()).size(), 8u);
 }
 
@@ -425,10 +425,10 @@ TEST(Extractor, ARunKeepsEveryOutputAndFlushesOnce) {
 TEST(Extractor, OutputHazards) {
     ExpectSafeWrites("good321APPICON.ico", [](const std::string& folder) {
         cExtractor core;
-        core.TargetFolder = folder;
+        core.TargetFolder(folder);
         core.StartRun();
         const bool ok = core.ExtractFile(Fixture("modules/good32.dll"));
         core.FinishRun();
-        return ok && core.IconsSaved == 8;
+        return ok && core.IconsSaved() == 8;
     }, eLinks::kNeverThrough);
 }

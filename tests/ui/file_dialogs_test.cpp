@@ -16,9 +16,9 @@
 #include <fstream>
 #include <functional>
 
+#include "doubles/cScriptedPrompts.h"
 #include "mUiTest.h"
-#include "resources/mFileOpenSave.h"
-#include "resources/ui/cPromptsFileDialog.h"
+#include "resources/ui/mFileOpenSave.h"
 #include "platform/ui/cPrompts.h"
 #include "support/mOptions.h"
 #include "app/mMainSettings.h"
@@ -104,8 +104,6 @@ private slots:
         }
     }
 
-    void init() { cPromptsFileDialog::Install(); }
-
     // The combo box shows each description once; each filter lists the files it means, Windows
     // wildcard rules included ("*.*" is every name, a blank is part of a name).
     void QtDialogShowsDescriptionsAndListsWhatTheyMean_data() {
@@ -140,7 +138,7 @@ private slots:
         std::int32_t filterIndex = index, extra = 0;
         bool readOnly = false;
         QVERIFY(!mFileOpenSave::ShowOpenDialog(name, title, true, false, readOnly, true, f, filterIndex,
-                                               temp_.path().toStdString(), std::nullopt, std::nullopt, -1, extra));
+                                               temp_.path().toStdString(), std::nullopt, std::nullopt, nullptr, extra));
         QCOMPARE(combo, descriptions);
         QCOMPARE(names, listed);
     }
@@ -168,9 +166,9 @@ private slots:
         bool readOnly = false;
         const bool chosen =
             save ? mFileOpenSave::ShowSaveDialog(name, title, false, filter, index, folder.toStdString(), std::nullopt,
-                                                 "ico", -1, extra)
+                                                 "ico", nullptr, extra)
                  : mFileOpenSave::ShowOpenDialog(name, title, true, false, readOnly, true, filter, index,
-                                                 folder.toStdString(), std::nullopt, std::nullopt, -1, extra);
+                                                 folder.toStdString(), std::nullopt, std::nullopt, nullptr, extra);
         QVERIFY(chosen);
         QCOMPARE(QString::fromStdString(name), file);
         QCOMPARE(title, "icon.ico"s);
@@ -188,68 +186,120 @@ private slots:
         std::int32_t index = 1, extra = 0;
         bool readOnly = true;
         QVERIFY(mFileOpenSave::ShowOpenDialog(name, title, true, false, readOnly, false, filter, index,
-                                              temp_.path().toStdString(), std::nullopt, std::nullopt, -1, extra));
+                                              temp_.path().toStdString(), std::nullopt, std::nullopt, nullptr, extra));
         QVERIFY(!dialogReadOnly);
         // Not ticked by the user: the flags say so, and the caller's own value stays.
         QCOMPARE(extra & mFileOpenSave::OFN_READONLY, 0);
         QVERIFY(readOnly);
     }
 
-    // A name longer than the platform's buffer is not dropped without a word: the user is told,
-    // the caller sees a failed dialog.
-    void ANameTooLongForTheBufferIsReported_data() {
-        QTest::addColumn<bool>("save");
-        QTest::newRow("open") << false;
-        QTest::newRow("save") << true;
-    }
-    void ANameTooLongForTheBufferIsReported() {
-        QFETCH(bool, save);
+    // The question as the prompts receive it: the asking window, the filter's entries, the title,
+    // the options of each dialog.
+    void TheQuestionAsAsked() {
         cScriptedPrompts prompts;
         cPrompts::cScope scope(prompts);
-        const QString file = "/" + QString(2500, 'x') + "/" + QString(2500, 'y') + ".ico";
-        if (save) prompts.AnswerSave(file);
-        else prompts.AnswerOpen({file});
-        prompts.AnswerMessage(cPrompts::eAnswer::OK);
-        std::string name = "start.ico", title, filter = "Icon Files (*.ico)|*.ico";
-        std::int32_t index = 1, extra = 0;
-        bool readOnly = false;
-        const bool chosen =
-            save ? mFileOpenSave::ShowSaveDialog(name, title, true, filter, index, std::nullopt, std::nullopt, "ico",
-                                                 -1, extra)
-                 : mFileOpenSave::ShowOpenDialog(name, title, true, false, readOnly, true, filter, index, std::nullopt,
-                                                 std::nullopt, std::nullopt, -1, extra);
-        QVERIFY(!chosen);
-        QCOMPARE(name, ""s);
-        QCOMPARE(mFileOpenSave::CommDlgExtendedError(), mFileOpenSave::FNERR_BUFFERTOOSMALL);
-        const auto& told = prompts.LastAsked();
-        QCOMPARE(told.kind, cScriptedPrompts::eKind::Message);
-        QCOMPARE(told.icon, cPrompts::eIcon::Critical);
-        QVERIFY2(told.text.contains("5006 bytes") && told.text.contains("4095"), qPrintable(told.text));
-        QVERIFY2(told.text.size() < 300, "the box shows the name shortened");
+        QWidget window;
+        mFileOpenSave::cAsk ask;
+        ask.fileName = "start.ico";
+        ask.initialDir = "/tmp";
+        ask.defaultExt = "ico";
+        ask.filterIndex = 2;
+        prompts.CancelFile(cScriptedPrompts::eKind::OpenFile);
+        QVERIFY(!mFileOpenSave::AskOpen(&window, "All Files (*.*)|*.*|Icons: small|*.ICO", "Pick one", ask));
+        cScriptedPrompts::cAsked asked = prompts.LastAsked();
+        QCOMPARE(asked.owner.data(), &window);
+        QCOMPARE(asked.file.title, QString("Pick one"));
+        // A ":" ends an item as "|" does.
+        QCOMPARE(asked.file.filters,
+                 (std::vector<cPrompts::cFilter>{{"All Files (*.*)", "*.*"}, {"Icons", " small"}, {"*.ICO", ""}}));
+        QCOMPARE(asked.file.fileName, QString("start.ico"));
+        QCOMPARE(asked.file.initialDir, QString("/tmp"));
+        QCOMPARE(asked.file.defaultExtension, QString("ico"));
+        QCOMPARE(asked.file.filterIndex, 2);
+        QVERIFY(asked.file.fileMustExist && asked.file.hideReadOnly && !asked.file.overwritePrompt);
+
+        ask.overwritePrompt = false;
+        ask.hideReadOnly = false;
+        prompts.CancelFile(cScriptedPrompts::eKind::SaveFile);
+        QVERIFY(!mFileOpenSave::AskSave(nullptr, "Icons|*.ico", {}, ask));
+        asked = prompts.LastAsked();
+        QCOMPARE(asked.kind, cScriptedPrompts::eKind::SaveFile);
+        QVERIFY(!asked.owned);
+        QVERIFY2(asked.file.title.isEmpty(), "no title: the dialog's own");
+        // A save dialog never offers the read-only box nor demands an existing file.
+        QVERIFY(!asked.file.fileMustExist && asked.file.hideReadOnly && !asked.file.overwritePrompt);
     }
 
-    void OpenShowsTheFiltersAndReturnsThePath() {
+    void AskAnswersTheChosenPathOrNothing() {
         cScriptedPrompts prompts;
         cPrompts::cScope scope(prompts);
-        prompts.AnswerOpen({"/icons/app.ico"}, 2, true);
-        std::string name, title, filter = "All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO";
-        std::int32_t index = 1, extra = 0;
+        prompts.AnswerOpen({"/icons/app.ico"}).AnswerSave("").AnswerSave("/out/new.ico");
+        QCOMPARE(mFileOpenSave::AskOpen(nullptr, "Icons|*.ico"), std::optional<std::string>("/icons/app.ico"));
+        QCOMPARE(mFileOpenSave::AskSave(nullptr, "Icons|*.ico"), std::optional<std::string>());
+        QCOMPARE(mFileOpenSave::AskSave(nullptr, "Icons|*.ico"), std::optional<std::string>("/out/new.ico"));
+    }
+
+    void FilterEntries() {
+        using mFileOpenSave::FilterEntryAt;
+        const std::string c = mFileOpenSave::ConvertFilter("Icon Files (*.ico)|*.ico|All Files (*.*)|*.*");
+        QCOMPARE(c, "Icon Files (*.ico)\0*.ico\0All Files (*.*)\0*.*\0\0"s);
+        QCOMPARE(mFileOpenSave::ConvertFilter(""), "\0\0"s);
+        QCOMPARE(FilterEntryAt(c, 2), "All Files (*.*)\0*.*"s);
+        for (int outside : {3, 0, -4}) QCOMPARE(FilterEntryAt(c, outside), ""s);
+        QCOMPARE(FilterEntryAt("", 1), ""s);
+        QCOMPARE(FilterEntryAt("no nul at all", 1), ""s);
+        QCOMPARE(FilterEntryAt("A\0a"s, 1), "A\0a"s); // an unterminated last entry runs to the end
+        QCOMPARE(mFileOpenSave::CutAtNul("C:/x.ico\0\0"s), "C:/x.ico"s);
+    }
+
+    // The flat routines: the flags they ask with and give back, hook and template bits dropped.
+    void FlatRoutinesFlags() {
+        cScriptedPrompts prompts;
+        cPrompts::cScope scope(prompts);
+        std::string name, title, filter = "Icons|*.ico|All|*.*";
+        std::int32_t index = 1, extra = 0x60 | 0x80000;
         bool readOnly = false;
-        QVERIFY(mFileOpenSave::ShowOpenDialog(name, title, true, false, readOnly, true, filter, index, std::nullopt,
-                                              "Pick one", std::nullopt, -1, extra));
-        const auto& asked = prompts.LastAsked();
-        QCOMPARE(asked.kind, cScriptedPrompts::eKind::OpenFile);
-        QCOMPARE(asked.file.filters.size(), std::size_t(2));
-        QCOMPARE(asked.file.filters[1].description, QString("Icon Files (*.ICO)"));
-        QCOMPARE(asked.file.filters[1].pattern, QString("*.ICO"));
-        QCOMPARE(asked.file.title, QString("Pick one"));
-        QVERIFY(asked.file.fileMustExist);
-        QVERIFY(!asked.file.multiSelect);
-        QCOMPARE(name, "/icons/app.ico"s);
-        QCOMPARE(title, "app.ico"s);
+        prompts.AnswerOpen({"/icons/app.ico"}, 2, true);
+        QVERIFY(mFileOpenSave::ShowOpenDialog(name, title, true, false, readOnly, false, filter, index, std::nullopt,
+                                              std::nullopt, std::nullopt, nullptr, extra));
+        QCOMPARE(extra, 0x80000 | mFileOpenSave::OFN_FILEMUSTEXIST | mFileOpenSave::OFN_READONLY);
+        QCOMPARE(filter, "All\0*.*"s);
         QCOMPARE(index, 2);
-        QCOMPARE(filter, "Icon Files (*.ICO)\0*.ICO"s);
         QVERIFY(readOnly);
+        QVERIFY(!prompts.LastAsked().file.hideReadOnly);
+
+        extra = 0x20;
+        filter = "Icons|*.ico";
+        index = 1;
+        prompts.AnswerSave("/out/new.ico");
+        QVERIFY(mFileOpenSave::ShowSaveDialog(name, title, true, filter, index, std::nullopt, std::nullopt, "ico",
+                                              nullptr, extra));
+        QCOMPARE(extra, mFileOpenSave::OFN_OVERWRITEPROMPT | mFileOpenSave::OFN_HIDEREADONLY);
+        QCOMPARE(name, "/out/new.ico"s);
+        QCOMPARE(title, "new.ico"s);
+        QVERIFY(prompts.LastAsked().file.overwritePrompt);
+        QCOMPARE(prompts.LastAsked().file.defaultExtension, QString("ico"));
+    }
+
+    void CancellingEmptiesTheOutputs() {
+        cScriptedPrompts prompts;
+        cPrompts::cScope scope(prompts);
+        prompts.CancelFile(cScriptedPrompts::eKind::OpenFile).CancelFile(cScriptedPrompts::eKind::SaveFile);
+        std::string name = "x", title = "y", filter = "Icons|*.ico";
+        std::int32_t index = 2, extra = 0x80000;
+        bool readOnly = true;
+        QVERIFY(!mFileOpenSave::ShowOpenDialog(name, title, true, false, readOnly, false, filter, index, std::nullopt,
+                                               std::nullopt, std::nullopt, nullptr, extra));
+        QCOMPARE(name + title + filter, ""s);
+        QCOMPARE(index, -1);
+        QCOMPARE(extra, 0);
+        QVERIFY2(readOnly, "the read-only flag keeps its value");
+        name = "x", filter = "Icons|*.ico", index = 2, extra = 5;
+        QVERIFY(!mFileOpenSave::ShowSaveDialog(name, title, true, filter, index, std::nullopt, std::nullopt, "ico",
+                                               nullptr, extra));
+        QCOMPARE(name + filter, ""s);
+        QCOMPARE(index, 0);
+        QCOMPARE(extra, 0);
     }
 
     // Qt shows a name that is not UTF-8 with U+FFFD in it; the dialog's answer comes back as the
@@ -286,11 +336,11 @@ private slots:
         if (save) {
             prompts.AnswerSave(shown.front());
             QVERIFY(mFileOpenSave::ShowSaveDialog(file, fileTitle, true, filter, index, std::nullopt, std::nullopt, "ico",
-                                                  -1, extra));
+                                                  nullptr, extra));
         } else {
             prompts.AnswerOpen(shown);
             QVERIFY(mFileOpenSave::ShowOpenDialog(file, fileTitle, false, chosen.size() > 1, readOnly, true, filter,
-                                                  index, std::nullopt, std::nullopt, std::nullopt, -1, extra));
+                                                  index, std::nullopt, std::nullopt, std::nullopt, nullptr, extra));
         }
         QCOMPARE(file, (root + name).toStdString());
         QCOMPARE(mFileOpenSave::CutAtNul(fileTitle), title.toStdString());
@@ -304,23 +354,14 @@ private slots:
         std::int32_t index = 1, extra = 0;
         bool readOnly = false;
         QVERIFY(mFileOpenSave::ShowOpenDialog(name, title, false, true, readOnly, true, filter, index, std::nullopt,
-                                              std::nullopt, std::nullopt, -1, extra));
+                                              std::nullopt, std::nullopt, nullptr, extra));
         QCOMPARE(name, "/icons\0a.ico\0b.ico"s);
         QCOMPARE(title, ""s);
-    }
-
-    void CancelledSaveGivesIndexZero() {
-        cScriptedPrompts prompts;
-        cPrompts::cScope scope(prompts);
-        prompts.CancelFile(cScriptedPrompts::eKind::SaveFile);
-        std::string name = "old", title, filter = "Icon Files (*.ico)|*.ico";
-        std::int32_t index = 1, extra = 0;
-        QVERIFY(!mFileOpenSave::ShowSaveDialog(name, title, true, filter, index, std::nullopt, std::nullopt, "ico", -1,
-                                               extra));
-        QCOMPARE(index, 0);
-        QCOMPARE(name, ""s);
-        QVERIFY(prompts.LastAsked().file.overwritePrompt);
-        QCOMPARE(prompts.LastAsked().file.defaultExtension, QString("ico"));
+        // One file chosen where several could be comes back as its full path.
+        prompts.AnswerOpen({"/icons/one.ico"});
+        QVERIFY(mFileOpenSave::ShowOpenDialog(name, title, false, true, readOnly, true, filter, index, std::nullopt,
+                                              std::nullopt, std::nullopt, nullptr, extra));
+        QCOMPARE(name, "/icons/one.ico"s);
     }
 };
 

@@ -333,8 +333,6 @@ private slots:
         g.setFocus();
         QTRY_VERIFY(g.HasFocus());
         const QImage shot = g.grab().toImage();
-        const QString path = mUiTest::ArtifactDir() + "/icon-grid.png";
-        QVERIFY(shot.save(path));
         // The 32-bit image with alpha (item 5) shows its blue-ish colour, composed on the background.
         const int y5 = g.ItemTop(5) - g.ScrollBars().Value(V) + 2 + 16;
         const int x5 = (g.ClientWidth() - 6 - 32) / 2 + 2 + 16;

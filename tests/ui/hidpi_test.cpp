@@ -5,25 +5,19 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "doubles/cScriptedPrompts.h"
 #include "app/mListPictures.h"
 #include "app/ui/FMain.h"
 #include "app/ui/cImageList.h"
 #include "app/ui/cListView.h"
+#include "cWindowTest.h"
 #include "mUiTest.h"
 #include "platform/ui/cPrompts.h"
 
-class tHiDpiTest : public QObject {
+class tHiDpiTest : public cWindowTest {
     Q_OBJECT
 
-    QTemporaryDir temp_;
-
 private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
-    }
-    void cleanupTestCase() { mUiTest::EndWindowTests(); }
-
     // colours.ico holds a green 16-pixel, a red 32-pixel and a blue 48-pixel image: the colour of
     // a picture tells which image it was made from.
     void ListPicturesAreMadeAtTheScreensPixels() {
@@ -40,10 +34,10 @@ private slots:
         QCOMPARE(w.IconCount(), 1);
 
         struct {
-            cImageList* list;
+            const cImageList* list;
             QRgb at1, at2;     // at scale 1 the list's own size picks; at 2 twice that
-        } lists[] = {{w.ilsIcons32.get(), qRgb(0xd0, 0, 0), qRgb(0, 0, 0xd0)},
-                     {w.ilsIcons16.get(), qRgb(0, 0xc0, 0), qRgb(0xd0, 0, 0)}};
+        } lists[] = {{w.Pictures32(), qRgb(0xd0, 0, 0), qRgb(0, 0, 0xd0)},
+                     {w.Pictures16(), qRgb(0, 0xc0, 0), qRgb(0xd0, 0, 0)}};
         for (const auto& l : lists) {
             const QPixmap& picture = l.list->Item("C1");
             const int pixels = mListPictures::DevicePixels(l.list->ImageSize(), ratio);
@@ -54,7 +48,7 @@ private slots:
             QCOMPARE(QColor(image.pixel(pixels / 2, pixels / 2)).rgb(), ratio == 1.0 ? l.at1 : l.at2);
         }
         // The view shows them at the list's logical size.
-        QCOMPARE(w.lvwIcons->Picture(1).deviceIndependentSize().toSize(), QSize(32, 32));
+        QCOMPARE(w.IconList()->Picture(1).deviceIndependentSize().toSize(), QSize(32, 32));
     }
 };
 

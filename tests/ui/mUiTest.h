@@ -31,19 +31,9 @@ struct cRegistrar {
 // Path of a fixture made at build time (below the build folder's fixtures/).
 QString Fixture(const QString& relative);
 
-// The build folder's artifacts/ folder (made on demand), where tests leave screenshots.
-QString ArtifactDir();
-
 // Copies a fixture (or any file) to `relative` below `dir`, making folders and replacing a file
 // that is there; fails the program when the copy cannot be made. Answers the copy's path.
 QString CopyInto(const QString& dir, const QString& fixture, const QString& relative);
-
-// Set-up for test classes that open the program's windows: closing the last window must not post
-// a quit (it would end the next modal loop of any later test), errors are shown through the
-// prompts, file dialogs go through the prompts, and the error log is written to `logPath`.
-// EndWindowTests restores the quit on the last window.
-void BeginWindowTests(const QString& logPath);
-void EndWindowTests();
 
 } // namespace mUiTest
 

@@ -21,6 +21,8 @@
 
 #include <optional>
 
+#include "doubles/cScriptedPrompts.h"
+#include "doubles/cRecordingShell.h"
 #include "app/mIconCommands.h"
 #include "app/mMainSettings.h"
 #include "app/ui/FMain.h"
@@ -28,9 +30,9 @@
 #include "app/ui/cErrorBox.h"
 #include "app/ui/cListView.h"
 #include "app/ui/cStatusBar.h"
+#include "cWindowTest.h"
 #include "mUiTest.h"
 #include "base/mProgram.h"
-#include "resources/ui/cPromptsFileDialog.h"
 #include "support/CLog.h"
 #include "support/MError.h"
 #include "support/cRegistry.h"
@@ -88,14 +90,9 @@ void WhenModal(std::function<void(QDialog&)> check) {
 
 } // namespace
 
-class tMainCommandsTest : public QObject {
+class tMainCommandsTest : public cWindowTest {
     Q_OBJECT
 
-    QTemporaryDir temp_;
-    std::unique_ptr<cScriptedPrompts> prompts_;
-    std::unique_ptr<cPrompts::cScope> scope_;
-    std::unique_ptr<cRecordingShell> shell_;
-    std::unique_ptr<cShell::cScope> shellScope_;
     std::unique_ptr<FMain> w_;
 
     FMain& Window() {
@@ -109,53 +106,31 @@ class tMainCommandsTest : public QObject {
         Window().mnuFile_Click(0);
     }
 
-    QString CopyAs(const QString& fixture, const QString& name) { return mUiTest::CopyInto(temp_.path(), fixture, name); }
-
-    void ClearListSelection() { Window().lvwIcons->ListWidget()->selectionModel()->clear(); }
+    void ClearListSelection() { Window().IconList()->ListWidget()->selectionModel()->clear(); }
 
     std::vector<std::string> RecentList() {
         std::vector<std::string> files;
-        for (std::int32_t i = 1; i <= Window().RecentFiles.FileCount(); ++i) files.push_back(Window().RecentFiles.file(i));
+        for (std::int32_t i = 1; i <= Window().RecentFiles().FileCount(); ++i) files.push_back(Window().RecentFiles().file(i));
         return files;
     }
 
+    void SetUp() override { ForgetStoredSettings(); }
+    void TearDown() override { w_.reset(); }
+
 private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
-    }
-
-    void cleanupTestCase() { mUiTest::EndWindowTests(); }
-
-    void init() {
-        ForgetStoredSettings();
-        prompts_ = std::make_unique<cScriptedPrompts>();
-        scope_ = std::make_unique<cPrompts::cScope>(*prompts_);
-        shell_ = std::make_unique<cRecordingShell>();
-        shellScope_ = std::make_unique<cShell::cScope>(*shell_);
-    }
-
-    void cleanup() {
-        w_.reset();
-        shellScope_.reset();
-        shell_.reset();
-        scope_.reset();
-        prompts_.reset();
-    }
-
     // ---- Saving.
 
     void SavingWithNoFileOpensNoDialog() {
         Window().SaveIcons();
-        QCOMPARE(Window().sbrMain->Style(), cStatusBar::sbrSimple);
-        QCOMPARE(Window().sbrMain->SimpleText(), QString("No icons to save. Ready..."));
+        QCOMPARE(Window().StatusPanels()->Style(), cStatusBar::sbrSimple);
+        QCOMPARE(Window().StatusPanels()->SimpleText(), QString("No icons to save. Ready..."));
         QVERIFY(prompts_->Asked().empty());
     }
 
     void SavingWithNothingSelectedAsksForAChoice() {
         Open(Six());
         ClearListSelection();
-        QCOMPARE(Window().lvwIcons->SelectedIndex(), 0);
+        QCOMPARE(Window().IconList()->SelectedIndex(), 0);
         prompts_->AnswerMessage(eAnswer::OK);
         Window().SaveIcons();
         const auto& asked = prompts_->LastAsked();
@@ -175,6 +150,7 @@ private slots:
         Window().SaveIcons();
         const auto& asked = prompts_->LastAsked();
         QCOMPARE(asked.kind, eKind::SaveFile);
+        QCOMPARE(asked.owner.data(), &Window());
         QCOMPARE(asked.file.filters.size(), std::size_t(2));
         QCOMPARE(asked.file.filters[0].description, QString("Icon Files (*.ico)"));
         QCOMPARE(asked.file.filters[0].pattern, QString("*.ico"));
@@ -196,10 +172,10 @@ private slots:
 
         // The saved file heads the recent files and shows in the File menu.
         QCOMPARE(RecentList(), (std::vector<std::string>{target.toStdString(), Six().toStdString()}));
-        QVERIFY(Window().mnuMRU[2]->isVisible());
-        QCOMPARE(Window().mnuMRU[2]->text(), QString::fromStdString(Window().RecentFiles.MenuCaption(1)));
-        QCOMPARE(Window().mnuMRU[3]->text(), QString::fromStdString(Window().RecentFiles.MenuCaption(2)));
-        QVERIFY(Window().mnuMRU[6]->isVisible());
+        QVERIFY(Window().RecentItem(2)->isVisible());
+        QCOMPARE(Window().RecentItem(2)->text(), QString::fromStdString(Window().RecentFiles().MenuCaption(1)));
+        QCOMPARE(Window().RecentItem(3)->text(), QString::fromStdString(Window().RecentFiles().MenuCaption(2)));
+        QVERIFY(Window().RecentItem(6)->isVisible());
     }
 
     void AFailedSaveIsShownAndNotRemembered() {
@@ -254,8 +230,10 @@ private slots:
         QCOMPARE(Window().Icon(1).Filename(), a.toStdString());
         QCOMPARE(Window().Icon(1).ImageCount(), 6);
         QCOMPARE(RecentList(), (std::vector<std::string>{b.toStdString(), a.toStdString()}));
-        QCOMPARE(Window().mnuMRU[3]->text(), QString::fromStdString(Window().RecentFiles.MenuCaption(2)));
-        QVERIFY(!Window().UsePendingFile);
+        QCOMPARE(Window().RecentItem(3)->text(), QString::fromStdString(Window().RecentFiles().MenuCaption(2)));
+        // The next Open asks for its file again.
+        prompts_->CancelFile(eKind::OpenFile);
+        Window().mnuFile_Click(0);
     }
 
     // ---- Properties.
@@ -308,7 +286,6 @@ private slots:
             screen = d.screen()->availableGeometry();
             name = props.lblFilename->text();
             lines = props.FilenameLines();
-            d.grab().save(mUiTest::ArtifactDir() + "/properties-long-path.png");
             props.cmdOK->click();
         });
         Window().ShowProperties();
@@ -349,13 +326,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&Window()));
         Window().mnuView_Click(view);
         QApplication::clipboard()->setText("kept until the copy");
-        QWidget* list = Window().lvwIcons->ActiveView();
+        QWidget* list = Window().IconList()->ActiveView();
         list->setFocus();
         QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
         const QMimeData* data = QApplication::clipboard()->mimeData();
         QVERIFY(data);
         QVERIFY2(data->hasFormat("image/vnd.microsoft.icon"), qPrintable(data->formats().join(", ")));
-        QVERIFY(data->text() != Window().lvwIcons->Text(1));
+        QVERIFY(data->text() != Window().IconList()->Text(1));
     }
 
     void CopyPutsTheIconOnTheClipboard() {
@@ -473,6 +450,7 @@ private slots:
         QCOMPARE(asked[1].file.filters[0].description, QString("Glintsmith - QRSC"));
         QCOMPARE(asked[1].file.filters[0].pattern, QString("Glintsmith - QRSC.exe"));
         QVERIFY(!asked[1].file.overwritePrompt);
+        QVERIFY2(!asked[1].owned, "the sibling is located without an owner");
         QCOMPARE(mSettings::GetSetting("Glintsmith - QRSC", "Path", "AppPath"), sibling.toStdString());
         QCOMPARE(shell_->requests,
                  (std::vector<cRecordingShell::cRequest>{{cRecordingShell::eKind::StartProgram, sibling}}));
@@ -521,7 +499,8 @@ private slots:
     // ---- Help, error log, options.
 
     void HelpItemsOpenPagesBesideTheProgram() {
-        const QString help = QString::fromStdString(mProgram::ProgramDir()) + "/Help/";
+        // The build tree: the Help folder beside the test program (the desktop program's folder).
+        const QString help = QStringLiteral(PICTRIX_BINARY_DIR "/Help/");
         Window().mnuHelp_Click(0);
         Window().mnuHelp_Click(4);
         Window().mnuHelp_Click(5);
@@ -531,8 +510,8 @@ private slots:
         QCOMPARE(shell_->requests, (std::vector<R>{{open, help + "index.htm"}, {open, help + "formats.htm"},
                                                    {open, help + "files.htm"}, {open, help + "index.htm"}}));
         for (const auto& r : shell_->requests) QVERIFY2(QFile::exists(r.path), qPrintable(r.path));
-        QVERIFY(!Window().mnuHelp[4]->text().isEmpty());
-        QVERIFY(!Window().mnuHelp[5]->text().isEmpty());
+        QVERIFY(!Window().HelpItem(4)->text().isEmpty());
+        QVERIFY(!Window().HelpItem(5)->text().isEmpty());
     }
 
     // A page or log that is there but finds no program to show it says so; one that is not there
@@ -585,8 +564,8 @@ private slots:
             dlg.cmdApply->click();
             dlg.cmdCancel->click();
         });
-        Window().mnuOptions->trigger();
-        QCOMPARE(Window().lvwIcons->BackColor(), QColor(200, 10, 10));
+        Window().OptionsItem()->trigger();
+        QCOMPARE(Window().IconList()->BackColor(), QColor(200, 10, 10));
         QCOMPARE(Stored("Settings", "Backcolor"), std::to_string(200 + 10 * 256 + 10 * 65536));
     }
 
@@ -612,12 +591,12 @@ private slots:
             QVERIFY2(prompts_->Asked().size() == (s.answer ? 1u : 0u), s.key);
             QVERIFY2(shell_->requests.size() == std::size_t(s.shellRequests), s.key);
         }
-        QCOMPARE(Window().sbrMain->SimpleText(), QString("No icons to save. Ready..."));
+        QCOMPARE(Window().StatusPanels()->SimpleText(), QString("No icons to save. Ready..."));
 
         // The view keys choose the views; about shows the about box.
         Window().tbrMain_ButtonClick("viewdetails");
-        QVERIFY(Window().mnuView[6]->isChecked());
-        QCOMPARE(Window().lvwIcons->View(), cListView::lvwReport);
+        QVERIFY(Window().ViewItem(6)->isChecked());
+        QCOMPARE(Window().IconList()->View(), cListView::lvwReport);
         bool about = false;
         WhenModal([&](QDialog& d) { about = d.inherits("FAbout"); });
         Window().tbrMain_ButtonClick("about");
@@ -650,13 +629,13 @@ private slots:
         w_.reset();
 
         FMain& again = Window();
-        QVERIFY(!again.tbrMain->isVisibleTo(&again));
-        QVERIFY(!again.mnuView[0]->isChecked());
-        QVERIFY(again.sbrMain->isVisibleTo(&again));
-        QVERIFY(again.mnuView[5]->isChecked());
-        QVERIFY(!again.mnuView[3]->isChecked());
+        QVERIFY(!again.Toolbar()->isVisibleTo(&again));
+        QVERIFY(!again.ViewItem(0)->isChecked());
+        QVERIFY(again.StatusPanels()->isVisibleTo(&again));
+        QVERIFY(again.ViewItem(5)->isChecked());
+        QVERIFY(!again.ViewItem(3)->isChecked());
         QVERIFY(again.Button("viewlist")->isChecked());
-        QCOMPARE(again.lvwIcons->View(), cListView::lvwList);
+        QCOMPARE(again.IconList()->View(), cListView::lvwList);
         QCOMPARE(again.pos(), QPoint(120, 64));
     }
 
@@ -682,13 +661,13 @@ private slots:
 
     void NoStoredSettingsChangeNothing() {
         FMain& w = Window();
-        QVERIFY(w.tbrMain->isVisibleTo(&w));
-        QVERIFY(w.sbrMain->isVisibleTo(&w));
-        QVERIFY(w.mnuView[0]->isChecked());
-        QVERIFY(w.mnuView[1]->isChecked());
-        QVERIFY(w.mnuView[3]->isChecked());
+        QVERIFY(w.Toolbar()->isVisibleTo(&w));
+        QVERIFY(w.StatusPanels()->isVisibleTo(&w));
+        QVERIFY(w.ViewItem(0)->isChecked());
+        QVERIFY(w.ViewItem(1)->isChecked());
+        QVERIFY(w.ViewItem(3)->isChecked());
         QVERIFY(w.Button("viewlarge")->isChecked());
-        QCOMPARE(w.lvwIcons->View(), cListView::lvwIcon);
+        QCOMPARE(w.IconList()->View(), cListView::lvwIcon);
         QCOMPARE(w.windowState(), Qt::WindowStates(Qt::WindowNoState));
         QVERIFY(prompts_->Asked().empty());
     }
@@ -705,17 +684,6 @@ private slots:
         QVERIFY(recent.KeyExists());
     }
 
-    void Screenshot() {
-        Open(mUiTest::Fixture("icons/depth8.ico"));
-        bool saved = false;
-        WhenModal([&](QDialog& d) {
-            d.adjustSize();
-            QTest::qWait(50);
-            saved = d.grab().save(mUiTest::ArtifactDir() + "/properties.png");
-        });
-        Window().ShowProperties();
-        QVERIFY(saved);
-    }
 };
 
 PICTRIX_UI_TEST(tMainCommandsTest)

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "doubles/cScriptedPrompts.h"
 #include "app/mPngExport.h"
 #include "app/ui/FMain.h"
 #include "app/ui/FProps.h"
@@ -31,6 +32,7 @@
 #include "app/ui/cStatusBar.h"
 #include "grid/ui/cIconGrid.h"
 #include "icon/cFileIcon.h"
+#include "cWindowTest.h"
 #include "mUiTest.h"
 #include "support/mSettings.h"
 #include "platform/ui/cPrompts.h"
@@ -85,12 +87,9 @@ tImages All() { return {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}; }
 
 } // namespace
 
-class tMainImagesTest : public QObject {
+class tMainImagesTest : public cWindowTest {
     Q_OBJECT
 
-    QTemporaryDir temp_;
-    std::unique_ptr<cScriptedPrompts> prompts_;
-    std::unique_ptr<cPrompts::cScope> scope_;
     std::unique_ptr<FMain> w_;
 
     // A widget's place in its window.
@@ -112,45 +111,31 @@ class tMainImagesTest : public QObject {
     // Opens ten.ico, shows the grid or not, and selects `chosen` in it.
     void OpenTen(bool shown, const tImages& chosen) {
         Open(Ten());
-        if (shown != Window().ImagesShown()) Window().mnuImages->trigger();
-        for (int n : chosen) Window().IconGrid1->SetSelected(n, true);
+        if (shown != Window().ImagesShown()) Window().ImagesItem()->trigger();
+        for (int n : chosen) Window().ImageGrid()->SetSelected(n, true);
+    }
+
+    void SetUp() override { mSettings::DeleteSetting("Pictrix v2", "WinSet"); }
+    void TearDown() override {
+        w_.reset();
+        mSettings::DeleteSetting("Pictrix v2", "WinSet");
     }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
-    }
-
-    void cleanupTestCase() { mUiTest::EndWindowTests(); }
-
-    void init() {
-        mSettings::DeleteSetting("Pictrix v2", "WinSet");
-        prompts_ = std::make_unique<cScriptedPrompts>();
-        scope_ = std::make_unique<cPrompts::cScope>(*prompts_);
-    }
-
-    void cleanup() {
-        w_.reset();
-        scope_.reset();
-        prompts_.reset();
-        mSettings::DeleteSetting("Pictrix v2", "WinSet");
-    }
-
     // ---- The toggle.
 
     void TheGridSharesTheListsPlaceWhileShown() {
         Window().show();
         QVERIFY(QTest::qWaitForWindowExposed(&Window()));
         Open(Ten());
-        QVERIFY(!Window().mnuImages->isChecked());
-        QVERIFY(!Window().IconGrid1->isVisible());
-        const QRect full = InWindow(Window().lvwIcons);
+        QVERIFY(!Window().ImagesItem()->isChecked());
+        QVERIFY(!Window().ImageGrid()->isVisible());
+        const QRect full = InWindow(Window().IconList());
 
-        Window().mnuImages->trigger(); // through the menu, as the user does
-        QVERIFY(Window().mnuImages->isChecked());
-        QVERIFY(Window().IconGrid1->isVisible());
-        const QRect list = InWindow(Window().lvwIcons), grid = InWindow(Window().scrImages);
+        Window().ImagesItem()->trigger(); // through the menu, as the user does
+        QVERIFY(Window().ImagesItem()->isChecked());
+        QVERIFY(Window().ImageGrid()->isVisible());
+        const QRect list = InWindow(Window().IconList()), grid = InWindow(Window().ImagesPane());
         QCOMPARE(list.topLeft(), full.topLeft());
         QCOMPARE(list.height(), full.height());
         QCOMPARE(grid.top(), full.top());
@@ -160,17 +145,17 @@ private slots:
         QVERIFY(grid.width() >= 120);
         // At the window's first size the 256-pixel image shows whole, without scrolling.
         QVERIFY(grid.width() <= full.width() * 2 / 3);
-        QTRY_VERIFY(!Window().scrImages->horizontalScrollBar()->isVisible());
-        QVERIFY(Window().IconGrid1->ClientWidth() >= 256 + 6);
+        QTRY_VERIFY(!Window().ImagesPane()->horizontalScrollBar()->isVisible());
+        QVERIFY(Window().ImageGrid()->ClientWidth() >= 256 + 6);
         // The chosen icon's images with their captions.
-        QCOMPARE(Window().IconGrid1->ItemCount(), 10);
-        QCOMPARE(Window().IconGrid1->Caption(1), QString("32 x 32, 16 colors"));
-        QCOMPARE(Window().IconGrid1->Caption(10), QString("256 x 256, millions of colors"));
+        QCOMPARE(Window().ImageGrid()->ItemCount(), 10);
+        QCOMPARE(Window().ImageGrid()->Caption(1), QString("32 x 32, 16 colors"));
+        QCOMPARE(Window().ImageGrid()->Caption(10), QString("256 x 256, millions of colors"));
 
-        Window().mnuImages->trigger();
-        QVERIFY(!Window().mnuImages->isChecked());
-        QVERIFY(!Window().IconGrid1->isVisible());
-        QCOMPARE(InWindow(Window().lvwIcons), full);
+        Window().ImagesItem()->trigger();
+        QVERIFY(!Window().ImagesItem()->isChecked());
+        QVERIFY(!Window().ImageGrid()->isVisible());
+        QCOMPARE(InWindow(Window().IconList()), full);
     }
 
     // The user drags the pane narrower than the 256-pixel image: the pane scrolls sideways and
@@ -184,22 +169,19 @@ private slots:
             first.show();
             QVERIFY(QTest::qWaitForWindowExposed(&first));
             // Not through the dialog: the recent files this window stores stay as they were.
-            first.UsePendingFile = true;
-            first.PendingFile = Ten().toStdString();
-            first.RetrieveIcons();
-            first.UsePendingFile = false;
+            first.RetrievePendingFile(Ten().toStdString());
             first.mnuImages_Click();
-            QSplitterHandle* handle = first.splImages->handle(1);
+            QSplitterHandle* handle = first.ImagesSplitter()->handle(1);
             const QPoint grip(handle->width() / 2, handle->height() / 2);
             QTest::mousePress(handle, Qt::LeftButton, {}, grip);
-            QTest::mouseMove(handle, grip + QPoint(first.scrImages->width() - 150, 0));
-            QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(first.scrImages->width() - 150, 0));
-            QTRY_VERIFY(first.scrImages->width() < 160);
-            narrow = first.scrImages->width();
-            cIconGrid& grid = *first.IconGrid1;
-            QTRY_VERIFY(first.scrImages->horizontalScrollBar()->isVisible());
+            QTest::mouseMove(handle, grip + QPoint(first.ImagesPane()->width() - 150, 0));
+            QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(first.ImagesPane()->width() - 150, 0));
+            QTRY_VERIFY(first.ImagesPane()->width() < 160);
+            narrow = first.ImagesPane()->width();
+            cIconGrid& grid = *first.ImageGrid();
+            QTRY_VERIFY(first.ImagesPane()->horizontalScrollBar()->isVisible());
             QVERIFY(grid.ClientWidth() >= 256 + 6);
-            QCOMPARE(grid.height(), first.scrImages->viewport()->height());
+            QCOMPARE(grid.height(), first.ImagesPane()->viewport()->height());
             first.close();
         }
         FMain next;
@@ -208,12 +190,12 @@ private slots:
         next.resize(700, 500);
         next.show();
         QVERIFY(QTest::qWaitForWindowExposed(&next));
-        QVERIFY(next.scrImages->isVisible());
-        QCOMPARE(next.scrImages->width(), narrow);
+        QVERIFY(next.ImagesPane()->isVisible());
+        QCOMPARE(next.ImagesPane()->width(), narrow);
         // Wide enough for every image: nothing to scroll.
-        QList<int> sizes = next.splImages->sizes();
-        next.splImages->setSizes({sizes[0] + sizes[1] - 300, 300});
-        QTRY_VERIFY(!next.scrImages->horizontalScrollBar()->isVisible());
+        QList<int> sizes = next.ImagesSplitter()->sizes();
+        next.ImagesSplitter()->setSizes({sizes[0] + sizes[1] - 300, 300});
+        QTRY_VERIFY(!next.ImagesPane()->horizontalScrollBar()->isVisible());
     }
 
     void TheToggleIsRememberedByTheNextWindow_data() {
@@ -233,8 +215,8 @@ private slots:
         }
         QCOMPARE(mSettings::GetSetting("Pictrix v2", "WinSet", "Images", "<none>"), std::string(shown ? "-1" : "0"));
         FMain next;
-        QCOMPARE(next.mnuImages->isChecked(), shown);
-        QCOMPARE(next.IconGrid1->isVisibleTo(&next), shown);
+        QCOMPARE(next.ImagesItem()->isChecked(), shown);
+        QCOMPARE(next.ImageGrid()->isVisibleTo(&next), shown);
     }
 
     // ---- Choosing images and the commands that act on them.
@@ -243,7 +225,7 @@ private slots:
         Window().show();
         QVERIFY(QTest::qWaitForWindowExposed(&Window()));
         OpenTen(true, {});
-        cIconGrid& grid = *Window().IconGrid1;
+        cIconGrid& grid = *Window().ImageGrid();
         QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(grid.width() / 2, grid.ItemTop(2) + 3));
         QTest::keyClick(&grid, Qt::Key_Down, Qt::ShiftModifier);
         QVERIFY(grid.hasFocus());
@@ -251,7 +233,7 @@ private slots:
 
         const QString target = temp_.filePath("mouse-and-keys.ico");
         prompts_->AnswerSave(target);
-        Window().mnuFile[1]->trigger();
+        Window().FileItem(1)->trigger();
         QCOMPARE(prompts_->LastAsked().kind, eKind::SaveFile);
         QCOMPARE(ReadAll(target), IcoOf(ReadAll(Ten()), {2, 3}));
     }
@@ -291,8 +273,8 @@ private slots:
         if (key) {
             Window().show();
             QVERIFY(QTest::qWaitForWindowExposed(&Window()));
-            Window().IconGrid1->setFocus();
-            QTest::keyClick(Window().IconGrid1, Qt::Key_C, Qt::ControlModifier);
+            Window().ImageGrid()->setFocus();
+            QTest::keyClick(Window().ImageGrid(), Qt::Key_C, Qt::ControlModifier);
         } else {
             Window().mnuCopy_Click();
         }
@@ -313,7 +295,7 @@ private slots:
             for (QAction* a : menu->actions()) items << (a->isSeparator() ? "-" : a->text());
             menu->close();
         });
-        QWidget* area = Window().IconGrid1->viewport();
+        QWidget* area = Window().ImageGrid()->viewport();
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), area->mapToGlobal(QPoint(10, 10)));
         QApplication::sendEvent(area, &event);
         QCOMPARE(items, (QStringList{"&Save", "&Copy", "&Export as PNG...", "-", "&Properties"}));
@@ -346,10 +328,11 @@ private slots:
         QFile::remove(target);
         prompts_->AnswerSave(target);
         prompts_->AnswerMessage(eAnswer::OK);
-        Window().mnuExportPng->trigger();
+        Window().ExportPngItem()->trigger();
         const auto& asked = prompts_->Asked();
         QCOMPARE(asked.size(), std::size_t(3)); // open, export, report
         QCOMPARE(asked[1].kind, eKind::SaveFile);
+        QCOMPARE(asked[1].owner.data(), &Window());
         QCOMPARE(asked[1].file.fileName, QString("ten-256x256-32bit.png"));
         QCOMPARE(asked[1].file.title, QString("Export as PNG"));
         QCOMPARE(asked[1].file.defaultExtension, QString("png"));
@@ -428,11 +411,11 @@ private slots:
 
     void ExportWithoutAnIcon() {
         Window().ExportPng();
-        QCOMPARE(Window().sbrMain->SimpleText(), QString("No icons to export. Ready..."));
+        QCOMPARE(Window().StatusPanels()->SimpleText(), QString("No icons to export. Ready..."));
         QVERIFY(prompts_->Asked().empty());
 
         Open(Ten());
-        Window().lvwIcons->ListWidget()->selectionModel()->clear();
+        Window().IconList()->ListWidget()->selectionModel()->clear();
         prompts_->AnswerMessage(eAnswer::OK);
         Window().ExportPng();
         QCOMPARE(prompts_->LastAsked().text, QString("Please choose an icon to export."));

@@ -13,10 +13,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "doubles/cScriptedPrompts.h"
 #include "mUiTest.h"
 #include "app/ui/cApplication.h"
-#include "app/ui/cErrorBox.h"
-#include "resources/ui/cPromptsFileDialog.h"
 #include "support/MError.h"
 #include "platform/ui/cPrompts.h"
 
@@ -29,12 +28,6 @@ std::map<std::string, tFactory>& Registry() {
 
 QString Fixture(const QString& relative) { return QStringLiteral(PICTRIX_FIXTURE_DIR "/") + relative; }
 
-QString ArtifactDir() {
-    QString dir = QStringLiteral(PICTRIX_BINARY_DIR "/artifacts");
-    QDir().mkpath(dir);
-    return dir;
-}
-
 QString CopyInto(const QString& dir, const QString& fixture, const QString& relative) {
     const QString target = QDir(dir).filePath(relative);
     QDir().mkpath(QFileInfo(target).path());
@@ -42,15 +35,6 @@ QString CopyInto(const QString& dir, const QString& fixture, const QString& rela
     if (!QFile::copy(fixture, target)) qFatal("cannot copy %s", qPrintable(fixture));
     return target;
 }
-
-void BeginWindowTests(const QString& logPath) {
-    QApplication::setQuitOnLastWindowClosed(false);
-    cErrorBox::Install();
-    cPromptsFileDialog::Install();
-    MError::SetErrorLogPath(logPath.toStdString());
-}
-
-void EndWindowTests() { QApplication::setQuitOnLastWindowClosed(true); }
 
 } // namespace mUiTest
 

@@ -20,6 +20,7 @@
 
 #include <filesystem>
 
+#include "doubles/cScriptedPrompts.h"
 #include "app/mMainWindow.h"
 #include "app/ui/FMain.h"
 #include "app/ui/cErrorBox.h"
@@ -28,8 +29,8 @@
 #include "app/ui/cStatusBar.h"
 #include "app/ui/mSearchWindows.h"
 #include "grid/ui/cIconGrid.h"
+#include "cWindowTest.h"
 #include "mUiTest.h"
-#include "resources/ui/cPromptsFileDialog.h"
 #include "search/ui/FRecurse.h"
 #include "support/MError.h"
 #include "support/mSettings.h"
@@ -49,7 +50,7 @@ const QStringList kSampleOrder = {"PNG256", "SINGLE", "VISTA", "1", "2", "3", "4
 
 QStringList Texts(const FMain& w) {
     QStringList texts;
-    for (int i = 1; i <= w.lvwIcons->Count(); ++i) texts << w.lvwIcons->Text(i);
+    for (int i = 1; i <= w.IconList()->Count(); ++i) texts << w.IconList()->Text(i);
     return texts;
 }
 
@@ -79,12 +80,9 @@ QMimeData* FileDrag(const QStringList& files) {
 
 } // namespace
 
-class tMainWindowTest : public QObject {
+class tMainWindowTest : public cWindowTest {
     Q_OBJECT
 
-    QTemporaryDir temp_;
-    std::unique_ptr<cScriptedPrompts> prompts_;
-    std::unique_ptr<cPrompts::cScope> scope_;
     std::unique_ptr<FMain> w_;
 
     // Opens a file through the dialog, as File > Open does.
@@ -94,52 +92,33 @@ class tMainWindowTest : public QObject {
         QCOMPARE(prompts_->Pending(), std::size_t(0));
     }
 
-    // A copy of a fixture under a new relative name in the temporary folder.
-    QString CopyAs(const QString& fixture, const QString& relative) { return mUiTest::CopyInto(temp_.path(), fixture, relative); }
-
-private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
-    }
-
-    void cleanupTestCase() { mUiTest::EndWindowTests(); }
-    void init() {
-        prompts_ = std::make_unique<cScriptedPrompts>();
-        scope_ = std::make_unique<cPrompts::cScope>(*prompts_);
+    void SetUp() override {
         w_ = std::make_unique<FMain>();
         w_->setAttribute(Qt::WA_DeleteOnClose, false);
         w_->show();
         QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
     }
+    void TearDown() override { w_.reset(); }
 
-    void cleanup() {
-        w_.reset();
-        scope_.reset();
-        prompts_.reset();
-    }
-
-    void StartsEmptyWithTheDesignedState() {
+private slots:
+    void StartsEmptyAndIdle() {
         QCOMPARE(w_->IconCount(), 0);
-        QCOMPARE(w_->sbrMain->PanelText(1), QString("Ready..."));
-        QVERIFY(w_->mnuView[0]->isChecked() && w_->mnuView[1]->isChecked() && w_->mnuView[3]->isChecked());
+        QCOMPARE(w_->StatusPanels()->PanelText(1), QString("Ready..."));
+        QVERIFY(w_->ViewItem(0)->isChecked() && w_->ViewItem(1)->isChecked() && w_->ViewItem(3)->isChecked());
         QVERIFY(w_->Button("viewlarge")->isChecked());
-        QVERIFY(!w_->IconGrid1->isVisible());
-        QCOMPARE(w_->lvwIcons->ColumnCount(), 2);
-        QCOMPARE(w_->lvwIcons->ColumnText(1), QString("Icon"));
-        QCOMPARE(w_->lvwIcons->ColumnText(2), QString("Number of Images"));
-        // Every toolbar key has its tool tip and a picture.
-        for (const QString& key : FMain::ButtonKeys()) {
-            if (key.isEmpty()) continue;
-            QVERIFY2(w_->Button(key), qPrintable(key));
-            QVERIFY2(!w_->Button(key)->icon().isNull(), qPrintable(key));
+        QVERIFY(!w_->ImageGrid()->isVisible());
+        QCOMPARE(w_->IconList()->ColumnCount(), 2);
+        QCOMPARE(w_->IconList()->ColumnText(1), QString("Icon"));
+        QCOMPARE(w_->IconList()->ColumnText(2), QString("Number of Images"));
+        // Every toolbar key has a picture.
+        for (const QString& key : w_->ButtonKeys()) {
+            if (!key.isEmpty()) QVERIFY2(!w_->Button(key)->icon().isNull(), qPrintable(key));
         }
-        QCOMPARE(w_->Button("open")->toolTip(), QString("Open Icon or Library"));
-        QCOMPARE(w_->Button("glintsmith")->toolTip(), QString("Run Glintsmith - QRSC"));
-        QCOMPARE(w_->mnuFile[0]->shortcut(), QKeySequence("Ctrl+O"));
-        QCOMPARE(w_->mnuErrorLog[1]->shortcut(), QKeySequence("Ctrl+L"));
-        QVERIFY(!w_->mnuFile[2]->isVisible());
-        QVERIFY(!w_->mnuCopy->isVisible());
+        // The File menu's keys reach their commands.
+        QApplication::setActiveWindow(w_.get());
+        prompts_->CancelFile(cScriptedPrompts::eKind::OpenFile);
+        QTest::keySequence(w_.get(), QKeySequence("Ctrl+O"));
+        QCOMPARE(prompts_->Asked().size(), std::size_t(1));
     }
 
     void OpensAnIconFile() {
@@ -151,18 +130,18 @@ private slots:
         QVERIFY(asked.file.fileMustExist);
 
         QCOMPARE(w_->IconCount(), 1);
-        QCOMPARE(w_->lvwIcons->Count(), 1);
-        QCOMPARE(w_->lvwIcons->Key(1), std::string("C1"));
-        QCOMPARE(w_->lvwIcons->Text(1), IconFile());
-        QCOMPARE(w_->lvwIcons->SubItem(1, 1), QString::number(w_->Icon(1).ImageCount()));
-        QCOMPARE(w_->lvwIcons->SubItem(1, 1), QString("3"));
-        QCOMPARE(w_->lvwIcons->SelectedIndex(), 1);
-        QCOMPARE(w_->sbrMain->Style(), cStatusBar::sbrNormal);
-        QCOMPARE(w_->sbrMain->PanelText(1), IconFile());
-        QCOMPARE(w_->sbrMain->PanelText(2), QString("Icon: C1"));
-        QVERIFY(w_->ilsIcons32->Contains("C1") && w_->ilsIcons16->Contains("C1"));
-        QVERIFY(!w_->lvwIcons->Picture(1).isNull());
-        QCOMPARE(w_->IconGrid1->ItemCount(), 3);
+        QCOMPARE(w_->IconList()->Count(), 1);
+        QCOMPARE(w_->IconList()->Key(1), std::string("C1"));
+        QCOMPARE(w_->IconList()->Text(1), IconFile());
+        QCOMPARE(w_->IconList()->SubItem(1, 1), QString::number(w_->Icon(1).ImageCount()));
+        QCOMPARE(w_->IconList()->SubItem(1, 1), QString("3"));
+        QCOMPARE(w_->IconList()->SelectedIndex(), 1);
+        QCOMPARE(w_->StatusPanels()->Style(), cStatusBar::sbrNormal);
+        QCOMPARE(w_->StatusPanels()->PanelText(1), IconFile());
+        QCOMPARE(w_->StatusPanels()->PanelText(2), QString("Icon: C1"));
+        QVERIFY(w_->Pictures32()->Contains("C1") && w_->Pictures16()->Contains("C1"));
+        QVERIFY(!w_->IconList()->Picture(1).isNull());
+        QCOMPARE(w_->ImageGrid()->ItemCount(), 3);
     }
 
     void OpensAModuleWithTwelveGroups() {
@@ -170,27 +149,27 @@ private slots:
         QCOMPARE(w_->IconCount(), 12);
         QCOMPARE(Texts(*w_), kSampleOrder);
         for (int i = 1; i <= 12; ++i) {
-            QCOMPARE(w_->lvwIcons->Key(i), "C" + std::to_string(i));
-            QCOMPARE(w_->lvwIcons->SubItem(i, 1), QString::number(w_->Icon(i).ImageCount()));
-            QVERIFY2(w_->ilsIcons32->Contains("C" + std::to_string(i)), qPrintable(QString::number(i)));
+            QCOMPARE(w_->IconList()->Key(i), "C" + std::to_string(i));
+            QCOMPARE(w_->IconList()->SubItem(i, 1), QString::number(w_->Icon(i).ImageCount()));
+            QVERIFY2(w_->Pictures32()->Contains("C" + std::to_string(i)), qPrintable(QString::number(i)));
         }
-        QCOMPARE(w_->lvwIcons->SelectedIndex(), 1);
-        QCOMPARE(w_->sbrMain->PanelText(2), QString("Icon: C1"));
-        QCOMPARE(w_->sbrMain->PanelText(1), Sample());
-        QCOMPARE(w_->sbrMain->Style(), cStatusBar::sbrNormal);
-        QCOMPARE(w_->IconGrid1->ItemCount(), w_->Icon(1).ImageCount());
+        QCOMPARE(w_->IconList()->SelectedIndex(), 1);
+        QCOMPARE(w_->StatusPanels()->PanelText(2), QString("Icon: C1"));
+        QCOMPARE(w_->StatusPanels()->PanelText(1), Sample());
+        QCOMPARE(w_->StatusPanels()->Style(), cStatusBar::sbrNormal);
+        QCOMPARE(w_->ImageGrid()->ItemCount(), w_->Icon(1).ImageCount());
 
         // Choosing another item shows it in panel 2 and loads its images into the grid.
         w_->lvwIcons_ItemClick(11);
-        QCOMPARE(w_->sbrMain->PanelText(2), QString("Icon: C11"));
-        QCOMPARE(w_->IconGrid1->ItemCount(), w_->Icon(11).ImageCount());
+        QCOMPARE(w_->StatusPanels()->PanelText(2), QString("Icon: C11"));
+        QCOMPARE(w_->ImageGrid()->ItemCount(), w_->Icon(11).ImageCount());
     }
 
     void PngImagesShowTheirBestImage() {
         // Group PNG256 (C1) holds only a 256-pixel PNG image: both lists still get a picture,
         // scaled to their size, with opaque pixels.
         Open(Sample());
-        for (cImageList* list : {w_->ilsIcons32.get(), w_->ilsIcons16.get()}) {
+        for (const cImageList* list : {w_->Pictures32(), w_->Pictures16()}) {
             const QImage image = list->Item("C1").toImage();
             QCOMPARE(image.width(), list->ImageSize());
             bool opaque = false;
@@ -215,10 +194,10 @@ private slots:
 
         Open(path);     // nothing is shown: a scripted prompt left unanswered would fail here
         QCOMPARE(w_->IconCount(), 1);
-        QCOMPARE(w_->lvwIcons->Count(), 1);
-        QCOMPARE(w_->lvwIcons->SubItem(1, 1), QString("1"));
-        QVERIFY(w_->lvwIcons->Picture(1).isNull());
-        QCOMPARE(w_->sbrMain->PanelText(2), QString("Icon: C1"));
+        QCOMPARE(w_->IconList()->Count(), 1);
+        QCOMPARE(w_->IconList()->SubItem(1, 1), QString("1"));
+        QVERIFY(w_->IconList()->Picture(1).isNull());
+        QCOMPARE(w_->StatusPanels()->PanelText(2), QString("Icon: C1"));
         QFile log(temp_.filePath("errlog.txt"));
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QByteArray logged = log.readAll();
@@ -232,9 +211,7 @@ private slots:
         QCOMPARE(w_->Icon(1).ImageWidth(1), 32);
         QCOMPARE(w_->Icon(1).ImageColourCount(1), 16);
         QCOMPARE(w_->Icon(1).ImageColourCount(3), 256);
-        w_->HighColour = false;
-        QCOMPARE(w_->BestImageIndex(1, 32), 1);
-        w_->HighColour = true;
+        // The offscreen screen shows more than 256 colours: the 256-colour image is the best.
         QCOMPARE(w_->BestImageIndex(1, 32), 3);
         // An icon that does not exist: logged, not shown, answered 0.
         QCOMPARE(w_->BestImageIndex(2, 32), 0);
@@ -245,11 +222,11 @@ private slots:
         Open(IconFile());
         Open(mUiTest::Fixture("modules/noicons32.dll"));
         QCOMPARE(w_->IconCount(), 0);
-        QCOMPARE(w_->lvwIcons->Count(), 0);
-        QCOMPARE(w_->IconGrid1->ItemCount(), 0);
-        QCOMPARE(w_->sbrMain->Style(), cStatusBar::sbrSimple);
-        QCOMPARE(w_->sbrMain->SimpleText(), kNoIcons);
-        QCOMPARE(w_->sbrMain->PanelText(1), IconFile());
+        QCOMPARE(w_->IconList()->Count(), 0);
+        QCOMPARE(w_->ImageGrid()->ItemCount(), 0);
+        QCOMPARE(w_->StatusPanels()->Style(), cStatusBar::sbrSimple);
+        QCOMPARE(w_->StatusPanels()->SimpleText(), kNoIcons);
+        QCOMPARE(w_->StatusPanels()->PanelText(1), IconFile());
     }
 
     void OneBrokenGroupEndsWithNoIcons() {
@@ -261,9 +238,9 @@ private slots:
         QCOMPARE(prompts_->LastAsked().kind, cScriptedPrompts::eKind::Message);
         QVERIFY(prompts_->LastAsked().text.startsWith("Error #"));
         QCOMPARE(w_->IconCount(), 0);
-        QCOMPARE(w_->lvwIcons->Count(), 0);
-        QCOMPARE(w_->sbrMain->Style(), cStatusBar::sbrSimple);
-        QCOMPARE(w_->sbrMain->SimpleText(), QString("Ready..."));
+        QCOMPARE(w_->IconList()->Count(), 0);
+        QCOMPARE(w_->StatusPanels()->Style(), cStatusBar::sbrSimple);
+        QCOMPARE(w_->StatusPanels()->SimpleText(), QString("Ready..."));
         QFile log(temp_.filePath("errlog.txt"));
         QVERIFY(log.open(QIODevice::ReadOnly));
         QVERIFY(!log.readAll().isEmpty());
@@ -287,8 +264,8 @@ private slots:
         const QString path = CopyAs(fixture, name);
         Open(path);
         QCOMPARE(w_->IconCount(), icons);
-        QCOMPARE(w_->lvwIcons->Count(), icons);
-        QCOMPARE(w_->sbrMain->PanelText(1), path);
+        QCOMPARE(w_->IconList()->Count(), icons);
+        QCOMPARE(w_->StatusPanels()->PanelText(1), path);
     }
 
     void CancelKeepsThePreviousIcons() {
@@ -298,40 +275,42 @@ private slots:
         w_->mnuFile_Click(0);
         QCOMPARE(w_->IconCount(), 12);
         QCOMPARE(Texts(*w_), kSampleOrder);
-        QCOMPARE(w_->sbrMain->PanelText(2), QString("Icon: C3"));
-        QCOMPARE(w_->IconGrid1->ItemCount(), w_->Icon(3).ImageCount());
-        QCOMPARE(w_->RecentFiles.FileCount(), 1);
+        QCOMPARE(w_->StatusPanels()->PanelText(2), QString("Icon: C3"));
+        QCOMPARE(w_->ImageGrid()->ItemCount(), w_->Icon(3).ImageCount());
+        QCOMPARE(w_->RecentFiles().FileCount(), 1);
     }
 
     void RecentFilesOrder() {
         const QString a = IconFile(), b = Sample();
         Open(a);
         Open(b);
-        QCOMPARE(w_->RecentFiles.FileCount(), 2);
-        QCOMPARE(QString::fromStdString(w_->RecentFiles.file(1)), b);
-        QCOMPARE(QString::fromStdString(w_->RecentFiles.file(2)), a);
+        QCOMPARE(w_->RecentFiles().FileCount(), 2);
+        QCOMPARE(QString::fromStdString(w_->RecentFiles().file(1)), b);
+        QCOMPARE(QString::fromStdString(w_->RecentFiles().file(2)), a);
         // Entries 1 and 2 stand in items 2 and 3, the separator below them is shown.
-        QVERIFY(w_->mnuMRU[2]->isVisible() && w_->mnuMRU[3]->isVisible());
-        QVERIFY(!w_->mnuMRU[1]->isVisible() && !w_->mnuMRU[4]->isVisible());
-        QVERIFY(w_->mnuMRU[6]->isVisible());
-        QCOMPARE(w_->mnuMRU[3]->text().toStdString(), w_->RecentFiles.MenuCaption(2));
+        QVERIFY(w_->RecentItem(2)->isVisible() && w_->RecentItem(3)->isVisible());
+        QVERIFY(!w_->RecentItem(1)->isVisible() && !w_->RecentItem(4)->isVisible());
+        QVERIFY(w_->RecentItem(6)->isVisible());
+        QCOMPARE(w_->RecentItem(3)->text().toStdString(), w_->RecentFiles().MenuCaption(2));
 
         // A recent item opens its file and keeps the order.
         w_->mnuMRU_Click(3);
         QCOMPARE(w_->IconCount(), 1);
-        QCOMPARE(w_->sbrMain->PanelText(1), a);
-        QVERIFY(!w_->UsePendingFile);
-        QCOMPARE(QString::fromStdString(w_->RecentFiles.file(1)), b);
-        QCOMPARE(QString::fromStdString(w_->RecentFiles.file(2)), a);
+        QCOMPARE(w_->StatusPanels()->PanelText(1), a);
+        // The next Open asks for its file again.
+        prompts_->CancelFile(cScriptedPrompts::eKind::OpenFile);
+        w_->mnuFile_Click(0);
+        QCOMPARE(QString::fromStdString(w_->RecentFiles().file(1)), b);
+        QCOMPARE(QString::fromStdString(w_->RecentFiles().file(2)), a);
 
         // The dialog moves the file to the head, even when it holds no icons.
         Open(a);
-        QCOMPARE(QString::fromStdString(w_->RecentFiles.file(1)), a);
-        QCOMPARE(QString::fromStdString(w_->RecentFiles.file(2)), b);
+        QCOMPARE(QString::fromStdString(w_->RecentFiles().file(1)), a);
+        QCOMPARE(QString::fromStdString(w_->RecentFiles().file(2)), b);
         const QString none = mUiTest::Fixture("modules/noicons32.dll");
         Open(none);
-        QCOMPARE(QString::fromStdString(w_->RecentFiles.file(1)), none);
-        QCOMPARE(w_->RecentFiles.FileCount(), 3);
+        QCOMPARE(QString::fromStdString(w_->RecentFiles().file(1)), none);
+        QCOMPARE(w_->RecentFiles().FileCount(), 3);
     }
 
     void ViewMenuKeepsMarksButtonsAndModeInStep() {
@@ -342,51 +321,51 @@ private slots:
             w_->mnuView_Click(index);
             for (int i = 3; i <= 6; ++i) {
                 const QString what = QString("view %1, item %2").arg(index).arg(i);
-                QVERIFY2(w_->mnuView[static_cast<std::size_t>(i)]->isChecked() == (i == index), qPrintable(what));
+                QVERIFY2(w_->ViewItem(i)->isChecked() == (i == index), qPrintable(what));
                 QVERIFY2(w_->Button(buttons[i - 3])->isChecked() == (i == index), qPrintable(what));
             }
-            QCOMPARE(static_cast<int>(w_->lvwIcons->View()), index - 3);
-            QCOMPARE(w_->lvwIcons->ActiveView() == static_cast<QWidget*>(w_->lvwIcons->ReportWidget()), index == 6);
+            QCOMPARE(static_cast<int>(w_->IconList()->View()), index - 3);
+            QCOMPARE(w_->IconList()->ActiveView() == static_cast<QWidget*>(w_->IconList()->ReportWidget()), index == 6);
         }
         // The toolbar's buttons and the menu items go the same way; the small view shows the
         // 16-pixel pictures, the large one the 32-pixel ones.
         w_->Button("viewsmall")->trigger();
-        QVERIFY(w_->mnuView[4]->isChecked() && !w_->mnuView[3]->isChecked());
-        QCOMPARE(w_->lvwIcons->Picture(1).width(), 16);
-        w_->mnuView[3]->trigger();
+        QVERIFY(w_->ViewItem(4)->isChecked() && !w_->ViewItem(3)->isChecked());
+        QCOMPARE(w_->IconList()->Picture(1).width(), 16);
+        w_->ViewItem(3)->trigger();
         QVERIFY(w_->Button("viewlarge")->isChecked() && !w_->Button("viewsmall")->isChecked());
-        QVERIFY(w_->mnuView[3]->isChecked());
-        QCOMPARE(w_->lvwIcons->Picture(1).width(), 32);
+        QVERIFY(w_->ViewItem(3)->isChecked());
+        QCOMPARE(w_->IconList()->Picture(1).width(), 32);
         // Pressing the pressed button keeps it pressed.
         w_->Button("viewlarge")->trigger();
-        QVERIFY(w_->Button("viewlarge")->isChecked() && w_->mnuView[3]->isChecked());
+        QVERIFY(w_->Button("viewlarge")->isChecked() && w_->ViewItem(3)->isChecked());
     }
 
     void ToolbarAndStatusBarToggle() {
         const int menuBottom = w_->menuBar()->geometry().bottom() + 1;
-        auto listTop = [this] { return w_->lvwIcons->mapTo(w_.get(), QPoint(0, 0)).y(); };
-        auto listBottom = [this] { return w_->lvwIcons->mapTo(w_.get(), QPoint(0, w_->lvwIcons->height())).y(); };
-        QCOMPARE(listTop(), w_->tbrMain->geometry().bottom() + 1 + 2);
-        QCOMPARE(listBottom(), w_->sbrMain->geometry().top() - 2);
+        auto listTop = [this] { return w_->IconList()->mapTo(w_.get(), QPoint(0, 0)).y(); };
+        auto listBottom = [this] { return w_->IconList()->mapTo(w_.get(), QPoint(0, w_->IconList()->height())).y(); };
+        QCOMPARE(listTop(), w_->Toolbar()->geometry().bottom() + 1 + 2);
+        QCOMPARE(listBottom(), w_->StatusPanels()->geometry().top() - 2);
 
-        w_->mnuView[0]->trigger();      // through the menu, as the user does
-        QVERIFY(!w_->mnuView[0]->isChecked());
-        QVERIFY(!w_->tbrMain->isVisible());
+        w_->ViewItem(0)->trigger();      // through the menu, as the user does
+        QVERIFY(!w_->ViewItem(0)->isChecked());
+        QVERIFY(!w_->Toolbar()->isVisible());
         QCOMPARE(listTop(), menuBottom + 2);
 
         w_->mnuView_Click(1);
-        QVERIFY(!w_->mnuView[1]->isChecked());
-        QVERIFY(!w_->sbrMain->isVisible());
+        QVERIFY(!w_->ViewItem(1)->isChecked());
+        QVERIFY(!w_->StatusPanels()->isVisible());
         QCOMPARE(listBottom(), w_->height());
 
         // Twice restores the initial state.
         w_->mnuView_Click(0);
-        w_->mnuView[1]->trigger();
-        QVERIFY(w_->mnuView[0]->isChecked() && w_->tbrMain->isVisible());
-        QVERIFY(w_->mnuView[1]->isChecked() && w_->sbrMain->isVisible());
-        QCOMPARE(listTop(), w_->tbrMain->geometry().bottom() + 1 + 2);
-        QCOMPARE(listBottom(), w_->sbrMain->geometry().top() - 2);
-        QCOMPARE(w_->lvwIcons->mapTo(w_.get(), QPoint(w_->lvwIcons->width(), 0)).x(), w_->width());
+        w_->ViewItem(1)->trigger();
+        QVERIFY(w_->ViewItem(0)->isChecked() && w_->Toolbar()->isVisible());
+        QVERIFY(w_->ViewItem(1)->isChecked() && w_->StatusPanels()->isVisible());
+        QCOMPARE(listTop(), w_->Toolbar()->geometry().bottom() + 1 + 2);
+        QCOMPARE(listBottom(), w_->StatusPanels()->geometry().top() - 2);
+        QCOMPARE(w_->IconList()->mapTo(w_.get(), QPoint(w_->IconList()->width(), 0)).x(), w_->width());
     }
 
     void StoredSettingsApplyWhenTheWindowLoads() {
@@ -398,12 +377,12 @@ private slots:
         FMain loaded;
         mSettings::DeleteSetting("Pictrix v2", "Settings");
         mSettings::DeleteSetting("Pictrix v2", "WinSet");
-        QCOMPARE(loaded.lvwIcons->BackColor(), QColor(255, 0, 0));
-        QVERIFY(!loaded.mnuView[0]->isChecked() && loaded.tbrMain->isHidden());
-        QVERIFY(loaded.mnuView[1]->isChecked() && !loaded.sbrMain->isHidden());
-        QVERIFY(loaded.mnuView[6]->isChecked() && !loaded.mnuView[3]->isChecked());
+        QCOMPARE(loaded.IconList()->BackColor(), QColor(255, 0, 0));
+        QVERIFY(!loaded.ViewItem(0)->isChecked() && loaded.Toolbar()->isHidden());
+        QVERIFY(loaded.ViewItem(1)->isChecked() && !loaded.StatusPanels()->isHidden());
+        QVERIFY(loaded.ViewItem(6)->isChecked() && !loaded.ViewItem(3)->isChecked());
         QVERIFY(loaded.Button("viewdetails")->isChecked());
-        QCOMPARE(static_cast<int>(loaded.lvwIcons->View()), 3);
+        QCOMPARE(static_cast<int>(loaded.IconList()->View()), 3);
     }
 
     // ---- What a desktop user meets beyond the letter.
@@ -419,8 +398,8 @@ private slots:
     void ProgressIsPaintedWithoutEvents() {
         QFETCH(int, interval);
         QFETCH(bool, everyChange);
-        w_->sbrMain->SetPaintInterval(interval);
-        cPaintRecorder recorder(*w_->sbrMain);
+        w_->StatusPanels()->SetPaintInterval(interval);
+        cPaintRecorder recorder(*w_->StatusPanels());
         Open(Sample());
         const QStringList& painted = recorder.painted;
         QVERIFY2(painted.contains("Checking for icons..."), qPrintable(painted.join(" / ")));
@@ -434,8 +413,8 @@ private slots:
         const QString path = CopyAs(IconFile(), folder.mid(temp_.path().size() + 1) + "/the-icon.ico");
         const int width = w_->width();
         Open(path);
-        QCOMPARE(w_->sbrMain->PanelText(1), path);
-        const QString shown = w_->sbrMain->ShownPanelText(1);
+        QCOMPARE(w_->StatusPanels()->PanelText(1), path);
+        const QString shown = w_->StatusPanels()->ShownPanelText(1);
         QVERIFY2(shown.size() < path.size() && shown.contains(QChar(0x2026)), qPrintable(shown));
         // Its beginning and its file name stay.
         QVERIFY(shown.startsWith(path.left(4)) && shown.endsWith("the-icon.ico"));
@@ -459,7 +438,7 @@ private slots:
         QVERIFY(index.open(QIODevice::WriteOnly));
         index.write("[Icon Theme]\nName=test\nDirectories=16x16\n\n[16x16]\nSize=16\n");
         index.close();
-        QStringList keys(FMain::ButtonKeys().begin(), FMain::ButtonKeys().end());
+        QStringList keys(w_->ButtonKeys().begin(), w_->ButtonKeys().end());
         keys << "new" << "add" << "delete" << "extract" << "helprecurse" << "Stop"; // the search window's
         QImage dot(16, 16, QImage::Format_ARGB32);
         dot.fill(Qt::red);
@@ -475,15 +454,15 @@ private slots:
         QStringList names;
         {
             FMain window;
-            for (const QString& key : FMain::ButtonKeys()) {
+            for (const QString& key : window.ButtonKeys()) {
                 if (!key.isEmpty()) names << window.Button(key)->icon().name();
             }
         }
         QIcon::setThemeSearchPaths(paths);
         QIcon::setThemeName(theme);
         QCOMPARE(all, every);
-        for (qsizetype i = 0, k = 0; i < static_cast<qsizetype>(FMain::ButtonKeys().size()); ++i) {
-            const QString& key = FMain::ButtonKeys()[static_cast<std::size_t>(i)];
+        for (qsizetype i = 0, k = 0; i < static_cast<qsizetype>(w_->ButtonKeys().size()); ++i) {
+            const QString& key = w_->ButtonKeys()[static_cast<std::size_t>(i)];
             if (!key.isEmpty()) QCOMPARE(names[k++], every ? mToolbarPictures::ThemeName(key) : QString());
         }
     }
@@ -492,7 +471,7 @@ private slots:
         // The list takes no drops itself, in any view: they reach the window.
         for (int view = 3; view <= 6; ++view) {
             w_->mnuView_Click(view);
-            auto* active = static_cast<QAbstractItemView*>(w_->lvwIcons->ActiveView());
+            auto* active = static_cast<QAbstractItemView*>(w_->IconList()->ActiveView());
             QVERIFY(!active->acceptDrops() && !active->viewport()->acceptDrops());
         }
         QVERIFY(w_->acceptDrops());
@@ -505,9 +484,9 @@ private slots:
         QApplication::sendEvent(w_.get(), &drop);
         QVERIFY(drop.isAccepted());
         QCOMPARE(w_->IconCount(), 12);
-        QCOMPARE(w_->sbrMain->PanelText(1), file);
-        QCOMPARE(QString::fromStdString(w_->RecentFiles.file(1)), file);
-        QVERIFY(w_->mnuMRU[2]->isVisible());
+        QCOMPARE(w_->StatusPanels()->PanelText(1), file);
+        QCOMPARE(QString::fromStdString(w_->RecentFiles().file(1)), file);
+        QVERIFY(w_->RecentItem(2)->isVisible());
 
         // A list file opens in a search window of its own, as opening it does; the main window
         // keeps its icons.
@@ -546,7 +525,7 @@ private slots:
         QApplication::sendEvent(w_.get(), &rawDrop);
         QVERIFY(rawDrop.isAccepted());
         QCOMPARE(w_->IconCount(), 12);
-        QCOMPARE(w_->RecentFiles.file(1), raw.toStdString());
+        QCOMPARE(w_->RecentFiles().file(1), raw.toStdString());
         QCOMPARE(prompts_->Asked().size(), std::size_t(0));
 
         // Nothing local to open: the drag is refused.
@@ -569,15 +548,15 @@ private slots:
         QFETCH(int, view);
         Open(mUiTest::Fixture("modules/longnames.dll"));
         w_->mnuView_Click(view);
-        QListView* list = w_->lvwIcons->ListWidget();
+        QListView* list = w_->IconList()->ListWidget();
         QTest::qWait(20);           // the view lays its items out
         list->viewport()->repaint();
         const QSize cell = list->gridSize();
         const QFontMetrics metrics(list->font());
         int cut = 0;
-        for (int i = 1; i <= w_->lvwIcons->Count(); ++i) {
-            const QString name = w_->lvwIcons->Text(i);
-            const QString shown = w_->lvwIcons->ShownText(i);
+        for (int i = 1; i <= w_->IconList()->Count(); ++i) {
+            const QString name = w_->IconList()->Text(i);
+            const QString shown = w_->IconList()->ShownText(i);
             const QModelIndex index = list->model()->index(i - 1, 0);
             const QRect rect = list->visualRect(index);
             QVERIFY2(rect.width() <= cell.width() && rect.height() <= cell.height(), qPrintable(name));
@@ -601,11 +580,11 @@ private slots:
 
     void BackColourFollowsStoredValue() {
         w_->SetListBackColour(-2147483644);     // the menu colour
-        QCOMPARE(w_->lvwIcons->BackColor(), QApplication::palette().color(QPalette::Window));
+        QCOMPARE(w_->IconList()->BackColor(), QApplication::palette().color(QPalette::Window));
         w_->SetListBackColour(static_cast<std::int32_t>(0x80000005u));
-        QCOMPARE(w_->lvwIcons->BackColor(), QApplication::palette().color(QPalette::Base));
+        QCOMPARE(w_->IconList()->BackColor(), QApplication::palette().color(QPalette::Base));
         w_->SetListBackColour(0x00FF8000);      // 0x00BBGGRR
-        QCOMPARE(w_->lvwIcons->BackColor(), QColor(0x00, 0x80, 0xFF));
+        QCOMPARE(w_->IconList()->BackColor(), QColor(0x00, 0x80, 0xFF));
     }
 };
 

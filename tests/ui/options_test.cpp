@@ -5,10 +5,10 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "doubles/cScriptedPrompts.h"
 #include "app/mMainSettings.h"
 #include "mUiTest.h"
 #include "base/mProgram.h"
-#include "resources/ui/cPromptsFileDialog.h"
 #include "support/cRegistry.h"
 #include "support/mOptions.h"
 #include "support/mSettings.h"
@@ -44,7 +44,6 @@ class tOptionsTest : public QObject {
 
 private slots:
     void init() {
-        cPromptsFileDialog::Install();
         ForgetEditorPath();
         mSettings::DeleteSetting("Pictrix v2", "Settings");
     }
@@ -121,6 +120,7 @@ private slots:
         prompts.AnswerOpen({"/usr/bin/true"});
         FOptions dlg;
         dlg.cmdBrowse->click();
+        QCOMPARE(prompts.LastAsked().owner.data(), &dlg);
         dlg.cmdOK->click();
         QCOMPARE(mOptions::EditorPath(), std::string("/usr/bin/true"));
         QCOMPARE(StoredBackColor(), std::string("-2147483644"));
@@ -224,17 +224,6 @@ private slots:
         dlg.close();
     }
 
-    void Screenshot() {
-        mOptions::SetEditorPath("/usr/local/bin/icon-editor");
-        mOptions::WriteBackColor(0x00D8B060);
-        FOptions dlg;
-        dlg.cmdOK->setEnabled(true);
-        dlg.cmdApply->setEnabled(true);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QVERIFY(dlg.grab().save(mUiTest::ArtifactDir() + "/options.png"));
-        dlg.close();
-    }
 };
 
 PICTRIX_UI_TEST(tOptionsTest)

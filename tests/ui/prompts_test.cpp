@@ -3,6 +3,7 @@
 
 #include <QtTest>
 
+#include "doubles/cScriptedPrompts.h"
 #include "mUiTest.h"
 #include "platform/ui/cPrompts.h"
 

@@ -13,7 +13,9 @@
 
 #include <functional>
 
+#include "doubles/cScriptedPrompts.h"
 #include "icon/cFileIcon.h"
+#include "cWindowTest.h"
 #include "mUiTest.h"
 #include "platform/ui/cPrompts.h"
 #include "search/ui/FRecurse.h"
@@ -38,24 +40,20 @@ std::vector<bool> CheckMarks(const FRecurse& w) {
 }
 
 bool Idle(const FRecurse& w) {
-    return !w.Running && w.List1->isEnabled() && w.mnuEditTop->menuAction()->isEnabled() && !w.mnuStop->isVisible() &&
+    return !w.Running() && w.ListView()->isEnabled() && w.EditMenu()->menuAction()->isEnabled() && !w.StopItem()->isVisible() &&
            w.Button("extract")->isEnabled() && !w.Button("Stop")->isEnabled() && w.cursor().shape() != Qt::WaitCursor;
 }
 
 bool Busy(const FRecurse& w) {
-    return w.Running && !w.List1->isEnabled() && !w.mnuFileTop->menuAction()->isEnabled() && w.mnuStop->isVisible() &&
+    return w.Running() && !w.ListView()->isEnabled() && !w.FileMenu()->menuAction()->isEnabled() && w.StopItem()->isVisible() &&
            !w.Button("extract")->isEnabled() && w.Button("Stop")->isEnabled() && w.cursor().shape() == Qt::WaitCursor;
 }
 
 } // namespace
 
-class tRecurseExtractTest : public QObject {
+class tRecurseExtractTest : public cWindowTest {
     Q_OBJECT
 
-    QTemporaryDir temp_;
-    std::unique_ptr<cScriptedPrompts> prompts_;
-    std::unique_ptr<cPrompts::cScope> scope_;
-    std::vector<QPointer<FRecurse>> windows_;
     QStringList printed_; // every status text, in order
     // Runs when the strip shows a text (the run's points where a test acts).
     std::function<void(const QString&)> onStatus_;
@@ -64,12 +62,11 @@ class tRecurseExtractTest : public QObject {
     QString Fixture(const QString& name) const { return mUiTest::Fixture(name); }
 
     FRecurse& NewWindow(const QStringList& entries) {
-        windows_.emplace_back(new FRecurse());
-        FRecurse& w = *windows_.back();
-        w.ListModel->Reload([&](cSearchList& list) {
+        FRecurse& w = Track(new FRecurse());
+        w.ListModel()->Reload([&](cSearchList& list) {
             for (const QString& e : entries) list.Append(e.toStdString());
         });
-        connect(w.Picture1, &cStatusStrip::Printed, this, [this](const QString& text) {
+        connect(w.StatusStrip(), &cStatusStrip::Printed, this, [this](const QString& text) {
             printed_ << text;
             if (onStatus_) onStatus_(text);
         });
@@ -88,28 +85,13 @@ class tRecurseExtractTest : public QObject {
         w.mnuEdit_Click(3);
     }
 
-private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
-    }
-    void cleanupTestCase() { mUiTest::EndWindowTests(); }
-
-    void init() {
-        prompts_ = std::make_unique<cScriptedPrompts>();
-        scope_ = std::make_unique<cPrompts::cScope>(*prompts_);
+    void SetUp() override {
         printed_.clear();
         onStatus_ = {};
     }
+    void TearDown() override { onStatus_ = {}; }
 
-    void cleanup() {
-        onStatus_ = {};
-        for (auto& w : windows_) delete w.data();
-        windows_.clear();
-        scope_.reset();
-        prompts_.reset();
-    }
-
+private slots:
     void NothingCheckedExtractsEveryEntry() {
         FRecurse& w = NewWindow({Fixture("modules/seven64.dll"), Fixture("modules/sample.dll"), Fixture("icons/six.ico")});
         const QString out = OutDir();
@@ -124,8 +106,8 @@ private slots:
         QCOMPARE(printed_.first(), "Saving to: " + out);
         QVERIFY(busySeen);
         QVERIFY(Idle(w));
-        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 20"));
-        QCOMPARE(w.Extractor.IconsSaved, 20);
+        QCOMPARE(w.StatusStrip()->Text(), QString("Total icons saved: 20"));
+        QCOMPARE(w.Extractor().IconsSaved(), 20);
         QCOMPARE(Files(out).size(), 20);
         // Positions 1 to 7 with the resource names and numbers of the seven groups.
         for (const char* name : {"seven641APP.ico", "seven642TOOL.ico", "seven6431.ico", "seven6442.ico", "seven6453.ico",
@@ -145,14 +127,14 @@ private slots:
     void TwoOfFiveCheckedExtractsThoseAndUnchecksThem() {
         FRecurse& w = NewWindow({Fixture("modules/sample.dll"), Fixture("modules/seven64.dll"), Fixture("icons/six.ico"),
                                  Fixture("modules/good32.dll"), Fixture("modules/good.icl")});
-        for (int row : {1, 3}) w.ListModel->setData(w.ListModel->index(row), Qt::Checked, Qt::CheckStateRole);
+        for (int row : {1, 3}) w.ListModel()->setData(w.ListModel()->index(row), Qt::Checked, Qt::CheckStateRole);
         const QString out = OutDir();
         Extract(w, out);
-        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 15"));
+        QCOMPARE(w.StatusStrip()->Text(), QString("Total icons saved: 15"));
         for (const QString& f : Files(out)) QVERIFY2(f.startsWith("seven64") || f.startsWith("good32"), qPrintable(f));
         QCOMPARE(Files(out).size(), 15);
         QCOMPARE(CheckMarks(w), (std::vector<bool>(5, false)));
-        QCOMPARE(w.ListModel->data(w.ListModel->index(3), Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QCOMPARE(w.ListModel()->data(w.ListModel()->index(3), Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
         QVERIFY(Idle(w));
     }
 
@@ -167,7 +149,7 @@ private slots:
         FRecurse& w = NewWindow({x86, x64});
         const QString out = OutDir();
         Extract(w, out);
-        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 16 (8 were saved under another name; see the log)"));
+        QCOMPARE(w.StatusStrip()->Text(), QString("Total icons saved: 16 (8 were saved under another name; see the log)"));
         QCOMPARE(Files(out).size(), 16);
         QFile log(temp_.filePath("errlog.txt"));
         QVERIFY(log.open(QIODevice::ReadOnly));
@@ -205,22 +187,22 @@ private slots:
         const QString out = OutDir();
         Extract(w, out);
         QVERIFY2(printed_.contains(text), qPrintable(printed_.join(" | ")));
-        QCOMPARE(w.Picture1->Text(), "Total icons saved: " + QString::number(total));
+        QCOMPARE(w.StatusStrip()->Text(), "Total icons saved: " + QString::number(total));
         QCOMPARE(Files(out).size(), files);
         QVERIFY(Idle(w));
     }
 
     void ACancelledFolderChoiceExtractsNothing() {
         FRecurse& w = NewWindow({Fixture("modules/seven64.dll")});
-        w.ListModel->setData(w.ListModel->index(0), Qt::Checked, Qt::CheckStateRole);
-        const QString before = w.Picture1->Text();
+        w.ListModel()->setData(w.ListModel()->index(0), Qt::Checked, Qt::CheckStateRole);
+        const QString before = w.StatusStrip()->Text();
         prompts_->AnswerFolder(std::nullopt);
         w.tbrMain_ButtonClick("extract");
         QCOMPARE(prompts_->Asked().size(), std::size_t(1));
-        QCOMPARE(w.Picture1->Text(), before);
+        QCOMPARE(w.StatusStrip()->Text(), before);
         QVERIFY(printed_.isEmpty());
         QCOMPARE(CheckMarks(w), std::vector<bool>{true});
-        QCOMPARE(w.Extractor.IconsSaved, 0);
+        QCOMPARE(w.Extractor().IconsSaved(), 0);
         QVERIFY(Idle(w));
 
         // An empty list asks nothing at all.
@@ -238,7 +220,7 @@ private slots:
     void StopEndsTheRunAndTheTotalCountsWhatWasWritten() {
         QFETCH(QString, how);
         FRecurse& w = NewWindow({Fixture("modules/seven64.dll"), Fixture("modules/sample.dll"), Fixture("modules/good32.dll")});
-        for (int row : {0, 1, 2}) w.ListModel->setData(w.ListModel->index(row), Qt::Checked, Qt::CheckStateRole);
+        for (int row : {0, 1, 2}) w.ListModel()->setData(w.ListModel()->index(row), Qt::Checked, Qt::CheckStateRole);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const QString out = OutDir();
@@ -248,14 +230,14 @@ private slots:
             if (text != "Checking for resources..." || ++checks != 2) return;
             QVERIFY(Busy(w));
             QCOMPARE(Files(out).size(), 7);
-            if (how == "menu") w.mnuStop->trigger();
+            if (how == "menu") w.StopItem()->trigger();
             else if (how == "button") w.Button("Stop")->trigger();
             else QTest::keyClick(&w, Qt::Key_Escape);
-            QVERIFY(!w.Running);
+            QVERIFY(!w.Running());
         };
         Extract(w, out);
         QCOMPARE(checks, 2);
-        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 7"));
+        QCOMPARE(w.StatusStrip()->Text(), QString("Total icons saved: 7"));
         QCOMPARE(Files(out).size(), 7);
         // Processed entries lost their marks; the one not reached keeps it.
         QCOMPARE(CheckMarks(w), (std::vector<bool>{false, false, true}));
@@ -293,7 +275,7 @@ private slots:
         FRecurse& w = NewWindow({source});
         const QString out = OutDir();
         Extract(w, out);
-        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 1"));
+        QCOMPARE(w.StatusStrip()->Text(), QString("Total icons saved: 1"));
         QCOMPARE(ReadAll(out + "/garbled1.ico"), ico);
     }
 
@@ -304,26 +286,10 @@ private slots:
         blocker.close();
         Extract(w, blocker.fileName() + "/below");
         QCOMPARE(printed_.count("Couldn't open file for writing."), 2);
-        QCOMPARE(w.Picture1->Text(), QString("Total icons saved: 0"));
+        QCOMPARE(w.StatusStrip()->Text(), QString("Total icons saved: 0"));
         QVERIFY(Idle(w));
     }
 
-    // ---- Screenshots for `make screenshots`: during a run and after it.
-
-    void Screenshots() {
-        FRecurse& w = NewWindow({Fixture("modules/seven64.dll"), Fixture("modules/sample.dll"), Fixture("modules/good32.dll"),
-                                 Fixture("modules/good.icl"), Fixture("icons/six.ico")});
-        for (int row : {1, 2, 4}) w.ListModel->setData(w.ListModel->index(row), Qt::Checked, Qt::CheckStateRole);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const QString dir = mUiTest::ArtifactDir();
-        onStatus_ = [&](const QString& text) {
-            if (text == "Loading icon 9 of 12...") QVERIFY(w.grab().save(dir + "/search-extracting.png"));
-        };
-        Extract(w, OutDir());
-        QVERIFY(QFile::exists(dir + "/search-extracting.png"));
-        QVERIFY(w.grab().save(dir + "/search-extracted.png"));
-    }
 };
 
 PICTRIX_UI_TEST(tRecurseExtractTest)

@@ -8,7 +8,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "doubles/cScriptedPrompts.h"
 #include "mPrintTest.h"
+#include "cWindowTest.h"
 #include "mUiTest.h"
 #include "platform/ui/cPrompts.h"
 #include "search/ui/FRecurse.h"
@@ -16,12 +18,9 @@
 
 using namespace mPrintTest;
 
-class tRecursePrintTest : public QObject {
+class tRecursePrintTest : public cWindowTest {
     Q_OBJECT
 
-    QTemporaryDir temp_;
-    std::unique_ptr<cScriptedPrompts> prompts_;
-    std::unique_ptr<cPrompts::cScope> scope_;
     std::unique_ptr<FRecurse> window_;
     QDateTime since_;
 
@@ -29,8 +28,6 @@ class tRecursePrintTest : public QObject {
     QStringList Printed(const QString& pdf, int first = 0, int last = 0) const {
         return Normalised(PdfLines(pdf, first, last), since_);
     }
-
-    QString Path(const QString& name) const { return temp_.filePath(name); }
 
     QString WriteFile(const QString& name, const QByteArray& bytes) {
         QFile f(Path(name));
@@ -40,29 +37,16 @@ class tRecursePrintTest : public QObject {
 
     FRecurse& Window(const QStringList& entries) {
         window_ = std::make_unique<FRecurse>();
-        window_->ListModel->Reload([&](cSearchList& list) {
+        window_->ListModel()->Reload([&](cSearchList& list) {
             for (const QString& e : entries) list.Append(e.toStdString());
         });
         return *window_;
     }
 
-private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
-    }
-    void cleanupTestCase() { mUiTest::EndWindowTests(); }
-    void init() {
-        since_ = QDateTime::currentDateTime();
-        prompts_ = std::make_unique<cScriptedPrompts>();
-        scope_ = std::make_unique<cPrompts::cScope>(*prompts_);
-    }
-    void cleanup() {
-        window_.reset();
-        scope_.reset();
-        prompts_.reset();
-    }
+    void SetUp() override { since_ = QDateTime::currentDateTime(); }
+    void TearDown() override { window_.reset(); }
 
+private slots:
     void AnEmptyListPrintsTheHeadingBlockAndACountOfZero() {
         const QString pdf = Path("empty.pdf");
         cPdfPrinter printer(pdf);
@@ -86,17 +70,17 @@ private slots:
         const QString pdf = Path("window.pdf");
         cPdfPrinter printer(pdf);
         FRecurse& w = Window({"/a/one.exe", "/b/two.dll", "/c/three.ocx"});
-        w.ListModel->setData(w.ListModel->index(1), Qt::Checked, Qt::CheckStateRole);
-        w.DataChanged = true;
+        w.ListModel()->setData(w.ListModel()->index(1), Qt::Checked, Qt::CheckStateRole);
+        w.DataChanged(true);
         const QString caption = w.windowTitle();
         w.tbrMain_ButtonClick("print");
         QCOMPARE(Printed(pdf), Heading("") << "/a/one.exe" << "/b/two.dll" << "/c/three.ocx"
                                             << "Number of items in list: 3");
         QVERIFY(w.List().Checked(1) && !w.List().Checked(0));
-        QVERIFY(w.DataChanged);
+        QVERIFY(w.DataChanged());
         QCOMPARE(w.windowTitle(), caption);
         QVERIFY(prompts_->Asked().empty());
-        w.DataChanged = false;
+        w.DataChanged(false);
     }
 
     void AListFilePrintsItsEntriesWithoutBlankLines() {

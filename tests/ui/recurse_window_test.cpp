@@ -8,7 +8,6 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -19,8 +18,11 @@
 #include <fstream>
 #include <functional>
 
+#include "doubles/cScriptedPrompts.h"
+#include "doubles/cRecordingShell.h"
 #include "app/ui/FMain.h"
 #include "app/ui/mSearchWindows.h"
+#include "cWindowTest.h"
 #include "mUiTest.h"
 #include "platform/ui/cPrompts.h"
 #include "search/mRecurse.h"
@@ -54,7 +56,7 @@ QString ReadText(const QString& path) {
 }
 
 void Check(FRecurse& w, int row) {
-    w.ListModel->setData(w.ListModel->index(row), Qt::Checked, Qt::CheckStateRole);
+    w.ListModel()->setData(w.ListModel()->index(row), Qt::Checked, Qt::CheckStateRole);
 }
 
 // Runs `during` at the walk's first processing of events.
@@ -62,28 +64,17 @@ void DuringTheWalk(std::function<void()> during) { QTimer::singleShot(0, std::mo
 
 } // namespace
 
-class tRecurseWindowTest : public QObject {
+class tRecurseWindowTest : public cWindowTest {
     Q_OBJECT
 
-    QTemporaryDir temp_;
-    std::unique_ptr<cScriptedPrompts> prompts_;
-    std::unique_ptr<cPrompts::cScope> scope_;
-    std::unique_ptr<cRecordingShell> shell_;
-    std::unique_ptr<cShell::cScope> shellScope_;
-    std::vector<QPointer<FRecurse>> windows_;
     QString tree_; // X.EXE, notes.txt, B/y.exe, B/C/z.exe, D/w.exe
 
-    FRecurse& NewWindow() {
-        windows_.emplace_back(new FRecurse());
-        return *windows_.back();
-    }
+    FRecurse& NewWindow() { return Track(new FRecurse()); }
 
     void Search(FRecurse& w, const QString& folder, const QString& spec) {
         prompts_->AnswerFolder(folder).AnswerInput(spec);
         w.mnuFile_Click(0);
     }
-
-    QString Path(const QString& name) const { return temp_.filePath(name); }
 
     QString WriteList(const QString& name, const std::vector<std::string>& entries) {
         std::ofstream out(Path(name).toStdString(), std::ios::binary);
@@ -107,88 +98,37 @@ class tRecurseWindowTest : public QObject {
         if (reg.KeyExists()) reg.DeleteKey();
     }
 
-private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
-        const fs::path t = temp_.filePath("tree").toStdString();
-        for (const char* f : {"X.EXE", "notes.txt", "B/y.exe", "B/C/z.exe", "D/w.exe"}) Touch(t / f);
-        tree_ = QString::fromStdString(t.string());
-    }
-
-    void cleanupTestCase() { mUiTest::EndWindowTests(); }
-
-    void init() {
+    void SetUp() override {
         ForgetRecentLists();
-        prompts_ = std::make_unique<cScriptedPrompts>();
-        scope_ = std::make_unique<cPrompts::cScope>(*prompts_);
-        shell_ = std::make_unique<cRecordingShell>();
-        shellScope_ = std::make_unique<cShell::cScope>(*shell_);
-    }
-
-    void cleanup() {
-        for (auto& w : windows_) {
-            if (w) {
-                w->DataChanged = false;
-                delete w.data();
-            }
+        if (tree_.isEmpty()) {
+            const fs::path t = temp_.filePath("tree").toStdString();
+            for (const char* f : {"X.EXE", "notes.txt", "B/y.exe", "B/C/z.exe", "D/w.exe"}) Touch(t / f);
+            tree_ = QString::fromStdString(t.string());
         }
-        windows_.clear();
-        shellScope_.reset();
-        shell_.reset();
-        scope_.reset();
-        prompts_.reset();
     }
 
-    // ---- Looks.
+private slots:
+    // ---- Looks and buttons.
 
-    void LooksAsDesigned() {
+    // A new window is idle, with nothing listed; each toolbar button runs its command (with an
+    // empty list Print, Delete and Extract have nothing to act on).
+    void EachButtonRunsItsCommand() {
         FRecurse& w = NewWindow();
-        QCOMPARE(w.windowTitle(), QString("Recurse"));
-        QCOMPARE(w.width(), FRecurse::kDesignWidth);
-        QCOMPARE(w.height() - w.menuBar()->sizeHint().height(), FRecurse::kDesignHeight);
-        QCOMPARE(w.Picture1->Text(), QString("Ready..."));
-        QCOMPARE(w.tmr1->interval(), 1000);
-        QVERIFY(!w.tmr1->isActive());
-        QVERIFY(w.List1->uniformItemSizes());
-
-        const QStringList keys{"new", "open", "save", "", "print", "", "add", "delete", "", "extract", "",
-                               "helprecurse", "help", "", "Stop"};
-        const QStringList tips{"New List", "Open List File", "Save Current File", "", "Print List", "", "Add Item", "Delete",
-                               "", "Extract Icons", "", "Help on Recurse", "Pictrix Help", "", "Stop"};
-        const auto actions = w.tbrMain->actions();
-        QCOMPARE(actions.size(), keys.size());
-        for (qsizetype i = 0; i < keys.size(); ++i) {
-            QCOMPARE(actions[i]->isSeparator(), keys[i].isEmpty());
-            if (keys[i].isEmpty()) continue;
-            QCOMPARE(actions[i]->objectName(), keys[i]);
-            QCOMPARE(actions[i]->toolTip(), tips[i]);
-            QVERIFY(!actions[i]->icon().isNull());
-            QCOMPARE(actions[i]->isEnabled(), keys[i] != "Stop");
-        }
-
-        struct {
-            QAction* item;
-            const char* caption;
-            const char* shortcut;
-        } items[] = {
-            {w.mnuFileTop->menuAction(), "&File", ""}, {w.mnuFile[0], "&New", "Ctrl+N"},
-            {w.mnuFile[1], "&Open", "Ctrl+O"},         {w.mnuFile[2], "&Save", "Ctrl+S"},
-            {w.mnuFile[3], "Save As", ""},             {w.mnuFile[5], "&Print", "Ctrl+P"},
-            {w.mnuClose[0], "&Close", ""},             {w.mnuClose[2], "E&xit", ""},
-            {w.mnuEditTop->menuAction(), "&Edit", ""}, {w.mnuEdit[0], "&Add", "Ctrl+Ins"},
-            {w.mnuEdit[1], "&Delete", "Del"},          {w.mnuEdit[3], "&Extract", "F3"},
-            {w.mnuHelpTop->menuAction(), "&Help", ""}, {w.mnuHelp[0], "&Contents", "F1"},
-            {w.mnuHelp[1], "&Recurse Help", ""},       {w.mnuHelp[2], "&About", "Ctrl+A"},
-            {w.mnuStop, "&Stop", ""},
-        };
-        for (const auto& i : items) {
-            QCOMPARE(i.item->text(), QString(i.caption));
-            QCOMPARE(i.item->shortcut().toString(), QString(i.shortcut));
-        }
-        QVERIFY(w.mnuFile[4]->isSeparator() && w.mnuEdit[2]->isSeparator() && w.mnuClose[1]->isSeparator());
-        QVERIFY(!w.mnuStop->isVisible());
-        QVERIFY(w.mnuMRU[0]->isVisible() && !w.mnuMRU[6]->isVisible());
+        QCOMPARE(w.StatusStrip()->Text(), QString("Ready..."));
+        QVERIFY(!w.StopItem()->isVisible() && !w.Button("Stop")->isEnabled() && w.Button("new")->isEnabled());
+        prompts_->AnswerFolder(std::nullopt)
+            .CancelFile(cScriptedPrompts::eKind::OpenFile)
+            .CancelFile(cScriptedPrompts::eKind::SaveFile)
+            .CancelFile(cScriptedPrompts::eKind::OpenFile);
+        for (const char* key : {"new", "open", "save", "print", "add", "delete", "extract", "helprecurse", "help", "Stop", "?"})
+            w.tbrMain_ButtonClick(key);
+        std::vector<cScriptedPrompts::eKind> kinds;
+        for (const auto& asked : prompts_->Asked()) kinds.push_back(asked.kind);
+        using K = cScriptedPrompts::eKind;
+        QCOMPARE(kinds, (std::vector<K>{K::Folder, K::OpenFile, K::SaveFile, K::OpenFile}));
+        QCOMPARE(shell_->requests.size(), std::size_t(2));
+        QVERIFY(shell_->requests[0].path.endsWith("/recurse.htm") && shell_->requests[1].path.endsWith("/index.htm"));
+        QCOMPARE(w.List().ListCount(), 0);
     }
 
     // ---- Searching.
@@ -208,17 +148,17 @@ private slots:
                                     "Click Stop, or hold Esc, at any time.\r\n\r\nThe * and ? wildcards can be used.");
         const std::string t = tree_.toStdString();
         QCOMPARE(Entries(w), (std::vector<std::string>{t + "/X.EXE", t + "/B/y.exe", t + "/B/C/z.exe", t + "/D/w.exe"}));
-        QCOMPARE(w.ListModel->rowCount(), 4);
+        QCOMPARE(w.ListModel()->rowCount(), 4);
         QCOMPARE(w.windowTitle(), "Recursing: " + tree_);
-        QCOMPARE(w.Picture1->Text(), QString("Find File(s): 4 items found matching \"*.EXE\""));
-        QVERIFY(w.DataChanged && !w.Running);
-        QCOMPARE(w.FileSpec, std::string("*.EXE"));
-        QVERIFY(!w.mnuStop->isVisible() && !w.Button("Stop")->isEnabled() && w.Button("new")->isEnabled());
+        QCOMPARE(w.StatusStrip()->Text(), QString("Find File(s): 4 items found matching \"*.EXE\""));
+        QVERIFY(w.DataChanged() && !w.Running());
+        QCOMPARE(w.FileSpec(), std::string("*.EXE"));
+        QVERIFY(!w.StopItem()->isVisible() && !w.Button("Stop")->isEnabled() && w.Button("new")->isEnabled());
 
         // New again clears the list first, without asking about the unsaved results.
         Search(w, tree_ + "/B", "*.txt");
         QVERIFY(Entries(w).empty());
-        QCOMPARE(w.Picture1->Text(), QString("Find File(s): 0 items found matching \"*.txt\""));
+        QCOMPARE(w.StatusStrip()->Text(), QString("Find File(s): 0 items found matching \"*.txt\""));
         QCOMPARE(prompts_->Asked().size(), std::size_t(4));
     }
 
@@ -236,13 +176,13 @@ private slots:
         QCOMPARE(filters[1], (cPrompts::cFilter{"AllFiles(*.*)", "*.*"}));
         QVERIFY(prompts_->LastAsked().file.fileMustExist);
         QCOMPARE(Entries(w).back(), (tree_ + "/notes.txt").toStdString());
-        QCOMPARE(w.Picture1->Text(), QString("Number of items: 2"));
+        QCOMPARE(w.StatusStrip()->Text(), QString("Number of items: 2"));
 
         prompts_->AnswerFolder(tree_ + "/B").AnswerInput(std::nullopt);
         w.mnuFile_Click(0);
         QCOMPARE(w.windowTitle(), "Recursing: " + tree_ + "/B");
         QCOMPARE(Entries(w).size(), std::size_t(2));
-        QVERIFY(w.FileSpec.empty());
+        QVERIFY(w.FileSpec().empty());
 
         // After the cancel Add offers icons and executables; a cancelled dialog adds nothing.
         prompts_->CancelFile(eKind::OpenFile);
@@ -266,35 +206,35 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         // Idle: Esc does nothing and Ctrl+N starts New (cancelled here).
-        QTest::keyClick(w.List1, Qt::Key_Escape);
+        QTest::keyClick(w.ListView(), Qt::Key_Escape);
         prompts_->AnswerFolder(std::nullopt);
-        QTest::keyClick(w.List1, Qt::Key_N, Qt::ControlModifier);
+        QTest::keyClick(w.ListView(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(prompts_->Asked().size(), std::size_t(1));
 
         bool checked = false;
         DuringTheWalk([&] {
             checked = true;
-            QVERIFY(w.Running);
-            QVERIFY(!w.mnuFileTop->menuAction()->isEnabled() && !w.mnuEditTop->menuAction()->isEnabled() &&
-                    !w.mnuHelpTop->menuAction()->isEnabled());
-            QVERIFY(w.mnuStop->isVisible());
+            QVERIFY(w.Running());
+            QVERIFY(!w.FileMenu()->menuAction()->isEnabled() && !w.EditMenu()->menuAction()->isEnabled() &&
+                    !w.HelpMenu()->menuAction()->isEnabled());
+            QVERIFY(w.StopItem()->isVisible());
             for (const char* key : {"new", "open", "save", "print", "add", "delete", "extract", "helprecurse", "help"})
                 QVERIFY2(!w.Button(key)->isEnabled(), key);
             QVERIFY(w.Button("Stop")->isEnabled());
             // Ctrl+N asks nothing while busy (an unscripted question would fail the test).
-            QTest::keyClick(w.List1, Qt::Key_N, Qt::ControlModifier);
-            if (how == "esc") QTest::keyClick(w.List1, Qt::Key_Escape);
-            else if (how == "menu") w.mnuStop->trigger();
+            QTest::keyClick(w.ListView(), Qt::Key_N, Qt::ControlModifier);
+            if (how == "esc") QTest::keyClick(w.ListView(), Qt::Key_Escape);
+            else if (how == "menu") w.StopItem()->trigger();
             else w.Button("Stop")->trigger();
-            QVERIFY(!w.Running);
+            QVERIFY(!w.Running());
         });
         Search(w, tree_, "*.exe");
         QVERIFY(checked);
         // Stopped at the start folder's first check: nothing was listed, the texts still come.
         QVERIFY(Entries(w).empty());
-        QCOMPARE(w.Picture1->Text(), QString("Find File(s): 0 items found matching \"*.exe\""));
-        QVERIFY(w.DataChanged);
-        QVERIFY(!w.mnuStop->isVisible() && !w.Button("Stop")->isEnabled() && w.mnuFile[0]->isEnabled());
+        QCOMPARE(w.StatusStrip()->Text(), QString("Find File(s): 0 items found matching \"*.exe\""));
+        QVERIFY(w.DataChanged());
+        QVERIFY(!w.StopItem()->isVisible() && !w.Button("Stop")->isEnabled() && w.FileItem(0)->isEnabled());
     }
 
     void ClosingDuringASearchStopsItThenCloses() {
@@ -302,7 +242,7 @@ private slots:
         QPointer<FRecurse> p(&w);
         DuringTheWalk([&] {
             QVERIFY(!w.close());
-            QVERIFY(!w.Running);
+            QVERIFY(!w.Running());
             QVERIFY(p);
             prompts_->AnswerMessage(eAnswer::No); // the search's results are unsaved
         });
@@ -331,7 +271,7 @@ private slots:
             prompts_->AnswerMessage(eAnswer::No).AnswerMessage(eAnswer::No);
             other.mnuClose_Click(2); // Exit
             QVERIFY(a && walking.isVisible());
-            QVERIFY(!walking.Running);
+            QVERIFY(!walking.Running());
         });
         Search(walking, tree_, "*");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -371,11 +311,11 @@ private slots:
         const QString t = tree_ + "/B";
         QCOMPARE(ReadText(file), t + "/y.exe\r\n\r\n" + t + "/C/z.exe\r\n\r\n");
         QCOMPARE(QDir(Path("saveas")).entryList(QDir::Files), QStringList{saved});
-        QCOMPARE(w.ListFile, file.toStdString());
+        QCOMPARE(w.ListFile(), file.toStdString());
         QCOMPARE(w.windowTitle(), "Recursing: " + file);
-        QCOMPARE(w.Picture1->Text(), QString("Number of items: 2"));
-        QVERIFY(!w.DataChanged);
-        QCOMPARE(w.RecentLists.file(1), file.toStdString());
+        QCOMPARE(w.StatusStrip()->Text(), QString("Number of items: 2"));
+        QVERIFY(!w.DataChanged());
+        QCOMPARE(w.RecentLists().file(1), file.toStdString());
         CloseWindow(w, std::nullopt);
     }
 
@@ -388,8 +328,8 @@ private slots:
         QCOMPARE(asked.file.filters[0], (cPrompts::cFilter{"Pictrix Recure List(*.ier)", "*.ier"}));
         QVERIFY(asked.file.fileMustExist);
         QCOMPARE(Entries(w), (std::vector<std::string>{"/a/one", "/a/two", "/a/three"}));
-        QCOMPARE(w.Picture1->Text(), QString("Number of items: 3"));
-        QVERIFY(!w.DataChanged);
+        QCOMPARE(w.StatusStrip()->Text(), QString("Number of items: 3"));
+        QVERIFY(!w.DataChanged());
 
         Check(w, 1);
         w.tbrMain_ButtonClick("save");
@@ -433,7 +373,7 @@ private slots:
         const QString bad = tree_ + "/X.EXE/below.ier";
         prompts_->AnswerMessage(eAnswer::Yes).AnswerSave(bad).AnswerMessage(eAnswer::OK);
         QVERIFY(!w.close());
-        QVERIFY(p && w.DataChanged);
+        QVERIFY(p && w.DataChanged());
         QVERIFY(prompts_->LastAsked().text.contains("Path not found"));
         QCOMPARE(Entries(w).size(), std::size_t(1));
         CloseWindow(w, eAnswer::No);
@@ -446,16 +386,16 @@ private slots:
         QVERIFY(touch.open(QIODevice::WriteOnly));
         touch.close();
         FRecurse& w = NewWindow();
-        QVERIFY(w.mnuHidden->isCheckable() && !w.mnuHidden->isChecked());
-        QCOMPARE(w.mnuHidden->text(), QString("Search &Hidden Folders"));
+        QVERIFY(w.HiddenFoldersItem()->isCheckable() && !w.HiddenFoldersItem()->isChecked());
+        QCOMPARE(w.HiddenFoldersItem()->text(), QString("Search &Hidden Folders"));
         Search(w, tree_, "h.exe");
         QCOMPARE(Entries(w).size(), std::size_t(0));
-        w.mnuHidden->setChecked(true);
+        w.HiddenFoldersItem()->setChecked(true);
         Search(w, tree_, "h.exe");
         QCOMPARE(Entries(w).size(), std::size_t(1));
         FRecurse& again = NewWindow();
-        QVERIFY(again.mnuHidden->isChecked());
-        again.mnuHidden->setChecked(false);
+        QVERIFY(again.HiddenFoldersItem()->isChecked());
+        again.HiddenFoldersItem()->setChecked(false);
         CloseWindow(again, std::nullopt);
         CloseWindow(w, eAnswer::No);
         QFile::remove(tree_ + "/.hid/h.exe");
@@ -470,7 +410,7 @@ private slots:
         Search(w, tree_ + "/D", "*.exe");
         prompts_->AnswerMessage(eAnswer::Yes).CancelFile(cScriptedPrompts::eKind::SaveFile);
         QVERIFY(!w.close());
-        QVERIFY(p && w.DataChanged);
+        QVERIFY(p && w.DataChanged());
         QCOMPARE(Entries(w).size(), std::size_t(1));
         CloseWindow(w, eAnswer::No);
 
@@ -478,10 +418,10 @@ private slots:
         FRecurse& opened = NewWindow();
         prompts_->AnswerOpen({list});
         opened.mnuFile_Click(1);
-        QVERIFY(!opened.DataChanged);
+        QVERIFY(!opened.DataChanged());
         Check(opened, 1);
         opened.mnuEdit_Click(1); // Delete
-        QVERIFY(opened.DataChanged);
+        QVERIFY(opened.DataChanged());
         const std::size_t before = prompts_->Asked().size();
         CloseWindow(opened, eAnswer::No);
         QCOMPARE(prompts_->Asked().size(), before + 1);
@@ -490,7 +430,7 @@ private slots:
         FRecurse& added = NewWindow();
         prompts_->AnswerOpen({list});
         added.mnuEdit_Click(0); // Add
-        QVERIFY(added.DataChanged);
+        QVERIFY(added.DataChanged());
         CloseWindow(added, eAnswer::No);
     }
 
@@ -531,7 +471,7 @@ private slots:
         QVERIFY(!w.SaveAs());
         QCOMPARE(prompts_->LastAsked().text, existing + " already exists.\r\nDo you want to replace it?");
         QCOMPARE(ReadText(existing), QString("/keep/me\r\n\r\n"));
-        QVERIFY(w.DataChanged);
+        QVERIFY(w.DataChanged());
         prompts_->AnswerSave(Path("mine")).AnswerMessage(eAnswer::Yes);
         QVERIFY(w.SaveAs());
         QCOMPARE(ReadText(existing), tree_ + "/D/w.exe\r\n\r\n");
@@ -547,7 +487,7 @@ private slots:
             FRecurse& w = NewWindow();
             w.DisplayList(file.toStdString());
             QCOMPARE(Entries(w), (std::vector<std::string>{"/a/one", "/a/two"}));
-            QCOMPARE(w.ListModel->rowCount(), 2);
+            QCOMPARE(w.ListModel()->rowCount(), 2);
             QVERIFY(!w.List().Checked(0) && !w.List().Checked(1));
             QCOMPARE(w.windowTitle(), "Recursing: " + file);
         }
@@ -555,14 +495,15 @@ private slots:
         // caption and the status stay as they were.
         FRecurse& w = NewWindow();
         QVERIFY(w.DisplayList(crlf.toStdString()));
-        const QString caption = w.windowTitle(), status = w.Picture1->Text();
+        const QString caption = w.windowTitle(), status = w.StatusStrip()->Text();
         prompts_->AnswerMessage(eAnswer::OK);
         QVERIFY(!w.DisplayList(Path("missing.ier").toStdString()));
         QVERIFY(prompts_->LastAsked().text.contains("File not found"));
+        QVERIFY2(w.cursor().shape() != Qt::WaitCursor, "the failed read leaves the window idle");
         QCOMPARE(Entries(w).size(), std::size_t(2));
         QCOMPARE(w.windowTitle(), caption);
-        QCOMPARE(w.Picture1->Text(), status);
-        QCOMPARE(w.RecentLists.file(1), Path("missing.ier").toStdString());
+        QCOMPARE(w.StatusStrip()->Text(), status);
+        QCOMPARE(w.RecentLists().file(1), Path("missing.ier").toStdString());
         QVERIFY(ReadText(temp_.filePath("errlog.txt")).contains("missing.ier"));
     }
 
@@ -572,14 +513,14 @@ private slots:
         Check(w, 1);
         Check(w, 3);
         prompts_->AnswerMessage(eAnswer::OK);
-        QTest::mouseDClick(w.Picture1, Qt::LeftButton);
+        QTest::mouseDClick(w.StatusStrip(), Qt::LeftButton);
         QCOMPARE(prompts_->LastAsked().text, QString("Selected Items: \r\n\r\nb\r\nd\r\n"));
         QCOMPARE(prompts_->LastAsked().title, QString());
 
         w.mnuEdit_Click(1);
         QCOMPARE(Entries(w), (std::vector<std::string>{"a", "c", "e"}));
-        QCOMPARE(w.ListModel->rowCount(), 3);
-        QCOMPARE(w.Picture1->Text(), QString("Number of items: 3"));
+        QCOMPARE(w.ListModel()->rowCount(), 3);
+        QCOMPARE(w.StatusStrip()->Text(), QString("Number of items: 3"));
         // Nothing checked: Delete only refreshes the count.
         w.tbrMain_ButtonClick("delete");
         QCOMPARE(Entries(w).size(), std::size_t(3));
@@ -593,16 +534,16 @@ private slots:
         b.DisplayList(two.toStdString());
         QCOMPARE(Entries(a), std::vector<std::string>{"1"});
         QCOMPARE(Entries(b), std::vector<std::string>{"2"});
-        QVERIFY(b.mnuMRU[1]->isVisible() && !b.mnuMRU[2]->isVisible() && b.mnuMRU[6]->isVisible());
+        QVERIFY(b.RecentItem(1)->isVisible() && !b.RecentItem(2)->isVisible() && b.RecentItem(6)->isVisible());
         CloseWindow(b, std::nullopt);
         CloseWindow(a, std::nullopt);
         FRecurse& c = NewWindow();
-        QCOMPARE(c.RecentLists.FileCount(), 1);
-        QCOMPARE(c.RecentLists.file(1), one.toStdString());
+        QCOMPARE(c.RecentLists().FileCount(), 1);
+        QCOMPARE(c.RecentLists().file(1), one.toStdString());
         // A recent list opens from the menu and becomes the list file.
-        c.mnuMRU[1]->trigger();
+        c.RecentItem(1)->trigger();
         QCOMPARE(Entries(c), std::vector<std::string>{"1"});
-        QCOMPARE(c.ListFile, one.toStdString());
+        QCOMPARE(c.ListFile(), one.toStdString());
     }
 
     void HelpPagesAndAbout() {
@@ -639,7 +580,8 @@ private slots:
             if (auto* r = qobject_cast<FRecurse*>(top); r && r->isVisible()) opened.push_back(r);
         }
         QCOMPARE(opened.size(), std::size_t(2));
-        for (FRecurse* r : opened) windows_.emplace_back(r);
+        for (FRecurse* r : opened) Track(r);
+        const QPointer<FRecurse> first(opened[0]), second(opened[1]);
         QVERIFY(!opened[0]->parentWidget() && !opened[1]->parentWidget());
         // Each has its own list; closing the main window leaves them open.
         opened[0]->DisplayList(WriteList("own.ier", {"own"}).toStdString());
@@ -647,44 +589,35 @@ private slots:
         main->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!mainAlive);
-        QVERIFY(windows_[0] && windows_[1]);
+        QVERIFY(first && second);
         FMain::SetSearchWindowFactory({});
     }
 
-    // ---- Screenshots for `make screenshots`.
-
-    void Screenshots() {
-        FRecurse& w = NewWindow();
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const QString dir = mUiTest::ArtifactDir();
-        // Busy: the Stop menu and button, the other commands off.
-        DuringTheWalk([&w, dir] { QVERIFY(w.grab().save(dir + "/search-busy.png")); });
-        Search(w, tree_, "*.*");
-        Check(w, 3);
-        Check(w, 6);
-        w.List1->setCurrentIndex(w.ListModel->index(3));
-        QVERIFY(w.grab().save(dir + "/search-window.png"));
-        // A popup menu is a window of its own: draw it over the window where it opens.
-        for (auto [menu, name] : {std::pair{w.mnuFileTop, "search-menu-file"}, std::pair{w.mnuEditTop, "search-menu-edit"},
-                                  std::pair{w.mnuHelpTop, "search-menu-help"}}) {
-            w.menuBar()->setActiveAction(menu->menuAction());
-            QTest::qWait(50);
-            QImage shot = w.grab().toImage();
-            const QPoint at = w.menuBar()->mapTo(&w, w.menuBar()->actionGeometry(menu->menuAction()).bottomLeft());
-            const QPixmap popup = menu->grab();
-            if (shot.height() < at.y() + popup.height()) {
-                QImage taller(shot.width(), at.y() + popup.height() + 4, shot.format());
-                taller.fill(Qt::white);
-                QPainter(&taller).drawImage(0, 0, shot);
-                shot = taller;
-            }
-            QPainter(&shot).drawPixmap(at, popup);
-            QVERIFY(shot.save(dir + "/" + name + ".png"));
-            menu->hide();
-        }
-        w.menuBar()->setActiveAction(nullptr);
+    // Every file question belongs to the window that asks it, whichever window asked before: a
+    // search window's Open does not take the main window's dialogs with it, nor does closing it
+    // leave them without an owner.
+    void EachWindowOwnsItsFileDialogs() {
+        FMain main;
+        FRecurse& search = NewWindow();
+        const auto owner = [this] { return prompts_->LastAsked().owner.data(); };
+        prompts_->CancelFile(cScriptedPrompts::eKind::OpenFile);
+        search.mnuFile_Click(1);
+        QCOMPARE(owner(), &search);
+        prompts_->CancelFile(cScriptedPrompts::eKind::OpenFile);
+        main.mnuFile_Click(0);
+        QCOMPARE(owner(), &main);
+        prompts_->CancelFile(cScriptedPrompts::eKind::SaveFile);
+        search.mnuFile_Click(3);
+        QCOMPARE(owner(), &search);
+        prompts_->CancelFile(cScriptedPrompts::eKind::OpenFile);
+        search.mnuEdit_Click(0);
+        QCOMPARE(owner(), &search);
+        CloseWindow(search, std::nullopt);
+        prompts_->CancelFile(cScriptedPrompts::eKind::OpenFile);
+        main.tbrMain_ButtonClick("open");
+        QCOMPARE(owner(), &main);
     }
+
 };
 
 PICTRIX_UI_TEST(tRecurseWindowTest)

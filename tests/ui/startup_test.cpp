@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "doubles/cScriptedPrompts.h"
 #include "app/ui/FAbout.h"
 #include "app/ui/FMain.h"
 #include "app/ui/FProps.h"
@@ -16,16 +17,15 @@
 #include "app/ui/cErrorBox.h"
 #include "app/ui/cListView.h"
 #include "mPrintTest.h"
+#include "cWindowTest.h"
 #include "mUiTest.h"
-#include "resources/ui/cPromptsFileDialog.h"
 #include "search/ui/FRecurse.h"
 #include "support/MError.h"
 #include "platform/ui/cPrompts.h"
 
-class tStartupTest : public QObject {
+class tStartupTest : public cWindowTest {
     Q_OBJECT
 
-    QTemporaryDir temp_;
 
     // A list file of two entries in the temporary folder.
     QString WriteHits(const QString& name) {
@@ -47,15 +47,10 @@ class tStartupTest : public QObject {
         if (FRecurse::DefaultLoaded()) delete &FRecurse::Default();
     }
 
-private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        qputenv("PICTRIX_NO_SPLASH", "1");
-        mUiTest::BeginWindowTests(temp_.filePath("errlog.txt"));
-    }
-    void cleanupTestCase() { mUiTest::EndWindowTests(); }
-    void cleanup() { CloseMain(); }
+    void SetUp() override { qputenv("PICTRIX_NO_SPLASH", "1"); }
+    void TearDown() override { CloseMain(); }
 
+private slots:
     void AModuleOnTheCommandLineOpensInTheMainWindow_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("icons");
@@ -76,10 +71,12 @@ private slots:
         FMain& main = FMain::Default();
         QVERIFY(main.isVisible());
         QCOMPARE(main.IconCount(), icons);
-        QCOMPARE(main.lvwIcons->Count(), icons);
-        QVERIFY(!main.UsePendingFile);
+        QCOMPARE(main.IconList()->Count(), icons);
+        // The next Open asks for its file.
+        prompts.CancelFile(cScriptedPrompts::eKind::OpenFile);
+        main.mnuFile_Click(0);
         // Not a recent file: it did not come through the dialog.
-        QCOMPARE(main.RecentFiles.FileCount(), 0);
+        QCOMPARE(main.RecentFiles().FileCount(), 0);
     }
 
     void AListFileOnTheCommandLineOpensInTheSearchWindow_data() {
@@ -114,7 +111,7 @@ private slots:
         for (int i = 0; i < search.List().ListCount(); ++i) shown << QString::fromStdString(search.List().Text(i));
         QCOMPARE(shown, entries);
         QCOMPARE(search.windowTitle(), "Recursing: " + file);
-        QVERIFY(!search.DataChanged);
+        QVERIFY(!search.DataChanged());
     }
 
     // "/p" prints through the hidden global search window and ends the program; no window shows.

@@ -1,11 +1,14 @@
 # test_ui: the Qt Test program. Every tests/ui/*.cpp is compiled into it; each test class registers
-# itself with PICTRIX_UI_TEST (mUiTest.h) and main_ui.cpp runs them all.
+# itself with PICTRIX_UI_TEST (mUiTest.h) and main_ui.cpp runs them all. Qt's Test module is the
+# tests' alone; the program never links it.
+find_package(Qt6 REQUIRED COMPONENTS Test)
+include(${CMAKE_CURRENT_LIST_DIR}/../doubles/doubles.cmake)
 file(GLOB ui_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp ${CMAKE_CURRENT_LIST_DIR}/*.h)
 add_executable(test_ui ${ui_test_sources})
 set_target_properties(test_ui PROPERTIES AUTOMOC ON)
 target_compile_options(test_ui PRIVATE ${PICTRIX_WARNINGS})
 target_include_directories(test_ui PRIVATE ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(test_ui PRIVATE pictrix_ui Qt6::Test)
+target_link_libraries(test_ui PRIVATE pictrix_ui_doubles Qt6::Test)
 target_compile_definitions(test_ui PRIVATE
   PICTRIX_FIXTURE_DIR="${PICTRIX_FIXTURE_DIR}"
   PICTRIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
@@ -26,4 +29,16 @@ set_tests_properties(test_ui PROPERTIES
 add_test(NAME test_ui_2x COMMAND test_ui -class tHiDpiTest)
 set_tests_properties(test_ui_2x PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2;XDG_CONFIG_HOME=${_ui_home}/config;XDG_STATE_HOME=${_ui_home}/state;HOME=${_ui_home}"
+  TIMEOUT 120)
+
+# pictrix-screenshots: the dialogs, the grid and the search window drawn for `make screenshots`.
+# CTest runs it too, so a picture that can no longer be drawn fails the suite.
+add_executable(pictrix-screenshots ${CMAKE_CURRENT_LIST_DIR}/../screenshots/main_screenshots.cpp)
+target_compile_options(pictrix-screenshots PRIVATE ${PICTRIX_WARNINGS})
+target_link_libraries(pictrix-screenshots PRIVATE pictrix_ui_doubles)
+target_compile_definitions(pictrix-screenshots PRIVATE PICTRIX_FIXTURE_DIR="${PICTRIX_FIXTURE_DIR}")
+add_dependencies(pictrix-screenshots fixtures)
+add_test(NAME screenshots COMMAND pictrix-screenshots ${CMAKE_BINARY_DIR}/artifacts)
+set_tests_properties(screenshots PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${_ui_home}/screenshots-config;XDG_STATE_HOME=${_ui_home}/screenshots-state;HOME=${_ui_home}"
   TIMEOUT 120)

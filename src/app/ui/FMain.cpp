@@ -5,6 +5,7 @@
 #include "base/ui/mQtPath.h"
 #include "base/ui/mQtText.h"
 #include "app/ui/FMain.h"
+#include "app/ui/FMain_State.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -34,10 +35,7 @@
 #include "app/ui/cStatusBar.h"
 #include "support/ui/mWindowParts.h"
 #include "grid/ui/cIconGrid.h"
-#include "resources/mFileOpenSave.h"
-#include "resources/ui/cPromptsFileDialog.h"
 #include "support/MError.h"
-#include "support/cRegistry.h"
 #include "platform/ui/cPrompts.h"
 
 namespace {
@@ -46,87 +44,91 @@ QPointer<FMain> gDefault;
 
 using mQtText::Q;
 
-// The toolbar in order; an empty key stands for a separator.
-constexpr mWindowParts::cButton kButtons[] = {
-    {"open", "Open Icon or Library"}, {"save", "Save selected icon"}, {"copy", "Copy"},
-    {"print", "Print selected icon"}, {"", ""},
-    {"viewlarge", "Large icons"}, {"viewsmall", "Small icons"}, {"viewlist", "List icons"},
-    {"viewdetails", "Details"}, {"", ""},
-    {"properties", "Properties"}, {"", ""},
-    {"launch", "Launch icon editor"}, {"recurse", "Recurse"}, {"glintsmith", "Run Glintsmith - QRSC"}, {"", ""},
-    {"help", "Help"}, {"about", "About Pictrix"},
-};
-
 } // namespace
 
 FMain::FMain(QWidget* parent)
-    : QMainWindow(parent), ilsIcons32(std::make_unique<cImageList>(32)),
-      ilsIcons16(std::make_unique<cImageList>(16)), client_(new QWidget(this)) {
+    : QMainWindow(parent), s_(std::make_unique<cState>()) {
+    s_->client = new QWidget(this);
     setWindowTitle(Q(mProgram::kAppName));
     setAttribute(Qt::WA_DeleteOnClose);
-    setCentralWidget(client_);
-    client_->installEventFilter(this);
-    if (!mFileOpenSave::Backend()) cPromptsFileDialog::Install();
-    cPromptsFileDialog::SetOwner(this);
+    setCentralWidget(s_->client);
+    s_->client->installEventFilter(this);
 
     // The list and the images pane share the list's place; the list takes what the pane leaves.
-    splImages = new QSplitter(Qt::Horizontal, client_);
-    splImages->setObjectName("splImages");
-    splImages->setChildrenCollapsible(false);
-    splImages->setHandleWidth(2);
-    lvwIcons = new cListView(splImages);
-    lvwIcons->setObjectName("lvwIcons");
-    lvwIcons->AddColumnHeader("Icon", static_cast<int>(kColumnWidthTwips / TwipsPerPixelX() + 0.5));
-    lvwIcons->AddColumnHeader("Number of Images", static_cast<int>(kColumnWidthTwips / TwipsPerPixelX() + 0.5));
-    connect(lvwIcons, &cListView::ItemClick, this, &FMain::lvwIcons_ItemClick);
+    s_->splImages = new QSplitter(Qt::Horizontal, s_->client);
+    s_->splImages->setObjectName("splImages");
+    s_->splImages->setChildrenCollapsible(false);
+    s_->splImages->setHandleWidth(2);
+    s_->lvwIcons = new cListView(s_->splImages);
+    s_->lvwIcons->setObjectName("lvwIcons");
+    s_->lvwIcons->AddColumnHeader("Icon", mTwips::ToPixels(kColumnWidthTwips, TwipsPerPixelX()));
+    s_->lvwIcons->AddColumnHeader("Number of Images", mTwips::ToPixels(kColumnWidthTwips, TwipsPerPixelX()));
+    connect(s_->lvwIcons, &cListView::ItemClick, this, &FMain::lvwIcons_ItemClick);
     // Ctrl+C in the list copies the chosen icon, as the toolbar's Copy does.
-    connect(lvwIcons, &cListView::CopyRequested, this, &FMain::mnuCopy_Click);
+    connect(s_->lvwIcons, &cListView::CopyRequested, this, &FMain::mnuCopy_Click);
     // A file dropped anywhere on the window opens as Open would open it.
     setAcceptDrops(true);
 
     // The grid holds the chosen icon's images and their selection; View > Images shows it. It
     // scrolls itself up and down; the pane scrolls it sideways.
-    scrImages = new QScrollArea(splImages);
-    scrImages->setObjectName("scrImages");
-    scrImages->setFrameShape(QFrame::NoFrame);
-    scrImages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scrImages->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    IconGrid1 = new cIconGrid;
-    IconGrid1->setObjectName("IconGrid1");
-    scrImages->setWidget(IconGrid1);
-    scrImages->viewport()->installEventFilter(this);
-    splImages->addWidget(lvwIcons);
-    splImages->addWidget(scrImages);
-    scrImages->setVisible(false);
-    splImages->setStretchFactor(0, 1);
-    splImages->setStretchFactor(1, 0);
-    connect(splImages, &QSplitter::splitterMoved, this, [this] { imagesWidth_ = scrImages->width(); });
+    s_->scrImages = new QScrollArea(s_->splImages);
+    s_->scrImages->setObjectName("scrImages");
+    s_->scrImages->setFrameShape(QFrame::NoFrame);
+    s_->scrImages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    s_->scrImages->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    s_->IconGrid1 = new cIconGrid;
+    s_->IconGrid1->setObjectName("IconGrid1");
+    s_->scrImages->setWidget(s_->IconGrid1);
+    s_->scrImages->viewport()->installEventFilter(this);
+    s_->splImages->addWidget(s_->lvwIcons);
+    s_->splImages->addWidget(s_->scrImages);
+    s_->scrImages->setVisible(false);
+    s_->splImages->setStretchFactor(0, 1);
+    s_->splImages->setStretchFactor(1, 0);
+    connect(s_->splImages, &QSplitter::splitterMoved, this, [this] { s_->imagesWidth = s_->scrImages->width(); });
 
     CreateMenus();
     CreateToolbar();
     CreateGridCommands();
-    sbrMain = new cStatusBar(2, this);
-    sbrMain->setObjectName("sbrMain");
-    sbrMain->SetPanelWidth(1, 280);
-    setStatusBar(sbrMain);
+    s_->sbrMain = new cStatusBar(2, this);
+    s_->sbrMain->setObjectName("sbrMain");
+    s_->sbrMain->SetPanelWidth(1, 280);
+    setStatusBar(s_->sbrMain);
 
-    resize(static_cast<int>(kDesignWidthTwips / TwipsPerPixelX() + 0.5),
-           static_cast<int>(kDesignHeightTwips / TwipsPerPixelY() + 0.5) + menuBar()->sizeHint().height());
+    resize(mTwips::ToPixels(kDesignWidthTwips, TwipsPerPixelX()),
+           mTwips::ToPixels(kDesignHeightTwips, TwipsPerPixelY()) + menuBar()->sizeHint().height());
     Form_Load();
 }
 
 FMain::~FMain() = default;
 
-FMain& FMain::Default() {
-    if (!gDefault) gDefault = new FMain();
-    return *gDefault;
-}
+FMain& FMain::Default() { return mWindowParts::DefaultWindow(gDefault); }
 
 bool FMain::DefaultLoaded() { return !gDefault.isNull(); }
 
+std::int32_t FMain::IconCount() const noexcept { return static_cast<std::int32_t>(s_->icons.size()); }
+const cMRUFileList& FMain::RecentFiles() const noexcept { return s_->RecentFiles; }
+cListView* FMain::IconList() const noexcept { return s_->lvwIcons; }
+cIconGrid* FMain::ImageGrid() const noexcept { return s_->IconGrid1; }
+QScrollArea* FMain::ImagesPane() const noexcept { return s_->scrImages; }
+QSplitter* FMain::ImagesSplitter() const noexcept { return s_->splImages; }
+QToolBar* FMain::Toolbar() const noexcept { return s_->tbrMain; }
+cStatusBar* FMain::StatusPanels() const noexcept { return s_->sbrMain; }
+const cImageList* FMain::Pictures32() const noexcept { return s_->ilsIcons32.get(); }
+const cImageList* FMain::Pictures16() const noexcept { return s_->ilsIcons16.get(); }
+QAction* FMain::FileItem(int index) const { return mWindowParts::At(s_->mnuFile, index); }
+QAction* FMain::RecentItem(int index) const { return mWindowParts::At(s_->mnuMRU, index); }
+QAction* FMain::ViewItem(int index) const { return mWindowParts::At(s_->mnuView, index); }
+QAction* FMain::ErrorLogItem(int index) const { return mWindowParts::At(s_->mnuErrorLog, index); }
+QAction* FMain::HelpItem(int index) const { return mWindowParts::At(s_->mnuHelp, index); }
+QAction* FMain::ImagesItem() const noexcept { return s_->mnuImages; }
+QAction* FMain::ExportPngItem() const noexcept { return s_->mnuExportPng; }
+QAction* FMain::CopyItem() const noexcept { return s_->mnuCopy; }
+QAction* FMain::OptionsItem() const noexcept { return s_->mnuOptions; }
+
 const cFileIcon& FMain::Icon(std::int32_t i) const {
     if (i < 1 || i > IconCount()) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
-    return icons_[static_cast<std::size_t>(i - 1)];
+    return s_->icons[static_cast<std::size_t>(i - 1)];
 }
 
 void FMain::CreateMenus() {
@@ -134,43 +136,35 @@ void FMain::CreateMenus() {
         return mWindowParts::Item(menu, caption, shortcut);
     };
 
-    mnuFileMenu = menuBar()->addMenu("&File");
-    mnuFile[0] = item(mnuFileMenu, "&Open", QKeySequence("Ctrl+O"));
-    mnuFile[1] = item(mnuFileMenu, "&Save", QKeySequence("Ctrl+S"));
-    mnuExportPng = item(mnuFileMenu, "&Export as PNG...", QKeySequence("Ctrl+E"));
-    connect(mnuExportPng, &QAction::triggered, this, &FMain::ExportPng);
-    mnuFile[2] = item(mnuFileMenu, "-");
-    mnuFile[2]->setVisible(false);
-    mnuFile[3] = item(mnuFileMenu, "&Print");
-    mnuFile[4] = item(mnuFileMenu, "-");
-    mnuFile[5] = item(mnuFileMenu, "&Launch Editor", QKeySequence("F2"));
-    mnuFile[6] = item(mnuFileMenu, "&Recurse", QKeySequence("F3"));
-    mnuFile[7] = item(mnuFileMenu, "&Glintsmith", QKeySequence("F4"));
-    mnuMRU[0] = item(mnuFileMenu, "-");
-    for (std::size_t i = 1; i <= 5; ++i) {
-        mnuMRU[i] = item(mnuFileMenu, "");
-        mnuMRU[i]->setVisible(false);
-    }
-    mnuMRU[6] = item(mnuFileMenu, "-");
-    mnuMRU[6]->setVisible(false);
-    mnuExit = item(mnuFileMenu, "E&xit");
-    mnuEdit = item(mnuFileMenu, "&Edit");
-    mnuEdit->setVisible(false);
-    mnuCopy = item(mnuFileMenu, "&Copy", QKeySequence("Ctrl+C"));
-    mnuCopy->setVisible(false);
+    s_->mnuFileMenu = menuBar()->addMenu("&File");
+    s_->mnuFile[0] = item(s_->mnuFileMenu, "&Open", QKeySequence("Ctrl+O"));
+    s_->mnuFile[1] = item(s_->mnuFileMenu, "&Save", QKeySequence("Ctrl+S"));
+    s_->mnuExportPng = item(s_->mnuFileMenu, "&Export as PNG...", QKeySequence("Ctrl+E"));
+    connect(s_->mnuExportPng, &QAction::triggered, this, &FMain::ExportPng);
+    s_->mnuFile[2] = item(s_->mnuFileMenu, "-");
+    s_->mnuFile[2]->setVisible(false);
+    s_->mnuFile[3] = item(s_->mnuFileMenu, "&Print");
+    s_->mnuFile[4] = item(s_->mnuFileMenu, "-");
+    s_->mnuFile[5] = item(s_->mnuFileMenu, "&Launch Editor", QKeySequence("F2"));
+    s_->mnuFile[6] = item(s_->mnuFileMenu, "&Recurse", QKeySequence("F3"));
+    s_->mnuFile[7] = item(s_->mnuFileMenu, "&Glintsmith", QKeySequence("F4"));
+    s_->mnuMRU = mWindowParts::AddRecentItems(s_->mnuFileMenu, this, [this](int i) { mnuMRU_Click(i); });
+    s_->mnuExit = item(s_->mnuFileMenu, "E&xit");
+    s_->mnuEdit = item(s_->mnuFileMenu, "&Edit");
+    s_->mnuEdit->setVisible(false);
+    s_->mnuCopy = item(s_->mnuFileMenu, "&Copy", QKeySequence("Ctrl+C"));
+    s_->mnuCopy->setVisible(false);
     for (int i = 0; i < 8; ++i) {
-        if (!mnuFile[static_cast<std::size_t>(i)]->isSeparator())
-            connect(mnuFile[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuFile_Click(i); });
+        if (!s_->mnuFile[static_cast<std::size_t>(i)]->isSeparator())
+            connect(s_->mnuFile[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuFile_Click(i); });
     }
-    for (int i = 1; i <= 5; ++i)
-        connect(mnuMRU[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuMRU_Click(i); });
 
-    mnuViewMenu = menuBar()->addMenu("&View");
+    s_->mnuViewMenu = menuBar()->addMenu("&View");
     const char* viewCaptions[] = {"&Toolbar", "&Status Bar", "-", "&Large Icons", "S&mall Icons", "L&ist",
                                   "&Details", "-", "&Properties"};
     for (int i = 0; i < 9; ++i) {
-        QAction* action = item(mnuViewMenu, viewCaptions[i]);
-        mnuView[static_cast<std::size_t>(i)] = action;
+        QAction* action = item(s_->mnuViewMenu, viewCaptions[i]);
+        s_->mnuView[static_cast<std::size_t>(i)] = action;
         if (action->isSeparator()) continue;
         if (i <= 6) action->setCheckable(true);
         // Qt flips a checkable item before it reports the choice; the handler owns the marks.
@@ -181,70 +175,86 @@ void FMain::CreateMenus() {
     }
     // "&Images" stands with the other parts of the window that can be shown or hidden; it is no
     // item of mnuView, whose indices the toolbar and the stored view use.
-    mnuImages = new QAction("&Images", this);
-    mnuImages->setShortcut(QKeySequence("Ctrl+I"));
-    mnuImages->setCheckable(true);
-    mnuViewMenu->insertAction(mnuView[2], mnuImages);
-    connect(mnuImages, &QAction::triggered, this, [this](bool checked) {
-        mnuImages->setChecked(!checked);
+    s_->mnuImages = new QAction("&Images", this);
+    s_->mnuImages->setShortcut(QKeySequence("Ctrl+I"));
+    s_->mnuImages->setCheckable(true);
+    s_->mnuViewMenu->insertAction(s_->mnuView[2], s_->mnuImages);
+    connect(s_->mnuImages, &QAction::triggered, this, [this](bool checked) {
+        s_->mnuImages->setChecked(!checked);
         mnuImages_Click();
     });
-    mnuView[0]->setChecked(true);
-    mnuView[1]->setChecked(true);
-    mnuView[3]->setChecked(true);
-    mnuDashIt = item(mnuViewMenu, "-");
-    mnuOptions = item(mnuViewMenu, "&Options...");
-    mnuErrorLog[0] = item(mnuViewMenu, "-");
-    mnuErrorLog[1] = item(mnuViewMenu, "&Error Log", QKeySequence("Ctrl+L"));
-    mnuErrorLog[2] = item(mnuViewMenu, "&Clear Error Log");
+    s_->mnuView[0]->setChecked(true);
+    s_->mnuView[1]->setChecked(true);
+    s_->mnuView[3]->setChecked(true);
+    s_->mnuDashIt = item(s_->mnuViewMenu, "-");
+    s_->mnuOptions = item(s_->mnuViewMenu, "&Options...");
+    s_->mnuErrorLog[0] = item(s_->mnuViewMenu, "-");
+    s_->mnuErrorLog[1] = item(s_->mnuViewMenu, "&Error Log", QKeySequence("Ctrl+L"));
+    s_->mnuErrorLog[2] = item(s_->mnuViewMenu, "&Clear Error Log");
 
-    mnuHelpMenu = menuBar()->addMenu("&Help");
-    mnuHelp[0] = item(mnuHelpMenu, "&Contents", QKeySequence("F1"));
-    mnuHelp[2] = item(mnuHelpMenu, "&About", QKeySequence("Ctrl+A"));
-    mnuHelp[3] = item(mnuHelpMenu, "-");
-    mnuHelp[4] = item(mnuHelpMenu, "Icon &Formats");
-    mnuHelp[5] = item(mnuHelpMenu, "&Settings and Files");
+    s_->mnuHelpMenu = menuBar()->addMenu("&Help");
+    s_->mnuHelp[0] = item(s_->mnuHelpMenu, "&Contents", QKeySequence("F1"));
+    s_->mnuHelp[2] = item(s_->mnuHelpMenu, "&About", QKeySequence("Ctrl+A"));
+    s_->mnuHelp[3] = item(s_->mnuHelpMenu, "-");
+    s_->mnuHelp[4] = item(s_->mnuHelpMenu, "Icon &Formats");
+    s_->mnuHelp[5] = item(s_->mnuHelpMenu, "&Settings and Files");
 
-    connect(mnuExit, &QAction::triggered, this, &FMain::mnuExit_Click);
-    connect(mnuCopy, &QAction::triggered, this, &FMain::mnuCopy_Click);
-    connect(mnuOptions, &QAction::triggered, this, &FMain::mnuOptions_Click);
+    connect(s_->mnuExit, &QAction::triggered, this, &FMain::mnuExit_Click);
+    connect(s_->mnuCopy, &QAction::triggered, this, &FMain::mnuCopy_Click);
+    connect(s_->mnuOptions, &QAction::triggered, this, &FMain::mnuOptions_Click);
     for (int i : {1, 2})
-        connect(mnuErrorLog[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuErrorLog_Click(i); });
+        connect(s_->mnuErrorLog[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuErrorLog_Click(i); });
     for (int i : {0, 2, 4, 5})
-        connect(mnuHelp[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuHelp_Click(i); });
+        connect(s_->mnuHelp[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuHelp_Click(i); });
 }
 
 void FMain::CreateGridCommands() {
     // Ctrl+C in the grid copies the chosen images, as Ctrl+C in the list copies the icon (the
     // menu's Copy is hidden, so its key does not reach here).
-    auto* copy = new QAction("&Copy", IconGrid1);
+    auto* copy = new QAction("&Copy", s_->IconGrid1);
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetShortcut);
     connect(copy, &QAction::triggered, this, &FMain::mnuCopy_Click);
     // A right click on the images offers what acts on the chosen ones.
-    auto* separator = new QAction(IconGrid1);
+    auto* separator = new QAction(s_->IconGrid1);
     separator->setSeparator(true);
-    IconGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
-    IconGrid1->addActions({mnuFile[1], copy, mnuExportPng, separator, mnuView[8]});
+    s_->IconGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    s_->IconGrid1->addActions({s_->mnuFile[1], copy, s_->mnuExportPng, separator, s_->mnuView[8]});
 }
 
-const std::vector<QString>& FMain::ButtonKeys() {
-    static const std::vector<QString> keys = mWindowParts::Keys(kButtons);
-    return keys;
-}
+const std::vector<QString>& FMain::ButtonKeys() const { return s_->toolbar.Keys(); }
 
 void FMain::CreateToolbar() {
-    tbrMain = mWindowParts::AddToolbar(*this, kButtons, [this](const QString& key) { tbrMain_ButtonClick(key); }, buttons_);
-    for (const auto& [key, button] : buttons_) {
-        if (key.startsWith("view")) button->setCheckable(true);
+    // The toolbar in order; an empty key stands for a separator.
+    s_->tbrMain = s_->toolbar.Add(*this,
+                           {
+                               {"open", "Open Icon or Library", [this] { mnuFile_Click(0); }},
+                               {"save", "Save selected icon", [this] { mnuFile_Click(1); }},
+                               {"copy", "Copy", [this] { mnuCopy_Click(); }},
+                               {"print", "Print selected icon", [this] { mnuFile_Click(3); }},
+                               {"", "", {}},
+                               {"viewlarge", "Large icons", [this] { mnuView_Click(3); }},
+                               {"viewsmall", "Small icons", [this] { mnuView_Click(4); }},
+                               {"viewlist", "List icons", [this] { mnuView_Click(5); }},
+                               {"viewdetails", "Details", [this] { mnuView_Click(6); }},
+                               {"", "", {}},
+                               {"properties", "Properties", [this] { mnuView_Click(8); }},
+                               {"", "", {}},
+                               {"launch", "Launch icon editor", [this] { mnuFile_Click(5); }},
+                               {"recurse", "Recurse", [this] { mnuFile_Click(6); }},
+                               {"glintsmith", "Run Glintsmith - QRSC", [this] { RunGlintsmith(); }},
+                               {"", "", {}},
+                               {"help", "Help", [this] { mnuHelp_Click(0); }},
+                               {"about", "About Pictrix", [this] { mnuHelp_Click(2); }},
+                           },
+                           [this](const QString& key) { tbrMain_ButtonClick(key); });
+    for (const QString& key : s_->toolbar.Keys()) {
+        if (key.startsWith("view")) Button(key)->setCheckable(true);
     }
     Button("viewlarge")->setChecked(true);
 }
 
-QAction* FMain::Button(const QString& key) const {
-    const auto it = buttons_.find(key);
-    return it == buttons_.end() ? nullptr : it->second;
-}
+QAction* FMain::Button(const QString& key) const { return s_->toolbar.Button(key); }
 
 double FMain::TwipsPerPixelY() const {
     const QScreen* s = screen();
@@ -260,12 +270,12 @@ void FMain::Settings() {
     const mMainSettings::cStoredSettings stored = mMainSettings::ReadSettings();
     if (stored.backColor) SetListBackColour(*stored.backColor);
     if (stored.toolbar) {
-        tbrMain->setVisible(*stored.toolbar);
-        mnuView[0]->setChecked(*stored.toolbar);
+        s_->tbrMain->setVisible(*stored.toolbar);
+        s_->mnuView[0]->setChecked(*stored.toolbar);
     }
     if (stored.statusbar) {
-        sbrMain->setVisible(*stored.statusbar);
-        mnuView[1]->setChecked(*stored.statusbar);
+        s_->sbrMain->setVisible(*stored.statusbar);
+        s_->mnuView[1]->setChecked(*stored.statusbar);
     }
     if (stored.winState) {
         if (*stored.winState == mMainSettings::kStateMaximised) setWindowState(Qt::WindowMaximized);
@@ -274,12 +284,12 @@ void FMain::Settings() {
     }
     if (stored.top || stored.left) {
         QPoint at = pos();
-        if (stored.top) at.setY(static_cast<int>(*stored.top / TwipsPerPixelY() + 0.5));
-        if (stored.left) at.setX(static_cast<int>(*stored.left / TwipsPerPixelX() + 0.5));
+        if (stored.top) at.setY(mTwips::ToPixels(*stored.top, TwipsPerPixelY()));
+        if (stored.left) at.setX(mTwips::ToPixels(*stored.left, TwipsPerPixelX()));
         move(at);
     }
     if (stored.view) mnuView_Click(*stored.view);
-    if (stored.imagesWidth) imagesWidth_ = static_cast<int>(*stored.imagesWidth / TwipsPerPixelX() + 0.5);
+    if (stored.imagesWidth) s_->imagesWidth = mTwips::ToPixels(*stored.imagesWidth, TwipsPerPixelX());
     if (stored.images) ShowImages(*stored.images);
     Form_Resize();
 }
@@ -287,15 +297,11 @@ void FMain::Settings() {
 void FMain::Form_Load() {
     try {
         Settings();
-        sbrMain->SetPanelText(1, Q(mMainWindow::kReady));
+        s_->sbrMain->SetPanelText(1, Q(mMainWindow::kReady));
         const QScreen* s = screen();
-        HighColour = (s ? s->depth() : 32) >= 9;
+        s_->HighColour = (s ? s->depth() : 32) >= 9;
         // Qt's toolbars are flat already.
-        cRegistry registry;
-        registry.ClassKey(cRegistry::kHKeyLocalMachine);
-        registry.SectionKey(std::string(mMainSettings::kRecentFilesKey));
-        RecentFiles.Load(registry);
-        RecentFiles.MaxFileCount(kRecentCapacity);
+        mWindowParts::LoadRecentFiles(s_->RecentFiles, mMainSettings::kRecentFilesKey, kRecentCapacity);
         RefreshRecentMenu();
     } catch (const cError& e) {
         MError::ReportError(e, true, true);
@@ -308,9 +314,9 @@ void FMain::resizeEvent(QResizeEvent* event) {
 }
 
 bool FMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == client_ && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) Form_Resize();
+    if (watched == s_->client && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) Form_Resize();
     // The pane exists once the constructor made it (the client area's events come before).
-    if (scrImages && watched == scrImages->viewport() && event->type() == QEvent::Resize) FitGridToPane();
+    if (s_->scrImages && watched == s_->scrImages->viewport() && event->type() == QEvent::Resize) FitGridToPane();
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -320,56 +326,56 @@ void FMain::Form_Resize() {
     // asked relative to the window, so the rule also holds before the window is first shown.
     const double p = TwipsPerPixelY();
     const double px = TwipsPerPixelX();
-    const bool toolbar = tbrMain->isVisibleTo(this);
-    const bool status = sbrMain->isVisibleTo(this);
+    const bool toolbar = s_->tbrMain->isVisibleTo(this);
+    const bool status = s_->sbrMain->isVisibleTo(this);
     const int menuBottom = menuBar()->isVisibleTo(this) ? menuBar()->geometry().bottom() + 1 : 0;
-    const auto twipsY = [p](int pixels) { return static_cast<std::int32_t>(pixels * p + 0.5); };
+    const auto twipsY = [p](int pixels) { return mTwips::ToTwips(pixels, p); };
     const auto place = mMainWindow::ListPlacement(
-        static_cast<std::int32_t>(width() * px + 0.5), twipsY(height() - menuBottom), toolbar,
-        twipsY(toolbar ? tbrMain->height() : 0), status, twipsY(status ? sbrMain->height() : 0),
-        static_cast<std::int32_t>(p + 0.5));
+        mTwips::ToTwips(width(), px), twipsY(height() - menuBottom), toolbar,
+        twipsY(toolbar ? s_->tbrMain->height() : 0), status, twipsY(status ? s_->sbrMain->height() : 0),
+        mTwips::ToTwips(1, p));
     if (!place) return;
     const auto rect = [&](const mMainWindow::cPlacement& at) {
-        const QPoint inner(static_cast<int>(at.left / px + 0.5), menuBottom + static_cast<int>(at.top / p + 0.5));
-        return QRect(inner - client_->pos(),
-                     QSize(static_cast<int>(at.width / px + 0.5), static_cast<int>(at.height / p + 0.5)));
+        const QPoint inner(mTwips::ToPixels(at.left, px), menuBottom + mTwips::ToPixels(at.top, p));
+        return QRect(inner - s_->client->pos(),
+                     QSize(mTwips::ToPixels(at.width, px), mTwips::ToPixels(at.height, p)));
     };
     // The splitter keeps the images pane's width and gives the list the rest.
-    splImages->setGeometry(rect(*place));
+    s_->splImages->setGeometry(rect(*place));
 }
 
 void FMain::PlaceImagesPane() {
-    if (!scrImages->isVisibleTo(this)) return;
-    const int handle = splImages->handleWidth();
-    const int whole = splImages->width();
-    int width = imagesWidth_;
+    if (!s_->scrImages->isVisibleTo(this)) return;
+    const int handle = s_->splImages->handleWidth();
+    const int whole = s_->splImages->width();
+    int width = s_->imagesWidth;
     if (width <= 0) {
         const double px = TwipsPerPixelX();
         const auto split = mMainWindow::SplitForGrid(
-            {0, 0, static_cast<std::int32_t>(whole * px + 0.5), 0}, static_cast<std::int32_t>(px + 0.5));
-        width = split ? static_cast<int>(split->grid.width / px + 0.5) : whole / 2;
+            {0, 0, mTwips::ToTwips(whole, px), 0}, mTwips::ToTwips(1, px));
+        width = split ? mTwips::ToPixels(split->grid.width, px) : whole / 2;
         // Wide enough for the widest image while the list keeps a third.
-        width = std::max(width, std::min(IconGrid1->minimumSizeHint().width(), whole * 2 / 3));
+        width = std::max(width, std::min(s_->IconGrid1->minimumSizeHint().width(), whole * 2 / 3));
     }
     // The list keeps at least a pixel; the handle stays where the user can take it.
     width = std::clamp(width, 1, std::max(1, whole - handle - 1));
-    splImages->setSizes({whole - handle - width, width});
+    s_->splImages->setSizes({whole - handle - width, width});
 }
 
 void FMain::FitGridToPane() {
-    const QSize pane = scrImages->maximumViewportSize();
-    const int needed = IconGrid1->minimumSizeHint().width();
+    const QSize pane = s_->scrImages->maximumViewportSize();
+    const int needed = s_->IconGrid1->minimumSizeHint().width();
     const bool sideways = needed > pane.width();
-    const int height = pane.height() - (sideways ? scrImages->horizontalScrollBar()->sizeHint().height() : 0);
-    IconGrid1->resize(std::max(pane.width(), needed), std::max(1, height));
+    const int height = pane.height() - (sideways ? s_->scrImages->horizontalScrollBar()->sizeHint().height() : 0);
+    s_->IconGrid1->resize(std::max(pane.width(), needed), std::max(1, height));
 }
 
 void FMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     Form_Resize();
     // On another screen the list pictures are made again for its pixels.
-    if (QWindow* window = windowHandle(); window && !screenWatched_) {
-        screenWatched_ = true;
+    if (QWindow* window = windowHandle(); window && !s_->screenWatched) {
+        s_->screenWatched = true;
         connect(window, &QWindow::screenChanged, this, [this] { RemakePictures(); });
     }
 }
@@ -415,7 +421,7 @@ void FMain::dropEvent(QDropEvent* event) {
 
 void FMain::RefreshRecentMenu() {
     // Positions 1 to 4 are items 2 to 5 of mnuMRU.
-    mWindowParts::ShowRecentFiles(RecentFiles, [this](int i) { return mnuMRU[static_cast<std::size_t>(i + 1)]; }, mnuMRU[6]);
+    mWindowParts::ShowRecentFiles(s_->RecentFiles, [this](int i) { return s_->mnuMRU[static_cast<std::size_t>(i + 1)]; }, s_->mnuMRU[6]);
 }
 
 void FMain::ShowCommandError(const cError& e) {
@@ -443,33 +449,13 @@ void FMain::mnuFile_Click(int index) {
 
 void FMain::mnuMRU_Click(int index) {
     try {
-        if (index < 1 || index >= static_cast<int>(mnuMRU.size()) - 1) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
-        const QString tag = mnuMRU[static_cast<std::size_t>(index)]->data().toString();
-        UsePendingFile = true;
-        PendingFile = RecentFiles.file(tag.toInt());
-        RetrieveIcons();
-        UsePendingFile = false;
+        if (index < 1 || index >= static_cast<int>(s_->mnuMRU.size()) - 1) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
+        const QString tag = s_->mnuMRU[static_cast<std::size_t>(index)]->data().toString();
+        RetrievePendingFile(s_->RecentFiles.file(tag.toInt()));
         RefreshRecentMenu();
     } catch (const cError& e) {
-        UsePendingFile = false;
         MError::ReportError(e, true, true);
     }
 }
 
-void FMain::tbrMain_ButtonClick(const QString& key) {
-    if (key == "open") mnuFile_Click(0);
-    else if (key == "save") mnuFile_Click(1);
-    else if (key == "copy") mnuCopy_Click();
-    else if (key == "print") mnuFile_Click(3);
-    else if (key == "viewlarge") mnuView_Click(3);
-    else if (key == "viewsmall") mnuView_Click(4);
-    else if (key == "viewlist") mnuView_Click(5);
-    else if (key == "viewdetails") mnuView_Click(6);
-    else if (key == "properties") mnuView_Click(8);
-    else if (key == "launch") mnuFile_Click(5);
-    else if (key == "recurse") mnuFile_Click(6);
-    else if (key == "glintsmith") RunGlintsmith();
-    else if (key == "help") mnuHelp_Click(0);
-    else if (key == "about") mnuHelp_Click(2);
-    // Any other key does nothing.
-}
+void FMain::tbrMain_ButtonClick(const QString& key) { s_->toolbar.Press(key); }

@@ -4,8 +4,9 @@
 // views, and keeps the chosen icon's images in the grid `IconGrid1`, hidden until View > Images
 // shows it beside the list: list and images share the splitter splImages, whose handle the user
 // drags (the pane's width is kept with the settings), and the images pane scrImages scrolls
-// sideways where it is narrower than the widest image, so that no image is ever cut. Save, Copy, Properties and Export as PNG act on the images selected in
-// the shown grid (none selected: all); with the grid hidden its selection plays no part.
+// sideways where it is narrower than the widest image, so that no image is ever cut. Save, Copy,
+// Properties and Export as PNG act on the images selected in the shown grid (none selected: all);
+// with the grid hidden its selection plays no part.
 //
 // Invariants: the icons are those of the last retrieval, every one of them whole (a group that
 // failed to load is never among them); ilsIcons32 and ilsIcons16 hold at most one picture per
@@ -15,7 +16,9 @@
 //
 // Handlers are named after the control and the event; each traps its errors and reports them as
 // the command concerned requires. Menu items are addressed by their index in their menu array;
-// an index with no item in the array is nullptr.
+// an index with no item in the array is nullptr. Every control, menu array and flag lives in one
+// private struct, FMain::cState (FMain_State.h); the accessors below show what the other windows
+// and the tests look at.
 
 #include <QMainWindow>
 
@@ -63,48 +66,41 @@ public:
     static bool DefaultLoaded();
 
     // ---- State. The icons of the current file, 1-based; out of range raises 9.
-    std::int32_t IconCount() const noexcept { return static_cast<std::int32_t>(icons_.size()); }
+    std::int32_t IconCount() const noexcept;
     const cFileIcon& Icon(std::int32_t i) const;
-    bool HighColour = true;
-    bool UsePendingFile = false;
-    std::string PendingFile;
-    cMRUFileList RecentFiles;
+    const cMRUFileList& RecentFiles() const noexcept;
 
-    // ---- Controls.
-    cListView* lvwIcons;
-    const std::unique_ptr<cImageList> ilsIcons32;
-    const std::unique_ptr<cImageList> ilsIcons16;
-    cIconGrid* IconGrid1;               // in scrImages, hidden until View > Images shows it
-    QSplitter* splImages = nullptr;     // lvwIcons, then scrImages
-    QScrollArea* scrImages = nullptr;   // the images pane: IconGrid1, scrolled sideways
-    QToolBar* tbrMain;
-    cStatusBar* sbrMain;
-
-    QMenu* mnuFileMenu;
-    QMenu* mnuViewMenu;
-    QMenu* mnuHelpMenu;
-    std::array<QAction*, 8> mnuFile{};
-    std::array<QAction*, 7> mnuMRU{};
-    QAction* mnuExit;
-    QAction* mnuEdit;
-    QAction* mnuCopy;
-    std::array<QAction*, 9> mnuView{};
-    QAction* mnuImages;                 // View > "&Images": the image grid beside the list
-    QAction* mnuExportPng;              // File > "&Export as PNG..."
-    QAction* mnuDashIt;
-    QAction* mnuOptions;
-    std::array<QAction*, 3> mnuErrorLog{};
-    std::array<QAction*, 6> mnuHelp{};  // index 1 has no item
+    // ---- The parts the other windows and the tests look at.
+    cListView* IconList() const noexcept;          // lvwIcons
+    cIconGrid* ImageGrid() const noexcept;         // IconGrid1, in the images pane
+    QScrollArea* ImagesPane() const noexcept;      // scrImages: the grid, scrolled sideways
+    QSplitter* ImagesSplitter() const noexcept;    // splImages: the list, then the images pane
+    QToolBar* Toolbar() const noexcept;            // tbrMain
+    cStatusBar* StatusPanels() const noexcept;     // sbrMain
+    const cImageList* Pictures32() const noexcept; // ilsIcons32
+    const cImageList* Pictures16() const noexcept; // ilsIcons16
+    // The items of the menu arrays by index (nullptr where the array has no item).
+    QAction* FileItem(int index) const;            // mnuFile, 0 to 7
+    QAction* RecentItem(int index) const;          // mnuMRU, 0 to 6
+    QAction* ViewItem(int index) const;            // mnuView, 0 to 8
+    QAction* ErrorLogItem(int index) const;        // mnuErrorLog, 0 to 2
+    QAction* HelpItem(int index) const;            // mnuHelp, 0 to 5
+    QAction* ImagesItem() const noexcept;          // View > "&Images"
+    QAction* ExportPngItem() const noexcept;       // File > "&Export as PNG..."
+    QAction* CopyItem() const noexcept;            // the hidden "&Copy"
+    QAction* OptionsItem() const noexcept;         // View > "&Options..."
 
     // The toolbar button of a key ("open", "viewlarge", ...); nullptr for an unknown key.
     QAction* Button(const QString& key) const;
     // The keys of the toolbar in order ("" for a separator).
-    static const std::vector<QString>& ButtonKeys();
+    const std::vector<QString>& ButtonKeys() const;
 
     // ---- Retrieval and display.
     void RetrieveIcons();
     // Opens a file dropped on the window as the open dialog's choice: it heads the recent files.
     void RetrieveDroppedFile(const std::string& fileName);
+    // Opens a file named by the program (the command line, a recent file) without the dialog.
+    void RetrievePendingFile(const std::string& fileName);
     std::int32_t BestImageIndex(std::int32_t n, std::int32_t size);
     void DisplayIcons();
     void RefreshRecentMenu();
@@ -213,13 +209,7 @@ private:
     // Sizes the grid to the pane: its height, and its width or the width the widest image needs.
     void FitGridToPane();
 
-    std::vector<cFileIcon> icons_;
-    std::map<QString, QAction*> buttons_;
-    QWidget* client_;
-    bool screenWatched_ = false;
-    // The folder the last export of several images went to, offered again by the next.
-    QString exportFolder_;
-    // The images pane's width in pixels as the user left it; 0 until the handle was dragged or a
-    // width was stored.
-    int imagesWidth_ = 0;
+    // Every control, menu item and flag of the window (FMain_State.h).
+    struct cState;
+    const std::unique_ptr<cState> s_;
 };

@@ -20,13 +20,14 @@
 #include "app/mPngExport.h"
 #include "app/ui/FAbout.h"
 #include "app/ui/FMain.h"
+#include "app/ui/FMain_State.h"
 #include "app/ui/FProps.h"
 #include "app/ui/cListView.h"
 #include "app/ui/cStatusBar.h"
 #include "grid/ui/cIconGrid.h"
 #include "grid/ui/mQtDib.h"
 #include "base/mProgram.h"
-#include "resources/mFileOpenSave.h"
+#include "resources/ui/mFileOpenSave.h"
 #include "support/CLog.h"
 #include "support/MError.h"
 #include "support/mOptions.h"
@@ -61,14 +62,14 @@ FMain::tSearchWindowFactory& SearchWindowFactory() {
 
 void FMain::SetSearchWindowFactory(tSearchWindowFactory factory) { SearchWindowFactory() = std::move(factory); }
 
-std::int32_t FMain::ChosenIndex() const { return mMainWindow::KeyIndex(lvwIcons->Key(lvwIcons->SelectedIndex())); }
+std::int32_t FMain::ChosenIndex() const { return mMainWindow::KeyIndex(s_->lvwIcons->Key(s_->lvwIcons->SelectedIndex())); }
 
 std::vector<bool> FMain::ChosenImages() const {
     // A selection made while the grid was shown is kept for the next showing, but a hidden grid
     // chooses nothing: the commands then act on the whole icon.
     if (!ImagesShown()) return {};
-    std::vector<bool> chosen(static_cast<std::size_t>(std::max(IconGrid1->ItemCount(), 0)));
-    for (std::int32_t j = 1; j <= IconGrid1->ItemCount(); ++j) chosen[static_cast<std::size_t>(j - 1)] = IconGrid1->Selected(j);
+    std::vector<bool> chosen(static_cast<std::size_t>(std::max(s_->IconGrid1->ItemCount(), 0)));
+    for (std::int32_t j = 1; j <= s_->IconGrid1->ItemCount(); ++j) chosen[static_cast<std::size_t>(j - 1)] = s_->IconGrid1->Selected(j);
     return chosen;
 }
 
@@ -76,11 +77,11 @@ cFileIcon FMain::ChosenCopy() { return mIconCommands::RestrictedCopy(Icon(Chosen
 
 bool FMain::HasChosenIcon(std::string_view noIcons, std::string_view chooseOne) {
     if (IconCount() < 1) {
-        sbrMain->SetStyle(cStatusBar::sbrSimple);
-        sbrMain->SetSimpleText(Q(noIcons));
+        s_->sbrMain->SetStyle(cStatusBar::sbrSimple);
+        s_->sbrMain->SetSimpleText(Q(noIcons));
         return false;
     }
-    if (lvwIcons->SelectedIndex() < 1) {
+    if (s_->lvwIcons->SelectedIndex() < 1) {
         cPrompts::Current().Message(this, Q(chooseOne), cPrompts::eButtons::OK, cPrompts::eIcon::Information, kTitle);
         return false;
     }
@@ -91,17 +92,13 @@ void FMain::SaveIcons() {
     try {
         if (!HasChosenIcon(mIconCommands::kNoIconsToSave, mIconCommands::kChooseIconToSave)) return;
         cFileIcon copy = ChosenCopy();
-        std::string fileName, fileTitle, filter(mIconCommands::kSaveFilter);
-        std::int32_t filterIndex = 1, extra = 0;
-        if (!mFileOpenSave::ShowSaveDialog(fileName, fileTitle, true, filter, filterIndex, std::nullopt, std::nullopt,
-                                           std::string(mIconCommands::kSaveDefaultExt), 0, extra)) {
-            return;
-        }
-        const std::string path = mFileOpenSave::CutAtNul(fileName);
+        mFileOpenSave::cAsk ask;
+        ask.defaultExt = mIconCommands::kSaveDefaultExt;
         // No name would save over the file the icon came from (a module, even): nothing to do.
-        if (path.empty()) return;
-        copy.SaveIcon(path);
-        RecentFiles.AddFile(path);
+        const std::optional<std::string> path = mFileOpenSave::AskSave(this, mIconCommands::kSaveFilter, {}, ask);
+        if (!path) return;
+        copy.SaveIcon(*path);
+        s_->RecentFiles.AddFile(*path);
         RefreshRecentMenu();
     } catch (const cError& e) {
         MError::ReportError(e, true, true);
@@ -112,7 +109,7 @@ void FMain::mnuCopy_Click() {
     cBusyCursor busy;
     try {
         // Nothing chosen: the clipboard keeps what the user had on it.
-        if (IconCount() < 1 || lvwIcons->SelectedIndex() < 1) return;
+        if (IconCount() < 1 || s_->lvwIcons->SelectedIndex() < 1) return;
         const cFileIcon copy = ChosenCopy();
         const mIconCommands::cClipboardIcon icon = mIconCommands::ClipboardIcon(copy);
         if (icon.icoBytes.empty()) return;
@@ -143,7 +140,7 @@ void FMain::ShowProperties() {
                                         cPrompts::eIcon::Information);
             return;
         }
-        if (lvwIcons->SelectedIndex() < 1) {
+        if (s_->lvwIcons->SelectedIndex() < 1) {
             cPrompts::Current().Message(this, Q(mIconCommands::kSelectIconForProperties), cPrompts::eButtons::OK,
                                         cPrompts::eIcon::Information);
             return;
@@ -168,26 +165,22 @@ void FMain::ExportPng() {
         std::string folder;
         if (plan.size() == 1) {
             // One file: the save dialog, offering the planned name; it asks before replacing.
-            std::string fileName = plan.front().name, fileTitle, filter(mPngExport::kSaveFilter);
-            std::int32_t filterIndex = 1, extra = 0;
-            std::optional<std::string> initialDir;
-            if (!exportFolder_.isEmpty()) initialDir = mQtPath::FromQt(exportFolder_);
-            if (!mFileOpenSave::ShowSaveDialog(fileName, fileTitle, true, filter, filterIndex, initialDir,
-                                               std::string(mPngExport::kCaption),
-                                               std::string(mPngExport::kSaveDefaultExt), 0, extra)) {
-                return;
-            }
-            const std::string path = mFileOpenSave::CutAtNul(fileName);
-            if (path.empty()) return;
-            plan.front().name = path;
-            exportFolder_ = QFileInfo(Q(path)).absolutePath();
+            mFileOpenSave::cAsk ask;
+            ask.fileName = plan.front().name;
+            ask.defaultExt = mPngExport::kSaveDefaultExt;
+            if (!s_->exportFolder.isEmpty()) ask.initialDir = mQtPath::FromQt(s_->exportFolder);
+            const std::optional<std::string> path =
+                mFileOpenSave::AskSave(this, mPngExport::kSaveFilter, mPngExport::kCaption, ask);
+            if (!path) return;
+            plan.front().name = *path;
+            s_->exportFolder = QFileInfo(Q(*path)).absolutePath();
         } else {
             // Several files: a folder, and one question for the files already there.
             const std::optional<QString> chosen =
-                cPrompts::Current().Folder(this, Q(mPngExport::kCaption), exportFolder_);
+                cPrompts::Current().Folder(this, Q(mPngExport::kCaption), s_->exportFolder);
             if (!chosen || chosen->isEmpty()) return;
             folder = mQtPath::FromQt(*chosen);
-            exportFolder_ = *chosen;
+            s_->exportFolder = *chosen;
             const std::vector<std::string> existing = mPngExport::ExistingFiles(plan, folder);
             if (!existing.empty() &&
                 cPrompts::Current().Message(this, Q(mPngExport::ReplaceQuestion(existing)), cPrompts::eButtons::YesNo,
@@ -245,19 +238,18 @@ void FMain::RunGlintsmith() {
         const auto answer = cPrompts::Current().Message(this, Q(mMainSettings::kLocateSiblingQuestion),
                                                         cPrompts::eButtons::YesNo, cPrompts::eIcon::Question, kTitle);
         if (answer != cPrompts::eAnswer::Yes) return;
-        std::string fileName, fileTitle, filter(mMainSettings::kSiblingFilter);
-        std::int32_t filterIndex = 1, extra = 0;
+        // A save dialog without an owner or an overwrite question: it only names the program.
+        mFileOpenSave::cAsk ask;
+        ask.overwritePrompt = false;
+        std::optional<std::string> chosen;
         try {
-            if (!mFileOpenSave::ShowSaveDialog(fileName, fileTitle, false, filter, filterIndex, std::nullopt,
-                                               std::nullopt, std::nullopt, -1, extra)) {
-                return;
-            }
+            chosen = mFileOpenSave::AskSave(nullptr, mMainSettings::kSiblingFilter, {}, ask);
         } catch (const cError& e) {
             MError::ReportError(e, true, true);
             return;
         }
-        path = mFileOpenSave::CutAtNul(fileName);
-        if (path.empty()) return;
+        if (!chosen) return;
+        path = *chosen;
         // A record that cannot be written is logged; the editor is started all the same.
         try {
             mMainSettings::SetSiblingPath(path);

@@ -6,6 +6,7 @@
 #include "app/mListPictures.h"
 #include "app/mMainWindow.h"
 #include "app/ui/FMain.h"
+#include "app/ui/FMain_State.h"
 #include "app/ui/cImageList.h"
 #include "app/ui/cListView.h"
 #include "app/ui/cStatusBar.h"
@@ -14,22 +15,18 @@
 #include "icon/mBestImage.h"
 #include "icon/mFileKind.h"
 #include "resources/mIconGroups.h"
-#include "resources/mFileOpenSave.h"
+#include "resources/ui/mFileOpenSave.h"
 #include "support/MError.h"
 
 namespace {
 
 using mQtText::Q;
 
-// The owner handle the open dialog is given for the main window (the dialog backend knows the
-// window itself).
-constexpr std::int32_t kOwnerMainWindow = 1;
-
 } // namespace
 
 std::int32_t FMain::BestImageIndex(std::int32_t n, std::int32_t size) {
     try {
-        return mBestImage::BestImageIndex(Icon(n), size, HighColour);
+        return mBestImage::BestImageIndex(Icon(n), size, s_->HighColour);
     } catch (const cError& e) {
         MError::ReportError(e, true, false);
         return 0;
@@ -40,7 +37,7 @@ void FMain::AddPictures(std::int32_t i, mListPictures::cMaker& maker) {
     const std::string key = mMainWindow::ItemKey(i);
     // Each list on its own: an invalid picture skips only that step. The pictures are made at
     // the screen's pixels from the best image for that many (at ratio 1, the list's own size).
-    for (cImageList* list : {ilsIcons32.get(), ilsIcons16.get()}) {
+    for (cImageList* list : {s_->ilsIcons32.get(), s_->ilsIcons16.get()}) {
         try {
             const std::int32_t pixels = list->DevicePixels();
             const std::int32_t image = BestImageIndex(i, pixels);
@@ -55,58 +52,54 @@ void FMain::AddPictures(std::int32_t i, mListPictures::cMaker& maker) {
 double FMain::PictureRatio() const { return devicePixelRatioF(); }
 
 void FMain::RemakePictures() {
-    if (ilsIcons32->DevicePixelRatio() == PictureRatio() && ilsIcons16->DevicePixelRatio() == PictureRatio()) return;
-    ilsIcons32->SetDevicePixelRatio(PictureRatio());
-    ilsIcons16->SetDevicePixelRatio(PictureRatio());
+    if (s_->ilsIcons32->DevicePixelRatio() == PictureRatio() && s_->ilsIcons16->DevicePixelRatio() == PictureRatio()) return;
+    s_->ilsIcons32->SetDevicePixelRatio(PictureRatio());
+    s_->ilsIcons16->SetDevicePixelRatio(PictureRatio());
     mListPictures::cMaker maker;
     for (std::int32_t i = 1; i <= IconCount(); ++i) AddPictures(i, maker);
-    lvwIcons->SetSmallIcons(lvwIcons->SmallIcons());
-    lvwIcons->SetIcons(lvwIcons->Icons());
+    s_->lvwIcons->SetSmallIcons(s_->lvwIcons->SmallIcons());
+    s_->lvwIcons->SetIcons(s_->lvwIcons->Icons());
 }
 
 void FMain::ResetIcons() {
-    IconGrid1->Clear();
-    icons_.clear();
-    lvwIcons->SetIcons(nullptr);
-    lvwIcons->SetSmallIcons(nullptr);
-    ilsIcons16->SetDevicePixelRatio(PictureRatio());
-    ilsIcons32->SetDevicePixelRatio(PictureRatio());
+    s_->IconGrid1->Clear();
+    s_->icons.clear();
+    s_->lvwIcons->SetIcons(nullptr);
+    s_->lvwIcons->SetSmallIcons(nullptr);
+    s_->ilsIcons16->SetDevicePixelRatio(PictureRatio());
+    s_->ilsIcons32->SetDevicePixelRatio(PictureRatio());
 }
 
 void FMain::RetrieveFailed(const cError& e) {
     if (e.Number() == cError::kOutOfMemory) {
         // Show what was retrieved so far: the icons loaded whole before the failure.
         DisplayIcons();
-        sbrMain->SetStyle(cStatusBar::sbrSimple);
-        sbrMain->SetSimpleText(Q(mMainWindow::kReady));
+        s_->sbrMain->SetStyle(cStatusBar::sbrSimple);
+        s_->sbrMain->SetSimpleText(Q(mMainWindow::kReady));
         MError::ReportError(e, true, false);
         return;
     }
     MError::ReportError(e, true, true);
-    icons_.clear();
+    s_->icons.clear();
     DisplayIcons();
-    sbrMain->SetStyle(cStatusBar::sbrSimple);
-    sbrMain->SetSimpleText(Q(mMainWindow::kReady));
+    s_->sbrMain->SetStyle(cStatusBar::sbrSimple);
+    s_->sbrMain->SetSimpleText(Q(mMainWindow::kReady));
 }
 
 void FMain::RetrieveIcons() {
     std::string fileName;
     try {
-        if (UsePendingFile) {
-            fileName = PendingFile;
+        if (s_->UsePendingFile) {
+            fileName = s_->PendingFile;
         } else {
-            std::string title;
-            std::string filter(mMainWindow::kOpenFilter);
-            std::int32_t filterIndex = 1, flags = 0;
-            bool readOnly = false;
-            if (!mFileOpenSave::ShowOpenDialog(fileName, title, true, false, readOnly, false, filter, filterIndex,
-                                               std::nullopt, std::nullopt, std::nullopt, kOwnerMainWindow, flags)) {
-                return;
-            }
-            if (!fileName.empty()) {
-                RecentFiles.AddFile(fileName);
-                RefreshRecentMenu();
-            }
+            // This open dialog offers the read-only box (Qt's dialogs draw none).
+            mFileOpenSave::cAsk ask;
+            ask.hideReadOnly = false;
+            const std::optional<std::string> chosen = mFileOpenSave::AskOpen(this, mMainWindow::kOpenFilter, {}, ask);
+            if (!chosen) return;
+            fileName = *chosen;
+            s_->RecentFiles.AddFile(fileName);
+            RefreshRecentMenu();
         }
     } catch (const cError& e) {
         RetrieveFailed(e);
@@ -115,43 +108,55 @@ void FMain::RetrieveIcons() {
     Retrieve(fileName);
 }
 
+void FMain::RetrievePendingFile(const std::string& fileName) {
+    s_->UsePendingFile = true;
+    s_->PendingFile = fileName;
+    try {
+        RetrieveIcons();
+    } catch (...) {
+        s_->UsePendingFile = false;
+        throw;
+    }
+    s_->UsePendingFile = false;
+}
+
 void FMain::RetrieveDroppedFile(const std::string& fileName) {
     // As if the dialog had chosen it.
-    RecentFiles.AddFile(fileName);
+    s_->RecentFiles.AddFile(fileName);
     RefreshRecentMenu();
     Retrieve(fileName);
 }
 
 void FMain::Retrieve(const std::string& fileName) {
     try {
-        ResetIcons();
-        const QString name = Q(fileName);
-        sbrMain->SetStyle(cStatusBar::sbrSimple);
-        mIconGroups::cHooks hooks;
-        hooks.Progress = [&](mIconGroups::eStep step, std::int32_t i, std::int32_t count) {
-            using mIconGroups::eStep;
-            switch (step) {
-            case eStep::IconFile: sbrMain->SetSimpleText(Q(mMainWindow::RetrievingIconText(fileName))); break;
-            case eStep::CheckingModule: sbrMain->SetSimpleText(Q(mMainWindow::kCheckingForIcons)); break;
-            case eStep::NoGroupType:
-            case eStep::NoGroups: sbrMain->SetSimpleText(Q(mMainWindow::kNoIconsFound)); break;
-            case eStep::ReadingNames: sbrMain->SetSimpleText(Q(mMainWindow::kRetrievingIcons)); break;
-            case eStep::Group: sbrMain->SetSimpleText(Q(mMainWindow::RetrievingIconOfText(i, count))); break;
-            case eStep::Done:
-                sbrMain->SetPanelText(1, name);
-                if (mFileKind::IsIconFile(fileName)) sbrMain->SetSimpleText(name);
-                break;
-            }
-        };
-        // The pictures of each icon as soon as it counts (it is icons_[i - 1] by then), so that a
-        // stop for lack of memory still shows the icons before it with theirs.
-        mListPictures::cMaker maker;
-        hooks.GroupLoaded = [&](std::int32_t i, const cFileIcon&) { AddPictures(i, maker); };
-        mIconGroups::Load(fileName, icons_, hooks);
-        DisplayIcons();
+        cError::Guarded([&] {
+            ResetIcons();
+            const QString name = Q(fileName);
+            s_->sbrMain->SetStyle(cStatusBar::sbrSimple);
+            mIconGroups::cHooks hooks;
+            hooks.Progress = [&](mIconGroups::eStep step, std::int32_t i, std::int32_t count) {
+                using mIconGroups::eStep;
+                switch (step) {
+                case eStep::IconFile: s_->sbrMain->SetSimpleText(Q(mMainWindow::RetrievingIconText(fileName))); break;
+                case eStep::CheckingModule: s_->sbrMain->SetSimpleText(Q(mMainWindow::kCheckingForIcons)); break;
+                case eStep::NoGroupType:
+                case eStep::NoGroups: s_->sbrMain->SetSimpleText(Q(mMainWindow::kNoIconsFound)); break;
+                case eStep::ReadingNames: s_->sbrMain->SetSimpleText(Q(mMainWindow::kRetrievingIcons)); break;
+                case eStep::Group: s_->sbrMain->SetSimpleText(Q(mMainWindow::RetrievingIconOfText(i, count))); break;
+                case eStep::Done:
+                    s_->sbrMain->SetPanelText(1, name);
+                    if (mFileKind::IsIconFile(fileName)) s_->sbrMain->SetSimpleText(name);
+                    break;
+                }
+            };
+            // The pictures of each icon as soon as it counts (it is icons_[i - 1] by then), so that a
+            // stop for lack of memory still shows the icons before it with theirs.
+            mListPictures::cMaker maker;
+            hooks.GroupLoaded = [&](std::int32_t i, const cFileIcon&) { AddPictures(i, maker); };
+            mIconGroups::Load(fileName, s_->icons, hooks);
+            DisplayIcons();
+        });
     } catch (const cError& e) {
         RetrieveFailed(e);
-    } catch (const std::bad_alloc&) {
-        RetrieveFailed(cError::Runtime(cError::kOutOfMemory));
     }
 }

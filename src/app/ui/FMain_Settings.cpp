@@ -5,20 +5,19 @@
 #include <QToolBar>
 
 #include "app/mMainSettings.h"
+#include "base/mTwips.h"
 #include "app/ui/FMain.h"
+#include "app/ui/FMain_State.h"
 #include "app/ui/cStatusBar.h"
 #include "support/MError.h"
-#include "support/cRegistry.h"
+#include "support/ui/mWindowParts.h"
 
 void FMain::StoreSettings() {
-    cRegistry registry;
-    registry.ClassKey(cRegistry::kHKeyLocalMachine);
-    registry.SectionKey(std::string(mMainSettings::kRecentFilesKey));
-    RecentFiles.Save(registry);
+    mWindowParts::SaveRecentFiles(s_->RecentFiles, mMainSettings::kRecentFilesKey);
 
     mMainSettings::cWindowSettings w;
-    w.toolbar = tbrMain->isVisibleTo(this);
-    w.statusbar = sbrMain->isVisibleTo(this);
+    w.toolbar = s_->tbrMain->isVisibleTo(this);
+    w.statusbar = s_->sbrMain->isVisibleTo(this);
     const Qt::WindowStates state = windowState();
     w.winState = state.testFlag(Qt::WindowMinimized)   ? mMainSettings::kStateMinimised
                  : state.testFlag(Qt::WindowMaximized) ? mMainSettings::kStateMaximised
@@ -27,13 +26,13 @@ void FMain::StoreSettings() {
     w.top = static_cast<std::int32_t>(pos().y() * TwipsPerPixelY());
     w.left = static_cast<std::int32_t>(pos().x() * TwipsPerPixelX());
     for (int i = mMainSettings::kFirstView; i <= mMainSettings::kLastView; ++i) {
-        if (mnuView[static_cast<std::size_t>(i)]->isChecked()) {
+        if (s_->mnuView[static_cast<std::size_t>(i)]->isChecked()) {
             w.view = i;
             break;
         }
     }
     w.images = ImagesShown();
-    if (imagesWidth_ > 0) w.imagesWidth = static_cast<std::int32_t>(imagesWidth_ * TwipsPerPixelX() + 0.5);
+    if (s_->imagesWidth > 0) w.imagesWidth = mTwips::ToTwips(s_->imagesWidth, TwipsPerPixelX());
     mMainSettings::WriteSettings(w);
 }
 

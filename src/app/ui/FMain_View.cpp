@@ -8,6 +8,7 @@
 #include "base/ui/mQtText.h"
 #include "app/mMainWindow.h"
 #include "app/ui/FMain.h"
+#include "app/ui/FMain_State.h"
 #include "app/ui/cImageList.h"
 #include "app/ui/cListView.h"
 #include "app/ui/cStatusBar.h"
@@ -21,52 +22,52 @@ using mQtText::Q;
 
 } // namespace
 
-void FMain::SetListBackColour(std::int32_t value) { lvwIcons->SetBackColor(mColours::ColourOf(value)); }
+void FMain::SetListBackColour(std::int32_t value) { s_->lvwIcons->SetBackColor(mColours::ColourOf(value)); }
 
 void FMain::DisplayIcons() {
     try {
-        sbrMain->SetSimpleText(Q(mMainWindow::kDisplaying));
-        lvwIcons->Clear();
+        s_->sbrMain->SetSimpleText(Q(mMainWindow::kDisplaying));
+        s_->lvwIcons->Clear();
         if (IconCount() < 1) {
-            IconGrid1->Clear();
-            IconGrid1->Draw();
-            sbrMain->SetStyle(cStatusBar::sbrSimple);
-            sbrMain->SetSimpleText(Q(mMainWindow::kNoIconsFound));
+            s_->IconGrid1->Clear();
+            s_->IconGrid1->Draw();
+            s_->sbrMain->SetStyle(cStatusBar::sbrSimple);
+            s_->sbrMain->SetSimpleText(Q(mMainWindow::kNoIconsFound));
             return;
         }
-        lvwIcons->SetSmallIcons(ilsIcons16.get());
-        lvwIcons->SetIcons(ilsIcons32.get());
+        s_->lvwIcons->SetSmallIcons(s_->ilsIcons16.get());
+        s_->lvwIcons->SetIcons(s_->ilsIcons32.get());
         for (std::int32_t i = 1; i <= IconCount(); ++i) {
             const std::string key = mMainWindow::ItemKey(i);
             int index = 0;
             try {
-                index = lvwIcons->Add(key, QString::fromStdString(mMainWindow::ItemText(Icon(i))), key, key);
+                index = s_->lvwIcons->Add(key, QString::fromStdString(mMainWindow::ItemText(Icon(i))), key, key);
             } catch (const cError& e) {
                 // A picture missing from a list: the item stands without it.
                 if (e.Number() != cError::kElementNotFound) throw;
                 MError::ReportError(e, true, false);
-                index = lvwIcons->Count();
+                index = s_->lvwIcons->Count();
             }
-            lvwIcons->SetSubItem(index, 1, QString::number(Icon(i).ImageCount()));
+            s_->lvwIcons->SetSubItem(index, 1, QString::number(Icon(i).ImageCount()));
         }
-        lvwIcons->SetSelected(1);
-        lvwIcons_ItemClick(lvwIcons->SelectedIndex());
-        sbrMain->SetStyle(cStatusBar::sbrNormal);
+        s_->lvwIcons->SetSelected(1);
+        lvwIcons_ItemClick(s_->lvwIcons->SelectedIndex());
+        s_->sbrMain->SetStyle(cStatusBar::sbrNormal);
     } catch (const cError& e) {
         MError::ReportError(e, true, true);
-        sbrMain->SetStyle(cStatusBar::sbrSimple);
-        sbrMain->SetSimpleText(Q(mMainWindow::kReady));
+        s_->sbrMain->SetStyle(cStatusBar::sbrSimple);
+        s_->sbrMain->SetSimpleText(Q(mMainWindow::kReady));
     }
 }
 
 void FMain::lvwIcons_ItemClick(int index) {
     try {
-        const std::string key = lvwIcons->Key(index);
-        sbrMain->SetPanelText(2, QString::fromStdString(mMainWindow::IconPanelText(key)));
-        IconGrid1->Init(Icon(mMainWindow::KeyIndex(key)));
+        const std::string key = s_->lvwIcons->Key(index);
+        s_->sbrMain->SetPanelText(2, QString::fromStdString(mMainWindow::IconPanelText(key)));
+        s_->IconGrid1->Init(Icon(mMainWindow::KeyIndex(key)));
         // Another icon may have wider images: a pane the user has not sized grows for them where
         // the window allows; beyond that it scrolls.
-        if (imagesWidth_ <= 0 && scrImages->isVisibleTo(this) && scrImages->width() < IconGrid1->minimumSizeHint().width())
+        if (s_->imagesWidth <= 0 && s_->scrImages->isVisibleTo(this) && s_->scrImages->width() < s_->IconGrid1->minimumSizeHint().width())
             PlaceImagesPane();
         FitGridToPane();
     } catch (const cError& e) {
@@ -79,13 +80,13 @@ void FMain::mnuView_Click(int index) {
     try {
         switch (index) {
         case 0:
-            mnuView[0]->setChecked(!mnuView[0]->isChecked());
-            tbrMain->setVisible(mnuView[0]->isChecked());
+            s_->mnuView[0]->setChecked(!s_->mnuView[0]->isChecked());
+            s_->tbrMain->setVisible(s_->mnuView[0]->isChecked());
             Form_Resize();
             break;
         case 1:
-            mnuView[1]->setChecked(!mnuView[1]->isChecked());
-            sbrMain->setVisible(mnuView[1]->isChecked());
+            s_->mnuView[1]->setChecked(!s_->mnuView[1]->isChecked());
+            s_->sbrMain->setVisible(s_->mnuView[1]->isChecked());
             Form_Resize();
             break;
         case 3:
@@ -93,10 +94,10 @@ void FMain::mnuView_Click(int index) {
         case 5:
         case 6:
             for (int i = 3; i <= 6; ++i) {
-                mnuView[static_cast<std::size_t>(i)]->setChecked(i == index);
+                s_->mnuView[static_cast<std::size_t>(i)]->setChecked(i == index);
                 Button(kViewButtons[i - 3])->setChecked(i == index);
             }
-            lvwIcons->SetView(index - 3);
+            s_->lvwIcons->SetView(index - 3);
             break;
         case 8: ShowProperties(); break;
         default: break;
@@ -106,25 +107,25 @@ void FMain::mnuView_Click(int index) {
     }
 }
 
-bool FMain::ImagesShown() const { return mnuImages->isChecked(); }
+bool FMain::ImagesShown() const { return s_->mnuImages->isChecked(); }
 
 void FMain::ShowImages(bool shown) {
-    mnuImages->setChecked(shown);
-    scrImages->setVisible(shown);
+    s_->mnuImages->setChecked(shown);
+    s_->scrImages->setVisible(shown);
     // The handle comes and goes with the pane.
-    splImages->refresh();
+    s_->splImages->refresh();
     Form_Resize();
     if (!shown) return;
     PlaceImagesPane();
     FitGridToPane();
-    IconGrid1->Draw();
+    s_->IconGrid1->Draw();
 }
 
 void FMain::mnuImages_Click() {
     try {
         const bool shown = !ImagesShown();
         // Keyboard focus leaves with the grid.
-        if (!shown && IconGrid1->hasFocus()) lvwIcons->ActiveView()->setFocus();
+        if (!shown && s_->IconGrid1->hasFocus()) s_->lvwIcons->ActiveView()->setFocus();
         ShowImages(shown);
     } catch (const cError& e) {
         MError::ReportError(e, true, true);

@@ -17,7 +17,6 @@
 #include "app/ui/mAppIcon.h"
 #include "app/ui/mSearchWindows.h"
 #include "grid/ui/cIconGrid.h"
-#include "resources/ui/cPromptsFileDialog.h"
 #include "search/ui/FRecurse.h"
 #include "support/MError.h"
 
@@ -45,11 +44,11 @@ void SaveScreenshots(const QString& folder) {
     main.mnuView_Click(3);
     const bool shown = main.ImagesShown();
     if (!shown) main.mnuImages_Click();
-    if (main.IconGrid1->ItemCount() >= 3) {
-        main.IconGrid1->SetSelected(2, true);
-        main.IconGrid1->SetSelected(3, true);
+    if (main.ImageGrid()->ItemCount() >= 3) {
+        main.ImageGrid()->SetSelected(2, true);
+        main.ImageGrid()->SetSelected(3, true);
     }
-    main.IconGrid1->setFocus();
+    main.ImageGrid()->setFocus();
     main.resize(main.width() + 120, main.height() + 160);
     QApplication::processEvents();
     const QString path = QDir(folder).filePath("main-images.png");
@@ -87,10 +86,7 @@ void cWindowsHost::ShowMainWindow() {
     FMain& main = FMain::Default();
     main.show();
     if (!mainFile_.empty()) {
-        main.UsePendingFile = true;
-        main.PendingFile = mainFile_;
-        main.RetrieveIcons();
-        main.UsePendingFile = false;
+        main.RetrievePendingFile(mainFile_);
     }
 }
 
@@ -151,7 +147,6 @@ bool mMainStart::NeedsOffscreen(const std::vector<std::string>& args) {
 void SetUpApplication(QApplication& app) {
     // Without a screen nobody could answer a message box: reports then go to standard error.
     if (mMainStart::ShowsWindows()) cErrorBox::Install();
-    cPromptsFileDialog::Install();
     mSearchWindows::Install();
     // Every window carries the program's icon; the desktop matches the windows to its entry.
     app.setWindowIcon(mAppIcon::Icon());

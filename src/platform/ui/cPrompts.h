@@ -2,21 +2,14 @@
 // cPrompts: the one interface through which windows ask the user anything: the open, save and
 // folder dialogs, the colour dialog, message boxes and input boxes. Windows never open a modal
 // dialog of their own; they call cPrompts::Current(), which is the Qt implementation (cQtPrompts)
-// in the program and a cScriptedPrompts in tests, so no modal dialog ever waits in a test.
-//
-// cScriptedPrompts answers from a queue filled by the test and records every question asked.
-// A question with no scripted answer (or the next answer being for another kind of question)
-// is reported through the failure handler (test_ui makes it fail the running test) and answered
-// as a cancel.
+// in the program; tests install scripted answers (SetCurrent), so no modal dialog ever waits in a
+// test.
 
 #include <QColor>
 #include <QString>
 #include <QStringList>
 
-#include <deque>
-#include <functional>
 #include <optional>
-#include <variant>
 #include <vector>
 
 class QWidget;
@@ -72,6 +65,9 @@ public:
     virtual std::optional<QString> Input(QWidget* owner, const QString& prompt, const QString& title = {},
                                          const QString& defaultText = {}) = 0;
 
+    // The answer of a message box closed without a choice: the most cautious one it offers.
+    static eAnswer CancelAnswer(eButtons buttons);
+
     // The prompts windows use: the one installed by SetCurrent, else a process-wide cQtPrompts.
     static cPrompts& Current();
     // Installs `prompts` (not owned; nullptr restores the Qt dialogs).
@@ -107,65 +103,4 @@ public:
     // pattern becomes "?" (matching that blank); "*.*" becomes "*", which matches every name as
     // "*.*" does on Windows, names without a dot included.
     static QStringList NameFilters(const std::vector<cFilter>& filters);
-};
-
-// Scripted answers for tests.
-class cScriptedPrompts final : public cPrompts {
-public:
-    enum class eKind { OpenFile, SaveFile, Folder, Colour, Message, Input };
-
-    // One question as it was asked.
-    struct cAsked {
-        eKind kind = eKind::Message;
-        QString text;                   // message or input prompt
-        QString title;                  // message/input title; file dialog and folder title
-        eButtons buttons = eButtons::OK;
-        eIcon icon = eIcon::None;
-        cFileRequest file;              // open/save
-        QString initial;                // folder initial dir; input default text
-        QColor colour;                  // colour initial
-    };
-
-    ~cScriptedPrompts() override;
-
-    // Queue answers, consumed in order.
-    cScriptedPrompts& AnswerOpen(QStringList files, int filterIndex = 1, bool readOnly = false);
-    cScriptedPrompts& AnswerSave(const QString& file, int filterIndex = 1);
-    cScriptedPrompts& CancelFile(eKind kind);      // OpenFile or SaveFile
-    cScriptedPrompts& AnswerFolder(std::optional<QString> folder);
-    cScriptedPrompts& AnswerColour(std::optional<QColor> colour);
-    cScriptedPrompts& AnswerMessage(eAnswer answer);
-    cScriptedPrompts& AnswerInput(std::optional<QString> text);
-
-    const std::vector<cAsked>& Asked() const noexcept { return asked_; }
-    const cAsked& LastAsked() const;        // raises when nothing was asked
-    std::size_t Pending() const noexcept { return answers_.size(); }
-    void Reset();
-
-    cFileAnswer OpenFile(QWidget* owner, const cFileRequest& request) override;
-    cFileAnswer SaveFile(QWidget* owner, const cFileRequest& request) override;
-    std::optional<QString> Folder(QWidget* owner, const QString& title, const QString& initialDir) override;
-    std::optional<QColor> Colour(QWidget* owner, const QColor& initial) override;
-    eAnswer Message(QWidget* owner, const QString& text, eButtons buttons, eIcon icon, const QString& title) override;
-    std::optional<QString> Input(QWidget* owner, const QString& prompt, const QString& title,
-                                 const QString& defaultText) override;
-
-    // Called with a description whenever a question has no fitting scripted answer, and when the
-    // object is destroyed with answers left over. The default aborts the program (qFatal);
-    // test_ui installs one that fails the running test.
-    static void SetFailureHandler(std::function<void(const QString&)> handler);
-
-    static QString KindName(eKind kind);
-
-private:
-    struct cAnswer {
-        eKind kind;
-        std::variant<cFileAnswer, std::optional<QString>, std::optional<QColor>, eAnswer> value;
-    };
-    static cAsked Ask(eKind kind, const QString& text, const QString& title);
-    // The next answer when it is of this kind; otherwise reports the failure and answers nothing.
-    std::optional<cAnswer> Next(eKind kind, const cAsked& asked);
-
-    std::deque<cAnswer> answers_;
-    std::vector<cAsked> asked_;
 };

@@ -2,6 +2,7 @@
 // Stop and Esc, the timer, closing, and the dispatch of the menus and the toolbar.
 
 #include "search/ui/FRecurse.h"
+#include "search/ui/FRecurse_State.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,43 +42,42 @@ std::function<void()>& EndProgramHook() {
     return end;
 }
 
-// The toolbar in order; an empty key stands for a separator.
-constexpr mWindowParts::cButton kButtons[] = {
-    {"new", "New List"},    {"open", "Open List File"}, {"save", "Save Current File"}, {"", ""},
-    {"print", "Print List"}, {"", ""},
-    {"add", "Add Item"},    {"delete", "Delete"},       {"", ""},
-    {"extract", "Extract Icons"}, {"", ""},
-    {"helprecurse", "Help on Recurse"}, {"help", "Pictrix Help"}, {"", ""},
-    {"Stop", "Stop"},
-};
 // The buttons EnableCommands switches with the menus (all but Stop).
 constexpr const char* kCommandButtons[] = {"new", "open", "save", "print", "add", "delete", "extract", "helprecurse", "help"};
 
+// Edit > Search Hidden Folders as kept under the search's key ("1" on, "0" off).
+cRegistry HiddenFoldersValue() {
+    cRegistry registry = mWindowParts::MachineKey(mRecurse::kSearchKey);
+    registry.ValueKey(std::string(mRecurse::kHiddenFoldersValue));
+    return registry;
+}
+
 } // namespace
 
-FRecurse::FRecurse(QWidget* parent) : QMainWindow(parent), client_(new QWidget(this)) {
+FRecurse::FRecurse(QWidget* parent) : QMainWindow(parent), s_(std::make_unique<cState>()) {
+    s_->client = new QWidget(this);
     setAttribute(Qt::WA_DeleteOnClose);
-    setCentralWidget(client_);
+    setCentralWidget(s_->client);
     SetCaption(std::string(mRecurse::kCaption));
 
-    ListModel = new cSearchListModel(this);
-    List1 = new QListView(client_);
-    List1->setObjectName("List1");
-    List1->setModel(ListModel);
+    s_->ListModel = new cSearchListModel(this);
+    s_->List1 = new QListView(s_->client);
+    s_->List1->setObjectName("List1");
+    s_->List1->setModel(s_->ListModel);
     // Uniform rows let the view place any of 32,767 entries without measuring the others.
-    List1->setUniformItemSizes(true);
-    List1->setSelectionMode(QAbstractItemView::SingleSelection);
-    List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    s_->List1->setUniformItemSizes(true);
+    s_->List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    s_->List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    s_->List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-    Picture1 = new cStatusStrip(client_);
-    Picture1->setObjectName("Picture1");
-    connect(Picture1, &cStatusStrip::DblClick, this, &FRecurse::Picture1_DblClick);
+    s_->Picture1 = new cStatusStrip(s_->client);
+    s_->Picture1->setObjectName("Picture1");
+    connect(s_->Picture1, &cStatusStrip::DblClick, this, &FRecurse::Picture1_DblClick);
 
-    tmr1 = new QTimer(this);
-    tmr1->setObjectName("tmr1");
-    tmr1->setInterval(kTimerInterval);
-    connect(tmr1, &QTimer::timeout, this, &FRecurse::tmr1_Timer);
+    s_->tmr1 = new QTimer(this);
+    s_->tmr1->setObjectName("tmr1");
+    s_->tmr1->setInterval(kTimerInterval);
+    connect(s_->tmr1, &QTimer::timeout, this, &FRecurse::tmr1_Timer);
 
     CreateMenus();
     CreateToolbar();
@@ -93,66 +93,76 @@ FRecurse::FRecurse(QWidget* parent) : QMainWindow(parent), client_(new QWidget(t
 
 FRecurse::~FRecurse() = default;
 
-FRecurse& FRecurse::Default() {
-    if (!gDefault) gDefault = new FRecurse();
-    return *gDefault;
-}
+FRecurse& FRecurse::Default() { return mWindowParts::DefaultWindow(gDefault); }
 
 bool FRecurse::DefaultLoaded() { return !gDefault.isNull(); }
 
 void FRecurse::SetAboutBox(std::function<void(QWidget*)> show) { AboutBox() = std::move(show); }
 void FRecurse::SetEndProgram(std::function<void()> end) { EndProgramHook() = std::move(end); }
 
-cSearchList& FRecurse::List() { return ListModel->List(); }
-const cSearchList& FRecurse::List() const { return ListModel->List(); }
+bool FRecurse::Running() const noexcept { return s_->Running; }
+const std::string& FRecurse::FileSpec() const noexcept { return s_->FileSpec; }
+bool FRecurse::DataChanged() const noexcept { return s_->DataChanged; }
+void FRecurse::DataChanged(bool changed) noexcept { s_->DataChanged = changed; }
+const std::string& FRecurse::ListFile() const noexcept { return s_->ListFile; }
+const cMRUFileList& FRecurse::RecentLists() const noexcept { return s_->RecentLists; }
+const std::string& FRecurse::Caption() const noexcept { return s_->caption; }
+const cExtractor& FRecurse::Extractor() const noexcept { return s_->Extractor; }
+bool FRecurse::PrintFailed() const noexcept { return s_->printFailed; }
+QListView* FRecurse::ListView() const noexcept { return s_->List1; }
+cSearchListModel* FRecurse::ListModel() const noexcept { return s_->ListModel; }
+cStatusStrip* FRecurse::StatusStrip() const noexcept { return s_->Picture1; }
+QTimer* FRecurse::Timer() const noexcept { return s_->tmr1; }
+QToolBar* FRecurse::Toolbar() const noexcept { return s_->tbrMain; }
+QMenu* FRecurse::FileMenu() const noexcept { return s_->mnuFileTop; }
+QMenu* FRecurse::EditMenu() const noexcept { return s_->mnuEditTop; }
+QMenu* FRecurse::HelpMenu() const noexcept { return s_->mnuHelpTop; }
+QAction* FRecurse::StopItem() const noexcept { return s_->mnuStop; }
+QAction* FRecurse::HiddenFoldersItem() const noexcept { return s_->mnuHidden; }
+QAction* FRecurse::FileItem(int index) const { return mWindowParts::At(s_->mnuFile, index); }
+QAction* FRecurse::RecentItem(int index) const { return mWindowParts::At(s_->mnuMRU, index); }
+QAction* FRecurse::CloseItem(int index) const { return mWindowParts::At(s_->mnuClose, index); }
+QAction* FRecurse::EditItem(int index) const { return mWindowParts::At(s_->mnuEdit, index); }
+QAction* FRecurse::HelpItem(int index) const { return mWindowParts::At(s_->mnuHelp, index); }
+
+cSearchList& FRecurse::List() { return s_->ListModel->List(); }
+const cSearchList& FRecurse::List() const { return s_->ListModel->List(); }
 
 void FRecurse::CreateMenus() {
     const auto item = [](QMenu* menu, const char* caption, const QKeySequence& shortcut = {}) {
         return mWindowParts::Item(menu, caption, shortcut);
     };
 
-    mnuFileTop = menuBar()->addMenu("&File");
-    mnuFile[0] = item(mnuFileTop, "&New", QKeySequence("Ctrl+N"));
-    mnuFile[1] = item(mnuFileTop, "&Open", QKeySequence("Ctrl+O"));
-    mnuFile[2] = item(mnuFileTop, "&Save", QKeySequence("Ctrl+S"));
-    mnuFile[3] = item(mnuFileTop, "Save As");
-    mnuFile[4] = item(mnuFileTop, "-");
-    mnuFile[5] = item(mnuFileTop, "&Print", QKeySequence("Ctrl+P"));
-    mnuMRU[0] = item(mnuFileTop, "-");
-    for (std::size_t i = 1; i <= 5; ++i) {
-        mnuMRU[i] = item(mnuFileTop, "");
-        mnuMRU[i]->setVisible(false);
-    }
-    mnuMRU[6] = item(mnuFileTop, "-");
-    mnuMRU[6]->setVisible(false);
-    mnuClose[0] = item(mnuFileTop, "&Close");
-    mnuClose[1] = item(mnuFileTop, "-");
-    mnuClose[2] = item(mnuFileTop, "E&xit");
+    s_->mnuFileTop = menuBar()->addMenu("&File");
+    s_->mnuFile[0] = item(s_->mnuFileTop, "&New", QKeySequence("Ctrl+N"));
+    s_->mnuFile[1] = item(s_->mnuFileTop, "&Open", QKeySequence("Ctrl+O"));
+    s_->mnuFile[2] = item(s_->mnuFileTop, "&Save", QKeySequence("Ctrl+S"));
+    s_->mnuFile[3] = item(s_->mnuFileTop, "Save As");
+    s_->mnuFile[4] = item(s_->mnuFileTop, "-");
+    s_->mnuFile[5] = item(s_->mnuFileTop, "&Print", QKeySequence("Ctrl+P"));
+    s_->mnuMRU = mWindowParts::AddRecentItems(s_->mnuFileTop, this, [this](int i) { mnuMRU_Click(i); });
+    s_->mnuClose[0] = item(s_->mnuFileTop, "&Close");
+    s_->mnuClose[1] = item(s_->mnuFileTop, "-");
+    s_->mnuClose[2] = item(s_->mnuFileTop, "E&xit");
 
-    mnuEditTop = menuBar()->addMenu("&Edit");
-    mnuEdit[0] = item(mnuEditTop, "&Add", QKeySequence("Ctrl+Insert"));
-    mnuEdit[1] = item(mnuEditTop, "&Delete", QKeySequence(Qt::Key_Delete));
-    mnuEdit[2] = item(mnuEditTop, "-");
-    mnuEdit[3] = item(mnuEditTop, "&Extract", QKeySequence("F3"));
-    mnuHiddenSep = item(mnuEditTop, "-");
-    mnuHidden = item(mnuEditTop, "Search &Hidden Folders");
-    mnuHidden->setCheckable(true);
+    s_->mnuEditTop = menuBar()->addMenu("&Edit");
+    s_->mnuEdit[0] = item(s_->mnuEditTop, "&Add", QKeySequence("Ctrl+Insert"));
+    s_->mnuEdit[1] = item(s_->mnuEditTop, "&Delete", QKeySequence(Qt::Key_Delete));
+    s_->mnuEdit[2] = item(s_->mnuEditTop, "-");
+    s_->mnuEdit[3] = item(s_->mnuEditTop, "&Extract", QKeySequence("F3"));
+    s_->mnuHiddenSep = item(s_->mnuEditTop, "-");
+    s_->mnuHidden = item(s_->mnuEditTop, "Search &Hidden Folders");
+    s_->mnuHidden->setCheckable(true);
     try {
-        cRegistry registry;
-        registry.ClassKey(cRegistry::kHKeyLocalMachine);
-        registry.SectionKey(std::string(mRecurse::kSearchKey));
-        registry.ValueKey(std::string(mRecurse::kHiddenFoldersValue));
+        cRegistry registry = HiddenFoldersValue();
         registry.Default(std::string("0"));
-        mnuHidden->setChecked(cRegistry::TextOf(registry.Value()) == "1");
+        s_->mnuHidden->setChecked(cRegistry::TextOf(registry.Value()) == "1");
     } catch (const cError& e) {
         MError::ReportError(e, true, false);
     }
-    connect(mnuHidden, &QAction::toggled, this, [](bool on) {
+    connect(s_->mnuHidden, &QAction::toggled, this, [](bool on) {
         try {
-            cRegistry registry;
-            registry.ClassKey(cRegistry::kHKeyLocalMachine);
-            registry.SectionKey(std::string(mRecurse::kSearchKey));
-            registry.ValueKey(std::string(mRecurse::kHiddenFoldersValue));
+            cRegistry registry = HiddenFoldersValue();
             registry.ValueType(static_cast<std::int32_t>(mReg::kRegSz));
             registry.Value(std::string(on ? "1" : "0"));
         } catch (const cError& e) {
@@ -160,14 +170,14 @@ void FRecurse::CreateMenus() {
         }
     });
 
-    mnuHelpTop = menuBar()->addMenu("&Help");
-    mnuHelp[0] = item(mnuHelpTop, "&Contents", QKeySequence("F1"));
-    mnuHelp[1] = item(mnuHelpTop, "&Recurse Help");
-    mnuHelp[2] = item(mnuHelpTop, "&About", QKeySequence("Ctrl+A"));
+    s_->mnuHelpTop = menuBar()->addMenu("&Help");
+    s_->mnuHelp[0] = item(s_->mnuHelpTop, "&Contents", QKeySequence("F1"));
+    s_->mnuHelp[1] = item(s_->mnuHelpTop, "&Recurse Help");
+    s_->mnuHelp[2] = item(s_->mnuHelpTop, "&About", QKeySequence("Ctrl+A"));
 
     // A menu title that acts when chosen; shown only while busy.
-    mnuStop = menuBar()->addAction("&Stop");
-    mnuStop->setVisible(false);
+    s_->mnuStop = menuBar()->addAction("&Stop");
+    s_->mnuStop->setVisible(false);
 
     const auto connectAll = [this](auto& items, void (FRecurse::*handler)(int)) {
         for (std::size_t i = 0; i < items.size(); ++i) {
@@ -175,52 +185,90 @@ void FRecurse::CreateMenus() {
                 connect(items[i], &QAction::triggered, this, [this, handler, i] { (this->*handler)(static_cast<int>(i)); });
         }
     };
-    connectAll(mnuFile, &FRecurse::mnuFile_Click);
-    connectAll(mnuClose, &FRecurse::mnuClose_Click);
-    connectAll(mnuEdit, &FRecurse::mnuEdit_Click);
-    connectAll(mnuHelp, &FRecurse::mnuHelp_Click);
-    for (int i = 1; i <= 5; ++i)
-        connect(mnuMRU[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuMRU_Click(i); });
-    connect(mnuStop, &QAction::triggered, this, &FRecurse::mnuStop_Click);
+    connectAll(s_->mnuFile, &FRecurse::mnuFile_Click);
+    connectAll(s_->mnuClose, &FRecurse::mnuClose_Click);
+    connectAll(s_->mnuEdit, &FRecurse::mnuEdit_Click);
+    connectAll(s_->mnuHelp, &FRecurse::mnuHelp_Click);
+    connect(s_->mnuStop, &QAction::triggered, this, &FRecurse::mnuStop_Click);
 }
 
-const std::vector<QString>& FRecurse::ButtonKeys() {
-    static const std::vector<QString> keys = mWindowParts::Keys(kButtons);
-    return keys;
-}
+const std::vector<QString>& FRecurse::ButtonKeys() const { return s_->toolbar.Keys(); }
 
 void FRecurse::CreateToolbar() {
-    tbrMain = mWindowParts::AddToolbar(*this, kButtons, [this](const QString& key) { tbrMain_ButtonClick(key); }, buttons_);
+    // The toolbar in order; an empty key stands for a separator.
+    s_->tbrMain = s_->toolbar.Add(*this,
+                           {
+                               {"new", "New List", [this] { mnuFile_Click(0); }},
+                               {"open", "Open List File", [this] { mnuFile_Click(1); }},
+                               {"save", "Save Current File", [this] { mnuFile_Click(2); }},
+                               {"", "", {}},
+                               {"print", "Print List", [this] { mnuFile_Click(5); }},
+                               {"", "", {}},
+                               {"add", "Add Item", [this] { mnuEdit_Click(0); }},
+                               {"delete", "Delete", [this] { mnuEdit_Click(1); }},
+                               {"", "", {}},
+                               {"extract", "Extract Icons", [this] { mnuEdit_Click(3); }},
+                               {"", "", {}},
+                               {"helprecurse", "Help on Recurse", [this] { mnuHelp_Click(1); }},
+                               {"help", "Pictrix Help", [this] { mnuHelp_Click(0); }},
+                               {"", "", {}},
+                               {"Stop", "Stop", [this] { Stop(); }},
+                           },
+                           [this](const QString& key) { tbrMain_ButtonClick(key); });
 }
 
-QAction* FRecurse::Button(const QString& key) const {
-    const auto it = buttons_.find(key);
-    return it == buttons_.end() ? nullptr : it->second;
-}
+QAction* FRecurse::Button(const QString& key) const { return s_->toolbar.Button(key); }
 
 void FRecurse::SetCaption(std::string caption) {
-    caption_ = std::move(caption);
-    setWindowTitle(Q(caption_));
+    s_->caption = std::move(caption);
+    setWindowTitle(Q(s_->caption));
 }
 
-void FRecurse::Status(const std::string& text) { Picture1->Print(Q(text)); }
+void FRecurse::Status(const std::string& text) { s_->Picture1->Print(Q(text)); }
 
 void FRecurse::Busy(bool busy) {
     if (busy) setCursor(Qt::WaitCursor);
     else unsetCursor();
 }
 
+FRecurse::cBusyRun::cBusyRun(FRecurse& window, eKind kind) : w_(window), kind_(kind) {
+    if (kind_ == eKind::kExtraction) w_.s_->List1->setEnabled(false);
+    w_.Busy(true);
+    if (kind_ == eKind::kCursor) return;
+    w_.EnableCommands(false);
+    w_.s_->Running = true;
+    // The run's first check always processes events.
+    w_.s_->eventsClock.invalidate();
+}
+
+FRecurse::cBusyRun::~cBusyRun() {
+    try {
+        if (kind_ != eKind::kCursor) {
+            w_.s_->Running = false;
+            w_.s_->tmr1->stop();
+            w_.EnableCommands(true);
+        }
+        if (kind_ == eKind::kExtraction) w_.s_->List1->setEnabled(true);
+        w_.Busy(false);
+        // The window was closed while the command ran: it closes now that the command has unwound.
+        if (w_.s_->closeWhenStopped) {
+            w_.s_->closeWhenStopped = false;
+            w_.close();
+        }
+    } catch (const cError& e) {
+        MError::ReportError(e, true, false);
+    } catch (...) {
+        MError::ReportEscaped();
+    }
+}
+
 void FRecurse::Form_Load() {
     try {
-        StripHeight = Picture1->sizeHint().height();
+        s_->StripHeight = s_->Picture1->sizeHint().height();
         List().Reserve(cSearchList::kReservedEntries);
         Status(std::string(mRecurse::kReady));
         // Qt's toolbars are flat already.
-        cRegistry registry;
-        registry.ClassKey(cRegistry::kHKeyLocalMachine);
-        registry.SectionKey(std::string(mRecurse::kRecentListsKey));
-        RecentLists.Load(registry);
-        RecentLists.MaxFileCount(mRecurse::kRecentCapacity);
+        mWindowParts::LoadRecentFiles(s_->RecentLists, mRecurse::kRecentListsKey, mRecurse::kRecentCapacity);
         RefreshRecentMenu();
     } catch (const cError& e) {
         MError::ReportError(e, true, false);
@@ -240,23 +288,23 @@ void FRecurse::showEvent(QShowEvent* event) {
 void FRecurse::Form_Resize() {
     // The central area already lies below the toolbar; the list fills it above the strip. A
     // window too small for both gives the list no height at all rather than a negative one.
-    const int width = client_->width();
-    const int height = client_->height();
-    const int listHeight = std::max(0, height - StripHeight);
-    List1->setGeometry(0, 0, width, listHeight);
-    List1->setVisible(listHeight > 0);
-    Picture1->setGeometry(0, std::max(0, height - StripHeight), width, std::min(StripHeight, height));
+    const int width = s_->client->width();
+    const int height = s_->client->height();
+    const int listHeight = std::max(0, height - s_->StripHeight);
+    s_->List1->setGeometry(0, 0, width, listHeight);
+    s_->List1->setVisible(listHeight > 0);
+    s_->Picture1->setGeometry(0, std::max(0, height - s_->StripHeight), width, std::min(s_->StripHeight, height));
 }
 
 void FRecurse::EnableCommands(bool enabled) {
-    for (QMenu* menu : {mnuFileTop, mnuEditTop, mnuHelpTop}) {
+    for (QMenu* menu : {s_->mnuFileTop, s_->mnuEditTop, s_->mnuHelpTop}) {
         menu->menuAction()->setEnabled(enabled);
         // A disabled menu title in Qt leaves its items' shortcuts working: switch them too.
         for (QAction* action : menu->actions()) {
             if (!action->isSeparator()) action->setEnabled(enabled);
         }
     }
-    mnuStop->setVisible(!enabled);
+    s_->mnuStop->setVisible(!enabled);
     for (const char* key : kCommandButtons) {
         if (QAction* button = Button(key)) button->setEnabled(enabled);
     }
@@ -264,7 +312,7 @@ void FRecurse::EnableCommands(bool enabled) {
 }
 
 void FRecurse::Stop() {
-    if (Running) Running = false;
+    if (s_->Running) s_->Running = false;
 }
 
 void FRecurse::mnuStop_Click() { Stop(); }
@@ -279,27 +327,27 @@ bool FRecurse::eventFilter(QObject* watched, QEvent* event) {
 
 void FRecurse::EnableTimer(bool enabled) {
     if (!enabled) {
-        tmr1->stop();
+        s_->tmr1->stop();
         return;
     }
-    if (tmr1->isActive()) return;
+    if (s_->tmr1->isActive()) return;
     // Enabled again for the next folder: the tick comes a second after the last one, not a
     // second from now, so that a walk through many small folders still scrolls.
-    const qint64 since = sinceTick_.isValid() ? sinceTick_.elapsed() : 0;
-    tmr1->start(static_cast<int>(std::clamp<qint64>(kTimerInterval - since, 0, kTimerInterval)));
+    const qint64 since = s_->sinceTick.isValid() ? s_->sinceTick.elapsed() : 0;
+    s_->tmr1->start(static_cast<int>(std::clamp<qint64>(kTimerInterval - since, 0, kTimerInterval)));
 }
 
 void FRecurse::tmr1_Timer() {
-    sinceTick_.restart();
-    tmr1->setInterval(kTimerInterval);
-    List1->setUpdatesEnabled(false);
-    ListModel->Publish();
-    List1->scrollToBottom();
-    List1->setUpdatesEnabled(true);
+    s_->sinceTick.restart();
+    s_->tmr1->setInterval(kTimerInterval);
+    s_->List1->setUpdatesEnabled(false);
+    s_->ListModel->Publish();
+    s_->List1->scrollToBottom();
+    s_->List1->setUpdatesEnabled(true);
 }
 
 void FRecurse::RefreshRecentMenu() {
-    mWindowParts::ShowRecentFiles(RecentLists, [this](int i) { return mnuMRU[static_cast<std::size_t>(i)]; }, mnuMRU[6]);
+    mWindowParts::ShowRecentFiles(s_->RecentLists, [this](int i) { return s_->mnuMRU[static_cast<std::size_t>(i)]; }, s_->mnuMRU[6]);
 }
 
 void FRecurse::mnuFile_Click(int index) {
@@ -340,19 +388,7 @@ void FRecurse::mnuHelp_Click(int index) {
     }
 }
 
-void FRecurse::tbrMain_ButtonClick(const QString& key) {
-    if (key == "new") mnuFile_Click(0);
-    else if (key == "open") mnuFile_Click(1);
-    else if (key == "save") mnuFile_Click(2);
-    else if (key == "print") mnuFile_Click(5);
-    else if (key == "add") mnuEdit_Click(0);
-    else if (key == "delete") mnuEdit_Click(1);
-    else if (key == "extract") mnuEdit_Click(3);
-    else if (key == "helprecurse") mnuHelp_Click(1);
-    else if (key == "help") mnuHelp_Click(0);
-    else if (key == "Stop") Stop();
-    // Any other key does nothing.
-}
+void FRecurse::tbrMain_ButtonClick(const QString& key) { s_->toolbar.Press(key); }
 
 void FRecurse::About() {
     if (AboutBox()) AboutBox()(this);
@@ -361,7 +397,7 @@ void FRecurse::About() {
 bool FRecurse::Form_QueryUnload() {
     bool stay = false;
     try {
-        if (DataChanged) {
+        if (s_->DataChanged) {
             const auto answer = cPrompts::Current().Message(this, Q(mRecurse::kChangedQuestion), cPrompts::eButtons::YesNo,
                                                             cPrompts::eIcon::Exclamation, Q(MError::kTitle));
             // A save that was asked for and failed keeps the window, and the list, open.
@@ -372,10 +408,7 @@ bool FRecurse::Form_QueryUnload() {
         MError::ReportError(e, true, false);
     }
     try {
-        cRegistry registry;
-        registry.ClassKey(cRegistry::kHKeyLocalMachine);
-        registry.SectionKey(std::string(mRecurse::kRecentListsKey));
-        RecentLists.Save(registry);
+        mWindowParts::SaveRecentFiles(s_->RecentLists, mRecurse::kRecentListsKey);
     } catch (const cError& e) {
         MError::ReportError(e, true, false);
     }
@@ -383,10 +416,10 @@ bool FRecurse::Form_QueryUnload() {
 }
 
 void FRecurse::closeEvent(QCloseEvent* event) {
-    if (Running) {
+    if (s_->Running) {
         // Stop first; the command that runs the walk closes the window once it has unwound.
-        Running = false;
-        closeWhenStopped_ = true;
+        s_->Running = false;
+        s_->closeWhenStopped = true;
         event->ignore();
         return;
     }

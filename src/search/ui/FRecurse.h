@@ -16,10 +16,13 @@
 // Handlers are named after the control and the event; each traps its errors and reports them
 // through MError::ReportError, log only, except a failed save, which is shown too. Menu items are
 // addressed by their index in their menu array; a separator index holds the separator's action.
+// Every control, menu array and flag lives in one private struct, FRecurse::cState
+// (FRecurse_State.h); the accessors below show what the tests look at.
 //
 // Extract (Edit 3, F3, toolbar "extract") asks for a target folder and saves every icon group of
 // the checked entries, or of all entries when none is checked, through the batch-extraction core
 // (Extractor, which holds the run's state: TargetFolder, SourceFile, Icons, IconCount, IconsSaved).
+// New, Extract, DisplayList, SaveList and Delete run inside a cBusyRun.
 // It runs busy like a search, with the list disabled; events are processed once per entry and
 // once per group, each processed entry loses its check mark, and the idle state comes back however
 // the run ends. Nothing shows the groups of the file being extracted, so no pictures are made.
@@ -29,14 +32,12 @@
 // the global window, which is never shown. A failed print is shown as well as logged, and nothing
 // of it reaches the printer.
 
-#include <QElapsedTimer>
 #include <QLocale>
 #include <QMainWindow>
 #include <QTime>
 
-#include <array>
 #include <functional>
-#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,8 @@ public:
     static constexpr int kDesignWidth = 445;
     static constexpr int kDesignHeight = 260;
     static constexpr int kTimerInterval = 1000;
+    // How often at most the walk processes events.
+    static constexpr qint64 kEventsEveryNs = 5'000'000;
 
     explicit FRecurse(QWidget* parent = nullptr);
     ~FRecurse() override;
@@ -76,44 +79,45 @@ public:
     static void SetEndProgram(std::function<void()> end);
 
     // ---- State.
-    bool Running = false;
-    std::string FileSpec;
-    bool DataChanged = false;
-    std::string ListFile;
-    cMRUFileList RecentLists;
+    // True while a search or an extraction runs; Stop, the Stop button and Esc clear it.
+    bool Running() const noexcept;
+    // The file name pattern of the last search.
+    const std::string& FileSpec() const noexcept;
+    // Whether the list holds changes no list file has; the closing question asks about them.
+    bool DataChanged() const noexcept;
+    void DataChanged(bool changed) noexcept;
+    // The list file last opened or saved.
+    const std::string& ListFile() const noexcept;
+    const cMRUFileList& RecentLists() const noexcept;
     // The caption as the program set it (the window title shows it).
-    const std::string& Caption() const noexcept { return caption_; }
+    const std::string& Caption() const noexcept;
     cSearchList& List();
     const cSearchList& List() const;
     // The batch extraction's state and core.
-    cExtractor Extractor;
+    const cExtractor& Extractor() const noexcept;
 
-    // ---- Controls.
-    QToolBar* tbrMain;
-    QListView* List1;
-    cSearchListModel* ListModel;
-    cStatusStrip* Picture1;
-    QTimer* tmr1;
-    QMenu* mnuFileTop;
-    QMenu* mnuEditTop;
-    QMenu* mnuHelpTop;
-    QAction* mnuStop;
-    std::array<QAction*, 6> mnuFile{};
-    std::array<QAction*, 7> mnuMRU{};
-    std::array<QAction*, 3> mnuClose{};
-    std::array<QAction*, 4> mnuEdit{};
-    // Edit > Search Hidden Folders, after a separator: the walk also enters folders whose names
-    // begin with "." (off by default, remembered).
-    QAction* mnuHiddenSep = nullptr;
-    QAction* mnuHidden = nullptr;
-    std::array<QAction*, 3> mnuHelp{};
-    // The status strip's height in pixels, read once at load.
-    int StripHeight = 0;
+    // ---- The parts the tests look at.
+    QListView* ListView() const noexcept;          // List1
+    cSearchListModel* ListModel() const noexcept;  // the list's entries and check marks
+    cStatusStrip* StatusStrip() const noexcept;    // Picture1
+    QTimer* Timer() const noexcept;                // tmr1
+    QToolBar* Toolbar() const noexcept;            // tbrMain
+    QMenu* FileMenu() const noexcept;              // mnuFileTop
+    QMenu* EditMenu() const noexcept;              // mnuEditTop
+    QMenu* HelpMenu() const noexcept;              // mnuHelpTop
+    QAction* StopItem() const noexcept;            // the menu bar's "&Stop", shown while busy
+    QAction* HiddenFoldersItem() const noexcept;   // Edit > Search Hidden Folders
+    // The items of the menu arrays by index (nullptr outside the array).
+    QAction* FileItem(int index) const;            // mnuFile, 0 to 5
+    QAction* RecentItem(int index) const;          // mnuMRU, 0 to 6
+    QAction* CloseItem(int index) const;           // mnuClose, 0 to 2
+    QAction* EditItem(int index) const;            // mnuEdit, 0 to 3
+    QAction* HelpItem(int index) const;            // mnuHelp, 0 to 2
 
     // The toolbar button of a key ("new", "Stop", ...); nullptr for an unknown key.
     QAction* Button(const QString& key) const;
     // The keys of the toolbar in order ("" for a separator).
-    static const std::vector<QString>& ButtonKeys();
+    const std::vector<QString>& ButtonKeys() const;
 
     // ---- The list and its files.
     // Loads a list file into the list (also for a list file named on the command line); false,
@@ -138,7 +142,7 @@ public:
     // printer. Failures are logged and shown; nothing of a failed document is printed.
     void PrintFromFile(const std::string& file);
     // True when the last PrintFromFile failed.
-    bool PrintFailed() const noexcept { return printFailed_; }
+    bool PrintFailed() const noexcept;
     // The printed list's "Time: " value: the locale's short time form with its seconds.
     static QString TimeText(const QLocale& locale, const QTime& time);
 
@@ -184,6 +188,23 @@ protected:
 private:
     class cWalkHost;
 
+    // The busy state for the length of a command, in the shape of cBusyCursor: the wait cursor;
+    // for a walk or an extraction also Running and the commands off but Stop (EnableCommands),
+    // and for an extraction the list disabled. Its end always brings the idle state back, however
+    // the command ended, and then closes the window when a close was asked while it ran.
+    class cBusyRun {
+    public:
+        enum class eKind { kCursor, kWalk, kExtraction };
+        cBusyRun(FRecurse& window, eKind kind);
+        ~cBusyRun();
+        cBusyRun(const cBusyRun&) = delete;
+        cBusyRun& operator=(const cBusyRun&) = delete;
+
+    private:
+        FRecurse& w_;
+        eKind kind_;
+    };
+
     void CreateMenus();
     void CreateToolbar();
     void SetCaption(std::string caption);
@@ -193,17 +214,9 @@ private:
     void DoEvents();
     void EnableTimer(bool enabled);
 
-    std::string caption_;
-    std::map<QString, QAction*> buttons_;
-    QWidget* client_;
-    QElapsedTimer sinceTick_;
-    // When the walk last processed events, and how often at most it does.
-    QElapsedTimer eventsClock_;
-    static constexpr qint64 kEventsEveryNs = 5'000'000;
-    bool closeWhenStopped_ = false;
-    // The last SaveList failed (set by SaveList, read by the closing steps).
-    bool saveFailed_ = false;
-    std::string cutFile_; // the list file whose entries did not all fit the window
     bool IsCutListFile(const std::string& file) const;
-    bool printFailed_ = false;
+
+    // Every control, menu item and flag of the window (FRecurse_State.h).
+    struct cState;
+    const std::unique_ptr<cState> s_;
 };

@@ -9,19 +9,18 @@
 #include <QTimer>
 
 #include <filesystem>
-#include <new>
 #include <optional>
 
 #include "base/ui/mQtPath.h"
 #include "base/ui/mQtText.h"
 #include "platform/ui/cPrompts.h"
-#include "resources/mFileOpenSave.h"
-#include "resources/ui/cPromptsFileDialog.h"
+#include "resources/ui/mFileOpenSave.h"
 #include "search/cExtractor.h"
 #include "search/cFolderWalk.h"
 #include "search/mListFile.h"
 #include "search/mRecurse.h"
 #include "search/ui/FRecurse.h"
+#include "search/ui/FRecurse_State.h"
 #include "search/ui/cSearchListModel.h"
 #include "search/ui/cStatusStrip.h"
 #include "support/MError.h"
@@ -32,19 +31,12 @@ namespace {
 using mQtText::Q;
 using mQtText::Utf8;
 
-// The dialogs' owner handle: this window (the dialog backend is told which window that is).
-constexpr std::int32_t kOwnerSearchWindow = 1;
-
 void LogOnly(const cError& e) { MError::ReportError(e, true, false); }
 
-// Runs one step of a command; an error is logged and the command goes on with its next step.
-template <class F> void Step(F&& step) {
+// Runs one stage of a command; an error is logged and the command goes on with its next stage.
+template <class F> void Stage(F&& stage) {
     try {
-        try {
-            step();
-        } catch (const std::bad_alloc&) {
-            throw cError::Runtime(cError::kOutOfMemory);
-        }
+        cError::Guarded(std::forward<F>(stage));
     } catch (const cError& e) {
         LogOnly(e);
     }
@@ -57,11 +49,11 @@ class FRecurse::cWalkHost final : public cFolderWalk::cHost {
 public:
     explicit cWalkHost(FRecurse& window) : w_(window) {}
 
-    bool Append(const std::string& entry) override { return w_.ListModel->Append(entry); }
+    bool Append(const std::string& entry) override { return w_.s_->ListModel->Append(entry); }
     void Status(const std::string& text) override { w_.Status(text); }
     bool DoEvents() override {
         w_.DoEvents();
-        return w_.Running;
+        return w_.s_->Running;
     }
     void EnableTimer(bool enabled) override { w_.EnableTimer(enabled); }
     void ReportError(const cError& e) override { LogOnly(e); }
@@ -74,9 +66,9 @@ private:
 // even when nothing is pending, so within a few milliseconds of the last time the answer is
 // taken as it stands. Stop and Esc still act within those milliseconds.
 void FRecurse::DoEvents() {
-    if (eventsClock_.isValid() && eventsClock_.nsecsElapsed() < kEventsEveryNs) return;
+    if (s_->eventsClock.isValid() && s_->eventsClock.nsecsElapsed() < kEventsEveryNs) return;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    eventsClock_.restart();
+    s_->eventsClock.restart();
 }
 
 void FRecurse::NewList() {
@@ -85,92 +77,78 @@ void FRecurse::NewList() {
     try {
         const std::optional<QString> chosen = cPrompts::Current().Folder(this, Q(mRecurse::kBrowseTitle), QString());
         if (!chosen) return;
-        folder = mRecurse::TrimAtNul(mQtPath::FromQt(*chosen));
+        folder = mQtPath::FromQt(*chosen);
         SetCaption(mRecurse::Caption(folder));
     } catch (const cError& e) {
         LogOnly(e);
         return;
     }
 
-    // From here on each step is tried on its own, so that the window always returns to idle.
     std::optional<QString> spec;
-    Step([&] {
+    Stage([&] {
         spec = cPrompts::Current().Input(this, Q(mRecurse::SpecPrompt(folder)), Q(mRecurse::kSpecTitle),
                                          Q(mRecurse::kDefaultSpec));
     });
-    FileSpec = spec ? Utf8(*spec) : std::string();
-    if (FileSpec.empty()) return;
+    s_->FileSpec = spec ? Utf8(*spec) : std::string();
+    if (s_->FileSpec.empty()) return;
 
-    Step([&] { Busy(true); });
-    Running = true;
-    Step([&] { EnableCommands(false); });
-    std::string start;
-    Step([&] { start = cFolderWalk::StartPath(folder); });
-    Step([&] { ListModel->Clear(); });
-    cutFile_.clear();
+    cBusyRun run(*this, cBusyRun::eKind::kWalk);
     std::string passedOver;
-    Step([&] {
-        sinceTick_.restart();
-        eventsClock_.invalidate();
+    Stage([&] { s_->ListModel->Clear(); });
+    s_->cutFile.clear();
+    // An error of the walk ends it; what it found is shown all the same.
+    Stage([&] {
+        const std::string start = cFolderWalk::StartPath(folder);
+        s_->sinceTick.restart();
         cWalkHost host(*this);
-        cFolderWalk walk(host, FileSpec, mnuHidden && mnuHidden->isChecked());
+        cFolderWalk walk(host, s_->FileSpec, s_->mnuHidden && s_->mnuHidden->isChecked());
         walk.WalkFolder(start);
         passedOver = walk.PassedOverText();
     });
-    Running = false;
-    Step([&] { tmr1->stop(); });
-    Step([&] { ListModel->Publish(); });
-    Step([&] { EnableCommands(true); });
-    Step([&] { Busy(false); });
-    Step([&] {
+    s_->Running = false;
+    s_->tmr1->stop();
+    Stage([&] { s_->ListModel->Publish(); });
+    Stage([&] {
         // What no list file can hold is said, in the closing text and the log, never dropped.
-        std::string text = mRecurse::FoundText(List().ListCount(), FileSpec);
+        std::string text = mRecurse::FoundText(List().ListCount(), s_->FileSpec);
         if (!passedOver.empty()) {
             text += " (" + passedOver + "; see the log)";
             LogOnly(cError(cError::kPathFileAccess, cError::SourceOf("FRecurse"), passedOver));
         }
         Status(text);
     });
-    Step([&] { QApplication::beep(); });
-    DataChanged = true;
-
-    // The window was closed during the walk: it closes now that the walk has unwound.
-    if (closeWhenStopped_) {
-        closeWhenStopped_ = false;
-        close();
-    }
+    QApplication::beep();
+    s_->DataChanged = true;
 }
 
 bool FRecurse::DisplayList(const std::string& file) {
     if (file.empty()) return false;
     try {
-        RecentLists.AddFile(file);
+        s_->RecentLists.AddFile(file);
         RefreshRecentMenu();
         // Read whole into a list of its own first: a file that cannot be read leaves the list,
         // its check marks, the caption and the status as they were.
         cSearchList fresh;
         fresh.Reserve(cSearchList::kReservedEntries);
         std::int64_t count = 0, total = 0;
-        Busy(true);
-        try {
-            mListFile::Read(file, [&](std::string&& entry) {
-                ++total;
-                if (fresh.Append(std::move(entry))) ++count;
-                return true;
+        {
+            cBusyRun busy(*this, cBusyRun::eKind::kCursor);
+            cError::Guarded([&] {
+                mListFile::Read(file, [&](std::string&& entry) {
+                    ++total;
+                    if (fresh.Append(std::move(entry))) ++count;
+                    return true;
+                });
             });
-        } catch (...) {
-            Busy(false);
-            throw;
+            s_->ListModel->Reload([&](cSearchList& list) { list = std::move(fresh); });
         }
-        ListModel->Reload([&](cSearchList& list) { list = std::move(fresh); });
-        Busy(false);
         SetCaption(mRecurse::Caption(file));
         Status(mRecurse::CountText(count));
-        cutFile_.clear();
+        s_->cutFile.clear();
         if (total > count) {
             // Shown, not only logged: the window holds the first entries, and saving them over the
             // file would lose the rest.
-            cutFile_ = file;
+            s_->cutFile = file;
             const std::string text = mRecurse::CutListText(file, total, count);
             LogOnly(cError(cError::kOverflow, cError::SourceOf("FRecurse"), text));
             cPrompts::Current().Message(this, Q(text), cPrompts::eButtons::OK, cPrompts::eIcon::Information, Q(MError::kTitle));
@@ -178,60 +156,43 @@ bool FRecurse::DisplayList(const std::string& file) {
         return true;
     } catch (const cError& e) {
         MError::ReportError(e, true, true);
-    } catch (const std::bad_alloc&) {
-        MError::ReportError(cError::Runtime(cError::kOutOfMemory), true, true);
     }
     return false;
 }
 
 bool FRecurse::IsCutListFile(const std::string& file) const {
-    if (cutFile_.empty() || file.empty()) return false;
+    if (s_->cutFile.empty() || file.empty()) return false;
     std::error_code ec;
-    return file == cutFile_ || std::filesystem::equivalent(file, cutFile_, ec);
+    return file == s_->cutFile || std::filesystem::equivalent(file, s_->cutFile, ec);
 }
 
 bool FRecurse::SaveList(const std::string& file) {
     try {
-        const std::vector<std::string_view> entries = List().SavedEntries();
-        Busy(true);
-        try {
+        const std::vector<std::string_view> entries = cError::Guarded([&] { return List().SavedEntries(); });
+        {
+            cBusyRun busy(*this, cBusyRun::eKind::kCursor);
             mListFile::Write(file, entries);
-        } catch (...) {
-            Busy(false);
-            throw;
         }
-        Busy(false);
         SetCaption(mRecurse::Caption(file));
         Status(mRecurse::CountText(static_cast<std::int64_t>(entries.size())));
-        DataChanged = false;
-        saveFailed_ = false;
+        s_->DataChanged = false;
+        s_->saveFailed = false;
         return true;
     } catch (const cError& e) {
         // Shown as well as logged: the user asked for the list to be kept and it was not.
-        saveFailed_ = true;
+        s_->saveFailed = true;
         MError::ReportError(e, true, true);
-    } catch (const std::bad_alloc&) {
-        saveFailed_ = true;
-        MError::ReportError(cError::Runtime(cError::kOutOfMemory), true, true);
     }
     return false;
 }
 
 void FRecurse::OpenList() {
     try {
-        std::string fileName, fileTitle, filter(mRecurse::kOpenFilter);
-        std::int32_t filterIndex = 1, flags = 0;
-        bool readOnly = false;
-        cPromptsFileDialog::SetOwner(this);
-        const bool confirmed =
-            mFileOpenSave::ShowOpenDialog(fileName, fileTitle, true, false, readOnly, true, filter, filterIndex,
-                                          std::nullopt, std::nullopt, std::nullopt, kOwnerSearchWindow, flags);
-        const std::string name = confirmed ? mFileOpenSave::CutAtNul(fileName) : std::string();
-        if (!name.empty()) {
-            RecentLists.AddFile(name);
-            RefreshRecentMenu();
-        }
-        if (DisplayList(name)) ListFile = name;
+        const std::optional<std::string> name = mFileOpenSave::AskOpen(this, mRecurse::kOpenFilter);
+        if (!name) return;
+        s_->RecentLists.AddFile(*name);
+        RefreshRecentMenu();
+        if (DisplayList(*name)) s_->ListFile = *name;
     } catch (const cError& e) {
         LogOnly(e);
     }
@@ -239,15 +200,15 @@ void FRecurse::OpenList() {
 
 bool FRecurse::Save() {
     try {
-        if (mRecurse::SaveNeedsName(caption_, ListFile)) return SaveAs();
-        if (IsCutListFile(ListFile)) {
+        if (mRecurse::SaveNeedsName(s_->caption, s_->ListFile)) return SaveAs();
+        if (IsCutListFile(s_->ListFile)) {
             // Saving would cut the file to the entries shown: Save As under another name instead.
-            const auto answer = cPrompts::Current().Message(this, Q(mRecurse::CutListSaveText(ListFile) + "\r\rSave the list under another name?"),
+            const auto answer = cPrompts::Current().Message(this, Q(mRecurse::CutListSaveText(s_->ListFile) + "\r\rSave the list under another name?"),
                                                             cPrompts::eButtons::YesNo, cPrompts::eIcon::Exclamation,
                                                             Q(MError::kTitle));
             return answer == cPrompts::eAnswer::Yes && SaveAs();
         }
-        return SaveList(ListFile);
+        return SaveList(s_->ListFile);
     } catch (const cError& e) {
         LogOnly(e);
     }
@@ -256,13 +217,9 @@ bool FRecurse::Save() {
 
 bool FRecurse::SaveAs() {
     try {
-        std::string fileName, fileTitle, filter(mRecurse::kSaveFilter);
-        std::int32_t filterIndex = 1, flags = 0;
-        cPromptsFileDialog::SetOwner(this);
-        const bool confirmed = mFileOpenSave::ShowSaveDialog(fileName, fileTitle, true, filter, filterIndex, std::nullopt,
-                                                             std::nullopt, std::nullopt, kOwnerSearchWindow, flags);
-        std::string name = confirmed ? mFileOpenSave::CutAtNul(fileName) : std::string();
-        if (name.empty()) return false;
+        const std::optional<std::string> chosen = mFileOpenSave::AskSave(this, mRecurse::kSaveFilter);
+        if (!chosen) return false;
+        std::string name = *chosen;
         const std::string withExtension = mRecurse::ListFileName(name);
         // The dialog asked about the name as typed; a different file that ".ier" makes of it
         // must not be replaced without asking too.
@@ -278,12 +235,12 @@ bool FRecurse::SaveAs() {
                                         cPrompts::eIcon::Exclamation, Q(MError::kTitle));
             return false;
         }
-        RecentLists.AddFile(name);
+        s_->RecentLists.AddFile(name);
         RefreshRecentMenu();
         const bool saved = SaveList(name);
-        ListFile = name;
+        s_->ListFile = name;
         // The new file holds what the window shows: it is a whole list of its own.
-        if (saved) cutFile_.clear();
+        if (saved) s_->cutFile.clear();
         return saved;
     } catch (const cError& e) {
         LogOnly(e);
@@ -294,9 +251,9 @@ bool FRecurse::SaveAs() {
 void FRecurse::mnuMRU_Click(int index) {
     try {
         if (index < 1 || index > 4) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
-        const QString tag = mnuMRU[static_cast<std::size_t>(index)]->data().toString();
-        const std::string file = RecentLists.file(tag.toInt());
-        if (DisplayList(file)) ListFile = file;
+        const QString tag = s_->mnuMRU[static_cast<std::size_t>(index)]->data().toString();
+        const std::string file = s_->RecentLists.file(tag.toInt());
+        if (DisplayList(file)) s_->ListFile = file;
         RefreshRecentMenu();
     } catch (const cError& e) {
         LogOnly(e);
@@ -305,22 +262,14 @@ void FRecurse::mnuMRU_Click(int index) {
 
 void FRecurse::AddItem() {
     try {
-        std::string fileName, fileTitle, filter = mRecurse::AddFilter(FileSpec);
-        std::int32_t filterIndex = 1, flags = 0;
-        bool readOnly = false;
-        cPromptsFileDialog::SetOwner(this);
-        if (mFileOpenSave::ShowOpenDialog(fileName, fileTitle, true, false, readOnly, true, filter, filterIndex,
-                                          std::nullopt, std::nullopt, std::nullopt, kOwnerSearchWindow, flags)) {
-            const std::string path = mFileOpenSave::CutAtNul(fileName);
-            if (!path.empty()) {
-                if (!ListModel->Append(path)) {
-                    LogOnly(cError(cError::kOverflow, cError::SourceOf("FRecurse"),
-                                   "The search list is full: " + path + " was not added"));
-                } else {
-                    DataChanged = true;
-                }
-                ListModel->Publish();
+        if (const std::optional<std::string> path = mFileOpenSave::AskOpen(this, mRecurse::AddFilter(s_->FileSpec))) {
+            if (!s_->ListModel->Append(*path)) {
+                LogOnly(cError(cError::kOverflow, cError::SourceOf("FRecurse"),
+                               "The search list is full: " + *path + " was not added"));
+            } else {
+                s_->DataChanged = true;
             }
+            s_->ListModel->Publish();
         }
         Busy(false);
         Status(mRecurse::CountText(List().ListCount()));
@@ -331,12 +280,12 @@ void FRecurse::AddItem() {
 
 void FRecurse::DeleteItems() {
     try {
-        Busy(true);
-        if (ListModel->RemoveChecked() > 0) DataChanged = true;
-        Busy(false);
+        {
+            cBusyRun busy(*this, cBusyRun::eKind::kCursor);
+            if (s_->ListModel->RemoveChecked() > 0) s_->DataChanged = true;
+        }
         Status(mRecurse::CountText(List().ListCount()));
     } catch (const cError& e) {
-        Busy(false);
         LogOnly(e);
     }
 }
@@ -349,76 +298,60 @@ void FRecurse::ExtractList() {
 
 std::string FRecurse::ChooseTargetFolder() {
     try {
-        const std::optional<QString> chosen = cPrompts::Current().Folder(this, Q(mRecurse::kTargetTitle), QString());
-        if (!chosen) return {};
-        const std::string folder = cExtractor::TargetFolderOf(mRecurse::TrimAtNul(mQtPath::FromQt(*chosen)));
-        if (folder.empty()) return {};
-        Status(mRecurse::SavingToText(folder));
-        Extractor.TargetFolder = folder;
-        return folder;
+        return cError::Guarded([&]() -> std::string {
+            const std::optional<QString> chosen = cPrompts::Current().Folder(this, Q(mRecurse::kTargetTitle), QString());
+            if (!chosen) return {};
+            const std::string folder = cExtractor::TargetFolderOf(mQtPath::FromQt(*chosen));
+            if (folder.empty()) return {};
+            Status(mRecurse::SavingToText(folder));
+            s_->Extractor.TargetFolder(folder);
+            return folder;
+        });
     } catch (const cError& e) {
         LogOnly(e);
-    } catch (const std::bad_alloc&) {
-        LogOnly(cError::Runtime(cError::kOutOfMemory));
     }
     return {};
 }
 
 void FRecurse::ExtractChecked() {
-    {
-        // The run's sources: the checked entries, or every entry when none is checked.
+    // The run's sources: the checked entries, or every entry when none is checked.
+    const bool all = List().CheckedCount() == 0;
+    Stage([&] {
         std::vector<std::string> sources;
-        const bool all = List().CheckedCount() == 0;
         for (int i = 0; i < List().ListCount(); ++i) {
             if (all || List().Checked(i)) sources.push_back(List().Text(i));
         }
-        Extractor.StartRun(sources);
-    }
-    Step([&] { List1->setEnabled(false); });
-    Step([&] { Busy(true); });
-    Step([&] { EnableCommands(false); });
-    Running = true;
-    // The run's first check always processes events.
-    eventsClock_.invalidate();
-
-    // An error of the loop itself ends the run; the idle state below comes back all the same.
-    Step([&] {
+        s_->Extractor.StartRun(sources);
+    });
+    cBusyRun run(*this, cBusyRun::eKind::kExtraction);
+    // An error of the loop itself ends the run; the idle state comes back all the same.
+    Stage([&] {
         cExtractor::cHooks hooks;
         hooks.Status = [this](const std::string& text) { Status(text); };
         hooks.KeepGoing = [this] {
             DoEvents();
-            return Running;
+            return s_->Running;
         };
         hooks.ReportError = LogOnly;
         hooks.Renamed = [this](const std::string& wanted, const std::string& used, cExtractor::eRename why) {
-            MError::LogInformation(Extractor.SourceFile + ": " + wanted + " " + cExtractor::RenameReason(why) +
+            MError::LogInformation(s_->Extractor.SourceFile() + ": " + wanted + " " + cExtractor::RenameReason(why) +
                                    "; saved as " + used);
         };
-        Extractor.SetHooks(std::move(hooks));
-        const bool all = List().CheckedCount() == 0;
+        s_->Extractor.SetHooks(std::move(hooks));
         for (int i = 0; i < List().ListCount(); ++i) {
             DoEvents();
-            if (!Running) break;
+            if (!s_->Running) break;
             if (!all) {
                 if (!List().Checked(i)) continue;
-                ListModel->setData(ListModel->index(i), Qt::Unchecked, Qt::CheckStateRole);
+                s_->ListModel->setData(s_->ListModel->index(i), Qt::Unchecked, Qt::CheckStateRole);
             }
             const std::string source = List().Text(i);
-            if (!source.empty()) Extractor.ExtractFile(source);
+            if (!source.empty()) s_->Extractor.ExtractFile(source);
         }
     });
-    Running = false;
-    Step([&] { Extractor.FinishRun(); });
-    Step([&] { List1->setEnabled(true); });
-    Step([&] { Busy(false); });
-    Step([&] { Status(Extractor.TotalText()); });
-    Step([&] { EnableCommands(true); });
-
-    // The window was closed during the run: it closes now that the run has unwound.
-    if (closeWhenStopped_) {
-        closeWhenStopped_ = false;
-        close();
-    }
+    s_->Running = false;
+    Stage([&] { s_->Extractor.FinishRun(); });
+    Stage([&] { Status(s_->Extractor.TotalText()); });
 }
 
 void FRecurse::Contents() { cShell::Current().OpenDocument(Q(mRecurse::HelpPage(mRecurse::kContentsPage))); }

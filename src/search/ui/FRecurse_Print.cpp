@@ -3,12 +3,12 @@
 #include <QDateTime>
 #include <QLocale>
 
-#include <new>
 
 #include "base/ui/mQtText.h"
 #include "platform/ui/cPrinterDevice.h"
 #include "search/mListPrint.h"
 #include "search/ui/FRecurse.h"
+#include "search/ui/FRecurse_State.h"
 #include "support/MError.h"
 
 QString FRecurse::TimeText(const QLocale& locale, const QTime& time) {
@@ -27,23 +27,20 @@ void FRecurse::PrintList() {
 }
 
 void FRecurse::PrintFromFile(const std::string& file) {
-    printFailed_ = false;
+    s_->printFailed = false;
     cPrinterDevice printer(mQtText::Q(mListPrint::kDocumentName));
     try {
-        try {
+        cError::Guarded([&] {
             const QDateTime now = QDateTime::currentDateTime();
             const QLocale locale = QLocale::system();
             mListPrint::PrintFromFile(printer, file, List(), mQtText::Utf8(locale.toString(now.date(), QLocale::ShortFormat)),
                                       mQtText::Utf8(TimeText(locale, now.time())),
                                       [this](bool busy) { Busy(busy); });
-            return;
-        } catch (const std::bad_alloc&) {
-            throw cError::Runtime(cError::kOutOfMemory);
-        }
+        });
     } catch (const cError& e) {
         // Nothing of a failed document reaches the printer.
         printer.KillDoc();
-        printFailed_ = true;
+        s_->printFailed = true;
         MError::ReportError(e, true, true);
     }
 }

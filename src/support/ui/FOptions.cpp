@@ -10,8 +10,7 @@
 #include "base/ui/mQtText.h"
 #include "base/mNumber.h"
 #include "base/mProgram.h"
-#include "resources/mFileOpenSave.h"
-#include "resources/ui/cPromptsFileDialog.h"
+#include "resources/ui/mFileOpenSave.h"
 #include "support/MError.h"
 #include "support/mOptions.h"
 #include "platform/ui/cPrompts.h"
@@ -135,22 +134,15 @@ void FOptions::ShowError(std::int32_t number, const std::string& source, const s
 
 void FOptions::cmdBrowse_Click() {
     try {
-        std::string fileName, fileTitle, filter(mOptions::kBrowseEditorFilter);
-        std::int32_t filterIndex = mOptions::kBrowseEditorFilterIndex, extra = 0;
-        bool readOnly = false;
-        cPromptsFileDialog::SetOwner(this);
-        const bool chosen = mFileOpenSave::ShowOpenDialog(fileName, fileTitle, true, false, readOnly, true, filter,
-                                                          filterIndex, mProgram::ProgramDir(), std::nullopt,
-                                                          std::nullopt, 0, extra);
-        cPromptsFileDialog::SetOwner(parentWidget());
-        const std::string path = mFileOpenSave::CutAtNul(fileName);
-        if (chosen && !path.empty()) {
-            editorPath_ = path;
-            lblEditorPath->setText(Q(path));
+        mFileOpenSave::cAsk ask;
+        ask.initialDir = mProgram::ProgramDir();
+        ask.filterIndex = mOptions::kBrowseEditorFilterIndex;
+        if (const std::optional<std::string> path = mFileOpenSave::AskOpen(this, mOptions::kBrowseEditorFilter, {}, ask)) {
+            editorPath_ = *path;
+            lblEditorPath->setText(Q(*path));
             EnableApply();
         }
     } catch (const cError& e) {
-        cPromptsFileDialog::SetOwner(parentWidget());
         ShowError(e.Number(), e.Source(), e.Description());
     }
 }

@@ -21,13 +21,3 @@ cShell::cScope::~cScope() { gCurrent = previous_; }
 bool cQtShell::OpenDocument(const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
 
 bool cQtShell::StartProgram(const QString& program) { return QProcess::startDetached(program, {}); }
-
-bool cRecordingShell::OpenDocument(const QString& path) {
-    requests.push_back({eKind::OpenDocument, path});
-    return answer;
-}
-
-bool cRecordingShell::StartProgram(const QString& program) {
-    requests.push_back({eKind::StartProgram, program});
-    return answer;
-}

@@ -2,12 +2,10 @@
 // cShell: the one way windows hand something to the desktop: opening a document (a help page, the
 // error log) in the program the desktop associates with it, and starting a program by its path
 // with no arguments. The program uses cQtShell (QDesktopServices, QProcess::startDetached); tests
-// install a cRecordingShell, which records each request and answers as told, so no test ever
-// opens a browser or starts a program.
+// install one that records each request and answers as told, so no test ever opens a browser or
+// starts a program.
 
 #include <QString>
-
-#include <vector>
 
 class cShell {
 public:
@@ -40,21 +38,4 @@ class cQtShell final : public cShell {
 public:
     bool OpenDocument(const QString& path) override;
     bool StartProgram(const QString& program) override;
-};
-
-class cRecordingShell final : public cShell {
-public:
-    enum class eKind { OpenDocument, StartProgram };
-    struct cRequest {
-        eKind kind;
-        QString path;
-        bool operator==(const cRequest&) const = default;
-    };
-
-    bool OpenDocument(const QString& path) override;
-    bool StartProgram(const QString& program) override;
-
-    // The answer every request gets (true: done).
-    bool answer = true;
-    std::vector<cRequest> requests;
 };

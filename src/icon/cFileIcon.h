@@ -42,6 +42,7 @@ struct ICONDIRENTRY {
 };
 
 class cByteView;
+class cModuleFile;
 class cWrittenFiles;
 
 class cFileIcon {
@@ -75,6 +76,10 @@ public:
     // `budget` (the budget of a load of the groups of one file), or in a budget of its own; a
     // group that does not fit fails as "Failed to read bitmap bits from resource.".
     bool LoadIconFromEXE(const std::string& fileName, std::int32_t groupNumber, const std::string& groupName,
+                         cLoadBudget* budget = nullptr);
+    // The same from a module that is already open (a load of all the groups of one file opens it
+    // once); the file name is the module's path.
+    bool LoadIconFromEXE(cModuleFile& module, std::int32_t groupNumber, const std::string& groupName,
                          cLoadBudget* budget = nullptr);
     bool SaveIcon(const std::string& fileName = {});
     // The same as one save of a run that writes many files (a batch extraction): the name is one

@@ -19,10 +19,16 @@ constexpr std::size_t kGroupEntrySize = 14;
 bool cFileIcon::LoadIconFromEXE(const std::string& fileName, std::int32_t groupNumber, const std::string& groupName,
                                 cLoadBudget* budget) {
     Reset(fileName);
-
     // The module is opened for this call only; every path out of here closes it.
     cModuleFile module;
     if (!module.Load(fileName)) throw Error(kErrCantLoadLibrary, "Can't load icon library.");
+    return LoadIconFromEXE(module, groupNumber, groupName, budget);
+}
+
+bool cFileIcon::LoadIconFromEXE(cModuleFile& module, std::int32_t groupNumber, const std::string& groupName,
+                                cLoadBudget* budget) {
+    Reset(module.Path());
+    if (!module.IsLoaded()) throw Error(kErrCantLoadLibrary, "Can't load icon library.");
     cLoadBudget own(module.FileSize());
     if (!budget) budget = &own;
 

@@ -12,9 +12,8 @@
 // and the names of one directory by the bytes of the section (names that need more than it holds
 // overlap, which a valid tree never does).
 //
-// Callers that open one module once per item (LoadIconFromEXE, once per icon group) share what an
-// opening read: while a cShareTables lives, opening a file that is unchanged since an earlier
-// opening (same file, size and times) takes over that opening's headers, directories and index.
+// A load of many groups opens the module once and looks every group up in the same object, so
+// the directories and the name index are read once per load.
 //
 // Failures answer false (or an empty result) and leave the platform's system code in LastError(),
 // with its text (the file's name filled in for "%1") in LastErrorText():
@@ -39,7 +38,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,17 +63,6 @@ public:
     };
 
     using tEnumProc = std::function<bool(const cResourceID&)>;
-
-    // While one of these lives, openings of a file that has not changed since an earlier opening
-    // share that opening's tables (see above); when the last one ends they are let go. Objects
-    // nest; any thread may hold one.
-    class cShareTables {
-    public:
-        cShareTables();
-        ~cShareTables();
-        cShareTables(const cShareTables&) = delete;
-        cShareTables& operator=(const cShareTables&) = delete;
-    };
 
     cModuleFile() = default;
     cModuleFile(const cModuleFile&) = delete;
@@ -166,11 +153,9 @@ private:
         std::uint16_t count = 0;
         std::shared_ptr<cDirectory> names;
     };
-    // What the headers and the resource tables say, read at most once per file state and shared
-    // by the openings of a cShareTables (guarded by `mutex`; a decoded directory's ids and index
-    // never change once it is in `directories`).
+    // What the headers and the resource tables say, read at most once per opening (a decoded
+    // directory's ids and index never change once it is in `directories`).
     struct cTables {
-        std::mutex mutex;
         eFormat format = eFormat::kNone;
         std::vector<std::uint8_t> head; // the file's first bytes
         // PE: sections and the resource section's place.
@@ -206,11 +191,7 @@ private:
     // Hands out the decoded ids and reports a damaged directory after them.
     bool EnumIds(const std::shared_ptr<cDirectory>& dir, const tEnumProc& proc);
 
-    // Openings that share tables (cShareTables).
-    static std::shared_ptr<cTables> SharedTables(const std::string& path, const cReadFile::cIdentity& id);
-    static void ShareTables(const std::string& path, const cReadFile::cIdentity& id, std::shared_ptr<cTables> tables);
-
-    // PE (cModuleFile_PE.cpp). The callers hold the tables' mutex.
+    // PE (cModuleFile_PE.cpp).
     bool LoadPE(std::uint32_t peAt);
     bool RvaToOffset(std::uint32_t rva, std::uint64_t& offset, std::uint64_t& room) const;
     bool OpenRoot();
@@ -229,7 +210,7 @@ private:
     std::shared_ptr<cDirectory> TypesPE();
     std::shared_ptr<cDirectory> NamesPE(const cKey& type);
 
-    // NE (cModuleFile_NE.cpp). The callers hold the tables' mutex.
+    // NE (cModuleFile_NE.cpp).
     bool LoadNE(std::uint32_t neAt);
     bool NeTypes();
     bool NeString(std::size_t at, std::string& out) const;
@@ -244,5 +225,5 @@ private:
     std::uint64_t fileSize_ = 0;
     eFormat format_ = eFormat::kNone;
     std::uint32_t lastError_ = 0;
-    std::shared_ptr<cTables> t_; // null when not loaded
+    std::unique_ptr<cTables> t_; // null when not loaded
 };

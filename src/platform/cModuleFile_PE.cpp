@@ -14,14 +14,37 @@
 
 namespace {
 
+constexpr std::size_t kSignatureSize = 4; // "PE\0\0"
+// IMAGE_FILE_HEADER (COFF).
 constexpr std::size_t kCoffHeaderSize = 20;
+constexpr std::size_t kCoffNumberOfSections = 2;
+constexpr std::size_t kCoffSizeOfOptionalHeader = 16;
+// IMAGE_OPTIONAL_HEADER32 / 64: the magic, then NumberOfRvaAndSizes and the data directories.
 constexpr std::uint16_t kMagicPE32 = 0x10B;
 constexpr std::uint16_t kMagicPE32Plus = 0x20B;
-constexpr std::size_t kSectionHeaderSize = 40;
+constexpr std::size_t kOptNumberOfRvaAndSizes32 = 92;
+constexpr std::size_t kOptNumberOfRvaAndSizes64 = 108;
+constexpr std::size_t kOptMagic = 0;
+constexpr std::size_t kNumberOfRvaAndSizesSize = 4;
+constexpr std::size_t kDataDirectorySize = 8; // VirtualAddress, Size
+constexpr std::size_t kDataDirectorySizeField = 4;
 constexpr std::uint32_t kResourceDirectoryIndex = 2;
+// IMAGE_SECTION_HEADER.
+constexpr std::size_t kSectionHeaderSize = 40;
+constexpr std::size_t kSectionVirtualAddress = 12;
+constexpr std::size_t kSectionSizeOfRawData = 16;
+constexpr std::size_t kSectionPointerToRawData = 20;
+// IMAGE_RESOURCE_DIRECTORY: counts of the named and the numbered entries that follow it.
 constexpr std::size_t kDirectoryHeaderSize = 16;
+constexpr std::size_t kDirNumberOfNamedEntries = 12;
+constexpr std::size_t kDirNumberOfIdEntries = 14;
+// IMAGE_RESOURCE_DIRECTORY_ENTRY: Name, OffsetToData.
 constexpr std::size_t kDirectoryEntrySize = 8;
+constexpr std::size_t kEntryOffsetToData = 4;
+// IMAGE_RESOURCE_DATA_ENTRY: OffsetToData (an RVA), Size, CodePage, Reserved.
 constexpr std::size_t kDataEntrySize = 16;
+constexpr std::size_t kDataEntryRva = 0;
+constexpr std::size_t kDataEntrySizeField = 4;
 constexpr std::uint32_t kHighBit = 0x80000000u;
 constexpr std::size_t kGuessEntries = 8;
 // Names are read through a window of this many bytes: the names of a directory usually lie
@@ -32,32 +55,32 @@ constexpr std::size_t kNameWindow = 16384;
 
 bool cModuleFile::LoadPE(std::uint32_t peAt) {
     std::vector<std::uint8_t> coff;
-    const std::uint64_t coffAt = std::uint64_t{peAt} + 4;
+    const std::uint64_t coffAt = std::uint64_t{peAt} + kSignatureSize;
     if (!ReadAt(coffAt, kCoffHeaderSize, coff)) return false;
     cByteView cv(coff);
-    const std::uint16_t sectionCount = cv.U16(2);
-    const std::uint16_t optionalSize = cv.U16(16);
+    const std::uint16_t sectionCount = cv.U16(kCoffNumberOfSections);
+    const std::uint16_t optionalSize = cv.U16(kCoffSizeOfOptionalHeader);
 
     std::vector<std::uint8_t> opt;
     const std::uint64_t optAt = coffAt + kCoffHeaderSize;
     if (!ReadAt(optAt, optionalSize, opt)) return false;
     cByteView ov(opt);
-    if (!ov.Has(0, 2)) return false;
-    const std::uint16_t magic = ov.U16(0);
+    if (!ov.Has(kOptMagic, 2)) return false;
+    const std::uint16_t magic = ov.U16(kOptMagic);
     std::size_t countAt = 0;
     if (magic == kMagicPE32) {
-        countAt = 92;
+        countAt = kOptNumberOfRvaAndSizes32;
     } else if (magic == kMagicPE32Plus) {
-        countAt = 108;
+        countAt = kOptNumberOfRvaAndSizes64;
     } else {
         return false;
     }
-    if (!ov.Has(countAt, 4)) return false;
+    if (!ov.Has(countAt, kNumberOfRvaAndSizesSize)) return false;
     const std::uint32_t dirCount = ov.U32(countAt);
-    const std::size_t resAt = countAt + 4 + kResourceDirectoryIndex * 8;
-    if (dirCount > kResourceDirectoryIndex && ov.Has(resAt, 8)) {
+    const std::size_t resAt = countAt + kNumberOfRvaAndSizesSize + kResourceDirectoryIndex * kDataDirectorySize;
+    if (dirCount > kResourceDirectoryIndex && ov.Has(resAt, kDataDirectorySize)) {
         t_->rsrcRva = ov.U32(resAt);
-        t_->rsrcSize = ov.U32(resAt + 4);
+        t_->rsrcSize = ov.U32(resAt + kDataDirectorySizeField);
     }
 
     std::vector<std::uint8_t> table;
@@ -67,9 +90,9 @@ bool cModuleFile::LoadPE(std::uint32_t peAt) {
     t_->sections.resize(sectionCount);
     for (std::size_t i = 0; i < sectionCount; ++i) {
         const std::size_t at = i * kSectionHeaderSize;
-        t_->sections[i].va = tv.U32(at + 12);
-        t_->sections[i].rawSize = tv.U32(at + 16);
-        t_->sections[i].rawAt = tv.U32(at + 20);
+        t_->sections[i].va = tv.U32(at + kSectionVirtualAddress);
+        t_->sections[i].rawSize = tv.U32(at + kSectionSizeOfRawData);
+        t_->sections[i].rawAt = tv.U32(at + kSectionPointerToRawData);
     }
     t_->format = magic == kMagicPE32 ? eFormat::kPE32 : eFormat::kPE32Plus;
     return true;
@@ -107,8 +130,8 @@ bool cModuleFile::ReadDirectory(std::uint32_t at, cDirectory& dir, std::size_t m
     if (!ReadAt(t.rsrcAt + at, kDirectoryHeaderSize + guess, head)) return Fail(mSysText::kInvalidData);
     cByteView hv(head);
     dir.at = at;
-    dir.named = hv.U16(12);
-    std::size_t count = std::size_t{dir.named} + hv.U16(14);
+    dir.named = hv.U16(kDirNumberOfNamedEntries);
+    std::size_t count = std::size_t{dir.named} + hv.U16(kDirNumberOfIdEntries);
     // The entries must lie in the section before anything is sized by their count.
     if (count * kDirectoryEntrySize > left) return Fail(mSysText::kInvalidData);
     count = std::min(count, most);
@@ -121,7 +144,10 @@ bool cModuleFile::ReadDirectory(std::uint32_t at, cDirectory& dir, std::size_t m
     }
     cByteView rv(raw);
     dir.entries.resize(count);
-    for (std::size_t i = 0; i < count; ++i) dir.entries[i] = cEntry{rv.U32(i * 8), rv.U32(i * 8 + 4)};
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t entryAt = i * kDirectoryEntrySize;
+        dir.entries[i] = cEntry{rv.U32(entryAt), rv.U32(entryAt + kEntryOffsetToData)};
+    }
     return true;
 }
 
@@ -254,8 +280,8 @@ bool cModuleFile::ResolveLeaf(const cDirectory& names, const cEntry& e, cResourc
         return Fail(mSysText::kInvalidData);
     cByteView dv(raw);
     out = cResource{};
-    out.size = dv.U32(4);
-    out.mapped = RvaToOffset(dv.U32(0), out.offset, out.room);
+    out.size = dv.U32(kDataEntrySizeField);
+    out.mapped = RvaToOffset(dv.U32(kDataEntryRva), out.offset, out.room);
     return true;
 }
 

@@ -33,8 +33,7 @@ void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& 
     }
 
     Report(hooks, eStep::CheckingModule);
-    // Each group opens the module again; those openings share the tables this one reads.
-    cModuleFile::cShareTables share;
+    // The module is opened once: every group is read from it.
     cResources resources;
     resources.file(file);
     // What every group of the file keeps together is held to one budget.
@@ -47,8 +46,7 @@ void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& 
     }
     Report(hooks, eStep::ReadingNames);
     resources.GetResourceNames(type);
-    // Each group opens the module again, so the enumeration does not keep it open meanwhile.
-    resources.UnloadModule();
+    cModuleFile& module = *resources.Module();
     const std::int32_t count = resources.ResourceNameCount(type);
     if (count == 0) {
         Report(hooks, eStep::NoGroups);
@@ -61,9 +59,9 @@ void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& 
         const cResourceID id = resources.ResourceName(type, i);
         cFileIcon icon;
         if (const auto* number = std::get_if<std::int32_t>(&id)) {
-            icon.LoadIconFromEXE(file, *number, {}, &budget);
+            icon.LoadIconFromEXE(module, *number, {}, &budget);
         } else {
-            icon.LoadIconFromEXE(file, 0, ResourceIDText(id), &budget);
+            icon.LoadIconFromEXE(module, 0, ResourceIDText(id), &budget);
         }
         Append(icons, std::move(icon), hooks);
     }

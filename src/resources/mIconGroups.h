@@ -1,10 +1,10 @@
 #pragma once
 // mIconGroups: every icon group of one file, the one loading core that the main window's
 // retrieval, the batch extraction and pictrix-cli share. An icon file (mFileKind::IsIconFile) is one
-// group read with LoadIcon; any other file is opened as a module, its group icons (type 14) are
-// enumerated and each is read into a fresh cFileIcon with LoadIconFromEXE. The openings of the
-// module share what the first one read of its tables, and everything the groups keep is held to
-// one cLoadBudget: a load keeps at most a fixed allowance plus the file's size.
+// group read with LoadIcon; any other file is opened as a module, once per load, its group icons
+// (type 14) are enumerated and each is read from the open module into a fresh cFileIcon with
+// LoadIconFromEXE. Everything the groups keep is held to one cLoadBudget: a load keeps at most a
+// fixed allowance plus the file's size.
 //
 // The callers keep what differs between them: their status texts (the core names the step, the
 // caller words it), the pictures of their image lists (GroupLoaded), and their failure tables

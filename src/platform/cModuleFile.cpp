@@ -141,6 +141,37 @@ std::optional<cModuleFile::cResource> cModuleFile::FindResourceId(const cResourc
     return format_ == eFormat::kNE ? FindNE(*nameKey, *typeKey) : FindPE(*nameKey, *typeKey);
 }
 
+std::optional<cModuleFile::cResource> cModuleFile::FindResourceId(const cResourceID& name, const cResourceID& type,
+                                                                   std::uint16_t language) {
+    if (format_ == eFormat::kNE) return FindResourceId(name, type);
+    const auto typeKey = TypeKeyOf(type);
+    if (!typeKey) return std::nullopt;
+    const auto nameKey = KeyOf(name);
+    if (!nameKey) {
+        Fail(mSysText::kResourceNameNotFound);
+        return std::nullopt;
+    }
+    return FindPE(*nameKey, *typeKey, language);
+}
+
+bool cModuleFile::EnumResourceLanguages(const cResourceID& type, const cResourceID& name, const tLanguageProc& proc) {
+    const auto typeKey = TypeKeyOf(type);
+    if (!typeKey) return false;
+    const auto nameKey = KeyOf(name);
+    if (!nameKey) return Fail(mSysText::kResourceNameNotFound);
+    if (format_ == eFormat::kNE) return FindNE(*nameKey, *typeKey).has_value();
+    std::shared_ptr<cDirectory> names;
+    const auto n = NameIndexPE(*nameKey, *typeKey, names);
+    if (!n || !LeafLanguages(*names, *n)) return false;
+    // Named languages are no language identifiers: they are left out, as lookups by language
+    // never find them.
+    for (const cEntry& l : names->leaves[*n].languages) {
+        if (l.name > 0xFFFF) continue;
+        if (!proc(static_cast<std::uint16_t>(l.name))) return Fail(mSysText::kResourceEnumUserStop);
+    }
+    return true;
+}
+
 bool cModuleFile::ReadResource(const cResource& r, std::uint32_t n, std::vector<std::uint8_t>& bytes) {
     bytes.clear();
     if (!IsLoaded()) return Fail(mSysText::kInvalidParameter);

@@ -84,6 +84,16 @@ public:
     // The same with identifiers: a number (1 to 65535) or a name; an empty identifier is not found.
     std::optional<cResource> FindResourceId(const cResourceID& name, const cResourceID& type);
 
+    // FindResource in one language (PE); kResourceLangNotFound when the resource is not stored in
+    // it. NE modules store no languages: the resource is found as without one.
+    std::optional<cResource> FindResourceId(const cResourceID& name, const cResourceID& type, std::uint16_t language);
+    // The languages a resource is stored in, in the module's order (ascending by number), each
+    // handed to `proc`, which answers true to go on. True when every language was delivered; an NE
+    // module stores none (nothing is delivered, the answer is true); a resource that is not there
+    // or a damaged language directory answers false with LastError set.
+    using tLanguageProc = std::function<bool(std::uint16_t)>;
+    bool EnumResourceLanguages(const cResourceID& type, const cResourceID& name, const tLanguageProc& proc);
+
     // SizeofResource.
     static std::uint32_t SizeofResource(const cResource& r) noexcept { return r.size; }
     // LoadResource and LockResource together: the first n bytes of the resource (n <= its size)
@@ -130,6 +140,10 @@ private:
         bool known = false;
         std::uint32_t error = 0;
         cResource resource;
+        // Its language directory's entries, read once (by a lookup or an enumeration of them).
+        bool languagesRead = false;
+        std::uint32_t languagesError = 0;
+        std::vector<cEntry> languages;
     };
     // One directory decoded: an IMAGE_RESOURCE_DIRECTORY (PE) or the NAMEINFO list of one NE type.
     // The identifiers of its entries are decoded in order up to the first that cannot be (a name
@@ -200,8 +214,15 @@ private:
     std::shared_ptr<cDirectory> Directory(std::uint32_t at, std::uint32_t parent);
     std::shared_ptr<cDirectory> NameDirectory(const cEntry& typeEntry);
     std::optional<std::size_t> FindEntry(const cDirectory& dir, const cKey& key, bool& damaged);
-    bool ResolveLeaf(const cDirectory& names, const cEntry& e, cResource& out);
-    std::optional<cResource> FindPE(const cKey& name, const cKey& type);
+    // The entries of the language directory a name entry points to; false with LastError set.
+    bool ReadLanguages(const cDirectory& names, const cEntry& e, std::vector<cEntry>& languages);
+    // The data entry of `language` among a resource's languages, or of the lowest language.
+    bool ResolveData(const std::vector<cEntry>& languages, std::optional<std::uint16_t> language, cResource& out);
+    // The name directory of a type and the index of a name in it, or nothing with LastError set.
+    std::optional<std::size_t> NameIndexPE(const cKey& name, const cKey& type, std::shared_ptr<cDirectory>& names);
+    // The cached languages of entry n of a name directory; false with LastError set.
+    bool LeafLanguages(cDirectory& names, std::size_t n);
+    std::optional<cResource> FindPE(const cKey& name, const cKey& type, std::optional<std::uint16_t> language = {});
     std::optional<std::pair<cResourceID, cResource>> FirstPE(const cKey& type);
     // The type's entry in the root directory, or nothing with LastError set.
     std::optional<cEntry> TypeEntryPE(const cKey& type);

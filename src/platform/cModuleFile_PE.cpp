@@ -254,25 +254,41 @@ std::shared_ptr<cModuleFile::cDirectory> cModuleFile::NameDirectory(const cEntry
     return Directory(typeEntry.target & ~kHighBit, 0);
 }
 
-// The language directory and the data entry of one resource: its place in the file, or the code
-// of what is damaged.
-bool cModuleFile::ResolveLeaf(const cDirectory& names, const cEntry& e, cResource& out) {
-    const cTables& t = *t_;
+// The entries of one resource's language directory.
+bool cModuleFile::ReadLanguages(const cDirectory& names, const cEntry& e, std::vector<cEntry>& languages) {
     const std::uint32_t langsAt = e.target & ~kHighBit;
     cDirectory langs;
     if ((e.target & kHighBit) == 0 || langsAt == 0 || langsAt == names.at || !ReadDirectory(langsAt, langs))
         return Fail(mSysText::kInvalidData);
-    if (langs.entries.empty()) return Fail(mSysText::kResourceLangNotFound);
-    // The lowest language number (0, neutral, when present); a directory holding only named
-    // languages gives its first entry.
-    std::size_t pick = langs.entries.size();
-    for (std::size_t i = 0; i < langs.entries.size(); ++i) {
-        const cEntry& l = langs.entries[i];
+    languages = std::move(langs.entries);
+    return true;
+}
+
+// The data entry of one language of a resource: its place in the file, or the code of what is
+// damaged. Without a language, the lowest language number (0, neutral, when present); a
+// directory holding only named languages gives its first entry.
+bool cModuleFile::ResolveData(const std::vector<cEntry>& languages, std::optional<std::uint16_t> language,
+                              cResource& out) {
+    const cTables& t = *t_;
+    if (languages.empty()) return Fail(mSysText::kResourceLangNotFound);
+    std::size_t pick = languages.size();
+    for (std::size_t i = 0; i < languages.size(); ++i) {
+        const cEntry& l = languages[i];
         if (l.name & kHighBit) continue;
-        if (pick == langs.entries.size() || l.name < langs.entries[pick].name) pick = i;
+        if (language) {
+            if (l.name == *language) {
+                pick = i;
+                break;
+            }
+        } else if (pick == languages.size() || l.name < languages[pick].name) {
+            pick = i;
+        }
     }
-    if (pick == langs.entries.size()) pick = 0;
-    const std::uint32_t dataAt = langs.entries[pick].target;
+    if (pick == languages.size()) {
+        if (language) return Fail(mSysText::kResourceLangNotFound);
+        pick = 0;
+    }
+    const std::uint32_t dataAt = languages[pick].target;
     // The third level holds data entries; a directory there is damage.
     std::vector<std::uint8_t> raw;
     if ((dataAt & kHighBit) != 0 || dataAt > t.rsrcRoom || kDataEntrySize > t.rsrcRoom - dataAt ||
@@ -283,6 +299,15 @@ bool cModuleFile::ResolveLeaf(const cDirectory& names, const cEntry& e, cResourc
     out.size = dv.U32(kDataEntrySizeField);
     out.mapped = RvaToOffset(dv.U32(kDataEntryRva), out.offset, out.room);
     return true;
+}
+
+bool cModuleFile::LeafLanguages(cDirectory& names, std::size_t n) {
+    cLeaf& leaf = names.leaves[n];
+    if (!leaf.languagesRead) {
+        leaf.languagesRead = true;
+        leaf.languagesError = ReadLanguages(names, names.entries[n], leaf.languages) ? 0 : lastError_;
+    }
+    return leaf.languagesError == 0 || Fail(leaf.languagesError);
 }
 
 std::optional<cModuleFile::cEntry> cModuleFile::TypeEntryPE(const cKey& type) {
@@ -297,22 +322,35 @@ std::optional<cModuleFile::cEntry> cModuleFile::TypeEntryPE(const cKey& type) {
     return root->entries[*t];
 }
 
-std::optional<cModuleFile::cResource> cModuleFile::FindPE(const cKey& name, const cKey& type) {
+std::optional<std::size_t> cModuleFile::NameIndexPE(const cKey& name, const cKey& type,
+                                                    std::shared_ptr<cDirectory>& names) {
     const auto typeEntry = TypeEntryPE(type);
     if (!typeEntry) return std::nullopt;
     bool damaged = false;
-    const auto names = NameDirectory(*typeEntry);
+    names = NameDirectory(*typeEntry);
     if (!names) return std::nullopt;
     const auto n = FindEntry(*names, name, damaged);
-    if (!n) {
-        Fail(damaged ? mSysText::kInvalidData : mSysText::kResourceNameNotFound);
-        return std::nullopt;
+    if (!n) Fail(damaged ? mSysText::kInvalidData : mSysText::kResourceNameNotFound);
+    return n;
+}
+
+std::optional<cModuleFile::cResource> cModuleFile::FindPE(const cKey& name, const cKey& type,
+                                                          std::optional<std::uint16_t> language) {
+    std::shared_ptr<cDirectory> names;
+    const auto n = NameIndexPE(name, type, names);
+    if (!n) return std::nullopt;
+    if (!LeafLanguages(*names, *n)) return std::nullopt;
+    const std::vector<cEntry>& languages = names->leaves[*n].languages;
+    if (language) {
+        cResource resource;
+        if (!ResolveData(languages, language, resource)) return std::nullopt;
+        return resource;
     }
-    // Each resource's language directory and data entry are read once.
+    // Each resource's default data entry is read once.
     cLeaf& leaf = names->leaves[*n];
     if (!leaf.known) {
         leaf.known = true;
-        leaf.error = ResolveLeaf(*names, names->entries[*n], leaf.resource) ? 0 : lastError_;
+        leaf.error = ResolveData(languages, std::nullopt, leaf.resource) ? 0 : lastError_;
     }
     if (leaf.error != 0) {
         Fail(leaf.error);
@@ -356,8 +394,9 @@ std::optional<std::pair<cResourceID, cModuleFile::cResource>> cModuleFile::First
         for (std::size_t c = 0; c < length; ++c) name[c] = static_cast<char16_t>(raw[2 * c] | raw[2 * c + 1] << 8);
         id = cResourceID(mText16::ToUtf8(name));
     }
+    std::vector<cEntry> languages;
     cResource resource;
-    if (!ResolveLeaf(names, e, resource)) return std::nullopt;
+    if (!ReadLanguages(names, e, languages) || !ResolveData(languages, std::nullopt, resource)) return std::nullopt;
     return std::make_pair(id, resource);
 }
 

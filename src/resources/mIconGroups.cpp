@@ -1,6 +1,7 @@
 #include "resources/mIconGroups.h"
 
 #include "base/cResourceID.h"
+#include "icon/cAnimatedCursor.h"
 #include "icon/mFileKind.h"
 #include "resources/cResources.h"
 
@@ -21,14 +22,27 @@ void Append(std::vector<cFileIcon>& icons, cFileIcon&& icon, const cHooks& hooks
 
 } // namespace
 
-void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks) {
+void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks, const cOptions& options) {
     icons.clear();
-    if (mFileKind::IsIconFile(file)) {
+    const mFileKind::eKind kind = mFileKind::KindOf(file);
+    if (kind == mFileKind::eKind::kIconFile || kind == mFileKind::eKind::kCursorFile) {
         Report(hooks, eStep::IconFile);
         cFileIcon icon;
-        icon.LoadIcon(file);
+        if (kind == mFileKind::eKind::kCursorFile) icon.LoadCursor(file);
+        else icon.LoadIcon(file);
         Append(icons, std::move(icon), hooks);
         Report(hooks, eStep::Done, 1, 1);
+        return;
+    }
+    if (kind == mFileKind::eKind::kAnimatedCursor) {
+        Report(hooks, eStep::IconFile);
+        cAnimatedCursor animation;
+        animation.Load(file);
+        std::vector<cFileIcon> frames = animation.TakeFrames();
+        const auto count = static_cast<std::int32_t>(frames.size());
+        icons.reserve(frames.size());
+        for (auto& frame : frames) Append(icons, std::move(frame), hooks);
+        Report(hooks, eStep::Done, count, count);
         return;
     }
 
@@ -39,30 +53,54 @@ void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& 
     // What every group of the file keeps together is held to one budget.
     cLoadBudget budget(resources.hModule()->FileSize());
     resources.GetResourceTypes();
-    const std::int32_t type = resources.IndexOfResourceType(kRtGroupIcon);
-    if (type < 1) {
+    const std::int32_t iconType = resources.IndexOfResourceType(kRtGroupIcon);
+    const std::int32_t cursorType = options.cursors ? resources.IndexOfResourceType(kRtGroupCursor) : 0;
+    if (iconType < 1 && cursorType < 1) {
         Report(hooks, eStep::NoGroupType);
         return;
     }
     Report(hooks, eStep::ReadingNames);
-    resources.GetResourceNames(type);
     cModuleFile& module = *resources.Module();
-    const std::int32_t count = resources.ResourceNameCount(type);
+    // Every group the load will read, in order: the icon groups, then the cursor groups; a group
+    // in several languages once per language.
+    std::vector<cFileIcon::cGroupRef> groups;
+    auto addGroups = [&](std::int32_t type, cFileIcon::eKind groupKind) {
+        if (type < 1) return;
+        resources.GetResourceNames(type);
+        const std::int32_t typeId = groupKind == cFileIcon::eKind::kCursor ? kRtGroupCursor : kRtGroupIcon;
+        for (std::int32_t i = 1; i <= resources.ResourceNameCount(type); ++i) {
+            cFileIcon::cGroupRef group{groupKind, resources.ResourceName(type, i), std::nullopt, false};
+            std::vector<std::uint16_t> languages;
+            if (options.languages) {
+                // A group whose languages cannot be listed is read as without them: its own
+                // load reports what is wrong with it.
+                module.EnumResourceLanguages(typeId, group.id, [&](std::uint16_t language) {
+                    languages.push_back(language);
+                    return true;
+                });
+            }
+            if (languages.size() <= 1) {
+                if (!languages.empty()) group.language = languages.front();
+                groups.push_back(std::move(group));
+                continue;
+            }
+            for (const std::uint16_t language : languages)
+                groups.push_back({groupKind, group.id, language, true});
+        }
+    };
+    addGroups(iconType, cFileIcon::eKind::kIcon);
+    addGroups(cursorType, cFileIcon::eKind::kCursor);
+    const auto count = static_cast<std::int32_t>(groups.size());
     if (count == 0) {
         Report(hooks, eStep::NoGroups);
         return;
     }
-    icons.reserve(static_cast<std::size_t>(count));
+    icons.reserve(groups.size());
     for (std::int32_t i = 1; i <= count; ++i) {
         if (hooks.KeepGoing && !hooks.KeepGoing()) return;
         Report(hooks, eStep::Group, i, count);
-        const cResourceID id = resources.ResourceName(type, i);
         cFileIcon icon;
-        if (const auto* number = std::get_if<std::int32_t>(&id)) {
-            icon.LoadIconFromEXE(module, *number, {}, &budget);
-        } else {
-            icon.LoadIconFromEXE(module, 0, ResourceIDText(id), &budget);
-        }
+        icon.LoadGroupFromEXE(module, groups[static_cast<std::size_t>(i - 1)], &budget);
         Append(icons, std::move(icon), hooks);
     }
     Report(hooks, eStep::Done, count, count);

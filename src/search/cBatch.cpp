@@ -12,6 +12,7 @@
 #include <thread>
 #include <unordered_map>
 
+#include "base/mLanguage.h"
 #include "base/mSha256.h"
 #include "platform/cReadFile.h"
 
@@ -78,6 +79,8 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
     hooks.ReportError = [&into](const cError& e) { into.events.push_back({{}, e}); };
     cExtractor loader(std::move(hooks));
     loader.SourceFile = path;
+    loader.ExtractCursors = options.cursors;
+    loader.ExtractLanguages = options.languages;
     try {
         into.loaded = loader.LoadFileIcons(path);
         into.record.read = into.loaded;
@@ -97,6 +100,9 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
             cGroup g;
             g.position = k;
             g.id = icon.ResourceID();
+            g.cursor = icon.IsCursor();
+            if (icon.Language()) g.language = mLanguage::Tag(*icon.Language());
+            g.frame = icon.Frame();
             for (std::int32_t n = 1; n <= icon.ImageCount(); ++n) {
                 cImage image;
                 image.width = icon.ImageWidth(n);
@@ -105,6 +111,7 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
                 image.bytes = static_cast<std::uint32_t>(icon.Block(n).size());
                 image.png = icon.IsPngImage(n);
                 if (options.digests) image.sha256 = cSha256::Of(icon.Block(n));
+                if (icon.IsCursor()) image.hotspot = icon.Hotspot(n);
                 g.images.push_back(std::move(image));
             }
             if (options.write && (options.digests || options.dedupe)) {

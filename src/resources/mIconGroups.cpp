@@ -38,6 +38,7 @@ void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& 
         Report(hooks, eStep::IconFile);
         cAnimatedCursor animation;
         animation.Load(file);
+        if (hooks.AnimationLoaded) hooks.AnimationLoaded(animation);
         std::vector<cFileIcon> frames = animation.TakeFrames();
         const auto count = static_cast<std::int32_t>(frames.size());
         icons.reserve(frames.size());

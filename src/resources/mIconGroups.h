@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "icon/cAnimatedCursor.h"
 #include "icon/cFileIcon.h"
 
 namespace mIconGroups {
@@ -41,6 +42,9 @@ struct cHooks {
     std::function<void(std::int32_t i, const cFileIcon& icon)> GroupLoaded;
     // Asked before each group of a module; false ends the load early (Done is not reported).
     std::function<bool()> KeepGoing;
+    // An animated cursor was read: its steps, rates and frame count (for the properties), before
+    // its frames are appended one by one.
+    std::function<void(const cAnimatedCursor& animation)> AnimationLoaded;
 };
 
 // What a load includes beyond a module's icon groups, each in its lowest language.

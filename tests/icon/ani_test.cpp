@@ -60,8 +60,12 @@ TEST(AnimatedCursor, FramesStepsAndRates) {
     WriteBytes(dir.File("noext"), mCraft::Ani(ThreeFrames()));
     for (const std::string& path : {dir.File("busy.ani"), dir.File("noext")}) {
         std::vector<cFileIcon> icons;
-        mIconGroups::Load(path, icons);
+        mIconGroups::cHooks hooks;
+        std::vector<std::uint32_t> steps;
+        hooks.AnimationLoaded = [&](const cAnimatedCursor& animation) { steps = animation.Steps(); };
+        mIconGroups::Load(path, icons, hooks);
         ASSERT_EQ(icons.size(), 3u) << path;
+        EXPECT_EQ(steps, (std::vector<std::uint32_t>{0, 1, 2, 1}));
         EXPECT_EQ(icons[1].Label(), "Frame 2");
         EXPECT_EQ(icons[1].Hotspot(2), (cFileIcon::cHotspot{1, 2}));
     }

@@ -1,6 +1,8 @@
 // Cursors: .cur files read and written back, cursor groups out of modules against wrestool and
 // the .cur files the modules were built from, and groups stored in several languages.
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "base/mLanguage.h"
@@ -10,6 +12,7 @@
 #include "icon/mFileKind.h"
 #include "icon/mWrestool.h"
 #include "platform/cModuleFile.h"
+#include "platform/mModulePatch.h"
 #include "platform/mSysText.h"
 #include "resources/mIconGroups.h"
 
@@ -218,4 +221,47 @@ TEST(FileKind, CursorsAndAnimatedCursors) {
         {write("module", {'M', 'Z'}), eKind::kModule},
     };
     for (const auto& c : cases) EXPECT_EQ(mFileKind::KindOf(c.path), c.kind) << c.path;
+}
+
+// A cursor group whose images are damaged fails as a damaged icon group does: an image no longer
+// than its hotspot, an image shorter than its entry says, a group shorter than its count.
+TEST(CursorGroup, DamagedGroupsFailAsDamagedIconGroups) {
+    cTempDir dir;
+    using namespace mModulePatch;
+    const auto group = [](std::vector<std::uint8_t>& b) {
+        const auto l = Layout(b);
+        return DataAt(b, l, Place(b, l, kRtGroupCursor, 1));
+    };
+    const auto image = [&](std::vector<std::uint8_t>& b) {
+        const auto l = Layout(b);
+        return Place(b, l, kRtCursor, GetLE16(b, group(b) + 6 + 12));
+    };
+    struct cCase {
+        const char* name;
+        std::function<void(std::vector<std::uint8_t>&)> patch;
+        std::int32_t number;
+        const char* description;
+    };
+    const cCase cases[] = {
+        {"an image that is only a hotspot",
+         [&](auto& b) {
+             PutLE32(b, group(b) + 6 + 8, 4);
+             PutLE32(b, image(b).dataEntryAt + 4, 4);
+         },
+         static_cast<std::int32_t>(0x80040421), "Failed to read bitmap bits from resource."},
+        {"an image shorter than its entry", [&](auto& b) { PutLE32(b, image(b).dataEntryAt + 4, GetLE32(b, group(b) + 14) - 1); },
+         static_cast<std::int32_t>(0x80040421), "Failed to read bitmap bits from resource."},
+        {"a count beyond the group", [&](auto& b) { PutLE16(b, group(b) + 4, 2); }, static_cast<std::int32_t>(0x8004041F),
+         "Can't find icons."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = Patched(dir, "modules/cursors32.dll", "bad.dll", c.patch);
+        cModuleFile module;
+        ASSERT_TRUE(module.Load(path));
+        cFileIcon cursor;
+        ExpectError([&] { cursor.LoadGroupFromEXE(module, {cFileIcon::eKind::kCursor, 1, std::nullopt, false}); }, c.number,
+                    kSource, c.description);
+        EXPECT_EQ(cursor.ImageCount(), 0);
+    }
 }

@@ -162,10 +162,13 @@ bool cModuleFile::EnumResourceLanguages(const cResourceID& type, const cResource
     if (format_ == eFormat::kNE) return FindNE(*nameKey, *typeKey).has_value();
     std::shared_ptr<cDirectory> names;
     const auto n = NameIndexPE(*nameKey, *typeKey, names);
-    if (!n || !LeafLanguages(*names, *n)) return false;
+    if (!n) return false;
+    std::vector<cEntry> scratch;
+    const std::vector<cEntry>* languages = LeafLanguages(*names, *n, scratch);
+    if (!languages) return false;
     // Named languages are no language identifiers: they are left out, as lookups by language
     // never find them.
-    for (const cEntry& l : names->leaves[*n].languages) {
+    for (const cEntry& l : *languages) {
         if (l.name > 0xFFFF) continue;
         if (!proc(static_cast<std::uint16_t>(l.name))) return Fail(mSysText::kResourceEnumUserStop);
     }

@@ -182,6 +182,7 @@ private:
         std::uint64_t rsrcAt = 0;   // file offset of the resource root
         std::uint64_t rsrcRoom = 0; // bytes from there to the end of its section (or of the file)
         bool rootOpened = false;
+        std::uint64_t languageBytes = 0; // language entries kept with the leaves
         std::map<std::uint32_t, std::shared_ptr<cDirectory>> directories; // the root and name directories
         // NE: the resource table's bytes, its alignment shift and its types once parsed.
         std::vector<std::uint8_t> neTable;
@@ -220,8 +221,11 @@ private:
     bool ResolveData(const std::vector<cEntry>& languages, std::optional<std::uint16_t> language, cResource& out);
     // The name directory of a type and the index of a name in it, or nothing with LastError set.
     std::optional<std::size_t> NameIndexPE(const cKey& name, const cKey& type, std::shared_ptr<cDirectory>& names);
-    // The cached languages of entry n of a name directory; false with LastError set.
-    bool LeafLanguages(cDirectory& names, std::size_t n);
+    // The languages of entry n of a name directory: kept with the leaf while the languages kept
+    // stay within the bytes of the resource section (a valid tree stores each language directory
+    // once; names that share one would otherwise keep a copy each), else read into `scratch`.
+    // Null with LastError set when they cannot be read.
+    const std::vector<cEntry>* LeafLanguages(cDirectory& names, std::size_t n, std::vector<cEntry>& scratch);
     std::optional<cResource> FindPE(const cKey& name, const cKey& type, std::optional<std::uint16_t> language = {});
     std::optional<std::pair<cResourceID, cResource>> FirstPE(const cKey& type);
     // The type's entry in the root directory, or nothing with LastError set.

@@ -301,13 +301,27 @@ bool cModuleFile::ResolveData(const std::vector<cEntry>& languages, std::optiona
     return true;
 }
 
-bool cModuleFile::LeafLanguages(cDirectory& names, std::size_t n) {
+const std::vector<cModuleFile::cEntry>* cModuleFile::LeafLanguages(cDirectory& names, std::size_t n,
+                                                                    std::vector<cEntry>& scratch) {
     cLeaf& leaf = names.leaves[n];
-    if (!leaf.languagesRead) {
-        leaf.languagesRead = true;
-        leaf.languagesError = ReadLanguages(names, names.entries[n], leaf.languages) ? 0 : lastError_;
+    if (leaf.languagesRead) {
+        if (leaf.languagesError != 0) {
+            Fail(leaf.languagesError);
+            return nullptr;
+        }
+        return &leaf.languages;
     }
-    return leaf.languagesError == 0 || Fail(leaf.languagesError);
+    if (!ReadLanguages(names, names.entries[n], scratch)) {
+        leaf.languagesRead = true;
+        leaf.languagesError = lastError_;
+        return nullptr;
+    }
+    const std::uint64_t bytes = scratch.size() * kDirectoryEntrySize;
+    if (bytes > t_->rsrcRoom - std::min(t_->rsrcRoom, t_->languageBytes)) return &scratch;
+    t_->languageBytes += bytes;
+    leaf.languagesRead = true;
+    leaf.languages = std::move(scratch);
+    return &leaf.languages;
 }
 
 std::optional<cModuleFile::cEntry> cModuleFile::TypeEntryPE(const cKey& type) {
@@ -339,8 +353,10 @@ std::optional<cModuleFile::cResource> cModuleFile::FindPE(const cKey& name, cons
     std::shared_ptr<cDirectory> names;
     const auto n = NameIndexPE(name, type, names);
     if (!n) return std::nullopt;
-    if (!LeafLanguages(*names, *n)) return std::nullopt;
-    const std::vector<cEntry>& languages = names->leaves[*n].languages;
+    std::vector<cEntry> scratch;
+    const std::vector<cEntry>* found = LeafLanguages(*names, *n, scratch);
+    if (!found) return std::nullopt;
+    const std::vector<cEntry>& languages = *found;
     if (language) {
         cResource resource;
         if (!ResolveData(languages, language, resource)) return std::nullopt;

@@ -65,6 +65,16 @@ void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& 
     // Every group the load will read, in order: the icon groups, then the cursor groups; a group
     // in several languages once per language.
     std::vector<cFileIcon::cGroupRef> groups;
+    // A language variant with images costs at least its share of the budget when it is read:
+    // more variants than the budget could ever hold (names sharing one long list of languages)
+    // are refused before they are listed, as a group that does not fit the budget is.
+    const std::uint64_t mostVariants = budget.Limit() / cLoadBudget::kPerGroup;
+    std::uint64_t variants = 0;
+    auto add = [&](cFileIcon::cGroupRef group) {
+        if (group.ownLanguage && ++variants > mostVariants)
+            throw cError(cFileIcon::kErrReadBits, cError::SourceOf("cFileIcon"), "Failed to read bitmap bits from resource.");
+        groups.push_back(std::move(group));
+    };
     auto addGroups = [&](std::int32_t type, cFileIcon::eKind groupKind) {
         if (type < 1) return;
         resources.GetResourceNames(type);
@@ -82,11 +92,10 @@ void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& 
             }
             if (languages.size() <= 1) {
                 if (!languages.empty()) group.language = languages.front();
-                groups.push_back(std::move(group));
+                add(std::move(group));
                 continue;
             }
-            for (const std::uint16_t language : languages)
-                groups.push_back({groupKind, group.id, language, true});
+            for (const std::uint16_t language : languages) add({groupKind, group.id, language, true});
         }
     };
     addGroups(iconType, cFileIcon::eKind::kIcon);

@@ -2,7 +2,7 @@
 // groups beside its icons), with the cursor groups listed and without them, as the main window
 // loads it (mIconGroups::Load: every group, every language). The module is made here with windres
 // and ld from the icon and cursor fixtures: 12 icon groups (the icon fixtures, two of them in a
-// second language) and 28 cursor groups of one to two images (the cursor fixtures in turn).
+// second language too) and 28 cursor groups of one or two images (the cursor fixtures in turn).
 
 #include <benchmark/benchmark.h>
 
@@ -25,15 +25,20 @@ namespace fs = std::filesystem;
 constexpr int kIconGroups = 12;
 constexpr int kCursorGroups = 28;
 
-const std::string& Module() {
-    static const std::string path = [] {
+// With `png`, one icon group holds nothing but a 256-pixel PNG image, which the pictures must
+// decode and shrink (about a millisecond); without, every icon group has 32- and 16-pixel images.
+const std::string& Module(bool png) {
+    static std::string paths[2];
+    std::string& path = paths[png ? 1 : 0];
+    if (path.empty()) path = [png] {
         const fs::path dir = fs::path(PICTRIX_BINARY_DIR) / "bench-cursors";
         fs::create_directories(dir);
-        const fs::path module = dir / "user32-like.dll";
+        const fs::path module = dir / (png ? "user32-like-png.dll" : "user32-like.dll");
         if (fs::exists(module)) return module.string();
         const fs::path fixtures(PICTRIX_FIXTURE_DIR);
-        const char* icons[] = {"vista.ico", "six.ico", "depth32.ico", "multi.ico", "depth24.ico", "depth8.ico",
-                               "hole24.ico", "single32.ico", "depth4.ico", "depth1.ico", "png256.ico", "ten.ico"};
+        const char* icons[] = {"vista.ico", "six.ico",   "depth32.ico", "multi.ico", "depth24.ico",           "depth8.ico",
+                               "hole24.ico", "single32.ico", "depth4.ico", "depth1.ico", png ? "png256.ico" : "six.ico",
+                               "ten.ico"};
         const char* cursors[] = {"arrow.cur", "two.cur", "mono.cur"};
         const fs::path rc = dir / "module.rc";
         std::ofstream script(rc);
@@ -58,7 +63,7 @@ const std::string& Module() {
 // One opening: the groups alone, or with the pictures of both list sizes made for each as the
 // main window makes them (mListPictures, best image for 32 and 16 pixels).
 void Load(benchmark::State& state, bool cursors, bool pictures) {
-    const std::string& module = Module();
+    const std::string& module = Module(state.range(0) != 0);
     mIconGroups::cOptions options;
     options.cursors = cursors;
     const std::size_t expected = kIconGroups + 2 + (cursors ? kCursorGroups : 0);
@@ -83,9 +88,10 @@ void BM_User32Like_LoadOnly_WithCursors(benchmark::State& s) { Load(s, true, fal
 void BM_User32Like_WithPictures_WithoutCursors(benchmark::State& s) { Load(s, false, true); }
 void BM_User32Like_WithPictures_WithCursors(benchmark::State& s) { Load(s, true, true); }
 
-BENCHMARK(BM_User32Like_LoadOnly_WithoutCursors)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_User32Like_LoadOnly_WithCursors)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_User32Like_WithPictures_WithoutCursors)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_User32Like_WithPictures_WithCursors)->Unit(benchmark::kMicrosecond);
+// Argument: 1 for the module with the PNG-only icon group, 0 for the one without.
+BENCHMARK(BM_User32Like_LoadOnly_WithoutCursors)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_User32Like_LoadOnly_WithCursors)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_User32Like_WithPictures_WithoutCursors)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_User32Like_WithPictures_WithCursors)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -67,7 +67,8 @@ public:
         n = std::min(n, static_cast<std::uint32_t>(e.dwBytesInRes));
         if (frame_.ImageCount() > 0) {
             const auto block = frame_.Block(static_cast<std::int32_t>(i + 1));
-            out.assign(block.begin(), block.begin() + std::min<std::size_t>(n, block.size()));
+            const auto kept = block.first(std::min<std::size_t>(n, block.size()));
+            out.assign(kept.begin(), kept.end());
             return {};
         }
         if (!isModule_) {

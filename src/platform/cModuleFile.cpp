@@ -175,6 +175,26 @@ bool cModuleFile::EnumResourceLanguages(const cResourceID& type, const cResource
     return true;
 }
 
+bool cModuleFile::EnumNameLanguages(const cResourceID& type, const tNameLanguagesProc& proc) {
+    const auto typeKey = TypeKeyOf(type);
+    if (!typeKey) return false;
+    if (format_ == eFormat::kNE) return true;
+    const std::shared_ptr<cDirectory> names = NamesPE(*typeKey);
+    if (!names) return false;
+    std::vector<std::uint16_t> ids;
+    std::vector<cEntry> scratch;
+    for (std::size_t i = 0; i < names->ids.size(); ++i) {
+        ids.clear();
+        if (const std::vector<cEntry>* languages = LeafLanguages(*names, i, scratch)) {
+            for (const cEntry& l : *languages) {
+                if (l.name <= 0xFFFF) ids.push_back(static_cast<std::uint16_t>(l.name));
+            }
+        }
+        proc(i, ids);
+    }
+    return true;
+}
+
 bool cModuleFile::ReadResource(const cResource& r, std::uint32_t n, std::vector<std::uint8_t>& bytes) {
     bytes.clear();
     if (!IsLoaded()) return Fail(mSysText::kInvalidParameter);

@@ -93,6 +93,13 @@ public:
     // or a damaged language directory answers false with LastError set.
     using tLanguageProc = std::function<bool(std::uint16_t)>;
     bool EnumResourceLanguages(const cResourceID& type, const cResourceID& name, const tLanguageProc& proc);
+    // The languages of every resource of a type at once, in the order EnumResourceNames hands the
+    // names out: `proc` receives each name's position (0-based) and its languages (empty where its
+    // language directory is damaged, which a lookup of it then reports). No name is looked up
+    // again. An NE module stores no languages: nothing is delivered. False when the type cannot
+    // be read (LastError says why).
+    using tNameLanguagesProc = std::function<void(std::size_t position, const std::vector<std::uint16_t>& languages)>;
+    bool EnumNameLanguages(const cResourceID& type, const tNameLanguagesProc& proc);
 
     // SizeofResource.
     static std::uint32_t SizeofResource(const cResource& r) noexcept { return r.size; }

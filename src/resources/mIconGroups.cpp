@@ -79,23 +79,30 @@ void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& 
         if (type < 1) return;
         resources.GetResourceNames(type);
         const std::int32_t typeId = groupKind == cFileIcon::eKind::kCursor ? kRtGroupCursor : kRtGroupIcon;
-        for (std::int32_t i = 1; i <= resources.ResourceNameCount(type); ++i) {
-            cFileIcon::cGroupRef group{groupKind, resources.ResourceName(type, i), std::nullopt, false};
-            std::vector<std::uint16_t> languages;
-            if (options.languages) {
-                // A group whose languages cannot be listed is read as without them: its own
-                // load reports what is wrong with it.
-                module.EnumResourceLanguages(typeId, group.id, [&](std::uint16_t language) {
-                    languages.push_back(language);
-                    return true;
-                });
-            }
-            if (languages.size() <= 1) {
-                if (!languages.empty()) group.language = languages.front();
-                add(std::move(group));
+        const auto count = static_cast<std::size_t>(resources.ResourceNameCount(type));
+        // The languages of every name in one pass over the type's directory. A group whose
+        // languages cannot be listed is read as without them: its own load reports what is
+        // wrong with it.
+        struct cLanguages {
+            std::optional<std::uint16_t> only; // the one language of most groups
+            std::vector<std::uint16_t> several;
+        };
+        std::vector<cLanguages> languagesOf(count);
+        if (options.languages) {
+            module.EnumNameLanguages(typeId, [&](std::size_t position, const std::vector<std::uint16_t>& languages) {
+                if (position >= count) return;
+                if (languages.size() == 1) languagesOf[position].only = languages.front();
+                else if (languages.size() > 1) languagesOf[position].several = languages;
+            });
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            const cResourceID id = resources.ResourceName(type, static_cast<std::int32_t>(i + 1));
+            const cLanguages& languages = languagesOf[i];
+            if (languages.several.empty()) {
+                add({groupKind, id, languages.only, false});
                 continue;
             }
-            for (const std::uint16_t language : languages) add({groupKind, group.id, language, true});
+            for (const std::uint16_t language : languages.several) add({groupKind, id, language, true});
         }
     };
     addGroups(iconType, cFileIcon::eKind::kIcon);

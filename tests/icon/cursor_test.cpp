@@ -182,6 +182,13 @@ TEST(Languages, TheModuleListsAndFindsThem) {
         return true;
     }));
     EXPECT_EQ(languages, (std::vector<std::uint16_t>{0x407, 0x409, 0x40C}));
+    // Every name's languages in one pass, by position in the names' order.
+    std::vector<std::vector<std::uint16_t>> perName;
+    ASSERT_TRUE(m.EnumNameLanguages(kRtGroupCursor, [&](std::size_t position, const std::vector<std::uint16_t>& l) {
+        EXPECT_EQ(position, perName.size());
+        perName.push_back(l);
+    }));
+    EXPECT_EQ(perName, (std::vector<std::vector<std::uint16_t>>{{0x409}, {0x409}, {0x407, 0x409}})); // POINTER, 1, 2
     EXPECT_TRUE(m.FindResourceId(1, kRtGroupIcon, 0x40C));
     EXPECT_FALSE(m.FindResourceId(1, kRtGroupIcon, 0x411));
     EXPECT_EQ(m.LastError(), mSysText::kResourceLangNotFound);

@@ -139,6 +139,21 @@ TEST(CursorGroup, MatchesWrestoolAndTheCursorFile) {
     }
 }
 
+// NE modules store cursor groups the same way, with lengths padded to whole alignment units.
+TEST(CursorGroup, NeModulesToo) {
+    const std::string path = Fixture("modules/cursors.icl");
+    std::vector<cFileIcon> icons;
+    mIconGroups::Load(path, icons);
+    EXPECT_EQ(Labels(icons), "1, 1 (cursor), POINTER (cursor)");
+    ASSERT_EQ(icons.size(), 3u);
+    EXPECT_EQ(icons[1].IcoBytes(), ReadBytes(Fixture("cursors/arrow.cur")));
+    for (std::size_t i = 1; i < icons.size(); ++i) {
+        SCOPED_TRACE(icons[i].Label());
+        EXPECT_FALSE(icons[i].Language());
+        mWrestool::ExpectSameCursor(icons[i].IcoBytes(), mWrestool::ExtractCursor(path, ResourceIDText(icons[i].ResourceID())));
+    }
+}
+
 // A group stored in several languages is one row per language, each read in its own language
 // (as wrestool reads it with --language) and labelled with it; a group of one language looks as
 // before. Without languages the lowest language alone is read, as before.

@@ -15,13 +15,13 @@ namespace {
 const std::string kSource = SourceOf("cAnimatedCursor");
 constexpr std::int32_t kErrLoad = static_cast<std::int32_t>(0x8004041A);
 
-mCraft::cAniSpec ThreeFrames() {
-    mCraft::cAniSpec spec;
-    spec.frames = {ReadBytes(Fixture("cursors/arrow.cur")), ReadBytes(Fixture("cursors/two.cur")),
+mCraft::cAniShape ThreeFrames() {
+    mCraft::cAniShape shape;
+    shape.frames = {ReadBytes(Fixture("cursors/arrow.cur")), ReadBytes(Fixture("cursors/two.cur")),
                    ReadBytes(Fixture("cursors/mono.cur"))};
-    spec.sequence = {0, 1, 2, 1};
-    spec.rates = {5, 10, 15, 20};
-    return spec;
+    shape.sequence = {0, 1, 2, 1};
+    shape.rates = {5, 10, 15, 20};
+    return shape;
 }
 
 } // namespace
@@ -30,9 +30,9 @@ mCraft::cAniSpec ThreeFrames() {
 // in order at the header's rate where it has none. Chunks it does not know are skipped.
 TEST(AnimatedCursor, FramesStepsAndRates) {
     cTempDir dir;
-    auto spec = ThreeFrames();
-    spec.info = true;
-    WriteBytes(dir.File("busy.ani"), mCraft::Ani(spec));
+    auto shape = ThreeFrames();
+    shape.info = true;
+    WriteBytes(dir.File("busy.ani"), mCraft::Ani(shape));
     cAnimatedCursor a;
     ASSERT_TRUE(a.Load(dir.File("busy.ani")));
     ASSERT_EQ(a.FrameCount(), 3);
@@ -41,16 +41,16 @@ TEST(AnimatedCursor, FramesStepsAndRates) {
         const cFileIcon& frame = a.Frames()[static_cast<std::size_t>(f - 1)];
         EXPECT_EQ(frame.Frame(), f);
         EXPECT_TRUE(frame.IsCursor());
-        EXPECT_EQ(frame.IcoBytes(), spec.frames[static_cast<std::size_t>(f - 1)]);
+        EXPECT_EQ(frame.IcoBytes(), shape.frames[static_cast<std::size_t>(f - 1)]);
     }
     EXPECT_EQ(a.Steps(), (std::vector<std::uint32_t>{0, 1, 2, 1}));
     EXPECT_EQ(a.Rates(), (std::vector<std::uint32_t>{5, 10, 15, 20}));
     EXPECT_TRUE(a.HasSequence());
 
-    spec.sequence.clear();
-    spec.rates.clear();
-    spec.displayRate = 7;
-    WriteBytes(dir.File("plain.ani"), mCraft::Ani(spec));
+    shape.sequence.clear();
+    shape.rates.clear();
+    shape.displayRate = 7;
+    WriteBytes(dir.File("plain.ani"), mCraft::Ani(shape));
     ASSERT_TRUE(a.Load(dir.File("plain.ani")));
     EXPECT_EQ(a.Steps(), (std::vector<std::uint32_t>{0, 1, 2}));
     EXPECT_EQ(a.Rates(), (std::vector<std::uint32_t>{7, 7, 7}));
@@ -76,9 +76,9 @@ TEST(AnimatedCursor, FramesStepsAndRates) {
 TEST(AnimatedCursor, HostileShapesAreRefused) {
     cTempDir dir;
     const auto ani = [](auto change) {
-        auto spec = ThreeFrames();
-        change(spec);
-        return mCraft::Ani(spec);
+        auto shape = ThreeFrames();
+        change(shape);
+        return mCraft::Ani(shape);
     };
     auto valid = mCraft::Ani(ThreeFrames());
     // The "icon" chunk of the first frame: its size field, to be made to run past its list.

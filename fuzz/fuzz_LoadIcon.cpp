@@ -1,4 +1,4 @@
-// Any bytes as an .ico file: LoadIcon must fail with a cError or succeed, never crash, hang or
+// Any bytes as an .ico file (and as a .cur file): LoadIcon must fail with a cError or succeed, never crash, hang or
 // keep more than the load's budget (the file's size and a fixed allowance); a loaded icon must
 // answer its queries and save again.
 
@@ -11,6 +11,16 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string path = mFuzzFile::Path(data, size);
     if (path.empty()) return 0;
+
+    // The same bytes as a cursor file: the same reader with its own type check.
+    cFileIcon cursor;
+    try {
+        cursor.LoadCursor(path);
+        if (!cursor.IsCursor()) __builtin_trap();
+        for (std::int32_t i = 1; i <= cursor.ImageCount(); ++i) (void)cursor.ImageColourCount(i);
+    } catch (const cError&) {
+        if (cursor.ImageCount() != 0) __builtin_trap();
+    }
 
     cFileIcon icon;
     try {

@@ -18,13 +18,14 @@ struct cCommand {
 
 // One row per command.
 constexpr cCommand kCommands[] = {
-    {"info", "info FILE.ico...            the header and every image of an icon file", Info, true},
+    {"info", "info FILE...                the header and every image of an icon, cursor or animated cursor file", Info, true},
     {"settings", "settings                    every key and value of the settings store", Settings},
     {"log", "log                         the error log's path and contents", Log},
     {"paths", "paths                       where the help pages, the error log and the settings are", Paths},
-    {"render", "render FILE [--group N] [--image N] [--size PX] -o OUT.png   one image as a PNG", Render, true},
-    {"list", "list FILE...                the icon groups of icon files and modules, with their images", List, true},
-    {"extract", "extract [-o DIR] FILE...    save every icon group of the files as .ico files in DIR", Extract, true},
+    {"render", "render FILE [--group N | --frame N] [--image N] [--size PX] -o OUT.png   one image as a PNG", Render, true},
+    {"list", "list FILE...                the icon and cursor groups of files and modules, with their images", List, true},
+    {"extract", "extract [-o DIR] [--cursors] FILE...   save every icon group (and cursor group) as .ico (.cur) files in DIR",
+     Extract, true},
     {"search", "search FOLDER SPEC [-o LIST.ier]   the files below FOLDER whose names match SPEC", Search, true},
 };
 

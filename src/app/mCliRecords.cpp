@@ -90,13 +90,19 @@ std::string ManifestLines(const cBatch::cSource& s, bool outputs) {
     std::string lines;
     for (const auto& g : s.groups) {
         std::string r = SourceFields(s);
-        r += ",\"kind\":\"icon\",\"position\":" + std::to_string(g.position) + ",\"id\":" + Id(g.id) + ",\"images\":[";
+        r += ",\"kind\":" + std::string(g.cursor ? "\"cursor\"" : "\"icon\"") + ",\"position\":" +
+             std::to_string(g.position) + ",\"id\":" + Id(g.id) + ",\"language\":" + OrNull(g.language);
+        if (g.frame > 0) r += ",\"frame\":" + std::to_string(g.frame);
+        r += ",\"images\":[";
         for (std::size_t i = 0; i < g.images.size(); ++i) {
             const auto& im = g.images[i];
             if (i > 0) r += ',';
             r += "{\"width\":" + std::to_string(im.width) + ",\"height\":" + std::to_string(im.height) +
                  ",\"bits\":" + std::to_string(im.bits) + ",\"bytes\":" + std::to_string(im.bytes) +
-                 ",\"png\":" + (im.png ? "true" : "false") + ",\"sha256\":" + OrNull(im.sha256) + "}";
+                 ",\"png\":" + (im.png ? "true" : "false") + ",\"sha256\":" + OrNull(im.sha256);
+            if (im.hotspot)
+                r += ",\"hotspot\":{\"x\":" + std::to_string(im.hotspot->x) + ",\"y\":" + std::to_string(im.hotspot->y) + "}";
+            r += "}";
         }
         r += "]";
         if (outputs) {

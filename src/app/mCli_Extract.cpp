@@ -19,7 +19,8 @@ namespace mCli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pictrix-cli extract [-o DIR] [--manifest FILE] [--dedupe] [--jobs N] [--from LIST] [-0] [--quiet] FILE...\n";
+    "usage: pictrix-cli extract [-o DIR] [--cursors] [--manifest FILE] [--dedupe] [--jobs N] [--from LIST] [-0] [--quiet] "
+    "FILE...\n";
 
 // One line redrawn in place on a terminal: files done of total, groups saved, speed, time left.
 class cProgress {
@@ -51,7 +52,7 @@ private:
 int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     cSourceOptions sources;
     std::string folder = ".", manifestPath;
-    bool dedupe = false, quiet = false;
+    bool dedupe = false, quiet = false, cursors = false;
     int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     bool options = true;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -70,6 +71,8 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
             if (!value(manifestPath) || manifestPath.empty()) return err << kUsage, 2;
         } else if (options && a == "--dedupe") {
             dedupe = true;
+        } else if (options && a == "--cursors") {
+            cursors = true;
         } else if (options && a == "--quiet") {
             quiet = true;
         } else if (options && a == "--jobs") {
@@ -139,6 +142,9 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     o.folder = folder;
     o.jobs = jobs;
     o.dedupe = dedupe;
+    o.cursors = cursors;
+    // Every language of a group stored in several is saved, each with its language in its name.
+    o.languages = true;
     o.digests = !manifestPath.empty();
     const bool ok = batch.Run(files, o, hooks);
     progress.End();

@@ -42,6 +42,8 @@ int ListJson(const tArgs& args, std::ostream& out, std::ostream& err) {
     o.jobs = jobs;
     o.write = false;
     o.digests = true;
+    o.cursors = true;
+    o.languages = true;
     return batch.Run(files, o, hooks) ? 0 : 1;
 }
 
@@ -77,15 +79,23 @@ int List(const tArgs& given, std::ostream& out, std::ostream& err) {
             if (!outOfMemory) icons.clear();
         }
         const std::size_t count = icons.size();
-        out << Printable(arg) << ": " << count << (count == 1 ? " icon group\n" : " icon groups\n");
+        const auto cursors = static_cast<std::size_t>(
+            std::count_if(icons.begin(), icons.end(), [](const cFileIcon& icon) { return icon.IsCursor(); }));
+        out << Printable(arg) << ": " << count - cursors << (count - cursors == 1 ? " icon group" : " icon groups");
+        if (cursors > 0) out << ", " << cursors << (cursors == 1 ? " cursor group" : " cursor groups");
+        out << '\n';
         for (std::size_t i = 0; i < count; ++i) {
             const cFileIcon& icon = icons[i];
-            const std::string name =
-                IsEmpty(icon.ResourceID()) ? std::string("-") : Printable(ResourceIDText(icon.ResourceID()));
-            out << i + 1 << '\t' << name << '\t' << icon.ImageCount();
+            const std::string label = icon.Label();
+            const std::string name = label.empty() ? std::string("-") : Printable(label);
+            out << i + 1 << '\t' << name << '\t';
+            // A cursor is marked, and each of its images carries its hotspot.
+            if (icon.IsCursor()) out << "cursor\t";
+            out << icon.ImageCount();
             for (std::int32_t n = 1; n <= icon.ImageCount(); ++n) {
                 out << (n == 1 ? "\t" : ", ") << icon.ImageWidth(n) << 'x' << icon.ImageHeight(n) << ' '
                     << icon.ImageColourCount(n);
+                if (icon.IsCursor()) out << " hotspot " << icon.Hotspot(n).x << ',' << icon.Hotspot(n).y;
             }
             out << '\n';
         }

@@ -16,8 +16,10 @@ namespace mCli {
 namespace {
 
 constexpr const char* kRenderUsage =
-    "usage: pictrix-cli render FILE [--group N] [--image N] [--size PX] -o OUT.png\n"
-    "  --group N  the icon group of a module (1-based, in the order the module stores them)\n"
+    "usage: pictrix-cli render FILE [--group N | --frame N] [--image N] [--size PX] -o OUT.png\n"
+    "  --group N  the group of a module (1-based: its icon groups in the order the module stores\n"
+    "             them, then its cursor groups)\n"
+    "  --frame N  the frame of an animated cursor (.ani), 1-based\n"
     "  --image N  the image to write (1-based); without it the best image for the size\n"
     "  --size PX  the size wanted (default 32 when choosing, else the image's own); an image of\n"
     "             another width is scaled smoothly to PX pixels wide\n";
@@ -32,8 +34,9 @@ bool ParseNumber(const std::string& s, std::int32_t& out) {
 int RenderImage(const std::vector<cFileIcon>& icons, const std::string& file, const std::string& output,
                 std::int32_t group, std::int32_t image, std::int32_t size, std::ostream& out, std::ostream& err) {
     if (static_cast<std::size_t>(group) > icons.size()) {
-        err << "pictrix-cli: " << Printable(file) << ": there is no icon group " << group << "; the file holds "
-            << icons.size() << '\n';
+        const bool frames = !icons.empty() && icons.front().Frame() > 0;
+        err << "pictrix-cli: " << Printable(file) << ": there is no " << (frames ? "frame " : "icon group ") << group
+            << "; the file holds " << icons.size() << '\n';
         return 1;
     }
     const cFileIcon& icon = icons[static_cast<std::size_t>(group - 1)];
@@ -94,7 +97,7 @@ int Render(const tArgs& args, std::ostream& out, std::ostream& err) {
         auto value = [&](std::int32_t& into) {
             return i + 1 < args.size() && ParseNumber(args[++i], into) && into >= 1;
         };
-        if (a == "--group") {
+        if (a == "--group" || a == "--frame") {
             if (!value(group)) return err << kRenderUsage, 2;
         } else if (a == "--image") {
             if (!value(image)) return err << kRenderUsage, 2;

@@ -32,8 +32,9 @@ std::string PropertiesNameLine(const cFileIcon& icon) { return "File Name: " + i
 
 std::string PropertiesText(const cFileIcon& icon) {
     std::string text;
-    if (!IsEmpty(icon.ResourceID())) text = "Icon: " + ResourceIDText(icon.ResourceID());
-    text += "\r\n\r\nIcon types in file:\r\n";
+    const bool cursor = icon.IsCursor();
+    if (!icon.Label().empty()) text = (cursor ? "Cursor: " : "Icon: ") + icon.Label();
+    text += cursor ? "\r\n\r\nCursor types in file:\r\n" : "\r\n\r\nIcon types in file:\r\n";
     for (std::int32_t j = 1; j <= icon.ImageCount(); ++j) {
         const std::int32_t colours = icon.ImageColourCount(j);
         text += "    ";
@@ -48,8 +49,18 @@ std::string PropertiesText(const cFileIcon& icon) {
         text += std::to_string(icon.ImageSize(j));
         text += " bytes.";
         text += "   ";
+        if (cursor) text += "Hotspot=" + std::to_string(icon.Hotspot(j).x) + "," + std::to_string(icon.Hotspot(j).y);
         text += "\r\n";
     }
+    return text;
+}
+
+std::string AnimationPropertiesText(const cAnimatedCursor& animation) {
+    std::string text = "Frames: " + std::to_string(animation.FrameCount()) + "\r\nSteps:";
+    for (const std::uint32_t step : animation.Steps()) text += " " + std::to_string(std::uint64_t{step} + 1);
+    text += "\r\nRates:";
+    for (const std::uint32_t rate : animation.Rates()) text += " " + std::to_string(rate);
+    text += " jiffies\r\n";
     return text;
 }
 

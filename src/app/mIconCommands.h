@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "icon/cAnimatedCursor.h"
 #include "icon/cFileIcon.h"
 
 namespace mIconCommands {
@@ -19,6 +20,11 @@ inline constexpr std::string_view kSelectIconForProperties = "Please select an i
 inline constexpr std::string_view kSaveFilter = "Icon Files (*.ico)|*.ico|All Files (*.*)|*.*";
 inline constexpr std::string_view kSaveDefaultExt = "ico";
 inline constexpr std::string_view kPropertiesCaption = "Properties";
+// The save dialog's parameters for a cursor (cFileIcon::IsCursor): a .cur file.
+inline constexpr std::string_view kCursorSaveFilter = "Cursor Files (*.cur)|*.cur|All Files (*.*)|*.*";
+inline constexpr std::string_view kCursorSaveDefaultExt = "cur";
+// The clipboard's format for a cursor's .cur bytes.
+inline constexpr std::string_view kCurMimeType = "image/x-win-bitmap";
 
 // The clipboard's formats for an icon: the .ico file's bytes under both names in use.
 inline constexpr std::string_view kIcoMimeType = "image/vnd.microsoft.icon";
@@ -37,8 +43,14 @@ std::string PropertiesNameLine(const cFileIcon& icon);
 
 // The properties dialog's text: "Icon: " and the resource identifier (nothing for an icon from an
 // .ico file), two line breaks, "Icon types in file:", and one line per image with its size,
-// colours and bytes. Lines end in CR LF.
+// colours and bytes. Lines end in CR LF. A cursor says "Cursor: " (its label: the identifier, or
+// "Frame N"), "Cursor types in file:", and each image's hotspot after its bytes
+// ("Hotspot=3,5"); a group shown in one of several languages names the language after its
+// identifier ("Icon: 1 [de-DE]").
 std::string PropertiesText(const cFileIcon& icon);
+// The lines an animated cursor's properties add: "Frames: N", "Steps: " and the frame of each
+// step (1-based), "Rates: " and each step's time in jiffies (1/60 s). Lines end in CR LF.
+std::string AnimationPropertiesText(const cAnimatedCursor& animation);
 
 // What the copy command puts on the clipboard for a restricted copy: the .ico file's bytes, and the
 // number of the image that also goes there as a picture (PNG for image editors): the largest, the

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <span>
 
 #include "icon/cFileIcon.h"
 #include "icon/mFileKind.h"
@@ -16,8 +17,12 @@ bool OpensInMainWindow(const std::string& path) {
     if (IsListFileName(path)) return false;
     cReadFile file;
     if (!file.Open(path)) return false;
-    std::uint8_t header[6] = {};
-    if (file.ReadAt(0, header, sizeof header) == sizeof header && mFileKind::IsIconFileHeader(header)) return true;
+    std::uint8_t header[12] = {};
+    const std::size_t got = file.ReadAt(0, header, sizeof header);
+    const std::span<const std::uint8_t> head(header, got);
+    if (mFileKind::IsIconFileHeader(head) || mFileKind::IsCursorFileHeader(head) ||
+        mFileKind::IsAnimatedCursorHeader(head))
+        return true;
     cModuleFile module;
     const bool isModule = module.Load(path);
     module.Free();
@@ -48,7 +53,8 @@ std::int32_t KeyIndex(std::string_view key) {
 std::string IconPanelText(std::string_view key) { return "Icon: " + std::string(key); }
 
 std::string ItemText(const cFileIcon& icon) {
-    if (!IsEmpty(icon.ResourceID())) return ResourceIDText(icon.ResourceID());
+    std::string label = icon.Label();
+    if (!label.empty()) return label;
     return icon.Filename();
 }
 

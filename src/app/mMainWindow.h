@@ -24,8 +24,9 @@ inline constexpr std::string_view kDisplaying = "Displaying...";
 inline constexpr std::string_view kReady = "Ready...";
 
 // True when a file named on the command line opens in the main window rather than as a list
-// file: its extension is not "IER" and it is an icon file (an ICONDIR of type 1 with at least one
-// image) or a module (PE or NE) that opens as data.
+// file: its extension is not "IER" and it is an icon or cursor file (an ICONDIR of type 1 or 2
+// with at least one image), an animated cursor (RIFF form "ACON") or a module (PE or NE) that
+// opens as data.
 bool OpensInMainWindow(const std::string& path);
 // True for a name with the extension "IER" (in any case): a list file, which a drop on the main
 // window opens in a search window.
@@ -45,8 +46,9 @@ std::int32_t KeyIndex(std::string_view key);
 // Panel 2's text for a chosen item: "Icon: " + key.
 std::string IconPanelText(std::string_view key);
 
-// The text of icon's list item: its resource identifier, or for an icon out of an .ico file (no
-// identifier) its file name.
+// The text of icon's list item: its label (the resource identifier, with " [" its language tag "]"
+// when the group is one of several languages; "Frame N" for a frame of an animated cursor), or for
+// an icon or cursor out of its own file its file name.
 std::string ItemText(const cFileIcon& icon);
 
 // Where the icon list goes, in twips, inside the window's inner area (below the menu bar): left 30,

@@ -15,8 +15,9 @@ namespace {
 constexpr const char* kName = "pictrix-thumbnailer";
 constexpr const char* kUsage =
     "usage: pictrix-thumbnailer [-s SIZE] [--] INPUT OUTPUT\n"
-    "  Writes to OUTPUT a PNG picture of the icon that the icon file or Windows module INPUT shows\n"
-    "  (an icon file's icon, a module's first icon group), fitted into SIZE x SIZE pixels\n"
+    "  Writes to OUTPUT a PNG picture of the icon that the icon file, cursor file (.cur), animated\n"
+    "  cursor (.ani) or Windows module INPUT shows (an icon or cursor file's own, an animated\n"
+    "  cursor's first frame, a module's first icon group), fitted into SIZE x SIZE pixels\n"
     "  (1 to 1024, default 128).\n";
 
 int Usage(std::ostream& err) {

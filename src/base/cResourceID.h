@@ -8,9 +8,12 @@
 
 using cResourceID = std::variant<std::monostate, std::int32_t, std::string>;
 
-// The standard resource types the program reads: an icon image and a group of them.
+// The standard resource types the program reads: an icon image and a group of them, a cursor
+// image and a group of them.
 inline constexpr std::int32_t kRtIcon = 3;
 inline constexpr std::int32_t kRtGroupIcon = 14;
+inline constexpr std::int32_t kRtCursor = 1;
+inline constexpr std::int32_t kRtGroupCursor = 12;
 
 inline bool IsEmpty(const cResourceID& id) { return std::holds_alternative<std::monostate>(id); }
 inline bool IsNumber(const cResourceID& id) { return std::holds_alternative<std::int32_t>(id); }

@@ -2,6 +2,7 @@
 
 #include "icon/cFileIcon.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -52,6 +53,9 @@ void cFileIcon::Reset(const std::string& fileName) {
     entries_.clear();
     blocks_.clear();
     resourceID_ = std::monostate{};
+    language_.reset();
+    languageShown_ = false;
+    frame_ = 0;
     fileName_ = fileName;
 }
 
@@ -62,7 +66,11 @@ void cFileIcon::RaiseLoad(const std::string& reason) {
     throw Error(kErrLoadIcon, "Failed to load icon: " + reason);
 }
 
-bool cFileIcon::LoadIcon(const std::string& fileName) {
+bool cFileIcon::LoadIcon(const std::string& fileName) { return LoadFile(fileName, kTypeIcon); }
+
+bool cFileIcon::LoadCursor(const std::string& fileName) { return LoadFile(fileName, kTypeCursor); }
+
+bool cFileIcon::LoadFile(const std::string& fileName, std::uint16_t type) {
     Reset(fileName);
 
     cReadFile file;
@@ -71,25 +79,46 @@ bool cFileIcon::LoadIcon(const std::string& fileName) {
         // forbidden one.
         RaiseLoad(mSysText::TextLine(file.LastError(), fileName));
     }
-    const std::uint64_t fileSize = file.Size();
+    cLoadBudget budget(file.Size());
+    Decode(file.Size(), [&file](std::uint64_t at, void* dst, std::size_t n) { return file.ReadAt(at, dst, n); }, type,
+           budget);
+    return true;
+}
 
+bool cFileIcon::LoadIconBytes(std::span<const std::uint8_t> bytes, const std::string& fileName, cLoadBudget& budget) {
+    Reset(fileName);
+    Decode(bytes.size(),
+           [bytes](std::uint64_t at, void* dst, std::size_t n) -> std::size_t {
+               if (at >= bytes.size()) return 0;
+               n = std::min<std::size_t>(n, bytes.size() - static_cast<std::size_t>(at));
+               if (n > 0) std::memcpy(dst, bytes.data() + at, n);
+               return n;
+           },
+           0, budget);
+    return true;
+}
+
+void cFileIcon::Decode(std::uint64_t fileSize, const tReader& read, std::uint16_t type, cLoadBudget& budget) {
     // Bytes of the header that do not arrive stay 0.
     std::array<std::uint8_t, kHeaderSize> head{};
-    file.ReadAt(0, head.data(), head.size());
+    read(0, head.data(), head.size());
     cByteView hv(head);
     ICONDIR header;
     header.idReserved = hv.U16(0);
     header.idType = hv.U16(2);
     header.idCount = hv.I16(4);
     if (header.idReserved != 0) RaiseLoad("File is not icon type (reserved member is 0)");
-    if (header.idType != 1) RaiseLoad("File is not icon type (idType <> IMAGE_ICON)");
+    if (type == kTypeCursor && header.idType != kTypeCursor) RaiseLoad("File is not cursor type (idType <> IMAGE_CURSOR)");
+    if (type == kTypeIcon && header.idType != kTypeIcon) RaiseLoad("File is not icon type (idType <> IMAGE_ICON)");
+    if (type == 0 && header.idType != kTypeIcon && header.idType != kTypeCursor)
+        RaiseLoad("File is not icon type (idType <> IMAGE_ICON)");
     if (header.idCount < 1) RaiseLoad("Icon contains no images.");
 
     const auto count = static_cast<std::size_t>(header.idCount);
     const std::size_t dirBytes = count * kEntrySize; // at most 32767 * 16
     if (fileSize < kHeaderSize || fileSize - kHeaderSize < dirBytes) RaiseLoad("Icon Directory Array is Corrupt.");
     std::vector<std::uint8_t> dir(dirBytes);
-    if (file.ReadAt(kHeaderSize, dir.data(), dirBytes) != dirBytes) RaiseLoad("Icon Directory Array is Corrupt.");
+    if (read(kHeaderSize, dir.data(), dirBytes) != dirBytes) RaiseLoad("Icon Directory Array is Corrupt.");
     cByteView dv(dir);
     std::vector<ICONDIRENTRY> entries(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -100,7 +129,6 @@ bool cFileIcon::LoadIcon(const std::string& fileName) {
 
     // Every block must lie inside the file, and all of them together within the load's budget,
     // before anything is allocated for them.
-    cLoadBudget budget(fileSize);
     for (const ICONDIRENTRY& e : entries) {
         if (e.dwImageOffset < 0 || e.dwBytesInRes < 0) RaiseLoad("Icon Images Array is Corrupt.");
         const auto at = static_cast<std::uint64_t>(e.dwImageOffset);
@@ -113,13 +141,11 @@ bool cFileIcon::LoadIcon(const std::string& fileName) {
         const ICONDIRENTRY& e = entries[i];
         blocks[i].resize(static_cast<std::size_t>(e.dwBytesInRes));
         const auto at = static_cast<std::uint64_t>(e.dwImageOffset);
-        if (file.ReadAt(at, blocks[i].data(), blocks[i].size()) != blocks[i].size())
-            RaiseLoad("Icon Images Array is Corrupt.");
+        if (read(at, blocks[i].data(), blocks[i].size()) != blocks[i].size()) RaiseLoad("Icon Images Array is Corrupt.");
     }
     header_ = header;
     entries_ = std::move(entries);
     blocks_ = std::move(blocks);
-    return true;
 }
 
 std::vector<std::uint8_t> cFileIcon::IcoBytes() const {

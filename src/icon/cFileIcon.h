@@ -1,7 +1,11 @@
 #pragma once
 // cFileIcon: one icon group exactly as an .ico file stores it: the ICONDIR header, a directory of
 // ICONDIRENTRY records and one opaque byte block per image, plus the file it came from and, for an
-// icon out of a module, the group's resource identifier.
+// icon out of a module, the group's resource identifier and language.
+//
+// A cursor is the same object with idType 2 (IMAGE_CURSOR), as a .cur file stores it: each entry's
+// wPlanes and wBitCount hold the image's hotspot instead of its depth, which then comes from the
+// block's own header. Everything else (queries, drawing, saving) is the icon's.
 //
 // Invariants: the directory and the blocks always hold idCount elements; block i is
 // dwBytesInRes of entry i long. Image numbers in the public operations are 1-based. Icons built
@@ -13,6 +17,8 @@
 // the file name asked for. What a load keeps is held to a cLoadBudget.
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -42,6 +48,7 @@ struct ICONDIRENTRY {
 };
 
 class cByteView;
+class cModuleFile;
 class cWrittenFiles;
 
 class cFileIcon {
@@ -59,6 +66,26 @@ public:
 
     static constexpr int kHeaderSize = 6;
     static constexpr int kEntrySize = 16;
+    // ICONDIR idType.
+    static constexpr std::uint16_t kTypeIcon = 1;   // IMAGE_ICON
+    static constexpr std::uint16_t kTypeCursor = 2; // IMAGE_CURSOR
+
+    enum class eKind { kIcon, kCursor };
+    struct cHotspot {
+        std::int32_t x = 0, y = 0;
+        bool operator==(const cHotspot&) const = default;
+    };
+    // A group of a module as the loading core names it: its kind (group icon 14 with icons 3, or
+    // group cursor 12 with cursors 1), its identifier and, where known, its language. With
+    // `ownLanguage` the group is one of several languages of the same identifier: this language's
+    // group is read (its images in the same language where they have it) and its label names
+    // the language; without it the group is looked up as LoadIconFromEXE looks it up.
+    struct cGroupRef {
+        eKind kind = eKind::kIcon;
+        cResourceID id;
+        std::optional<std::uint16_t> language;
+        bool ownLanguage = false;
+    };
 
     cFileIcon() = default;
     cFileIcon(const cFileIcon&) = delete; // copies are explicit: CloneTo
@@ -69,6 +96,11 @@ public:
     // .ico files. Blocks that together need more than the file's budget (entries naming the
     // same bytes again and again) fail as "Icon Images Array is Corrupt.".
     bool LoadIcon(const std::string& fileName);
+    // .cur files: the same format and failures, with idType 2 ("File is not cursor type").
+    bool LoadCursor(const std::string& fileName);
+    // An .ico or .cur file already in memory (a frame of an animated cursor): either type. Blocks
+    // must lie inside `bytes`; what they keep is counted in `budget`. Failures as LoadIcon's.
+    bool LoadIconBytes(std::span<const std::uint8_t> bytes, const std::string& fileName, cLoadBudget& budget);
     // One icon group out of a module (PE or NE), looked up by number when groupNumber is not 0,
     // otherwise by groupName as given. True when the group and all its images were read; false,
     // without an error, when the group lists no images. What the group keeps is counted in
@@ -76,6 +108,16 @@ public:
     // group that does not fit fails as "Failed to read bitmap bits from resource.".
     bool LoadIconFromEXE(const std::string& fileName, std::int32_t groupNumber, const std::string& groupName,
                          cLoadBudget* budget = nullptr);
+    // The same from a module that is already open (a load of all the groups of one file opens it
+    // once); the file name is the module's path.
+    bool LoadIconFromEXE(cModuleFile& module, std::int32_t groupNumber, const std::string& groupName,
+                         cLoadBudget* budget = nullptr);
+    // Any group of an open module: an icon group as LoadIconFromEXE reads it; a cursor group
+    // (GRPCURSORDIRENTRY: 16-bit width, height twice the image's, planes, bit count, bytes, id;
+    // each cursor image starts with its 4-byte hotspot) turned into the .cur layout: the hotspot
+    // goes into the entry's wPlanes and wBitCount, the block is the image after it, the colour
+    // count byte is 0. Results and failures as LoadIconFromEXE's.
+    bool LoadGroupFromEXE(cModuleFile& module, const cGroupRef& group, cLoadBudget* budget = nullptr);
     bool SaveIcon(const std::string& fileName = {});
     // The same as one save of a run that writes many files (a batch extraction): the name is one
     // the program made (a link there is refused), a file the run itself wrote earlier is replaced
@@ -88,6 +130,24 @@ public:
     // Queries and editing.
     const std::string& Filename() const noexcept { return fileName_; }
     const cResourceID& ResourceID() const noexcept { return resourceID_; }
+    eKind Kind() const noexcept { return header_.idType == kTypeCursor ? eKind::kCursor : eKind::kIcon; }
+    bool IsCursor() const noexcept { return Kind() == eKind::kCursor; }
+    // The extension a saved copy takes: ".cur" for a cursor, ".ico" otherwise.
+    const char* FileExtension() const noexcept { return IsCursor() ? ".cur" : ".ico"; }
+    // The hotspot of image n (a cursor's wPlanes and wBitCount); (0, 0) for an icon's image.
+    cHotspot Hotspot(std::int32_t n) const;
+    // The language of a group out of a PE module, when the load asked for languages; none for
+    // files, NE groups and loads that did not.
+    std::optional<std::uint16_t> Language() const noexcept { return language_; }
+    // True when the group is one of several languages of its identifier, read in its own.
+    bool LanguageShown() const noexcept { return languageShown_; }
+    // What a list shows for the object: the resource identifier, followed by " [" the language's
+    // tag "]" when LanguageShown ("1 [de-DE]"), or "Frame N" for a frame of an animated cursor;
+    // "" for an icon or cursor file's one group (the caller shows its file name).
+    std::string Label() const;
+    // The 1-based frame of an animated cursor this object was read from; 0 for anything else.
+    std::int32_t Frame() const noexcept { return frame_; }
+    void SetFrame(std::int32_t frame) noexcept { frame_ = frame; }
     std::int32_t ImageCount() const noexcept { return header_.idCount; }
     std::int32_t ImageWidth(std::int32_t n) const;
     std::int32_t ImageHeight(std::int32_t n) const;
@@ -149,6 +209,13 @@ private:
     std::uint32_t saveError_ = 0;
     bool Save(const std::string& fileName, cWrittenFiles* run);
     void Reset(const std::string& fileName);
+    bool LoadFile(const std::string& fileName, std::uint16_t type);
+    // Decodes an .ico/.cur file of `fileSize` bytes read through `read` (positional: how many of
+    // the n bytes at an offset arrived); `type` 0 takes either type.
+    using tReader = std::function<std::size_t(std::uint64_t at, void* dst, std::size_t n)>;
+    void Decode(std::uint64_t fileSize, const tReader& read, std::uint16_t type, cLoadBudget& budget);
+    bool LoadGroup(cModuleFile& module, eKind kind, const cResourceID& lookup, std::size_t nameBytes,
+                   std::optional<std::uint16_t> language, bool ownLanguage, cLoadBudget* budget);
     void CheckIndex(std::int32_t n) const;
     [[noreturn]] void RaiseLoad(const std::string& reason);
     static cError Error(std::int32_t number, std::string description);
@@ -168,6 +235,9 @@ private:
 
     std::string fileName_;
     cResourceID resourceID_;
+    std::optional<std::uint16_t> language_;
+    bool languageShown_ = false;
+    std::int32_t frame_ = 0;
     ICONDIR header_;
     std::vector<ICONDIRENTRY> entries_;
     std::vector<std::vector<std::uint8_t>> blocks_;

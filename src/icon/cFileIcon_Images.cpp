@@ -7,6 +7,7 @@
 
 #include "platform/cByteView.h"
 #include "base/mChecked.h"
+#include "base/mLanguage.h"
 
 void cFileIcon::CheckIndex(std::int32_t n) const {
     if (n < 1 || n > header_.idCount || static_cast<std::size_t>(n) > entries_.size())
@@ -64,7 +65,27 @@ std::int32_t cFileIcon::ColourCountOf(const ICONDIRENTRY& e, std::span<const std
     return std::int32_t{1} << bits;
 }
 
-std::int32_t cFileIcon::ImageColourCount(std::int32_t n) const { return ColourCountOf(Entry(n), Block(n)); }
+std::int32_t cFileIcon::ImageColourCount(std::int32_t n) const {
+    if (!IsCursor()) return ColourCountOf(Entry(n), Block(n));
+    // A cursor's entry holds the hotspot where an icon's holds the depth: the block tells it.
+    ICONDIRENTRY e = Entry(n);
+    e.wPlanes = 1;
+    e.wBitCount = 0;
+    return ColourCountOf(e, Block(n));
+}
+
+cFileIcon::cHotspot cFileIcon::Hotspot(std::int32_t n) const {
+    const ICONDIRENTRY& e = Entry(n);
+    if (!IsCursor()) return {};
+    return {e.wPlanes, static_cast<std::uint16_t>(e.wBitCount)};
+}
+
+std::string cFileIcon::Label() const {
+    if (frame_ > 0) return "Frame " + std::to_string(frame_);
+    std::string label = ResourceIDText(resourceID_);
+    if (languageShown_ && language_) label += " [" + mLanguage::Tag(*language_) + "]";
+    return label;
+}
 
 void cFileIcon::RemoveImage(std::int32_t n) {
     if (header_.idCount <= 1) {
@@ -151,6 +172,9 @@ void cFileIcon::AddImage(std::int32_t width, std::int32_t height, std::int32_t c
 void cFileIcon::CloneTo(cFileIcon& target) const {
     if (&target == this) return;
     target.TakeCopy(fileName_, resourceID_, header_, entries_, blocks_);
+    target.language_ = language_;
+    target.languageShown_ = languageShown_;
+    target.frame_ = frame_;
 }
 
 void cFileIcon::TakeCopy(const std::string& fileName, const cResourceID& id, const ICONDIR& header,

@@ -1,6 +1,7 @@
-// cFileIcon: icons out of modules. A group-icon resource (type 14: GRPICONDIR, then one 14-byte
-// GRPICONDIRENTRY per image) names an icon resource (type 3) per image by number; the group becomes
-// the object's header and directory with back-to-back .ico offsets, each icon resource one block.
+// cFileIcon: icons and cursors out of modules. A group-icon resource (type 14: GRPICONDIR, then one
+// 14-byte GRPICONDIRENTRY per image) names an icon resource (type 3) per image by number; the group
+// becomes the object's header and directory with back-to-back .ico offsets, each icon resource one
+// block. A group cursor (type 12) names cursor resources (type 1) the same way and becomes a .cur.
 
 #include "icon/cFileIcon.h"
 
@@ -12,30 +13,50 @@
 
 namespace {
 
-constexpr std::size_t kGroupEntrySize = 14;
+constexpr std::size_t kGroupEntrySize = 14; // GRPICONDIRENTRY and GRPCURSORDIRENTRY
+constexpr std::int32_t kHotspotSize = 4;     // a cursor image's x and y before its bitmap
 
 } // namespace
 
 bool cFileIcon::LoadIconFromEXE(const std::string& fileName, std::int32_t groupNumber, const std::string& groupName,
                                 cLoadBudget* budget) {
     Reset(fileName);
-
     // The module is opened for this call only; every path out of here closes it.
     cModuleFile module;
     if (!module.Load(fileName)) throw Error(kErrCantLoadLibrary, "Can't load icon library.");
+    return LoadIconFromEXE(module, groupNumber, groupName, budget);
+}
+
+bool cFileIcon::LoadIconFromEXE(cModuleFile& module, std::int32_t groupNumber, const std::string& groupName,
+                                cLoadBudget* budget) {
+    Reset(module.Path());
+    // A number is looked up as "#" and its digits, a name as given (so "#5" finds group 5 too).
+    const std::string name = groupNumber != 0 ? "#" + std::to_string(groupNumber) : groupName;
+    if (groupNumber != 0) resourceID_ = groupNumber;
+    else resourceID_ = groupName;
+    return LoadGroup(module, eKind::kIcon, cModuleFile::ParseName(name), name.size(), std::nullopt, false, budget);
+}
+
+bool cFileIcon::LoadGroupFromEXE(cModuleFile& module, const cGroupRef& group, cLoadBudget* budget) {
+    Reset(module.Path());
+    resourceID_ = group.id;
+    const std::size_t nameBytes = ResourceIDText(group.id).size() + 1;
+    return LoadGroup(module, group.kind, group.id, nameBytes, group.language, group.ownLanguage, budget);
+}
+
+bool cFileIcon::LoadGroup(cModuleFile& module, eKind kind, const cResourceID& lookup, std::size_t nameBytes,
+                          std::optional<std::uint16_t> language, bool ownLanguage, cLoadBudget* budget) {
+    if (!module.IsLoaded()) throw Error(kErrCantLoadLibrary, "Can't load icon library.");
     cLoadBudget own(module.FileSize());
     if (!budget) budget = &own;
+    const bool cursor = kind == eKind::kCursor;
+    const std::int32_t groupType = cursor ? kRtGroupCursor : kRtGroupIcon;
+    const std::int32_t imageType = cursor ? kRtCursor : kRtIcon;
+    language_ = language;
+    languageShown_ = ownLanguage && language.has_value();
 
-    std::string name;
-    if (groupNumber != 0) {
-        name = "#" + std::to_string(groupNumber);
-        resourceID_ = groupNumber;
-    } else {
-        name = groupName;
-        resourceID_ = groupName;
-    }
-
-    const auto group = module.FindResource(name, "#" + std::to_string(kRtGroupIcon));
+    const auto group = languageShown_ ? module.FindResourceId(lookup, groupType, *language)
+                                      : module.FindResourceId(lookup, groupType);
     if (!group) throw Error(kErrCantFindIcons, "Can't find icons.");
     const std::uint32_t groupSize = cModuleFile::SizeofResource(*group);
     // Nothing past the group's own end is read: a group too short for its header or for the count
@@ -68,23 +89,33 @@ bool cFileIcon::LoadIconFromEXE(const std::string& fileName, std::int32_t groupN
     std::vector<std::uint16_t> ids(count);
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t at = kHeaderSize + i * kGroupEntrySize;
-        DecodeSharedFields(gv, at, entries[i]);
+        if (cursor) {
+            // GRPCURSORDIRENTRY: 16-bit width and height (the colour bitmap and the mask, so
+            // twice the image's), planes and bit count, which the hotspot replaces.
+            entries[i].bWidth = static_cast<std::uint8_t>(gv.U16(at));
+            entries[i].bHeight = static_cast<std::uint8_t>(gv.U16(at + 2) / 2);
+            entries[i].dwBytesInRes = gv.I32(at + 8);
+        } else {
+            DecodeSharedFields(gv, at, entries[i]);
+        }
         ids[i] = gv.U16(at + 12);
     }
     raw = {};
 
+    // A cursor image starts with its hotspot, which moves into the entry: its block is the rest.
+    const std::int32_t skip = cursor ? kHotspotSize : 0;
     // The .ico layout: the first block right after the directory, the others back to back. The
     // first offset is 16-bit arithmetic, so more than 2047 images overflow.
     std::int32_t offset =
         mChecked::Add<std::int16_t>(kHeaderSize, mChecked::Mul<std::int16_t>(kEntrySize, header.idCount));
     for (std::size_t i = 0; i < count; ++i) {
         entries[i].dwImageOffset = offset;
-        if (i + 1 < count) offset = mChecked::Add(offset, entries[i].dwBytesInRes);
+        if (i + 1 < count) offset = mChecked::Add(offset, mChecked::Sub(entries[i].dwBytesInRes, skip));
     }
 
     // What the group will keep must fit the load's budget before any block is read: entries that
     // name one large image again and again would otherwise copy it once per entry.
-    std::uint64_t keeps = cLoadBudget::kPerGroup + name.size();
+    std::uint64_t keeps = cLoadBudget::kPerGroup + nameBytes;
     for (const ICONDIRENTRY& e : entries)
         keeps += cLoadBudget::kPerImage + static_cast<std::uint64_t>(std::max(e.dwBytesInRes, 0));
     if (!budget->Take(keeps)) {
@@ -98,20 +129,31 @@ bool cFileIcon::LoadIconFromEXE(const std::string& fileName, std::int32_t groupN
     std::vector<std::vector<std::uint8_t>> blocks(count);
     bool failed = false;
     for (std::size_t i = 0; i < count; ++i) {
-        const auto image = module.FindResourceId(static_cast<std::int32_t>(ids[i]), kRtIcon);
+        const std::int32_t id = ids[i];
+        // A group read in its own language takes its images in that language where they have it.
+        std::optional<cModuleFile::cResource> image;
+        if (languageShown_) image = module.FindResourceId(id, imageType, *language);
+        if (!image) image = module.FindResourceId(id, imageType);
         if (!image) {
             failed = true;
             break;
         }
         const std::int64_t length = cModuleFile::SizeofResource(*image);
         const std::int64_t wanted = entries[i].dwBytesInRes;
-        if (length <= 0 || wanted <= 0 || (padded ? length < wanted : length != wanted)) {
+        if (length <= 0 || wanted <= skip || (padded ? length < wanted : length != wanted)) {
             failed = true;
             continue;
         }
         if (!module.ReadResource(*image, static_cast<std::uint32_t>(wanted), blocks[i])) {
             failed = true;
             break;
+        }
+        if (cursor) {
+            const cByteView hv(blocks[i]);
+            entries[i].wPlanes = hv.U16(0);
+            entries[i].wBitCount = hv.I16(2);
+            entries[i].dwBytesInRes = static_cast<std::int32_t>(wanted - skip);
+            blocks[i].erase(blocks[i].begin(), blocks[i].begin() + skip);
         }
     }
     if (failed) {

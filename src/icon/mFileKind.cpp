@@ -25,6 +25,36 @@ bool IsIconFile(const std::string& path) {
     return !(file.Open(path) && file.ReadAt(0, head, sizeof head) == sizeof head && IsModuleHeader(head));
 }
 
+eKind KindOf(const std::string& path) {
+    if (const auto ext = ExtensionOf(path)) {
+        if (*ext == "ICO") return eKind::kIconFile;
+        if (*ext == "CUR") return eKind::kCursorFile;
+        if (*ext == "ANI") return eKind::kAnimatedCursor;
+        return eKind::kModule;
+    }
+    cReadFile file;
+    std::uint8_t head[12] = {};
+    if (!file.Open(path)) return eKind::kIconFile;
+    const std::size_t got = file.ReadAt(0, head, sizeof head);
+    const std::span<const std::uint8_t> bytes(head, got);
+    if (IsModuleHeader(bytes)) return eKind::kModule;
+    if (IsCursorFileHeader(bytes)) return eKind::kCursorFile;
+    if (IsAnimatedCursorHeader(bytes)) return eKind::kAnimatedCursor;
+    return eKind::kIconFile;
+}
+
+bool IsCursorFileHeader(std::span<const std::uint8_t> head) noexcept {
+    const cByteView v(head);
+    if (!v.Has(0, 6)) return false;
+    const std::uint16_t count = v.U16(4);
+    return v.U16(0) == 0 && v.U16(2) == 2 && count > 0 && count < 0x8000;
+}
+
+bool IsAnimatedCursorHeader(std::span<const std::uint8_t> head) noexcept {
+    return head.size() >= 12 && head[0] == 'R' && head[1] == 'I' && head[2] == 'F' && head[3] == 'F' &&
+           head[8] == 'A' && head[9] == 'C' && head[10] == 'O' && head[11] == 'N';
+}
+
 bool IsIconFileHeader(std::span<const std::uint8_t> head) noexcept {
     const cByteView v(head);
     if (!v.Has(0, 6)) return false;

@@ -23,9 +23,21 @@ std::optional<std::string> ExtensionOf(std::string_view path);
 // loading then reports why it cannot be read.
 bool IsIconFile(const std::string& path);
 
+// How the loading core reads a file: an icon file, a cursor file (.cur), an animated cursor
+// (.ani) or a module. By the extension where the name has one ("ICO", "CUR", "ANI", in any case;
+// any other extension is a module's); by the first bytes where it has none: "MZ" a module, an
+// ICONDIR of type 2 a cursor, "RIFF" with the form "ACON" an animated cursor, anything else (or
+// nothing readable) an icon file, whose loading then says what is wrong.
+enum class eKind { kIconFile, kCursorFile, kAnimatedCursor, kModule };
+eKind KindOf(const std::string& path);
+
 // True when a file's first bytes are the ICONDIR of an icon file: reserved 0, type 1 (IMAGE_ICON)
 // and 1 to 32767 images. A module starts with "MZ", so the two never meet.
 bool IsIconFileHeader(std::span<const std::uint8_t> head) noexcept;
+// The same for a cursor file: type 2 (IMAGE_CURSOR).
+bool IsCursorFileHeader(std::span<const std::uint8_t> head) noexcept;
+// True when a file's first 12 bytes are a RIFF header of the form "ACON" (an animated cursor).
+bool IsAnimatedCursorHeader(std::span<const std::uint8_t> head) noexcept;
 // True when a file's first bytes are "MZ", the DOS header every PE and NE module starts with.
 bool IsModuleHeader(std::span<const std::uint8_t> head) noexcept;
 

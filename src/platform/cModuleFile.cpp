@@ -18,58 +18,6 @@ constexpr std::uint64_t kHeadBytes = 4096;
 
 } // namespace
 
-namespace {
-
-// The openings that share tables: one slot per thread, the file last opened while a cShareTables
-// lives.
-struct cShareSlot {
-    std::mutex mutex;
-    int holders = 0;
-    std::string path;
-    cReadFile::cIdentity identity;
-    std::shared_ptr<void> tables;
-};
-
-cShareSlot& Slot() {
-    // One slot per thread: parallel loads of different modules keep their own tables.
-    thread_local cShareSlot slot;
-    return slot;
-}
-
-} // namespace
-
-cModuleFile::cShareTables::cShareTables() {
-    std::lock_guard lock(Slot().mutex);
-    ++Slot().holders;
-}
-
-cModuleFile::cShareTables::~cShareTables() {
-    std::shared_ptr<void> last;
-    std::lock_guard lock(Slot().mutex);
-    if (--Slot().holders == 0) {
-        last = std::move(Slot().tables);
-        Slot().path.clear();
-    }
-}
-
-std::shared_ptr<cModuleFile::cTables> cModuleFile::SharedTables(const std::string& path,
-                                                                const cReadFile::cIdentity& id) {
-    std::lock_guard lock(Slot().mutex);
-    if (Slot().holders == 0 || !Slot().tables || Slot().path != path || !(Slot().identity == id)) return nullptr;
-    return std::static_pointer_cast<cTables>(Slot().tables);
-}
-
-void cModuleFile::ShareTables(const std::string& path, const cReadFile::cIdentity& id,
-                              std::shared_ptr<cTables> tables) {
-    std::shared_ptr<void> previous;
-    std::lock_guard lock(Slot().mutex);
-    if (Slot().holders == 0) return;
-    previous = std::move(Slot().tables);
-    Slot().path = path;
-    Slot().identity = id;
-    Slot().tables = std::move(tables);
-}
-
 bool cModuleFile::ReadAt(std::uint64_t offset, std::size_t n, std::vector<std::uint8_t>& out) {
     if (offset > fileSize_ || n > fileSize_ - offset) return false;
     // The headers usually lie in the file's first bytes, which were read once on opening.
@@ -101,11 +49,7 @@ bool cModuleFile::Load(const std::string& path) {
     lastError_ = 0;
     if (!file_.Open(path)) return Fail(file_.LastError());
     fileSize_ = file_.Size();
-    if ((t_ = SharedTables(path, file_.Identity()))) {
-        format_ = t_->format;
-        return true;
-    }
-    t_ = std::make_shared<cTables>();
+    t_ = std::make_unique<cTables>();
     {
         std::vector<std::uint8_t> head;
         if (ReadAt(0, static_cast<std::size_t>(std::min<std::uint64_t>(kHeadBytes, fileSize_)), head))
@@ -136,7 +80,6 @@ bool cModuleFile::Load(const std::string& path) {
         return Fail(mSysText::kBadExeFormat);
     }
     format_ = t_->format;
-    ShareTables(path, file_.Identity(), t_);
     return true;
 }
 
@@ -195,8 +138,61 @@ std::optional<cModuleFile::cResource> cModuleFile::FindResourceId(const cResourc
         Fail(mSysText::kResourceNameNotFound);
         return std::nullopt;
     }
-    std::lock_guard lock(t_->mutex);
     return format_ == eFormat::kNE ? FindNE(*nameKey, *typeKey) : FindPE(*nameKey, *typeKey);
+}
+
+std::optional<cModuleFile::cResource> cModuleFile::FindResourceId(const cResourceID& name, const cResourceID& type,
+                                                                   std::uint16_t language) {
+    if (format_ == eFormat::kNE) return FindResourceId(name, type);
+    const auto typeKey = TypeKeyOf(type);
+    if (!typeKey) return std::nullopt;
+    const auto nameKey = KeyOf(name);
+    if (!nameKey) {
+        Fail(mSysText::kResourceNameNotFound);
+        return std::nullopt;
+    }
+    return FindPE(*nameKey, *typeKey, language);
+}
+
+bool cModuleFile::EnumResourceLanguages(const cResourceID& type, const cResourceID& name, const tLanguageProc& proc) {
+    const auto typeKey = TypeKeyOf(type);
+    if (!typeKey) return false;
+    const auto nameKey = KeyOf(name);
+    if (!nameKey) return Fail(mSysText::kResourceNameNotFound);
+    if (format_ == eFormat::kNE) return FindNE(*nameKey, *typeKey).has_value();
+    std::shared_ptr<cDirectory> names;
+    const auto n = NameIndexPE(*nameKey, *typeKey, names);
+    if (!n) return false;
+    std::vector<cEntry> scratch;
+    const std::vector<cEntry>* languages = LeafLanguages(*names, *n, scratch);
+    if (!languages) return false;
+    // Named languages are no language identifiers: they are left out, as lookups by language
+    // never find them.
+    for (const cEntry& l : *languages) {
+        if (l.name > 0xFFFF) continue;
+        if (!proc(static_cast<std::uint16_t>(l.name))) return Fail(mSysText::kResourceEnumUserStop);
+    }
+    return true;
+}
+
+bool cModuleFile::EnumNameLanguages(const cResourceID& type, const tNameLanguagesProc& proc) {
+    const auto typeKey = TypeKeyOf(type);
+    if (!typeKey) return false;
+    if (format_ == eFormat::kNE) return true;
+    const std::shared_ptr<cDirectory> names = NamesPE(*typeKey);
+    if (!names) return false;
+    std::vector<std::uint16_t> ids;
+    std::vector<cEntry> scratch;
+    for (std::size_t i = 0; i < names->ids.size(); ++i) {
+        ids.clear();
+        if (const std::vector<cEntry>* languages = LeafLanguages(*names, i, scratch)) {
+            for (const cEntry& l : *languages) {
+                if (l.name <= 0xFFFF) ids.push_back(static_cast<std::uint16_t>(l.name));
+            }
+        }
+        proc(i, ids);
+    }
+    return true;
 }
 
 bool cModuleFile::ReadResource(const cResource& r, std::uint32_t n, std::vector<std::uint8_t>& bytes) {
@@ -228,7 +224,7 @@ void cModuleFile::IndexName(cDirectory& dir, std::u16string name, std::size_t i)
 
 bool cModuleFile::EnumIds(const std::shared_ptr<cDirectory>& dir, const tEnumProc& proc) {
     // The ids of a decoded directory never change, so the callback may look up further resources
-    // (which takes the tables' lock) while they are handed out.
+    // while they are handed out.
     for (const auto& id : dir->ids) {
         if (!proc(id)) return Fail(mSysText::kResourceEnumUserStop);
     }
@@ -239,15 +235,12 @@ bool cModuleFile::EnumIds(const std::shared_ptr<cDirectory>& dir, const tEnumPro
 bool cModuleFile::EnumResourceTypes(const tEnumProc& proc) {
     if (!IsLoaded()) return Fail(mSysText::kInvalidParameter);
     std::shared_ptr<cDirectory> types;
-    {
-        std::lock_guard lock(t_->mutex);
-        if (format_ == eFormat::kNE) {
-            if (!NeTypes()) return false;
-            types = std::make_shared<cDirectory>();
-            for (const auto& t : t_->neTypes) types->ids.push_back(t.id);
-        } else {
-            types = TypesPE();
-        }
+    if (format_ == eFormat::kNE) {
+        if (!NeTypes()) return false;
+        types = std::make_shared<cDirectory>();
+        for (const auto& t : t_->neTypes) types->ids.push_back(t.id);
+    } else {
+        types = TypesPE();
     }
     return types && EnumIds(types, proc);
 }
@@ -255,10 +248,7 @@ bool cModuleFile::EnumResourceTypes(const tEnumProc& proc) {
 std::optional<std::pair<cResourceID, cModuleFile::cResource>> cModuleFile::FirstResource(const cResourceID& type) {
     const auto typeKey = TypeKeyOf(type);
     if (!typeKey) return std::nullopt;
-    if (format_ != eFormat::kNE) {
-        std::lock_guard lock(t_->mutex);
-        return FirstPE(*typeKey);
-    }
+    if (format_ != eFormat::kNE) return FirstPE(*typeKey);
     // An NE table is small by its format (16-bit counts in a 64 KiB window).
     std::optional<cResourceID> first;
     EnumResourceNames(type, [&first](const cResourceID& id) {
@@ -275,10 +265,6 @@ bool cModuleFile::EnumResourceNames(const cResourceID& type, const tEnumProc& pr
     if (!IsLoaded()) return Fail(mSysText::kInvalidParameter);
     const auto typeKey = KeyOf(type);
     if (!typeKey) return Fail(mSysText::kResourceTypeNotFound);
-    std::shared_ptr<cDirectory> names;
-    {
-        std::lock_guard lock(t_->mutex);
-        names = format_ == eFormat::kNE ? NamesNE(*typeKey) : NamesPE(*typeKey);
-    }
+    const std::shared_ptr<cDirectory> names = format_ == eFormat::kNE ? NamesNE(*typeKey) : NamesPE(*typeKey);
     return names && EnumIds(names, proc);
 }

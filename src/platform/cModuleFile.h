@@ -12,9 +12,8 @@
 // and the names of one directory by the bytes of the section (names that need more than it holds
 // overlap, which a valid tree never does).
 //
-// Callers that open one module once per item (LoadIconFromEXE, once per icon group) share what an
-// opening read: while a cShareTables lives, opening a file that is unchanged since an earlier
-// opening (same file, size and times) takes over that opening's headers, directories and index.
+// A load of many groups opens the module once and looks every group up in the same object, so
+// the directories and the name index are read once per load.
 //
 // Failures answer false (or an empty result) and leave the platform's system code in LastError(),
 // with its text (the file's name filled in for "%1") in LastErrorText():
@@ -39,7 +38,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -66,17 +64,6 @@ public:
 
     using tEnumProc = std::function<bool(const cResourceID&)>;
 
-    // While one of these lives, openings of a file that has not changed since an earlier opening
-    // share that opening's tables (see above); when the last one ends they are let go. Objects
-    // nest; any thread may hold one.
-    class cShareTables {
-    public:
-        cShareTables();
-        ~cShareTables();
-        cShareTables(const cShareTables&) = delete;
-        cShareTables& operator=(const cShareTables&) = delete;
-    };
-
     cModuleFile() = default;
     cModuleFile(const cModuleFile&) = delete;
     cModuleFile& operator=(const cModuleFile&) = delete;
@@ -96,6 +83,23 @@ public:
     std::optional<cResource> FindResource(std::string_view name, std::string_view type);
     // The same with identifiers: a number (1 to 65535) or a name; an empty identifier is not found.
     std::optional<cResource> FindResourceId(const cResourceID& name, const cResourceID& type);
+
+    // FindResource in one language (PE); kResourceLangNotFound when the resource is not stored in
+    // it. NE modules store no languages: the resource is found as without one.
+    std::optional<cResource> FindResourceId(const cResourceID& name, const cResourceID& type, std::uint16_t language);
+    // The languages a resource is stored in, in the module's order (ascending by number), each
+    // handed to `proc`, which answers true to go on. True when every language was delivered; an NE
+    // module stores none (nothing is delivered, the answer is true); a resource that is not there
+    // or a damaged language directory answers false with LastError set.
+    using tLanguageProc = std::function<bool(std::uint16_t)>;
+    bool EnumResourceLanguages(const cResourceID& type, const cResourceID& name, const tLanguageProc& proc);
+    // The languages of every resource of a type at once, in the order EnumResourceNames hands the
+    // names out: `proc` receives each name's position (0-based) and its languages (empty where its
+    // language directory is damaged, which a lookup of it then reports). No name is looked up
+    // again. An NE module stores no languages: nothing is delivered. False when the type cannot
+    // be read (LastError says why).
+    using tNameLanguagesProc = std::function<void(std::size_t position, const std::vector<std::uint16_t>& languages)>;
+    bool EnumNameLanguages(const cResourceID& type, const tNameLanguagesProc& proc);
 
     // SizeofResource.
     static std::uint32_t SizeofResource(const cResource& r) noexcept { return r.size; }
@@ -143,6 +147,10 @@ private:
         bool known = false;
         std::uint32_t error = 0;
         cResource resource;
+        // Its language directory's entries, read once (by a lookup or an enumeration of them).
+        bool languagesRead = false;
+        std::uint32_t languagesError = 0;
+        std::vector<cEntry> languages;
     };
     // One directory decoded: an IMAGE_RESOURCE_DIRECTORY (PE) or the NAMEINFO list of one NE type.
     // The identifiers of its entries are decoded in order up to the first that cannot be (a name
@@ -166,11 +174,9 @@ private:
         std::uint16_t count = 0;
         std::shared_ptr<cDirectory> names;
     };
-    // What the headers and the resource tables say, read at most once per file state and shared
-    // by the openings of a cShareTables (guarded by `mutex`; a decoded directory's ids and index
-    // never change once it is in `directories`).
+    // What the headers and the resource tables say, read at most once per opening (a decoded
+    // directory's ids and index never change once it is in `directories`).
     struct cTables {
-        std::mutex mutex;
         eFormat format = eFormat::kNone;
         std::vector<std::uint8_t> head; // the file's first bytes
         // PE: sections and the resource section's place.
@@ -183,6 +189,7 @@ private:
         std::uint64_t rsrcAt = 0;   // file offset of the resource root
         std::uint64_t rsrcRoom = 0; // bytes from there to the end of its section (or of the file)
         bool rootOpened = false;
+        std::uint64_t languageBytes = 0; // language entries kept with the leaves
         std::map<std::uint32_t, std::shared_ptr<cDirectory>> directories; // the root and name directories
         // NE: the resource table's bytes, its alignment shift and its types once parsed.
         std::vector<std::uint8_t> neTable;
@@ -206,11 +213,7 @@ private:
     // Hands out the decoded ids and reports a damaged directory after them.
     bool EnumIds(const std::shared_ptr<cDirectory>& dir, const tEnumProc& proc);
 
-    // Openings that share tables (cShareTables).
-    static std::shared_ptr<cTables> SharedTables(const std::string& path, const cReadFile::cIdentity& id);
-    static void ShareTables(const std::string& path, const cReadFile::cIdentity& id, std::shared_ptr<cTables> tables);
-
-    // PE (cModuleFile_PE.cpp). The callers hold the tables' mutex.
+    // PE (cModuleFile_PE.cpp).
     bool LoadPE(std::uint32_t peAt);
     bool RvaToOffset(std::uint32_t rva, std::uint64_t& offset, std::uint64_t& room) const;
     bool OpenRoot();
@@ -219,8 +222,18 @@ private:
     std::shared_ptr<cDirectory> Directory(std::uint32_t at, std::uint32_t parent);
     std::shared_ptr<cDirectory> NameDirectory(const cEntry& typeEntry);
     std::optional<std::size_t> FindEntry(const cDirectory& dir, const cKey& key, bool& damaged);
-    bool ResolveLeaf(const cDirectory& names, const cEntry& e, cResource& out);
-    std::optional<cResource> FindPE(const cKey& name, const cKey& type);
+    // The entries of the language directory a name entry points to; false with LastError set.
+    bool ReadLanguages(const cDirectory& names, const cEntry& e, std::vector<cEntry>& languages);
+    // The data entry of `language` among a resource's languages, or of the lowest language.
+    bool ResolveData(const std::vector<cEntry>& languages, std::optional<std::uint16_t> language, cResource& out);
+    // The name directory of a type and the index of a name in it, or nothing with LastError set.
+    std::optional<std::size_t> NameIndexPE(const cKey& name, const cKey& type, std::shared_ptr<cDirectory>& names);
+    // The languages of entry n of a name directory: kept with the leaf while the languages kept
+    // stay within the bytes of the resource section (a valid tree stores each language directory
+    // once; names that share one would otherwise keep a copy each), else read into `scratch`.
+    // Null with LastError set when they cannot be read.
+    const std::vector<cEntry>* LeafLanguages(cDirectory& names, std::size_t n, std::vector<cEntry>& scratch);
+    std::optional<cResource> FindPE(const cKey& name, const cKey& type, std::optional<std::uint16_t> language = {});
     std::optional<std::pair<cResourceID, cResource>> FirstPE(const cKey& type);
     // The type's entry in the root directory, or nothing with LastError set.
     std::optional<cEntry> TypeEntryPE(const cKey& type);
@@ -229,7 +242,7 @@ private:
     std::shared_ptr<cDirectory> TypesPE();
     std::shared_ptr<cDirectory> NamesPE(const cKey& type);
 
-    // NE (cModuleFile_NE.cpp). The callers hold the tables' mutex.
+    // NE (cModuleFile_NE.cpp).
     bool LoadNE(std::uint32_t neAt);
     bool NeTypes();
     bool NeString(std::size_t at, std::string& out) const;
@@ -244,5 +257,5 @@ private:
     std::uint64_t fileSize_ = 0;
     eFormat format_ = eFormat::kNone;
     std::uint32_t lastError_ = 0;
-    std::shared_ptr<cTables> t_; // null when not loaded
+    std::unique_ptr<cTables> t_; // null when not loaded
 };

@@ -14,14 +14,37 @@
 
 namespace {
 
+constexpr std::size_t kSignatureSize = 4; // "PE\0\0"
+// IMAGE_FILE_HEADER (COFF).
 constexpr std::size_t kCoffHeaderSize = 20;
+constexpr std::size_t kCoffNumberOfSections = 2;
+constexpr std::size_t kCoffSizeOfOptionalHeader = 16;
+// IMAGE_OPTIONAL_HEADER32 / 64: the magic, then NumberOfRvaAndSizes and the data directories.
 constexpr std::uint16_t kMagicPE32 = 0x10B;
 constexpr std::uint16_t kMagicPE32Plus = 0x20B;
-constexpr std::size_t kSectionHeaderSize = 40;
+constexpr std::size_t kOptNumberOfRvaAndSizes32 = 92;
+constexpr std::size_t kOptNumberOfRvaAndSizes64 = 108;
+constexpr std::size_t kOptMagic = 0;
+constexpr std::size_t kNumberOfRvaAndSizesSize = 4;
+constexpr std::size_t kDataDirectorySize = 8; // VirtualAddress, Size
+constexpr std::size_t kDataDirectorySizeField = 4;
 constexpr std::uint32_t kResourceDirectoryIndex = 2;
+// IMAGE_SECTION_HEADER.
+constexpr std::size_t kSectionHeaderSize = 40;
+constexpr std::size_t kSectionVirtualAddress = 12;
+constexpr std::size_t kSectionSizeOfRawData = 16;
+constexpr std::size_t kSectionPointerToRawData = 20;
+// IMAGE_RESOURCE_DIRECTORY: counts of the named and the numbered entries that follow it.
 constexpr std::size_t kDirectoryHeaderSize = 16;
+constexpr std::size_t kDirNumberOfNamedEntries = 12;
+constexpr std::size_t kDirNumberOfIdEntries = 14;
+// IMAGE_RESOURCE_DIRECTORY_ENTRY: Name, OffsetToData.
 constexpr std::size_t kDirectoryEntrySize = 8;
+constexpr std::size_t kEntryOffsetToData = 4;
+// IMAGE_RESOURCE_DATA_ENTRY: OffsetToData (an RVA), Size, CodePage, Reserved.
 constexpr std::size_t kDataEntrySize = 16;
+constexpr std::size_t kDataEntryRva = 0;
+constexpr std::size_t kDataEntrySizeField = 4;
 constexpr std::uint32_t kHighBit = 0x80000000u;
 constexpr std::size_t kGuessEntries = 8;
 // Names are read through a window of this many bytes: the names of a directory usually lie
@@ -32,32 +55,32 @@ constexpr std::size_t kNameWindow = 16384;
 
 bool cModuleFile::LoadPE(std::uint32_t peAt) {
     std::vector<std::uint8_t> coff;
-    const std::uint64_t coffAt = std::uint64_t{peAt} + 4;
+    const std::uint64_t coffAt = std::uint64_t{peAt} + kSignatureSize;
     if (!ReadAt(coffAt, kCoffHeaderSize, coff)) return false;
     cByteView cv(coff);
-    const std::uint16_t sectionCount = cv.U16(2);
-    const std::uint16_t optionalSize = cv.U16(16);
+    const std::uint16_t sectionCount = cv.U16(kCoffNumberOfSections);
+    const std::uint16_t optionalSize = cv.U16(kCoffSizeOfOptionalHeader);
 
     std::vector<std::uint8_t> opt;
     const std::uint64_t optAt = coffAt + kCoffHeaderSize;
     if (!ReadAt(optAt, optionalSize, opt)) return false;
     cByteView ov(opt);
-    if (!ov.Has(0, 2)) return false;
-    const std::uint16_t magic = ov.U16(0);
+    if (!ov.Has(kOptMagic, 2)) return false;
+    const std::uint16_t magic = ov.U16(kOptMagic);
     std::size_t countAt = 0;
     if (magic == kMagicPE32) {
-        countAt = 92;
+        countAt = kOptNumberOfRvaAndSizes32;
     } else if (magic == kMagicPE32Plus) {
-        countAt = 108;
+        countAt = kOptNumberOfRvaAndSizes64;
     } else {
         return false;
     }
-    if (!ov.Has(countAt, 4)) return false;
+    if (!ov.Has(countAt, kNumberOfRvaAndSizesSize)) return false;
     const std::uint32_t dirCount = ov.U32(countAt);
-    const std::size_t resAt = countAt + 4 + kResourceDirectoryIndex * 8;
-    if (dirCount > kResourceDirectoryIndex && ov.Has(resAt, 8)) {
+    const std::size_t resAt = countAt + kNumberOfRvaAndSizesSize + kResourceDirectoryIndex * kDataDirectorySize;
+    if (dirCount > kResourceDirectoryIndex && ov.Has(resAt, kDataDirectorySize)) {
         t_->rsrcRva = ov.U32(resAt);
-        t_->rsrcSize = ov.U32(resAt + 4);
+        t_->rsrcSize = ov.U32(resAt + kDataDirectorySizeField);
     }
 
     std::vector<std::uint8_t> table;
@@ -67,9 +90,9 @@ bool cModuleFile::LoadPE(std::uint32_t peAt) {
     t_->sections.resize(sectionCount);
     for (std::size_t i = 0; i < sectionCount; ++i) {
         const std::size_t at = i * kSectionHeaderSize;
-        t_->sections[i].va = tv.U32(at + 12);
-        t_->sections[i].rawSize = tv.U32(at + 16);
-        t_->sections[i].rawAt = tv.U32(at + 20);
+        t_->sections[i].va = tv.U32(at + kSectionVirtualAddress);
+        t_->sections[i].rawSize = tv.U32(at + kSectionSizeOfRawData);
+        t_->sections[i].rawAt = tv.U32(at + kSectionPointerToRawData);
     }
     t_->format = magic == kMagicPE32 ? eFormat::kPE32 : eFormat::kPE32Plus;
     return true;
@@ -107,8 +130,8 @@ bool cModuleFile::ReadDirectory(std::uint32_t at, cDirectory& dir, std::size_t m
     if (!ReadAt(t.rsrcAt + at, kDirectoryHeaderSize + guess, head)) return Fail(mSysText::kInvalidData);
     cByteView hv(head);
     dir.at = at;
-    dir.named = hv.U16(12);
-    std::size_t count = std::size_t{dir.named} + hv.U16(14);
+    dir.named = hv.U16(kDirNumberOfNamedEntries);
+    std::size_t count = std::size_t{dir.named} + hv.U16(kDirNumberOfIdEntries);
     // The entries must lie in the section before anything is sized by their count.
     if (count * kDirectoryEntrySize > left) return Fail(mSysText::kInvalidData);
     count = std::min(count, most);
@@ -121,7 +144,10 @@ bool cModuleFile::ReadDirectory(std::uint32_t at, cDirectory& dir, std::size_t m
     }
     cByteView rv(raw);
     dir.entries.resize(count);
-    for (std::size_t i = 0; i < count; ++i) dir.entries[i] = cEntry{rv.U32(i * 8), rv.U32(i * 8 + 4)};
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t entryAt = i * kDirectoryEntrySize;
+        dir.entries[i] = cEntry{rv.U32(entryAt), rv.U32(entryAt + kEntryOffsetToData)};
+    }
     return true;
 }
 
@@ -228,25 +254,41 @@ std::shared_ptr<cModuleFile::cDirectory> cModuleFile::NameDirectory(const cEntry
     return Directory(typeEntry.target & ~kHighBit, 0);
 }
 
-// The language directory and the data entry of one resource: its place in the file, or the code
-// of what is damaged.
-bool cModuleFile::ResolveLeaf(const cDirectory& names, const cEntry& e, cResource& out) {
-    const cTables& t = *t_;
+// The entries of one resource's language directory.
+bool cModuleFile::ReadLanguages(const cDirectory& names, const cEntry& e, std::vector<cEntry>& languages) {
     const std::uint32_t langsAt = e.target & ~kHighBit;
     cDirectory langs;
     if ((e.target & kHighBit) == 0 || langsAt == 0 || langsAt == names.at || !ReadDirectory(langsAt, langs))
         return Fail(mSysText::kInvalidData);
-    if (langs.entries.empty()) return Fail(mSysText::kResourceLangNotFound);
-    // The lowest language number (0, neutral, when present); a directory holding only named
-    // languages gives its first entry.
-    std::size_t pick = langs.entries.size();
-    for (std::size_t i = 0; i < langs.entries.size(); ++i) {
-        const cEntry& l = langs.entries[i];
+    languages = std::move(langs.entries);
+    return true;
+}
+
+// The data entry of one language of a resource: its place in the file, or the code of what is
+// damaged. Without a language, the lowest language number (0, neutral, when present); a
+// directory holding only named languages gives its first entry.
+bool cModuleFile::ResolveData(const std::vector<cEntry>& languages, std::optional<std::uint16_t> language,
+                              cResource& out) {
+    const cTables& t = *t_;
+    if (languages.empty()) return Fail(mSysText::kResourceLangNotFound);
+    std::size_t pick = languages.size();
+    for (std::size_t i = 0; i < languages.size(); ++i) {
+        const cEntry& l = languages[i];
         if (l.name & kHighBit) continue;
-        if (pick == langs.entries.size() || l.name < langs.entries[pick].name) pick = i;
+        if (language) {
+            if (l.name == *language) {
+                pick = i;
+                break;
+            }
+        } else if (pick == languages.size() || l.name < languages[pick].name) {
+            pick = i;
+        }
     }
-    if (pick == langs.entries.size()) pick = 0;
-    const std::uint32_t dataAt = langs.entries[pick].target;
+    if (pick == languages.size()) {
+        if (language) return Fail(mSysText::kResourceLangNotFound);
+        pick = 0;
+    }
+    const std::uint32_t dataAt = languages[pick].target;
     // The third level holds data entries; a directory there is damage.
     std::vector<std::uint8_t> raw;
     if ((dataAt & kHighBit) != 0 || dataAt > t.rsrcRoom || kDataEntrySize > t.rsrcRoom - dataAt ||
@@ -254,9 +296,32 @@ bool cModuleFile::ResolveLeaf(const cDirectory& names, const cEntry& e, cResourc
         return Fail(mSysText::kInvalidData);
     cByteView dv(raw);
     out = cResource{};
-    out.size = dv.U32(4);
-    out.mapped = RvaToOffset(dv.U32(0), out.offset, out.room);
+    out.size = dv.U32(kDataEntrySizeField);
+    out.mapped = RvaToOffset(dv.U32(kDataEntryRva), out.offset, out.room);
     return true;
+}
+
+const std::vector<cModuleFile::cEntry>* cModuleFile::LeafLanguages(cDirectory& names, std::size_t n,
+                                                                    std::vector<cEntry>& scratch) {
+    cLeaf& leaf = names.leaves[n];
+    if (leaf.languagesRead) {
+        if (leaf.languagesError != 0) {
+            Fail(leaf.languagesError);
+            return nullptr;
+        }
+        return &leaf.languages;
+    }
+    if (!ReadLanguages(names, names.entries[n], scratch)) {
+        leaf.languagesRead = true;
+        leaf.languagesError = lastError_;
+        return nullptr;
+    }
+    const std::uint64_t bytes = scratch.size() * kDirectoryEntrySize;
+    if (bytes > t_->rsrcRoom - std::min(t_->rsrcRoom, t_->languageBytes)) return &scratch;
+    t_->languageBytes += bytes;
+    leaf.languagesRead = true;
+    leaf.languages = std::move(scratch);
+    return &leaf.languages;
 }
 
 std::optional<cModuleFile::cEntry> cModuleFile::TypeEntryPE(const cKey& type) {
@@ -271,22 +336,37 @@ std::optional<cModuleFile::cEntry> cModuleFile::TypeEntryPE(const cKey& type) {
     return root->entries[*t];
 }
 
-std::optional<cModuleFile::cResource> cModuleFile::FindPE(const cKey& name, const cKey& type) {
+std::optional<std::size_t> cModuleFile::NameIndexPE(const cKey& name, const cKey& type,
+                                                    std::shared_ptr<cDirectory>& names) {
     const auto typeEntry = TypeEntryPE(type);
     if (!typeEntry) return std::nullopt;
     bool damaged = false;
-    const auto names = NameDirectory(*typeEntry);
+    names = NameDirectory(*typeEntry);
     if (!names) return std::nullopt;
     const auto n = FindEntry(*names, name, damaged);
-    if (!n) {
-        Fail(damaged ? mSysText::kInvalidData : mSysText::kResourceNameNotFound);
-        return std::nullopt;
+    if (!n) Fail(damaged ? mSysText::kInvalidData : mSysText::kResourceNameNotFound);
+    return n;
+}
+
+std::optional<cModuleFile::cResource> cModuleFile::FindPE(const cKey& name, const cKey& type,
+                                                          std::optional<std::uint16_t> language) {
+    std::shared_ptr<cDirectory> names;
+    const auto n = NameIndexPE(name, type, names);
+    if (!n) return std::nullopt;
+    std::vector<cEntry> scratch;
+    const std::vector<cEntry>* found = LeafLanguages(*names, *n, scratch);
+    if (!found) return std::nullopt;
+    const std::vector<cEntry>& languages = *found;
+    if (language) {
+        cResource resource;
+        if (!ResolveData(languages, language, resource)) return std::nullopt;
+        return resource;
     }
-    // Each resource's language directory and data entry are read once.
+    // Each resource's default data entry is read once.
     cLeaf& leaf = names->leaves[*n];
     if (!leaf.known) {
         leaf.known = true;
-        leaf.error = ResolveLeaf(*names, names->entries[*n], leaf.resource) ? 0 : lastError_;
+        leaf.error = ResolveData(languages, std::nullopt, leaf.resource) ? 0 : lastError_;
     }
     if (leaf.error != 0) {
         Fail(leaf.error);
@@ -330,8 +410,9 @@ std::optional<std::pair<cResourceID, cModuleFile::cResource>> cModuleFile::First
         for (std::size_t c = 0; c < length; ++c) name[c] = static_cast<char16_t>(raw[2 * c] | raw[2 * c + 1] << 8);
         id = cResourceID(mText16::ToUtf8(name));
     }
+    std::vector<cEntry> languages;
     cResource resource;
-    if (!ResolveLeaf(names, e, resource)) return std::nullopt;
+    if (!ReadLanguages(names, e, languages) || !ResolveData(languages, std::nullopt, resource)) return std::nullopt;
     return std::make_pair(id, resource);
 }
 

@@ -11,15 +11,17 @@
 namespace {
 
 std::atomic<std::uint64_t> gReads{0};
+std::atomic<std::uint64_t> gOpens{0};
 
 } // namespace
 
 std::uint64_t cReadFile::ReadCount() noexcept { return gReads.load(std::memory_order_relaxed); }
+std::uint64_t cReadFile::OpenCount() noexcept { return gOpens.load(std::memory_order_relaxed); }
 
 cReadFile::~cReadFile() { Close(); }
 
 cReadFile::cReadFile(cReadFile&& other) noexcept
-    : fd_(other.fd_), size_(other.size_), lastError_(other.lastError_), identity_(other.identity_) {
+    : fd_(other.fd_), size_(other.size_), lastError_(other.lastError_) {
     other.fd_ = -1;
 }
 
@@ -29,7 +31,6 @@ cReadFile& cReadFile::operator=(cReadFile&& other) noexcept {
         fd_ = other.fd_;
         size_ = other.size_;
         lastError_ = other.lastError_;
-        identity_ = other.identity_;
         other.fd_ = -1;
     }
     return *this;
@@ -62,9 +63,7 @@ bool cReadFile::Open(const std::string& path) {
     }
     fd_ = fd;
     size_ = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
-    const auto ns = [](const struct timespec& t) { return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec; };
-    identity_ = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), size_, ns(st.st_mtim),
-                 ns(st.st_ctim)};
+    gOpens.fetch_add(1, std::memory_order_relaxed);
     return true;
 }
 
@@ -72,7 +71,6 @@ void cReadFile::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     size_ = 0;
-    identity_ = {};
 }
 
 std::size_t cReadFile::ReadAt(std::uint64_t offset, void* dst, std::size_t n) {

@@ -28,16 +28,6 @@ public:
     // Length of the file in bytes when it was opened.
     std::uint64_t Size() const noexcept { return size_; }
 
-    // What tells one state of a file from another: the file (device and inode) and its size,
-    // modification and change times when it was opened. Equal identities mean the same unchanged
-    // file, as far as the system can tell.
-    struct cIdentity {
-        std::uint64_t device = 0, inode = 0, size = 0;
-        std::int64_t modified = 0, changed = 0; // nanoseconds
-        bool operator==(const cIdentity&) const = default;
-    };
-    const cIdentity& Identity() const noexcept { return identity_; }
-
     // Reads up to n bytes at `offset` into dst; returns how many arrived (fewer at the end of the
     // file or on an error, with LastError() set for an error).
     std::size_t ReadAt(std::uint64_t offset, void* dst, std::size_t n);
@@ -47,10 +37,11 @@ public:
     // Positional reads made by every cReadFile of this process so far: lets tests and benchmarks
     // see how often a file is read per item.
     static std::uint64_t ReadCount() noexcept;
+    // Files opened by every cReadFile of this process so far: how often a load opens its file.
+    static std::uint64_t OpenCount() noexcept;
 
 private:
     int fd_ = -1;
     std::uint64_t size_ = 0;
     std::uint32_t lastError_ = 0;
-    cIdentity identity_;
 };

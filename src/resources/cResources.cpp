@@ -102,11 +102,10 @@ std::int32_t cResources::GetResourceTypes() {
         none.SetLastError(mSysText::kInvalidHandle);
         throw EnumError(kErrLoad, none);
     }
-    bool ok = false;
-    {
-        mResource::cEnumScope scope(this);
-        ok = module_->EnumResourceTypes(mResource::EnumTypesProc);
-    }
+    const bool ok = module_->EnumResourceTypes([this](const cResourceID& type) {
+        AddType(type);
+        return true;
+    });
     if (!ok) throw EnumError(kErrLoad, *module_);
     return 1;
 }
@@ -140,11 +139,10 @@ std::int32_t cResources::GetResourceNames(std::int32_t index) {
         none.SetLastError(mSysText::kInvalidHandle);
         throw EnumError(kErrNames, none);
     }
-    bool ok = false;
-    {
-        mResource::cEnumScope scope(this);
-        ok = module_->EnumResourceNames(type, mResource::EnumNamesProc);
-    }
+    const bool ok = module_->EnumResourceNames(type, [this](const cResourceID& name) {
+        AddName(name);
+        return true;
+    });
     if (!ok) throw EnumError(kErrNames, *module_);
     return 1;
 }

@@ -6,7 +6,8 @@
 //
 // Invariants: types_ holds the type entries 1..ResourceTypeCount(); lists_ holds the name-list
 // slots, a slot with type index 0 being free; every collection is 1-based in the interface.
-// The enumeration callbacks in mResource fill the object through the current enumerator.
+// Each enumeration fills the object through a callback of its own, so enumerations of different
+// objects (in different threads) never meet.
 
 #include <cstdint>
 #include <memory>
@@ -16,13 +17,6 @@
 #include "base/cResourceID.h"
 #include "platform/cModuleFile.h"
 #include "base/cError.h"
-
-class cResources;
-
-namespace mResource {
-bool EnumTypesProc(const cResourceID& type);
-bool EnumNamesProc(const cResourceID& name);
-} // namespace mResource
 
 class cResources {
 public:
@@ -61,12 +55,11 @@ public:
     void UnloadModule() noexcept;
     // The open module, null when none (the module handle; 0 when none).
     const cModuleFile* hModule() const noexcept { return module_.get(); }
+    // The same for loading resources from it (lookups keep what they read).
+    cModuleFile* Module() noexcept { return module_.get(); }
     void ClearUp() noexcept;
 
 private:
-    friend bool mResource::EnumTypesProc(const cResourceID& type);
-    friend bool mResource::EnumNamesProc(const cResourceID& name);
-
     struct cType {
         std::int32_t id = 0; // 0 for a named type
         std::string name;    // empty for a numbered type

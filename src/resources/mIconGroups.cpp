@@ -1,6 +1,7 @@
 #include "resources/mIconGroups.h"
 
 #include "base/cResourceID.h"
+#include "icon/cAnimatedCursor.h"
 #include "icon/mFileKind.h"
 #include "resources/cResources.h"
 
@@ -21,50 +22,102 @@ void Append(std::vector<cFileIcon>& icons, cFileIcon&& icon, const cHooks& hooks
 
 } // namespace
 
-void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks) {
+void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks, const cOptions& options) {
     icons.clear();
-    if (mFileKind::IsIconFile(file)) {
+    const mFileKind::eKind kind = mFileKind::KindOf(file);
+    if (kind == mFileKind::eKind::kIconFile || kind == mFileKind::eKind::kCursorFile) {
         Report(hooks, eStep::IconFile);
         cFileIcon icon;
-        icon.LoadIcon(file);
+        if (kind == mFileKind::eKind::kCursorFile) icon.LoadCursor(file);
+        else icon.LoadIcon(file);
         Append(icons, std::move(icon), hooks);
         Report(hooks, eStep::Done, 1, 1);
         return;
     }
+    if (kind == mFileKind::eKind::kAnimatedCursor) {
+        Report(hooks, eStep::IconFile);
+        cAnimatedCursor animation;
+        animation.Load(file);
+        if (hooks.AnimationLoaded) hooks.AnimationLoaded(animation);
+        std::vector<cFileIcon> frames = animation.TakeFrames();
+        const auto count = static_cast<std::int32_t>(frames.size());
+        icons.reserve(frames.size());
+        for (auto& frame : frames) Append(icons, std::move(frame), hooks);
+        Report(hooks, eStep::Done, count, count);
+        return;
+    }
 
     Report(hooks, eStep::CheckingModule);
-    // Each group opens the module again; those openings share the tables this one reads.
-    cModuleFile::cShareTables share;
+    // The module is opened once: every group is read from it.
     cResources resources;
     resources.file(file);
     // What every group of the file keeps together is held to one budget.
     cLoadBudget budget(resources.hModule()->FileSize());
     resources.GetResourceTypes();
-    const std::int32_t type = resources.IndexOfResourceType(kRtGroupIcon);
-    if (type < 1) {
+    const std::int32_t iconType = resources.IndexOfResourceType(kRtGroupIcon);
+    const std::int32_t cursorType = options.cursors ? resources.IndexOfResourceType(kRtGroupCursor) : 0;
+    if (iconType < 1 && cursorType < 1) {
         Report(hooks, eStep::NoGroupType);
         return;
     }
     Report(hooks, eStep::ReadingNames);
-    resources.GetResourceNames(type);
-    // Each group opens the module again, so the enumeration does not keep it open meanwhile.
-    resources.UnloadModule();
-    const std::int32_t count = resources.ResourceNameCount(type);
+    cModuleFile& module = *resources.Module();
+    // Every group the load will read, in order: the icon groups, then the cursor groups; a group
+    // in several languages once per language.
+    std::vector<cFileIcon::cGroupRef> groups;
+    // A language variant with images costs at least its share of the budget when it is read:
+    // more variants than the budget could ever hold (names sharing one long list of languages)
+    // are refused before they are listed, as a group that does not fit the budget is.
+    const std::uint64_t mostVariants = budget.Limit() / cLoadBudget::kPerGroup;
+    std::uint64_t variants = 0;
+    auto add = [&](cFileIcon::cGroupRef group) {
+        if (group.ownLanguage && ++variants > mostVariants)
+            throw cError(cFileIcon::kErrReadBits, cError::SourceOf("cFileIcon"), "Failed to read bitmap bits from resource.");
+        groups.push_back(std::move(group));
+    };
+    auto addGroups = [&](std::int32_t type, cFileIcon::eKind groupKind) {
+        if (type < 1) return;
+        resources.GetResourceNames(type);
+        const std::int32_t typeId = groupKind == cFileIcon::eKind::kCursor ? kRtGroupCursor : kRtGroupIcon;
+        const auto count = static_cast<std::size_t>(resources.ResourceNameCount(type));
+        // The languages of every name in one pass over the type's directory. A group whose
+        // languages cannot be listed is read as without them: its own load reports what is
+        // wrong with it.
+        struct cLanguages {
+            std::optional<std::uint16_t> only; // the one language of most groups
+            std::vector<std::uint16_t> several;
+        };
+        std::vector<cLanguages> languagesOf(count);
+        if (options.languages) {
+            module.EnumNameLanguages(typeId, [&](std::size_t position, const std::vector<std::uint16_t>& languages) {
+                if (position >= count) return;
+                if (languages.size() == 1) languagesOf[position].only = languages.front();
+                else if (languages.size() > 1) languagesOf[position].several = languages;
+            });
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            const cResourceID id = resources.ResourceName(type, static_cast<std::int32_t>(i + 1));
+            const cLanguages& languages = languagesOf[i];
+            if (languages.several.empty()) {
+                add({groupKind, id, languages.only, false});
+                continue;
+            }
+            for (const std::uint16_t language : languages.several) add({groupKind, id, language, true});
+        }
+    };
+    addGroups(iconType, cFileIcon::eKind::kIcon);
+    addGroups(cursorType, cFileIcon::eKind::kCursor);
+    const auto count = static_cast<std::int32_t>(groups.size());
     if (count == 0) {
         Report(hooks, eStep::NoGroups);
         return;
     }
-    icons.reserve(static_cast<std::size_t>(count));
+    icons.reserve(groups.size());
     for (std::int32_t i = 1; i <= count; ++i) {
         if (hooks.KeepGoing && !hooks.KeepGoing()) return;
         Report(hooks, eStep::Group, i, count);
-        const cResourceID id = resources.ResourceName(type, i);
         cFileIcon icon;
-        if (const auto* number = std::get_if<std::int32_t>(&id)) {
-            icon.LoadIconFromEXE(file, *number, {}, &budget);
-        } else {
-            icon.LoadIconFromEXE(file, 0, ResourceIDText(id), &budget);
-        }
+        icon.LoadGroupFromEXE(module, groups[static_cast<std::size_t>(i - 1)], &budget);
         Append(icons, std::move(icon), hooks);
     }
     Report(hooks, eStep::Done, count, count);

@@ -1,10 +1,10 @@
 #pragma once
 // mIconGroups: every icon group of one file, the one loading core that the main window's
 // retrieval, the batch extraction and pictrix-cli share. An icon file (mFileKind::IsIconFile) is one
-// group read with LoadIcon; any other file is opened as a module, its group icons (type 14) are
-// enumerated and each is read into a fresh cFileIcon with LoadIconFromEXE. The openings of the
-// module share what the first one read of its tables, and everything the groups keep is held to
-// one cLoadBudget: a load keeps at most a fixed allowance plus the file's size.
+// group read with LoadIcon; any other file is opened as a module, once per load, its group icons
+// (type 14) are enumerated and each is read from the open module into a fresh cFileIcon with
+// LoadIconFromEXE. Everything the groups keep is held to one cLoadBudget: a load keeps at most a
+// fixed allowance plus the file's size.
 //
 // The callers keep what differs between them: their status texts (the core names the step, the
 // caller words it), the pictures of their image lists (GroupLoaded), and their failure tables
@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "icon/cAnimatedCursor.h"
 #include "icon/cFileIcon.h"
 
 namespace mIconGroups {
@@ -26,7 +27,7 @@ namespace mIconGroups {
 enum class eStep {
     IconFile,       // an icon file is about to be read
     CheckingModule, // the module is being opened and its resource types read
-    NoGroupType,    // the module has no group icons at all
+    NoGroupType,    // the module has no group icons (nor, when asked for, group cursors) at all
     ReadingNames,   // the names of its group icons are being read
     NoGroups,       // the group-icon type lists no names
     Group,          // group `index` of `count` is about to be read
@@ -41,10 +42,31 @@ struct cHooks {
     std::function<void(std::int32_t i, const cFileIcon& icon)> GroupLoaded;
     // Asked before each group of a module; false ends the load early (Done is not reported).
     std::function<bool()> KeepGoing;
+    // An animated cursor was read: its steps, rates and frame count (for the properties), before
+    // its frames are appended one by one.
+    std::function<void(const cAnimatedCursor& animation)> AnimationLoaded;
 };
 
-// Loads every group of `file` into `icons` (emptied first). A group that lists no images is kept
-// with none, as LoadIconFromEXE leaves it. Raises what opening, enumerating or reading raises.
-void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks = {});
+// What a load includes beyond a module's icon groups, each in its lowest language.
+struct cOptions {
+    // The cursor groups (type 12), after every icon group, each read as a cursor (.cur layout).
+    bool cursors = true;
+    // A group stored in several languages gives one group per language, in the module's order
+    // (ascending language numbers), each read in its own language and labelled with it
+    // (cFileIcon::LanguageShown, Label); every group of a PE module carries its Language().
+    bool languages = true;
+};
+
+// The options of a load as it was before cursors and languages: icon groups alone, each once.
+inline constexpr cOptions kIconGroupsOnly{false, false};
+
+// Loads every group of `file` into `icons` (emptied first). An icon file is one group, a cursor
+// file one cursor (LoadCursor), an animated cursor one cursor per frame (cAnimatedCursor, in
+// frame order); a module gives its icon groups and, with the options, its cursor groups and
+// language variants. A group that lists no images is kept with none, as LoadIconFromEXE leaves
+// it. Raises what opening, enumerating or reading raises. Group steps count every group the load
+// will read (icon and cursor groups, language variants).
+void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks = {},
+          const cOptions& options = {});
 
 } // namespace mIconGroups

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/cResourceID.h"
+#include "icon/cAnimatedCursor.h"
 #include "icon/cFileIcon.h"
 #include "icon/mBestImage.h"
 #include "icon/mFileKind.h"
@@ -37,7 +38,22 @@ public:
             return OpenModule(path);
         }
         if (whole && mFileKind::IsIconFileHeader(head)) return OpenIconFile(cByteView(head).U16(4));
-        return "it is neither an icon file nor a Windows module";
+        if (whole && mFileKind::IsCursorFileHeader(head)) {
+            // A cursor's entries hold its hotspot where an icon's hold the depth: its images'
+            // own headers tell the depth.
+            std::string failure = OpenIconFile(cByteView(head).U16(4));
+            for (auto& e : entries_) {
+                e.wPlanes = 1;
+                e.wBitCount = 0;
+            }
+            return failure;
+        }
+        std::array<std::uint8_t, 12> riff{};
+        if (file_.ReadAt(0, riff.data(), riff.size()) == riff.size() && mFileKind::IsAnimatedCursorHeader(riff)) {
+            file_.Close();
+            return OpenAnimation(path);
+        }
+        return "it is neither an icon file, a cursor nor a Windows module";
     }
 
     const std::vector<ICONDIRENTRY>& Entries() const noexcept { return entries_; }
@@ -49,6 +65,12 @@ public:
         const std::string damaged = "image " + std::to_string(i + 1) + " is missing or damaged";
         if (e.dwBytesInRes <= 0) return damaged;
         n = std::min(n, static_cast<std::uint32_t>(e.dwBytesInRes));
+        if (frame_.ImageCount() > 0) {
+            const auto block = frame_.Block(static_cast<std::int32_t>(i + 1));
+            const auto kept = block.first(std::min<std::size_t>(n, block.size()));
+            out.assign(kept.begin(), kept.end());
+            return {};
+        }
         if (!isModule_) {
             if (e.dwImageOffset < 0) return damaged;
             const auto at = static_cast<std::uint64_t>(e.dwImageOffset);
@@ -118,7 +140,28 @@ private:
         return {};
     }
 
+    // An animated cursor: its first frame, read whole (the reader bounds the file and its counts).
+    std::string OpenAnimation(const std::string& path) {
+        cAnimatedCursor animation;
+        try {
+            animation.Load(path);
+        } catch (const cError& e) {
+            return "it is a damaged animated cursor: " + e.Description();
+        }
+        frame_ = std::move(animation.TakeFrames().front());
+        for (std::int32_t n = 1; n <= frame_.ImageCount(); ++n) {
+            ICONDIRENTRY e = frame_.Entry(n);
+            if (frame_.IsCursor()) {
+                e.wPlanes = 1;
+                e.wBitCount = 0;
+            }
+            entries_.push_back(e);
+        }
+        return {};
+    }
+
     bool isModule_ = false;
+    cFileIcon frame_;     // an animated cursor's first frame
     cReadFile file_;      // an icon file
     cModuleFile module_;  // a module
     std::vector<ICONDIRENTRY> entries_;

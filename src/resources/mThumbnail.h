@@ -1,15 +1,17 @@
 #pragma once
-// mThumbnail: the picture a file manager shows for an icon file or a Windows module (PE32, PE32+,
-// NE). It is the icon the Windows shell shows for the file: the icon of an icon file, or the first
-// icon group of a module in the order the module stores its group icons. Of that icon's images it
+// mThumbnail: the picture a file manager shows for an icon file, a cursor file (.cur), an animated
+// cursor (.ani) or a Windows module (PE32, PE32+, NE). It is the icon the Windows shell shows for
+// the file: the icon of an icon file, the cursor of a cursor file, the first frame of an animated
+// cursor, or the first icon group of a module in the order the module stores its group icons. Of that icon's images it
 // takes the one that fits the size asked best (mBestImage::FitImageIndex: the smallest at least
 // that large, else the largest, preferring more colours), decodes it as the program renders images
 // (cFileIcon::BlockArgb: the mask as alpha, PNG images with their own) and scales it smoothly down
 // to fit a square of that size; an image that fits already keeps its own size (never enlarged).
 //
 // The kind of file is told by its first bytes, never by its name: "MZ" starts a module
-// (mFileKind::IsModuleHeader), an ICONDIR of type 1 an icon file (mFileKind::IsIconFileHeader);
-// anything else is refused. File managers
+// (mFileKind::IsModuleHeader), an ICONDIR of type 1 an icon file (mFileKind::IsIconFileHeader), of
+// type 2 a cursor file, a RIFF form "ACON" an animated cursor (read whole, at most
+// cAnimatedCursor::kMaxFileBytes); anything else is refused. File managers
 // hand over files by MIME type, which may come from a name that lies.
 //
 // It reads only what the picture needs: the headers, the group-icon directory and the one group,

@@ -11,6 +11,7 @@
 #include <thread>
 #include <unordered_map>
 
+#include "base/mLanguage.h"
 #include "base/mSha256.h"
 #include "platform/cReadFile.h"
 
@@ -81,6 +82,8 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
     hooks.ReportError = [&into](const cError& e) { into.events.push_back({{}, e}); };
     cExtractor loader(std::move(hooks));
     loader.SourceFile(path);
+    loader.ExtractCursors(options.cursors);
+    loader.ExtractLanguages(options.languages);
     try {
         cError::Guarded([&] {
             into.loaded = loader.LoadFileIcons(path);
@@ -101,6 +104,9 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
                 cGroup g;
                 g.position = k;
                 g.id = icon.ResourceID();
+                g.cursor = icon.IsCursor();
+                if (icon.Language()) g.language = mLanguage::Tag(*icon.Language());
+                g.frame = icon.Frame();
                 for (std::int32_t n = 1; n <= icon.ImageCount(); ++n) {
                     cImage image;
                     image.width = icon.ImageWidth(n);
@@ -110,6 +116,7 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
                     into.held += image.bytes;
                     image.png = icon.IsPngImage(n);
                     if (options.digests) image.sha256 = cSha256::Of(icon.Block(n));
+                    if (icon.IsCursor()) image.hotspot = icon.Hotspot(n);
                     g.images.push_back(std::move(image));
                 }
                 if (options.write && (options.digests || options.dedupe)) {

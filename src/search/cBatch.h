@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -31,10 +32,14 @@ public:
         std::uint32_t bytes = 0;
         bool png = false;
         std::string sha256;
+        std::optional<cFileIcon::cHotspot> hotspot; // a cursor's image
     };
     struct cGroup {
         std::int32_t position = 0; // 1-based, in the file's order
         cResourceID id;
+        bool cursor = false;       // a cursor group (or cursor file, or frame of an animated cursor)
+        std::string language;      // the language's tag where known ("" otherwise)
+        std::int32_t frame = 0;    // the frame of an animated cursor, 0 otherwise
         std::vector<cImage> images;
         std::string icoSha256;     // of the .ico bytes the group is saved as
         std::string output;        // the file written, or the kept file of a duplicate; "" when none
@@ -54,6 +59,8 @@ public:
         bool write = true;         // false: load and describe only (list --json)
         bool digests = false;      // take the sha256 of sources, blocks and outputs
         bool dedupe = false;
+        bool cursors = false;      // also the cursor groups of modules
+        bool languages = false;    // every language of a group stored in several
     };
     struct cHooks {
         // A source is settled, in source order: its record, with what it printed before.

@@ -48,7 +48,7 @@ std::string cExtractor::ItemText(std::int32_t i) const {
     if (i < 1 || i > iconCount_ || static_cast<std::size_t>(i) > icons_.size())
         cError::RaiseRuntime(cError::kSubscriptOutOfRange);
     const cFileIcon& icon = icons_[static_cast<std::size_t>(i - 1)];
-    if (!IsEmpty(icon.ResourceID())) return ResourceIDText(icon.ResourceID());
+    if (!IsEmpty(icon.ResourceID())) return icon.Label();
     return icon.Filename();
 }
 
@@ -64,7 +64,7 @@ std::string cExtractor::OutputFileName(std::int32_t i, const std::string& baseNa
         // A resource name could hold a separator and so lead out of the target folder.
         for (char c : ItemText(i)) name += (c == mProgram::kSeparator || c == '\0') ? '_' : c;
     }
-    name += ".ico";
+    name += icon.FileExtension();
     return name;
 }
 
@@ -109,7 +109,10 @@ bool cExtractor::LoadFileIcons(const std::string& file) {
     };
     try {
         return cError::Guarded([&] {
-            mIconGroups::Load(file, icons_, hooks);
+            mIconGroups::cOptions options;
+            options.cursors = extractCursors_;
+            options.languages = extractLanguages_;
+            mIconGroups::Load(file, icons_, hooks, options);
             Display();
             return true;
         });
@@ -147,7 +150,8 @@ std::optional<cExtractor::eRename> cExtractor::Taken(const std::string& name, co
 }
 
 bool cExtractor::SaveFileIcons() {
-    const bool iconFile = mFileKind::IsIconFile(sourceFile_);
+    // An icon file, a cursor file or the frames of an animated cursor: groups without identifiers.
+    const bool iconFile = mFileKind::KindOf(sourceFile_) != mFileKind::eKind::kModule;
     std::string base;
     if (iconFile) {
         // The list text of an icon file's group is its full path: the name is made of the base

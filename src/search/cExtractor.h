@@ -7,8 +7,12 @@
 // view. pictrix-cli drives the same code with hooks that print.
 //
 // Output name of group i: TargetFolder, the separator, SourceBaseName(), i in decimal, the group's
-// list text (its resource identifier), ".ico". For an .ico source, whose list text would be its
-// full path, the name is the source's base name and the position. A name longer than a file name
+// list text (its resource identifier, with its language where the group is one of several), and
+// ".ico" (".cur" for a cursor). For an icon file, cursor file or animated cursor source, whose list
+// text would be its full path, the name is the source's base name and the position.
+//
+// What a file gives is the loading core's icon groups; ExtractCursors adds the cursor groups of
+// modules, ExtractLanguages one group per language of a group stored in several. A name longer than a file name
 // may be (kMaxNameBytes bytes) is shortened to fit (FitFileName), reported through Shortened.
 //
 // A run (StartRun with its sources, ExtractFile for each, FinishRun) never loses an icon to a
@@ -93,6 +97,12 @@ public:
     // The files the run leaves, each once; those of them saved under another name than their own.
     std::int32_t IconsSaved() const noexcept { return iconsSaved_; }
     std::int32_t IconsRenamed() const noexcept { return iconsRenamed_; }
+    // Also the cursor groups of modules, saved as .cur files; every language of a group stored in
+    // several (both off unless asked for).
+    bool ExtractCursors() const noexcept { return extractCursors_; }
+    void ExtractCursors(bool on) noexcept { extractCursors_ = on; }
+    bool ExtractLanguages() const noexcept { return extractLanguages_; }
+    void ExtractLanguages(bool on) noexcept { extractLanguages_ = on; }
 
     // A new run over `sources`: IconsSaved = 0, no file counts as written by the run, and a file
     // that is one of the sources is never replaced by an output.
@@ -115,7 +125,8 @@ public:
     // ".", the whole file name when it holds none. A path without a file name (empty, or ending in
     // a separator) is reported and the result is empty.
     std::string SourceBaseName();
-    // The list item's text of group i: its resource identifier, or its file name when it has none.
+    // The list item's text of group i: its label (resource identifier, language where shown), or
+    // its file name when it has none.
     std::string ItemText(std::int32_t i) const;
     // The output name of group i before any distinguishing suffix, given the base name.
     std::string OutputFileName(std::int32_t i, const std::string& baseName) const;
@@ -152,4 +163,6 @@ private:
     std::int32_t iconCount_ = 0;
     std::int32_t iconsSaved_ = 0;
     std::int32_t iconsRenamed_ = 0;
+    bool extractCursors_ = false;
+    bool extractLanguages_ = false;
 };

@@ -21,6 +21,23 @@ TEST(CliInfo, PrintsTheHeaderAndEveryImage) {
     EXPECT_NE(out.find("PNG"), std::string::npos) << out;
 }
 
+// A cursor file with the hotspot of each image; an animated cursor with its frames, steps and rates.
+TEST(CliInfo, CursorsAndAnimatedCursors) {
+    std::string out;
+    ASSERT_EQ(Cli("info " + mTestKit::Quote(mTestKit::Fixture("cursors/two.cur")), &out), 0) << out;
+    EXPECT_NE(out.find("header: reserved 0, type 2, images 2\n     #  width height    colours   bytes  offset  format  hotspot\n"
+                       "     1     16     16        256    1384      38  DIB     1,2\n"),
+              std::string::npos)
+        << out;
+    // busy.ani: four frames there and back (1 2 3 4 3 2 1), rates 5 to 11.
+    ASSERT_EQ(Cli("info " + mTestKit::Quote(mTestKit::Fixture("crafted/busy.ani")), &out), 0) << out;
+    EXPECT_NE(out.find("animated cursor: 4 frames, 7 steps, display rate 10 jiffies, sequence, rates\n"
+                       "steps (frames): 1 2 3 4 3 2 1\nrates (jiffies): 5 6 7 8 9 10 11\nframe 1\nheader: reserved 0, type 2"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("frame 4\n"), std::string::npos) << out;
+}
+
 TEST(CliInfo, ExitStatusTellsFailuresFromBadUsage) {
     std::string out;
     EXPECT_EQ(Cli("info /nonexistent/x.ico", &out), 1);

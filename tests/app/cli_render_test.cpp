@@ -66,6 +66,23 @@ TEST(CliRender, BestImageForTheSizeAndSmoothScaling) {
     EXPECT_EQ(ReadPng(out).Width(), 64);
 }
 
+// A cursor renders as the icon of the same image would; an animated cursor's frame is chosen by
+// --frame.
+TEST(CliRender, CursorsAndFrames) {
+    mTestKit::cTempDir dir;
+    const std::string out = dir.File("o.png");
+    std::string text;
+    ASSERT_EQ(Cli(Quote(Fixture("cursors/two.cur")) + " --image 2 -o " + Quote(out), &text), 0) << text;
+    EXPECT_NE(text.find("image 2, 32 x 32"), std::string::npos) << text;
+    const auto busy = Quote(Fixture("crafted/busy.ani"));
+    ASSERT_EQ(Cli(busy + " --frame 3 -o " + Quote(out), &text), 0) << text;
+    const auto third = ReadPng(out);
+    ASSERT_EQ(Cli(busy + " --frame 1 -o " + Quote(out), &text), 0) << text;
+    EXPECT_GT(Differences(ReadPng(out), third), 0) << "each frame is drawn in its own shade";
+    EXPECT_EQ(Cli(busy + " --frame 5 -o " + Quote(out), &text), 1);
+    EXPECT_NE(text.find("there is no frame 5; the file holds 4"), std::string::npos) << text;
+}
+
 TEST(CliRender, Failures) {
     mTestKit::cTempDir dir;
     const std::string ico = Quote(Fixture("icons/multi.ico"));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/mIconCommands.h"
+#include "resources/mIconGroups.h"
 #include "common/mTestKit.h"
 
 namespace {
@@ -72,6 +73,23 @@ TEST(PropertiesText, ToTheCharacter) {
     built.AddImage(32, 32, 16);
     EXPECT_EQ(mIconCommands::PropertiesText(built),
               "\r\n\r\nIcon types in file:\r\n    32 x 32,16 colors.    Size=744 bytes.   \r\n");
+}
+
+// A cursor names itself a cursor and each image's hotspot; a language row its language; an
+// animated cursor adds its frames, steps and rates.
+TEST(PropertiesText, CursorsLanguagesAndAnimations) {
+    std::vector<cFileIcon> groups;
+    mIconGroups::Load(mTestKit::Fixture("modules/cursors32.dll"), groups);
+    ASSERT_EQ(groups.size(), 7u);
+    EXPECT_EQ(mIconCommands::PropertiesText(groups[2]).substr(0, 32), "Icon: 1 [fr-FR]\r\n\r\nIcon types in");
+    EXPECT_EQ(mIconCommands::PropertiesText(groups[6]),
+              "Cursor: 2 [en-US]\r\n\r\nCursor types in file:\r\n"
+              "    16 x 16,256 colors.    Size=" + std::to_string(groups[6].ImageSize(1)) + " bytes.   Hotspot=1,2\r\n"
+              "    32 x 32,256 colors.    Size=" + std::to_string(groups[6].ImageSize(2)) + " bytes.   Hotspot=1,2\r\n");
+    cAnimatedCursor busy;
+    ASSERT_TRUE(busy.Load(mTestKit::Fixture("crafted/busy.ani")));
+    EXPECT_EQ(mIconCommands::PropertiesText(busy.Frames()[1]).substr(0, 16), "Cursor: Frame 2\r");
+    EXPECT_EQ(mIconCommands::AnimationPropertiesText(busy), "Frames: 4\r\nSteps: 1 2 3 4 3 2 1\r\nRates: 5 6 7 8 9 10 11 jiffies\r\n");
 }
 
 TEST(ClipboardIcon, TheIcoBytesAndTheLargestImage) {

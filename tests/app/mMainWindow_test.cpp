@@ -71,9 +71,14 @@ TEST(MainWindow, CommandLineFilesThatOpenInTheMainWindow) {
     std::ofstream(text) << "C:\\icons\\a.ico\n";
     const std::string empty = dir.File("empty.ico");
     std::ofstream(empty).close();
-    // An ICONDIR of a cursor file (type 2) is no icon file.
+    // An ICONDIR of a cursor file (type 2) and an animated cursor's RIFF header open there too;
+    // another RIFF form does not.
     const std::string cursor = dir.File("pointer.cur");
     std::ofstream(cursor, std::ios::binary).write("\0\0\2\0\1\0", 6);
+    const std::string animated = dir.File("busy");
+    std::ofstream(animated, std::ios::binary).write("RIFF\4\0\0\0ACON", 12);
+    const std::string wave = dir.File("sound.ani");
+    std::ofstream(wave, std::ios::binary).write("RIFF\4\0\0\0WAVE", 12);
     struct cCase {
         std::string path;
         bool opens;
@@ -87,7 +92,9 @@ TEST(MainWindow, CommandLineFilesThatOpenInTheMainWindow) {
         {icoBytes, false},                            // ".ier" is always a list file
         {text, false},
         {empty, false},
-        {cursor, false},
+        {cursor, true},
+        {animated, true},
+        {wave, false},
         {dir.File("missing.ico"), false},
         {dir.Path().string(), false},                          // a folder
     };

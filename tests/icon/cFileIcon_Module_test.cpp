@@ -6,6 +6,7 @@
 #include "icon/cFileIcon.h"
 #include "icon/mWrestool.h"
 #include "platform/cModuleFile.h"
+#include "platform/cReadFile.h"
 #include "platform/mModulePatch.h"
 #include "base/mProgram.h"
 
@@ -53,6 +54,37 @@ TEST(IconFromModule, EveryGroupMatchesWrestool) {
             mWrestool::ExpectSame(icon.IcoBytes(), mWrestool::Extract(path, ResourceIDText(id), twoLanguages ? "1031" : ""));
         }
     }
+}
+
+// Every group read from one open module is the group the file-name form reads, and the module
+// is not opened again; a module that is not open is refused as one that cannot be loaded.
+TEST(IconFromModule, OneOpenModuleServesEveryGroup) {
+    for (const char* f : {"modules/good32.dll", "modules/good64.dll", "modules/good.icl"}) {
+        SCOPED_TRACE(f);
+        const std::string path = Fixture(f);
+        const auto names = GroupNames(path);
+        cModuleFile module;
+        ASSERT_TRUE(module.Load(path));
+        const std::uint64_t opened = cReadFile::OpenCount();
+        for (const auto& id : names) {
+            SCOPED_TRACE(ResourceIDText(id));
+            cFileIcon fromModule, fromFile;
+            const auto* n = std::get_if<std::int32_t>(&id);
+            ASSERT_TRUE(fromModule.LoadIconFromEXE(module, n ? *n : 0, n ? std::string() : ResourceIDText(id)));
+            EXPECT_EQ(fromModule.Filename(), path);
+            EXPECT_EQ(fromModule.ResourceID(), id);
+            const std::uint64_t before = cReadFile::OpenCount();
+            ASSERT_TRUE(Load(fromFile, path, id));
+            EXPECT_EQ(cReadFile::OpenCount(), before + 1);
+            EXPECT_EQ(fromModule.IcoBytes(), fromFile.IcoBytes());
+        }
+        EXPECT_EQ(cReadFile::OpenCount() - opened, names.size());
+    }
+    cModuleFile closed;
+    cFileIcon icon;
+    ExpectError([&] { icon.LoadIconFromEXE(closed, 1, {}); }, static_cast<std::int32_t>(0x8004041E), kSource,
+                "Can't load icon library.");
+    EXPECT_EQ(icon.ImageCount(), 0);
 }
 
 TEST(IconFromModule, WorkedValues) {

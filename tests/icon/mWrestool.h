@@ -62,6 +62,39 @@ inline std::vector<std::uint8_t> Extract(const std::string& module, const std::s
     }
 }
 
+inline void ExpectSame(const std::vector<std::uint8_t>& ours, const std::vector<std::uint8_t>& oracle);
+
+// wrestool's .cur of one cursor group (type 12).
+inline std::vector<std::uint8_t> ExtractCursor(const std::string& module, const std::string& name,
+                                               const std::string& language = {}) {
+    mTestKit::cTempDir dir;
+    const std::string out = dir.File("group.cur");
+    std::string cmd = "wrestool -x -t12 --name=" + mTestKit::Quote(name);
+    if (!language.empty()) cmd += " --language=" + language;
+    cmd += " -o " + mTestKit::Quote(out) + " " + mTestKit::Quote(module) + " 2>&1";
+    std::string output;
+    mTestKit::Run(cmd, &output);
+    try {
+        return mTestKit::ReadBytes(out);
+    } catch (const std::exception&) {
+        ADD_FAILURE() << cmd << ": " << output;
+        return {};
+    }
+}
+
+// Our .cur and wrestool's describe the same cursor. wrestool moves each image's hotspot into its
+// entry but leaves the entry's size that of the resource, 4 bytes (the hotspot) more than the
+// image it writes; ours is the image's own size, so that the blocks lie back to back as in a
+// .cur file. Everything else is compared as it is.
+inline void ExpectSameCursor(const std::vector<std::uint8_t>& ours, std::vector<std::uint8_t> oracle) {
+    ASSERT_GE(oracle.size(), 6u);
+    for (std::size_t i = 0; i < GetLE16(oracle, 4) && 6 + 16 * i + 16 <= oracle.size(); ++i) {
+        const std::size_t at = 6 + 16 * i + 8;
+        PutLE32(oracle, at, GetLE32(oracle, at) - 4);
+    }
+    ExpectSame(ours, oracle);
+}
+
 // Our bytes and wrestool's describe the same icon.
 inline void ExpectSame(const std::vector<std::uint8_t>& ours, const std::vector<std::uint8_t>& oracle) {
     const cIco a = Parse(ours), b = Parse(oracle);

@@ -352,34 +352,3 @@ TEST(ModuleFile, NamesThatNeedMoreThanTheSectionHoldsAreDamage) {
         EXPECT_TRUE(m.FindResource("#1", "#3"));
     }
 }
-
-// Openings share what an earlier opening of the unchanged file read while a cShareTables lives,
-// and only then: a file written anew between two loads is read anew.
-TEST(ModuleFile, OpeningsShareTheTablesOnlyWhileAskedTo) {
-    cTempDir dir;
-    const std::string path = dir.File("named.dll");
-    WriteBytes(path, mCraft::PeNamedGroups(300));
-    auto readsOfAnOpeningAndALookup = [&] {
-        const std::uint64_t before = cReadFile::ReadCount();
-        cModuleFile m;
-        EXPECT_TRUE(m.Load(path));
-        EXPECT_TRUE(m.FindResource("G0000300", "#14"));
-        return cReadFile::ReadCount() - before;
-    };
-    const std::uint64_t alone = readsOfAnOpeningAndALookup();
-    {
-        cModuleFile::cShareTables share;
-        const std::uint64_t first = readsOfAnOpeningAndALookup();
-        EXPECT_EQ(first, alone);
-        // The headers, the directories and the names are not read again; the resource's own
-        // language directory and data entry were looked up already too.
-        EXPECT_EQ(readsOfAnOpeningAndALookup(), 0u);
-        // A changed file is a file of its own.
-        WriteBytes(path, mCraft::PeNamedGroups(301));
-        cModuleFile m;
-        ASSERT_TRUE(m.Load(path));
-        EXPECT_TRUE(m.FindResource("G0000301", "#14")) << m.LastErrorText();
-    }
-    EXPECT_EQ(readsOfAnOpeningAndALookup(), readsOfAnOpeningAndALookup());
-    EXPECT_GT(readsOfAnOpeningAndALookup(), 0u);
-}

@@ -51,7 +51,6 @@ TEST(Resources, TheCallersSequence) {
         EXPECT_EQ(r.file(), Fixture(f));
         ASSERT_NE(r.hModule(), nullptr);
         EXPECT_NE(r.GetResourceTypes(), 0);
-        EXPECT_EQ(mResource::CurrentEnumerator(), nullptr);
         EXPECT_EQ(AllTypes(r), (ne ? tIDs{3, 14, "NEDATA"} : tIDs{"MYDATA", 3, 6, 14, 16}));
         // A named type has id 0, so IndexOfResourceType(0) finds the first of them.
         EXPECT_EQ(r.IndexOfResourceType(0), ne ? 3 : 1);
@@ -118,7 +117,6 @@ TEST(Resources, Failures) {
         r.file(Fixture("modules/nores32.dll"));
         ExpectError([&] { r.GetResourceTypes(); }, cResources::kErrLoad, kSource,
                     "The specified image file did not contain a resource section.\r\n");
-        EXPECT_EQ(mResource::CurrentEnumerator(), nullptr);
         EXPECT_EQ(r.ResourceTypeCount(), 0);
     }
     // A names directory that loops back to the root.
@@ -132,29 +130,29 @@ TEST(Resources, Failures) {
         r.GetResourceTypes();
         ExpectError([&] { r.GetResourceNames(r.IndexOfResourceType(14)); }, cResources::kErrNames, kSource,
                     "The data is invalid.\r\n");
-        EXPECT_EQ(mResource::CurrentEnumerator(), nullptr);
         // Enumeration after unloading has no module to read.
         r.UnloadModule();
         ExpectError([&] { r.GetResourceTypes(); }, cResources::kErrLoad, kSource, "The handle is invalid.\r\n");
     }
 }
 
-TEST(Resources, CallbacksFillOnlyTheCurrentEnumerator) {
-    // Outside an enumeration the callbacks stop at once.
-    EXPECT_FALSE(mResource::EnumTypesProc(14));
-    EXPECT_FALSE(mResource::EnumNamesProc(std::string("X")));
-    cResources r;
-    {
-        mResource::cEnumScope scope(&r);
-        EXPECT_EQ(mResource::CurrentEnumerator(), &r);
-        EXPECT_TRUE(mResource::EnumTypesProc(14));
-        EXPECT_TRUE(mResource::EnumTypesProc(std::string("NAMED")));
-    }
-    EXPECT_EQ(mResource::CurrentEnumerator(), nullptr);
-    EXPECT_EQ(AllTypes(r), (tIDs{14, "NAMED"}));
+TEST(Resources, SystemErrorTexts) {
     EXPECT_EQ(mResource::SystemErrorText(193, "x.dll"), "x.dll is not a valid Win32 application.\r\n");
     EXPECT_EQ(mResource::SystemErrorText(999999), "");
     // The buffer caps the text, not the name filled into it.
     const std::string longName = "/" + std::string(300, 'a') + ".dll";
     EXPECT_EQ(mResource::SystemErrorText(193, longName), longName + " is not a valid Win32 application.\r\n");
+}
+
+// Two objects enumerating at once (as the batch's worker threads do) each get their own lists.
+TEST(Resources, EnumerationsOfTwoObjectsNeverMeet) {
+    cResources a, b;
+    a.file(Fixture("modules/good32.dll"));
+    b.file(Fixture("modules/good.icl"));
+    a.GetResourceTypes();
+    b.GetResourceTypes();
+    a.GetResourceNames(a.IndexOfResourceType(14));
+    b.GetResourceNames(b.IndexOfResourceType(14));
+    EXPECT_EQ(AllNames(a, a.IndexOfResourceType(14)), (tIDs{"APPICON", "MAINICON", 1, 3, 5, 7, 9, 40000}));
+    EXPECT_EQ(AllNames(b, b.IndexOfResourceType(14)), (tIDs{1, 2, "AppIcon", 5}));
 }

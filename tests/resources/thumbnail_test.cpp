@@ -41,6 +41,12 @@ TEST(Thumbnail, ImageChosenAndSizeFitted) {
         {"modules/good64.exe", 100, 1, 32, 32},   // only 32 pixels and less: 32, not enlarged
         {"modules/good.icl", 16, 2, 16, 16},      // NE keeps the order given: group 1, depth4.ico
         {"modules/shift9.icl", 32, 1, 32, 32},
+        // A cursor file shows its cursor, an animated cursor its first frame; a cursor's depths
+        // come from its images (its entries hold the hotspot).
+        {"cursors/two.cur", 16, 1, 16, 16},
+        {"cursors/two.cur", 24, 2, 24, 24},
+        {"cursors/arrow.cur", 32, 1, 32, 32},
+        {"crafted/busy.ani", 32, 1, 16, 16},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " at " + std::to_string(c.size));
@@ -190,9 +196,11 @@ TEST(Thumbnail, Refusals) {
     const cCase cases[] = {
         {"missing file", dir.File("none.dll"), "The system cannot find the file specified."},
         {"a folder", dir.Path().string(), "Access is denied."},
-        {"empty file", write("empty.ico", {}), "it is neither an icon file nor a Windows module"},
-        {"a PNG named .ico", write("png.ico", hugePng), "it is neither an icon file nor a Windows module"},
-        {"a cursor", write("c.cur", {0, 0, 2, 0, 1, 0}), "it is neither an icon file nor a Windows module"},
+        {"empty file", write("empty.ico", {}), "it is neither an icon file, a cursor nor a Windows module"},
+        {"a PNG named .ico", write("png.ico", hugePng), "it is neither an icon file, a cursor nor a Windows module"},
+        {"a cursor cut short", write("c.cur", {0, 0, 2, 0, 1, 0}), "its icon directory is cut short"},
+        {"an animated cursor without frames", write("a.ani", {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'C', 'O', 'N'}),
+         "it is a damaged animated cursor: Failed to load animated cursor: The file has no anih header."},
         {"MZ and no module", write("mz.exe", mz), "mz.exe is not a valid Win32 application."},
         {"module without resources", Fixture("modules/nores32.dll"), "it holds no icons"},
         {"module without icons", Fixture("modules/noicons32.dll"), "it holds no icons"},

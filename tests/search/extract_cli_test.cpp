@@ -6,6 +6,7 @@
 
 #include "common/mTestKit.h"
 #include "icon/cFileIcon.h"
+#include "platform/cModuleFile.h"
 
 using namespace mTestKit;
 namespace fs = std::filesystem;
@@ -27,13 +28,15 @@ TEST(ExtractCli, WritesEveryGroupUnderItsName) {
     std::string args = "extract -o " + Quote(out.Path().string());
     for (const auto& m : modules) args += " " + Quote(Fixture(m));
     ASSERT_EQ(Cli(args, &stdoutText), 0) << stdoutText;
-    EXPECT_NE(stdoutText.find("Loading icon 3 of 8...\n"), std::string::npos);
-    EXPECT_NE(stdoutText.find("\nTotal icons saved: 32\n"), std::string::npos) << stdoutText;
+    EXPECT_NE(stdoutText.find("Loading icon 3 of 9...\n"), std::string::npos);
+    EXPECT_NE(stdoutText.find("\nTotal icons saved: 34\n"), std::string::npos) << stdoutText;
 
+    // A group stored in two languages is saved once per language, the language in its name.
     struct {
         const char* file;
         const char* module;
         const char* group;
+        std::uint16_t language = 0;
     } cases[] = {
         {"good321APPICON.ico", "modules/good32.dll", "APPICON"},
         {"good322MAINICON.ico", "modules/good32.dll", "MAINICON"},
@@ -41,10 +44,11 @@ TEST(ExtractCli, WritesEveryGroupUnderItsName) {
         {"good3243.ico", "modules/good32.dll", "3"},
         {"good3255.ico", "modules/good32.dll", "5"},
         {"good3267.ico", "modules/good32.dll", "7"},
-        {"good3279.ico", "modules/good32.dll", "9"},
-        {"good32840000.ico", "modules/good32.dll", "40000"},
+        {"good3279 [de-DE].ico", "modules/good32.dll", "9", 0x407},
+        {"good3289 [en-US].ico", "modules/good32.dll", "9", 0x409},
+        {"good32940000.ico", "modules/good32.dll", "40000"},
         {"good642MAINICON.ico", "modules/good64.exe", "MAINICON"},
-        {"good64840000.ico", "modules/good64.exe", "40000"},
+        {"good64940000.ico", "modules/good64.exe", "40000"},
         {"sample3VISTA.ico", "modules/sample.dll", "VISTA"},
         {"sample1PNG256.ico", "modules/sample.dll", "PNG256"},
         {"sample107.ico", "modules/sample.dll", "7"},
@@ -60,7 +64,13 @@ TEST(ExtractCli, WritesEveryGroupUnderItsName) {
         cFileIcon group;
         const std::string id = c.group;
         const bool number = id.find_first_not_of("0123456789") == std::string::npos;
-        ASSERT_TRUE(group.LoadIconFromEXE(Fixture(c.module), number ? std::stoi(id) : 0, number ? "" : id));
+        if (c.language != 0) {
+            cModuleFile module;
+            ASSERT_TRUE(module.Load(Fixture(c.module)));
+            ASSERT_TRUE(group.LoadGroupFromEXE(module, {cFileIcon::eKind::kIcon, std::stoi(id), c.language, true}));
+        } else {
+            ASSERT_TRUE(group.LoadIconFromEXE(Fixture(c.module), number ? std::stoi(id) : 0, number ? "" : id));
+        }
         EXPECT_EQ(ReadBytes(out.File(c.file)), group.IcoBytes());
     }
 }
@@ -92,11 +102,53 @@ TEST(ListCli, OneLinePerGroup) {
     std::string o, e;
     ASSERT_EQ(Cli("list " + Quote(Fixture("modules/good32.dll")) + " " + Quote(Fixture("icons/depth4.ico")), &o, &e), 0)
         << e;
-    EXPECT_NE(o.find("good32.dll: 8 icon groups\n"), std::string::npos) << o;
+    EXPECT_NE(o.find("good32.dll: 9 icon groups\n"), std::string::npos) << o;
+    // Group 9 is stored in two languages: one line each, named with its language.
+    EXPECT_NE(o.find("\n7\t9 [de-DE]\t2\t32x32 16, 16x16 16\n8\t9 [en-US]\t2\t32x32 2147483647, 32x32 2147483647\n"), std::string::npos) << o;
     EXPECT_NE(o.find("\n5\t5\t3\t32x32 16, 16x16 16, 32x32 256\n"), std::string::npos) << o;
     EXPECT_NE(o.find("\n2\tMAINICON\t3\t"), std::string::npos) << o;
     EXPECT_NE(o.find("depth4.ico: 1 icon group\n1\t-\t2\t32x32 16, 16x16 16\n"), std::string::npos) << o;
     EXPECT_EQ(Cli("list " + Quote(Fixture("modules/broken32.dll")), &o, &e), 1);
     EXPECT_NE(e.find("Failed to read bitmap bits from resource."), std::string::npos) << e;
     EXPECT_EQ(Cli("list", &o, &e), 2);
+}
+
+// Cursor groups come after the icon groups, marked, each image with its hotspot; cursor files
+// list as one cursor group.
+TEST(ListCli, CursorGroupsAfterIconGroups) {
+    std::string o, e;
+    ASSERT_EQ(Cli("list " + Quote(Fixture("modules/cursors32.dll")) + " " + Quote(Fixture("cursors/two.cur")), &o, &e), 0)
+        << e;
+    EXPECT_NE(o.find("cursors32.dll: 3 icon groups, 4 cursor groups\n1\t1 [de-DE]\t2\t"), std::string::npos) << o;
+    EXPECT_NE(o.find("\n4\tPOINTER\tcursor\t1\t32x32 2 hotspot 7,9\n5\t1\tcursor\t1\t32x32 2147483647 hotspot 3,5\n"),
+              std::string::npos)
+        << o;
+    EXPECT_NE(o.find("\n7\t2 [en-US]\tcursor\t2\t16x16 256 hotspot 1,2, 32x32 256 hotspot 1,2\n"), std::string::npos) << o;
+    EXPECT_NE(o.find("two.cur: 0 icon groups, 1 cursor group\n1\t-\tcursor\t2\t"), std::string::npos) << o;
+}
+
+// extract writes icon groups alone unless asked for cursors; then every cursor group too, as
+// .cur files named as icons are, each in every language it is stored in.
+TEST(ExtractCli, CursorsWhenAsked) {
+    cTempDir out;
+    std::string o, e;
+    const std::string module = Fixture("modules/cursors64.dll");
+    ASSERT_EQ(Cli("extract -o " + Quote(out.Path().string()) + " " + Quote(module), &o, &e), 0) << e;
+    EXPECT_NE(o.find("Total icons saved: 3\n"), std::string::npos) << o;
+    ASSERT_EQ(Cli("extract --cursors --manifest " + Quote(out.File("m.jsonl")) + " -o " + Quote(out.Path().string()) + " " +
+                      Quote(module),
+                  &o, &e),
+              0)
+        << e;
+    EXPECT_NE(o.find("Total icons saved: 7\n"), std::string::npos) << o;
+    for (const char* name : {"cursors6411 [de-DE].ico", "cursors6421 [en-US].ico", "cursors6431 [fr-FR].ico",
+                             "cursors644POINTER.cur", "cursors6451.cur", "cursors6462 [de-DE].cur", "cursors6472 [en-US].cur"})
+        EXPECT_TRUE(fs::exists(out.File(name))) << name;
+    EXPECT_EQ(ReadBytes(out.File("cursors6451.cur")), ReadBytes(Fixture("cursors/arrow.cur")));
+    const auto manifest = ReadBytes(out.File("m.jsonl"));
+    const std::string text(manifest.begin(), manifest.end());
+    EXPECT_NE(text.find("\"kind\":\"cursor\",\"position\":4,\"id\":\"POINTER\",\"language\":\"en-US\""), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("\"kind\":\"icon\",\"position\":3,\"id\":1,\"language\":\"fr-FR\""), std::string::npos) << text;
+    EXPECT_NE(text.find("\"hotspot\":{\"x\":3,\"y\":5}"), std::string::npos) << text;
 }

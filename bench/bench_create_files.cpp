@@ -49,8 +49,7 @@ void CreateFiles(benchmark::State& state) {
             std::string name = (folder.path / "f").string();
             name += std::to_string(next++);
             name += ".ico";
-            if (!out.Open(name, nullptr, cAtomicFile::eName::kMade) || !out.Write(bytes) ||
-                !out.Commit())
+            if (!out.Open(name, nullptr, cAtomicFile::eName::kMade) || !out.Write(bytes) || !out.Commit())
                 state.SkipWithError("a file could not be written");
         }
     }

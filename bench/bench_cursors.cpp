@@ -30,33 +30,47 @@ constexpr int kCursorGroups = 28;
 const std::string& Module(bool png) {
     static std::string paths[2];
     std::string& path = paths[png ? 1 : 0];
-    if (path.empty()) path = [png] {
-        const fs::path dir = fs::path(PICTRIX_BINARY_DIR) / "bench-cursors";
-        fs::create_directories(dir);
-        const fs::path module = dir / (png ? "user32-like-png.dll" : "user32-like.dll");
-        if (fs::exists(module)) return module.string();
-        const fs::path fixtures(PICTRIX_FIXTURE_DIR);
-        const char* icons[] = {"vista.ico", "six.ico",   "depth32.ico", "multi.ico", "depth24.ico",           "depth8.ico",
-                               "hole24.ico", "single32.ico", "depth4.ico", "depth1.ico", png ? "png256.ico" : "six.ico",
-                               "ten.ico"};
-        const char* cursors[] = {"arrow.cur", "two.cur", "mono.cur"};
-        const fs::path rc = dir / "module.rc";
-        std::ofstream script(rc);
-        script << "LANGUAGE 9, 1\n";
-        for (int i = 0; i < kIconGroups; ++i) script << 100 + i << " ICON \"" << (fixtures / "icons" / icons[i]).string() << "\"\n";
-        for (int i = 0; i < kCursorGroups; ++i)
-            script << 32512 + i << " CURSOR \"" << (fixtures / "cursors" / cursors[i % 3]).string() << "\"\n";
-        script << "LANGUAGE 7, 1\n";
-        for (int i = 0; i < 2; ++i) script << 100 + i << " ICON \"" << (fixtures / "icons" / icons[i + 5]).string() << "\"\n";
-        script.close();
-        const fs::path object = dir / "module.o";
-        const std::string windres =
-            "i686-w64-mingw32-windres --preprocessor=cpp '" + rc.string() + "' -O coff -o '" + object.string() + "'";
-        const std::string ld = "i686-w64-mingw32-ld --dll -e 0 -s '" + object.string() + "' -o '" + module.string() + "'";
-        if (std::system(windres.c_str()) != 0 || std::system(ld.c_str()) != 0) throw std::runtime_error("windres or ld failed");
-        fs::remove(object);
-        return module.string();
-    }();
+    if (path.empty())
+        path = [png] {
+            const fs::path dir = fs::path(PICTRIX_BINARY_DIR) / "bench-cursors";
+            fs::create_directories(dir);
+            const fs::path module = dir / (png ? "user32-like-png.dll" : "user32-like.dll");
+            if (fs::exists(module)) return module.string();
+            const fs::path fixtures(PICTRIX_FIXTURE_DIR);
+            const char* icons[] = {"vista.ico",
+                                   "six.ico",
+                                   "depth32.ico",
+                                   "multi.ico",
+                                   "depth24.ico",
+                                   "depth8.ico",
+                                   "hole24.ico",
+                                   "single32.ico",
+                                   "depth4.ico",
+                                   "depth1.ico",
+                                   png ? "png256.ico" : "six.ico",
+                                   "ten.ico"};
+            const char* cursors[] = {"arrow.cur", "two.cur", "mono.cur"};
+            const fs::path rc = dir / "module.rc";
+            std::ofstream script(rc);
+            script << "LANGUAGE 9, 1\n";
+            for (int i = 0; i < kIconGroups; ++i)
+                script << 100 + i << " ICON \"" << (fixtures / "icons" / icons[i]).string() << "\"\n";
+            for (int i = 0; i < kCursorGroups; ++i)
+                script << 32512 + i << " CURSOR \"" << (fixtures / "cursors" / cursors[i % 3]).string() << "\"\n";
+            script << "LANGUAGE 7, 1\n";
+            for (int i = 0; i < 2; ++i)
+                script << 100 + i << " ICON \"" << (fixtures / "icons" / icons[i + 5]).string() << "\"\n";
+            script.close();
+            const fs::path object = dir / "module.o";
+            const std::string windres = "i686-w64-mingw32-windres --preprocessor=cpp '" + rc.string() +
+                                        "' -O coff -o '" + object.string() + "'";
+            const std::string ld =
+                "i686-w64-mingw32-ld --dll -e 0 -s '" + object.string() + "' -o '" + module.string() + "'";
+            if (std::system(windres.c_str()) != 0 || std::system(ld.c_str()) != 0)
+                throw std::runtime_error("windres or ld failed");
+            fs::remove(object);
+            return module.string();
+        }();
     return path;
 }
 

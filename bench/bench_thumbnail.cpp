@@ -20,8 +20,14 @@ void BM_Thumbnail(benchmark::State& state, const std::string& file) {
         benchmark::DoNotOptimize(t.argb.Pixels().data());
     }
 }
-BENCHMARK_CAPTURE(BM_Thumbnail, PngGroupOfAModule, std::string("modules/sample.dll"))->Arg(128)->Arg(256)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_Thumbnail, BitmapIconFile, std::string("icons/depth32.ico"))->Arg(128)->Arg(256)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Thumbnail, PngGroupOfAModule, std::string("modules/sample.dll"))
+    ->Arg(128)
+    ->Arg(256)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Thumbnail, BitmapIconFile, std::string("icons/depth32.ico"))
+    ->Arg(128)
+    ->Arg(256)
+    ->Unit(benchmark::kMicrosecond);
 
 // The PNG written, fast (as the thumbnailer writes it) and with the default compression.
 void BM_EncodeThumbnail(benchmark::State& state) {
@@ -32,7 +38,12 @@ void BM_EncodeThumbnail(benchmark::State& state) {
     for (auto _ : state) bytes = mDib::EncodePng(t.argb, fast).size();
     state.counters["bytes"] = static_cast<double>(bytes);
 }
-BENCHMARK(BM_EncodeThumbnail)->ArgNames({"size", "fast"})->Args({128, 1})->Args({128, 0})->Args({256, 1})->Args({256, 0})
+BENCHMARK(BM_EncodeThumbnail)
+    ->ArgNames({"size", "fast"})
+    ->Args({128, 1})
+    ->Args({128, 0})
+    ->Args({256, 1})
+    ->Args({256, 0})
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace

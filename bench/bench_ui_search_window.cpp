@@ -57,7 +57,8 @@ std::string ListOf30000() {
     const fs::path file = fs::temp_directory_path() / "pictrix-bench-30000.ier";
     if (!fs::exists(file)) {
         std::vector<std::string> entries;
-        for (int i = 0; i < 30000; ++i) entries.push_back("/usr/share/pictrix/some/folder/program" + std::to_string(i) + ".exe");
+        for (int i = 0; i < 30000; ++i)
+            entries.push_back("/usr/share/pictrix/some/folder/program" + std::to_string(i) + ".exe");
         mListFile::Write(file.string(), std::vector<std::string_view>(entries.begin(), entries.end()));
     }
     return file.string();

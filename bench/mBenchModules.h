@@ -23,8 +23,9 @@ namespace mBenchModules {
 namespace fs = std::filesystem;
 
 inline constexpr int kGroups = 1200;
-inline const char* const kSources[] = {"vista.ico", "six.ico",  "depth32.ico",  "multi.ico",  "depth24.ico", "png256.ico",
-                                "depth8.ico", "hole24.ico", "single32.ico", "depth4.ico", "depth1.ico"};
+inline const char* const kSources[] = {"vista.ico",    "six.ico",    "depth32.ico", "multi.ico",
+                                       "depth24.ico",  "png256.ico", "depth8.ico",  "hole24.ico",
+                                       "single32.ico", "depth4.ico", "depth1.ico"};
 
 inline fs::path WorkDir() {
     const fs::path dir = fs::path(PICTRIX_BINARY_DIR) / "bench-retrieve";
@@ -89,8 +90,8 @@ inline std::string Module(bool distinct) {
             icon.LoadIcon(source.string());
             source = dir / ("g" + std::to_string(i) + ".ico");
             const auto bytes = Variant(icon, i);
-            std::ofstream(source, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                          static_cast<std::streamsize>(bytes.size()));
+            std::ofstream(source, std::ios::binary)
+                .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         }
         script << (i % 10 == 0 ? "GROUP" + std::to_string(i) : std::to_string(i)) << " ICON \"" << source.string()
                << "\"\n";

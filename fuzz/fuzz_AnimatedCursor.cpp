@@ -40,7 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<cFileIcon> icons;
     try {
         mIconGroups::Load(path, icons);
-    } catch (const cError&) {
-    }
+    } catch (const cError&) {}
     return 0;
 }

@@ -44,7 +44,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         icon.CloneTo(copy);
         copy.RemoveImage(1);
         copy.AddImage(16, 16, 16);
-    } catch (const cError&) {
-    }
+    } catch (const cError&) {}
     return 0;
 }

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr std::size_t kMaxEntries = 64;  // per enumeration of the reader's own calls
+constexpr std::size_t kMaxEntries = 64; // per enumeration of the reader's own calls
 constexpr std::int32_t kMaxGroups = 512; // per load, to keep one input quick
 
 std::vector<cResourceID> Collect(cModuleFile& m, const cResourceID* type) {
@@ -26,8 +26,10 @@ std::vector<cResourceID> Collect(cModuleFile& m, const cResourceID* type) {
         out.push_back(id);
         return out.size() < kMaxEntries;
     };
-    if (type) m.EnumResourceNames(*type, proc);
-    else m.EnumResourceTypes(proc);
+    if (type)
+        m.EnumResourceNames(*type, proc);
+    else
+        m.EnumResourceTypes(proc);
     return out;
 }
 
@@ -59,8 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     hooks.KeepGoing = [&] { return ++groups <= kMaxGroups; };
     try {
         mIconGroups::Load(path, icons, hooks);
-    } catch (const cError&) {
-    }
+    } catch (const cError&) {}
     std::uint64_t kept = 0;
     for (const auto& icon : icons) {
         if (icon.ImageCount() < 0) __builtin_trap();

@@ -140,7 +140,8 @@ tBytes Image(const tPicture& picture, int size, int bits, bool png = false) {
     const auto stride = [](int width, int depth) { return static_cast<std::size_t>(((width * depth + 31) / 32) * 4); };
     const std::vector<std::uint32_t> palette = bits <= 8 ? Palette(bits) : std::vector<std::uint32_t>{};
     tBytes b;
-    for (const std::uint32_t v : {40u, static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(2 * size)}) Append(b, v, 4);
+    for (const std::uint32_t v : {40u, static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(2 * size)})
+        Append(b, v, 4);
     Append(b, 1, 2);
     Append(b, static_cast<std::uint32_t>(bits), 2);
     for (int i = 0; i < 6; ++i) Append(b, 0, 4);

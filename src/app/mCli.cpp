@@ -18,13 +18,17 @@ struct cCommand {
 
 // One row per command.
 constexpr cCommand kCommands[] = {
-    {"info", "info FILE...                the header and every image of an icon, cursor or animated cursor file", Info, true},
+    {"info", "info FILE...                the header and every image of an icon, cursor or animated cursor file", Info,
+     true},
     {"settings", "settings                    every key and value of the settings store", Settings},
     {"log", "log                         the error log's path and contents", Log},
     {"paths", "paths                       where the help pages, the error log and the settings are", Paths},
-    {"render", "render FILE [--group N | --frame N] [--image N] [--size PX] -o OUT.png   one image as a PNG", Render, true},
-    {"list", "list FILE...                the icon and cursor groups of files and modules, with their images", List, true},
-    {"extract", "extract [-o DIR] [--cursors] FILE...   save every icon group (and cursor group) as .ico (.cur) files in DIR",
+    {"render", "render FILE [--group N | --frame N] [--image N] [--size PX] -o OUT.png   one image as a PNG", Render,
+     true},
+    {"list", "list FILE...                the icon and cursor groups of files and modules, with their images", List,
+     true},
+    {"extract",
+     "extract [-o DIR] [--cursors] FILE...   save every icon group (and cursor group) as .ico (.cur) files in DIR",
      Extract, true},
     {"search", "search FOLDER SPEC [-o LIST.ier]   the files below FOLDER whose names match SPEC", Search, true},
 };
@@ -67,7 +71,6 @@ bool OutputOption(const tArgs& args, std::string_view command, std::string_view 
     return true;
 }
 
-
 std::string ErrorText(const std::exception& e) {
     const auto* c = dynamic_cast<const cError*>(&e);
     if (!c) return Printable(e.what());
@@ -109,8 +112,10 @@ int Run(const tArgs& args, std::ostream& out, std::ostream& err) {
         // COMMAND --help: the command's usage on standard output.
         if (args.size() == 2 && (args[1] == "-h" || args[1] == "--help")) {
             std::ostringstream usage, ignored;
-            if (c.usageWithoutArgs) c.run({}, ignored, usage);
-            else usage << "usage: pictrix-cli " << c.usage << '\n';
+            if (c.usageWithoutArgs)
+                c.run({}, ignored, usage);
+            else
+                usage << "usage: pictrix-cli " << c.usage << '\n';
             out << usage.str();
             return 0;
         }

@@ -90,8 +90,9 @@ std::string ManifestLines(const cBatch::cSource& s, bool outputs) {
     std::string lines;
     for (const auto& g : s.groups) {
         std::string r = SourceFields(s);
-        r += ",\"kind\":" + std::string(g.cursor ? "\"cursor\"" : "\"icon\"") + ",\"position\":" +
-             std::to_string(g.position) + ",\"id\":" + Id(g.id) + ",\"language\":" + OrNull(g.language);
+        r += ",\"kind\":" + std::string(g.cursor ? "\"cursor\"" : "\"icon\"") +
+             ",\"position\":" + std::to_string(g.position) + ",\"id\":" + Id(g.id) +
+             ",\"language\":" + OrNull(g.language);
         if (g.frame > 0) r += ",\"frame\":" + std::to_string(g.frame);
         r += ",\"images\":[";
         for (std::size_t i = 0; i < g.images.size(); ++i) {
@@ -101,7 +102,8 @@ std::string ManifestLines(const cBatch::cSource& s, bool outputs) {
                  ",\"bits\":" + std::to_string(im.bits) + ",\"bytes\":" + std::to_string(im.bytes) +
                  ",\"png\":" + (im.png ? "true" : "false") + ",\"sha256\":" + OrNull(im.sha256);
             if (im.hotspot)
-                r += ",\"hotspot\":{\"x\":" + std::to_string(im.hotspot->x) + ",\"y\":" + std::to_string(im.hotspot->y) + "}";
+                r += ",\"hotspot\":{\"x\":" + std::to_string(im.hotspot->x) +
+                     ",\"y\":" + std::to_string(im.hotspot->y) + "}";
             r += "}";
         }
         r += "]";

@@ -12,10 +12,10 @@
 namespace mCli {
 
 struct cSourceOptions {
-    std::vector<std::string> files;  // named as arguments
-    std::vector<std::string> lists;  // --from: a list file (.ier or plain lines) or "-"
-    bool nulSeparated = false;       // -0: standard input holds names ended by NUL bytes
-    bool usage = false;              // set when the options do not fit together
+    std::vector<std::string> files; // named as arguments
+    std::vector<std::string> lists; // --from: a list file (.ier or plain lines) or "-"
+    bool nulSeparated = false; // -0: standard input holds names ended by NUL bytes
+    bool usage = false; // set when the options do not fit together
 };
 
 // The sources in order: the arguments, then each list's entries. False, with a message, when a

@@ -18,9 +18,9 @@ namespace mCli {
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: pictrix-cli extract [-o DIR] [--cursors] [--manifest FILE] [--dedupe] [--jobs N] [--from LIST] [-0] [--quiet] "
-    "FILE...\n";
+constexpr const char* kUsage = "usage: pictrix-cli extract [-o DIR] [--cursors] [--manifest FILE] [--dedupe] [--jobs "
+                               "N] [--from LIST] [-0] [--quiet] "
+                               "FILE...\n";
 
 // One line redrawn in place on a terminal: files done of total, groups saved, speed, time left.
 class cProgress {
@@ -31,8 +31,8 @@ public:
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
         const double rate = seconds > 0 ? static_cast<double>(done) / seconds : 0;
         char line[160];
-        std::snprintf(line, sizeof line, "\r\033[K%zu/%zu files, %d groups saved, %.1f files/s, %.0f s left", done, total_, saved,
-                      rate, rate > 0 ? static_cast<double>(total_ - done) / rate : 0.0);
+        std::snprintf(line, sizeof line, "\r\033[K%zu/%zu files, %d groups saved, %.1f files/s, %.0f s left", done,
+                      total_, saved, rate, rate > 0 ? static_cast<double>(total_ - done) / rate : 0.0);
         std::fputs(line, stderr);
         std::fflush(stderr);
     }
@@ -78,9 +78,12 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
         } else if (options && a == "--jobs") {
             if (!value(v) || !ParseJobs(v, jobs)) return err << kUsage, 2;
         } else if (options && (a == "--from" || a == "-0")) {
-            if (a == "-0") sources.nulSeparated = true;
-            else if (!value(v)) return err << kUsage, 2;
-            else sources.lists.push_back(v);
+            if (a == "-0")
+                sources.nulSeparated = true;
+            else if (!value(v))
+                return err << kUsage, 2;
+            else
+                sources.lists.push_back(v);
         } else if (options && a.size() > 1 && a[0] == '-') {
             err << "pictrix-cli extract: unknown option '" << a << "'\n";
             return 2;
@@ -97,8 +100,9 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     const bool manifestOut = manifestPath == "-";
     if (!manifestPath.empty() && !manifestOut &&
         !manifestFile.Open(manifestPath, nullptr, cAtomicFile::eName::kStream)) {
-        err << "pictrix-cli: " << Printable(manifestPath) << ": cannot write the manifest: "
-            << Printable(mSysText::TextLine(manifestFile.LastError(), manifestPath)) << '\n';
+        err << "pictrix-cli: " << Printable(manifestPath)
+            << ": cannot write the manifest: " << Printable(mSysText::TextLine(manifestFile.LastError(), manifestPath))
+            << '\n';
         return 1;
     }
     std::ostream& said = manifestOut ? err : out; // what is not the manifest
@@ -115,13 +119,14 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
         if (!line.empty() && !progress.Shown()) said << Printable(line) << '\n';
     };
     hooks.Error = [&](const std::string& source, const cError& e) { PrintError(err, source, e); };
-    hooks.Renamed = [&](const std::string& source, const std::string& wanted, const std::string& used, cExtractor::eRename why) {
+    hooks.Renamed = [&](const std::string& source, const std::string& wanted, const std::string& used,
+                        cExtractor::eRename why) {
         err << "pictrix-cli: " << Printable(source) << ": " << Printable(wanted) << ' ' << cExtractor::RenameReason(why)
             << "; saved as " << Printable(used) << '\n';
     };
     hooks.Shortened = [&](const std::string& source, const std::string& wanted, const std::string& used) {
-        err << "pictrix-cli: " << Printable(source) << ": " << Printable(wanted) << " is too long for a file name; saved as "
-            << Printable(used) << '\n';
+        err << "pictrix-cli: " << Printable(source) << ": " << Printable(wanted)
+            << " is too long for a file name; saved as " << Printable(used) << '\n';
     };
     hooks.Done = [&](const cBatch::cSource& record) {
         if (!manifestPath.empty()) {

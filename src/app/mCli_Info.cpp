@@ -50,9 +50,10 @@ int Info(const tArgs& given, std::ostream& out, std::ostream& err) {
                 continue;
             }
             out << Printable(file) << '\n'
-                << "animated cursor: " << animation.FrameCount() << (animation.FrameCount() == 1 ? " frame, " : " frames, ")
-                << animation.StepCount() << (animation.StepCount() == 1 ? " step" : " steps") << ", display rate "
-                << animation.DisplayRate() << " jiffies" << (animation.HasSequence() ? ", sequence" : "")
+                << "animated cursor: " << animation.FrameCount()
+                << (animation.FrameCount() == 1 ? " frame, " : " frames, ") << animation.StepCount()
+                << (animation.StepCount() == 1 ? " step" : " steps") << ", display rate " << animation.DisplayRate()
+                << " jiffies" << (animation.HasSequence() ? ", sequence" : "")
                 << (animation.HasRates() ? ", rates" : "") << '\n';
             // Steps name frames from 1, as the frames are listed.
             std::vector<std::uint32_t> steps;

@@ -58,7 +58,8 @@ int RenderImage(const std::vector<cFileIcon>& icons, const std::string& file, co
         return 1;
     }
     if (size != 0 && argb.Width() != size) {
-        const auto height = static_cast<std::int32_t>(std::lround(static_cast<double>(argb.Height()) * size / argb.Width()));
+        const auto height =
+            static_cast<std::int32_t>(std::lround(static_cast<double>(argb.Height()) * size / argb.Width()));
         argb = mDib::ScaleSmooth(argb, size, std::max(1, height));
     }
     const std::vector<std::uint8_t> png = mDib::EncodePng(argb);
@@ -68,8 +69,8 @@ int RenderImage(const std::vector<cFileIcon>& icons, const std::string& file, co
     }
     cAtomicFile target;
     if (!target.Open(output) || !target.Write(png) || !target.Commit()) {
-        err << "pictrix-cli: " << Printable(output) << ": cannot write the PNG: "
-            << mSysText::TextLine(target.LastError()) << '\n';
+        err << "pictrix-cli: " << Printable(output)
+            << ": cannot write the PNG: " << mSysText::TextLine(target.LastError()) << '\n';
         return 1;
     }
     out << Printable(output) << ": image " << image << ", " << argb.Width() << " x " << argb.Height() << '\n';

@@ -28,8 +28,10 @@ std::string ValueText(const cRegEntry& e) {
         while (!text.empty() && text.back() == '\0') text.pop_back();
         std::string shown;
         for (char c : text) {
-            if (c == '\0') shown += "\\0";
-            else shown += c;
+            if (c == '\0')
+                shown += "\\0";
+            else
+                shown += c;
         }
         return shown;
     }

@@ -45,7 +45,8 @@ cStoredSettings ReadSettings(cRegistryStore& store) {
     const auto view = mNumber::LongOf(s);
     if (view && *view >= kFirstView && *view <= kLastView) out.view = *view;
 
-    if (const auto v = mNumber::LongOf(mSettings::GetSetting(store, kApp, "WinSet", "Images", "0"))) out.images = *v != 0;
+    if (const auto v = mNumber::LongOf(mSettings::GetSetting(store, kApp, "WinSet", "Images", "0")))
+        out.images = *v != 0;
     if (const auto v = mNumber::LongOf(mSettings::GetSetting(store, kApp, "WinSet", "ImagesWidth", "0")); v && *v > 0)
         out.imagesWidth = *v;
     return out;

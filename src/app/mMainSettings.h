@@ -53,9 +53,9 @@ struct cStoredSettings {
     std::optional<bool> toolbar;
     std::optional<bool> statusbar;
     std::optional<std::int32_t> winState;
-    std::optional<std::int16_t> top;    // twips
-    std::optional<std::int16_t> left;   // twips
-    std::optional<std::int32_t> view;   // View menu index, 3 to 6
+    std::optional<std::int16_t> top; // twips
+    std::optional<std::int16_t> left; // twips
+    std::optional<std::int32_t> view; // View menu index, 3 to 6
     // The image grid shown: read on its own, outside the chain of defaults above, with the default
     // "0", so the grid stays hidden until the user shows it.
     std::optional<bool> images;

@@ -64,7 +64,8 @@ std::optional<cPlacement> ListPlacement(std::int32_t innerWidth, std::int32_t in
     constexpr std::int32_t kLeft = 30;
     const std::int64_t p = twipsPerPixel;
     const std::int64_t top = 2 * p + (toolbarVisible ? std::int64_t{toolbarHeight} : 0);
-    const std::int64_t height = std::int64_t{innerHeight} - top - (statusVisible ? std::int64_t{statusHeight} + 2 * p : 0);
+    const std::int64_t height =
+        std::int64_t{innerHeight} - top - (statusVisible ? std::int64_t{statusHeight} + 2 * p : 0);
     const std::int64_t width = std::int64_t{innerWidth} - kLeft;
     if (width < 0 || height < 0 || top > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
     return cPlacement{kLeft, static_cast<std::int32_t>(top), static_cast<std::int32_t>(width),

@@ -32,7 +32,6 @@ bool OpensInMainWindow(const std::string& path);
 // window opens in a search window.
 bool IsListFileName(std::string_view path);
 
-
 // "Retrieving icon " + file name.
 std::string RetrievingIconText(std::string_view fileName);
 // "Retrieving icon " i " of " count "...".

@@ -80,7 +80,8 @@ std::vector<std::string> ExistingFiles(const std::vector<cFile>& plan, const std
         const std::filesystem::path path = std::filesystem::path(folder) / f.name;
         // A link is never replaced (its output takes another name), so it is not asked about.
         const auto kind = cAtomicFile::Probe(path.string()).kind;
-        if (kind == cAtomicFile::eKind::kRegular || kind == cAtomicFile::eKind::kOther) existing.push_back(path.string());
+        if (kind == cAtomicFile::eKind::kRegular || kind == cAtomicFile::eKind::kOther)
+            existing.push_back(path.string());
     }
     return existing;
 }
@@ -104,8 +105,8 @@ cReport Write(const cFileIcon& icon, const std::vector<cFile>& plan, const std::
         // "~N" name. A name from a save dialog is the user's and may be a link.
         const auto kind = folder.empty() ? cAtomicFile::eName::kChosen : cAtomicFile::eName::kMade;
         std::string used = path;
-        for (int k = 2; kind == cAtomicFile::eName::kMade && cAtomicFile::Probe(used).kind == cAtomicFile::eKind::kLink &&
-                        k < 1'000'000;
+        for (int k = 2; kind == cAtomicFile::eName::kMade &&
+                        cAtomicFile::Probe(used).kind == cAtomicFile::eKind::kLink && k < 1'000'000;
              ++k)
             used = mOutputName::Numbered(path, k);
         cAtomicFile out;
@@ -122,7 +123,8 @@ cReport Write(const cFileIcon& icon, const std::vector<cFile>& plan, const std::
 std::string ReportText(const cReport& report) {
     const std::size_t n = report.written.size();
     std::string text = std::to_string(n) + (n == 1 ? " PNG file written." : " PNG files written.");
-    for (const auto& r : report.renamed) text += "\n" + r.wanted + " is a symbolic link, which is never written through; saved as " + r.used;
+    for (const auto& r : report.renamed)
+        text += "\n" + r.wanted + " is a symbolic link, which is never written through; saved as " + r.used;
     for (const auto& f : report.failed) text += "\n" + f.path + ": " + f.reason;
     return text;
 }

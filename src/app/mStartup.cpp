@@ -19,7 +19,8 @@ namespace {
 const std::string kApp(mProgram::kAppName);
 
 // Handler of both phases: the error as ReportError wants it, log and show set.
-template <class F> bool Trapped(F&& body) {
+template <class F>
+bool Trapped(F&& body) {
     try {
         body();
         return false;
@@ -88,9 +89,10 @@ void CheckCommandLineFile(const std::string& file) {
     cReadFile reader;
     if (reader.Open(file)) return;
     const std::uint32_t code = reader.LastError();
-    const std::int32_t number = code == mSysText::kFileNotFound || code == mSysText::kPathNotFound ? cError::kFileNotFound
-                                : code == mSysText::kAccessDenied                                 ? cError::kPermissionDenied
-                                                                                                  : cError::kPathFileAccess;
+    const std::int32_t number = code == mSysText::kFileNotFound || code == mSysText::kPathNotFound
+                                    ? cError::kFileNotFound
+                                : code == mSysText::kAccessDenied ? cError::kPermissionDenied
+                                                                  : cError::kPathFileAccess;
     throw cError(number, mProgram::ExeBaseName(), "Cannot open \"" + file + "\": " + mSysText::TextLine(code));
 }
 

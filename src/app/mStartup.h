@@ -19,11 +19,11 @@ inline constexpr std::string_view kMarkerKey = "Software\\Pictrix v2";
 inline constexpr std::string_view kMarkerValue = "FirstStartDone";
 
 enum class eCommand {
-    Empty,    // splash, then the main window
-    Print,    // print the named list file, then end
+    Empty, // splash, then the main window
+    Print, // print the named list file, then end
     OpenList, // load the named list file into the search window; splash, main window, search window
-    Help,     // the usage on standard output; no window
-    Version,  // the program's name and version on standard output; no window
+    Help, // the usage on standard output; no window
+    Version, // the program's name and version on standard output; no window
     BadUsage, // more than one file named: the usage on standard error; no window
 };
 
@@ -88,9 +88,9 @@ public:
 
 enum class eStartResult {
     WindowsShown, // the windows are up; the program runs until the last one closes
-    Ended,        // the print line was handled, or a command line failed: EndProgram was called
-    Failed,       // the first phase failed and was reported (no window was opened), or a print
-                  // could not be made: the program ends with a failure
+    Ended, // the print line was handled, or a command line failed: EndProgram was called
+    Failed, // the first phase failed and was reported (no window was opened), or a print
+    // could not be made: the program ends with a failure
 };
 
 // The entry routine's steps with its two error handlers: errors before the command line is

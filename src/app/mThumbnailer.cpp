@@ -82,7 +82,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         const std::string why = target.LastError() == cAtomicFile::kLinkAtName
                                     ? std::string("it is a symbolic link, which is never written through")
                                     : mSysText::TextLine(target.LastError(), output);
-        err << kName << ": " << mPrintable::Of(output) << ": cannot write the thumbnail: " << mPrintable::Of(why) << '\n';
+        err << kName << ": " << mPrintable::Of(output) << ": cannot write the thumbnail: " << mPrintable::Of(why)
+            << '\n';
         return 1;
     }
     return 0;

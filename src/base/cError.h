@@ -48,7 +48,8 @@ public:
 
     // Runs `work` and answers what it answers; memory that runs out inside it is raised as the
     // runtime error 7 (out of memory), so that callers trap one failure type.
-    template <class F> static decltype(auto) Guarded(F&& work) {
+    template <class F>
+    static decltype(auto) Guarded(F&& work) {
         try {
             return std::forward<F>(work)();
         } catch (const std::bad_alloc&) {

@@ -15,10 +15,14 @@ std::string Of(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char b = byte(i);
         if (b < 0x20 || b == 0x7F) {
-            if (b == '\t') out += "\\t";
-            else if (b == '\n') out += "\\n";
-            else if (b == '\r') out += "\\r";
-            else escape(b);
+            if (b == '\t')
+                out += "\\t";
+            else if (b == '\n')
+                out += "\\n";
+            else if (b == '\r')
+                out += "\\r";
+            else
+                escape(b);
             ++i;
             continue;
         }

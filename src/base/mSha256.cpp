@@ -23,14 +23,15 @@ constexpr std::uint32_t Rotr(std::uint32_t x, int n) { return (x >> n) | (x << (
 #ifdef PICTRIX_SHA_NI
 // The processor's SHA extensions: four rounds per pair of instructions, the message schedule in
 // the same registers (as Intel documents them). `state` holds H0..H7.
-__attribute__((target("sha,sse4.1,ssse3"))) void BlocksShaNi(std::uint32_t* state, const std::uint8_t* data, std::size_t blocks) {
+__attribute__((target("sha,sse4.1,ssse3"))) void BlocksShaNi(std::uint32_t* state, const std::uint8_t* data,
+                                                             std::size_t blocks) {
     const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
     __m128i tmp = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state));
     __m128i state1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state + 4));
-    tmp = _mm_shuffle_epi32(tmp, 0xB1);          // CDAB
-    state1 = _mm_shuffle_epi32(state1, 0x1B);    // EFGH
+    tmp = _mm_shuffle_epi32(tmp, 0xB1); // CDAB
+    state1 = _mm_shuffle_epi32(state1, 0x1B); // EFGH
     __m128i state0 = _mm_alignr_epi8(tmp, state1, 8); // ABEF
-    state1 = _mm_blend_epi16(state1, tmp, 0xF0);      // CDGH
+    state1 = _mm_blend_epi16(state1, tmp, 0xF0); // CDGH
     for (; blocks > 0; --blocks, data += 64) {
         const __m128i abef = state0, cdgh = state1;
         __m128i w[4];
@@ -50,10 +51,10 @@ __attribute__((target("sha,sse4.1,ssse3"))) void BlocksShaNi(std::uint32_t* stat
         state0 = _mm_add_epi32(state0, abef);
         state1 = _mm_add_epi32(state1, cdgh);
     }
-    tmp = _mm_shuffle_epi32(state0, 0x1B);       // FEBA
-    state1 = _mm_shuffle_epi32(state1, 0xB1);    // DCHG
+    tmp = _mm_shuffle_epi32(state0, 0x1B); // FEBA
+    state1 = _mm_shuffle_epi32(state1, 0xB1); // DCHG
     state0 = _mm_blend_epi16(tmp, state1, 0xF0); // DCBA
-    state1 = _mm_alignr_epi8(state1, tmp, 8);    // ABEF
+    state1 = _mm_alignr_epi8(state1, tmp, 8); // ABEF
     _mm_storeu_si128(reinterpret_cast<__m128i*>(state), state0);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(state + 4), state1);
 }
@@ -88,7 +89,8 @@ void cSha256::Blocks(const std::uint8_t* p, std::size_t count) {
 void cSha256::Block(const std::uint8_t* p) {
     std::array<std::uint32_t, 64> w{};
     for (int i = 0; i < 16; ++i)
-        w[i] = std::uint32_t{p[4 * i]} << 24 | std::uint32_t{p[4 * i + 1]} << 16 | std::uint32_t{p[4 * i + 2]} << 8 | p[4 * i + 3];
+        w[i] = std::uint32_t{p[4 * i]} << 24 | std::uint32_t{p[4 * i + 1]} << 16 | std::uint32_t{p[4 * i + 2]} << 8 |
+               p[4 * i + 3];
     for (int i = 16; i < 64; ++i) {
         const std::uint32_t s0 = Rotr(w[i - 15], 7) ^ Rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
         const std::uint32_t s1 = Rotr(w[i - 2], 17) ^ Rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);

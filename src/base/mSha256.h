@@ -16,7 +16,9 @@ class cSha256 {
 public:
     cSha256();
     void Add(std::span<const std::uint8_t> bytes);
-    void Add(const void* data, std::size_t n) { Add(std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(data), n)); }
+    void Add(const void* data, std::size_t n) {
+        Add(std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(data), n));
+    }
     // The digest in hex; the object is spent afterwards.
     std::string Hex();
 

@@ -16,8 +16,9 @@ constexpr std::size_t kRiffHeader = 12; // "RIFF", size, form type
 constexpr std::size_t kAniHeaderSize = 36;
 
 bool IsId(const cByteView& v, std::size_t at, const char (&id)[5]) {
-    return v.Has(at, 4) && v.U8(at) == static_cast<std::uint8_t>(id[0]) && v.U8(at + 1) == static_cast<std::uint8_t>(id[1]) &&
-           v.U8(at + 2) == static_cast<std::uint8_t>(id[2]) && v.U8(at + 3) == static_cast<std::uint8_t>(id[3]);
+    return v.Has(at, 4) && v.U8(at) == static_cast<std::uint8_t>(id[0]) &&
+           v.U8(at + 1) == static_cast<std::uint8_t>(id[1]) && v.U8(at + 2) == static_cast<std::uint8_t>(id[2]) &&
+           v.U8(at + 3) == static_cast<std::uint8_t>(id[3]);
 }
 
 std::string IdText(const cByteView& v, std::size_t at) {
@@ -122,14 +123,15 @@ bool cAnimatedCursor::LoadBytes(const std::vector<std::uint8_t>& bytes, const st
     if ((flags & kFlagIcon) == 0) Fail("The frames are raw bitmaps, not icons.");
     if (frameCount == 0) Fail("The header counts no frames.");
     if (frameCount != icons.size())
-        Fail("The header counts " + std::to_string(frameCount) + " frames; the file holds " + std::to_string(icons.size()) +
-             ".");
+        Fail("The header counts " + std::to_string(frameCount) + " frames; the file holds " +
+             std::to_string(icons.size()) + ".");
     if (stepCount == 0) Fail("The header counts no steps.");
 
     // Steps: the sequence's, or the frames in order. Either way a count larger than the chunk
     // (or than the frames) is refused before anything is sized by it.
     if (sequence) {
-        if (std::uint64_t{stepCount} * 4 > sequence->size) Fail("The sequence holds fewer steps than the header counts.");
+        if (std::uint64_t{stepCount} * 4 > sequence->size)
+            Fail("The sequence holds fewer steps than the header counts.");
     } else if (stepCount > frameCount) {
         Fail("Step " + std::to_string(frameCount + 1) + " names frame " + std::to_string(frameCount + 1) +
              ", which is missing.");

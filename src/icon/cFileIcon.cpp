@@ -38,9 +38,7 @@ void cFileIcon::DecodeSharedFields(const cByteView& v, std::size_t at, ICONDIREN
     e.dwBytesInRes = v.I32(at + 8);
 }
 
-bool cFileIcon::IsPng(std::span<const std::uint8_t> block) noexcept {
-    return mDib::IsPngBlock(cByteView(block));
-}
+bool cFileIcon::IsPng(std::span<const std::uint8_t> block) noexcept { return mDib::IsPngBlock(cByteView(block)); }
 
 cError cFileIcon::Error(std::int32_t number, std::string description) {
     return cError(number, cError::SourceOf("cFileIcon"), std::move(description));
@@ -80,21 +78,23 @@ bool cFileIcon::LoadFile(const std::string& fileName, std::uint16_t type) {
         RaiseLoad(mSysText::TextLine(file.LastError(), fileName));
     }
     cLoadBudget budget(file.Size());
-    Decode(file.Size(), [&file](std::uint64_t at, void* dst, std::size_t n) { return file.ReadAt(at, dst, n); }, type,
-           budget);
+    Decode(
+        file.Size(), [&file](std::uint64_t at, void* dst, std::size_t n) { return file.ReadAt(at, dst, n); }, type,
+        budget);
     return true;
 }
 
 bool cFileIcon::LoadIconBytes(std::span<const std::uint8_t> bytes, const std::string& fileName, cLoadBudget& budget) {
     Reset(fileName);
-    Decode(bytes.size(),
-           [bytes](std::uint64_t at, void* dst, std::size_t n) -> std::size_t {
-               if (at >= bytes.size()) return 0;
-               n = std::min<std::size_t>(n, bytes.size() - static_cast<std::size_t>(at));
-               if (n > 0) std::memcpy(dst, bytes.data() + at, n);
-               return n;
-           },
-           0, budget);
+    Decode(
+        bytes.size(),
+        [bytes](std::uint64_t at, void* dst, std::size_t n) -> std::size_t {
+            if (at >= bytes.size()) return 0;
+            n = std::min<std::size_t>(n, bytes.size() - static_cast<std::size_t>(at));
+            if (n > 0) std::memcpy(dst, bytes.data() + at, n);
+            return n;
+        },
+        0, budget);
     return true;
 }
 
@@ -108,7 +108,8 @@ void cFileIcon::Decode(std::uint64_t fileSize, const tReader& read, std::uint16_
     header.idType = hv.U16(2);
     header.idCount = hv.I16(4);
     if (header.idReserved != 0) RaiseLoad("File is not icon type (reserved member is 0)");
-    if (type == kTypeCursor && header.idType != kTypeCursor) RaiseLoad("File is not cursor type (idType <> IMAGE_CURSOR)");
+    if (type == kTypeCursor && header.idType != kTypeCursor)
+        RaiseLoad("File is not cursor type (idType <> IMAGE_CURSOR)");
     if (type == kTypeIcon && header.idType != kTypeIcon) RaiseLoad("File is not icon type (idType <> IMAGE_ICON)");
     if (type == 0 && header.idType != kTypeIcon && header.idType != kTypeCursor)
         RaiseLoad("File is not icon type (idType <> IMAGE_ICON)");
@@ -141,7 +142,8 @@ void cFileIcon::Decode(std::uint64_t fileSize, const tReader& read, std::uint16_
         const ICONDIRENTRY& e = entries[i];
         blocks[i].resize(static_cast<std::size_t>(e.dwBytesInRes));
         const auto at = static_cast<std::uint64_t>(e.dwImageOffset);
-        if (read(at, blocks[i].data(), blocks[i].size()) != blocks[i].size()) RaiseLoad("Icon Images Array is Corrupt.");
+        if (read(at, blocks[i].data(), blocks[i].size()) != blocks[i].size())
+            RaiseLoad("Icon Images Array is Corrupt.");
     }
     header_ = header;
     entries_ = std::move(entries);

@@ -67,7 +67,7 @@ public:
     static constexpr int kHeaderSize = 6;
     static constexpr int kEntrySize = 16;
     // ICONDIR idType.
-    static constexpr std::uint16_t kTypeIcon = 1;   // IMAGE_ICON
+    static constexpr std::uint16_t kTypeIcon = 1; // IMAGE_ICON
     static constexpr std::uint16_t kTypeCursor = 2; // IMAGE_CURSOR
 
     enum class eKind { kIcon, kCursor };
@@ -225,8 +225,8 @@ private:
     // mask is always monochrome); draws it onto `drawOn` when given; answers the bitmap when `keep`
     // is set, else an empty one. Empty when the block cannot be decoded.
     static mDib::cBitmap RenderImage(mDib::eFormat format, mDib::cSurface* drawOn, std::span<const std::uint8_t> block,
-                                     bool mask, std::int32_t x, std::int32_t y, std::int32_t width,
-                                     std::int32_t height, std::uint32_t rop, bool keep);
+                                     bool mask, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                                     std::uint32_t rop, bool keep);
     // A new icon of an image block whose colour bitmap has `format`; empty on failure.
     static mDib::cIconHandle BlockIcon(mDib::eFormat format, std::span<const std::uint8_t> block);
     // The copy operation that only icons offer each other (CloneTo).

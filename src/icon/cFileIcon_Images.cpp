@@ -131,10 +131,22 @@ void cFileIcon::AddImage(std::int32_t width, std::int32_t height, std::int32_t c
 
     ICONDIRENTRY e;
     switch (colours) {
-    case 2: e.wBitCount = 1; e.bColorCount = 2; break;
-    case 16: e.wBitCount = 4; e.bColorCount = 16; break;
-    case 256: e.wBitCount = 8; e.bColorCount = 0; break;
-    default: e.wBitCount = 24; e.bColorCount = 0; break;
+    case 2:
+        e.wBitCount = 1;
+        e.bColorCount = 2;
+        break;
+    case 16:
+        e.wBitCount = 4;
+        e.bColorCount = 16;
+        break;
+    case 256:
+        e.wBitCount = 8;
+        e.bColorCount = 0;
+        break;
+    default:
+        e.wBitCount = 24;
+        e.bColorCount = 0;
+        break;
     }
     e.wPlanes = 1;
     e.bWidth = static_cast<std::uint8_t>(width);
@@ -147,12 +159,12 @@ void cFileIcon::AddImage(std::int32_t width, std::int32_t height, std::int32_t c
     e.dwImageOffset = nextFree;
 
     std::vector<std::uint8_t> block(static_cast<std::size_t>(e.dwBytesInRes), 0);
-    PutU32(block, 0, 40);                                      // biSize
-    PutU32(block, 4, static_cast<std::uint32_t>(width));       // biWidth
-    PutU32(block, 8, static_cast<std::uint32_t>(2 * height));  // biHeight: colour bitmap and mask
-    block[12] = 1;                                     // biPlanes
+    PutU32(block, 0, 40); // biSize
+    PutU32(block, 4, static_cast<std::uint32_t>(width)); // biWidth
+    PutU32(block, 8, static_cast<std::uint32_t>(2 * height)); // biHeight: colour bitmap and mask
+    block[12] = 1; // biPlanes
     block[14] = static_cast<std::uint8_t>(e.wBitCount); // biBitCount
-    if (e.wBitCount == 1) {                            // palette entry 1 white, entry 0 black
+    if (e.wBitCount == 1) { // palette entry 1 white, entry 0 black
         block[44] = 255;
         block[45] = 255;
         block[46] = 255;

@@ -14,7 +14,7 @@
 namespace {
 
 constexpr std::size_t kGroupEntrySize = 14; // GRPICONDIRENTRY and GRPCURSORDIRENTRY
-constexpr std::int32_t kHotspotSize = 4;     // a cursor image's x and y before its bitmap
+constexpr std::int32_t kHotspotSize = 4; // a cursor image's x and y before its bitmap
 
 } // namespace
 
@@ -32,8 +32,10 @@ bool cFileIcon::LoadIconFromEXE(cModuleFile& module, std::int32_t groupNumber, c
     Reset(module.Path());
     // A number is looked up as "#" and its digits, a name as given (so "#5" finds group 5 too).
     const std::string name = groupNumber != 0 ? "#" + std::to_string(groupNumber) : groupName;
-    if (groupNumber != 0) resourceID_ = groupNumber;
-    else resourceID_ = groupName;
+    if (groupNumber != 0)
+        resourceID_ = groupNumber;
+    else
+        resourceID_ = groupName;
     return LoadGroup(module, eKind::kIcon, cModuleFile::ParseName(name), name.size(), std::nullopt, false, budget);
 }
 
@@ -55,8 +57,8 @@ bool cFileIcon::LoadGroup(cModuleFile& module, eKind kind, const cResourceID& lo
     language_ = language;
     languageShown_ = ownLanguage && language.has_value();
 
-    const auto group = languageShown_ ? module.FindResourceId(lookup, groupType, *language)
-                                      : module.FindResourceId(lookup, groupType);
+    const auto group =
+        languageShown_ ? module.FindResourceId(lookup, groupType, *language) : module.FindResourceId(lookup, groupType);
     if (!group) throw Error(kErrCantFindIcons, "Can't find icons.");
     const std::uint32_t groupSize = cModuleFile::SizeofResource(*group);
     // Nothing past the group's own end is read: a group too short for its header or for the count

@@ -31,8 +31,8 @@ mDib::cBitmap InFormat(mDib::cBitmap argb, mDib::eFormat format) {
 } // namespace
 
 mDib::cBitmap cFileIcon::RenderImage(mDib::eFormat format, mDib::cSurface* drawOn, std::span<const std::uint8_t> bytes,
-                                     bool mask, std::int32_t x, std::int32_t y, std::int32_t width,
-                                     std::int32_t height, std::uint32_t rop, bool keep) {
+                                     bool mask, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                                     std::uint32_t rop, bool keep) {
     const cByteView block(bytes);
     const auto layout = mDib::ParseBlock(block);
     if (!layout) return {};

@@ -212,12 +212,14 @@ bool cAtomicFile::Commit() {
         // is cut: bytes past the file-size limit, or no room for them on the disk.
         bool ok = true;
         struct rlimit limit {};
-        if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && pending_.size() > limit.rlim_cur) {
+        if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+            pending_.size() > limit.rlim_cur) {
             lastError_ = mSysText::kDiskFull;
             ok = false;
         }
-        if (ok && !pending_.empty() && ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(pending_.size())) != 0 &&
-            errno != EOPNOTSUPP && errno != ENOSYS) {
+        if (ok && !pending_.empty() &&
+            ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(pending_.size())) != 0 && errno != EOPNOTSUPP &&
+            errno != ENOSYS) {
             lastError_ = mSysText::FromErrno(errno);
             ok = false;
         }

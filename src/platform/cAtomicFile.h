@@ -89,14 +89,14 @@ private:
     bool Refuse(std::uint32_t code);
 
     int fd_ = -1;
-    bool inPlace_ = false;  // truncating and writing the existing file itself
-    bool stream_ = false;   // writing straight into the target
-    bool flush_ = false;    // an older file that is not the run's own is replaced
-    bool create_ = false;   // the target did not exist: create it
-    bool made_ = false;     // a name the program made: never replace what appears there
+    bool inPlace_ = false; // truncating and writing the existing file itself
+    bool stream_ = false; // writing straight into the target
+    bool flush_ = false; // an older file that is not the run's own is replaced
+    bool create_ = false; // the target did not exist: create it
+    bool made_ = false; // a name the program made: never replace what appears there
     cWrittenFiles* run_ = nullptr;
     cWrittenFiles::cIdentity found_; // the target's identity at Open
-    std::string target_;    // the file replaced: the path, or the file a link points to
+    std::string target_; // the file replaced: the path, or the file a link points to
     std::string temp_;
     std::vector<std::uint8_t> pending_; // the bytes of an in-place write
     std::uint32_t lastError_ = 0;

@@ -30,7 +30,10 @@ public:
     // True when the n bytes at `at` lie inside the view.
     bool Has(std::size_t at, std::size_t n) const noexcept { return at <= size_ && n <= size_ - at; }
 
-    std::uint8_t U8(std::size_t at) const { Need(at, 1); return data_[at]; }
+    std::uint8_t U8(std::size_t at) const {
+        Need(at, 1);
+        return data_[at];
+    }
     std::uint16_t U16(std::size_t at) const {
         Need(at, 2);
         return static_cast<std::uint16_t>(data_[at] | (data_[at + 1] << 8));
@@ -48,9 +51,15 @@ public:
     std::int32_t I32(std::size_t at) const { return static_cast<std::int32_t>(U32(at)); }
 
     // The n bytes at `at` as a view of their own.
-    cByteView Sub(std::size_t at, std::size_t n) const { Need(at, n); return cByteView(data_ + at, n); }
+    cByteView Sub(std::size_t at, std::size_t n) const {
+        Need(at, n);
+        return cByteView(data_ + at, n);
+    }
     // Everything from `at` to the end.
-    cByteView From(std::size_t at) const { Need(at, 0); return cByteView(data_ + at, size_ - at); }
+    cByteView From(std::size_t at) const {
+        Need(at, 0);
+        return cByteView(data_ + at, size_ - at);
+    }
 
     bool StartsWith(std::span<const std::uint8_t> prefix) const noexcept {
         return prefix.size() <= size_ && (prefix.empty() || std::memcmp(data_, prefix.data(), prefix.size()) == 0);

@@ -70,8 +70,10 @@ bool cModuleFile::Load(const std::string& path) {
     std::vector<std::uint8_t> sig;
     bool ok = false;
     if (ReadAt(lfanew, 4, sig)) {
-        if (sig[0] == 'P' && sig[1] == 'E' && sig[2] == 0 && sig[3] == 0) ok = LoadPE(lfanew);
-        else if (sig[0] == 'N' && sig[1] == 'E') ok = LoadNE(lfanew);
+        if (sig[0] == 'P' && sig[1] == 'E' && sig[2] == 0 && sig[3] == 0)
+            ok = LoadPE(lfanew);
+        else if (sig[0] == 'N' && sig[1] == 'E')
+            ok = LoadNE(lfanew);
     } else if (ReadAt(lfanew, 2, sig) && sig[0] == 'N' && sig[1] == 'E') {
         ok = LoadNE(lfanew);
     }
@@ -142,7 +144,7 @@ std::optional<cModuleFile::cResource> cModuleFile::FindResourceId(const cResourc
 }
 
 std::optional<cModuleFile::cResource> cModuleFile::FindResourceId(const cResourceID& name, const cResourceID& type,
-                                                                   std::uint16_t language) {
+                                                                  std::uint16_t language) {
     if (format_ == eFormat::kNE) return FindResourceId(name, type);
     const auto typeKey = TypeKeyOf(type);
     if (!typeKey) return std::nullopt;

@@ -58,7 +58,7 @@ public:
     struct cResource {
         std::uint64_t offset = 0;
         std::uint32_t size = 0;
-        bool mapped = false;    // false when the data's address lies outside every section
+        bool mapped = false; // false when the data's address lies outside every section
         std::uint64_t room = 0; // bytes from `offset` to the end of its section or of the file
     };
 
@@ -139,7 +139,7 @@ private:
     };
     // One IMAGE_RESOURCE_DIRECTORY_ENTRY as stored.
     struct cEntry {
-        std::uint32_t name = 0;   // Name: high bit set for a string, else the number
+        std::uint32_t name = 0; // Name: high bit set for a string, else the number
         std::uint32_t target = 0; // OffsetToData: high bit set for a subdirectory
     };
     // What an entry of a name directory leads to: its data, or the code of why it cannot.
@@ -165,7 +165,7 @@ private:
         bool damaged = false;
         std::unordered_map<std::u16string, std::size_t> names;
         std::unordered_map<std::uint16_t, std::size_t> numbers;
-        std::vector<cLeaf> leaves;                               // PE: per entry, when looked up
+        std::vector<cLeaf> leaves; // PE: per entry, when looked up
     };
     // One NE TYPEINFO with its names.
     struct cNeType {
@@ -186,7 +186,7 @@ private:
         std::vector<cSection> sections;
         std::uint32_t rsrcRva = 0;
         std::uint32_t rsrcSize = 0;
-        std::uint64_t rsrcAt = 0;   // file offset of the resource root
+        std::uint64_t rsrcAt = 0; // file offset of the resource root
         std::uint64_t rsrcRoom = 0; // bytes from there to the end of its section (or of the file)
         bool rootOpened = false;
         std::uint64_t languageBytes = 0; // language entries kept with the leaves

@@ -106,7 +106,8 @@ bool cModuleFile::NeTypes() {
 
 bool cModuleFile::NeMatches(const cResourceID& id, const cKey& key) {
     if (const auto* n = std::get_if<std::int32_t>(&id)) return !key.isName && *n == key.id;
-    if (const auto* s = std::get_if<std::string>(&id)) return key.isName && mText16::Upper(mText16::FromUtf8(*s)) == key.name;
+    if (const auto* s = std::get_if<std::string>(&id))
+        return key.isName && mText16::Upper(mText16::FromUtf8(*s)) == key.name;
     return false;
 }
 

@@ -125,7 +125,8 @@ bool cModuleFile::ReadDirectory(std::uint32_t at, cDirectory& dir, std::size_t m
     if (at > t.rsrcRoom || kDirectoryHeaderSize > t.rsrcRoom - at) return Fail(mSysText::kInvalidData);
     // One read for the header and the first few entries, which is the whole of most directories.
     const std::uint64_t left = t.rsrcRoom - at - kDirectoryHeaderSize;
-    const std::size_t guess = static_cast<std::size_t>(std::min<std::uint64_t>(left, kGuessEntries * kDirectoryEntrySize));
+    const std::size_t guess =
+        static_cast<std::size_t>(std::min<std::uint64_t>(left, kGuessEntries * kDirectoryEntrySize));
     std::vector<std::uint8_t> head;
     if (!ReadAt(t.rsrcAt + at, kDirectoryHeaderSize + guess, head)) return Fail(mSysText::kInvalidData);
     cByteView hv(head);
@@ -233,8 +234,10 @@ std::optional<std::size_t> cModuleFile::FindEntry(const cDirectory& dir, const c
         std::size_t lo = std::min<std::size_t>(dir.named, count), hi = count;
         while (lo < hi) {
             const std::size_t mid = lo + (hi - lo) / 2;
-            if (dir.entries[mid].name < key.id) lo = mid + 1;
-            else hi = mid;
+            if (dir.entries[mid].name < key.id)
+                lo = mid + 1;
+            else
+                hi = mid;
         }
         if (lo < count && dir.entries[lo].name == key.id) return lo;
         // Modules that do not keep the order: the first entry with the number.
@@ -302,7 +305,7 @@ bool cModuleFile::ResolveData(const std::vector<cEntry>& languages, std::optiona
 }
 
 const std::vector<cModuleFile::cEntry>* cModuleFile::LeafLanguages(cDirectory& names, std::size_t n,
-                                                                    std::vector<cEntry>& scratch) {
+                                                                   std::vector<cEntry>& scratch) {
     cLeaf& leaf = names.leaves[n];
     if (leaf.languagesRead) {
         if (leaf.languagesError != 0) {

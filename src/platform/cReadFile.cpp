@@ -20,8 +20,7 @@ std::uint64_t cReadFile::OpenCount() noexcept { return gOpens.load(std::memory_o
 
 cReadFile::~cReadFile() { Close(); }
 
-cReadFile::cReadFile(cReadFile&& other) noexcept
-    : fd_(other.fd_), size_(other.size_), lastError_(other.lastError_) {
+cReadFile::cReadFile(cReadFile&& other) noexcept : fd_(other.fd_), size_(other.size_), lastError_(other.lastError_) {
     other.fd_ = -1;
 }
 

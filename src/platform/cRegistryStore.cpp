@@ -107,7 +107,8 @@ std::uint32_t SplitPath(std::string_view path, std::vector<std::string_view>& pa
     std::size_t start = 0;
     while (true) {
         std::size_t end = path.find('\\', start);
-        std::string_view part = path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        std::string_view part =
+            path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (part.empty()) return kErrorBadPathname;
         if (part.size() > kMaxKeyNameLength) return kErrorInvalidParameter;
         parts.push_back(part);
@@ -196,8 +197,7 @@ public:
         if (dir.empty()) dir = ".";
         fd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd_ >= 0) {
-            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {}
         }
     }
     ~cFolderLock() {
@@ -238,8 +238,8 @@ public:
     }
     cStatement& BindBlob(int i, std::span<const std::uint8_t> b) {
         static const std::uint8_t kEmpty = 0;
-        Check(sqlite3_bind_blob(stmt_, i, b.empty() ? &kEmpty : b.data(), static_cast<int>(b.size()),
-                                SQLITE_TRANSIENT));
+        Check(
+            sqlite3_bind_blob(stmt_, i, b.empty() ? &kEmpty : b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT));
         return *this;
     }
     // True while a row is there.
@@ -348,8 +348,8 @@ std::string cRegistryStore::FailureText(int rc) {
 cRegistryStore::eOpen cRegistryStore::TryOpen(std::string& reason) {
     CloseDb();
     locked_ = false;
-    int rc = sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         reason = db_ ? FailureText(sqlite3_extended_errcode(db_)) : sqlite3_errstr(rc);
         CloseDb();
@@ -496,8 +496,8 @@ void cRegistryStore::Open() {
         auto dir = std::filesystem::path(file_).parent_path();
         if (!dir.empty()) std::filesystem::create_directories(dir, ec);
         if (ec) {
-            ReportCannotSave("The folder of the settings store " + file_ + " could not be created (" +
-                             ec.message() + "); settings are kept in memory for this run, and changes made now "
+            ReportCannotSave("The folder of the settings store " + file_ + " could not be created (" + ec.message() +
+                             "); settings are kept in memory for this run, and changes made now "
                              "cannot be saved.");
             file_ = ":memory:";
         }
@@ -558,7 +558,8 @@ void cRegistryStore::Recover(const std::string& reason) {
 
 // Runs one operation in one transaction. Damage found on the way moves the file aside and the
 // operation runs once more on the fresh store.
-template <class F> std::uint32_t cRegistryStore::Run(bool write, F&& body) {
+template <class F>
+std::uint32_t cRegistryStore::Run(bool write, F&& body) {
     std::lock_guard guard(mutex_);
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!db_) return kErrorBadDb;
@@ -612,8 +613,7 @@ std::uint32_t cRegistryStore::CheckKey(const cRegKey& key, std::uint32_t need) {
     return kErrorSuccess;
 }
 
-std::uint32_t cRegistryStore::OpenKey(std::uint32_t root, std::string_view subKey, std::uint32_t access,
-                                      cRegKey& key) {
+std::uint32_t cRegistryStore::OpenKey(std::uint32_t root, std::string_view subKey, std::uint32_t access, cRegKey& key) {
     key.Close();
     if (!IsRoot(root)) return kErrorInvalidHandle;
     std::vector<std::string_view> parts;
@@ -637,8 +637,8 @@ std::uint32_t cRegistryStore::OpenKey(std::uint32_t root, std::string_view subKe
     return kErrorSuccess;
 }
 
-std::uint32_t cRegistryStore::CreateKey(std::uint32_t root, std::string_view subKey, std::uint32_t access,
-                                        cRegKey& key, std::uint32_t* disposition) {
+std::uint32_t cRegistryStore::CreateKey(std::uint32_t root, std::string_view subKey, std::uint32_t access, cRegKey& key,
+                                        std::uint32_t* disposition) {
     key.Close();
     if (!IsRoot(root)) return kErrorInvalidHandle;
     std::vector<std::string_view> parts;
@@ -731,9 +731,8 @@ std::uint32_t cRegistryStore::SetValue(const cRegKey& key, std::string_view name
     if (data.size() > static_cast<std::size_t>(INT32_MAX)) return kErrorInvalidParameter;
     return Run(true, [&]() -> std::uint32_t {
         if (auto rc = CheckKey(key, kKeySetValue); rc != kErrorSuccess) return rc;
-        cStatement s(db_,
-                     "INSERT INTO vals(root, keyfold, fold, name, type, data) VALUES(?, ?, ?, ?, ?, ?) "
-                     "ON CONFLICT(root, keyfold, fold) DO UPDATE SET type=excluded.type, data=excluded.data");
+        cStatement s(db_, "INSERT INTO vals(root, keyfold, fold, name, type, data) VALUES(?, ?, ?, ?, ?, ?) "
+                          "ON CONFLICT(root, keyfold, fold) DO UPDATE SET type=excluded.type, data=excluded.data");
         s.Bind(1, key.root_).Bind(2, key.fold_).Bind(3, Fold(name)).Bind(4, name).Bind(5, type).BindBlob(6, data);
         s.Step();
         return kErrorSuccess;
@@ -817,12 +816,11 @@ std::vector<cRegEntry> cRegistryStore::Snapshot() {
     std::vector<cRegEntry> out;
     Run(false, [&]() -> std::uint32_t {
         out.clear();
-        cStatement s(db_,
-                     "SELECT k.root, k.path, v.name, v.type, v.data, v.rowid FROM "
-                     "(SELECT root, fold, path FROM keys UNION ALL "
-                     " SELECT DISTINCT root, keyfold, '' FROM vals WHERE keyfold='') AS k "
-                     "LEFT JOIN vals AS v ON v.root=k.root AND v.keyfold=k.fold "
-                     "ORDER BY k.root, k.fold, v.rowid");
+        cStatement s(db_, "SELECT k.root, k.path, v.name, v.type, v.data, v.rowid FROM "
+                          "(SELECT root, fold, path FROM keys UNION ALL "
+                          " SELECT DISTINCT root, keyfold, '' FROM vals WHERE keyfold='') AS k "
+                          "LEFT JOIN vals AS v ON v.root=k.root AND v.keyfold=k.fold "
+                          "ORDER BY k.root, k.fold, v.rowid");
         while (s.Step()) {
             cRegEntry e;
             e.root = static_cast<std::uint32_t>(s.Int(0));

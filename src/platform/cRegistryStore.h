@@ -113,10 +113,10 @@ private:
 
 struct cRegKeyInfo {
     std::uint32_t subKeys = 0;
-    std::uint32_t maxSubKeyLen = 0;   // longest subkey name, in bytes
+    std::uint32_t maxSubKeyLen = 0; // longest subkey name, in bytes
     std::uint32_t values = 0;
     std::uint32_t maxValueNameLen = 0;
-    std::uint32_t maxValueLen = 0;    // largest value data, in bytes
+    std::uint32_t maxValueLen = 0; // largest value data, in bytes
 };
 
 // One value with its key, for listing the whole store.
@@ -205,13 +205,14 @@ private:
     void Recover(const std::string& reason);
     void CloseDb() noexcept;
     bool IsDamage(int rc) const noexcept;
-    template <class F> std::uint32_t Run(bool write, F&& body);
+    template <class F>
+    std::uint32_t Run(bool write, F&& body);
     bool KeyRowExists(std::uint32_t root, const std::string& fold);
     std::uint32_t CheckKey(const cRegKey& key, std::uint32_t need);
 
     std::string file_;
     int lockWaitMs_;
-    bool locked_ = false;             // the last TryOpen failed on another process's lock
+    bool locked_ = false; // the last TryOpen failed on another process's lock
     bool cannotSaveReported_ = false; // the user has been told that changes cannot be saved
     sqlite3* db_ = nullptr;
     std::recursive_mutex mutex_;

@@ -83,12 +83,14 @@ private:
         bool operator==(const cSourceKey&) const = default;
     };
     struct cSourceHash {
-        std::size_t operator()(const cSourceKey& k) const noexcept { return std::hash<std::uint64_t>()(k.inode ^ (k.device << 32)); }
+        std::size_t operator()(const cSourceKey& k) const noexcept {
+            return std::hash<std::uint64_t>()(k.inode ^ (k.device << 32));
+        }
     };
 
     std::unordered_map<std::string, cFile> files_;
     std::vector<std::string> waiting_; // paths, in the order they were deferred
     std::unordered_set<cSourceKey, cSourceHash> sources_;
-    std::vector<cFailure> failed_;     // failures of an early finish, answered by the next Finish
+    std::vector<cFailure> failed_; // failures of an early finish, answered by the next Finish
     std::string source_;
 };

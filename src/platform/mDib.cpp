@@ -14,9 +14,7 @@ namespace {
 
 constexpr std::array<std::uint8_t, 8> kPngSignature = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
-bool InBounds(std::int64_t w, std::int64_t h) {
-    return w >= 1 && h >= 1 && w <= kMaxDimension && h <= kMaxDimension;
-}
+bool InBounds(std::int64_t w, std::int64_t h) { return w >= 1 && h >= 1 && w <= kMaxDimension && h <= kMaxDimension; }
 
 // Black or white for a colour, by its brightness (how a colour reaches a monochrome bitmap when
 // there is no background colour to compare with).
@@ -63,7 +61,10 @@ cBitmap::cBitmap(eFormat format, std::int32_t width, std::int32_t height) : form
 }
 
 void cBitmap::SetPixel(std::int32_t x, std::int32_t y, std::uint32_t argb) {
-    pixels_[Index(x, y)] = format_ == eFormat::Mono ? ((argb & kWhite) == kWhite ? kWhite : (argb & kWhite) == 0 ? kBlack : ToMono(argb)) : argb;
+    pixels_[Index(x, y)] = format_ == eFormat::Mono ? ((argb & kWhite) == kWhite ? kWhite
+                                                       : (argb & kWhite) == 0    ? kBlack
+                                                                                 : ToMono(argb))
+                                                    : argb;
 }
 
 void cBitmap::Fill(std::uint32_t argb) {
@@ -138,7 +139,12 @@ std::optional<cBlockLayout> ParseBlock(cByteView block) {
         if (h.biHeight < 0 || !InBounds(width, height)) return std::nullopt;
         if (h.biPlanes != 1) return std::nullopt;
         switch (h.biBitCount) {
-        case 1: case 4: case 8: case 16: case 24: case 32: break;
+        case 1:
+        case 4:
+        case 8:
+        case 16:
+        case 24:
+        case 32: break;
         default: return std::nullopt;
         }
         const bool bitfields = h.biCompression == kBiBitfields;
@@ -240,7 +246,8 @@ cBitmap DecodePng(cByteView png) {
 
 std::vector<std::uint8_t> EncodePng(const cBitmap& argb, bool fast) {
     if (argb.Empty()) return {};
-    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(argb.Width()) * static_cast<std::size_t>(argb.Height()) * 4);
+    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(argb.Width()) * static_cast<std::size_t>(argb.Height()) *
+                                   4);
     auto px = argb.Pixels();
     for (std::size_t i = 0; i < px.size(); ++i) {
         std::uint32_t v = px[i];
@@ -286,8 +293,10 @@ std::int32_t SetDIBitsToDevice(cSurface& dc, std::int32_t xDest, std::int32_t yD
     const std::int64_t dibHeight = topDown ? -std::int64_t{info.biHeight} : info.biHeight;
     std::uint32_t rMask = info.redMask, gMask = info.greenMask, bMask = info.blueMask;
     if (!bitfields) {
-        if (bpp == 16) rMask = 0x7C00, gMask = 0x03E0, bMask = 0x001F;
-        else rMask = 0xFF0000, gMask = 0x00FF00, bMask = 0x0000FF;
+        if (bpp == 16)
+            rMask = 0x7C00, gMask = 0x03E0, bMask = 0x001F;
+        else
+            rMask = 0xFF0000, gMask = 0x00FF00, bMask = 0x0000FF;
     }
     const bool keepAlpha = bpp == 32 && rMask == 0xFF0000 && gMask == 0x00FF00 && bMask == 0x0000FF;
     const bool mono = dc.Format() == eFormat::Mono;
@@ -297,7 +306,8 @@ std::int32_t SetDIBitsToDevice(cSurface& dc, std::int32_t xDest, std::int32_t yD
         const std::int64_t ty = std::int64_t{yDest} + dy;
         if (ty < 0 || ty >= dc.Height()) continue;
         // Row of the source rectangle, counted from the top of the picture.
-        const std::int64_t fromTop = topDown ? std::int64_t{ySrc} + dy : dibHeight - 1 - (std::int64_t{ySrc} + h - 1 - dy);
+        const std::int64_t fromTop =
+            topDown ? std::int64_t{ySrc} + dy : dibHeight - 1 - (std::int64_t{ySrc} + h - 1 - dy);
         if (fromTop < 0 || fromTop >= dibHeight) continue;
         const std::int64_t scan = topDown ? fromTop : dibHeight - 1 - fromTop;
         if (scan < startScan || scan >= std::int64_t{startScan} + lines) continue;
@@ -314,13 +324,18 @@ std::int32_t SetDIBitsToDevice(cSurface& dc, std::int32_t xDest, std::int32_t yD
             } else {
                 const std::size_t at = rowAt + static_cast<std::size_t>(sx) * static_cast<std::size_t>(bpp / 8);
                 std::uint32_t v = 0;
-                if (bpp == 16) v = bits.U16(at);
-                else if (bpp == 24) v = std::uint32_t{bits.U8(at)} | (std::uint32_t{bits.U8(at + 1)} << 8) | (std::uint32_t{bits.U8(at + 2)} << 16);
-                else v = bits.U32(at);
+                if (bpp == 16)
+                    v = bits.U16(at);
+                else if (bpp == 24)
+                    v = std::uint32_t{bits.U8(at)} | (std::uint32_t{bits.U8(at + 1)} << 8) |
+                        (std::uint32_t{bits.U8(at + 2)} << 16);
+                else
+                    v = bits.U32(at);
                 argb = (MaskChannel(v, rMask) << 16) | (MaskChannel(v, gMask) << 8) | MaskChannel(v, bMask);
                 if (keepAlpha) argb |= v & 0xFF000000;
             }
-            dc.Bitmap().SetPixel(static_cast<std::int32_t>(tx), static_cast<std::int32_t>(ty), mono ? ToMono(argb) : argb);
+            dc.Bitmap().SetPixel(static_cast<std::int32_t>(tx), static_cast<std::int32_t>(ty),
+                                 mono ? ToMono(argb) : argb);
         }
     }
     return lines;
@@ -340,7 +355,8 @@ bool StretchBlt(cSurface& dst, std::int32_t x, std::int32_t y, std::int32_t w, s
     for (std::int32_t dy = 0; dy < h; ++dy) {
         const std::int64_t ty = std::int64_t{y} + dy;
         if (ty < 0 || ty >= out.Height()) continue;
-        const std::int64_t sy = std::int64_t{ySrc} + (useSource ? (2 * std::int64_t{dy} + 1) * hSrc / (2 * std::int64_t{h}) : 0);
+        const std::int64_t sy =
+            std::int64_t{ySrc} + (useSource ? (2 * std::int64_t{dy} + 1) * hSrc / (2 * std::int64_t{h}) : 0);
         if (useSource && (sy < 0 || sy >= src.Height())) continue;
         for (std::int32_t dx = 0; dx < w; ++dx) {
             const std::int64_t tx = std::int64_t{x} + dx;
@@ -350,8 +366,10 @@ bool StretchBlt(cSurface& dst, std::int32_t x, std::int32_t y, std::int32_t w, s
                 const std::int64_t sx = std::int64_t{xSrc} + (2 * std::int64_t{dx} + 1) * wSrc / (2 * std::int64_t{w});
                 if (sx < 0 || sx >= src.Width()) continue;
                 s = src.Bitmap().Pixel(static_cast<std::int32_t>(sx), static_cast<std::int32_t>(sy));
-                if (src.Format() == eFormat::Mono && !dstMono) s = s ? dst.bkColour : dst.textColour;
-                else if (src.Format() != eFormat::Mono && dstMono) s = (s & kWhite) == (src.bkColour & kWhite) ? kWhite : kBlack;
+                if (src.Format() == eFormat::Mono && !dstMono)
+                    s = s ? dst.bkColour : dst.textColour;
+                else if (src.Format() != eFormat::Mono && dstMono)
+                    s = (s & kWhite) == (src.bkColour & kWhite) ? kWhite : kBlack;
             }
             const auto tx32 = static_cast<std::int32_t>(tx), ty32 = static_cast<std::int32_t>(ty);
             std::uint32_t r = Rop3(index, pattern, s, out.Pixel(tx32, ty32));
@@ -404,7 +422,8 @@ cIconHandle CreateIconIndirect(const cIconInfo& info) {
     icon.xHotspot = info.xHotspot;
     icon.yHotspot = info.yHotspot;
     if (info.hbmColor && !info.hbmColor->Empty()) {
-        if (info.hbmColor->Width() != info.hbmMask->Width() || info.hbmColor->Height() != info.hbmMask->Height()) return {};
+        if (info.hbmColor->Width() != info.hbmMask->Width() || info.hbmColor->Height() != info.hbmMask->Height())
+            return {};
         icon.colour = *info.hbmColor;
     } else if (info.fIcon) {
         return {};
@@ -420,7 +439,8 @@ cIconHandle CreateIconIndirect(const cIconInfo& info) {
     return cIconHandle(std::move(icon));
 }
 
-bool DrawIconEx(cSurface& dc, std::int32_t x, std::int32_t y, const cIconHandle& handle, std::int32_t w, std::int32_t h) {
+bool DrawIconEx(cSurface& dc, std::int32_t x, std::int32_t y, const cIconHandle& handle, std::int32_t w,
+                std::int32_t h) {
     if (!handle || dc.Bitmap().Empty()) return false;
     const cIcon& icon = *handle;
     if (w == 0) w = icon.Width();
@@ -436,7 +456,8 @@ bool DrawIconEx(cSurface& dc, std::int32_t x, std::int32_t y, const cIconHandle&
         for (std::int32_t dx = 0; dx < w; ++dx) {
             const std::int64_t tx = std::int64_t{x} + dx;
             if (tx < 0 || tx >= out.Width()) continue;
-            const auto sx = static_cast<std::int32_t>((2 * std::int64_t{dx} + 1) * icon.Width() / (2 * std::int64_t{w}));
+            const auto sx =
+                static_cast<std::int32_t>((2 * std::int64_t{dx} + 1) * icon.Width() / (2 * std::int64_t{w}));
             const auto tx32 = static_cast<std::int32_t>(tx), ty32 = static_cast<std::int32_t>(ty);
             const std::uint32_t d = out.Pixel(tx32, ty32);
             std::uint32_t c = icon.colour ? icon.colour.Pixel(sx, sy) : 0;
@@ -487,7 +508,10 @@ cBitmap ScaleSmooth(const cBitmap& src, std::int32_t w, std::int32_t h) {
     // A separable tent filter whose support grows with the reduction: bilinear when growing, a
     // weighted area average when shrinking. Colours are premultiplied by alpha meanwhile.
     auto weights = [](std::int32_t from, std::int32_t to) {
-        struct cTap { std::int32_t first; std::vector<float> w; };
+        struct cTap {
+            std::int32_t first;
+            std::vector<float> w;
+        };
         std::vector<cTap> taps(static_cast<std::size_t>(to));
         const double scale = static_cast<double>(from) / to;
         const double support = std::max(1.0, scale);
@@ -544,8 +568,9 @@ cBitmap ScaleSmooth(const cBitmap& src, std::int32_t w, std::int32_t h) {
         for (std::int32_t x = 0; x < w; ++x) {
             std::array<float, 4> acc{};
             for (std::size_t k = 0; k < t.w.size(); ++k) {
-                const auto& m = mid[static_cast<std::size_t>(t.first + static_cast<std::int32_t>(k)) * static_cast<std::size_t>(w) +
-                                    static_cast<std::size_t>(x)];
+                const auto& m =
+                    mid[static_cast<std::size_t>(t.first + static_cast<std::int32_t>(k)) * static_cast<std::size_t>(w) +
+                        static_cast<std::size_t>(x)];
                 for (int c = 0; c < 4; ++c) acc[static_cast<std::size_t>(c)] += t.w[k] * m[static_cast<std::size_t>(c)];
             }
             std::uint32_t v = 0;

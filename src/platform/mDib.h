@@ -122,7 +122,7 @@ struct cRgbQuad {
 struct cDibInfo {
     std::uint32_t biSize = 40;
     std::int32_t biWidth = 0;
-    std::int32_t biHeight = 0;          // > 0: rows bottom-up; < 0: top-down
+    std::int32_t biHeight = 0; // > 0: rows bottom-up; < 0: top-down
     std::uint16_t biPlanes = 1;
     std::uint16_t biBitCount = 0;
     std::uint32_t biCompression = kBiRgb;
@@ -145,13 +145,13 @@ std::uint32_t PaletteColours(std::uint32_t biClrUsed, std::uint16_t biBitCount) 
 // The two halves of an icon image block as SetDIBitsToDevice takes them.
 struct cBlockLayout {
     bool png = false;
-    std::int32_t width = 0;   // the image's real size (from its own header)
+    std::int32_t width = 0; // the image's real size (from its own header)
     std::int32_t height = 0;
-    cDibInfo colour;          // biHeight already halved
+    cDibInfo colour; // biHeight already halved
     std::size_t colourOffset = 0;
-    cDibInfo mask;            // 1 bit, black/white palette
+    cDibInfo mask; // 1 bit, black/white palette
     std::size_t maskOffset = 0;
-    bool hasMask = false;     // false only for a 32-bit image whose block ends after its colours
+    bool hasMask = false; // false only for a 32-bit image whose block ends after its colours
 };
 
 // Parses an image block. Nothing when the block is not a decodable DIB or PNG: short, a header
@@ -192,8 +192,8 @@ public:
     bool fIcon = true;
     std::uint32_t xHotspot = 0;
     std::uint32_t yHotspot = 0;
-    cBitmap colour;  // ARGB (or monochrome when made for a monochrome device)
-    cBitmap mask;    // monochrome
+    cBitmap colour; // ARGB (or monochrome when made for a monochrome device)
+    cBitmap mask; // monochrome
 
     std::int32_t Width() const noexcept { return mask.Width(); }
     std::int32_t Height() const noexcept { return mask.Height(); }

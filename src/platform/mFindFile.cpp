@@ -36,9 +36,12 @@ char32_t NextChar(const unsigned char*& p, const unsigned char* end) {
     }
     int more = 0;
     char32_t cp = 0, least = 0;
-    if ((b & 0xE0) == 0xC0) more = 1, cp = b & 0x1F, least = 0x80;
-    else if ((b & 0xF0) == 0xE0) more = 2, cp = b & 0x0F, least = 0x800;
-    else if ((b & 0xF8) == 0xF0) more = 3, cp = b & 0x07, least = 0x10000;
+    if ((b & 0xE0) == 0xC0)
+        more = 1, cp = b & 0x1F, least = 0x80;
+    else if ((b & 0xF0) == 0xE0)
+        more = 2, cp = b & 0x0F, least = 0x800;
+    else if ((b & 0xF8) == 0xF0)
+        more = 3, cp = b & 0x07, least = 0x10000;
     if (more == 0 || end - p <= more) {
         ++p;
         return kRawByte + b;
@@ -88,7 +91,8 @@ std::u32string FoldedChars(std::string_view s) {
 
 // "*" any run, "?" one character, anything else itself; both sides already folded. Backtracks to
 // the last "*" only, which is enough for these two wildcards.
-template <class C, class F> bool Wild(const C* p, std::size_t pn, const C* s, std::size_t sn, F fold) {
+template <class C, class F>
+bool Wild(const C* p, std::size_t pn, const C* s, std::size_t sn, F fold) {
     std::size_t pi = 0, si = 0, star = std::string::npos, mark = 0;
     while (si < sn) {
         if (pi < pn && p[pi] == C('*')) {
@@ -134,8 +138,7 @@ bool IsKernelFileSystem(int fd) {
     case 0x65735543UL: // fusectl
     case 0x19800202UL: // mqueue
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 #else
@@ -181,7 +184,8 @@ int CompareNames(std::string_view a, std::string_view b) {
         const int raw = a.compare(b);
         return raw < 0 ? -1 : (raw > 0 ? 1 : 0);
     }
-    auto pa = reinterpret_cast<const unsigned char*>(a.data()) + i, pb = reinterpret_cast<const unsigned char*>(b.data()) + i;
+    auto pa = reinterpret_cast<const unsigned char*>(a.data()) + i,
+         pb = reinterpret_cast<const unsigned char*>(b.data()) + i;
     const auto ea = reinterpret_cast<const unsigned char*>(a.data()) + a.size();
     const auto eb = reinterpret_cast<const unsigned char*>(b.data()) + b.size();
     while (pa < ea && pb < eb) {

@@ -54,11 +54,11 @@ public:
     bool Matches(std::string_view name) const;
 
 private:
-    std::u32string folded_;    // the pattern, case-folded
+    std::u32string folded_; // the pattern, case-folded
     std::u32string beforeDotStar_; // for a pattern ending in ".*": the part before it
     bool endsInDotStar_ = false;
-    bool everything_ = false;  // "*.*" or "*"
-    bool ascii_ = true;        // the pattern is plain ASCII
+    bool everything_ = false; // "*.*" or "*"
+    bool ascii_ = true; // the pattern is plain ASCII
     std::string asciiFolded_;
 };
 

@@ -26,10 +26,9 @@ void PutUtf8(std::string& out, char32_t c) {
 
 // Windows-1252 0x80..0x9F. The five unassigned bytes map to the control characters of the same
 // number, as the platform's converter maps them, so that every byte string has a text of its own.
-constexpr char16_t k1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t k1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+                                0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                                0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 } // namespace
 
@@ -77,8 +76,10 @@ std::u16string FromUtf8(std::string_view s) {
         bool ok = static_cast<std::size_t>(extra) < s.size() - i;
         for (int k = 1; ok && k <= extra; ++k) {
             const auto n = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-            if ((n & 0xC0) != 0x80) ok = false;
-            else c = (c << 6) | (n & 0x3F);
+            if ((n & 0xC0) != 0x80)
+                ok = false;
+            else
+                c = (c << 6) | (n & 0x3F);
         }
         // A surrogate in its three-byte form stands for that unit (see ToUtf8).
         if (!ok || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF && extra != 2)) {
@@ -103,8 +104,10 @@ std::string FromAnsi(std::string_view s) {
     out.reserve(s.size());
     for (char ch : s) {
         const auto b = static_cast<unsigned char>(ch);
-        if (b >= 0x80 && b < 0xA0) PutUtf8(out, k1252[b - 0x80]);
-        else PutUtf8(out, b);
+        if (b >= 0x80 && b < 0xA0)
+            PutUtf8(out, k1252[b - 0x80]);
+        else
+            PutUtf8(out, b);
     }
     return out;
 }
@@ -117,7 +120,8 @@ char16_t Upper(char16_t c) {
     if (c >= 0x100 && c <= 0x17F) {
         // Latin Extended-A pairs upper/lower case as even/odd, except around the dotless i and
         // the block's end, where the pairs run odd/even.
-        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c % 2 == 0) ? static_cast<char16_t>(c - 1) : c;
+        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E))
+            return (c % 2 == 0) ? static_cast<char16_t>(c - 1) : c;
         if (c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
         return (c % 2 == 1) ? static_cast<char16_t>(c - 1) : c;
     }

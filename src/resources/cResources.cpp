@@ -7,8 +7,7 @@
 namespace {
 
 cError EnumError(std::int32_t number, const cModuleFile& module) {
-    return cError(number, cError::SourceOf("cResource"),
-                  mResource::SystemErrorText(module.LastError(), module.Path()));
+    return cError(number, cError::SourceOf("cResource"), mResource::SystemErrorText(module.LastError(), module.Path()));
 }
 
 } // namespace
@@ -75,8 +74,10 @@ cResourceID cResources::ResourceName(std::int32_t index, std::int32_t nameIndex)
 
 void cResources::AddType(const cResourceID& type) {
     cType t;
-    if (const auto* n = std::get_if<std::int32_t>(&type)) t.id = *n;
-    else if (const auto* s = std::get_if<std::string>(&type)) t.name = *s;
+    if (const auto* n = std::get_if<std::int32_t>(&type))
+        t.id = *n;
+    else if (const auto* s = std::get_if<std::string>(&type))
+        t.name = *s;
     types_.push_back(std::move(t));
 }
 

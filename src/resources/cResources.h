@@ -21,7 +21,7 @@
 class cResources {
 public:
     // Error numbers (the object error base plus a code); callers compare them.
-    static constexpr std::int32_t kErrLoad = cError::ObjectError(0x419);  // `file`, GetResourceTypes
+    static constexpr std::int32_t kErrLoad = cError::ObjectError(0x419); // `file`, GetResourceTypes
     static constexpr std::int32_t kErrNames = cError::ObjectError(0x41A); // GetResourceNames
 
     cResources() = default;
@@ -62,7 +62,7 @@ public:
 private:
     struct cType {
         std::int32_t id = 0; // 0 for a named type
-        std::string name;    // empty for a numbered type
+        std::string name; // empty for a numbered type
     };
     struct cNameList {
         std::int32_t typeIndex = 0; // 0: a free slot

@@ -28,8 +28,10 @@ void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& 
     if (kind == mFileKind::eKind::kIconFile || kind == mFileKind::eKind::kCursorFile) {
         Report(hooks, eStep::IconFile);
         cFileIcon icon;
-        if (kind == mFileKind::eKind::kCursorFile) icon.LoadCursor(file);
-        else icon.LoadIcon(file);
+        if (kind == mFileKind::eKind::kCursorFile)
+            icon.LoadCursor(file);
+        else
+            icon.LoadIcon(file);
         Append(icons, std::move(icon), hooks);
         Report(hooks, eStep::Done, 1, 1);
         return;
@@ -72,7 +74,8 @@ void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& 
     std::uint64_t variants = 0;
     auto add = [&](cFileIcon::cGroupRef group) {
         if (group.ownLanguage && ++variants > mostVariants)
-            throw cError(cFileIcon::kErrReadBits, cError::SourceOf("cFileIcon"), "Failed to read bitmap bits from resource.");
+            throw cError(cFileIcon::kErrReadBits, cError::SourceOf("cFileIcon"),
+                         "Failed to read bitmap bits from resource.");
         groups.push_back(std::move(group));
     };
     auto addGroups = [&](std::int32_t type, cFileIcon::eKind groupKind) {
@@ -91,8 +94,10 @@ void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& 
         if (options.languages) {
             module.EnumNameLanguages(typeId, [&](std::size_t position, const std::vector<std::uint16_t>& languages) {
                 if (position >= count) return;
-                if (languages.size() == 1) languagesOf[position].only = languages.front();
-                else if (languages.size() > 1) languagesOf[position].several = languages;
+                if (languages.size() == 1)
+                    languagesOf[position].only = languages.front();
+                else if (languages.size() > 1)
+                    languagesOf[position].several = languages;
             });
         }
         for (std::size_t i = 0; i < count; ++i) {

@@ -25,13 +25,13 @@ namespace mIconGroups {
 // ReadingNames and then NoGroups or one Group step per group; every load that ends normally ends
 // with Done.
 enum class eStep {
-    IconFile,       // an icon file is about to be read
+    IconFile, // an icon file is about to be read
     CheckingModule, // the module is being opened and its resource types read
-    NoGroupType,    // the module has no group icons (nor, when asked for, group cursors) at all
-    ReadingNames,   // the names of its group icons are being read
-    NoGroups,       // the group-icon type lists no names
-    Group,          // group `index` of `count` is about to be read
-    Done,           // every group was read
+    NoGroupType, // the module has no group icons (nor, when asked for, group cursors) at all
+    ReadingNames, // the names of its group icons are being read
+    NoGroups, // the group-icon type lists no names
+    Group, // group `index` of `count` is about to be read
+    Done, // every group was read
 };
 
 struct cHooks {

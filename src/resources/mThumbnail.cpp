@@ -20,7 +20,7 @@ namespace {
 
 constexpr std::size_t kHeaderSize = cFileIcon::kHeaderSize;
 constexpr std::size_t kEntrySize = cFileIcon::kEntrySize; // ICONDIRENTRY
-constexpr std::size_t kGroupEntrySize = 14;               // GRPICONDIRENTRY
+constexpr std::size_t kGroupEntrySize = 14; // GRPICONDIRENTRY
 // Enough of a block for its header's depth: a BITMAPINFOHEADER, or a PNG signature.
 constexpr std::uint32_t kDepthProbeBytes = 40;
 
@@ -94,7 +94,8 @@ public:
 private:
     std::string OpenIconFile(std::uint16_t count) {
         const std::size_t dirBytes = std::size_t{count} * kEntrySize;
-        if (file_.Size() < kHeaderSize || file_.Size() - kHeaderSize < dirBytes) return "its icon directory is cut short";
+        if (file_.Size() < kHeaderSize || file_.Size() - kHeaderSize < dirBytes)
+            return "its icon directory is cut short";
         std::vector<std::uint8_t> dir(dirBytes);
         if (file_.ReadAt(kHeaderSize, dir.data(), dirBytes) != dirBytes) return "its icon directory is cut short";
         const cByteView v(dir);
@@ -161,9 +162,9 @@ private:
     }
 
     bool isModule_ = false;
-    cFileIcon frame_;     // an animated cursor's first frame
-    cReadFile file_;      // an icon file
-    cModuleFile module_;  // a module
+    cFileIcon frame_; // an animated cursor's first frame
+    cReadFile file_; // an icon file
+    cModuleFile module_; // a module
     std::vector<ICONDIRENTRY> entries_;
     std::vector<std::uint16_t> ids_; // a module's icon resource per image
 };

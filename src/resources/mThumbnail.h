@@ -35,9 +35,9 @@ inline constexpr std::uint32_t kMaxBlockBytes = 8u << 20;
 inline constexpr std::size_t kMaxDepthProbes = 16;
 
 struct cThumbnail {
-    mDib::cBitmap argb;      // the picture, fitted into size x size; empty when there is none
-    std::int32_t image = 0;  // the image drawn, 1-based in its icon
-    std::string failure;     // why there is no picture, a sentence about the file ("" on success)
+    mDib::cBitmap argb; // the picture, fitted into size x size; empty when there is none
+    std::int32_t image = 0; // the image drawn, 1-based in its icon
+    std::string failure; // why there is no picture, a sentence about the file ("" on success)
 };
 
 // The thumbnail of the file at `path` for a square of `size` pixels (1 to kMaxSize).

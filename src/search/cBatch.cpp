@@ -24,7 +24,7 @@ struct cBatch::cLoaded {
     std::int32_t iconCount = 0;
     std::vector<std::size_t> icoBytes;
     struct cEvent {
-        std::string text;             // a status text, when error is empty
+        std::string text; // a status text, when error is empty
         std::optional<cError> error;
     };
     std::vector<cEvent> events;
@@ -92,7 +92,8 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
                 for (auto it = into.events.rbegin(); it != into.events.rend(); ++it) {
                     if (it->error) {
                         into.record.error = it->error->Description();
-                        while (!into.record.error.empty() && (into.record.error.back() == '\n' || into.record.error.back() == '\r'))
+                        while (!into.record.error.empty() &&
+                               (into.record.error.back() == '\n' || into.record.error.back() == '\r'))
                             into.record.error.pop_back();
                         break;
                     }
@@ -229,7 +230,9 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
     // (most sources of a collection hold no icons at all) may wait in a longer queue, so that the
     // loaders do not stop and start at every small file.
     constexpr std::size_t kMaxAhead = 64;
-    auto mayStart = [&] { return next >= n || (next - committed - lightWaiting < jobs && next - committed < kMaxAhead); };
+    auto mayStart = [&] {
+        return next >= n || (next - committed - lightWaiting < jobs && next - committed < kMaxAhead);
+    };
     // Loads source i (claimed under the lock) and leaves the result in its slot.
     auto loadInto = [&](std::size_t i) {
         auto loaded = LoadOne(sources[i], options);

@@ -37,30 +37,30 @@ public:
     struct cGroup {
         std::int32_t position = 0; // 1-based, in the file's order
         cResourceID id;
-        bool cursor = false;       // a cursor group (or cursor file, or frame of an animated cursor)
-        std::string language;      // the language's tag where known ("" otherwise)
-        std::int32_t frame = 0;    // the frame of an animated cursor, 0 otherwise
+        bool cursor = false; // a cursor group (or cursor file, or frame of an animated cursor)
+        std::string language; // the language's tag where known ("" otherwise)
+        std::int32_t frame = 0; // the frame of an animated cursor, 0 otherwise
         std::vector<cImage> images;
-        std::string icoSha256;     // of the .ico bytes the group is saved as
-        std::string output;        // the file written, or the kept file of a duplicate; "" when none
-        std::string status;        // "saved", "renamed", "duplicate", "failed"; "" without writing
-        std::string error;         // why it failed
+        std::string icoSha256; // of the .ico bytes the group is saved as
+        std::string output; // the file written, or the kept file of a duplicate; "" when none
+        std::string status; // "saved", "renamed", "duplicate", "failed"; "" without writing
+        std::string error; // why it failed
     };
     struct cSource {
         std::string path;
-        bool read = false;         // the file was examined to the end
-        std::string sha256;        // of the file's bytes ("" when it could not be read)
-        std::string error;         // why it could not be read
+        bool read = false; // the file was examined to the end
+        std::string sha256; // of the file's bytes ("" when it could not be read)
+        std::string error; // why it could not be read
         std::vector<cGroup> groups;
     };
     struct cOptions {
-        std::string folder;        // where outputs go
+        std::string folder; // where outputs go
         int jobs = 1;
-        bool write = true;         // false: load and describe only (list --json)
-        bool digests = false;      // take the sha256 of sources, blocks and outputs
+        bool write = true; // false: load and describe only (list --json)
+        bool digests = false; // take the sha256 of sources, blocks and outputs
         bool dedupe = false;
-        bool cursors = false;      // also the cursor groups of modules
-        bool languages = false;    // every language of a group stored in several
+        bool cursors = false; // also the cursor groups of modules
+        bool languages = false; // every language of a group stored in several
     };
     struct cHooks {
         // A source is settled, in source order: its record, with what it printed before.
@@ -69,7 +69,8 @@ public:
         std::function<void(const std::string& source, const std::string& text)> Status;
         std::function<void(const std::string& source, const cError& error)> Error;
         std::function<void(const std::string& source, const std::string& wanted, const std::string& used,
-                           cExtractor::eRename why)> Renamed;
+                           cExtractor::eRename why)>
+            Renamed;
         std::function<void(const std::string& source, const std::string& wanted, const std::string& used)> Shortened;
     };
 

@@ -138,10 +138,12 @@ bool cExtractor::LoadFileIcons(const std::string& file) {
     }
 }
 
-std::optional<cExtractor::eRename> cExtractor::Taken(const std::string& name, const std::set<std::string>& thisFile) const {
+std::optional<cExtractor::eRename> cExtractor::Taken(const std::string& name,
+                                                     const std::set<std::string>& thisFile) const {
     if (thisFile.count(name) != 0) return eRename::kSameFile;
     // The same source listed twice writes its names again.
-    if (const std::string* from = written_.WrittenFrom(name); from && *from != sourceFile_) return eRename::kOtherSource;
+    if (const std::string* from = written_.WrittenFrom(name); from && *from != sourceFile_)
+        return eRename::kOtherSource;
     const cAtomicFile::cProbe at = cAtomicFile::Probe(name);
     if (at.kind == cAtomicFile::eKind::kLink) return eRename::kLink;
     if (at.kind == cAtomicFile::eKind::kRegular && written_.IsSource(at.identity.device, at.identity.inode))
@@ -194,7 +196,8 @@ bool cExtractor::SaveFileIcons() {
             if (e.Number() == cFileIcon::kErrCantWrite) Status(e.Description());
             // The log names the file and the system's reason.
             std::string what = e.Description();
-            if (copy.SaveSystemError() != 0) what += " (" + name + ": " + mSysText::TextLine(copy.SaveSystemError(), name) + ")";
+            if (copy.SaveSystemError() != 0)
+                what += " (" + name + ": " + mSysText::TextLine(copy.SaveSystemError(), name) + ")";
             const cError reported(e.Number(), e.Source(), what);
             Report(reported);
             Outcome(k, eOutcome::kFailed, name, &reported);
@@ -203,8 +206,10 @@ bool cExtractor::SaveFileIcons() {
         thisFile.insert(name);
         if (why) ++iconsRenamed_;
         if (name != wanted) {
-            if (FitFileName(wanted) != wanted && hooks_.Shortened) hooks_.Shortened(wanted, name);
-            else if (hooks_.Renamed) hooks_.Renamed(wanted, name, why.value_or(eRename::kSameFile));
+            if (FitFileName(wanted) != wanted && hooks_.Shortened)
+                hooks_.Shortened(wanted, name);
+            else if (hooks_.Renamed)
+                hooks_.Renamed(wanted, name, why.value_or(eRename::kSameFile));
         }
         if (!again) ++iconsSaved_;
         Outcome(k, name == wanted ? eOutcome::kSaved : eOutcome::kRenamed, name, nullptr);

@@ -40,10 +40,10 @@ class cExtractor {
 public:
     // Why an output took another name than its own.
     enum class eRename {
-        kSameFile,    // another group of the same file has that name
+        kSameFile, // another group of the same file has that name
         kOtherSource, // the run wrote that file from another source
-        kSource,      // the file there is one of the run's sources
-        kLink,        // a symbolic link stands there
+        kSource, // the file there is one of the run's sources
+        kLink, // a symbolic link stands there
     };
     // The sentence that says why, after the wanted name ("... is a symbolic link").
     static const char* RenameReason(eRename why);

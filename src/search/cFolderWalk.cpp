@@ -1,6 +1,5 @@
 #include "search/cFolderWalk.h"
 
-
 #include "base/mProgram.h"
 #include "search/mRecurse.h"
 
@@ -15,8 +14,7 @@ public:
     ~cTimerOn() {
         try {
             host_.EnableTimer(false);
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     cTimerOn(const cTimerOn&) = delete;
     cTimerOn& operator=(const cTimerOn&) = delete;
@@ -36,7 +34,8 @@ std::string cFolderWalk::PassedOverText() const {
         text = std::to_string(lineBreaks_) + (lineBreaks_ == 1 ? " name holds" : " names hold") + " a line break";
     if (pastLimit_ > 0) {
         if (!text.empty()) text += ", ";
-        text += std::to_string(pastLimit_) + (pastLimit_ == 1 ? " path lies" : " paths lie") + " past the system's path limit";
+        text += std::to_string(pastLimit_) + (pastLimit_ == 1 ? " path lies" : " paths lie") +
+                " past the system's path limit";
     }
     if (!text.empty()) text += ": not listed";
     return text;
@@ -53,8 +52,7 @@ std::string cFolderWalk::SearchingText(std::string_view path) { return "Searchin
 void cFolderWalk::Report(const cError& e) {
     try {
         host_.ReportError(e);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void cFolderWalk::WalkFolder(const std::string& path) { Walk(path, true, 0); }

@@ -11,7 +11,8 @@ bool cSearchList::Append(std::string text) {
 }
 
 const cSearchList::cEntry& cSearchList::At(int index) const {
-    if (index < 0 || static_cast<std::size_t>(index) >= entries_.size()) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
+    if (index < 0 || static_cast<std::size_t>(index) >= entries_.size())
+        cError::RaiseRuntime(cError::kSubscriptOutOfRange);
     return entries_[static_cast<std::size_t>(index)];
 }
 
@@ -20,7 +21,8 @@ cSearchList::cEntry& cSearchList::At(int index) {
 }
 
 std::int16_t cSearchList::CheckedCount() const noexcept {
-    return static_cast<std::int16_t>(std::count_if(entries_.begin(), entries_.end(), [](const cEntry& e) { return e.checked; }));
+    return static_cast<std::int16_t>(
+        std::count_if(entries_.begin(), entries_.end(), [](const cEntry& e) { return e.checked; }));
 }
 
 std::int16_t cSearchList::RemoveChecked() {

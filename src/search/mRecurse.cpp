@@ -61,7 +61,8 @@ std::string HelpPageFor(const std::string& programDir, std::string_view page) {
 std::string HelpPage(std::string_view page) { return HelpPageFor(mProgram::ProgramDir(), page); }
 
 std::string CutListText(std::string_view file, std::int64_t total, std::int64_t shown) {
-    return std::string(file) + " holds " + std::to_string(total) + " entries; the search list holds " + std::to_string(shown) +
+    return std::string(file) + " holds " + std::to_string(total) + " entries; the search list holds " +
+           std::to_string(shown) +
            ", the first of them. Save As keeps the entries shown in another file; the file itself is not saved over.";
 }
 

@@ -121,7 +121,7 @@ void CLog::LogEvent(std::string_view message, std::int32_t type, const cError* c
     cAtomicFile::IgnoreFileSizeSignal();
     int fd = ::open(logPath_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) throw FileFailure(RuntimeFromErrno(errno), source, logPath_);
-    if (struct stat st {}; ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (struct stat st{}; ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         throw FileFailure(cError::kPathFileAccess, source, logPath_);
     }

@@ -169,8 +169,7 @@ void ReportError(std::int32_t number, const std::string& source, const std::stri
         // A view that fails has nowhere left to report to; the program carries on.
         try {
             std::cerr << "pictrix: Error #" << number << ' ' << source << ": " << description << '\n';
-        } catch (...) {
-        }
+        } catch (...) {}
     }
 }
 

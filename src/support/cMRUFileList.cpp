@@ -51,8 +51,10 @@ std::string cMRUFileList::ShortenedPath(const std::string& p) {
         if (p[i] != sep) continue;
         std::size_t tail = CharsFrom(p, i + 1);
         if (leftmost == std::string::npos) leftmost = i;
-        if (tail >= kCaptionLength + 1) anyLong = true;
-        else if (leftmostShort == std::string::npos) leftmostShort = i;
+        if (tail >= kCaptionLength + 1)
+            anyLong = true;
+        else if (leftmostShort == std::string::npos)
+            leftmostShort = i;
     }
     if (!anyLong) return p;
     return "..." + p.substr(leftmostShort != std::string::npos ? leftmostShort : leftmost);

@@ -119,8 +119,8 @@ bool cRegistry::CreateKey() {
 
 bool cRegistry::DeleteKey() {
     if (store_->DeleteKey(Root(classKey_), sectionKey_) != kErrorSuccess) {
-        Raise(kRegistryFailure, "Failed to delete registry Key: '" + std::to_string(classKey_) + "',Section: '" +
-                                    sectionKey_);
+        Raise(kRegistryFailure,
+              "Failed to delete registry Key: '" + std::to_string(classKey_) + "',Section: '" + sectionKey_);
     }
     return true;
 }
@@ -293,7 +293,8 @@ void cRegistry::CreateAdditionalEXEAssociations(const std::string& sClassName, c
               "Invalid parameter list passed to CreateAdditionalEXEAssociations - expected Name/Text/Command");
     }
     sectionKey_ = sClassName;
-    if (!KeyExists()) Raise(kClassNotDefined, "Error - attempt to create additional associations before class defined.");
+    if (!KeyExists())
+        Raise(kClassNotDefined, "Error - attempt to create additional associations before class defined.");
     for (std::size_t i = 0; i + 2 < vItems.size(); i += 3) {
         valueType_ = static_cast<std::int32_t>(kRegSz);
         valueKey_.clear();

@@ -23,7 +23,8 @@ using mTestKit::Quote;
 std::string Field(const std::string& line, const std::string& key) {
     const std::regex re("\"" + key + "\":\"([^\"]*)\"");
     std::string value;
-    for (auto it = std::sregex_iterator(line.begin(), line.end(), re); it != std::sregex_iterator(); ++it) value = (*it)[1].str();
+    for (auto it = std::sregex_iterator(line.begin(), line.end(), re); it != std::sregex_iterator(); ++it)
+        value = (*it)[1].str();
     return value;
 }
 
@@ -39,7 +40,8 @@ std::string Sha(const std::string& path) { return cSha256::Of(mTestKit::ReadByte
 // Every file of a folder with its bytes.
 std::map<std::string, std::vector<std::uint8_t>> Folder(const fs::path& dir) {
     std::map<std::string, std::vector<std::uint8_t>> files;
-    for (const auto& e : fs::directory_iterator(dir)) files[e.path().filename().string()] = mTestKit::ReadBytes(e.path().string());
+    for (const auto& e : fs::directory_iterator(dir))
+        files[e.path().filename().string()] = mTestKit::ReadBytes(e.path().string());
     return files;
 }
 
@@ -53,14 +55,18 @@ struct cCollection {
         fs::copy_file(Fixture("modules/good64.dll"), dir.File("b/good.dll"));
         fs::copy_file(Fixture("modules/sample.dll"), dir.File("a/sample.dll"));
         fs::copy_file(Fixture("icons/six.ico"), dir.File("b/six.ico"));
-        for (const char* f : {"a/good.dll", "b/good.dll", "a/sample.dll", "b/six.ico", "a/missing.dll"}) args += " " + Quote(dir.File(f));
+        for (const char* f : {"a/good.dll", "b/good.dll", "a/sample.dll", "b/six.ico", "a/missing.dll"})
+            args += " " + Quote(dir.File(f));
     }
 };
 
 TEST(CliBatch, TheManifestTellsWhatIsOnDisk) {
     cCollection c;
     std::string out, err;
-    EXPECT_EQ(Cli("extract --dedupe --manifest " + Quote(c.dir.File("m.jsonl")) + " -o " + Quote(c.dir.File("out1")) + c.args, &out, &err), 1)
+    EXPECT_EQ(
+        Cli("extract --dedupe --manifest " + Quote(c.dir.File("m.jsonl")) + " -o " + Quote(c.dir.File("out1")) + c.args,
+            &out, &err),
+        1)
         << "the missing file fails the run";
     const auto manifest = mTestKit::ReadBytes(c.dir.File("m.jsonl"));
     const auto records = Lines(std::string(manifest.begin(), manifest.end()));
@@ -86,8 +92,8 @@ TEST(CliBatch, TheManifestTellsWhatIsOnDisk) {
     EXPECT_EQ(statuses["saved"] + statuses["duplicate"], 9 + 9 + 12 + 1);
     EXPECT_GE(statuses["duplicate"], 9);
     EXPECT_EQ(Folder(c.dir.File("out1")).size(), static_cast<std::size_t>(statuses["saved"]));
-    EXPECT_NE(out.find("Total icons saved: " + std::to_string(statuses["saved"]) + "; " + std::to_string(statuses["duplicate"]) +
-                       " duplicates of files already written left out"),
+    EXPECT_NE(out.find("Total icons saved: " + std::to_string(statuses["saved"]) + "; " +
+                       std::to_string(statuses["duplicate"]) + " duplicates of files already written left out"),
               std::string::npos)
         << out;
 }
@@ -99,12 +105,12 @@ TEST(CliBatch, TwoJobsGiveWhatOneGives) {
     const std::string run = "extract --manifest - -o out" + c.args;
     fs::create_directories(c.dir.File("one/out"));
     fs::create_directories(c.dir.File("two/out"));
-    EXPECT_EQ(mTestKit::Run("cd " + Quote(c.dir.File("one")) + " && " + Quote(PICTRIX_BINARY_DIR "/pictrix-cli") + " " + run +
-                                " --jobs 1 2>" + Quote(c.dir.File("one.err")),
+    EXPECT_EQ(mTestKit::Run("cd " + Quote(c.dir.File("one")) + " && " + Quote(PICTRIX_BINARY_DIR "/pictrix-cli") + " " +
+                                run + " --jobs 1 2>" + Quote(c.dir.File("one.err")),
                             &m1),
               1);
-    EXPECT_EQ(mTestKit::Run("cd " + Quote(c.dir.File("two")) + " && " + Quote(PICTRIX_BINARY_DIR "/pictrix-cli") + " " + run +
-                                " --jobs 2 2>" + Quote(c.dir.File("two.err")),
+    EXPECT_EQ(mTestKit::Run("cd " + Quote(c.dir.File("two")) + " && " + Quote(PICTRIX_BINARY_DIR "/pictrix-cli") + " " +
+                                run + " --jobs 2 2>" + Quote(c.dir.File("two.err")),
                             &m2),
               1);
     EXPECT_EQ(Lines(m1).size(), 32u);
@@ -122,16 +128,18 @@ TEST(CliBatch, NamesFromAPipe) {
     const std::vector<std::string> names = {"with space.ico", "line\nbreak.ico", "caf\xe9.ico"};
     for (const auto& n : names) fs::copy_file(Fixture("icons/six.ico"), dir.File(n));
     std::string out;
-    ASSERT_EQ(mTestKit::Run("cd " + Quote(dir.Path().string()) + " && find . -maxdepth 1 -name '*.ico' -print0 | sort -z | " +
-                                Quote(PICTRIX_BINARY_DIR "/pictrix-cli") + " extract -0 --from - --manifest - -o out 2>/dev/null",
-                            &out),
+    ASSERT_EQ(mTestKit::Run(
+                  "cd " + Quote(dir.Path().string()) + " && find . -maxdepth 1 -name '*.ico' -print0 | sort -z | " +
+                      Quote(PICTRIX_BINARY_DIR "/pictrix-cli") + " extract -0 --from - --manifest - -o out 2>/dev/null",
+                  &out),
               0);
     const auto records = Lines(out);
     ASSERT_EQ(records.size(), 3u) << out;
     EXPECT_NE(out.find("\"source\":\"./line\\nbreak.ico\""), std::string::npos) << out;
     EXPECT_NE(out.find("\"source_bytes\":\"Li9jYWbpLmljbw==\""), std::string::npos) << "./caf\\xe9.ico in base64";
     EXPECT_EQ(Folder(dir.File("out")).size(), 3u);
-    EXPECT_TRUE(fs::exists(dir.File("out/caf\xe9" "1.ico")));
+    EXPECT_TRUE(fs::exists(dir.File("out/caf\xe9"
+                                    "1.ico")));
     // -0 alone has nothing to read.
     std::string err;
     EXPECT_EQ(Cli("extract -0 " + Quote(Fixture("icons/six.ico")), nullptr, &err), 2);
@@ -141,8 +149,8 @@ TEST(CliBatch, NamesFromAPipe) {
 TEST(CliBatch, ProgressOnlyOnATerminal) {
     if (mTestKit::Run("command -v script >/dev/null") != 0) GTEST_SKIP() << "script (util-linux) is not installed";
     mTestKit::cTempDir dir;
-    const std::string command = Quote(PICTRIX_BINARY_DIR "/pictrix-cli") + " extract -o " + Quote(dir.Path().string()) + " " +
-                                Quote(Fixture("modules/sample.dll"));
+    const std::string command = Quote(PICTRIX_BINARY_DIR "/pictrix-cli") + " extract -o " + Quote(dir.Path().string()) +
+                                " " + Quote(Fixture("modules/sample.dll"));
     std::string terminal, piped;
     ASSERT_EQ(mTestKit::Run("script -qec " + Quote(command) + " /dev/null", &terminal), 0);
     EXPECT_NE(terminal.find("1/1 files, 12 groups saved"), std::string::npos) << terminal;

@@ -25,15 +25,19 @@ TEST(CliInfo, PrintsTheHeaderAndEveryImage) {
 TEST(CliInfo, CursorsAndAnimatedCursors) {
     std::string out;
     ASSERT_EQ(Cli("info " + mTestKit::Quote(mTestKit::Fixture("cursors/two.cur")), &out), 0) << out;
-    EXPECT_NE(out.find("header: reserved 0, type 2, images 2\n     #  width height    colours   bytes  offset  format  hotspot\n"
-                       "     1     16     16        256    1384      38  DIB     1,2\n"),
-              std::string::npos)
+    EXPECT_NE(
+        out.find(
+            "header: reserved 0, type 2, images 2\n     #  width height    colours   bytes  offset  format  hotspot\n"
+            "     1     16     16        256    1384      38  DIB     1,2\n"),
+        std::string::npos)
         << out;
     // busy.ani: four frames there and back (1 2 3 4 3 2 1), rates 5 to 11.
     ASSERT_EQ(Cli("info " + mTestKit::Quote(mTestKit::Fixture("crafted/busy.ani")), &out), 0) << out;
-    EXPECT_NE(out.find("animated cursor: 4 frames, 7 steps, display rate 10 jiffies, sequence, rates\n"
-                       "steps (frames): 1 2 3 4 3 2 1\nrates (jiffies): 5 6 7 8 9 10 11\nframe 1\nheader: reserved 0, type 2"),
-              std::string::npos)
+    EXPECT_NE(
+        out.find(
+            "animated cursor: 4 frames, 7 steps, display rate 10 jiffies, sequence, rates\n"
+            "steps (frames): 1 2 3 4 3 2 1\nrates (jiffies): 5 6 7 8 9 10 11\nframe 1\nheader: reserved 0, type 2"),
+        std::string::npos)
         << out;
     EXPECT_NE(out.find("frame 4\n"), std::string::npos) << out;
 }
@@ -53,7 +57,9 @@ TEST(CliInfo, ExitStatusTellsFailuresFromBadUsage) {
     // A command's --help: its own usage on standard output, never a file named "--help".
     for (const std::string command : {"extract", "settings", "render"}) {
         std::string usage;
-        EXPECT_EQ(mTestKit::Run(std::string(PICTRIX_BINARY_DIR) + "/pictrix-cli " + command + " --help 2>/dev/null", &usage), 0);
+        EXPECT_EQ(
+            mTestKit::Run(std::string(PICTRIX_BINARY_DIR) + "/pictrix-cli " + command + " --help 2>/dev/null", &usage),
+            0);
         EXPECT_EQ(usage.rfind("usage: pictrix-cli " + command + " ", 0), 0u) << usage;
     }
 }

@@ -15,7 +15,8 @@ using mTestKit::Quote;
 int Cli(const std::string& args, std::string* out = nullptr) {
     std::string ignored;
     if (out) out->clear();
-    return mTestKit::Run(std::string(PICTRIX_BINARY_DIR) + "/pictrix-cli render " + args + " 2>&1", out ? out : &ignored);
+    return mTestKit::Run(std::string(PICTRIX_BINARY_DIR) + "/pictrix-cli render " + args + " 2>&1",
+                         out ? out : &ignored);
 }
 
 using mTestKit::ReadPng;
@@ -23,16 +24,22 @@ int Differences(const mDib::cBitmap& a, const mDib::cBitmap& b) { return mTestKi
 
 TEST(CliRender, EveryFixtureImageAsAnIndependentDecoderSeesIt) {
     mTestKit::cTempDir dir;
-    const std::pair<const char*, int> icons[] = {{"depth1", 1}, {"depth4", 2}, {"depth8", 2}, {"depth24", 2}, {"depth32", 2},
-                                                 {"hole24", 1}, {"png256", 1}, {"multi", 3}, {"vista", 4}, {"six", 6}};
+    const std::pair<const char*, int> icons[] = {{"depth1", 1},  {"depth4", 2}, {"depth8", 2}, {"depth24", 2},
+                                                 {"depth32", 2}, {"hole24", 1}, {"png256", 1}, {"multi", 3},
+                                                 {"vista", 4},   {"six", 6}};
     for (const auto& [name, count] : icons) {
         for (int i = 1; i <= count; ++i) {
             SCOPED_TRACE(std::string(name) + " image " + std::to_string(i));
             const std::string out = dir.File("out.png");
             std::string text;
-            ASSERT_EQ(Cli(Quote(Fixture(std::string("icons/") + name + ".ico")) + " --image " + std::to_string(i) + " -o " + Quote(out), &text), 0) << text;
+            ASSERT_EQ(Cli(Quote(Fixture(std::string("icons/") + name + ".ico")) + " --image " + std::to_string(i) +
+                              " -o " + Quote(out),
+                          &text),
+                      0)
+                << text;
             const auto got = ReadPng(out);
-            const auto expected = ReadPng(Fixture("renders/" + std::string(name) + "-" + std::to_string(i - 1) + ".png"));
+            const auto expected =
+                ReadPng(Fixture("renders/" + std::string(name) + "-" + std::to_string(i - 1) + ".png"));
             ASSERT_FALSE(got.Empty());
             EXPECT_EQ(Differences(got, expected), 0);
         }
@@ -102,9 +109,12 @@ TEST(CliRender, Failures) {
         {"no file", "-o x.png", 2, "usage:"},
         {"image 0", ico + " --image 0 -o x.png", 2, "usage:"},
         {"size not a number", ico + " --size big -o x.png", 2, "usage:"},
-        {"image past the end", ico + " --image 4 -o " + Quote(dir.File("x.png")), 1, "there is no image 4; the icon holds 3"},
-        {"group 2 of an icon file", ico + " --group 2 -o " + Quote(dir.File("x.png")), 1, "there is no icon group 2; the file holds 1"},
-        {"group past a module's last", Quote(Fixture("modules/sample.dll")) + " --group 13 -o " + Quote(dir.File("x.png")), 1,
+        {"image past the end", ico + " --image 4 -o " + Quote(dir.File("x.png")), 1,
+         "there is no image 4; the icon holds 3"},
+        {"group 2 of an icon file", ico + " --group 2 -o " + Quote(dir.File("x.png")), 1,
+         "there is no icon group 2; the file holds 1"},
+        {"group past a module's last",
+         Quote(Fixture("modules/sample.dll")) + " --group 13 -o " + Quote(dir.File("x.png")), 1,
          "there is no icon group 13; the file holds 12"},
         {"not a module", Quote(Fixture("icons/r256.png")) + " -o " + Quote(dir.File("x.png")), 1, "-2147220455, "},
         {"missing file", "/nonexistent/a.ico -o " + Quote(dir.File("x.png")), 1, "Failed to load icon"},

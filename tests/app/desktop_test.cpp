@@ -33,8 +33,10 @@ std::string EntryValue(const std::string& entry, const std::string& group, const
     std::istringstream lines(entry);
     std::string line, current;
     while (std::getline(lines, line)) {
-        if (!line.empty() && line.front() == '[') current = line;
-        else if (current == "[" + group + "]" && line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
+        if (!line.empty() && line.front() == '[')
+            current = line;
+        else if (current == "[" + group + "]" && line.rfind(key + "=", 0) == 0)
+            return line.substr(key.size() + 1);
     }
     return {};
 }
@@ -73,17 +75,18 @@ TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
     const fs::path stage = dir.Path() / "stage";
     std::string output;
     ASSERT_EQ(mTestKit::Run("DESTDIR=" + Quote(stage.string()) + " " + Quote(PICTRIX_CMAKE_COMMAND) + " --install " +
-                      Quote(kBuild.string()) + " --prefix /usr 2>&1",
-                  &output),
+                                Quote(kBuild.string()) + " --prefix /usr 2>&1",
+                            &output),
               0)
         << output;
     const fs::path usr = stage / "usr";
-    for (const char* file : {"bin/pictrix", "bin/pictrix-cli", "bin/pictrix-thumbnailer", "share/pictrix/Help/index.htm",
-                             "share/applications/org.pictrix.Pictrix.desktop", "share/mime/packages/pictrix.xml",
-                             "share/metainfo/org.pictrix.Pictrix.metainfo.xml", "share/bash-completion/completions/pictrix-cli",
-                             "share/man/man1/pictrix.1.gz", "share/man/man1/pictrix-cli.1.gz", "share/man/man1/pictrix-thumbnailer.1.gz",
-                             "share/icons/hicolor/48x48/mimetypes/application-x-pictrix-recurse-list.png",
-                             "share/thumbnailers/pictrix.thumbnailer"})
+    for (const char* file :
+         {"bin/pictrix", "bin/pictrix-cli", "bin/pictrix-thumbnailer", "share/pictrix/Help/index.htm",
+          "share/applications/org.pictrix.Pictrix.desktop", "share/mime/packages/pictrix.xml",
+          "share/metainfo/org.pictrix.Pictrix.metainfo.xml", "share/bash-completion/completions/pictrix-cli",
+          "share/man/man1/pictrix.1.gz", "share/man/man1/pictrix-cli.1.gz", "share/man/man1/pictrix-thumbnailer.1.gz",
+          "share/icons/hicolor/48x48/mimetypes/application-x-pictrix-recurse-list.png",
+          "share/thumbnailers/pictrix.thumbnailer"})
         EXPECT_TRUE(fs::is_regular_file(usr / file)) << file;
     // bin holds the programs and nothing else.
     int inBin = 0;
@@ -97,7 +100,8 @@ TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
                 .string());
         ASSERT_GT(png.size(), 24u);
         const auto be32 = [&png](std::size_t at) {
-            return (std::uint32_t{png[at]} << 24) | (std::uint32_t{png[at + 1]} << 16) | (std::uint32_t{png[at + 2]} << 8) | png[at + 3];
+            return (std::uint32_t{png[at]} << 24) | (std::uint32_t{png[at + 1]} << 16) |
+                   (std::uint32_t{png[at + 2]} << 8) | png[at + 3];
         };
         EXPECT_EQ(be32(16), static_cast<std::uint32_t>(size));
         EXPECT_EQ(be32(20), static_cast<std::uint32_t>(size));
@@ -106,8 +110,9 @@ TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
     // The installed program, run from the staging folder: its help under share/pictrix, its log
     // under the state folder even though bin is writable here.
     const fs::path state = dir.Path() / "state";
-    ASSERT_EQ(mTestKit::Run("XDG_STATE_HOME=" + Quote(state.string()) + " " + Quote((usr / "bin/pictrix-cli").string()) + " paths",
-                  &output),
+    ASSERT_EQ(mTestKit::Run("XDG_STATE_HOME=" + Quote(state.string()) + " " +
+                                Quote((usr / "bin/pictrix-cli").string()) + " paths",
+                            &output),
               0);
     const fs::path help = usr / "share/pictrix/Help/index.htm";
     EXPECT_NE(output.find(" (installed)\n"), std::string::npos) << output;
@@ -119,7 +124,9 @@ TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
         SCOPED_TRACE(page);
         const fs::path gz = usr / "share/man/man1" / (std::string(page) + ".1.gz");
         std::string warnings;
-        EXPECT_EQ(mTestKit::Run("MANWIDTH=80 man --warnings -E UTF-8 -l " + Quote(gz.string()) + " 2>&1 >/dev/null", &warnings), 0);
+        EXPECT_EQ(mTestKit::Run("MANWIDTH=80 man --warnings -E UTF-8 -l " + Quote(gz.string()) + " 2>&1 >/dev/null",
+                                &warnings),
+                  0);
         EXPECT_EQ(warnings, "");
     }
     output.clear();
@@ -137,8 +144,9 @@ TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
 
     // make uninstall takes away every file of the manifest, and the folders they leave empty.
     output.clear();
-    ASSERT_EQ(mTestKit::Run(Quote((kSource / "scripts/uninstall.sh").string()) + " " + Quote((kBuild / "install_manifest.txt").string()) +
-                                " " + Quote(stage.string()) + " /usr 2>&1",
+    ASSERT_EQ(mTestKit::Run(Quote((kSource / "scripts/uninstall.sh").string()) + " " +
+                                Quote((kBuild / "install_manifest.txt").string()) + " " + Quote(stage.string()) +
+                                " /usr 2>&1",
                             &output),
               0)
         << output;
@@ -165,14 +173,16 @@ TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
             fs::permissions(bin / program, fs::perms::owner_all);
         }
         ASSERT_EQ(mTestKit::Run("update-desktop-database " + Quote((system / "applications").string())), 0);
-        const std::string env = "env -i PATH=" + Quote(bin.string() + ":" + (prefix / "bin").string() + ":/usr/bin:/bin") + " HOME=" + Quote(dir.Path().string()) +
-                                " XDG_DATA_HOME=" + Quote((dir.Path() / "home").string()) +
-                                " XDG_CONFIG_HOME=" + Quote((dir.Path() / "config").string()) +
-                                " XDG_CONFIG_DIRS=" + Quote((dir.Path() / "etc").string()) +
-                                " XDG_DATA_DIRS=" + Quote((prefix / "share").string() + ":" + system.string()) + " ";
+        const std::string env =
+            "env -i PATH=" + Quote(bin.string() + ":" + (prefix / "bin").string() + ":/usr/bin:/bin") +
+            " HOME=" + Quote(dir.Path().string()) + " XDG_DATA_HOME=" + Quote((dir.Path() / "home").string()) +
+            " XDG_CONFIG_HOME=" + Quote((dir.Path() / "config").string()) +
+            " XDG_CONFIG_DIRS=" + Quote((dir.Path() / "etc").string()) +
+            " XDG_DATA_DIRS=" + Quote((prefix / "share").string() + ":" + system.string()) + " ";
         const auto defaults = [&env] {
             std::string all;
-            for (const char* type : {"image/vnd.microsoft.icon", "image/x-icon", "application/x-ms-dos-executable", kListType}) {
+            for (const char* type :
+                 {"image/vnd.microsoft.icon", "image/x-icon", "application/x-ms-dos-executable", kListType}) {
                 std::string app;
                 mTestKit::Run(env + "xdg-mime query default " + type, &app);
                 all += std::string(type) + "=" + app;
@@ -186,8 +196,8 @@ TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
         };
         const std::string before = defaults();
         output.clear();
-        ASSERT_EQ(mTestKit::Run(env + Quote(PICTRIX_CMAKE_COMMAND) + " --install " + Quote(kBuild.string()) + " --prefix " +
-                                    Quote(prefix.string()) + " 2>&1",
+        ASSERT_EQ(mTestKit::Run(env + Quote(PICTRIX_CMAKE_COMMAND) + " --install " + Quote(kBuild.string()) +
+                                    " --prefix " + Quote(prefix.string()) + " 2>&1",
                                 &output),
                   0)
             << output;
@@ -196,15 +206,18 @@ TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
         EXPECT_NE(after.find("image/x-icon=viewer.desktop\n"), std::string::npos) << after;
         EXPECT_NE(after.find("application/x-ms-dos-executable=loader.desktop\n"), std::string::npos) << after;
         EXPECT_NE(after.find(std::string(kListType) + "=org.pictrix.Pictrix.desktop\n"), std::string::npos) << after;
-        EXPECT_EQ(after.find("gio:org.pictrix.Pictrix.desktop"), after.rfind("gio:org.pictrix.Pictrix.desktop")) << after;
+        EXPECT_EQ(after.find("gio:org.pictrix.Pictrix.desktop"), after.rfind("gio:org.pictrix.Pictrix.desktop"))
+            << after;
         std::string offered;
         if (mTestKit::Run("command -v gio >/dev/null") == 0) {
             mTestKit::Run(env + "gio mime image/vnd.microsoft.icon", &offered);
-            EXPECT_NE(offered.find("Recommended applications:\n\torg.pictrix.Pictrix.desktop"), std::string::npos) << offered;
+            EXPECT_NE(offered.find("Recommended applications:\n\torg.pictrix.Pictrix.desktop"), std::string::npos)
+                << offered;
         }
         output.clear();
         ASSERT_EQ(mTestKit::Run(env + Quote((kSource / "scripts/uninstall.sh").string()) + " " +
-                                    Quote((kBuild / "install_manifest.txt").string()) + " '' " + Quote(prefix.string()) + " 2>&1",
+                                    Quote((kBuild / "install_manifest.txt").string()) + " '' " +
+                                    Quote(prefix.string()) + " 2>&1",
                                 &output),
                   0)
             << output;
@@ -224,9 +237,12 @@ TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
 // make deb: the package holds the installation, depends on runtime libraries only, and lintian
 // (where installed) finds no error in it.
 TEST(Desktop, ThePackageHoldsTheInstallation) {
-    if (!fs::exists(kBuild / "pictrix") || !fs::exists(kBuild / "CPackConfig.cmake")) GTEST_SKIP() << "a build without the desktop program";
-    if (mTestKit::Run("command -v dpkg-deb >/dev/null && command -v cpack >/dev/null") != 0) GTEST_SKIP() << "no dpkg-deb";
-    if (mTestKit::UnderAddressSanitizer()) GTEST_SKIP() << "the package is made of the regular build, not of the sanitizers' one";
+    if (!fs::exists(kBuild / "pictrix") || !fs::exists(kBuild / "CPackConfig.cmake"))
+        GTEST_SKIP() << "a build without the desktop program";
+    if (mTestKit::Run("command -v dpkg-deb >/dev/null && command -v cpack >/dev/null") != 0)
+        GTEST_SKIP() << "no dpkg-deb";
+    if (mTestKit::UnderAddressSanitizer())
+        GTEST_SKIP() << "the package is made of the regular build, not of the sanitizers' one";
     mTestKit::cTempDir dir;
     std::string output;
     ASSERT_EQ(mTestKit::Run("cd " + Quote(dir.Path().string()) + " && cpack -G DEB --config " +
@@ -238,11 +254,13 @@ TEST(Desktop, ThePackageHoldsTheInstallation) {
     ASSERT_TRUE(fs::exists(deb)) << output;
     std::string files;
     ASSERT_EQ(mTestKit::Run("dpkg-deb -c " + Quote(deb), &files), 0);
-    for (const char* f : {"./usr/bin/pictrix\n", "./usr/bin/pictrix-cli\n", "./usr/bin/pictrix-thumbnailer\n",
-                          "./usr/share/applications/org.pictrix.Pictrix.desktop\n", "./usr/share/metainfo/org.pictrix.Pictrix.metainfo.xml\n",
-                          "./usr/share/thumbnailers/pictrix.thumbnailer\n", "./usr/share/mime/packages/pictrix.xml\n",
-                          "./usr/share/man/man1/pictrix-cli.1.gz\n", "./usr/share/doc/pictrix/copyright\n",
-                          "./usr/share/doc/pictrix/changelog.gz\n", "./usr/share/bash-completion/completions/pictrix-cli\n"})
+    for (const char* f :
+         {"./usr/bin/pictrix\n", "./usr/bin/pictrix-cli\n", "./usr/bin/pictrix-thumbnailer\n",
+          "./usr/share/applications/org.pictrix.Pictrix.desktop\n",
+          "./usr/share/metainfo/org.pictrix.Pictrix.metainfo.xml\n", "./usr/share/thumbnailers/pictrix.thumbnailer\n",
+          "./usr/share/mime/packages/pictrix.xml\n", "./usr/share/man/man1/pictrix-cli.1.gz\n",
+          "./usr/share/doc/pictrix/copyright\n", "./usr/share/doc/pictrix/changelog.gz\n",
+          "./usr/share/bash-completion/completions/pictrix-cli\n"})
         EXPECT_NE(files.find(f), std::string::npos) << f;
     // The maintainer scripts that keep other programs' defaults, and the script they run.
     EXPECT_NE(files.find("./usr/share/pictrix/keep-defaults.sh\n"), std::string::npos);
@@ -252,7 +270,8 @@ TEST(Desktop, ThePackageHoldsTheInstallation) {
     std::string depends;
     ASSERT_EQ(mTestKit::Run("dpkg-deb -f " + Quote(deb) + " Depends", &depends), 0);
     EXPECT_NE(depends.find("libqt6widgets6"), std::string::npos) << depends;
-    for (const char* tool : {"cups-daemon", "clang", "mingw", "tumbler", "-dev"}) EXPECT_EQ(depends.find(tool), std::string::npos) << depends;
+    for (const char* tool : {"cups-daemon", "clang", "mingw", "tumbler", "-dev"})
+        EXPECT_EQ(depends.find(tool), std::string::npos) << depends;
     if (mTestKit::Run("command -v lintian >/dev/null") == 0) {
         output.clear();
         EXPECT_EQ(mTestKit::Run("lintian --fail-on error " + Quote(deb) + " 2>&1", &output), 0) << output;

@@ -56,16 +56,16 @@ TEST(HostileCli, CraftedFilesStayWithinTheirMemoryAndFailAsDamaged) {
         {"20,000 named groups sharing one name, extracted", "samename.dll",
          [] { return mCraft::PeGroupsSharingAName(20000, 30000); }, "extract -o OUT", 1, "The data is invalid."},
         // Files that share a little, and large valid ones, load whole within the same allowance.
-        {".ico of two entries naming one block", "two.ico", [] { return mCraft::IcoSharingOneBlock(2, 4096); },
-         "info", 0, ""},
+        {".ico of two entries naming one block", "two.ico", [] { return mCraft::IcoSharingOneBlock(2, 4096); }, "info",
+         0, ""},
         // As much sharing as the budget allows, extracted: the icon, its copy and its file's bytes.
         {".ico of 16 entries naming one 1 MiB block, extracted", "sixteen.ico",
          [] { return mCraft::IcoSharingOneBlock(16, 1 << 20); }, "extract -o OUT", 0, ""},
         {"30 groups sharing one 100 KiB image", "fewgroups.dll",
          [] { return mCraft::PeGroupsSharingAnImage(30, 100 << 10); }, "extract -o OUT", 0, ""},
         {"8,000 named groups", "named.dll", [] { return mCraft::PeNamedGroups(8000); }, "list", 0, ""},
-        {"500 named groups, extracted", "named.dll", [] { return mCraft::PeNamedGroups(500); }, "extract -o OUT",
-         0, ""},
+        {"500 named groups, extracted", "named.dll", [] { return mCraft::PeNamedGroups(500); }, "extract -o OUT", 0,
+         ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -81,8 +81,10 @@ TEST(HostileCli, CraftedFilesStayWithinTheirMemoryAndFailAsDamaged) {
         const int status = RunLimited(kCli + " " + command + " " + Quote(file), limit, &out, &err);
         EXPECT_EQ(status, c.status) << err;
         EXPECT_EQ(err.find("Out of memory"), std::string::npos) << err;
-        if (c.says.empty()) EXPECT_EQ(err, "");
-        else EXPECT_NE(err.find(c.says), std::string::npos) << err;
+        if (c.says.empty())
+            EXPECT_EQ(err, "");
+        else
+            EXPECT_NE(err.find(c.says), std::string::npos) << err;
     }
 }
 

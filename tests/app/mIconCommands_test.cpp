@@ -16,7 +16,8 @@ cFileIcon Load(const std::string& name) {
 
 std::vector<std::int32_t> Widths(const cFileIcon& icon) {
     std::vector<std::int32_t> w;
-    for (std::int32_t i = 1; i <= icon.ImageCount(); ++i) w.push_back(icon.ImageWidth(i) * 1000 + icon.ImageColourCount(i) % 1000);
+    for (std::int32_t i = 1; i <= icon.ImageCount(); ++i)
+        w.push_back(icon.ImageWidth(i) * 1000 + icon.ImageColourCount(i) % 1000);
     return w;
 }
 
@@ -56,10 +57,12 @@ TEST(RestrictedCopy, KeepsTheChosenImagesOrAllWhenNoneIsChosen) {
 TEST(PropertiesText, ToTheCharacter) {
     const cFileIcon eight = Load("depth8.ico");
     EXPECT_EQ(mIconCommands::PropertiesNameLine(eight), "File Name: " + mTestKit::Fixture("icons/depth8.ico"));
-    EXPECT_EQ(mIconCommands::PropertiesText(eight),
-              "\r\n\r\nIcon types in file:\r\n"
-              "    32 x 32,256 colors.    Size=" + std::to_string(eight.ImageSize(1)) + " bytes.   \r\n"
-              "    16 x 16,256 colors.    Size=" + std::to_string(eight.ImageSize(2)) + " bytes.   \r\n");
+    EXPECT_EQ(mIconCommands::PropertiesText(eight), "\r\n\r\nIcon types in file:\r\n"
+                                                    "    32 x 32,256 colors.    Size=" +
+                                                        std::to_string(eight.ImageSize(1)) +
+                                                        " bytes.   \r\n"
+                                                        "    16 x 16,256 colors.    Size=" +
+                                                        std::to_string(eight.ImageSize(2)) + " bytes.   \r\n");
 
     const cFileIcon deep = Load("depth24.ico");
     const std::string text = mIconCommands::PropertiesText(deep);
@@ -82,14 +85,18 @@ TEST(PropertiesText, CursorsLanguagesAndAnimations) {
     mIconGroups::Load(mTestKit::Fixture("modules/cursors32.dll"), groups);
     ASSERT_EQ(groups.size(), 7u);
     EXPECT_EQ(mIconCommands::PropertiesText(groups[2]).substr(0, 32), "Icon: 1 [fr-FR]\r\n\r\nIcon types in");
-    EXPECT_EQ(mIconCommands::PropertiesText(groups[6]),
-              "Cursor: 2 [en-US]\r\n\r\nCursor types in file:\r\n"
-              "    16 x 16,256 colors.    Size=" + std::to_string(groups[6].ImageSize(1)) + " bytes.   Hotspot=1,2\r\n"
-              "    32 x 32,256 colors.    Size=" + std::to_string(groups[6].ImageSize(2)) + " bytes.   Hotspot=1,2\r\n");
+    EXPECT_EQ(mIconCommands::PropertiesText(groups[6]), "Cursor: 2 [en-US]\r\n\r\nCursor types in file:\r\n"
+                                                        "    16 x 16,256 colors.    Size=" +
+                                                            std::to_string(groups[6].ImageSize(1)) +
+                                                            " bytes.   Hotspot=1,2\r\n"
+                                                            "    32 x 32,256 colors.    Size=" +
+                                                            std::to_string(groups[6].ImageSize(2)) +
+                                                            " bytes.   Hotspot=1,2\r\n");
     cAnimatedCursor busy;
     ASSERT_TRUE(busy.Load(mTestKit::Fixture("crafted/busy.ani")));
     EXPECT_EQ(mIconCommands::PropertiesText(busy.Frames()[1]).substr(0, 16), "Cursor: Frame 2\r");
-    EXPECT_EQ(mIconCommands::AnimationPropertiesText(busy), "Frames: 4\r\nSteps: 1 2 3 4 3 2 1\r\nRates: 5 6 7 8 9 10 11 jiffies\r\n");
+    EXPECT_EQ(mIconCommands::AnimationPropertiesText(busy),
+              "Frames: 4\r\nSteps: 1 2 3 4 3 2 1\r\nRates: 5 6 7 8 9 10 11 jiffies\r\n");
 }
 
 TEST(ClipboardIcon, TheIcoBytesAndTheLargestImage) {
@@ -112,7 +119,7 @@ TEST(ClipboardIcon, TheIcoBytesAndTheLargestImage) {
         const char* file;
         std::int32_t image;
     } cases[] = {
-        {"six.ico", 5},   // 32 and 16 pixels at 16, 256 colours and 32 bits: the 32-bit 32
+        {"six.ico", 5}, // 32 and 16 pixels at 16, 256 colours and 32 bits: the 32-bit 32
         {"vista.ico", 4}, // 48, 32, 16 and a 256-pixel PNG image last
     };
     for (const auto& c : cases) {

@@ -23,8 +23,8 @@ TEST(ListPictures, DevicePixelsRoundAndStayInBounds) {
         std::int32_t logical;
         double ratio;
         std::int32_t pixels;
-    } cases[] = {{32, 1.0, 32}, {16, 1.0, 16}, {32, 2.0, 64}, {32, 1.25, 40}, {16, 1.5, 24}, {16, 1.75, 28},
-                 {32, 0.0, 32}, {32, -2.0, 32}, {32, 1e9, 1024}, {1, 0.1, 1}};
+    } cases[] = {{32, 1.0, 32},  {16, 1.0, 16}, {32, 2.0, 64},  {32, 1.25, 40},  {16, 1.5, 24},
+                 {16, 1.75, 28}, {32, 0.0, 32}, {32, -2.0, 32}, {32, 1e9, 1024}, {1, 0.1, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.logical) + " at " + std::to_string(c.ratio));
         EXPECT_EQ(mListPictures::DevicePixels(c.logical, c.ratio), c.pixels);
@@ -56,7 +56,7 @@ TEST(ListPictures, AnImageRecurringInAnotherGroupIsDrawnOnce) {
     const cFileIcon a = Load(Fixture("icons/vista.ico")), b = Load(Fixture("icons/vista.ico"));
     const cFileIcon c = Load(Fixture("icons/colours.ico"));
     mListPictures::cMaker maker;
-    const mDib::cBitmap first = maker.Picture(a, 4, 32);     // the 256-pixel PNG image
+    const mDib::cBitmap first = maker.Picture(a, 4, 32); // the 256-pixel PNG image
     EXPECT_EQ(first, mListPictures::Fit(a.ImageArgb(4), 32));
     EXPECT_EQ(maker.Picture(b, 4, 32), first);
     EXPECT_EQ(maker.Drawn(), 1u);

@@ -161,9 +161,9 @@ TEST(MainSettings, EditorPathLivesInTheMachineKey) {
     mOptions::SetEditorPath(store, "/opt/editor/bin/edit");
     EXPECT_EQ(mOptions::EditorPath(store), "/opt/editor/bin/edit");
     cRegKey key;
-    ASSERT_EQ(store.OpenKey(mReg::kHKeyLocalMachine, "SOFTWARE\\Maltrow Software\\PX2\\Settings", mReg::kKeyQueryValue,
-                            key),
-              mReg::kErrorSuccess);
+    ASSERT_EQ(
+        store.OpenKey(mReg::kHKeyLocalMachine, "SOFTWARE\\Maltrow Software\\PX2\\Settings", mReg::kKeyQueryValue, key),
+        mReg::kErrorSuccess);
     std::uint32_t type = 0, size = 0;
     std::vector<std::uint8_t> data;
     ASSERT_EQ(store.QueryValue(key, "Editor Path", type, data, size), mReg::kErrorSuccess);
@@ -185,8 +185,7 @@ TEST(MainSettings, ProgramsThatCannotStartAreDescribedWithTheirPath) {
     const std::string there = dir.File("editor");
     mTestKit::WriteBytes(there, {'x'});
     const std::string missing = dir.File("nothing-here");
-    mTestKit::ExpectError([&] { throw OpenError(missing); }, 53, mProgram::ExeBaseName(),
-                          "File not found: " + missing);
+    mTestKit::ExpectError([&] { throw OpenError(missing); }, 53, mProgram::ExeBaseName(), "File not found: " + missing);
     mTestKit::ExpectError([&] { throw OpenError(there); }, 75, mProgram::ExeBaseName(),
                           "Path/File access error: " + there);
     mTestKit::ExpectError([&] { throw SiblingStartError(missing); }, 1001001, mProgram::ExeBaseName(),

@@ -35,7 +35,7 @@ TEST(MainWindow, ExtensionOrContentDecidesIconFileOrModule) {
         bool icon;
     };
     const cCase cases[] = {
-        {copy("modules/sample.dll", "module.ico"), "ICO", true},      // the name decides
+        {copy("modules/sample.dll", "module.ico"), "ICO", true}, // the name decides
         {copy("modules/sample.dll", "module.ICO"), "ICO", true},
         {copy("modules/sample.dll", "module.Ico"), "ICO", true},
         {copy("icons/multi.ico", "icon.dll"), "DLL", false},
@@ -43,15 +43,15 @@ TEST(MainWindow, ExtensionOrContentDecidesIconFileOrModule) {
         {"/bin/lib.icl", "ICL", false},
         {"/bin/panel.cpl", "CPL", false},
         {"/icons/app.ico.bak", "BAK", false},
-        {"/icons/trailing.", "", false},                               // an empty extension is no ICO
+        {"/icons/trailing.", "", false}, // an empty extension is no ICO
         {"/icons/.ico", "ICO", true},
-        {copy("modules/sample.dll", "stub"), std::nullopt, false},    // "MZ": a module
+        {copy("modules/sample.dll", "stub"), std::nullopt, false}, // "MZ": a module
         {copy("modules/good.icl", "ne-stub"), std::nullopt, false},
         {copy("icons/multi.ico", "noext"), std::nullopt, true},
         {copy("modules/sample.dll", "my.icons/tool"), std::nullopt, false}, // a folder's dot never counts
         {copy("icons/multi.ico", "my.icons/picture"), std::nullopt, true},
-        {dir.File("short"), std::nullopt, true},                       // too short for "MZ"
-        {dir.File("missing"), std::nullopt, true},                     // its loading reports it
+        {dir.File("short"), std::nullopt, true}, // too short for "MZ"
+        {dir.File("missing"), std::nullopt, true}, // its loading reports it
         {"relative-noext-missing", std::nullopt, true},
     };
     for (const cCase& c : cases) {
@@ -85,18 +85,18 @@ TEST(MainWindow, CommandLineFilesThatOpenInTheMainWindow) {
     };
     const cCase cases[] = {
         {Fixture("icons/multi.ico"), true},
-        {renamedIcon, true},                          // content decides, not the name
+        {renamedIcon, true}, // content decides, not the name
         {Fixture("modules/sample.dll"), true},
         {Fixture("modules/good64.exe"), true},
-        {Fixture("modules/good.icl"), true},          // NE
-        {icoBytes, false},                            // ".ier" is always a list file
+        {Fixture("modules/good.icl"), true}, // NE
+        {icoBytes, false}, // ".ier" is always a list file
         {text, false},
         {empty, false},
         {cursor, true},
         {animated, true},
         {wave, false},
         {dir.File("missing.ico"), false},
-        {dir.Path().string(), false},                          // a folder
+        {dir.Path().string(), false}, // a folder
     };
     for (const cCase& c : cases) {
         SCOPED_TRACE(c.path);
@@ -112,8 +112,8 @@ TEST(MainWindow, KeysAndTheirIndices) {
         std::int32_t index;
     };
     const cCase cases[] = {
-        {"C1", 1}, {"C12", 12}, {"C007", 7}, {"C", 0}, {"", 0}, {"C3x", 3},
-        {"C 4", 4}, {"Cx", 0}, {"C99999999999", 0}, {"X5", 5},
+        {"C1", 1},  {"C12", 12}, {"C007", 7},         {"C", 0},  {"", 0}, {"C3x", 3},
+        {"C 4", 4}, {"Cx", 0},   {"C99999999999", 0}, {"X5", 5},
     };
     for (const cCase& c : cases) {
         SCOPED_TRACE(c.key);
@@ -181,8 +181,10 @@ TEST(MainWindow, ListAndImageGridShareThePlace) {
     constexpr std::int32_t p = 15;
     // A third of the list's width, at the right, 2 pixels apart, as high as the list; at most 280
     // pixels.
-    EXPECT_EQ(mMainWindow::SplitForGrid({30, 450, 9000, 3870}, p), (cSplit{{30, 450, 5970, 3870}, {6030, 450, 3000, 3870}}));
-    EXPECT_EQ(mMainWindow::SplitForGrid({30, 450, 15000, 3870}, p), (cSplit{{30, 450, 10770, 3870}, {10830, 450, 4200, 3870}}));
+    EXPECT_EQ(mMainWindow::SplitForGrid({30, 450, 9000, 3870}, p),
+              (cSplit{{30, 450, 5970, 3870}, {6030, 450, 3000, 3870}}));
+    EXPECT_EQ(mMainWindow::SplitForGrid({30, 450, 15000, 3870}, p),
+              (cSplit{{30, 450, 10770, 3870}, {10830, 450, 4200, 3870}}));
     // At least 120 pixels, the list keeping what is left; nothing when nothing is left.
     EXPECT_EQ(mMainWindow::SplitForGrid({30, 30, 2000, 100}, p), (cSplit{{30, 30, 170, 100}, {230, 30, 1800, 100}}));
     EXPECT_EQ(mMainWindow::SplitForGrid({30, 30, 1830, 100}, p), (cSplit{{30, 30, 0, 100}, {60, 30, 1800, 100}}));

@@ -74,7 +74,8 @@ protected:
                 keys.emplace_back(e.root, e.keyPath);
             }
         }
-        std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.second.size() > b.second.size(); });
+        std::sort(keys.begin(), keys.end(),
+                  [](const auto& a, const auto& b) { return a.second.size() > b.second.size(); });
         for (const auto& [root, path] : keys) store.DeleteKey(root, path);
     }
     static std::string ClassText(const std::string& section) {
@@ -102,7 +103,9 @@ TEST(mStartupCommandLine, Forms) {
     } cases[] = {
         {"none", {}, eCommand::Empty, ""},
         {"an empty argument", {""}, eCommand::Empty, ""},
-        {"a name with capitals and blanks", {"/home/Ann/My Lists/Big Search.ier"}, eCommand::OpenList,
+        {"a name with capitals and blanks",
+         {"/home/Ann/My Lists/Big Search.ier"},
+         eCommand::OpenList,
          "/home/Ann/My Lists/Big Search.ier"},
         {"blanks around a name are the name's", {" a.ier "}, eCommand::OpenList, " a.ier "},
         {"a double quote in a name", {"/tmp/say \"hi\".ier"}, eCommand::OpenList, "/tmp/say \"hi\".ier"},
@@ -201,16 +204,32 @@ TEST_F(StartupTest, CommandLinesDriveTheWindows) {
         {"empty", {}, "", eStartResult::WindowsShown, {"splash", "main"}, false},
         {"print", {"/P", at + "A.ier"}, "", eStartResult::Ended, {"print " + lists + "/A.ier", "end"}, false},
         {"only /p", {"/p"}, "", eStartResult::Ended, {"print ", "end"}, false},
-        {"list", {at + "My List.ier"}, "", eStartResult::WindowsShown,
-         {"list " + lists + "/My List.ier", "splash", "main", "search"}, false},
-        {"edit", {"/e", at + "e.ier"}, "", eStartResult::WindowsShown,
-         {"list " + lists + "/e.ier", "splash", "main", "search"}, false},
+        {"list",
+         {at + "My List.ier"},
+         "",
+         eStartResult::WindowsShown,
+         {"list " + lists + "/My List.ier", "splash", "main", "search"},
+         false},
+        {"edit",
+         {"/e", at + "e.ier"},
+         "",
+         eStartResult::WindowsShown,
+         {"list " + lists + "/e.ier", "splash", "main", "search"},
+         false},
         // Handler B: the report, then every window goes.
         {"list that fails", {at + "bad.ier"}, "list", eStartResult::Ended, {"list " + lists + "/bad.ier", "end"}, true},
-        {"printing that fails", {"/p", at + "bad.ier"}, "print", eStartResult::Failed,
-         {"print " + lists + "/bad.ier", "end"}, true},
-        {"search window that fails", {at + "l.ier"}, "search", eStartResult::Ended,
-         {"list " + lists + "/l.ier", "splash", "main", "search", "end"}, true},
+        {"printing that fails",
+         {"/p", at + "bad.ier"},
+         "print",
+         eStartResult::Failed,
+         {"print " + lists + "/bad.ier", "end"},
+         true},
+        {"search window that fails",
+         {at + "l.ier"},
+         "search",
+         eStartResult::Ended,
+         {"list " + lists + "/l.ier", "splash", "main", "search", "end"},
+         true},
         // Handler A covers the empty line's windows: reported, no EndProgram.
         {"main window that fails", {}, "main", eStartResult::Failed, {"splash", "main"}, true},
     };

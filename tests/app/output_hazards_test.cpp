@@ -44,20 +44,32 @@ bool Ran(int (*command)(const mCli::tArgs&, std::ostream&, std::ostream&), const
 TEST(OutputHazards, CommandLineWriters) {
     const cInputs in;
     // Names the user gives with -o: a link is followed, everything else is refused.
-    ExpectSafeWrites("r.png", [&](const std::string& folder) {
-        return Ran(mCli::Render, {in.File("six.ico"), "-o", folder + "/r.png"});
-    }, eLinks::kFollowed);
-    ExpectSafeWrites("l.ier", [&](const std::string& folder) {
-        return Ran(mCli::Search, {in.Folder(), "*.ico", "-o", folder + "/l.ier"});
-    }, eLinks::kFollowed);
+    ExpectSafeWrites(
+        "r.png",
+        [&](const std::string& folder) {
+            return Ran(mCli::Render, {in.File("six.ico"), "-o", folder + "/r.png"});
+        },
+        eLinks::kFollowed);
+    ExpectSafeWrites(
+        "l.ier",
+        [&](const std::string& folder) {
+            return Ran(mCli::Search, {in.Folder(), "*.ico", "-o", folder + "/l.ier"});
+        },
+        eLinks::kFollowed);
     // Names the program makes inside the folder: never through a link.
-    ExpectSafeWrites("good321APPICON.ico", [&](const std::string& folder) {
-        return Ran(mCli::Extract, {"-o", folder, in.File("good32.dll")});
-    }, eLinks::kNeverThrough);
-    ExpectSafeWrites("t.png", [&](const std::string& folder) {
-        std::ostringstream out, err;
-        return mThumbnailer::Run({"-s", "32", in.File("six.ico"), folder + "/t.png"}, out, err) == 0;
-    }, eLinks::kNeverThrough);
+    ExpectSafeWrites(
+        "good321APPICON.ico",
+        [&](const std::string& folder) {
+            return Ran(mCli::Extract, {"-o", folder, in.File("good32.dll")});
+        },
+        eLinks::kNeverThrough);
+    ExpectSafeWrites(
+        "t.png",
+        [&](const std::string& folder) {
+            std::ostringstream out, err;
+            return mThumbnailer::Run({"-s", "32", in.File("six.ico"), folder + "/t.png"}, out, err) == 0;
+        },
+        eLinks::kNeverThrough);
 }
 
 // Two copies of one DLL: each renamed output is one line on standard error, the total says how many.
@@ -73,10 +85,13 @@ TEST(OutputHazards, ExtractSaysWhichOutputsTookAnotherName) {
     fs::create_directories(dir.File("out"));
     out.str("");
     err.str("");
-    ASSERT_EQ(mCli::Extract({"-o", dir.File("out"), dir.File("a/good.dll"), dir.File("b/good.dll")}, out, err), 0) << err.str();
-    EXPECT_NE(out.str().find("Total icons saved: 18 (9 were saved under another name; see the log)\n"), std::string::npos);
+    ASSERT_EQ(mCli::Extract({"-o", dir.File("out"), dir.File("a/good.dll"), dir.File("b/good.dll")}, out, err), 0)
+        << err.str();
+    EXPECT_NE(out.str().find("Total icons saved: 18 (9 were saved under another name; see the log)\n"),
+              std::string::npos);
     const std::string line = "pictrix-cli: " + dir.File("b/good.dll") + ": " + dir.File("out/good55.ico") +
-                             " was already written from another file of this run; saved as " + dir.File("out/good55~2.ico") + "\n";
+                             " was already written from another file of this run; saved as " +
+                             dir.File("out/good55~2.ico") + "\n";
     const std::string said = err.str();
     EXPECT_NE(said.find(line), std::string::npos) << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 9);
@@ -86,9 +101,9 @@ TEST(OutputHazards, PngExportIntoAFolder) {
     cFileIcon six;
     ASSERT_TRUE(six.LoadIcon(Fixture("icons/six.ico")));
     const auto plan = mPngExport::Plan(six, {1});
-    ExpectSafeWrites(plan[0].name, [&](const std::string& folder) {
-        return mPngExport::Write(six, plan, folder).failed.empty();
-    }, eLinks::kNeverThrough);
+    ExpectSafeWrites(
+        plan[0].name, [&](const std::string& folder) { return mPngExport::Write(six, plan, folder).failed.empty(); },
+        eLinks::kNeverThrough);
 
     // The link's image takes the next free name and says so; the question does not name the link.
     mTestKit::cTempDir dir;
@@ -100,7 +115,8 @@ TEST(OutputHazards, PngExportIntoAFolder) {
     const std::string used = dir.File(plan[0].name.substr(0, plan[0].name.size() - 4) + "~2.png");
     EXPECT_EQ(report.written, std::vector<std::string>{used});
     EXPECT_EQ(mPngExport::ReportText(report), "1 PNG file written.\n" + dir.File(plan[0].name) +
-                                                  " is a symbolic link, which is never written through; saved as " + used);
+                                                  " is a symbolic link, which is never written through; saved as " +
+                                                  used);
     EXPECT_EQ(mTestKit::ReadBytes(victim), std::vector<std::uint8_t>{'v'});
 }
 

@@ -72,7 +72,7 @@ TEST(PngExport, PngBlocksAsStoredAndBitmapsAsImageMagickDecodesThem) {
     mTestKit::cTempDir dir;
     const cFileIcon vista = IconFile("icons/vista.ico");
     const cFileIcon depth4 = IconFile("icons/depth4.ico"); // 4-bit bitmaps with masks
-    const cFileIcon hole = IconFile("icons/hole24.ico");   // a 24-bit bitmap whose mask cuts a hole
+    const cFileIcon hole = IconFile("icons/hole24.ico"); // a 24-bit bitmap whose mask cuts a hole
     auto report = mPngExport::Write(vista, mPngExport::Plan(vista, {4}), dir.Path().string());
     ASSERT_EQ(report.written.size(), 1u);
     const auto block = vista.Block(4);
@@ -83,14 +83,17 @@ TEST(PngExport, PngBlocksAsStoredAndBitmapsAsImageMagickDecodesThem) {
         std::int32_t image;
         const char* render;
     };
-    const cCase cases[] = {{depth4, 1, "depth4-0"}, {depth4, 2, "depth4-1"}, {hole, 1, "hole24-0"}, {vista, 1, "vista-0"}};
+    const cCase cases[] = {
+        {depth4, 1, "depth4-0"}, {depth4, 2, "depth4-1"}, {hole, 1, "hole24-0"}, {vista, 1, "vista-0"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.render);
         report = mPngExport::Write(c.icon, mPngExport::Plan(c.icon, {c.image}), dir.Path().string());
         ASSERT_EQ(report.written.size(), 1u);
         const auto got = mTestKit::ReadPng(report.written[0]);
         ASSERT_FALSE(got.Empty());
-        EXPECT_EQ(mTestKit::PixelDifferences(got, mTestKit::ReadPng(Fixture(std::string("renders/") + c.render + ".png"))), 0);
+        EXPECT_EQ(
+            mTestKit::PixelDifferences(got, mTestKit::ReadPng(Fixture(std::string("renders/") + c.render + ".png"))),
+            0);
     }
 }
 
@@ -99,11 +102,12 @@ TEST(PngExport, FailuresAreReportedPerFileAndTheRestIsWritten) {
     const cFileIcon six = IconFile("icons/six.ico");
     std::filesystem::create_directory(dir.File("six-16x16-4bit.png")); // a folder where a file goes
     const auto report = mPngExport::Write(six, mPngExport::Plan(six, {1, 2, 3}), dir.Path().string());
-    EXPECT_EQ(report.written, (std::vector<std::string>{dir.File("six-32x32-4bit.png"), dir.File("six-32x32-8bit.png")}));
+    EXPECT_EQ(report.written,
+              (std::vector<std::string>{dir.File("six-32x32-4bit.png"), dir.File("six-32x32-8bit.png")}));
     ASSERT_EQ(report.failed.size(), 1u);
     EXPECT_EQ(report.failed[0].path, dir.File("six-16x16-4bit.png"));
-    EXPECT_EQ(mPngExport::ReportText(report),
-              "2 PNG files written.\n" + dir.File("six-16x16-4bit.png") + ": The system cannot open the device or file specified.");
+    EXPECT_EQ(mPngExport::ReportText(report), "2 PNG files written.\n" + dir.File("six-16x16-4bit.png") +
+                                                  ": The system cannot open the device or file specified.");
     // Nothing but the files asked for is left in the folder.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 3);
 }
@@ -148,11 +152,13 @@ TEST(PngExport, FilesAlreadyThereAreNamedInTheQuestion) {
     mTestKit::WriteBytes(dir.File("six-16x16-4bit.png"), {1});
     auto existing = mPngExport::ExistingFiles(plan, dir.Path().string());
     EXPECT_EQ(existing, std::vector<std::string>{dir.File("six-16x16-4bit.png")});
-    EXPECT_EQ(mPngExport::ReplaceQuestion(existing), dir.File("six-16x16-4bit.png") + " already exists.\rDo you want to replace it?");
+    EXPECT_EQ(mPngExport::ReplaceQuestion(existing),
+              dir.File("six-16x16-4bit.png") + " already exists.\rDo you want to replace it?");
     mTestKit::WriteBytes(dir.File("six-32x32-8bit.png"), {1});
     existing = mPngExport::ExistingFiles(plan, dir.Path().string());
-    EXPECT_EQ(mPngExport::ReplaceQuestion(existing),
-              "2 of these files already exist, " + dir.File("six-16x16-4bit.png") + " among them.\rDo you want to replace them?");
+    EXPECT_EQ(mPngExport::ReplaceQuestion(existing), "2 of these files already exist, " +
+                                                         dir.File("six-16x16-4bit.png") +
+                                                         " among them.\rDo you want to replace them?");
 }
 
 } // namespace

@@ -11,7 +11,10 @@
 TEST(Sample, HoldsEveryKindOfImageAndReadsElsewhereToo) {
     const std::string sample = std::string(PICTRIX_BINARY_DIR) + "/sample/sample.dll";
     std::string json;
-    ASSERT_EQ(mTestKit::Run(std::string(PICTRIX_BINARY_DIR) + "/pictrix-cli list --json " + mTestKit::Quote(sample), &json), 0) << json;
+    ASSERT_EQ(
+        mTestKit::Run(std::string(PICTRIX_BINARY_DIR) + "/pictrix-cli list --json " + mTestKit::Quote(sample), &json),
+        0)
+        << json;
     int groups = 0;
     for (std::size_t at = 0; (at = json.find("\"kind\":\"icon\"", at)) != std::string::npos; ++at) ++groups;
     EXPECT_EQ(groups, 8) << json;
@@ -19,7 +22,8 @@ TEST(Sample, HoldsEveryKindOfImageAndReadsElsewhereToo) {
         EXPECT_NE(json.find(bits), std::string::npos) << bits;
     EXPECT_NE(json.find("\"width\":256,\"height\":256,\"bits\":32,\"bytes\":"), std::string::npos);
     EXPECT_NE(json.find("\"png\":true"), std::string::npos);
-    for (const char* id : {"\"id\":\"FOLDER\"", "\"id\":\"PAGE\"", "\"id\":100"}) EXPECT_NE(json.find(id), std::string::npos) << id;
+    for (const char* id : {"\"id\":\"FOLDER\"", "\"id\":\"PAGE\"", "\"id\":100"})
+        EXPECT_NE(json.find(id), std::string::npos) << id;
     // icoutils reads the same groups out of it.
     if (mTestKit::Run("command -v wrestool >/dev/null") != 0) GTEST_SKIP() << "wrestool is not installed";
     std::string listed;

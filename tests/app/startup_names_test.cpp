@@ -50,9 +50,9 @@ TEST(StartupNames, EveryNameReachesTheFileAsTheSystemGaveIt) {
         EXPECT_EQ(Cli("list -- " + Quote(path), &out, &err), 0) << err;
         EXPECT_NE(out.find(": " + groups + "\n"), std::string::npos) << out;
         out.clear();
-        EXPECT_EQ(mTestKit::Run("cd " + Quote(dir.Path().string()) + " && " + kBin + "/pictrix-cli list -- " + Quote(relative) +
-                          " 2>&1",
-                      &out),
+        EXPECT_EQ(mTestKit::Run("cd " + Quote(dir.Path().string()) + " && " + kBin + "/pictrix-cli list -- " +
+                                    Quote(relative) + " 2>&1",
+                                &out),
                   0)
             << out;
         EXPECT_NE(out.find(": " + groups + "\n"), std::string::npos) << out;
@@ -75,7 +75,9 @@ TEST(StartupNames, EveryNameReachesTheFileAsTheSystemGaveIt) {
         // The thumbnailer.
         const std::string png = dir.File("thumb.png");
         out.clear();
-        EXPECT_EQ(mTestKit::Run(kBin + "/pictrix-thumbnailer -s 32 -- " + Quote(path) + " " + Quote(png) + " 2>&1", &out), 0) << out;
+        EXPECT_EQ(
+            mTestKit::Run(kBin + "/pictrix-thumbnailer -s 32 -- " + Quote(path) + " " + Quote(png) + " 2>&1", &out), 0)
+            << out;
         EXPECT_EQ(ReadPng(png).Width(), 32);
 
         // pictrix opens it in the main window: a name it cannot open or a file read as the wrong
@@ -84,9 +86,9 @@ TEST(StartupNames, EveryNameReachesTheFileAsTheSystemGaveIt) {
         if (!HasDesktopProgram()) continue;
         const std::string shots = dir.File("shots");
         fs::remove_all(shots);
-        const std::string env = kNoDisplay + "QT_QPA_PLATFORM=offscreen PICTRIX_NO_SPLASH=1 PICTRIX_SCREENSHOTS=" +
-                                Quote(shots) + " XDG_CONFIG_HOME=" + Quote(dir.File("config")) +
-                                " XDG_STATE_HOME=" + Quote(dir.File("state")) + " ";
+        const std::string env =
+            kNoDisplay + "QT_QPA_PLATFORM=offscreen PICTRIX_NO_SPLASH=1 PICTRIX_SCREENSHOTS=" + Quote(shots) +
+            " XDG_CONFIG_HOME=" + Quote(dir.File("config")) + " XDG_STATE_HOME=" + Quote(dir.File("state")) + " ";
         out.clear();
         // As the shell hands it over from the file's folder: "-dash.ico" comes as the first argument.
         EXPECT_EQ(mTestKit::Run("cd " + Quote(dir.Path().string()) + " && " + env + "timeout 60 " + kBin + "/pictrix " +

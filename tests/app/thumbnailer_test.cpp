@@ -145,7 +145,9 @@ TEST(Thumbnailer, InstalledEntryRunsAsAFileManagerRunsIt) {
         ASSERT_NE(at, std::string::npos) << code;
         command.replace(at, code.size(), value);
     }
-    ASSERT_EQ(mTestKit::Run("PATH=" + Quote((prefix.Path() / "bin").string()) + ":/usr/bin:/bin " + command + " 2>&1", &log), 0)
+    ASSERT_EQ(
+        mTestKit::Run("PATH=" + Quote((prefix.Path() / "bin").string()) + ":/usr/bin:/bin " + command + " 2>&1", &log),
+        0)
         << command << '\n'
         << log;
     // Its first icon's largest image is 32 pixels: kept so, never enlarged to the 64 asked.
@@ -166,10 +168,10 @@ TEST(Thumbnailer, TumblerShowsModules) {
     const std::string uri = "file://" + prefix.File("a%20module.dll");
     const std::string script = std::string(PICTRIX_SOURCE_DIR) + "/tests/app/tumbler_thumbnail.sh";
     std::string cached;
-    const int status = mTestKit::Run("timeout 60 " + Quote(script) + " " + Quote(prefix.Path().string()) + " " +
-                                         Quote(uri) + " application/x-ms-dos-executable " + Quote(cache.Path().string()) +
-                                         " 2>/dev/null",
-                                     &cached);
+    const int status =
+        mTestKit::Run("timeout 60 " + Quote(script) + " " + Quote(prefix.Path().string()) + " " + Quote(uri) +
+                          " application/x-ms-dos-executable " + Quote(cache.Path().string()) + " 2>/dev/null",
+                      &cached);
     if (status == 77) GTEST_SKIP() << cached;
     ASSERT_EQ(status, 0) << cached;
     while (!cached.empty() && cached.back() == '\n') cached.pop_back();
@@ -179,4 +181,3 @@ TEST(Thumbnailer, TumblerShowsModules) {
 }
 
 } // namespace
-

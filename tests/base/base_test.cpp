@@ -141,7 +141,8 @@ TEST(mSha256, StandardVectors) {
         const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(c.text.data()), c.text.size());
         EXPECT_EQ(cSha256::Of(bytes), c.digest);
         cSha256 pieces;
-        for (std::size_t at = 0; at < bytes.size(); at += 37) pieces.Add(bytes.subspan(at, std::min<std::size_t>(37, bytes.size() - at)));
+        for (std::size_t at = 0; at < bytes.size(); at += 37)
+            pieces.Add(bytes.subspan(at, std::min<std::size_t>(37, bytes.size() - at)));
         EXPECT_EQ(pieces.Hex(), c.digest);
     }
 }

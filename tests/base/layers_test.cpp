@@ -39,8 +39,9 @@ std::optional<cPlace> PlaceOf(const std::string& path) {
 
 // What is wrong with `from` including `to`; empty when nothing is.
 std::string Violation(const cPlace& from, const cPlace& to) {
-    if (to.layer > from.layer) return "points up from " + kLayers[static_cast<std::size_t>(from.layer)] + " to " +
-                                      kLayers[static_cast<std::size_t>(to.layer)];
+    if (to.layer > from.layer)
+        return "points up from " + kLayers[static_cast<std::size_t>(from.layer)] + " to " +
+               kLayers[static_cast<std::size_t>(to.layer)];
     if (to.ui && !from.ui) return "a core file includes a ui/ file";
     return {};
 }
@@ -136,8 +137,9 @@ TEST(Layers, RelativeIncludesAreResolvedBeforeTheyAreJudged) {
     write("base/cOut.cpp", "\n#include \"../../tests/common/mTestKit.h\"\n");
     auto found = Violations(src.Path());
     std::sort(found.begin(), found.end());
-    EXPECT_EQ(found, (std::vector<std::string>{"base/cOut.cpp:2: \"../../tests/common/mTestKit.h\" leaves src/",
-                                               "icon/cUp.cpp:1: \"../search/ui/FRecurse.h\" points up from icon to search"}));
+    EXPECT_EQ(found,
+              (std::vector<std::string>{"base/cOut.cpp:2: \"../../tests/common/mTestKit.h\" leaves src/",
+                                        "icon/cUp.cpp:1: \"../search/ui/FRecurse.h\" points up from icon to search"}));
 }
 
 TEST(Layers, EveryIncludeUnderSrcPointsDown) {

@@ -78,8 +78,10 @@ int Run(const std::string& command, std::string* output) {
 std::string Quote(const std::string& s) {
     std::string q = "'";
     for (char c : s) {
-        if (c == '\'') q += "'\\''";
-        else q += c;
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
     }
     return q + "'";
 }
@@ -147,8 +149,7 @@ cChild InChild(const std::function<int(std::string& report)>& body) {
     }
     ::close(fds[0]);
     int raw = 0;
-    while (::waitpid(pid, &raw, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &raw, 0) < 0 && errno == EINTR) {}
     child.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
     return child;
 }
@@ -236,15 +237,19 @@ void ExpectSafeWrites(const std::string& name, const std::function<bool(const st
             // The null device: every write to it "succeeds", so only a refusal shows.
             if (::mknod(target.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) continue;
             break;
-        case eHazard::kReadOnlyFile:
-            { std::ofstream(target, std::ios::binary) << kOld; }
+        case eHazard::kReadOnlyFile: {
+            std::ofstream(target, std::ios::binary) << kOld;
+        }
             ASSERT_EQ(::chown(target.c_str(), kNobody, kNobody), 0);
             ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
             break;
         case eHazard::kReadOnlyMount:
-        case eHazard::kSizeLimit: { std::ofstream(target, std::ios::binary) << kOld; } break;
-        case eHazard::kLink:
-            { std::ofstream(victim, std::ios::binary) << kOld; }
+        case eHazard::kSizeLimit: {
+            std::ofstream(target, std::ios::binary) << kOld;
+        } break;
+        case eHazard::kLink: {
+            std::ofstream(victim, std::ios::binary) << kOld;
+        }
             fs::create_symlink(victim, target);
             break;
         }
@@ -265,7 +270,7 @@ void ExpectSafeWrites(const std::string& name, const std::function<bool(const st
                 }
             }
             if (h.hazard == eHazard::kSizeLimit) {
-                const struct rlimit small {8, 8};
+                const struct rlimit small { 8, 8 };
                 if (::setrlimit(RLIMIT_FSIZE, &small) != 0) return 3;
             }
             const bool ok = write(folder);

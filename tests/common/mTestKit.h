@@ -97,7 +97,8 @@ enum class eLinks { kFollowed, kNeverThrough };
 // link as `links` says), leave what stood at the name as it was and leave no temporary file.
 // Hazards the machine cannot make (a device without the right, a mount outside a namespace) are
 // passed over.
-void ExpectSafeWrites(const std::string& name, const std::function<bool(const std::string& folder)>& write, eLinks links);
+void ExpectSafeWrites(const std::string& name, const std::function<bool(const std::string& folder)>& write,
+                      eLinks links);
 
 } // namespace mTestKit
 

@@ -50,7 +50,8 @@ cScriptedPrompts& cScriptedPrompts::AnswerSave(const QString& file, int filterIn
 }
 
 cScriptedPrompts& cScriptedPrompts::CancelFile(eKind kind) {
-    if (kind != eKind::OpenFile && kind != eKind::SaveFile) throw std::invalid_argument("CancelFile: not a file dialog");
+    if (kind != eKind::OpenFile && kind != eKind::SaveFile)
+        throw std::invalid_argument("CancelFile: not a file dialog");
     answers_.push_back({kind, cFileAnswer{}});
     return *this;
 }
@@ -98,8 +99,10 @@ cScriptedPrompts::cAsked cScriptedPrompts::Ask(eKind kind, QWidget* owner, const
 std::optional<cScriptedPrompts::cAnswer> cScriptedPrompts::Next(eKind kind, const cAsked& asked) {
     asked_.push_back(asked);
     QString what = KindName(kind);
-    if (!asked.text.isEmpty()) what += QStringLiteral(" \"%1\"").arg(asked.text);
-    else if (!asked.title.isEmpty()) what += QStringLiteral(" titled \"%1\"").arg(asked.title);
+    if (!asked.text.isEmpty())
+        what += QStringLiteral(" \"%1\"").arg(asked.text);
+    else if (!asked.title.isEmpty())
+        what += QStringLiteral(" titled \"%1\"").arg(asked.title);
     if (answers_.empty()) {
         FailureHandler()(QStringLiteral("unscripted %1").arg(what));
         return std::nullopt;

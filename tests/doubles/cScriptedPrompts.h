@@ -22,15 +22,15 @@ public:
     // One question as it was asked.
     struct cAsked {
         eKind kind = eKind::Message;
-        QString text;                   // message or input prompt
-        QString title;                  // message/input title; file dialog and folder title
+        QString text; // message or input prompt
+        QString title; // message/input title; file dialog and folder title
         eButtons buttons = eButtons::OK;
         eIcon icon = eIcon::None;
-        cFileRequest file;              // open/save
-        QString initial;                // folder initial dir; input default text
-        QColor colour;                  // colour initial
-        QPointer<QWidget> owner;        // the window that asked (null: none)
-        bool owned = false;             // an owner was given (it may be gone since)
+        cFileRequest file; // open/save
+        QString initial; // folder initial dir; input default text
+        QColor colour; // colour initial
+        QPointer<QWidget> owner; // the window that asked (null: none)
+        bool owned = false; // an owner was given (it may be gone since)
     };
 
     ~cScriptedPrompts() override;
@@ -38,14 +38,14 @@ public:
     // Queue answers, consumed in order.
     cScriptedPrompts& AnswerOpen(QStringList files, int filterIndex = 1, bool readOnly = false);
     cScriptedPrompts& AnswerSave(const QString& file, int filterIndex = 1);
-    cScriptedPrompts& CancelFile(eKind kind);      // OpenFile or SaveFile
+    cScriptedPrompts& CancelFile(eKind kind); // OpenFile or SaveFile
     cScriptedPrompts& AnswerFolder(std::optional<QString> folder);
     cScriptedPrompts& AnswerColour(std::optional<QColor> colour);
     cScriptedPrompts& AnswerMessage(eAnswer answer);
     cScriptedPrompts& AnswerInput(std::optional<QString> text);
 
     const std::vector<cAsked>& Asked() const noexcept { return asked_; }
-    const cAsked& LastAsked() const;        // raises when nothing was asked
+    const cAsked& LastAsked() const; // raises when nothing was asked
     std::size_t Pending() const noexcept { return answers_.size(); }
     void Reset();
 

@@ -18,7 +18,7 @@ constexpr std::int32_t kErrLoad = static_cast<std::int32_t>(0x8004041A);
 mCraft::cAniShape ThreeFrames() {
     mCraft::cAniShape shape;
     shape.frames = {ReadBytes(Fixture("cursors/arrow.cur")), ReadBytes(Fixture("cursors/two.cur")),
-                   ReadBytes(Fixture("cursors/mono.cur"))};
+                    ReadBytes(Fixture("cursors/mono.cur"))};
     shape.sequence = {0, 1, 2, 1};
     shape.rates = {5, 10, 15, 20};
     return shape;
@@ -105,12 +105,14 @@ TEST(AnimatedCursor, HostileShapesAreRefused) {
     const cCase cases[] = {
         {"frame count beyond the file", ani([](auto& s) { s.frameCount = 0x40000000; }),
          "The header counts 1073741824 frames; the file holds 3."},
-        {"fewer frames than counted", ani([](auto& s) { s.frameCount = 4; }), "The header counts 4 frames; the file holds 3."},
+        {"fewer frames than counted", ani([](auto& s) { s.frameCount = 4; }),
+         "The header counts 4 frames; the file holds 3."},
         {"step count beyond the sequence", ani([](auto& s) { s.stepCount = 0xFFFFFFFF; }),
          "The sequence holds fewer steps than the header counts."},
         {"step count beyond the rates", ani([](auto& s) { s.rates.pop_back(); }),
          "The rates hold fewer steps than the header counts."},
-        {"a step naming a missing frame", ani([](auto& s) { s.sequence[2] = 3; }), "Step 3 names frame 4, which is missing."},
+        {"a step naming a missing frame", ani([](auto& s) { s.sequence[2] = 3; }),
+         "Step 3 names frame 4, which is missing."},
         {"more steps than frames without a sequence", ani([](auto& s) {
              s.sequence.clear();
              s.rates.clear();
@@ -128,16 +130,20 @@ TEST(AnimatedCursor, HostileShapesAreRefused) {
         {"the RIFF chunk running past the file", pastFile, "The RIFF chunk runs past the end of the file."},
         {"raw bitmap frames", ani([](auto& s) { s.flags = 2; }), "The frames are raw bitmaps, not icons."},
         {"a damaged frame", garbledFrame, "frame 1: Failed to load icon: File is not icon type (idType <> IMAGE_ICON)"},
-        {"not RIFF", {'R', 'I', 'F', 'X', 4, 0, 0, 0, 'A', 'C', 'O', 'N'}, "File is not an animated cursor (no RIFF form ACON)."},
+        {"not RIFF",
+         {'R', 'I', 'F', 'X', 4, 0, 0, 0, 'A', 'C', 'O', 'N'},
+         "File is not an animated cursor (no RIFF form ACON)."},
         {"no header", {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'C', 'O', 'N'}, "The file has no anih header."},
-        {"a chunk header cut short", {'R', 'I', 'F', 'F', 8, 0, 0, 0, 'A', 'C', 'O', 'N', 'a', 'n', 'i', 'h'},
+        {"a chunk header cut short",
+         {'R', 'I', 'F', 'F', 8, 0, 0, 0, 'A', 'C', 'O', 'N', 'a', 'n', 'i', 'h'},
          "A chunk header runs past its parent."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         WriteBytes(dir.File("bad.ani"), c.bytes);
         cAnimatedCursor a;
-        ExpectError([&] { a.Load(dir.File("bad.ani")); }, kErrLoad, kSource, "Failed to load animated cursor: " + c.reason);
+        ExpectError([&] { a.Load(dir.File("bad.ani")); }, kErrLoad, kSource,
+                    "Failed to load animated cursor: " + c.reason);
         EXPECT_EQ(a.FrameCount(), 0);
         EXPECT_EQ(a.StepCount(), 0);
     }

@@ -38,8 +38,9 @@ TEST(BestImage, Choice) {
             std::vector<tDib::cImage> images;
             for (auto [w, colours] : c.images) {
                 tDib::cSpec s; // the block itself is irrelevant here
-                images.push_back({tDib::Make(s, [](int, int) { return 0u; }), static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(w),
-                                  static_cast<std::uint8_t>(colours <= 16 ? colours : 0), static_cast<std::uint16_t>(colours <= 16 ? 4 : 8)});
+                images.push_back({tDib::Make(s, [](int, int) { return 0u; }), static_cast<std::uint8_t>(w),
+                                  static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(colours <= 16 ? colours : 0),
+                                  static_cast<std::uint16_t>(colours <= 16 ? 4 : 8)});
             }
             mTestKit::WriteBytes(dir.File("b.ico"), tDib::Ico(images));
             icon.LoadIcon(dir.File("b.ico"));

@@ -23,8 +23,9 @@ constexpr std::int32_t kNoFile = static_cast<std::int32_t>(0x8004041B);
 constexpr std::int32_t kCantWrite = static_cast<std::int32_t>(0x8004041C);
 constexpr std::int32_t kWriteFailure = static_cast<std::int32_t>(0x8004041D);
 
-const char* const kRealIcons[] = {"multi.ico", "vista.ico", "single32.ico", "depth1.ico", "depth4.ico", "depth8.ico",
-                                  "depth24.ico", "depth32.ico", "hole24.ico", "png256.ico", "six.ico"};
+const char* const kRealIcons[] = {"multi.ico",  "vista.ico",  "single32.ico", "depth1.ico",
+                                  "depth4.ico", "depth8.ico", "depth24.ico",  "depth32.ico",
+                                  "hole24.ico", "png256.ico", "six.ico"};
 
 std::vector<std::uint8_t> Bytes(std::initializer_list<int> v) {
     std::vector<std::uint8_t> out;
@@ -40,7 +41,8 @@ std::string LoadBounded(const std::string& path) {
     auto load = [&](std::string& report) {
         cFileIcon icon;
         icon.LoadIcon(mTestKit::Fixture("icons/six.ico"));
-        if (!mTestKit::UnderAddressSanitizer() && !mTestKit::LimitAddressSpace(mTestKit::MemoryAllowance(std::filesystem::file_size(path))))
+        if (!mTestKit::UnderAddressSanitizer() &&
+            !mTestKit::LimitAddressSpace(mTestKit::MemoryAllowance(std::filesystem::file_size(path))))
             return 2;
         try {
             icon.LoadIcon(path);
@@ -68,7 +70,7 @@ TEST(LoadIcon, EveryReasonLeavesNoImages) {
     auto two = BuildIco({{.block = DibBlock(100, 1, 32)}, {.block = DibBlock(60, 1, 8)}});
     auto lyingOffset = two;
     PutLE32(lyingOffset, 6 + 16 + 12, static_cast<std::uint32_t>(two.size())); // second block starts at EOF...
-    PutLE32(lyingOffset, 6 + 16 + 8, 1);                                        // ...and needs one byte
+    PutLE32(lyingOffset, 6 + 16 + 8, 1); // ...and needs one byte
     auto lyingSize = two;
     PutLE32(lyingSize, 6 + 8, 101 + static_cast<std::uint32_t>(two.size()));
     auto negativeSize = two;
@@ -127,8 +129,8 @@ TEST(LoadIcon, EntriesSharingABlockLoadWithinTheBudget) {
     cTempDir dir;
     const auto block = DibBlock(1 << 20, 1, 32);
     const auto shared = [&](std::size_t count) {
-        std::vector<cTestEntry> entries(count, cTestEntry{.block = {}, .offset = static_cast<std::int32_t>(6 + 16 * count),
-                                                          .bytes = 1 << 20});
+        std::vector<cTestEntry> entries(
+            count, cTestEntry{.block = {}, .offset = static_cast<std::int32_t>(6 + 16 * count), .bytes = 1 << 20});
         entries[0].block = block;
         return BuildIco(entries);
     };
@@ -136,7 +138,8 @@ TEST(LoadIcon, EntriesSharingABlockLoadWithinTheBudget) {
     mTestKit::WriteBytes(fits, shared(15));
     mTestKit::WriteBytes(over, shared(40));
     EXPECT_EQ(LoadBounded(fits), "loaded; 15, " + fits);
-    EXPECT_EQ(LoadBounded(over), std::to_string(kLoad) + ", Failed to load icon: Icon Images Array is Corrupt.; 0, " + over);
+    EXPECT_EQ(LoadBounded(over),
+              std::to_string(kLoad) + ", Failed to load icon: Icon Images Array is Corrupt.; 0, " + over);
     cFileIcon icon;
     ASSERT_TRUE(icon.LoadIcon(fits));
     for (std::int32_t i = 1; i <= icon.ImageCount(); ++i) EXPECT_TRUE(std::ranges::equal(icon.Block(i), block));
@@ -207,10 +210,10 @@ TEST(LoadIcon, KeepsOffsetsAsReadAndDirectoryFieldsUnchanged) {
     ASSERT_EQ(out.size(), 6u + 32u + 80u + 50u);
     EXPECT_EQ(GetLE32(out, 6 + 12), 38u);
     EXPECT_EQ(GetLE32(out, 22 + 12), 118u);
-    EXPECT_EQ(out[6 + 3], 7);                 // bReserved
-    EXPECT_EQ(GetLE16(out, 6 + 4), 0u);       // wPlanes
-    EXPECT_EQ(GetLE16(out, 6 + 6), 0u);       // wBitCount
-    EXPECT_EQ(out[22], 0);                    // a width byte of 0 stays 0
+    EXPECT_EQ(out[6 + 3], 7); // bReserved
+    EXPECT_EQ(GetLE16(out, 6 + 4), 0u); // wPlanes
+    EXPECT_EQ(GetLE16(out, 6 + 6), 0u); // wBitCount
+    EXPECT_EQ(out[22], 0); // a width byte of 0 stays 0
     EXPECT_TRUE(std::equal(a.begin(), a.end(), out.begin() + 38));
     EXPECT_TRUE(std::equal(b.begin(), b.end(), out.begin() + 118));
     // The object itself is unchanged by saving.
@@ -254,13 +257,16 @@ TEST(SaveIcon, ErrorsAndTheirOrder) {
 TEST(SaveIcon, OutputHazards) {
     cFileIcon six;
     ASSERT_TRUE(six.LoadIcon(mTestKit::Fixture("icons/six.ico")));
-    mTestKit::ExpectSafeWrites("six.ico", [&six](const std::string& folder) {
-        try {
-            return six.SaveIcon(folder + "/six.ico");
-        } catch (const cError&) {
-            return false;
-        }
-    }, mTestKit::eLinks::kFollowed);
+    mTestKit::ExpectSafeWrites(
+        "six.ico",
+        [&six](const std::string& folder) {
+            try {
+                return six.SaveIcon(folder + "/six.ico");
+            } catch (const cError&) {
+                return false;
+            }
+        },
+        mTestKit::eLinks::kFollowed);
 }
 
 TEST(SaveIcon, EmptyArgumentWritesToTheHeldName) {
@@ -344,8 +350,8 @@ TEST(SaveIcon, TheSmallestIconIsThe318ByteFileOfTheIconFormat) {
     auto bytes = mTestKit::ReadBytes(saved);
     ASSERT_EQ(bytes.size(), 318u);
     const std::vector<std::uint8_t> head(bytes.begin(), bytes.begin() + 22);
-    EXPECT_EQ(head, Bytes({0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x10, 0x10, 0x10, 0x00, 0x01, 0x00, 0x04, 0x00, 0x28,
-                           0x01, 0x00, 0x00, 0x16, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(head, Bytes({0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x10, 0x10, 0x10, 0x00, 0x01,
+                           0x00, 0x04, 0x00, 0x28, 0x01, 0x00, 0x00, 0x16, 0x00, 0x00, 0x00}));
     cFileIcon loaded;
     ASSERT_TRUE(loaded.LoadIcon(saved));
     EXPECT_EQ(loaded.ImageColourCount(1), 16);

@@ -78,8 +78,8 @@ TEST(ImageQueries, RealIconsAndIndexChecks) {
     EXPECT_EQ(icon.ImageSize(4), static_cast<std::int32_t>(icon.Block(4).size()));
     for (std::int32_t bad : {0, -1, 5}) {
         SCOPED_TRACE(bad);
-        for (auto query : {&cFileIcon::ImageWidth, &cFileIcon::ImageHeight, &cFileIcon::ImageColourCount,
-                           &cFileIcon::ImageSize}) {
+        for (auto query :
+             {&cFileIcon::ImageWidth, &cFileIcon::ImageHeight, &cFileIcon::ImageColourCount, &cFileIcon::ImageSize}) {
             ExpectError([&] { (void)(icon.*query)(bad); }, 9, "test_icon", "Subscript out of range");
         }
     }
@@ -138,11 +138,10 @@ TEST(AddImage, NewImagesOnAnEmptyIcon) {
         std::uint8_t colourByte;
         std::int32_t bytes;
     } cases[] = {
-        {32, 32, 16, 4, 16, 40 + 64 + 32 * 16 + 32 * 4},  // 744
-        {16, 16, 2, 1, 2, 40 + 8 + 16 * 4 + 16 * 4},      // 176
+        {32, 32, 16, 4, 16, 40 + 64 + 32 * 16 + 32 * 4}, // 744
+        {16, 16, 2, 1, 2, 40 + 8 + 16 * 4 + 16 * 4}, // 176
         {32, 32, 16777216, 24, 0, 40 + 32 * 96 + 32 * 4}, // 3240
-        {48, 48, 256, 8, 0, 40 + 1024 + 48 * 48 + 48 * 8},
-        {255, 1, 16, 4, 16, 40 + 64 + 128 + 32},
+        {48, 48, 256, 8, 0, 40 + 1024 + 48 * 48 + 48 * 8}, {255, 1, 16, 4, 16, 40 + 64 + 128 + 32},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + "x" + std::to_string(c.colours));
@@ -193,8 +192,9 @@ TEST(AddImage, AppendsAfterTheLastBlockAndRefusesDuplicates) {
 TEST(AddImage, TheNextFreeOffsetFollowsTheHighestBlockNotTheLastEntry) {
     cTempDir dir;
     // Entry 1 lies after entry 2 in the file.
-    cFileIcon icon = LoadBuilt(dir, {{.width = 32, .height = 32, .colours = 16, .bits = 4, .block = DibBlock(300, 1, 4), .offset = 500},
-                                     {.width = 16, .height = 16, .colours = 16, .bits = 4, .block = DibBlock(100, 1, 4), .offset = 38}});
+    cFileIcon icon = LoadBuilt(
+        dir, {{.width = 32, .height = 32, .colours = 16, .bits = 4, .block = DibBlock(300, 1, 4), .offset = 500},
+              {.width = 16, .height = 16, .colours = 16, .bits = 4, .block = DibBlock(100, 1, 4), .offset = 38}});
     icon.AddImage(48, 48, 16);
     EXPECT_EQ(icon.Entry(1).dwImageOffset, 516);
     EXPECT_EQ(icon.Entry(2).dwImageOffset, 54);

@@ -51,7 +51,8 @@ TEST(IconFromModule, EveryGroupMatchesWrestool) {
             EXPECT_EQ(icon.Filename(), path);
             // Group 9 is stored in 0x409 and 0x407; the lower language is the one taken.
             const bool twoLanguages = ResourceIDText(id) == "9" && std::string(f).find(".icl") == std::string::npos;
-            mWrestool::ExpectSame(icon.IcoBytes(), mWrestool::Extract(path, ResourceIDText(id), twoLanguages ? "1031" : ""));
+            mWrestool::ExpectSame(icon.IcoBytes(),
+                                  mWrestool::Extract(path, ResourceIDText(id), twoLanguages ? "1031" : ""));
         }
     }
 }
@@ -142,8 +143,10 @@ TEST(IconFromModule, Failures) {
         std::string description;
         cResourceID idAfter;
     } cases[] = {
-        {"missing file", dir.File("none.dll"), 1, "", cFileIcon::kErrCantLoadLibrary, "Can't load icon library.", cResourceID()},
-        {"not a module", dir.File("text.dll"), 1, "", cFileIcon::kErrCantLoadLibrary, "Can't load icon library.", cResourceID()},
+        {"missing file", dir.File("none.dll"), 1, "", cFileIcon::kErrCantLoadLibrary, "Can't load icon library.",
+         cResourceID()},
+        {"not a module", dir.File("text.dll"), 1, "", cFileIcon::kErrCantLoadLibrary, "Can't load icon library.",
+         cResourceID()},
         {"no such group", broken, 2, "", cFileIcon::kErrCantFindIcons, kCantFind, 2},
         {"no such name", broken, 0, "NOPE", cFileIcon::kErrCantFindIcons, kCantFind, std::string("NOPE")},
         {"group 0 and no name", broken, 0, "", cFileIcon::kErrCantFindIcons, kCantFind, std::string()},
@@ -210,7 +213,8 @@ TEST(IconFromModule, GroupWithoutImagesIsFalseWithoutError) {
     });
     EXPECT_FALSE(icon.LoadIconFromEXE(negative, 22, {}));
     EXPECT_EQ(icon.ImageCount(), 0);
-    ExpectError([&] { icon.SaveIcon(dir.File("out.ico")); }, cFileIcon::kErrCantWrite, kSource, "Icon contains no images.");
+    ExpectError([&] { icon.SaveIcon(dir.File("out.ico")); }, cFileIcon::kErrCantWrite, kSource,
+                "Icon contains no images.");
     // The good group beside the broken ones loads.
     EXPECT_TRUE(icon.LoadIconFromEXE(Fixture("modules/broken32.dll"), 1, {}));
     EXPECT_EQ(icon.ImageCount(), 2);
@@ -234,8 +238,8 @@ TEST(IconFromModule, NeLengthsArePaddedUnits) {
     } cases[] = {{296, true}, {304, true}, {305, false}, {0, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);
-        const std::string path = Patched(dir, "modules/good.icl", "pad.icl",
-                                         [&](auto& b) { PutLE32(b, group1 + 6 + 14 + 8, c.bytes); });
+        const std::string path =
+            Patched(dir, "modules/good.icl", "pad.icl", [&](auto& b) { PutLE32(b, group1 + 6 + 14 + 8, c.bytes); });
         cFileIcon icon;
         if (c.ok) {
             ASSERT_TRUE(icon.LoadIconFromEXE(path, 1, {}));

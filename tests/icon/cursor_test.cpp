@@ -25,7 +25,8 @@ constexpr std::int32_t kErrLoadIcon = static_cast<std::int32_t>(0x8004041A);
 
 std::string Labels(const std::vector<cFileIcon>& icons) {
     std::string out;
-    for (const auto& icon : icons) out += (out.empty() ? "" : ", ") + icon.Label() + (icon.IsCursor() ? " (cursor)" : "");
+    for (const auto& icon : icons)
+        out += (out.empty() ? "" : ", ") + icon.Label() + (icon.IsCursor() ? " (cursor)" : "");
     return out;
 }
 
@@ -85,9 +86,12 @@ TEST(CursorFile, ErrorsAreTheIconFilesWithItsOwnType) {
         std::string reason;
     };
     const cCase cases[] = {
-        {"an icon read as a cursor", Fixture("icons/six.ico"), true, "File is not cursor type (idType <> IMAGE_CURSOR)"},
-        {"a cursor read as an icon", Fixture("cursors/arrow.cur"), false, "File is not icon type (idType <> IMAGE_ICON)"},
-        {"reserved checked first", write("r.cur", {1, 0, 1, 0, 1, 0}), true, "File is not icon type (reserved member is 0)"},
+        {"an icon read as a cursor", Fixture("icons/six.ico"), true,
+         "File is not cursor type (idType <> IMAGE_CURSOR)"},
+        {"a cursor read as an icon", Fixture("cursors/arrow.cur"), false,
+         "File is not icon type (idType <> IMAGE_ICON)"},
+        {"reserved checked first", write("r.cur", {1, 0, 1, 0, 1, 0}), true,
+         "File is not icon type (reserved member is 0)"},
         {"no images", write("none.cur", {0, 0, 2, 0, 0, 0}), true, "Icon contains no images."},
         {"directory cut short", write("dir.cur", {0, 0, 2, 0, 2, 0}), true, "Icon Directory Array is Corrupt."},
     };
@@ -116,8 +120,9 @@ TEST(CursorGroup, MatchesWrestoolAndTheCursorFile) {
             SCOPED_TRACE(icon.Label());
             ASSERT_TRUE(icon.Language());
             EXPECT_STREQ(icon.FileExtension(), ".cur");
-            mWrestool::ExpectSameCursor(icon.IcoBytes(), mWrestool::ExtractCursor(path, ResourceIDText(icon.ResourceID()),
-                                                                                 std::to_string(*icon.Language())));
+            mWrestool::ExpectSameCursor(
+                icon.IcoBytes(),
+                mWrestool::ExtractCursor(path, ResourceIDText(icon.ResourceID()), std::to_string(*icon.Language())));
         }
         EXPECT_EQ(cursors, 4u);
         cModuleFile module;
@@ -128,7 +133,8 @@ TEST(CursorGroup, MatchesWrestoolAndTheCursorFile) {
         ASSERT_EQ(arrow.Hotspot(1), (cFileIcon::cHotspot{3, 5}));
         EXPECT_EQ(arrow.IcoBytes(), file);
         cFileIcon mono;
-        ASSERT_TRUE(mono.LoadGroupFromEXE(module, {cFileIcon::eKind::kCursor, std::string("pointer"), std::nullopt, false}));
+        ASSERT_TRUE(
+            mono.LoadGroupFromEXE(module, {cFileIcon::eKind::kCursor, std::string("pointer"), std::nullopt, false}));
         file = ReadBytes(Fixture("cursors/mono.cur"));
         file[6 + 2] = 0; // bColorCount
         EXPECT_EQ(mono.IcoBytes(), file);
@@ -150,7 +156,8 @@ TEST(CursorGroup, NeModulesToo) {
     for (std::size_t i = 1; i < icons.size(); ++i) {
         SCOPED_TRACE(icons[i].Label());
         EXPECT_FALSE(icons[i].Language());
-        mWrestool::ExpectSameCursor(icons[i].IcoBytes(), mWrestool::ExtractCursor(path, ResourceIDText(icons[i].ResourceID())));
+        mWrestool::ExpectSameCursor(icons[i].IcoBytes(),
+                                    mWrestool::ExtractCursor(path, ResourceIDText(icons[i].ResourceID())));
     }
 }
 
@@ -171,8 +178,8 @@ TEST(Languages, EveryLanguageIsARowOfItsOwn) {
             ASSERT_TRUE(icon.LanguageShown());
             mWrestool::ExpectSame(icon.IcoBytes(), mWrestool::Extract(path, "1", std::to_string(*icon.Language())));
         }
-        EXPECT_EQ(icons[0].ImageColourCount(1), 16);   // de-DE: depth4.ico
-        EXPECT_EQ(icons[2].ImageColourCount(1), 2);    // fr-FR: depth1.ico
+        EXPECT_EQ(icons[0].ImageColourCount(1), 16); // de-DE: depth4.ico
+        EXPECT_EQ(icons[2].ImageColourCount(1), 2); // fr-FR: depth1.ico
         EXPECT_FALSE(icons[4].LanguageShown());
         EXPECT_EQ(icons[4].Language(), std::optional<std::uint16_t>(0x409));
 
@@ -216,8 +223,8 @@ TEST(Languages, TheModuleListsAndFindsThem) {
     struct {
         std::uint16_t id;
         const char* tag;
-    } tags[] = {{0, "neutral"}, {0x407, "de-DE"}, {0x409, "en-US"}, {0x804, "zh-CN"}, {0x4009, "en-IN"}, {0x0c3b, "0x0c3b"},
-                {0xFFFF, "0xffff"}};
+    } tags[] = {{0, "neutral"},    {0x407, "de-DE"},   {0x409, "en-US"},  {0x804, "zh-CN"},
+                {0x4009, "en-IN"}, {0x0c3b, "0x0c3b"}, {0xFFFF, "0xffff"}};
     for (const auto& t : tags) EXPECT_EQ(mLanguage::Tag(t.id), t.tag) << t.id;
 }
 
@@ -271,10 +278,11 @@ TEST(CursorGroup, DamagedGroupsFailAsDamagedIconGroups) {
              PutLE32(b, image(b).dataEntryAt + 4, 4);
          },
          static_cast<std::int32_t>(0x80040421), "Failed to read bitmap bits from resource."},
-        {"an image shorter than its entry", [&](auto& b) { PutLE32(b, image(b).dataEntryAt + 4, GetLE32(b, group(b) + 14) - 1); },
+        {"an image shorter than its entry",
+         [&](auto& b) { PutLE32(b, image(b).dataEntryAt + 4, GetLE32(b, group(b) + 14) - 1); },
          static_cast<std::int32_t>(0x80040421), "Failed to read bitmap bits from resource."},
-        {"a count beyond the group", [&](auto& b) { PutLE16(b, group(b) + 4, 2); }, static_cast<std::int32_t>(0x8004041F),
-         "Can't find icons."},
+        {"a count beyond the group", [&](auto& b) { PutLE16(b, group(b) + 4, 2); },
+         static_cast<std::int32_t>(0x8004041F), "Can't find icons."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -282,8 +290,11 @@ TEST(CursorGroup, DamagedGroupsFailAsDamagedIconGroups) {
         cModuleFile module;
         ASSERT_TRUE(module.Load(path));
         cFileIcon cursor;
-        ExpectError([&] { cursor.LoadGroupFromEXE(module, {cFileIcon::eKind::kCursor, 1, std::nullopt, false}); }, c.number,
-                    kSource, c.description);
+        ExpectError(
+            [&] {
+                cursor.LoadGroupFromEXE(module, {cFileIcon::eKind::kCursor, 1, std::nullopt, false});
+            },
+            c.number, kSource, c.description);
         EXPECT_EQ(cursor.ImageCount(), 0);
     }
 }

@@ -12,7 +12,7 @@ struct cTestEntry {
     std::int16_t bits = 32;
     std::vector<std::uint8_t> block;
     std::int32_t offset = -1; // -1: back to back after the directory
-    std::int32_t bytes = -1;  // -1: the block's length
+    std::int32_t bytes = -1; // -1: the block's length
 };
 
 // A BITMAPINFOHEADER-led block of `size` bytes with the given planes and bit count.
@@ -54,7 +54,8 @@ inline std::vector<std::uint8_t> BuildIco(const std::vector<cTestEntry>& entries
         out[p + 3] = e.reserved;
         PutLE16(out, p + 4, e.planes);
         PutLE16(out, p + 6, static_cast<std::uint16_t>(e.bits));
-        PutLE32(out, p + 8, static_cast<std::uint32_t>(e.bytes >= 0 ? e.bytes : static_cast<std::int32_t>(e.block.size())));
+        PutLE32(out, p + 8,
+                static_cast<std::uint32_t>(e.bytes >= 0 ? e.bytes : static_cast<std::int32_t>(e.block.size())));
         PutLE32(out, p + 12, static_cast<std::uint32_t>(at));
         if (out.size() < at + e.block.size()) out.resize(at + e.block.size(), 0);
         std::copy(e.block.begin(), e.block.end(), out.begin() + static_cast<std::ptrdiff_t>(at));

@@ -46,7 +46,8 @@ inline cIco Parse(const std::vector<std::uint8_t>& b) {
 }
 
 // wrestool's .ico of one group ("--name=" number or name, and a language when given).
-inline std::vector<std::uint8_t> Extract(const std::string& module, const std::string& name, const std::string& language = {}) {
+inline std::vector<std::uint8_t> Extract(const std::string& module, const std::string& name,
+                                         const std::string& language = {}) {
     mTestKit::cTempDir dir;
     const std::string out = dir.File("group.ico");
     std::string cmd = "wrestool -x -t14 --name=" + mTestKit::Quote(name);

@@ -26,15 +26,17 @@ cFileIcon FromBytes(const mTestKit::cTempDir& dir, const std::vector<std::uint8_
 
 // Every image of every fixture icon, at every depth, with masks, holes and alpha, and PNG images.
 TEST(Render, PixelsMatchAnIndependentDecoder) {
-    const std::pair<const char*, int> icons[] = {{"depth1", 1}, {"depth4", 2}, {"depth8", 2}, {"depth24", 2}, {"depth32", 2},
-                                                 {"hole24", 1}, {"png256", 1}, {"multi", 3}, {"vista", 4}, {"six", 6}};
+    const std::pair<const char*, int> icons[] = {{"depth1", 1},  {"depth4", 2}, {"depth8", 2}, {"depth24", 2},
+                                                 {"depth32", 2}, {"hole24", 1}, {"png256", 1}, {"multi", 3},
+                                                 {"vista", 4},   {"six", 6}};
     int compared = 0;
     for (const auto& [name, count] : icons) {
         cFileIcon icon = Load(std::string(name) + ".ico");
         ASSERT_EQ(icon.ImageCount(), count) << name;
         for (int i = 1; i <= count; ++i) {
             SCOPED_TRACE(std::string(name) + " image " + std::to_string(i));
-            const auto png = mTestKit::ReadBytes(Fixture("renders/" + std::string(name) + "-" + std::to_string(i - 1) + ".png"));
+            const auto png =
+                mTestKit::ReadBytes(Fixture("renders/" + std::string(name) + "-" + std::to_string(i - 1) + ".png"));
             const mDib::cBitmap expected = mDib::DecodePng(cByteView(png));
             ASSERT_FALSE(expected.Empty());
             const auto before = std::vector<std::uint8_t>(icon.Block(i).begin(), icon.Block(i).end());
@@ -50,7 +52,8 @@ TEST(Render, PixelsMatchAnIndependentDecoder) {
                     const std::uint32_t g = got.Pixel(x, y), e = expected.Pixel(x, y);
                     // Fully transparent pixels may carry any colour.
                     if ((g >> 24) == 0 && (e >> 24) == 0) continue;
-                    if (g != e && ++bad <= 3) ADD_FAILURE() << "pixel " << x << "," << y << std::hex << ": " << g << " vs " << e;
+                    if (g != e && ++bad <= 3)
+                        ADD_FAILURE() << "pixel " << x << "," << y << std::hex << ": " << g << " vs " << e;
                 }
             EXPECT_EQ(bad, 0);
             ++compared;
@@ -124,8 +127,10 @@ TEST(Render, DrawIconImageBitBltOrStretchBlt) {
         for (int y = 0; y < 80; ++y)
             for (int x = 0; x < 80; ++x)
                 if (dc.Bitmap().Pixel(x, y) != 0x01020304) {
-                    left = std::min(left, x); top = std::min(top, y);
-                    right = std::max(right, x + 1); bottom = std::max(bottom, y + 1);
+                    left = std::min(left, x);
+                    top = std::min(top, y);
+                    right = std::max(right, x + 1);
+                    bottom = std::max(bottom, y + 1);
                 }
         EXPECT_EQ(left, 3);
         EXPECT_EQ(top, 4);
@@ -183,10 +188,12 @@ TEST(Render, UndecodableBlocksGiveNothing) {
     shortBlock.resize(1064 + 100);
     auto lying = good;
     tDib::Put32(lying, 4, 4000); // biWidth far beyond the bits
-    std::vector<std::uint8_t> garbagePng = {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
-                                            0, 0, 1, 0, 0, 0, 1, 0, 8, 6, 0, 0, 0, 0xDE, 0xAD, 0xBE, 0xEF};
+    std::vector<std::uint8_t> garbagePng = {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13, 'I',  'H',  'D',  'R', 0,
+                                            0,    1,   0,   0,   0,  1,  0,  8,  6, 0, 0, 0,  0xDE, 0xAD, 0xBE, 0xEF};
     garbagePng.resize(200, 0x55);
-    cFileIcon icon = FromBytes(dir, tDib::Ico({{good, 16, 16, 0, 8}, {shortBlock, 16, 16, 0, 8}, {lying, 16, 16, 0, 8}, {garbagePng, 0, 0, 0, 32}}));
+    cFileIcon icon = FromBytes(
+        dir, tDib::Ico(
+                 {{good, 16, 16, 0, 8}, {shortBlock, 16, 16, 0, 8}, {lying, 16, 16, 0, 8}, {garbagePng, 0, 0, 0, 32}}));
     ASSERT_EQ(icon.ImageCount(), 4);
     EXPECT_TRUE(icon.IconHandle(1));
     for (int i = 2; i <= 4; ++i) {

@@ -17,7 +17,7 @@ TEST(cByteView, RangesThatWouldWrapAreRejected) {
     struct Case {
         std::size_t at, n;
         bool inside;
-    } cases[] = {{0, 6, true}, {6, 0, true}, {5, 1, true}, {5, 2, false}, {7, 0, false},
+    } cases[] = {{0, 6, true},     {6, 0, true},     {5, 1, true},     {5, 2, false},       {7, 0, false},
                  {1, kMax, false}, {kMax, 1, false}, {kMax, 0, false}, {3, kMax - 2, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.at) + "+" + std::to_string(c.n));
@@ -53,8 +53,9 @@ TEST(mSysText, TextsEndInCrLfAndFillTheInsert) {
 // Resource names go to UTF-8 and back to the units they were stored with, whatever those are: an
 // unpaired surrogate (PE) or a byte Windows-1252 leaves unassigned (NE).
 TEST(mText16, NamesRoundTripToTheirUnits) {
-    const std::u16string units[] = {u"MAINICON", u"\x00C9t\x00E9", u"\xD83D\xDE00", u"A\xD800", u"\xDC00Z",
-                                    std::u16string(u"\xDBFF\xDBFF"), u"\xFFFD"};
+    const std::u16string units[] = {u"MAINICON", u"\x00C9t\x00E9", u"\xD83D\xDE00",
+                                    u"A\xD800",  u"\xDC00Z",       std::u16string(u"\xDBFF\xDBFF"),
+                                    u"\xFFFD"};
     for (const auto& u : units) {
         SCOPED_TRACE(mText16::ToUtf8(u));
         EXPECT_EQ(mText16::FromUtf8(mText16::ToUtf8(u)), u);
@@ -64,5 +65,6 @@ TEST(mText16, NamesRoundTripToTheirUnits) {
     EXPECT_EQ(mText16::FromUtf8("\xC3"), u"\xFFFD");
     EXPECT_EQ(mText16::FromUtf8("a\xFF"), u"a\xFFFD");
     // The five unassigned bytes of Windows-1252 each keep a character of their own.
-    EXPECT_EQ(mText16::FromUtf8(mText16::FromAnsi("\x81\x8D\x8F\x90\x9D\x80")), u"\x0081\x008D\x008F\x0090\x009D\x20AC");
+    EXPECT_EQ(mText16::FromUtf8(mText16::FromAnsi("\x81\x8D\x8F\x90\x9D\x80")),
+              u"\x0081\x008D\x008F\x0090\x009D\x20AC");
 }

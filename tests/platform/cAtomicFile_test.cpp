@@ -48,13 +48,13 @@ TEST(AtomicFile, FlushesOnceWhereOlderFilesAreReplaced) {
     cTempDir dir;
     const std::string mine = dir.File("mine.ico"), users = dir.File("users.ico"), other = dir.File("other.ico");
     Save(users, "the user's", nullptr, false); // new: nothing to lose
-    Save(users, "replaced", nullptr, true);    // without a run every replacement is flushed
+    Save(users, "replaced", nullptr, true); // without a run every replacement is flushed
     Save(other, "the user's too", nullptr, false);
 
     cWrittenFiles run;
     Save(mine, "first", &run, false);
     Save(mine, "second", &run, false); // the run's own output
-    Save(users, "run's", &run, true);  // the user's file: waits for the run's flush
+    Save(users, "run's", &run, true); // the user's file: waits for the run's flush
     Save(users, "run's again", &run, false);
     Save(other, "run's other", &run, true);
     EXPECT_EQ(Text(users), "replaced") << "nothing of the user's is replaced before the flush";
@@ -92,12 +92,18 @@ TEST(AtomicFile, FlushesOnceWhereOlderFilesAreReplaced) {
 
 // Every hazard at the name: refused before any blocking open, what stood there left as it was.
 TEST(AtomicFile, OutputHazards) {
-    ExpectSafeWrites("chosen.png", [](const std::string& folder) { return WriteText(folder + "/chosen.png", cAtomicFile::eName::kChosen); },
-                     eLinks::kFollowed);
-    ExpectSafeWrites("made.png", [](const std::string& folder) { return WriteText(folder + "/made.png", cAtomicFile::eName::kMade); },
-                     eLinks::kNeverThrough);
-    ExpectSafeWrites("inplace.png", [](const std::string& folder) { return WriteText(folder + "/inplace.png", cAtomicFile::eName::kInPlace); },
-                     eLinks::kNeverThrough);
+    ExpectSafeWrites(
+        "chosen.png",
+        [](const std::string& folder) { return WriteText(folder + "/chosen.png", cAtomicFile::eName::kChosen); },
+        eLinks::kFollowed);
+    ExpectSafeWrites(
+        "made.png",
+        [](const std::string& folder) { return WriteText(folder + "/made.png", cAtomicFile::eName::kMade); },
+        eLinks::kNeverThrough);
+    ExpectSafeWrites(
+        "inplace.png",
+        [](const std::string& folder) { return WriteText(folder + "/inplace.png", cAtomicFile::eName::kInPlace); },
+        eLinks::kNeverThrough);
     // The codes the callers report.
     cTempDir dir;
     ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0666), 0);

@@ -51,9 +51,9 @@ TEST(ModuleFile, OpensEveryFormat) {
         const char* file;
         cModuleFile::eFormat format;
     } cases[] = {
-        {"modules/good32.dll", cModuleFile::eFormat::kPE32},    {"modules/good64.dll", cModuleFile::eFormat::kPE32Plus},
-        {"modules/good32.exe", cModuleFile::eFormat::kPE32},    {"modules/good64.exe", cModuleFile::eFormat::kPE32Plus},
-        {"modules/good.icl", cModuleFile::eFormat::kNE},        {"modules/shift9.icl", cModuleFile::eFormat::kNE},
+        {"modules/good32.dll", cModuleFile::eFormat::kPE32}, {"modules/good64.dll", cModuleFile::eFormat::kPE32Plus},
+        {"modules/good32.exe", cModuleFile::eFormat::kPE32}, {"modules/good64.exe", cModuleFile::eFormat::kPE32Plus},
+        {"modules/good.icl", cModuleFile::eFormat::kNE},     {"modules/shift9.icl", cModuleFile::eFormat::kNE},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -101,9 +101,9 @@ TEST(ModuleFile, FindsByNumberAndByNameWithoutRegardToCase) {
             std::string name, type;
             std::uint32_t code;
         } misses[] = {
-            {"#1", "#15", mSysText::kResourceTypeNotFound},  {"#4", "#14", mSysText::kResourceNameNotFound},
-            {"#0", "#14", mSysText::kResourceNameNotFound},  {"#", "#14", mSysText::kResourceNameNotFound},
-            {"#70000", "#14", mSysText::kResourceNameNotFound}, {"", "#14", mSysText::kResourceNameNotFound},
+            {"#1", "#15", mSysText::kResourceTypeNotFound},       {"#4", "#14", mSysText::kResourceNameNotFound},
+            {"#0", "#14", mSysText::kResourceNameNotFound},       {"#", "#14", mSysText::kResourceNameNotFound},
+            {"#70000", "#14", mSysText::kResourceNameNotFound},   {"", "#14", mSysText::kResourceNameNotFound},
             {"APPICONS", "#14", mSysText::kResourceNameNotFound}, {"#1", "NOSUCHTYPE", mSysText::kResourceTypeNotFound},
         };
         for (const auto& miss : misses) {
@@ -161,7 +161,8 @@ TEST(ModuleFile, LoadFailuresGiveTheLoadersCodes) {
         {cut(l.sectionTableAt + 50, "sections.dll"), mSysText::kBadExeFormat, ""},
         {Patched(dir, "modules/good32.dll", "magic.dll", [&](auto& b) { PutLE16(b, l.peAt + 24, 0x107); }),
          mSysText::kBadExeFormat, ""},
-        {Patched(dir, "modules/good32.dll", "pe.dll", [&](auto& b) { b[l.peAt + 1] = 'X'; }), mSysText::kBadExeFormat, ""},
+        {Patched(dir, "modules/good32.dll", "pe.dll", [&](auto& b) { b[l.peAt + 1] = 'X'; }), mSysText::kBadExeFormat,
+         ""},
         {Patched(dir, "modules/good32.dll", "count.dll", [&](auto& b) { PutLE16(b, l.sectionCountAt, 0xFFFF); }),
          mSysText::kBadExeFormat, ""},
         {Patched(dir, "modules/good32.dll", "lfanew.dll", [&](auto& b) { PutLE32(b, 0x3C, 0xFFFFFFF0u); }),
@@ -193,9 +194,10 @@ TEST(ModuleFile, DamagedResourceTreesFailCleanly) {
         eCall call;
         std::uint32_t code;
     } cases[] = {
-        {"root count beyond the section", [&](auto& b) { PutLE16(b, l.rsrcAt + 14, 0xFFFF); }, kTypes, mSysText::kInvalidData},
-        {"names directory points at the root",
-         [&](auto& b) { PutLE32(b, group5.typeEntryAt + 4, 0x80000000u); }, kNames14, mSysText::kInvalidData},
+        {"root count beyond the section", [&](auto& b) { PutLE16(b, l.rsrcAt + 14, 0xFFFF); }, kTypes,
+         mSysText::kInvalidData},
+        {"names directory points at the root", [&](auto& b) { PutLE32(b, group5.typeEntryAt + 4, 0x80000000u); },
+         kNames14, mSysText::kInvalidData},
         {"language directory points at the names",
          [&](auto& b) { PutLE32(b, group5.nameEntryAt + 4, GetLE32(b, group5.typeEntryAt + 4)); }, kFind5,
          mSysText::kInvalidData},
@@ -206,8 +208,8 @@ TEST(ModuleFile, DamagedResourceTreesFailCleanly) {
          mSysText::kInvalidData},
         {"data where the names belong", [&](auto& b) { PutLE32(b, group5.typeEntryAt + 4, 0x10); }, kNames14,
          mSysText::kInvalidData},
-        {"subdirectory beyond the section", [&](auto& b) { PutLE32(b, group5.typeEntryAt + 4, 0xFFFFFF00u); },
-         kNames14, mSysText::kInvalidData},
+        {"subdirectory beyond the section", [&](auto& b) { PutLE32(b, group5.typeEntryAt + 4, 0xFFFFFF00u); }, kNames14,
+         mSysText::kInvalidData},
         {"name string beyond the section", [&](auto& b) { PutLE32(b, l.rsrcAt + 16, 0xFFFFFF00u); }, kTypes,
          mSysText::kInvalidData},
         {"resource RVA outside every section", [&](auto& b) { PutLE32(b, l.resourceDirAt, 0x7FFF0000u); }, kTypes,
@@ -289,7 +291,8 @@ TEST(ModuleFile, DamagedNeTables) {
     }
     // A resource that lies past the end of the file is found but cannot be read.
     cModuleFile m;
-    ASSERT_TRUE(m.Load(Patched(dir, "modules/good.icl", "far.icl", [&](auto& b) { PutLE16(b, table + 2 + 8, 0xFFFF); })));
+    ASSERT_TRUE(
+        m.Load(Patched(dir, "modules/good.icl", "far.icl", [&](auto& b) { PutLE16(b, table + 2 + 8, 0xFFFF); })));
     auto r = m.FindResource("#1", "#3");
     ASSERT_TRUE(r);
     std::vector<std::uint8_t> bytes;

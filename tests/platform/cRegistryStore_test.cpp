@@ -200,7 +200,7 @@ TEST(cRegistryStore, DeletingKeysAndValues) {
     ASSERT_EQ(store.OpenKey(kHKeyClassesRoot, "cls", kKeyAllAccess, parent), kErrorSuccess);
 
     EXPECT_EQ(store.DeleteKey(kHKeyClassesRoot, "cls"), kErrorAccessDenied); // has a subkey
-    EXPECT_EQ(store.DeleteKey(kHKeyClassesRoot, ""), kErrorAccessDenied);    // the root
+    EXPECT_EQ(store.DeleteKey(kHKeyClassesRoot, ""), kErrorAccessDenied); // the root
     EXPECT_EQ(store.DeleteKey(kHKeyClassesRoot, "nothing"), kErrorFileNotFound);
     EXPECT_EQ(store.DeleteKey(kHKeyClassesRoot, "CLS\\SHELL"), kErrorSuccess);
     // The open handle of a deleted key, and a new key of the same name has no old values.
@@ -269,25 +269,27 @@ TEST(cRegistryStore, ADamagedFileIsKeptAsideAndReplaced) {
         const char* name;
         std::function<void(const std::string&)> damage;
     } cases[] = {
-        {"not a database", [](const std::string& f) {
-             mTestKit::WriteBytes(f, Bytes(std::string(3000, 'x')));
-         }},
-        {"a database of another program", [](const std::string& f) {
+        {"not a database", [](const std::string& f) { mTestKit::WriteBytes(f, Bytes(std::string(3000, 'x'))); }},
+        {"a database of another program",
+         [](const std::string& f) {
              sqlite3* db = nullptr;
              sqlite3_open(f.c_str(), &db);
              sqlite3_exec(db, "CREATE TABLE t(a); INSERT INTO t VALUES(1);", nullptr, nullptr, nullptr);
              sqlite3_close(db);
          }},
-        {"a store whose pages were overwritten", [](const std::string& f) {
+        {"a store whose pages were overwritten",
+         [](const std::string& f) {
              {
                  cRegistryStore s(f);
                  cRegKey k;
                  s.CreateKey(kHKeyCurrentUser, "Software", kKeyAllAccess, k);
-                 for (int i = 0; i < 300; ++i) s.SetValue(k, "v" + std::to_string(i), kRegBinary, std::vector<std::uint8_t>(100, 1));
+                 for (int i = 0; i < 300; ++i)
+                     s.SetValue(k, "v" + std::to_string(i), kRegBinary, std::vector<std::uint8_t>(100, 1));
              }
              sqlite3* db = nullptr; // fold the write-ahead log into the file
              sqlite3_open(f.c_str(), &db);
-             sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA journal_mode=DELETE;", nullptr, nullptr, nullptr);
+             sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA journal_mode=DELETE;", nullptr, nullptr,
+                          nullptr);
              sqlite3_close(db);
              auto bytes = mTestKit::ReadBytes(f);
              for (std::size_t i = 4096 + 8; i < bytes.size(); i += 2) bytes[i] = 0xA5;
@@ -355,8 +357,7 @@ TEST(cRegistryStore, TwoProcessesFindingTheSameDamageMoveItOnce) {
     auto openAndWrite = [&](const char* who) {
         cRegistryStore store(file);
         cRegKey k;
-        return store.File() == file &&
-               store.CreateKey(kHKeyCurrentUser, "After", kKeyAllAccess, k) == kErrorSuccess &&
+        return store.File() == file && store.CreateKey(kHKeyCurrentUser, "After", kKeyAllAccess, k) == kErrorSuccess &&
                store.SetValue(k, who, kRegSz, Bytes(who)) == kErrorSuccess;
     };
     pid_t child = ::fork();
@@ -443,7 +444,7 @@ TEST(cRegistryStore, AStoreThatCannotBeWrittenIsReadAndLeftAlone) {
         bool unprivileged;
         std::function<void(const cTempDir& dir, const std::string& file)> setUp;
         const char* kept; // what the run reads
-        const char* why;  // in the message
+        const char* why; // in the message
     } cases[] = {
         {"a file of another user in a folder of another user", true,
          [](const cTempDir& dir, const std::string& file) {
@@ -463,7 +464,9 @@ TEST(cRegistryStore, AStoreThatCannotBeWrittenIsReadAndLeftAlone) {
          [](const cTempDir&, const std::string& file) { std::filesystem::create_directories(file + "/inside"); },
          "(none)", "cannot be used"},
         {"a folder where no store can be made", true,
-         [](const cTempDir& dir, const std::string&) { std::filesystem::permissions(dir.Path(), std::filesystem::perms(0555)); },
+         [](const cTempDir& dir, const std::string&) {
+             std::filesystem::permissions(dir.Path(), std::filesystem::perms(0555));
+         },
          "(none)", "cannot be created"},
     };
     for (const auto& c : cases) {
@@ -508,8 +511,10 @@ TEST(cRegistryStore, ALockHeldByAnotherProcessIsWaitedForThenLeftAlone) {
         const char* kept;
     } cases[] = {
         {"a writer's lock", "BEGIN IMMEDIATE; INSERT INTO vals VALUES(2147483649, 'x', 'y', 'y', 1, x'00');", "value"},
-        {"an exclusive lock", "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; INSERT INTO vals VALUES(2147483649, "
-                              "'x', 'y', 'y', 1, x'00');", "(none)"},
+        {"an exclusive lock",
+         "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; INSERT INTO vals VALUES(2147483649, "
+         "'x', 'y', 'y', 1, x'00');",
+         "(none)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -23,42 +23,67 @@ std::optional<cDecoded> Decode(const std::vector<std::uint8_t>& block) {
     if (mDib::SetDIBitsToDevice(c, 0, 0, layout->width, layout->height, 0, 0, 0, layout->height,
                                 v.From(layout->colourOffset), layout->colour) != layout->height)
         return std::nullopt;
-    if (layout->hasMask &&
-        mDib::SetDIBitsToDevice(m, 0, 0, layout->width, layout->height, 0, 0, 0, layout->height,
-                                v.From(layout->maskOffset), layout->mask) != layout->height)
+    if (layout->hasMask && mDib::SetDIBitsToDevice(m, 0, 0, layout->width, layout->height, 0, 0, 0, layout->height,
+                                                   v.From(layout->maskOffset), layout->mask) != layout->height)
         return std::nullopt;
     return cDecoded{c.TakeBitmap(), m.TakeBitmap()};
 }
 
 TEST(DibDecode, EveryDepthTopRowFirst) {
     // A 5 x 3 picture (odd width: rows are padded) whose pixel (x, y) is a distinct colour.
-    const std::vector<std::uint32_t> pal = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x808080, 0x123456, 0xFEDCBA};
+    const std::vector<std::uint32_t> pal = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF,
+                                            0xFFFFFF, 0x808080, 0x123456, 0xFEDCBA};
     auto index = [](int x, int y) { return static_cast<std::uint32_t>((x + 2 * y) % 8); };
     struct cCase {
         const char* name;
         std::uint16_t bits;
         std::uint32_t compression;
         std::vector<std::uint32_t> masks;
-        std::function<std::uint32_t(int, int)> raw;      // value stored
+        std::function<std::uint32_t(int, int)> raw; // value stored
         std::function<std::uint32_t(int, int)> expected; // ARGB decoded
     };
     const std::vector<cCase> cases = {
-        {"1 bit", 1, 0, {}, [&](int x, int y) { return index(x, y) & 1; }, [&](int x, int y) { return pal[index(x, y) & 1]; }},
+        {"1 bit",
+         1,
+         0,
+         {},
+         [&](int x, int y) { return index(x, y) & 1; },
+         [&](int x, int y) { return pal[index(x, y) & 1]; }},
         {"4 bits", 4, 0, {}, index, [&](int x, int y) { return pal[index(x, y)]; }},
         {"8 bits", 8, 0, {}, index, [&](int x, int y) { return pal[index(x, y)]; }},
-        {"16 bits 5-5-5", 16, 0, {}, [](int x, int y) { return static_cast<std::uint32_t>((31 << 10) * (x & 1) | (y << 5) | 31); },
+        {"16 bits 5-5-5",
+         16,
+         0,
+         {},
+         [](int x, int y) { return static_cast<std::uint32_t>((31 << 10) * (x & 1) | (y << 5) | 31); },
          [](int x, int y) {
              const std::uint32_t g = (static_cast<std::uint32_t>(y) * 255 + 15) / 31;
              return ((x & 1) ? 0xFF0000u : 0u) | (g << 8) | 0xFFu;
          }},
-        {"16 bits 5-6-5 bit fields", 16, 3, {0xF800, 0x07E0, 0x001F},
+        {"16 bits 5-6-5 bit fields",
+         16,
+         3,
+         {0xF800, 0x07E0, 0x001F},
          [](int x, int) { return static_cast<std::uint32_t>(63 << 5) * static_cast<std::uint32_t>(x & 1); },
          [](int x, int) { return (x & 1) ? 0x00FF00u : 0u; }},
-        {"24 bits", 24, 0, {}, [&](int x, int y) { return pal[index(x, y)]; }, [&](int x, int y) { return pal[index(x, y)]; }},
-        {"32 bits keeps alpha", 32, 0, {}, [&](int x, int y) { return pal[index(x, y)] | (static_cast<std::uint32_t>(x * 50) << 24); },
+        {"24 bits",
+         24,
+         0,
+         {},
+         [&](int x, int y) { return pal[index(x, y)]; },
+         [&](int x, int y) { return pal[index(x, y)]; }},
+        {"32 bits keeps alpha",
+         32,
+         0,
+         {},
+         [&](int x, int y) { return pal[index(x, y)] | (static_cast<std::uint32_t>(x * 50) << 24); },
          [&](int x, int y) { return pal[index(x, y)] | (static_cast<std::uint32_t>(x * 50) << 24); }},
-        {"32 bits bit fields swapped", 32, 3, {0x0000FF, 0x00FF00, 0xFF0000},
-         [](int, int y) { return y == 0 ? 0x0000FFu : 0u; }, [](int, int y) { return y == 0 ? 0xFF0000u : 0u; }},
+        {"32 bits bit fields swapped",
+         32,
+         3,
+         {0x0000FF, 0x00FF00, 0xFF0000},
+         [](int, int y) { return y == 0 ? 0x0000FFu : 0u; },
+         [](int, int y) { return y == 0 ? 0xFF0000u : 0u; }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -164,7 +189,11 @@ TEST(DibLayout, HostileBlocksGiveNothing) {
         {"RLE8", [](auto& b) { tDib::Put32(b, 16, 1); }},
         {"BI_PNG", [](auto& b) { tDib::Put32(b, 16, 5); }},
         {"bit fields on 8 bits", [](auto& b) { tDib::Put32(b, 16, 3); }},
-        {"PNG signature, garbage", [](auto& b) { const std::uint8_t sig[] = {0x89, 'P', 'N', 'G', 13, 10, 26, 10}; std::copy(std::begin(sig), std::end(sig), b.begin()); }},
+        {"PNG signature, garbage",
+         [](auto& b) {
+             const std::uint8_t sig[] = {0x89, 'P', 'N', 'G', 13, 10, 26, 10};
+             std::copy(std::begin(sig), std::end(sig), b.begin());
+         }},
     };
     ASSERT_TRUE(mDib::ParseBlock(cByteView(Good())));
     for (const auto& c : cases) {
@@ -214,7 +243,10 @@ TEST(DibDecode, PngSizesAndGarbage) {
         {"signature only", [](auto& b) { b.resize(8); }},
         {"IHDR width huge", [](auto& b) { b[16] = 0x7F; }},
         {"IHDR height 0", [](auto& b) { b[20] = b[21] = b[22] = b[23] = 0; }},
-        {"IDAT garbage", [](auto& b) { for (std::size_t i = 41; i < b.size() - 12; ++i) b[i] = 0xA5; }},
+        {"IDAT garbage",
+         [](auto& b) {
+             for (std::size_t i = 41; i < b.size() - 12; ++i) b[i] = 0xA5;
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

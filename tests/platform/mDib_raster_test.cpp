@@ -96,9 +96,9 @@ cIconHandle MakeIcon(const cBitmap& colour, const cBitmap& mask) {
 TEST(DibIcon, MaskMakesTransparentAndInverts) {
     cBitmap colour(eFormat::Argb32, 3, 1), mask(eFormat::Mono, 3, 1);
     colour.SetPixel(0, 0, 0x00FF0000); // opaque red
-    mask.SetPixel(1, 0, kWhite);       // transparent (colour black)
+    mask.SetPixel(1, 0, kWhite); // transparent (colour black)
     colour.SetPixel(2, 0, 0x00FFFFFF);
-    mask.SetPixel(2, 0, kWhite);       // inverts the screen
+    mask.SetPixel(2, 0, kWhite); // inverts the screen
     auto icon = MakeIcon(colour, mask);
     ASSERT_TRUE(icon);
     EXPECT_FALSE(icon->HasAlpha());

@@ -40,20 +40,26 @@ TEST(FindFile, WildcardRules) {
         {"*", "", true},
         {"a*b*c", "aXXbYYbZZc", true},
         {"a*b*c", "aXXbYYbZZ", false},
-        {"*.*", "README", true},           // every name, also without a dot
+        {"*.*", "README", true}, // every name, also without a dot
         {"*.*", ".", true},
-        {"readme.*", "README", true},      // ".*" at the end also takes a name without a dot
+        {"readme.*", "README", true}, // ".*" at the end also takes a name without a dot
         {"readme.*", "README.md", true},
         {"readme.*", "README.md.bak", true},
         {"read*.*", "readme", true},
-        {"readme.*", "read.me", false},    // has a dot, so the rule does not apply
-        {"*.exe;*.dll", "a.exe", false},   // ";" is a character like any other
+        {"readme.*", "read.me", false}, // has a dot, so the rule does not apply
+        {"*.exe;*.dll", "a.exe", false}, // ";" is a character like any other
         {"*.exe;*.dll", "a.exe;b.dll", true},
-        {"ÄPFEL.*", "äpfel.txt", true},    // case folding beyond ASCII
-        {"?pfel.txt", "äpfel.txt", true},  // "?" is one character, not one byte
-        {"Straße", "STRASSE", false},      // simple folding only: one character stays one
-        {"\xff*", "\xff" "abc", true},     // bytes that are not UTF-8 match as themselves
-        {"\xfe*", "\xff" "abc", false},
+        {"ÄPFEL.*", "äpfel.txt", true}, // case folding beyond ASCII
+        {"?pfel.txt", "äpfel.txt", true}, // "?" is one character, not one byte
+        {"Straße", "STRASSE", false}, // simple folding only: one character stays one
+        {"\xff*",
+         "\xff"
+         "abc",
+         true}, // bytes that are not UTF-8 match as themselves
+        {"\xfe*",
+         "\xff"
+         "abc",
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.spec) + " / " + c.name);

@@ -13,12 +13,12 @@
 namespace mModulePatch {
 
 struct cPeLayout {
-    std::size_t peAt = 0;             // "PE\0\0"
-    std::size_t sectionCountAt = 0;   // NumberOfSections
-    std::size_t resourceDirAt = 0;    // the resource entry of the data directory (RVA, Size)
+    std::size_t peAt = 0; // "PE\0\0"
+    std::size_t sectionCountAt = 0; // NumberOfSections
+    std::size_t resourceDirAt = 0; // the resource entry of the data directory (RVA, Size)
     std::size_t sectionTableAt = 0;
     std::uint32_t rsrcRva = 0;
-    std::size_t rsrcAt = 0;           // file offset of the resource root
+    std::size_t rsrcAt = 0; // file offset of the resource root
 };
 
 inline cPeLayout Layout(const std::vector<std::uint8_t>& b) {
@@ -40,7 +40,8 @@ inline cPeLayout Layout(const std::vector<std::uint8_t>& b) {
 }
 
 // File offset of the entry with number `id` in the directory at `dirAt` (relative to the root).
-inline std::size_t EntryAt(const std::vector<std::uint8_t>& b, const cPeLayout& l, std::uint32_t dirAt, std::uint32_t id) {
+inline std::size_t EntryAt(const std::vector<std::uint8_t>& b, const cPeLayout& l, std::uint32_t dirAt,
+                           std::uint32_t id) {
     const std::size_t d = l.rsrcAt + dirAt;
     const std::size_t count = std::size_t{GetLE16(b, d + 12)} + GetLE16(b, d + 14);
     for (std::size_t i = 0; i < count; ++i) {
@@ -60,7 +61,8 @@ struct cResourcePlace {
     std::size_t typeEntryAt = 0, nameEntryAt = 0, langEntryAt = 0, dataEntryAt = 0;
 };
 
-inline cResourcePlace Place(const std::vector<std::uint8_t>& b, const cPeLayout& l, std::uint32_t type, std::uint32_t name) {
+inline cResourcePlace Place(const std::vector<std::uint8_t>& b, const cPeLayout& l, std::uint32_t type,
+                            std::uint32_t name) {
     cResourcePlace p;
     p.typeEntryAt = EntryAt(b, l, 0, type);
     const std::uint32_t names = SubOf(b, p.typeEntryAt);

@@ -31,11 +31,12 @@ TEST(Resources, TypeNames) {
     struct {
         std::int32_t type;
         const char* name;
-    } cases[] = {{1, "Cursor"},       {3, "Icon"},           {6, "String"},          {10, "RC Data"},
-                 {12, "Group Cursor"}, {14, "Group Icon"},     {16, "Version"},         {19, "VXD"},
-                 {20, "VXD"},          {22, "Animated Icon"},  {23, "HTML"},            {0, "Other (0)"},
-                 {13, "Other (13)"},   {15, "Other (15)"},     {18, "Other (18)"},      {24, "Other (24)"},
-                 {-1, "Other (-1)"},   {65535, "Other (65535)"}};
+    } cases[] = {{1, "Cursor"},         {3, "Icon"},          {6, "String"},
+                 {10, "RC Data"},       {12, "Group Cursor"}, {14, "Group Icon"},
+                 {16, "Version"},       {19, "VXD"},          {20, "VXD"},
+                 {22, "Animated Icon"}, {23, "HTML"},         {0, "Other (0)"},
+                 {13, "Other (13)"},    {15, "Other (15)"},   {18, "Other (18)"},
+                 {24, "Other (24)"},    {-1, "Other (-1)"},   {65535, "Other (65535)"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.type);
         EXPECT_EQ(cResources::ResourceTypeName(c.type), c.name);
@@ -61,7 +62,8 @@ TEST(Resources, TheCallersSequence) {
         r.UnloadModule();
         EXPECT_EQ(r.hModule(), nullptr);
         // The names stay readable without the module.
-        EXPECT_EQ(AllNames(r, index), (ne ? tIDs{1, 2, "AppIcon", 5} : tIDs{"APPICON", "MAINICON", 1, 3, 5, 7, 9, 40000}));
+        EXPECT_EQ(AllNames(r, index),
+                  (ne ? tIDs{1, 2, "AppIcon", 5} : tIDs{"APPICON", "MAINICON", 1, 3, 5, 7, 9, 40000}));
     }
 }
 

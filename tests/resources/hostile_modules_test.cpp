@@ -40,8 +40,8 @@ TEST(HostileModules, NamedGroupsCostAConstantNumberOfReadsEach) {
         const std::uint64_t reads = cReadFile::ReadCount() - before;
         EXPECT_EQ(cReadFile::OpenCount() - opened, 1u);
         ASSERT_EQ(icons.size(), groups);
-        EXPECT_EQ(ResourceIDText(icons.back().ResourceID()), "G" + std::string(7 - std::to_string(groups).size(), '0') +
-                                                                 std::to_string(groups));
+        EXPECT_EQ(ResourceIDText(icons.back().ResourceID()),
+                  "G" + std::string(7 - std::to_string(groups).size(), '0') + std::to_string(groups));
         // One image per group: six reads each, plus the headers and directories once.
         EXPECT_LE(reads, 6u * groups + 20u) << reads;
     }
@@ -92,7 +92,8 @@ TEST(HostileModules, NamesThatAreNotValidUtf16AreFoundByTheirUnits) {
     mCraft::cPeSpec spec;
     const std::u16string names[] = {u"A\xD800", u"A\xDC00", std::u16string(u"A\xDBFF") + u"Z"};
     for (std::uint16_t i = 0; i < 3; ++i) {
-        spec.icons.push_back({{}, static_cast<std::uint16_t>(i + 1), mCraft::IconImage(296, static_cast<std::uint8_t>(10 * i))});
+        spec.icons.push_back(
+            {{}, static_cast<std::uint16_t>(i + 1), mCraft::IconImage(296, static_cast<std::uint8_t>(10 * i))});
         spec.groups.push_back({names[i], 0, mCraft::GroupDir({static_cast<std::uint16_t>(i + 1)}, 296)});
     }
     const std::string path = Write(dir, "surrogates.dll", mCraft::Pe32(spec));

@@ -26,7 +26,7 @@ TEST(Thumbnail, ImageChosenAndSizeFitted) {
     const cCase cases[] = {
         // vista.ico: 48, 32 and 16 pixels, then a 256-pixel PNG image.
         {"icons/vista.ico", 16, 3, 16, 16},
-        {"icons/vista.ico", 24, 2, 24, 24},   // the smallest at least 24 is 32, scaled down
+        {"icons/vista.ico", 24, 2, 24, 24}, // the smallest at least 24 is 32, scaled down
         {"icons/vista.ico", 40, 1, 40, 40},
         {"icons/vista.ico", 128, 4, 128, 128},
         {"icons/vista.ico", 1024, 4, 256, 256}, // nothing that large: the largest, never enlarged
@@ -36,10 +36,10 @@ TEST(Thumbnail, ImageChosenAndSizeFitted) {
         {"icons/depth1.ico", 1, 1, 1, 1},
         // Modules show their first group in stored order: named groups come first, sorted.
         {"modules/sample.dll", 256, 1, 256, 256}, // PNG256: one 256-pixel PNG image
-        {"modules/good32.dll", 16, 2, 16, 16},    // APPICON: depth24.ico, 32 and 16 pixels
+        {"modules/good32.dll", 16, 2, 16, 16}, // APPICON: depth24.ico, 32 and 16 pixels
         {"modules/good64.exe", 24, 1, 24, 24},
-        {"modules/good64.exe", 100, 1, 32, 32},   // only 32 pixels and less: 32, not enlarged
-        {"modules/good.icl", 16, 2, 16, 16},      // NE keeps the order given: group 1, depth4.ico
+        {"modules/good64.exe", 100, 1, 32, 32}, // only 32 pixels and less: 32, not enlarged
+        {"modules/good.icl", 16, 2, 16, 16}, // NE keeps the order given: group 1, depth4.ico
         {"modules/shift9.icl", 32, 1, 32, 32},
         // A cursor file shows its cursor, an animated cursor its first frame; a cursor's depths
         // come from its images (its entries hold the hotspot).
@@ -66,11 +66,9 @@ TEST(Thumbnail, PixelsAsImageMagickDecodesThemScaledSmoothly) {
     };
     const cCase cases[] = {
         {"icons/depth4.ico", 32, "depth4-0"}, // a 4-bit bitmap with its mask
-        {"icons/hole24.ico", 32, "hole24-0"},
-        {"icons/vista.ico", 24, "vista-1"},
-        {"modules/sample.dll", 256, "png256-0"},
-        {"modules/sample.dll", 100, "png256-0"},
-        {"modules/good.icl", 48, "depth4-0"},  // 32 pixels: kept, not enlarged
+        {"icons/hole24.ico", 32, "hole24-0"},    {"icons/vista.ico", 24, "vista-1"},
+        {"modules/sample.dll", 256, "png256-0"}, {"modules/sample.dll", 100, "png256-0"},
+        {"modules/good.icl", 48, "depth4-0"}, // 32 pixels: kept, not enlarged
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " at " + std::to_string(c.size));
@@ -93,8 +91,8 @@ TEST(Thumbnail, OpenDepthsAreReadFromTheImagesAndNonSquareImagesKeepTheirShape) 
     const auto grey = [](int x, int) { return static_cast<std::uint32_t>(x % 16); };
     // Both directory entries leave the depth open (colour count 0, bit count 0): only the images'
     // headers tell that the second has 256 colours.
-    mTestKit::WriteBytes(dir.File("open.ico"), tDib::Ico({{tDib::Make(four, grey), 32, 32, 0, 0},
-                                                          {tDib::Make(eight, grey), 32, 32, 0, 0}}));
+    mTestKit::WriteBytes(dir.File("open.ico"),
+                         tDib::Ico({{tDib::Make(four, grey), 32, 32, 0, 0}, {tDib::Make(eight, grey), 32, 32, 0, 0}}));
     auto t = mThumbnail::Make(dir.File("open.ico"), 32);
     ASSERT_EQ(t.failure, "");
     EXPECT_EQ(t.image, 2);
@@ -210,12 +208,12 @@ TEST(Thumbnail, Refusals) {
         {"image too large", write("huge.ico", tDib::Ico({{hugePng, 0, 0, 0, 32}})), "image 1 cannot be decoded"},
         {"first group claims more images than it holds",
          patched("count.dll", [&](auto& b) { PutLE16(b, groupAt(b) + 4, 5); }), "its first icon group (1) is damaged"},
-        {"first group lists no images",
-         patched("zero.dll", [&](auto& b) { PutLE16(b, groupAt(b) + 4, 0); }), "its first icon group (1) lists no images"},
+        {"first group lists no images", patched("zero.dll", [&](auto& b) { PutLE16(b, groupAt(b) + 4, 0); }),
+         "its first icon group (1) lists no images"},
         {"image shorter than its group says",
          patched("short.dll", [&](auto& b) { PutLE32(b, groupAt(b) + 6 + 8, 297); }), "image 1 is missing or damaged"},
-        {"image the module lacks",
-         patched("lacks.dll", [&](auto& b) { PutLE16(b, groupAt(b) + 6 + 12, 41000); }), "image 1 is missing or damaged"},
+        {"image the module lacks", patched("lacks.dll", [&](auto& b) { PutLE16(b, groupAt(b) + 6 + 12, 41000); }),
+         "image 1 is missing or damaged"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -158,7 +158,8 @@ void SearchWindow(cScriptedPrompts& prompts, const QTemporaryDir& temp) {
 void Extraction(cScriptedPrompts& prompts, const QTemporaryDir& temp) {
     FRecurse w;
     w.ListModel()->Reload([](cSearchList& list) {
-        for (const char* f : {"modules/seven64.dll", "modules/sample.dll", "modules/good32.dll", "modules/good.icl", "icons/six.ico"})
+        for (const char* f :
+             {"modules/seven64.dll", "modules/sample.dll", "modules/good32.dll", "modules/good.icl", "icons/six.ico"})
             list.Append(Fixture(f).toStdString());
     });
     for (int row : {1, 2, 4}) w.ListModel()->setData(w.ListModel()->index(row), Qt::Checked, Qt::CheckStateRole);

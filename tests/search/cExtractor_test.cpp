@@ -182,14 +182,23 @@ TEST(Extractor, StatusTextsAndCounts) {
         std::int32_t iconCount;
     } cases[] = {
         {"modules/noicons32.dll", true, {"Checking for resources...", "No icons found in file."}, 0, 0},
-        {"modules/nores32.dll", false,
+        {"modules/nores32.dll",
+         false,
          {"Checking for resources...", "The specified image file did not contain a resource section.\r\n"},
-         cResources::kErrLoad, 0},
+         cResources::kErrLoad,
+         0},
         {"modules/broken32.dll", false, {"Loading icon 2 of 4...", ""}, cFileIcon::kErrReadBits, 0},
-        {"modules/missing.dll", false, {"Checking for resources...", "The system cannot find the file specified.\r\n"},
-         cResources::kErrLoad, 0},
+        {"modules/missing.dll",
+         false,
+         {"Checking for resources...", "The system cannot find the file specified.\r\n"},
+         cResources::kErrLoad,
+         0},
         {"icons/six.ico", true, {"Loading icon " + Fixture("icons/six.ico"), Fixture("icons/six.ico")}, 0, 1},
-        {"modules/missing.ico", false, {"Loading icon " + Fixture("modules/missing.ico"), ""}, cFileIcon::kErrLoadIcon, 0},
+        {"modules/missing.ico",
+         false,
+         {"Loading icon " + Fixture("modules/missing.ico"), ""},
+         cFileIcon::kErrLoadIcon,
+         0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fixture);
@@ -301,7 +310,9 @@ TEST(Extractor, NamesTooLongForTheFileSystemAreShortened) {
         if (shortened) {
             cExtractor::cHooks h;
             h.ReportError = [&r](const cError& e) { r.errors.push_back(e); };
-            h.Renamed = [&r](const std::string& a, const std::string& b, cExtractor::eRename) { r.renamed.emplace_back(a, b); };
+            h.Renamed = [&r](const std::string& a, const std::string& b, cExtractor::eRename) {
+                r.renamed.emplace_back(a, b);
+            };
             h.Shortened = [shortened](const std::string& a, const std::string& b) { shortened->emplace_back(a, b); };
             r.core.SetHooks(std::move(h));
         }
@@ -423,12 +434,15 @@ TEST(Extractor, ARunKeepsEveryOutputAndFlushesOnce) {
 
 // Every hazard at an output name: refused or passed by, never written through, never hanging.
 TEST(Extractor, OutputHazards) {
-    ExpectSafeWrites("good321APPICON.ico", [](const std::string& folder) {
-        cExtractor core;
-        core.TargetFolder(folder);
-        core.StartRun();
-        const bool ok = core.ExtractFile(Fixture("modules/good32.dll"));
-        core.FinishRun();
-        return ok && core.IconsSaved() == 8;
-    }, eLinks::kNeverThrough);
+    ExpectSafeWrites(
+        "good321APPICON.ico",
+        [](const std::string& folder) {
+            cExtractor core;
+            core.TargetFolder(folder);
+            core.StartRun();
+            const bool ok = core.ExtractFile(Fixture("modules/good32.dll"));
+            core.FinishRun();
+            return ok && core.IconsSaved() == 8;
+        },
+        eLinks::kNeverThrough);
 }

@@ -25,7 +25,7 @@ struct cRecordingHost final : cFolderWalk::cHost {
     std::vector<std::string> entries, status;
     std::vector<cError> errors;
     int events = 0;
-    int stopAt = -1;          // DoEvents answers false from this call on (1-based)
+    int stopAt = -1; // DoEvents answers false from this call on (1-based)
     std::size_t capacity = SIZE_MAX;
     int timerOn = 0, timerOff = 0;
     std::function<void(int)> onEvents;
@@ -72,8 +72,8 @@ TEST(FolderWalk, OrderDotEntriesHiddenAndDotFolders) {
     } cases[] = {
         {"*.exe", {".hidden.exe", "X.EXE", "B/Y.EXE", "b2/z.exe"}},
         {"*.*",
-         {".", "..", ".dot", ".hidden.exe", "B", "b2", "X.EXE", "B/.", "B/..", "B/notes.txt", "B/Y.EXE", "b2/.", "b2/..",
-          "b2/z.exe"}},
+         {".", "..", ".dot", ".hidden.exe", "B", "b2", "X.EXE", "B/.", "B/..", "B/notes.txt", "B/Y.EXE", "b2/.",
+          "b2/..", "b2/z.exe"}},
         {"*.exe;*.txt", {}},
         {"y.exe", {"B/Y.EXE"}},
     };
@@ -109,7 +109,8 @@ TEST(FolderWalk, HiddenFoldersWhenAsked) {
         cFolderWalk walk(host, "*.exe", hidden);
         walk.WalkFolder(cFolderWalk::StartPath(a.string()));
         const std::vector<std::string> found =
-            hidden ? std::vector<std::string>{"X.EXE", ".dot/d.exe", ".wine/drive_c/w.exe"} : std::vector<std::string>{"X.EXE"};
+            hidden ? std::vector<std::string>{"X.EXE", ".dot/d.exe", ".wine/drive_c/w.exe"}
+                   : std::vector<std::string>{"X.EXE"};
         EXPECT_EQ(Relative(host.entries, a.string() + "/"), found);
     }
     cRecordingHost host;
@@ -129,8 +130,8 @@ TEST(FolderWalk, NamesNoListCanHoldAreCounted) {
     // A chain of folders whose path passes 4,095 bytes, with a match at every level (made from
     // inside, one short name at a time, as no single path may be that long).
     const std::string level(120, 'd');
-    const std::string chain = "set -P; cd " + Quote(a.string()) + " && for i in $(seq 40); do mkdir " + level + " && cd " + level +
-                              " && touch d.exe || exit 1; done";
+    const std::string chain = "set -P; cd " + Quote(a.string()) + " && for i in $(seq 40); do mkdir " + level +
+                              " && cd " + level + " && touch d.exe || exit 1; done";
     ASSERT_EQ(mTestKit::Run("bash -c " + Quote(chain)), 0);
 
     cRecordingHost host;
@@ -165,17 +166,17 @@ TEST(FolderWalk, LinksAndLoopsAreEnteredOnce) {
     cTempDir tmp;
     const fs::path root = tmp.Path();
     Touch(root / "a" / "in-a.exe");
-    fs::create_directory_symlink(root, root / "a" / "up");      // a loop back to the start
-    fs::create_directory_symlink(root / "a", root / "b-to-a");  // "a" again under another name
-    fs::create_directory_symlink("/proc", root / "proc");        // a kernel file system
+    fs::create_directory_symlink(root, root / "a" / "up"); // a loop back to the start
+    fs::create_directory_symlink(root / "a", root / "b-to-a"); // "a" again under another name
+    fs::create_directory_symlink("/proc", root / "proc"); // a kernel file system
     const std::string start = cFolderWalk::StartPath(root.string());
     cRecordingHost host;
     cFolderWalk walk(host, "*");
     walk.WalkFolder(start);
     // The links are listed as the folders they point to, but nothing is found twice, and nothing
     // comes out of /proc.
-    EXPECT_EQ(Relative(host.entries, start), (std::vector<std::string>{".", "..", "a", "b-to-a", "proc", "a/.", "a/..",
-                                                                       "a/in-a.exe", "a/up"}));
+    EXPECT_EQ(Relative(host.entries, start),
+              (std::vector<std::string>{".", "..", "a", "b-to-a", "proc", "a/.", "a/..", "a/in-a.exe", "a/up"}));
 }
 
 TEST(FolderWalk, AFolderRemovedDuringTheWalkYieldsNothing) {

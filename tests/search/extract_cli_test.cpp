@@ -15,7 +15,6 @@ namespace {
 
 const std::string kCli = std::string(PICTRIX_BINARY_DIR) + "/pictrix-cli";
 
-
 } // namespace
 
 // Each group's file holds what the loader reads of the group (the loader itself is held against
@@ -104,7 +103,9 @@ TEST(ListCli, OneLinePerGroup) {
         << e;
     EXPECT_NE(o.find("good32.dll: 9 icon groups\n"), std::string::npos) << o;
     // Group 9 is stored in two languages: one line each, named with its language.
-    EXPECT_NE(o.find("\n7\t9 [de-DE]\t2\t32x32 16, 16x16 16\n8\t9 [en-US]\t2\t32x32 2147483647, 32x32 2147483647\n"), std::string::npos) << o;
+    EXPECT_NE(o.find("\n7\t9 [de-DE]\t2\t32x32 16, 16x16 16\n8\t9 [en-US]\t2\t32x32 2147483647, 32x32 2147483647\n"),
+              std::string::npos)
+        << o;
     EXPECT_NE(o.find("\n5\t5\t3\t32x32 16, 16x16 16, 32x32 256\n"), std::string::npos) << o;
     EXPECT_NE(o.find("\n2\tMAINICON\t3\t"), std::string::npos) << o;
     EXPECT_NE(o.find("depth4.ico: 1 icon group\n1\t-\t2\t32x32 16, 16x16 16\n"), std::string::npos) << o;
@@ -117,13 +118,15 @@ TEST(ListCli, OneLinePerGroup) {
 // list as one cursor group.
 TEST(ListCli, CursorGroupsAfterIconGroups) {
     std::string o, e;
-    ASSERT_EQ(Cli("list " + Quote(Fixture("modules/cursors32.dll")) + " " + Quote(Fixture("cursors/two.cur")), &o, &e), 0)
+    ASSERT_EQ(Cli("list " + Quote(Fixture("modules/cursors32.dll")) + " " + Quote(Fixture("cursors/two.cur")), &o, &e),
+              0)
         << e;
     EXPECT_NE(o.find("cursors32.dll: 3 icon groups, 4 cursor groups\n1\t1 [de-DE]\t2\t"), std::string::npos) << o;
     EXPECT_NE(o.find("\n4\tPOINTER\tcursor\t1\t32x32 2 hotspot 7,9\n5\t1\tcursor\t1\t32x32 2147483647 hotspot 3,5\n"),
               std::string::npos)
         << o;
-    EXPECT_NE(o.find("\n7\t2 [en-US]\tcursor\t2\t16x16 256 hotspot 1,2, 32x32 256 hotspot 1,2\n"), std::string::npos) << o;
+    EXPECT_NE(o.find("\n7\t2 [en-US]\tcursor\t2\t16x16 256 hotspot 1,2, 32x32 256 hotspot 1,2\n"), std::string::npos)
+        << o;
     EXPECT_NE(o.find("two.cur: 0 icon groups, 1 cursor group\n1\t-\tcursor\t2\t"), std::string::npos) << o;
 }
 
@@ -135,19 +138,21 @@ TEST(ExtractCli, CursorsWhenAsked) {
     const std::string module = Fixture("modules/cursors64.dll");
     ASSERT_EQ(Cli("extract -o " + Quote(out.Path().string()) + " " + Quote(module), &o, &e), 0) << e;
     EXPECT_NE(o.find("Total icons saved: 3\n"), std::string::npos) << o;
-    ASSERT_EQ(Cli("extract --cursors --manifest " + Quote(out.File("m.jsonl")) + " -o " + Quote(out.Path().string()) + " " +
-                      Quote(module),
+    ASSERT_EQ(Cli("extract --cursors --manifest " + Quote(out.File("m.jsonl")) + " -o " + Quote(out.Path().string()) +
+                      " " + Quote(module),
                   &o, &e),
               0)
         << e;
     EXPECT_NE(o.find("Total icons saved: 7\n"), std::string::npos) << o;
-    for (const char* name : {"cursors6411 [de-DE].ico", "cursors6421 [en-US].ico", "cursors6431 [fr-FR].ico",
-                             "cursors644POINTER.cur", "cursors6451.cur", "cursors6462 [de-DE].cur", "cursors6472 [en-US].cur"})
+    for (const char* name :
+         {"cursors6411 [de-DE].ico", "cursors6421 [en-US].ico", "cursors6431 [fr-FR].ico", "cursors644POINTER.cur",
+          "cursors6451.cur", "cursors6462 [de-DE].cur", "cursors6472 [en-US].cur"})
         EXPECT_TRUE(fs::exists(out.File(name))) << name;
     EXPECT_EQ(ReadBytes(out.File("cursors6451.cur")), ReadBytes(Fixture("cursors/arrow.cur")));
     const auto manifest = ReadBytes(out.File("m.jsonl"));
     const std::string text(manifest.begin(), manifest.end());
-    EXPECT_NE(text.find("\"kind\":\"cursor\",\"position\":4,\"id\":\"POINTER\",\"language\":\"en-US\""), std::string::npos)
+    EXPECT_NE(text.find("\"kind\":\"cursor\",\"position\":4,\"id\":\"POINTER\",\"language\":\"en-US\""),
+              std::string::npos)
         << text;
     EXPECT_NE(text.find("\"kind\":\"icon\",\"position\":3,\"id\":1,\"language\":\"fr-FR\""), std::string::npos) << text;
     EXPECT_NE(text.find("\"hotspot\":{\"x\":3,\"y\":5}"), std::string::npos) << text;

@@ -129,14 +129,17 @@ TEST(ListFile, FailuresNameTheFileAndKeepTheOldOne) {
 // The list file is only ever a regular file; a read-only one is refused as "Permission denied";
 // the file-size limit fails as a full disk, and the old list stays.
 TEST(ListFile, OutputHazards) {
-    ExpectSafeWrites("list.ier", [](const std::string& folder) {
-        try {
-            mListFile::Write(folder + "/list.ier", {"C:\\a long entry.exe", "another"});
-            return true;
-        } catch (const cError&) {
-            return false;
-        }
-    }, eLinks::kFollowed);
+    ExpectSafeWrites(
+        "list.ier",
+        [](const std::string& folder) {
+            try {
+                mListFile::Write(folder + "/list.ier", {"C:\\a long entry.exe", "another"});
+                return true;
+            } catch (const cError&) {
+                return false;
+            }
+        },
+        eLinks::kFollowed);
     cTempDir tmp;
     const std::string list = tmp.File("list.ier");
     mListFile::Write(list, {"kept"});
@@ -145,8 +148,9 @@ TEST(ListFile, OutputHazards) {
     fs::permissions(tmp.Path(), fs::perms::all);
     const auto code = [&](bool asNobody) {
         return InChild([&](std::string& report) {
-            const struct rlimit small {4, 4};
-            if (asNobody ? (::setgid(65534) != 0 || ::setuid(65534) != 0) : ::setrlimit(RLIMIT_FSIZE, &small) != 0) return 3;
+            const struct rlimit small { 4, 4 };
+            if (asNobody ? (::setgid(65534) != 0 || ::setuid(65534) != 0) : ::setrlimit(RLIMIT_FSIZE, &small) != 0)
+                return 3;
             try {
                 mListFile::Write(asNobody ? list : tmp.File("new.ier"), {"new entries"});
             } catch (const cError& e) {

@@ -35,9 +35,9 @@ public:
 };
 
 const std::vector<std::string> kHeadingBlock = {
-    "font default", "| ",     "font Arial",       "size 12",         "bold", "| Pictrix Recurse List",
-    "plain",        "size 10", "| ",              "| Date: 08/12/26", "| Time: 09:30",
-    "| ",           "| ",      "bold",
+    "font default",           "| ",    "font Arial", "size 12", "bold",
+    "| Pictrix Recurse List", "plain", "size 10",    "| ",      "| Date: 08/12/26",
+    "| Time: 09:30",          "| ",    "| ",         "bold",
 };
 
 std::vector<std::string> Expected(const std::string& file, const std::vector<std::string>& entries) {
@@ -45,7 +45,8 @@ std::vector<std::string> Expected(const std::string& file, const std::vector<std
     out.insert(out.end(), {"| File: " + file, "| ", "| ", "plain", "(busy)"});
     for (const auto& e : entries) out.push_back("| " + e);
     // The hourglass stays until the document has been sent.
-    out.insert(out.end(), {"| ", "| ", "| Number of items in list: " + std::to_string(entries.size()), "end", "(idle)"});
+    out.insert(out.end(),
+               {"| ", "| ", "| Number of items in list: " + std::to_string(entries.size()), "end", "(idle)"});
     return out;
 }
 
@@ -120,14 +121,17 @@ TEST(ListPrint, EveryEntryOfALongFile) {
     WriteBytes(dir.File("long.ier"), std::vector<std::uint8_t>(content.begin(), content.end()));
     cRecordingDevice printer;
     cSearchList list;
-    EXPECT_EQ(mListPrint::PrintFromFile(printer, dir.File("long.ier"), list, "08/12/26", "09:30:15", printer.Busy()), 40000);
+    EXPECT_EQ(mListPrint::PrintFromFile(printer, dir.File("long.ier"), list, "08/12/26", "09:30:15", printer.Busy()),
+              40000);
     EXPECT_NE(std::find(printer.calls.begin(), printer.calls.end(), "| /e/40000"), printer.calls.end());
 }
 
 // A printer that fails at once (none installed) fails before anything is read or made busy.
 TEST(ListPrint, APrinterFailureAtTheStartEndsThePrinting) {
     struct cNoPrinter final : cTextDevice {
-        void DefaultFont() override { throw cError(cError::kPrinterError, "test_search", "There is no default printer"); }
+        void DefaultFont() override {
+            throw cError(cError::kPrinterError, "test_search", "There is no default printer");
+        }
         void FontName(std::string_view) override {}
         void FontSize(double) override {}
         void FontBold(bool) override {}
@@ -137,7 +141,8 @@ TEST(ListPrint, APrinterFailureAtTheStartEndsThePrinting) {
     } printer;
     bool wasBusy = false;
     cSearchList list;
-    ExpectError([&] { mListPrint::PrintFromFile(printer, "/missing.ier", list, "", "", [&](bool) { wasBusy = true; }); },
-                cError::kPrinterError, "test_search", "There is no default printer");
+    ExpectError(
+        [&] { mListPrint::PrintFromFile(printer, "/missing.ier", list, "", "", [&](bool) { wasBusy = true; }); },
+        cError::kPrinterError, "test_search", "There is no default printer");
     EXPECT_FALSE(wasBusy);
 }

@@ -100,7 +100,9 @@ TEST(CLog, EntriesOfEveryKind) {
         std::vector<std::string> expected; // after the separator and the title line
         const char* title;
     } cases[] = {
-        {"error", 1, {"     [-2147221503]: Invalid icon file", "     the message", "     Error in: pictrix.cFileIcon"},
+        {"error",
+         1,
+         {"     [-2147221503]: Invalid icon file", "     the message", "     Error in: pictrix.cFileIcon"},
          "Error "},
         {"warning", 2, {"     the message"}, "Warning: "},
         {"information", 4, {"     the message"}, "Info: "},
@@ -160,16 +162,19 @@ TEST(CLog, FailuresOfTheFile) {
 // Appends follow a link to the log, but never write anything but a regular file, never block, and
 // fail like a full disk at the file-size limit.
 TEST(CLog, AppendHazards) {
-    mTestKit::ExpectSafeWrites("errlog.txt", [](const std::string& folder) {
-        try {
-            CLog log;
-            log.LogPath(folder + "/errlog.txt");
-            log.LogEvent("an entry longer than the size limit of the test", CLog::kInformation);
-            return true;
-        } catch (const cError&) {
-            return false;
-        }
-    }, mTestKit::eLinks::kFollowed);
+    mTestKit::ExpectSafeWrites(
+        "errlog.txt",
+        [](const std::string& folder) {
+            try {
+                CLog log;
+                log.LogPath(folder + "/errlog.txt");
+                log.LogEvent("an entry longer than the size limit of the test", CLog::kInformation);
+                return true;
+            } catch (const cError&) {
+                return false;
+            }
+        },
+        mTestKit::eLinks::kFollowed);
 }
 
 TEST(MError, ReportLogsAndShowsAsAsked) {
@@ -295,8 +300,10 @@ TEST(CLog, EntriesOfTwoProcessesNeverInterleave) {
     for (std::size_t i = 0; i < lines.size(); i += 3) {
         ASSERT_EQ(lines[i], CLog::kSeparator) << "entry at line " << i;
         ASSERT_EQ(lines[i + 1].rfind("Info: ", 0), 0u);
-        if (lines[i + 2] == "     parent" + longMessage) ++parent;
-        else if (lines[i + 2] == "     child" + longMessage) ++children;
+        if (lines[i + 2] == "     parent" + longMessage)
+            ++parent;
+        else if (lines[i + 2] == "     child" + longMessage)
+            ++children;
     }
     EXPECT_EQ(parent, kEntries);
     EXPECT_EQ(children, kEntries);

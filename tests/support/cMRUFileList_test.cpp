@@ -62,16 +62,19 @@ TEST(cMRUFileList, CaptionsOfLongPaths) {
          "..." + PathWithSeparators(80, {5, 30}).substr(4)},
         {"tail of exactly 32", PathWithSeparators(50, {2, 18}), "..." + PathWithSeparators(50, {2, 18}).substr(17)},
         // Lengths count characters: "é" is two bytes but one character.
-        {"multi-byte tail of 32 characters", "/abc/" + std::string(40, 'z') + "/" + [] {
-             std::string s;
-             for (int i = 0; i < 32; ++i) s += "\xC3\xA9";
-             return s;
-         }(),
-         ".../" + [] {
-             std::string s;
-             for (int i = 0; i < 32; ++i) s += "\xC3\xA9";
-             return s;
-         }()},
+        {"multi-byte tail of 32 characters",
+         "/abc/" + std::string(40, 'z') + "/" +
+             [] {
+                 std::string s;
+                 for (int i = 0; i < 32; ++i) s += "\xC3\xA9";
+                 return s;
+             }(),
+         ".../" +
+             [] {
+                 std::string s;
+                 for (int i = 0; i < 32; ++i) s += "\xC3\xA9";
+                 return s;
+             }()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -133,8 +136,8 @@ TEST(cMRUFileList, SaveAndLoadThroughTheRegistry) {
     EXPECT_TRUE(l.Save(reg));
 
     // The layout in the key.
-    for (auto [name, type] : {std::pair{"MaxCount", 4}, std::pair{"Count", 4}, std::pair{"File1", 1},
-                              std::pair{"File3", 1}}) {
+    for (auto [name, type] :
+         {std::pair{"MaxCount", 4}, std::pair{"Count", 4}, std::pair{"File1", 1}, std::pair{"File3", 1}}) {
         SCOPED_TRACE(name);
         reg.ValueKey(name);
         reg.Value();

@@ -78,11 +78,19 @@ TEST_F(RegistryTest, WritesChooseTheStoredTypeAndReadsGiveItBack) {
          std::string("x%")},
         {"empty text", 1, std::string(), kRegSz, {0}, std::string()},
         {"number as text", 1, std::int32_t{-42}, kRegSz, Bytes(std::string_view("-42\0", 4)), std::string("-42")},
-        {"bytes", 3, std::vector<std::uint8_t>{1, 0, 255}, kRegBinary, {1, 0, 255},
+        {"bytes",
+         3,
+         std::vector<std::uint8_t>{1, 0, 255},
+         kRegBinary,
+         {1, 0, 255},
          std::vector<std::uint8_t>{1, 0, 255}},
         {"Long", 4, std::int32_t{-1}, kRegDword, {255, 255, 255, 255}, std::int32_t{-1}},
         {"Integer", 4, std::int16_t{-2}, kRegDword, {254, 255, 255, 255}, std::int32_t{-2}},
-        {"big-endian type stored as DWORD, not swapped", 5, std::int32_t{0x01020304}, kRegDword, {4, 3, 2, 1},
+        {"big-endian type stored as DWORD, not swapped",
+         5,
+         std::int32_t{0x01020304},
+         kRegDword,
+         {4, 3, 2, 1},
          std::int32_t{0x01020304}},
     };
     for (const auto& c : cases) {
@@ -171,8 +179,8 @@ TEST_F(RegistryTest, EveryErrorWithItsNumberSourceAndDescription) {
     } cases[] = {
         {"create key", cRegistry::kHKeyLocalMachine, "\\bad", "", 1, [](cRegistry& r) { r.CreateKey(); }, 26001,
          "Failed to create registry Key: '\\bad"},
-        {"delete missing key", cRegistry::kHKeyLocalMachine, "Nope", "", 1, [](cRegistry& r) { r.DeleteKey(); },
-         26001, "Failed to delete registry Key: '-2147483646',Section: 'Nope"},
+        {"delete missing key", cRegistry::kHKeyLocalMachine, "Nope", "", 1, [](cRegistry& r) { r.DeleteKey(); }, 26001,
+         "Failed to delete registry Key: '-2147483646',Section: 'Nope"},
         {"delete key with subkeys", cRegistry::kHKeyLocalMachine, "K", "", 1, [](cRegistry& r) { r.DeleteKey(); },
          26001, "Failed to delete registry Key: '-2147483646',Section: 'K"},
         {"delete value of missing key", cRegistry::kHKeyCurrentUser, "Nope", "v", 1,
@@ -182,18 +190,23 @@ TEST_F(RegistryTest, EveryErrorWithItsNumberSourceAndDescription) {
          26001, "Failed to delete registry Key: '-2147483646',Section: 'K',Key: 'v"},
         {"write under no root", 0, "K", "v", 1, [](cRegistry& r) { r.Value(std::string("x")); }, 26001,
          "Failed to set registry value Key: '0',Section: 'K',Key: 'v' to value: 'x'"},
-        {"binary from text", cRegistry::kHKeyLocalMachine, "K", "v", 3,
-         [](cRegistry& r) { r.Value(std::string("x")); }, 26001, "Application-defined or object-defined error"},
+        {"binary from text", cRegistry::kHKeyLocalMachine, "K", "v", 3, [](cRegistry& r) { r.Value(std::string("x")); },
+         26001, "Application-defined or object-defined error"},
         {"type without a writer", cRegistry::kHKeyLocalMachine, "K", "v", 6,
          [](cRegistry& r) { r.Value(std::int32_t{12}); }, static_cast<std::int32_t>(0x800469A9u),
          "Failed to set registry value Key: '-2147483646',Section: 'K',Key: 'v' to value: '12'"},
         {"additional verbs not in triples", cRegistry::kHKeyClassesRoot, "", "", 1,
-         [](cRegistry& r) { r.CreateAdditionalEXEAssociations("cls", {"a", "b", "c", "d"}); },
+         [](cRegistry& r) {
+             r.CreateAdditionalEXEAssociations("cls", {"a", "b", "c", "d"});
+         },
          static_cast<std::int32_t>(0x800469ACu),
          "Invalid parameter list passed to CreateAdditionalEXEAssociations - expected Name/Text/Command"},
         {"additional verbs before the class", cRegistry::kHKeyClassesRoot, "", "", 1,
-         [](cRegistry& r) { r.CreateAdditionalEXEAssociations("undefined", {"a", "b", "c"}); },
-         static_cast<std::int32_t>(0x800469ADu), "Error - attempt to create additional associations before class defined."},
+         [](cRegistry& r) {
+             r.CreateAdditionalEXEAssociations("undefined", {"a", "b", "c"});
+         },
+         static_cast<std::int32_t>(0x800469ADu),
+         "Error - attempt to create additional associations before class defined."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -274,8 +287,8 @@ TEST_F(RegistryTest, AssociationOfTheListFiles) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        reg_.CreateEXEAssociation(c.exePath, "pictrix", "Pictrix Recurse List", "ier", "&Open", true, "&Print",
-                                  false, "&New", true, "&Edit", false, "");
+        reg_.CreateEXEAssociation(c.exePath, "pictrix", "Pictrix Recurse List", "ier", "&Open", true, "&Print", false,
+                                  "&New", true, "&Edit", false, "");
         const std::string& p = c.quoted;
         EXPECT_EQ(StoredText(".ier"), "pictrix");
         EXPECT_EQ(StoredText("pictrix"), "Pictrix Recurse List");
@@ -317,10 +330,14 @@ TEST(cRegistryStatic, ExpandEnvStrAndLongOf) {
         const char* in;
         const char* out;
     } expand[] = {
-        {"%PX_A%", "alpha"},         {"<%PX_A%><%PX_A%>", "<alpha><alpha>"},
-        {"%PX_NONE%", "%PX_NONE%"},  {"%PX_NONE%PX_A%", "%PX_NONEalpha"},
-        {"%PX_EMPTY%x", "x"},        {"50% of %PX_A%", "50% of alpha"}, // "% of " is no variable
-        {"%%", "%%"},                {"trailing %", "trailing %"},
+        {"%PX_A%", "alpha"},
+        {"<%PX_A%><%PX_A%>", "<alpha><alpha>"},
+        {"%PX_NONE%", "%PX_NONE%"},
+        {"%PX_NONE%PX_A%", "%PX_NONEalpha"},
+        {"%PX_EMPTY%x", "x"},
+        {"50% of %PX_A%", "50% of alpha"}, // "% of " is no variable
+        {"%%", "%%"},
+        {"trailing %", "trailing %"},
     };
     for (const auto& c : expand) {
         SCOPED_TRACE(c.in);

@@ -35,7 +35,8 @@ protected:
     virtual void TearDown() {}
 
     // `window`, deleted after the test function (a search window's changes are dropped first).
-    template <class tWindow> tWindow& Track(tWindow* window) {
+    template <class tWindow>
+    tWindow& Track(tWindow* window) {
         windows_.emplace_back(window);
         return *window;
     }

@@ -46,7 +46,8 @@ void WhenFileDialog(std::function<void(QFileDialog&)> check, QString choose = {}
             // selectFile leaves the name field alone once it has the focus (a save dialog gives
             // it the focus as soon as it shows): type the name there instead.
             if (!dialog->selectedFiles().contains(choose)) {
-                if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit")) edit->setText(QFileInfo(choose).fileName());
+                if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit"))
+                    edit->setText(QFileInfo(choose).fileName());
             }
             static_cast<QDialog*>(dialog)->accept();
             // A dialog that did not take the name stays open: cancel it, so the test fails rather
@@ -97,8 +98,8 @@ private slots:
     void initTestCase() {
         QVERIFY(temp_.isValid());
         // Names that each filter shows or hides; one without an extension, as programs here are.
-        for (const char* name : {"tool", "app.ico", "UPPER.ICO", "lib.dll", "Glintsmith - QRSC.exe", "other.exe",
-                                 "Glintsmith-QRSC.exe"}) {
+        for (const char* name :
+             {"tool", "app.ico", "UPPER.ICO", "lib.dll", "Glintsmith - QRSC.exe", "other.exe", "Glintsmith-QRSC.exe"}) {
             QFile f(temp_.filePath(name));
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
@@ -111,12 +112,14 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<QStringList>("descriptions");
         QTest::addColumn<QStringList>("listed");
-        const QStringList all = {"Glintsmith - QRSC.exe", "Glintsmith-QRSC.exe", "UPPER.ICO", "app.ico", "lib.dll",
-                                 "other.exe", "tool"};
-        const QStringList openDescriptions = {"All Files (*.*)", "Icon Files (*.ICO)", "Executables (*.EXE;*.DLL;*.OCX)"};
+        const QStringList all = {
+            "Glintsmith - QRSC.exe", "Glintsmith-QRSC.exe", "UPPER.ICO", "app.ico", "lib.dll", "other.exe", "tool"};
+        const QStringList openDescriptions = {"All Files (*.*)", "Icon Files (*.ICO)",
+                                              "Executables (*.EXE;*.DLL;*.OCX)"};
         const QString open = QString::fromUtf8(mMainWindow::kOpenFilter.data(), mMainWindow::kOpenFilter.size());
         QTest::newRow("all files") << open << 1 << openDescriptions << all;
-        QTest::newRow("icon files in either case") << open << 2 << openDescriptions << QStringList{"UPPER.ICO", "app.ico"};
+        QTest::newRow("icon files in either case")
+            << open << 2 << openDescriptions << QStringList{"UPPER.ICO", "app.ico"};
         QTest::newRow("a name with blanks")
             << QString::fromUtf8(mMainSettings::kSiblingFilter.data(), mMainSettings::kSiblingFilter.size()) << 1
             << QStringList{"Glintsmith - QRSC"} << QStringList{"Glintsmith - QRSC.exe"};
@@ -178,9 +181,8 @@ private slots:
     // ReadOnly option (no renaming or deleting in the dialog) is not it.
     void ReadOnlyIsNotTheDialogsReadOnlyOption() {
         bool dialogReadOnly = true;
-        WhenFileDialog([&](QFileDialog& d) {
-            dialogReadOnly = d.testOption(QFileDialog::ReadOnly);
-        }, temp_.filePath("app.ico"));
+        WhenFileDialog([&](QFileDialog& d) { dialogReadOnly = d.testOption(QFileDialog::ReadOnly); },
+                       temp_.filePath("app.ico"));
         // The caller asks for the box ticked and shown.
         std::string name, title, filter = "All Files (*.*)|*.*";
         std::int32_t index = 1, extra = 0;
@@ -309,8 +311,8 @@ private slots:
         QTest::addColumn<QByteArrayList>("chosen");
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<QByteArray>("title");
-        QTest::newRow("one file") << false << QByteArrayList{"d\xe9j\xe0/caf\xe9.ico"} << QByteArray("d\xe9j\xe0/caf\xe9.ico")
-                                  << QByteArray("caf\xe9.ico");
+        QTest::newRow("one file") << false << QByteArrayList{"d\xe9j\xe0/caf\xe9.ico"}
+                                  << QByteArray("d\xe9j\xe0/caf\xe9.ico") << QByteArray("caf\xe9.ico");
         QTest::newRow("several") << false << QByteArrayList{"d\xe9j\xe0/caf\xe9.ico", "d\xe9j\xe0/b.ico"}
                                  << QByteArray("d\xe9j\xe0") + '\0' + "caf\xe9.ico" + '\0' + "b.ico" << QByteArray();
         QTest::newRow("a new name") << true << QByteArrayList{"d\xe9j\xe0/new.ico"} << QByteArray("d\xe9j\xe0/new.ico")
@@ -324,7 +326,8 @@ private slots:
         QTemporaryDir dir;
         const QByteArray root = QFile::encodeName(dir.path()) + "/";
         QVERIFY(std::filesystem::create_directory((root + "d\xe9j\xe0").toStdString()));
-        for (const char* file : {"d\xe9j\xe0/caf\xe9.ico", "d\xe9j\xe0/b.ico"}) std::ofstream((root + file).toStdString()) << "x";
+        for (const char* file : {"d\xe9j\xe0/caf\xe9.ico", "d\xe9j\xe0/b.ico"})
+            std::ofstream((root + file).toStdString()) << "x";
         QStringList shown;
         for (const QByteArray& c : chosen) shown << QFile::decodeName(root + c);
         QVERIFY(!QFile::exists(shown.front()));
@@ -335,8 +338,8 @@ private slots:
         bool readOnly = false;
         if (save) {
             prompts.AnswerSave(shown.front());
-            QVERIFY(mFileOpenSave::ShowSaveDialog(file, fileTitle, true, filter, index, std::nullopt, std::nullopt, "ico",
-                                                  nullptr, extra));
+            QVERIFY(mFileOpenSave::ShowSaveDialog(file, fileTitle, true, filter, index, std::nullopt, std::nullopt,
+                                                  "ico", nullptr, extra));
         } else {
             prompts.AnswerOpen(shown);
             QVERIFY(mFileOpenSave::ShowOpenDialog(file, fileTitle, false, chosen.size() > 1, readOnly, true, filter,

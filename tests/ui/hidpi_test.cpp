@@ -35,7 +35,7 @@ private slots:
 
         struct {
             const cImageList* list;
-            QRgb at1, at2;     // at scale 1 the list's own size picks; at 2 twice that
+            QRgb at1, at2; // at scale 1 the list's own size picks; at 2 twice that
         } lists[] = {{w.Pictures32(), qRgb(0xd0, 0, 0), qRgb(0, 0, 0xd0)},
                      {w.Pictures16(), qRgb(0, 0xc0, 0), qRgb(0xd0, 0, 0)}};
         for (const auto& l : lists) {

@@ -78,4 +78,3 @@ inline QStringList Heading(const QString& file) {
 }
 
 } // namespace mPrintTest
-

@@ -37,6 +37,6 @@ QString CopyInto(const QString& dir, const QString& fixture, const QString& rela
 
 } // namespace mUiTest
 
-#define PICTRIX_UI_TEST(ClassName)                                                                     \
-    static const ::mUiTest::cRegistrar pictrixUiTestRegistrar_##ClassName(                            \
+#define PICTRIX_UI_TEST(ClassName)                                                                                     \
+    static const ::mUiTest::cRegistrar pictrixUiTestRegistrar_##ClassName(                                             \
         #ClassName, [] { return std::unique_ptr<QObject>(new ClassName()); });

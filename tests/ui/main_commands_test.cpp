@@ -110,7 +110,8 @@ class tMainCommandsTest : public cWindowTest {
 
     std::vector<std::string> RecentList() {
         std::vector<std::string> files;
-        for (std::int32_t i = 1; i <= Window().RecentFiles().FileCount(); ++i) files.push_back(Window().RecentFiles().file(i));
+        for (std::int32_t i = 1; i <= Window().RecentFiles().FileCount(); ++i)
+            files.push_back(Window().RecentFiles().file(i));
         return files;
     }
 
@@ -167,7 +168,8 @@ private slots:
         QVERIFY(saved.LoadIcon(target.toStdString()));
         QCOMPARE(saved.ImageCount(), 6);
         for (std::int32_t i = 1; i <= 6; ++i) {
-            QVERIFY(std::equal(saved.Block(i).begin(), saved.Block(i).end(), source.Block(i).begin(), source.Block(i).end()));
+            QVERIFY(std::equal(saved.Block(i).begin(), saved.Block(i).end(), source.Block(i).begin(),
+                               source.Block(i).end()));
         }
 
         // The saved file heads the recent files and shows in the File menu.
@@ -209,7 +211,11 @@ private slots:
     void AnEmptyNameSavesNothing() {
         // The copy still carries the source's file name; saving without a name would overwrite it.
         const QString source = CopyAs(Six(), "keep.ico");
-        const QByteArray before = [&] { QFile f(source); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+        const QByteArray before = [&] {
+            QFile f(source);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
         Open(source);
         prompts_->AnswerSave("");
         Window().SaveIcons();
@@ -241,8 +247,10 @@ private slots:
     void PropertiesTexts_data() {
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<QString>("imageLine");
-        QTest::newRow("256 colours") << "icons/depth8.ico" << "    32 x 32,256 colors.    Size=";
-        QTest::newRow("24-bit") << "icons/depth24.ico" << "    32 x 32,millions of colors.    Size=";
+        QTest::newRow("256 colours") << "icons/depth8.ico"
+                                     << "    32 x 32,256 colors.    Size=";
+        QTest::newRow("24-bit") << "icons/depth24.ico"
+                                << "    32 x 32,millions of colors.    Size=";
     }
 
     void PropertiesTexts() {
@@ -356,11 +364,13 @@ private slots:
         QVERIFY(source.LoadIcon(Six().toStdString()));
         QCOMPARE(back.ImageCount(), 6);
         for (std::int32_t i = 1; i <= 6; ++i) {
-            QVERIFY(std::equal(back.Block(i).begin(), back.Block(i).end(), source.Block(i).begin(), source.Block(i).end()));
+            QVERIFY(
+                std::equal(back.Block(i).begin(), back.Block(i).end(), source.Block(i).begin(), source.Block(i).end()));
         }
 
         // The picture: the icon's largest image, drawn, as an image and as PNG bytes.
-        for (const auto& [fixture, side] : {std::pair{Six(), 32}, std::pair{mUiTest::Fixture("icons/vista.ico"), 256}}) {
+        for (const auto& [fixture, side] :
+             {std::pair{Six(), 32}, std::pair{mUiTest::Fixture("icons/vista.ico"), 256}}) {
             Open(fixture);
             Window().mnuCopy_Click();
             const QMimeData* copied = QApplication::clipboard()->mimeData();
@@ -426,8 +436,9 @@ private slots:
         Window().tbrMain_ButtonClick("launch");
         QCOMPARE(shell_->requests.size(), std::size_t(1));
         const auto& asked = prompts_->LastAsked();
-        QCOMPARE(asked.text, QString("53\r%1\rFile not found: %2")
-                                 .arg(QString::fromStdString(mProgram::ExeBaseName()), QString::fromStdString(missing)));
+        QCOMPARE(asked.text,
+                 QString("53\r%1\rFile not found: %2")
+                     .arg(QString::fromStdString(mProgram::ExeBaseName()), QString::fromStdString(missing)));
         QCOMPARE(asked.title, QString());
         QCOMPARE(asked.icon, cPrompts::eIcon::Critical);
         QVERIFY(w_); // the window is still there
@@ -507,8 +518,10 @@ private slots:
         Window().tbrMain_ButtonClick("help");
         using R = cRecordingShell::cRequest;
         const auto open = cRecordingShell::eKind::OpenDocument;
-        QCOMPARE(shell_->requests, (std::vector<R>{{open, help + "index.htm"}, {open, help + "formats.htm"},
-                                                   {open, help + "files.htm"}, {open, help + "index.htm"}}));
+        QCOMPARE(shell_->requests, (std::vector<R>{{open, help + "index.htm"},
+                                                   {open, help + "formats.htm"},
+                                                   {open, help + "files.htm"},
+                                                   {open, help + "index.htm"}}));
         for (const auto& r : shell_->requests) QVERIFY2(QFile::exists(r.path), qPrintable(r.path));
         QVERIFY(!Window().HelpItem(4)->text().isEmpty());
         QVERIFY(!Window().HelpItem(5)->text().isEmpty());
@@ -517,7 +530,7 @@ private slots:
     // A page or log that is there but finds no program to show it says so; one that is not there
     // says that.
     void DocumentsWithoutAProgramSaySo_data() {
-        QTest::addColumn<int>("menu");       // 0 help, 1 error log
+        QTest::addColumn<int>("menu"); // 0 help, 1 error log
         QTest::addColumn<bool>("there");
         QTest::addColumn<QString>("start");
         QTest::newRow("help page") << 0 << true << "1155\r%1\rNo program to open web pages was found to show ";
@@ -529,14 +542,19 @@ private slots:
         QFETCH(bool, there);
         QFETCH(QString, start);
         const QString log = QString::fromStdString(MError::ErrorLogPath());
-        if (there) MError::ReportError(42, "test", "something to read", true, false);
-        else QFile::remove(log);
+        if (there)
+            MError::ReportError(42, "test", "something to read", true, false);
+        else
+            QFile::remove(log);
         shell_->answer = false;
         prompts_->AnswerMessage(eAnswer::OK);
-        if (menu == 0) Window().mnuHelp_Click(0);
-        else Window().mnuErrorLog_Click(1);
+        if (menu == 0)
+            Window().mnuHelp_Click(0);
+        else
+            Window().mnuErrorLog_Click(1);
         const auto& asked = prompts_->LastAsked();
-        QVERIFY2(asked.text.startsWith(start.arg(QString::fromStdString(mProgram::ExeBaseName()))), qPrintable(asked.text));
+        QVERIFY2(asked.text.startsWith(start.arg(QString::fromStdString(mProgram::ExeBaseName()))),
+                 qPrintable(asked.text));
         QVERIFY(asked.text.endsWith(menu == 0 ? QString::fromStdString(mProgram::HelpDir()) + "/index.htm" : log));
         QCOMPARE(asked.icon, cPrompts::eIcon::Critical);
     }
@@ -576,12 +594,12 @@ private slots:
         struct Step {
             const char* key;
             std::optional<eAnswer> answer; // the one question the key asks, answered so
-            int shellRequests;             // documents opened or programs started
+            int shellRequests; // documents opened or programs started
         };
         const Step steps[] = {
-            {"print", std::nullopt, 0},       {"save", std::nullopt, 0},     {"copy", std::nullopt, 0},
-            {"properties", eAnswer::OK, 0},   {"launch", eAnswer::No, 0},    {"glintsmith", eAnswer::No, 0},
-            {"help", std::nullopt, 1},        {"no-such-key", std::nullopt, 0},
+            {"print", std::nullopt, 0},     {"save", std::nullopt, 0},        {"copy", std::nullopt, 0},
+            {"properties", eAnswer::OK, 0}, {"launch", eAnswer::No, 0},       {"glintsmith", eAnswer::No, 0},
+            {"help", std::nullopt, 1},      {"no-such-key", std::nullopt, 0},
         };
         for (const Step& s : steps) {
             prompts_->Reset();
@@ -615,8 +633,8 @@ private slots:
     // ---- Stored settings.
 
     void SettingsRoundTrip() {
-        Window().mnuView_Click(0);  // hide the toolbar
-        Window().mnuView_Click(5);  // list
+        Window().mnuView_Click(0); // hide the toolbar
+        Window().mnuView_Click(5); // list
         Window().move(120, 64);
         Window().StoreSettings();
         QCOMPARE(Stored("WinSet", "Toolbar"), std::string("0"));
@@ -683,7 +701,6 @@ private slots:
         cRegistry recent = MachineKey(mMainSettings::kRecentFilesKey);
         QVERIFY(recent.KeyExists());
     }
-
 };
 
 PICTRIX_UI_TEST(tMainCommandsTest)

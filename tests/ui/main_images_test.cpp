@@ -314,8 +314,11 @@ private slots:
         });
         Window().ShowProperties();
         QCOMPARE(text, "\r\n\r\nIcon types in file:\r\n"
-                       "    16 x 16,16 colors.    Size=" + QString::number(source.ImageSize(2)) + " bytes.   \r\n"
-                       "    256 x 256,millions of colors.    Size=" + QString::number(source.ImageSize(10)) + " bytes.   \r\n");
+                       "    16 x 16,16 colors.    Size=" +
+                           QString::number(source.ImageSize(2)) +
+                           " bytes.   \r\n"
+                           "    256 x 256,millions of colors.    Size=" +
+                           QString::number(source.ImageSize(10)) + " bytes.   \r\n");
     }
 
     // ---- Export as PNG.
@@ -359,7 +362,8 @@ private slots:
         cFileIcon source;
         QVERIFY(source.LoadIcon(Ten().toStdString()));
         const std::vector<std::uint8_t> png = mPngExport::PngBytes(source, 1);
-        QCOMPARE(ReadAll(bitmap), QByteArray(reinterpret_cast<const char*>(png.data()), static_cast<qsizetype>(png.size())));
+        QCOMPARE(ReadAll(bitmap),
+                 QByteArray(reinterpret_cast<const char*>(png.data()), static_cast<qsizetype>(png.size())));
         QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 2);
     }
 
@@ -405,7 +409,8 @@ private slots:
         Window().ExportPng();
         const auto& report = prompts_->LastAsked();
         QCOMPARE(report.icon, cPrompts::eIcon::Exclamation);
-        QVERIFY2(report.text.startsWith("0 PNG files written.\n" + plain + "/ten-32x32-4bit.png: "), qPrintable(report.text));
+        QVERIFY2(report.text.startsWith("0 PNG files written.\n" + plain + "/ten-32x32-4bit.png: "),
+                 qPrintable(report.text));
         QVERIFY2(report.text.contains("\n" + plain + "/ten-256x256-32bit.png: "), qPrintable(report.text));
     }
 

@@ -59,9 +59,8 @@ int main(int argc, char** argv) {
     app.setApplicationName("pictrix");
     app.setApplicationDisplayName("Pictrix v2");
 
-    cScriptedPrompts::SetFailureHandler([](const QString& message) {
-        QTest::qFail(qPrintable(message), __FILE__, __LINE__);
-    });
+    cScriptedPrompts::SetFailureHandler(
+        [](const QString& message) { QTest::qFail(qPrintable(message), __FILE__, __LINE__); });
 
     // "-class NAME" picks one class; everything else goes to Qt Test.
     std::vector<char*> args{argv[0]};

@@ -192,7 +192,7 @@ private slots:
         file.close();
         QFile::remove(temp_.filePath("errlog.txt"));
 
-        Open(path);     // nothing is shown: a scripted prompt left unanswered would fail here
+        Open(path); // nothing is shown: a scripted prompt left unanswered would fail here
         QCOMPARE(w_->IconCount(), 1);
         QCOMPARE(w_->IconList()->Count(), 1);
         QCOMPARE(w_->IconList()->SubItem(1, 1), QString("1"));
@@ -348,7 +348,7 @@ private slots:
         QCOMPARE(listTop(), w_->Toolbar()->geometry().bottom() + 1 + 2);
         QCOMPARE(listBottom(), w_->StatusPanels()->geometry().top() - 2);
 
-        w_->ViewItem(0)->trigger();      // through the menu, as the user does
+        w_->ViewItem(0)->trigger(); // through the menu, as the user does
         QVERIFY(!w_->ViewItem(0)->isChecked());
         QVERIFY(!w_->Toolbar()->isVisible());
         QCOMPARE(listTop(), menuBottom + 2);
@@ -369,7 +369,7 @@ private slots:
     }
 
     void StoredSettingsApplyWhenTheWindowLoads() {
-        mSettings::SaveSetting("Pictrix v2", "Settings", "Backcolor", "255");      // red, 0x00BBGGRR
+        mSettings::SaveSetting("Pictrix v2", "Settings", "Backcolor", "255"); // red, 0x00BBGGRR
         mSettings::SaveSetting("Pictrix v2", "WinSet", "Toolbar", "0");
         mSettings::SaveSetting("Pictrix v2", "WinSet", "Statusbar", "True");
         mSettings::SaveSetting("Pictrix v2", "WinSet", "WinState", "0");
@@ -439,12 +439,18 @@ private slots:
         index.write("[Icon Theme]\nName=test\nDirectories=16x16\n\n[16x16]\nSize=16\n");
         index.close();
         QStringList keys(w_->ButtonKeys().begin(), w_->ButtonKeys().end());
-        keys << "new" << "add" << "delete" << "extract" << "helprecurse" << "Stop"; // the search window's
+        keys << "new"
+             << "add"
+             << "delete"
+             << "extract"
+             << "helprecurse"
+             << "Stop"; // the search window's
         QImage dot(16, 16, QImage::Format_ARGB32);
         dot.fill(Qt::red);
         for (const QString& key : keys) {
             const QString name = mToolbarPictures::ThemeName(key);
-            if (!name.isEmpty() && (every || key == "open")) QVERIFY(dot.save(themes.filePath("test/16x16/" + name + ".png")));
+            if (!name.isEmpty() && (every || key == "open"))
+                QVERIFY(dot.save(themes.filePath("test/16x16/" + name + ".png")));
         }
         const QStringList paths = QIcon::themeSearchPaths();
         const QString theme = QIcon::themeName();
@@ -549,7 +555,7 @@ private slots:
         Open(mUiTest::Fixture("modules/longnames.dll"));
         w_->mnuView_Click(view);
         QListView* list = w_->IconList()->ListWidget();
-        QTest::qWait(20);           // the view lays its items out
+        QTest::qWait(20); // the view lays its items out
         list->viewport()->repaint();
         const QSize cell = list->gridSize();
         const QFontMetrics metrics(list->font());
@@ -579,11 +585,11 @@ private slots:
     }
 
     void BackColourFollowsStoredValue() {
-        w_->SetListBackColour(-2147483644);     // the menu colour
+        w_->SetListBackColour(-2147483644); // the menu colour
         QCOMPARE(w_->IconList()->BackColor(), QApplication::palette().color(QPalette::Window));
         w_->SetListBackColour(static_cast<std::int32_t>(0x80000005u));
         QCOMPARE(w_->IconList()->BackColor(), QApplication::palette().color(QPalette::Base));
-        w_->SetListBackColour(0x00FF8000);      // 0x00BBGGRR
+        w_->SetListBackColour(0x00FF8000); // 0x00BBGGRR
         QCOMPARE(w_->IconList()->BackColor(), QColor(0x00, 0x80, 0xFF));
     }
 };

@@ -223,7 +223,6 @@ private slots:
         QCOMPARE(dlg.lblEditorPath->toolTip(), dlg.lblEditorPath->text());
         dlg.close();
     }
-
 };
 
 PICTRIX_UI_TEST(tOptionsTest)

@@ -70,14 +70,15 @@ private:
     // The environment pictrix runs in: this server, a home of its own, no display at all.
     QProcessEnvironment ProgramEnv() const {
         QProcessEnvironment env = env_;
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "PRINTER", "LPDEST"}) env.remove(name);
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "PRINTER", "LPDEST"})
+            env.remove(name);
         env.insert("HOME", Path("home"));
         env.insert("XDG_CONFIG_HOME", Path("home/config"));
         env.insert("XDG_STATE_HOME", Path("home/state"));
         // Under the sanitizers: a leak inside libcups is not the program's.
         const QString lsan = env.value("LSAN_OPTIONS");
-        env.insert("LSAN_OPTIONS", (lsan.isEmpty() ? "" : lsan + ":") +
-                                       "suppressions=" PICTRIX_SOURCE_DIR "/tests/ui/lsan-cups.supp");
+        env.insert("LSAN_OPTIONS",
+                   (lsan.isEmpty() ? "" : lsan + ":") + "suppressions=" PICTRIX_SOURCE_DIR "/tests/ui/lsan-cups.supp");
         return env;
     }
 
@@ -100,7 +101,8 @@ private slots:
         const QString lpadmin = QStandardPaths::findExecutable("lpadmin", {"/usr/sbin", "/usr/bin"});
         const QString ppd = "/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd";
         if (cupsd.isEmpty() || lpadmin.isEmpty() || QStandardPaths::findExecutable("lpstat").isEmpty())
-            QSKIP("cupsd, lpadmin or lpstat is not installed (cups-daemon, cups-client): no print server to print through");
+            QSKIP("cupsd, lpadmin or lpstat is not installed (cups-daemon, cups-client): no print server to print "
+                  "through");
         if (!QFile::exists(ppd)) QSKIP("the Generic PDF printer description (cups-filters) is not installed");
         if (::geteuid() != 0) QSKIP("a private cupsd needs root here (it runs its jobs as the user lp)");
         if (!::getgrnam("lp")) QSKIP("the machine has no group lp for a private cupsd");
@@ -118,7 +120,8 @@ private slots:
         out_ = Path("out/list.pdf");
         QFile conf(Path("cupsd.conf"));
         QVERIFY(conf.open(QIODevice::WriteOnly));
-        conf.write(("Listen " + socket_ + "\nBrowsing No\nWebInterface No\nDefaultAuthType None\nLogLevel warn\n"
+        conf.write(("Listen " + socket_ +
+                    "\nBrowsing No\nWebInterface No\nDefaultAuthType None\nLogLevel warn\n"
                     "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
                     "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n")
                        .toUtf8());
@@ -126,10 +129,10 @@ private slots:
         QFile files(Path("cups-files.conf"));
         QVERIFY(files.open(QIODevice::WriteOnly));
         const QString t = temp_->path();
-        files.write(("User lp\nGroup lp\nSystemGroup root\nServerRoot " + t + "\nRequestRoot " + t + "/spool\nCacheDir " +
-                     t + "/cache\nStateDir " + t + "/state\nTempDir " + t + "/tmp\nErrorLog " + t +
-                     "/log/error_log\nAccessLog " + t + "/log/access_log\nPageLog " + t + "/log/page_log\nPrintcap " + t +
-                     "/printcap\nFileDevice Yes\n")
+        files.write(("User lp\nGroup lp\nSystemGroup root\nServerRoot " + t + "\nRequestRoot " + t +
+                     "/spool\nCacheDir " + t + "/cache\nStateDir " + t + "/state\nTempDir " + t + "/tmp\nErrorLog " +
+                     t + "/log/error_log\nAccessLog " + t + "/log/access_log\nPageLog " + t +
+                     "/log/page_log\nPrintcap " + t + "/printcap\nFileDevice Yes\n")
                         .toUtf8());
         files.close();
 
@@ -199,7 +202,8 @@ private slots:
         QVERIFY(list.open(QIODevice::WriteOnly));
         list.write("/win/notepad.exe\r\n\r\n");
         list.close();
-        const int status = RunTool(QStringLiteral(PICTRIX_BINARY_DIR "/pictrix"), {"/p", list.fileName()}, ProgramEnv(), &said, 60000);
+        const int status =
+            RunTool(QStringLiteral(PICTRIX_BINARY_DIR "/pictrix"), {"/p", list.fileName()}, ProgramEnv(), &said, 60000);
         const QString accept = QStandardPaths::findExecutable("cupsaccept", {"/usr/sbin", "/usr/bin"});
         if (!accept.isEmpty()) RunTool(accept, {"PICTRIXPDF"}, env_, nullptr);
         QCOMPARE(status, 1);

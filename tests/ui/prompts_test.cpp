@@ -18,8 +18,9 @@ private slots:
 
         auto& p = cPrompts::Current();
         QCOMPARE(&p, static_cast<cPrompts*>(&prompts));
-        QCOMPARE(p.Message(nullptr, "Configure it now?", cPrompts::eButtons::YesNo, cPrompts::eIcon::Question, "Pictrix v2"),
-                 cPrompts::eAnswer::Yes);
+        QCOMPARE(
+            p.Message(nullptr, "Configure it now?", cPrompts::eButtons::YesNo, cPrompts::eIcon::Question, "Pictrix v2"),
+            cPrompts::eAnswer::Yes);
         cPrompts::cFileRequest request;
         request.title = "Open";
         request.filters = {{"Icon Files (*.ico)", "*.ico"}, {"All Files (*.*)", "*.*"}};

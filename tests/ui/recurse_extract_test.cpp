@@ -40,13 +40,15 @@ std::vector<bool> CheckMarks(const FRecurse& w) {
 }
 
 bool Idle(const FRecurse& w) {
-    return !w.Running() && w.ListView()->isEnabled() && w.EditMenu()->menuAction()->isEnabled() && !w.StopItem()->isVisible() &&
-           w.Button("extract")->isEnabled() && !w.Button("Stop")->isEnabled() && w.cursor().shape() != Qt::WaitCursor;
+    return !w.Running() && w.ListView()->isEnabled() && w.EditMenu()->menuAction()->isEnabled() &&
+           !w.StopItem()->isVisible() && w.Button("extract")->isEnabled() && !w.Button("Stop")->isEnabled() &&
+           w.cursor().shape() != Qt::WaitCursor;
 }
 
 bool Busy(const FRecurse& w) {
-    return w.Running() && !w.ListView()->isEnabled() && !w.FileMenu()->menuAction()->isEnabled() && w.StopItem()->isVisible() &&
-           !w.Button("extract")->isEnabled() && w.Button("Stop")->isEnabled() && w.cursor().shape() == Qt::WaitCursor;
+    return w.Running() && !w.ListView()->isEnabled() && !w.FileMenu()->menuAction()->isEnabled() &&
+           w.StopItem()->isVisible() && !w.Button("extract")->isEnabled() && w.Button("Stop")->isEnabled() &&
+           w.cursor().shape() == Qt::WaitCursor;
 }
 
 } // namespace
@@ -93,7 +95,8 @@ class tRecurseExtractTest : public cWindowTest {
 
 private slots:
     void NothingCheckedExtractsEveryEntry() {
-        FRecurse& w = NewWindow({Fixture("modules/seven64.dll"), Fixture("modules/sample.dll"), Fixture("icons/six.ico")});
+        FRecurse& w =
+            NewWindow({Fixture("modules/seven64.dll"), Fixture("modules/sample.dll"), Fixture("icons/six.ico")});
         const QString out = OutDir();
         bool busySeen = false;
         onStatus_ = [&](const QString& text) {
@@ -110,23 +113,24 @@ private slots:
         QCOMPARE(w.Extractor().IconsSaved(), 20);
         QCOMPARE(Files(out).size(), 20);
         // Positions 1 to 7 with the resource names and numbers of the seven groups.
-        for (const char* name : {"seven641APP.ico", "seven642TOOL.ico", "seven6431.ico", "seven6442.ico", "seven6453.ico",
-                                 "seven64610.ico", "seven64720.ico", "sample3VISTA.ico", "sample12100.ico", "six1.ico"})
+        for (const char* name :
+             {"seven641APP.ico", "seven642TOOL.ico", "seven6431.ico", "seven6442.ico", "seven6453.ico",
+              "seven64610.ico", "seven64720.ico", "sample3VISTA.ico", "sample12100.ico", "six1.ico"})
             QVERIFY2(Files(out).contains(name), name);
         QCOMPARE(ReadAll(out + "/six1.ico"), ReadAll(Fixture("icons/six.ico")));
         QCOMPARE(CheckMarks(w), (std::vector<bool>{false, false, false}));
         // The module's texts, in order, between the folder and the total.
-        const QStringList seven{"Checking for resources...", "Getting icon resources...", "Loading icon 1 of 7...",
-                                "Loading icon 2 of 7...", "Loading icon 3 of 7...", "Loading icon 4 of 7...",
-                                "Loading icon 5 of 7...", "Loading icon 6 of 7...", "Loading icon 7 of 7...",
+        const QStringList seven{"Checking for resources...",   "Getting icon resources...", "Loading icon 1 of 7...",
+                                "Loading icon 2 of 7...",      "Loading icon 3 of 7...",    "Loading icon 4 of 7...",
+                                "Loading icon 5 of 7...",      "Loading icon 6 of 7...",    "Loading icon 7 of 7...",
                                 Fixture("modules/seven64.dll")};
         QCOMPARE(printed_.mid(1, seven.size()), seven);
         QCOMPARE(printed_.last(), QString("Total icons saved: 20"));
     }
 
     void TwoOfFiveCheckedExtractsThoseAndUnchecksThem() {
-        FRecurse& w = NewWindow({Fixture("modules/sample.dll"), Fixture("modules/seven64.dll"), Fixture("icons/six.ico"),
-                                 Fixture("modules/good32.dll"), Fixture("modules/good.icl")});
+        FRecurse& w = NewWindow({Fixture("modules/sample.dll"), Fixture("modules/seven64.dll"),
+                                 Fixture("icons/six.ico"), Fixture("modules/good32.dll"), Fixture("modules/good.icl")});
         for (int row : {1, 3}) w.ListModel()->setData(w.ListModel()->index(row), Qt::Checked, Qt::CheckStateRole);
         const QString out = OutDir();
         Extract(w, out);
@@ -149,7 +153,8 @@ private slots:
         FRecurse& w = NewWindow({x86, x64});
         const QString out = OutDir();
         Extract(w, out);
-        QCOMPARE(w.StatusStrip()->Text(), QString("Total icons saved: 16 (8 were saved under another name; see the log)"));
+        QCOMPARE(w.StatusStrip()->Text(),
+                 QString("Total icons saved: 16 (8 were saved under another name; see the log)"));
         QCOMPARE(Files(out).size(), 16);
         QFile log(temp_.filePath("errlog.txt"));
         QVERIFY(log.open(QIODevice::ReadOnly));
@@ -172,10 +177,12 @@ private slots:
         // The same names again: the total counts the files the run leaves, each once.
         QTest::newRow("listed twice") << QStringList{seven, seven} << seven << 7 << 7;
         QTest::newRow("missing file") << QStringList{temp_.filePath("gone.dll"), seven}
-                                      << "The system cannot find the file specified.\r\n" << 7 << 7;
+                                      << "The system cannot find the file specified.\r\n"
+                                      << 7 << 7;
         const QString notModule = mUiTest::Fixture("modules/img16x4.bin");
         QTest::newRow("not a module") << QStringList{notModule, seven}
-                                      << notModule + " is not a valid Win32 application.\r\n" << 7 << 7;
+                                      << notModule + " is not a valid Win32 application.\r\n"
+                                      << 7 << 7;
         QTest::newRow("empty entry") << QStringList{"", seven} << seven << 7 << 7;
     }
     void EachEntryAddsItsGroups() {
@@ -219,7 +226,8 @@ private slots:
     }
     void StopEndsTheRunAndTheTotalCountsWhatWasWritten() {
         QFETCH(QString, how);
-        FRecurse& w = NewWindow({Fixture("modules/seven64.dll"), Fixture("modules/sample.dll"), Fixture("modules/good32.dll")});
+        FRecurse& w =
+            NewWindow({Fixture("modules/seven64.dll"), Fixture("modules/sample.dll"), Fixture("modules/good32.dll")});
         for (int row : {0, 1, 2}) w.ListModel()->setData(w.ListModel()->index(row), Qt::Checked, Qt::CheckStateRole);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -230,9 +238,12 @@ private slots:
             if (text != "Checking for resources..." || ++checks != 2) return;
             QVERIFY(Busy(w));
             QCOMPARE(Files(out).size(), 7);
-            if (how == "menu") w.StopItem()->trigger();
-            else if (how == "button") w.Button("Stop")->trigger();
-            else QTest::keyClick(&w, Qt::Key_Escape);
+            if (how == "menu")
+                w.StopItem()->trigger();
+            else if (how == "button")
+                w.Button("Stop")->trigger();
+            else
+                QTest::keyClick(&w, Qt::Key_Escape);
             QVERIFY(!w.Running());
         };
         Extract(w, out);
@@ -289,7 +300,6 @@ private slots:
         QCOMPARE(w.StatusStrip()->Text(), QString("Total icons saved: 0"));
         QVERIFY(Idle(w));
     }
-
 };
 
 PICTRIX_UI_TEST(tRecurseExtractTest)

@@ -31,7 +31,8 @@ class tRecursePrintTest : public cWindowTest {
 
     QString WriteFile(const QString& name, const QByteArray& bytes) {
         QFile f(Path(name));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) qFatal("cannot write %s", qPrintable(name));
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(name));
         return f.fileName();
     }
 
@@ -74,8 +75,10 @@ private slots:
         w.DataChanged(true);
         const QString caption = w.windowTitle();
         w.tbrMain_ButtonClick("print");
-        QCOMPARE(Printed(pdf), Heading("") << "/a/one.exe" << "/b/two.dll" << "/c/three.ocx"
-                                            << "Number of items in list: 3");
+        QCOMPARE(Printed(pdf), Heading("") << "/a/one.exe"
+                                           << "/b/two.dll"
+                                           << "/c/three.ocx"
+                                           << "Number of items in list: 3");
         QVERIFY(w.List().Checked(1) && !w.List().Checked(0));
         QVERIFY(w.DataChanged());
         QCOMPARE(w.windowTitle(), caption);
@@ -89,8 +92,10 @@ private slots:
         const QString list = WriteFile("hits.ier", "/a/one.exe\r\n\r\n\r\n/b/two.dll\n\n/c/three.ocx");
         FRecurse& w = Window({"/not/printed"});
         w.PrintFromFile(list.toStdString());
-        QCOMPARE(Printed(pdf), Heading(list) << "/a/one.exe" << "/b/two.dll" << "/c/three.ocx"
-                                              << "Number of items in list: 3");
+        QCOMPARE(Printed(pdf), Heading(list) << "/a/one.exe"
+                                             << "/b/two.dll"
+                                             << "/c/three.ocx"
+                                             << "Number of items in list: 3");
         QCOMPARE(w.List().ListCount(), 1);
     }
 

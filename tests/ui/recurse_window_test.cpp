@@ -55,9 +55,7 @@ QString ReadText(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString("<missing>");
 }
 
-void Check(FRecurse& w, int row) {
-    w.ListModel()->setData(w.ListModel()->index(row), Qt::Checked, Qt::CheckStateRole);
-}
+void Check(FRecurse& w, int row) { w.ListModel()->setData(w.ListModel()->index(row), Qt::Checked, Qt::CheckStateRole); }
 
 // Runs `during` at the walk's first processing of events.
 void DuringTheWalk(std::function<void()> during) { QTimer::singleShot(0, std::move(during)); }
@@ -120,7 +118,8 @@ private slots:
             .CancelFile(cScriptedPrompts::eKind::OpenFile)
             .CancelFile(cScriptedPrompts::eKind::SaveFile)
             .CancelFile(cScriptedPrompts::eKind::OpenFile);
-        for (const char* key : {"new", "open", "save", "print", "add", "delete", "extract", "helprecurse", "help", "Stop", "?"})
+        for (const char* key :
+             {"new", "open", "save", "print", "add", "delete", "extract", "helprecurse", "help", "Stop", "?"})
             w.tbrMain_ButtonClick(key);
         std::vector<cScriptedPrompts::eKind> kinds;
         for (const auto& asked : prompts_->Asked()) kinds.push_back(asked.kind);
@@ -147,7 +146,8 @@ private slots:
                                     " and continue until no more subdirectories or files are found.  \r\n\r\n"
                                     "Click Stop, or hold Esc, at any time.\r\n\r\nThe * and ? wildcards can be used.");
         const std::string t = tree_.toStdString();
-        QCOMPARE(Entries(w), (std::vector<std::string>{t + "/X.EXE", t + "/B/y.exe", t + "/B/C/z.exe", t + "/D/w.exe"}));
+        QCOMPARE(Entries(w),
+                 (std::vector<std::string>{t + "/X.EXE", t + "/B/y.exe", t + "/B/C/z.exe", t + "/D/w.exe"}));
         QCOMPARE(w.ListModel()->rowCount(), 4);
         QCOMPARE(w.windowTitle(), "Recursing: " + tree_);
         QCOMPARE(w.StatusStrip()->Text(), QString("Find File(s): 4 items found matching \"*.EXE\""));
@@ -223,9 +223,12 @@ private slots:
             QVERIFY(w.Button("Stop")->isEnabled());
             // Ctrl+N asks nothing while busy (an unscripted question would fail the test).
             QTest::keyClick(w.ListView(), Qt::Key_N, Qt::ControlModifier);
-            if (how == "esc") QTest::keyClick(w.ListView(), Qt::Key_Escape);
-            else if (how == "menu") w.StopItem()->trigger();
-            else w.Button("Stop")->trigger();
+            if (how == "esc")
+                QTest::keyClick(w.ListView(), Qt::Key_Escape);
+            else if (how == "menu")
+                w.StopItem()->trigger();
+            else
+                w.Button("Stop")->trigger();
             QVERIFY(!w.Running());
         });
         Search(w, tree_, "*.exe");
@@ -289,9 +292,12 @@ private slots:
     void SaveAsNamesTheFile_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("saved");
-        QTest::newRow("list") << "list" << "list.ier";
-        QTest::newRow("list.ier") << "list.ier" << "list.ier";
-        QTest::newRow("LIST.IER") << "LIST.IER" << "LIST.IER.ier";
+        QTest::newRow("list") << "list"
+                              << "list.ier";
+        QTest::newRow("list.ier") << "list.ier"
+                                  << "list.ier";
+        QTest::newRow("LIST.IER") << "LIST.IER"
+                                  << "LIST.IER.ier";
     }
     void SaveAsNamesTheFile() {
         QFETCH(QString, typed);
@@ -617,7 +623,6 @@ private slots:
         main.tbrMain_ButtonClick("open");
         QCOMPARE(owner(), &main);
     }
-
 };
 
 PICTRIX_UI_TEST(tRecurseWindowTest)

@@ -26,7 +26,6 @@
 class tStartupTest : public cWindowTest {
     Q_OBJECT
 
-
     // A list file of two entries in the temporary folder.
     QString WriteHits(const QString& name) {
         QFile list(temp_.filePath(name));
@@ -151,12 +150,18 @@ private slots:
         QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("platform");
         QTest::addColumn<bool>("offscreen");
-        QTest::newRow("print, no display") << QStringList{"/p", "a.ier"} << "" << "" << true;
-        QTest::newRow("print alone") << QStringList{"/P"} << "" << "" << true;
-        QTest::newRow("print on a display") << QStringList{"/p", "a.ier"} << ":0" << "" << false;
-        QTest::newRow("print, platform chosen") << QStringList{"/p", "a.ier"} << "" << "xcb" << false;
-        QTest::newRow("open, no display") << QStringList{"a.ier"} << "" << "" << false;
-        QTest::newRow("a path beginning /p") << QStringList{"/pub/a.ier"} << "" << "" << false;
+        QTest::newRow("print, no display") << QStringList{"/p", "a.ier"} << ""
+                                           << "" << true;
+        QTest::newRow("print alone") << QStringList{"/P"} << ""
+                                     << "" << true;
+        QTest::newRow("print on a display") << QStringList{"/p", "a.ier"} << ":0"
+                                            << "" << false;
+        QTest::newRow("print, platform chosen") << QStringList{"/p", "a.ier"} << ""
+                                                << "xcb" << false;
+        QTest::newRow("open, no display") << QStringList{"a.ier"} << ""
+                                          << "" << false;
+        QTest::newRow("a path beginning /p") << QStringList{"/pub/a.ier"} << ""
+                                             << "" << false;
     }
     void APrintLineRunsOffscreenOnlyWithoutADisplay() {
         QFETCH(QStringList, args);
@@ -252,7 +257,7 @@ private slots:
         QTimer::singleShot(0, &about, [&about] { QVERIFY(about.isVisible() && !about.cmdOK->isVisible()); });
         bool fired = false;
         QObject::connect(about.tmrClose, &QTimer::timeout, [&fired] { fired = true; });
-        about.ShowSplash();             // returns only when the timer closed the box
+        about.ShowSplash(); // returns only when the timer closed the box
         QVERIFY(fired);
         QVERIFY(!about.isVisible());
         QVERIFY(about.lblVersion->text().contains(PICTRIX_VERSION));

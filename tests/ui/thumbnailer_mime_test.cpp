@@ -17,17 +17,28 @@ private slots:
     void EveryServedFileGetsAListedType_data() {
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<QString>("name");
-        QTest::newRow("exe") << "modules/good32.exe" << "a.exe";
-        QTest::newRow("exe, PE32+") << "modules/good64.exe" << "a.exe";
-        QTest::newRow("dll") << "modules/good32.dll" << "a.dll";
-        QTest::newRow("cpl") << "modules/good32.dll" << "a.cpl";
-        QTest::newRow("ocx") << "modules/good32.dll" << "a.ocx";
-        QTest::newRow("scr") << "modules/good64.exe" << "a.scr";
-        QTest::newRow("mun") << "modules/good64.dll" << "a.mun";
-        QTest::newRow("icl, NE") << "modules/good.icl" << "a.icl";
-        QTest::newRow("NE by its bytes") << "modules/good.icl" << "noextension";
-        QTest::newRow("ico") << "icons/vista.ico" << "a.ico";
-        QTest::newRow("ico by its bytes") << "icons/vista.ico" << "noextension";
+        QTest::newRow("exe") << "modules/good32.exe"
+                             << "a.exe";
+        QTest::newRow("exe, PE32+") << "modules/good64.exe"
+                                    << "a.exe";
+        QTest::newRow("dll") << "modules/good32.dll"
+                             << "a.dll";
+        QTest::newRow("cpl") << "modules/good32.dll"
+                             << "a.cpl";
+        QTest::newRow("ocx") << "modules/good32.dll"
+                             << "a.ocx";
+        QTest::newRow("scr") << "modules/good64.exe"
+                             << "a.scr";
+        QTest::newRow("mun") << "modules/good64.dll"
+                             << "a.mun";
+        QTest::newRow("icl, NE") << "modules/good.icl"
+                                 << "a.icl";
+        QTest::newRow("NE by its bytes") << "modules/good.icl"
+                                         << "noextension";
+        QTest::newRow("ico") << "icons/vista.ico"
+                             << "a.ico";
+        QTest::newRow("ico by its bytes") << "icons/vista.ico"
+                                          << "noextension";
     }
     void EveryServedFileGetsAListedType() {
         QFETCH(QString, fixture);

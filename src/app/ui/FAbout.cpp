@@ -9,7 +9,8 @@
 #include "app/ui/mAppIcon.h"
 
 FAbout::FAbout(QWidget* owner)
-    : QDialog(owner), imgIcon(new QLabel(this)), lblTitle(new QLabel("Pictrix", this)), lblVersion(new QLabel(VersionText(), this)),
+    : QDialog(owner), imgIcon(new QLabel(this)), lblTitle(new QLabel("Pictrix", this)),
+      lblVersion(new QLabel(VersionText(), this)),
       lblDescription(new QLabel("Finds, shows and saves the icons stored in icon files and program modules.", this)),
       cmdOK(new QPushButton("OK", this)), tmrClose(new QTimer(this)) {
     setWindowTitle("About Pictrix");

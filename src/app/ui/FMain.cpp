@@ -46,8 +46,7 @@ using mQtText::Q;
 
 } // namespace
 
-FMain::FMain(QWidget* parent)
-    : QMainWindow(parent), s_(std::make_unique<cState>()) {
+FMain::FMain(QWidget* parent) : QMainWindow(parent), s_(std::make_unique<cState>()) {
     s_->client = new QWidget(this);
     setWindowTitle(Q(mProgram::kAppName));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -156,12 +155,13 @@ void FMain::CreateMenus() {
     s_->mnuCopy->setVisible(false);
     for (int i = 0; i < 8; ++i) {
         if (!s_->mnuFile[static_cast<std::size_t>(i)]->isSeparator())
-            connect(s_->mnuFile[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuFile_Click(i); });
+            connect(s_->mnuFile[static_cast<std::size_t>(i)], &QAction::triggered, this,
+                    [this, i] { mnuFile_Click(i); });
     }
 
     s_->mnuViewMenu = menuBar()->addMenu("&View");
-    const char* viewCaptions[] = {"&Toolbar", "&Status Bar", "-", "&Large Icons", "S&mall Icons", "L&ist",
-                                  "&Details", "-", "&Properties"};
+    const char* viewCaptions[] = {"&Toolbar", "&Status Bar", "-", "&Large Icons", "S&mall Icons",
+                                  "L&ist",    "&Details",    "-", "&Properties"};
     for (int i = 0; i < 9; ++i) {
         QAction* action = item(s_->mnuViewMenu, viewCaptions[i]);
         s_->mnuView[static_cast<std::size_t>(i)] = action;
@@ -203,7 +203,8 @@ void FMain::CreateMenus() {
     connect(s_->mnuCopy, &QAction::triggered, this, &FMain::mnuCopy_Click);
     connect(s_->mnuOptions, &QAction::triggered, this, &FMain::mnuOptions_Click);
     for (int i : {1, 2})
-        connect(s_->mnuErrorLog[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuErrorLog_Click(i); });
+        connect(s_->mnuErrorLog[static_cast<std::size_t>(i)], &QAction::triggered, this,
+                [this, i] { mnuErrorLog_Click(i); });
     for (int i : {0, 2, 4, 5})
         connect(s_->mnuHelp[static_cast<std::size_t>(i)], &QAction::triggered, this, [this, i] { mnuHelp_Click(i); });
 }
@@ -227,27 +228,27 @@ const std::vector<QString>& FMain::ButtonKeys() const { return s_->toolbar.Keys(
 void FMain::CreateToolbar() {
     // The toolbar in order; an empty key stands for a separator.
     s_->tbrMain = s_->toolbar.Add(*this,
-                           {
-                               {"open", "Open Icon or Library", [this] { mnuFile_Click(0); }},
-                               {"save", "Save selected icon", [this] { mnuFile_Click(1); }},
-                               {"copy", "Copy", [this] { mnuCopy_Click(); }},
-                               {"print", "Print selected icon", [this] { mnuFile_Click(3); }},
-                               {"", "", {}},
-                               {"viewlarge", "Large icons", [this] { mnuView_Click(3); }},
-                               {"viewsmall", "Small icons", [this] { mnuView_Click(4); }},
-                               {"viewlist", "List icons", [this] { mnuView_Click(5); }},
-                               {"viewdetails", "Details", [this] { mnuView_Click(6); }},
-                               {"", "", {}},
-                               {"properties", "Properties", [this] { mnuView_Click(8); }},
-                               {"", "", {}},
-                               {"launch", "Launch icon editor", [this] { mnuFile_Click(5); }},
-                               {"recurse", "Recurse", [this] { mnuFile_Click(6); }},
-                               {"glintsmith", "Run Glintsmith - QRSC", [this] { RunGlintsmith(); }},
-                               {"", "", {}},
-                               {"help", "Help", [this] { mnuHelp_Click(0); }},
-                               {"about", "About Pictrix", [this] { mnuHelp_Click(2); }},
-                           },
-                           [this](const QString& key) { tbrMain_ButtonClick(key); });
+                                  {
+                                      {"open", "Open Icon or Library", [this] { mnuFile_Click(0); }},
+                                      {"save", "Save selected icon", [this] { mnuFile_Click(1); }},
+                                      {"copy", "Copy", [this] { mnuCopy_Click(); }},
+                                      {"print", "Print selected icon", [this] { mnuFile_Click(3); }},
+                                      {"", "", {}},
+                                      {"viewlarge", "Large icons", [this] { mnuView_Click(3); }},
+                                      {"viewsmall", "Small icons", [this] { mnuView_Click(4); }},
+                                      {"viewlist", "List icons", [this] { mnuView_Click(5); }},
+                                      {"viewdetails", "Details", [this] { mnuView_Click(6); }},
+                                      {"", "", {}},
+                                      {"properties", "Properties", [this] { mnuView_Click(8); }},
+                                      {"", "", {}},
+                                      {"launch", "Launch icon editor", [this] { mnuFile_Click(5); }},
+                                      {"recurse", "Recurse", [this] { mnuFile_Click(6); }},
+                                      {"glintsmith", "Run Glintsmith - QRSC", [this] { RunGlintsmith(); }},
+                                      {"", "", {}},
+                                      {"help", "Help", [this] { mnuHelp_Click(0); }},
+                                      {"about", "About Pictrix", [this] { mnuHelp_Click(2); }},
+                                  },
+                                  [this](const QString& key) { tbrMain_ButtonClick(key); });
     for (const QString& key : s_->toolbar.Keys()) {
         if (key.startsWith("view")) Button(key)->setCheckable(true);
     }
@@ -278,9 +279,12 @@ void FMain::Settings() {
         s_->mnuView[1]->setChecked(*stored.statusbar);
     }
     if (stored.winState) {
-        if (*stored.winState == mMainSettings::kStateMaximised) setWindowState(Qt::WindowMaximized);
-        else if (*stored.winState == mMainSettings::kStateMinimised) setWindowState(Qt::WindowMinimized);
-        else setWindowState(Qt::WindowNoState);
+        if (*stored.winState == mMainSettings::kStateMaximised)
+            setWindowState(Qt::WindowMaximized);
+        else if (*stored.winState == mMainSettings::kStateMinimised)
+            setWindowState(Qt::WindowMinimized);
+        else
+            setWindowState(Qt::WindowNoState);
     }
     if (stored.top || stored.left) {
         QPoint at = pos();
@@ -330,15 +334,13 @@ void FMain::Form_Resize() {
     const bool status = s_->sbrMain->isVisibleTo(this);
     const int menuBottom = menuBar()->isVisibleTo(this) ? menuBar()->geometry().bottom() + 1 : 0;
     const auto twipsY = [p](int pixels) { return mTwips::ToTwips(pixels, p); };
-    const auto place = mMainWindow::ListPlacement(
-        mTwips::ToTwips(width(), px), twipsY(height() - menuBottom), toolbar,
-        twipsY(toolbar ? s_->tbrMain->height() : 0), status, twipsY(status ? s_->sbrMain->height() : 0),
-        mTwips::ToTwips(1, p));
+    const auto place = mMainWindow::ListPlacement(mTwips::ToTwips(width(), px), twipsY(height() - menuBottom), toolbar,
+                                                  twipsY(toolbar ? s_->tbrMain->height() : 0), status,
+                                                  twipsY(status ? s_->sbrMain->height() : 0), mTwips::ToTwips(1, p));
     if (!place) return;
     const auto rect = [&](const mMainWindow::cPlacement& at) {
         const QPoint inner(mTwips::ToPixels(at.left, px), menuBottom + mTwips::ToPixels(at.top, p));
-        return QRect(inner - s_->client->pos(),
-                     QSize(mTwips::ToPixels(at.width, px), mTwips::ToPixels(at.height, p)));
+        return QRect(inner - s_->client->pos(), QSize(mTwips::ToPixels(at.width, px), mTwips::ToPixels(at.height, p)));
     };
     // The splitter keeps the images pane's width and gives the list the rest.
     s_->splImages->setGeometry(rect(*place));
@@ -351,8 +353,7 @@ void FMain::PlaceImagesPane() {
     int width = s_->imagesWidth;
     if (width <= 0) {
         const double px = TwipsPerPixelX();
-        const auto split = mMainWindow::SplitForGrid(
-            {0, 0, mTwips::ToTwips(whole, px), 0}, mTwips::ToTwips(1, px));
+        const auto split = mMainWindow::SplitForGrid({0, 0, mTwips::ToTwips(whole, px), 0}, mTwips::ToTwips(1, px));
         width = split ? mTwips::ToPixels(split->grid.width, px) : whole / 2;
         // Wide enough for the widest image while the list keeps a third.
         width = std::max(width, std::min(s_->IconGrid1->minimumSizeHint().width(), whole * 2 / 3));
@@ -421,7 +422,8 @@ void FMain::dropEvent(QDropEvent* event) {
 
 void FMain::RefreshRecentMenu() {
     // Positions 1 to 4 are items 2 to 5 of mnuMRU.
-    mWindowParts::ShowRecentFiles(s_->RecentFiles, [this](int i) { return s_->mnuMRU[static_cast<std::size_t>(i + 1)]; }, s_->mnuMRU[6]);
+    mWindowParts::ShowRecentFiles(
+        s_->RecentFiles, [this](int i) { return s_->mnuMRU[static_cast<std::size_t>(i + 1)]; }, s_->mnuMRU[6]);
 }
 
 void FMain::ShowCommandError(const cError& e) {
@@ -449,7 +451,8 @@ void FMain::mnuFile_Click(int index) {
 
 void FMain::mnuMRU_Click(int index) {
     try {
-        if (index < 1 || index >= static_cast<int>(s_->mnuMRU.size()) - 1) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
+        if (index < 1 || index >= static_cast<int>(s_->mnuMRU.size()) - 1)
+            cError::RaiseRuntime(cError::kSubscriptOutOfRange);
         const QString tag = s_->mnuMRU[static_cast<std::size_t>(index)]->data().toString();
         RetrievePendingFile(s_->RecentFiles.file(tag.toInt()));
         RefreshRecentMenu();

@@ -71,24 +71,24 @@ public:
     const cMRUFileList& RecentFiles() const noexcept;
 
     // ---- The parts the other windows and the tests look at.
-    cListView* IconList() const noexcept;          // lvwIcons
-    cIconGrid* ImageGrid() const noexcept;         // IconGrid1, in the images pane
-    QScrollArea* ImagesPane() const noexcept;      // scrImages: the grid, scrolled sideways
-    QSplitter* ImagesSplitter() const noexcept;    // splImages: the list, then the images pane
-    QToolBar* Toolbar() const noexcept;            // tbrMain
-    cStatusBar* StatusPanels() const noexcept;     // sbrMain
+    cListView* IconList() const noexcept; // lvwIcons
+    cIconGrid* ImageGrid() const noexcept; // IconGrid1, in the images pane
+    QScrollArea* ImagesPane() const noexcept; // scrImages: the grid, scrolled sideways
+    QSplitter* ImagesSplitter() const noexcept; // splImages: the list, then the images pane
+    QToolBar* Toolbar() const noexcept; // tbrMain
+    cStatusBar* StatusPanels() const noexcept; // sbrMain
     const cImageList* Pictures32() const noexcept; // ilsIcons32
     const cImageList* Pictures16() const noexcept; // ilsIcons16
     // The items of the menu arrays by index (nullptr where the array has no item).
-    QAction* FileItem(int index) const;            // mnuFile, 0 to 7
-    QAction* RecentItem(int index) const;          // mnuMRU, 0 to 6
-    QAction* ViewItem(int index) const;            // mnuView, 0 to 8
-    QAction* ErrorLogItem(int index) const;        // mnuErrorLog, 0 to 2
-    QAction* HelpItem(int index) const;            // mnuHelp, 0 to 5
-    QAction* ImagesItem() const noexcept;          // View > "&Images"
-    QAction* ExportPngItem() const noexcept;       // File > "&Export as PNG..."
-    QAction* CopyItem() const noexcept;            // the hidden "&Copy"
-    QAction* OptionsItem() const noexcept;         // View > "&Options..."
+    QAction* FileItem(int index) const; // mnuFile, 0 to 7
+    QAction* RecentItem(int index) const; // mnuMRU, 0 to 6
+    QAction* ViewItem(int index) const; // mnuView, 0 to 8
+    QAction* ErrorLogItem(int index) const; // mnuErrorLog, 0 to 2
+    QAction* HelpItem(int index) const; // mnuHelp, 0 to 5
+    QAction* ImagesItem() const noexcept; // View > "&Images"
+    QAction* ExportPngItem() const noexcept; // File > "&Export as PNG..."
+    QAction* CopyItem() const noexcept; // the hidden "&Copy"
+    QAction* OptionsItem() const noexcept; // View > "&Options..."
 
     // The toolbar button of a key ("open", "viewlarge", ...); nullptr for an unknown key.
     QAction* Button(const QString& key) const;

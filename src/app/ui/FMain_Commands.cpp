@@ -62,14 +62,17 @@ FMain::tSearchWindowFactory& SearchWindowFactory() {
 
 void FMain::SetSearchWindowFactory(tSearchWindowFactory factory) { SearchWindowFactory() = std::move(factory); }
 
-std::int32_t FMain::ChosenIndex() const { return mMainWindow::KeyIndex(s_->lvwIcons->Key(s_->lvwIcons->SelectedIndex())); }
+std::int32_t FMain::ChosenIndex() const {
+    return mMainWindow::KeyIndex(s_->lvwIcons->Key(s_->lvwIcons->SelectedIndex()));
+}
 
 std::vector<bool> FMain::ChosenImages() const {
     // A selection made while the grid was shown is kept for the next showing, but a hidden grid
     // chooses nothing: the commands then act on the whole icon.
     if (!ImagesShown()) return {};
     std::vector<bool> chosen(static_cast<std::size_t>(std::max(s_->IconGrid1->ItemCount(), 0)));
-    for (std::int32_t j = 1; j <= s_->IconGrid1->ItemCount(); ++j) chosen[static_cast<std::size_t>(j - 1)] = s_->IconGrid1->Selected(j);
+    for (std::int32_t j = 1; j <= s_->IconGrid1->ItemCount(); ++j)
+        chosen[static_cast<std::size_t>(j - 1)] = s_->IconGrid1->Selected(j);
     return chosen;
 }
 

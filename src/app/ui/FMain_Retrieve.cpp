@@ -52,7 +52,8 @@ void FMain::AddPictures(std::int32_t i, mListPictures::cMaker& maker) {
 double FMain::PictureRatio() const { return devicePixelRatioF(); }
 
 void FMain::RemakePictures() {
-    if (s_->ilsIcons32->DevicePixelRatio() == PictureRatio() && s_->ilsIcons16->DevicePixelRatio() == PictureRatio()) return;
+    if (s_->ilsIcons32->DevicePixelRatio() == PictureRatio() && s_->ilsIcons16->DevicePixelRatio() == PictureRatio())
+        return;
     s_->ilsIcons32->SetDevicePixelRatio(PictureRatio());
     s_->ilsIcons16->SetDevicePixelRatio(PictureRatio());
     mListPictures::cMaker maker;

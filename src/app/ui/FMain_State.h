@@ -27,13 +27,13 @@ struct FMain::cState {
     cListView* lvwIcons = nullptr;
     const std::unique_ptr<cImageList> ilsIcons32 = std::make_unique<cImageList>(32);
     const std::unique_ptr<cImageList> ilsIcons16 = std::make_unique<cImageList>(16);
-    cIconGrid* IconGrid1 = nullptr;     // in scrImages, hidden until View > Images shows it
-    QSplitter* splImages = nullptr;     // lvwIcons, then scrImages
-    QScrollArea* scrImages = nullptr;   // the images pane: IconGrid1, scrolled sideways
+    cIconGrid* IconGrid1 = nullptr; // in scrImages, hidden until View > Images shows it
+    QSplitter* splImages = nullptr; // lvwIcons, then scrImages
+    QScrollArea* scrImages = nullptr; // the images pane: IconGrid1, scrolled sideways
     QToolBar* tbrMain = nullptr;
-    mWindowParts::cToolbar toolbar;     // tbrMain's buttons and their commands
+    mWindowParts::cToolbar toolbar; // tbrMain's buttons and their commands
     cStatusBar* sbrMain = nullptr;
-    QWidget* client = nullptr;          // the central widget the list is placed in
+    QWidget* client = nullptr; // the central widget the list is placed in
 
     QMenu* mnuFileMenu = nullptr;
     QMenu* mnuViewMenu = nullptr;
@@ -44,12 +44,12 @@ struct FMain::cState {
     QAction* mnuEdit = nullptr;
     QAction* mnuCopy = nullptr;
     std::array<QAction*, 9> mnuView{};
-    QAction* mnuImages = nullptr;       // View > "&Images": the image grid beside the list
-    QAction* mnuExportPng = nullptr;    // File > "&Export as PNG..."
+    QAction* mnuImages = nullptr; // View > "&Images": the image grid beside the list
+    QAction* mnuExportPng = nullptr; // File > "&Export as PNG..."
     QAction* mnuDashIt = nullptr;
     QAction* mnuOptions = nullptr;
     std::array<QAction*, 3> mnuErrorLog{};
-    std::array<QAction*, 6> mnuHelp{};  // index 1 has no item
+    std::array<QAction*, 6> mnuHelp{}; // index 1 has no item
 
     bool screenWatched = false;
     // The folder the last export of several images went to, offered again by the next.

@@ -67,7 +67,8 @@ void FMain::lvwIcons_ItemClick(int index) {
         s_->IconGrid1->Init(Icon(mMainWindow::KeyIndex(key)));
         // Another icon may have wider images: a pane the user has not sized grows for them where
         // the window allows; beyond that it scrolls.
-        if (s_->imagesWidth <= 0 && s_->scrImages->isVisibleTo(this) && s_->scrImages->width() < s_->IconGrid1->minimumSizeHint().width())
+        if (s_->imagesWidth <= 0 && s_->scrImages->isVisibleTo(this) &&
+            s_->scrImages->width() < s_->IconGrid1->minimumSizeHint().width())
             PlaceImagesPane();
         FitGridToPane();
     } catch (const cError& e) {

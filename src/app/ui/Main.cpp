@@ -35,8 +35,9 @@ void SaveScreenshots(const QString& folder) {
         QApplication::processEvents();
         const QString path = QDir(folder).filePath(QString::fromStdString(mMainStart::ScreenshotName(view)) + ".png");
         if (!main.grab().save(path)) {
-            MError::ReportError(cError(cError::kInvalidCall, cError::SourceOf("Main"), "Cannot write " + path.toStdString()),
-                                true, false);
+            MError::ReportError(
+                cError(cError::kInvalidCall, cError::SourceOf("Main"), "Cannot write " + path.toStdString()), true,
+                false);
         }
     }
     // The large icons with the image grid shown, two images of the chosen icon selected; then the
@@ -53,8 +54,8 @@ void SaveScreenshots(const QString& folder) {
     QApplication::processEvents();
     const QString path = QDir(folder).filePath("main-images.png");
     if (!main.grab().save(path)) {
-        MError::ReportError(cError(cError::kInvalidCall, cError::SourceOf("Main"), "Cannot write " + path.toStdString()),
-                            true, false);
+        MError::ReportError(
+            cError(cError::kInvalidCall, cError::SourceOf("Main"), "Cannot write " + path.toStdString()), true, false);
     }
     if (!shown) main.mnuImages_Click();
     main.close();

@@ -34,7 +34,7 @@ public:
     explicit cListView(QWidget* parent = nullptr);
 
     eView View() const noexcept { return view_; }
-    void SetView(std::int32_t view);        // out of 0..3 raises the invalid-call error (5)
+    void SetView(std::int32_t view); // out of 0..3 raises the invalid-call error (5)
 
     cImageList* Icons() const noexcept { return icons_; }
     cImageList* SmallIcons() const noexcept { return smallIcons_; }
@@ -47,8 +47,8 @@ public:
     // Column headers of the details view: the first is the item text, the others sub-items.
     void AddColumnHeader(const QString& text, int widthPixels);
     int ColumnCount() const;
-    QString ColumnText(int column) const;   // 1-based
-    int ColumnWidth(int column) const;      // 1-based, pixels
+    QString ColumnText(int column) const; // 1-based
+    int ColumnWidth(int column) const; // 1-based, pixels
 
     // Adds an item at the end and answers its index. A repeated key raises 35602. A picture key
     // missing from an attached list raises 35601 after the item has been added without that

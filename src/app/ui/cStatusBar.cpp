@@ -24,9 +24,7 @@ public:
         return fontMetrics().elidedText(text(), Qt::ElideMiddle, std::max(contentsRect().width() - 2 * margin(), 0));
     }
 
-    QSize minimumSizeHint() const override {
-        return {minimumWidth(), QLabel::minimumSizeHint().height()};
-    }
+    QSize minimumSizeHint() const override { return {minimumWidth(), QLabel::minimumSizeHint().height()}; }
 
 protected:
     void paintEvent(QPaintEvent*) override {

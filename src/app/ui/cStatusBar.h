@@ -29,7 +29,7 @@ public:
     void SetSimpleText(const QString& text);
 
     int PanelCount() const noexcept { return static_cast<int>(panels_.size()); }
-    QString PanelText(int panel) const;             // out of range raises 9
+    QString PanelText(int panel) const; // out of range raises 9
     void SetPanelText(int panel, const QString& text);
     void SetPanelWidth(int panel, int pixels);
 

@@ -94,8 +94,10 @@ QString cIconGrid::Caption(std::int32_t index) const {
 
 QString cIconGrid::CaptionFor(std::int32_t width, std::int32_t height, std::int32_t colours) {
     QString caption = QStringLiteral("%1 x %2").arg(width).arg(height);
-    if (colours > 256) caption += QStringLiteral(", millions of colors");
-    else caption += QStringLiteral(", %1 colors").arg(colours);
+    if (colours > 256)
+        caption += QStringLiteral(", millions of colors");
+    else
+        caption += QStringLiteral(", %1 colors").arg(colours);
     return caption;
 }
 
@@ -144,8 +146,8 @@ void cIconGrid::PaintItems() { viewport()->update(); }
 void cIconGrid::paintEvent(QPaintEvent*) {
     QPainter p(viewport());
     const QPalette& pal = palette();
-    const QColor menu = pal.color(QPalette::Window);          // COLOR_MENU
-    const QColor highlight = pal.color(QPalette::Highlight);  // COLOR_HIGHLIGHT
+    const QColor menu = pal.color(QPalette::Window); // COLOR_MENU
+    const QColor highlight = pal.color(QPalette::Highlight); // COLOR_HIGHLIGHT
     const QColor highlightText = pal.color(QPalette::HighlightedText);
     const QColor windowText = pal.color(QPalette::WindowText);
     p.fillRect(QRect(0, 0, clientWidth_, clientHeight_), menu);
@@ -325,9 +327,12 @@ void cIconGrid::keyPressEvent(QKeyEvent* event) {
 
 void cIconGrid::mousePressEvent(QMouseEvent* event) {
     std::int16_t button = 0;
-    if (event->button() == Qt::LeftButton) button = kLeftButton;
-    else if (event->button() == Qt::RightButton) button = kRightButton;
-    else if (event->button() == Qt::MiddleButton) button = kMiddleButton;
+    if (event->button() == Qt::LeftButton)
+        button = kLeftButton;
+    else if (event->button() == Qt::RightButton)
+        button = kRightButton;
+    else if (event->button() == Qt::MiddleButton)
+        button = kMiddleButton;
     const std::int16_t shift = ShiftMask(event->modifiers());
     const QPointF pos = event->position();
     const auto x = static_cast<float>(pos.x() * TwipsPerPixelX()), y = static_cast<float>(pos.y() * TwipsPerPixelY());

@@ -49,7 +49,8 @@ void cScrollBars::Attach() {
     if (!window_) return;
     for (std::int32_t bar : {kHorizontal, kVertical}) {
         QScrollBar* b = Bar(bar);
-        connections_ << connect(b, &QAbstractSlider::actionTriggered, this, [this, bar](int action) { OnAction(bar, action); });
+        connections_ << connect(b, &QAbstractSlider::actionTriggered, this,
+                                [this, bar](int action) { OnAction(bar, action); });
         connections_ << connect(b, &QAbstractSlider::sliderReleased, this, [this, bar] {
             WindowProc(bar, SB_THUMBPOSITION);
             WindowProc(bar, SB_ENDSCROLL);
@@ -106,7 +107,8 @@ void cScrollBars::SetScrollInfo(std::int32_t eBar, std::uint32_t mask, const cSc
     // The platform keeps the page within the range and the position within the range less the page.
     const std::int64_t length = std::max<std::int64_t>(0, std::int64_t{r.nMax} - r.nMin + 1);
     if (r.nPage > length) r.nPage = static_cast<std::uint32_t>(length);
-    const std::int64_t top = std::max<std::int64_t>(r.nMin, std::int64_t{r.nMax} - std::max<std::int64_t>(std::int64_t{r.nPage} - 1, 0));
+    const std::int64_t top =
+        std::max<std::int64_t>(r.nMin, std::int64_t{r.nMax} - std::max<std::int64_t>(std::int64_t{r.nPage} - 1, 0));
     r.nPos = static_cast<std::int32_t>(std::clamp<std::int64_t>(r.nPos, r.nMin, top));
     if (QScrollBar* b = Bar(eBar)) {
         b->setRange(r.nMin, static_cast<std::int32_t>(top));
@@ -120,8 +122,10 @@ void cScrollBars::SetScrollInfo(std::int32_t eBar, std::uint32_t mask, const cSc
 void cScrollBars::SetOrientation(std::int32_t orientation) {
     orientation_ = orientation;
     if (!window_) return;
-    window_->setHorizontalScrollBarPolicy(orientation == 0 || orientation == 2 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    window_->setVerticalScrollBarPolicy(orientation == 1 || orientation == 2 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    window_->setHorizontalScrollBarPolicy(orientation == 0 || orientation == 2 ? Qt::ScrollBarAlwaysOn
+                                                                               : Qt::ScrollBarAlwaysOff);
+    window_->setVerticalScrollBarPolicy(orientation == 1 || orientation == 2 ? Qt::ScrollBarAlwaysOn
+                                                                             : Qt::ScrollBarAlwaysOff);
 }
 
 void cScrollBars::SetStyle(std::int32_t style) {
@@ -135,8 +139,10 @@ void cScrollBars::SetVisible(std::int32_t eBar, bool visible) {
     visible_[Index(eBar)] = visible;
     if (!window_) return;
     const auto policy = visible ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
-    if (eBar == kHorizontal) window_->setHorizontalScrollBarPolicy(policy);
-    else window_->setVerticalScrollBarPolicy(policy);
+    if (eBar == kHorizontal)
+        window_->setHorizontalScrollBarPolicy(policy);
+    else
+        window_->setVerticalScrollBarPolicy(policy);
 }
 
 bool cScrollBars::Enabled(std::int32_t eBar) const { return enabled_[Index(eBar)]; }
@@ -204,8 +210,10 @@ void cScrollBars::ReportChange(std::int32_t eBar, bool scrolling) {
     const std::int32_t v = Value(eBar);
     if (v == lastValue_[i]) return;
     lastValue_[i] = v;
-    if (scrolling) emit Scroll(eBar);
-    else emit Change(eBar);
+    if (scrolling)
+        emit Scroll(eBar);
+    else
+        emit Change(eBar);
 }
 
 std::int32_t cScrollBars::WindowProc(std::int32_t eBar, std::uint32_t wParam) {
@@ -224,11 +232,13 @@ std::int32_t cScrollBars::WindowProc(std::int32_t eBar, std::uint32_t wParam) {
         break;
     }
     case SB_PAGEUP:
-        SetValue(eBar, static_cast<std::int32_t>(std::max<std::int64_t>(INT32_MIN, std::int64_t{Value(eBar)} - LargeChange(eBar))));
+        SetValue(eBar, static_cast<std::int32_t>(
+                           std::max<std::int64_t>(INT32_MIN, std::int64_t{Value(eBar)} - LargeChange(eBar))));
         ReportChange(eBar, false);
         break;
     case SB_PAGEDOWN:
-        SetValue(eBar, static_cast<std::int32_t>(std::min<std::int64_t>(INT32_MAX, std::int64_t{Value(eBar)} + LargeChange(eBar))));
+        SetValue(eBar, static_cast<std::int32_t>(
+                           std::min<std::int64_t>(INT32_MAX, std::int64_t{Value(eBar)} + LargeChange(eBar))));
         ReportChange(eBar, false);
         break;
     case SB_THUMBTRACK:
@@ -243,9 +253,7 @@ std::int32_t cScrollBars::WindowProc(std::int32_t eBar, std::uint32_t wParam) {
         SetValue(eBar, Max(eBar));
         ReportChange(eBar, false);
         break;
-    case SB_ENDSCROLL:
-        ReportChange(eBar, false);
-        break;
+    case SB_ENDSCROLL: ReportChange(eBar, false); break;
     default: // SB_THUMBPOSITION and anything else
         break;
     }

@@ -25,11 +25,18 @@ class cScrollBars : public QObject {
 public:
     // Bar selector.
     static constexpr std::int32_t kHorizontal = 0; // SB_HORZ
-    static constexpr std::int32_t kVertical = 1;   // SB_VERT
+    static constexpr std::int32_t kVertical = 1; // SB_VERT
     // Request codes of WM_HSCROLL / WM_VSCROLL.
     enum eRequest : std::int32_t {
-        SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3, SB_THUMBPOSITION = 4,
-        SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7, SB_ENDSCROLL = 8
+        SB_LINEUP = 0,
+        SB_LINEDOWN = 1,
+        SB_PAGEUP = 2,
+        SB_PAGEDOWN = 3,
+        SB_THUMBPOSITION = 4,
+        SB_THUMBTRACK = 5,
+        SB_TOP = 6,
+        SB_BOTTOM = 7,
+        SB_ENDSCROLL = 8
     };
     // Styles.
     static constexpr std::int32_t FSB_REGULAR_MODE = 0;

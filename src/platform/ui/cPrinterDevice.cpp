@@ -211,12 +211,16 @@ void cPrinterDevice::EndDoc() {
     if (before.known) {
         const cQueue after = QueueOf(queueName);
         if (after.newestJob <= before.newestJob) {
-            Fault("The print server did not take the document for the printer " + PrinterName() + ": " + QString::fromUtf8(cupsLastErrorString()));
+            Fault("The print server did not take the document for the printer " + PrinterName() + ": " +
+                  QString::fromUtf8(cupsLastErrorString()));
         }
         switch (JobState(queueName, after.newestJob)) {
-        case IPP_JSTATE_STOPPED: Fault("The printer " + PrinterName() + " stopped the job " + QString::number(after.newestJob) + ".");
-        case IPP_JSTATE_CANCELED: Fault("The job " + QString::number(after.newestJob) + " on " + PrinterName() + " was canceled.");
-        case IPP_JSTATE_ABORTED: Fault("The printer " + PrinterName() + " aborted the job " + QString::number(after.newestJob) + ".");
+        case IPP_JSTATE_STOPPED:
+            Fault("The printer " + PrinterName() + " stopped the job " + QString::number(after.newestJob) + ".");
+        case IPP_JSTATE_CANCELED:
+            Fault("The job " + QString::number(after.newestJob) + " on " + PrinterName() + " was canceled.");
+        case IPP_JSTATE_ABORTED:
+            Fault("The printer " + PrinterName() + " aborted the job " + QString::number(after.newestJob) + ".");
         // A job held at once waits for something the program cannot give it, most often a
         // password the server asks for.
         case IPP_JSTATE_HELD:

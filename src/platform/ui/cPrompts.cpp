@@ -11,9 +11,7 @@ namespace {
 
 cPrompts* gCurrent = nullptr;
 
-QString BoxTitle(const QString& title) {
-    return title.isEmpty() ? QApplication::applicationDisplayName() : title;
-}
+QString BoxTitle(const QString& title) { return title.isEmpty() ? QApplication::applicationDisplayName() : title; }
 
 } // namespace
 
@@ -163,7 +161,8 @@ cPrompts::eAnswer cQtPrompts::Message(QWidget* owner, const QString& text, eButt
 std::optional<QString> cQtPrompts::Input(QWidget* owner, const QString& prompt, const QString& title,
                                          const QString& defaultText) {
     bool ok = false;
-    QString text = QInputDialog::getText(owner, BoxTitle(title), LabelLines(prompt), QLineEdit::Normal, defaultText, &ok);
+    QString text =
+        QInputDialog::getText(owner, BoxTitle(title), LabelLines(prompt), QLineEdit::Normal, defaultText, &ok);
     if (!ok) return std::nullopt;
     return text;
 }

@@ -33,21 +33,21 @@ public:
     struct cFileRequest {
         QString title;
         QString initialDir;
-        QString fileName;               // initial file name (may be a full path)
+        QString fileName; // initial file name (may be a full path)
         std::vector<cFilter> filters;
-        int filterIndex = 1;            // 1-based filter shown first
-        QString defaultExtension;       // without the dot
-        bool fileMustExist = false;     // open
-        bool multiSelect = false;       // open
-        bool readOnly = false;          // open: the read-only box ticked (Qt's dialogs have none)
-        bool hideReadOnly = true;       // open: no read-only box
-        bool overwritePrompt = false;   // save
+        int filterIndex = 1; // 1-based filter shown first
+        QString defaultExtension; // without the dot
+        bool fileMustExist = false; // open
+        bool multiSelect = false; // open
+        bool readOnly = false; // open: the read-only box ticked (Qt's dialogs have none)
+        bool hideReadOnly = true; // open: no read-only box
+        bool overwritePrompt = false; // save
     };
     struct cFileAnswer {
         bool confirmed = false;
-        QStringList files;              // full paths; several only for a multiple selection
-        int filterIndex = 0;            // 1-based filter chosen
-        bool readOnly = false;          // the read-only box when the dialog closed (Qt's: unticked)
+        QStringList files; // full paths; several only for a multiple selection
+        int filterIndex = 0; // 1-based filter chosen
+        bool readOnly = false; // the read-only box when the dialog closed (Qt's: unticked)
     };
 
     virtual ~cPrompts() = default;

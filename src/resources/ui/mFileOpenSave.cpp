@@ -107,9 +107,9 @@ bool ShowOpenDialog(std::string& fileName, std::string& fileTitle, bool fileMust
                     const std::optional<std::string>& initialDir, const std::optional<std::string>& title,
                     const std::optional<std::string>& defaultExt, QWidget* owner, std::int32_t& extraFlags) {
     const std::string converted = ConvertFilter(filter);
-    cPrompts::cFileRequest request = Request(
-        eDialog::kOpen, converted, title.value_or(std::string()),
-        {fileName, initialDir.value_or(std::string()), defaultExt.value_or(std::string()), filterIndex, false, hideReadOnly});
+    cPrompts::cFileRequest request = Request(eDialog::kOpen, converted, title.value_or(std::string()),
+                                             {fileName, initialDir.value_or(std::string()),
+                                              defaultExt.value_or(std::string()), filterIndex, false, hideReadOnly});
     request.fileMustExist = fileMustExist;
     request.multiSelect = multipleSelection;
     request.readOnly = readOnly;

@@ -30,12 +30,12 @@ inline constexpr std::int32_t OFN_FILEMUSTEXIST = 0x1000;
 
 // What a question may say besides its file types and title; the defaults suit most questions.
 struct cAsk {
-    std::string fileName;         // the name offered (may be a full path)
-    std::string initialDir;       // empty: the dialog's own choice
-    std::string defaultExt;       // without the dot; empty: none
+    std::string fileName; // the name offered (may be a full path)
+    std::string initialDir; // empty: the dialog's own choice
+    std::string defaultExt; // without the dot; empty: none
     std::int32_t filterIndex = 1; // 1-based entry shown first
-    bool overwritePrompt = true;  // save: ask before a file is replaced
-    bool hideReadOnly = true;     // open: no read-only box
+    bool overwritePrompt = true; // save: ask before a file is replaced
+    bool hideReadOnly = true; // open: no read-only box
 };
 
 // The open dialog for one existing file.

@@ -43,7 +43,8 @@ std::function<void()>& EndProgramHook() {
 }
 
 // The buttons EnableCommands switches with the menus (all but Stop).
-constexpr const char* kCommandButtons[] = {"new", "open", "save", "print", "add", "delete", "extract", "helprecurse", "help"};
+constexpr const char* kCommandButtons[] = {"new",    "open",    "save",        "print", "add",
+                                           "delete", "extract", "helprecurse", "help"};
 
 // Edit > Search Hidden Folders as kept under the search's key ("1" on, "0" off).
 cRegistry HiddenFoldersValue() {
@@ -182,7 +183,8 @@ void FRecurse::CreateMenus() {
     const auto connectAll = [this](auto& items, void (FRecurse::*handler)(int)) {
         for (std::size_t i = 0; i < items.size(); ++i) {
             if (!items[i]->isSeparator())
-                connect(items[i], &QAction::triggered, this, [this, handler, i] { (this->*handler)(static_cast<int>(i)); });
+                connect(items[i], &QAction::triggered, this,
+                        [this, handler, i] { (this->*handler)(static_cast<int>(i)); });
         }
     };
     connectAll(s_->mnuFile, &FRecurse::mnuFile_Click);
@@ -197,24 +199,24 @@ const std::vector<QString>& FRecurse::ButtonKeys() const { return s_->toolbar.Ke
 void FRecurse::CreateToolbar() {
     // The toolbar in order; an empty key stands for a separator.
     s_->tbrMain = s_->toolbar.Add(*this,
-                           {
-                               {"new", "New List", [this] { mnuFile_Click(0); }},
-                               {"open", "Open List File", [this] { mnuFile_Click(1); }},
-                               {"save", "Save Current File", [this] { mnuFile_Click(2); }},
-                               {"", "", {}},
-                               {"print", "Print List", [this] { mnuFile_Click(5); }},
-                               {"", "", {}},
-                               {"add", "Add Item", [this] { mnuEdit_Click(0); }},
-                               {"delete", "Delete", [this] { mnuEdit_Click(1); }},
-                               {"", "", {}},
-                               {"extract", "Extract Icons", [this] { mnuEdit_Click(3); }},
-                               {"", "", {}},
-                               {"helprecurse", "Help on Recurse", [this] { mnuHelp_Click(1); }},
-                               {"help", "Pictrix Help", [this] { mnuHelp_Click(0); }},
-                               {"", "", {}},
-                               {"Stop", "Stop", [this] { Stop(); }},
-                           },
-                           [this](const QString& key) { tbrMain_ButtonClick(key); });
+                                  {
+                                      {"new", "New List", [this] { mnuFile_Click(0); }},
+                                      {"open", "Open List File", [this] { mnuFile_Click(1); }},
+                                      {"save", "Save Current File", [this] { mnuFile_Click(2); }},
+                                      {"", "", {}},
+                                      {"print", "Print List", [this] { mnuFile_Click(5); }},
+                                      {"", "", {}},
+                                      {"add", "Add Item", [this] { mnuEdit_Click(0); }},
+                                      {"delete", "Delete", [this] { mnuEdit_Click(1); }},
+                                      {"", "", {}},
+                                      {"extract", "Extract Icons", [this] { mnuEdit_Click(3); }},
+                                      {"", "", {}},
+                                      {"helprecurse", "Help on Recurse", [this] { mnuHelp_Click(1); }},
+                                      {"help", "Pictrix Help", [this] { mnuHelp_Click(0); }},
+                                      {"", "", {}},
+                                      {"Stop", "Stop", [this] { Stop(); }},
+                                  },
+                                  [this](const QString& key) { tbrMain_ButtonClick(key); });
 }
 
 QAction* FRecurse::Button(const QString& key) const { return s_->toolbar.Button(key); }
@@ -227,8 +229,10 @@ void FRecurse::SetCaption(std::string caption) {
 void FRecurse::Status(const std::string& text) { s_->Picture1->Print(Q(text)); }
 
 void FRecurse::Busy(bool busy) {
-    if (busy) setCursor(Qt::WaitCursor);
-    else unsetCursor();
+    if (busy)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
 }
 
 FRecurse::cBusyRun::cBusyRun(FRecurse& window, eKind kind) : w_(window), kind_(kind) {
@@ -347,7 +351,8 @@ void FRecurse::tmr1_Timer() {
 }
 
 void FRecurse::RefreshRecentMenu() {
-    mWindowParts::ShowRecentFiles(s_->RecentLists, [this](int i) { return s_->mnuMRU[static_cast<std::size_t>(i)]; }, s_->mnuMRU[6]);
+    mWindowParts::ShowRecentFiles(
+        s_->RecentLists, [this](int i) { return s_->mnuMRU[static_cast<std::size_t>(i)]; }, s_->mnuMRU[6]);
 }
 
 void FRecurse::mnuFile_Click(int index) {
@@ -365,8 +370,10 @@ void FRecurse::mnuClose_Click(int index) {
     if (index == 0) {
         close();
     } else if (index == 2) {
-        if (EndProgramHook()) EndProgramHook()();
-        else QApplication::closeAllWindows();
+        if (EndProgramHook())
+            EndProgramHook()();
+        else
+            QApplication::closeAllWindows();
     }
 }
 
@@ -398,8 +405,9 @@ bool FRecurse::Form_QueryUnload() {
     bool stay = false;
     try {
         if (s_->DataChanged) {
-            const auto answer = cPrompts::Current().Message(this, Q(mRecurse::kChangedQuestion), cPrompts::eButtons::YesNo,
-                                                            cPrompts::eIcon::Exclamation, Q(MError::kTitle));
+            const auto answer =
+                cPrompts::Current().Message(this, Q(mRecurse::kChangedQuestion), cPrompts::eButtons::YesNo,
+                                            cPrompts::eIcon::Exclamation, Q(MError::kTitle));
             // A save that was asked for and failed keeps the window, and the list, open.
             // Yes, then Cancel in Save As, keeps the window and the results too.
             if (answer == cPrompts::eAnswer::Yes) stay = !Save();

@@ -97,22 +97,22 @@ public:
     const cExtractor& Extractor() const noexcept;
 
     // ---- The parts the tests look at.
-    QListView* ListView() const noexcept;          // List1
-    cSearchListModel* ListModel() const noexcept;  // the list's entries and check marks
-    cStatusStrip* StatusStrip() const noexcept;    // Picture1
-    QTimer* Timer() const noexcept;                // tmr1
-    QToolBar* Toolbar() const noexcept;            // tbrMain
-    QMenu* FileMenu() const noexcept;              // mnuFileTop
-    QMenu* EditMenu() const noexcept;              // mnuEditTop
-    QMenu* HelpMenu() const noexcept;              // mnuHelpTop
-    QAction* StopItem() const noexcept;            // the menu bar's "&Stop", shown while busy
-    QAction* HiddenFoldersItem() const noexcept;   // Edit > Search Hidden Folders
+    QListView* ListView() const noexcept; // List1
+    cSearchListModel* ListModel() const noexcept; // the list's entries and check marks
+    cStatusStrip* StatusStrip() const noexcept; // Picture1
+    QTimer* Timer() const noexcept; // tmr1
+    QToolBar* Toolbar() const noexcept; // tbrMain
+    QMenu* FileMenu() const noexcept; // mnuFileTop
+    QMenu* EditMenu() const noexcept; // mnuEditTop
+    QMenu* HelpMenu() const noexcept; // mnuHelpTop
+    QAction* StopItem() const noexcept; // the menu bar's "&Stop", shown while busy
+    QAction* HiddenFoldersItem() const noexcept; // Edit > Search Hidden Folders
     // The items of the menu arrays by index (nullptr outside the array).
-    QAction* FileItem(int index) const;            // mnuFile, 0 to 5
-    QAction* RecentItem(int index) const;          // mnuMRU, 0 to 6
-    QAction* CloseItem(int index) const;           // mnuClose, 0 to 2
-    QAction* EditItem(int index) const;            // mnuEdit, 0 to 3
-    QAction* HelpItem(int index) const;            // mnuHelp, 0 to 2
+    QAction* FileItem(int index) const; // mnuFile, 0 to 5
+    QAction* RecentItem(int index) const; // mnuMRU, 0 to 6
+    QAction* CloseItem(int index) const; // mnuClose, 0 to 2
+    QAction* EditItem(int index) const; // mnuEdit, 0 to 3
+    QAction* HelpItem(int index) const; // mnuHelp, 0 to 2
 
     // The toolbar button of a key ("new", "Stop", ...); nullptr for an unknown key.
     QAction* Button(const QString& key) const;

@@ -34,7 +34,8 @@ using mQtText::Utf8;
 void LogOnly(const cError& e) { MError::ReportError(e, true, false); }
 
 // Runs one stage of a command; an error is logged and the command goes on with its next stage.
-template <class F> void Stage(F&& stage) {
+template <class F>
+void Stage(F&& stage) {
     try {
         cError::Guarded(std::forward<F>(stage));
     } catch (const cError& e) {
@@ -151,7 +152,8 @@ bool FRecurse::DisplayList(const std::string& file) {
             s_->cutFile = file;
             const std::string text = mRecurse::CutListText(file, total, count);
             LogOnly(cError(cError::kOverflow, cError::SourceOf("FRecurse"), text));
-            cPrompts::Current().Message(this, Q(text), cPrompts::eButtons::OK, cPrompts::eIcon::Information, Q(MError::kTitle));
+            cPrompts::Current().Message(this, Q(text), cPrompts::eButtons::OK, cPrompts::eIcon::Information,
+                                        Q(MError::kTitle));
         }
         return true;
     } catch (const cError& e) {
@@ -203,9 +205,9 @@ bool FRecurse::Save() {
         if (mRecurse::SaveNeedsName(s_->caption, s_->ListFile)) return SaveAs();
         if (IsCutListFile(s_->ListFile)) {
             // Saving would cut the file to the entries shown: Save As under another name instead.
-            const auto answer = cPrompts::Current().Message(this, Q(mRecurse::CutListSaveText(s_->ListFile) + "\r\rSave the list under another name?"),
-                                                            cPrompts::eButtons::YesNo, cPrompts::eIcon::Exclamation,
-                                                            Q(MError::kTitle));
+            const auto answer = cPrompts::Current().Message(
+                this, Q(mRecurse::CutListSaveText(s_->ListFile) + "\r\rSave the list under another name?"),
+                cPrompts::eButtons::YesNo, cPrompts::eIcon::Exclamation, Q(MError::kTitle));
             return answer == cPrompts::eAnswer::Yes && SaveAs();
         }
         return SaveList(s_->ListFile);
@@ -224,9 +226,9 @@ bool FRecurse::SaveAs() {
         // The dialog asked about the name as typed; a different file that ".ier" makes of it
         // must not be replaced without asking too.
         if (withExtension != name && QFileInfo::exists(Q(withExtension))) {
-            const auto answer = cPrompts::Current().Message(this, Q(mRecurse::ReplaceQuestion(withExtension)),
-                                                            cPrompts::eButtons::YesNo, cPrompts::eIcon::Exclamation,
-                                                            Q(MError::kTitle));
+            const auto answer =
+                cPrompts::Current().Message(this, Q(mRecurse::ReplaceQuestion(withExtension)),
+                                            cPrompts::eButtons::YesNo, cPrompts::eIcon::Exclamation, Q(MError::kTitle));
             if (answer != cPrompts::eAnswer::Yes) return false;
         }
         name = withExtension;
@@ -299,7 +301,8 @@ void FRecurse::ExtractList() {
 std::string FRecurse::ChooseTargetFolder() {
     try {
         return cError::Guarded([&]() -> std::string {
-            const std::optional<QString> chosen = cPrompts::Current().Folder(this, Q(mRecurse::kTargetTitle), QString());
+            const std::optional<QString> chosen =
+                cPrompts::Current().Folder(this, Q(mRecurse::kTargetTitle), QString());
             if (!chosen) return {};
             const std::string folder = cExtractor::TargetFolderOf(mQtPath::FromQt(*chosen));
             if (folder.empty()) return {};
@@ -360,8 +363,8 @@ void FRecurse::RecurseHelp() { cShell::Current().OpenDocument(Q(mRecurse::HelpPa
 
 void FRecurse::Picture1_DblClick() {
     try {
-        cPrompts::Current().Message(this, Q(mRecurse::SelectedItemsText(List().CheckedEntries())), cPrompts::eButtons::OK,
-                                    cPrompts::eIcon::None, QString());
+        cPrompts::Current().Message(this, Q(mRecurse::SelectedItemsText(List().CheckedEntries())),
+                                    cPrompts::eButtons::OK, cPrompts::eIcon::None, QString());
     } catch (const cError& e) {
         LogOnly(e);
     }

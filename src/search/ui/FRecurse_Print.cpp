@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QLocale>
 
-
 #include "base/ui/mQtText.h"
 #include "platform/ui/cPrinterDevice.h"
 #include "search/mListPrint.h"
@@ -33,9 +32,9 @@ void FRecurse::PrintFromFile(const std::string& file) {
         cError::Guarded([&] {
             const QDateTime now = QDateTime::currentDateTime();
             const QLocale locale = QLocale::system();
-            mListPrint::PrintFromFile(printer, file, List(), mQtText::Utf8(locale.toString(now.date(), QLocale::ShortFormat)),
-                                      mQtText::Utf8(TimeText(locale, now.time())),
-                                      [this](bool busy) { Busy(busy); });
+            mListPrint::PrintFromFile(printer, file, List(),
+                                      mQtText::Utf8(locale.toString(now.date(), QLocale::ShortFormat)),
+                                      mQtText::Utf8(TimeText(locale, now.time())), [this](bool busy) { Busy(busy); });
         });
     } catch (const cError& e) {
         // Nothing of a failed document reaches the printer.

@@ -24,8 +24,8 @@ struct FRecurse::cState {
     cExtractor Extractor;
 
     QToolBar* tbrMain = nullptr;
-    mWindowParts::cToolbar toolbar;     // tbrMain's buttons and their commands
-    QWidget* client = nullptr;          // the central widget: the list above the strip
+    mWindowParts::cToolbar toolbar; // tbrMain's buttons and their commands
+    QWidget* client = nullptr; // the central widget: the list above the strip
     QListView* List1 = nullptr;
     cSearchListModel* ListModel = nullptr;
     cStatusStrip* Picture1 = nullptr;

@@ -31,7 +31,8 @@ public:
     // Removes the checked entries; answers how many went.
     std::int16_t RemoveChecked();
     // Lets `fill` change the list as it likes, then shows the result in one step.
-    template <class F> void Reload(F&& fill) {
+    template <class F>
+    void Reload(F&& fill) {
         beginResetModel();
         try {
             fill(list_);

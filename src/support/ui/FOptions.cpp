@@ -137,7 +137,8 @@ void FOptions::cmdBrowse_Click() {
         mFileOpenSave::cAsk ask;
         ask.initialDir = mProgram::ProgramDir();
         ask.filterIndex = mOptions::kBrowseEditorFilterIndex;
-        if (const std::optional<std::string> path = mFileOpenSave::AskOpen(this, mOptions::kBrowseEditorFilter, {}, ask)) {
+        if (const std::optional<std::string> path =
+                mFileOpenSave::AskOpen(this, mOptions::kBrowseEditorFilter, {}, ask)) {
             editorPath_ = *path;
             lblEditorPath->setText(Q(*path));
             EnableApply();

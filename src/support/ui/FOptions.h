@@ -42,7 +42,7 @@ public:
     QLabel* lblIconEditor;
     QLabel* lblEditorPath;
     QPushButton* cmdBrowse;
-    QPushButton* cmdClear;              // forgets the editor path (Apply stores it empty)
+    QPushButton* cmdClear; // forgets the editor path (Apply stores it empty)
     QLabel* lblIconBackcolor;
     cColourBox* pic;
     QPushButton* cmdColor;

@@ -13,17 +13,27 @@ namespace {
 
 const std::map<QString, QString>& ThemeNames() {
     static const std::map<QString, QString> names{
-        {"open", "document-open"},          {"save", "document-save"},
-        {"copy", "edit-copy"},              {"print", "document-print"},
-        {"viewlarge", "view-list-icons"},   {"viewsmall", "view-list-compact"},
-        {"viewlist", "view-list-text"},     {"viewdetails", "view-list-details"},
-        {"properties", "document-properties"}, {"launch", "applications-graphics"},
-        {"recurse", "system-search"},       {"glintsmith", "preferences-desktop-theme"},
-        {"help", "help-contents"},          {"about", "help-about"},
+        {"open", "document-open"},
+        {"save", "document-save"},
+        {"copy", "edit-copy"},
+        {"print", "document-print"},
+        {"viewlarge", "view-list-icons"},
+        {"viewsmall", "view-list-compact"},
+        {"viewlist", "view-list-text"},
+        {"viewdetails", "view-list-details"},
+        {"properties", "document-properties"},
+        {"launch", "applications-graphics"},
+        {"recurse", "system-search"},
+        {"glintsmith", "preferences-desktop-theme"},
+        {"help", "help-contents"},
+        {"about", "help-about"},
         // The search window's own keys.
-        {"new", "document-new"},            {"add", "list-add"},
-        {"delete", "list-remove"},          {"extract", "document-save-all"},
-        {"helprecurse", "help-faq"},        {"Stop", "process-stop"},
+        {"new", "document-new"},
+        {"add", "list-add"},
+        {"delete", "list-remove"},
+        {"extract", "document-save-all"},
+        {"helprecurse", "help-faq"},
+        {"Stop", "process-stop"},
     };
     return names;
 }

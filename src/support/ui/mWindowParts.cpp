@@ -10,7 +10,8 @@
 
 namespace mWindowParts {
 
-QToolBar* cToolbar::Add(QMainWindow& window, std::vector<cButton> buttons, std::function<void(const QString&)> pressed) {
+QToolBar* cToolbar::Add(QMainWindow& window, std::vector<cButton> buttons,
+                        std::function<void(const QString&)> pressed) {
     bar_ = window.addToolBar("Toolbar");
     bar_->setObjectName("tbrMain");
     bar_->setMovable(false);

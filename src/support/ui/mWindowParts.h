@@ -59,13 +59,15 @@ private:
 
 // The program-wide instance of a window class held in `slot`: made on first use, gone once the
 // window is (a window deletes itself when it closes).
-template <class tWindow> tWindow& DefaultWindow(QPointer<tWindow>& slot) {
+template <class tWindow>
+tWindow& DefaultWindow(QPointer<tWindow>& slot) {
     if (!slot) slot = new tWindow();
     return *slot;
 }
 
 // The item at `index` of a menu array; nullptr outside it.
-template <std::size_t N> QAction* At(const std::array<QAction*, N>& items, int index) {
+template <std::size_t N>
+QAction* At(const std::array<QAction*, N>& items, int index) {
     return index >= 0 && static_cast<std::size_t>(index) < N ? items[static_cast<std::size_t>(index)] : nullptr;
 }
 

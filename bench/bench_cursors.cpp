@@ -103,6 +103,33 @@ void BM_User32Like_WithPictures_WithoutCursors(benchmark::State& s) { Load(s, fa
 void BM_User32Like_WithPictures_WithCursors(benchmark::State& s) { Load(s, true, true); }
 
 // Argument: 1 for the module with the PNG-only icon group, 0 for the one without.
+// The same on a real module named by PICTRIX_BENCH_MODULE (Wine's user32.dll, say); skipped
+// without it.
+void RealModule(benchmark::State& state, bool cursors) {
+    const char* module = std::getenv("PICTRIX_BENCH_MODULE");
+    if (!module || !*module) {
+        state.SkipWithError("PICTRIX_BENCH_MODULE is not set");
+        return;
+    }
+    mIconGroups::cOptions options;
+    options.cursors = cursors;
+    for (auto _ : state) {
+        std::vector<cFileIcon> icons;
+        mListPictures::cMaker maker;
+        mIconGroups::cHooks hooks;
+        hooks.GroupLoaded = [&](std::int32_t, const cFileIcon& icon) {
+            for (const std::int32_t size : {32, 16})
+                benchmark::DoNotOptimize(maker.Picture(icon, mBestImage::BestImageIndex(icon, size, true), size));
+        };
+        mIconGroups::Load(module, icons, hooks, options);
+        benchmark::DoNotOptimize(icons.data());
+    }
+}
+void BM_RealModule_WithPictures_WithoutCursors(benchmark::State& s) { RealModule(s, false); }
+void BM_RealModule_WithPictures_WithCursors(benchmark::State& s) { RealModule(s, true); }
+BENCHMARK(BM_RealModule_WithPictures_WithoutCursors)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RealModule_WithPictures_WithCursors)->Unit(benchmark::kMicrosecond);
+
 BENCHMARK(BM_User32Like_LoadOnly_WithoutCursors)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_User32Like_LoadOnly_WithCursors)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_User32Like_WithPictures_WithoutCursors)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of a fuzz build for a bounded time, one after the other, seeded from
-# the test fixtures. Usage: run-fuzzers.sh BUILD_DIR SECONDS. Fails when any target finds a crash,
+# the test fixtures. Usage: run-fuzzers.sh BUILD_DIR SECONDS [NAME...] (only the targets named, as
+# fuzz_NAME; two such runs side by side use two cores). Fails when any target finds a crash,
 # a hang, or memory out of bounds: inputs of up to 1 MiB (large enough for thousands of entries
 # sharing a block), no single allocation over 128 MiB and no more than 1 GiB resident in all
 # (the program keeps at most 64 MiB plus a few times the file's size; the rest is the sanitizer's
@@ -10,11 +11,14 @@
 set -euo pipefail
 build=$1
 seconds=${2:-60}
+shift $(( $# < 2 ? $# : 2 ))
+only=" $* "
 root=$(cd "$(dirname "$0")/.." && pwd)
 status=0
 for exe in "$build"/fuzz_*; do
   [[ -x "$exe" ]] || continue
   name=$(basename "$exe"); name=${name#fuzz_}
+  [[ $only == "  " || $only == *" $name "* ]] || continue
   corpus="$build/fuzz-corpus/$name"
   mkdir -p "$corpus" "$build/fuzz-findings/$name"
   if [[ -f "$root/fuzz/$name.seeds" ]]; then

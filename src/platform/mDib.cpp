@@ -206,8 +206,26 @@ std::optional<cBlockLayout> ParseBlock(cByteView block) {
 
 // ---- PNG
 
+namespace {
+
+// True when no chunk of the stream claims more bytes than follow it, up to IEND. libpng allocates
+// a chunk's claimed length before it reads the chunk, so a block of a few hundred bytes whose text
+// chunk claims 400 MB would take them.
+bool ChunksFit(cByteView png) {
+    for (std::size_t at = 8; png.Has(at, 8);) {
+        const std::uint32_t length = BigEndian32(png, at);
+        if (length > 0x7fffffffu || !png.Has(at, std::size_t{12} + length)) return false;
+        if (png.U8(at + 4) == 'I' && png.U8(at + 5) == 'E' && png.U8(at + 6) == 'N' && png.U8(at + 7) == 'D')
+            return true;
+        at += std::size_t{12} + length;
+    }
+    return true;
+}
+
+} // namespace
+
 cBitmap DecodePng(cByteView png) {
-    if (!ParsePngLayout(png)) return {};
+    if (!ParsePngLayout(png) || !ChunksFit(png)) return {};
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;

@@ -247,6 +247,13 @@ TEST(DibDecode, PngSizesAndGarbage) {
          [](auto& b) {
              for (std::size_t i = 41; i < b.size() - 12; ++i) b[i] = 0xA5;
          }},
+        // A text chunk after IHDR that claims 400 MB of a stream of a few hundred bytes: libpng
+        // would take the memory before finding the bytes missing.
+        {"chunk longer than the stream",
+         [](auto& b) {
+             const std::uint8_t text[] = {0x18, 0x18, 0x18, 0x18, 't', 'E', 'X', 't', 'd', 'a', 't', 'e'};
+             b.insert(b.begin() + 33, std::begin(text), std::end(text));
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -56,6 +56,8 @@ public:
     static constexpr int kDesignHeightTwips = 4650;
     // Width of each details column, in twips.
     static constexpr int kColumnWidthTwips = 2540;
+    // The type column ("Icon" or "Cursor") needs less.
+    static constexpr int kTypeColumnWidthTwips = 1200;
     static constexpr int kRecentCapacity = 4;
 
     explicit FMain(QWidget* parent = nullptr);
@@ -86,6 +88,7 @@ public:
     QAction* ErrorLogItem(int index) const; // mnuErrorLog, 0 to 2
     QAction* HelpItem(int index) const; // mnuHelp, 0 to 5
     QAction* ImagesItem() const noexcept; // View > "&Images"
+    QAction* CursorsItem() const noexcept; // View > "&Cursors"
     QAction* ExportPngItem() const noexcept; // File > "&Export as PNG..."
     QAction* CopyItem() const noexcept; // the hidden "&Copy"
     QAction* OptionsItem() const noexcept; // View > "&Options..."
@@ -130,6 +133,9 @@ public:
     void ExportPng();
     // Whether the image grid is shown (View > Images carries the check mark).
     bool ImagesShown() const;
+    // Whether a module's cursor groups are listed after its icon groups (View > Cursors carries
+    // the check mark).
+    bool CursorsShown() const;
     // Starts the configured icon editor (asking to configure one when there is none); a program
     // that cannot be started raises the error mnuFile_Click shows.
     void LaunchEditor();
@@ -152,6 +158,9 @@ public:
     void lvwIcons_ItemClick(int index);
     void mnuView_Click(int index);
     void mnuImages_Click();
+    // Turns View > Cursors over and reads the file shown again, keeping the chosen row where
+    // it is still listed.
+    void mnuCursors_Click();
     void mnuFile_Click(int index);
     void mnuMRU_Click(int index);
     void tbrMain_ButtonClick(const QString& key);

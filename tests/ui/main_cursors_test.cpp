@@ -17,7 +17,7 @@
 
 #include <memory>
 
-#include "app/mIconCommands.h"
+#include "app/mMainSettings.h"
 #include "app/ui/FMain.h"
 #include "app/ui/FProps.h"
 #include "app/ui/cListView.h"
@@ -28,6 +28,7 @@
 #include "icon/cFileIcon.h"
 #include "mUiTest.h"
 #include "platform/ui/cPrompts.h"
+#include "support/cRegistry.h"
 #include "support/mSettings.h"
 
 namespace {
@@ -96,10 +97,19 @@ class tMainCursorsTest : public cWindowTest {
         return text;
     }
 
-    void SetUp() override { mSettings::DeleteSetting(kApp, "WinSet"); }
+    // The window's settings and the recent files it stores are forgotten before and after, so
+    // that no other test sees them.
+    static void Forget() {
+        mSettings::DeleteSetting(kApp, "WinSet");
+        cRegistry recent;
+        recent.ClassKey(cRegistry::kHKeyLocalMachine);
+        recent.SectionKey(std::string(mMainSettings::kRecentFilesKey));
+        if (recent.KeyExists()) recent.DeleteKey();
+    }
+    void SetUp() override { Forget(); }
     void TearDown() override {
         w_.reset();
-        mSettings::DeleteSetting(kApp, "WinSet");
+        Forget();
     }
 
 private slots:

@@ -6,7 +6,9 @@
 // drags (the pane's width is kept with the settings), and the images pane scrImages scrolls
 // sideways where it is narrower than the widest image, so that no image is ever cut. Save, Copy,
 // Properties and Export as PNG act on the images selected in the shown grid (none selected: all);
-// with the grid hidden its selection plays no part.
+// with the grid hidden its selection plays no part. A cursor (a cursor group, a cursor file, a
+// frame of an animated cursor) is marked in every view, saved and copied as a .cur file, and its
+// properties give the hotspots; View > Cursors decides whether a module's cursor groups are read.
 //
 // Invariants: the icons are those of the last retrieval, every one of them whole (a group that
 // failed to load is never among them); ilsIcons32 and ilsIcons16 hold at most one picture per
@@ -115,8 +117,8 @@ public:
     double TwipsPerPixelY() const;
     double TwipsPerPixelX() const;
 
-    // Applies the stored settings (list colour, toolbar, status bar, window state and place, view);
-    // a value that cannot be read leaves its control as it is.
+    // Applies the stored settings (list colour, toolbar, status bar, window state and place, view,
+    // images, cursors); a value that cannot be read leaves its control as it is.
     void Settings();
 
     // ---- Commands on the chosen icon, outside programs, options, log and help (FMain_Commands.cpp).

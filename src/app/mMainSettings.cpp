@@ -49,6 +49,8 @@ cStoredSettings ReadSettings(cRegistryStore& store) {
         out.images = *v != 0;
     if (const auto v = mNumber::LongOf(mSettings::GetSetting(store, kApp, "WinSet", "ImagesWidth", "0")); v && *v > 0)
         out.imagesWidth = *v;
+    if (const auto v = mNumber::LongOf(mSettings::GetSetting(store, kApp, "WinSet", "Cursors", "-1")))
+        out.cursors = *v != 0;
     return out;
 }
 
@@ -63,6 +65,7 @@ void WriteSettings(cRegistryStore& store, const cWindowSettings& w) {
     if (w.view) mSettings::SaveSetting(store, kApp, "WinSet", "mnuView", std::to_string(*w.view));
     mSettings::SaveSetting(store, kApp, "WinSet", "Images", w.images ? "-1" : "0");
     if (w.imagesWidth) mSettings::SaveSetting(store, kApp, "WinSet", "ImagesWidth", std::to_string(*w.imagesWidth));
+    mSettings::SaveSetting(store, kApp, "WinSet", "Cursors", w.cursors ? "-1" : "0");
 }
 
 void WriteSettings(const cWindowSettings& settings) { WriteSettings(cRegistryStore::User(), settings); }

@@ -7,7 +7,8 @@
 //
 // Where the values live:
 //   per-user store, application "Pictrix v2": "Settings"/"Backcolor" (mOptions); "WinSet"/"Toolbar",
-//     "Statusbar", "WinState", "Top", "Left", "mnuView", "Images", "ImagesWidth"
+//     "Statusbar", "WinState", "Top", "Left", "mnuView", "Images", "ImagesWidth",
+//     "Cursors"
 //   HKEY_LOCAL_MACHINE "Software\Pictrix v2\MRU": the recent files (cMRUFileList's layout)
 //   per-user store, application "Glintsmith - QRSC", "Path"/"AppPath": the sibling editor
 
@@ -62,6 +63,9 @@ struct cStoredSettings {
     // The width of the images pane in twips, as the user left it: read on its own too; nothing
     // when it was never stored or is not a width above 0.
     std::optional<std::int32_t> imagesWidth;
+    // View > Cursors (a module's cursor groups listed after its icon groups): read on its own,
+    // with the default "-1", so cursors are listed until the user turns them off.
+    std::optional<bool> cursors;
 };
 cStoredSettings ReadSettings(cRegistryStore& store);
 cStoredSettings ReadSettings();
@@ -77,6 +81,7 @@ struct cWindowSettings {
     std::optional<std::int32_t> view;
     bool images = false; // the image grid shown
     std::optional<std::int32_t> imagesWidth; // twips; not written when the pane was never placed
+    bool cursors = true; // View > Cursors
 };
 void WriteSettings(cRegistryStore& store, const cWindowSettings& settings);
 void WriteSettings(const cWindowSettings& settings);

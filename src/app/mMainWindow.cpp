@@ -53,10 +53,13 @@ std::int32_t KeyIndex(std::string_view key) {
 std::string IconPanelText(std::string_view key) { return "Icon: " + std::string(key); }
 
 std::string ItemText(const cFileIcon& icon) {
-    std::string label = icon.Label();
-    if (!label.empty()) return label;
-    return icon.Filename();
+    std::string text = icon.Label();
+    if (text.empty()) text = icon.Filename();
+    if (icon.IsCursor()) text += kCursorMark;
+    return text;
 }
+
+std::string TypeText(const cFileIcon& icon) { return icon.IsCursor() ? "Cursor" : "Icon"; }
 
 std::optional<cPlacement> ListPlacement(std::int32_t innerWidth, std::int32_t innerHeight, bool toolbarVisible,
                                         std::int32_t toolbarHeight, bool statusVisible, std::int32_t statusHeight,

@@ -14,7 +14,8 @@ namespace mMainWindow {
 
 // The open dialog's filter of the main window.
 inline constexpr std::string_view kOpenFilter =
-    "All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Executables (*.EXE;*.DLL;*.OCX)|*.EXE;*.DLL;*.OCX";
+    "All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Cursor Files (*.CUR;*.ANI)|*.CUR;*.ANI|"
+    "Executables (*.EXE;*.DLL;*.OCX)|*.EXE;*.DLL;*.OCX";
 
 // Status texts.
 inline constexpr std::string_view kCheckingForIcons = "Checking for icons...";
@@ -47,8 +48,13 @@ std::string IconPanelText(std::string_view key);
 
 // The text of icon's list item: its label (the resource identifier, with " [" its language tag "]"
 // when the group is one of several languages; "Frame N" for a frame of an animated cursor), or for
-// an icon or cursor out of its own file its file name.
+// an icon or cursor out of its own file its file name; a cursor's text ends in kCursorMark, so
+// that every view tells cursors from icons.
+inline constexpr std::string_view kCursorMark = " (cursor)";
 std::string ItemText(const cFileIcon& icon);
+// The details view's type column: "Cursor" for a cursor (a frame of an animated cursor too),
+// "Icon" otherwise.
+std::string TypeText(const cFileIcon& icon);
 
 // Where the icon list goes, in twips, inside the window's inner area (below the menu bar): left 30,
 // 2 pixels below the toolbar (or the top when it is hidden), reaching the right edge, and 2 pixels

@@ -29,6 +29,8 @@ inline constexpr std::string_view kRecentListsKey = "Software\\Pictrix v2\\Recur
 // Where the search window keeps whether it walks hidden folders ("1" or "0").
 inline constexpr std::string_view kSearchKey = "Software\\Pictrix v2\\Recurse";
 inline constexpr std::string_view kHiddenFoldersValue = "SearchHiddenFolders";
+// And whether Extract saves the cursor groups of modules too ("1" or "0"), under the same key.
+inline constexpr std::string_view kExtractCursorsValue = "ExtractCursors";
 inline constexpr std::int32_t kRecentCapacity = 4;
 inline constexpr const char* kContentsPage = "index.htm";
 inline constexpr const char* kRecurseHelpPage = "recurse.htm";

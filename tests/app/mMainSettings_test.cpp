@@ -31,8 +31,29 @@ TEST(MainSettings, NothingStoredReadsNothing) {
     EXPECT_FALSE(s.top);
     EXPECT_FALSE(s.left);
     EXPECT_FALSE(s.view);
-    // The image grid is off until the user shows it.
+    // The image grid is off until the user shows it; cursors are listed until the user hides them.
     EXPECT_EQ(s.images, false);
+    EXPECT_EQ(s.cursors, true);
+}
+
+TEST(MainSettings, CursorsItemIsRememberedOutsideTheChainOfDefaults) {
+    cRegistryStore store(":memory:");
+    mMainSettings::cWindowSettings w;
+    w.cursors = false;
+    WriteSettings(store, w);
+    EXPECT_EQ(mSettings::GetSetting(store, kApp, "WinSet", "Cursors"), "0");
+    EXPECT_EQ(ReadSettings(store).cursors, false);
+    w.cursors = true;
+    WriteSettings(store, w);
+    EXPECT_EQ(mSettings::GetSetting(store, kApp, "WinSet", "Cursors"), "-1");
+    EXPECT_EQ(ReadSettings(store).cursors, true);
+    // A value that is no number is skipped; a missing one does not take the text read before it
+    // ("0" for the images here).
+    Put(store, "WinSet", "Cursors", "off");
+    EXPECT_FALSE(ReadSettings(store).cursors);
+    cRegistryStore fresh(":memory:");
+    Put(fresh, "WinSet", "Images", "0");
+    EXPECT_EQ(ReadSettings(fresh).cursors, true);
 }
 
 TEST(MainSettings, ImageGridIsRememberedOutsideTheChainOfDefaults) {

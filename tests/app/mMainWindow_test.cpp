@@ -11,6 +11,7 @@
 #include "icon/cFileIcon.h"
 #include "icon/mBestImage.h"
 #include "icon/mFileKind.h"
+#include "resources/mIconGroups.h"
 #include "common/mTestKit.h"
 
 namespace {
@@ -131,6 +132,32 @@ TEST(MainWindow, ItemTextIsTheIdentifierOrTheFileName) {
     cFileIcon icon;
     ASSERT_TRUE(icon.LoadIcon(Fixture("icons/multi.ico")));
     EXPECT_EQ(mMainWindow::ItemText(icon), Fixture("icons/multi.ico"));
+    EXPECT_EQ(mMainWindow::TypeText(icon), "Icon");
+}
+
+// Every row of a cursor says so in its text and its type, whatever it came from; icon rows of the
+// same module do not.
+TEST(MainWindow, CursorRowsAreMarked) {
+    cFileIcon cursor;
+    ASSERT_TRUE(cursor.LoadCursor(Fixture("cursors/arrow.cur")));
+    EXPECT_EQ(mMainWindow::ItemText(cursor), Fixture("cursors/arrow.cur") + " (cursor)");
+    EXPECT_EQ(mMainWindow::TypeText(cursor), "Cursor");
+
+    std::vector<cFileIcon> icons;
+    mIconGroups::Load(Fixture("modules/cursors32.dll"), icons);
+    std::vector<std::string> texts, types;
+    for (const cFileIcon& icon : icons) {
+        texts.push_back(mMainWindow::ItemText(icon));
+        types.push_back(mMainWindow::TypeText(icon));
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"1 [de-DE]", "1 [en-US]", "1 [fr-FR]", "POINTER (cursor)", "1 (cursor)",
+                                               "2 [de-DE] (cursor)", "2 [en-US] (cursor)"}));
+    EXPECT_EQ(types, (std::vector<std::string>{"Icon", "Icon", "Icon", "Cursor", "Cursor", "Cursor", "Cursor"}));
+
+    mIconGroups::Load(Fixture("crafted/busy.ani"), icons);
+    ASSERT_FALSE(icons.empty());
+    EXPECT_EQ(mMainWindow::ItemText(icons.front()), "Frame 1 (cursor)");
+    EXPECT_EQ(mMainWindow::TypeText(icons.back()), "Cursor");
 }
 
 // The pictures of the list: which image stands for an icon at 32 and 16 pixels.

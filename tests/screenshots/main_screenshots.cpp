@@ -1,5 +1,6 @@
 // pictrix-screenshots FOLDER: draws the dialogs, the icon grid and the search window as PNG files
-// in FOLDER for `make screenshots`: the properties of an icon (also of a long path), the options,
+// in FOLDER for `make screenshots`: the properties of an icon (also of a long path), the main
+// window listing a module's icon and cursor groups in the details view, the options,
 // the grid with two images chosen, the search window after a search, busy, with each menu open,
 // and during and after an extraction. The user's answers are scripted; no dialog waits. Any
 // picture that cannot be drawn or written ends the program with status 1.
@@ -87,6 +88,19 @@ void Properties(cScriptedPrompts& prompts, const QTemporaryDir& temp) {
     prompts.AnswerOpen({folder + "/six.ico"});
     main.mnuFile_Click(0);
     ModalShot([&] { main.ShowProperties(); }, "properties-long-path");
+}
+
+// The main window on a module with icon and cursor groups, in the details view: the cursor rows
+// marked in their text and their type.
+void MainWindowCursors(cScriptedPrompts& prompts) {
+    FMain main;
+    main.setAttribute(Qt::WA_DeleteOnClose, false);
+    main.mnuView_Click(6);
+    main.show();
+    prompts.AnswerOpen({Fixture("modules/cursors32.dll")});
+    main.mnuFile_Click(0);
+    Settle();
+    Save(main, "main-cursors-details");
 }
 
 void Options() {
@@ -213,6 +227,7 @@ int main(int argc, char** argv) {
     cShell::cScope shellScope(shell);
 
     Properties(prompts, temp);
+    MainWindowCursors(prompts);
     Options();
     Grid();
     SearchWindow(prompts, temp);

@@ -107,9 +107,11 @@ private slots:
         QVERIFY(w_->ViewItem(0)->isChecked() && w_->ViewItem(1)->isChecked() && w_->ViewItem(3)->isChecked());
         QVERIFY(w_->Button("viewlarge")->isChecked());
         QVERIFY(!w_->ImageGrid()->isVisible());
-        QCOMPARE(w_->IconList()->ColumnCount(), 2);
+        QCOMPARE(w_->IconList()->ColumnCount(), 3);
         QCOMPARE(w_->IconList()->ColumnText(1), QString("Icon"));
         QCOMPARE(w_->IconList()->ColumnText(2), QString("Number of Images"));
+        QCOMPARE(w_->IconList()->ColumnText(3), QString("Type"));
+        QVERIFY(w_->CursorsItem()->isCheckable() && w_->CursorsItem()->isChecked());
         // Every toolbar key has a picture.
         for (const QString& key : w_->ButtonKeys()) {
             if (!key.isEmpty()) QVERIFY2(!w_->Button(key)->icon().isNull(), qPrintable(key));
@@ -124,8 +126,9 @@ private slots:
     void OpensAnIconFile() {
         Open(IconFile());
         const auto& asked = prompts_->LastAsked();
-        QCOMPARE(asked.file.filters.size(), std::size_t(3));
+        QCOMPARE(asked.file.filters.size(), std::size_t(4));
         QCOMPARE(asked.file.filters[0].description, QString("All Files (*.*)"));
+        QCOMPARE(asked.file.filters[2].pattern, QString("*.CUR;*.ANI"));
         QCOMPARE(asked.file.filterIndex, 1);
         QVERIFY(asked.file.fileMustExist);
 

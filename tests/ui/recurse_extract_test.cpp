@@ -128,6 +128,33 @@ private slots:
         QCOMPARE(printed_.last(), QString("Total icons saved: 20"));
     }
 
+    // Edit > Extract Cursors Too: off by default, a module gives its icon groups alone; on, its
+    // cursor groups too, each the .cur file it was made of. The mark outlives the window.
+    void ExtractCursorsTooAddsTheCursorGroups() {
+        FRecurse& w = NewWindow({Fixture("modules/cursors32.dll")});
+        QVERIFY(w.ExtractCursorsItem()->isCheckable() && !w.ExtractCursorsItem()->isChecked());
+        QCOMPARE(w.ExtractCursorsItem()->text(), QString("Extract &Cursors Too"));
+        const QString icons = OutDir();
+        Extract(w, icons);
+        QCOMPARE(Files(icons), QStringList{"cursors3211.ico"});
+
+        w.ExtractCursorsItem()->setChecked(true);
+        const QString both = OutDir();
+        Extract(w, both);
+        QCOMPARE(Files(both),
+                 (QStringList{"cursors3211.ico", "cursors322POINTER.cur", "cursors3231.cur", "cursors3242.cur"}));
+        QCOMPARE(ReadAll(both + "/cursors3211.ico"), ReadAll(icons + "/cursors3211.ico"));
+        QCOMPARE(ReadAll(both + "/cursors3231.cur"), ReadAll(Fixture("cursors/arrow.cur")));
+        for (const char* name : {"cursors322POINTER.cur", "cursors3242.cur"})
+            QVERIFY2(ReadAll(both + "/" + name).startsWith(QByteArray("\0\0\2\0", 4)), name);
+        QCOMPARE(w.StatusStrip()->Text(), QString("Total icons saved: 4"));
+
+        FRecurse& again = NewWindow({});
+        QVERIFY(again.ExtractCursorsItem()->isChecked());
+        again.ExtractCursorsItem()->setChecked(false);
+        QVERIFY(!NewWindow({}).ExtractCursorsItem()->isChecked());
+    }
+
     void TwoOfFiveCheckedExtractsThoseAndUnchecksThem() {
         FRecurse& w = NewWindow({Fixture("modules/sample.dll"), Fixture("modules/seven64.dll"),
                                  Fixture("icons/six.ico"), Fixture("modules/good32.dll"), Fixture("modules/good.icl")});

@@ -14,8 +14,9 @@ target_compile_definitions(test_ui PRIVATE
   PICTRIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
   PICTRIX_BINARY_DIR="${CMAKE_BINARY_DIR}"
   PICTRIX_CONVERT="${PICTRIX_CONVERT}")
-# The end-to-end printing test runs the desktop program.
-add_dependencies(test_ui fixtures pictrix)
+# The end-to-end printing test runs the desktop program; the cursor tests hold the main window's
+# saves against pictrix-cli's extraction.
+add_dependencies(test_ui fixtures pictrix pictrix-cli)
 
 # The settings and state folders point at a folder of the build even before main runs; main then
 # points them at a fresh temporary folder of its own (so a run by hand is just as safe).

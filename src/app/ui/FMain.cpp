@@ -62,6 +62,7 @@ FMain::FMain(QWidget* parent) : QMainWindow(parent), s_(std::make_unique<cState>
     s_->lvwIcons->setObjectName("lvwIcons");
     s_->lvwIcons->AddColumnHeader("Icon", mTwips::ToPixels(kColumnWidthTwips, TwipsPerPixelX()));
     s_->lvwIcons->AddColumnHeader("Number of Images", mTwips::ToPixels(kColumnWidthTwips, TwipsPerPixelX()));
+    s_->lvwIcons->AddColumnHeader("Type", mTwips::ToPixels(kTypeColumnWidthTwips, TwipsPerPixelX()));
     connect(s_->lvwIcons, &cListView::ItemClick, this, &FMain::lvwIcons_ItemClick);
     // Ctrl+C in the list copies the chosen icon, as the toolbar's Copy does.
     connect(s_->lvwIcons, &cListView::CopyRequested, this, &FMain::mnuCopy_Click);
@@ -121,6 +122,7 @@ QAction* FMain::ViewItem(int index) const { return mWindowParts::At(s_->mnuView,
 QAction* FMain::ErrorLogItem(int index) const { return mWindowParts::At(s_->mnuErrorLog, index); }
 QAction* FMain::HelpItem(int index) const { return mWindowParts::At(s_->mnuHelp, index); }
 QAction* FMain::ImagesItem() const noexcept { return s_->mnuImages; }
+QAction* FMain::CursorsItem() const noexcept { return s_->mnuCursors; }
 QAction* FMain::ExportPngItem() const noexcept { return s_->mnuExportPng; }
 QAction* FMain::CopyItem() const noexcept { return s_->mnuCopy; }
 QAction* FMain::OptionsItem() const noexcept { return s_->mnuOptions; }
@@ -182,6 +184,18 @@ void FMain::CreateMenus() {
     connect(s_->mnuImages, &QAction::triggered, this, [this](bool checked) {
         s_->mnuImages->setChecked(!checked);
         mnuImages_Click();
+    });
+    // "&Cursors" decides what the list holds, so it stands apart from the views, before the
+    // separator above Properties; it is no item of mnuView either.
+    s_->mnuCursorsSep = new QAction(this);
+    s_->mnuCursorsSep->setSeparator(true);
+    s_->mnuCursors = new QAction("&Cursors", this);
+    s_->mnuCursors->setCheckable(true);
+    s_->mnuCursors->setChecked(true);
+    s_->mnuViewMenu->insertActions(s_->mnuView[7], {s_->mnuCursorsSep, s_->mnuCursors});
+    connect(s_->mnuCursors, &QAction::triggered, this, [this](bool checked) {
+        s_->mnuCursors->setChecked(!checked);
+        mnuCursors_Click();
     });
     s_->mnuView[0]->setChecked(true);
     s_->mnuView[1]->setChecked(true);
@@ -295,6 +309,7 @@ void FMain::Settings() {
     if (stored.view) mnuView_Click(*stored.view);
     if (stored.imagesWidth) s_->imagesWidth = mTwips::ToPixels(*stored.imagesWidth, TwipsPerPixelX());
     if (stored.images) ShowImages(*stored.images);
+    if (stored.cursors) s_->mnuCursors->setChecked(*stored.cursors);
     Form_Resize();
 }
 

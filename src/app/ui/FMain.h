@@ -6,7 +6,9 @@
 // drags (the pane's width is kept with the settings), and the images pane scrImages scrolls
 // sideways where it is narrower than the widest image, so that no image is ever cut. Save, Copy,
 // Properties and Export as PNG act on the images selected in the shown grid (none selected: all);
-// with the grid hidden its selection plays no part.
+// with the grid hidden its selection plays no part. A cursor (a cursor group, a cursor file, a
+// frame of an animated cursor) is marked in every view, saved and copied as a .cur file, and its
+// properties give the hotspots; View > Cursors decides whether a module's cursor groups are read.
 //
 // Invariants: the icons are those of the last retrieval, every one of them whole (a group that
 // failed to load is never among them); ilsIcons32 and ilsIcons16 hold at most one picture per
@@ -56,6 +58,8 @@ public:
     static constexpr int kDesignHeightTwips = 4650;
     // Width of each details column, in twips.
     static constexpr int kColumnWidthTwips = 2540;
+    // The type column ("Icon" or "Cursor") needs less.
+    static constexpr int kTypeColumnWidthTwips = 1200;
     static constexpr int kRecentCapacity = 4;
 
     explicit FMain(QWidget* parent = nullptr);
@@ -86,6 +90,7 @@ public:
     QAction* ErrorLogItem(int index) const; // mnuErrorLog, 0 to 2
     QAction* HelpItem(int index) const; // mnuHelp, 0 to 5
     QAction* ImagesItem() const noexcept; // View > "&Images"
+    QAction* CursorsItem() const noexcept; // View > "&Cursors"
     QAction* ExportPngItem() const noexcept; // File > "&Export as PNG..."
     QAction* CopyItem() const noexcept; // the hidden "&Copy"
     QAction* OptionsItem() const noexcept; // View > "&Options..."
@@ -112,8 +117,8 @@ public:
     double TwipsPerPixelY() const;
     double TwipsPerPixelX() const;
 
-    // Applies the stored settings (list colour, toolbar, status bar, window state and place, view);
-    // a value that cannot be read leaves its control as it is.
+    // Applies the stored settings (list colour, toolbar, status bar, window state and place, view,
+    // images, cursors); a value that cannot be read leaves its control as it is.
     void Settings();
 
     // ---- Commands on the chosen icon, outside programs, options, log and help (FMain_Commands.cpp).
@@ -130,6 +135,9 @@ public:
     void ExportPng();
     // Whether the image grid is shown (View > Images carries the check mark).
     bool ImagesShown() const;
+    // Whether a module's cursor groups are listed after its icon groups (View > Cursors carries
+    // the check mark).
+    bool CursorsShown() const;
     // Starts the configured icon editor (asking to configure one when there is none); a program
     // that cannot be started raises the error mnuFile_Click shows.
     void LaunchEditor();
@@ -152,6 +160,9 @@ public:
     void lvwIcons_ItemClick(int index);
     void mnuView_Click(int index);
     void mnuImages_Click();
+    // Turns View > Cursors over and reads the file shown again, keeping the chosen row where
+    // it is still listed.
+    void mnuCursors_Click();
     void mnuFile_Click(int index);
     void mnuMRU_Click(int index);
     void tbrMain_ButtonClick(const QString& key);

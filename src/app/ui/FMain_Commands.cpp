@@ -95,10 +95,13 @@ void FMain::SaveIcons() {
     try {
         if (!HasChosenIcon(mIconCommands::kNoIconsToSave, mIconCommands::kChooseIconToSave)) return;
         cFileIcon copy = ChosenCopy();
+        // A cursor is saved as a cursor file, its hotspots kept.
+        const bool cursor = copy.IsCursor();
         mFileOpenSave::cAsk ask;
-        ask.defaultExt = mIconCommands::kSaveDefaultExt;
+        ask.defaultExt = cursor ? mIconCommands::kCursorSaveDefaultExt : mIconCommands::kSaveDefaultExt;
         // No name would save over the file the icon came from (a module, even): nothing to do.
-        const std::optional<std::string> path = mFileOpenSave::AskSave(this, mIconCommands::kSaveFilter, {}, ask);
+        const std::optional<std::string> path = mFileOpenSave::AskSave(
+            this, cursor ? mIconCommands::kCursorSaveFilter : mIconCommands::kSaveFilter, {}, ask);
         if (!path) return;
         copy.SaveIcon(*path);
         s_->RecentFiles.AddFile(*path);
@@ -119,8 +122,13 @@ void FMain::mnuCopy_Click() {
         auto mime = std::make_unique<QMimeData>();
         const QByteArray bytes(reinterpret_cast<const char*>(icon.icoBytes.data()),
                                static_cast<qsizetype>(icon.icoBytes.size()));
-        mime->setData(Q(mIconCommands::kIcoMimeType), bytes);
-        mime->setData(Q(mIconCommands::kIcoMimeTypeAlt), bytes);
+        // A cursor's bytes are a .cur file, which no program would take for an icon.
+        if (copy.IsCursor()) {
+            mime->setData(Q(mIconCommands::kCurMimeType), bytes);
+        } else {
+            mime->setData(Q(mIconCommands::kIcoMimeType), bytes);
+            mime->setData(Q(mIconCommands::kIcoMimeTypeAlt), bytes);
+        }
         // The largest image for pasting into image editors, also as PNG bytes of its own, so that
         // every desktop's clipboard hands over that image (one that cannot be drawn gives none).
         const QImage image = mQtDib::ImageFromIcon(copy.IconHandle(icon.imageIndex));
@@ -151,7 +159,10 @@ void FMain::ShowProperties() {
         // The images chosen in the grid, as Save and Copy take them.
         const cFileIcon icon = ChosenCopy();
         FProps props(this);
-        props.SetTexts(Q(mIconCommands::PropertiesNameLine(icon)), Q(mIconCommands::PropertiesText(icon)));
+        std::string text = mIconCommands::PropertiesText(icon);
+        // A frame of an animated cursor also tells how the animation runs.
+        if (icon.Frame() > 0 && !s_->animationText.empty()) text += "\r\n" + s_->animationText;
+        props.SetTexts(Q(mIconCommands::PropertiesNameLine(icon)), Q(text));
         props.exec();
     } catch (const cError& e) {
         MError::ReportError(e, true, true);

@@ -3,6 +3,7 @@
 #include <QImage>
 
 #include "base/ui/mQtText.h"
+#include "app/mIconCommands.h"
 #include "app/mListPictures.h"
 #include "app/mMainWindow.h"
 #include "app/ui/FMain.h"
@@ -65,6 +66,7 @@ void FMain::RemakePictures() {
 void FMain::ResetIcons() {
     s_->IconGrid1->Clear();
     s_->icons.clear();
+    s_->animationText.clear();
     s_->lvwIcons->SetIcons(nullptr);
     s_->lvwIcons->SetSmallIcons(nullptr);
     s_->ilsIcons16->SetDevicePixelRatio(PictureRatio());
@@ -81,6 +83,8 @@ void FMain::RetrieveFailed(const cError& e) {
         return;
     }
     MError::ReportError(e, true, true);
+    // Nothing of the file is shown: View > Cursors has nothing to read again.
+    s_->shownFile.clear();
     s_->icons.clear();
     DisplayIcons();
     s_->sbrMain->SetStyle(cStatusBar::sbrSimple);
@@ -146,7 +150,8 @@ void FMain::Retrieve(const std::string& fileName) {
                 case eStep::Group: s_->sbrMain->SetSimpleText(Q(mMainWindow::RetrievingIconOfText(i, count))); break;
                 case eStep::Done:
                     s_->sbrMain->SetPanelText(1, name);
-                    if (mFileKind::IsIconFile(fileName)) s_->sbrMain->SetSimpleText(name);
+                    // An icon, cursor or animated cursor file is named in full; a module is not.
+                    if (mFileKind::KindOf(fileName) != mFileKind::eKind::kModule) s_->sbrMain->SetSimpleText(name);
                     break;
                 }
             };
@@ -154,7 +159,14 @@ void FMain::Retrieve(const std::string& fileName) {
             // stop for lack of memory still shows the icons before it with theirs.
             mListPictures::cMaker maker;
             hooks.GroupLoaded = [&](std::int32_t i, const cFileIcon&) { AddPictures(i, maker); };
-            mIconGroups::Load(fileName, s_->icons, hooks);
+            hooks.AnimationLoaded = [&](const cAnimatedCursor& animation) {
+                s_->animationText = mIconCommands::AnimationPropertiesText(animation);
+            };
+            mIconGroups::cOptions options;
+            options.cursors = CursorsShown();
+            options.languages = true;
+            s_->shownFile = fileName;
+            mIconGroups::Load(fileName, s_->icons, hooks, options);
             DisplayIcons();
         });
     } catch (const cError& e) {

@@ -32,6 +32,7 @@ void FMain::StoreSettings() {
         }
     }
     w.images = ImagesShown();
+    w.cursors = CursorsShown();
     if (s_->imagesWidth > 0) w.imagesWidth = mTwips::ToTwips(s_->imagesWidth, TwipsPerPixelX());
     mMainSettings::WriteSettings(w);
 }

@@ -18,6 +18,13 @@
 
 struct FMain::cState {
     std::vector<cFileIcon> icons; // icons[i - 1] is icon i
+    // The file the icons came from (empty before the first retrieval), read again when View >
+    // Cursors changes what is listed.
+    std::string shownFile;
+    // What the properties add for the frames of an animated cursor (its frames, steps and
+    // rates, taken as the load reads it: the animation itself gives its frames up to the icons);
+    // empty for any other file.
+    std::string animationText;
     bool HighColour = true;
     // Set while RetrieveIcons takes PendingFile instead of asking.
     bool UsePendingFile = false;
@@ -45,6 +52,8 @@ struct FMain::cState {
     QAction* mnuCopy = nullptr;
     std::array<QAction*, 9> mnuView{};
     QAction* mnuImages = nullptr; // View > "&Images": the image grid beside the list
+    QAction* mnuCursorsSep = nullptr;
+    QAction* mnuCursors = nullptr; // View > "&Cursors": a module's cursor groups listed too
     QAction* mnuExportPng = nullptr; // File > "&Export as PNG..."
     QAction* mnuDashIt = nullptr;
     QAction* mnuOptions = nullptr;

@@ -49,6 +49,7 @@ void FMain::DisplayIcons() {
                 index = s_->lvwIcons->Count();
             }
             s_->lvwIcons->SetSubItem(index, 1, QString::number(Icon(i).ImageCount()));
+            s_->lvwIcons->SetSubItem(index, 2, QString::fromStdString(mMainWindow::TypeText(Icon(i))));
         }
         s_->lvwIcons->SetSelected(1);
         lvwIcons_ItemClick(s_->lvwIcons->SelectedIndex());
@@ -109,6 +110,20 @@ void FMain::mnuView_Click(int index) {
 }
 
 bool FMain::ImagesShown() const { return s_->mnuImages->isChecked(); }
+
+bool FMain::CursorsShown() const { return s_->mnuCursors->isChecked(); }
+
+void FMain::mnuCursors_Click() {
+    s_->mnuCursors->setChecked(!CursorsShown());
+    if (s_->shownFile.empty()) return;
+    // Cursor groups come after every icon group, so a chosen icon keeps its number.
+    const int chosen = s_->lvwIcons->SelectedIndex();
+    Retrieve(s_->shownFile);
+    if (chosen > 1 && chosen <= s_->lvwIcons->Count()) {
+        s_->lvwIcons->SetSelected(chosen);
+        lvwIcons_ItemClick(chosen);
+    }
+}
 
 void FMain::ShowImages(bool shown) {
     s_->mnuImages->setChecked(shown);

@@ -16,6 +16,7 @@
 #include <QToolBar>
 
 #include <algorithm>
+#include <string_view>
 
 #include "base/ui/mQtText.h"
 #include "platform/ui/cPrompts.h"
@@ -46,11 +47,33 @@ std::function<void()>& EndProgramHook() {
 constexpr const char* kCommandButtons[] = {"new",    "open",    "save",        "print", "add",
                                            "delete", "extract", "helprecurse", "help"};
 
-// Edit > Search Hidden Folders as kept under the search's key ("1" on, "0" off).
-cRegistry HiddenFoldersValue() {
+// An Edit item's check mark as kept under the search's key ("1" on, "0" off): Search Hidden
+// Folders (kHiddenFoldersValue), Extract Cursors Too (kExtractCursorsValue).
+cRegistry SearchValue(std::string_view name) {
     cRegistry registry = mWindowParts::MachineKey(mRecurse::kSearchKey);
-    registry.ValueKey(std::string(mRecurse::kHiddenFoldersValue));
+    registry.ValueKey(std::string(name));
     return registry;
+}
+
+// A checkable item that shows the stored mark (off when none is stored) and stores each change.
+void RememberCheck(QAction* item, std::string_view name) {
+    item->setCheckable(true);
+    try {
+        cRegistry registry = SearchValue(name);
+        registry.Default(std::string("0"));
+        item->setChecked(cRegistry::TextOf(registry.Value()) == "1");
+    } catch (const cError& e) {
+        MError::ReportError(e, true, false);
+    }
+    QObject::connect(item, &QAction::toggled, item, [name](bool on) {
+        try {
+            cRegistry registry = SearchValue(name);
+            registry.ValueType(static_cast<std::int32_t>(mReg::kRegSz));
+            registry.Value(std::string(on ? "1" : "0"));
+        } catch (const cError& e) {
+            MError::ReportError(e, true, false);
+        }
+    });
 }
 
 } // namespace
@@ -120,6 +143,7 @@ QMenu* FRecurse::EditMenu() const noexcept { return s_->mnuEditTop; }
 QMenu* FRecurse::HelpMenu() const noexcept { return s_->mnuHelpTop; }
 QAction* FRecurse::StopItem() const noexcept { return s_->mnuStop; }
 QAction* FRecurse::HiddenFoldersItem() const noexcept { return s_->mnuHidden; }
+QAction* FRecurse::ExtractCursorsItem() const noexcept { return s_->mnuCursors; }
 QAction* FRecurse::FileItem(int index) const { return mWindowParts::At(s_->mnuFile, index); }
 QAction* FRecurse::RecentItem(int index) const { return mWindowParts::At(s_->mnuMRU, index); }
 QAction* FRecurse::CloseItem(int index) const { return mWindowParts::At(s_->mnuClose, index); }
@@ -151,25 +175,11 @@ void FRecurse::CreateMenus() {
     s_->mnuEdit[1] = item(s_->mnuEditTop, "&Delete", QKeySequence(Qt::Key_Delete));
     s_->mnuEdit[2] = item(s_->mnuEditTop, "-");
     s_->mnuEdit[3] = item(s_->mnuEditTop, "&Extract", QKeySequence("F3"));
+    s_->mnuCursors = item(s_->mnuEditTop, "Extract &Cursors Too");
+    RememberCheck(s_->mnuCursors, mRecurse::kExtractCursorsValue);
     s_->mnuHiddenSep = item(s_->mnuEditTop, "-");
     s_->mnuHidden = item(s_->mnuEditTop, "Search &Hidden Folders");
-    s_->mnuHidden->setCheckable(true);
-    try {
-        cRegistry registry = HiddenFoldersValue();
-        registry.Default(std::string("0"));
-        s_->mnuHidden->setChecked(cRegistry::TextOf(registry.Value()) == "1");
-    } catch (const cError& e) {
-        MError::ReportError(e, true, false);
-    }
-    connect(s_->mnuHidden, &QAction::toggled, this, [](bool on) {
-        try {
-            cRegistry registry = HiddenFoldersValue();
-            registry.ValueType(static_cast<std::int32_t>(mReg::kRegSz));
-            registry.Value(std::string(on ? "1" : "0"));
-        } catch (const cError& e) {
-            MError::ReportError(e, true, false);
-        }
-    });
+    RememberCheck(s_->mnuHidden, mRecurse::kHiddenFoldersValue);
 
     s_->mnuHelpTop = menuBar()->addMenu("&Help");
     s_->mnuHelp[0] = item(s_->mnuHelpTop, "&Contents", QKeySequence("F1"));

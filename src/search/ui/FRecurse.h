@@ -21,7 +21,8 @@
 //
 // Extract (Edit 3, F3, toolbar "extract") asks for a target folder and saves every icon group of
 // the checked entries, or of all entries when none is checked, through the batch-extraction core
-// (Extractor, which holds the run's state: TargetFolder, SourceFile, Icons, IconCount, IconsSaved).
+// (Extractor, which holds the run's state: TargetFolder, SourceFile, Icons, IconCount, IconsSaved);
+// with Edit > Extract Cursors Too checked it saves the cursor groups of modules as well.
 // New, Extract, DisplayList, SaveList and Delete run inside a cBusyRun.
 // It runs busy like a search, with the list disabled; events are processed once per entry and
 // once per group, each processed entry loses its check mark, and the idle state comes back however
@@ -107,6 +108,7 @@ public:
     QMenu* HelpMenu() const noexcept; // mnuHelpTop
     QAction* StopItem() const noexcept; // the menu bar's "&Stop", shown while busy
     QAction* HiddenFoldersItem() const noexcept; // Edit > Search Hidden Folders
+    QAction* ExtractCursorsItem() const noexcept; // Edit > Extract Cursors Too
     // The items of the menu arrays by index (nullptr outside the array).
     QAction* FileItem(int index) const; // mnuFile, 0 to 5
     QAction* RecentItem(int index) const; // mnuMRU, 0 to 6

@@ -325,6 +325,7 @@ void FRecurse::ExtractChecked() {
             if (all || List().Checked(i)) sources.push_back(List().Text(i));
         }
         s_->Extractor.StartRun(sources);
+        s_->Extractor.ExtractCursors(s_->mnuCursors && s_->mnuCursors->isChecked());
     });
     cBusyRun run(*this, cBusyRun::eKind::kExtraction);
     // An error of the loop itself ends the run; the idle state comes back all the same.

@@ -42,6 +42,9 @@ struct FRecurse::cState {
     // begin with "." (off by default, remembered).
     QAction* mnuHiddenSep = nullptr;
     QAction* mnuHidden = nullptr;
+    // Edit > Extract Cursors Too, after Extract: the extraction also saves the cursor groups of
+    // modules, as .cur files (off by default, remembered).
+    QAction* mnuCursors = nullptr;
     std::array<QAction*, 3> mnuHelp{};
     // The status strip's height in pixels, read once at load.
     int StripHeight = 0;

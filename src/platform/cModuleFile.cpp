@@ -133,19 +133,16 @@ std::optional<cModuleFile::cKey> cModuleFile::TypeKeyOf(const cResourceID& type)
 }
 
 std::optional<cModuleFile::cResource> cModuleFile::FindResourceId(const cResourceID& name, const cResourceID& type) {
-    const auto typeKey = TypeKeyOf(type);
-    if (!typeKey) return std::nullopt;
-    const auto nameKey = KeyOf(name);
-    if (!nameKey) {
-        Fail(mSysText::kResourceNameNotFound);
-        return std::nullopt;
-    }
-    return format_ == eFormat::kNE ? FindNE(*nameKey, *typeKey) : FindPE(*nameKey, *typeKey);
+    return FindResource(name, type, std::nullopt);
 }
 
 std::optional<cModuleFile::cResource> cModuleFile::FindResourceId(const cResourceID& name, const cResourceID& type,
                                                                   std::uint16_t language) {
-    if (format_ == eFormat::kNE) return FindResourceId(name, type);
+    return FindResource(name, type, language);
+}
+
+std::optional<cModuleFile::cResource> cModuleFile::FindResource(const cResourceID& name, const cResourceID& type,
+                                                                std::optional<std::uint16_t> language) {
     const auto typeKey = TypeKeyOf(type);
     if (!typeKey) return std::nullopt;
     const auto nameKey = KeyOf(name);
@@ -153,6 +150,8 @@ std::optional<cModuleFile::cResource> cModuleFile::FindResourceId(const cResourc
         Fail(mSysText::kResourceNameNotFound);
         return std::nullopt;
     }
+    // NE modules have no languages.
+    if (format_ == eFormat::kNE) return FindNE(*nameKey, *typeKey);
     return FindPE(*nameKey, *typeKey, language);
 }
 

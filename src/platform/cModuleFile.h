@@ -239,6 +239,9 @@ private:
     std::optional<cEntry> TypeEntryPE(const cKey& type);
     // The key of a type, or nothing with LastError set (also when no module is loaded).
     std::optional<cKey> TypeKeyOf(const cResourceID& type);
+    // FindResourceId with or without a language.
+    std::optional<cResource> FindResource(const cResourceID& name, const cResourceID& type,
+                                          std::optional<std::uint16_t> language);
     std::shared_ptr<cDirectory> TypesPE();
     std::shared_ptr<cDirectory> NamesPE(const cKey& type);
 

@@ -45,12 +45,13 @@ inline cIco Parse(const std::vector<std::uint8_t>& b) {
     return ico;
 }
 
-// wrestool's .ico of one group ("--name=" number or name, and a language when given).
-inline std::vector<std::uint8_t> Extract(const std::string& module, const std::string& name,
-                                         const std::string& language = {}) {
+// wrestool's file of one group of resource type `type` (14: .ico, 12: .cur), "--name=" a number or
+// a name, and a language when given.
+inline std::vector<std::uint8_t> ExtractGroup(int type, const std::string& module, const std::string& name,
+                                              const std::string& language) {
     mTestKit::cTempDir dir;
-    const std::string out = dir.File("group.ico");
-    std::string cmd = "wrestool -x -t14 --name=" + mTestKit::Quote(name);
+    const std::string out = dir.File(type == 12 ? "group.cur" : "group.ico");
+    std::string cmd = "wrestool -x -t" + std::to_string(type) + " --name=" + mTestKit::Quote(name);
     if (!language.empty()) cmd += " --language=" + language;
     cmd += " -o " + mTestKit::Quote(out) + " " + mTestKit::Quote(module) + " 2>&1";
     std::string output;
@@ -63,24 +64,18 @@ inline std::vector<std::uint8_t> Extract(const std::string& module, const std::s
     }
 }
 
+// wrestool's .ico of one icon group.
+inline std::vector<std::uint8_t> Extract(const std::string& module, const std::string& name,
+                                         const std::string& language = {}) {
+    return ExtractGroup(14, module, name, language);
+}
+
 inline void ExpectSame(const std::vector<std::uint8_t>& ours, const std::vector<std::uint8_t>& oracle);
 
-// wrestool's .cur of one cursor group (type 12).
+// wrestool's .cur of one cursor group.
 inline std::vector<std::uint8_t> ExtractCursor(const std::string& module, const std::string& name,
                                                const std::string& language = {}) {
-    mTestKit::cTempDir dir;
-    const std::string out = dir.File("group.cur");
-    std::string cmd = "wrestool -x -t12 --name=" + mTestKit::Quote(name);
-    if (!language.empty()) cmd += " --language=" + language;
-    cmd += " -o " + mTestKit::Quote(out) + " " + mTestKit::Quote(module) + " 2>&1";
-    std::string output;
-    mTestKit::Run(cmd, &output);
-    try {
-        return mTestKit::ReadBytes(out);
-    } catch (const std::exception&) {
-        ADD_FAILURE() << cmd << ": " << output;
-        return {};
-    }
+    return ExtractGroup(12, module, name, language);
 }
 
 // Our .cur and wrestool's describe the same cursor. wrestool moves each image's hotspot into its

@@ -159,7 +159,7 @@ tBytes Image(const tPicture& picture, int size, int bits, bool png = false) {
             if (bits == 32) {
                 for (int k = 0; k < 4; ++k) colour[4 * x + k] = static_cast<std::uint8_t>(c >> (8 * k));
             } else if (bits == 24) {
-                for (int k = 0; k < 3; ++k) colour[3 * x + k] = opaque ? static_cast<std::uint8_t>(c >> (8 * k)) : 0;
+                for (int k = 0; k < 3; ++k) colour[3 * x + k] = static_cast<std::uint8_t>(opaque ? c >> (8 * k) : 0u);
             } else {
                 const std::size_t index = opaque ? Nearest(palette, c) : 0;
                 const int bit = x * bits;

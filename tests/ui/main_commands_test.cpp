@@ -30,7 +30,7 @@
 #include "app/ui/cErrorBox.h"
 #include "app/ui/cListView.h"
 #include "app/ui/cStatusBar.h"
-#include "cWindowTest.h"
+#include "cMainWindowTest.h"
 #include "mUiTest.h"
 #include "base/mProgram.h"
 #include "support/CLog.h"
@@ -90,21 +90,8 @@ void WhenModal(std::function<void(QDialog&)> check) {
 
 } // namespace
 
-class tMainCommandsTest : public cWindowTest {
+class tMainCommandsTest : public cMainWindowTest {
     Q_OBJECT
-
-    std::unique_ptr<FMain> w_;
-
-    FMain& Window() {
-        if (!w_) w_ = std::make_unique<FMain>();
-        return *w_;
-    }
-
-    // Opens a file through the dialog, as File > Open does.
-    void Open(const QString& path) {
-        prompts_->AnswerOpen({path});
-        Window().mnuFile_Click(0);
-    }
 
     void ClearListSelection() { Window().IconList()->ListWidget()->selectionModel()->clear(); }
 
@@ -116,7 +103,6 @@ class tMainCommandsTest : public cWindowTest {
     }
 
     void SetUp() override { ForgetStoredSettings(); }
-    void TearDown() override { w_.reset(); }
 
 private slots:
     // ---- Saving.

@@ -22,7 +22,7 @@
 #include "app/ui/FProps.h"
 #include "app/ui/cListView.h"
 #include "app/ui/cStatusBar.h"
-#include "cWindowTest.h"
+#include "cMainWindowTest.h"
 #include "doubles/cScriptedPrompts.h"
 #include "grid/ui/cIconGrid.h"
 #include "icon/cFileIcon.h"
@@ -54,20 +54,8 @@ const QStringList kAllRows = {"1 [de-DE]",  "1 [en-US]",          "1 [fr-FR]",  
 
 } // namespace
 
-class tMainCursorsTest : public cWindowTest {
+class tMainCursorsTest : public cMainWindowTest {
     Q_OBJECT
-
-    std::unique_ptr<FMain> w_;
-
-    FMain& Window() {
-        if (!w_) w_ = std::make_unique<FMain>();
-        return *w_;
-    }
-
-    void Open(const QString& path) {
-        prompts_->AnswerOpen({path});
-        Window().mnuFile_Click(0);
-    }
 
     QStringList Rows() {
         QStringList rows;
@@ -84,19 +72,6 @@ class tMainCursorsTest : public cWindowTest {
         return row;
     }
 
-    // The properties text of the chosen row.
-    QString PropertiesText() {
-        QString text;
-        QTimer::singleShot(0, [&text] {
-            auto* props = qobject_cast<FProps*>(QApplication::activeModalWidget());
-            if (!props) return;
-            text = props->lblProperties->text();
-            props->cmdOK->click();
-        });
-        Window().ShowProperties();
-        return text;
-    }
-
     // The window's settings and the recent files it stores are forgotten before and after, so
     // that no other test sees them.
     static void Forget() {
@@ -108,7 +83,7 @@ class tMainCursorsTest : public cWindowTest {
     }
     void SetUp() override { Forget(); }
     void TearDown() override {
-        w_.reset();
+        cMainWindowTest::TearDown();
         Forget();
     }
 

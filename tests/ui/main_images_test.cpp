@@ -32,7 +32,7 @@
 #include "app/ui/cStatusBar.h"
 #include "grid/ui/cIconGrid.h"
 #include "icon/cFileIcon.h"
-#include "cWindowTest.h"
+#include "cMainWindowTest.h"
 #include "mUiTest.h"
 #include "support/mSettings.h"
 #include "platform/ui/cPrompts.h"
@@ -87,26 +87,11 @@ tImages All() { return {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}; }
 
 } // namespace
 
-class tMainImagesTest : public cWindowTest {
+class tMainImagesTest : public cMainWindowTest {
     Q_OBJECT
-
-    std::unique_ptr<FMain> w_;
 
     // A widget's place in its window.
     static QRect InWindow(const QWidget* w) { return QRect(w->mapTo(w->window(), QPoint(0, 0)), w->size()); }
-
-    FMain& Window() {
-        if (!w_) {
-            w_ = std::make_unique<FMain>();
-            w_->setAttribute(Qt::WA_DeleteOnClose, false);
-        }
-        return *w_;
-    }
-
-    void Open(const QString& path) {
-        prompts_->AnswerOpen({path});
-        Window().mnuFile_Click(0);
-    }
 
     // Opens ten.ico, shows the grid or not, and selects `chosen` in it.
     void OpenTen(bool shown, const tImages& chosen) {
@@ -117,7 +102,7 @@ class tMainImagesTest : public cWindowTest {
 
     void SetUp() override { mSettings::DeleteSetting("Pictrix v2", "WinSet"); }
     void TearDown() override {
-        w_.reset();
+        cMainWindowTest::TearDown();
         mSettings::DeleteSetting("Pictrix v2", "WinSet");
     }
 
@@ -305,14 +290,7 @@ private slots:
         OpenTen(true, {2, 10});
         cFileIcon source;
         QVERIFY(source.LoadIcon(Ten().toStdString()));
-        QString text;
-        QTimer::singleShot(0, [&text] {
-            auto* props = qobject_cast<FProps*>(QApplication::activeModalWidget());
-            if (!props) return;
-            text = props->lblProperties->text();
-            props->cmdOK->click();
-        });
-        Window().ShowProperties();
+        const QString text = PropertiesText();
         QCOMPARE(text, "\r\n\r\nIcon types in file:\r\n"
                        "    16 x 16,16 colors.    Size=" +
                            QString::number(source.ImageSize(2)) +

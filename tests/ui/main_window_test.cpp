@@ -199,13 +199,38 @@ private slots:
         QCOMPARE(w_->IconCount(), 1);
         QCOMPARE(w_->IconList()->Count(), 1);
         QCOMPARE(w_->IconList()->SubItem(1, 1), QString("1"));
+        // The picture is drawn when the list shows the item, and found wanting once: painted again
+        // or asked for, it is not drawn (nor logged) again.
+        w_->IconList()->ActiveView()->grab();
+        w_->IconList()->ActiveView()->grab();
         QVERIFY(w_->IconList()->Picture(1).isNull());
         QCOMPARE(w_->StatusPanels()->PanelText(2), QString("Icon: C1"));
         QFile log(temp_.filePath("errlog.txt"));
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QByteArray logged = log.readAll();
-        QVERIFY(logged.contains("[481]"));
-        QVERIFY(logged.contains("[35601]"));
+        QCOMPARE(logged.count("[481]"), 1);
+    }
+
+    void PicturesAreDrawnForTheItemsShown() {
+        // The sample's twelve groups in a list that shows a few of them: only theirs are drawn,
+        // and only at the size of the view; scrolling and the other views draw the rest.
+        w_->resize(300, 230);
+        Open(Sample());
+        auto* view = w_->IconList()->ListWidget();
+        view->grab();
+        const int shown = w_->Pictures32()->DrawnCount();
+        QVERIFY2(shown >= 1 && shown < 12, qPrintable(QString::number(shown)));
+        QCOMPARE(w_->Pictures16()->DrawnCount(), 0);
+        QCOMPARE(w_->Pictures32()->Count(), 12);
+        view->scrollToBottom();
+        view->grab();
+        QVERIFY(w_->Pictures32()->DrawnCount() > shown);
+        w_->ViewItem(6)->trigger(); // details: the small pictures
+        w_->IconList()->ActiveView()->grab();
+        QVERIFY(w_->Pictures16()->DrawnCount() >= 1);
+        // A drawn picture is the one the view shows, at its size.
+        QCOMPARE(w_->IconList()->Picture(12).width(), 16);
+        QCOMPARE(w_->Pictures32()->Item("C12").width(), 32);
     }
 
     void BestImageIndexFollowsTheDisplayAndReportsQuietly() {

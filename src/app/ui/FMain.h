@@ -45,9 +45,6 @@ class cIconGrid;
 class cImageList;
 class cListView;
 class cStatusBar;
-namespace mListPictures {
-class cMaker;
-}
 
 class FMain : public QMainWindow {
     Q_OBJECT
@@ -186,9 +183,11 @@ private:
     void CreateToolbar();
     // The image grid's own Copy key and its context menu (Save, Copy, Export as PNG, Properties).
     void CreateGridCommands();
-    // Adds pictures under key "C" + i to both image lists, each step on its own: a picture that
-    // cannot be made is logged and skipped.
-    void AddPictures(std::int32_t i, mListPictures::cMaker& maker);
+    // Adds the pictures of icon i under key "C" + i to both image lists, each drawn when a view
+    // first shows it: a picture that cannot be made is logged, and its item shows none.
+    void AddPictures(std::int32_t i);
+    // Empties both image lists for the screen's ratio, with a fresh store of drawn pictures.
+    void ForgetPictures();
     // The device pixel ratio the list pictures are made for: the window's screen's.
     double PictureRatio() const;
     // Makes the pictures of every icon again when the screen's ratio is not the one they were

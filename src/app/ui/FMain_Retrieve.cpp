@@ -34,43 +34,53 @@ std::int32_t FMain::BestImageIndex(std::int32_t n, std::int32_t size) {
     }
 }
 
-void FMain::AddPictures(std::int32_t i, mListPictures::cMaker& maker) {
+void FMain::AddPictures(std::int32_t i) {
     const std::string key = mMainWindow::ItemKey(i);
-    // Each list on its own: an invalid picture skips only that step. The pictures are made at
-    // the screen's pixels from the best image for that many (at ratio 1, the list's own size).
+    // Each list's picture is drawn when the list first shows the item, at the screen's pixels
+    // from the best image for that many (at ratio 1, the list's own size). Each list on its own:
+    // a picture that cannot be made is logged, and the item goes without it in that list only.
     for (cImageList* list : {s_->ilsIcons32.get(), s_->ilsIcons16.get()}) {
-        try {
-            const std::int32_t pixels = list->DevicePixels();
-            const std::int32_t image = BestImageIndex(i, pixels);
-            list->Add(key, mQtDib::ImageFromBitmap(maker.Picture(Icon(i), image, pixels)));
-        } catch (const cError& e) {
-            if (e.Number() != cError::kInvalidPicture) throw;
-            MError::ReportError(e, true, false);
-        }
+        list->Add(key, [this, i, list]() -> QImage {
+            try {
+                return cError::Guarded([&] {
+                    const std::int32_t pixels = list->DevicePixels();
+                    const std::int32_t image = BestImageIndex(i, pixels);
+                    return mQtDib::ImageFromBitmap(s_->pictures->Picture(Icon(i), image, pixels));
+                });
+            } catch (const cError& e) {
+                MError::ReportError(e, true, false);
+                return {};
+            }
+        });
     }
 }
 
 double FMain::PictureRatio() const { return devicePixelRatioF(); }
 
+void FMain::ForgetPictures() {
+    s_->ilsIcons16->SetDevicePixelRatio(PictureRatio());
+    s_->ilsIcons32->SetDevicePixelRatio(PictureRatio());
+    s_->pictures = std::make_unique<mListPictures::cMaker>();
+}
+
 void FMain::RemakePictures() {
     if (s_->ilsIcons32->DevicePixelRatio() == PictureRatio() && s_->ilsIcons16->DevicePixelRatio() == PictureRatio())
         return;
-    s_->ilsIcons32->SetDevicePixelRatio(PictureRatio());
-    s_->ilsIcons16->SetDevicePixelRatio(PictureRatio());
-    mListPictures::cMaker maker;
-    for (std::int32_t i = 1; i <= IconCount(); ++i) AddPictures(i, maker);
+    ForgetPictures();
+    for (std::int32_t i = 1; i <= IconCount(); ++i) AddPictures(i);
     s_->lvwIcons->SetSmallIcons(s_->lvwIcons->SmallIcons());
     s_->lvwIcons->SetIcons(s_->lvwIcons->Icons());
 }
 
 void FMain::ResetIcons() {
+    // The list's items and pictures go before the icons they are drawn from.
+    s_->lvwIcons->Clear();
+    s_->lvwIcons->SetIcons(nullptr);
+    s_->lvwIcons->SetSmallIcons(nullptr);
+    ForgetPictures();
     s_->IconGrid1->Clear();
     s_->icons.clear();
     s_->animationText.clear();
-    s_->lvwIcons->SetIcons(nullptr);
-    s_->lvwIcons->SetSmallIcons(nullptr);
-    s_->ilsIcons16->SetDevicePixelRatio(PictureRatio());
-    s_->ilsIcons32->SetDevicePixelRatio(PictureRatio());
 }
 
 void FMain::RetrieveFailed(const cError& e) {
@@ -85,7 +95,7 @@ void FMain::RetrieveFailed(const cError& e) {
     MError::ReportError(e, true, true);
     // Nothing of the file is shown: View > Cursors has nothing to read again.
     s_->shownFile.clear();
-    s_->icons.clear();
+    ResetIcons();
     DisplayIcons();
     s_->sbrMain->SetStyle(cStatusBar::sbrSimple);
     s_->sbrMain->SetSimpleText(Q(mMainWindow::kReady));
@@ -157,8 +167,7 @@ void FMain::Retrieve(const std::string& fileName) {
             };
             // The pictures of each icon as soon as it counts (it is icons_[i - 1] by then), so that a
             // stop for lack of memory still shows the icons before it with theirs.
-            mListPictures::cMaker maker;
-            hooks.GroupLoaded = [&](std::int32_t i, const cFileIcon&) { AddPictures(i, maker); };
+            hooks.GroupLoaded = [&](std::int32_t i, const cFileIcon&) { AddPictures(i); };
             hooks.AnimationLoaded = [&](const cAnimatedCursor& animation) {
                 s_->animationText = mIconCommands::AnimationPropertiesText(animation);
             };

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/ui/FMain.h"
+#include "app/mListPictures.h"
 #include "app/ui/cImageList.h"
 #include "icon/cFileIcon.h"
 #include "support/cMRUFileList.h"
@@ -34,6 +35,8 @@ struct FMain::cState {
     cListView* lvwIcons = nullptr;
     const std::unique_ptr<cImageList> ilsIcons32 = std::make_unique<cImageList>(32);
     const std::unique_ptr<cImageList> ilsIcons16 = std::make_unique<cImageList>(16);
+    // The pictures drawn for both lists from the current icons, each image drawn once.
+    std::unique_ptr<mListPictures::cMaker> pictures = std::make_unique<mListPictures::cMaker>();
     cIconGrid* IconGrid1 = nullptr; // in scrImages, hidden until View > Images shows it
     QSplitter* splImages = nullptr; // lvwIcons, then scrImages
     QScrollArea* scrImages = nullptr; // the images pane: IconGrid1, scrolled sideways

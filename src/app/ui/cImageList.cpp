@@ -13,8 +13,7 @@ void cImageList::SetDevicePixelRatio(double ratio) {
     ratio_ = ratio > 0.0 ? ratio : 1.0;
 }
 
-void cImageList::Add(const std::string& key, const QImage& picture) {
-    if (Contains(key)) throw cError(kKeyNotUnique, cError::SourceOf("cImageList"), "Key is not unique in collection");
+QPixmap cImageList::Square(const QImage& picture) const {
     const int side = DevicePixels();
     QPixmap pixmap;
     if (picture.width() == side && picture.height() == side) {
@@ -30,13 +29,34 @@ void cImageList::Add(const std::string& key, const QImage& picture) {
         pixmap = QPixmap::fromImage(square);
     }
     pixmap.setDevicePixelRatio(ratio_);
-    pictures_.emplace(key, std::move(pixmap));
+    return pixmap;
 }
+
+cImageList::cEntry& cImageList::NewEntry(const std::string& key) {
+    if (Contains(key)) throw cError(kKeyNotUnique, cError::SourceOf("cImageList"), "Key is not unique in collection");
+    return pictures_[key];
+}
+
+void cImageList::Add(const std::string& key, const QImage& picture) {
+    NewEntry(key).picture = Square(picture);
+    ++drawn_;
+}
+
+void cImageList::Add(const std::string& key, tDraw draw) { NewEntry(key).draw = std::move(draw); }
 
 const QPixmap& cImageList::Item(const std::string& key) const {
     const auto it = pictures_.find(key);
     if (it == pictures_.end()) {
         cError::RaiseRuntime(cError::kElementNotFound);
     }
-    return it->second;
+    cEntry& entry = it->second;
+    if (entry.draw) {
+        // Taken out first: a drawing is made once, whatever it gives.
+        const tDraw draw = std::move(entry.draw);
+        entry.draw = nullptr;
+        const QImage picture = draw();
+        if (!picture.isNull()) entry.picture = Square(picture);
+        ++drawn_;
+    }
+    return entry.picture;
 }

@@ -5,10 +5,15 @@
 // size shows it sharp on a scaled screen. A picture of another size is scaled, keeping its aspect
 // ratio, and centred on a transparent square. Keys are unique; a missing key raises the
 // element-not-found error (35601), a repeated one the key-not-unique error (35602).
+//
+// A picture may be added as the means to draw it: it is drawn when it is first asked for (a
+// view asks only for the items it paints), and kept. A drawing that gives no image leaves the
+// key with a null picture.
 
 #include <QPixmap>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -17,6 +22,8 @@ class QImage;
 class cImageList {
 public:
     static constexpr std::int32_t kKeyNotUnique = 35602;
+    // Draws a picture when it is first asked for; a null image for none.
+    using tDraw = std::function<QImage()>;
 
     explicit cImageList(int size) : size_(size) {}
 
@@ -29,14 +36,29 @@ public:
     void SetDevicePixelRatio(double ratio);
 
     int Count() const noexcept { return static_cast<int>(pictures_.size()); }
+    // How many pictures have been drawn (added as images, or drawn when first asked for).
+    int DrawnCount() const noexcept { return drawn_; }
     bool Contains(const std::string& key) const { return pictures_.count(key) != 0; }
 
     void Add(const std::string& key, const QImage& picture);
+    void Add(const std::string& key, tDraw draw);
+    // The picture under `key`, drawn now when it was added as a drawing and not yet asked for.
     const QPixmap& Item(const std::string& key) const;
-    void Clear() { pictures_.clear(); }
+    void Clear() {
+        pictures_.clear();
+        drawn_ = 0;
+    }
 
 private:
+    struct cEntry {
+        QPixmap picture;
+        tDraw draw; // empty once drawn
+    };
+    QPixmap Square(const QImage& picture) const;
+    cEntry& NewEntry(const std::string& key);
+
     int size_;
     double ratio_ = 1.0;
-    std::map<std::string, QPixmap> pictures_;
+    mutable std::map<std::string, cEntry> pictures_;
+    mutable int drawn_ = 0;
 };

@@ -39,12 +39,57 @@ void RefuseDragAndDrop(QAbstractItemView* view) {
 
 } // namespace
 
+// Gives each item of a view its picture from the attached image list of the current view, looked
+// up when the item is painted: a picture added as a drawing is drawn only for the items a view
+// shows. Sizing an item only reserves the view's picture size.
+class cListView::cPictureDelegate : public QStyledItemDelegate {
+public:
+    cPictureDelegate(const cListView* owner, QAbstractItemView* view) : QStyledItemDelegate(view), owner_(owner) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        const QWidget* widget = opt.widget;
+        (widget ? widget->style() : QApplication::style())->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const Sizing sizing(this);
+        return QStyledItemDelegate::sizeHint(option, index);
+    }
+
+protected:
+    // While set, initStyleOption reserves the picture's room without drawing it.
+    class Sizing {
+    public:
+        explicit Sizing(const cPictureDelegate* d) : d_(d) { d_->sizing_ = true; }
+        ~Sizing() { d_->sizing_ = false; }
+        Sizing(const Sizing&) = delete;
+        Sizing& operator=(const Sizing&) = delete;
+
+    private:
+        const cPictureDelegate* d_;
+    };
+
+    void initStyleOption(QStyleOptionViewItem* opt, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(opt, index);
+        if (index.column() != 0 || !owner_->HasPicture(index.row())) return;
+        opt->features |= QStyleOptionViewItem::HasDecoration;
+        opt->decorationSize = opt->widget ? static_cast<const QAbstractItemView*>(opt->widget)->iconSize() : QSize();
+        if (!sizing_) opt->icon = QIcon(owner_->Picture(index.row() + 1));
+    }
+
+private:
+    const cListView* owner_;
+    mutable bool sizing_ = false;
+};
+
 // Draws the items of the list view (not the details view) inside their grid cells: a text too
 // long for its cell is elided in the middle (under a large icon it first wraps onto a second
 // line, anywhere when it has no blanks), and its tool tip shows it whole.
-class cListView::cItemDelegate final : public QStyledItemDelegate {
+class cListView::cItemDelegate final : public cPictureDelegate {
 public:
-    explicit cItemDelegate(QListView* view) : QStyledItemDelegate(view), view_(view) {}
+    cItemDelegate(const cListView* owner, QListView* view) : cPictureDelegate(owner, view), view_(view) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QStyleOptionViewItem opt(option);
@@ -58,8 +103,9 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const QSize grid = view_->gridSize();
-        if (!grid.isValid()) return QStyledItemDelegate::sizeHint(option, index);
+        if (!grid.isValid()) return cPictureDelegate::sizeHint(option, index);
         // The size of the text as it is drawn, within the cell.
+        const Sizing sizing(this);
         QStyleOptionViewItem opt(option);
         initStyleOption(&opt, index);
         opt.rect = QRect(QPoint(), grid);
@@ -72,6 +118,7 @@ public:
     bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
                    const QModelIndex& index) override {
         if (event->type() == QEvent::ToolTip && index.isValid()) {
+            const Sizing sizing(this);
             QStyleOptionViewItem opt(option);
             initStyleOption(&opt, index);
             opt.rect = Cell(opt.rect);
@@ -160,8 +207,9 @@ cListView::cListView(QWidget* parent)
     report_->header()->setStretchLastSection(false);
     list_->setMovement(QListView::Static);
     list_->setResizeMode(QListView::Adjust);
-    delegate_ = new cItemDelegate(list_);
+    delegate_ = new cItemDelegate(this, list_);
     list_->setItemDelegate(delegate_);
+    report_->setItemDelegate(new cPictureDelegate(this, report_));
     // Ctrl+C copies the chosen icon, as the window's Copy does (the views would copy the item's
     // text); files dropped on the list go to the window.
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(list_), static_cast<QAbstractItemView*>(report_)}) {
@@ -251,11 +299,8 @@ int cListView::ColumnWidth(int column) const { return report_->columnWidth(colum
 int cListView::Add(const std::string& key, const QString& text, const std::string& largeKey,
                    const std::string& smallKey) {
     const QString qkey = QString::fromStdString(key);
-    for (int row = 0; row < model_->rowCount(); ++row) {
-        if (model_->item(row)->data(kKeyRole).toString() == qkey) {
-            throw cError(cImageList::kKeyNotUnique, cError::SourceOf("cListView"), "Key is not unique in collection");
-        }
-    }
+    if (keys_.count(key) != 0)
+        throw cError(cImageList::kKeyNotUnique, cError::SourceOf("cListView"), "Key is not unique in collection");
     auto* item = new QStandardItem(text);
     item->setData(qkey, kKeyRole);
     item->setData(QString::fromStdString(largeKey), kLargeKeyRole);
@@ -264,7 +309,11 @@ int cListView::Add(const std::string& key, const QString& text, const std::strin
     QList<QStandardItem*> row{item};
     for (int c = 1; c < model_->columnCount(); ++c) row.append(new QStandardItem());
     model_->appendRow(row);
-    if (!ApplyPicture(model_->rowCount() - 1)) cError::RaiseRuntime(cError::kElementNotFound);
+    keys_.insert(key);
+    // The current view's list must hold the item's picture (it is looked up when painted).
+    const cImageList* source = view_ == lvwIcon ? icons_ : smallIcons_;
+    const std::string& pictureKey = view_ == lvwIcon ? largeKey : smallKey;
+    if (source && !pictureKey.empty() && !source->Contains(pictureKey)) cError::RaiseRuntime(cError::kElementNotFound);
     return model_->rowCount();
 }
 
@@ -279,6 +328,7 @@ void cListView::SetSubItem(int index, int subItem, const QString& text) {
 
 void cListView::Clear() {
     model_->removeRows(0, model_->rowCount());
+    keys_.clear();
     delegate_->Forget();
 }
 
@@ -304,29 +354,28 @@ QString cListView::SubItem(int index, int subItem) const {
     return cell ? cell->text() : QString();
 }
 
-QPixmap cListView::Picture(int index) const {
-    CheckIndex(index);
-    return model_->item(index - 1)->data(Qt::DecorationRole).value<QPixmap>();
+const cImageList* cListView::PictureSource(int row, std::string& key) const {
+    const cImageList* source = view_ == lvwIcon ? icons_ : smallIcons_;
+    if (!source) return nullptr;
+    key = model_->item(row)->data(view_ == lvwIcon ? kLargeKeyRole : kSmallKeyRole).toString().toStdString();
+    return !key.empty() && source->Contains(key) ? source : nullptr;
 }
 
-bool cListView::ApplyPicture(int row) {
-    QStandardItem* item = model_->item(row);
-    const cImageList* source = view_ == lvwIcon ? icons_ : smallIcons_;
-    const std::string key = item->data(view_ == lvwIcon ? kLargeKeyRole : kSmallKeyRole).toString().toStdString();
-    if (!source || key.empty()) {
-        item->setData(QVariant(), Qt::DecorationRole);
-        return true;
-    }
-    if (!source->Contains(key)) {
-        item->setData(QVariant(), Qt::DecorationRole);
-        return false;
-    }
-    item->setData(source->Item(key), Qt::DecorationRole);
-    return true;
+bool cListView::HasPicture(int row) const {
+    std::string key;
+    return PictureSource(row, key) != nullptr;
+}
+
+QPixmap cListView::Picture(int index) const {
+    CheckIndex(index);
+    std::string key;
+    const cImageList* source = PictureSource(index - 1, key);
+    return source ? source->Item(key) : QPixmap();
 }
 
 void cListView::RefreshPictures() {
-    for (int row = 0; row < model_->rowCount(); ++row) ApplyPicture(row);
+    list_->viewport()->update();
+    report_->viewport()->update();
 }
 
 int cListView::SelectedIndex() const {

@@ -6,7 +6,8 @@
 //
 // One item model serves two Qt views that share the selection: a QListView for the first three
 // views and a QTreeView for the details. The image lists are not owned; the pictures shown are
-// looked up when an item is added and again whenever the lists or the view change. In the first
+// looked up when an item is painted, so a picture that is drawn when first asked for is drawn
+// only for the items a view shows. In the first
 // three views every item keeps to its grid cell: a long text is elided (under a large icon after
 // wrapping onto a second line) and shown whole in its tool tip. The copy keys are reported
 // (CopyRequested) instead of copying an item's text; the views take no drops, so files dropped on
@@ -17,6 +18,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 
 class QListView;
 class QStackedLayout;
@@ -87,13 +89,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    class cPictureDelegate;
     class cItemDelegate;
 
     void CheckIndex(int index) const;
     void ApplyView();
+    // Shows the pictures of the lists now attached, each drawn when its item is next painted.
     void RefreshPictures();
-    // Looks the item's picture up for the current view; false when its key is missing.
-    bool ApplyPicture(int row);
+    // The list the item of `row` (0-based) takes its picture from in the current view, with
+    // the picture's key; null when it has none there.
+    const cImageList* PictureSource(int row, std::string& key) const;
+    bool HasPicture(int row) const;
     void OnCurrentChanged(int row);
 
     QStandardItemModel* model_;
@@ -106,4 +112,5 @@ private:
     eView view_ = lvwIcon;
     bool quiet_ = false;
     int headers_ = 0;
+    std::unordered_set<std::string> keys_;
 };

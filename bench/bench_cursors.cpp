@@ -106,16 +106,20 @@ void BM_User32Like_WithPictures_WithCursors(benchmark::State& s) { Load(s, true,
 
 // The same on a real module named by PICTRIX_BENCH_MODULE (Wine's user32.dll, say), with its
 // pictures; skipped without it.
-void RealModule(benchmark::State& state, bool cursors) {
+void RealModule(benchmark::State& state, bool cursors, bool pictures) {
     const char* module = std::getenv("PICTRIX_BENCH_MODULE");
     if (!module || !*module) {
         state.SkipWithError("PICTRIX_BENCH_MODULE is not set");
         return;
     }
-    Open(state, module, cursors, true, 0);
+    Open(state, module, cursors, pictures, 0);
 }
-void BM_RealModule_WithPictures_WithoutCursors(benchmark::State& s) { RealModule(s, false); }
-void BM_RealModule_WithPictures_WithCursors(benchmark::State& s) { RealModule(s, true); }
+void BM_RealModule_LoadOnly_WithoutCursors(benchmark::State& s) { RealModule(s, false, false); }
+void BM_RealModule_LoadOnly_WithCursors(benchmark::State& s) { RealModule(s, true, false); }
+void BM_RealModule_WithPictures_WithoutCursors(benchmark::State& s) { RealModule(s, false, true); }
+void BM_RealModule_WithPictures_WithCursors(benchmark::State& s) { RealModule(s, true, true); }
+BENCHMARK(BM_RealModule_LoadOnly_WithoutCursors)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RealModule_LoadOnly_WithCursors)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RealModule_WithPictures_WithoutCursors)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RealModule_WithPictures_WithCursors)->Unit(benchmark::kMicrosecond);
 

@@ -7,8 +7,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QAction>
 #include <QApplication>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -43,8 +45,34 @@ void RetrieveIcons_Distinct(benchmark::State& s) { Retrieve(s, true, false); }
 void RetrieveIconsUntilPainted_Repeating(benchmark::State& s) { Retrieve(s, false, true); }
 void RetrieveIconsUntilPainted_Distinct(benchmark::State& s) { Retrieve(s, true, true); }
 
+// A real module named by PICTRIX_BENCH_MODULE (Wine's user32.dll, say), opened with View >
+// Cursors checked or not, until painted; skipped without it.
+void RealModule(benchmark::State& state, bool cursors) {
+    const char* module = std::getenv("PICTRIX_BENCH_MODULE");
+    if (!module || !*module) {
+        state.SkipWithError("PICTRIX_BENCH_MODULE is not set");
+        return;
+    }
+    cScriptedPrompts prompts;
+    cPrompts::cScope scope(prompts);
+    FMain window;
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    QApplication::processEvents();
+    if (window.CursorsShown() != cursors) window.CursorsItem()->trigger();
+    for (auto _ : state) {
+        window.RetrievePendingFile(module);
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = window.IconCount();
+}
+void RealModuleUntilPainted_WithoutCursors(benchmark::State& s) { RealModule(s, false); }
+void RealModuleUntilPainted_WithCursors(benchmark::State& s) { RealModule(s, true); }
+
 } // namespace
 
+BENCHMARK(RealModuleUntilPainted_WithoutCursors)->Unit(benchmark::kMicrosecond);
+BENCHMARK(RealModuleUntilPainted_WithCursors)->Unit(benchmark::kMicrosecond);
 BENCHMARK(RetrieveIcons_Repeating)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(RetrieveIcons_Distinct)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(RetrieveIconsUntilPainted_Repeating)->Unit(benchmark::kMillisecond)->UseRealTime();

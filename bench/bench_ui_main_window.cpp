@@ -16,6 +16,8 @@
 
 #include "doubles/cScriptedPrompts.h"
 #include "app/ui/FMain.h"
+#include "app/ui/cImageList.h"
+#include "app/ui/cListView.h"
 #include "mBenchModules.h"
 #include "mUiBenchMain.h"
 #include "platform/ui/cPrompts.h"
@@ -69,10 +71,61 @@ void RealModule(benchmark::State& state, bool cursors) {
 void RealModuleUntilPainted_WithoutCursors(benchmark::State& s) { RealModule(s, false); }
 void RealModuleUntilPainted_WithCursors(benchmark::State& s) { RealModule(s, true); }
 
+// The list alone as the window fills it, with the real module's first N rows (texts, sub-items
+// and pictures already drawn), until painted: what each row costs the list view whatever the
+// loading and drawing cost.
+void ListOfItsRows(benchmark::State& state) {
+    const char* module = std::getenv("PICTRIX_BENCH_MODULE");
+    if (!module || !*module) {
+        state.SkipWithError("PICTRIX_BENCH_MODULE is not set");
+        return;
+    }
+    cScriptedPrompts prompts;
+    cPrompts::cScope scope(prompts);
+    FMain window;
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    QApplication::processEvents();
+    if (!window.CursorsShown()) window.CursorsItem()->trigger();
+    window.RetrievePendingFile(module);
+    const int rows = static_cast<int>(state.range(0));
+    if (window.IconCount() < rows) {
+        state.SkipWithError("the module has fewer rows");
+        return;
+    }
+    cImageList large(32), small(16);
+    for (int i = 1; i <= rows; ++i) {
+        const std::string key = "C" + std::to_string(i);
+        large.Add(key, window.Pictures32()->Item(key).toImage());
+        small.Add(key, window.Pictures16()->Item(key).toImage());
+    }
+    cListView list;
+    list.AddColumnHeader("Icon", 160);
+    list.AddColumnHeader("Number of Images", 100);
+    list.AddColumnHeader("Type", 80);
+    list.resize(window.IconList()->size());
+    list.show();
+    for (auto _ : state) {
+        list.Clear();
+        list.SetIcons(&large);
+        list.SetSmallIcons(&small);
+        for (int i = 1; i <= rows; ++i) {
+            const std::string key = "C" + std::to_string(i);
+            list.Add(key, window.IconList()->Text(i), key, key);
+            list.SetSubItem(i, 1, window.IconList()->SubItem(i, 1));
+            list.SetSubItem(i, 2, window.IconList()->SubItem(i, 2));
+        }
+        list.SetSelected(1);
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = rows;
+}
+
 } // namespace
 
 BENCHMARK(RealModuleUntilPainted_WithoutCursors)->Unit(benchmark::kMicrosecond);
 BENCHMARK(RealModuleUntilPainted_WithCursors)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ListOfItsRows)->Arg(7)->Arg(35)->Unit(benchmark::kMicrosecond);
 BENCHMARK(RetrieveIcons_Repeating)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(RetrieveIcons_Distinct)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(RetrieveIconsUntilPainted_Repeating)->Unit(benchmark::kMillisecond)->UseRealTime();

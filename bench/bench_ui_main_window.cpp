@@ -27,19 +27,28 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A shown main window, with View > Cursors checked or not, and the prompts it may ask.
+struct cShownWindow {
+    cScriptedPrompts prompts;
+    cPrompts::cScope scope{prompts};
+    FMain window;
+
+    explicit cShownWindow(bool cursors = true) {
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        window.show();
+        QApplication::processEvents();
+        if (window.CursorsShown() != cursors) window.CursorsItem()->trigger();
+    }
+};
+
 void Retrieve(benchmark::State& state, bool distinct, bool untilPainted) {
     const std::string module = mBenchModules::Module(distinct);
-    cScriptedPrompts prompts;
-    cPrompts::cScope scope(prompts);
-    FMain window;
-    window.setAttribute(Qt::WA_DeleteOnClose, false);
-    window.show();
-    QApplication::processEvents();
+    cShownWindow shown;
     for (auto _ : state) {
-        window.RetrievePendingFile(module);
+        shown.window.RetrievePendingFile(module);
         if (untilPainted) QApplication::processEvents();
     }
-    state.counters["groups"] = window.IconCount();
+    state.counters["groups"] = shown.window.IconCount();
 }
 
 void RetrieveIcons_Repeating(benchmark::State& s) { Retrieve(s, false, false); }
@@ -47,26 +56,24 @@ void RetrieveIcons_Distinct(benchmark::State& s) { Retrieve(s, true, false); }
 void RetrieveIconsUntilPainted_Repeating(benchmark::State& s) { Retrieve(s, false, true); }
 void RetrieveIconsUntilPainted_Distinct(benchmark::State& s) { Retrieve(s, true, true); }
 
-// A real module named by PICTRIX_BENCH_MODULE (Wine's user32.dll, say), opened with View >
-// Cursors checked or not, until painted; skipped without it.
-void RealModule(benchmark::State& state, bool cursors) {
+// The real module named by PICTRIX_BENCH_MODULE (Wine's user32.dll, say); empty, with the
+// benchmark skipped, without it.
+std::string RealModulePath(benchmark::State& state) {
     const char* module = std::getenv("PICTRIX_BENCH_MODULE");
-    if (!module || !*module) {
-        state.SkipWithError("PICTRIX_BENCH_MODULE is not set");
-        return;
-    }
-    cScriptedPrompts prompts;
-    cPrompts::cScope scope(prompts);
-    FMain window;
-    window.setAttribute(Qt::WA_DeleteOnClose, false);
-    window.show();
-    QApplication::processEvents();
-    if (window.CursorsShown() != cursors) window.CursorsItem()->trigger();
+    if (!module || !*module) state.SkipWithError("PICTRIX_BENCH_MODULE is not set");
+    return module ? module : "";
+}
+
+// The real module opened with View > Cursors checked or not, until painted.
+void RealModule(benchmark::State& state, bool cursors) {
+    const std::string module = RealModulePath(state);
+    if (module.empty()) return;
+    cShownWindow shown(cursors);
     for (auto _ : state) {
-        window.RetrievePendingFile(module);
+        shown.window.RetrievePendingFile(module);
         QApplication::processEvents();
     }
-    state.counters["rows"] = window.IconCount();
+    state.counters["rows"] = shown.window.IconCount();
 }
 void RealModuleUntilPainted_WithoutCursors(benchmark::State& s) { RealModule(s, false); }
 void RealModuleUntilPainted_WithCursors(benchmark::State& s) { RealModule(s, true); }
@@ -75,19 +82,11 @@ void RealModuleUntilPainted_WithCursors(benchmark::State& s) { RealModule(s, tru
 // and pictures already drawn), until painted: what each row costs the list view whatever the
 // loading and drawing cost.
 void ListOfItsRows(benchmark::State& state) {
-    const char* module = std::getenv("PICTRIX_BENCH_MODULE");
-    if (!module || !*module) {
-        state.SkipWithError("PICTRIX_BENCH_MODULE is not set");
-        return;
-    }
-    cScriptedPrompts prompts;
-    cPrompts::cScope scope(prompts);
-    FMain window;
-    window.setAttribute(Qt::WA_DeleteOnClose, false);
-    window.show();
-    QApplication::processEvents();
-    if (!window.CursorsShown()) window.CursorsItem()->trigger();
-    window.RetrievePendingFile(module);
+    const std::string module = RealModulePath(state);
+    if (module.empty()) return;
+    cShownWindow shown;
+    const FMain& window = shown.window;
+    shown.window.RetrievePendingFile(module);
     const int rows = static_cast<int>(state.range(0));
     if (window.IconCount() < rows) {
         state.SkipWithError("the module has fewer rows");

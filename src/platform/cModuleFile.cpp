@@ -15,6 +15,12 @@ constexpr std::size_t kDosHeaderSize = 64;
 constexpr std::size_t kLfanewAt = 0x3C;
 // The DOS, PE or NE headers and the section table of a usual module fit in its first 4 KiB.
 constexpr std::uint64_t kHeadBytes = 4096;
+// Small reads (directories, data entries, group headers, most images) are served from aligned
+// blocks of the file read whole and kept while they are among the last few used: a load reads
+// the resource tree and its small resources in a handful of reads instead of one each.
+constexpr std::size_t kSmallRead = 4096;
+constexpr std::uint64_t kBlockBytes = 8 * 1024;
+constexpr std::size_t kBlocksKept = 8;
 
 } // namespace
 
@@ -27,6 +33,20 @@ bool cModuleFile::ReadAt(std::uint64_t offset, std::size_t n, std::vector<std::u
                    head.begin() + static_cast<std::ptrdiff_t>(offset + n));
         return true;
     }
+    // The head itself is read straight from the file, on opening.
+    if (n != 0 && n <= kSmallRead && !head.empty()) {
+        const std::uint64_t start = offset - offset % kBlockBytes;
+        if (offset + n <= start + kBlockBytes) {
+            if (const std::vector<std::uint8_t>* block = Block(start)) {
+                const std::uint64_t at = offset - start;
+                if (at + n <= block->size()) {
+                    out.assign(block->begin() + static_cast<std::ptrdiff_t>(at),
+                               block->begin() + static_cast<std::ptrdiff_t>(at + n));
+                    return true;
+                }
+            }
+        }
+    }
     out.resize(n);
     if (n == 0) return true;
     if (file_.ReadAt(offset, out.data(), n) != n) {
@@ -34,6 +54,24 @@ bool cModuleFile::ReadAt(std::uint64_t offset, std::size_t n, std::vector<std::u
         return false;
     }
     return true;
+}
+
+const std::vector<std::uint8_t>* cModuleFile::Block(std::uint64_t start) {
+    auto& blocks = t_->blocks;
+    const auto found = std::find_if(blocks.begin(), blocks.end(), [start](const auto& b) { return b.first == start; });
+    if (found != blocks.end()) {
+        // The most recently used goes first.
+        std::rotate(blocks.begin(), found, found + 1);
+        return &blocks.front().second;
+    }
+    // A block that cannot be read whole (the file shrank, a read failed) is not kept: the read
+    // goes to the file itself and reports what it finds.
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kBlockBytes, fileSize_ - start));
+    std::vector<std::uint8_t> bytes(n);
+    if (file_.ReadAt(start, bytes.data(), n) != n) return nullptr;
+    if (blocks.size() == kBlocksKept) blocks.pop_back();
+    blocks.emplace(blocks.begin(), start, std::move(bytes));
+    return &blocks.front().second;
 }
 
 void cModuleFile::Free() {

@@ -5,7 +5,9 @@
 //
 // Opening reads only the headers (DOS header, PE headers and section table, or the NE header and
 // its resource table); the PE resource tree is read directory by directory when asked, and a
-// resource's bytes only when they are loaded. A directory is read and decoded once: its entries,
+// resource's bytes only when they are loaded. Small reads are served from the last few 8 KiB
+// blocks of the file read (at most 64 KiB kept per open module), so the directories and small
+// resources that lie together cost one read of the file. A directory is read and decoded once: its entries,
 // the identifiers they stand for and an index of its names, so a lookup by name costs the same
 // for the first name as for the ten-thousandth. Every read is bounds-checked against the file and
 // its section; counts are bounded by the bytes that hold them before anything is sized by them,
@@ -42,6 +44,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "base/cResourceID.h"
@@ -179,6 +182,8 @@ private:
     struct cTables {
         eFormat format = eFormat::kNone;
         std::vector<std::uint8_t> head; // the file's first bytes
+        // Blocks of the file kept for small reads, by their offset, the most recently used first.
+        std::vector<std::pair<std::uint64_t, std::vector<std::uint8_t>>> blocks;
         // PE: sections and the resource section's place.
         struct cSection {
             std::uint32_t va = 0, rawSize = 0, rawAt = 0;
@@ -204,6 +209,9 @@ private:
         return false;
     }
     bool ReadAt(std::uint64_t offset, std::size_t n, std::vector<std::uint8_t>& out);
+    // The block of the file at `start` (a multiple of the block size) from the kept ones, read
+    // and kept when it is not there; null when it cannot be read whole.
+    const std::vector<std::uint8_t>* Block(std::uint64_t start);
     static std::optional<cKey> KeyOf(const cResourceID& id);
     // The index lookups shared by both formats: the first entry with this name (or, for NE, number)
     // among the decoded ones; nullopt with `damaged` set when it is not there and the directory

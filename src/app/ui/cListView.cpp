@@ -46,13 +46,7 @@ class cListView::cPictureDelegate : public QStyledItemDelegate {
 public:
     cPictureDelegate(const cListView* owner, QAbstractItemView* view) : QStyledItemDelegate(view), owner_(owner) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        QStyleOptionViewItem opt(option);
-        initStyleOption(&opt, index);
-        const QWidget* widget = opt.widget;
-        (widget ? widget->style() : QApplication::style())->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
-    }
-
+    // Painting is QStyledItemDelegate's, through initStyleOption below.
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const Sizing sizing(this);
         return QStyledItemDelegate::sizeHint(option, index);
@@ -311,7 +305,7 @@ int cListView::Add(const std::string& key, const QString& text, const std::strin
     model_->appendRow(row);
     keys_.insert(key);
     // The current view's list must hold the item's picture (it is looked up when painted).
-    const cImageList* source = view_ == lvwIcon ? icons_ : smallIcons_;
+    const cImageList* source = ViewList();
     const std::string& pictureKey = view_ == lvwIcon ? largeKey : smallKey;
     if (source && !pictureKey.empty() && !source->Contains(pictureKey)) cError::RaiseRuntime(cError::kElementNotFound);
     return model_->rowCount();
@@ -354,8 +348,10 @@ QString cListView::SubItem(int index, int subItem) const {
     return cell ? cell->text() : QString();
 }
 
+const cImageList* cListView::ViewList() const { return view_ == lvwIcon ? icons_ : smallIcons_; }
+
 const cImageList* cListView::PictureSource(int row, std::string& key) const {
-    const cImageList* source = view_ == lvwIcon ? icons_ : smallIcons_;
+    const cImageList* source = ViewList();
     if (!source) return nullptr;
     key = model_->item(row)->data(view_ == lvwIcon ? kLargeKeyRole : kSmallKeyRole).toString().toStdString();
     return !key.empty() && source->Contains(key) ? source : nullptr;

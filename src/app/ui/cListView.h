@@ -96,6 +96,8 @@ private:
     void ApplyView();
     // Shows the pictures of the lists now attached, each drawn when its item is next painted.
     void RefreshPictures();
+    // The image list of the current view: the large pictures in the icon view, else the small.
+    const cImageList* ViewList() const;
     // The list the item of `row` (0-based) takes its picture from in the current view, with
     // the picture's key; null when it has none there.
     const cImageList* PictureSource(int row, std::string& key) const;

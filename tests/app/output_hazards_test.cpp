@@ -8,7 +8,7 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "app/mCli.h"
+#include "cli/mCli.h"
 #include "app/mPngExport.h"
 #include "app/mThumbnailer.h"
 #include "common/mTestKit.h"

@@ -3,7 +3,7 @@
 #include <iostream>
 #include <new>
 
-#include "app/mCli.h"
+#include "cli/mCli.h"
 #include "support/MError.h"
 
 int main(int argc, char** argv) {

@@ -1,7 +1,7 @@
 // pictrix-cli search: the search window's folder walk without a window. One matching path per
 // line, or a list file with -o, then the window's closing text.
 
-#include "app/mCli.h"
+#include "cli/mCli.h"
 #include "platform/mFindFile.h"
 #include "platform/mSysText.h"
 #include "search/cFolderWalk.h"

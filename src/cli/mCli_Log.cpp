@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "app/mCli.h"
+#include "cli/mCli.h"
 #include "support/MError.h"
 
 namespace mCli {

@@ -1,6 +1,6 @@
 // pictrix-cli paths: where the program keeps its help, its error log and its settings.
 
-#include "app/mCli.h"
+#include "cli/mCli.h"
 #include "base/mProgram.h"
 #include "platform/cRegistryStore.h"
 #include "support/MError.h"

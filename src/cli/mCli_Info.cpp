@@ -3,7 +3,7 @@
 
 #include <iomanip>
 
-#include "app/mCli.h"
+#include "cli/mCli.h"
 #include "icon/cAnimatedCursor.h"
 #include "icon/cFileIcon.h"
 #include "icon/mFileKind.h"

@@ -1,4 +1,4 @@
-#include "app/mCli.h"
+#include "cli/mCli.h"
 
 #include <sstream>
 #include <string_view>

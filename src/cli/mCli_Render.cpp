@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "app/mCli.h"
+#include "cli/mCli.h"
 #include "icon/cFileIcon.h"
 #include "icon/mBestImage.h"
 #include "platform/cAtomicFile.h"

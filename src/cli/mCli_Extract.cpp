@@ -8,8 +8,8 @@
 #include <thread>
 #include <unistd.h>
 
-#include "app/mCli.h"
-#include "app/mCliRecords.h"
+#include "cli/mCli.h"
+#include "cli/mCliRecords.h"
 #include "platform/cAtomicFile.h"
 #include "platform/mSysText.h"
 #include "search/cBatch.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <thread>
 
-#include "app/mCli.h"
-#include "app/mCliRecords.h"
+#include "cli/mCli.h"
+#include "cli/mCliRecords.h"
 #include "resources/mIconGroups.h"
 
 namespace mCli {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/mCli.h"
+#include "cli/mCli.h"
 #include "platform/cRegistryStore.h"
 
 namespace mCli {

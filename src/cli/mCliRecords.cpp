@@ -1,10 +1,10 @@
-#include "app/mCliRecords.h"
+#include "cli/mCliRecords.h"
 
 #include <charconv>
 #include <cstdio>
 #include <iostream>
 
-#include "app/mCli.h"
+#include "cli/mCli.h"
 #include "base/mJson.h"
 #include "search/mListFile.h"
 

@@ -1,5 +1,5 @@
 // What a batch extraction's writes cost, and whether more threads make them cheaper: N new files
-// of one icon's size written the careful way (cAtomicFile: a temporary file, then a rename that
+// of one icon's size written the careful way (cReplaceFile: a temporary file, then a rename that
 // never replaces) into one folder, by one thread or by two threads sharing the work. Where the
 // file system serialises creation in one folder, two threads take as long as one, and a run that
 // is mostly writes cannot gain from --jobs. The folder is the system's temporary folder, or
@@ -14,7 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/cAtomicFile.h"
+#include "platform/cReplaceFile.h"
 
 namespace {
 
@@ -45,11 +45,11 @@ void CreateFiles(benchmark::State& state) {
     for (auto _ : state) {
         // Each thread writes its share of kFiles new files per round.
         for (int i = state.thread_index(); i < kFiles; i += state.threads()) {
-            cAtomicFile out;
+            cReplaceFile out;
             std::string name = (folder.path / "f").string();
             name += std::to_string(next++);
             name += ".ico";
-            if (!out.Open(name, nullptr, cAtomicFile::eName::kMade) || !out.Write(bytes) || !out.Commit())
+            if (!out.Open(name, cReplaceFile::eName::kMade) || !out.Write(bytes) || !out.Commit())
                 state.SkipWithError("a file could not be written");
         }
     }

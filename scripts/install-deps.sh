@@ -18,6 +18,9 @@ if [[ ${1:-} == --test ]]; then
     # resource scripts by the MinGW binutils.
     libgtest-dev libgmock-dev imagemagick binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     libbenchmark-dev icoutils poppler-utils
+    # File systems the write policy is tried on: FAT through FUSE (no RENAME_NOREPLACE, no hard
+    # links, names folded), made from an image.
+    fusefat dosfstools fuse
     clang libclang-rt-14-dev
     xvfb xauth time strace
     desktop-file-utils shared-mime-info appstream lintian man-db xdg-utils

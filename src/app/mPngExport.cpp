@@ -7,7 +7,7 @@
 #include "app/mIconCommands.h"
 #include "base/mOutputName.h"
 #include "icon/mBestImage.h"
-#include "platform/cAtomicFile.h"
+#include "platform/cReplaceFile.h"
 #include "platform/mSysText.h"
 
 namespace mPngExport {
@@ -79,8 +79,8 @@ std::vector<std::string> ExistingFiles(const std::vector<cFile>& plan, const std
     for (const auto& f : plan) {
         const std::filesystem::path path = std::filesystem::path(folder) / f.name;
         // A link is never replaced (its output takes another name), so it is not asked about.
-        const auto kind = cAtomicFile::Probe(path.string()).kind;
-        if (kind == cAtomicFile::eKind::kRegular || kind == cAtomicFile::eKind::kOther)
+        const auto kind = mFileAt::At(path.string()).kind;
+        if (kind != mFileAt::eKind::kMissing && kind != mFileAt::eKind::kLink && kind != mFileAt::eKind::kUnknown)
             existing.push_back(path.string());
     }
     return existing;
@@ -103,14 +103,14 @@ cReport Write(const cFileIcon& icon, const std::vector<cFile>& plan, const std::
         }
         // Names made inside a folder never go through a link: such an image takes the next free
         // "~N" name. A name from a save dialog is the user's and may be a link.
-        const auto kind = folder.empty() ? cAtomicFile::eName::kChosen : cAtomicFile::eName::kMade;
+        const auto kind = folder.empty() ? cReplaceFile::eName::kChosen : cReplaceFile::eName::kMade;
         std::string used = path;
-        for (int k = 2; kind == cAtomicFile::eName::kMade &&
-                        cAtomicFile::Probe(used).kind == cAtomicFile::eKind::kLink && k < 1'000'000;
+        for (int k = 2;
+             kind == cReplaceFile::eName::kMade && mFileAt::At(used).kind == mFileAt::eKind::kLink && k < 1'000'000;
              ++k)
             used = mOutputName::Numbered(path, k);
-        cAtomicFile out;
-        if (!out.Open(used, nullptr, kind) || !out.Write(png) || !out.Commit()) {
+        cReplaceFile out;
+        if (!out.Open(used, kind) || !out.Write(png) || !out.Commit()) {
             report.failed.push_back({used, mSysText::TextLine(out.LastError(), used)});
             continue;
         }

@@ -3,7 +3,7 @@
 // chosen icon are exported, names their files after the icon and the image, and writes them: an
 // image stored as PNG is written byte for byte as stored; a bitmap is decoded with its mask as
 // alpha (cFileIcon::ImageArgb, the decoder of pictrix-cli render) and encoded as a PNG with alpha.
-// Every file goes through a temporary file renamed over its name (cAtomicFile).
+// Every file goes through a temporary file renamed over its name (cReplaceFile).
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "base/mPrintable.h"
-#include "platform/cAtomicFile.h"
+#include "platform/cInPlaceFile.h"
 #include "platform/mSysText.h"
 #include "resources/mThumbnail.h"
 
@@ -76,10 +76,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     // Clients such as tumbler create OUTPUT themselves and read the result through the handle
     // they keep: an existing regular file is written in place, through its one inode. A link
-    // there is never written through.
-    cAtomicFile target;
-    if (!target.Open(output, nullptr, cAtomicFile::eName::kInPlace) || !target.Write(png) || !target.Commit()) {
-        const std::string why = target.LastError() == cAtomicFile::kLinkAtName
+    // there is never written through, nor a file with a second name.
+    cInPlaceFile target;
+    if (!target.Open(output) || !target.Write(png) || !target.Commit()) {
+        const std::string why = target.LastError() == mFileAt::kLinkAtName
                                     ? std::string("it is a symbolic link, which is never written through")
                                     : mSysText::TextLine(target.LastError(), output);
         err << kName << ": " << mPrintable::Of(output) << ": cannot write the thumbnail: " << mPrintable::Of(why)

@@ -10,7 +10,7 @@
 
 #include "cli/mCli.h"
 #include "cli/mCliRecords.h"
-#include "platform/cAtomicFile.h"
+#include "platform/cStreamFile.h"
 #include "platform/mSysText.h"
 #include "search/cBatch.h"
 
@@ -96,10 +96,9 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     if (files.empty() || folder.empty()) return err << kUsage, 2;
 
     // The manifest: standard output, or a file the user named, written record by record.
-    cAtomicFile manifestFile;
+    cStreamFile manifestFile;
     const bool manifestOut = manifestPath == "-";
-    if (!manifestPath.empty() && !manifestOut &&
-        !manifestFile.Open(manifestPath, nullptr, cAtomicFile::eName::kStream)) {
+    if (!manifestPath.empty() && !manifestOut && !manifestFile.Open(manifestPath)) {
         err << "pictrix-cli: " << Printable(manifestPath)
             << ": cannot write the manifest: " << Printable(mSysText::TextLine(manifestFile.LastError(), manifestPath))
             << '\n';
@@ -120,8 +119,8 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     };
     hooks.Error = [&](const std::string& source, const cError& e) { PrintError(err, source, e); };
     hooks.Renamed = [&](const std::string& source, const std::string& wanted, const std::string& used,
-                        cExtractor::eRename why) {
-        err << "pictrix-cli: " << Printable(source) << ": " << Printable(wanted) << ' ' << cExtractor::RenameReason(why)
+                        mExtract::eRename why) {
+        err << "pictrix-cli: " << Printable(source) << ": " << Printable(wanted) << ' ' << mExtract::RenameReason(why)
             << "; saved as " << Printable(used) << '\n';
     };
     hooks.Shortened = [&](const std::string& source, const std::string& wanted, const std::string& used) {

@@ -6,7 +6,7 @@
 #include "cli/mCli.h"
 #include "icon/cFileIcon.h"
 #include "icon/mBestImage.h"
-#include "platform/cAtomicFile.h"
+#include "platform/cReplaceFile.h"
 #include "platform/mDib.h"
 #include "platform/mSysText.h"
 #include "resources/mIconGroups.h"
@@ -67,7 +67,7 @@ int RenderImage(const std::vector<cFileIcon>& icons, const std::string& file, co
         err << "pictrix-cli: " << Printable(output) << ": the image could not be encoded as PNG\n";
         return 1;
     }
-    cAtomicFile target;
+    cReplaceFile target;
     if (!target.Open(output) || !target.Write(png) || !target.Commit()) {
         err << "pictrix-cli: " << Printable(output)
             << ": cannot write the PNG: " << mSysText::TextLine(target.LastError()) << '\n';

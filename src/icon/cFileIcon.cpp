@@ -6,7 +6,7 @@
 #include <array>
 #include <cstring>
 
-#include "platform/cAtomicFile.h"
+#include "platform/cReplaceFile.h"
 #include "platform/cByteView.h"
 #include "platform/cReadFile.h"
 #include "base/mChecked.h"
@@ -172,20 +172,16 @@ std::vector<std::uint8_t> cFileIcon::IcoBytes() const {
     return out;
 }
 
-bool cFileIcon::SaveIcon(const std::string& fileName) { return Save(fileName, nullptr); }
-
-bool cFileIcon::SaveIcon(const std::string& fileName, cWrittenFiles& run) { return Save(fileName, &run); }
-
-bool cFileIcon::Save(const std::string& fileName, cWrittenFiles* run) {
+bool cFileIcon::SaveIcon(const std::string& fileName) {
     if (fileName_.empty() && fileName.empty()) throw Error(kErrNoFilename, "No filename specified.");
     if (header_.idCount == 0) throw Error(kErrCantWrite, "Icon contains no images.");
     if (!fileName.empty()) fileName_ = fileName;
 
     // The whole file in one write, encoded by the one encoder of the format.
     const std::vector<std::uint8_t> bytes = IcoBytes();
-    cAtomicFile out;
+    cReplaceFile out;
     saveError_ = 0;
-    if (!out.Open(fileName_, run, run ? cAtomicFile::eName::kMade : cAtomicFile::eName::kChosen)) {
+    if (!out.Open(fileName_)) {
         saveError_ = out.LastError();
         throw Error(kErrCantWrite, "Couldn't open file for writing.");
     }

@@ -49,7 +49,6 @@ struct ICONDIRENTRY {
 
 class cByteView;
 class cModuleFile;
-class cWrittenFiles;
 
 class cFileIcon {
 public:
@@ -119,11 +118,6 @@ public:
     // count byte is 0. Results and failures as LoadIconFromEXE's.
     bool LoadGroupFromEXE(cModuleFile& module, const cGroupRef& group, cLoadBudget* budget = nullptr);
     bool SaveIcon(const std::string& fileName = {});
-    // The same as one save of a run that writes many files (a batch extraction): the name is one
-    // the program made (a link there is refused), a file the run itself wrote earlier is replaced
-    // without a flush, the replacement of an older file waits for the run's one flush, and the
-    // new file is recorded in `run`.
-    bool SaveIcon(const std::string& fileName, cWrittenFiles& run);
     // The system's code for the last failed save (mSysText), 0 after a save that worked.
     std::uint32_t SaveSystemError() const noexcept { return saveError_; }
 
@@ -207,7 +201,6 @@ public:
 
 private:
     std::uint32_t saveError_ = 0;
-    bool Save(const std::string& fileName, cWrittenFiles* run);
     void Reset(const std::string& fileName);
     bool LoadFile(const std::string& fileName, std::uint16_t type);
     // Decodes an .ico/.cur file of `fileSize` bytes read through `read` (positional: how many of

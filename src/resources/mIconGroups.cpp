@@ -22,9 +22,10 @@ void Append(std::vector<cFileIcon>& icons, cFileIcon&& icon, const cHooks& hooks
 
 } // namespace
 
-void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks, const cOptions& options) {
+void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks, const cOptions& options,
+          std::optional<mFileKind::eKind> known) {
     icons.clear();
-    const mFileKind::eKind kind = mFileKind::KindOf(file);
+    const mFileKind::eKind kind = known ? *known : mFileKind::KindOf(file);
     if (kind == mFileKind::eKind::kIconFile || kind == mFileKind::eKind::kCursorFile) {
         Report(hooks, eStep::IconFile);
         cFileIcon icon;

@@ -13,11 +13,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "icon/cAnimatedCursor.h"
 #include "icon/cFileIcon.h"
+#include "icon/mFileKind.h"
 
 namespace mIconGroups {
 
@@ -66,7 +68,8 @@ inline constexpr cOptions kIconGroupsOnly{false, false};
 // language variants. A group that lists no images is kept with none, as LoadIconFromEXE leaves
 // it. Raises what opening, enumerating or reading raises. Group steps count every group the load
 // will read (icon and cursor groups, language variants).
+// `kind` is the file's kind where the caller has decided it already (mFileKind::KindOf).
 void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks = {},
-          const cOptions& options = {});
+          const cOptions& options = {}, std::optional<mFileKind::eKind> kind = std::nullopt);
 
 } // namespace mIconGroups

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <condition_variable>
+#include <exception>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -14,14 +15,13 @@
 #include "base/mLanguage.h"
 #include "base/mSha256.h"
 #include "platform/cReadFile.h"
+#include "platform/mSysText.h"
 
-// What a worker leaves for the committer: the record so far, the loaded groups and what the load
+// What a worker leaves for the committer: the record so far, the loaded source and what the load
 // said, in order.
 struct cBatch::cLoaded {
     cSource record;
-    bool loaded = false;
-    std::vector<cFileIcon> icons;
-    std::int32_t iconCount = 0;
+    mExtract::cSource source;
     std::vector<std::size_t> icoBytes;
     struct cEvent {
         std::string text; // a status text, when error is empty
@@ -62,12 +62,12 @@ std::string FileSha256(const std::string& path) {
     return sha.Hex();
 }
 
-const char* StatusOf(cExtractor::eOutcome o) {
+const char* StatusOf(mExtract::eOutcome o) {
     switch (o) {
-    case cExtractor::eOutcome::kSaved: return "saved";
-    case cExtractor::eOutcome::kRenamed: return "renamed";
-    case cExtractor::eOutcome::kDuplicate: return "duplicate";
-    case cExtractor::eOutcome::kFailed: return "failed";
+    case mExtract::eOutcome::kSaved: return "saved";
+    case mExtract::eOutcome::kRenamed: return "renamed";
+    case mExtract::eOutcome::kDuplicate: return "duplicate";
+    case mExtract::eOutcome::kFailed: return "failed";
     }
     return "";
 }
@@ -77,18 +77,14 @@ const char* StatusOf(cExtractor::eOutcome o) {
 void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& into) const {
     into.record.path = path;
     if (path.empty()) return;
-    cExtractor::cHooks hooks;
+    mExtract::cLoadHooks hooks;
     hooks.Status = [&into](const std::string& text) { into.events.push_back({text, std::nullopt}); };
     hooks.ReportError = [&into](const cError& e) { into.events.push_back({{}, e}); };
-    cExtractor loader(std::move(hooks));
-    loader.SourceFile(path);
-    loader.ExtractCursors(options.cursors);
-    loader.ExtractLanguages(options.languages);
     try {
         cError::Guarded([&] {
-            into.loaded = loader.LoadFileIcons(path);
-            into.record.read = into.loaded;
-            if (!into.loaded) {
+            into.source = mExtract::Load(path, {options.cursors, options.languages}, hooks);
+            into.record.read = into.source.read;
+            if (!into.source.read) {
                 for (auto it = into.events.rbegin(); it != into.events.rend(); ++it) {
                     if (it->error) {
                         into.record.error = it->error->Description();
@@ -100,10 +96,10 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
                 }
             }
             if (options.digests) into.record.sha256 = FileSha256(path);
-            for (std::int32_t k = 1; k <= loader.IconCount(); ++k) {
-                const cFileIcon& icon = loader.Icons()[static_cast<std::size_t>(k - 1)];
+            std::int32_t k = 0;
+            for (const cFileIcon& icon : into.source.icons) {
                 cGroup g;
-                g.position = k;
+                g.position = ++k;
                 g.id = icon.ResourceID();
                 g.cursor = icon.IsCursor();
                 if (icon.Language()) g.language = mLanguage::Tag(*icon.Language());
@@ -129,15 +125,13 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
                 }
                 into.record.groups.push_back(std::move(g));
             }
-            into.iconCount = loader.IconCount();
-            into.icons = loader.TakeIcons();
         });
     } catch (const cError& e) {
-        into.loaded = false;
+        into.source.read = false;
         into.record.error = e.Description();
         into.events.push_back({{}, e});
     }
-    if (!into.loaded) into.record.read = false;
+    if (!into.source.read) into.record.read = false;
 }
 
 bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hooks) {
@@ -150,20 +144,14 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
             hooks.Status(path, e.text);
         }
     }
-    bool ok = path.empty() || loaded.loaded;
-    if (options.write && loaded.loaded && loaded.iconCount > 0) {
-        cExtractor::cHooks h;
+    bool ok = path.empty() || loaded.source.read;
+    if (options.write && loaded.source.read && !loaded.source.icons.empty()) {
+        mExtract::cSaveHooks h;
         h.Status = [&](const std::string& text) {
             if (hooks.Status) hooks.Status(path, text);
         };
         h.ReportError = [&](const cError& e) {
             if (hooks.Error) hooks.Error(path, e);
-        };
-        h.Renamed = [&](const std::string& wanted, const std::string& used, cExtractor::eRename why) {
-            if (hooks.Renamed) hooks.Renamed(path, wanted, used, why);
-        };
-        h.Shortened = [&](const std::string& wanted, const std::string& used) {
-            if (hooks.Shortened) hooks.Shortened(path, wanted, used);
         };
         if (options.dedupe) {
             h.KeptCopy = [&](std::int32_t k) -> std::optional<std::string> {
@@ -173,89 +161,113 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
                 return it->second;
             };
         }
-        h.Outcome = [&](std::int32_t k, cExtractor::eOutcome outcome, const std::string& file, const cError* error) {
-            cGroup& g = record.groups[static_cast<std::size_t>(k - 1)];
-            g.status = StatusOf(outcome);
-            g.output = outcome == cExtractor::eOutcome::kFailed ? std::string() : file;
-            if (error) g.error = error->Description();
-            if (outcome == cExtractor::eOutcome::kDuplicate) ++duplicates_;
-            if (outcome == cExtractor::eOutcome::kSaved || outcome == cExtractor::eOutcome::kRenamed) {
-                bytesWritten_ += loaded.icoBytes[static_cast<std::size_t>(k - 1)];
-                if (options.dedupe) kept_.emplace(g.icoSha256, file);
+        h.Outcome = [&](const mExtract::cOutcome& o) {
+            cGroup& g = record.groups[static_cast<std::size_t>(o.group - 1)];
+            g.status = StatusOf(o.outcome);
+            g.output = o.outcome == mExtract::eOutcome::kFailed ? std::string() : o.path;
+            if (o.error) g.error = o.error->Description();
+            if (o.outcome == mExtract::eOutcome::kDuplicate) ++duplicates_;
+            if (o.outcome == mExtract::eOutcome::kSaved || o.outcome == mExtract::eOutcome::kRenamed) {
+                bytesWritten_ += loaded.icoBytes[static_cast<std::size_t>(o.group - 1)];
+                if (options.dedupe) kept_.emplace(g.icoSha256, o.path);
+            }
+            if (!o.wanted.empty()) {
+                if (o.shortened && hooks.Shortened)
+                    hooks.Shortened(path, o.wanted, o.path);
+                else if (!o.shortened && hooks.Renamed)
+                    hooks.Renamed(path, o.wanted, o.path, o.why.value_or(mExtract::eRename::kSameFile));
             }
         };
-        saver_.SetHooks(std::move(h));
-        saver_.SourceFile(path);
-        saver_.GiveIcons(std::move(loaded.icons), loaded.iconCount);
-        ok = saver_.SaveFileIcons() && ok;
+        ok = mExtract::Save(run_, loaded.source, h) && ok;
         // The groups after a failed one are not written, as the search window leaves them.
         for (auto& g : record.groups) {
             if (!g.status.empty()) continue;
             g.status = "failed";
             g.error = "not written: an earlier group of this file could not be saved";
         }
-        saver_.TakeIcons();
-        saver_.SetHooks({});
     }
     if (hooks.Done) hooks.Done(record);
     return ok;
 }
 
-std::unique_ptr<cBatch::cLoaded> cBatch::LoadOne(const std::string& path, const cOptions& options) const {
+std::unique_ptr<cBatch::cLoaded> cBatch::LoadOne(const std::string& path, const cOptions& options,
+                                                 const cHooks& hooks) const {
+    if (hooks.Loading) hooks.Loading(path);
     auto loaded = std::make_unique<cLoaded>();
     try {
         Load(path, options, *loaded);
     } catch (...) {
+        loaded->record = {};
         loaded->record.path = path;
         loaded->record.error = "the file could not be examined";
+        loaded->source = {};
+        loaded->icoBytes.clear();
+        loaded->held = 0;
     }
     return loaded;
 }
 
 bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& options, const cHooks& hooks) {
-    saver_.TargetFolder(cExtractor::TargetFolderOf(options.folder));
-    saver_.StartRun(options.write ? sources : std::vector<std::string>{});
     duplicates_ = 0;
     bytesWritten_ = 0;
     kept_.clear();
+    // A folder that cannot be opened fails each source's first save, as a missing folder always has.
+    if (options.write) run_.Open(options.folder, sources);
     const std::size_t jobs = static_cast<std::size_t>(std::clamp(options.jobs, 1, 64));
     const std::size_t n = sources.size();
 
     std::vector<std::unique_ptr<cLoaded>> slots(n);
     std::mutex m;
-    std::condition_variable filled, freed; // the committer's slot is filled; the window moved
+    std::condition_variable filled, freed; // the committer's slot is filled; a loader may start
     std::size_t next = 0, committed = 0, lightWaiting = 0, workersWaiting = 0;
+    bool stop = false; // a failure on some thread: every loader stops at its next source
+    std::exception_ptr failure;
     // A source is started only while fewer than `jobs` sources are being loaded or wait for the
     // committer holding more than a light load: memory stays within `jobs` loads. Light results
     // (most sources of a collection hold no icons at all) may wait in a longer queue, so that the
     // loaders do not stop and start at every small file.
     constexpr std::size_t kMaxAhead = 64;
     auto mayStart = [&] {
-        return next >= n || (next - committed - lightWaiting < jobs && next - committed < kMaxAhead);
+        return stop || next >= n || (next - committed - lightWaiting < jobs && next - committed < kMaxAhead);
+    };
+    auto fail = [&](std::exception_ptr e) {
+        std::lock_guard lock(m);
+        if (!failure) failure = std::move(e);
+        stop = true;
+        filled.notify_all();
+        freed.notify_all();
     };
     // Loads source i (claimed under the lock) and leaves the result in its slot.
     auto loadInto = [&](std::size_t i) {
-        auto loaded = LoadOne(sources[i], options);
+        auto loaded = LoadOne(sources[i], options, hooks);
         const bool light = loaded->held <= kLightBytes;
         std::lock_guard lock(m);
         slots[i] = std::move(loaded);
-        if (light) ++lightWaiting;
+        // A light result frees a place for a waiting loader at once.
+        if (light) {
+            ++lightWaiting;
+            if (workersWaiting > 0) freed.notify_one();
+        }
         if (i == committed) filled.notify_one();
     };
     auto work = [&] {
-        for (;;) {
-            std::size_t i = 0;
-            {
-                std::unique_lock lock(m);
-                if (!mayStart()) {
-                    ++workersWaiting;
-                    freed.wait(lock, mayStart);
-                    --workersWaiting;
+        try {
+            for (;;) {
+                std::size_t i = 0;
+                {
+                    std::unique_lock lock(m);
+                    if (!mayStart()) {
+                        ++workersWaiting;
+                        freed.wait(lock, mayStart);
+                        --workersWaiting;
+                    }
+                    if (stop || next >= n) return;
+                    i = next++;
                 }
-                if (next >= n) return;
-                i = next++;
+                loadInto(i);
             }
-            loadInto(i);
+        } catch (...) {
+            fail(std::current_exception());
         }
     };
     // The committer is one of the `jobs` loaders: while the source it is to commit is not ready,
@@ -271,47 +283,55 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
     }
 
     bool ok = true;
-    for (std::size_t i = 0; i < n; ++i) {
-        std::unique_ptr<cLoaded> loaded;
-        {
-            std::unique_lock lock(m);
-            while (!slots[i]) {
-                if (next < n && (next == i || mayStart())) {
-                    const std::size_t j = next++;
-                    lock.unlock();
-                    loadInto(j);
-                    lock.lock();
-                } else {
-                    filled.wait(lock);
+    try {
+        for (std::size_t i = 0; i < n; ++i) {
+            std::unique_ptr<cLoaded> loaded;
+            {
+                std::unique_lock lock(m);
+                while (!slots[i] && !stop) {
+                    if (next < n && (next == i || mayStart())) {
+                        const std::size_t j = next++;
+                        lock.unlock();
+                        loadInto(j);
+                        lock.lock();
+                    } else {
+                        filled.wait(lock);
+                    }
                 }
+                if (!slots[i]) break;
+                loaded = std::move(slots[i]);
+                if (loaded->held <= kLightBytes) --lightWaiting;
             }
-            loaded = std::move(slots[i]);
-            if (loaded->held <= kLightBytes) --lightWaiting;
+            ok = Commit(*loaded, options, hooks) && ok;
+            loaded.reset();
+            std::lock_guard lock(m);
+            committed = i + 1;
+            if (workersWaiting > 0) freed.notify_all();
         }
-        ok = Commit(*loaded, options, hooks) && ok;
-        loaded.reset();
-        std::lock_guard lock(m);
-        committed = i + 1;
-        if (workersWaiting > 0) freed.notify_all();
+    } catch (...) {
+        fail(std::current_exception());
     }
+    {
+        std::lock_guard lock(m);
+        stop = true;
+    }
+    freed.notify_all();
     for (auto& w : workers) w.join();
 
     if (options.write) {
-        const std::int32_t before = saver_.IconsSaved();
-        cExtractor::cHooks h;
-        h.ReportError = [&](const cError& e) {
-            if (hooks.Error) hooks.Error(saver_.TargetFolder(), e);
-        };
-        saver_.SetHooks(std::move(h));
-        saver_.FinishRun();
-        saver_.SetHooks({});
-        if (saver_.IconsSaved() != before) ok = false;
+        // What waits is complete: it is put in place even after a failure.
+        const std::int32_t before = run_.IconsSaved();
+        run_.Finish([&](const cError& e) {
+            if (hooks.Error) hooks.Error(run_.TargetFolder(), e);
+        });
+        if (run_.IconsSaved() != before) ok = false;
     }
+    if (failure) std::rethrow_exception(failure);
     return ok;
 }
 
 std::string cBatch::TotalText() const {
-    std::string text = saver_.TotalText();
+    std::string text = run_.TotalText();
     if (duplicates_ > 0) {
         text += "; " + std::to_string(duplicates_) + (duplicates_ == 1 ? " duplicate" : " duplicates") +
                 " of files already written left out";

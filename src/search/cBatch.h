@@ -6,12 +6,18 @@
 // The committer is one of the `jobs` loaders: while the source it is to commit is not ready, it
 // loads the next one itself. At most `jobs` sources are being loaded or wait holding images;
 // sources that hold little (64 KiB of images at most: most files of a collection hold none) may
-// wait up to 64 deep, so that the loaders need not stop at every small file. The committer saves
-// each group through cExtractor (the same names, renames and run rules as the search window's
-// Extract) and hands one record per source to Done as soon as it is settled.
+// wait up to 64 deep, so that the loaders need not stop at every small file. Sources are loaded
+// and saved by the functions the search window's Extract uses (mExtract: the same names, renames
+// and run rules), and one record per source goes to Done as soon as it is settled.
 //
 // With dedupe, a group whose .ico bytes equal a file this run already wrote is not written again:
 // its record names the kept file.
+//
+// When something fails half way (out of memory, a hook that throws), on whichever thread: the
+// other loaders stop at their next source and are joined, the records of the sources committed
+// so far have been handed out, the files written so far stay (each complete), replacements that
+// wait are put in place, and the failure leaves Run as it was raised, whatever the number of
+// jobs. A folder that cannot be opened is the run's first failure: nothing is loaded.
 
 #include <cstdint>
 #include <functional>
@@ -23,7 +29,7 @@
 
 #include "base/cError.h"
 #include "base/cResourceID.h"
-#include "search/cExtractor.h"
+#include "search/mExtract.h"
 
 class cBatch {
 public:
@@ -69,15 +75,19 @@ public:
         std::function<void(const std::string& source, const std::string& text)> Status;
         std::function<void(const std::string& source, const cError& error)> Error;
         std::function<void(const std::string& source, const std::string& wanted, const std::string& used,
-                           cExtractor::eRename why)>
+                           mExtract::eRename why)>
             Renamed;
         std::function<void(const std::string& source, const std::string& wanted, const std::string& used)> Shortened;
+        // A source is about to be loaded, on the thread that loads it (in any order).
+        std::function<void(const std::string& source)> Loading;
     };
 
-    // Runs over `sources`; true when every source was read and every group written.
+    // Runs over `sources`; true when every source was read and every group written. With writing,
+    // a folder that cannot be opened is reported through Error (with the folder as its source)
+    // before anything is loaded, and the run answers false.
     bool Run(const std::vector<std::string>& sources, const cOptions& options, const cHooks& hooks);
 
-    std::int32_t IconsSaved() const noexcept { return saver_.IconsSaved(); }
+    std::int32_t IconsSaved() const noexcept { return run_.IconsSaved(); }
     std::int32_t Duplicates() const noexcept { return duplicates_; }
     std::uint64_t BytesWritten() const noexcept { return bytesWritten_; }
     // "Total icons saved: N", the renames, and the duplicates left out.
@@ -86,10 +96,10 @@ public:
 private:
     struct cLoaded;
     void Load(const std::string& path, const cOptions& options, cLoaded& into) const;
-    std::unique_ptr<cLoaded> LoadOne(const std::string& path, const cOptions& options) const;
+    std::unique_ptr<cLoaded> LoadOne(const std::string& path, const cOptions& options, const cHooks& hooks) const;
     bool Commit(cLoaded& loaded, const cOptions& options, const cHooks& hooks);
 
-    cExtractor saver_;
+    mExtract::cRun run_;
     std::int32_t duplicates_ = 0;
     std::uint64_t bytesWritten_ = 0;
     std::unordered_map<std::string, std::string> kept_; // .ico digest -> the first file written with it

@@ -4,7 +4,7 @@
 
 #include "base/cError.h"
 #include "base/mProgram.h"
-#include "platform/cAtomicFile.h"
+#include "platform/cReplaceFile.h"
 #include "platform/cReadFile.h"
 #include "platform/mSysText.h"
 #include "search/mRecurse.h"
@@ -116,7 +116,7 @@ std::string Encode(const std::vector<std::string_view>& entries) {
 
 void Write(const std::string& path, const std::vector<std::string_view>& entries) {
     const std::string bytes = Encode(entries);
-    cAtomicFile file;
+    cReplaceFile file;
     if (!file.Open(path)) throw FileError(file.LastError(), path);
     if (!file.Write(bytes.data(), bytes.size()) || !file.Commit()) {
         const std::uint32_t code = file.LastError() ? file.LastError() : mSysText::kWriteFault;

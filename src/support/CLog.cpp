@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/cAtomicFile.h"
+#include "platform/cReplaceFile.h"
 #include "base/mProgram.h"
 #include "platform/mSysText.h"
 
@@ -118,7 +118,7 @@ void CLog::LogEvent(std::string_view message, std::int32_t type, const cError* c
     }
 
     if (IsNotAFile(logPath_)) throw FileFailure(cError::kPathFileAccess, source, logPath_);
-    cAtomicFile::IgnoreFileSizeSignal();
+    cReplaceFile::IgnoreFileSizeSignal();
     int fd = ::open(logPath_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) throw FileFailure(RuntimeFromErrno(errno), source, logPath_);
     if (struct stat st{}; ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -147,7 +147,7 @@ void CLog::ClearLog() const {
     text += "\r\n";
     text += HeaderStampLine(std::time(nullptr));
     text += "\r\n";
-    cAtomicFile file;
+    cReplaceFile file;
     if (!file.Open(logPath_)) throw FileFailure(RuntimeFromSysCode(file.LastError()), kSource, logPath_);
     if (!file.Write(text.data(), text.size()) || !file.Commit()) {
         throw FileFailure(RuntimeFromSysCode(file.LastError()), kSource, logPath_);

@@ -114,7 +114,7 @@ TEST(Layers, TheRuleItself) {
         {"support/ui/FOptions.cpp", "app/mMainSettings.h", false},
         {"support/ui/FOptions.cpp", "support/ui/mColours.h", true},
         {"app/ui/FMain.cpp", "grid/ui/cIconGrid.h", true},
-        {"search/cExtractor.cpp", "grid/ui/cIconGrid.h", false},
+        {"search/mExtract.cpp", "grid/ui/cIconGrid.h", false},
         {"cli/mCli.cpp", "app/ui/FMain.h", false},
         {"app/mThumbnailer.cpp", "cli/mCli.h", false},
         {"resources/ui/mFileOpenSave.cpp", "platform/ui/cPrompts.h", true},
@@ -133,7 +133,7 @@ TEST(Layers, RelativeIncludesAreResolvedBeforeTheyAreJudged) {
     };
     write("icon/cFileIcon.h", "");
     write("search/ui/FRecurse.h", "");
-    write("search/cExtractor.cpp", "#include \"../icon/cFileIcon.h\"\n");
+    write("search/mExtract.cpp", "#include \"../icon/cFileIcon.h\"\n");
     write("search/ui/FRecurse.cpp", "#include \"FRecurse.h\"\n#include \"moc_FRecurse.cpp\"\n");
     write("icon/cUp.cpp", "#include \"../search/ui/FRecurse.h\"\n");
     write("base/cOut.cpp", "\n#include \"../../tests/common/mTestKit.h\"\n");

@@ -307,4 +307,28 @@ void ExpectSafeWrites(const std::string& name, const std::function<bool(const st
     }
 }
 
+cMount::cMount(eKind kind, std::uint64_t bytes) {
+    std::filesystem::create_directories(Path());
+    if (kind == eKind::kTmpfs) {
+        mounted_ =
+            Run("mount -t tmpfs -o size=" + std::to_string(bytes) + " tmpfs " + Quote(Path()) + " 2>/dev/null") == 0;
+        if (!mounted_) why_ = "a tmpfs cannot be mounted here (mount needs root)";
+        return;
+    }
+    fuse_ = true;
+    if (Run("command -v fusefat >/dev/null && command -v mkfs.vfat >/dev/null") != 0) {
+        why_ = "fusefat or mkfs.vfat (dosfstools) is not installed";
+        return;
+    }
+    const std::string image = dir_.File("fat.img");
+    mounted_ = Run("truncate -s " + std::to_string(bytes) + " " + Quote(image) + " && mkfs.vfat " + Quote(image) +
+                   " >/dev/null && fusefat -o rw+ " + Quote(image) + " " + Quote(Path()) + " >/dev/null 2>&1") == 0;
+    if (!mounted_) why_ = "a FAT image cannot be mounted through FUSE here (no /dev/fuse?)";
+}
+
+cMount::~cMount() {
+    if (!mounted_) return;
+    Run((fuse_ ? "fusermount -u " : "umount ") + Quote(Path()) + " 2>/dev/null");
+}
+
 } // namespace mTestKit

@@ -87,6 +87,28 @@ inline std::uint64_t MemoryAllowance(std::uint64_t fileSize) { return (std::uint
 // standard error captured into `err`; answers its exit status.
 int RunLimited(const std::string& command, std::uint64_t limit, std::string* out, std::string* err);
 
+// A small file system mounted on a fresh folder for one test, unmounted at the end: a FAT image
+// through FUSE (no RENAME_NOREPLACE, no hard links, names compared without case) or a tmpfs of a
+// given size. Ok() is false, with Why() saying so, where the machine cannot mount it.
+class cMount {
+public:
+    enum class eKind { kFat, kTmpfs };
+    cMount(eKind kind, std::uint64_t bytes);
+    ~cMount();
+    cMount(const cMount&) = delete;
+    cMount& operator=(const cMount&) = delete;
+    bool Ok() const noexcept { return mounted_; }
+    const std::string& Why() const noexcept { return why_; }
+    std::string File(const std::string& name) const { return dir_.File("mnt/" + name); }
+    std::string Path() const { return dir_.File("mnt"); }
+
+private:
+    cTempDir dir_;
+    bool mounted_ = false;
+    bool fuse_ = false;
+    std::string why_;
+};
+
 // What a writer does with a symbolic link at its target name: follows it (a name the user chose;
 // the file it points to is replaced), or never writes through it (a name the program made).
 enum class eLinks { kFollowed, kNeverThrough };

@@ -110,7 +110,7 @@ private slots:
         QVERIFY(busySeen);
         QVERIFY(Idle(w));
         QCOMPARE(w.StatusStrip()->Text(), QString("Total icons saved: 20"));
-        QCOMPARE(w.Extractor().IconsSaved(), 20);
+        QCOMPARE(w.IconsSaved(), 20);
         QCOMPARE(Files(out).size(), 20);
         // Positions 1 to 7 with the resource names and numbers of the seven groups.
         for (const char* name :
@@ -236,7 +236,7 @@ private slots:
         QCOMPARE(w.StatusStrip()->Text(), before);
         QVERIFY(printed_.isEmpty());
         QCOMPARE(CheckMarks(w), std::vector<bool>{true});
-        QCOMPARE(w.Extractor().IconsSaved(), 0);
+        QCOMPARE(w.IconsSaved(), 0);
         QVERIFY(Idle(w));
 
         // An empty list asks nothing at all.

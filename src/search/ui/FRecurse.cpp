@@ -131,7 +131,9 @@ void FRecurse::DataChanged(bool changed) noexcept { s_->DataChanged = changed; }
 const std::string& FRecurse::ListFile() const noexcept { return s_->ListFile; }
 const cMRUFileList& FRecurse::RecentLists() const noexcept { return s_->RecentLists; }
 const std::string& FRecurse::Caption() const noexcept { return s_->caption; }
-const cExtractor& FRecurse::Extractor() const noexcept { return s_->Extractor; }
+const std::string& FRecurse::TargetFolder() const noexcept { return s_->TargetFolder; }
+const mExtract::cSource& FRecurse::Source() const noexcept { return s_->Source; }
+std::int32_t FRecurse::IconsSaved() const noexcept { return s_->Run.IconsSaved(); }
 bool FRecurse::PrintFailed() const noexcept { return s_->printFailed; }
 QListView* FRecurse::ListView() const noexcept { return s_->List1; }
 cSearchListModel* FRecurse::ListModel() const noexcept { return s_->ListModel; }

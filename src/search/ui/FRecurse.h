@@ -21,7 +21,7 @@
 //
 // Extract (Edit 3, F3, toolbar "extract") asks for a target folder and saves every icon group of
 // the checked entries, or of all entries when none is checked, through the batch-extraction core
-// (Extractor, which holds the run's state: TargetFolder, SourceFile, Icons, IconCount, IconsSaved);
+// (its state: TargetFolder, the Source being extracted with its groups, the run with IconsSaved);
 // with Edit > Extract Cursors Too checked it saves the cursor groups of modules as well.
 // New, Extract, DisplayList, SaveList and Delete run inside a cBusyRun.
 // It runs busy like a search, with the list disabled; events are processed once per entry and
@@ -42,7 +42,7 @@
 #include <string>
 #include <vector>
 
-#include "search/cExtractor.h"
+#include "search/mExtract.h"
 #include "search/cSearchList.h"
 #include "support/cMRUFileList.h"
 
@@ -94,8 +94,11 @@ public:
     const std::string& Caption() const noexcept;
     cSearchList& List();
     const cSearchList& List() const;
-    // The batch extraction's state and core.
-    const cExtractor& Extractor() const noexcept;
+    // The batch extraction's state: the folder last chosen, the last source loaded, the files the
+    // last run left.
+    const std::string& TargetFolder() const noexcept;
+    const mExtract::cSource& Source() const noexcept;
+    std::int32_t IconsSaved() const noexcept;
 
     // ---- The parts the tests look at.
     QListView* ListView() const noexcept; // List1

@@ -15,7 +15,7 @@
 #include "base/ui/mQtText.h"
 #include "platform/ui/cPrompts.h"
 #include "resources/ui/mFileOpenSave.h"
-#include "search/cExtractor.h"
+#include "search/mExtract.h"
 #include "search/cFolderWalk.h"
 #include "search/mListFile.h"
 #include "search/mRecurse.h"
@@ -304,10 +304,10 @@ std::string FRecurse::ChooseTargetFolder() {
             const std::optional<QString> chosen =
                 cPrompts::Current().Folder(this, Q(mRecurse::kTargetTitle), QString());
             if (!chosen) return {};
-            const std::string folder = cExtractor::TargetFolderOf(mQtPath::FromQt(*chosen));
+            const std::string folder = mExtract::TargetFolderOf(mQtPath::FromQt(*chosen));
             if (folder.empty()) return {};
             Status(mRecurse::SavingToText(folder));
-            s_->Extractor.TargetFolder(folder);
+            s_->TargetFolder = folder;
             return folder;
         });
     } catch (const cError& e) {
@@ -319,29 +319,35 @@ std::string FRecurse::ChooseTargetFolder() {
 void FRecurse::ExtractChecked() {
     // The run's sources: the checked entries, or every entry when none is checked.
     const bool all = List().CheckedCount() == 0;
+    mExtract::cOptions options;
     Stage([&] {
         std::vector<std::string> sources;
         for (int i = 0; i < List().ListCount(); ++i) {
             if (all || List().Checked(i)) sources.push_back(List().Text(i));
         }
-        s_->Extractor.StartRun(sources);
-        s_->Extractor.ExtractCursors(s_->mnuCursors && s_->mnuCursors->isChecked());
+        // A folder that cannot be opened fails each source's first save, which the log says.
+        s_->Run.Open(s_->TargetFolder, sources);
+        options.cursors = s_->mnuCursors && s_->mnuCursors->isChecked();
     });
     cBusyRun run(*this, cBusyRun::eKind::kExtraction);
     // An error of the loop itself ends the run; the idle state comes back all the same.
     Stage([&] {
-        cExtractor::cHooks hooks;
-        hooks.Status = [this](const std::string& text) { Status(text); };
-        hooks.KeepGoing = [this] {
+        mExtract::cLoadHooks load;
+        load.Status = [this](const std::string& text) { Status(text); };
+        load.ReportError = LogOnly;
+        mExtract::cSaveHooks save;
+        save.Status = load.Status;
+        save.ReportError = LogOnly;
+        save.KeepGoing = [this] {
             DoEvents();
             return s_->Running;
         };
-        hooks.ReportError = LogOnly;
-        hooks.Renamed = [this](const std::string& wanted, const std::string& used, cExtractor::eRename why) {
-            MError::LogInformation(s_->Extractor.SourceFile() + ": " + wanted + " " + cExtractor::RenameReason(why) +
-                                   "; saved as " + used);
+        save.Outcome = [this](const mExtract::cOutcome& o) {
+            if (o.wanted.empty()) return;
+            const std::string why = o.shortened ? std::string("is too long for a file name")
+                                                : mExtract::RenameReason(o.why.value_or(mExtract::eRename::kSameFile));
+            MError::LogInformation(s_->Source.path + ": " + o.wanted + " " + why + "; saved as " + o.path);
         };
-        s_->Extractor.SetHooks(std::move(hooks));
         for (int i = 0; i < List().ListCount(); ++i) {
             DoEvents();
             if (!s_->Running) break;
@@ -350,12 +356,14 @@ void FRecurse::ExtractChecked() {
                 s_->ListModel->setData(s_->ListModel->index(i), Qt::Unchecked, Qt::CheckStateRole);
             }
             const std::string source = List().Text(i);
-            if (!source.empty()) s_->Extractor.ExtractFile(source);
+            if (source.empty()) continue;
+            s_->Source = mExtract::Load(source, options, load);
+            if (s_->Source.read) mExtract::Save(s_->Run, s_->Source, save);
         }
     });
     s_->Running = false;
-    Stage([&] { s_->Extractor.FinishRun(); });
-    Stage([&] { Status(s_->Extractor.TotalText()); });
+    Stage([&] { s_->Run.Finish(LogOnly); });
+    Stage([&] { Status(s_->Run.TotalText()); });
 }
 
 void FRecurse::Contents() { cShell::Current().OpenDocument(Q(mRecurse::HelpPage(mRecurse::kContentsPage))); }

@@ -8,7 +8,7 @@
 #include <array>
 #include <string>
 
-#include "search/cExtractor.h"
+#include "search/mExtract.h"
 #include "search/ui/FRecurse.h"
 #include "support/cMRUFileList.h"
 #include "support/ui/mWindowParts.h"
@@ -21,7 +21,10 @@ struct FRecurse::cState {
     cMRUFileList RecentLists;
     // The caption as the program set it (the window title shows it).
     std::string caption;
-    cExtractor Extractor;
+    // The extraction: the folder last chosen, the source being extracted, the run.
+    std::string TargetFolder;
+    mExtract::cSource Source;
+    mExtract::cRun Run;
 
     QToolBar* tbrMain = nullptr;
     mWindowParts::cToolbar toolbar; // tbrMain's buttons and their commands

@@ -5,37 +5,55 @@
 #include "common/mTestKit.h"
 #include "fixtures/mCraft.h"
 #include "base/mProgram.h"
-#include "platform/cAtomicFile.h"
+#include "platform/cReplaceFile.h"
 #include "resources/cResources.h"
-#include "search/cExtractor.h"
+#include "search/mExtract.h"
 
 using namespace mTestKit;
 namespace fs = std::filesystem;
 
 namespace {
 
-// A core whose hooks record what a window would show and log.
+// A window's extraction: its folder, its run and its last source, with hooks that record what the
+// window would show and log.
 struct cRecorder {
     std::vector<std::string> status;
     std::vector<cError> errors;
     std::vector<std::pair<std::string, std::string>> renamed;
-    std::vector<cExtractor::eRename> why;
-    int displays = 0;
+    std::vector<std::pair<std::string, std::string>> shortened;
+    std::vector<mExtract::eRename> why;
     int keepGoingCalls = 0;
     int stopAfter = -1; // KeepGoing answers false from this call on
-    cExtractor core;
+    mExtract::cOptions options;
+    mExtract::cRun run;
+    mExtract::cSource source;
 
-    cRecorder() {
-        cExtractor::cHooks h;
+    explicit cRecorder(const std::string& folder = ".", const std::vector<std::string>& sources = {}) {
+        run.Open(folder, sources);
+    }
+    mExtract::cLoadHooks LoadHooks() {
+        return {[this](const std::string& s) { status.push_back(s); },
+                [this](const cError& e) { errors.push_back(e); }};
+    }
+    bool Load(const std::string& file) {
+        source = mExtract::Load(file, options, LoadHooks());
+        return source.read;
+    }
+    bool Save() {
+        mExtract::cSaveHooks h;
         h.Status = [this](const std::string& s) { status.push_back(s); };
         h.ReportError = [this](const cError& e) { errors.push_back(e); };
-        h.DisplayIcons = [this] { ++displays; };
         h.KeepGoing = [this] { return stopAfter < 0 || keepGoingCalls++ < stopAfter; };
-        h.Renamed = [this](const std::string& a, const std::string& b, cExtractor::eRename w) {
-            renamed.emplace_back(a, b);
-            why.push_back(w);
+        h.Outcome = [this](const mExtract::cOutcome& o) {
+            if (o.wanted.empty()) return;
+            (o.shortened ? shortened : renamed).emplace_back(o.wanted, o.path);
+            if (o.why) why.push_back(*o.why);
         };
-        core.SetHooks(std::move(h));
+        return mExtract::Save(run, source, h);
+    }
+    bool Extract(const std::string& file) { return Load(file) && Save(); }
+    void Finish() {
+        run.Finish([this](const cError& e) { errors.push_back(e); });
     }
 };
 
@@ -62,44 +80,69 @@ std::vector<std::string> Listing(const std::string& folder) {
 
 } // namespace
 
-TEST(Extractor, SourceBaseName) {
+TEST(Extract, BaseNamesAndOutputNames) {
     struct {
         const char* path;
         const char* base;
-        bool reported;
+        bool found;
     } cases[] = {
-        {"/win/system/SHELL32.DLL", "SHELL32", false},
-        {"/my.dir/TOOL", "TOOL", false}, // a folder's dot never counts
-        {"/a/b.c/d.e.ico", "d.e", false},
-        {"./x.dll", "x", false},
-        {"/.hidden", "", false},
-        {"TOOL", "TOOL", false},
-        {"shell32.dll", "shell32", false},
-        {"/no/dot/here", "here", false},
-        {"", "", true},
-        {"/a/folder/", "", true},
+        {"/win/system/SHELL32.DLL", "SHELL32", true},
+        {"/my.dir/TOOL", "TOOL", true}, // a folder's dot never counts
+        {"/a/b.c/d.e.ico", "d.e", true},
+        {"./x.dll", "x", true},
+        {"/.hidden", "", true},
+        {"TOOL", "TOOL", true},
+        {"shell32.dll", "shell32", true},
+        {"/no/dot/here", "here", true},
+        {"", "", false},
+        {"/a/folder/", "", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
-        cRecorder r;
-        r.core.SourceFile(c.path);
-        EXPECT_EQ(r.core.SourceBaseName(), c.base);
-        ASSERT_EQ(r.errors.size(), c.reported ? 1u : 0u);
-        if (c.reported) {
-            EXPECT_EQ(r.errors[0].Number(), cError::kInvalidCall);
-        }
+        std::string base = "x";
+        EXPECT_EQ(mExtract::BaseNameOf(c.path, base), c.found);
+        EXPECT_EQ(base, c.base);
     }
+
+    cTempDir dir;
+    // The sample module's groups with identifier 4 (position 7) and name VISTA (position 3),
+    // extracted from an upper-case system path.
+    fs::create_directories(dir.File("WIN/SYSTEM"));
+    const std::string source = dir.File("WIN/SYSTEM/SHELL32.DLL");
+    fs::copy_file(Fixture("modules/sample.dll"), source);
+    fs::create_directories(dir.File("OUT"));
+    cRecorder r(dir.File("OUT/"));
+    ASSERT_TRUE(r.Extract(source));
+    EXPECT_EQ(r.run.IconsSaved(), 12);
+    EXPECT_TRUE(fs::exists(dir.File("OUT/SHELL3274.ico")));
+    EXPECT_TRUE(fs::exists(dir.File("OUT/SHELL323VISTA.ico")));
+    EXPECT_TRUE(fs::exists(dir.File("OUT/SHELL3212100.ico")));
+    EXPECT_EQ(mExtract::OutputName(r.source, 7, "SHELL32"), "SHELL3274.ico");
+    EXPECT_EQ(mExtract::ItemText(r.source.icons[2]), "VISTA");
+    EXPECT_EQ(r.run.TargetFolder(), dir.File("OUT")) << "without its trailing separator";
+    // A target folder that is the root gets no second separator.
+    EXPECT_EQ(mExtract::TargetFolderOf("///"), "/");
+    cRecorder root("/");
+    EXPECT_EQ(root.run.Folder().Folder().PathOf("SHELL3274.ico"), "/SHELL3274.ico");
+
+    // An icon file's group is named by the file's base name and its position; its list text is
+    // its path.
+    cTempDir out;
+    cRecorder icon(out.Path().string());
+    ASSERT_TRUE(icon.Extract(Fixture("icons/six.ico")));
+    EXPECT_EQ(mExtract::ItemText(icon.source.icons[0]), Fixture("icons/six.ico"));
+    EXPECT_EQ(Listing(out.Path().string()), (std::vector<std::string>{"six1.ico"}));
+    EXPECT_EQ(ReadBytes(out.File("six1.ico")), ReadBytes(Fixture("icons/six.ico")));
 }
 
-TEST(Extractor, OutputNames) {
+TEST(Extract, OutputNamesThatRunTogether) {
     // Position 1 with identifier 23 and position 12 with identifier 3 run together: the later
     // group gets a suffix, both are written and counted.
     cTempDir out;
-    cRecorder r;
-    r.core.TargetFolder(out.Path().string());
+    cRecorder r(out.Path().string());
     const std::string source = Fixture("modules/collide.icl");
-    ASSERT_TRUE(r.core.ExtractFile(source));
-    EXPECT_EQ(r.core.IconsSaved(), 12);
+    ASSERT_TRUE(r.Extract(source));
+    EXPECT_EQ(r.run.IconsSaved(), 12);
     EXPECT_TRUE(r.errors.empty());
     const auto files = Listing(out.Path().string());
     EXPECT_EQ(files.size(), 12u);
@@ -119,51 +162,27 @@ TEST(Extractor, OutputNames) {
 
     // The same source again writes the same names over the old files; the total counts the files
     // the run leaves, each once.
-    ASSERT_TRUE(r.core.ExtractFile(source));
-    EXPECT_EQ(r.core.IconsSaved(), 12);
+    ASSERT_TRUE(r.Extract(source));
+    EXPECT_EQ(r.run.IconsSaved(), 12);
     EXPECT_EQ(Listing(out.Path().string()).size(), 12u);
 
     // A group name holding separators stays inside the target folder.
-    ASSERT_TRUE(r.core.ExtractFile(Fixture("modules/slash.icl")));
+    ASSERT_TRUE(r.Extract(Fixture("modules/slash.icl")));
     EXPECT_TRUE(fs::exists(out.File("slash1.._.._Evil.ico")));
 }
 
-TEST(Extractor, OutputNamesJoinBaseNamePositionAndIdentifier) {
-    cTempDir dir;
-    // The sample module's groups with identifier 4 (position 7) and name VISTA (position 3),
-    // extracted from an upper-case system path.
-    fs::create_directories(dir.File("WIN/SYSTEM"));
-    const std::string source = dir.File("WIN/SYSTEM/SHELL32.DLL");
-    fs::copy_file(Fixture("modules/sample.dll"), source);
-    fs::create_directories(dir.File("OUT"));
-    cRecorder r;
-    r.core.TargetFolder(dir.File("OUT"));
-    ASSERT_TRUE(r.core.ExtractFile(source));
-    EXPECT_EQ(r.core.IconsSaved(), 12);
-    EXPECT_TRUE(fs::exists(dir.File("OUT/SHELL3274.ico")));
-    EXPECT_TRUE(fs::exists(dir.File("OUT/SHELL323VISTA.ico")));
-    EXPECT_TRUE(fs::exists(dir.File("OUT/SHELL3212100.ico")));
-    EXPECT_EQ(r.core.OutputFileName(7, "SHELL32"), dir.File("OUT/SHELL3274.ico"));
-    EXPECT_EQ(r.core.ItemText(3), "VISTA");
-    // A target folder that is the root gets no second separator.
-    r.core.TargetFolder("/");
-    EXPECT_EQ(r.core.OutputFileName(7, "SHELL32"), "/SHELL3274.ico");
-}
-
-TEST(Extractor, StatusTextsAndCounts) {
+TEST(Extract, StatusTextsAndCounts) {
     cTempDir out;
-    cRecorder r;
-    r.core.TargetFolder(out.Path().string());
+    cRecorder r(out.Path().string());
     const std::string good = Fixture("modules/good32.dll");
-    ASSERT_TRUE(r.core.LoadFileIcons(good));
+    ASSERT_TRUE(r.Load(good));
     std::vector<std::string> expected = {"Checking for resources...", "Getting icon resources..."};
     for (int i = 1; i <= 8; ++i) expected.push_back("Loading icon " + std::to_string(i) + " of 8...");
     expected.push_back(good);
     EXPECT_EQ(r.status, expected);
-    EXPECT_EQ(r.core.IconCount(), 8);
-    EXPECT_EQ(r.displays, 1);
-    r.core.SourceFile(good);
-    ASSERT_TRUE(r.core.SaveFileIcons());
+    EXPECT_EQ(r.source.icons.size(), 8u);
+    EXPECT_EQ(r.source.kind, mFileKind::eKind::kModule);
+    ASSERT_TRUE(r.Save());
     EXPECT_EQ(Listing(out.Path().string()),
               (std::vector<std::string>{"good321APPICON.ico", "good322MAINICON.ico", "good3231.ico", "good3243.ico",
                                         "good3255.ico", "good3267.ico", "good3279.ico", "good32840000.ico"}));
@@ -171,15 +190,15 @@ TEST(Extractor, StatusTextsAndCounts) {
     cFileIcon five;
     ASSERT_TRUE(five.LoadIconFromEXE(good, 5, {}));
     EXPECT_EQ(ReadBytes(out.File("good3255.ico")), five.IcoBytes());
-    EXPECT_EQ(r.core.IconsSaved(), 8);
-    EXPECT_EQ(r.core.TotalText(), "Total icons saved: 8");
+    EXPECT_EQ(r.run.IconsSaved(), 8);
+    EXPECT_EQ(r.run.TotalText(), "Total icons saved: 8");
 
     struct {
         const char* fixture;
         bool result;
         std::vector<std::string> lastStatus;
         std::int32_t error;
-        std::int32_t iconCount;
+        std::size_t iconCount;
     } cases[] = {
         {"modules/noicons32.dll", true, {"Checking for resources...", "No icons found in file."}, 0, 0},
         {"modules/nores32.dll",
@@ -203,10 +222,10 @@ TEST(Extractor, StatusTextsAndCounts) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fixture);
         cRecorder rec;
-        EXPECT_EQ(rec.core.LoadFileIcons(Fixture(c.fixture)), c.result);
+        EXPECT_EQ(rec.Load(Fixture(c.fixture)), c.result);
         ASSERT_GE(rec.status.size(), 2u);
         EXPECT_EQ(std::vector<std::string>(rec.status.end() - 2, rec.status.end()), c.lastStatus);
-        EXPECT_EQ(rec.core.IconCount(), c.iconCount);
+        EXPECT_EQ(rec.source.icons.size(), c.iconCount);
         if (c.error == 0) {
             EXPECT_TRUE(rec.errors.empty());
         } else {
@@ -216,82 +235,43 @@ TEST(Extractor, StatusTextsAndCounts) {
     }
 }
 
-TEST(Extractor, IconFileSourceIsNamedByItsBaseName) {
-    cTempDir out;
-    cRecorder r;
-    r.core.TargetFolder(out.Path().string());
-    ASSERT_TRUE(r.core.ExtractFile(Fixture("icons/six.ico")));
-    EXPECT_EQ(r.core.ItemText(1), Fixture("icons/six.ico"));
-    EXPECT_EQ(Listing(out.Path().string()), (std::vector<std::string>{"six1.ico"}));
-    EXPECT_EQ(ReadBytes(out.File("six1.ico")), ReadBytes(Fixture("icons/six.ico")));
-}
-
-TEST(Extractor, SaveFailuresAndStopping) {
+TEST(Extract, SaveFailuresAndStopping) {
     cTempDir out;
     // A target folder that does not exist: the first group fails, the rest of the file is skipped.
     {
-        cRecorder r;
-        r.core.TargetFolder(out.File("missing"));
-        EXPECT_FALSE(r.core.ExtractFile(Fixture("modules/good32.dll")));
-        EXPECT_EQ(r.core.IconsSaved(), 0);
+        cRecorder r(out.File("missing"));
+        EXPECT_FALSE(r.Extract(Fixture("modules/good32.dll")));
+        EXPECT_EQ(r.run.IconsSaved(), 0);
         ASSERT_EQ(r.errors.size(), 1u);
         EXPECT_EQ(r.errors[0].Number(), cFileIcon::kErrCantWrite);
         EXPECT_EQ(r.status.back(), "Couldn't open file for writing.");
+        EXPECT_NE(r.errors[0].Description().find(out.File("missing")), std::string::npos) << "the log names the file";
     }
     // A group without images cannot be saved: "Icon contains no images." in the status strip.
     {
-        cRecorder r;
-        r.core.TargetFolder(out.Path().string());
-        r.core.SourceFile(Fixture("modules/broken32.dll"));
-        std::vector<cFileIcon> icons(2);
-        ASSERT_TRUE(icons[0].LoadIconFromEXE(r.core.SourceFile(), 1, {}));
-        ASSERT_FALSE(icons[1].LoadIconFromEXE(r.core.SourceFile(), 22, {}));
-        r.core.GiveIcons(std::move(icons), 2);
-        EXPECT_FALSE(r.core.SaveFileIcons());
-        EXPECT_EQ(r.core.IconsSaved(), 1);
+        cRecorder r(out.Path().string());
+        r.source.path = Fixture("modules/broken32.dll");
+        r.source.icons.resize(2);
+        ASSERT_TRUE(r.source.icons[0].LoadIconFromEXE(r.source.path, 1, {}));
+        ASSERT_FALSE(r.source.icons[1].LoadIconFromEXE(r.source.path, 22, {}));
+        EXPECT_FALSE(r.Save());
+        EXPECT_EQ(r.run.IconsSaved(), 1);
         EXPECT_EQ(r.status.back(), "Icon contains no images.");
     }
     // Stop after two groups: the total counts what was written.
     {
         cTempDir stopped;
-        cRecorder r;
-        r.core.TargetFolder(stopped.Path().string());
+        cRecorder r(stopped.Path().string());
         r.stopAfter = 2;
-        EXPECT_FALSE(r.core.ExtractFile(Fixture("modules/sample.dll")));
-        EXPECT_EQ(r.core.IconsSaved(), 2);
+        EXPECT_FALSE(r.Extract(Fixture("modules/sample.dll")));
+        EXPECT_EQ(r.run.IconsSaved(), 2);
         EXPECT_EQ(Listing(stopped.Path().string()).size(), 2u);
     }
 }
 
-TEST(Extractor, PictureErrorsAreReportedAndLoadingGoesOn) {
-    cTempDir out;
-    cRecorder r;
-    r.core.TargetFolder(out.Path().string());
-    cExtractor::cHooks h;
-    h.ReportError = [&](const cError& e) { r.errors.push_back(e); };
-    int pictures = 0;
-    h.GroupLoaded = [&](std::int32_t i, const cFileIcon&) {
-        ++pictures;
-        if (i == 2) cError::RaiseRuntime(cError::kInvalidPicture);
-        if (i == 3) cError::RaiseRuntime(cError::kObjectNotSet);
-    };
-    r.core.SetHooks(h);
-    ASSERT_TRUE(r.core.ExtractFile(Fixture("modules/good32.dll")));
-    EXPECT_EQ(pictures, 8);
-    EXPECT_EQ(r.core.IconsSaved(), 8);
-    ASSERT_EQ(r.errors.size(), 2u);
-    EXPECT_EQ(r.errors[0].Number(), cError::kInvalidPicture);
-
-    // Any other error from the pictures ends the file like a load failure.
-    h.GroupLoaded = [&](std::int32_t, const cFileIcon&) { cError::RaiseRuntime(cError::kOverflow); };
-    r.core.SetHooks(h);
-    EXPECT_FALSE(r.core.LoadFileIcons(Fixture("modules/good32.dll")));
-    EXPECT_EQ(r.core.IconCount(), 0);
-}
-
 // Names longer than a file name may be keep their start and get a hash of the whole name: every
 // group is saved, under a name that the same group always gets and that no other group gets.
-TEST(Extractor, NamesTooLongForTheFileSystemAreShortened) {
+TEST(Extract, NamesTooLongForTheFileSystemAreShortened) {
     cTempDir dir, out;
     const std::u16string l300(300, u'L');
     std::u16string accents;
@@ -306,32 +286,21 @@ TEST(Extractor, NamesTooLongForTheFileSystemAreShortened) {
     const std::string module = dir.File("long.dll");
     WriteBytes(module, mCraft::Pe32(spec));
 
-    auto extract = [&](cRecorder& r, std::vector<std::pair<std::string, std::string>>* shortened) {
-        if (shortened) {
-            cExtractor::cHooks h;
-            h.ReportError = [&r](const cError& e) { r.errors.push_back(e); };
-            h.Renamed = [&r](const std::string& a, const std::string& b, cExtractor::eRename) {
-                r.renamed.emplace_back(a, b);
-            };
-            h.Shortened = [shortened](const std::string& a, const std::string& b) { shortened->emplace_back(a, b); };
-            r.core.SetHooks(std::move(h));
-        }
-        r.core.TargetFolder(out.Path().string());
-        r.core.StartRun({module});
-        EXPECT_TRUE(r.core.ExtractFile(module));
-        r.core.FinishRun();
+    auto extract = [&](cRecorder& r) {
+        EXPECT_TRUE(r.Extract(module));
+        r.Finish();
         for (const auto& e : r.errors) ADD_FAILURE() << e.what();
-        EXPECT_EQ(r.core.IconsSaved(), static_cast<std::int32_t>(names.size()));
+        EXPECT_EQ(r.run.IconsSaved(), static_cast<std::int32_t>(names.size()));
     };
-    cRecorder r;
-    std::vector<std::pair<std::string, std::string>> shortened;
-    extract(r, &shortened);
+    cRecorder r(out.Path().string(), {module});
+    extract(r);
     const auto files = Listing(out.Path().string());
     ASSERT_EQ(files.size(), names.size());
-    for (const auto& f : files) EXPECT_LE(f.size(), cExtractor::kMaxNameBytes) << f;
+    for (const auto& f : files) EXPECT_LE(f.size(), mExtract::kMaxNameBytes) << f;
 
     // The long ones, and the collision among them, are reported with what they wanted.
     const std::string l(300, 'L');
+    const auto& shortened = r.shortened;
     ASSERT_EQ(shortened.size(), 4u);
     EXPECT_EQ(shortened[0].first, out.File("long11" + l + ".ico"));
     EXPECT_EQ(shortened[1].first, out.File("long2" + l + "X.ico"));
@@ -351,20 +320,20 @@ TEST(Extractor, NamesTooLongForTheFileSystemAreShortened) {
     }
     EXPECT_EQ(used.size(), 4u);
     EXPECT_EQ(shortened[2].second.find_last_of("\xC3"), shortened[2].second.find('~') - 2);
-    EXPECT_EQ(cExtractor::FitFileName(shortened[1].first), shortened[1].second);
+    EXPECT_EQ(out.File(mExtract::FitFileName(fs::path(shortened[1].first).filename().string())), shortened[1].second);
 
-    // The same run again gives the same names; without a Shortened hook, Renamed reports them.
-    cRecorder again;
-    extract(again, nullptr);
+    // The same run again gives the same names.
+    cRecorder again(out.Path().string(), {module});
+    extract(again);
     EXPECT_EQ(Listing(out.Path().string()), files);
-    ASSERT_EQ(again.renamed.size(), 4u);
-    EXPECT_EQ(again.renamed[1], shortened[1]);
+    ASSERT_EQ(again.shortened.size(), 4u);
+    EXPECT_EQ(again.shortened[1], shortened[1]);
 }
 
 // A run never loses an icon to a name clash, and replaces the files the user had only after one
 // flush for the whole run: x86 and x64 copies of one DLL, a link planted at an output name, an
 // icon-file source whose output name is another source, the same source listed twice.
-TEST(Extractor, ARunKeepsEveryOutputAndFlushesOnce) {
+TEST(Extract, ARunKeepsEveryOutputAndFlushesOnce) {
     cTempDir dir;
     for (const char* d : {"x86", "x64", "out", "icons"}) fs::create_directories(dir.File(d));
     const std::string x86 = dir.File("x86/good.dll"), x64 = dir.File("x64/good.dll");
@@ -373,26 +342,22 @@ TEST(Extractor, ARunKeepsEveryOutputAndFlushesOnce) {
     const std::string victim = dir.File("victim.txt");
     WriteBytes(victim, {'k', 'e', 'e', 'p'});
     fs::create_symlink(victim, dir.File("out/good1APPICON.ico"));
-    cRecorder r;
-    r.core.TargetFolder(dir.File("out"));
     for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round);
-        r.renamed.clear();
-        r.why.clear();
-        r.core.StartRun({x86, x64});
-        const auto before = cAtomicFile::Flushes();
-        ASSERT_TRUE(r.core.ExtractFile(x86));
-        ASSERT_TRUE(r.core.ExtractFile(x64));
-        EXPECT_EQ(cAtomicFile::Flushes(), before) << "no flush per file";
-        r.core.FinishRun();
+        cRecorder r(dir.File("out"), {x86, x64});
+        const auto before = cReplaceFile::Flushes();
+        ASSERT_TRUE(r.Extract(x86));
+        ASSERT_TRUE(r.Extract(x64));
+        EXPECT_EQ(cReplaceFile::Flushes(), before) << "no flush per file";
+        r.Finish();
         // The first run found an empty folder; the second replaces the first's 16 files.
-        EXPECT_EQ(cAtomicFile::Flushes() - before, round == 1 ? 0u : 1u);
-        EXPECT_EQ(r.core.IconsSaved(), 16);
-        EXPECT_EQ(r.core.TotalText(), "Total icons saved: 16 (9 were saved under another name; see the log)");
+        EXPECT_EQ(cReplaceFile::Flushes() - before, round == 1 ? 0u : 1u);
+        EXPECT_EQ(r.run.IconsSaved(), 16);
+        EXPECT_EQ(r.run.TotalText(), "Total icons saved: 16 (9 were saved under another name; see the log)");
         EXPECT_EQ(Listing(dir.File("out")).size(), 17u) << "16 icons and the link";
         // Each group 1 meets the link first; x64's then passes x86's file too.
-        std::vector<cExtractor::eRename> why(9, cExtractor::eRename::kOtherSource);
-        why[0] = why[1] = cExtractor::eRename::kLink;
+        std::vector<mExtract::eRename> why(9, mExtract::eRename::kOtherSource);
+        why[0] = why[1] = mExtract::eRename::kLink;
         EXPECT_EQ(r.why, why);
         EXPECT_EQ(r.renamed[0].second, dir.File("out/good1APPICON~2.ico"));
         EXPECT_EQ(r.renamed[1].second, dir.File("out/good1APPICON~3.ico"));
@@ -408,41 +373,57 @@ TEST(Extractor, ARunKeepsEveryOutputAndFlushesOnce) {
     const std::string tool = dir.File("icons/tool.ico"), tool1 = dir.File("icons/tool1.ico");
     fs::copy_file(Fixture("icons/six.ico"), tool);
     fs::copy_file(Fixture("icons/ten.ico"), tool1);
-    cRecorder icons;
-    icons.core.TargetFolder(dir.File("icons"));
-    icons.core.StartRun({tool, tool1});
-    ASSERT_TRUE(icons.core.ExtractFile(tool));
-    ASSERT_TRUE(icons.core.ExtractFile(tool1));
-    icons.core.FinishRun();
+    cRecorder icons(dir.File("icons"), {tool, tool1});
+    ASSERT_TRUE(icons.Extract(tool));
+    ASSERT_TRUE(icons.Extract(tool1));
+    icons.Finish();
     EXPECT_EQ(ReadBytes(tool1), ReadBytes(Fixture("icons/ten.ico")));
     EXPECT_EQ(ReadBytes(dir.File("icons/tool1~2.ico")), ReadBytes(Fixture("icons/six.ico")));
-    EXPECT_EQ(icons.why, std::vector<cExtractor::eRename>{cExtractor::eRename::kSource});
-    EXPECT_EQ(icons.core.IconsSaved(), 2);
+    EXPECT_EQ(icons.why, std::vector<mExtract::eRename>{mExtract::eRename::kSource});
+    EXPECT_EQ(icons.run.IconsSaved(), 2);
 
     // The same source twice writes the same names again and counts them once.
     cTempDir twice;
-    cRecorder again;
-    again.core.TargetFolder(twice.Path().string());
-    again.core.StartRun({x86, x86});
-    ASSERT_TRUE(again.core.ExtractFile(x86));
-    ASSERT_TRUE(again.core.ExtractFile(x86));
-    again.core.FinishRun();
+    cRecorder again(twice.Path().string(), {x86, x86});
+    ASSERT_TRUE(again.Extract(x86));
+    ASSERT_TRUE(again.Extract(x86));
+    again.Finish();
     EXPECT_TRUE(again.renamed.empty());
-    EXPECT_EQ(again.core.IconsSaved(), 8);
+    EXPECT_EQ(again.run.IconsSaved(), 8);
     EXPECT_EQ(Listing(twice.Path().string()).size(), 8u);
 }
 
+// On a case-insensitive file system Tool.dll's outputs and tool.dll's are one file by name: the
+// run knows its files by identity, so the second source's take "~2" names and nothing is lost.
+TEST(Extract, NamesThatDifferInCaseOnlyOnAFileSystemThatIgnoresIt) {
+    cMount fat(cMount::eKind::kFat, 4 << 20);
+    if (!fat.Ok()) GTEST_SKIP() << fat.Why();
+    cTempDir dir;
+    const std::string upper = dir.File("Tool.dll"), lower = dir.File("tool.dll");
+    fs::copy_file(Fixture("modules/good32.dll"), upper);
+    fs::copy_file(Fixture("modules/good64.dll"), lower);
+    cRecorder r(fat.Path(), {upper, lower});
+    ASSERT_TRUE(r.Extract(upper));
+    ASSERT_TRUE(r.Extract(lower));
+    r.Finish();
+    EXPECT_TRUE(r.errors.empty());
+    EXPECT_EQ(r.run.IconsSaved(), 16);
+    EXPECT_EQ(Listing(fat.Path()).size(), 16u);
+    EXPECT_EQ(r.why, std::vector<mExtract::eRename>(8, mExtract::eRename::kOtherSource));
+    cFileIcon x64;
+    ASSERT_TRUE(x64.LoadIconFromEXE(lower, 5, {}));
+    EXPECT_EQ(ReadBytes(fat.File("tool55~2.ico")), x64.IcoBytes());
+}
+
 // Every hazard at an output name: refused or passed by, never written through, never hanging.
-TEST(Extractor, OutputHazards) {
+TEST(Extract, OutputHazards) {
     ExpectSafeWrites(
         "good321APPICON.ico",
         [](const std::string& folder) {
-            cExtractor core;
-            core.TargetFolder(folder);
-            core.StartRun();
-            const bool ok = core.ExtractFile(Fixture("modules/good32.dll"));
-            core.FinishRun();
-            return ok && core.IconsSaved() == 8;
+            cRecorder r(folder);
+            const bool ok = r.Extract(Fixture("modules/good32.dll"));
+            r.Finish();
+            return ok && r.run.IconsSaved() == 8;
         },
         eLinks::kNeverThrough);
 }

@@ -1,0 +1,31 @@
+#pragma once
+// cStreamFile: a file written as a run goes (a manifest), so that a killed run leaves what was
+// written before it. The name is checked as a chosen one (mFileAt: a folder, FIFO or device, or a
+// file this user may not write, is refused before it is opened; a link is followed), then the file
+// is created or cut to nothing and every Write goes straight to it.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+class cStreamFile {
+public:
+    cStreamFile() = default;
+    ~cStreamFile();
+    cStreamFile(const cStreamFile&) = delete;
+    cStreamFile& operator=(const cStreamFile&) = delete;
+
+    bool Open(const std::string& path);
+    bool Write(std::span<const std::uint8_t> bytes);
+    bool Write(const void* data, std::size_t n) {
+        return Write(std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(data), n));
+    }
+    // Closes the file; false when the system reports a late failure.
+    bool Commit();
+    std::uint32_t LastError() const noexcept { return lastError_; }
+
+private:
+    int fd_ = -1;
+    std::uint32_t lastError_ = 0;
+};

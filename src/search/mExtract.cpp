@@ -1,0 +1,236 @@
+#include "search/mExtract.h"
+
+#include "base/mProgram.h"
+#include "platform/mSysText.h"
+#include "resources/cResources.h"
+#include "resources/mIconGroups.h"
+
+namespace mExtract {
+
+namespace {
+
+void Say(const std::function<void(const std::string&)>& status, const std::string& text) {
+    if (status) status(text);
+}
+
+cError SaveError(std::int32_t number, const std::string& text, const std::string& path, std::uint32_t code) {
+    // The log names the file and the system's reason.
+    std::string what = text;
+    if (code != 0) what += " (" + path + ": " + mSysText::TextLine(code, path) + ")";
+    return cError(number, cError::SourceOf("cFileIcon"), what);
+}
+
+} // namespace
+
+std::string FitFileName(const std::string& name) { return mOutputName::Fit(name); }
+
+const char* RenameReason(eRename why) {
+    switch (why) {
+    case eRename::kSameFile: return "was already written from this file";
+    case eRename::kOtherSource: return "was already written from another file of this run";
+    case eRename::kSource: return "is one of the files this run extracts from";
+    case eRename::kLink: return "is a symbolic link, which is never written through";
+    }
+    return "";
+}
+
+bool BaseNameOf(const std::string& path, std::string& base) {
+    base.clear();
+    const auto sep = path.rfind(mProgram::kSeparator);
+    const std::string name = sep == std::string::npos ? path : path.substr(sep + 1);
+    if (name.empty()) return false;
+    // A folder's dot never counts: a module without extension is named by its whole file name.
+    base = name.substr(0, name.rfind('.'));
+    return true;
+}
+
+std::string TargetFolderOf(std::string folder) {
+    while (folder.size() > 1 && folder.back() == mProgram::kSeparator) folder.pop_back();
+    return folder;
+}
+
+std::string ItemText(const cFileIcon& icon) {
+    if (!IsEmpty(icon.ResourceID())) return icon.Label();
+    return icon.Filename();
+}
+
+std::string OutputName(const cSource& source, std::int32_t i, const std::string& baseName) {
+    if (i < 1 || static_cast<std::size_t>(i) > source.icons.size()) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
+    const cFileIcon& icon = source.icons[static_cast<std::size_t>(i - 1)];
+    std::string name = baseName + std::to_string(i);
+    // An icon file's group has no identifier; its list text is a path, which has no place inside
+    // a file name.
+    if (!IsEmpty(icon.ResourceID())) {
+        // A resource name could hold a separator and so lead out of the target folder.
+        for (char c : ItemText(icon)) name += (c == mProgram::kSeparator || c == '\0') ? '_' : c;
+    }
+    name += icon.FileExtension();
+    return name;
+}
+
+cSource Load(const std::string& file, const cOptions& options, const cLoadHooks& hooks) {
+    cSource source;
+    source.path = file;
+    if (file.empty()) return source;
+    source.kind = mFileKind::KindOf(file);
+    const auto status = [&](const std::string& text) { Say(hooks.Status, text); };
+    const auto report = [&](const cError& e) {
+        if (hooks.ReportError) hooks.ReportError(e);
+    };
+    mIconGroups::cHooks h;
+    h.Progress = [&](mIconGroups::eStep step, std::int32_t i, std::int32_t count) {
+        using mIconGroups::eStep;
+        switch (step) {
+        case eStep::IconFile: status("Loading icon " + file); break;
+        case eStep::CheckingModule: status("Checking for resources..."); break;
+        case eStep::NoGroupType: status("No icons found in file."); break;
+        case eStep::ReadingNames: status("Getting icon resources..."); break;
+        case eStep::NoGroups: status("No icon resources were found."); break;
+        case eStep::Group: status("Loading icon " + std::to_string(i) + " of " + std::to_string(count) + "..."); break;
+        case eStep::Done: status(file); break;
+        }
+    };
+    try {
+        cError::Guarded([&] {
+            mIconGroups::cOptions o;
+            o.cursors = options.cursors;
+            o.languages = options.languages;
+            mIconGroups::Load(file, source.icons, h, o, source.kind);
+        });
+        source.read = true;
+    } catch (const cError& e) {
+        // The groups read whole before the failure stay for the failures that keep them.
+        if (e.Number() == cError::kOutOfMemory) {
+            report(e);
+        } else if (e.Number() == cFileIcon::kErrCantWrite || e.Number() == cResources::kErrLoad) {
+            status(e.Description());
+            report(e);
+        } else {
+            source.icons.clear();
+            status("");
+            report(e);
+        }
+    }
+    return source;
+}
+
+bool cRun::Open(const std::string& folder, const std::vector<std::string>& sources) {
+    iconsSaved_ = 0;
+    iconsRenamed_ = 0;
+    if (!folder_.Open(TargetFolderOf(folder))) return false;
+    for (const auto& s : sources) folder_.AddSource(s);
+    return true;
+}
+
+void cRun::Finish(const std::function<void(const cError&)>& report) {
+    for (const auto& f : folder_.Finish()) {
+        if (iconsSaved_ > 0) --iconsSaved_;
+        if (report) {
+            report(
+                cError(cFileIcon::kErrWriteFailure, cError::SourceOf("cFileIcon"),
+                       "General failure writing icon. (" + f.path + ": " + mSysText::TextLine(f.code, f.path) + ")"));
+        }
+    }
+}
+
+std::string cRun::TotalText() const {
+    std::string text = "Total icons saved: " + std::to_string(iconsSaved_);
+    if (iconsRenamed_ > 0) {
+        text += " (" + std::to_string(iconsRenamed_) + (iconsRenamed_ == 1 ? " was" : " were") +
+                " saved under another name; see the log)";
+    }
+    return text;
+}
+
+bool Save(cRun& run, const cSource& source, const cSaveHooks& hooks) {
+    const auto report = [&](const cError& e) {
+        if (hooks.ReportError) hooks.ReportError(e);
+    };
+    const auto outcome = [&](const cOutcome& o) {
+        if (hooks.Outcome) hooks.Outcome(o);
+    };
+    const auto count = static_cast<std::int32_t>(source.icons.size());
+    if (source.path.empty() || count == 0) return true;
+    std::string base;
+    if (source.kind != mFileKind::eKind::kModule) {
+        // The list text of an icon file's group is its full path: the name is made of the base
+        // name and the position alone.
+        const auto sep = source.path.rfind(mProgram::kSeparator);
+        base = source.path.substr(sep == std::string::npos ? 0 : sep + 1);
+        const auto dot = base.rfind('.');
+        if (dot != std::string::npos && dot > 0) base.erase(dot);
+    } else if (!BaseNameOf(source.path, base)) {
+        report(cError::Runtime(cError::kInvalidCall));
+    }
+    cOutputFolder& folder = run.folder_;
+    folder.SetSource(source.path);
+    for (std::int32_t k = 1; k <= count; ++k) {
+        if (hooks.KeepGoing && !hooks.KeepGoing()) return false;
+        if (hooks.KeptCopy) {
+            if (const std::optional<std::string> kept = hooks.KeptCopy(k)) {
+                outcome({k, eOutcome::kDuplicate, *kept, {}, std::nullopt, false, nullptr});
+                continue;
+            }
+        }
+        const cFileIcon& icon = source.icons[static_cast<std::size_t>(k - 1)];
+        const std::string wanted = OutputName(source, k, base);
+        std::string name = FitFileName(wanted);
+        std::optional<eRename> why;
+        const bool open = folder.Folder().IsOpen();
+        cOutputFolder::eAt at = open ? folder.At(name) : cOutputFolder::eAt::kFree;
+        for (int n = 2; open && n < 1'000'000; ++n) {
+            std::optional<eRename> taken;
+            switch (at) {
+            case cOutputFolder::eAt::kThisListing: taken = eRename::kSameFile; break;
+            case cOutputFolder::eAt::kOtherSource: taken = eRename::kOtherSource; break;
+            case cOutputFolder::eAt::kSource: taken = eRename::kSource; break;
+            case cOutputFolder::eAt::kLink: taken = eRename::kLink; break;
+            default: break;
+            }
+            if (!taken) break;
+            if (!why) why = taken;
+            name = mOutputName::Numbered(wanted, n);
+            at = folder.At(name);
+        }
+        const std::string path = folder.Folder().PathOf(name);
+        std::optional<cError> failure;
+        if (icon.ImageCount() == 0) {
+            failure = cError(cFileIcon::kErrCantWrite, cError::SourceOf("cFileIcon"), "Icon contains no images.");
+        } else if (!open) {
+            // The folder could not be opened when the run began: no output can be written.
+            failure = SaveError(cFileIcon::kErrCantWrite, "Couldn't open file for writing.", path, run.LastError());
+        } else {
+            switch (folder.Write(name, icon.IcoBytes())) {
+            case cOutputFolder::eWrite::kDone: break;
+            case cOutputFolder::eWrite::kOpenFailed:
+                failure =
+                    SaveError(cFileIcon::kErrCantWrite, "Couldn't open file for writing.", path, folder.LastError());
+                break;
+            case cOutputFolder::eWrite::kWriteFailed:
+                failure =
+                    SaveError(cFileIcon::kErrWriteFailure, "General failure writing icon.", path, folder.LastError());
+                break;
+            }
+        }
+        if (failure) {
+            if (failure->Number() == cFileIcon::kErrCantWrite) {
+                // The status strip shows the sentence alone.
+                const std::string text = failure->Description();
+                Say(hooks.Status, text.substr(0, text.find(" (")));
+            }
+            report(*failure);
+            outcome({k, eOutcome::kFailed, path, {}, std::nullopt, false, &*failure});
+            return false;
+        }
+        if (why) ++run.iconsRenamed_;
+        // A file the run wrote from this source in an earlier listing is replaced, not added.
+        if (at != cOutputFolder::eAt::kEarlierListing) ++run.iconsSaved_;
+        const std::string wantedPath = folder.Folder().PathOf(wanted);
+        const bool shortened = FitFileName(wanted) != wanted;
+        outcome({k, name == wanted ? eOutcome::kSaved : eOutcome::kRenamed, path,
+                 name == wanted ? std::string() : wantedPath, why, shortened, nullptr});
+    }
+    return true;
+}
+
+} // namespace mExtract

@@ -1,0 +1,107 @@
+// The batch at scale: records in the sources' order whatever finishes first, and a failure on any
+// thread reported as with one job.
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "common/mTestKit.h"
+#include "search/cBatch.h"
+
+using namespace mTestKit;
+namespace fs = std::filesystem;
+
+namespace {
+
+// 50 sources: modules, icon files, a module without icons, a missing file.
+struct cSources {
+    cTempDir dir;
+    std::vector<std::string> paths;
+    std::map<std::string, std::size_t> index;
+    cSources() {
+        const char* kinds[] = {"modules/good32.dll", "icons/six.ico", "modules/noicons32.dll", "modules/sample.dll",
+                               "modules/good64.dll"};
+        for (std::size_t i = 0; i < 50; ++i) {
+            const std::string from = kinds[i % 5];
+            const std::string path = dir.File(std::to_string(i) + "-" + fs::path(from).filename().string());
+            if (i != 37) fs::copy_file(Fixture(from), path); // 37 is missing
+            index[path] = i;
+            paths.push_back(path);
+        }
+    }
+};
+
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(folder)) out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+} // namespace
+
+TEST(Batch, RecordsComeInTheSourcesOrderWhateverFinishesFirst) {
+    cSources sources;
+    std::vector<std::string> oneJob;
+    for (const int jobs : {1, 2, 8}) {
+        SCOPED_TRACE(jobs);
+        cTempDir out;
+        std::vector<std::string> done;
+        cBatch::cHooks hooks;
+        // The later a source, the sooner its load ends.
+        hooks.Loading = [&](const std::string& path) {
+            std::this_thread::sleep_for(std::chrono::microseconds(300 * (50 - sources.index.at(path))));
+        };
+        hooks.Done = [&](const cBatch::cSource& s) { done.push_back(s.path); };
+        cBatch::cOptions o;
+        o.folder = out.Path().string();
+        o.jobs = jobs;
+        cBatch batch;
+        EXPECT_FALSE(batch.Run(sources.paths, o, hooks)) << "one source is missing";
+        EXPECT_EQ(done, sources.paths);
+        EXPECT_EQ(batch.IconsSaved(), 10 * 8 + 10 * 1 + 10 * 12 + 10 * 8);
+        if (jobs == 1) oneJob = Listing(o.folder);
+        EXPECT_EQ(Listing(o.folder), oneJob);
+    }
+}
+
+TEST(Batch, AFailureOnAnyThreadEndsTheRunCleanly) {
+    cSources sources;
+    for (const bool inCommitter : {false, true}) {
+        for (const int jobs : {1, 2, 8}) {
+            SCOPED_TRACE(std::to_string(jobs) + (inCommitter ? " jobs, the committer fails" : " jobs, a loader fails"));
+            cTempDir out;
+            std::vector<std::string> done;
+            cBatch::cHooks hooks;
+            hooks.Loading = [&](const std::string& path) {
+                if (!inCommitter && sources.index.at(path) == 20) throw std::runtime_error("loader failed");
+            };
+            hooks.Done = [&](const cBatch::cSource& s) {
+                if (inCommitter && sources.index.at(s.path) == 10) throw std::runtime_error("committer failed");
+                done.push_back(s.path);
+            };
+            cBatch::cOptions o;
+            o.folder = out.Path().string();
+            o.jobs = jobs;
+            cBatch batch;
+            try {
+                batch.Run(sources.paths, o, hooks);
+                ADD_FAILURE() << "the failure did not leave the run";
+            } catch (const std::runtime_error& e) {
+                EXPECT_EQ(std::string(e.what()), inCommitter ? "committer failed" : "loader failed");
+            }
+            // What was settled before the failure was handed out in order, and is on disk.
+            const std::size_t limit = inCommitter ? 10 : 20;
+            ASSERT_LE(done.size(), limit);
+            EXPECT_EQ(done, std::vector<std::string>(sources.paths.begin(), sources.paths.begin() + done.size()));
+            if (!inCommitter && jobs == 1) {
+                EXPECT_EQ(done.size(), limit);
+            }
+            for (const auto& f : Listing(o.folder)) EXPECT_NE(f[0], '.') << "a temporary file was left: " << f;
+        }
+    }
+}

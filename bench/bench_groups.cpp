@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "base/mSha256.h"
 #include "fixtures/mCraft.h"
 #include "platform/cReadFile.h"
 #include "resources/mIconGroups.h"
@@ -56,3 +57,11 @@ void BM_LoadNamedGroups(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_LoadNamedGroups)->Arg(1200)->Arg(4000)->Arg(8000)->Unit(benchmark::kMillisecond);
+
+// The manifest's digests: every byte of every source, block and output goes through SHA-256.
+void BM_Sha256(benchmark::State& state) {
+    const std::vector<std::uint8_t> bytes(static_cast<std::size_t>(state.range(0)), 0x5A);
+    for (auto _ : state) benchmark::DoNotOptimize(cSha256::Of(bytes));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
+}
+BENCHMARK(BM_Sha256)->Arg(4 << 10)->Arg(16 << 20);

@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config
   qt6-base-dev libgl-dev libqt6printsupport6 libcups2-dev
-  libsqlite3-dev libpng-dev zlib1g-dev
+  libsqlite3-dev libpng-dev zlib1g-dev nettle-dev
   fonts-dejavu-core
 )
 if [[ ${1:-} == --test ]]; then

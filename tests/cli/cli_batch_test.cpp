@@ -118,6 +118,15 @@ TEST(CliBatch, TwoJobsGiveWhatOneGives) {
     EXPECT_EQ(mTestKit::ReadBytes(c.dir.File("one.err")), mTestKit::ReadBytes(c.dir.File("two.err")));
     EXPECT_EQ(Folder(c.dir.File("one/out")), Folder(c.dir.File("two/out")));
     EXPECT_EQ(Folder(c.dir.File("one/out")).size(), 31u) << "x64's nine take ~2 names";
+    // Each of them says so in its record, which names the file that holds its bytes.
+    int renamed = 0;
+    for (const auto& r : Lines(m1)) {
+        if (Field(r, "status") != "renamed") continue;
+        ++renamed;
+        EXPECT_NE(Field(r, "output").find("~2."), std::string::npos) << r;
+        EXPECT_EQ(Sha(c.dir.File("one/" + Field(r, "output"))), Field(r, "sha256")) << r;
+    }
+    EXPECT_EQ(renamed, 9);
 }
 
 // find -print0 | pictrix-cli extract -0 --from -: names with spaces, line breaks and bytes that

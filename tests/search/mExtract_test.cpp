@@ -235,6 +235,26 @@ TEST(Extract, StatusTextsAndCounts) {
     }
 }
 
+// One image id in two languages with other bytes in each: each language's group is saved with its
+// own language's image.
+TEST(Extract, ALanguagesGroupHoldsItsOwnLanguagesImages) {
+    cTempDir out;
+    cRecorder r(out.Path().string());
+    r.options.languages = true;
+    ASSERT_TRUE(r.Extract(Fixture("modules/languages32.dll")));
+    ASSERT_EQ(r.source.icons.size(), 2u);
+    const auto block = [&](std::size_t group) {
+        const auto b = r.source.icons[group].Block(1);
+        return std::vector<std::uint8_t>(b.begin(), b.end());
+    };
+    EXPECT_EQ(mExtract::ItemText(r.source.icons[0]), "5 [de-DE]");
+    EXPECT_EQ(block(0), ReadBytes(Fixture("modules/img16x4de.bin")));
+    EXPECT_EQ(mExtract::ItemText(r.source.icons[1]), "5 [en-US]");
+    EXPECT_EQ(block(1), ReadBytes(Fixture("modules/img16x4.bin")));
+    EXPECT_EQ(Listing(out.Path().string()),
+              (std::vector<std::string>{"languages3215 [de-DE].ico", "languages3225 [en-US].ico"}));
+}
+
 TEST(Extract, SaveFailuresAndStopping) {
     cTempDir out;
     // A target folder that does not exist: the first group fails, the rest of the file is skipped.

@@ -45,7 +45,7 @@ void Retrieve(benchmark::State& state, bool distinct, bool untilPainted) {
     const std::string module = mBenchModules::Module(distinct);
     cShownWindow shown;
     for (auto _ : state) {
-        shown.window.RetrievePendingFile(module);
+        shown.window.Retrieve(module);
         if (untilPainted) QApplication::processEvents();
     }
     state.counters["groups"] = shown.window.IconCount();
@@ -70,7 +70,7 @@ void RealModule(benchmark::State& state, bool cursors) {
     if (module.empty()) return;
     cShownWindow shown(cursors);
     for (auto _ : state) {
-        shown.window.RetrievePendingFile(module);
+        shown.window.Retrieve(module);
         QApplication::processEvents();
     }
     state.counters["rows"] = shown.window.IconCount();
@@ -86,7 +86,7 @@ void ListOfItsRows(benchmark::State& state) {
     if (module.empty()) return;
     cShownWindow shown;
     const FMain& window = shown.window;
-    shown.window.RetrievePendingFile(module);
+    shown.window.Retrieve(module);
     const int rows = static_cast<int>(state.range(0));
     if (window.IconCount() < rows) {
         state.SkipWithError("the module has fewer rows");

@@ -146,11 +146,10 @@ private slots:
             combo = ComboTexts(d);
             names = Listed(d);
         });
-        std::string name, title, f = filter.toStdString();
-        std::int32_t filterIndex = index, extra = 0;
-        bool readOnly = false;
-        QVERIFY(!mFileOpenSave::ShowOpenDialog(name, title, true, false, readOnly, true, f, filterIndex,
-                                               temp_.path().toStdString(), std::nullopt, std::nullopt, nullptr, extra));
+        mFileOpenSave::cAsk ask;
+        ask.initialDir = temp_.path().toStdString();
+        ask.filterIndex = index;
+        QVERIFY(!mFileOpenSave::AskOpen(nullptr, filter.toStdString(), {}, ask));
         QCOMPARE(combo, descriptions);
         QCOMPARE(names, listed);
     }
@@ -173,17 +172,15 @@ private slots:
         }
         QVERIFY(file.toUtf8().size() > 260);
         WhenFileDialog([](QFileDialog&) {}, file);
-        std::string name, title, filter = "Icon Files (*.ico)|*.ico|All Files (*.*)|*.*";
-        std::int32_t index = 1, extra = 0;
-        bool readOnly = false;
-        const bool chosen =
-            save ? mFileOpenSave::ShowSaveDialog(name, title, false, filter, index, folder.toStdString(), std::nullopt,
-                                                 "ico", nullptr, extra)
-                 : mFileOpenSave::ShowOpenDialog(name, title, true, false, readOnly, true, filter, index,
-                                                 folder.toStdString(), std::nullopt, std::nullopt, nullptr, extra);
+        const std::string filter = "Icon Files (*.ico)|*.ico|All Files (*.*)|*.*";
+        mFileOpenSave::cAsk ask;
+        ask.initialDir = folder.toStdString();
+        ask.defaultExt = "ico";
+        ask.overwritePrompt = false;
+        const auto chosen =
+            save ? mFileOpenSave::AskSave(nullptr, filter, {}, ask) : mFileOpenSave::AskOpen(nullptr, filter, {}, ask);
         QVERIFY(chosen);
-        QCOMPARE(QString::fromStdString(name), file);
-        QCOMPARE(title, "icon.ico"s);
+        QCOMPARE(QString::fromStdString(*chosen), file);
     }
 
     // The read-only box is the caller's "open read-only": Qt's dialogs have none, and their own
@@ -192,16 +189,12 @@ private slots:
         bool dialogReadOnly = true;
         WhenFileDialog([&](QFileDialog& d) { dialogReadOnly = d.testOption(QFileDialog::ReadOnly); },
                        temp_.filePath("app.ico"));
-        // The caller asks for the box ticked and shown.
-        std::string name, title, filter = "All Files (*.*)|*.*";
-        std::int32_t index = 1, extra = 0;
-        bool readOnly = true;
-        QVERIFY(mFileOpenSave::ShowOpenDialog(name, title, true, false, readOnly, false, filter, index,
-                                              temp_.path().toStdString(), std::nullopt, std::nullopt, nullptr, extra));
+        // The caller asks for the box shown.
+        mFileOpenSave::cAsk ask;
+        ask.initialDir = temp_.path().toStdString();
+        ask.hideReadOnly = false;
+        QVERIFY(mFileOpenSave::AskOpen(nullptr, "All Files (*.*)|*.*", {}, ask));
         QVERIFY(!dialogReadOnly);
-        // Not ticked by the user: the flags say so, and the caller's own value stays.
-        QCOMPARE(extra & mFileOpenSave::OFN_READONLY, 0);
-        QVERIFY(readOnly);
     }
 
     // The question as the prompts receive it: the asking window, the filter's entries, the title,
@@ -263,75 +256,20 @@ private slots:
         QCOMPARE(mFileOpenSave::CutAtNul("C:/x.ico\0\0"s), "C:/x.ico"s);
     }
 
-    // The flat routines: the flags they ask with and give back, hook and template bits dropped.
-    void FlatRoutinesFlags() {
-        cScriptedPrompts prompts;
-        cPrompts::cScope scope(prompts);
-        std::string name, title, filter = "Icons|*.ico|All|*.*";
-        std::int32_t index = 1, extra = 0x60 | 0x80000;
-        bool readOnly = false;
-        prompts.AnswerOpen({"/icons/app.ico"}, 2, true);
-        QVERIFY(mFileOpenSave::ShowOpenDialog(name, title, true, false, readOnly, false, filter, index, std::nullopt,
-                                              std::nullopt, std::nullopt, nullptr, extra));
-        QCOMPARE(extra, 0x80000 | mFileOpenSave::OFN_FILEMUSTEXIST | mFileOpenSave::OFN_READONLY);
-        QCOMPARE(filter, "All\0*.*"s);
-        QCOMPARE(index, 2);
-        QVERIFY(readOnly);
-        QVERIFY(!prompts.LastAsked().file.hideReadOnly);
-
-        extra = 0x20;
-        filter = "Icons|*.ico";
-        index = 1;
-        prompts.AnswerSave("/out/new.ico");
-        QVERIFY(mFileOpenSave::ShowSaveDialog(name, title, true, filter, index, std::nullopt, std::nullopt, "ico",
-                                              nullptr, extra));
-        QCOMPARE(extra, mFileOpenSave::OFN_OVERWRITEPROMPT | mFileOpenSave::OFN_HIDEREADONLY);
-        QCOMPARE(name, "/out/new.ico"s);
-        QCOMPARE(title, "new.ico"s);
-        QVERIFY(prompts.LastAsked().file.overwritePrompt);
-        QCOMPARE(prompts.LastAsked().file.defaultExtension, QString("ico"));
-    }
-
-    void CancellingEmptiesTheOutputs() {
-        cScriptedPrompts prompts;
-        cPrompts::cScope scope(prompts);
-        prompts.CancelFile(cScriptedPrompts::eKind::OpenFile).CancelFile(cScriptedPrompts::eKind::SaveFile);
-        std::string name = "x", title = "y", filter = "Icons|*.ico";
-        std::int32_t index = 2, extra = 0x80000;
-        bool readOnly = true;
-        QVERIFY(!mFileOpenSave::ShowOpenDialog(name, title, true, false, readOnly, false, filter, index, std::nullopt,
-                                               std::nullopt, std::nullopt, nullptr, extra));
-        QCOMPARE(name + title + filter, ""s);
-        QCOMPARE(index, -1);
-        QCOMPARE(extra, 0);
-        QVERIFY2(readOnly, "the read-only flag keeps its value");
-        name = "x", filter = "Icons|*.ico", index = 2, extra = 5;
-        QVERIFY(!mFileOpenSave::ShowSaveDialog(name, title, true, filter, index, std::nullopt, std::nullopt, "ico",
-                                               nullptr, extra));
-        QCOMPARE(name + filter, ""s);
-        QCOMPARE(index, 0);
-        QCOMPARE(extra, 0);
-    }
-
     // Qt shows a name that is not UTF-8 with U+FFFD in it; the dialog's answer comes back as the
-    // folder's own bytes, for one file, several, and a new name in such a folder.
+    // folder's own bytes, for one file and a new name in such a folder.
     void NamesThatAreNotUtf8ComeBackAsTheirBytes_data() {
         QTest::addColumn<bool>("save");
         QTest::addColumn<QByteArrayList>("chosen");
         QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QByteArray>("title");
         QTest::newRow("one file") << false << QByteArrayList{"d\xe9j\xe0/caf\xe9.ico"}
-                                  << QByteArray("d\xe9j\xe0/caf\xe9.ico") << QByteArray("caf\xe9.ico");
-        QTest::newRow("several") << false << QByteArrayList{"d\xe9j\xe0/caf\xe9.ico", "d\xe9j\xe0/b.ico"}
-                                 << QByteArray("d\xe9j\xe0") + '\0' + "caf\xe9.ico" + '\0' + "b.ico" << QByteArray();
-        QTest::newRow("a new name") << true << QByteArrayList{"d\xe9j\xe0/new.ico"} << QByteArray("d\xe9j\xe0/new.ico")
-                                    << QByteArray("new.ico");
+                                  << QByteArray("d\xe9j\xe0/caf\xe9.ico");
+        QTest::newRow("a new name") << true << QByteArrayList{"d\xe9j\xe0/new.ico"} << QByteArray("d\xe9j\xe0/new.ico");
     }
     void NamesThatAreNotUtf8ComeBackAsTheirBytes() {
         QFETCH(bool, save);
         QFETCH(QByteArrayList, chosen);
         QFETCH(QByteArray, name);
-        QFETCH(QByteArray, title);
         QTemporaryDir dir;
         const QByteArray root = QFile::encodeName(dir.path()) + "/";
         QVERIFY(std::filesystem::create_directory((root + "d\xe9j\xe0").toStdString()));
@@ -342,38 +280,15 @@ private slots:
         QVERIFY(!QFile::exists(shown.front()));
         cScriptedPrompts prompts;
         cPrompts::cScope scope(prompts);
-        std::string file, fileTitle, filter = "Icons|*.ico";
-        std::int32_t index = 1, extra = 0;
-        bool readOnly = false;
+        std::optional<std::string> file;
         if (save) {
             prompts.AnswerSave(shown.front());
-            QVERIFY(mFileOpenSave::ShowSaveDialog(file, fileTitle, true, filter, index, std::nullopt, std::nullopt,
-                                                  "ico", nullptr, extra));
+            file = mFileOpenSave::AskSave(nullptr, "Icons|*.ico");
         } else {
             prompts.AnswerOpen(shown);
-            QVERIFY(mFileOpenSave::ShowOpenDialog(file, fileTitle, false, chosen.size() > 1, readOnly, true, filter,
-                                                  index, std::nullopt, std::nullopt, std::nullopt, nullptr, extra));
+            file = mFileOpenSave::AskOpen(nullptr, "Icons|*.ico");
         }
-        QCOMPARE(file, (root + name).toStdString());
-        QCOMPARE(mFileOpenSave::CutAtNul(fileTitle), title.toStdString());
-    }
-
-    void MultipleSelectionComesBackAsFolderAndNames() {
-        cScriptedPrompts prompts;
-        cPrompts::cScope scope(prompts);
-        prompts.AnswerOpen({"/icons/a.ico", "/icons/b.ico"});
-        std::string name, title, filter = "Icons|*.ico";
-        std::int32_t index = 1, extra = 0;
-        bool readOnly = false;
-        QVERIFY(mFileOpenSave::ShowOpenDialog(name, title, false, true, readOnly, true, filter, index, std::nullopt,
-                                              std::nullopt, std::nullopt, nullptr, extra));
-        QCOMPARE(name, "/icons\0a.ico\0b.ico"s);
-        QCOMPARE(title, ""s);
-        // One file chosen where several could be comes back as its full path.
-        prompts.AnswerOpen({"/icons/one.ico"});
-        QVERIFY(mFileOpenSave::ShowOpenDialog(name, title, false, true, readOnly, true, filter, index, std::nullopt,
-                                              std::nullopt, std::nullopt, nullptr, extra));
-        QCOMPARE(name, "/icons/one.ico"s);
+        QCOMPARE(file, std::optional<std::string>((root + name).toStdString()));
     }
 };
 

@@ -154,7 +154,7 @@ private slots:
             first.show();
             QVERIFY(QTest::qWaitForWindowExposed(&first));
             // Not through the dialog: the recent files this window stores stay as they were.
-            first.RetrievePendingFile(Ten().toStdString());
+            first.Retrieve(Ten().toStdString());
             first.mnuImages_Click();
             QSplitterHandle* handle = first.ImagesSplitter()->handle(1);
             const QPoint grip(handle->width() / 2, handle->height() / 2);

@@ -469,7 +469,7 @@ void FMain::mnuMRU_Click(int index) {
         if (index < 1 || index >= static_cast<int>(s_->mnuMRU.size()) - 1)
             cError::RaiseRuntime(cError::kSubscriptOutOfRange);
         const QString tag = s_->mnuMRU[static_cast<std::size_t>(index)]->data().toString();
-        RetrievePendingFile(s_->RecentFiles.file(tag.toInt()));
+        Retrieve(s_->RecentFiles.file(tag.toInt()));
         RefreshRecentMenu();
     } catch (const cError& e) {
         MError::ReportError(e, true, true);

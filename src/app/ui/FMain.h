@@ -101,8 +101,9 @@ public:
     void RetrieveIcons();
     // Opens a file dropped on the window as the open dialog's choice: it heads the recent files.
     void RetrieveDroppedFile(const std::string& fileName);
-    // Opens a file named by the program (the command line, a recent file) without the dialog.
-    void RetrievePendingFile(const std::string& fileName);
+    // Steps 3 on of RetrieveIcons: every icon of a file named without the dialog (the chosen
+    // file, the command line's, a recent file), its pictures, the list.
+    void Retrieve(const std::string& fileName);
     std::int32_t BestImageIndex(std::int32_t n, std::int32_t size);
     void DisplayIcons();
     void RefreshRecentMenu();
@@ -143,7 +144,7 @@ public:
     void OpenSearchWindow(const std::string& listFile = {});
     void RunGlintsmith();
 
-    // The search window's maker (a later stage registers it): given the owner and a list file to
+    // The search window's maker (mSearchWindows registers it at start-up): given the owner and a list file to
     // load (none when empty), a new window.
     using tSearchWindowFactory = std::function<QWidget*(QWidget* owner, const std::string& listFile)>;
     static void SetSearchWindowFactory(tSearchWindowFactory factory);
@@ -194,8 +195,6 @@ private:
     // made for (the window moved to another screen).
     void RemakePictures();
     void ResetIcons();
-    // Steps 3 on of RetrieveIcons: every icon of the chosen file, its pictures, the list.
-    void Retrieve(const std::string& fileName);
     // Errors of RetrieveIcons that end it.
     void RetrieveFailed(const cError& e);
     // mnuFile_Click's report: number, source and description on three lines.

@@ -104,35 +104,19 @@ void FMain::RetrieveFailed(const cError& e) {
 void FMain::RetrieveIcons() {
     std::string fileName;
     try {
-        if (s_->UsePendingFile) {
-            fileName = s_->PendingFile;
-        } else {
-            // This open dialog offers the read-only box (Qt's dialogs draw none).
-            mFileOpenSave::cAsk ask;
-            ask.hideReadOnly = false;
-            const std::optional<std::string> chosen = mFileOpenSave::AskOpen(this, mMainWindow::kOpenFilter, {}, ask);
-            if (!chosen) return;
-            fileName = *chosen;
-            s_->RecentFiles.AddFile(fileName);
-            RefreshRecentMenu();
-        }
+        // This open dialog offers the read-only box (Qt's dialogs draw none).
+        mFileOpenSave::cAsk ask;
+        ask.hideReadOnly = false;
+        const std::optional<std::string> chosen = mFileOpenSave::AskOpen(this, mMainWindow::kOpenFilter, {}, ask);
+        if (!chosen) return;
+        fileName = *chosen;
+        s_->RecentFiles.AddFile(fileName);
+        RefreshRecentMenu();
     } catch (const cError& e) {
         RetrieveFailed(e);
         return;
     }
     Retrieve(fileName);
-}
-
-void FMain::RetrievePendingFile(const std::string& fileName) {
-    s_->UsePendingFile = true;
-    s_->PendingFile = fileName;
-    try {
-        RetrieveIcons();
-    } catch (...) {
-        s_->UsePendingFile = false;
-        throw;
-    }
-    s_->UsePendingFile = false;
 }
 
 void FMain::RetrieveDroppedFile(const std::string& fileName) {

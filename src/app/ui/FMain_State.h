@@ -27,9 +27,6 @@ struct FMain::cState {
     // empty for any other file.
     std::string animationText;
     bool HighColour = true;
-    // Set while RetrieveIcons takes PendingFile instead of asking.
-    bool UsePendingFile = false;
-    std::string PendingFile;
     cMRUFileList RecentFiles;
 
     cListView* lvwIcons = nullptr;

@@ -87,7 +87,7 @@ void cWindowsHost::ShowMainWindow() {
     FMain& main = FMain::Default();
     main.show();
     if (!mainFile_.empty()) {
-        main.RetrievePendingFile(mainFile_);
+        main.Retrieve(mainFile_);
     }
 }
 

@@ -5,7 +5,7 @@
 // for list files, the global search window (FRecurse::Default).
 //
 // A command-line file that is an icon file or a module (and not a ".ier" list file) opens in the
-// main window instead (through PendingFile): loading it as a list file would fill the search list
+// main window instead (FMain::Retrieve): loading it as a list file would fill the search list
 // with the bytes of a binary file.
 //
 // A print line ("/p") prints through the global search window without showing any window; without

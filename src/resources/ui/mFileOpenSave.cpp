@@ -2,8 +2,6 @@
 
 #include <QDir>
 
-#include <filesystem>
-
 #include "base/ui/mQtPath.h"
 #include "base/ui/mQtText.h"
 #include "platform/ui/cPrompts.h"
@@ -58,8 +56,6 @@ std::optional<std::string> Ask(eDialog dialog, QWidget* owner, std::string_view 
     return PathOf(a.files.front());
 }
 
-std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
-
 } // namespace
 
 std::optional<std::string> AskOpen(QWidget* owner, std::string_view filter, std::string_view title, const cAsk& ask) {
@@ -100,74 +96,6 @@ std::string FilterEntryAt(std::string_view s, std::int32_t n) {
         --n;
         start = second + 1;
     }
-}
-
-bool ShowOpenDialog(std::string& fileName, std::string& fileTitle, bool fileMustExist, bool multipleSelection,
-                    bool& readOnly, bool hideReadOnly, std::string& filter, std::int32_t& filterIndex,
-                    const std::optional<std::string>& initialDir, const std::optional<std::string>& title,
-                    const std::optional<std::string>& defaultExt, QWidget* owner, std::int32_t& extraFlags) {
-    const std::string converted = ConvertFilter(filter);
-    cPrompts::cFileRequest request = Request(eDialog::kOpen, converted, title.value_or(std::string()),
-                                             {fileName, initialDir.value_or(std::string()),
-                                              defaultExt.value_or(std::string()), filterIndex, false, hideReadOnly});
-    request.fileMustExist = fileMustExist;
-    request.multiSelect = multipleSelection;
-    request.readOnly = readOnly;
-    const cPrompts::cFileAnswer a = cPrompts::Current().OpenFile(owner, request);
-    if (!a.confirmed || a.files.isEmpty()) {
-        fileName.clear();
-        fileTitle.clear();
-        filter.clear();
-        extraFlags = 0;
-        filterIndex = -1;
-        return false;
-    }
-    const std::string first = PathOf(a.files.front());
-    if (a.files.size() == 1) {
-        fileName = first;
-        fileTitle = multipleSelection ? std::string() : FileName(first);
-    } else {
-        // Several files: the folder, then each name, NUL-separated.
-        fileName = std::filesystem::path(first).parent_path().string();
-        for (const QString& f : a.files) {
-            fileName += '\0';
-            fileName += FileName(mQtPath::FromQt(f));
-        }
-        fileTitle.clear();
-    }
-    extraFlags = (extraFlags & ~(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE)) | (fileMustExist ? OFN_FILEMUSTEXIST : 0) |
-                 (multipleSelection ? OFN_ALLOWMULTISELECT : 0) | (hideReadOnly ? OFN_HIDEREADONLY : 0) |
-                 (a.readOnly ? OFN_READONLY : 0);
-    filterIndex = a.filterIndex;
-    filter = FilterEntryAt(converted, filterIndex);
-    if (a.readOnly) readOnly = true;
-    return true;
-}
-
-bool ShowSaveDialog(std::string& fileName, std::string& fileTitle, bool overwritePrompt, std::string& filter,
-                    std::int32_t& filterIndex, const std::optional<std::string>& initialDir,
-                    const std::optional<std::string>& title, const std::optional<std::string>& defaultExt,
-                    QWidget* owner, std::int32_t& extraFlags) {
-    const std::string converted = ConvertFilter(filter);
-    const cPrompts::cFileAnswer a = cPrompts::Current().SaveFile(
-        owner, Request(eDialog::kSave, converted, title.value_or(std::string()),
-                       {fileName, initialDir.value_or(std::string()), defaultExt.value_or(std::string()), filterIndex,
-                        overwritePrompt, true}));
-    if (!a.confirmed || a.files.isEmpty()) {
-        fileName.clear();
-        fileTitle.clear();
-        filter.clear();
-        extraFlags = 0;
-        filterIndex = 0;
-        return false;
-    }
-    fileName = PathOf(a.files.front());
-    fileTitle = FileName(fileName);
-    extraFlags = (extraFlags & ~(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE)) | OFN_HIDEREADONLY |
-                 (overwritePrompt ? OFN_OVERWRITEPROMPT : 0);
-    filterIndex = a.filterIndex;
-    filter = FilterEntryAt(converted, filterIndex);
-    return true;
 }
 
 } // namespace mFileOpenSave

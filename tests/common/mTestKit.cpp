@@ -1,5 +1,6 @@
 #include "common/mTestKit.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -305,6 +306,13 @@ void ExpectSafeWrites(const std::string& name, const std::function<bool(const st
             EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << "left behind: " << e.path();
         }
     }
+}
+
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
 cMount::cMount(eKind kind, std::uint64_t bytes) {

@@ -33,6 +33,8 @@ private:
 std::string Fixture(const std::string& relative);
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
+// The names in a folder, sorted.
+std::vector<std::string> Listing(const std::string& folder);
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 // A PNG file decoded to ARGB (empty when it is not one).

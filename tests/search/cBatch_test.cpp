@@ -35,13 +35,6 @@ struct cSources {
     }
 };
 
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(folder)) out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
 } // namespace
 
 TEST(Batch, RecordsComeInTheSourcesOrderWhateverFinishesFirst) {

@@ -71,13 +71,6 @@ std::string mText16ish(const std::u16string& s) {
     return out;
 }
 
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(folder)) out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
 } // namespace
 
 TEST(Extract, BaseNamesAndOutputNames) {

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <iostream>
 #include <thread>
+#include <algorithm>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "cli/mCli.h"
@@ -94,6 +96,25 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> files;
     if (!ReadSources(sources, files, err)) return sources.usage ? (err << kUsage, 2) : 1;
     if (files.empty() || folder.empty()) return err << kUsage, 2;
+    // A manifest written over one of the sources or the list would destroy what it describes (a
+    // shell glob can do this by accident): refused before anything is written.
+    if (!manifestPath.empty() && manifestPath != "-") {
+        struct stat m {};
+        if (::stat(manifestPath.c_str(), &m) == 0) {
+            const auto same = [&m](const std::string& path) {
+                struct stat st {};
+                return path != "-" && ::stat(path.c_str(), &st) == 0 && st.st_dev == m.st_dev && st.st_ino == m.st_ino;
+            };
+            const auto hit = std::find_if(files.begin(), files.end(), same);
+            const auto list = std::find_if(sources.lists.begin(), sources.lists.end(), same);
+            if (hit != files.end() || list != sources.lists.end()) {
+                err << "pictrix-cli: " << Printable(manifestPath) << ": the manifest would overwrite "
+                    << (hit != files.end() ? "one of the files to extract from" : "the list of files to extract from")
+                    << "; name another file\n";
+                return 2;
+            }
+        }
+    }
 
     // The manifest: standard output, or a file the user named, written record by record.
     cStreamFile manifestFile;

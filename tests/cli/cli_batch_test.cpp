@@ -98,6 +98,27 @@ TEST(CliBatch, TheManifestTellsWhatIsOnDisk) {
         << out;
 }
 
+// A manifest named like one of the sources or the list (a shell glob can do that) is refused
+// before anything is written: both stay as they were.
+TEST(CliBatch, AManifestNeverOverwritesASourceOrTheList) {
+    cCollection c;
+    const std::string source = c.dir.File("a/good.dll"), list = c.dir.File("list.txt");
+    mTestKit::WriteBytes(list, {'x', '\n'});
+    const auto before = mTestKit::ReadBytes(source);
+    for (const std::string& manifest : {source, list}) {
+        SCOPED_TRACE(manifest);
+        std::string err;
+        EXPECT_EQ(Cli("extract --manifest " + Quote(manifest) + " -o " + Quote(c.dir.File("out1")) + " --from " +
+                          Quote(list) + c.args,
+                      nullptr, &err),
+                  2);
+        EXPECT_NE(err.find("the manifest would overwrite"), std::string::npos) << err;
+    }
+    EXPECT_EQ(mTestKit::ReadBytes(source), before);
+    EXPECT_EQ(mTestKit::ReadBytes(list), (std::vector<std::uint8_t>{'x', '\n'}));
+    EXPECT_TRUE(fs::is_empty(c.dir.File("out1")));
+}
+
 TEST(CliBatch, TwoJobsGiveWhatOneGives) {
     cCollection c;
     std::string m1, m2;

@@ -107,6 +107,7 @@ bool cExtractor::LoadFileIcons(const std::string& file) {
         iconCount_ = i;
         Pictures(i);
     };
+    hooks.GroupFailed = hooks_.GroupFailed;
     try {
         return cError::Guarded([&] {
             mIconGroups::cOptions options;

@@ -35,6 +35,7 @@
 #include "base/mOutputName.h"
 #include "icon/cFileIcon.h"
 #include "platform/cWrittenFiles.h"
+#include "resources/mIconGroups.h"
 
 class cExtractor {
 public:
@@ -72,6 +73,9 @@ public:
         // What became of group k: written to `path` (under its own name or another), left to the
         // file `path` holding the same bytes, or failed (`path` the name it was to take).
         std::function<void(std::int32_t k, eOutcome outcome, const std::string& path, const cError* error)> Outcome;
+        // A group of the file could not be read: true lets it fail alone (the others are loaded
+        // and saved); without the hook, or on false, the file fails as a whole.
+        std::function<bool(const mIconGroups::cFailure&)> GroupFailed;
     };
 
     // The longest file name (one path component) that file systems take, in bytes.

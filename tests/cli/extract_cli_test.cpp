@@ -103,12 +103,12 @@ TEST(ListCli, OneLinePerGroup) {
         << e;
     EXPECT_NE(o.find("good32.dll: 9 icon groups\n"), std::string::npos) << o;
     // Group 9 is stored in two languages: one line each, named with its language.
-    EXPECT_NE(o.find("\n7\t9 [de-DE]\t2\t32x32 16, 16x16 16\n8\t9 [en-US]\t2\t32x32 2147483647, 32x32 2147483647\n"),
+    EXPECT_NE(o.find("\n7\t9 [de-DE]\t2\t32x32 4-bit, 16x16 4-bit\n8\t9 [en-US]\t2\t32x32 32-bit, 32x32 32-bit\n"),
               std::string::npos)
         << o;
-    EXPECT_NE(o.find("\n5\t5\t3\t32x32 16, 16x16 16, 32x32 256\n"), std::string::npos) << o;
+    EXPECT_NE(o.find("\n5\t5\t3\t32x32 4-bit, 16x16 4-bit, 32x32 8-bit\n"), std::string::npos) << o;
     EXPECT_NE(o.find("\n2\tMAINICON\t3\t"), std::string::npos) << o;
-    EXPECT_NE(o.find("depth4.ico: 1 icon group\n1\t-\t2\t32x32 16, 16x16 16\n"), std::string::npos) << o;
+    EXPECT_NE(o.find("depth4.ico: 1 icon group\n1\t-\t2\t32x32 4-bit, 16x16 4-bit\n"), std::string::npos) << o;
     EXPECT_EQ(Cli("list " + Quote(Fixture("modules/broken32.dll")), &o, &e), 1);
     EXPECT_NE(e.find("Failed to read bitmap bits from resource."), std::string::npos) << e;
     EXPECT_EQ(Cli("list", &o, &e), 2);
@@ -122,10 +122,11 @@ TEST(ListCli, CursorGroupsAfterIconGroups) {
               0)
         << e;
     EXPECT_NE(o.find("cursors32.dll: 3 icon groups, 4 cursor groups\n1\t1 [de-DE]\t2\t"), std::string::npos) << o;
-    EXPECT_NE(o.find("\n4\tPOINTER\tcursor\t1\t32x32 2 hotspot 7,9\n5\t1\tcursor\t1\t32x32 2147483647 hotspot 3,5\n"),
+    EXPECT_NE(o.find("\n4\tPOINTER\tcursor\t1\t32x32 1-bit hotspot 7,9\n5\t1\tcursor\t1\t32x32 32-bit hotspot 3,5\n"),
               std::string::npos)
         << o;
-    EXPECT_NE(o.find("\n7\t2 [en-US]\tcursor\t2\t16x16 256 hotspot 1,2, 32x32 256 hotspot 1,2\n"), std::string::npos)
+    EXPECT_NE(o.find("\n7\t2 [en-US]\tcursor\t2\t16x16 8-bit hotspot 1,2, 32x32 8-bit hotspot 1,2\n"),
+              std::string::npos)
         << o;
     EXPECT_NE(o.find("two.cur: 0 icon groups, 1 cursor group\n1\t-\tcursor\t2\t"), std::string::npos) << o;
 }

@@ -55,6 +55,13 @@ TEST(HostileCli, CraftedFilesStayWithinTheirMemoryAndFailAsDamaged) {
          "pictrix-cli.cResource: The data is invalid."},
         {"20,000 named groups sharing one name, extracted", "samename.dll",
          [] { return mCraft::PeGroupsSharingAName(20000, 30000); }, "extract -o OUT", 1, "The data is invalid."},
+        {".ani of 2,000,000 empty frames", "empty.ani",
+         [] {
+             mCraft::cAniShape shape;
+             shape.frames.resize(2000000);
+             return mCraft::Ani(shape);
+         },
+         "info", 1, "The file holds more frames than its size allows."},
         // Files that share a little, and large valid ones, load whole within the same allowance.
         {".ico of two entries naming one block", "two.ico", [] { return mCraft::IcoSharingOneBlock(2, 4096); }, "info",
          0, ""},

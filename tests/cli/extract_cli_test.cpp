@@ -199,6 +199,9 @@ TEST(ListCli, CursorsAtTheirOwnSizeAndADamagedGroupFailsAlone) {
             EXPECT_NE(e.find(": cursor group 3: "), std::string::npos) << e;
             EXPECT_NE(e.find(c.says), std::string::npos) << e;
         }
+        // Each rendered by its place in the list; the damaged one fails with its own error.
+        EXPECT_EQ(Cli("render " + Quote(module) + " --group 3 -o " + Quote(dir.File("c.png")), &o, &e), 0) << e;
+        EXPECT_EQ(Cli("render " + Quote(module) + " --group 4 -o " + Quote(dir.File("d.png")), &o, &e), status) << e;
         const std::string manifest = dir.File("m.jsonl");
         EXPECT_EQ(Cli("extract --cursors --quiet --manifest " + Quote(manifest) + " -o " + Quote(dir.Path().string()) +
                           " " + Quote(module),

@@ -35,6 +35,11 @@ std::string RetrievingIconOfText(std::int32_t i, std::int32_t count) {
     return "Retrieving icon " + std::to_string(i) + " of " + std::to_string(count) + "...";
 }
 
+std::string CursorGroupsNotReadText(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " cursor group" : " cursor groups") +
+           " could not be read; see the error log";
+}
+
 std::string ItemKey(std::int32_t i) { return "C" + std::to_string(i); }
 
 std::int32_t KeyIndex(std::string_view key) {

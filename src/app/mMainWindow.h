@@ -33,6 +33,10 @@ bool OpensInMainWindow(const std::string& path);
 // window opens in a search window.
 bool IsListFileName(std::string_view path);
 
+// The status line after a retrieval in which `count` cursor groups could not be read (each is in
+// the error log; the others are listed): "1 cursor group could not be read; see the error log".
+std::string CursorGroupsNotReadText(std::size_t count);
+
 // "Retrieving icon " + file name.
 std::string RetrievingIconText(std::string_view fileName);
 // "Retrieving icon " i " of " count "...".

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 namespace mLanguage {
@@ -43,6 +44,57 @@ std::string Tag(std::uint16_t langid) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "0x%04x", static_cast<unsigned>(langid));
     return hex;
+}
+
+std::string UserLocale() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value == nullptr || *value == '\0') continue;
+        const std::string locale = value;
+        return locale == "C" || locale == "POSIX" || locale.rfind("C.", 0) == 0 ? std::string() : locale;
+    }
+    return {};
+}
+
+namespace {
+
+// A locale's or a tag's language (lower case) and region (upper case): "de_DE.UTF-8@euro" and
+// "de-DE" both give de and DE; "sr-Latn-CS" gives sr and CS; "es-ES_tradnl" es and ES.
+std::pair<std::string, std::string> LanguageAndRegion(std::string_view name) {
+    name = name.substr(0, name.find_first_of(".@"));
+    const auto cut = name.find_first_of("_-");
+    std::string language(name.substr(0, cut)), region;
+    if (cut != std::string_view::npos) {
+        std::string_view rest = name.substr(cut + 1);
+        // The region is the last part of a tag (after a script), before any sort order.
+        if (const auto dash = rest.rfind('-'); dash != std::string_view::npos) rest = rest.substr(dash + 1);
+        region = std::string(rest.substr(0, rest.find('_')));
+    }
+    for (char& c : language) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (char& c : region) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    return {language, region};
+}
+
+} // namespace
+
+std::size_t BestMatch(const std::vector<std::uint16_t>& languages, std::string_view locale) {
+    const auto [language, region] = LanguageAndRegion(locale);
+    std::size_t best = 0;
+    int bestScore = -1;
+    for (std::size_t i = 0; i < languages.size(); ++i) {
+        int score = 0;
+        if ((languages[i] & 0x3FF) == 0) {
+            score = 1; // LANG_NEUTRAL, whatever its sublanguage
+        } else if (!language.empty()) {
+            const auto [l, r] = LanguageAndRegion(Tag(languages[i]));
+            if (l == language) score = r == region ? 3 : 2;
+        }
+        if (score > bestScore) {
+            best = i;
+            bestScore = score;
+        }
+    }
+    return best;
 }
 
 } // namespace mLanguage

@@ -112,6 +112,9 @@ std::string ManifestLines(const cBatch::cSource& s, bool outputs) {
             r += ",\"output\":" + OrNull(g.output) + ",\"sha256\":" + (written ? OrNull(g.icoSha256) : "null") +
                  ",\"status\":" + OrNull(g.status);
             if (!g.error.empty()) r += ",\"error\":" + mJson::String(g.error);
+        } else if (!g.error.empty()) {
+            // A group that could not be read says so in a listing too.
+            r += ",\"status\":\"failed\",\"error\":" + mJson::String(g.error);
         }
         lines += r + "}\n";
     }

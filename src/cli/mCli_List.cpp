@@ -59,12 +59,20 @@ int List(const tArgs& given, std::ostream& out, std::ostream& err) {
     int status = 0;
     for (const auto& arg : args) {
         std::vector<cFileIcon> icons;
+        std::vector<mIconGroups::cFailure> failures;
         bool outOfMemory = false;
-        // The file as given: whether it is an icon file is read from its name, or where the name
-        // has no extension from its first bytes.
+        // A group that cannot be read fails alone: it is listed as failed in its place, and the
+        // groups around it are listed as read.
+        mIconGroups::cHooks hooks;
+        hooks.GroupFailed = [&](const mIconGroups::cFailure& failure) {
+            failures.push_back(failure);
+            return true;
+        };
+        // The file as given: what kind of file it is, is read from its name, or where the name
+        // says nothing or another kind from its first bytes.
         const bool loaded = Guard(err, arg, [&] {
             try {
-                mIconGroups::Load(arg, icons);
+                mIconGroups::Load(arg, icons, hooks);
             } catch (const std::bad_alloc&) {
                 outOfMemory = true;
                 throw;
@@ -73,28 +81,44 @@ int List(const tArgs& given, std::ostream& out, std::ostream& err) {
                 throw;
             }
         });
-        if (!loaded) {
-            status = 1;
-            // Out of memory lists the groups loaded whole before it; any other failure none.
-            if (!outOfMemory) icons.clear();
+        // Out of memory lists the groups loaded whole before it; any other failure none.
+        if (!loaded && !outOfMemory) {
+            icons.clear();
+            failures.clear();
         }
+        if (!loaded || !failures.empty()) status = 1;
+        for (const auto& f : failures)
+            PrintError(err,
+                       arg + ": " + (f.group.kind == cFileIcon::eKind::kCursor ? "cursor" : "icon") + " group " +
+                           mIconGroups::Label(f.group),
+                       f.error);
         const std::size_t count = icons.size();
         const auto cursors = static_cast<std::size_t>(
             std::count_if(icons.begin(), icons.end(), [](const cFileIcon& icon) { return icon.IsCursor(); }));
         out << Printable(arg) << ": " << count - cursors << (count - cursors == 1 ? " icon group" : " icon groups");
         if (cursors > 0) out << ", " << cursors << (cursors == 1 ? " cursor group" : " cursor groups");
+        if (!failures.empty()) out << ", " << failures.size() << " not read";
         out << '\n';
-        for (std::size_t i = 0; i < count; ++i) {
-            const cFileIcon& icon = icons[i];
+        // Each group in its place among every group of the file, read or not.
+        std::size_t next = 0, failed = 0;
+        for (std::size_t position = 1; next < count || failed < failures.size(); ++position) {
+            if (failed < failures.size() && static_cast<std::size_t>(failures[failed].position) == position) {
+                const mIconGroups::cFailure& f = failures[failed++];
+                out << position << '\t' << Printable(mIconGroups::Label(f.group)) << '\t'
+                    << (f.group.kind == cFileIcon::eKind::kCursor ? "cursor\t" : "") << "failed: " << ErrorText(f.error)
+                    << '\n';
+                continue;
+            }
+            const cFileIcon& icon = icons[next++];
             const std::string label = icon.Label();
             const std::string name = label.empty() ? std::string("-") : Printable(label);
-            out << i + 1 << '\t' << name << '\t';
+            out << position << '\t' << name << '\t';
             // A cursor is marked, and each of its images carries its hotspot.
             if (icon.IsCursor()) out << "cursor\t";
             out << icon.ImageCount();
             for (std::int32_t n = 1; n <= icon.ImageCount(); ++n) {
                 out << (n == 1 ? "\t" : ", ") << icon.ImageWidth(n) << 'x' << icon.ImageHeight(n) << ' '
-                    << icon.ImageColourCount(n);
+                    << icon.ImageBitDepth(n) << "-bit";
                 if (icon.IsCursor()) out << " hotspot " << icon.Hotspot(n).x << ',' << icon.Hotspot(n).y;
             }
             out << '\n';

@@ -121,7 +121,28 @@ int Render(const tArgs& args, std::ostream& out, std::ostream& err) {
 
     // Every group of the file, the way the windows load them: an icon file is one group.
     std::vector<cFileIcon> icons;
-    if (!Guard(err, file, [&] { mIconGroups::Load(file, icons); })) return 1;
+    // A damaged group fails alone: the others render, and keep their places in the numbering.
+    std::vector<mIconGroups::cFailure> failures;
+    mIconGroups::cHooks hooks;
+    hooks.GroupFailed = [&failures](const mIconGroups::cFailure& f) {
+        failures.push_back(f);
+        return true;
+    };
+    if (!Guard(err, file, [&] { mIconGroups::Load(file, icons, hooks); })) return 1;
+    const std::int32_t asked = group;
+    for (const auto& f : failures) {
+        if (f.position > asked) break;
+        if (f.position == asked) {
+            PrintError(err, file, f.error);
+            return 1;
+        }
+        --group;
+    }
+    if (!failures.empty() && static_cast<std::size_t>(group) > icons.size()) {
+        err << "pictrix-cli: " << Printable(file) << ": there is no icon group " << asked << "; the file holds "
+            << icons.size() + failures.size() << '\n';
+        return 1;
+    }
     int status = 1;
     // Drawing the image can run out of memory too.
     if (!Guard(err, file, [&] { status = RenderImage(icons, file, output, group, image, size, out, err); })) return 1;

@@ -88,6 +88,10 @@ bool cAnimatedCursor::LoadBytes(const std::vector<std::uint8_t>& bytes, const st
 
     std::optional<cChunk> header, sequence, rate;
     std::vector<std::span<const std::uint8_t>> icons;
+    // Each frame costs at least a group's share of the load's budget: more frames than the
+    // budget could ever hold (empty "icon" chunks by the million) are refused as they are
+    // counted, before anything is sized by them.
+    const std::uint64_t mostFrames = cLoadBudget(bytes.size()).Limit() / cLoadBudget::kPerGroup;
     bool sawFrames = false;
     for (std::size_t at = kRiffHeader; at < riffEnd;) {
         const cChunk c = chunkAt(at, riffEnd);
@@ -107,7 +111,10 @@ bool cAnimatedCursor::LoadBytes(const std::vector<std::uint8_t>& bytes, const st
             const std::size_t listEnd = c.data + c.size;
             for (std::size_t in = c.data + 4; in < listEnd;) {
                 const cChunk f = chunkAt(in, listEnd);
-                if (IsId(v, in, "icon")) icons.push_back(std::span<const std::uint8_t>(bytes).subspan(f.data, f.size));
+                if (IsId(v, in, "icon")) {
+                    if (icons.size() >= mostFrames) Fail("The file holds more frames than its size allows.");
+                    icons.push_back(std::span<const std::uint8_t>(bytes).subspan(f.data, f.size));
+                }
                 in = after(f, listEnd);
             }
         }

@@ -146,6 +146,9 @@ public:
     std::int32_t ImageWidth(std::int32_t n) const;
     std::int32_t ImageHeight(std::int32_t n) const;
     std::int32_t ImageColourCount(std::int32_t n) const;
+    // The bits per pixel that image n's colour count stands for (32 for a 32-bit image, whose
+    // colour count is the largest number).
+    std::int32_t ImageBitDepth(std::int32_t n) const;
     std::int32_t ImageSize(std::int32_t n) const;
     void RemoveImage(std::int32_t n);
     void AddImage(std::int32_t width, std::int32_t height, std::int32_t colours);
@@ -193,6 +196,16 @@ public:
     static std::int32_t ColourCountOf(const ICONDIRENTRY& e, std::span<const std::uint8_t> block);
     // The pixels a directory entry's width or height byte stands for: 0 is 256.
     static constexpr std::int32_t SideOf(std::uint8_t b) noexcept { return b == 0 ? 256 : b; }
+    // The byte a directory entry stores for a side of so many pixels: 256 and more as 0.
+    static constexpr std::uint8_t SideByte(std::int64_t pixels) noexcept {
+        return pixels > 0 && pixels < 256 ? static_cast<std::uint8_t>(pixels) : 0;
+    }
+    // The size an image block's own header gives: a PNG's IHDR, or a DIB header's width and half
+    // its height (the colour bitmap and the mask); nothing where the block has no readable header.
+    struct cSide {
+        std::int32_t width = 0, height = 0;
+    };
+    static std::optional<cSide> BlockSide(std::span<const std::uint8_t> block);
 
     // An image as straight-alpha ARGB, the colour bitmap with its mask as alpha (a PNG image with
     // its own alpha), as DrawIconEx draws it onto nothing; empty when the block cannot be decoded.

@@ -52,6 +52,28 @@ std::int32_t cFileIcon::BlockBitDepth(std::span<const std::uint8_t> block) {
     }
 }
 
+std::optional<cFileIcon::cSide> cFileIcon::BlockSide(std::span<const std::uint8_t> block) {
+    const cByteView b(block);
+    std::int64_t width = 0, height = 0;
+    if (IsPng(block)) {
+        // The IHDR chunk comes first: length 13, "IHDR", then width and height, big-endian.
+        if (!b.Has(8, 16) || b.U8(12) != 'I' || b.U8(13) != 'H' || b.U8(14) != 'D' || b.U8(15) != 'R') return {};
+        const auto be32 = [&b](std::size_t at) {
+            return (std::int64_t{b.U8(at)} << 24) | (b.U8(at + 1) << 16) | (b.U8(at + 2) << 8) | b.U8(at + 3);
+        };
+        width = be32(16);
+        height = be32(20);
+    } else if (b.Has(0, 12) && b.U32(0) == 12) { // BITMAPCOREHEADER
+        width = b.U16(4);
+        height = b.U16(6) / 2;
+    } else if (b.Has(0, 40) && b.U32(0) >= 40) { // BITMAPINFOHEADER and its successors
+        width = b.I32(4);
+        height = b.I32(8) / 2;
+    }
+    if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) return {};
+    return cSide{static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
+}
+
 std::int32_t cFileIcon::ColourCountOf(const ICONDIRENTRY& e, std::span<const std::uint8_t> block) {
     if (e.bColorCount != 0) return e.bColorCount;
     std::int32_t bits = e.wBitCount;
@@ -72,6 +94,14 @@ std::int32_t cFileIcon::ImageColourCount(std::int32_t n) const {
     e.wPlanes = 1;
     e.wBitCount = 0;
     return ColourCountOf(e, Block(n));
+}
+
+std::int32_t cFileIcon::ImageBitDepth(std::int32_t n) const {
+    const std::int32_t colours = ImageColourCount(n);
+    if (colours == std::numeric_limits<std::int32_t>::max()) return 32;
+    std::int32_t bits = 0;
+    while (bits < 30 && (std::int32_t{1} << bits) < colours) ++bits;
+    return bits;
 }
 
 cFileIcon::cHotspot cFileIcon::Hotspot(std::int32_t n) const {

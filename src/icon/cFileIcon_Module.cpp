@@ -92,10 +92,11 @@ bool cFileIcon::LoadGroup(cModuleFile& module, eKind kind, const cResourceID& lo
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t at = kHeaderSize + i * kGroupEntrySize;
         if (cursor) {
-            // GRPCURSORDIRENTRY: 16-bit width and height (the colour bitmap and the mask, so
-            // twice the image's), planes and bit count, which the hotspot replaces.
-            entries[i].bWidth = static_cast<std::uint8_t>(gv.U16(at));
-            entries[i].bHeight = static_cast<std::uint8_t>(gv.U16(at + 2) / 2);
+            // GRPCURSORDIRENTRY: 16-bit width and height, planes and bit count, which the
+            // hotspot replaces. The height counts the colour bitmap and the mask (twice the
+            // image's) as most compilers store it; the image's own header corrects both below.
+            entries[i].bWidth = SideByte(gv.U16(at));
+            entries[i].bHeight = SideByte(gv.U16(at + 2) / 2);
             entries[i].dwBytesInRes = gv.I32(at + 8);
         } else {
             DecodeSharedFields(gv, at, entries[i]);
@@ -156,6 +157,12 @@ bool cFileIcon::LoadGroup(cModuleFile& module, eKind kind, const cResourceID& lo
             entries[i].wBitCount = hv.I16(2);
             entries[i].dwBytesInRes = static_cast<std::int32_t>(wanted - skip);
             blocks[i].erase(blocks[i].begin(), blocks[i].begin() + skip);
+            // Resource compilers disagree on a cursor entry's height (twice the image's, or the
+            // image's own): the image's own header settles both sides where it can be read.
+            if (const auto side = BlockSide(blocks[i])) {
+                entries[i].bWidth = SideByte(side->width);
+                entries[i].bHeight = SideByte(side->height);
+            }
         }
     }
     if (failed) {

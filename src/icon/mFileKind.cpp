@@ -26,21 +26,24 @@ bool IsIconFile(const std::string& path) {
 }
 
 eKind KindOf(const std::string& path) {
+    // Cursors and animated cursors are told by their first bytes whatever the name says; the
+    // name decides only between an icon file and a module.
+    std::uint8_t head[12] = {};
+    cReadFile file;
+    const std::size_t got = file.Open(path) ? file.ReadAt(0, head, sizeof head) : 0;
+    const std::span<const std::uint8_t> bytes(head, got);
+    if (IsAnimatedCursorHeader(bytes)) return eKind::kAnimatedCursor;
+    if (IsCursorFileHeader(bytes)) return eKind::kCursorFile;
     if (const auto ext = ExtensionOf(path)) {
         if (*ext == "ICO") return eKind::kIconFile;
-        if (*ext == "CUR") return eKind::kCursorFile;
-        if (*ext == "ANI") return eKind::kAnimatedCursor;
+        // Named as a cursor but not one: an icon file is read as one; anything else is read as
+        // the name says, whose loading then says what is wrong.
+        if (*ext == "CUR" || *ext == "ANI")
+            return IsIconFileHeader(bytes) ? eKind::kIconFile
+                                           : (*ext == "CUR" ? eKind::kCursorFile : eKind::kAnimatedCursor);
         return eKind::kModule;
     }
-    cReadFile file;
-    std::uint8_t head[12] = {};
-    if (!file.Open(path)) return eKind::kIconFile;
-    const std::size_t got = file.ReadAt(0, head, sizeof head);
-    const std::span<const std::uint8_t> bytes(head, got);
-    if (IsModuleHeader(bytes)) return eKind::kModule;
-    if (IsCursorFileHeader(bytes)) return eKind::kCursorFile;
-    if (IsAnimatedCursorHeader(bytes)) return eKind::kAnimatedCursor;
-    return eKind::kIconFile;
+    return IsModuleHeader(bytes) ? eKind::kModule : eKind::kIconFile;
 }
 
 bool IsCursorFileHeader(std::span<const std::uint8_t> head) noexcept {

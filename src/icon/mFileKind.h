@@ -24,10 +24,11 @@ std::optional<std::string> ExtensionOf(std::string_view path);
 bool IsIconFile(const std::string& path);
 
 // How the loading core reads a file: an icon file, a cursor file (.cur), an animated cursor
-// (.ani) or a module. By the extension where the name has one ("ICO", "CUR", "ANI", in any case;
-// any other extension is a module's); by the first bytes where it has none: "MZ" a module, an
-// ICONDIR of type 2 a cursor, "RIFF" with the form "ACON" an animated cursor, anything else (or
-// nothing readable) an icon file, whose loading then says what is wrong.
+// (.ani) or a module. Cursors by their first bytes, whatever the name: "RIFF" with the form "ACON"
+// an animated cursor, an ICONDIR of type 2 a cursor. Otherwise by the extension where the name has
+// one: "ICO" an icon file; "CUR" and "ANI" (in any case) the kind they name, or an icon file where
+// the bytes are an icon file's; any other extension a module. Where the name has none: "MZ" a
+// module, anything else (or nothing readable) an icon file, whose loading then says what is wrong.
 enum class eKind { kIconFile, kCursorFile, kAnimatedCursor, kModule };
 eKind KindOf(const std::string& path);
 

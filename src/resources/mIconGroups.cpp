@@ -1,6 +1,7 @@
 #include "resources/mIconGroups.h"
 
 #include "base/cResourceID.h"
+#include "base/mLanguage.h"
 #include "icon/cAnimatedCursor.h"
 #include "icon/mFileKind.h"
 #include "resources/cResources.h"
@@ -20,25 +21,10 @@ void Append(std::vector<cFileIcon>& icons, cFileIcon&& icon, const cHooks& hooks
     if (hooks.GroupLoaded) hooks.GroupLoaded(static_cast<std::int32_t>(icons.size()), icons.back());
 }
 
-} // namespace
-
-void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks, const cOptions& options,
-          std::optional<mFileKind::eKind> known) {
-    icons.clear();
-    const mFileKind::eKind kind = known ? *known : mFileKind::KindOf(file);
-    if (kind == mFileKind::eKind::kIconFile || kind == mFileKind::eKind::kCursorFile) {
-        Report(hooks, eStep::IconFile);
-        cFileIcon icon;
-        if (kind == mFileKind::eKind::kCursorFile)
-            icon.LoadCursor(file);
-        else
-            icon.LoadIcon(file);
-        Append(icons, std::move(icon), hooks);
-        Report(hooks, eStep::Done, 1, 1);
-        return;
-    }
+// An icon file, a cursor file or an animated cursor.
+void LoadFile(const std::string& file, mFileKind::eKind kind, std::vector<cFileIcon>& icons, const cHooks& hooks) {
+    Report(hooks, eStep::IconFile);
     if (kind == mFileKind::eKind::kAnimatedCursor) {
-        Report(hooks, eStep::IconFile);
         cAnimatedCursor animation;
         animation.Load(file);
         if (hooks.AnimationLoaded) hooks.AnimationLoaded(animation);
@@ -49,11 +35,47 @@ void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& 
         Report(hooks, eStep::Done, count, count);
         return;
     }
+    cFileIcon icon;
+    if (kind == mFileKind::eKind::kCursorFile)
+        icon.LoadCursor(file);
+    else
+        icon.LoadIcon(file);
+    Append(icons, std::move(icon), hooks);
+    Report(hooks, eStep::Done, 1, 1);
+}
+
+} // namespace
+
+std::string Label(const cFileIcon::cGroupRef& group) {
+    std::string label = ResourceIDText(group.id);
+    if (group.ownLanguage && group.language) label += " [" + mLanguage::Tag(*group.language) + "]";
+    return label;
+}
+
+mFileKind::eKind Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks,
+                      const cOptions& options) {
+    icons.clear();
+    // A file named as a module is opened as one at once, so that a module is opened once per
+    // load; only where it is none are its first bytes asked whether it is a cursor after all.
+    const auto extension = mFileKind::ExtensionOf(file);
+    const bool moduleByName = extension && *extension != "ICO" && *extension != "CUR" && *extension != "ANI";
+    const mFileKind::eKind kind = moduleByName ? mFileKind::eKind::kModule : mFileKind::KindOf(file);
+    if (kind != mFileKind::eKind::kModule) {
+        LoadFile(file, kind, icons, hooks);
+        return kind;
+    }
 
     Report(hooks, eStep::CheckingModule);
     // The module is opened once: every group is read from it.
     cResources resources;
-    resources.file(file);
+    try {
+        resources.file(file);
+    } catch (const cError&) {
+        const mFileKind::eKind byBytes = mFileKind::KindOf(file);
+        if (byBytes != mFileKind::eKind::kCursorFile && byBytes != mFileKind::eKind::kAnimatedCursor) throw;
+        LoadFile(file, byBytes, icons, hooks);
+        return byBytes;
+    }
     // What every group of the file keeps together is held to one budget.
     cLoadBudget budget(resources.hModule()->FileSize());
     resources.GetResourceTypes();
@@ -61,7 +83,7 @@ void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& 
     const std::int32_t cursorType = options.cursors ? resources.IndexOfResourceType(kRtGroupCursor) : 0;
     if (iconType < 1 && cursorType < 1) {
         Report(hooks, eStep::NoGroupType);
-        return;
+        return kind;
     }
     Report(hooks, eStep::ReadingNames);
     cModuleFile& module = *resources.Module();
@@ -116,17 +138,24 @@ void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& 
     const auto count = static_cast<std::int32_t>(groups.size());
     if (count == 0) {
         Report(hooks, eStep::NoGroups);
-        return;
+        return kind;
     }
     icons.reserve(groups.size());
     for (std::int32_t i = 1; i <= count; ++i) {
-        if (hooks.KeepGoing && !hooks.KeepGoing()) return;
+        if (hooks.KeepGoing && !hooks.KeepGoing()) return kind;
         Report(hooks, eStep::Group, i, count);
+        const cFileIcon::cGroupRef& group = groups[static_cast<std::size_t>(i - 1)];
         cFileIcon icon;
-        icon.LoadGroupFromEXE(module, groups[static_cast<std::size_t>(i - 1)], &budget);
+        try {
+            icon.LoadGroupFromEXE(module, group, &budget);
+        } catch (const cError& e) {
+            if (!hooks.GroupFailed || e.Number() == cError::kOutOfMemory || !hooks.GroupFailed({i, group, e})) throw;
+            continue;
+        }
         Append(icons, std::move(icon), hooks);
     }
     Report(hooks, eStep::Done, count, count);
+    return kind;
 }
 
 } // namespace mIconGroups

@@ -13,7 +13,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +35,18 @@ enum class eStep {
     Done, // every group was read
 };
 
+// A group of a module that could not be read: its place among every group the load reads
+// (1-based, as the Group steps count), which group it is, and what its load raised.
+struct cFailure {
+    std::int32_t position = 0;
+    cFileIcon::cGroupRef group;
+    cError error;
+};
+
+// What a list shows for a group that could not be read, as cFileIcon::Label does for one that was:
+// the identifier, with " [" the language's tag "]" when the group is one of several languages.
+std::string Label(const cFileIcon::cGroupRef& group);
+
 struct cHooks {
     // The step reached; `index` and `count` are set for Group (1-based) and for Done (the groups).
     std::function<void(eStep step, std::int32_t index, std::int32_t count)> Progress;
@@ -44,6 +55,11 @@ struct cHooks {
     std::function<void(std::int32_t i, const cFileIcon& icon)> GroupLoaded;
     // Asked before each group of a module; false ends the load early (Done is not reported).
     std::function<bool()> KeepGoing;
+    // A group of a module could not be read: true goes on without it (the group fails alone and
+    // the groups after it keep their places), false ends the load with the error as raised. Not
+    // asked when memory runs out, which always ends the load. Without the hook every failure
+    // ends the load.
+    std::function<bool(const cFailure& failure)> GroupFailed;
     // An animated cursor was read: its steps, rates and frame count (for the properties), before
     // its frames are appended one by one.
     std::function<void(const cAnimatedCursor& animation)> AnimationLoaded;
@@ -66,10 +82,10 @@ inline constexpr cOptions kIconGroupsOnly{false, false};
 // file one cursor (LoadCursor), an animated cursor one cursor per frame (cAnimatedCursor, in
 // frame order); a module gives its icon groups and, with the options, its cursor groups and
 // language variants. A group that lists no images is kept with none, as LoadIconFromEXE leaves
-// it. Raises what opening, enumerating or reading raises. Group steps count every group the load
-// will read (icon and cursor groups, language variants).
-// `kind` is the file's kind where the caller has decided it already (mFileKind::KindOf).
-void Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks = {},
-          const cOptions& options = {}, std::optional<mFileKind::eKind> kind = std::nullopt);
+// it. Raises what opening, enumerating or reading raises, except for the groups the GroupFailed
+// hook lets fail alone. Group steps count every group the load will read (icon and cursor
+// groups, language variants). Answers the kind the file was read as, decided once per load.
+mFileKind::eKind Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks = {},
+                      const cOptions& options = {});
 
 } // namespace mIconGroups

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "base/cResourceID.h"
+#include "base/mLanguage.h"
 #include "icon/cAnimatedCursor.h"
 #include "icon/cFileIcon.h"
 #include "icon/mBestImage.h"
@@ -27,6 +29,8 @@ constexpr std::uint32_t kDepthProbeBytes = 40;
 // The icon a file shows: its directory read on opening, its blocks one at a time when asked.
 class cShownIcon {
 public:
+    explicit cShownIcon(std::string locale) : locale_(std::move(locale)) {}
+
     // Reads the directory. "" when done, else why not.
     std::string Open(const std::string& path) {
         if (!file_.Open(path)) return mSysText::TextLine(file_.LastError(), path);
@@ -56,6 +60,25 @@ public:
         return "it is neither an icon file, a cursor nor a Windows module";
     }
 
+    // Moves on to the next icon group of a module, for when the one opened gives no picture: false
+    // when there is none (or kMaxGroups were tried). Its directory's failure in `failure`.
+    bool NextGroup(std::string& failure) {
+        if (!isModule_) return false;
+        if (!groupsListed_) {
+            groupsListed_ = true;
+            // The names after the first, as many as are ever tried.
+            module_.EnumResourceNames(kRtGroupIcon, [this](const cResourceID& id) {
+                groups_.push_back(id);
+                return groups_.size() < kMaxGroups;
+            });
+            if (!groups_.empty() && groups_.front() == firstGroup_) groups_.erase(groups_.begin());
+        }
+        if (nextGroup_ >= groups_.size()) return false;
+        const cResourceID id = groups_[nextGroup_++];
+        failure = OpenGroup(id, "its icon group " + ResourceIDText(id));
+        return true;
+    }
+
     const std::vector<ICONDIRENTRY>& Entries() const noexcept { return entries_; }
 
     // The first n bytes (at most the block's length) of block i (0-based). "" when done.
@@ -82,7 +105,10 @@ public:
         }
         // The icon resource must hold the bytes the group gives it: exactly (PE), or at least, for
         // NE lengths are whole alignment units.
-        const auto r = module_.FindResourceId(std::int32_t{ids_[i]}, kRtIcon);
+        // A group in the user's language takes its images in that language where they have it.
+        std::optional<cModuleFile::cResource> r;
+        if (language_) r = module_.FindResourceId(std::int32_t{ids_[i]}, kRtIcon, *language_);
+        if (!r) r = module_.FindResourceId(std::int32_t{ids_[i]}, kRtIcon);
         if (!r) return damaged;
         const std::int64_t length = cModuleFile::SizeofResource(*r);
         const bool padded = module_.Format() == cModuleFile::eFormat::kNE;
@@ -119,13 +145,35 @@ private:
                 return "it holds no icons";
             return "its resources are damaged: " + mSysText::TextLine(why, path);
         }
-        const std::string damaged = "its first icon group (" + ResourceIDText(first->first) + ") is damaged";
-        const cModuleFile::cResource& group = first->second;
+        firstGroup_ = first->first;
+        return OpenGroup(first->first, "its first icon group (" + ResourceIDText(first->first) + ")");
+    }
+
+    // Reads the directory of icon group `id` in the language that suits the user best (the only
+    // one of most groups); `named` names the group in the reasons.
+    std::string OpenGroup(const cResourceID& id, const std::string& named) {
+        entries_.clear();
+        ids_.clear();
+        language_.reset();
+        std::vector<std::uint16_t> languages;
+        module_.EnumResourceLanguages(kRtGroupIcon, id, [&languages](std::uint16_t l) {
+            languages.push_back(l);
+            return languages.size() < kMaxLanguages;
+        });
+        std::optional<cModuleFile::cResource> found;
+        if (languages.size() > 1) {
+            language_ = languages[mLanguage::BestMatch(languages, locale_)];
+            found = module_.FindResourceId(id, kRtGroupIcon, *language_);
+        }
+        if (!found) found = module_.FindResourceId(id, kRtGroupIcon);
+        const std::string damaged = named + " is damaged";
+        if (!found) return damaged;
+        const cModuleFile::cResource& group = *found;
         std::vector<std::uint8_t> raw;
         if (cModuleFile::SizeofResource(group) < kHeaderSize || !module_.ReadResource(group, kHeaderSize, raw))
             return damaged;
         const std::int16_t count = cByteView(raw).I16(4);
-        if (count <= 0) return "its first icon group (" + ResourceIDText(first->first) + ") lists no images";
+        if (count <= 0) return named + " lists no images";
         const std::size_t bytes = kHeaderSize + kGroupEntrySize * static_cast<std::size_t>(count);
         if (cModuleFile::SizeofResource(group) < bytes ||
             !module_.ReadResource(group, static_cast<std::uint32_t>(bytes), raw))
@@ -162,6 +210,12 @@ private:
     }
 
     bool isModule_ = false;
+    std::string locale_; // whose language a group is shown in
+    std::optional<std::uint16_t> language_; // the group's, when it is stored in several
+    cResourceID firstGroup_;
+    std::vector<cResourceID> groups_; // a module's icon groups, once the first gave no picture
+    bool groupsListed_ = false;
+    std::size_t nextGroup_ = 0;
     cFileIcon frame_; // an animated cursor's first frame
     cReadFile file_; // an icon file
     cModuleFile module_; // a module
@@ -169,17 +223,9 @@ private:
     std::vector<std::uint16_t> ids_; // a module's icon resource per image
 };
 
-} // namespace
-
-cThumbnail Make(const std::string& path, std::int32_t size) {
+// The picture of the icon opened in `icon`.
+cThumbnail Draw(cShownIcon& icon, std::int32_t size) {
     cThumbnail out;
-    if (size < 1 || size > kMaxSize) {
-        out.failure = "the size " + std::to_string(size) + " is not from 1 to " + std::to_string(kMaxSize);
-        return out;
-    }
-    cShownIcon icon;
-    out.failure = icon.Open(path);
-    if (!out.failure.empty()) return out;
     const auto& entries = icon.Entries();
 
     // The choice by the directory; where it leaves the depth of an image of the chosen size open,
@@ -233,6 +279,34 @@ cThumbnail Make(const std::string& path, std::int32_t size) {
     }
     const auto [w, h] = mDib::FittedSize(argb.Width(), argb.Height(), size);
     out.argb = mDib::ScaleSmooth(argb, w, h);
+    return out;
+}
+
+} // namespace
+
+cThumbnail Make(const std::string& path, std::int32_t size, const std::string& locale) {
+    cThumbnail out;
+    if (size < 1 || size > kMaxSize) {
+        out.failure = "the size " + std::to_string(size) + " is not from 1 to " + std::to_string(kMaxSize);
+        return out;
+    }
+    cShownIcon icon(locale);
+    out.failure = icon.Open(path);
+    if (!out.failure.empty()) return out;
+    // A module's group that gives no picture fails alone: the next group is shown instead, and
+    // where none does, the first one's reason is given.
+    std::string first;
+    for (std::string failure;;) {
+        if (failure.empty()) {
+            cThumbnail drawn = Draw(icon, size);
+            if (drawn.failure.empty()) return drawn;
+            failure = std::move(drawn.failure);
+        }
+        if (first.empty()) first = failure;
+        failure.clear();
+        if (!icon.NextGroup(failure)) break;
+    }
+    out.failure = first;
     return out;
 }
 

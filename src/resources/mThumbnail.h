@@ -2,7 +2,8 @@
 // mThumbnail: the picture a file manager shows for an icon file, a cursor file (.cur), an animated
 // cursor (.ani) or a Windows module (PE32, PE32+, NE). It is the icon the Windows shell shows for
 // the file: the icon of an icon file, the cursor of a cursor file, the first frame of an animated
-// cursor, or the first icon group of a module in the order the module stores its group icons. Of that icon's images it
+// cursor, or the first icon group of a module in the order the module stores its group icons (or,
+// where that one gives no picture, the next that does). Of that icon's images it
 // takes the one that fits the size asked best (mBestImage::FitImageIndex: the smallest at least
 // that large, else the largest, preferring more colours), decodes it as the program renders images
 // (cFileIcon::BlockArgb: the mask as alpha, PNG images with their own) and scales it smoothly down
@@ -23,6 +24,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/mLanguage.h"
 #include "platform/mDib.h"
 
 namespace mThumbnail {
@@ -33,6 +35,10 @@ inline constexpr std::int32_t kMaxSize = 1024;
 inline constexpr std::uint32_t kMaxBlockBytes = 8u << 20;
 // Images whose depth is read from their own header when the directory leaves it open.
 inline constexpr std::size_t kMaxDepthProbes = 16;
+// Icon groups of a module tried, in order, when the first gives no picture (damaged, or its image
+// is), and the languages of a group weighed against the user's.
+inline constexpr std::size_t kMaxGroups = 16;
+inline constexpr std::size_t kMaxLanguages = 64;
 
 struct cThumbnail {
     mDib::cBitmap argb; // the picture, fitted into size x size; empty when there is none
@@ -40,7 +46,9 @@ struct cThumbnail {
     std::string failure; // why there is no picture, a sentence about the file ("" on success)
 };
 
-// The thumbnail of the file at `path` for a square of `size` pixels (1 to kMaxSize).
-cThumbnail Make(const std::string& path, std::int32_t size);
+// The thumbnail of the file at `path` for a square of `size` pixels (1 to kMaxSize). A module's
+// group stored in several languages is shown in the one that suits `locale` best
+// (mLanguage::BestMatch), its images in the same language where they have it.
+cThumbnail Make(const std::string& path, std::int32_t size, const std::string& locale = mLanguage::UserLocale());
 
 } // namespace mThumbnail

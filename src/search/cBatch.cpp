@@ -29,6 +29,7 @@ struct cBatch::cLoaded {
     };
     std::vector<cEvent> events;
     std::uint64_t held = 0; // the bytes of the image blocks it holds
+    std::vector<cGroup> failed; // the groups that could not be read, each with its position
 };
 
 namespace {
@@ -80,6 +81,20 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
     mExtract::cLoadHooks hooks;
     hooks.Status = [&into](const std::string& text) { into.events.push_back({text, std::nullopt}); };
     hooks.ReportError = [&into](const cError& e) { into.events.push_back({{}, e}); };
+    // A group that cannot be read fails alone: a failed record in its place, the others saved.
+    hooks.GroupFailed = [&into](const mIconGroups::cFailure& f) {
+        cGroup g;
+        g.position = f.position;
+        g.id = f.group.id;
+        g.cursor = f.group.kind == cFileIcon::eKind::kCursor;
+        if (f.group.language) g.language = mLanguage::Tag(*f.group.language);
+        g.status = "failed";
+        g.error = f.error.Description();
+        const std::string which = std::string(g.cursor ? "cursor" : "icon") + " group " + mIconGroups::Label(f.group);
+        into.events.push_back({{}, cError(f.error.Number(), f.error.Source(), which + ": " + g.error)});
+        into.failed.push_back(std::move(g));
+        return true;
+    };
     try {
         cError::Guarded([&] {
             into.source = mExtract::Load(path, {options.cursors, options.languages}, hooks);
@@ -96,10 +111,16 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
                 }
             }
             if (options.digests) into.record.sha256 = FileSha256(path);
-            std::int32_t k = 0;
+            std::int32_t position = 0;
+            std::size_t failed = 0;
             for (const cFileIcon& icon : into.source.icons) {
                 cGroup g;
-                g.position = ++k;
+                // Its place among every group of the file: the failed ones keep theirs.
+                while (failed < into.failed.size() && into.failed[failed].position == position + 1) {
+                    ++failed;
+                    ++position;
+                }
+                g.position = ++position;
                 g.id = icon.ResourceID();
                 g.cursor = icon.IsCursor();
                 if (icon.Language()) g.language = mLanguage::Tag(*icon.Language());
@@ -131,7 +152,10 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
         into.record.error = e.Description();
         into.events.push_back({{}, e});
     }
-    if (!into.source.read) into.record.read = false;
+    if (!into.source.read) {
+        into.record.read = false;
+        into.failed.clear();
+    }
 }
 
 bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hooks) {
@@ -185,6 +209,13 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
             g.status = "failed";
             g.error = "not written: an earlier group of this file could not be saved";
         }
+    }
+    if (!loaded.failed.empty()) {
+        // The groups that failed alone, each in its place; the file counts as failed.
+        ok = false;
+        for (auto& g : loaded.failed) record.groups.push_back(std::move(g));
+        std::stable_sort(record.groups.begin(), record.groups.end(),
+                         [](const cGroup& a, const cGroup& b) { return a.position < b.position; });
     }
     if (hooks.Done) hooks.Done(record);
     return ok;

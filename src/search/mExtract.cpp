@@ -72,7 +72,6 @@ cSource Load(const std::string& file, const cOptions& options, const cLoadHooks&
     cSource source;
     source.path = file;
     if (file.empty()) return source;
-    source.kind = mFileKind::KindOf(file);
     const auto status = [&](const std::string& text) { Say(hooks.Status, text); };
     const auto report = [&](const cError& e) {
         if (hooks.ReportError) hooks.ReportError(e);
@@ -90,12 +89,13 @@ cSource Load(const std::string& file, const cOptions& options, const cLoadHooks&
         case eStep::Done: status(file); break;
         }
     };
+    h.GroupFailed = hooks.GroupFailed;
     try {
         cError::Guarded([&] {
             mIconGroups::cOptions o;
             o.cursors = options.cursors;
             o.languages = options.languages;
-            mIconGroups::Load(file, source.icons, h, o, source.kind);
+            source.kind = mIconGroups::Load(file, source.icons, h, o);
         });
         source.read = true;
     } catch (const cError& e) {

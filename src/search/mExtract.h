@@ -32,6 +32,7 @@
 #include "icon/cFileIcon.h"
 #include "icon/mFileKind.h"
 #include "platform/cOutputFolder.h"
+#include "resources/mIconGroups.h"
 
 namespace mExtract {
 
@@ -48,7 +49,7 @@ struct cOptions {
 // One source as a load found it.
 struct cSource {
     std::string path;
-    mFileKind::eKind kind = mFileKind::eKind::kModule; // decided once, by the load
+    mFileKind::eKind kind = mFileKind::eKind::kModule; // decided once, by the load that read it
     std::vector<cFileIcon> icons; // its groups, in the file's order; Icons(i - 1) is group i
     bool read = false; // examined to the end (also when it holds no icons)
 };
@@ -58,6 +59,9 @@ struct cLoadHooks {
     std::function<void(const std::string&)> Status;
     // ReportError with the log flag set and the show flag clear.
     std::function<void(const cError&)> ReportError;
+    // A group of the file could not be read: true lets it fail alone (the others are loaded and
+    // saved); without the hook, or on false, the file fails as a whole.
+    std::function<bool(const mIconGroups::cFailure&)> GroupFailed;
 };
 
 // LoadFileIcons: every group of `file`. `read` is false after a failure, which was reported;

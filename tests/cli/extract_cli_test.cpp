@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "common/mTestKit.h"
+#include "fixtures/mCraft.h"
 #include "icon/cFileIcon.h"
 #include "platform/cModuleFile.h"
 
@@ -103,12 +104,12 @@ TEST(ListCli, OneLinePerGroup) {
         << e;
     EXPECT_NE(o.find("good32.dll: 9 icon groups\n"), std::string::npos) << o;
     // Group 9 is stored in two languages: one line each, named with its language.
-    EXPECT_NE(o.find("\n7\t9 [de-DE]\t2\t32x32 16, 16x16 16\n8\t9 [en-US]\t2\t32x32 2147483647, 32x32 2147483647\n"),
+    EXPECT_NE(o.find("\n7\t9 [de-DE]\t2\t32x32 4-bit, 16x16 4-bit\n8\t9 [en-US]\t2\t32x32 32-bit, 32x32 32-bit\n"),
               std::string::npos)
         << o;
-    EXPECT_NE(o.find("\n5\t5\t3\t32x32 16, 16x16 16, 32x32 256\n"), std::string::npos) << o;
+    EXPECT_NE(o.find("\n5\t5\t3\t32x32 4-bit, 16x16 4-bit, 32x32 8-bit\n"), std::string::npos) << o;
     EXPECT_NE(o.find("\n2\tMAINICON\t3\t"), std::string::npos) << o;
-    EXPECT_NE(o.find("depth4.ico: 1 icon group\n1\t-\t2\t32x32 16, 16x16 16\n"), std::string::npos) << o;
+    EXPECT_NE(o.find("depth4.ico: 1 icon group\n1\t-\t2\t32x32 4-bit, 16x16 4-bit\n"), std::string::npos) << o;
     EXPECT_EQ(Cli("list " + Quote(Fixture("modules/broken32.dll")), &o, &e), 1);
     EXPECT_NE(e.find("Failed to read bitmap bits from resource."), std::string::npos) << e;
     EXPECT_EQ(Cli("list", &o, &e), 2);
@@ -122,10 +123,11 @@ TEST(ListCli, CursorGroupsAfterIconGroups) {
               0)
         << e;
     EXPECT_NE(o.find("cursors32.dll: 3 icon groups, 4 cursor groups\n1\t1 [de-DE]\t2\t"), std::string::npos) << o;
-    EXPECT_NE(o.find("\n4\tPOINTER\tcursor\t1\t32x32 2 hotspot 7,9\n5\t1\tcursor\t1\t32x32 2147483647 hotspot 3,5\n"),
+    EXPECT_NE(o.find("\n4\tPOINTER\tcursor\t1\t32x32 1-bit hotspot 7,9\n5\t1\tcursor\t1\t32x32 32-bit hotspot 3,5\n"),
               std::string::npos)
         << o;
-    EXPECT_NE(o.find("\n7\t2 [en-US]\tcursor\t2\t16x16 256 hotspot 1,2, 32x32 256 hotspot 1,2\n"), std::string::npos)
+    EXPECT_NE(o.find("\n7\t2 [en-US]\tcursor\t2\t16x16 8-bit hotspot 1,2, 32x32 8-bit hotspot 1,2\n"),
+              std::string::npos)
         << o;
     EXPECT_NE(o.find("two.cur: 0 icon groups, 1 cursor group\n1\t-\tcursor\t2\t"), std::string::npos) << o;
 }
@@ -156,4 +158,95 @@ TEST(ExtractCli, CursorsWhenAsked) {
         << text;
     EXPECT_NE(text.find("\"kind\":\"icon\",\"position\":3,\"id\":1,\"language\":\"fr-FR\""), std::string::npos) << text;
     EXPECT_NE(text.find("\"hotspot\":{\"x\":3,\"y\":5}"), std::string::npos) << text;
+}
+
+// A module of a good icon group and cursor groups: two good ones, whose entries store the image's
+// height twice (as windres does) and once (as other compilers do), both listed and saved at the
+// image's own size; and one damaged group per case, which fails alone: listed in its place as
+// failed, with a failed record in the manifest, the other groups listed and saved, status 1.
+TEST(ListCli, CursorsAtTheirOwnSizeAndADamagedGroupFailsAlone) {
+    struct {
+        const char* name;
+        mCraft::tBytes group; // cursor group 3
+        const char* says;
+    } cases[] = {
+        {"none damaged", mCraft::CursorGroupDir({1}, 32), nullptr},
+        {"a missing image", mCraft::CursorGroupDir({9}, 32), "Failed to read bitmap bits from resource."},
+        {"a 3-byte image", mCraft::CursorGroupDir({3}, 32), "Failed to read bitmap bits from resource."},
+        {"a count past the group", mCraft::CursorGroupDir({1}, 32, 4), "Can't find icons."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        cTempDir dir;
+        mCraft::cPeSpec spec;
+        spec.icons.push_back({{}, 1, mCraft::IconImage()});
+        spec.groups.push_back({{}, 1, mCraft::GroupDir({1}, 296)});
+        spec.cursors = {{{}, 1, mCraft::CursorImage(2, 3)}, {{}, 2, mCraft::CursorImage(4, 5)}, {{}, 3, {0, 0, 0}}};
+        spec.cursorGroups = {
+            {{}, 1, mCraft::CursorGroupDir({1}, 32)}, {{}, 2, mCraft::CursorGroupDir({2}, 16)}, {{}, 3, c.group}};
+        const std::string module = dir.File("m.dll");
+        WriteBytes(module, mCraft::Pe32(spec));
+        std::string o, e;
+        const int status = c.says ? 1 : 0;
+        EXPECT_EQ(Cli("list " + Quote(module), &o, &e), status) << e;
+        EXPECT_NE(o.find(": 1 icon group, " + std::string(c.says ? "2 cursor groups, 1 not read" : "3 cursor groups") +
+                         "\n1\t1\t1\t16x16 4-bit\n2\t1\tcursor\t1\t16x16 4-bit hotspot 2,3\n3\t2\tcursor\t1\t16x16 "
+                         "4-bit hotspot 4,5\n4\t3\tcursor\t"),
+                  std::string::npos)
+            << o;
+        if (c.says) {
+            EXPECT_NE(o.find("\n4\t3\tcursor\tfailed: "), std::string::npos) << o;
+            EXPECT_NE(e.find(": cursor group 3: "), std::string::npos) << e;
+            EXPECT_NE(e.find(c.says), std::string::npos) << e;
+        }
+        // Each rendered by its place in the list; the damaged one fails with its own error.
+        EXPECT_EQ(Cli("render " + Quote(module) + " --group 3 -o " + Quote(dir.File("c.png")), &o, &e), 0) << e;
+        EXPECT_EQ(Cli("render " + Quote(module) + " --group 4 -o " + Quote(dir.File("d.png")), &o, &e), status) << e;
+        const std::string manifest = dir.File("m.jsonl");
+        EXPECT_EQ(Cli("extract --cursors --quiet --manifest " + Quote(manifest) + " -o " + Quote(dir.Path().string()) +
+                          " " + Quote(module),
+                      &o, &e),
+                  status)
+            << e;
+        EXPECT_NE(o.find("Total icons saved: " + std::string(c.says ? "3" : "4")), std::string::npos) << o;
+        // The saved .cur's directory gives the image's own size: 16 x 16.
+        for (const char* saved : {"m21.cur", "m32.cur"}) {
+            const auto cur = ReadBytes(dir.File(saved));
+            ASSERT_GE(cur.size(), 8u) << saved;
+            EXPECT_EQ(cur[6], 16);
+            EXPECT_EQ(cur[7], 16);
+        }
+        const auto m = ReadBytes(manifest);
+        const std::string text(m.begin(), m.end());
+        EXPECT_NE(text.find("\"position\":3,\"id\":2,\"language\":\"en-US\",\"images\":[{\"width\":16,\"height\":16"),
+                  std::string::npos)
+            << text;
+        if (c.says) {
+            EXPECT_NE(text.find("\"position\":4,\"id\":3,\"language\":\"en-US\",\"images\":[],\"output\":null,"
+                                "\"sha256\":null,\"status\":\"failed\",\"error\":\"" +
+                                std::string(c.says) + "\"}"),
+                      std::string::npos)
+                << text;
+        }
+    }
+}
+
+// An animated cursor named as a cursor file, and a cursor named as an icon file, are read as
+// what their bytes are.
+TEST(ListCli, CursorsAreToldByTheirBytes) {
+    cTempDir dir;
+    mCraft::cAniShape shape;
+    shape.frames = {mCraft::CurFile(1, 2), mCraft::CurFile(3, 4)};
+    WriteBytes(dir.File("busy.cur"), mCraft::Ani(shape));
+    WriteBytes(dir.File("arrow.ico"), mCraft::CurFile(5, 6));
+    std::string o, e;
+    EXPECT_EQ(Cli("list " + Quote(dir.File("busy.cur")) + " " + Quote(dir.File("arrow.ico")), &o, &e), 0) << e;
+    EXPECT_NE(o.find("busy.cur: 0 icon groups, 2 cursor groups\n1\tFrame 1\tcursor\t1\t16x16 4-bit hotspot 1,2\n"),
+              std::string::npos)
+        << o;
+    EXPECT_NE(o.find("arrow.ico: 0 icon groups, 1 cursor group\n1\t-\tcursor\t1\t16x16 4-bit hotspot 5,6\n"),
+              std::string::npos)
+        << o;
+    EXPECT_EQ(Cli("info " + Quote(dir.File("busy.cur")), &o, &e), 0) << e;
+    EXPECT_NE(o.find("animated cursor: 2 frames"), std::string::npos) << o;
 }

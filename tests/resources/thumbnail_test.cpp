@@ -8,6 +8,8 @@
 #include <functional>
 
 #include "common/mTestKit.h"
+#include "fixtures/mCraft.h"
+#include "icon/cFileIcon.h"
 #include "platform/DibBlocks.h"
 #include "platform/mModulePatch.h"
 #include "resources/mThumbnail.h"
@@ -153,6 +155,34 @@ TEST(Thumbnail, ReadsOnlyWhatItNeedsOfAHugeModule) {
     ASSERT_EQ(t.failure, "");
     EXPECT_EQ(t.argb.Width(), 128);
     EXPECT_LT(read, std::uint64_t{256} << 10) << read << " bytes read";
+}
+
+// A group stored in several languages is shown in the user's (cursors32.dll's icon group 1: de-DE
+// depth4.ico, en-US depth8.ico, fr-FR depth1.ico): the same language and region, else the same
+// language, else the lowest. A first group that gives no picture leaves the next one shown.
+TEST(Thumbnail, TheUsersLanguageAndTheFirstGroupThatDraws) {
+    const struct {
+        const char* locale;
+        const char* shows;
+    } cases[] = {
+        {"fr_FR.UTF-8", "icons/depth1.ico"}, {"en_GB", "icons/depth8.ico"},
+        {"de_AT@euro", "icons/depth4.ico"},  {"", "icons/depth4.ico"},
+        {"ja_JP", "icons/depth4.ico"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale);
+        const auto t = mThumbnail::Make(Fixture("modules/cursors32.dll"), 32, c.locale);
+        ASSERT_EQ(t.failure, "");
+        EXPECT_EQ(t.argb, mThumbnail::Make(Fixture(c.shows), 32).argb);
+    }
+    mTestKit::cTempDir dir;
+    mCraft::cPeSpec spec;
+    spec.icons.push_back({{}, 2, mCraft::IconImage(296, 0x99)});
+    spec.groups = {{{}, 1, mCraft::GroupDir({1}, 296)}, {{}, 2, mCraft::GroupDir({2}, 296)}};
+    mTestKit::WriteBytes(dir.File("second.dll"), mCraft::Pe32(spec));
+    const auto t = mThumbnail::Make(dir.File("second.dll"), 16);
+    ASSERT_EQ(t.failure, "");
+    EXPECT_EQ(t.argb, cFileIcon::BlockArgb(mCraft::IconImage(296, 0x99)));
 }
 
 TEST(Thumbnail, Refusals) {

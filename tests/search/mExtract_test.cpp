@@ -33,7 +33,8 @@ struct cRecorder {
     }
     mExtract::cLoadHooks LoadHooks() {
         return {[this](const std::string& s) { status.push_back(s); },
-                [this](const cError& e) { errors.push_back(e); }};
+                [this](const cError& e) { errors.push_back(e); },
+                {}};
     }
     bool Load(const std::string& file) {
         source = mExtract::Load(file, options, LoadHooks());

@@ -24,6 +24,7 @@
 #include "app/ui/cStatusBar.h"
 #include "cMainWindowTest.h"
 #include "doubles/cScriptedPrompts.h"
+#include "fixtures/mCraft.h"
 #include "grid/ui/cIconGrid.h"
 #include "icon/cFileIcon.h"
 #include "mUiTest.h"
@@ -123,6 +124,35 @@ private slots:
         QVERIFY(Window().Icon(Choose("1 (cursor)")).IsCursor());
         Window().StoreSettings();
         QCOMPARE(mSettings::GetSetting(kApp, "WinSet", "Cursors", "<none>"), std::string("-1"));
+    }
+
+    // A cursor group that cannot be read fails alone: logged, named in the status bar, the other
+    // groups listed; nothing is shown in a box. A damaged icon group still ends the retrieval.
+    void ADamagedCursorGroupFailsAlone() {
+        mCraft::cPeSpec spec;
+        spec.icons.push_back({{}, 1, mCraft::IconImage()});
+        spec.groups.push_back({{}, 1, mCraft::GroupDir({1}, 296)});
+        spec.cursors.push_back({{}, 1, mCraft::CursorImage(2, 3)});
+        spec.cursorGroups = {{{}, 1, mCraft::CursorGroupDir({1}, 32)}, {{}, 2, mCraft::CursorGroupDir({7}, 32)}};
+        const QString module = temp_.filePath("damaged.dll");
+        const auto write = [&module](const mCraft::tBytes& bytes) {
+            QFile f(module);
+            return f.open(QIODevice::WriteOnly) &&
+                   f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) ==
+                       static_cast<qint64>(bytes.size());
+        };
+        QVERIFY(write(mCraft::Pe32(spec)));
+        Open(module);
+        QCOMPARE(Rows(), (QStringList{"1", "1 (cursor)"}));
+        QCOMPARE(Window().StatusPanels()->PanelText(2), QString("1 cursor group could not be read; see the error log"));
+        QVERIFY(ReadAll(temp_.filePath("errlog.txt")).contains("Cursor group 2: Failed to read bitmap bits"));
+        QCOMPARE(prompts_->Asked().size(), std::size_t(1)); // the open dialog alone
+
+        spec.groups.push_back({{}, 2, mCraft::GroupDir({7}, 296)});
+        QVERIFY(write(mCraft::Pe32(spec)));
+        prompts_->AnswerOpen({module}).AnswerMessage(eAnswer::OK);
+        Window().mnuFile_Click(0);
+        QCOMPARE(Rows(), QStringList{});
     }
 
     // Every view shows the marked text; the details view has the type column besides.

@@ -155,12 +155,32 @@ void FMain::Retrieve(const std::string& fileName) {
             hooks.AnimationLoaded = [&](const cAnimatedCursor& animation) {
                 s_->animationText = mIconCommands::AnimationPropertiesText(animation);
             };
+            // A cursor group that cannot be read fails alone: it is logged and the others are
+            // listed. An icon group's failure ends the retrieval, as it always has.
+            std::size_t cursorsFailed = 0;
+            hooks.GroupFailed = [&](const mIconGroups::cFailure& f) {
+                if (f.group.kind != cFileIcon::eKind::kCursor) return false;
+                ++cursorsFailed;
+                MError::ReportError(
+                    cError(f.error.Number(), f.error.Source(),
+                           "Cursor group " + mIconGroups::Label(f.group) + ": " + f.error.Description()),
+                    true, false);
+                return true;
+            };
             mIconGroups::cOptions options;
             options.cursors = CursorsShown();
             options.languages = true;
             s_->shownFile = fileName;
             mIconGroups::Load(fileName, s_->icons, hooks, options);
             DisplayIcons();
+            if (cursorsFailed > 0) {
+                const std::string text = mMainWindow::CursorGroupsNotReadText(cursorsFailed);
+                // Beside the chosen item's panel, or alone where nothing is listed.
+                if (IconCount() > 0)
+                    s_->sbrMain->SetPanelText(2, Q(text));
+                else
+                    s_->sbrMain->SetSimpleText(Q(text + ". " + std::string(mMainWindow::kReady)));
+            }
         });
     } catch (const cError& e) {
         RetrieveFailed(e);

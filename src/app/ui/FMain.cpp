@@ -175,9 +175,9 @@ void FMain::CreateMenus() {
             mnuView_Click(i);
         });
     }
-    // "&Images" stands with the other parts of the window that can be shown or hidden; it is no
+    // "Ima&ges" stands with the other parts of the window that can be shown or hidden; it is no
     // item of mnuView, whose indices the toolbar and the stored view use.
-    s_->mnuImages = new QAction("&Images", this);
+    s_->mnuImages = new QAction("Ima&ges", this);
     s_->mnuImages->setShortcut(QKeySequence("Ctrl+I"));
     s_->mnuImages->setCheckable(true);
     s_->mnuViewMenu->insertAction(s_->mnuView[2], s_->mnuImages);
@@ -185,11 +185,11 @@ void FMain::CreateMenus() {
         s_->mnuImages->setChecked(!checked);
         mnuImages_Click();
     });
-    // "&Cursors" decides what the list holds, so it stands apart from the views, before the
+    // "C&ursors" decides what the list holds, so it stands apart from the views, before the
     // separator above Properties; it is no item of mnuView either.
     s_->mnuCursorsSep = new QAction(this);
     s_->mnuCursorsSep->setSeparator(true);
-    s_->mnuCursors = new QAction("&Cursors", this);
+    s_->mnuCursors = new QAction("C&ursors", this);
     s_->mnuCursors->setCheckable(true);
     s_->mnuCursors->setChecked(true);
     s_->mnuViewMenu->insertActions(s_->mnuView[7], {s_->mnuCursorsSep, s_->mnuCursors});

@@ -336,6 +336,14 @@ bool FRecurse::eventFilter(QObject* watched, QEvent* event) {
         const auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this) Stop();
     }
+    // In the list, Ctrl+A checks every entry, as Select All does in lists of one selection; the
+    // About box keeps Ctrl+A everywhere else in the window.
+    if (watched == s_->List1 && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress && s_->ListModel->rowCount() > 0) s_->ListModel->CheckAll();
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

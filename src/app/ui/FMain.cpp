@@ -66,6 +66,7 @@ FMain::FMain(QWidget* parent) : QMainWindow(parent), s_(std::make_unique<cState>
     connect(s_->lvwIcons, &cListView::ItemClick, this, &FMain::lvwIcons_ItemClick);
     // Ctrl+C in the list copies the chosen icon, as the toolbar's Copy does.
     connect(s_->lvwIcons, &cListView::CopyRequested, this, &FMain::mnuCopy_Click);
+    connect(s_->lvwIcons, &cListView::DragRequested, this, &FMain::StartDrag);
     // A file dropped anywhere on the window opens as Open would open it.
     setAcceptDrops(true);
 
@@ -77,6 +78,8 @@ FMain::FMain(QWidget* parent) : QMainWindow(parent), s_(std::make_unique<cState>
     s_->scrImages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     s_->scrImages->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     s_->IconGrid1 = new cIconGrid;
+    // The list's icon and the grid's chosen images are dragged out as files.
+    connect(s_->IconGrid1, &cIconGrid::DragRequested, this, &FMain::StartDrag);
     s_->IconGrid1->setObjectName("IconGrid1");
     s_->scrImages->setWidget(s_->IconGrid1);
     s_->scrImages->viewport()->installEventFilter(this);

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
@@ -208,6 +209,7 @@ cListView::cListView(QWidget* parent)
     // text); files dropped on the list go to the window.
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(list_), static_cast<QAbstractItemView*>(report_)}) {
         view->installEventFilter(this);
+        view->viewport()->installEventFilter(this);
         RefuseDragAndDrop(view);
     }
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -396,6 +398,23 @@ QString cListView::ShownText(int index) const {
 }
 
 bool cListView::eventFilter(QObject* watched, QEvent* event) {
+    // Drags out start here: the views themselves would drag their model's rows.
+    if (watched == list_->viewport() || watched == report_->viewport()) {
+        const auto* view = watched == list_->viewport() ? static_cast<QAbstractItemView*>(list_)
+                                                        : static_cast<QAbstractItemView*>(report_);
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress) {
+            const QPoint at = mouse->position().toPoint();
+            dragFrom_ = mouse->button() == Qt::LeftButton && view->indexAt(at).isValid() ? at : QPoint(-1, -1);
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            dragFrom_ = {-1, -1};
+        } else if (event->type() == QEvent::MouseMove && dragFrom_.x() >= 0 && (mouse->buttons() & Qt::LeftButton) &&
+                   (mouse->position().toPoint() - dragFrom_).manhattanLength() >= QApplication::startDragDistance()) {
+            dragFrom_ = {-1, -1};
+            emit DragRequested();
+            return true;
+        }
+    }
     if (watched == list_ || watched == report_) {
         const bool override = event->type() == QEvent::ShortcutOverride;
         if (override || event->type() == QEvent::KeyPress) {

@@ -43,8 +43,7 @@ void Usage(std::ostream& s) {
 
 } // namespace
 
-bool Operands(const tArgs& args, std::string_view command, std::string_view usage, tArgs& files,
-              std::ostream& err) {
+bool Operands(const tArgs& args, std::string_view command, std::string_view usage, tArgs& files, std::ostream& err) {
     bool options = true;
     for (const std::string& a : args) {
         if (options && a == "--") {

@@ -29,8 +29,7 @@ int Search(const tArgs& args, std::ostream& out, std::ostream& err);
 // The files of a command that takes no options: the arguments but a "--", after which a name may
 // begin with "-". Before it, an argument that begins with "-" is an unknown option: false after
 // printing it and `usage`.
-bool Operands(const tArgs& args, std::string_view command, std::string_view usage, tArgs& files,
-              std::ostream& err);
+bool Operands(const tArgs& args, std::string_view command, std::string_view usage, tArgs& files, std::ostream& err);
 
 // Bad usage: "pictrix-cli COMMAND: unknown option 'OPTION'", then the command's usage; answers 2.
 int UnknownOption(std::ostream& err, std::string_view command, const std::string& option, std::string_view usage);

@@ -55,8 +55,8 @@ int ListJson(const tArgs& args, std::ostream& out, std::ostream& err) {
 
 int List(const tArgs& given, std::ostream& out, std::ostream& err) {
     // --json among the options (before a "--") chooses the records and their options.
-    if (std::find(given.begin(), std::find(given.begin(), given.end(), "--"), "--json") != given.end())
-        return ListJson(given, out, err);
+    const auto optionsEnd = std::find(given.begin(), given.end(), "--");
+    if (std::find(given.begin(), optionsEnd, "--json") != optionsEnd) return ListJson(given, out, err);
     tArgs args;
     if (!Operands(given, "list", kListUsage, args, err)) return 2;
     if (args.empty()) {

@@ -65,9 +65,9 @@ TEST(CliInfo, ExitStatusTellsFailuresFromBadUsage) {
     // An unknown option, wherever it stands, is bad usage of every command: said, with the
     // command's usage; after "--" the same word is a file's name.
     const std::string ico = mTestKit::Quote(mTestKit::Fixture("icons/vista.ico"));
-    for (const std::string& args : std::vector<std::string>{"info " + ico + " -x", "list -x " + ico, "list --json --frob " + ico,
-                                   "render " + ico + " -o /dev/null -x", "extract -o /tmp -x " + ico,
-                                   "search /tmp '*' -x", "settings -x", "log -x", "paths -x"}) {
+    for (const std::string& args : std::vector<std::string>{
+             "info " + ico + " -x", "list -x " + ico, "list --json --frob " + ico, "render " + ico + " -o /dev/null -x",
+             "extract -o /tmp -x " + ico, "search /tmp '*' -x", "settings -x", "log -x", "paths -x"}) {
         SCOPED_TRACE(args);
         const std::string command = args.substr(0, args.find(' '));
         out.clear();

@@ -18,11 +18,13 @@ const char* const kHelpers = "/usr/share/bash-completion/bash_completion";
 // the line ends in a space), sorted, separated by spaces.
 std::string Offered(const fs::path& folder, const std::string& program, const std::string& line) {
     const fs::path script = folder.parent_path() / "complete.sh";
-    std::ofstream(script) << "source " << kHelpers << "\nsource " << Quote(PICTRIX_SOURCE_DIR "/data/completion/" + program)
-                          << "\ncd " << Quote(folder.string()) << "\nCOMP_LINE=" << Quote(line)
+    std::ofstream(script) << "source " << kHelpers << "\nsource "
+                          << Quote(PICTRIX_SOURCE_DIR "/data/completion/" + program) << "\ncd "
+                          << Quote(folder.string()) << "\nCOMP_LINE=" << Quote(line)
                           << "\nCOMP_POINT=${#COMP_LINE}\nread -r -a COMP_WORDS <<< \"$COMP_LINE\"\n"
                              "[[ $COMP_LINE == *' ' ]] && COMP_WORDS+=('')\nCOMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n"
-                             "$(complete -p " + program + " | sed 's/.*-F \\([^ ]*\\).*/\\1/') " + program +
+                             "$(complete -p " +
+                                 program + " | sed 's/.*-F \\([^ ]*\\).*/\\1/') " + program +
                                  "\nprintf '%s\\n' \"${COMPREPLY[@]}\" | sort | paste -sd ' '\n";
     std::string out;
     EXPECT_EQ(mTestKit::Run("bash " + Quote(script.string()) + " 2>&1", &out), 0) << out;

@@ -404,8 +404,8 @@ private slots:
             QVERIFY(copied && copied->urls().size() == 1);
             const QUrl url = copied->urls().front();
             QCOMPARE(QFileInfo(url.toLocalFile()).fileName(), name);
-            QVERIFY2(url.toLocalFile().startsWith(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-                                                  "/pictrix/drag/"),
+            QVERIFY2(url.toLocalFile().startsWith(
+                         QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/pictrix/drag/"),
                      qPrintable(url.toLocalFile()));
             QFile copiedFile(url.toLocalFile());
             QVERIFY(copiedFile.open(QIODevice::ReadOnly));

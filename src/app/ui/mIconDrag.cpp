@@ -59,7 +59,8 @@ std::string FileName(const cFileIcon& copy) {
 
 std::string WriteFile(cFileIcon& copy) {
     const fs::path root =
-        fs::path(QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)).toStdString()) /
+        fs::path(
+            QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)).toStdString()) /
         "pictrix" / "drag";
     std::error_code ec;
     fs::create_directories(root, ec);

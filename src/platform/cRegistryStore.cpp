@@ -510,8 +510,8 @@ void cRegistryStore::Open() {
     // hold the first read for good, and a device or a folder is nobody's store. Nothing opens it.
     struct stat st {};
     if (::stat(file_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        const char* what = S_ISFIFO(st.st_mode)  ? "a FIFO"
-                           : S_ISDIR(st.st_mode) ? "a folder"
+        const char* what = S_ISFIFO(st.st_mode)   ? "a FIFO"
+                           : S_ISDIR(st.st_mode)  ? "a folder"
                            : S_ISSOCK(st.st_mode) ? "a socket"
                                                   : "a device";
         ReportCannotSave("The settings store " + file_ + " cannot be used (it is " + what +

@@ -465,8 +465,8 @@ TEST(cRegistryStore, AStoreThatCannotBeWrittenIsReadAndLeftAlone) {
          [](const cTempDir&, const std::string& file) { std::filesystem::create_directories(file + "/inside"); },
          "(none)", "cannot be used (it is a folder, not a regular file)"},
         {"a FIFO where the file belongs (never opened: it would block)", false,
-         [](const cTempDir&, const std::string& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); },
-         "(none)", "cannot be used (it is a FIFO, not a regular file)"},
+         [](const cTempDir&, const std::string& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }, "(none)",
+         "cannot be used (it is a FIFO, not a regular file)"},
         {"a folder where no store can be made", true,
          [](const cTempDir& dir, const std::string&) {
              std::filesystem::permissions(dir.Path(), std::filesystem::perms(0555));

@@ -64,6 +64,13 @@ TEST(Desktop, TheEntryIsValidAndOpensAndPrints) {
     const std::string types = EntryValue(text, "Desktop Entry", "MimeType");
     for (const char* type : {kListType, "image/vnd.microsoft.icon", "application/x-ms-dos-executable"})
         EXPECT_NE(types.find(std::string(type) + ";"), std::string::npos) << type;
+    // Software centres offer the program for exactly the types its entry opens.
+    const std::string metainfo = Text(kSource / "data" / "org.pictrix.Pictrix.metainfo.xml");
+    std::string provided;
+    const std::regex mediatype("<mediatype>([^<]+)</mediatype>");
+    for (auto m = std::sregex_iterator(metainfo.begin(), metainfo.end(), mediatype); m != std::sregex_iterator(); ++m)
+        provided += (*m)[1].str() + ";";
+    EXPECT_EQ(provided, types);
 }
 
 TEST(Desktop, TheMimePackageDeclaresTheListFiles) {
@@ -241,10 +248,10 @@ TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
         // Into a prefix that is not there: it goes with the rest.
         fs::remove_all(prefix);
         ASSERT_EQ(mTestKit::Run(env + Quote(PICTRIX_CMAKE_COMMAND) + " --install " + Quote(kBuild.string()) +
-                                    " --prefix " + Quote(prefix.string()) + " >/dev/null 2>&1 && " +
-                                    Quote((kSource / "scripts/uninstall.sh").string()) + " " +
-                                    Quote((kBuild / "install_manifest.txt").string()) + " '' " +
-                                    Quote(prefix.string()) + " >/dev/null"),
+                                " --prefix " + Quote(prefix.string()) + " >/dev/null 2>&1 && " +
+                                Quote((kSource / "scripts/uninstall.sh").string()) + " " +
+                                Quote((kBuild / "install_manifest.txt").string()) + " '' " + Quote(prefix.string()) +
+                                " >/dev/null"),
                   0);
         EXPECT_FALSE(fs::exists(prefix)) << Tree(prefix);
     } else {
@@ -316,8 +323,8 @@ TEST(Desktop, ThePackageHoldsTheInstallation) {
     for (const auto& e : fs::recursive_directory_iterator(root)) {
         const std::string path = "/" + fs::relative(e.path(), root).string();
         const bool ours = listed.find("\n" + path + "\n") != std::string::npos || listed.rfind(path + "\n", 0) == 0;
-        if (!ours && before.find(fs::relative(e.path(), root).string() + (e.is_directory() ? "/\n" : "\n")) ==
-                         std::string::npos)
+        if (!ours &&
+            before.find(fs::relative(e.path(), root).string() + (e.is_directory() ? "/\n" : "\n")) == std::string::npos)
             ADD_FAILURE() << "not in the package's list: " << path;
     }
     EXPECT_EQ(Text(root / "usr/share/applications/gnome-mimeapps.list"),
@@ -330,9 +337,14 @@ TEST(Desktop, ThePackageHoldsTheInstallation) {
     EXPECT_NE(depends.find("libqt6widgets6"), std::string::npos) << depends;
     for (const char* tool : {"cups-daemon", "clang", "mingw", "tumbler", "-dev"})
         EXPECT_EQ(depends.find(tool), std::string::npos) << depends;
+    // lintian, pedantic and with its notes, finds no error and nothing missing of Debian's
+    // hardening in the programs.
     if (mTestKit::Run("command -v lintian >/dev/null") == 0) {
         output.clear();
-        EXPECT_EQ(mTestKit::Run("lintian --fail-on error " + Quote(deb) + " 2>&1", &output), 0) << output;
+        EXPECT_EQ(mTestKit::Run("lintian --fail-on error --pedantic --display-info " + Quote(deb) + " 2>&1", &output),
+                  0)
+            << output;
+        EXPECT_EQ(output.find("hardening-"), std::string::npos) << output;
     }
 }
 

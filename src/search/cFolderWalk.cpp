@@ -46,6 +46,12 @@ std::string cFolderWalk::PassedOverText() const {
     return text;
 }
 
+std::string cFolderWalk::Unlistable(std::string_view path) {
+    if (path.find_first_of("\r\n") != std::string_view::npos) return "its name holds a line break";
+    if (path.size() > kPathLimit) return "its path lies past the system's path limit";
+    return {};
+}
+
 std::string cFolderWalk::StartPath(std::string_view folder) {
     std::string path = TrimAtNul(folder);
     if (path.empty() || path.back() != mProgram::kSeparator) path += mProgram::kSeparator;

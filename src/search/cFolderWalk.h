@@ -79,6 +79,9 @@ public:
     std::int64_t PastPathLimit() const noexcept { return pastLimit_; }
     // The walk's closing words on them ("" when there were none), for the status text and the log.
     std::string PassedOverText() const;
+    // Why no search list can hold `path`, as the walk passes such paths over ("its name holds a
+    // line break", "its path lies past the system's path limit"); "" when it can.
+    static std::string Unlistable(std::string_view path);
     // The longest path the system takes.
     static constexpr std::size_t kPathLimit = 4095;
     // How deep the count goes below a folder past the limit (each level holds a descriptor).

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QListView>
 #include <QEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,6 +24,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QToolBar>
+#include <QTreeView>
 #include <QUrl>
 #include <QWindow>
 
@@ -60,6 +62,9 @@ FMain::FMain(QWidget* parent) : QMainWindow(parent), s_(std::make_unique<cState>
     s_->splImages->setHandleWidth(2);
     s_->lvwIcons = new cListView(s_->splImages);
     s_->lvwIcons->setObjectName("lvwIcons");
+    // What a screen reader names the controls that show no text of their own.
+    s_->lvwIcons->ListWidget()->setAccessibleName("Icons");
+    s_->lvwIcons->ReportWidget()->setAccessibleName("Icons");
     s_->lvwIcons->AddColumnHeader("Icon", mTwips::ToPixels(kColumnWidthTwips, TwipsPerPixelX()));
     s_->lvwIcons->AddColumnHeader("Number of Images", mTwips::ToPixels(kColumnWidthTwips, TwipsPerPixelX()));
     s_->lvwIcons->AddColumnHeader("Type", mTwips::ToPixels(kTypeColumnWidthTwips, TwipsPerPixelX()));
@@ -81,6 +86,8 @@ FMain::FMain(QWidget* parent) : QMainWindow(parent), s_(std::make_unique<cState>
     // The list's icon and the grid's chosen images are dragged out as files.
     connect(s_->IconGrid1, &cIconGrid::DragRequested, this, &FMain::StartDrag);
     s_->IconGrid1->setObjectName("IconGrid1");
+    s_->IconGrid1->setAccessibleName("Images");
+    s_->scrImages->setAccessibleName("Images");
     s_->scrImages->setWidget(s_->IconGrid1);
     s_->scrImages->viewport()->installEventFilter(this);
     s_->splImages->addWidget(s_->lvwIcons);

@@ -87,6 +87,7 @@ FRecurse::FRecurse(QWidget* parent) : QMainWindow(parent), s_(std::make_unique<c
     s_->ListModel = new cSearchListModel(this);
     s_->List1 = new QListView(s_->client);
     s_->List1->setObjectName("List1");
+    s_->List1->setAccessibleName("Files"); // what a screen reader calls the list
     s_->List1->setModel(s_->ListModel);
     // Uniform rows let the view place any of 32,767 entries without measuring the others.
     s_->List1->setUniformItemSizes(true);

@@ -26,6 +26,8 @@ if [[ ${1:-} == --test ]]; then
     libbenchmark-dev icoutils poppler-utils
     clang libclang-rt-14-dev
     xvfb xauth time strace
+    # A screen reader's view of the windows: the accessibility bus and its Python client.
+    at-spi2-core python3-pyatspi
     desktop-file-utils shared-mime-info appstream man-db xdg-utils bash-completion
     # Printing: a face metric-compatible with Arial (the printed list's font), and for the
     # end-to-end printing test a print server with a PDF queue.

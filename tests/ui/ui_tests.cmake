@@ -38,6 +38,14 @@ set_tests_properties(test_ui_drag PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/drag-config;XDG_STATE_HOME=${_ui_home}/drag-state;HOME=${_ui_home}"
   TIMEOUT 120)
 
+# The main window as a screen reader sees it: an AT-SPI walk (at-spi2-core, python3-pyatspi) on a
+# virtual X server, in a D-Bus session of its own; every control shown has a name.
+add_test(NAME accessibility COMMAND dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24"
+         ${CMAKE_CURRENT_LIST_DIR}/atspi_walk.sh $<TARGET_FILE:pictrix> ${PICTRIX_FIXTURE_DIR}/modules/sample.dll)
+set_tests_properties(accessibility PROPERTIES
+  ENVIRONMENT "XDG_CONFIG_HOME=${_ui_home}/atspi-config;XDG_STATE_HOME=${_ui_home}/atspi-state;HOME=${_ui_home}"
+  TIMEOUT 120)
+
 # pictrix-screenshots: the dialogs, the grid and the search window drawn for `make screenshots`.
 # CTest runs it too, so a picture that can no longer be drawn fails the suite.
 add_executable(pictrix-screenshots ${CMAKE_CURRENT_LIST_DIR}/../screenshots/main_screenshots.cpp)

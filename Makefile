@@ -102,18 +102,21 @@ install-strip: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)" --strip
 
 # Removes every file the last make install put there (the build folder's install_manifest.txt),
-# with the folders it leaves empty, and refreshes the desktop's caches.
+# and the folders and cache entries that installation made (install_created.txt beside it), each
+# folder only when it is empty; what was there before stays. Refreshes the desktop's caches.
 uninstall:
 	@test -f $(BUILD)/install_manifest.txt || { echo "uninstall: $(BUILD)/install_manifest.txt is missing: nothing was installed from $(BUILD)"; exit 1; }
 	@scripts/uninstall.sh $(BUILD)/install_manifest.txt "$(DESTDIR)" "$(PREFIX)"
 
-# A Debian package of the build in $(BUILD) (make build made it), under $(BUILD)/: CPack's DEB
-# generator with the shared libraries' packages as dependencies; lintian checks it where installed.
-deb: deps-test
+# A Debian package of the build in $(BUILD) (make build made it, with Debian's hardening flags),
+# under $(BUILD)/: CPack's DEB generator with the shared libraries' packages as dependencies;
+# lintian checks it. Installs only what packaging needs (scripts/install-deps.sh --package).
+deb:
+	@scripts/install-deps.sh --package
 	@test -f $(BUILD)/CMakeCache.txt || { echo "deb: build first (make build, or BUILD=DIR)"; exit 1; }
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && cpack -G DEB
-	@if command -v lintian >/dev/null; then lintian --fail-on error $(BUILD)/pictrix_*.deb; fi
+	lintian --fail-on error --pedantic --display-info $(BUILD)/pictrix_*.deb
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -42,11 +42,12 @@ install(FILES ${_pictrix_debian}/changelog.gz ${CMAKE_SOURCE_DIR}/data/debian/co
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pictrix COMPONENT debian EXCLUDE_FROM_ALL)
 install(FILES ${CMAKE_SOURCE_DIR}/data/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
         RENAME pictrix COMPONENT debian EXCLUDE_FROM_ALL)
-# Installing the package keeps the defaults of the programs that open icon files and modules, as
-# make install does (scripts/keep-defaults.sh, run by the maintainer scripts).
-install(PROGRAMS ${CMAKE_SOURCE_DIR}/scripts/keep-defaults.sh DESTINATION ${CMAKE_INSTALL_DATADIR}/pictrix
-        COMPONENT debian EXCLUDE_FROM_ALL)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/data/debian/postinst ${CMAKE_SOURCE_DIR}/data/debian/prerm)
+# The package writes no file outside its own list: no maintainer script. Which program opens a type
+# by default is, under /usr, the choice of the distribution's defaults
+# (/usr/share/applications/[<desktop>-]mimeapps.list, owned by the desktops' packages) and of the
+# user; a program package lists the types it opens in its entry and leaves that choice alone
+# (make install, whose /usr/local comes before /usr, keeps the defaults of /usr instead:
+# scripts/keep-defaults.sh).
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The components the package holds: the programs and their data, the thumbnailer, and its own
 # documents (left out of make install by EXCLUDE_FROM_ALL).

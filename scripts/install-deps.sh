@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what Pictrix needs. Without an argument: what building and running it need (make build,
 # make run). With --test: that and the tools of the tests, the sanitizer and fuzzing builds, the
-# benchmarks, the screenshots and the package (make test, test-san, fuzz, bench, screenshots, deb).
+# benchmarks, the screenshots and the package (make test, test-san, fuzz, bench, screenshots). With
+# --package: that of the first set and what make deb needs to make and check a package.
 # Idempotent: when every package is already present it does nothing and says so. No daemon comes
 # with the first set.
 set -euo pipefail
@@ -12,6 +13,11 @@ packages=(
   libsqlite3-dev libpng-dev zlib1g-dev nettle-dev
   fonts-dejavu-core
 )
+if [[ ${1:-} == --package || ${1:-} == --test ]]; then
+  # make deb: what makes and checks a Debian package (dpkg-shlibdeps finds the dependencies,
+  # dpkg-buildflags gives the hardening flags, lintian checks the result), nothing of the tests.
+  packages+=(dpkg-dev lintian)
+fi
 if [[ ${1:-} == --test ]]; then
   packages+=(
     # GoogleTest, and the fixtures' makers: icons drawn by ImageMagick, modules linked from
@@ -23,7 +29,9 @@ if [[ ${1:-} == --test ]]; then
     fusefat dosfstools fuse
     clang libclang-rt-14-dev
     xvfb xauth time strace
-    desktop-file-utils shared-mime-info appstream lintian man-db xdg-utils
+    # A screen reader's view of the windows: the accessibility bus and its Python client.
+    at-spi2-core python3-pyatspi
+    desktop-file-utils shared-mime-info appstream man-db xdg-utils bash-completion
     # Printing: a face metric-compatible with Arial (the printed list's font), and for the
     # end-to-end printing test a print server with a PDF queue.
     fonts-liberation2 cups-daemon cups-client cups-filters printer-driver-cups-pdf

@@ -15,14 +15,26 @@ action=$1 apps=$2 id=$3 record=$4
 list="$apps/mimeapps.list"
 header="# Defaults kept by Pictrix's installation: the programs that opened these types before it."
 
+# The record holds the lines added, one a line, "# made" when the list file was made here and
+# "# group" when the [Default Applications] group was added at its end.
 remove() {
   [[ -f $record ]] || return 0
   if [[ -f $list ]]; then
     local tmp
     tmp=$(mktemp "$list.XXXXXX")
-    grep -vxF -f "$record" -- "$list" > "$tmp" || true
-    # Nothing left but our header and an empty group: the file was ours alone.
-    if ! grep -q '^[^#[[:space:]].*=' "$tmp"; then
+    # Each recorded line once, and only in [Default Applications]: a line the same in another
+    # group, or a second one the user wrote since, is theirs.
+    awk -v record="$record" '
+      BEGIN { while ((getline line < record) > 0) if (line !~ /^#/) ours[line]++ }
+      index($0, "[") == 1 { in_g = ($0 == "[Default Applications]") }
+      in_g && ours[$0] > 0 { ours[$0]--; next }
+      { print }' "$list" > "$tmp"
+    # A group added here goes again when it is left empty, with the blank line before it.
+    if grep -qx '# group' -- "$record" && [[ $(tail -n 2 -- "$tmp") == $'\n[Default Applications]' ]]; then
+      head -n -2 -- "$tmp" > "$tmp.group" && mv -f -- "$tmp.group" "$tmp"
+    fi
+    # A list made here that holds nothing but our header and the empty group goes with us.
+    if grep -qx '# made' -- "$record" && ! grep -v -x -F -e "$header" -e '[Default Applications]' -- "$tmp" | grep -q '[^[:space:]]'; then
       rm -f -- "$tmp" "$list"
     else
       cat -- "$tmp" > "$list" && rm -f -- "$tmp"
@@ -106,17 +118,23 @@ done
 ((${#added[@]})) || exit 0
 
 mkdir -p -- "$(dirname -- "$record")"
-printf '%s\n' "${added[@]}" > "$record"
+{
+  if [[ ! -f $list ]]; then echo "# made"; elif ! grep -qx '\[Default Applications\]' -- "$list"; then echo "# group"; fi
+  printf '%s\n' "${added[@]}"
+} > "$record"
 tmp=$(mktemp "$list.XXXXXX")
 if [[ -f $list ]]; then
-  # Our lines go at the top of the existing group, or in a group of their own.
-  awk -v adds="$(printf '%s\n' "${added[@]}")" '
+  # Our lines go at the top of the existing group, or in a group of their own; every line ends
+  # with a line break, the last one of the user's file too.
+  awk -v record="$record" '
+    function adds(  line) { while ((getline line < record) > 0) if (line !~ /^#/) print line }
     { print }
-    $0 == "[Default Applications]" && !done { printf "%s", adds; done = 1 }
-    END { if (!done) printf "\n[Default Applications]\n%s", adds }' "$list" > "$tmp"
+    $0 == "[Default Applications]" && !done { adds(); done = 1 }
+    END { if (!done) { print ""; print "[Default Applications]"; adds() } }' "$list" > "$tmp"
+  chmod --reference="$list" -- "$tmp"
 else
   { echo "$header"; echo "[Default Applications]"; printf '%s\n' "${added[@]}"; } > "$tmp"
+  chmod 644 -- "$tmp"
 fi
-chmod 644 -- "$tmp"
 mv -f -- "$tmp" "$list"
 echo "kept the defaults of ${#added[@]} types: ${added[*]}"

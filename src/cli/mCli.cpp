@@ -43,9 +43,24 @@ void Usage(std::ostream& s) {
 
 } // namespace
 
-tArgs Operands(const tArgs& args) {
-    if (!args.empty() && args.front() == "--") return tArgs(args.begin() + 1, args.end());
-    return args;
+bool Operands(const tArgs& args, std::string_view command, std::string_view usage, tArgs& files, std::ostream& err) {
+    bool options = true;
+    for (const std::string& a : args) {
+        if (options && a == "--") {
+            options = false;
+        } else if (options && a.size() > 1 && a[0] == '-') {
+            UnknownOption(err, command, a, usage);
+            return false;
+        } else {
+            files.push_back(a);
+        }
+    }
+    return true;
+}
+
+int UnknownOption(std::ostream& err, std::string_view command, const std::string& option, std::string_view usage) {
+    err << "pictrix-cli " << command << ": unknown option '" << Printable(option) << "'\n" << usage;
+    return 2;
 }
 
 bool OutputOption(const tArgs& args, std::string_view command, std::string_view what, std::string& output,
@@ -62,7 +77,7 @@ bool OutputOption(const tArgs& args, std::string_view command, std::string_view 
             }
             output = args[++i];
         } else if (options && a.size() > 1 && a[0] == '-') {
-            err << "pictrix-cli " << command << ": unknown option '" << a << "'\n";
+            err << "pictrix-cli " << command << ": unknown option '" << Printable(a) << "'\n";
             return false;
         } else {
             operands.push_back(a);

@@ -26,9 +26,13 @@ int List(const tArgs& args, std::ostream& out, std::ostream& err);
 int Extract(const tArgs& args, std::ostream& out, std::ostream& err);
 int Search(const tArgs& args, std::ostream& out, std::ostream& err);
 
-// The files of a command that takes no options: the arguments, without a first "--" (a name
-// after it may begin with "-", as it may without it).
-tArgs Operands(const tArgs& args);
+// The files of a command that takes no options: the arguments but a "--", after which a name may
+// begin with "-". Before it, an argument that begins with "-" is an unknown option: false after
+// printing it and `usage`.
+bool Operands(const tArgs& args, std::string_view command, std::string_view usage, tArgs& files, std::ostream& err);
+
+// Bad usage: "pictrix-cli COMMAND: unknown option 'OPTION'", then the command's usage; answers 2.
+int UnknownOption(std::ostream& err, std::string_view command, const std::string& option, std::string_view usage);
 
 // Splits a command's arguments into its operands and the value of its one option, -o ("--" ends
 // the options). False after printing what is wrong ("-o needs <what>", an unknown option): bad

@@ -87,8 +87,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
             else
                 sources.lists.push_back(v);
         } else if (options && a.size() > 1 && a[0] == '-') {
-            err << "pictrix-cli extract: unknown option '" << a << "'\n";
-            return 2;
+            return UnknownOption(err, "extract", a, kUsage);
         } else {
             sources.files.push_back(a);
         }

@@ -35,9 +35,11 @@ void PrintList(const char* what, const std::vector<std::uint32_t>& values, std::
 } // namespace
 
 int Info(const tArgs& given, std::ostream& out, std::ostream& err) {
-    const tArgs args = Operands(given);
+    constexpr std::string_view kUsage = "usage: pictrix-cli info FILE...\n";
+    tArgs args;
+    if (!Operands(given, "info", kUsage, args, err)) return 2;
     if (args.empty()) {
-        err << "usage: pictrix-cli info FILE...\n";
+        err << kUsage;
         return 2;
     }
     int status = 0;

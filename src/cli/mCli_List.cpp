@@ -11,6 +11,8 @@ namespace mCli {
 
 namespace {
 
+constexpr std::string_view kListUsage = "usage: pictrix-cli list [--json [--jobs N] [--from LIST] [-0]] FILE...\n";
+
 // list --json [--jobs N] [--from LIST] [-0] FILE...: the records of an extraction's manifest
 // without outputs, one line per group.
 int ListJson(const tArgs& args, std::ostream& out, std::ostream& err) {
@@ -25,9 +27,11 @@ int ListJson(const tArgs& args, std::ostream& out, std::ostream& err) {
             sources.lists.push_back(args[++i]);
         } else if (a == "-0") {
             sources.nulSeparated = true;
+        } else if (a == "--") {
+            sources.files.insert(sources.files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            break;
         } else if (a.size() > 1 && a[0] == '-') {
-            err << "usage: pictrix-cli list [--json [--jobs N] [--from LIST] [-0]] FILE...\n";
-            return 2;
+            return UnknownOption(err, "list", a, kListUsage);
         } else {
             sources.files.push_back(a);
         }
@@ -50,10 +54,13 @@ int ListJson(const tArgs& args, std::ostream& out, std::ostream& err) {
 } // namespace
 
 int List(const tArgs& given, std::ostream& out, std::ostream& err) {
-    if (std::find(given.begin(), given.end(), "--json") != given.end()) return ListJson(given, out, err);
-    const tArgs args = Operands(given);
+    // --json among the options (before a "--") chooses the records and their options.
+    const auto optionsEnd = std::find(given.begin(), given.end(), "--");
+    if (std::find(given.begin(), optionsEnd, "--json") != optionsEnd) return ListJson(given, out, err);
+    tArgs args;
+    if (!Operands(given, "list", kListUsage, args, err)) return 2;
     if (args.empty()) {
-        err << "usage: pictrix-cli list FILE...\n";
+        err << kListUsage;
         return 2;
     }
     int status = 0;

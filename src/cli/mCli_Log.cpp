@@ -9,6 +9,8 @@ namespace mCli {
 
 int Log(const tArgs& args, std::ostream& out, std::ostream& err) {
     if (!args.empty()) {
+        if (args[0].size() > 1 && args[0][0] == '-')
+            return UnknownOption(err, "log", args[0], "usage: pictrix-cli log\n");
         err << "usage: pictrix-cli log\n";
         return 2;
     }

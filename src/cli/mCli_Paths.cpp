@@ -9,6 +9,8 @@ namespace mCli {
 
 int Paths(const tArgs& args, std::ostream& out, std::ostream& err) {
     if (!args.empty()) {
+        if (args[0].size() > 1 && args[0][0] == '-')
+            return UnknownOption(err, "paths", args[0], "usage: pictrix-cli paths\n");
         err << "usage: pictrix-cli paths\n";
         return 2;
     }

@@ -109,6 +109,8 @@ int Render(const tArgs& args, std::ostream& out, std::ostream& err) {
             output = args[++i];
         } else if (file.empty() && !a.empty() && a[0] != '-') {
             file = a;
+        } else if (a.size() > 1 && a[0] == '-') {
+            return UnknownOption(err, "render", a, kRenderUsage);
         } else {
             err << kRenderUsage;
             return 2;

@@ -42,13 +42,11 @@ private:
 } // namespace
 
 int Search(const tArgs& args, std::ostream& out, std::ostream& err) {
+    constexpr std::string_view kUsage = "usage: pictrix-cli search FOLDER SPEC [-o LIST.ier]\n";
     std::vector<std::string> positional;
     std::string listFile;
-    if (!OutputOption(args, "search", "a list file", listFile, positional, err)) return 2;
-    if (positional.size() != 2 || positional[0].empty() || positional[1].empty()) {
-        err << "usage: pictrix-cli search FOLDER SPEC [-o LIST.ier]\n";
-        return 2;
-    }
+    if (!OutputOption(args, "search", "a list file", listFile, positional, err)) return err << kUsage, 2;
+    if (positional.size() != 2 || positional[0].empty() || positional[1].empty()) return err << kUsage, 2;
     const std::string& folder = positional[0];
     const std::string& spec = positional[1];
 

@@ -52,6 +52,8 @@ std::string ValueText(const cRegEntry& e) {
 
 int Settings(const tArgs& args, std::ostream& out, std::ostream& err) {
     if (!args.empty()) {
+        if (args[0].size() > 1 && args[0][0] == '-')
+            return UnknownOption(err, "settings", args[0], "usage: pictrix-cli settings\n");
         err << "usage: pictrix-cli settings\n";
         return 2;
     }

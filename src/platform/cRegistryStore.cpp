@@ -506,6 +506,20 @@ void cRegistryStore::Open() {
         OpenInMemory();
         return;
     }
+    // Only a regular file is a store, checked as every file the program writes is: a FIFO would
+    // hold the first read for good, and a device or a folder is nobody's store. Nothing opens it.
+    struct stat st {};
+    if (::stat(file_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        const char* what = S_ISFIFO(st.st_mode)   ? "a FIFO"
+                           : S_ISDIR(st.st_mode)  ? "a folder"
+                           : S_ISSOCK(st.st_mode) ? "a socket"
+                                                  : "a device";
+        ReportCannotSave("The settings store " + file_ + " cannot be used (it is " + what +
+                         ", not a regular file): the settings are at their defaults, and changes made now cannot be "
+                         "saved. The file is left as it is.");
+        OpenInMemory();
+        return;
+    }
     cFolderLock lock(file_);
     std::string reason;
     switch (TryOpen(reason)) {

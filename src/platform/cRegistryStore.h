@@ -131,8 +131,10 @@ struct cRegEntry {
 
 class cRegistryStore {
 public:
-    // How long an operation waits for a lock another process holds.
-    static constexpr int kLockWaitMs = 15000;
+    // How long an operation waits for a lock another process holds: another process's writes
+    // take milliseconds, and a lock held longer is said (the store then serves from memory) rather
+    // than waited for while the window hangs.
+    static constexpr int kLockWaitMs = 2000;
 
     // Opens (or creates) the store in `file`; ":memory:" gives a store that lives for the object.
     // `lockWaitMs` bounds every wait for another process's lock.

@@ -1,5 +1,10 @@
 #include "search/cFolderWalk.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "base/mProgram.h"
 #include "search/mRecurse.h"
 
@@ -41,6 +46,12 @@ std::string cFolderWalk::PassedOverText() const {
     return text;
 }
 
+std::string cFolderWalk::Unlistable(std::string_view path) {
+    if (path.find_first_of("\r\n") != std::string_view::npos) return "its name holds a line break";
+    if (path.size() > kPathLimit) return "its path lies past the system's path limit";
+    return {};
+}
+
 std::string cFolderWalk::StartPath(std::string_view folder) {
     std::string path = TrimAtNul(folder);
     if (path.empty() || path.back() != mProgram::kSeparator) path += mProgram::kSeparator;
@@ -75,9 +86,14 @@ void cFolderWalk::Walk(const std::string& path, bool start, std::uint64_t parent
             for (const mFindFile::cFindData& e : folder.entries) {
                 if (!e.IsFolder() || e.name.empty() || e.name == "." || e.name == "..") continue;
                 if (e.name[0] == '.' && !hiddenFolders_) continue;
-                // A folder whose path the system cannot take is counted, never entered.
+                // A folder whose path the system cannot take is never entered by a path: its
+                // matches are counted through its parent.
                 if (path.size() + e.name.size() + 1 > kPathLimit) {
-                    ++pastLimit_;
+                    const int parent = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                    if (parent >= 0) {
+                        pastLimit_ += CountPastLimit(parent, e.name, folder.device, 0);
+                        ::close(parent);
+                    }
                     continue;
                 }
                 if (subFolders.size() >= static_cast<std::size_t>(kMaxSubFolders)) {
@@ -95,6 +111,36 @@ void cFolderWalk::Walk(const std::string& path, bool start, std::uint64_t parent
     }
     // After a stop every pending sub-folder still shows its Searching text and returns at once.
     for (const std::string& name : subFolders) Walk(path + name + mProgram::kSeparator, false, device);
+}
+
+std::int64_t cFolderWalk::CountPastLimit(int parent, const std::string& name, std::uint64_t parentDevice, int depth) {
+    if (depth >= kPastLimitDepth || !host_.DoEvents()) return 0;
+    const int fd = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return 0;
+    struct stat st {};
+    DIR* dir = ::fstat(fd, &st) == 0 && static_cast<std::uint64_t>(st.st_dev) == parentDevice &&
+                       entered_.emplace(st.st_dev, st.st_ino).second
+                   ? ::fdopendir(fd)
+                   : nullptr;
+    if (!dir) {
+        ::close(fd);
+        return 0;
+    }
+    std::int64_t count = 0;
+    std::vector<std::string> folders;
+    while (const dirent* d = ::readdir(dir)) {
+        const std::string entry = d->d_name;
+        if (entry == "." || entry == "..") continue;
+        if (pattern_.Matches(entry)) ++count;
+        bool folder = d->d_type == DT_DIR;
+        struct stat est {};
+        if (d->d_type == DT_UNKNOWN)
+            folder = ::fstatat(fd, d->d_name, &est, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(est.st_mode);
+        if (folder && (entry[0] != '.' || hiddenFolders_)) folders.push_back(entry);
+    }
+    for (const std::string& sub : folders) count += CountPastLimit(fd, sub, parentDevice, depth + 1);
+    ::closedir(dir); // closes fd
+    return count;
 }
 
 void cFolderWalk::ListMatches(const std::string& path) {

@@ -73,19 +73,27 @@ public:
     bool ListFull() const noexcept { return listFull_; }
     // Matches that no list file can hold, passed over and counted, never dropped in silence: a
     // name with a line break (a list file's entries are lines), and paths past the system's path
-    // limit (matches, and folders that could not be entered for it).
+    // limit: every match below a folder whose path the system cannot take, reached from its
+    // parent by the folder's own name (openat), down to kPastLimitDepth levels.
     std::int64_t LineBreakNames() const noexcept { return lineBreaks_; }
     std::int64_t PastPathLimit() const noexcept { return pastLimit_; }
     // The walk's closing words on them ("" when there were none), for the status text and the log.
     std::string PassedOverText() const;
+    // Why no search list can hold `path`, as the walk passes such paths over ("its name holds a
+    // line break", "its path lies past the system's path limit"); "" when it can.
+    static std::string Unlistable(std::string_view path);
     // The longest path the system takes.
     static constexpr std::size_t kPathLimit = 4095;
+    // How deep the count goes below a folder past the limit (each level holds a descriptor).
+    static constexpr int kPastLimitDepth = 256;
 
 private:
     void Walk(const std::string& path, bool start, std::uint64_t parentDevice);
     // Appends the matching entries of a folder already read, until Running goes false.
     void ListMatches(const std::string& path, const std::vector<mFindFile::cFindData>& entries);
     void Report(const cError& e);
+    // The matches in the folder `name` of the open folder `parent` and below it, never by a path.
+    std::int64_t CountPastLimit(int parent, const std::string& name, std::uint64_t parentDevice, int depth);
 
     cHost& host_;
     std::string fileSpec_;

@@ -62,4 +62,22 @@ TEST(CliInfo, ExitStatusTellsFailuresFromBadUsage) {
             0);
         EXPECT_EQ(usage.rfind("usage: pictrix-cli " + command + " ", 0), 0u) << usage;
     }
+    // An unknown option, wherever it stands, is bad usage of every command: said, with the
+    // command's usage; after "--" the same word is a file's name.
+    const std::string ico = mTestKit::Quote(mTestKit::Fixture("icons/vista.ico"));
+    for (const std::string& args : std::vector<std::string>{
+             "info " + ico + " -x", "list -x " + ico, "list --json --frob " + ico, "render " + ico + " -o /dev/null -x",
+             "extract -o /tmp -x " + ico, "search /tmp '*' -x", "settings -x", "log -x", "paths -x"}) {
+        SCOPED_TRACE(args);
+        const std::string command = args.substr(0, args.find(' '));
+        out.clear();
+        EXPECT_EQ(Cli(args, &out), 2);
+        EXPECT_EQ(out.rfind("pictrix-cli " + command + ": unknown option '-", 0), 0u) << out;
+        EXPECT_NE(out.find("'\nusage: pictrix-cli " + command), std::string::npos) << out;
+    }
+    for (const std::string command : {"info", "list"}) {
+        out.clear();
+        EXPECT_EQ(Cli(command + " -- -x", &out), 1);
+        EXPECT_NE(out.find("pictrix-cli: -x: "), std::string::npos) << out;
+    }
 }

@@ -28,6 +28,7 @@ TEST(SearchCli, PrintsOrWritesTheMatchesAndTheWindowsClosingText) {
     const std::string expected = r + "/X.EXE\r\n\r\n" + r + "/B/y.exe\r\n\r\n";
     EXPECT_EQ(ReadBytes(list), std::vector<std::uint8_t>(expected.begin(), expected.end()));
 
+    const std::string usage = "usage: pictrix-cli search FOLDER SPEC [-o LIST.ier]\n";
     struct {
         std::string args;
         int status;
@@ -35,9 +36,8 @@ TEST(SearchCli, PrintsOrWritesTheMatchesAndTheWindowsClosingText) {
     } failures[] = {
         {"search " + Quote(tmp.File("missing")) + " '*'", 1,
          "pictrix-cli: " + tmp.File("missing") + ": The system cannot find the file specified.\n"},
-        {"search " + Quote(r), 2, "usage: pictrix-cli search FOLDER SPEC [-o LIST.ier]\n"},
-        {"search " + Quote(r) + " '*' -o", 2, "pictrix-cli search: -o needs a list file\n"},
-        {"search " + Quote(r) + " '*' -x", 2, "pictrix-cli search: unknown option '-x'\n"},
+        {"search " + Quote(r), 2, usage},
+        {"search " + Quote(r) + " '*' -o", 2, "pictrix-cli search: -o needs a list file\n" + usage},
         {"search " + Quote(r) + " '*' -o " + Quote(tmp.File("hits.ier/no.ier")), 1,
          "pictrix-cli: " + tmp.File("hits.ier/no.ier") + ": 76, pictrix-cli: Path not found (" +
              tmp.File("hits.ier/no.ier") + ")\n"},

@@ -11,6 +11,7 @@
 #include <sched.h>
 #include <sqlite3.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -462,7 +463,10 @@ TEST(cRegistryStore, AStoreThatCannotBeWrittenIsReadAndLeftAlone) {
          "(none)", "Access is denied."},
         {"a folder where the file belongs", false,
          [](const cTempDir&, const std::string& file) { std::filesystem::create_directories(file + "/inside"); },
-         "(none)", "cannot be used"},
+         "(none)", "cannot be used (it is a folder, not a regular file)"},
+        {"a FIFO where the file belongs (never opened: it would block)", false,
+         [](const cTempDir&, const std::string& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }, "(none)",
+         "cannot be used (it is a FIFO, not a regular file)"},
         {"a folder where no store can be made", true,
          [](const cTempDir& dir, const std::string&) {
              std::filesystem::permissions(dir.Path(), std::filesystem::perms(0555));

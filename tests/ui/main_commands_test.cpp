@@ -5,7 +5,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QAbstractItemView>
 #include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QFile>
 #include <QScreen>
 #include <QItemSelectionModel>
@@ -370,6 +374,46 @@ private slots:
             QVERIFY(drawn);
         }
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // Copy hands over, beside the icon's bytes and picture, a file under the cache folder equal
+    // to what Save writes: a module's group named after the module and the group, a cursor as a
+    // .cur file; each Copy a file of its own.
+    void CopyHandsOverTheFileSaveWrites_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("icon file") << Six() << "six.ico";
+        QTest::newRow("module") << mUiTest::Fixture("modules/good32.dll") << "good32-APPICON.ico";
+        QTest::newRow("cursor") << mUiTest::Fixture("cursors/two.cur") << "two.cur";
+    }
+    void CopyHandsOverTheFileSaveWrites() {
+        QFETCH(QString, file);
+        QFETCH(QString, name);
+        Open(file);
+        Window().IconList()->SetSelected(1);
+        const QString saved = temp_.filePath("saved" + name.right(4));
+        prompts_->AnswerSave(saved);
+        Window().SaveIcons();
+        QFile savedFile(saved);
+        QVERIFY(savedFile.open(QIODevice::ReadOnly));
+        const QByteArray bytes = savedFile.readAll();
+        QList<QUrl> offered;
+        for (int copy = 0; copy < 2; ++copy) {
+            Window().mnuCopy_Click();
+            const QMimeData* copied = QApplication::clipboard()->mimeData();
+            QVERIFY(copied && copied->urls().size() == 1);
+            const QUrl url = copied->urls().front();
+            QCOMPARE(QFileInfo(url.toLocalFile()).fileName(), name);
+            QVERIFY2(url.toLocalFile().startsWith(
+                         QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/pictrix/drag/"),
+                     qPrintable(url.toLocalFile()));
+            QFile copiedFile(url.toLocalFile());
+            QVERIFY(copiedFile.open(QIODevice::ReadOnly));
+            QCOMPARE(copiedFile.readAll(), bytes);
+            QCOMPARE(copied->data("x-special/gnome-copied-files"), "copy\n" + url.toEncoded());
+            QVERIFY(!offered.contains(url));
+            offered << url;
+        }
     }
 
     void CopyWithNothingChosenLeavesTheClipboardAlone() {

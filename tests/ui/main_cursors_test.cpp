@@ -93,7 +93,7 @@ private slots:
     // without them and the chosen icon stays chosen; the choice outlives the window.
     void CursorsItemListsTheCursorGroupsAndIsRemembered() {
         QVERIFY(Window().CursorsItem()->isCheckable() && Window().CursorsItem()->isChecked());
-        QCOMPARE(Window().CursorsItem()->text(), QString("&Cursors"));
+        QCOMPARE(Window().CursorsItem()->text(), QString("C&ursors"));
         // Nothing shown yet: the mark changes and nothing is read or asked.
         Window().CursorsItem()->trigger();
         QVERIFY(!Window().CursorsItem()->isChecked());

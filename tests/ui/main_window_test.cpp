@@ -499,6 +499,21 @@ private slots:
             const QString& key = w_->ButtonKeys()[static_cast<std::size_t>(i)];
             if (!key.isEmpty()) QCOMPARE(names[k++], every ? mToolbarPictures::ThemeName(key) : QString());
         }
+        // The drawn pictures' strokes take the palette's text colour: on a dark palette every
+        // picture of a view still shows light strokes.
+        const QPalette before = QGuiApplication::palette();
+        QPalette dark(QColor(30, 30, 30));
+        dark.setColor(QPalette::WindowText, QColor(235, 235, 235));
+        QGuiApplication::setPalette(dark);
+        for (const char* key : {"viewlarge", "viewsmall", "viewlist", "viewdetails"}) {
+            const QImage picture = mToolbarPictures::Fallback(key, 32).toImage().convertToFormat(QImage::Format_ARGB32);
+            int light = 0;
+            for (int y = 0; y < 32; ++y)
+                for (int x = 0; x < 32; ++x)
+                    light += qAlpha(picture.pixel(x, y)) > 128 && qGray(picture.pixel(x, y)) > 180;
+            QVERIFY2(light > 20, key);
+        }
+        QGuiApplication::setPalette(before);
     }
 
     void ADroppedFileOpensAsOpenDoes() {
@@ -571,7 +586,8 @@ private slots:
     }
 
     // Long names keep to their cells in the icon and list views, and show whole in their tool
-    // tips; a name that fits under a large icon on two lines is not cut.
+    // tips; a name that fits under a large icon on two lines is not cut. A cursor's mark, the
+    // only sign that a row is a cursor, stays in sight however long the name.
     void LongNamesKeepToTheirCells_data() {
         QTest::addColumn<int>("view");
         QTest::newRow("large icons") << 3;
@@ -587,10 +603,14 @@ private slots:
         list->viewport()->repaint();
         const QSize cell = list->gridSize();
         const QFontMetrics metrics(list->font());
-        int cut = 0;
+        int cut = 0, cursors = 0;
         for (int i = 1; i <= w_->IconList()->Count(); ++i) {
             const QString name = w_->IconList()->Text(i);
             const QString shown = w_->IconList()->ShownText(i);
+            if (name.endsWith(" (cursor)")) {
+                ++cursors;
+                QVERIFY2(shown.endsWith("(cursor)"), qPrintable(shown));
+            }
             const QModelIndex index = list->model()->index(i - 1, 0);
             const QRect rect = list->visualRect(index);
             QVERIFY2(rect.width() <= cell.width() && rect.height() <= cell.height(), qPrintable(name));
@@ -609,6 +629,7 @@ private slots:
             if (name == "ABCDEFGHIJKLMNOP" && view == 3) QVERIFY2(!shown.contains(QChar(0x2026)), qPrintable(shown));
         }
         QVERIFY(cut >= 3);
+        QCOMPARE(cursors, 2);
         QToolTip::hideText();
     }
 

@@ -53,8 +53,8 @@ private slots:
         mOptions::WriteBackColor(0x00204080);
         FOptions dlg;
         QCOMPARE(dlg.windowTitle(), QString("Options"));
-        QCOMPARE(dlg.lblIconEditor->text(), QString("Icon Editor"));
-        QCOMPARE(dlg.lblIconBackcolor->text(), QString("Icon Backcolor"));
+        QCOMPARE(dlg.lblIconEditor->text(), QString("Icon &Editor"));
+        QCOMPARE(dlg.lblIconBackcolor->text(), QString("&Icon Backcolor"));
         QCOMPARE(dlg.lblEditorPath->text(), QString("/opt/editor/edit"));
         QCOMPARE(dlg.pic->Value(), 0x00204080);
         QCOMPARE(dlg.pic->palette().color(QPalette::Window), QColor(0x80, 0x40, 0x20));

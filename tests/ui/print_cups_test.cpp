@@ -191,23 +191,43 @@ private slots:
                                             "/win/moricons.dll", "Number of items in list: 3"}));
     }
 
-    // Mended: a queue that rejects jobs is a failed print, shown and logged, and pictrix /p ends
-    // with status 1 (it used to say nothing and end with 0).
-    void ARejectingQueueIsAFailedPrint() {
+    // Mended: a queue that rejects jobs is a failed print, and so is one that is paused (its job
+    // waits, kept): shown and logged, and pictrix /p ends with status 1 (it used to say nothing
+    // and end with 0).
+    void AQueueThatDoesNotPrintIsAFailedPrint_data() {
+        QTest::addColumn<QString>("stop");
+        QTest::addColumn<QString>("resume");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("rejecting") << "cupsreject"
+                                   << "cupsaccept"
+                                   << "does not accept jobs";
+        QTest::newRow("paused") << "cupsdisable"
+                                << "cupsenable"
+                                << "is paused: the job";
+    }
+    void AQueueThatDoesNotPrintIsAFailedPrint() {
+        QFETCH(QString, stop);
+        QFETCH(QString, resume);
+        QFETCH(QString, told);
         QString said;
-        const QString reject = QStandardPaths::findExecutable("cupsreject", {"/usr/sbin", "/usr/bin"});
-        if (reject.isEmpty()) QSKIP("cupsreject is not installed (cups-client)");
-        QVERIFY2(RunTool(reject, {"PICTRIXPDF"}, env_, &said) == 0, qPrintable(said));
-        QFile list(Path("home/Rejected.ier"));
+        const QString stopTool = QStandardPaths::findExecutable(stop, {"/usr/sbin", "/usr/bin"});
+        const QString resumeTool = QStandardPaths::findExecutable(resume, {"/usr/sbin", "/usr/bin"});
+        if (stopTool.isEmpty() || resumeTool.isEmpty()) QSKIP("cups-client's queue tools are not installed");
+        QVERIFY2(RunTool(stopTool, {"PICTRIXPDF"}, env_, &said) == 0, qPrintable(said));
+        QFile list(Path("home/Stopped.ier"));
         QVERIFY(list.open(QIODevice::WriteOnly));
         list.write("/win/notepad.exe\r\n\r\n");
         list.close();
         const int status =
             RunTool(QStringLiteral(PICTRIX_BINARY_DIR "/pictrix"), {"/p", list.fileName()}, ProgramEnv(), &said, 60000);
-        const QString accept = QStandardPaths::findExecutable("cupsaccept", {"/usr/sbin", "/usr/bin"});
-        if (!accept.isEmpty()) RunTool(accept, {"PICTRIXPDF"}, env_, nullptr);
+        QString jobs;
+        RunTool("lpstat", {"-o", "PICTRIXPDF"}, env_, &jobs);
+        RunTool("cancel", {"-a", "PICTRIXPDF"}, env_, nullptr);
+        RunTool(resumeTool, {"PICTRIXPDF"}, env_, nullptr);
         QCOMPARE(status, 1);
-        QVERIFY2(said.contains("does not accept jobs"), qPrintable(said));
+        QVERIFY2(said.contains(told), qPrintable(said));
+        // The paused queue keeps the job.
+        QCOMPARE(jobs.trimmed().isEmpty(), stop == "cupsreject");
     }
 };
 

@@ -177,6 +177,11 @@ private slots:
         QVERIFY(prompts_->LastAsked().file.fileMustExist);
         QCOMPARE(Entries(w).back(), (tree_ + "/notes.txt").toStdString());
         QCOMPARE(w.StatusStrip()->Text(), QString("Number of items: 2"));
+        // What the walk passes over, Add refuses, and says so.
+        prompts_->AnswerOpen({tree_ + "/two\nlines.exe"}).AnswerMessage(cPrompts::eAnswer::OK);
+        w.mnuEdit_Click(0);
+        QCOMPARE(Entries(w).size(), std::size_t(2));
+        QCOMPARE(prompts_->LastAsked().text, tree_ + "/two\\nlines.exe was not added: its name holds a line break.");
 
         prompts_->AnswerFolder(tree_ + "/B").AnswerInput(std::nullopt);
         w.mnuFile_Click(0);

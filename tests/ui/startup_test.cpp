@@ -228,10 +228,17 @@ private slots:
         QVERIFY(!FMain::DefaultLoaded() || !FMain::Default().isVisible());
     }
 
-    // The program's windows carry its own icon, at every size the desktop may ask for.
-    void TheWindowsCarryTheProgramsIcon() {
+    // The program's windows carry its own icon, at every size the desktop may ask for, and name
+    // its desktop entry: by the entry's file name (Wayland) and by StartupWMClass, the class of
+    // X11's WM_CLASS, which Qt takes from the application's name.
+    void TheWindowsCarryTheProgramsIconAndEntry() {
         const QIcon before = QApplication::windowIcon();
+        QCoreApplication::setApplicationName("test_ui");
         SetUpApplication(*qApp);
+        QFile entry(QStringLiteral(PICTRIX_SOURCE_DIR "/data/") + QGuiApplication::desktopFileName() + ".desktop");
+        QVERIFY2(entry.open(QIODevice::ReadOnly), qPrintable(entry.fileName()));
+        const QStringList lines = QString::fromUtf8(entry.readAll()).split('\n');
+        QVERIFY(lines.contains("StartupWMClass=" + QCoreApplication::applicationName()));
         FMain main;
         FProps props(&main);
         for (const QWidget* w : {static_cast<const QWidget*>(&main), static_cast<const QWidget*>(&props)}) {

@@ -32,6 +32,20 @@ set_tests_properties(test_ui_2x PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2;XDG_CONFIG_HOME=${_ui_home}/config;XDG_STATE_HOME=${_ui_home}/state;HOME=${_ui_home}"
   TIMEOUT 120)
 
+# A drag out of the main window needs a display server's drag and drop: under a virtual X server.
+add_test(NAME test_ui_drag COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:test_ui> -class tDragTest)
+set_tests_properties(test_ui_drag PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/drag-config;XDG_STATE_HOME=${_ui_home}/drag-state;HOME=${_ui_home}"
+  TIMEOUT 120)
+
+# The main window as a screen reader sees it: an AT-SPI walk (at-spi2-core, python3-pyatspi) on a
+# virtual X server, in a D-Bus session of its own; every control shown has a name.
+add_test(NAME accessibility COMMAND dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24"
+         ${CMAKE_CURRENT_LIST_DIR}/atspi_walk.sh $<TARGET_FILE:pictrix> ${PICTRIX_FIXTURE_DIR}/modules/sample.dll)
+set_tests_properties(accessibility PROPERTIES
+  ENVIRONMENT "XDG_CONFIG_HOME=${_ui_home}/atspi-config;XDG_STATE_HOME=${_ui_home}/atspi-state;HOME=${_ui_home}"
+  TIMEOUT 120)
+
 # pictrix-screenshots: the dialogs, the grid and the search window drawn for `make screenshots`.
 # CTest runs it too, so a picture that can no longer be drawn fails the suite.
 add_executable(pictrix-screenshots ${CMAKE_CURRENT_LIST_DIR}/../screenshots/main_screenshots.cpp)

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QListView>
 #include <QEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,6 +24,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QToolBar>
+#include <QTreeView>
 #include <QUrl>
 #include <QWindow>
 
@@ -60,12 +62,16 @@ FMain::FMain(QWidget* parent) : QMainWindow(parent), s_(std::make_unique<cState>
     s_->splImages->setHandleWidth(2);
     s_->lvwIcons = new cListView(s_->splImages);
     s_->lvwIcons->setObjectName("lvwIcons");
+    // What a screen reader names the controls that show no text of their own.
+    s_->lvwIcons->ListWidget()->setAccessibleName("Icons");
+    s_->lvwIcons->ReportWidget()->setAccessibleName("Icons");
     s_->lvwIcons->AddColumnHeader("Icon", mTwips::ToPixels(kColumnWidthTwips, TwipsPerPixelX()));
     s_->lvwIcons->AddColumnHeader("Number of Images", mTwips::ToPixels(kColumnWidthTwips, TwipsPerPixelX()));
     s_->lvwIcons->AddColumnHeader("Type", mTwips::ToPixels(kTypeColumnWidthTwips, TwipsPerPixelX()));
     connect(s_->lvwIcons, &cListView::ItemClick, this, &FMain::lvwIcons_ItemClick);
     // Ctrl+C in the list copies the chosen icon, as the toolbar's Copy does.
     connect(s_->lvwIcons, &cListView::CopyRequested, this, &FMain::mnuCopy_Click);
+    connect(s_->lvwIcons, &cListView::DragRequested, this, &FMain::StartDrag);
     // A file dropped anywhere on the window opens as Open would open it.
     setAcceptDrops(true);
 
@@ -77,7 +83,11 @@ FMain::FMain(QWidget* parent) : QMainWindow(parent), s_(std::make_unique<cState>
     s_->scrImages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     s_->scrImages->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     s_->IconGrid1 = new cIconGrid;
+    // The list's icon and the grid's chosen images are dragged out as files.
+    connect(s_->IconGrid1, &cIconGrid::DragRequested, this, &FMain::StartDrag);
     s_->IconGrid1->setObjectName("IconGrid1");
+    s_->IconGrid1->setAccessibleName("Images");
+    s_->scrImages->setAccessibleName("Images");
     s_->scrImages->setWidget(s_->IconGrid1);
     s_->scrImages->viewport()->installEventFilter(this);
     s_->splImages->addWidget(s_->lvwIcons);
@@ -175,9 +185,9 @@ void FMain::CreateMenus() {
             mnuView_Click(i);
         });
     }
-    // "&Images" stands with the other parts of the window that can be shown or hidden; it is no
+    // "Ima&ges" stands with the other parts of the window that can be shown or hidden; it is no
     // item of mnuView, whose indices the toolbar and the stored view use.
-    s_->mnuImages = new QAction("&Images", this);
+    s_->mnuImages = new QAction("Ima&ges", this);
     s_->mnuImages->setShortcut(QKeySequence("Ctrl+I"));
     s_->mnuImages->setCheckable(true);
     s_->mnuViewMenu->insertAction(s_->mnuView[2], s_->mnuImages);
@@ -185,11 +195,11 @@ void FMain::CreateMenus() {
         s_->mnuImages->setChecked(!checked);
         mnuImages_Click();
     });
-    // "&Cursors" decides what the list holds, so it stands apart from the views, before the
+    // "C&ursors" decides what the list holds, so it stands apart from the views, before the
     // separator above Properties; it is no item of mnuView either.
     s_->mnuCursorsSep = new QAction(this);
     s_->mnuCursorsSep->setSeparator(true);
-    s_->mnuCursors = new QAction("&Cursors", this);
+    s_->mnuCursors = new QAction("C&ursors", this);
     s_->mnuCursors->setCheckable(true);
     s_->mnuCursors->setChecked(true);
     s_->mnuViewMenu->insertActions(s_->mnuView[7], {s_->mnuCursorsSep, s_->mnuCursors});

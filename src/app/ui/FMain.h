@@ -209,6 +209,8 @@ private:
     std::vector<bool> ChosenImages() const;
     // The chosen icon restricted to the images chosen in the grid (all when none is).
     cFileIcon ChosenCopy();
+    // Drags the chosen copy out of the list or the images pane (mIconDrag).
+    void StartDrag();
     // Sets the grid shown or hidden with the check mark of View > Images, and lays the window out.
     void ShowImages(bool shown);
     // Gives the images pane its width in the splitter: the one the user left (imagesWidth_), else

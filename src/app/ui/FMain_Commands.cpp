@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QDrag>
 #include <QFileInfo>
 #include <QMimeData>
 
@@ -24,6 +25,7 @@
 #include "app/ui/FProps.h"
 #include "app/ui/cListView.h"
 #include "app/ui/cStatusBar.h"
+#include "app/ui/mIconDrag.h"
 #include "grid/ui/cIconGrid.h"
 #include "grid/ui/mQtDib.h"
 #include "base/mProgram.h"
@@ -116,29 +118,27 @@ void FMain::mnuCopy_Click() {
     try {
         // Nothing chosen: the clipboard keeps what the user had on it.
         if (IconCount() < 1 || s_->lvwIcons->SelectedIndex() < 1) return;
-        const cFileIcon copy = ChosenCopy();
-        const mIconCommands::cClipboardIcon icon = mIconCommands::ClipboardIcon(copy);
-        if (icon.icoBytes.empty()) return;
-        auto mime = std::make_unique<QMimeData>();
-        const QByteArray bytes(reinterpret_cast<const char*>(icon.icoBytes.data()),
-                               static_cast<qsizetype>(icon.icoBytes.size()));
-        // A cursor's bytes are a .cur file, which no program would take for an icon.
-        if (copy.IsCursor()) {
-            mime->setData(Q(mIconCommands::kCurMimeType), bytes);
-        } else {
-            mime->setData(Q(mIconCommands::kIcoMimeType), bytes);
-            mime->setData(Q(mIconCommands::kIcoMimeTypeAlt), bytes);
-        }
-        // The largest image for pasting into image editors, also as PNG bytes of its own, so that
-        // every desktop's clipboard hands over that image (one that cannot be drawn gives none).
-        const QImage image = mQtDib::ImageFromIcon(copy.IconHandle(icon.imageIndex));
-        if (!image.isNull()) {
-            mime->setImageData(image);
-            QByteArray png;
-            QBuffer buffer(&png);
-            if (buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG")) mime->setData("image/png", png);
-        }
+        // The icon's bytes, its largest image, and the file Save would write, for file managers.
+        cFileIcon copy = ChosenCopy();
+        std::unique_ptr<QMimeData> mime = mIconDrag::MimeData(copy, true);
+        if (!mime) return;
         QApplication::clipboard()->setMimeData(mime.release());
+    } catch (const cError& e) {
+        ShowCommandError(e);
+    }
+}
+
+void FMain::StartDrag() {
+    try {
+        if (IconCount() < 1 || s_->lvwIcons->SelectedIndex() < 1) return;
+        cFileIcon copy = ChosenCopy();
+        std::unique_ptr<QMimeData> mime = mIconDrag::MimeData(copy, true);
+        if (!mime) return;
+        auto* drag = new QDrag(this);
+        const QPixmap picture = s_->lvwIcons->Picture(s_->lvwIcons->SelectedIndex());
+        if (!picture.isNull()) drag->setPixmap(picture);
+        drag->setMimeData(mime.release());
+        drag->exec(Qt::CopyAction);
     } catch (const cError& e) {
         ShowCommandError(e);
     }

@@ -51,9 +51,9 @@ struct FMain::cState {
     QAction* mnuEdit = nullptr;
     QAction* mnuCopy = nullptr;
     std::array<QAction*, 9> mnuView{};
-    QAction* mnuImages = nullptr; // View > "&Images": the image grid beside the list
+    QAction* mnuImages = nullptr; // View > "Ima&ges": the image grid beside the list
     QAction* mnuCursorsSep = nullptr;
-    QAction* mnuCursors = nullptr; // View > "&Cursors": a module's cursor groups listed too
+    QAction* mnuCursors = nullptr; // View > "C&ursors": a module's cursor groups listed too
     QAction* mnuExportPng = nullptr; // File > "&Export as PNG..."
     QAction* mnuDashIt = nullptr;
     QAction* mnuOptions = nullptr;

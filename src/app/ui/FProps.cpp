@@ -102,6 +102,8 @@ FProps::FProps(QWidget* owner) : QDialog(owner) {
     lblFilename->setTextFormat(Qt::PlainText);
     lblProperties = new QLabel(this);
     lblProperties->setObjectName("lblProperties");
+    lblProperties->setAccessibleName("Properties"); // before its text is set, and for a screen reader
+
     lblProperties->setTextFormat(Qt::PlainText);
     lblProperties->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblProperties->setTextInteractionFlags(Qt::TextSelectableByMouse);

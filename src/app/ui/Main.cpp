@@ -149,9 +149,12 @@ void SetUpApplication(QApplication& app) {
     // Without a screen nobody could answer a message box: reports then go to standard error.
     if (mMainStart::ShowsWindows()) cErrorBox::Install();
     mSearchWindows::Install();
-    // Every window carries the program's icon; the desktop matches the windows to its entry.
+    // Every window carries the program's icon. Docks and task switchers match the windows to the
+    // desktop entry by its name (Wayland's application id) or by the class of X11's WM_CLASS, which
+    // Qt takes from the application's name: the entry's StartupWMClass.
     app.setWindowIcon(mAppIcon::Icon());
-    QGuiApplication::setDesktopFileName("pictrix");
+    app.setApplicationName("pictrix");
+    QGuiApplication::setDesktopFileName("org.pictrix.Pictrix");
 }
 
 int Main(QApplication& app, const std::vector<std::string>& args) {

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
@@ -14,6 +15,7 @@
 #include <QStandardItemModel>
 #include <QTreeView>
 
+#include "app/mMainWindow.h"
 #include "app/ui/cImageList.h"
 #include "base/cError.h"
 
@@ -145,18 +147,53 @@ private:
         QString text;
         bool cut = false;
     };
+    // A cursor's mark, the only sign that a row is a cursor, is never cut: the name before it is
+    // elided instead, and under a large icon the mark takes a line of its own where the name
+    // fills the first.
     cFitted Fitted(const QStyleOptionViewItem& opt) const {
         const QWidget* widget = opt.widget;
         const QStyle* style = widget ? widget->style() : QApplication::style();
         const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, &opt, widget) + 1;
         const QFontMetrics metrics(opt.font);
+        const QString mark =
+            QString::fromUtf8(mMainWindow::kCursorMark.data(), static_cast<qsizetype>(mMainWindow::kCursorMark.size()));
+        const bool cursor = opt.text.endsWith(mark) && opt.text.size() > mark.size();
+        const QString name = cursor ? opt.text.chopped(mark.size()) : opt.text;
         if (view_->viewMode() != QListView::IconMode) {
             const int width = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).width() - 2 * margin;
+            const int markWidth = cursor ? metrics.horizontalAdvance(mark) : 0;
+            if (cursor && metrics.horizontalAdvance(opt.text) > width && markWidth < width) {
+                const QString elided = metrics.elidedText(name, Qt::ElideMiddle, width - markWidth);
+                return {elided + mark, true};
+            }
             const QString elided = metrics.elidedText(opt.text, Qt::ElideMiddle, std::max(width, 0));
             return {elided, elided != opt.text};
         }
         const int width = std::max(opt.rect.width() - 2 * margin, 1);
-        QTextLayout layout(opt.text, opt.font);
+        if (cursor) {
+            cFitted fitted = FittedLines(name, opt, metrics, width);
+            QStringList lines = fitted.text.split(QChar::LineSeparator);
+            const QString bare = mark.trimmed();
+            if (metrics.horizontalAdvance(lines.back() + mark) <= width) {
+                lines.back() += mark;
+            } else if (lines.size() < kLargeIconLines) {
+                lines << bare;
+            } else {
+                // The name's last line makes room for the mark.
+                lines.back() = metrics.elidedText(lines.back(), Qt::ElideMiddle,
+                                                  std::max(width - metrics.horizontalAdvance(mark), 1)) +
+                               mark;
+                fitted.cut = true;
+            }
+            return {lines.join(QChar::LineSeparator), fitted.cut};
+        }
+        return FittedLines(opt.text, opt, metrics, width);
+    }
+
+    // The text on at most kLargeIconLines lines of `width`.
+    static cFitted FittedLines(const QString& text, const QStyleOptionViewItem& opt, const QFontMetrics& metrics,
+                               int width) {
+        QTextLayout layout(text, opt.font);
         QTextOption wrap;
         wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         layout.setTextOption(wrap);
@@ -167,12 +204,12 @@ private:
             line.setLineWidth(width);
             if (lines.size() == kLargeIconLines - 1) {
                 // The last line takes the rest, elided in the middle when it does not fit.
-                const QString rest = opt.text.mid(line.textStart());
+                const QString rest = text.mid(line.textStart());
                 lines << metrics.elidedText(rest, Qt::ElideMiddle, width);
                 cut = lines.back() != rest;
                 break;
             }
-            lines << opt.text.mid(line.textStart(), line.textLength()).trimmed();
+            lines << text.mid(line.textStart(), line.textLength()).trimmed();
         }
         layout.endLayout();
         return {lines.join(QChar::LineSeparator), cut};
@@ -208,6 +245,7 @@ cListView::cListView(QWidget* parent)
     // text); files dropped on the list go to the window.
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(list_), static_cast<QAbstractItemView*>(report_)}) {
         view->installEventFilter(this);
+        view->viewport()->installEventFilter(this);
         RefuseDragAndDrop(view);
     }
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -396,6 +434,23 @@ QString cListView::ShownText(int index) const {
 }
 
 bool cListView::eventFilter(QObject* watched, QEvent* event) {
+    // Drags out start here: the views themselves would drag their model's rows.
+    if (watched == list_->viewport() || watched == report_->viewport()) {
+        const auto* view = watched == list_->viewport() ? static_cast<QAbstractItemView*>(list_)
+                                                        : static_cast<QAbstractItemView*>(report_);
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress) {
+            const QPoint at = mouse->position().toPoint();
+            dragFrom_ = mouse->button() == Qt::LeftButton && view->indexAt(at).isValid() ? at : QPoint(-1, -1);
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            dragFrom_ = {-1, -1};
+        } else if (event->type() == QEvent::MouseMove && dragFrom_.x() >= 0 && (mouse->buttons() & Qt::LeftButton) &&
+                   (mouse->position().toPoint() - dragFrom_).manhattanLength() >= QApplication::startDragDistance()) {
+            dragFrom_ = {-1, -1};
+            emit DragRequested();
+            return true;
+        }
+    }
     if (watched == list_ || watched == report_) {
         const bool override = event->type() == QEvent::ShortcutOverride;
         if (override || event->type() == QEvent::KeyPress) {

@@ -14,6 +14,7 @@
 // the list reach the window.
 
 #include <QColor>
+#include <QPoint>
 #include <QWidget>
 
 #include <cstdint>
@@ -84,6 +85,9 @@ signals:
     void ItemClick(int index);
     // The user pressed the copy keys (Ctrl+C) in the list.
     void CopyRequested();
+    // The user pressed the left button on an item and moved it by the drag distance: the item,
+    // now chosen, is to be dragged out.
+    void DragRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -113,6 +117,7 @@ private:
     cImageList* smallIcons_ = nullptr;
     eView view_ = lvwIcon;
     bool quiet_ = false;
+    QPoint dragFrom_{-1, -1}; // where the left button went down on an item, in the view's viewport
     int headers_ = 0;
     std::unordered_set<std::string> keys_;
 };

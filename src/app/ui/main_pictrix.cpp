@@ -27,7 +27,6 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argc > 0 && argv[0] ? argv[0] : name, nullptr};
     cApplication app(qtArgc, qtArgv);
-    app.setApplicationName("pictrix");
     app.setApplicationDisplayName(mQtText::Q(mProgram::kAppName));
     try {
         return Main(app, args);

@@ -1,5 +1,6 @@
 #include "grid/ui/cIconGrid.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -335,9 +336,22 @@ void cIconGrid::mousePressEvent(QMouseEvent* event) {
         button = kMiddleButton;
     const std::int16_t shift = ShiftMask(event->modifiers());
     const QPointF pos = event->position();
+    dragFrom_ = button == kLeftButton ? pos : QPointF(-1, -1);
     const auto x = static_cast<float>(pos.x() * TwipsPerPixelX()), y = static_cast<float>(pos.y() * TwipsPerPixelY());
     emit MouseDown(button, shift, x, y);
     if (button & kLeftButton) MouseDownAt(button, shift, x, y);
 }
 
-void cIconGrid::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+void cIconGrid::mouseReleaseEvent(QMouseEvent* event) {
+    dragFrom_ = {-1, -1};
+    event->accept();
+}
+
+void cIconGrid::mouseMoveEvent(QMouseEvent* event) {
+    if (dragFrom_.x() >= 0 && (event->buttons() & Qt::LeftButton) &&
+        (event->position() - dragFrom_).manhattanLength() >= QApplication::startDragDistance()) {
+        dragFrom_ = {-1, -1};
+        emit DragRequested();
+    }
+    event->accept();
+}

@@ -85,6 +85,9 @@ signals:
     // Every mouse press on the grid, before its own handling: button and shift masks as above,
     // X and Y in twips.
     void MouseDown(int Button, int Shift, float X, float Y);
+    // The left button went down on the grid and moved by the drag distance: the chosen images are
+    // to be dragged out.
+    void DragRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -94,9 +97,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    QPointF dragFrom_{-1, -1}; // where the left button went down
     struct cIconGridItem {
         mDib::cIconHandle hIcon;
         std::int32_t Width = 0;

@@ -121,6 +121,7 @@ namespace {
 struct cQueue {
     bool known = false;
     bool accepting = true;
+    bool paused = false; // stopped by its administrator: jobs wait in the queue
     int newestJob = 0;
 };
 
@@ -132,6 +133,8 @@ cQueue QueueOf(const std::string& name) {
         q.known = true;
         const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
         q.accepting = !accepting || std::string_view(accepting) != "false";
+        const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
+        q.paused = state && std::string_view(state) == "5"; // IPP_PSTATE_STOPPED
     }
     cupsFreeDests(count, dests);
     cups_job_t* jobs = nullptr;
@@ -227,6 +230,11 @@ void cPrinterDevice::EndDoc() {
             Fault("The print server holds the job " + QString::number(after.newestJob) + " on " + PrinterName() +
                   " (it may ask for authentication). It is not printed until it is released.");
         default: break;
+        }
+        // A paused queue keeps the job and prints it once resumed: taken, but not printed.
+        if (after.paused) {
+            Fault("The printer " + PrinterName() + " is paused: the job " + QString::number(after.newestJob) +
+                  " waits in its queue and is printed when the printer is resumed.");
         }
     }
 }

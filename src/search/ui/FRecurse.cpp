@@ -87,6 +87,7 @@ FRecurse::FRecurse(QWidget* parent) : QMainWindow(parent), s_(std::make_unique<c
     s_->ListModel = new cSearchListModel(this);
     s_->List1 = new QListView(s_->client);
     s_->List1->setObjectName("List1");
+    s_->List1->setAccessibleName("Files"); // what a screen reader calls the list
     s_->List1->setModel(s_->ListModel);
     // Uniform rows let the view place any of 32,767 entries without measuring the others.
     s_->List1->setUniformItemSizes(true);
@@ -337,6 +338,14 @@ bool FRecurse::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         const auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this) Stop();
+    }
+    // In the list, Ctrl+A checks every entry, as Select All does in lists of one selection; the
+    // About box keeps Ctrl+A everywhere else in the window.
+    if (watched == s_->List1 && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress && s_->ListModel->rowCount() > 0) s_->ListModel->CheckAll();
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "base/mPrintable.h"
 #include "base/ui/mQtPath.h"
 #include "base/ui/mQtText.h"
 #include "platform/ui/cPrompts.h"
@@ -265,7 +266,11 @@ void FRecurse::mnuMRU_Click(int index) {
 void FRecurse::AddItem() {
     try {
         if (const std::optional<std::string> path = mFileOpenSave::AskOpen(this, mRecurse::AddFilter(s_->FileSpec))) {
-            if (!s_->ListModel->Append(*path)) {
+            // What the walk passes over, Add refuses too: a list file keeps one name a line.
+            if (const std::string why = cFolderWalk::Unlistable(*path); !why.empty()) {
+                cPrompts::Current().Message(this, Q(mPrintable::Of(*path) + " was not added: " + why + "."),
+                                            cPrompts::eButtons::OK, cPrompts::eIcon::Information);
+            } else if (!s_->ListModel->Append(*path)) {
                 LogOnly(cError(cError::kOverflow, cError::SourceOf("FRecurse"),
                                "The search list is full: " + *path + " was not added"));
             } else {

@@ -19,6 +19,11 @@ void cSearchListModel::Clear() {
     Reload([](cSearchList& list) { list.Clear(); });
 }
 
+void cSearchListModel::CheckAll() {
+    for (int i = 0; i < published_; ++i) list_.SetChecked(i, true);
+    if (published_ > 0) emit dataChanged(index(0), index(published_ - 1), {Qt::CheckStateRole});
+}
+
 std::int16_t cSearchListModel::RemoveChecked() {
     beginResetModel();
     const std::int16_t removed = list_.RemoveChecked();

@@ -28,6 +28,8 @@ public:
     int Pending() const noexcept { return list_.ListCount() - published_; }
 
     void Clear();
+    // Checks every shown entry, with one change signal.
+    void CheckAll();
     // Removes the checked entries; answers how many went.
     std::int16_t RemoveChecked();
     // Lets `fill` change the list as it likes, then shows the result in one step.

@@ -41,7 +41,7 @@ FOptions::FOptions(QWidget* owner, tApplyBackColor applyBackColor)
     setWindowTitle("Options");
     setObjectName("FOptions");
 
-    lblIconEditor = new QLabel("Icon Editor", this);
+    lblIconEditor = new QLabel("Icon &Editor", this);
     lblEditorPath = new QLabel(this);
     lblEditorPath->setObjectName("lblEditorPath");
     lblEditorPath->setFrameShape(QFrame::Panel);
@@ -55,7 +55,7 @@ FOptions::FOptions(QWidget* owner, tApplyBackColor applyBackColor)
     cmdClear->setObjectName("cmdClear");
     cmdClear->setToolTip("No icon editor");
 
-    lblIconBackcolor = new QLabel("Icon Backcolor", this);
+    lblIconBackcolor = new QLabel("&Icon Backcolor", this);
     pic = new cColourBox(this);
     pic->setObjectName("pic");
     // Alt+O belongs to OK.
@@ -67,6 +67,10 @@ FOptions::FOptions(QWidget* owner, tApplyBackColor applyBackColor)
     // Nothing to apply until something changed.
     cmdOK->setEnabled(false);
     cmdApply->setEnabled(false);
+    // A label's letter moves to the button that changes what it names (the path and the colour
+    // themselves take no focus).
+    lblIconEditor->setBuddy(cmdBrowse);
+    lblIconBackcolor->setBuddy(cmdColor);
     cmdOK->setAutoDefault(false);
     cmdApply->setAutoDefault(false);
     cmdCancel->setAutoDefault(false);

@@ -1,6 +1,8 @@
 #include "support/ui/mToolbarPictures.h"
 
+#include <QGuiApplication>
 #include <QPainter>
+#include <QPalette>
 #include <QPainterPath>
 #include <QPixmap>
 
@@ -38,8 +40,9 @@ const std::map<QString, QString>& ThemeNames() {
     return names;
 }
 
-// Every picture is drawn on a 16-unit square scaled to the asked size.
-const QColor kInk(40, 40, 40);
+// Every picture is drawn on a 16-unit square scaled to the asked size. Outlines and strokes take
+// the palette's text colour, so that they stay in sight on a dark palette as on a light one.
+QColor Ink() { return QGuiApplication::palette().color(QPalette::Active, QPalette::WindowText); }
 const QColor kPaper(255, 255, 255);
 const QColor kFolder(230, 180, 60);
 const QColor kBlue(50, 100, 190);
@@ -47,18 +50,18 @@ const QColor kGreen(60, 150, 70);
 const QColor kRed(200, 50, 40);
 
 void Page(QPainter& p, QRectF r) {
-    p.setPen(QPen(kInk, 0.8));
+    p.setPen(QPen(Ink(), 0.8));
     p.setBrush(kPaper);
     p.drawRect(r);
 }
 
 void Lines(QPainter& p, qreal x, qreal y, qreal w, int count, qreal step) {
-    p.setPen(QPen(kInk, 0.8));
+    p.setPen(QPen(Ink(), 0.8));
     for (int i = 0; i < count; ++i) p.drawLine(QPointF(x, y + i * step), QPointF(x + w, y + i * step));
 }
 
 void Squares(QPainter& p, int perRow, qreal cell, qreal gap) {
-    p.setPen(QPen(kInk, 0.6));
+    p.setPen(QPen(Ink(), 0.6));
     p.setBrush(kBlue);
     const qreal start = (16 - (perRow * cell + (perRow - 1) * gap)) / 2;
     for (int y = 0; y < perRow; ++y)
@@ -68,7 +71,7 @@ void Squares(QPainter& p, int perRow, qreal cell, qreal gap) {
 
 void Draw(QPainter& p, const QString& key) {
     if (key == "open") {
-        p.setPen(QPen(kInk, 0.8));
+        p.setPen(QPen(Ink(), 0.8));
         p.setBrush(kFolder.darker(115));
         p.drawRect(QRectF(1.5, 4.5, 12, 9));
         p.setBrush(kFolder);
@@ -80,7 +83,7 @@ void Draw(QPainter& p, const QString& key) {
         flap.closeSubpath();
         p.drawPath(flap);
     } else if (key == "save") {
-        p.setPen(QPen(kInk, 0.8));
+        p.setPen(QPen(Ink(), 0.8));
         p.setBrush(kBlue);
         p.drawRect(QRectF(1.5, 1.5, 13, 13));
         p.setBrush(kPaper);
@@ -101,7 +104,7 @@ void Draw(QPainter& p, const QString& key) {
     } else if (key == "viewsmall") {
         Squares(p, 3, 3.5, 1.5);
     } else if (key == "viewlist") {
-        p.setPen(QPen(kInk, 0.6));
+        p.setPen(QPen(Ink(), 0.6));
         p.setBrush(kBlue);
         for (int col = 0; col < 2; ++col)
             for (int row = 0; row < 3; ++row) {
@@ -109,7 +112,7 @@ void Draw(QPainter& p, const QString& key) {
                 p.drawLine(QPointF(5 + col * 7.5, 3.75 + row * 4.5), QPointF(7.5 + col * 7.5, 3.75 + row * 4.5));
             }
     } else if (key == "viewdetails") {
-        p.setPen(QPen(kInk, 0.6));
+        p.setPen(QPen(Ink(), 0.6));
         p.setBrush(kBlue);
         for (int row = 0; row < 4; ++row) {
             p.drawRect(QRectF(1.5, 1.5 + row * 3.5, 2.5, 2.5));
@@ -118,7 +121,7 @@ void Draw(QPainter& p, const QString& key) {
         }
     } else if (key == "properties") {
         Page(p, QRectF(2.5, 1.5, 11, 13));
-        p.setPen(QPen(kInk, 0.8));
+        p.setPen(QPen(Ink(), 0.8));
         p.setBrush(kGreen);
         for (int i = 0; i < 3; ++i) p.drawRect(QRectF(4, 4 + i * 3.5, 2, 2));
         Lines(p, 7.5, 5, 4.5, 3, 3.5);
@@ -131,10 +134,10 @@ void Draw(QPainter& p, const QString& key) {
         p.setBrush(QColor(200, 40, 40));
         p.drawEllipse(QPointF(6.5, 9.5), 2.2, 2.2);
     } else if (key == "recurse") {
-        p.setPen(QPen(kInk, 1.2));
+        p.setPen(QPen(Ink(), 1.2));
         p.setBrush(QColor(200, 225, 255));
         p.drawEllipse(QPointF(6.5, 6.5), 4.5, 4.5);
-        p.setPen(QPen(kInk, 2.2, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(Ink(), 2.2, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(10, 10), QPointF(14.5, 14.5));
     } else if (key == "glintsmith") {
         // A four-pointed spark.
@@ -148,7 +151,7 @@ void Draw(QPainter& p, const QString& key) {
         star.lineTo(0.5, 8);
         star.lineTo(6.4, 6.4);
         star.closeSubpath();
-        p.setPen(QPen(kInk, 0.6));
+        p.setPen(QPen(Ink(), 0.6));
         p.setBrush(QColor(240, 200, 40));
         p.drawPath(star);
     } else if (key == "new") {
@@ -160,7 +163,7 @@ void Draw(QPainter& p, const QString& key) {
         page.lineTo(12.5, 14.5);
         page.lineTo(3.5, 14.5);
         page.closeSubpath();
-        p.setPen(QPen(kInk, 0.8));
+        p.setPen(QPen(Ink(), 0.8));
         p.setBrush(kPaper);
         p.drawPath(page);
         p.drawPolyline(QPolygonF({QPointF(9.5, 1.5), QPointF(9.5, 4.5), QPointF(12.5, 4.5)}));
@@ -174,17 +177,17 @@ void Draw(QPainter& p, const QString& key) {
     } else if (key == "extract") {
         // Two icons coming out of a page.
         Page(p, QRectF(1.5, 1.5, 8, 11));
-        p.setPen(QPen(kInk, 0.6));
+        p.setPen(QPen(Ink(), 0.6));
         p.setBrush(kBlue);
         p.drawRect(QRectF(7.5, 6.5, 4, 4));
         p.setBrush(kGreen);
         p.drawRect(QRectF(10.5, 10, 4.5, 4.5));
     } else if (key == "helprecurse") {
         // The search glass with a question mark.
-        p.setPen(QPen(kInk, 1.2));
+        p.setPen(QPen(Ink(), 1.2));
         p.setBrush(kGreen);
         p.drawEllipse(QPointF(6.5, 6.5), 5, 5);
-        p.setPen(QPen(kInk, 2.2, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(Ink(), 2.2, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(10.5, 10.5), QPointF(14.5, 14.5));
         QFont font = p.font();
         font.setBold(true);
@@ -199,13 +202,13 @@ void Draw(QPainter& p, const QString& key) {
             const double a = (22.5 + 45.0 * i) * 3.14159265358979 / 180.0;
             sign << QPointF(8 + 7 * std::cos(a), 8 + 7 * std::sin(a));
         }
-        p.setPen(QPen(kInk, 0.8));
+        p.setPen(QPen(Ink(), 0.8));
         p.setBrush(kRed);
         p.drawPolygon(sign);
         p.setPen(QPen(kPaper, 1.6));
         p.drawLine(QPointF(4.5, 8), QPointF(11.5, 8));
     } else if (key == "help" || key == "about") {
-        p.setPen(QPen(kInk, 0.8));
+        p.setPen(QPen(Ink(), 0.8));
         p.setBrush(key == "help" ? kGreen : kBlue);
         p.drawEllipse(QRectF(1, 1, 14, 14));
         QFont font = p.font();

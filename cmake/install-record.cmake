@@ -1,0 +1,92 @@
+# Run by make install twice, first with _pictrix_record_phase "before" (the first install rule),
+# then "after" (the last): it writes down what the installation created beyond the files of the
+# install manifest, so that scripts/uninstall.sh takes away exactly that and leaves alone what was
+# there before (an empty share/man of the system, a folder a user made, a cache another program's
+# installation built). Written beside the manifest as install_created.txt, one path a line as the
+# manifest writes them (without DESTDIR):
+#   the folders the installation made, up to and including the prefix;
+#   the entries of share/mime, share/applications/mimeinfo.cache and
+#   share/icons/hicolor/icon-theme.cache that the cache tools made.
+# Set before inclusion: _pictrix_record_phase, _pictrix_record_file, _pictrix_record_folders (the
+# folders below the prefix that rules install into, relative) and _pictrix_record_trees (build
+# folders installed whole, each "SOURCE|DESTINATION": their subfolders count too).
+set(_root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
+set(_prefix "${CMAKE_INSTALL_PREFIX}")
+if(CMAKE_INSTALL_COMPONENT)
+  string(REPLACE ".txt" "_${CMAKE_INSTALL_COMPONENT}.txt" _pictrix_record_file "${_pictrix_record_file}")
+endif()
+
+if(_pictrix_record_phase STREQUAL "before")
+  # Every folder that may be made: the destinations, their subfolders from the installed trees, and
+  # each of their parents up to the prefix.
+  set(_folders ${_pictrix_record_folders})
+  foreach(tree ${_pictrix_record_trees})
+    string(REPLACE "|" ";" tree "${tree}")
+    list(GET tree 0 source)
+    list(GET tree 1 destination)
+    list(APPEND _folders "${destination}")
+    file(GLOB_RECURSE subs LIST_DIRECTORIES true RELATIVE "${source}" "${source}/*")
+    foreach(sub ${subs})
+      if(IS_DIRECTORY "${source}/${sub}")
+        list(APPEND _folders "${destination}/${sub}")
+      endif()
+    endforeach()
+  endforeach()
+  set(_all "")
+  foreach(folder ${_folders})
+    while(NOT folder STREQUAL "" AND NOT folder STREQUAL ".")
+      list(APPEND _all "${folder}")
+      get_filename_component(folder "${folder}" DIRECTORY)
+    endwhile()
+  endforeach()
+  list(REMOVE_DUPLICATES _all)
+  set(_pictrix_record_missing "")
+  if(NOT EXISTS "${_root}")
+    list(APPEND _pictrix_record_missing "${_prefix}")
+  endif()
+  foreach(folder ${_all})
+    if(NOT EXISTS "${_root}/${folder}")
+      list(APPEND _pictrix_record_missing "${_prefix}/${folder}")
+    endif()
+  endforeach()
+  # What the cache tools will find: the entries of share/mime, the two cache files.
+  file(GLOB _pictrix_record_caches LIST_DIRECTORIES true RELATIVE "${_root}" "${_root}/share/mime/*")
+  foreach(cache share/applications/mimeinfo.cache share/icons/hicolor/icon-theme.cache)
+    if(EXISTS "${_root}/${cache}")
+      list(APPEND _pictrix_record_caches "${cache}")
+    endif()
+  endforeach()
+  # A reinstallation over our own installation: what the last one made counts as made by us.
+  if(EXISTS "${_pictrix_record_file}")
+    file(STRINGS "${_pictrix_record_file}" _previous)
+    list(GET _previous 0 _previous_root)
+    if(_previous_root STREQUAL "# ${_root}")
+      list(REMOVE_AT _previous 0)
+      foreach(path ${_previous})
+        if(EXISTS "$ENV{DESTDIR}${path}")
+          list(APPEND _pictrix_record_missing "${path}")
+          file(RELATIVE_PATH rel "${_prefix}" "${path}")
+          list(REMOVE_ITEM _pictrix_record_caches "${rel}")
+        endif()
+      endforeach()
+    endif()
+  endif()
+else()
+  set(_created "")
+  foreach(path ${_pictrix_record_missing})
+    if(EXISTS "$ENV{DESTDIR}${path}")
+      list(APPEND _created "${path}")
+    endif()
+  endforeach()
+  file(GLOB _caches LIST_DIRECTORIES true RELATIVE "${_root}" "${_root}/share/mime/*")
+  list(APPEND _caches share/applications/mimeinfo.cache share/icons/hicolor/icon-theme.cache)
+  foreach(cache ${_caches})
+    list(FIND _pictrix_record_caches "${cache}" known)
+    if(known EQUAL -1 AND EXISTS "${_root}/${cache}" AND NOT cache MATCHES "^share/mime/packages$")
+      list(APPEND _created "${_prefix}/${cache}")
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES _created)
+  string(REPLACE ";" "\n" _lines "${_created}")
+  file(WRITE "${_pictrix_record_file}" "# ${_root}\n${_lines}\n")
+endif()

@@ -1,0 +1,183 @@
+// The program by keyboard: a mnemonic letter names one item of each menu and one control of each
+// dialog, a label's letter moves to the control it names, and the search list is checked by Space
+// and Ctrl+A with its current row shown.
+
+#include <QtTest>
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractScrollArea>
+#include <QAccessible>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "app/ui/FAbout.h"
+#include "app/ui/FMain.h"
+#include "app/ui/FProps.h"
+#include "mUiTest.h"
+#include "search/ui/FRecurse.h"
+#include "search/ui/cSearchListModel.h"
+#include "support/ui/FOptions.h"
+
+namespace {
+
+// The letter after the one "&" of a text ("&&" is a plain "&"), lower case; none without.
+QChar Mnemonic(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&') continue;
+        if (text[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return text[i + 1].toLower();
+    }
+    return {};
+}
+
+// "menu: &A and &B share a" for every letter two shown items share.
+QStringList Clashes(const QString& where, const QList<QPair<QString, QChar>>& items) {
+    QStringList found;
+    QMap<QChar, QString> owner;
+    for (const auto& [text, letter] : items) {
+        if (letter.isNull()) continue;
+        if (owner.contains(letter))
+            found << where + ": " + owner[letter] + " and " + text + " share " + letter;
+        else
+            owner[letter] = text;
+    }
+    return found;
+}
+
+QStringList MenuClashes(const QString& where, const QList<QAction*>& actions) {
+    QList<QPair<QString, QChar>> items;
+    QStringList found;
+    for (QAction* a : actions) {
+        if (!a->isVisible() || a->isSeparator()) continue;
+        items.append({a->text(), Mnemonic(a->text())});
+        if (a->menu()) found << MenuClashes(where + " > " + a->text(), a->menu()->actions());
+    }
+    return Clashes(where, items) + found;
+}
+
+// The controls a dialog shows: one letter each; a label's letter names a buddy.
+QStringList DialogClashes(const QString& where, QWidget* dialog) {
+    QList<QPair<QString, QChar>> items;
+    QStringList found;
+    for (QWidget* w : dialog->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(dialog)) continue;
+        if (const auto* b = qobject_cast<QAbstractButton*>(w)) items.append({b->text(), Mnemonic(b->text())});
+        if (const auto* l = qobject_cast<QLabel*>(w); l && !Mnemonic(l->text()).isNull()) {
+            items.append({l->text(), Mnemonic(l->text())});
+            if (!l->buddy()) found << where + ": " + l->text() + " has no buddy";
+        }
+    }
+    return Clashes(where, items) + found;
+}
+
+} // namespace
+
+class tKeyboardTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void EveryMenuAndDialogHasUniqueMnemonics() {
+        QStringList clashes;
+        FMain main;
+        main.show();
+        clashes << MenuClashes("main window", main.menuBar()->actions());
+        FRecurse* search = new FRecurse();
+        search->show();
+        clashes << MenuClashes("search window", search->menuBar()->actions());
+        search->close();
+        FOptions options(&main);
+        options.show();
+        clashes << DialogClashes("Options", &options);
+        FProps props(&main);
+        props.show();
+        clashes << DialogClashes("Properties", &props);
+        FAbout about(&main);
+        about.show();
+        clashes << DialogClashes("About", &about);
+        QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join('\n')));
+        // A label's letter gives its control the focus.
+        props.close();
+        about.close();
+        options.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&options));
+        QTest::keyClick(&options, Qt::Key_E, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), options.lblIconEditor->buddy());
+        QTest::keyClick(&options, Qt::Key_I, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), options.lblIconBackcolor->buddy());
+        QVERIFY(options.lblIconEditor->buddy() != options.lblIconBackcolor->buddy());
+    }
+
+    // What a screen reader reads: every control of the windows and dialogs that takes the focus
+    // or shows content has a name, from its own text or given.
+    void EveryControlHasAnAccessibleName() {
+        FMain main;
+        main.show();
+        main.ImagesItem()->trigger(); // the images pane, and the details view beside the icon views
+        main.mnuView_Click(6);
+        auto* search = new FRecurse();
+        search->setAttribute(Qt::WA_DeleteOnClose);
+        search->show();
+        FOptions options(&main);
+        options.show();
+        FProps props(&main);
+        props.show();
+        QStringList unnamed;
+        for (QWidget* window : {static_cast<QWidget*>(&main), static_cast<QWidget*>(search),
+                                static_cast<QWidget*>(&options), static_cast<QWidget*>(&props)}) {
+            for (QWidget* w : window->findChildren<QWidget*>()) {
+                // Menus and a header are read by their items, which carry their texts.
+                if (qobject_cast<QMenu*>(w) || qobject_cast<QHeaderView*>(w) ||
+                    (!w->isVisibleTo(window) && !qobject_cast<QAbstractItemView*>(w)))
+                    continue;
+                const bool content = qobject_cast<QAbstractScrollArea*>(w) || w->focusPolicy() != Qt::NoFocus;
+                QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+                if (content && a && a->text(QAccessible::Name).trimmed().isEmpty())
+                    unnamed << window->metaObject()->className() + QString(" ") + w->metaObject()->className() + " " +
+                                   w->objectName();
+            }
+        }
+        search->close();
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join('\n')));
+    }
+
+    // Space checks the current row, Ctrl+A every row (the About box's Ctrl+A stays with the
+    // window's other controls), and the arrows move a current row that is drawn.
+    void TheSearchListIsCheckedByKeyboard() {
+        bool aboutShown = false;
+        FRecurse::SetAboutBox([&aboutShown](QWidget*) { aboutShown = true; });
+        auto* w = new FRecurse();
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        auto* model = static_cast<cSearchListModel*>(w->ListView()->model());
+        for (const char* entry : {"/a/one.exe", "/a/two.exe", "/a/three.exe"}) model->Append(entry);
+        model->Publish();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QListView* list = w->ListView();
+        list->setFocus();
+        QCOMPARE(list->currentIndex().row(), 0);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(list->currentIndex().row(), 1);
+        QVERIFY(list->selectionModel()->isSelected(list->currentIndex()));
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(model->List().CheckedCount(), 1);
+        QVERIFY(model->List().Checked(1));
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(model->List().CheckedCount(), 0);
+        QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(model->List().CheckedCount(), 3);
+        QVERIFY(!aboutShown);
+        w->DataChanged(false);
+        w->close();
+        FRecurse::SetAboutBox({});
+    }
+};
+
+PICTRIX_UI_TEST(tKeyboardTest)
+#include "keyboard_test.moc"

@@ -42,6 +42,9 @@ int RenderImage(const std::vector<cFileIcon>& icons, const std::string& file, co
     const cFileIcon& icon = icons[static_cast<std::size_t>(group - 1)];
     if (image == 0) {
         image = mBestImage::BestImageIndex(icon, size == 0 ? 32 : size, true);
+        // The list's rule looks no further than 255 pixels from the size asked: past that, the
+        // smallest image that reaches it, else the largest, is the nearest there is.
+        if (image == 0) image = mBestImage::FitImageIndex(icon, size);
         if (image == 0) {
             err << "pictrix-cli: " << Printable(file) << ": the icon holds no images\n";
             return 1;

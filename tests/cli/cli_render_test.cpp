@@ -68,6 +68,9 @@ TEST(CliRender, BestImageForTheSizeAndSmoothScaling) {
     ASSERT_EQ(Cli(sample + " --group 3 --size 256 -o " + Quote(out), &text), 0) << text;
     EXPECT_NE(text.find("image 4, 256 x 256"), std::string::npos) << text;
     EXPECT_EQ(Differences(ReadPng(out), ReadPng(Fixture("renders/vista-3.png"))), 0);
+    // Farther from every image than the list looks: the largest, scaled.
+    ASSERT_EQ(Cli(vista + " --size 600 -o " + Quote(out), &text), 0) << text;
+    EXPECT_NE(text.find("image 4, 600 x 600"), std::string::npos) << text;
     // A named image at another size.
     ASSERT_EQ(Cli(vista + " --image 4 --size 64 -o " + Quote(out), &text), 0) << text;
     EXPECT_EQ(ReadPng(out).Width(), 64);

@@ -86,8 +86,8 @@ public:
     QAction* ViewItem(int index) const; // mnuView, 0 to 8
     QAction* ErrorLogItem(int index) const; // mnuErrorLog, 0 to 2
     QAction* HelpItem(int index) const; // mnuHelp, 0 to 5
-    QAction* ImagesItem() const noexcept; // View > "&Images"
-    QAction* CursorsItem() const noexcept; // View > "&Cursors"
+    QAction* ImagesItem() const noexcept; // View > "Ima&ges"
+    QAction* CursorsItem() const noexcept; // View > "C&ursors"
     QAction* ExportPngItem() const noexcept; // File > "&Export as PNG..."
     QAction* CopyItem() const noexcept; // the hidden "&Copy"
     QAction* OptionsItem() const noexcept; // View > "&Options..."

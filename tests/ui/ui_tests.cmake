@@ -35,7 +35,7 @@ set_tests_properties(test_ui_2x PROPERTIES
 # A drag out of the main window needs a display server's drag and drop: under a virtual X server.
 add_test(NAME test_ui_drag COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:test_ui> -class tDragTest)
 set_tests_properties(test_ui_drag PROPERTIES
-  ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/drag-config;XDG_STATE_HOME=${_ui_home}/drag-state;HOME=${_ui_home}"
+  ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/drag-config;XDG_STATE_HOME=${_ui_home}/drag-state;HOME=${_ui_home};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan-xcb.supp"
   TIMEOUT 120)
 
 # The main window as a screen reader sees it: an AT-SPI walk (at-spi2-core, python3-pyatspi) on a

@@ -435,16 +435,19 @@ QString cListView::ShownText(int index) const {
 
 bool cListView::eventFilter(QObject* watched, QEvent* event) {
     // Drags out start here: the views themselves would drag their model's rows.
-    if (watched == list_->viewport() || watched == report_->viewport()) {
+    const QEvent::Type type = event->type();
+    const bool mouseEvent =
+        type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease || type == QEvent::MouseMove;
+    if (mouseEvent && (watched == list_->viewport() || watched == report_->viewport())) {
         const auto* view = watched == list_->viewport() ? static_cast<QAbstractItemView*>(list_)
                                                         : static_cast<QAbstractItemView*>(report_);
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress) {
+        if (type == QEvent::MouseButtonPress) {
             const QPoint at = mouse->position().toPoint();
             dragFrom_ = mouse->button() == Qt::LeftButton && view->indexAt(at).isValid() ? at : QPoint(-1, -1);
-        } else if (event->type() == QEvent::MouseButtonRelease) {
+        } else if (type == QEvent::MouseButtonRelease) {
             dragFrom_ = {-1, -1};
-        } else if (event->type() == QEvent::MouseMove && dragFrom_.x() >= 0 && (mouse->buttons() & Qt::LeftButton) &&
+        } else if (dragFrom_.x() >= 0 && (mouse->buttons() & Qt::LeftButton) &&
                    (mouse->position().toPoint() - dragFrom_).manhattanLength() >= QApplication::startDragDistance()) {
             dragFrom_ = {-1, -1};
             emit DragRequested();

@@ -13,6 +13,11 @@ void Say(const std::function<void(const std::string&)>& status, const std::strin
     if (status) status(text);
 }
 
+// The sentences of a failed save, as SaveIcon words them.
+constexpr const char* kNoImages = "Icon contains no images.";
+constexpr const char* kCantOpen = "Couldn't open file for writing.";
+constexpr const char* kWriteFailure = "General failure writing icon.";
+
 cError SaveError(std::int32_t number, const std::string& text, const std::string& path, std::uint32_t code) {
     // The log names the file and the system's reason.
     std::string what = text;
@@ -126,9 +131,7 @@ void cRun::Finish(const std::function<void(const cError&)>& report) {
     for (const auto& f : folder_.Finish()) {
         if (iconsSaved_ > 0) --iconsSaved_;
         if (report) {
-            report(
-                cError(cFileIcon::kErrWriteFailure, cError::SourceOf("cFileIcon"),
-                       "General failure writing icon. (" + f.path + ": " + mSysText::TextLine(f.code, f.path) + ")"));
+            report(SaveError(cFileIcon::kErrWriteFailure, kWriteFailure, f.path, f.code));
         }
     }
 }
@@ -195,29 +198,25 @@ bool Save(cRun& run, const cSource& source, const cSaveHooks& hooks) {
         const std::string path = folder.Folder().PathOf(name);
         std::optional<cError> failure;
         if (icon.ImageCount() == 0) {
-            failure = cError(cFileIcon::kErrCantWrite, cError::SourceOf("cFileIcon"), "Icon contains no images.");
+            failure = SaveError(cFileIcon::kErrCantWrite, kNoImages, path, 0);
         } else if (!open) {
             // The folder could not be opened when the run began: no output can be written.
-            failure = SaveError(cFileIcon::kErrCantWrite, "Couldn't open file for writing.", path, run.LastError());
+            failure = SaveError(cFileIcon::kErrCantWrite, kCantOpen, path, run.LastError());
         } else {
             switch (folder.Write(name, icon.IcoBytes())) {
             case cOutputFolder::eWrite::kDone: break;
             case cOutputFolder::eWrite::kOpenFailed:
-                failure =
-                    SaveError(cFileIcon::kErrCantWrite, "Couldn't open file for writing.", path, folder.LastError());
+                failure = SaveError(cFileIcon::kErrCantWrite, kCantOpen, path, folder.LastError());
                 break;
             case cOutputFolder::eWrite::kWriteFailed:
-                failure =
-                    SaveError(cFileIcon::kErrWriteFailure, "General failure writing icon.", path, folder.LastError());
+                failure = SaveError(cFileIcon::kErrWriteFailure, kWriteFailure, path, folder.LastError());
                 break;
             }
         }
         if (failure) {
-            if (failure->Number() == cFileIcon::kErrCantWrite) {
-                // The status strip shows the sentence alone.
-                const std::string text = failure->Description();
-                Say(hooks.Status, text.substr(0, text.find(" (")));
-            }
+            // The status strip shows the sentence alone, the log the file and the system's reason.
+            if (failure->Number() == cFileIcon::kErrCantWrite)
+                Say(hooks.Status, icon.ImageCount() == 0 ? kNoImages : kCantOpen);
             report(*failure);
             outcome({k, eOutcome::kFailed, path, {}, std::nullopt, false, &*failure});
             return false;

@@ -31,6 +31,8 @@ constexpr cCommand kCommands[] = {
      "extract [-o DIR] [--cursors] FILE...   save every icon group (and cursor group) as .ico (.cur) files in DIR",
      Extract, true},
     {"search", "search FOLDER SPEC [-o LIST.ier]   the files below FOLDER whose names match SPEC", Search, true},
+    {"verify", "verify MANIFEST...          every output an extraction's manifests name holds the bytes they say",
+     Verify, true},
 };
 
 void Usage(std::ostream& s) {

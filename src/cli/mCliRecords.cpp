@@ -1,14 +1,58 @@
 #include "cli/mCliRecords.h"
 
+#include <algorithm>
+#include <array>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <ctime>
 #include <iostream>
+#include <unistd.h>
 
 #include "cli/mCli.h"
 #include "base/mJson.h"
+#include "base/mSha256.h"
+#include "platform/mSysText.h"
 #include "search/mListFile.h"
 
 namespace mCli {
+
+// A list's bytes split into entries: lines (as list files are read), or names ended by NUL bytes.
+class cSplitter {
+public:
+    cSplitter(bool nul, std::deque<std::string>& out)
+        : nul_(nul), out_(out), lines_([this](std::string&& e) {
+              out_.push_back(std::move(e));
+              return true;
+          }) {}
+    bool Feed(std::span<const std::uint8_t> bytes) {
+        if (!nul_) return lines_.Feed(bytes);
+        for (std::uint8_t b : bytes) {
+            if (b != 0) {
+                if (entry_.size() >= mListFile::kMaxLineBytes) return false;
+                entry_ += static_cast<char>(b);
+            } else if (!entry_.empty()) {
+                out_.push_back(std::move(entry_));
+                entry_.clear();
+            }
+        }
+        return true;
+    }
+    void Finish() {
+        if (!nul_) {
+            lines_.Finish();
+        } else if (!entry_.empty()) {
+            out_.push_back(std::move(entry_));
+            entry_.clear();
+        }
+    }
+
+private:
+    bool nul_;
+    std::deque<std::string>& out_;
+    mListFile::cLineReader lines_;
+    std::string entry_;
+};
 
 namespace {
 
@@ -28,22 +72,6 @@ std::string SourceFields(const cBatch::cSource& s) {
     return out;
 }
 
-// Standard input, split at line ends or NUL bytes.
-void ReadStdin(bool nul, std::vector<std::string>& files) {
-    std::string entry;
-    int c = 0;
-    while ((c = std::getchar()) != EOF) {
-        const bool end = nul ? c == '\0' : (c == '\n' || c == '\r');
-        if (!end) {
-            entry += static_cast<char>(c);
-            continue;
-        }
-        if (!entry.empty()) files.push_back(entry);
-        entry.clear();
-    }
-    if (!entry.empty()) files.push_back(entry);
-}
-
 } // namespace
 
 bool ParseJobs(const std::string& text, int& jobs) {
@@ -54,28 +82,11 @@ bool ParseJobs(const std::string& text, int& jobs) {
     return true;
 }
 
-bool ReadSources(cSourceOptions& options, std::vector<std::string>& files, std::ostream& err) {
-    files.clear();
-    files = options.files;
-    bool stdinUsed = false;
-    for (const auto& list : options.lists) {
-        if (list == "-") {
-            if (stdinUsed) continue;
-            stdinUsed = true;
-            ReadStdin(options.nulSeparated, files);
-            continue;
-        }
-        try {
-            mListFile::Read(list, [&files](std::string&& entry) {
-                files.push_back(entry);
-                return true;
-            });
-        } catch (const cError& e) {
-            PrintError(err, list, e);
-            return false;
-        }
-    }
-    if (options.nulSeparated && !stdinUsed) {
+cSourceReader::cSourceReader(const cSourceOptions& options, std::ostream& err) : o_(options), err_(err) {}
+cSourceReader::~cSourceReader() = default;
+
+bool cSourceReader::Check(cSourceOptions& options, std::ostream& err) {
+    if (options.nulSeparated && std::find(options.lists.begin(), options.lists.end(), "-") == options.lists.end()) {
         err << "pictrix-cli: -0 reads names from standard input: add --from -\n";
         options.usage = true;
         return false;
@@ -83,10 +94,203 @@ bool ReadSources(cSourceOptions& options, std::vector<std::string>& files, std::
     return true;
 }
 
-std::string ManifestLines(const cBatch::cSource& s, bool outputs) {
-    if (!s.read && !s.path.empty()) {
-        return SourceFields(s) + ",\"status\":\"failed\",\"error\":" + mJson::String(s.error) + "}\n";
+bool cSourceReader::Next(std::string& path) {
+    if (file_ < o_.files.size()) {
+        path = o_.files[file_++];
+        return true;
     }
+    while (pending_.empty()) {
+        if (failed_ || !Refill()) return false;
+    }
+    path = std::move(pending_.front());
+    pending_.pop_front();
+    return true;
+}
+
+// The next piece of the lists: false when they are all read (or one failed).
+bool cSourceReader::Refill() {
+    std::array<std::uint8_t, 1 << 16> chunk;
+    while (list_ < o_.lists.size()) {
+        const std::string& list = o_.lists[list_];
+        const bool standardInput = list == "-";
+        if (!splitter_) {
+            // Standard input is read once, whatever the number of "--from -".
+            if (standardInput && stdinUsed_) {
+                ++list_;
+                continue;
+            }
+            if (standardInput) {
+                stdinUsed_ = true;
+            } else {
+                open_ = std::make_unique<cReadFile>();
+                if (!open_->Open(list)) {
+                    PrintError(
+                        err_, list,
+                        cError(cError::kPathFileAccess, "pictrix-cli", mSysText::TextLine(open_->LastError(), list)));
+                    failed_ = true;
+                    return false;
+                }
+            }
+            offset_ = 0;
+            splitter_ = std::make_unique<cSplitter>(standardInput && o_.nulSeparated, pending_);
+        }
+        std::size_t got = 0;
+        std::uint32_t error = 0;
+        if (standardInput) {
+            ssize_t n = 0;
+            do n = ::read(STDIN_FILENO, chunk.data(), chunk.size());
+            while (n < 0 && errno == EINTR);
+            if (n < 0) error = mSysText::FromErrno(errno);
+            got = n > 0 ? static_cast<std::size_t>(n) : 0;
+        } else {
+            got = open_->ReadAt(offset_, chunk.data(), chunk.size());
+            if (got == 0) error = open_->LastError();
+        }
+        if (error != 0) {
+            PrintError(err_, list, cError(cError::kPathFileAccess, "pictrix-cli", mSysText::TextLine(error, list)));
+            failed_ = true;
+            return false;
+        }
+        if (got > 0) {
+            offset_ += got;
+            if (!splitter_->Feed(std::span<const std::uint8_t>(chunk.data(), got))) {
+                err_ << "pictrix-cli: " << Printable(list) << ": not a list of files: an entry is longer than "
+                     << mListFile::kMaxLineBytes << " bytes\n";
+                failed_ = true;
+                return false;
+            }
+            if (!pending_.empty()) return true;
+            continue;
+        }
+        splitter_->Finish();
+        splitter_.reset();
+        open_.reset();
+        ++list_;
+        if (!pending_.empty()) return true;
+    }
+    return false;
+}
+
+std::string Timestamp(std::int64_t ns) {
+    std::int64_t seconds = ns / 1'000'000'000;
+    std::int64_t rest = ns % 1'000'000'000;
+    if (rest < 0) {
+        rest += 1'000'000'000;
+        --seconds;
+    }
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    if (!::gmtime_r(&t, &tm)) return {};
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%09lldZ", tm.tm_year + 1900, tm.tm_mon + 1,
+                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<long long>(rest));
+    return text;
+}
+
+std::optional<std::string> PathOf(const mJson::cObject& record, const std::string& name) {
+    if (const auto bytes = record.String(name + "_bytes")) return mJson::FromBase64(*bytes);
+    return record.String(name);
+}
+
+bool InShard(const std::string& path, std::uint64_t k, std::uint64_t n) {
+    if (n <= 1) return true;
+    const std::string hex =
+        cSha256::Of(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(path.data()), path.size()));
+    std::uint64_t v = 0;
+    std::from_chars(hex.data(), hex.data() + 16, v, 16);
+    return v % n == k;
+}
+
+bool cEarlierManifest::Read(const std::string& path, std::ostream& err) {
+    entries_.clear();
+    end_ = 0;
+    if (!file_.Open(path)) {
+        err << "pictrix-cli: " << Printable(path)
+            << ": cannot read the manifest to resume from: " << Printable(mSysText::TextLine(file_.LastError(), path))
+            << '\n';
+        return false;
+    }
+    // Records longer than this are no records of ours: passed over.
+    constexpr std::size_t kMaxRecord = 16u << 20;
+    std::array<char, 1 << 16> chunk;
+    std::string line, source;
+    bool tooLong = false, failedGroup = false;
+    std::uint64_t at = 0, lineStart = 0, sourceStart = 0;
+    std::vector<std::string> outputs;
+    const auto take = [&](std::uint64_t lineEnd) {
+        const auto record = tooLong ? std::nullopt : mJson::ParseObject(line);
+        const auto name = record ? PathOf(*record, "source") : std::nullopt;
+        if (!name) {
+            // Not a record of a source: it ends what came before.
+            source.clear();
+            return;
+        }
+        if (*name != source || source.empty()) {
+            source = *name;
+            sourceStart = lineStart;
+            outputs.clear();
+            failedGroup = false;
+        }
+        const auto status = record->String("status");
+        if (record->Find("groups")) {
+            const auto size = record->Count("size");
+            const auto written = record->String("mtime");
+            if (status == "read" && !failedGroup && size && written) {
+                entries_[source] = {static_cast<std::uint64_t>(*size), *written, sourceStart, lineEnd - sourceStart,
+                                    std::move(outputs)};
+            }
+            end_ = lineEnd;
+            source.clear();
+            outputs.clear();
+            return;
+        }
+        if (status == "failed") failedGroup = true;
+        if (const auto output = PathOf(*record, "output")) {
+            const auto slash = output->rfind('/');
+            outputs.push_back(slash == std::string::npos ? *output : output->substr(slash + 1));
+        }
+    };
+    for (;;) {
+        const std::size_t got = file_.ReadAt(at, chunk.data(), chunk.size());
+        if (got == 0) {
+            if (file_.LastError() != 0) {
+                err << "pictrix-cli: " << Printable(path) << ": cannot read the manifest to resume from: "
+                    << Printable(mSysText::TextLine(file_.LastError(), path)) << '\n';
+                return false;
+            }
+            break;
+        }
+        for (std::size_t i = 0; i < got; ++i) {
+            const char c = chunk[i];
+            if (c != '\n') {
+                if (line.size() < kMaxRecord)
+                    line += c;
+                else
+                    tooLong = true;
+                continue;
+            }
+            take(at + i + 1);
+            line.clear();
+            tooLong = false;
+            lineStart = at + i + 1;
+        }
+        at += got;
+    }
+    // A last line without its line end is a record cut short: it counts for nothing.
+    return true;
+}
+
+const cEarlierManifest::cEntry* cEarlierManifest::Find(const std::string& source) const {
+    const auto it = entries_.find(source);
+    return it == entries_.end() ? nullptr : &it->second;
+}
+
+bool cEarlierManifest::Records(const cEntry& entry, std::string& into) {
+    into.resize(entry.length);
+    return file_.ReadAt(entry.offset, into.data(), into.size()) == entry.length;
+}
+
+std::string ManifestLines(const cBatch::cSource& s, bool outputs) {
     std::string lines;
     for (const auto& g : s.groups) {
         std::string r = SourceFields(s);
@@ -109,14 +313,24 @@ std::string ManifestLines(const cBatch::cSource& s, bool outputs) {
         r += "]";
         if (outputs) {
             const bool written = !g.output.empty();
-            r += ",\"output\":" + OrNull(g.output) + ",\"sha256\":" + (written ? OrNull(g.icoSha256) : "null") +
-                 ",\"status\":" + OrNull(g.status);
+            r += ",\"output\":" + OrNull(g.output);
+            if (!mJson::IsUtf8(g.output)) r += ",\"output_bytes\":" + mJson::String(mJson::Base64(g.output));
+            r += ",\"sha256\":" + (written ? OrNull(g.icoSha256) : "null") + ",\"status\":" + OrNull(g.status);
             if (!g.error.empty()) r += ",\"error\":" + mJson::String(g.error);
         } else if (!g.error.empty()) {
             // A group that could not be read says so in a listing too.
             r += ",\"status\":\"failed\",\"error\":" + mJson::String(g.error);
         }
         lines += r + "}\n";
+    }
+    if (s.complete && !s.path.empty()) {
+        // The source's own record: what was found, and that the run finished it.
+        lines += SourceFields(s) + ",\"size\":" + (s.stat.known ? std::to_string(s.stat.size) : "null") +
+                 ",\"mtime\":" + (s.stat.known ? mJson::String(Timestamp(s.stat.written)) : "null") +
+                 ",\"groups\":" + std::to_string(s.groups.size()) +
+                 ",\"status\":" + (s.read ? "\"read\"" : "\"failed\"");
+        if (!s.read) lines += ",\"error\":" + mJson::String(s.error);
+        lines += "}\n";
     }
     return lines;
 }

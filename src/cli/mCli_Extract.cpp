@@ -2,7 +2,11 @@
 // code as the search window's Extract command, at the scale of whole collections: sources from
 // lists and pipes, parallel loads, de-duplicated output, a manifest, progress on a terminal.
 
+#include <array>
+#include <atomic>
+#include <charconv>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <thread>
@@ -13,6 +17,7 @@
 #include "cli/mCli.h"
 #include "cli/mCliRecords.h"
 #include "platform/cStreamFile.h"
+#include "platform/mFileAt.h"
 #include "platform/mSysText.h"
 #include "search/cBatch.h"
 
@@ -20,21 +25,22 @@ namespace mCli {
 
 namespace {
 
-constexpr const char* kUsage = "usage: pictrix-cli extract [-o DIR] [--cursors] [--manifest FILE] [--dedupe] [--jobs "
-                               "N] [--from LIST] [-0] [--quiet] "
-                               "FILE...\n";
+constexpr const char* kUsage = "usage: pictrix-cli extract [-o DIR] [--cursors] [--manifest FILE] [--resume MANIFEST] "
+                               "[--names source|content] [--shard K/N] [--dedupe] [--jobs N] [--from LIST] [-0] "
+                               "[--quiet] FILE...\n";
 
-// One line redrawn in place on a terminal: files done of total, groups saved, speed, time left.
+// One line redrawn in place on a terminal: files done, groups saved, speed. (The sources are read
+// as the run goes, so their number is not known before the end.)
 class cProgress {
 public:
-    cProgress(bool shown, std::size_t total) : shown_(shown), total_(total), start_(std::chrono::steady_clock::now()) {}
+    explicit cProgress(bool shown) : shown_(shown), start_(std::chrono::steady_clock::now()) {}
     void Step(std::size_t done, std::int32_t saved) {
         if (!shown_) return;
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
         const double rate = seconds > 0 ? static_cast<double>(done) / seconds : 0;
         char line[160];
-        std::snprintf(line, sizeof line, "\r\033[K%zu/%zu files, %d groups saved, %.1f files/s, %.0f s left", done,
-                      total_, saved, rate, rate > 0 ? static_cast<double>(total_ - done) / rate : 0.0);
+        std::snprintf(line, sizeof line, "\r\033[K%zu %s, %d groups saved, %.1f files/s", done,
+                      done == 1 ? "file" : "files", saved, rate);
         std::fputs(line, stderr);
         std::fflush(stderr);
     }
@@ -45,16 +51,64 @@ public:
 
 private:
     bool shown_;
-    std::size_t total_;
     std::chrono::steady_clock::time_point start_;
 };
+
+// Signals that end a run: the run stops after the group it is writing, puts what waits in place,
+// ends the manifest on a whole record, prints the total and exits 128 + the signal's number. A
+// second SIGINT, SIGTERM or SIGHUP ends the process at once (the next run removes what it leaves).
+std::atomic<int> gSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+extern "C" void OnStopSignal(int n) { gSignal.store(n); }
+
+class cStopSignals {
+public:
+    cStopSignals() {
+        gSignal.store(0);
+        for (std::size_t i = 0; i < kSignals.size(); ++i) {
+            struct sigaction sa {};
+            sa.sa_handler = OnStopSignal;
+            sigemptyset(&sa.sa_mask);
+            sa.sa_flags = SA_RESTART | (kSignals[i] == SIGPIPE ? 0 : SA_RESETHAND);
+            ::sigaction(kSignals[i], &sa, &old_[i]);
+        }
+    }
+    ~cStopSignals() {
+        for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &old_[i], nullptr);
+    }
+    cStopSignals(const cStopSignals&) = delete;
+    cStopSignals& operator=(const cStopSignals&) = delete;
+
+private:
+    static constexpr std::array<int, 4> kSignals{SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+    std::array<struct sigaction, 4> old_{};
+};
+
+// "K/N" with 0 <= K < N.
+bool ParseShard(const std::string& text, std::uint64_t& k, std::uint64_t& n) {
+    const auto slash = text.find('/');
+    if (slash == std::string::npos) return false;
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    const auto a = std::from_chars(begin, begin + slash, k);
+    const auto b = std::from_chars(begin + slash + 1, end, n);
+    return a.ec == std::errc() && a.ptr == begin + slash && b.ec == std::errc() && b.ptr == end && n >= 1 &&
+           n <= 1'000'000 && k < n;
+}
+
+bool SameFile(const std::string& a, const mFileAt::cIdentity& b) {
+    mFileAt::cIdentity id;
+    return a != "-" && mFileAt::Follow(a, id) && id.SameFile(b);
+}
 
 } // namespace
 
 int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     cSourceOptions sources;
-    std::string folder = ".", manifestPath;
+    std::string folder = ".", manifestPath, resumePath, names = "source";
     bool dedupe = false, quiet = false, cursors = false;
+    std::uint64_t shardK = 0, shardN = 1;
     int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     bool options = true;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -71,6 +125,12 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
             if (!value(folder)) return err << kUsage, 2;
         } else if (options && a == "--manifest") {
             if (!value(manifestPath) || manifestPath.empty()) return err << kUsage, 2;
+        } else if (options && a == "--resume") {
+            if (!value(resumePath) || resumePath.empty() || resumePath == "-") return err << kUsage, 2;
+        } else if (options && a == "--names") {
+            if (!value(names) || (names != "source" && names != "content")) return err << kUsage, 2;
+        } else if (options && a == "--shard") {
+            if (!value(v) || !ParseShard(v, shardK, shardN)) return err << kUsage, 2;
         } else if (options && a == "--dedupe") {
             dedupe = true;
         } else if (options && a == "--cursors") {
@@ -92,52 +152,87 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
             sources.files.push_back(a);
         }
     }
-    std::vector<std::string> files;
-    if (!ReadSources(sources, files, err)) return sources.usage ? (err << kUsage, 2) : 1;
-    if (files.empty() || folder.empty()) return err << kUsage, 2;
+    if (!cSourceReader::Check(sources, err)) return err << kUsage, 2;
+    if ((sources.files.empty() && sources.lists.empty()) || folder.empty()) return err << kUsage, 2;
+    const bool manifestOut = manifestPath == "-";
+    if (!resumePath.empty() && manifestPath.empty()) {
+        err << "pictrix-cli: --resume carries an earlier manifest's records into a new one: add --manifest\n";
+        return 2;
+    }
     // A manifest written over one of the sources or the list would destroy what it describes (a
-    // shell glob can do this by accident): refused before anything is written.
-    if (!manifestPath.empty() && manifestPath != "-") {
-        struct stat m {};
-        if (::stat(manifestPath.c_str(), &m) == 0) {
-            const auto same = [&m](const std::string& path) {
-                struct stat st {};
-                return path != "-" && ::stat(path.c_str(), &st) == 0 && st.st_dev == m.st_dev && st.st_ino == m.st_ino;
-            };
-            const auto hit = std::find_if(files.begin(), files.end(), same);
-            const auto list = std::find_if(sources.lists.begin(), sources.lists.end(), same);
-            if (hit != files.end() || list != sources.lists.end()) {
-                err << "pictrix-cli: " << Printable(manifestPath) << ": the manifest would overwrite "
-                    << (hit != files.end() ? "one of the files to extract from" : "the list of files to extract from")
-                    << "; name another file\n";
-                return 2;
-            }
+    // shell glob can do this by accident): refused before anything is written. A source read from
+    // a list that turns out to be the manifest is passed over.
+    mFileAt::cIdentity manifestId;
+    const bool manifestExists = !manifestPath.empty() && !manifestOut && mFileAt::Follow(manifestPath, manifestId);
+    if (manifestExists) {
+        const auto same = [&](const std::string& path) { return SameFile(path, manifestId); };
+        const bool source = std::any_of(sources.files.begin(), sources.files.end(), same);
+        if (source || std::any_of(sources.lists.begin(), sources.lists.end(), same)) {
+            err << "pictrix-cli: " << Printable(manifestPath) << ": the manifest would overwrite "
+                << (source ? "one of the files to extract from" : "the list of files to extract from")
+                << "; name another file\n";
+            return 2;
         }
     }
 
+    cBatch batch;
+    cBatch::cOptions o;
+    o.folder = folder;
+    o.jobs = jobs;
+    o.dedupe = dedupe;
+    o.cursors = cursors;
+    // Every language of a group stored in several is saved, each with its language in its name.
+    o.languages = true;
+    o.digests = !manifestPath.empty();
+    o.contentNames = names == "content";
+    // Runs with names of their sources' would replace each other's files: one at a time.
+    o.lock = true;
+    cBatch::cHooks hooks;
+    hooks.Error = [&](const std::string& source, const cError& e) { PrintError(err, source, e); };
+    if (!batch.Begin(o, hooks)) return 2;
+
+    // An earlier manifest to resume from: continued in place when it is the manifest itself.
+    cEarlierManifest earlier;
+    mFileAt::cIdentity resumeId;
+    const bool resuming = !resumePath.empty();
+    if (resuming && !earlier.Read(resumePath, err)) return 1;
+    const bool inPlace =
+        resuming && manifestExists && mFileAt::Follow(resumePath, resumeId) && resumeId.SameFile(manifestId);
+
     // The manifest: standard output, or a file the user named, written record by record.
     cStreamFile manifestFile;
-    const bool manifestOut = manifestPath == "-";
-    if (!manifestPath.empty() && !manifestOut && !manifestFile.Open(manifestPath)) {
+    if (!manifestPath.empty() && !manifestOut &&
+        !(inPlace ? manifestFile.Continue(manifestPath, earlier.End()) : manifestFile.Open(manifestPath))) {
         err << "pictrix-cli: " << Printable(manifestPath)
             << ": cannot write the manifest: " << Printable(mSysText::TextLine(manifestFile.LastError(), manifestPath))
             << '\n';
         return 1;
     }
+    if (manifestFile.LastError() == 0 && !manifestOut && !manifestPath.empty())
+        mFileAt::Follow(manifestPath, manifestId);
     std::ostream& said = manifestOut ? err : out; // what is not the manifest
     bool manifestFailed = false;
 
-    cProgress progress(!quiet && ::isatty(STDERR_FILENO) == 1, files.size());
-    std::size_t done = 0;
-    cBatch batch;
-    cBatch::cHooks hooks;
+    cStopSignals signals;
+    cSourceReader reader(sources, err);
+    const auto next = [&](std::string& path) {
+        while (reader.Next(path)) {
+            if (!InShard(path, shardK, shardN)) continue;
+            // The manifest, found among the sources of a list: not a file of the collection.
+            if (!manifestPath.empty() && !manifestOut && SameFile(path, manifestId)) continue;
+            return true;
+        }
+        return false;
+    };
+    cProgress progress(!quiet && ::isatty(STDERR_FILENO) == 1);
+    std::size_t done = 0, passed = 0;
+    hooks.KeepGoing = [&] { return gSignal.load() == 0 && !manifestFailed; };
     hooks.Status = [&](const std::string&, const std::string& text) {
         if (quiet) return;
         std::string_view line = text;
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
         if (!line.empty() && !progress.Shown()) said << Printable(line) << '\n';
     };
-    hooks.Error = [&](const std::string& source, const cError& e) { PrintError(err, source, e); };
     hooks.Renamed = [&](const std::string& source, const std::string& wanted, const std::string& used,
                         mExtract::eRename why) {
         err << "pictrix-cli: " << Printable(source) << ": " << Printable(wanted) << ' ' << mExtract::RenameReason(why)
@@ -147,37 +242,63 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
         err << "pictrix-cli: " << Printable(source) << ": " << Printable(wanted)
             << " is too long for a file name; saved as " << Printable(used) << '\n';
     };
+    if (resuming) {
+        hooks.PassOver = [&](const cBatch::cSource& found, std::vector<std::string>& outputs) {
+            const cEarlierManifest::cEntry* e = earlier.Find(found.path);
+            if (!e || !found.stat.known || e->size != found.stat.size || e->written != Timestamp(found.stat.written))
+                return false;
+            if (!o.contentNames) outputs = e->outputs;
+            return true;
+        };
+    }
+    const auto write = [&](const std::string& lines) {
+        if (manifestPath.empty() || manifestFailed) return;
+        if (manifestOut) {
+            out << lines;
+            out.flush();
+            manifestFailed = !out;
+        } else if (!manifestFile.WriteWhole(std::span<const std::uint8_t>(
+                       reinterpret_cast<const std::uint8_t*>(lines.data()), lines.size()))) {
+            manifestFailed = true;
+            err << "pictrix-cli: " << Printable(manifestPath) << ": cannot write the manifest: "
+                << Printable(mSysText::TextLine(manifestFile.LastError(), manifestPath))
+                << "; the run stops, its last record is whole\n";
+        }
+    };
     hooks.Done = [&](const cBatch::cSource& record) {
-        if (!manifestPath.empty()) {
-            const std::string lines = ManifestLines(record, true);
-            if (manifestOut) {
-                out << lines;
-                out.flush();
-            } else if (!manifestFailed && !manifestFile.Write(lines.data(), lines.size())) {
+        if (record.passedOver) {
+            ++passed;
+            // Its records, as the earlier run wrote them; already there when continuing in place.
+            std::string lines;
+            if (!inPlace && (!manifestPath.empty()) && !earlier.Records(*earlier.Find(record.path), lines)) {
                 manifestFailed = true;
-                err << "pictrix-cli: " << Printable(manifestPath) << ": cannot write the manifest: "
-                    << Printable(mSysText::TextLine(manifestFile.LastError(), manifestPath)) << '\n';
+                err << "pictrix-cli: " << Printable(resumePath)
+                    << ": the manifest to resume from could not be read again\n";
             }
+            if (!inPlace) write(lines);
+        } else {
+            write(ManifestLines(record, true));
         }
         progress.Step(++done, batch.IconsSaved());
     };
 
-    cBatch::cOptions o;
-    o.folder = folder;
-    o.jobs = jobs;
-    o.dedupe = dedupe;
-    o.cursors = cursors;
-    // Every language of a group stored in several is saved, each with its language in its name.
-    o.languages = true;
-    o.digests = !manifestPath.empty();
-    const bool ok = batch.Run(files, o, hooks);
+    const bool ok = batch.Run(next, o, hooks);
     progress.End();
     if (!manifestPath.empty() && !manifestOut && !manifestFile.Commit() && !manifestFailed) {
         manifestFailed = true;
         err << "pictrix-cli: " << Printable(manifestPath) << ": cannot write the manifest\n";
     }
-    said << batch.TotalText() << '\n';
-    return ok && !manifestFailed ? 0 : 1;
+    std::string totalText = batch.TotalText();
+    if (passed > 0)
+        totalText += "; " + std::to_string(passed) + (passed == 1 ? " file was" : " files were") +
+                     " passed over, finished by the run resumed";
+    said << totalText << '\n';
+    if (const int n = gSignal.load()) {
+        said << "pictrix-cli: stopped by signal " << n << "; the manifest ends with the last file finished\n";
+        said.flush();
+        return 128 + n;
+    }
+    return ok && !manifestFailed && !reader.Failed() ? 0 : 1;
 }
 
 } // namespace mCli

@@ -36,8 +36,8 @@ int ListJson(const tArgs& args, std::ostream& out, std::ostream& err) {
             sources.files.push_back(a);
         }
     }
-    std::vector<std::string> files;
-    if (!ReadSources(sources, files, err)) return sources.usage ? 2 : 1;
+    if (!cSourceReader::Check(sources, err)) return 2;
+    cSourceReader reader(sources, err);
     cBatch batch;
     cBatch::cHooks hooks;
     hooks.Error = [&](const std::string& source, const cError& e) { PrintError(err, source, e); };
@@ -48,7 +48,8 @@ int ListJson(const tArgs& args, std::ostream& out, std::ostream& err) {
     o.digests = true;
     o.cursors = true;
     o.languages = true;
-    return batch.Run(files, o, hooks) ? 0 : 1;
+    const bool ok = batch.Run([&reader](std::string& path) { return reader.Next(path); }, o, hooks);
+    return ok && !reader.Failed() ? 0 : 1;
 }
 
 } // namespace

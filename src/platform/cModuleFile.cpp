@@ -307,3 +307,9 @@ bool cModuleFile::EnumResourceNames(const cResourceID& type, const tEnumProc& pr
     const std::shared_ptr<cDirectory> names = format_ == eFormat::kNE ? NamesNE(*typeKey) : NamesPE(*typeKey);
     return names && EnumIds(names, proc);
 }
+
+bool cModuleFile::HasResourceTable() const noexcept {
+    if (!t_) return false;
+    if (t_->format == eFormat::kNE) return !t_->neTable.empty();
+    return t_->rsrcRva != 0 && t_->rsrcSize != 0;
+}

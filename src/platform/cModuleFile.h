@@ -123,6 +123,9 @@ public:
     std::optional<std::pair<cResourceID, cResource>> FirstResource(const cResourceID& type);
 
     std::uint32_t LastError() const noexcept { return lastError_; }
+    // The module names a resource table at all (a PE data directory entry that is not empty, an NE
+    // table that is). One that is named but damaged still counts: reading it fails.
+    bool HasResourceTable() const noexcept;
     void SetLastError(std::uint32_t code) noexcept { lastError_ = code; }
     // The system text of LastError(), ending in CR LF, with the file's name for "%1".
     std::string LastErrorText() const;

@@ -3,17 +3,29 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <time.h>
+#include <vector>
 #include <unistd.h>
 
 #include "platform/cReplaceFile.h"
 #include "platform/mSysText.h"
 
-cOutputFolder::~cOutputFolder() { Finish(); }
+cOutputFolder::~cOutputFolder() {
+    Finish();
+    CloseSubfolders();
+}
+
+void cOutputFolder::CloseSubfolders() {
+    for (const auto& [name, fd] : subfolders_) ::close(fd);
+    subfolders_.clear();
+}
 
 bool cOutputFolder::Open(const std::string& folder) {
     Finish();
+    CloseSubfolders();
     files_.clear();
     sources_.clear();
     stale_.clear();
@@ -76,6 +88,23 @@ void cOutputFolder::Probe() {
 void cOutputFolder::AddSource(const std::string& path) {
     struct stat st {};
     if (!path.empty() && ::stat(path.c_str(), &st) == 0) sources_.insert(KeyOf(mFileAt::IdentityOf(st)));
+}
+
+bool cOutputFolder::Lock() {
+    if (::flock(folder_.Fd(), LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno == EWOULDBLOCK || errno == EINTR) {
+        lastError_ = mSysText::kSharingViolation;
+        return false;
+    }
+    // A file system without locks (some network ones): the run goes on as it always has.
+    return true;
+}
+
+void cOutputFolder::Adopt(const std::string& name, const std::string& source) {
+    const mFileAt::cAt at = mFileAt::At(folder_.Fd(), name);
+    if (at.kind != mFileAt::eKind::kRegular) return;
+    files_[KeyOf(at.identity)] = {source, 0, at.identity};
+    if (foldsWithoutIdentity_) byFolded_[Folded(name)] = KeyOf(at.identity);
 }
 
 void cOutputFolder::SetSource(const std::string& source) {
@@ -154,6 +183,31 @@ cOutputFolder::eWrite cOutputFolder::Write(const std::string& name, std::span<co
     return WriteOnce(name, bytes, roomShort);
 }
 
+bool cOutputFolder::Holds(int dir, const std::string& name, const mFileAt::cAt& at,
+                          std::span<const std::uint8_t> bytes) {
+    if (at.kind != mFileAt::eKind::kRegular || at.identity.size != static_cast<std::int64_t>(bytes.size()))
+        return false;
+    const int fd = ::openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && mFileAt::IdentityOf(st) == at.identity;
+    std::vector<std::uint8_t> chunk(std::min<std::size_t>(bytes.size(), 1 << 16) + 1);
+    std::size_t done = 0;
+    while (same) {
+        const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            same = n == 0 && done == bytes.size();
+            break;
+        }
+        const auto got = static_cast<std::size_t>(n);
+        same = got <= bytes.size() - done && std::equal(chunk.begin(), chunk.begin() + n, bytes.begin() + done);
+        done += got;
+    }
+    ::close(fd);
+    return same;
+}
+
 cOutputFolder::eWrite cOutputFolder::WriteOnce(const std::string& name, std::span<const std::uint8_t> bytes,
                                                bool& roomShort) {
     lastError_ = 0;
@@ -166,6 +220,11 @@ cOutputFolder::eWrite cOutputFolder::WriteOnce(const std::string& name, std::spa
     cKey target = replaces ? KeyOf(found.identity) : cKey{};
     if (own && files_.find(target) == files_.end()) target = KeyOf(mine->identity);
     const auto waits = replaces ? waitingAt_.find(target) : waitingAt_.end();
+    if (replaces && waits == waitingAt_.end() && Holds(dir, name, found, bytes)) {
+        // The bytes are there already: nothing is replaced, and the file is the run's.
+        Record(target, name, found.identity);
+        return eWrite::kUnchanged;
+    }
     // A replacement of the user's file waits for the run's flush, and so does a later version of
     // a file whose replacement already waits.
     const bool defer = replaces && (!own || waits != waitingAt_.end());
@@ -226,6 +285,85 @@ cOutputFolder::eWrite cOutputFolder::WriteOnce(const std::string& name, std::spa
     files_[target] = {source_, listing_, own ? mine->identity : found.identity};
     if (foldsWithoutIdentity_) byFolded_[Folded(name)] = target;
     return eWrite::kDone;
+}
+
+int cOutputFolder::Subfolder(const std::string& sub) {
+    const auto it = subfolders_.find(sub);
+    if (it != subfolders_.end()) return it->second;
+    if (::mkdirat(folder_.Fd(), sub.c_str(), 0777) != 0 && errno != EEXIST) {
+        lastError_ = mSysText::FromErrno(errno);
+        return -1;
+    }
+    // Never through a link: the subfolder is the folder's own.
+    const int fd = ::openat(folder_.Fd(), sub.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        lastError_ = errno == ELOOP ? mFileAt::kLinkAtName : mSysText::FromErrno(errno);
+        return -1;
+    }
+    // Temporary files that a run which ended left here (runs in parallel may be writing younger
+    // ones).
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const std::int64_t nowNs = std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+    const int scan = ::dup(fd);
+    if (scan >= 0) {
+        if (DIR* dir = ::fdopendir(scan)) {
+            std::vector<std::string> old;
+            while (const dirent* e = ::readdir(dir)) {
+                std::string stem;
+                if (!cReplaceFile::IsTempName(e->d_name, stem)) continue;
+                const mFileAt::cAt at = mFileAt::At(fd, e->d_name);
+                if (at.kind == mFileAt::eKind::kRegular && nowNs - at.identity.written > kStaleContentNs)
+                    old.emplace_back(e->d_name);
+            }
+            ::closedir(dir);
+            for (const auto& name : old) ::unlinkat(fd, name.c_str(), 0);
+        } else {
+            ::close(scan);
+        }
+    }
+    subfolders_.emplace(sub, fd);
+    return fd;
+}
+
+cOutputFolder::eWrite cOutputFolder::WriteContent(const std::string& sub, const std::string& name,
+                                                  std::span<const std::uint8_t> bytes) {
+    lastError_ = 0;
+    const int dir = Subfolder(sub);
+    if (dir < 0) return eWrite::kOpenFailed;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const mFileAt::cAt at = mFileAt::At(dir, name);
+        if (at.kind == mFileAt::eKind::kRegular && Holds(dir, name, at, bytes)) return eWrite::kUnchanged;
+        if (const std::uint32_t refused =
+                at.kind == mFileAt::eKind::kLink ? mFileAt::kLinkAtName : mFileAt::Refusal(at)) {
+            lastError_ = refused;
+            return eWrite::kOpenFailed;
+        }
+        cReplaceFile out;
+        if (!out.Open(dir, name, cReplaceFile::eName::kMade)) {
+            lastError_ = out.LastError();
+            return eWrite::kOpenFailed;
+        }
+        if (!out.Write(bytes) || !out.Close()) {
+            lastError_ = out.LastError();
+            return eWrite::kWriteFailed;
+        }
+        std::string temp = out.ReleaseTemp();
+        // A file at the name whose bytes are not its digest is damaged: it is replaced. A new name
+        // never replaces what another run placed meanwhile.
+        const int error = at.kind == mFileAt::eKind::kRegular
+                              ? (::renameat(dir, temp.c_str(), dir, name.c_str()) == 0 ? 0 : errno)
+                              : cReplaceFile::PlaceNew(dir, temp, name);
+        if (error == 0) return eWrite::kDone;
+        ::unlinkat(dir, temp.c_str(), 0);
+        if (error != EEXIST) {
+            lastError_ = mSysText::FromErrno(error);
+            return eWrite::kWriteFailed;
+        }
+        // Another run placed it first: look again.
+    }
+    lastError_ = mSysText::kFileExists;
+    return eWrite::kWriteFailed;
 }
 
 std::vector<cOutputFolder::cFailure> cOutputFolder::Finish() {

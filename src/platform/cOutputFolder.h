@@ -21,6 +21,17 @@
 // earlier run left behind (killed before it could finish) are removed as the run writes their
 // names. The destructor finishes a run that was not finished.
 //
+// A file at an output name that already holds exactly the bytes to be written is left as it is
+// (kUnchanged): a rerun into a folder that holds its outputs touches nothing, and the file counts
+// as the run's from then on.
+//
+// Content names (WriteContent): a file named after the digest of its bytes in a subfolder of two
+// hex digits. Such a file is the same whoever writes it, so runs in parallel into one folder are
+// harmless by construction: an existing file with the right bytes is kept, a new one is placed
+// without replacing anything that appeared meanwhile, and a temporary file is removed only when it
+// is old enough that no live run can still be writing it. Default names are not: Lock takes the
+// folder for one run at a time.
+//
 // Some file systems fold names but give each spelling an inode number of its own (FUSE drivers
 // without stable inode numbers, such as FAT's): Open tells them by a probe file, and there the run
 // also knows its files by their names folded to lower case (ASCII), so that folding never lets one
@@ -39,7 +50,7 @@
 class cOutputFolder {
 public:
     enum class eAt { kFree, kUsers, kThisListing, kEarlierListing, kOtherSource, kSource, kLink, kOther };
-    enum class eWrite { kDone, kOpenFailed, kWriteFailed };
+    enum class eWrite { kDone, kUnchanged, kOpenFailed, kWriteFailed };
     // A replacement that could not be made: the target keeps its old bytes.
     struct cFailure {
         std::string path;
@@ -49,6 +60,8 @@ public:
     static constexpr std::uint64_t kMaxWaitingBytes = 256ull << 20;
     static constexpr std::size_t kMaxWaiting = 4096;
     static constexpr std::uint64_t kRoomMargin = 4ull << 20;
+    // A temporary file of a content name older than this is left over from a run that ended.
+    static constexpr std::int64_t kStaleContentNs = 15ll * 60 * 1'000'000'000;
 
     cOutputFolder() = default;
     ~cOutputFolder();
@@ -63,10 +76,21 @@ public:
     // The outputs written next are a new listing of `source`.
     void SetSource(const std::string& source);
 
+    // Takes the folder for this run alone (an exclusive lock on the opened folder, released when
+    // the run closes it). False when another run holds it; true also where the file system has no
+    // locks to give.
+    bool Lock();
+    // The file at `name` was written by an earlier run from `source` (whose records this run
+    // carries on): from now on it is this run's file of that source.
+    void Adopt(const std::string& name, const std::string& source);
+
     eAt At(const std::string& name) const;
     // Writes `bytes` as `name` (one component), through the folder. What failed (LastError()
     // says why): opening (the name refused, no room for a temporary file) or writing.
     eWrite Write(const std::string& name, std::span<const std::uint8_t> bytes);
+    // Writes `bytes` as `name` (one component) in the subfolder `sub` (one component, made when
+    // missing): a content name. kUnchanged when a file there already holds these bytes.
+    eWrite WriteContent(const std::string& sub, const std::string& name, std::span<const std::uint8_t> bytes);
     // Makes every waiting replacement durable and puts it in place; answers those that failed,
     // with those of an early finish.
     std::vector<cFailure> Finish();
@@ -107,6 +131,8 @@ private:
     void Probe();
     const cFile* Known(const std::string& name, const mFileAt::cAt& at) const;
     static std::string Folded(const std::string& name);
+    static bool Holds(int dir, const std::string& name, const mFileAt::cAt& at, std::span<const std::uint8_t> bytes);
+    int Subfolder(const std::string& sub);
 
     cFolder folder_;
     std::unordered_map<cKey, cFile, cKeyHash> files_;
@@ -117,6 +143,8 @@ private:
     bool foldsWithoutIdentity_ = false; // the probe found names folded onto inodes of their own
     std::unordered_map<std::string, cKey> byFolded_; // there: a folded name -> the file written
     std::vector<cFailure> failed_;
+    std::unordered_map<std::string, int> subfolders_; // content names: "ab" -> the opened subfolder
+    void CloseSubfolders();
     std::string source_;
     std::uint64_t listing_ = 0;
     std::uint64_t waitingBytes_ = 0;

@@ -13,8 +13,35 @@ cStreamFile::~cStreamFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool cStreamFile::Open(const std::string& path) {
+bool cStreamFile::Open(const std::string& path) { return OpenAt(path, false); }
+
+bool cStreamFile::Continue(const std::string& path, std::uint64_t keep) {
+    if (!OpenAt(path, true)) return false;
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || static_cast<std::uint64_t>(st.st_size) < keep ||
+        ::ftruncate(fd_, static_cast<off_t>(keep)) != 0 || ::lseek(fd_, static_cast<off_t>(keep), SEEK_SET) < 0) {
+        lastError_ = mSysText::FromErrno(errno ? errno : EINVAL);
+        ::close(fd_);
+        fd_ = -1;
+        return false;
+    }
+    size_ = keep;
+    return true;
+}
+
+bool cStreamFile::WriteWhole(std::span<const std::uint8_t> bytes) {
+    const std::uint64_t before = size_;
+    if (Write(bytes)) return true;
+    if (fd_ >= 0 && ::ftruncate(fd_, static_cast<off_t>(before)) == 0) {
+        ::lseek(fd_, static_cast<off_t>(before), SEEK_SET);
+        size_ = before;
+    }
+    return false;
+}
+
+bool cStreamFile::OpenAt(const std::string& path, bool keep) {
     cReplaceFile::IgnoreFileSizeSignal();
+    size_ = 0;
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     lastError_ = 0;
@@ -40,8 +67,8 @@ bool cStreamFile::Open(const std::string& path) {
         return false;
     }
     const bool exists = at.kind == mFileAt::eKind::kRegular;
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | (exists ? 0 : O_EXCL), 0666);
+    const int fd = ::open(
+        path.c_str(), O_WRONLY | O_CREAT | (keep ? 0 : O_TRUNC) | O_NONBLOCK | O_CLOEXEC | (exists ? 0 : O_EXCL), 0666);
     if (fd < 0) {
         lastError_ = mSysText::FromErrno(errno, path);
         return false;
@@ -71,6 +98,7 @@ bool cStreamFile::Write(std::span<const std::uint8_t> bytes) {
             return false;
         }
         p += n;
+        size_ += static_cast<std::uint64_t>(n);
         left -= static_cast<std::size_t>(n);
     }
     return true;

@@ -17,6 +17,12 @@ public:
     cStreamFile& operator=(const cStreamFile&) = delete;
 
     bool Open(const std::string& path);
+    // Opens an existing file to go on writing it after its first `keep` bytes (what comes after
+    // them is cut off).
+    bool Continue(const std::string& path, std::uint64_t keep);
+    // Writes `bytes` whole or not at all: a write that fails part way (a full disk) cuts the file
+    // back to where it ended before, so that it never ends in a piece of a record.
+    bool WriteWhole(std::span<const std::uint8_t> bytes);
     bool Write(std::span<const std::uint8_t> bytes);
     bool Write(const void* data, std::size_t n) {
         return Write(std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(data), n));
@@ -26,6 +32,8 @@ public:
     std::uint32_t LastError() const noexcept { return lastError_; }
 
 private:
+    bool OpenAt(const std::string& path, bool keep);
     int fd_ = -1;
+    std::uint64_t size_ = 0; // what was written so far
     std::uint32_t lastError_ = 0;
 };

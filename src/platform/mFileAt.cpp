@@ -61,3 +61,16 @@ std::uint32_t Refusal(const cAt& at) {
 }
 
 } // namespace mFileAt
+
+namespace mFileAt {
+
+bool Follow(const std::string& path, cIdentity& identity) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return false;
+    identity = IdentityOf(st);
+    return true;
+}
+
+} // namespace mFileAt
+
+bool mFileAt::Writable(int folder) { return ::faccessat(folder, ".", W_OK | X_OK, AT_EACCESS) == 0; }

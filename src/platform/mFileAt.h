@@ -43,6 +43,11 @@ inline constexpr std::uint32_t kLinkAtName = 80;
 cAt At(int folder, const std::string& name);
 cAt At(const std::string& path);
 cIdentity IdentityOf(const struct stat& st);
+// The identity of the file a path leads to (links followed); false when it cannot be looked at.
+bool Follow(const std::string& path, cIdentity& identity);
+// True when this user may create files in the folder `folder` (its permissions and the file
+// system's: a read-only mount is not writable).
+bool Writable(int folder);
 
 // The code that refuses writing over what stands there, or 0 where a writer may go on: a folder,
 // FIFO or device is refused (mSysText::kOpenFailed), a regular file this user may not write

@@ -78,6 +78,10 @@ mFileKind::eKind Load(const std::string& file, std::vector<cFileIcon>& icons, co
     }
     // What every group of the file keeps together is held to one budget.
     cLoadBudget budget(resources.hModule()->FileSize());
+    if (options.emptyWithoutResources && !resources.Module()->HasResourceTable()) {
+        Report(hooks, eStep::NoGroupType);
+        return kind;
+    }
     resources.GetResourceTypes();
     const std::int32_t iconType = resources.IndexOfResourceType(kRtGroupIcon);
     const std::int32_t cursorType = options.cursors ? resources.IndexOfResourceType(kRtGroupCursor) : 0;

@@ -73,6 +73,9 @@ struct cOptions {
     // (ascending language numbers), each read in its own language and labelled with it
     // (cFileIcon::LanguageShown, Label); every group of a PE module carries its Language().
     bool languages = true;
+    // A module without a resource table holds no groups (NoGroupType), where otherwise the load
+    // fails with the system's "did not contain a resource section".
+    bool emptyWithoutResources = false;
 };
 
 // The options of a load as it was before cursors and languages: icon groups alone, each once.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <limits>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "base/mLanguage.h"
 #include "base/mSha256.h"
 #include "platform/cReadFile.h"
+#include "platform/mFileAt.h"
 #include "platform/mSysText.h"
 
 // What a worker leaves for the committer: the record so far, the loaded source and what the load
@@ -30,6 +32,8 @@ struct cBatch::cLoaded {
     std::vector<cEvent> events;
     std::uint64_t held = 0; // the bytes of the image blocks it holds
     std::vector<cGroup> failed; // the groups that could not be read, each with its position
+    std::vector<std::string> carried; // passed over: the outputs an earlier run wrote for it
+    bool registered = false; // its identity is among the run's sources
 };
 
 namespace {
@@ -68,6 +72,7 @@ const char* StatusOf(mExtract::eOutcome o) {
     case mExtract::eOutcome::kSaved: return "saved";
     case mExtract::eOutcome::kRenamed: return "renamed";
     case mExtract::eOutcome::kDuplicate: return "duplicate";
+    case mExtract::eOutcome::kUnchanged: return "unchanged";
     case mExtract::eOutcome::kFailed: return "failed";
     }
     return "";
@@ -75,14 +80,26 @@ const char* StatusOf(mExtract::eOutcome o) {
 
 } // namespace
 
-void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& into) const {
+void cBatch::Load(const std::string& path, const cOptions& options, const cHooks& hooks, cLoaded& into) const {
     into.record.path = path;
     if (path.empty()) return;
-    mExtract::cLoadHooks hooks;
-    hooks.Status = [&into](const std::string& text) { into.events.push_back({text, std::nullopt}); };
-    hooks.ReportError = [&into](const cError& e) { into.events.push_back({{}, e}); };
+    // Looked at before it is read: a file changed while it is read shows a later time than this.
+    mFileAt::cIdentity id;
+    if (mFileAt::Follow(path, id)) {
+        into.record.stat = {true, static_cast<std::uint64_t>(id.size), id.device, id.inode, id.written};
+    }
+    if (hooks.PassOver && hooks.PassOver(into.record, into.carried)) {
+        into.record.passedOver = true;
+        into.record.read = true;
+        into.source.path = path;
+        into.source.read = true;
+        return;
+    }
+    mExtract::cLoadHooks h;
+    h.Status = [&into](const std::string& text) { into.events.push_back({text, std::nullopt}); };
+    h.ReportError = [&into](const cError& e) { into.events.push_back({{}, e}); };
     // A group that cannot be read fails alone: a failed record in its place, the others saved.
-    hooks.GroupFailed = [&into](const mIconGroups::cFailure& f) {
+    h.GroupFailed = [&into](const mIconGroups::cFailure& f) {
         cGroup g;
         g.position = f.position;
         g.id = f.group.id;
@@ -97,7 +114,7 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
     };
     try {
         cError::Guarded([&] {
-            into.source = mExtract::Load(path, {options.cursors, options.languages}, hooks);
+            into.source = mExtract::Load(path, {options.cursors, options.languages, true}, h);
             into.record.read = into.source.read;
             if (!into.source.read) {
                 for (auto it = into.events.rbegin(); it != into.events.rend(); ++it) {
@@ -137,7 +154,7 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
                     if (icon.IsCursor()) image.hotspot = icon.Hotspot(n);
                     g.images.push_back(std::move(image));
                 }
-                if (options.write && (options.digests || options.dedupe)) {
+                if (options.write && (options.digests || options.dedupe || options.contentNames)) {
                     const std::vector<std::uint8_t> ico = icon.IcoBytes();
                     g.icoSha256 = cSha256::Of(ico);
                     into.icoBytes.push_back(ico.size());
@@ -161,6 +178,12 @@ void cBatch::Load(const std::string& path, const cOptions& options, cLoaded& int
 bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hooks) {
     cSource& record = loaded.record;
     const std::string& path = record.path;
+    if (record.passedOver) {
+        // Its files are those of an earlier run: this run knows them as that source's.
+        for (const auto& name : loaded.carried) run_.Folder().Adopt(name, path);
+        if (hooks.Done) hooks.Done(record);
+        return true;
+    }
     for (const auto& e : loaded.events) {
         if (e.error) {
             if (hooks.Error) hooks.Error(path, *e.error);
@@ -169,14 +192,20 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
         }
     }
     bool ok = path.empty() || loaded.source.read;
+    bool stopped = false;
     if (options.write && loaded.source.read && !loaded.source.icons.empty()) {
         mExtract::cSaveHooks h;
+        h.KeepGoing = [&] {
+            if (hooks.KeepGoing && !hooks.KeepGoing()) stopped = true;
+            return !stopped;
+        };
         h.Status = [&](const std::string& text) {
             if (hooks.Status) hooks.Status(path, text);
         };
         h.ReportError = [&](const cError& e) {
             if (hooks.Error) hooks.Error(path, e);
         };
+        h.Digest = [&](std::int32_t k) { return record.groups[static_cast<std::size_t>(k - 1)].icoSha256; };
         if (options.dedupe) {
             h.KeptCopy = [&](std::int32_t k) -> std::optional<std::string> {
                 const std::string& digest = record.groups[static_cast<std::size_t>(k - 1)].icoSha256;
@@ -191,10 +220,13 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
             g.output = o.outcome == mExtract::eOutcome::kFailed ? std::string() : o.path;
             if (o.error) g.error = o.error->Description();
             if (o.outcome == mExtract::eOutcome::kDuplicate) ++duplicates_;
+            if (o.outcome == mExtract::eOutcome::kUnchanged) ++unchanged_;
             if (o.outcome == mExtract::eOutcome::kSaved || o.outcome == mExtract::eOutcome::kRenamed) {
                 bytesWritten_ += loaded.icoBytes[static_cast<std::size_t>(o.group - 1)];
-                if (options.dedupe) kept_.emplace(g.icoSha256, o.path);
             }
+            if (options.dedupe && o.outcome != mExtract::eOutcome::kDuplicate &&
+                o.outcome != mExtract::eOutcome::kFailed)
+                kept_.emplace(g.icoSha256, o.path);
             if (!o.wanted.empty()) {
                 if (o.shortened && hooks.Shortened)
                     hooks.Shortened(path, o.wanted, o.path);
@@ -203,6 +235,14 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
             }
         };
         ok = mExtract::Save(run_, loaded.source, h) && ok;
+        if (stopped) {
+            // Stopped between groups: the groups not written have no record, the source is not
+            // complete, and it is no failure.
+            std::erase_if(record.groups, [](const cGroup& g) { return g.status.empty(); });
+            record.complete = false;
+            loaded.failed.clear();
+            stopped_ = true;
+        }
         // The groups after a failed one are not written, as the search window leaves them.
         for (auto& g : record.groups) {
             if (!g.status.empty()) continue;
@@ -217,8 +257,32 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
         std::stable_sort(record.groups.begin(), record.groups.end(),
                          [](const cGroup& a, const cGroup& b) { return a.position < b.position; });
     }
-    if (hooks.Done) hooks.Done(record);
+    // The record goes out once its files are in place.
+    if (options.write && (run_.Folder().Waiting() > 0 || !held_.empty())) {
+        held_.push_back(std::move(record));
+        if (run_.Folder().Waiting() == 0 || held_.size() >= kMaxHeld) ok = Settle(hooks) && ok;
+    } else if (hooks.Done) {
+        hooks.Done(record);
+    }
     return ok;
+}
+
+bool cBatch::Settle(const cHooks& hooks) {
+    const std::vector<std::string> failed = run_.Finish([&](const cError& e) {
+        if (hooks.Error) hooks.Error(run_.TargetFolder(), e);
+    });
+    for (auto& record : held_) {
+        for (auto& g : record.groups) {
+            if (g.status != "saved" && g.status != "renamed") continue;
+            if (std::find(failed.begin(), failed.end(), g.output) == failed.end()) continue;
+            g.status = "failed";
+            g.error = "the file that was there could not be replaced";
+            g.output.clear();
+        }
+        if (hooks.Done) hooks.Done(record);
+    }
+    held_.clear();
+    return failed.empty();
 }
 
 std::unique_ptr<cBatch::cLoaded> cBatch::LoadOne(const std::string& path, const cOptions& options,
@@ -226,7 +290,7 @@ std::unique_ptr<cBatch::cLoaded> cBatch::LoadOne(const std::string& path, const 
     if (hooks.Loading) hooks.Loading(path);
     auto loaded = std::make_unique<cLoaded>();
     try {
-        Load(path, options, *loaded);
+        Load(path, options, hooks, *loaded);
     } catch (...) {
         loaded->record = {};
         loaded->record.path = path;
@@ -239,19 +303,63 @@ std::unique_ptr<cBatch::cLoaded> cBatch::LoadOne(const std::string& path, const 
 }
 
 bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& options, const cHooks& hooks) {
-    duplicates_ = 0;
-    bytesWritten_ = 0;
-    kept_.clear();
-    // A folder that cannot be opened fails each source's first save, as a missing folder always has.
-    if (options.write) run_.Open(options.folder, sources);
-    const std::size_t jobs = static_cast<std::size_t>(std::clamp(options.jobs, 1, 64));
-    const std::size_t n = sources.size();
+    std::size_t i = 0;
+    return Run(
+        [&](std::string& path) {
+            if (i >= sources.size()) return false;
+            path = sources[i++];
+            return true;
+        },
+        options, hooks);
+}
 
-    std::vector<std::unique_ptr<cLoaded>> slots(n);
+bool cBatch::Begin(const cOptions& options, const cHooks& hooks) {
+    refused_ = false;
+    begun_ = true;
+    // The folder is checked before anything is read: missing, no folder, not writable, or another
+    // run's.
+    std::optional<cError> refusal;
+    if (!run_.Open(options.folder)) {
+        refusal = cError(cFileIcon::kErrCantWrite, cError::SourceOf("cFileIcon"),
+                         "The output folder cannot be opened: " + mSysText::TextLine(run_.LastError(), options.folder));
+    } else if (!mFileAt::Writable(run_.Folder().Folder().Fd())) {
+        refusal = cError(cFileIcon::kErrCantWrite, cError::SourceOf("cFileIcon"),
+                         "The output folder cannot be written: " +
+                             mSysText::TextLine(mSysText::kAccessDenied, options.folder));
+    } else if (options.lock && !options.contentNames && !run_.Folder().Lock()) {
+        refusal = cError(cFileIcon::kErrCantWrite, cError::SourceOf("cFileIcon"),
+                         "Another run is writing into this folder; wait for it to end, or name the outputs by "
+                         "their content, which runs in parallel may share");
+    }
+    if (refusal) {
+        refused_ = true;
+        begun_ = false;
+        if (hooks.Error) hooks.Error(options.folder, *refusal);
+        return false;
+    }
+    run_.ContentNames(options.contentNames);
+    return true;
+}
+
+bool cBatch::Run(const tNext& nextSource, const cOptions& options, const cHooks& hooks) {
+    duplicates_ = 0;
+    unchanged_ = 0;
+    bytesWritten_ = 0;
+    stopped_ = false;
+    held_.clear();
+    kept_.clear();
+    if (options.write && !begun_ && !Begin(options, hooks)) return false;
+    begun_ = false;
+    const std::size_t jobs = static_cast<std::size_t>(std::clamp(options.jobs, 1, 64));
+
+    // The sources from `front` to `next` - 1, each loaded or being loaded (`committed` counts
+    // those done, the one being committed not yet).
+    std::deque<std::unique_ptr<cLoaded>> ahead;
     std::mutex m;
     std::condition_variable filled, freed; // the committer's slot is filled; a loader may start
-    std::size_t next = 0, committed = 0, lightWaiting = 0, workersWaiting = 0;
-    bool stop = false; // a failure on some thread: every loader stops at its next source
+    std::size_t next = 0, committed = 0, front = 0, lightWaiting = 0, workersWaiting = 0;
+    bool ended = false; // the sources are all taken
+    bool stop = false; // a failure or a stop: every loader stops at its next source
     std::exception_ptr failure;
     // A source is started only while fewer than `jobs` sources are being loaded or wait for the
     // committer holding more than a light load: memory stays within `jobs` loads. Light results
@@ -259,7 +367,27 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
     // loaders do not stop and start at every small file.
     constexpr std::size_t kMaxAhead = 64;
     auto mayStart = [&] {
-        return stop || next >= n || (next - committed - lightWaiting < jobs && next - committed < kMaxAhead);
+        return stop || ended || (next - committed - lightWaiting < jobs && next - committed < kMaxAhead);
+    };
+    // Takes the next source, under the lock; false when there is none or the run stops.
+    auto claim = [&](std::size_t& i, std::string& path) {
+        if (stop || ended) return false;
+        if (hooks.KeepGoing && !hooks.KeepGoing()) {
+            stop = true;
+            stopped_ = true;
+            filled.notify_all();
+            freed.notify_all();
+            return false;
+        }
+        if (!nextSource(path)) {
+            ended = true;
+            filled.notify_all();
+            freed.notify_all();
+            return false;
+        }
+        i = next++;
+        ahead.emplace_back();
+        return true;
     };
     auto fail = [&](std::exception_ptr e) {
         std::lock_guard lock(m);
@@ -269,11 +397,11 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
         freed.notify_all();
     };
     // Loads source i (claimed under the lock) and leaves the result in its slot.
-    auto loadInto = [&](std::size_t i) {
-        auto loaded = LoadOne(sources[i], options, hooks);
+    auto loadInto = [&](std::size_t i, const std::string& path) {
+        auto loaded = LoadOne(path, options, hooks);
         const bool light = loaded->held <= kLightBytes;
         std::lock_guard lock(m);
-        slots[i] = std::move(loaded);
+        ahead[i - front] = std::move(loaded);
         // A light result frees a place for a waiting loader at once.
         if (light) {
             ++lightWaiting;
@@ -285,6 +413,7 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
         try {
             for (;;) {
                 std::size_t i = 0;
+                std::string path;
                 {
                     std::unique_lock lock(m);
                     if (!mayStart()) {
@@ -292,10 +421,9 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
                         freed.wait(lock, mayStart);
                         --workersWaiting;
                     }
-                    if (stop || next >= n) return;
-                    i = next++;
+                    if (!claim(i, path)) return;
                 }
-                loadInto(i);
+                loadInto(i, path);
             }
         } catch (...) {
             fail(std::current_exception());
@@ -305,7 +433,7 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
     // it loads the next one itself. One job, or a system that gives no thread (an address-space
     // limit, say): it loads every source where it commits it, one after the other.
     std::vector<std::thread> workers;
-    for (std::size_t w = 1; w < std::min(jobs, n); ++w) {
+    for (std::size_t w = 1; w < jobs; ++w) {
         try {
             workers.emplace_back(work);
         } catch (const std::system_error&) {
@@ -315,28 +443,43 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
 
     bool ok = true;
     try {
-        for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t i = 0;; ++i) {
             std::unique_ptr<cLoaded> loaded;
             {
                 std::unique_lock lock(m);
-                while (!slots[i] && !stop) {
-                    if (next < n && (next == i || mayStart())) {
-                        const std::size_t j = next++;
+                while (!stop && !(i < next && ahead.front())) {
+                    if (i == next && ended) break;
+                    if (i == next || (!ended && mayStart())) {
+                        std::size_t j = 0;
+                        std::string path;
+                        if (!claim(j, path)) continue;
                         lock.unlock();
-                        loadInto(j);
+                        loadInto(j, path);
                         lock.lock();
                     } else {
                         filled.wait(lock);
                     }
                 }
-                if (!slots[i]) break;
-                loaded = std::move(slots[i]);
+                if (stop || i == next) break;
+                loaded = std::move(ahead.front());
+                ahead.pop_front();
+                ++front;
                 if (loaded->held <= kLightBytes) --lightWaiting;
+                // The sources loaded so far are the run's: no output replaces them.
+                if (options.write) {
+                    if (!loaded->registered) run_.AddSource(loaded->record.path);
+                    for (auto& a : ahead) {
+                        if (!a || a->registered) continue;
+                        run_.AddSource(a->record.path);
+                        a->registered = true;
+                    }
+                }
             }
             ok = Commit(*loaded, options, hooks) && ok;
             loaded.reset();
             std::lock_guard lock(m);
             committed = i + 1;
+            if (stopped_) stop = true;
             if (workersWaiting > 0) freed.notify_all();
         }
     } catch (...) {
@@ -350,12 +493,9 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
     for (auto& w : workers) w.join();
 
     if (options.write) {
-        // What waits is complete: it is put in place even after a failure.
-        const std::int32_t before = run_.IconsSaved();
-        run_.Finish([&](const cError& e) {
-            if (hooks.Error) hooks.Error(run_.TargetFolder(), e);
-        });
-        if (run_.IconsSaved() != before) ok = false;
+        // What waits is complete: it is put in place even after a failure, and the records held
+        // for it go out.
+        ok = Settle(hooks) && ok;
     }
     if (failure) std::rethrow_exception(failure);
     return ok;
@@ -363,6 +503,8 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
 
 std::string cBatch::TotalText() const {
     std::string text = run_.TotalText();
+    if (unchanged_ > 0)
+        text += "; " + std::to_string(unchanged_) + " already held the same bytes and were left as they were";
     if (duplicates_ > 0) {
         text += "; " + std::to_string(duplicates_) + (duplicates_ == 1 ? " duplicate" : " duplicates") +
                 " of files already written left out";

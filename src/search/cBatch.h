@@ -13,6 +13,21 @@
 // With dedupe, a group whose .ico bytes equal a file this run already wrote is not written again:
 // its record names the kept file.
 //
+// Sources are taken from a function as the run goes (a list is read while the run works, never
+// held whole), so memory does not grow with the list. A source's file is looked at (size, time of
+// its last write, identity) before it is read, and a file that is one of the run's sources is
+// never replaced by an output, from the moment the run has taken it from its list.
+//
+// A source's record goes to Done only once every file it names is in place: records whose files
+// wait for the run's flush are held (at most kMaxHeld) and handed out, in order, as soon as the
+// flush has put them there. A replacement that could not be made turns its group's record into a
+// failed one. A module without a resource table, or without icons, is read: its record has no
+// groups and is no failure.
+//
+// KeepGoing stops a run between groups: the source being saved keeps the groups written so far
+// (its record is not `complete`), nothing after it is started, what waits is put in place, and
+// every record whose files are in place is handed out.
+//
 // When something fails half way (out of memory, a hook that throws), on whichever thread: the
 // other loaders stop at their next source and are joined, the records of the sources committed
 // so far have been handed out, the files written so far stay (each complete), replacements that
@@ -52,9 +67,18 @@ public:
         std::string status; // "saved", "renamed", "duplicate", "failed"; "" without writing
         std::string error; // why it failed
     };
+    // The source's file as the run found it before reading it.
+    struct cStat {
+        bool known = false; // false: it could not be looked at
+        std::uint64_t size = 0, device = 0, inode = 0;
+        std::int64_t written = 0; // ns since 1970
+    };
     struct cSource {
         std::string path;
+        cStat stat;
         bool read = false; // the file was examined to the end
+        bool complete = true; // false: the run stopped while saving it; groups not written are left out
+        bool passedOver = false; // not read: PassOver answered true (its records are elsewhere)
         std::string sha256; // of the file's bytes ("" when it could not be read)
         std::string error; // why it could not be read
         std::vector<cGroup> groups;
@@ -67,6 +91,8 @@ public:
         bool dedupe = false;
         bool cursors = false; // also the cursor groups of modules
         bool languages = false; // every language of a group stored in several
+        bool contentNames = false; // outputs named by their digest (mExtract)
+        bool lock = false; // take the folder for this run alone (refused when another run has it)
     };
     struct cHooks {
         // A source is settled, in source order: its record, with what it printed before.
@@ -80,12 +106,37 @@ public:
         std::function<void(const std::string& source, const std::string& wanted, const std::string& used)> Shortened;
         // A source is about to be loaded, on the thread that loads it (in any order).
         std::function<void(const std::string& source)> Loading;
+        // Asked before each source is started and each group saved, from any thread: false stops
+        // the run (see above).
+        std::function<bool()> KeepGoing;
+        // A source as found (path and stat), from any thread: true passes it over; it is not read
+        // and its record (passedOver, no groups) goes to Done in its place. The output names an
+        // earlier run wrote for it, which this run then knows as that source's, are put in
+        // `outputs` (file names in the folder).
+        std::function<bool(const cSource& found, std::vector<std::string>& outputs)> PassOver;
     };
 
-    // Runs over `sources`; true when every source was read and every group written. With writing,
-    // a folder that cannot be opened is reported through Error (with the folder as its source)
-    // before anything is loaded, and the run answers false.
+    // The next source into `path`; false at the end of the sources. Called under the run's lock
+    // from whichever thread starts the next source.
+    using tNext = std::function<bool(std::string& path)>;
+
+    // Runs over the sources; true when every source was read and every group written. With
+    // writing, a folder that cannot be opened or written, or that another run holds (with lock),
+    // is reported through Error (with the folder as its source) before anything is loaded, the
+    // run answers false and Refused() is set.
+    bool Run(const tNext& next, const cOptions& options, const cHooks& hooks);
+    // The folder's checks alone (Run makes them when they were not made): false, reported, when
+    // the run is refused.
+    bool Begin(const cOptions& options, const cHooks& hooks);
     bool Run(const std::vector<std::string>& sources, const cOptions& options, const cHooks& hooks);
+
+    bool Refused() const noexcept { return refused_; }
+    // The run ended because KeepGoing answered false.
+    bool Stopped() const noexcept { return stopped_; }
+    std::int32_t Unchanged() const noexcept { return unchanged_; }
+    // Records held back at most, waiting for their files: past that, the waiting files are put in
+    // place early.
+    static constexpr std::size_t kMaxHeld = 4096;
 
     std::int32_t IconsSaved() const noexcept { return run_.IconsSaved(); }
     std::int32_t Duplicates() const noexcept { return duplicates_; }
@@ -95,11 +146,19 @@ public:
 
 private:
     struct cLoaded;
-    void Load(const std::string& path, const cOptions& options, cLoaded& into) const;
+    void Load(const std::string& path, const cOptions& options, const cHooks& hooks, cLoaded& into) const;
     std::unique_ptr<cLoaded> LoadOne(const std::string& path, const cOptions& options, const cHooks& hooks) const;
     bool Commit(cLoaded& loaded, const cOptions& options, const cHooks& hooks);
+    // Puts what waits in place, turns the records of replacements that failed into failed ones
+    // and hands out every held record; false when a replacement failed.
+    bool Settle(const cHooks& hooks);
 
     mExtract::cRun run_;
+    std::vector<cSource> held_; // settled sources whose files wait for the run's flush, in order
+    bool refused_ = false;
+    bool begun_ = false;
+    bool stopped_ = false;
+    std::int32_t unchanged_ = 0;
     std::int32_t duplicates_ = 0;
     std::uint64_t bytesWritten_ = 0;
     std::unordered_map<std::string, std::string> kept_; // .ico digest -> the first file written with it

@@ -1,6 +1,7 @@
 #include "search/mExtract.h"
 
 #include "base/mProgram.h"
+#include "base/mSha256.h"
 #include "platform/mSysText.h"
 #include "resources/cResources.h"
 #include "resources/mIconGroups.h"
@@ -100,6 +101,7 @@ cSource Load(const std::string& file, const cOptions& options, const cLoadHooks&
             mIconGroups::cOptions o;
             o.cursors = options.cursors;
             o.languages = options.languages;
+            o.emptyWithoutResources = options.emptyWithoutResources;
             source.kind = mIconGroups::Load(file, source.icons, h, o);
         });
         source.read = true;
@@ -122,18 +124,22 @@ cSource Load(const std::string& file, const cOptions& options, const cLoadHooks&
 bool cRun::Open(const std::string& folder, const std::vector<std::string>& sources) {
     iconsSaved_ = 0;
     iconsRenamed_ = 0;
+    contentSaved_.clear();
     if (!folder_.Open(TargetFolderOf(folder))) return false;
     for (const auto& s : sources) folder_.AddSource(s);
     return true;
 }
 
-void cRun::Finish(const std::function<void(const cError&)>& report) {
+std::vector<std::string> cRun::Finish(const std::function<void(const cError&)>& report) {
+    std::vector<std::string> failed;
     for (const auto& f : folder_.Finish()) {
         if (iconsSaved_ > 0) --iconsSaved_;
         if (report) {
             report(SaveError(cFileIcon::kErrWriteFailure, kWriteFailure, f.path, f.code));
         }
+        failed.push_back(f.path);
     }
+    return failed;
 }
 
 std::string cRun::TotalText() const {
@@ -143,6 +149,55 @@ std::string cRun::TotalText() const {
                 " saved under another name; see the log)";
     }
     return text;
+}
+
+// Group k of `source` under its content name.
+bool cRun::SaveByContent(const cSource& source, std::int32_t k, const cSaveHooks& hooks) {
+    cRun& run = *this;
+    const cFileIcon& icon = source.icons[static_cast<std::size_t>(k - 1)];
+    cOutputFolder& folder = run.Folder();
+    const std::vector<std::uint8_t> bytes = icon.IcoBytes();
+    std::string digest = hooks.Digest ? hooks.Digest(k) : std::string();
+    if (digest.size() != 64) digest = cSha256::Of(bytes);
+    const std::string sub = digest.substr(0, 2);
+    const std::string name = digest + icon.FileExtension();
+    const std::string path = folder.Folder().PathOf(sub + mProgram::kSeparator + name);
+    const auto outcome = [&](eOutcome o, const cError* e) {
+        if (hooks.Outcome) hooks.Outcome({k, o, path, {}, std::nullopt, false, e});
+    };
+    if (run.contentSaved_.count(digest + name) != 0) {
+        outcome(eOutcome::kDuplicate, nullptr);
+        return true;
+    }
+    std::optional<cError> failure;
+    eOutcome result = eOutcome::kSaved;
+    if (icon.ImageCount() == 0) {
+        failure = SaveError(cFileIcon::kErrCantWrite, kNoImages, path, 0);
+    } else if (!folder.Folder().IsOpen()) {
+        failure = SaveError(cFileIcon::kErrCantWrite, kCantOpen, path, run.LastError());
+    } else {
+        switch (folder.WriteContent(sub, name, bytes)) {
+        case cOutputFolder::eWrite::kDone: break;
+        case cOutputFolder::eWrite::kUnchanged: result = eOutcome::kUnchanged; break;
+        case cOutputFolder::eWrite::kOpenFailed:
+            failure = SaveError(cFileIcon::kErrCantWrite, kCantOpen, path, folder.LastError());
+            break;
+        case cOutputFolder::eWrite::kWriteFailed:
+            failure = SaveError(cFileIcon::kErrWriteFailure, kWriteFailure, path, folder.LastError());
+            break;
+        }
+    }
+    if (failure) {
+        if (failure->Number() == cFileIcon::kErrCantWrite)
+            Say(hooks.Status, icon.ImageCount() == 0 ? kNoImages : kCantOpen);
+        if (hooks.ReportError) hooks.ReportError(*failure);
+        outcome(eOutcome::kFailed, &*failure);
+        return false;
+    }
+    run.contentSaved_.insert(digest + name);
+    ++run.iconsSaved_;
+    outcome(result, nullptr);
+    return true;
 }
 
 bool Save(cRun& run, const cSource& source, const cSaveHooks& hooks) {
@@ -176,6 +231,10 @@ bool Save(cRun& run, const cSource& source, const cSaveHooks& hooks) {
             }
         }
         const cFileIcon& icon = source.icons[static_cast<std::size_t>(k - 1)];
+        if (run.contentNames_) {
+            if (!run.SaveByContent(source, k, hooks)) return false;
+            continue;
+        }
         const std::string wanted = OutputName(source, k, base);
         std::string name = FitFileName(wanted);
         std::optional<eRename> why;
@@ -197,6 +256,7 @@ bool Save(cRun& run, const cSource& source, const cSaveHooks& hooks) {
         }
         const std::string path = folder.Folder().PathOf(name);
         std::optional<cError> failure;
+        bool unchanged = false;
         if (icon.ImageCount() == 0) {
             failure = SaveError(cFileIcon::kErrCantWrite, kNoImages, path, 0);
         } else if (!open) {
@@ -205,6 +265,7 @@ bool Save(cRun& run, const cSource& source, const cSaveHooks& hooks) {
         } else {
             switch (folder.Write(name, icon.IcoBytes())) {
             case cOutputFolder::eWrite::kDone: break;
+            case cOutputFolder::eWrite::kUnchanged: unchanged = true; break;
             case cOutputFolder::eWrite::kOpenFailed:
                 failure = SaveError(cFileIcon::kErrCantWrite, kCantOpen, path, folder.LastError());
                 break;
@@ -226,8 +287,11 @@ bool Save(cRun& run, const cSource& source, const cSaveHooks& hooks) {
         if (at != cOutputFolder::eAt::kEarlierListing) ++run.iconsSaved_;
         const std::string wantedPath = folder.Folder().PathOf(wanted);
         const bool shortened = FitFileName(wanted) != wanted;
-        outcome({k, name == wanted ? eOutcome::kSaved : eOutcome::kRenamed, path,
-                 name == wanted ? std::string() : wantedPath, why, shortened, nullptr});
+        outcome({k,
+                 unchanged        ? eOutcome::kUnchanged
+                 : name == wanted ? eOutcome::kSaved
+                                  : eOutcome::kRenamed,
+                 path, name == wanted ? std::string() : wantedPath, why, shortened, nullptr});
     }
     return true;
 }

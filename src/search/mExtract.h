@@ -18,13 +18,19 @@
 // listed twice writes the same names again. A FIFO, device or folder at the name is one failed
 // output. Which file is the run's is known by device and inode (cOutputFolder), so a
 // case-insensitive file system cannot fold two outputs into one. Files the user already had are
-// replaced once the run has made the new files durable; IconsSaved counts the files the run
-// leaves, each once.
+// replaced once the run has made the new files durable; a file that already holds the bytes is
+// left alone (kUnchanged). IconsSaved counts the files the run leaves, each once.
+//
+// With content names (cRun::ContentNames), group i is saved as "ab/abcdef….ico": the SHA-256 of
+// its bytes in hex, under a subfolder named by the digest's first two digits. Such names do not
+// depend on which sources share a run, so any split of a collection gives the same files; a
+// group whose bytes this run already saved is a duplicate of that file.
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "base/cError.h"
@@ -44,6 +50,9 @@ inline constexpr std::size_t kMaxNameBytes = mOutputName::kMaxNameBytes;
 struct cOptions {
     bool cursors = false;
     bool languages = false;
+    // A module without a resource table is read as one without icons (the batch's rule); off, it
+    // fails with the system's "did not contain a resource section" (the search window's).
+    bool emptyWithoutResources = false;
 };
 
 // One source as a load found it.
@@ -79,7 +88,7 @@ enum class eRename {
 // The sentence that says why, after the wanted name ("... is a symbolic link ...").
 const char* RenameReason(eRename why);
 
-enum class eOutcome { kSaved, kRenamed, kDuplicate, kFailed };
+enum class eOutcome { kSaved, kRenamed, kDuplicate, kUnchanged, kFailed };
 
 // What became of one group.
 struct cOutcome {
@@ -100,6 +109,11 @@ public:
     // A run into `folder` over `sources` (a file that is one of them is never replaced). False,
     // with LastError() (mSysText), when the folder cannot be opened.
     bool Open(const std::string& folder, const std::vector<std::string>& sources = {});
+    // One more source of the run (sources read as the run goes are added as they are read).
+    void AddSource(const std::string& path) { folder_.AddSource(path); }
+    // Names outputs by their digest from now on (see above).
+    void ContentNames(bool on) noexcept { contentNames_ = on; }
+    bool ContentNames() const noexcept { return contentNames_; }
     std::uint32_t LastError() const noexcept { return folder_.LastError(); }
     cOutputFolder& Folder() noexcept { return folder_; }
     const std::string& TargetFolder() const noexcept { return folder_.Folder().Path(); }
@@ -107,16 +121,19 @@ public:
     std::int32_t IconsSaved() const noexcept { return iconsSaved_; }
     std::int32_t IconsRenamed() const noexcept { return iconsRenamed_; }
     // Puts the replacements that wait in place; each that fails is reported (log only) and no
-    // longer counted.
-    void Finish(const std::function<void(const cError&)>& report);
+    // longer counted. Answers the paths of those that failed.
+    std::vector<std::string> Finish(const std::function<void(const cError&)>& report);
     // "Total icons saved: " and IconsSaved, then how many took another name, if any.
     std::string TotalText() const;
 
 private:
     friend bool Save(cRun&, const cSource&, const cSaveHooks&);
+    bool SaveByContent(const cSource& source, std::int32_t k, const cSaveHooks& hooks);
     cOutputFolder folder_;
     std::int32_t iconsSaved_ = 0;
     std::int32_t iconsRenamed_ = 0;
+    bool contentNames_ = false;
+    std::unordered_set<std::string> contentSaved_; // content names: the digests saved by this run
 };
 
 struct cSaveHooks {
@@ -126,6 +143,9 @@ struct cSaveHooks {
     std::function<void(const cError&)> ReportError;
     // What became of a group, as soon as it is settled.
     std::function<void(const cOutcome&)> Outcome;
+    // Content names: the SHA-256 (hex) of the bytes group k is saved with, when the caller has
+    // it already; otherwise Save takes it.
+    std::function<std::string(std::int32_t k)> Digest;
     // De-duplication: the file this run already wrote with the bytes group k would be saved
     // with, if any; the group is then not written.
     std::function<std::optional<std::string>(std::int32_t k)> KeptCopy;

@@ -80,8 +80,9 @@ TEST(OutputHazards, ExtractSaysWhichOutputsTookAnotherName) {
     fs::copy_file(Fixture("modules/good32.dll"), dir.File("a/good.dll"));
     fs::copy_file(Fixture("modules/good64.dll"), dir.File("b/good.dll"));
     std::ostringstream out, err;
-    ASSERT_EQ(mCli::Extract({"-o", dir.File("out"), dir.File("a/good.dll"), dir.File("b/good.dll")}, out, err), 1)
-        << "the folder is missing";
+    ASSERT_EQ(mCli::Extract({"-o", dir.File("out"), dir.File("a/good.dll"), dir.File("b/good.dll")}, out, err), 2)
+        << "the folder is missing: refused before a source is read";
+    EXPECT_NE(err.str().find("The output folder cannot be opened"), std::string::npos) << err.str();
     fs::create_directories(dir.File("out"));
     out.str("");
     err.str("");

@@ -1,0 +1,114 @@
+// pictrix-cli verify: an extraction's manifests checked against the files on disk. Every record
+// that names an output must find a file there holding the bytes of its digest; every line must be
+// a whole record. Names are taken from the records' `_bytes` members where a name is not UTF-8, so
+// any name a file system allows is found.
+
+#include <array>
+#include <unordered_map>
+
+#include "base/mJson.h"
+#include "base/mSha256.h"
+#include "cli/mCli.h"
+#include "cli/mCliRecords.h"
+#include "platform/cReadFile.h"
+#include "platform/mSysText.h"
+
+namespace mCli {
+
+namespace {
+
+constexpr std::string_view kVerifyUsage = "usage: pictrix-cli verify MANIFEST...\n";
+
+// The digest of a file's bytes; "" with `error` set when it cannot be read whole.
+std::string Digest(const std::string& path, std::uint32_t& error) {
+    cReadFile file;
+    error = 0;
+    if (!file.Open(path)) {
+        error = file.LastError();
+        return {};
+    }
+    cSha256 sha;
+    std::array<std::uint8_t, 1 << 16> chunk;
+    for (std::uint64_t at = 0;;) {
+        const std::size_t got = file.ReadAt(at, chunk.data(), chunk.size());
+        if (got == 0) {
+            error = file.LastError();
+            if (error != 0) return {};
+            break;
+        }
+        sha.Add(chunk.data(), got);
+        at += got;
+    }
+    return sha.Hex();
+}
+
+} // namespace
+
+int Verify(const tArgs& args, std::ostream& out, std::ostream& err) {
+    tArgs manifests;
+    if (!Operands(args, "verify", kVerifyUsage, manifests, err)) return 2;
+    if (manifests.empty()) return err << kVerifyUsage, 2;
+    std::size_t checked = 0, wrong = 0;
+    // An output named by several records (duplicates, reruns) is read once.
+    std::unordered_map<std::string, std::string> digests;
+    for (const auto& manifest : manifests) {
+        cReadFile file;
+        if (!file.Open(manifest)) {
+            err << "pictrix-cli: " << Printable(manifest) << ": "
+                << Printable(mSysText::TextLine(file.LastError(), manifest)) << '\n';
+            ++wrong;
+            continue;
+        }
+        std::array<char, 1 << 16> chunk;
+        std::string line;
+        std::uint64_t at = 0, number = 0;
+        const auto check = [&](bool ended) {
+            ++number;
+            const auto record = ended ? mJson::ParseObject(line) : std::nullopt;
+            const auto said = [&](const std::string& what) {
+                err << "pictrix-cli: " << Printable(manifest) << ":" << number << ": " << what << '\n';
+                ++wrong;
+            };
+            if (!record) return said(ended ? "not a record" : "a record cut short (no line end)");
+            const auto output = PathOf(*record, "output");
+            const auto status = record->String("status");
+            if (!output || !record->Find("position")) return;
+            const auto sha = record->String("sha256");
+            if (!sha || sha->size() != 64) return said("the record of " + Printable(*output) + " holds no digest");
+            ++checked;
+            auto it = digests.find(*output);
+            std::uint32_t error = 0;
+            if (it == digests.end()) it = digests.emplace(*output, Digest(*output, error)).first;
+            if (it->second.empty()) {
+                return said(Printable(*output) + ": " +
+                            (error ? Printable(mSysText::TextLine(error, *output)) : std::string("cannot be read")));
+            }
+            if (it->second != *sha) said(Printable(*output) + " holds other bytes than its record says");
+        };
+        for (;;) {
+            const std::size_t got = file.ReadAt(at, chunk.data(), chunk.size());
+            if (got == 0) break;
+            for (std::size_t i = 0; i < got; ++i) {
+                if (chunk[i] != '\n') {
+                    // No record is this long: the line is counted as one that is not.
+                    if (line.size() < (64u << 20)) line += chunk[i];
+                    continue;
+                }
+                check(true);
+                line.clear();
+            }
+            at += got;
+        }
+        if (file.LastError() != 0) {
+            err << "pictrix-cli: " << Printable(manifest) << ": "
+                << Printable(mSysText::TextLine(file.LastError(), manifest)) << '\n';
+            ++wrong;
+        }
+        if (!line.empty()) check(false);
+    }
+    out << checked << (checked == 1 ? " output" : " outputs") << " checked, " << wrong
+        << (wrong == 1 ? " problem" : " problems") << '\n';
+    return wrong == 0 ? 0 : 1;
+}
+
+} // namespace mCli

@@ -29,6 +29,8 @@ if [[ ${1:-} == --test ]]; then
     fusefat dosfstools fuse
     clang libclang-rt-14-dev
     xvfb xauth time strace
+    # The shard recipe of docs/batch.md runs on GNU parallel.
+    parallel
     # A screen reader's view of the windows: the accessibility bus and its Python client.
     at-spi2-core python3-pyatspi
     desktop-file-utils shared-mime-info appstream man-db xdg-utils bash-completion

@@ -205,6 +205,8 @@ bool cEarlierManifest::Read(const std::string& path, std::ostream& err) {
     entries_.clear();
     end_ = 0;
     if (!file_.Open(path)) {
+        // Nothing to resume yet: the first run of a command that is run again to resume.
+        if (file_.LastError() == mSysText::kFileNotFound) return true;
         err << "pictrix-cli: " << Printable(path)
             << ": cannot read the manifest to resume from: " << Printable(mSysText::TextLine(file_.LastError(), path))
             << '\n';

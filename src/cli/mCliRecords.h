@@ -76,7 +76,7 @@ public:
         std::uint64_t offset = 0, length = 0; // its records' bytes in the manifest
         std::vector<std::string> outputs; // the file names of its outputs
     };
-    // False, with a message, when the manifest cannot be read.
+    // False, with a message, when the manifest cannot be read; a missing one holds nothing.
     bool Read(const std::string& path, std::ostream& err);
     const cEntry* Find(const std::string& source) const;
     // The end of its last finished source's records: what a manifest continued in place keeps.

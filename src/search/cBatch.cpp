@@ -259,8 +259,11 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
     }
     // The record goes out once its files are in place.
     if (options.write && (run_.Folder().Waiting() > 0 || !held_.empty())) {
+        if (held_.empty()) heldSince_ = std::chrono::steady_clock::now();
         held_.push_back(std::move(record));
-        if (run_.Folder().Waiting() == 0 || held_.size() >= kMaxHeld) ok = Settle(hooks) && ok;
+        if (run_.Folder().Waiting() == 0 || held_.size() >= kMaxHeld ||
+            std::chrono::steady_clock::now() - heldSince_ >= kMaxHeldTime)
+            ok = Settle(hooks) && ok;
     } else if (hooks.Done) {
         hooks.Done(record);
     }

@@ -34,6 +34,7 @@
 // wait are put in place, and the failure leaves Run as it was raised, whatever the number of
 // jobs. A folder that cannot be opened is the run's first failure: nothing is loaded.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -134,9 +135,10 @@ public:
     // The run ended because KeepGoing answered false.
     bool Stopped() const noexcept { return stopped_; }
     std::int32_t Unchanged() const noexcept { return unchanged_; }
-    // Records held back at most, waiting for their files: past that, the waiting files are put in
-    // place early.
+    // Records held back at most, and for how long, waiting for their files: past either, the
+    // waiting files are put in place early (so a killed run loses at most that much of its record).
     static constexpr std::size_t kMaxHeld = 4096;
+    static constexpr std::chrono::milliseconds kMaxHeldTime{1000};
 
     std::int32_t IconsSaved() const noexcept { return run_.IconsSaved(); }
     std::int32_t Duplicates() const noexcept { return duplicates_; }
@@ -155,6 +157,7 @@ private:
 
     mExtract::cRun run_;
     std::vector<cSource> held_; // settled sources whose files wait for the run's flush, in order
+    std::chrono::steady_clock::time_point heldSince_;
     bool refused_ = false;
     bool begun_ = false;
     bool stopped_ = false;

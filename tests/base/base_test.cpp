@@ -158,6 +158,30 @@ TEST(mJson, StringsAndBase64) {
     EXPECT_EQ(mJson::Base64("f"), "Zg==");
     EXPECT_EQ(mJson::Base64("fo"), "Zm8=");
     EXPECT_EQ(mJson::Base64("foobar"), "Zm9vYmFy");
+    for (const char* bytes : {"", "f", "fo", "foo", "caf\xe9\n\x01"})
+        EXPECT_EQ(mJson::FromBase64(mJson::Base64(bytes)), bytes);
+    for (const char* bad : {"Zg=", "Z===", "Zg=a", "Zm9v*mFy"}) EXPECT_FALSE(mJson::FromBase64(bad)) << bad;
+}
+
+// A record read back: scalars kept (strings unescaped), nested values checked and passed over;
+// anything that is not one strict JSON object refused.
+TEST(mJson, ReadingARecord) {
+    const auto r = mJson::ParseObject(
+        R"( {"source":"a\"b\u00e9\ud83d\ude00","size":123,"x":-1.5e3,"ok":true,"n":null,"images":[{"w":[1,{}]}],"e":{}} )");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->String("source"), "a\"b\xc3\xa9\xf0\x9f\x98\x80");
+    EXPECT_EQ(r->Count("size"), 123);
+    EXPECT_FALSE(r->Count("x"));
+    EXPECT_EQ(r->Find("images")->type, mJson::eType::kArray);
+    EXPECT_EQ(r->Find("ok")->text, "true");
+    EXPECT_FALSE(r->String("missing"));
+    for (const std::string& bad : std::vector<std::string>{
+             "", "[]", "{", "{\"a\":1", "{\"a\":1,}", "{\"a\" 1}", "{\"a\":01}", "{\"a\":\"\x01\"}", "{\"a\":\"\xff\"}",
+             "{\"a\":\"\\ud800\"}", "{\"a\":tru}", "{} {}", std::string(100, '[')}) {
+        EXPECT_FALSE(mJson::ParseObject(bad)) << bad;
+    }
+    EXPECT_FALSE(mJson::ParseObject("{\"a\":" + std::string(200, '[') + std::string(200, ']') + "}")) << "too deep";
+    EXPECT_TRUE(mJson::ParseObject("{\"a\":" + std::string(60, '[') + std::string(60, ']') + "}"));
 }
 
 // "~N" goes before the extension of the file name, never into a folder's name.

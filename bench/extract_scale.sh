@@ -6,7 +6,10 @@
 # Usage: bench/extract_scale.sh BUILD_DIR   (CORPUS_BASE as for extract_corpus.sh)
 # CORPUS_FILES=LIST times the files LIST names, one per line, instead: the Wine corpus, say
 #   find /usr/lib/x86_64-linux-gnu/wine -path '*-windows/*' -type f | sort > wine.list
-# `list --json` (loads and digests, no writes) shows what the manifest's digests cost alone.
+# `list --json` (loads and digests, no writes) shows what the manifest's digests cost alone. "rerun"
+# extracts again into the folder a run just filled (every output is there with the same bytes:
+# each is left unchanged). Last, 1,000,000 names of missing files streamed through --from -: the
+# time and peak memory of a run over a list that long.
 set -euo pipefail
 build=$(cd "${1:-build-bench}" && pwd)
 runs=${RUNS:-5}
@@ -28,13 +31,22 @@ ms() { awk -v n="$1" 'BEGIN { printf "%.1f ms", n / 1e6 }'; }
 
 cat "${files[@]}" > /dev/null
 declare -A times
-variants=("--jobs 1" "--jobs 2" "--jobs 2 --dedupe" "--jobs 2 --manifest $base/m.jsonl" "--jobs 1 --manifest $base/m.jsonl"
-          "list --json --jobs 1" "list --json --jobs 2")
+variants=("--jobs 1" "--jobs 2" "rerun --jobs 2" "--jobs 2 --dedupe" "--jobs 2 --manifest $base/m.jsonl"
+          "--jobs 1 --manifest $base/m.jsonl" "list --json --jobs 1" "list --json --jobs 2")
 # A variant is an extraction's options, or a whole command when it starts with "list".
-command_of() { if [[ $1 == list* ]]; then echo "$1"; else echo "extract $1 -o $out"; fi; }
+command_of() {
+  if [[ $1 == list* ]]; then echo "$1"; else echo "extract ${1#rerun } -o $out"; fi
+}
+# A fresh folder, or for a rerun the folder a run of the same options has just filled.
+prepare() {
+  rm -rf "$out"; mkdir -p "$out"
+  # shellcheck disable=SC2046
+  if [[ $1 == rerun* ]]; then "$cli" $(command_of "$1") "${files[@]}" > /dev/null 2>&1 || true; fi
+  sync
+}
 for ((r = 0; r < runs; r++)); do
   for v in "${variants[@]}"; do
-    rm -rf "$out"; mkdir -p "$out"; sync
+    prepare "$v"
     # shellcheck disable=SC2046
     t0=$(now); "$cli" $(command_of "$v") "${files[@]}" > /dev/null 2>&1 || true; t1=$(now)
     times[$v]+="$(( t1 - t0 )) "
@@ -42,7 +54,7 @@ for ((r = 0; r < runs; r++)); do
 done
 echo "== pictrix-cli extract over ${#files[@]} modules, median of $runs rounds ($(nproc) cores)"
 for v in "${variants[@]}"; do
-  rm -rf "$out"; mkdir -p "$out"
+  prepare "$v"
   # shellcheck disable=SC2046
   peak=$( { /usr/bin/time -f '%M' "$cli" $(command_of "$v") "${files[@]}" > /dev/null 2> "$base/time.txt" || true; } ; tail -n 1 "$base/time.txt")
   bytes=$(du -sb "$out" | cut -f1)
@@ -50,4 +62,11 @@ for v in "${variants[@]}"; do
   # shellcheck disable=SC2086
   printf '%-46s %12s   %5d files, %9d bytes, peak %6d KiB\n' "${v/$base\//}" "$(ms "$(median ${times[$v]})")" "$count" "$bytes" "$peak"
 done
+rm -rf "$out"; mkdir -p "$out"
+t0=$(now)
+seq 1000000 | sed 's|^|/nonexistent/pictrix-bench/m|' |
+  /usr/bin/time -f '%M' "$cli" extract --quiet --jobs 2 --from - -o "$out" > /dev/null 2> "$base/time.txt" || true
+t1=$(now)
+printf '%-46s %12s   peak %6d KiB\n' "1,000,000 names of missing files (--from -)" "$(ms $(( t1 - t0 )))" \
+  "$(tail -n 1 "$base/time.txt")"
 rm -rf "$out" "$base/m.jsonl" "$base/time.txt"

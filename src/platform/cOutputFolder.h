@@ -96,6 +96,8 @@ public:
     std::vector<cFailure> Finish();
 
     std::size_t Waiting() const noexcept { return waiting_.size(); }
+    // Replacements that failed in an early finish, which the next Finish answers.
+    bool Failures() const noexcept { return !failed_.empty(); }
     std::uint64_t WaitingBytes() const noexcept { return waitingBytes_; }
     std::uint64_t WaitingLimit() const noexcept { return limit_; }
     void WaitingLimit(std::uint64_t bytes) noexcept { limit_ = bytes; }

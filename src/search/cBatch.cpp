@@ -258,7 +258,7 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
                          [](const cGroup& a, const cGroup& b) { return a.position < b.position; });
     }
     // The record goes out once its files are in place.
-    if (options.write && (run_.Folder().Waiting() > 0 || !held_.empty())) {
+    if (options.write && (run_.Folder().Waiting() > 0 || run_.Folder().Failures() || !held_.empty())) {
         if (held_.empty()) heldSince_ = std::chrono::steady_clock::now();
         held_.push_back(std::move(record));
         if (run_.Folder().Waiting() == 0 || held_.size() >= kMaxHeld ||

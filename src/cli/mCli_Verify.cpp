@@ -4,43 +4,21 @@
 // any name a file system allows is found.
 
 #include <array>
+#include <cstdint>
 #include <unordered_map>
 
 #include "base/mJson.h"
-#include "base/mSha256.h"
 #include "cli/mCli.h"
 #include "cli/mCliRecords.h"
 #include "platform/cReadFile.h"
 #include "platform/mSysText.h"
+#include "search/cBatch.h"
 
 namespace mCli {
 
 namespace {
 
 constexpr std::string_view kVerifyUsage = "usage: pictrix-cli verify MANIFEST...\n";
-
-// The digest of a file's bytes; "" with `error` set when it cannot be read whole.
-std::string Digest(const std::string& path, std::uint32_t& error) {
-    cReadFile file;
-    error = 0;
-    if (!file.Open(path)) {
-        error = file.LastError();
-        return {};
-    }
-    cSha256 sha;
-    std::array<std::uint8_t, 1 << 16> chunk;
-    for (std::uint64_t at = 0;;) {
-        const std::size_t got = file.ReadAt(at, chunk.data(), chunk.size());
-        if (got == 0) {
-            error = file.LastError();
-            if (error != 0) return {};
-            break;
-        }
-        sha.Add(chunk.data(), got);
-        at += got;
-    }
-    return sha.Hex();
-}
 
 } // namespace
 
@@ -78,7 +56,7 @@ int Verify(const tArgs& args, std::ostream& out, std::ostream& err) {
             ++checked;
             auto it = digests.find(*output);
             std::uint32_t error = 0;
-            if (it == digests.end()) it = digests.emplace(*output, Digest(*output, error)).first;
+            if (it == digests.end()) it = digests.emplace(*output, cBatch::FileSha256(*output, &error)).first;
             if (it->second.empty()) {
                 return said(Printable(*output) + ": " +
                             (error ? Printable(mSysText::TextLine(error, *output)) : std::string("cannot be read")));

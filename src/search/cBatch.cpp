@@ -49,24 +49,6 @@ std::int32_t Bits(std::int64_t colours) {
     return bits;
 }
 
-// The digest of a file's bytes, read in chunks; "" when it cannot be read whole.
-std::string FileSha256(const std::string& path) {
-    cReadFile file;
-    if (!file.Open(path)) return {};
-    cSha256 sha;
-    std::array<std::uint8_t, 1 << 16> chunk;
-    for (std::uint64_t at = 0;;) {
-        const std::size_t got = file.ReadAt(at, chunk.data(), chunk.size());
-        if (got == 0) {
-            if (file.LastError() != 0) return {};
-            break;
-        }
-        sha.Add(chunk.data(), got);
-        at += got;
-    }
-    return sha.Hex();
-}
-
 const char* StatusOf(mExtract::eOutcome o) {
     switch (o) {
     case mExtract::eOutcome::kSaved: return "saved";
@@ -79,6 +61,30 @@ const char* StatusOf(mExtract::eOutcome o) {
 }
 
 } // namespace
+
+std::string cBatch::FileSha256(const std::string& path, std::uint32_t* error) {
+    cReadFile file;
+    if (error) *error = 0;
+    if (!file.Open(path)) {
+        if (error) *error = file.LastError();
+        return {};
+    }
+    cSha256 sha;
+    std::array<std::uint8_t, 1 << 16> chunk;
+    for (std::uint64_t at = 0;;) {
+        const std::size_t got = file.ReadAt(at, chunk.data(), chunk.size());
+        if (got == 0) {
+            if (file.LastError() != 0) {
+                if (error) *error = file.LastError();
+                return {};
+            }
+            break;
+        }
+        sha.Add(chunk.data(), got);
+        at += got;
+    }
+    return sha.Hex();
+}
 
 void cBatch::Load(const std::string& path, const cOptions& options, const cHooks& hooks, cLoaded& into) const {
     into.record.path = path;

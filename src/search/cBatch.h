@@ -135,6 +135,9 @@ public:
     // The run ended because KeepGoing answered false.
     bool Stopped() const noexcept { return stopped_; }
     std::int32_t Unchanged() const noexcept { return unchanged_; }
+    // The SHA-256 (hex) of a file's bytes, read in pieces; "" when it cannot be read whole (why,
+    // mSysText, in `error`).
+    static std::string FileSha256(const std::string& path, std::uint32_t* error = nullptr);
     // Records held back at most, and for how long, waiting for their files: past either, the
     // waiting files are put in place early (so a killed run loses at most that much of its record).
     static constexpr std::size_t kMaxHeld = 4096;

@@ -26,6 +26,38 @@ cError SaveError(std::int32_t number, const std::string& text, const std::string
     return cError(number, cError::SourceOf("cFileIcon"), what);
 }
 
+// Saves one group through `write` unless it cannot be: what failed (reported, with the sentence
+// alone in the status strip), or nothing; `unchanged` when the file already held the bytes.
+std::optional<cError> Written(const cFileIcon& icon, cRun& run, const std::string& path, const cSaveHooks& hooks,
+                              const std::function<cOutputFolder::eWrite()>& write, bool& unchanged) {
+    std::optional<cError> failure;
+    cOutputFolder& folder = run.Folder();
+    if (icon.ImageCount() == 0) {
+        failure = SaveError(cFileIcon::kErrCantWrite, kNoImages, path, 0);
+    } else if (!folder.Folder().IsOpen()) {
+        // The folder could not be opened when the run began: no output can be written.
+        failure = SaveError(cFileIcon::kErrCantWrite, kCantOpen, path, run.LastError());
+    } else {
+        switch (write()) {
+        case cOutputFolder::eWrite::kDone: break;
+        case cOutputFolder::eWrite::kUnchanged: unchanged = true; break;
+        case cOutputFolder::eWrite::kOpenFailed:
+            failure = SaveError(cFileIcon::kErrCantWrite, kCantOpen, path, folder.LastError());
+            break;
+        case cOutputFolder::eWrite::kWriteFailed:
+            failure = SaveError(cFileIcon::kErrWriteFailure, kWriteFailure, path, folder.LastError());
+            break;
+        }
+    }
+    if (failure) {
+        // The status strip shows the sentence alone, the log the file and the system's reason.
+        if (failure->Number() == cFileIcon::kErrCantWrite)
+            Say(hooks.Status, icon.ImageCount() == 0 ? kNoImages : kCantOpen);
+        if (hooks.ReportError) hooks.ReportError(*failure);
+    }
+    return failure;
+}
+
 } // namespace
 
 std::string FitFileName(const std::string& name) { return mOutputName::Fit(name); }
@@ -169,34 +201,16 @@ bool cRun::SaveByContent(const cSource& source, std::int32_t k, const cSaveHooks
         outcome(eOutcome::kDuplicate, nullptr);
         return true;
     }
-    std::optional<cError> failure;
-    eOutcome result = eOutcome::kSaved;
-    if (icon.ImageCount() == 0) {
-        failure = SaveError(cFileIcon::kErrCantWrite, kNoImages, path, 0);
-    } else if (!folder.Folder().IsOpen()) {
-        failure = SaveError(cFileIcon::kErrCantWrite, kCantOpen, path, run.LastError());
-    } else {
-        switch (folder.WriteContent(sub, name, bytes)) {
-        case cOutputFolder::eWrite::kDone: break;
-        case cOutputFolder::eWrite::kUnchanged: result = eOutcome::kUnchanged; break;
-        case cOutputFolder::eWrite::kOpenFailed:
-            failure = SaveError(cFileIcon::kErrCantWrite, kCantOpen, path, folder.LastError());
-            break;
-        case cOutputFolder::eWrite::kWriteFailed:
-            failure = SaveError(cFileIcon::kErrWriteFailure, kWriteFailure, path, folder.LastError());
-            break;
-        }
-    }
+    bool unchanged = false;
+    const auto failure = Written(
+        icon, run, path, hooks, [&] { return folder.WriteContent(sub, name, bytes); }, unchanged);
     if (failure) {
-        if (failure->Number() == cFileIcon::kErrCantWrite)
-            Say(hooks.Status, icon.ImageCount() == 0 ? kNoImages : kCantOpen);
-        if (hooks.ReportError) hooks.ReportError(*failure);
         outcome(eOutcome::kFailed, &*failure);
         return false;
     }
     run.contentSaved_.insert(digest + name);
     ++run.iconsSaved_;
-    outcome(result, nullptr);
+    outcome(unchanged ? eOutcome::kUnchanged : eOutcome::kSaved, nullptr);
     return true;
 }
 
@@ -255,30 +269,10 @@ bool Save(cRun& run, const cSource& source, const cSaveHooks& hooks) {
             at = folder.At(name);
         }
         const std::string path = folder.Folder().PathOf(name);
-        std::optional<cError> failure;
         bool unchanged = false;
-        if (icon.ImageCount() == 0) {
-            failure = SaveError(cFileIcon::kErrCantWrite, kNoImages, path, 0);
-        } else if (!open) {
-            // The folder could not be opened when the run began: no output can be written.
-            failure = SaveError(cFileIcon::kErrCantWrite, kCantOpen, path, run.LastError());
-        } else {
-            switch (folder.Write(name, icon.IcoBytes())) {
-            case cOutputFolder::eWrite::kDone: break;
-            case cOutputFolder::eWrite::kUnchanged: unchanged = true; break;
-            case cOutputFolder::eWrite::kOpenFailed:
-                failure = SaveError(cFileIcon::kErrCantWrite, kCantOpen, path, folder.LastError());
-                break;
-            case cOutputFolder::eWrite::kWriteFailed:
-                failure = SaveError(cFileIcon::kErrWriteFailure, kWriteFailure, path, folder.LastError());
-                break;
-            }
-        }
+        const auto failure = Written(
+            icon, run, path, hooks, [&] { return folder.Write(name, icon.IcoBytes()); }, unchanged);
         if (failure) {
-            // The status strip shows the sentence alone, the log the file and the system's reason.
-            if (failure->Number() == cFileIcon::kErrCantWrite)
-                Say(hooks.Status, icon.ImageCount() == 0 ? kNoImages : kCantOpen);
-            report(*failure);
             outcome({k, eOutcome::kFailed, path, {}, std::nullopt, false, &*failure});
             return false;
         }

@@ -9,7 +9,7 @@
         <translation>Pictrix</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>Finds, shows and saves the icons stored in icon files and program modules.</source>
         <translation>Findet, zeigt und speichert die Symbole in Symboldateien und Programmmodulen.</translation>
     </message>
@@ -275,22 +275,22 @@
         <translation>Über Pictrix</translation>
     </message>
     <message>
-        <location filename="../src/app/ui/FMain_Commands.cpp" line="+235"/>
+        <location filename="../src/app/ui/FMain_Commands.cpp" line="+237"/>
         <source>The search window is not part of this build.</source>
         <translation>Das Suchfenster ist in diesem Build nicht enthalten.</translation>
     </message>
     <message>
-        <location line="+57"/>
+        <location line="+58"/>
         <source>text files</source>
         <translation>Textdateien</translation>
     </message>
     <message>
-        <location line="+30"/>
+        <location line="+31"/>
         <source>web pages</source>
         <translation>Webseiten</translation>
     </message>
     <message>
-        <location filename="../src/app/ui/FMain_Retrieve.cpp" line="+168"/>
+        <location filename="../src/app/ui/FMain_Retrieve.cpp" line="+171"/>
         <source>Cursor group %1: %2</source>
         <translation>Cursorgruppe %1: %2</translation>
     </message>
@@ -515,7 +515,7 @@
         <translation>Stopp</translation>
     </message>
     <message>
-        <location filename="../src/search/ui/FRecurse_Commands.cpp" line="+119"/>
+        <location filename="../src/search/ui/FRecurse_Commands.cpp" line="+120"/>
         <source> (%1; see the log)</source>
         <translation> (%1; siehe Protokoll)</translation>
     </message>
@@ -535,7 +535,7 @@
         <translation>Die Suchliste ist voll: %1 wurde nicht hinzugefügt</translation>
     </message>
     <message>
-        <location line="+77"/>
+        <location line="+79"/>
         <source>is too long for a file name</source>
         <translation>ist zu lang für einen Dateinamen</translation>
     </message>
@@ -548,17 +548,17 @@
 <context>
     <name>MError</name>
     <message>
-        <location filename="../src/support/MError.cpp" line="+135"/>
+        <location filename="../src/support/MError.cpp" line="+134"/>
         <source>Error #%1</source>
         <translation>Fehler #%1</translation>
     </message>
     <message>
-        <location line="+18"/>
+        <location line="+19"/>
         <source>The error could not be written to the error log: Error #%1, %2</source>
         <translation>Der Fehler konnte nicht ins Fehlerprotokoll geschrieben werden: Fehler #%1, %2</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
         <source>The error could not be written to the error log: %1</source>
         <translation>Der Fehler konnte nicht ins Fehlerprotokoll geschrieben werden: %1</translation>
     </message>
@@ -649,7 +649,7 @@
 <context>
     <name>cFolderWalk</name>
     <message>
-        <location filename="../src/search/cFolderWalk.cpp" line="+41"/>
+        <location filename="../src/search/cFolderWalk.cpp" line="+40"/>
         <source>%1 name holds a line break</source>
         <translation>%1 Name enthält einen Zeilenumbruch</translation>
     </message>
@@ -674,7 +674,7 @@
         <translation>: nicht aufgenommen</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+6"/>
         <source>its name holds a line break</source>
         <translation>sein Name enthält einen Zeilenumbruch</translation>
     </message>
@@ -684,7 +684,7 @@
         <translation>sein Pfad liegt jenseits der Pfadlängengrenze des Systems</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+11"/>
         <source>Searching %1</source>
         <translation>Durchsuche %1</translation>
     </message>
@@ -725,52 +725,52 @@
         <translation>Es gibt keinen Standarddrucker: Richten Sie einen Drucker ein oder machen Sie einen zum Standard, und drucken Sie erneut. Es wurde nichts gedruckt.</translation>
     </message>
     <message>
-        <location line="+121"/>
+        <location line="+124"/>
         <source>The printer %1 does not accept jobs (its queue rejects them). Nothing was printed.</source>
         <translation>Der Drucker %1 nimmt keine Aufträge an (seine Warteschlange weist sie ab). Es wurde nichts gedruckt.</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+6"/>
         <source>The printer %1 cannot begin a document. Nothing was printed.</source>
         <translation>Der Drucker %1 kann kein Dokument beginnen. Es wurde nichts gedruckt.</translation>
     </message>
     <message>
-        <location line="+36"/>
+        <location line="+38"/>
         <source>The printer %1 could not begin a new page. The document may be incomplete.</source>
         <translation>Der Drucker %1 konnte keine neue Seite beginnen. Das Dokument ist möglicherweise unvollständig.</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+5"/>
         <source>The printer %1 reported a fault while the document was sent.</source>
         <translation>Der Drucker %1 hat beim Senden des Dokuments einen Fehler gemeldet.</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+7"/>
         <source>The print server did not take the document for the printer %1: %2</source>
         <translation>Der Druckserver hat das Dokument für den Drucker %1 nicht angenommen: %2</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+6"/>
         <source>The printer %1 stopped the job %2.</source>
         <translation>Der Drucker %1 hat den Auftrag %2 angehalten.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>The job %1 on %2 was canceled.</source>
         <translation>Der Auftrag %1 auf %2 wurde abgebrochen.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>The printer %1 aborted the job %2.</source>
         <translation>Der Drucker %1 hat den Auftrag %2 abgebrochen.</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+6"/>
         <source>The print server holds the job %1 on %2 (it may ask for authentication). It is not printed until it is released.</source>
         <translation>Der Druckserver hält den Auftrag %1 auf %2 zurück (möglicherweise verlangt er eine Anmeldung). Er wird erst gedruckt, wenn er freigegeben ist.</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+9"/>
         <source>The printer %1 is paused: the job %2 waits in its queue and is printed when the printer is resumed.</source>
         <translation>Der Drucker %1 ist angehalten: Der Auftrag %2 wartet in seiner Warteschlange und wird gedruckt, sobald der Drucker fortgesetzt wird.</translation>
     </message>
@@ -778,7 +778,7 @@
 <context>
     <name>mExtract</name>
     <message>
-        <location filename="../src/search/mExtract.cpp" line="+19"/>
+        <location filename="../src/search/mExtract.cpp" line="+18"/>
         <source>Icon contains no images.</source>
         <translation>Das Symbol enthält keine Bilder.</translation>
     </message>
@@ -838,17 +838,17 @@
         <translation>Es wurden keine Symbolressourcen gefunden.</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>Loading icon %1 of %2...</source>
         <translation>Lade Symbol %1 von %2...</translation>
     </message>
     <message>
-        <location line="+47"/>
+        <location line="+49"/>
         <source>Total icons saved: %1</source>
         <translation>Gespeicherte Symbole insgesamt: %1</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source> (%1 was saved under another name; see the log)</source>
         <translation> (%1 wurde unter einem anderen Namen gespeichert; siehe Protokoll)</translation>
     </message>
@@ -861,12 +861,12 @@
 <context>
     <name>mFileOpenSave</name>
     <message>
-        <location filename="../src/app/mIconCommands.h" line="+21"/>
+        <location filename="../src/app/mIconCommands.h" line="+25"/>
         <source>Icon Files (*.ico)|*.ico|All Files (*.*)|*.*</source>
         <translation>Symboldateien (*.ico)|*.ico|Alle Dateien (*.*)|*.*</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+5"/>
         <source>Cursor Files (*.cur)|*.cur|All Files (*.*)|*.*</source>
         <translation>Cursordateien (*.cur)|*.cur|Alle Dateien (*.*)|*.*</translation>
     </message>
@@ -876,27 +876,27 @@
         <translation>Alle Dateien (*.*)|*.*|Symboldateien (*.ICO)|*.ICO|Cursordateien (*.CUR;*.ANI)|*.CUR;*.ANI|Programmdateien (*.EXE;*.DLL;*.OCX)|*.EXE;*.DLL;*.OCX</translation>
     </message>
     <message>
-        <location filename="../src/app/mPngExport.h" line="+22"/>
+        <location filename="../src/app/mPngExport.h" line="+24"/>
         <source>PNG Images (*.png)|*.png|All Files (*.*)|*.*</source>
         <translation>PNG-Bilder (*.png)|*.png|Alle Dateien (*.*)|*.*</translation>
     </message>
     <message>
-        <location filename="../src/search/mRecurse.h" line="+22"/>
+        <location filename="../src/search/mRecurse.h" line="+24"/>
         <source>Pictrix Recure List(*.ier)|*.ier|All Files(*.*)|*.*</source>
         <translation>Pictrix-Suchliste (*.ier)|*.ier|Alle Dateien (*.*)|*.*</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>Pictrix Recurse List(*.ier)|*.ier|All Files(*.*)|*.*</source>
         <translation>Pictrix-Suchliste (*.ier)|*.ier|Alle Dateien (*.*)|*.*</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>Icon Files(*.ico)|*.ico|Executable Files(*.exe;*.dll)|*.exe;*.dll|AllFiles(*.*)|*.*</source>
         <translation>Symboldateien (*.ico)|*.ico|Programmdateien (*.exe;*.dll)|*.exe;*.dll|Alle Dateien (*.*)|*.*</translation>
     </message>
     <message>
-        <location filename="../src/support/mOptions.h" line="+23"/>
+        <location filename="../src/support/mOptions.h" line="+25"/>
         <source>Executable Files|*.exe|All Files|*.*</source>
         <translation>Programmdateien|*.exe|Alle Dateien|*.*</translation>
     </message>
@@ -904,12 +904,12 @@
 <context>
     <name>mIconCommands</name>
     <message>
-        <location filename="../src/app/mIconCommands.cpp" line="+32"/>
+        <location filename="../src/app/mIconCommands.cpp" line="+33"/>
         <source>File Name: %1</source>
         <translation>Dateiname: %1</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+7"/>
         <source>Cursor: %1</source>
         <translation>Cursor: %1</translation>
     </message>
@@ -924,7 +924,7 @@
         <translation>Cursortypen in der Datei:</translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="+1"/>
         <source>Icon types in file:</source>
         <translation>Symboltypen in der Datei:</translation>
     </message>
@@ -969,27 +969,27 @@
         <translation>Jiffies</translation>
     </message>
     <message>
-        <location filename="../src/app/mIconCommands.h" line="-8"/>
+        <location filename="../src/app/mIconCommands.h" line="-13"/>
         <source>No icons to save. Ready...</source>
         <translation>Keine Symbole zum Speichern. Bereit...</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>Please choose an icon to save.</source>
         <translation>Bitte wählen Sie ein Symbol zum Speichern.</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>There are no icons to view properties for.</source>
         <translation>Es gibt keine Symbole, deren Eigenschaften angezeigt werden könnten.</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>Please select an icon to view properties for.</source>
         <translation>Bitte wählen Sie ein Symbol, dessen Eigenschaften angezeigt werden sollen.</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
         <source>Properties</source>
         <translation>Eigenschaften</translation>
     </message>
@@ -1030,12 +1030,12 @@
         <translation>ihre Einträge umfassen mehr als %1 MiB</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+16"/>
         <source>Number of items in list: %1</source>
         <translation>Anzahl der Einträge in der Liste: %1</translation>
     </message>
     <message>
-        <location filename="../src/search/mListPrint.h" line="+24"/>
+        <location filename="../src/search/mListPrint.h" line="+25"/>
         <source>Pictrix Recurse List</source>
         <translation>Pictrix-Suchliste</translation>
     </message>
@@ -1043,12 +1043,12 @@
 <context>
     <name>mMainSettings</name>
     <message>
-        <location filename="../src/app/mMainSettings.cpp" line="+86"/>
+        <location filename="../src/app/mMainSettings.cpp" line="+87"/>
         <source>Path/File access error: %1</source>
         <translation>Fehler beim Zugriff auf Pfad/Datei: %1</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>File not found: %1</source>
         <translation>Datei nicht gefunden: %1</translation>
     </message>
@@ -1058,12 +1058,12 @@
         <translation>Es wurde kein Programm zum Öffnen von %1 gefunden, um %2 anzuzeigen</translation>
     </message>
     <message>
-        <location filename="../src/app/mMainSettings.h" line="+31"/>
+        <location filename="../src/app/mMainSettings.h" line="+32"/>
         <source>Icon editor is not configured.<byte value="xd"/>Configure it now?</source>
         <translation>Es ist kein Symboleditor eingerichtet.<byte value="xd"/>Jetzt einrichten?</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+8"/>
         <source>Unable to open Glintsmith - QRSC.exe</source>
         <translation>Glintsmith - QRSC.exe kann nicht geöffnet werden</translation>
     </message>
@@ -1071,7 +1071,7 @@
 <context>
     <name>mMainWindow</name>
     <message>
-        <location filename="../src/app/mMainWindow.cpp" line="+33"/>
+        <location filename="../src/app/mMainWindow.cpp" line="+34"/>
         <source>Retrieving icon %1</source>
         <translation>Lese Symbol %1</translation>
     </message>
@@ -1081,7 +1081,7 @@
         <translation>Lese Symbol %1 von %2...</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+5"/>
         <source>%1 cursor group could not be read; see the error log</source>
         <translation>%1 Cursorgruppe konnte nicht gelesen werden; siehe Fehlerprotokoll</translation>
     </message>
@@ -1096,7 +1096,7 @@
         <translation>Symbol: %1</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+10"/>
         <source>Cursor</source>
         <translation>Cursor</translation>
     </message>
@@ -1106,7 +1106,7 @@
         <translation>Symbol</translation>
     </message>
     <message>
-        <location filename="../src/app/mMainWindow.h" line="+4"/>
+        <location filename="../src/app/mMainWindow.h" line="+5"/>
         <source>Checking for icons...</source>
         <translation>Suche nach Symbolen...</translation>
     </message>
@@ -1139,17 +1139,17 @@
 <context>
     <name>mPngExport</name>
     <message>
-        <location filename="../src/app/mPngExport.cpp" line="+93"/>
+        <location filename="../src/app/mPngExport.cpp" line="+92"/>
         <source>%1 already exists.<byte value="xd"/>Do you want to replace it?</source>
         <translation>%1 ist bereits vorhanden.<byte value="xd"/>Möchten Sie die Datei ersetzen?</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>%1 of these files already exist, %2 among them.<byte value="xd"/>Do you want to replace them?</source>
         <translation>%1 dieser Dateien sind bereits vorhanden, darunter %2.<byte value="xd"/>Möchten Sie sie ersetzen?</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+11"/>
         <source>image %1 cannot be decoded</source>
         <translation>Bild %1 kann nicht dekodiert werden</translation>
     </message>
@@ -1169,7 +1169,7 @@
         <translation>%1 ist ein symbolischer Link, durch den nie geschrieben wird; gespeichert als %2</translation>
     </message>
     <message>
-        <location filename="../src/app/mPngExport.h" line="-3"/>
+        <location filename="../src/app/mPngExport.h" line="-5"/>
         <source>Export as PNG</source>
         <translation>Als PNG exportieren</translation>
     </message>
@@ -1179,7 +1179,7 @@
         <translation>Keine Symbole zum Exportieren. Bereit...</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>Please choose an icon to export.</source>
         <translation>Bitte wählen Sie ein Symbol zum Exportieren.</translation>
     </message>
@@ -1187,7 +1187,7 @@
 <context>
     <name>mRecurse</name>
     <message>
-        <location filename="../src/search/mRecurse.cpp" line="+14"/>
+        <location filename="../src/search/mRecurse.cpp" line="+15"/>
         <source>Enter a file spec:<byte value="xd"/>
 <byte value="xd"/>
 Searching will begin at %1 and continue until no more subdirectories or files are found.  <byte value="xd"/>
@@ -1204,22 +1204,22 @@ Klicken Sie jederzeit auf Stopp oder halten Sie Esc gedrückt.<byte value="xd"/>
 Die Platzhalter * und ? können verwendet werden.</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+8"/>
         <source>Find File(s): %1 items found matching &quot;%2&quot;</source>
         <translation>Datei(en) suchen: %1 Einträge passend zu „%2“ gefunden</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+5"/>
         <source>Number of items: %1</source>
         <translation>Anzahl der Einträge: %1</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
         <source>Saving to: %1</source>
         <translation>Speichern nach: %1</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
         <source>Selected Items: </source>
         <translation>Ausgewählte Einträge: </translation>
     </message>
@@ -1236,12 +1236,12 @@ Möchten Sie die Datei ersetzen?</translation>
         <translation>%1 enthält %2 Einträge; die Suchliste fasst %3, die ersten davon. „Speichern unter“ bewahrt die angezeigten Einträge in einer anderen Datei; die Datei selbst wird nicht überschrieben.</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+7"/>
         <source>The list was cut when it was opened: %1 holds more entries than the search list. Saving it there would lose the rest.</source>
         <translation>Die Liste wurde beim Öffnen gekürzt: %1 enthält mehr Einträge, als die Suchliste fasst. Beim Speichern dorthin ginge der Rest verloren.</translation>
     </message>
     <message>
-        <location filename="../src/search/mRecurse.h" line="-11"/>
+        <location filename="../src/search/mRecurse.h" line="-12"/>
         <source>Recurse</source>
         <translation>Rekursive Suche</translation>
     </message>
@@ -1271,7 +1271,7 @@ Möchten Sie die Datei ersetzen?</translation>
         <translation>Datei(en) suchen</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+9"/>
         <source>Data has changed. Save current list?</source>
         <translation>Die Daten wurden geändert. Aktuelle Liste speichern?</translation>
     </message>
@@ -1314,12 +1314,12 @@ Möchten Sie die Datei ersetzen?</translation>
         <translation>Das Handle ist ungültig.</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>Not enough memory resources are available to process this command.</source>
         <translation>Nicht genügend Arbeitsspeicher verfügbar, um diesen Befehl zu verarbeiten.</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>An attempt was made to load a program with an incorrect format.</source>
         <translation>Es wurde versucht, ein Programm mit einem falschen Format zu laden.</translation>
     </message>
@@ -1344,12 +1344,12 @@ Möchten Sie die Datei ersetzen?</translation>
         <translation>Das System kann nicht vom angegebenen Gerät lesen.</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>The process cannot access the file because it is being used by another process.</source>
         <translation>Der Prozess kann nicht auf die Datei zugreifen, da sie von einem anderen Prozess verwendet wird.</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>Reached the end of the file.</source>
         <translation>Das Dateiende wurde erreicht.</translation>
     </message>
@@ -1374,7 +1374,7 @@ Möchten Sie die Datei ersetzen?</translation>
         <translation>Auf dem Datenträger ist nicht genügend Speicherplatz vorhanden.</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>The filename, directory name, or volume label syntax is incorrect.</source>
         <translation>Die Syntax für den Dateinamen, Verzeichnisnamen oder die Datenträgerbezeichnung ist falsch.</translation>
     </message>
@@ -1394,27 +1394,27 @@ Möchten Sie die Datei ersetzen?</translation>
         <translation>Der Verzeichnisname ist ungültig.</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>The request could not be performed because of an I/O device error.</source>
         <translation>Die Anforderung konnte wegen eines E/A-Gerätefehlers nicht ausgeführt werden.</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>The specified image file did not contain a resource section.</source>
         <translation>Die angegebene Abbilddatei enthält keinen Ressourcenabschnitt.</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>The specified resource type cannot be found in the image file.</source>
         <translation>Der angegebene Ressourcentyp wurde in der Abbilddatei nicht gefunden.</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>The specified resource name cannot be found in the image file.</source>
         <translation>Der angegebene Ressourcenname wurde in der Abbilddatei nicht gefunden.</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>The specified resource language ID cannot be found in the image file.</source>
         <translation>Die angegebene Ressourcensprach-ID wurde in der Abbilddatei nicht gefunden.</translation>
     </message>

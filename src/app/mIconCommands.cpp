@@ -29,7 +29,9 @@ cFileIcon RestrictedCopy(const cFileIcon& icon, const std::vector<bool>& chosen)
     return copy;
 }
 
-std::string PropertiesNameLine(const cFileIcon& icon) { return mTr::Fill(PICTRIX_TR("mIconCommands", "File Name: %1"), {icon.Filename()}); }
+std::string PropertiesNameLine(const cFileIcon& icon) {
+    return mTr::Fill(PICTRIX_TR("mIconCommands", "File Name: %1"), {icon.Filename()});
+}
 
 std::string PropertiesText(const cFileIcon& icon) {
     std::string text;
@@ -38,7 +40,8 @@ std::string PropertiesText(const cFileIcon& icon) {
         text = mTr::Fill(cursor ? PICTRIX_TR("mIconCommands", "Cursor: %1") : PICTRIX_TR("mIconCommands", "Icon: %1"),
                          {icon.Label()});
     text += "\r\n\r\n";
-    text += cursor ? PICTRIX_TR("mIconCommands", "Cursor types in file:") : PICTRIX_TR("mIconCommands", "Icon types in file:");
+    text += cursor ? PICTRIX_TR("mIconCommands", "Cursor types in file:")
+                   : PICTRIX_TR("mIconCommands", "Icon types in file:");
     text += "\r\n";
     for (std::int32_t j = 1; j <= icon.ImageCount(); ++j) {
         const std::int32_t colours = icon.ImageColourCount(j);

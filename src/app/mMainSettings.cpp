@@ -82,8 +82,11 @@ void SetSiblingPath(const std::string& path) { SetSiblingPath(cRegistryStore::Us
 cError OpenError(const std::string& path) {
     std::error_code ec;
     const bool there = !path.empty() && std::filesystem::exists(path, ec);
-    if (there) return cError(cError::kPathFileAccess, mProgram::ExeBaseName(), mTr::Fill(PICTRIX_TR("mMainSettings", "Path/File access error: %1"), {path}));
-    return cError(cError::kFileNotFound, mProgram::ExeBaseName(), mTr::Fill(PICTRIX_TR("mMainSettings", "File not found: %1"), {path}));
+    if (there)
+        return cError(cError::kPathFileAccess, mProgram::ExeBaseName(),
+                      mTr::Fill(PICTRIX_TR("mMainSettings", "Path/File access error: %1"), {path}));
+    return cError(cError::kFileNotFound, mProgram::ExeBaseName(),
+                  mTr::Fill(PICTRIX_TR("mMainSettings", "File not found: %1"), {path}));
 }
 
 cError OpenDocumentError(const std::string& path, std::string_view kind) {

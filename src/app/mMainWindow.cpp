@@ -30,11 +30,13 @@ bool OpensInMainWindow(const std::string& path) {
     return isModule;
 }
 
-std::string RetrievingIconText(std::string_view fileName) { return mTr::Fill(PICTRIX_TR("mMainWindow", "Retrieving icon %1"), {fileName});
+std::string RetrievingIconText(std::string_view fileName) {
+    return mTr::Fill(PICTRIX_TR("mMainWindow", "Retrieving icon %1"), {fileName});
 }
 
 std::string RetrievingIconOfText(std::int32_t i, std::int32_t count) {
-    return mTr::Fill(PICTRIX_TR("mMainWindow", "Retrieving icon %1 of %2..."), {std::to_string(i), std::to_string(count)});
+    return mTr::Fill(PICTRIX_TR("mMainWindow", "Retrieving icon %1 of %2..."),
+                     {std::to_string(i), std::to_string(count)});
 }
 
 std::string CursorGroupsNotReadText(std::size_t count) {
@@ -67,7 +69,9 @@ std::string ItemText(const cFileIcon& icon) {
     return text;
 }
 
-std::string TypeText(const cFileIcon& icon) { return icon.IsCursor() ? PICTRIX_TR("mMainWindow", "Cursor") : PICTRIX_TR("mMainWindow", "Icon"); }
+std::string TypeText(const cFileIcon& icon) {
+    return icon.IsCursor() ? PICTRIX_TR("mMainWindow", "Cursor") : PICTRIX_TR("mMainWindow", "Icon");
+}
 
 std::optional<cPlacement> ListPlacement(std::int32_t innerWidth, std::int32_t innerHeight, bool toolbarVisible,
                                         std::int32_t toolbarHeight, bool statusVisible, std::int32_t statusHeight,

@@ -15,9 +15,9 @@ class cFileIcon;
 namespace mMainWindow {
 
 // The open dialog's filter of the main window.
-inline constexpr std::string_view kOpenFilter =
-    PICTRIX_TR_NOOP("mFileOpenSave", "All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Cursor Files (*.CUR;*.ANI)|*.CUR;*.ANI|"
-    "Executables (*.EXE;*.DLL;*.OCX)|*.EXE;*.DLL;*.OCX");
+inline constexpr std::string_view kOpenFilter = PICTRIX_TR_NOOP(
+    "mFileOpenSave", "All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Cursor Files (*.CUR;*.ANI)|*.CUR;*.ANI|"
+                     "Executables (*.EXE;*.DLL;*.OCX)|*.EXE;*.DLL;*.OCX");
 
 // Status texts.
 inline constexpr std::string_view kCheckingForIcons = PICTRIX_TR_NOOP("mMainWindow", "Checking for icons...");

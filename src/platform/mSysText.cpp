@@ -19,27 +19,37 @@ std::string_view RawText(std::uint32_t code) {
     case kTooManyOpenFiles: return PICTRIX_TR_NOOP("mSysText", "The system cannot open the file.");
     case kAccessDenied: return PICTRIX_TR_NOOP("mSysText", "Access is denied.");
     case kInvalidHandle: return PICTRIX_TR_NOOP("mSysText", "The handle is invalid.");
-    case kNotEnoughMemory: return PICTRIX_TR_NOOP("mSysText", "Not enough memory resources are available to process this command.");
-    case kBadFormat: return PICTRIX_TR_NOOP("mSysText", "An attempt was made to load a program with an incorrect format.");
+    case kNotEnoughMemory:
+        return PICTRIX_TR_NOOP("mSysText", "Not enough memory resources are available to process this command.");
+    case kBadFormat:
+        return PICTRIX_TR_NOOP("mSysText", "An attempt was made to load a program with an incorrect format.");
     case kInvalidData: return PICTRIX_TR_NOOP("mSysText", "The data is invalid.");
     case kWriteProtect: return PICTRIX_TR_NOOP("mSysText", "The media is write protected.");
     case kWriteFault: return PICTRIX_TR_NOOP("mSysText", "The system cannot write to the specified device.");
     case kReadFault: return PICTRIX_TR_NOOP("mSysText", "The system cannot read from the specified device.");
-    case kSharingViolation: return PICTRIX_TR_NOOP("mSysText", "The process cannot access the file because it is being used by another process.");
+    case kSharingViolation:
+        return PICTRIX_TR_NOOP("mSysText",
+                               "The process cannot access the file because it is being used by another process.");
     case kHandleEof: return PICTRIX_TR_NOOP("mSysText", "Reached the end of the file.");
     case kFileExists: return PICTRIX_TR_NOOP("mSysText", "The file exists.");
     case kInvalidParameter: return PICTRIX_TR_NOOP("mSysText", "The parameter is incorrect.");
     case kOpenFailed: return PICTRIX_TR_NOOP("mSysText", "The system cannot open the device or file specified.");
     case kDiskFull: return PICTRIX_TR_NOOP("mSysText", "There is not enough space on the disk.");
-    case kInvalidName: return PICTRIX_TR_NOOP("mSysText", "The filename, directory name, or volume label syntax is incorrect.");
+    case kInvalidName:
+        return PICTRIX_TR_NOOP("mSysText", "The filename, directory name, or volume label syntax is incorrect.");
     case kBadExeFormat: return PICTRIX_TR_NOOP("mSysText", "%1 is not a valid Win32 application.");
     case kFilenameTooLong: return PICTRIX_TR_NOOP("mSysText", "The filename or extension is too long.");
     case kDirectory: return PICTRIX_TR_NOOP("mSysText", "The directory name is invalid.");
-    case kIoDevice: return PICTRIX_TR_NOOP("mSysText", "The request could not be performed because of an I/O device error.");
-    case kResourceDataNotFound: return PICTRIX_TR_NOOP("mSysText", "The specified image file did not contain a resource section.");
-    case kResourceTypeNotFound: return PICTRIX_TR_NOOP("mSysText", "The specified resource type cannot be found in the image file.");
-    case kResourceNameNotFound: return PICTRIX_TR_NOOP("mSysText", "The specified resource name cannot be found in the image file.");
-    case kResourceLangNotFound: return PICTRIX_TR_NOOP("mSysText", "The specified resource language ID cannot be found in the image file.");
+    case kIoDevice:
+        return PICTRIX_TR_NOOP("mSysText", "The request could not be performed because of an I/O device error.");
+    case kResourceDataNotFound:
+        return PICTRIX_TR_NOOP("mSysText", "The specified image file did not contain a resource section.");
+    case kResourceTypeNotFound:
+        return PICTRIX_TR_NOOP("mSysText", "The specified resource type cannot be found in the image file.");
+    case kResourceNameNotFound:
+        return PICTRIX_TR_NOOP("mSysText", "The specified resource name cannot be found in the image file.");
+    case kResourceLangNotFound:
+        return PICTRIX_TR_NOOP("mSysText", "The specified resource language ID cannot be found in the image file.");
     case kResourceEnumUserStop: return PICTRIX_TR_NOOP("mSysText", "User stopped resource enumeration.");
     default: return {};
     }

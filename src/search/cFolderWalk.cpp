@@ -51,7 +51,8 @@ std::string cFolderWalk::PassedOverText() const {
 }
 
 std::string cFolderWalk::Unlistable(std::string_view path) {
-    if (path.find_first_of("\r\n") != std::string_view::npos) return PICTRIX_TR("cFolderWalk", "its name holds a line break");
+    if (path.find_first_of("\r\n") != std::string_view::npos)
+        return PICTRIX_TR("cFolderWalk", "its name holds a line break");
     if (path.size() > kPathLimit) return PICTRIX_TR("cFolderWalk", "its path lies past the system's path limit");
     return {};
 }
@@ -62,7 +63,8 @@ std::string cFolderWalk::StartPath(std::string_view folder) {
     return path;
 }
 
-std::string cFolderWalk::SearchingText(std::string_view path) { return mTr::Fill(PICTRIX_TR("cFolderWalk", "Searching %1"), {path});
+std::string cFolderWalk::SearchingText(std::string_view path) {
+    return mTr::Fill(PICTRIX_TR("cFolderWalk", "Searching %1"), {path});
 }
 
 void cFolderWalk::Report(const cError& e) {

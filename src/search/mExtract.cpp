@@ -91,7 +91,10 @@ cSource Load(const std::string& file, const cOptions& options, const cLoadHooks&
         case eStep::NoGroupType: status(PICTRIX_TR("mExtract", "No icons found in file.")); break;
         case eStep::ReadingNames: status(PICTRIX_TR("mExtract", "Getting icon resources...")); break;
         case eStep::NoGroups: status(PICTRIX_TR("mExtract", "No icon resources were found.")); break;
-        case eStep::Group: status(mTr::Fill(PICTRIX_TR("mExtract", "Loading icon %1 of %2..."), {std::to_string(i), std::to_string(count)})); break;
+        case eStep::Group:
+            status(mTr::Fill(PICTRIX_TR("mExtract", "Loading icon %1 of %2..."),
+                             {std::to_string(i), std::to_string(count)}));
+            break;
         case eStep::Done: status(file); break;
         }
     };
@@ -140,9 +143,10 @@ void cRun::Finish(const std::function<void(const cError&)>& report) {
 std::string cRun::TotalText() const {
     std::string text = mTr::Fill(PICTRIX_TR("mExtract", "Total icons saved: %1"), {std::to_string(iconsSaved_)});
     if (iconsRenamed_ > 0) {
-        text += mTr::Fill(iconsRenamed_ == 1 ? PICTRIX_TR("mExtract", " (%1 was saved under another name; see the log)")
-                                             : PICTRIX_TR("mExtract", " (%1 were saved under another name; see the log)"),
-                          {std::to_string(iconsRenamed_)});
+        text +=
+            mTr::Fill(iconsRenamed_ == 1 ? PICTRIX_TR("mExtract", " (%1 was saved under another name; see the log)")
+                                         : PICTRIX_TR("mExtract", " (%1 were saved under another name; see the log)"),
+                      {std::to_string(iconsRenamed_)});
     }
     return text;
 }

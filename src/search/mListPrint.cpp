@@ -28,7 +28,8 @@ private:
 };
 
 cError NoListFile(const std::string& file, const std::string& why) {
-    return cError(cError::kPathFileAccess, mProgram::ExeBaseName(), mTr::Fill(PICTRIX_TR("mListPrint", "Not a list file: %1 (%2)"), {why, file}));
+    return cError(cError::kPathFileAccess, mProgram::ExeBaseName(),
+                  mTr::Fill(PICTRIX_TR("mListPrint", "Not a list file: %1 (%2)"), {why, file}));
 }
 
 } // namespace
@@ -63,7 +64,8 @@ std::int32_t PrintFromFile(cTextDevice& printer, const std::string& file, const 
             // of the entries is bounded, since the document keeps it until it is sent.
             bytes += entry.size();
             if (bytes > kMaxTextBytes)
-                throw NoListFile(file, mTr::Fill(PICTRIX_TR("mListPrint", "its entries hold more than %1 MiB"), {std::to_string(kMaxTextBytes >> 20)}));
+                throw NoListFile(file, mTr::Fill(PICTRIX_TR("mListPrint", "its entries hold more than %1 MiB"),
+                                                 {std::to_string(kMaxTextBytes >> 20)}));
             printer.PrintLine(entry);
             ++count;
             return true;

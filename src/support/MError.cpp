@@ -149,10 +149,12 @@ void ReportError(std::int32_t number, const std::string& source, const std::stri
             const cError current(number, source, description);
             errLog.LogEvent(std::to_string(number) + "\n" + description, CLog::kError, &current);
         } catch (const cError& e) {
-            logFailure = mTr::Fill(PICTRIX_TR("MError", "The error could not be written to the error log: Error #%1, %2"),
-                                   {std::to_string(e.Number()), e.Description()});
+            logFailure =
+                mTr::Fill(PICTRIX_TR("MError", "The error could not be written to the error log: Error #%1, %2"),
+                          {std::to_string(e.Number()), e.Description()});
         } catch (const std::exception& e) {
-            logFailure = mTr::Fill(PICTRIX_TR("MError", "The error could not be written to the error log: %1"), {e.what()});
+            logFailure =
+                mTr::Fill(PICTRIX_TR("MError", "The error could not be written to the error log: %1"), {e.what()});
         } catch (...) {
             logFailure = PICTRIX_TR("MError", "The error could not be written to the error log.");
         }

@@ -358,8 +358,7 @@ private slots:
         QCOMPARE(second->text(QAccessible::Name), QString("32 x 32, 16 colors"));
         QCOMPARE(a->indexOfChild(second), 1);
         QCOMPARE(second->parent(), a);
-        const QRect cell(g.viewport()->mapToGlobal(QPoint(0, g.ItemTop(2))),
-                         QSize(g.ClientWidth(), CellHeight(g, 32)));
+        const QRect cell(g.viewport()->mapToGlobal(QPoint(0, g.ItemTop(2))), QSize(g.ClientWidth(), CellHeight(g, 32)));
         QCOMPARE(second->rect(), cell);
         QCOMPARE(a->childAt(cell.center().x(), cell.center().y()), second);
         // The third cell lies below the 80-pixel viewport: off screen until scrolled to.
@@ -376,7 +375,6 @@ private slots:
         QVERIFY(!second->isValid());
         QCOMPARE(a->indexOfChild(second), -1);
     }
-
 };
 
 PICTRIX_UI_TEST(tIconGridTest)

@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
 
     FProps props(&main);
     const cFileIcon& icon = main.Icon(1);
-    props.SetTexts(mQtText::Q(mIconCommands::PropertiesNameLine(icon)), mQtText::Q(mIconCommands::PropertiesText(icon)));
+    props.SetTexts(mQtText::Q(mIconCommands::PropertiesNameLine(icon)),
+                   mQtText::Q(mIconCommands::PropertiesText(icon)));
     props.show();
     FAbout about(&main);
     about.show();

@@ -11,7 +11,8 @@
 FAbout::FAbout(QWidget* owner)
     : QDialog(owner), imgIcon(new QLabel(this)), lblTitle(new QLabel(tr("Pictrix"), this)),
       lblVersion(new QLabel(VersionText(), this)),
-      lblDescription(new QLabel(tr("Finds, shows and saves the icons stored in icon files and program modules."), this)),
+      lblDescription(
+          new QLabel(tr("Finds, shows and saves the icons stored in icon files and program modules."), this)),
       cmdOK(new QPushButton(tr("OK"), this)), tmrClose(new QTimer(this)) {
     setWindowTitle(tr("About Pictrix"));
     setModal(true);

@@ -88,7 +88,8 @@ bool FMain::HasChosenIcon(const char* context, std::string_view noIcons, std::st
         return false;
     }
     if (s_->lvwIcons->SelectedIndex() < 1) {
-        cPrompts::Current().Message(this, T(context, chooseOne), cPrompts::eButtons::OK, cPrompts::eIcon::Information, kTitle);
+        cPrompts::Current().Message(this, T(context, chooseOne), cPrompts::eButtons::OK, cPrompts::eIcon::Information,
+                                    kTitle);
         return false;
     }
     return true;
@@ -148,13 +149,13 @@ void FMain::StartDrag() {
 void FMain::ShowProperties() {
     try {
         if (IconCount() < 1) {
-            cPrompts::Current().Message(this, T("mIconCommands", mIconCommands::kNoIconsForProperties), cPrompts::eButtons::OK,
-                                        cPrompts::eIcon::Information);
+            cPrompts::Current().Message(this, T("mIconCommands", mIconCommands::kNoIconsForProperties),
+                                        cPrompts::eButtons::OK, cPrompts::eIcon::Information);
             return;
         }
         if (s_->lvwIcons->SelectedIndex() < 1) {
-            cPrompts::Current().Message(this, T("mIconCommands", mIconCommands::kSelectIconForProperties), cPrompts::eButtons::OK,
-                                        cPrompts::eIcon::Information);
+            cPrompts::Current().Message(this, T("mIconCommands", mIconCommands::kSelectIconForProperties),
+                                        cPrompts::eButtons::OK, cPrompts::eIcon::Information);
             return;
         }
         // The images chosen in the grid, as Save and Copy take them.
@@ -232,7 +233,8 @@ void FMain::LaunchEditor() {
 void FMain::OpenSearchWindow(const std::string& listFile) {
     const tSearchWindowFactory& factory = SearchWindowFactory();
     if (!factory) {
-        throw cError(cError::kInvalidCall, mProgram::ExeBaseName(), tr("The search window is not part of this build.").toStdString());
+        throw cError(cError::kInvalidCall, mProgram::ExeBaseName(),
+                     tr("The search window is not part of this build.").toStdString());
     }
     // Each use opens another, independent search window, owned by the main window.
     QWidget* window = factory(this, listFile);
@@ -289,7 +291,8 @@ void FMain::mnuErrorLog_Click(int index) {
         const std::string log = MError::ErrorLogPath();
         switch (index) {
         case 1:
-            if (!cShell::Current().OpenDocument(Q(log))) throw mMainSettings::OpenDocumentError(log, tr("text files").toStdString());
+            if (!cShell::Current().OpenDocument(Q(log)))
+                throw mMainSettings::OpenDocumentError(log, tr("text files").toStdString());
             break;
         case 2: {
             CLog clog;
@@ -319,7 +322,8 @@ void FMain::mnuHelp_Click(int index) {
         default: return;
         }
         const std::string path = HelpPage(page);
-        if (!cShell::Current().OpenDocument(Q(path))) throw mMainSettings::OpenDocumentError(path, tr("web pages").toStdString());
+        if (!cShell::Current().OpenDocument(Q(path)))
+            throw mMainSettings::OpenDocumentError(path, tr("web pages").toStdString());
     } catch (const cError& e) {
         ShowCommandError(e);
     }

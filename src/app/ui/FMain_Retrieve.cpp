@@ -139,10 +139,14 @@ void FMain::Retrieve(const std::string& fileName) {
                 using mIconGroups::eStep;
                 switch (step) {
                 case eStep::IconFile: s_->sbrMain->SetSimpleText(Q(mMainWindow::RetrievingIconText(fileName))); break;
-                case eStep::CheckingModule: s_->sbrMain->SetSimpleText(T("mMainWindow", mMainWindow::kCheckingForIcons)); break;
+                case eStep::CheckingModule:
+                    s_->sbrMain->SetSimpleText(T("mMainWindow", mMainWindow::kCheckingForIcons));
+                    break;
                 case eStep::NoGroupType:
                 case eStep::NoGroups: s_->sbrMain->SetSimpleText(T("mMainWindow", mMainWindow::kNoIconsFound)); break;
-                case eStep::ReadingNames: s_->sbrMain->SetSimpleText(T("mMainWindow", mMainWindow::kRetrievingIcons)); break;
+                case eStep::ReadingNames:
+                    s_->sbrMain->SetSimpleText(T("mMainWindow", mMainWindow::kRetrievingIcons));
+                    break;
                 case eStep::Group: s_->sbrMain->SetSimpleText(Q(mMainWindow::RetrievingIconOfText(i, count))); break;
                 case eStep::Done:
                     s_->sbrMain->SetPanelText(1, name);
@@ -163,12 +167,11 @@ void FMain::Retrieve(const std::string& fileName) {
             hooks.GroupFailed = [&](const mIconGroups::cFailure& f) {
                 if (f.group.kind != cFileIcon::eKind::kCursor) return false;
                 ++cursorsFailed;
-                MError::ReportError(
-                    cError(f.error.Number(), f.error.Source(),
-                           tr("Cursor group %1: %2")
-                               .arg(Q(mIconGroups::Label(f.group)), Q(f.error.Description()))
-                               .toStdString()),
-                    true, false);
+                MError::ReportError(cError(f.error.Number(), f.error.Source(),
+                                           tr("Cursor group %1: %2")
+                                               .arg(Q(mIconGroups::Label(f.group)), Q(f.error.Description()))
+                                               .toStdString()),
+                                    true, false);
                 return true;
             };
             mIconGroups::cOptions options;

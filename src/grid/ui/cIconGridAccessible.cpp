@@ -14,7 +14,9 @@ public:
     bool isValid() const override { return grid_ && index_ < grid_->ItemCount(); }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return grid_ ? grid_->window()->windowHandle() : nullptr; }
-    QAccessibleInterface* parent() const override { return grid_ ? QAccessible::queryAccessibleInterface(grid_) : nullptr; }
+    QAccessibleInterface* parent() const override {
+        return grid_ ? QAccessible::queryAccessibleInterface(grid_) : nullptr;
+    }
     QAccessibleInterface* child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }

@@ -46,8 +46,10 @@ QPrinter& cPrinterDevice::Printer() {
     if (!printer_) {
         printer_ = Source() ? Source()() : DefaultPrinter();
         if (!printer_) {
-            Fault(QCoreApplication::translate("cPrinterDevice", "There is no default printer: set up a printer, or make one the default, and print again. "
-                     "Nothing was printed."));
+            Fault(QCoreApplication::translate(
+                "cPrinterDevice",
+                "There is no default printer: set up a printer, or make one the default, and print again. "
+                "Nothing was printed."));
         }
         printer_->setDocName(documentName_);
     }
@@ -167,11 +169,16 @@ void cPrinterDevice::EndDoc() {
     const cQueue before = queue ? QueueOf(queueName) : cQueue{};
     if (before.known && !before.accepting) {
         lines_.clear();
-        Fault(QCoreApplication::translate("cPrinterDevice", "The printer %1 does not accept jobs (its queue rejects them). Nothing was printed.").arg(PrinterName()));
+        Fault(
+            QCoreApplication::translate(
+                "cPrinterDevice", "The printer %1 does not accept jobs (its queue rejects them). Nothing was printed.")
+                .arg(PrinterName()));
     }
     QPainter painter;
     if (!painter.begin(&printer)) {
-        Fault(QCoreApplication::translate("cPrinterDevice", "The printer %1 cannot begin a document. Nothing was printed.").arg(PrinterName()));
+        Fault(QCoreApplication::translate("cPrinterDevice",
+                                          "The printer %1 cannot begin a document. Nothing was printed.")
+                  .arg(PrinterName()));
     }
     const QFont ownFont = painter.font();
     const double pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height();
@@ -207,36 +214,49 @@ void cPrinterDevice::EndDoc() {
     if (failed) {
         printer.abort();
         painter.end();
-        Fault(QCoreApplication::translate("cPrinterDevice", "The printer %1 could not begin a new page. The document may be incomplete.").arg(PrinterName()));
+        Fault(QCoreApplication::translate("cPrinterDevice",
+                                          "The printer %1 could not begin a new page. The document may be incomplete.")
+                  .arg(PrinterName()));
     }
     if (!painter.end() || printer.printerState() == QPrinter::Error) {
-        Fault(QCoreApplication::translate("cPrinterDevice", "The printer %1 reported a fault while the document was sent.").arg(PrinterName()));
+        Fault(QCoreApplication::translate("cPrinterDevice",
+                                          "The printer %1 reported a fault while the document was sent.")
+                  .arg(PrinterName()));
     }
     if (before.known) {
         const cQueue after = QueueOf(queueName);
         if (after.newestJob <= before.newestJob) {
-            Fault(QCoreApplication::translate("cPrinterDevice", "The print server did not take the document for the printer %1: %2")
+            Fault(QCoreApplication::translate("cPrinterDevice",
+                                              "The print server did not take the document for the printer %1: %2")
                       .arg(PrinterName(), QString::fromUtf8(cupsLastErrorString())));
         }
         switch (JobState(queueName, after.newestJob)) {
         case IPP_JSTATE_STOPPED:
-            Fault(QCoreApplication::translate("cPrinterDevice", "The printer %1 stopped the job %2.").arg(PrinterName(), QString::number(after.newestJob)));
+            Fault(QCoreApplication::translate("cPrinterDevice", "The printer %1 stopped the job %2.")
+                      .arg(PrinterName(), QString::number(after.newestJob)));
         case IPP_JSTATE_CANCELED:
-            Fault(QCoreApplication::translate("cPrinterDevice", "The job %1 on %2 was canceled.").arg(QString::number(after.newestJob), PrinterName()));
+            Fault(QCoreApplication::translate("cPrinterDevice", "The job %1 on %2 was canceled.")
+                      .arg(QString::number(after.newestJob), PrinterName()));
         case IPP_JSTATE_ABORTED:
-            Fault(QCoreApplication::translate("cPrinterDevice", "The printer %1 aborted the job %2.").arg(PrinterName(), QString::number(after.newestJob)));
+            Fault(QCoreApplication::translate("cPrinterDevice", "The printer %1 aborted the job %2.")
+                      .arg(PrinterName(), QString::number(after.newestJob)));
         // A job held at once waits for something the program cannot give it, most often a
         // password the server asks for.
         case IPP_JSTATE_HELD:
-            Fault(QCoreApplication::translate("cPrinterDevice", "The print server holds the job %1 on %2 (it may ask for authentication). It is not printed until "
-                     "it is released.")
-                      .arg(QString::number(after.newestJob), PrinterName()));
+            Fault(
+                QCoreApplication::translate(
+                    "cPrinterDevice",
+                    "The print server holds the job %1 on %2 (it may ask for authentication). It is not printed until "
+                    "it is released.")
+                    .arg(QString::number(after.newestJob), PrinterName()));
         default: break;
         }
         // A paused queue keeps the job and prints it once resumed: taken, but not printed.
         if (after.paused) {
-            Fault(QCoreApplication::translate("cPrinterDevice", "The printer %1 is paused: the job %2 waits in its queue and is printed when the printer is "
-                     "resumed.")
+            Fault(QCoreApplication::translate(
+                      "cPrinterDevice",
+                      "The printer %1 is paused: the job %2 waits in its queue and is printed when the printer is "
+                      "resumed.")
                       .arg(PrinterName(), QString::number(after.newestJob)));
         }
     }

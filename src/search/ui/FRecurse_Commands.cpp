@@ -79,7 +79,8 @@ void FRecurse::NewList() {
     // Steps 1 and 2: the start folder and the caption; an error ends the command.
     std::string folder;
     try {
-        const std::optional<QString> chosen = cPrompts::Current().Folder(this, T("mRecurse", mRecurse::kBrowseTitle), QString());
+        const std::optional<QString> chosen =
+            cPrompts::Current().Folder(this, T("mRecurse", mRecurse::kBrowseTitle), QString());
         if (!chosen) return;
         folder = mQtPath::FromQt(*chosen);
         SetCaption(mRecurse::Caption(folder));
@@ -351,8 +352,10 @@ void FRecurse::ExtractChecked() {
         };
         save.Outcome = [this](const mExtract::cOutcome& o) {
             if (o.wanted.empty()) return;
-            const std::string why = o.shortened ? tr("is too long for a file name").toStdString()
-                                                : mTr::Text("mExtract", mExtract::RenameReason(o.why.value_or(mExtract::eRename::kSameFile)));
+            const std::string why =
+                o.shortened
+                    ? tr("is too long for a file name").toStdString()
+                    : mTr::Text("mExtract", mExtract::RenameReason(o.why.value_or(mExtract::eRename::kSameFile)));
             MError::LogInformation(
                 tr("%1: %2 %3; saved as %4").arg(Q(s_->Source.path), Q(o.wanted), Q(why), Q(o.path)).toStdString());
         };

@@ -33,3 +33,38 @@ add_custom_command(OUTPUT ${_icon_theme_stamp}
   COMMENT "Drawing the program's icon"
   VERBATIM)
 add_custom_target(icon_theme ALL DEPENDS ${_icon_theme_stamp})
+
+# The program's translations: translations/pictrix_<language>.ts compiled by Qt's lrelease
+# (qt6-l10n-tools) into catalogues built into pictrix_ui (:/i18n), so the program carries them
+# wherever it goes and the installation has no files more. `cmake --build build --target
+# translations-update` reads the sources again (lupdate) and adds new texts, unfinished, to every
+# .ts file. The core marks its texts with PICTRIX_TR and PICTRIX_TR_NOOP (base/mTr.h), which
+# lupdate takes as QT_TRANSLATE_NOOP.
+find_program(PICTRIX_LRELEASE NAMES lrelease-qt6 lrelease
+             HINTS ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_LIBEXECS} ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS} /usr/lib/qt6/bin)
+find_program(PICTRIX_LUPDATE NAMES lupdate-qt6 lupdate
+             HINTS ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_LIBEXECS} ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS} /usr/lib/qt6/bin)
+if(NOT PICTRIX_LRELEASE)
+  message(FATAL_ERROR "Qt's lrelease is missing (Debian: qt6-l10n-tools; scripts/install-deps.sh installs it)")
+endif()
+file(GLOB PICTRIX_TS_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/translations/pictrix_*.ts)
+set(PICTRIX_QM_FILES)
+foreach(ts ${PICTRIX_TS_FILES})
+  get_filename_component(name ${ts} NAME_WE)
+  set(qm ${CMAKE_BINARY_DIR}/translations/${name}.qm)
+  add_custom_command(OUTPUT ${qm}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/translations
+    COMMAND ${PICTRIX_LRELEASE} -silent ${ts} -qm ${qm}
+    DEPENDS ${ts} COMMENT "Compiling the translation ${name}" VERBATIM)
+  list(APPEND PICTRIX_QM_FILES ${qm})
+endforeach()
+set_source_files_properties(${PICTRIX_QM_FILES} PROPERTIES GENERATED TRUE)
+qt_add_resources(pictrix_ui pictrix_translations PREFIX /i18n BASE ${CMAKE_BINARY_DIR}/translations
+                 FILES ${PICTRIX_QM_FILES})
+if(PICTRIX_LUPDATE)
+  add_custom_target(translations-update
+    COMMAND ${PICTRIX_LUPDATE} -silent -locations relative -no-obsolete
+            -tr-function-alias QT_TRANSLATE_NOOP+=PICTRIX_TR,QT_TRANSLATE_NOOP+=PICTRIX_TR_NOOP
+            -extensions cpp,h ${CMAKE_SOURCE_DIR}/src -ts ${PICTRIX_TS_FILES}
+    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR} VERBATIM)
+endif()

@@ -12,6 +12,9 @@ packages=(
   qt6-base-dev libgl-dev libqt6printsupport6 libcups2-dev
   libsqlite3-dev libpng-dev zlib1g-dev nettle-dev
   fonts-dejavu-core
+  # The translations: Qt's lrelease builds the program's catalogues, and Qt's own catalogue puts
+  # its dialogs in the user's language.
+  qt6-l10n-tools qt6-translations-l10n
 )
 if [[ ${1:-} == --package || ${1:-} == --test ]]; then
   # make deb: what makes and checks a Debian package (dpkg-shlibdeps finds the dependencies,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "base/mTr.h"
 #include "icon/mBestImage.h"
 
 namespace mIconCommands {
@@ -28,39 +29,44 @@ cFileIcon RestrictedCopy(const cFileIcon& icon, const std::vector<bool>& chosen)
     return copy;
 }
 
-std::string PropertiesNameLine(const cFileIcon& icon) { return "File Name: " + icon.Filename(); }
+std::string PropertiesNameLine(const cFileIcon& icon) {
+    return mTr::Fill(PICTRIX_TR("mIconCommands", "File Name: %1"), {icon.Filename()});
+}
 
 std::string PropertiesText(const cFileIcon& icon) {
     std::string text;
     const bool cursor = icon.IsCursor();
-    if (!icon.Label().empty()) text = (cursor ? "Cursor: " : "Icon: ") + icon.Label();
-    text += cursor ? "\r\n\r\nCursor types in file:\r\n" : "\r\n\r\nIcon types in file:\r\n";
+    if (!icon.Label().empty())
+        text = mTr::Fill(cursor ? PICTRIX_TR("mIconCommands", "Cursor: %1") : PICTRIX_TR("mIconCommands", "Icon: %1"),
+                         {icon.Label()});
+    text += "\r\n\r\n";
+    text += cursor ? PICTRIX_TR("mIconCommands", "Cursor types in file:")
+                   : PICTRIX_TR("mIconCommands", "Icon types in file:");
+    text += "\r\n";
     for (std::int32_t j = 1; j <= icon.ImageCount(); ++j) {
         const std::int32_t colours = icon.ImageColourCount(j);
         text += "    ";
-        text += std::to_string(icon.ImageWidth(j));
-        text += " x ";
-        text += std::to_string(icon.ImageHeight(j));
-        text += ",";
-        text += colours <= 256 ? std::to_string(colours) : std::string("millions of");
-        text += " colors.";
+        text += mTr::Fill(PICTRIX_TR("mIconCommands", "%1 x %2,%3 colors."),
+                          {std::to_string(icon.ImageWidth(j)), std::to_string(icon.ImageHeight(j)),
+                           colours <= 256 ? std::to_string(colours) : PICTRIX_TR("mIconCommands", "millions of")});
         text += "    ";
-        text += "Size=";
-        text += std::to_string(icon.ImageSize(j));
-        text += " bytes.";
+        text += mTr::Fill(PICTRIX_TR("mIconCommands", "Size=%1 bytes."), {std::to_string(icon.ImageSize(j))});
         text += "   ";
-        if (cursor) text += "Hotspot=" + std::to_string(icon.Hotspot(j).x) + "," + std::to_string(icon.Hotspot(j).y);
+        if (cursor)
+            text += mTr::Fill(PICTRIX_TR("mIconCommands", "Hotspot=%1,%2"),
+                              {std::to_string(icon.Hotspot(j).x), std::to_string(icon.Hotspot(j).y)});
         text += "\r\n";
     }
     return text;
 }
 
 std::string AnimationPropertiesText(const cAnimatedCursor& animation) {
-    std::string text = "Frames: " + std::to_string(animation.FrameCount()) + "\r\nSteps:";
+    std::string text = mTr::Fill(PICTRIX_TR("mIconCommands", "Frames: %1"), {std::to_string(animation.FrameCount())}) +
+                       "\r\n" + PICTRIX_TR("mIconCommands", "Steps:");
     for (const std::uint32_t step : animation.Steps()) text += " " + std::to_string(std::uint64_t{step} + 1);
-    text += "\r\nRates:";
+    text += "\r\n" + PICTRIX_TR("mIconCommands", "Rates:");
     for (const std::uint32_t rate : animation.Rates()) text += " " + std::to_string(rate);
-    text += " jiffies\r\n";
+    text += " " + PICTRIX_TR("mIconCommands", "jiffies") + "\r\n";
     return text;
 }
 

@@ -7,21 +7,27 @@
 #include <string_view>
 #include <vector>
 
+#include "base/mTr.h"
 #include "icon/cAnimatedCursor.h"
 #include "icon/cFileIcon.h"
 
 namespace mIconCommands {
 
 // Texts and dialog parameters of the three commands.
-inline constexpr std::string_view kNoIconsToSave = "No icons to save. Ready...";
-inline constexpr std::string_view kChooseIconToSave = "Please choose an icon to save.";
-inline constexpr std::string_view kNoIconsForProperties = "There are no icons to view properties for.";
-inline constexpr std::string_view kSelectIconForProperties = "Please select an icon to view properties for.";
-inline constexpr std::string_view kSaveFilter = "Icon Files (*.ico)|*.ico|All Files (*.*)|*.*";
+inline constexpr std::string_view kNoIconsToSave = PICTRIX_TR_NOOP("mIconCommands", "No icons to save. Ready...");
+inline constexpr std::string_view kChooseIconToSave =
+    PICTRIX_TR_NOOP("mIconCommands", "Please choose an icon to save.");
+inline constexpr std::string_view kNoIconsForProperties =
+    PICTRIX_TR_NOOP("mIconCommands", "There are no icons to view properties for.");
+inline constexpr std::string_view kSelectIconForProperties =
+    PICTRIX_TR_NOOP("mIconCommands", "Please select an icon to view properties for.");
+inline constexpr std::string_view kSaveFilter =
+    PICTRIX_TR_NOOP("mFileOpenSave", "Icon Files (*.ico)|*.ico|All Files (*.*)|*.*");
 inline constexpr std::string_view kSaveDefaultExt = "ico";
-inline constexpr std::string_view kPropertiesCaption = "Properties";
+inline constexpr std::string_view kPropertiesCaption = PICTRIX_TR_NOOP("mIconCommands", "Properties");
 // The save dialog's parameters for a cursor (cFileIcon::IsCursor): a .cur file.
-inline constexpr std::string_view kCursorSaveFilter = "Cursor Files (*.cur)|*.cur|All Files (*.*)|*.*";
+inline constexpr std::string_view kCursorSaveFilter =
+    PICTRIX_TR_NOOP("mFileOpenSave", "Cursor Files (*.cur)|*.cur|All Files (*.*)|*.*");
 inline constexpr std::string_view kCursorSaveDefaultExt = "cur";
 // The clipboard's format for a cursor's .cur bytes.
 inline constexpr std::string_view kCurMimeType = "image/x-win-bitmap";

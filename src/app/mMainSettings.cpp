@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "base/mTr.h"
 #include "platform/cRegistryStore.h"
 #include "base/mProgram.h"
 #include "base/mNumber.h"
@@ -81,19 +82,22 @@ void SetSiblingPath(const std::string& path) { SetSiblingPath(cRegistryStore::Us
 cError OpenError(const std::string& path) {
     std::error_code ec;
     const bool there = !path.empty() && std::filesystem::exists(path, ec);
-    if (there) return cError(cError::kPathFileAccess, mProgram::ExeBaseName(), "Path/File access error: " + path);
-    return cError(cError::kFileNotFound, mProgram::ExeBaseName(), "File not found: " + path);
+    if (there)
+        return cError(cError::kPathFileAccess, mProgram::ExeBaseName(),
+                      mTr::Fill(PICTRIX_TR("mMainSettings", "Path/File access error: %1"), {path}));
+    return cError(cError::kFileNotFound, mProgram::ExeBaseName(),
+                  mTr::Fill(PICTRIX_TR("mMainSettings", "File not found: %1"), {path}));
 }
 
 cError OpenDocumentError(const std::string& path, std::string_view kind) {
     std::error_code ec;
     if (path.empty() || !std::filesystem::exists(path, ec)) return OpenError(path);
     return cError(kErrNoProgram, mProgram::ExeBaseName(),
-                  "No program to open " + std::string(kind) + " was found to show " + path);
+                  mTr::Fill(PICTRIX_TR("mMainSettings", "No program to open %1 was found to show %2"), {kind, path}));
 }
 
 cError SiblingStartError(const std::string& path) {
-    return cError(kErrOpenSibling, mProgram::ExeBaseName(), std::string(kOpenSiblingText) + ": " + path);
+    return cError(kErrOpenSibling, mProgram::ExeBaseName(), mTr::Text("mMainSettings", kOpenSiblingText) + ": " + path);
 }
 
 } // namespace mMainSettings

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "base/cError.h"
+#include "base/mTr.h"
 
 class cRegistryStore;
 
@@ -27,14 +28,16 @@ inline constexpr std::string_view kRecentFilesKey = "Software\\Pictrix v2\\MRU";
 inline constexpr std::string_view kSiblingApp = "Glintsmith - QRSC";
 
 // Questions and filters of the editor commands.
-inline constexpr std::string_view kEditorQuestion = "Icon editor is not configured.\rConfigure it now?";
+inline constexpr std::string_view kEditorQuestion =
+    PICTRIX_TR_NOOP("mMainSettings", "Icon editor is not configured.\rConfigure it now?");
 inline constexpr std::string_view kLocateSiblingQuestion =
     "Unable to locate Glintsmith - QRSC. Do you wish to locate it now?";
 inline constexpr std::string_view kSiblingFilter = "Glintsmith - QRSC|Glintsmith - QRSC.exe";
 
 // The sibling editor could not be started.
 inline constexpr std::int32_t kErrOpenSibling = 1001001;
-inline constexpr std::string_view kOpenSiblingText = "Unable to open Glintsmith - QRSC.exe";
+inline constexpr std::string_view kOpenSiblingText =
+    PICTRIX_TR_NOOP("mMainSettings", "Unable to open Glintsmith - QRSC.exe");
 
 // Window states as they are stored.
 inline constexpr std::int32_t kStateNormal = 0;

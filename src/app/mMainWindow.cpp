@@ -4,6 +4,7 @@
 #include <limits>
 #include <span>
 
+#include "base/mTr.h"
 #include "icon/cFileIcon.h"
 #include "icon/mFileKind.h"
 #include "platform/cModuleFile.h"
@@ -29,15 +30,19 @@ bool OpensInMainWindow(const std::string& path) {
     return isModule;
 }
 
-std::string RetrievingIconText(std::string_view fileName) { return "Retrieving icon " + std::string(fileName); }
+std::string RetrievingIconText(std::string_view fileName) {
+    return mTr::Fill(PICTRIX_TR("mMainWindow", "Retrieving icon %1"), {fileName});
+}
 
 std::string RetrievingIconOfText(std::int32_t i, std::int32_t count) {
-    return "Retrieving icon " + std::to_string(i) + " of " + std::to_string(count) + "...";
+    return mTr::Fill(PICTRIX_TR("mMainWindow", "Retrieving icon %1 of %2..."),
+                     {std::to_string(i), std::to_string(count)});
 }
 
 std::string CursorGroupsNotReadText(std::size_t count) {
-    return std::to_string(count) + (count == 1 ? " cursor group" : " cursor groups") +
-           " could not be read; see the error log";
+    return mTr::Fill(count == 1 ? PICTRIX_TR("mMainWindow", "%1 cursor group could not be read; see the error log")
+                                : PICTRIX_TR("mMainWindow", "%1 cursor groups could not be read; see the error log"),
+                     {std::to_string(count)});
 }
 
 std::string ItemKey(std::int32_t i) { return "C" + std::to_string(i); }
@@ -55,16 +60,18 @@ std::int32_t KeyIndex(std::string_view key) {
     return static_cast<std::int32_t>(value);
 }
 
-std::string IconPanelText(std::string_view key) { return "Icon: " + std::string(key); }
+std::string IconPanelText(std::string_view key) { return mTr::Fill(PICTRIX_TR("mMainWindow", "Icon: %1"), {key}); }
 
 std::string ItemText(const cFileIcon& icon) {
     std::string text = icon.Label();
     if (text.empty()) text = icon.Filename();
-    if (icon.IsCursor()) text += kCursorMark;
+    if (icon.IsCursor()) text += mTr::Text("mMainWindow", kCursorMark);
     return text;
 }
 
-std::string TypeText(const cFileIcon& icon) { return icon.IsCursor() ? "Cursor" : "Icon"; }
+std::string TypeText(const cFileIcon& icon) {
+    return icon.IsCursor() ? PICTRIX_TR("mMainWindow", "Cursor") : PICTRIX_TR("mMainWindow", "Icon");
+}
 
 std::optional<cPlacement> ListPlacement(std::int32_t innerWidth, std::int32_t innerHeight, bool toolbarVisible,
                                         std::int32_t toolbarHeight, bool statusVisible, std::int32_t statusHeight,

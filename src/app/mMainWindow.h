@@ -8,21 +8,23 @@
 #include <string>
 #include <string_view>
 
+#include "base/mTr.h"
+
 class cFileIcon;
 
 namespace mMainWindow {
 
 // The open dialog's filter of the main window.
-inline constexpr std::string_view kOpenFilter =
-    "All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Cursor Files (*.CUR;*.ANI)|*.CUR;*.ANI|"
-    "Executables (*.EXE;*.DLL;*.OCX)|*.EXE;*.DLL;*.OCX";
+inline constexpr std::string_view kOpenFilter = PICTRIX_TR_NOOP(
+    "mFileOpenSave", "All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Cursor Files (*.CUR;*.ANI)|*.CUR;*.ANI|"
+                     "Executables (*.EXE;*.DLL;*.OCX)|*.EXE;*.DLL;*.OCX");
 
 // Status texts.
-inline constexpr std::string_view kCheckingForIcons = "Checking for icons...";
-inline constexpr std::string_view kRetrievingIcons = "Retrieving icons...";
-inline constexpr std::string_view kNoIconsFound = "No icons were found. Ready...";
-inline constexpr std::string_view kDisplaying = "Displaying...";
-inline constexpr std::string_view kReady = "Ready...";
+inline constexpr std::string_view kCheckingForIcons = PICTRIX_TR_NOOP("mMainWindow", "Checking for icons...");
+inline constexpr std::string_view kRetrievingIcons = PICTRIX_TR_NOOP("mMainWindow", "Retrieving icons...");
+inline constexpr std::string_view kNoIconsFound = PICTRIX_TR_NOOP("mMainWindow", "No icons were found. Ready...");
+inline constexpr std::string_view kDisplaying = PICTRIX_TR_NOOP("mMainWindow", "Displaying...");
+inline constexpr std::string_view kReady = PICTRIX_TR_NOOP("mMainWindow", "Ready...");
 
 // True when a file named on the command line opens in the main window rather than as a list
 // file: its extension is not "IER" and it is an icon or cursor file (an ICONDIR of type 1 or 2
@@ -54,7 +56,7 @@ std::string IconPanelText(std::string_view key);
 // when the group is one of several languages; "Frame N" for a frame of an animated cursor), or for
 // an icon or cursor out of its own file its file name; a cursor's text ends in kCursorMark, so
 // that every view tells cursors from icons.
-inline constexpr std::string_view kCursorMark = " (cursor)";
+inline constexpr std::string_view kCursorMark = PICTRIX_TR_NOOP("mMainWindow", " (cursor)");
 std::string ItemText(const cFileIcon& icon);
 // The details view's type column: "Cursor" for a cursor (a frame of an animated cursor too),
 // "Icon" otherwise.

@@ -6,6 +6,7 @@
 
 #include "app/mIconCommands.h"
 #include "base/mOutputName.h"
+#include "base/mTr.h"
 #include "icon/mBestImage.h"
 #include "platform/cReplaceFile.h"
 #include "platform/mSysText.h"
@@ -87,9 +88,11 @@ std::vector<std::string> ExistingFiles(const std::vector<cFile>& plan, const std
 }
 
 std::string ReplaceQuestion(const std::vector<std::string>& existing) {
-    if (existing.size() == 1) return existing[0] + " already exists.\rDo you want to replace it?";
-    return std::to_string(existing.size()) + " of these files already exist, " + existing[0] +
-           " among them.\rDo you want to replace them?";
+    if (existing.size() == 1)
+        return mTr::Fill(PICTRIX_TR("mPngExport", "%1 already exists.\rDo you want to replace it?"), {existing[0]});
+    return mTr::Fill(
+        PICTRIX_TR("mPngExport", "%1 of these files already exist, %2 among them.\rDo you want to replace them?"),
+        {std::to_string(existing.size()), existing[0]});
 }
 
 cReport Write(const cFileIcon& icon, const std::vector<cFile>& plan, const std::string& folder) {
@@ -98,7 +101,8 @@ cReport Write(const cFileIcon& icon, const std::vector<cFile>& plan, const std::
         const std::string path = folder.empty() ? f.name : (std::filesystem::path(folder) / f.name).string();
         const std::vector<std::uint8_t> png = PngBytes(icon, f.image);
         if (png.empty()) {
-            report.failed.push_back({path, "image " + std::to_string(f.image) + " cannot be decoded"});
+            report.failed.push_back(
+                {path, mTr::Fill(PICTRIX_TR("mPngExport", "image %1 cannot be decoded"), {std::to_string(f.image)})});
             continue;
         }
         // Names made inside a folder never go through a link: such an image takes the next free
@@ -122,9 +126,13 @@ cReport Write(const cFileIcon& icon, const std::vector<cFile>& plan, const std::
 
 std::string ReportText(const cReport& report) {
     const std::size_t n = report.written.size();
-    std::string text = std::to_string(n) + (n == 1 ? " PNG file written." : " PNG files written.");
+    std::string text = mTr::Fill(n == 1 ? PICTRIX_TR("mPngExport", "%1 PNG file written.")
+                                        : PICTRIX_TR("mPngExport", "%1 PNG files written."),
+                                 {std::to_string(n)});
     for (const auto& r : report.renamed)
-        text += "\n" + r.wanted + " is a symbolic link, which is never written through; saved as " + r.used;
+        text += "\n" + mTr::Fill(PICTRIX_TR("mPngExport",
+                                            "%1 is a symbolic link, which is never written through; saved as %2"),
+                                 {r.wanted, r.used});
     for (const auto& f : report.failed) text += "\n" + f.path + ": " + f.reason;
     return text;
 }

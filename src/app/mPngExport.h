@@ -10,15 +10,18 @@
 #include <string_view>
 #include <vector>
 
+#include "base/mTr.h"
 #include "icon/cFileIcon.h"
 
 namespace mPngExport {
 
 // The command's texts.
-inline constexpr std::string_view kCaption = "Export as PNG";
-inline constexpr std::string_view kNoIconsToExport = "No icons to export. Ready...";
-inline constexpr std::string_view kChooseIconToExport = "Please choose an icon to export.";
-inline constexpr std::string_view kSaveFilter = "PNG Images (*.png)|*.png|All Files (*.*)|*.*";
+inline constexpr std::string_view kCaption = PICTRIX_TR_NOOP("mPngExport", "Export as PNG");
+inline constexpr std::string_view kNoIconsToExport = PICTRIX_TR_NOOP("mPngExport", "No icons to export. Ready...");
+inline constexpr std::string_view kChooseIconToExport =
+    PICTRIX_TR_NOOP("mPngExport", "Please choose an icon to export.");
+inline constexpr std::string_view kSaveFilter =
+    PICTRIX_TR_NOOP("mFileOpenSave", "PNG Images (*.png)|*.png|All Files (*.*)|*.*");
 inline constexpr std::string_view kSaveDefaultExt = "png";
 
 // The images to export (1-based, in the icon's order). With the image grid shown: the chosen ones,

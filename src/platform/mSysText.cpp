@@ -4,41 +4,53 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/mTr.h"
+
 namespace mSysText {
 
 namespace {
 
 std::string_view RawText(std::uint32_t code) {
     switch (code) {
-    case kSuccess: return "The operation completed successfully.";
-    case kInvalidFunction: return "Incorrect function.";
-    case kFileNotFound: return "The system cannot find the file specified.";
-    case kPathNotFound: return "The system cannot find the path specified.";
-    case kTooManyOpenFiles: return "The system cannot open the file.";
-    case kAccessDenied: return "Access is denied.";
-    case kInvalidHandle: return "The handle is invalid.";
-    case kNotEnoughMemory: return "Not enough memory resources are available to process this command.";
-    case kBadFormat: return "An attempt was made to load a program with an incorrect format.";
-    case kInvalidData: return "The data is invalid.";
-    case kWriteProtect: return "The media is write protected.";
-    case kWriteFault: return "The system cannot write to the specified device.";
-    case kReadFault: return "The system cannot read from the specified device.";
-    case kSharingViolation: return "The process cannot access the file because it is being used by another process.";
-    case kHandleEof: return "Reached the end of the file.";
-    case kFileExists: return "The file exists.";
-    case kInvalidParameter: return "The parameter is incorrect.";
-    case kOpenFailed: return "The system cannot open the device or file specified.";
-    case kDiskFull: return "There is not enough space on the disk.";
-    case kInvalidName: return "The filename, directory name, or volume label syntax is incorrect.";
-    case kBadExeFormat: return "%1 is not a valid Win32 application.";
-    case kFilenameTooLong: return "The filename or extension is too long.";
-    case kDirectory: return "The directory name is invalid.";
-    case kIoDevice: return "The request could not be performed because of an I/O device error.";
-    case kResourceDataNotFound: return "The specified image file did not contain a resource section.";
-    case kResourceTypeNotFound: return "The specified resource type cannot be found in the image file.";
-    case kResourceNameNotFound: return "The specified resource name cannot be found in the image file.";
-    case kResourceLangNotFound: return "The specified resource language ID cannot be found in the image file.";
-    case kResourceEnumUserStop: return "User stopped resource enumeration.";
+    case kSuccess: return PICTRIX_TR_NOOP("mSysText", "The operation completed successfully.");
+    case kInvalidFunction: return PICTRIX_TR_NOOP("mSysText", "Incorrect function.");
+    case kFileNotFound: return PICTRIX_TR_NOOP("mSysText", "The system cannot find the file specified.");
+    case kPathNotFound: return PICTRIX_TR_NOOP("mSysText", "The system cannot find the path specified.");
+    case kTooManyOpenFiles: return PICTRIX_TR_NOOP("mSysText", "The system cannot open the file.");
+    case kAccessDenied: return PICTRIX_TR_NOOP("mSysText", "Access is denied.");
+    case kInvalidHandle: return PICTRIX_TR_NOOP("mSysText", "The handle is invalid.");
+    case kNotEnoughMemory:
+        return PICTRIX_TR_NOOP("mSysText", "Not enough memory resources are available to process this command.");
+    case kBadFormat:
+        return PICTRIX_TR_NOOP("mSysText", "An attempt was made to load a program with an incorrect format.");
+    case kInvalidData: return PICTRIX_TR_NOOP("mSysText", "The data is invalid.");
+    case kWriteProtect: return PICTRIX_TR_NOOP("mSysText", "The media is write protected.");
+    case kWriteFault: return PICTRIX_TR_NOOP("mSysText", "The system cannot write to the specified device.");
+    case kReadFault: return PICTRIX_TR_NOOP("mSysText", "The system cannot read from the specified device.");
+    case kSharingViolation:
+        return PICTRIX_TR_NOOP("mSysText",
+                               "The process cannot access the file because it is being used by another process.");
+    case kHandleEof: return PICTRIX_TR_NOOP("mSysText", "Reached the end of the file.");
+    case kFileExists: return PICTRIX_TR_NOOP("mSysText", "The file exists.");
+    case kInvalidParameter: return PICTRIX_TR_NOOP("mSysText", "The parameter is incorrect.");
+    case kOpenFailed: return PICTRIX_TR_NOOP("mSysText", "The system cannot open the device or file specified.");
+    case kDiskFull: return PICTRIX_TR_NOOP("mSysText", "There is not enough space on the disk.");
+    case kInvalidName:
+        return PICTRIX_TR_NOOP("mSysText", "The filename, directory name, or volume label syntax is incorrect.");
+    case kBadExeFormat: return PICTRIX_TR_NOOP("mSysText", "%1 is not a valid Win32 application.");
+    case kFilenameTooLong: return PICTRIX_TR_NOOP("mSysText", "The filename or extension is too long.");
+    case kDirectory: return PICTRIX_TR_NOOP("mSysText", "The directory name is invalid.");
+    case kIoDevice:
+        return PICTRIX_TR_NOOP("mSysText", "The request could not be performed because of an I/O device error.");
+    case kResourceDataNotFound:
+        return PICTRIX_TR_NOOP("mSysText", "The specified image file did not contain a resource section.");
+    case kResourceTypeNotFound:
+        return PICTRIX_TR_NOOP("mSysText", "The specified resource type cannot be found in the image file.");
+    case kResourceNameNotFound:
+        return PICTRIX_TR_NOOP("mSysText", "The specified resource name cannot be found in the image file.");
+    case kResourceLangNotFound:
+        return PICTRIX_TR_NOOP("mSysText", "The specified resource language ID cannot be found in the image file.");
+    case kResourceEnumUserStop: return PICTRIX_TR_NOOP("mSysText", "User stopped resource enumeration.");
     default: return {};
     }
 }
@@ -46,7 +58,7 @@ std::string_view RawText(std::uint32_t code) {
 } // namespace
 
 std::string TextLine(std::uint32_t code, std::string_view insert) {
-    std::string_view raw = RawText(code);
+    const std::string raw = RawText(code).empty() ? std::string() : mTr::Text("mSysText", RawText(code));
     std::string out;
     out.reserve(raw.size() + insert.size());
     for (std::size_t i = 0; i < raw.size(); ++i) {

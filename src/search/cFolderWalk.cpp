@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "base/mProgram.h"
+#include "base/mTr.h"
 #include "search/mRecurse.h"
 
 using mRecurse::TrimAtNul;
@@ -36,19 +37,23 @@ cFolderWalk::cFolderWalk(cHost& host, std::string fileSpec, bool hiddenFolders)
 std::string cFolderWalk::PassedOverText() const {
     std::string text;
     if (lineBreaks_ > 0)
-        text = std::to_string(lineBreaks_) + (lineBreaks_ == 1 ? " name holds" : " names hold") + " a line break";
+        text = mTr::Fill(lineBreaks_ == 1 ? PICTRIX_TR("cFolderWalk", "%1 name holds a line break")
+                                          : PICTRIX_TR("cFolderWalk", "%1 names hold a line break"),
+                         {std::to_string(lineBreaks_)});
     if (pastLimit_ > 0) {
         if (!text.empty()) text += ", ";
-        text += std::to_string(pastLimit_) + (pastLimit_ == 1 ? " path lies" : " paths lie") +
-                " past the system's path limit";
+        text += mTr::Fill(pastLimit_ == 1 ? PICTRIX_TR("cFolderWalk", "%1 path lies past the system's path limit")
+                                          : PICTRIX_TR("cFolderWalk", "%1 paths lie past the system's path limit"),
+                          {std::to_string(pastLimit_)});
     }
-    if (!text.empty()) text += ": not listed";
+    if (!text.empty()) text += PICTRIX_TR("cFolderWalk", ": not listed");
     return text;
 }
 
 std::string cFolderWalk::Unlistable(std::string_view path) {
-    if (path.find_first_of("\r\n") != std::string_view::npos) return "its name holds a line break";
-    if (path.size() > kPathLimit) return "its path lies past the system's path limit";
+    if (path.find_first_of("\r\n") != std::string_view::npos)
+        return PICTRIX_TR("cFolderWalk", "its name holds a line break");
+    if (path.size() > kPathLimit) return PICTRIX_TR("cFolderWalk", "its path lies past the system's path limit");
     return {};
 }
 
@@ -58,7 +63,9 @@ std::string cFolderWalk::StartPath(std::string_view folder) {
     return path;
 }
 
-std::string cFolderWalk::SearchingText(std::string_view path) { return "Searching " + std::string(path); }
+std::string cFolderWalk::SearchingText(std::string_view path) {
+    return mTr::Fill(PICTRIX_TR("cFolderWalk", "Searching %1"), {path});
+}
 
 void cFolderWalk::Report(const cError& e) {
     try {
@@ -98,7 +105,8 @@ void cFolderWalk::Walk(const std::string& path, bool start, std::uint64_t parent
                 }
                 if (subFolders.size() >= static_cast<std::size_t>(kMaxSubFolders)) {
                     throw cError(cError::kOverflow, mProgram::ExeBaseName(),
-                                 "Overflow: more than " + std::to_string(kMaxSubFolders) + " sub-folders in " + path);
+                                 mTr::Fill(PICTRIX_TR("cFolderWalk", "Overflow: more than %1 sub-folders in %2"),
+                                           {std::to_string(kMaxSubFolders), path}));
                 }
                 subFolders.push_back(TrimAtNul(e.name));
             }
@@ -172,7 +180,7 @@ void cFolderWalk::ListMatches(const std::string& path, const std::vector<mFindFi
         } else if (!listFull_) {
             listFull_ = true;
             Report(cError(cError::kOverflow, cError::SourceOf("cFolderWalk"),
-                          "The search list is full: further matches are not listed"));
+                          PICTRIX_TR("cFolderWalk", "The search list is full: further matches are not listed")));
         }
     }
 }

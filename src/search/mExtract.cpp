@@ -2,6 +2,7 @@
 
 #include "base/mProgram.h"
 #include "base/mSha256.h"
+#include "base/mTr.h"
 #include "platform/mSysText.h"
 #include "resources/cResources.h"
 #include "resources/mIconGroups.h"
@@ -15,13 +16,13 @@ void Say(const std::function<void(const std::string&)>& status, const std::strin
 }
 
 // The sentences of a failed save, as SaveIcon words them.
-constexpr const char* kNoImages = "Icon contains no images.";
-constexpr const char* kCantOpen = "Couldn't open file for writing.";
-constexpr const char* kWriteFailure = "General failure writing icon.";
+constexpr const char* kNoImages = PICTRIX_TR_NOOP("mExtract", "Icon contains no images.");
+constexpr const char* kCantOpen = PICTRIX_TR_NOOP("mExtract", "Couldn't open file for writing.");
+constexpr const char* kWriteFailure = PICTRIX_TR_NOOP("mExtract", "General failure writing icon.");
 
 cError SaveError(std::int32_t number, const std::string& text, const std::string& path, std::uint32_t code) {
     // The log names the file and the system's reason.
-    std::string what = text;
+    std::string what = mTr::Text("mExtract", text);
     if (code != 0) what += " (" + path + ": " + mSysText::TextLine(code, path) + ")";
     return cError(number, cError::SourceOf("cFileIcon"), what);
 }
@@ -64,10 +65,10 @@ std::string FitFileName(const std::string& name) { return mOutputName::Fit(name)
 
 const char* RenameReason(eRename why) {
     switch (why) {
-    case eRename::kSameFile: return "was already written from this file";
-    case eRename::kOtherSource: return "was already written from another file of this run";
-    case eRename::kSource: return "is one of the files this run extracts from";
-    case eRename::kLink: return "is a symbolic link, which is never written through";
+    case eRename::kSameFile: return PICTRIX_TR_NOOP("mExtract", "was already written from this file");
+    case eRename::kOtherSource: return PICTRIX_TR_NOOP("mExtract", "was already written from another file of this run");
+    case eRename::kSource: return PICTRIX_TR_NOOP("mExtract", "is one of the files this run extracts from");
+    case eRename::kLink: return PICTRIX_TR_NOOP("mExtract", "is a symbolic link, which is never written through");
     }
     return "";
 }
@@ -118,12 +119,15 @@ cSource Load(const std::string& file, const cOptions& options, const cLoadHooks&
     h.Progress = [&](mIconGroups::eStep step, std::int32_t i, std::int32_t count) {
         using mIconGroups::eStep;
         switch (step) {
-        case eStep::IconFile: status("Loading icon " + file); break;
-        case eStep::CheckingModule: status("Checking for resources..."); break;
-        case eStep::NoGroupType: status("No icons found in file."); break;
-        case eStep::ReadingNames: status("Getting icon resources..."); break;
-        case eStep::NoGroups: status("No icon resources were found."); break;
-        case eStep::Group: status("Loading icon " + std::to_string(i) + " of " + std::to_string(count) + "..."); break;
+        case eStep::IconFile: status(mTr::Fill(PICTRIX_TR("mExtract", "Loading icon %1"), {file})); break;
+        case eStep::CheckingModule: status(PICTRIX_TR("mExtract", "Checking for resources...")); break;
+        case eStep::NoGroupType: status(PICTRIX_TR("mExtract", "No icons found in file.")); break;
+        case eStep::ReadingNames: status(PICTRIX_TR("mExtract", "Getting icon resources...")); break;
+        case eStep::NoGroups: status(PICTRIX_TR("mExtract", "No icon resources were found.")); break;
+        case eStep::Group:
+            status(mTr::Fill(PICTRIX_TR("mExtract", "Loading icon %1 of %2..."),
+                             {std::to_string(i), std::to_string(count)}));
+            break;
         case eStep::Done: status(file); break;
         }
     };
@@ -175,10 +179,12 @@ std::vector<std::string> cRun::Finish(const std::function<void(const cError&)>& 
 }
 
 std::string cRun::TotalText() const {
-    std::string text = "Total icons saved: " + std::to_string(iconsSaved_);
+    std::string text = mTr::Fill(PICTRIX_TR("mExtract", "Total icons saved: %1"), {std::to_string(iconsSaved_)});
     if (iconsRenamed_ > 0) {
-        text += " (" + std::to_string(iconsRenamed_) + (iconsRenamed_ == 1 ? " was" : " were") +
-                " saved under another name; see the log)";
+        text +=
+            mTr::Fill(iconsRenamed_ == 1 ? PICTRIX_TR("mExtract", " (%1 was saved under another name; see the log)")
+                                         : PICTRIX_TR("mExtract", " (%1 were saved under another name; see the log)"),
+                      {std::to_string(iconsRenamed_)});
     }
     return text;
 }

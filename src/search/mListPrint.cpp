@@ -2,6 +2,7 @@
 
 #include "base/cError.h"
 #include "base/mProgram.h"
+#include "base/mTr.h"
 #include "platform/cTextDevice.h"
 #include "search/cSearchList.h"
 #include "search/mListFile.h"
@@ -27,7 +28,8 @@ private:
 };
 
 cError NoListFile(const std::string& file, const std::string& why) {
-    return cError(cError::kPathFileAccess, mProgram::ExeBaseName(), "Not a list file: " + why + " (" + file + ")");
+    return cError(cError::kPathFileAccess, mProgram::ExeBaseName(),
+                  mTr::Fill(PICTRIX_TR("mListPrint", "Not a list file: %1 (%2)"), {why, file}));
 }
 
 } // namespace
@@ -39,16 +41,16 @@ std::int32_t PrintFromFile(cTextDevice& printer, const std::string& file, const 
     printer.FontName(kFontName);
     printer.FontSize(kHeadingSize);
     printer.FontBold(true);
-    printer.PrintLine(kHeading);
+    printer.PrintLine(mTr::Text("mListPrint", kHeading));
     printer.FontBold(false);
     printer.FontSize(kTextSize);
     printer.PrintLine("");
-    printer.PrintLine("Date: " + std::string(date));
-    printer.PrintLine("Time: " + std::string(time));
+    printer.PrintLine(mTr::Fill(PICTRIX_TR("mListPrint", "Date: %1"), {date}));
+    printer.PrintLine(mTr::Fill(PICTRIX_TR("mListPrint", "Time: %1"), {time}));
     printer.PrintLine("");
     printer.PrintLine("");
     printer.FontBold(true);
-    printer.PrintLine("File: " + file);
+    printer.PrintLine(mTr::Fill(PICTRIX_TR("mListPrint", "File: %1"), {file}));
     printer.PrintLine("");
     printer.PrintLine("");
     printer.FontBold(false);
@@ -62,7 +64,8 @@ std::int32_t PrintFromFile(cTextDevice& printer, const std::string& file, const 
             // of the entries is bounded, since the document keeps it until it is sent.
             bytes += entry.size();
             if (bytes > kMaxTextBytes)
-                throw NoListFile(file, "its entries hold more than " + std::to_string(kMaxTextBytes >> 20) + " MiB");
+                throw NoListFile(file, mTr::Fill(PICTRIX_TR("mListPrint", "its entries hold more than %1 MiB"),
+                                                 {std::to_string(kMaxTextBytes >> 20)}));
             printer.PrintLine(entry);
             ++count;
             return true;
@@ -77,7 +80,7 @@ std::int32_t PrintFromFile(cTextDevice& printer, const std::string& file, const 
     }
     printer.PrintLine("");
     printer.PrintLine("");
-    printer.PrintLine("Number of items in list: " + std::to_string(count));
+    printer.PrintLine(mTr::Fill(PICTRIX_TR("mListPrint", "Number of items in list: %1"), {std::to_string(count)}));
     printer.EndDoc();
     return count;
 }

@@ -15,12 +15,14 @@
 #include <string>
 #include <string_view>
 
+#include "base/mTr.h"
+
 class cSearchList;
 class cTextDevice;
 
 namespace mListPrint {
 
-inline constexpr std::string_view kHeading = "Pictrix Recurse List";
+inline constexpr std::string_view kHeading = PICTRIX_TR_NOOP("mListPrint", "Pictrix Recurse List");
 inline constexpr std::string_view kFontName = "Arial";
 inline constexpr double kHeadingSize = 12;
 inline constexpr double kTextSize = 10;

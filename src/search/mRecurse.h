@@ -8,21 +8,26 @@
 #include <string_view>
 #include <vector>
 
+#include "base/mTr.h"
+
 namespace mRecurse {
 
-inline constexpr std::string_view kCaption = "Recurse";
-inline constexpr std::string_view kCaptionPrefix = "Recursing: ";
-inline constexpr std::string_view kReady = "Ready...";
-inline constexpr std::string_view kBrowseTitle = "Select folder or drive:";
+inline constexpr std::string_view kCaption = PICTRIX_TR_NOOP("mRecurse", "Recurse");
+inline constexpr std::string_view kCaptionPrefix = PICTRIX_TR_NOOP("mRecurse", "Recursing: ");
+inline constexpr std::string_view kReady = PICTRIX_TR_NOOP("mRecurse", "Ready...");
+inline constexpr std::string_view kBrowseTitle = PICTRIX_TR_NOOP("mRecurse", "Select folder or drive:");
 // The Extract command's folder browse.
-inline constexpr std::string_view kTargetTitle = "Select directory:";
-inline constexpr std::string_view kSpecTitle = "Find File(s)";
+inline constexpr std::string_view kTargetTitle = PICTRIX_TR_NOOP("mRecurse", "Select directory:");
+inline constexpr std::string_view kSpecTitle = PICTRIX_TR_NOOP("mRecurse", "Find File(s)");
 inline constexpr std::string_view kDefaultSpec = "*.exe";
-inline constexpr std::string_view kOpenFilter = "Pictrix Recure List(*.ier)|*.ier|All Files(*.*)|*.*";
-inline constexpr std::string_view kSaveFilter = "Pictrix Recurse List(*.ier)|*.ier|All Files(*.*)|*.*";
-inline constexpr std::string_view kAddFilter =
-    "Icon Files(*.ico)|*.ico|Executable Files(*.exe;*.dll)|*.exe;*.dll|AllFiles(*.*)|*.*";
-inline constexpr std::string_view kChangedQuestion = "Data has changed. Save current list?";
+inline constexpr std::string_view kOpenFilter =
+    PICTRIX_TR_NOOP("mFileOpenSave", "Pictrix Recure List(*.ier)|*.ier|All Files(*.*)|*.*");
+inline constexpr std::string_view kSaveFilter =
+    PICTRIX_TR_NOOP("mFileOpenSave", "Pictrix Recurse List(*.ier)|*.ier|All Files(*.*)|*.*");
+inline constexpr std::string_view kAddFilter = PICTRIX_TR_NOOP(
+    "mFileOpenSave", "Icon Files(*.ico)|*.ico|Executable Files(*.exe;*.dll)|*.exe;*.dll|AllFiles(*.*)|*.*");
+inline constexpr std::string_view kChangedQuestion =
+    PICTRIX_TR_NOOP("mRecurse", "Data has changed. Save current list?");
 inline constexpr std::string_view kListExtension = ".ier";
 // The recent list files, under HKEY_LOCAL_MACHINE.
 inline constexpr std::string_view kRecentListsKey = "Software\\Pictrix v2\\RecurseMRU";

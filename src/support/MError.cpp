@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "base/mProgram.h"
+#include "base/mTr.h"
 #include "platform/cRegistryStore.h"
 #include "support/CLog.h"
 
@@ -130,7 +131,7 @@ void ReportEscaped() noexcept {
 }
 
 std::string ReportText(std::int32_t number, std::string_view source, std::string_view description) {
-    std::string text = "Error #" + std::to_string(number);
+    std::string text = mTr::Fill(PICTRIX_TR("MError", "Error #%1"), {std::to_string(number)});
     text += '\r';
     text += source;
     text += '\r';
@@ -148,12 +149,14 @@ void ReportError(std::int32_t number, const std::string& source, const std::stri
             const cError current(number, source, description);
             errLog.LogEvent(std::to_string(number) + "\n" + description, CLog::kError, &current);
         } catch (const cError& e) {
-            logFailure = "The error could not be written to the error log: Error #" + std::to_string(e.Number()) +
-                         ", " + e.Description();
+            logFailure =
+                mTr::Fill(PICTRIX_TR("MError", "The error could not be written to the error log: Error #%1, %2"),
+                          {std::to_string(e.Number()), e.Description()});
         } catch (const std::exception& e) {
-            logFailure = std::string("The error could not be written to the error log: ") + e.what();
+            logFailure =
+                mTr::Fill(PICTRIX_TR("MError", "The error could not be written to the error log: %1"), {e.what()});
         } catch (...) {
-            logFailure = "The error could not be written to the error log.";
+            logFailure = PICTRIX_TR("MError", "The error could not be written to the error log.");
         }
     }
     try {

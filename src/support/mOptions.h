@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/mTr.h"
+
 class cRegistryStore;
 
 namespace mOptions {
@@ -19,7 +21,8 @@ inline constexpr std::string_view kEditorValue = "Editor Path";
 
 // The filter of the editor's Browse button, and the entry it starts on: programs carry the
 // extension only on Windows, so elsewhere it starts on all files.
-inline constexpr std::string_view kBrowseEditorFilter = "Executable Files|*.exe|All Files|*.*";
+inline constexpr std::string_view kBrowseEditorFilter =
+    PICTRIX_TR_NOOP("mFileOpenSave", "Executable Files|*.exe|All Files|*.*");
 #if defined(_WIN32)
 inline constexpr std::int32_t kBrowseEditorFilterIndex = 1;
 #else

@@ -2,7 +2,10 @@
 # Walks the accessible tree of a running application as a screen reader does (AT-SPI, through
 # pyatspi): prints every object it shows (role and name) and ends with 1 when a control a user can
 # reach (a button, check box, menu item, list, tree, table, text field) is shown without a name.
-# Usage: atspi_walk.py APPLICATION_NAME
+# Each ROLE:PATTERN argument names an object that must be shown too: one of that role whose name
+# the regular expression PATTERN finds (a window, a dialog, an image of the grid).
+# Usage: atspi_walk.py APPLICATION_NAME [ROLE:PATTERN...]
+import re
 import sys
 import time
 
@@ -12,6 +15,8 @@ CONTROLS = {"push button", "toggle button", "check box", "radio button", "menu i
             "radio menu item", "list", "tree", "table", "text", "combo box", "page tab", "spin button"}
 
 want = sys.argv[1]
+expected = [tuple(e.split(":", 1)) for e in sys.argv[2:]]
+found = set()
 app = None
 deadline = time.time() + 30
 while app is None and time.time() < deadline:
@@ -35,6 +40,9 @@ def walk(acc, path, depth):
         return
     seen += 1
     print("%s%s\t%s" % ("  " * depth, role, name))
+    for e in expected:
+        if role == e[0] and re.search(e[1], name):
+            found.add(e)
     if role in CONTROLS and not name.strip():
         unnamed.append(path + " > " + role)
     # A list's rows are many and alike: the first few stand for them.
@@ -46,4 +54,7 @@ walk(app, want, 0)
 print("atspi_walk: %d objects shown, %d controls without a name" % (seen, len(unnamed)))
 for u in unnamed:
     print("unnamed:", u)
-sys.exit(1 if unnamed or seen < 20 else 0)
+missing = [e for e in expected if e not in found]
+for e in missing:
+    print("not shown: %s named like %s" % e)
+sys.exit(1 if unnamed or missing or seen < 20 else 0)

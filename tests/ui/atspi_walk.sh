@@ -2,14 +2,14 @@
 # Runs PROGRAM FILE with Qt's accessibility on, on the X server and D-Bus session it is given
 # (CTest starts it under dbus-run-session and xvfb-run), with the accessibility bus a desktop
 # starts, and walks its accessible tree as a screen reader does (atspi_walk.py).
-# Usage: atspi_walk.sh PROGRAM FILE
+# Usage: atspi_walk.sh PROGRAM FILE [ROLE:PATTERN...] (what must be shown besides; see atspi_walk.py)
 set -u
 /usr/libexec/at-spi-bus-launcher --launch-immediately &
 bus=$!
 sleep 1
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 PICTRIX_NO_SPLASH=1 "$1" "$2" &
 program=$!
-/usr/bin/python3 "$(dirname -- "$0")/atspi_walk.py" pictrix
+/usr/bin/python3 "$(dirname -- "$0")/atspi_walk.py" pictrix "${@:3}"
 status=$?
 kill "$program" "$bus" 2>/dev/null
 wait 2>/dev/null

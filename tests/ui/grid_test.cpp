@@ -1,6 +1,7 @@
 // cIconGrid: layout and the scroll bar, selection by keys and mouse, hit edges, captions, the
 // focus rectangle, and a screenshot of a real icon.
 
+#include <QAccessible>
 #include <QImage>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -338,6 +339,41 @@ private slots:
         const int x5 = (g.ClientWidth() - 6 - 32) / 2 + 2 + 16;
         const QColor c = shot.pixelColor(x5, y5);
         QVERIFY2(c.blue() > c.red() + 40, qPrintable(c.name()));
+    }
+
+    // A screen reader's view: a list of the images, each an item named by its caption, with its
+    // cell on the screen, its selection and the focus of the current item; the count follows a
+    // reload, and an item past it is no longer valid.
+    void AccessibleItems() {
+        cShownGrid s(120, 80);
+        cIconGrid& g = s.grid;
+        g.Init(Blank({48, 32, 16}));
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&g);
+        QVERIFY(a);
+        QCOMPARE(a->role(), QAccessible::List);
+        QCOMPARE(a->childCount(), 3);
+        QAccessibleInterface* second = a->child(1);
+        QVERIFY(second && second->isValid());
+        QCOMPARE(second->role(), QAccessible::ListItem);
+        QCOMPARE(second->text(QAccessible::Name), QString("32 x 32, 16 colors"));
+        QCOMPARE(a->indexOfChild(second), 1);
+        QCOMPARE(second->parent(), a);
+        const QRect cell(g.viewport()->mapToGlobal(QPoint(0, g.ItemTop(2))), QSize(g.ClientWidth(), CellHeight(g, 32)));
+        QCOMPARE(second->rect(), cell);
+        QCOMPARE(a->childAt(cell.center().x(), cell.center().y()), second);
+        // The third cell lies below the 80-pixel viewport: off screen until scrolled to.
+        QVERIFY(a->child(2)->state().offscreen);
+        QVERIFY(!second->state().selected && !second->state().focused);
+        g.setFocus();
+        g.SetSelected(2, true);
+        QVERIFY(second->state().selected);
+        QVERIFY(second->state().focused);
+        QCOMPARE(a->focusChild(), second);
+        QVERIFY(!a->child(0)->state().selected);
+        g.Init(Blank({16}));
+        QCOMPARE(a->childCount(), 1);
+        QVERIFY(!second->isValid());
+        QCOMPARE(a->indexOfChild(second), -1);
     }
 };
 

@@ -1,6 +1,6 @@
 // The program by keyboard: a mnemonic letter names one item of each menu and one control of each
 // dialog, a label's letter moves to the control it names, and the search list is checked by Space
-// and Ctrl+A with its current row shown.
+// and Ctrl+A with its current row shown; in German too.
 
 #include <QtTest>
 
@@ -8,6 +8,8 @@
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QAccessible>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
@@ -17,6 +19,9 @@
 #include "app/ui/FAbout.h"
 #include "app/ui/FMain.h"
 #include "app/ui/FProps.h"
+#include "app/ui/mTranslations.h"
+#include "base/cError.h"
+#include "search/mRecurse.h"
 #include "mUiTest.h"
 #include "search/ui/FRecurse.h"
 #include "search/ui/cSearchListModel.h"
@@ -77,6 +82,33 @@ QStringList DialogClashes(const QString& where, QWidget* dialog) {
     return Clashes(where, items) + found;
 }
 
+// Every clash of the main and search windows' menus and of the dialogs, in the language installed.
+QStringList AllClashes(FMain& main) {
+    QStringList clashes = MenuClashes("main window", main.menuBar()->actions());
+    FRecurse search;
+    search.show();
+    clashes << MenuClashes("search window", search.menuBar()->actions());
+    search.DataChanged(false);
+    search.close();
+    FOptions options(&main);
+    options.show();
+    clashes << DialogClashes("Options", &options);
+    FProps props(&main);
+    props.show();
+    clashes << DialogClashes("Properties", &props);
+    FAbout about(&main);
+    about.show();
+    clashes << DialogClashes("About", &about);
+    return clashes;
+}
+
+QStringList Titles(QMenuBar* bar) {
+    QStringList titles;
+    for (QAction* a : bar->actions())
+        if (a->isVisible()) titles << a->text();
+    return titles;
+}
+
 } // namespace
 
 class tKeyboardTest : public QObject {
@@ -84,27 +116,13 @@ class tKeyboardTest : public QObject {
 
 private slots:
     void EveryMenuAndDialogHasUniqueMnemonics() {
-        QStringList clashes;
         FMain main;
         main.show();
-        clashes << MenuClashes("main window", main.menuBar()->actions());
-        FRecurse* search = new FRecurse();
-        search->show();
-        clashes << MenuClashes("search window", search->menuBar()->actions());
-        search->close();
-        FOptions options(&main);
-        options.show();
-        clashes << DialogClashes("Options", &options);
-        FProps props(&main);
-        props.show();
-        clashes << DialogClashes("Properties", &props);
-        FAbout about(&main);
-        about.show();
-        clashes << DialogClashes("About", &about);
+        const QStringList clashes = AllClashes(main);
         QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join('\n')));
         // A label's letter gives its control the focus.
-        props.close();
-        about.close();
+        FOptions options(&main);
+        options.show();
         options.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&options));
         QTest::keyClick(&options, Qt::Key_E, Qt::AltModifier);
@@ -112,6 +130,39 @@ private slots:
         QTest::keyClick(&options, Qt::Key_I, Qt::AltModifier);
         QCOMPARE(QApplication::focusWidget(), options.lblIconBackcolor->buddy());
         QVERIFY(options.lblIconEditor->buddy() != options.lblIconBackcolor->buddy());
+    }
+
+    // The program in German: under a German locale (the environment's in the run with
+    // LANG=de_DE.UTF-8, else one set here) the menus, Qt's own buttons and the core's texts come
+    // out German, the mnemonics unique as in English; under the C locale there is no translator.
+    void GermanUnderAGermanLocale() {
+        const QLocale german =
+            QLocale().language() == QLocale::German ? QLocale() : QLocale(QLocale::German, QLocale::Germany);
+        QCOMPARE(mTranslations::Install(german).left(2), QString("de"));
+        struct cEnglishAfter {
+            ~cEnglishAfter() { mTranslations::Remove(); }
+        } englishAfter;
+        {
+            FMain main;
+            main.show();
+            QCOMPARE(Titles(main.menuBar()), QStringList({"&Datei", "&Ansicht", "&Hilfe"}));
+            QCOMPARE(main.ViewItem(3)->text(), QString("&Große Symbole"));
+            QCOMPARE(main.ImagesItem()->text(), QString("&Bilder"));
+            const QStringList clashes = AllClashes(main);
+            QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join('\n')));
+        }
+        QDialogButtonBox qtOwn(QDialogButtonBox::Cancel);
+        QCOMPARE(qtOwn.button(QDialogButtonBox::Cancel)->text().remove('&'), QString("Abbrechen"));
+        // A core text with a number in it: the pattern translated, then filled.
+        QCOMPARE(mRecurse::CountText(3), std::string("Anzahl der Einträge: 3"));
+        QCOMPARE(cError::RuntimeDescription(cError::kFileNotFound), std::string("Datei nicht gefunden"));
+
+        QCOMPARE(mTranslations::Install(QLocale::c()), QString());
+        FMain english;
+        QCOMPARE(Titles(english.menuBar()), QStringList({"&File", "&View", "&Help"}));
+        QDialogButtonBox qtEnglish(QDialogButtonBox::Cancel);
+        QCOMPARE(qtEnglish.button(QDialogButtonBox::Cancel)->text().remove('&'), QString("Cancel"));
+        QCOMPARE(mRecurse::CountText(3), std::string("Number of items: 3"));
     }
 
     // What a screen reader reads: every control of the windows and dialogs that takes the focus

@@ -4,6 +4,7 @@
 find_package(Qt6 REQUIRED COMPONENTS Test)
 include(${CMAKE_CURRENT_LIST_DIR}/../doubles/doubles.cmake)
 file(GLOB ui_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp ${CMAKE_CURRENT_LIST_DIR}/*.h)
+list(FILTER ui_test_sources EXCLUDE REGEX "/main_atspi_windows\\.cpp$")
 add_executable(test_ui ${ui_test_sources})
 set_target_properties(test_ui PROPERTIES AUTOMOC ON)
 target_compile_options(test_ui PRIVATE ${PICTRIX_WARNINGS})
@@ -32,6 +33,13 @@ set_tests_properties(test_ui_2x PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2;XDG_CONFIG_HOME=${_ui_home}/config;XDG_STATE_HOME=${_ui_home}/state;HOME=${_ui_home}"
   TIMEOUT 120)
 
+# The program in German as a German user's environment gives it (no generated glibc locale is
+# needed: Qt reads the language from the environment).
+add_test(NAME test_ui_de COMMAND test_ui -class tKeyboardTest)
+set_tests_properties(test_ui_de PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=de_DE.UTF-8;LANGUAGE=;LC_ALL=;LC_MESSAGES=;XDG_CONFIG_HOME=${_ui_home}/de-config;XDG_STATE_HOME=${_ui_home}/de-state;HOME=${_ui_home}"
+  TIMEOUT 120)
+
 # A drag out of the main window needs a display server's drag and drop: under a virtual X server.
 add_test(NAME test_ui_drag COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:test_ui> -class tDragTest)
 set_tests_properties(test_ui_drag PROPERTIES
@@ -44,6 +52,19 @@ add_test(NAME accessibility COMMAND dbus-run-session -- xvfb-run -a -s "-screen 
          ${CMAKE_CURRENT_LIST_DIR}/atspi_walk.sh $<TARGET_FILE:pictrix> ${PICTRIX_FIXTURE_DIR}/modules/sample.dll)
 set_tests_properties(accessibility PROPERTIES
   ENVIRONMENT "XDG_CONFIG_HOME=${_ui_home}/atspi-config;XDG_STATE_HOME=${_ui_home}/atspi-state;HOME=${_ui_home}"
+  TIMEOUT 120)
+# The same walk over the search window and the dialogs, all shown at once by
+# pictrix-atspi-windows, with the image grid's items: each image an item a screen reader reads.
+add_executable(pictrix-atspi-windows ${CMAKE_CURRENT_LIST_DIR}/main_atspi_windows.cpp)
+target_compile_options(pictrix-atspi-windows PRIVATE ${PICTRIX_WARNINGS})
+target_link_libraries(pictrix-atspi-windows PRIVATE pictrix_ui)
+add_dependencies(test_ui pictrix-atspi-windows)
+add_test(NAME accessibility_windows COMMAND dbus-run-session -- xvfb-run -a -s "-screen 0 1280x1024x24"
+         ${CMAKE_CURRENT_LIST_DIR}/atspi_walk.sh $<TARGET_FILE:pictrix-atspi-windows> ${PICTRIX_FIXTURE_DIR}/modules/sample.dll
+         "frame:^Recurse" "dialog:^Properties$" "dialog:^About Pictrix$" "dialog:^Options$" "list:^Files$"
+         "list item:^\\d+ x \\d+, .*colors$")
+set_tests_properties(accessibility_windows PROPERTIES
+  ENVIRONMENT "XDG_CONFIG_HOME=${_ui_home}/atspi-windows-config;XDG_STATE_HOME=${_ui_home}/atspi-windows-state;HOME=${_ui_home}"
   TIMEOUT 120)
 
 # pictrix-screenshots: the dialogs, the grid and the search window drawn for `make screenshots`.

@@ -9,11 +9,12 @@
 #include "app/ui/mAppIcon.h"
 
 FAbout::FAbout(QWidget* owner)
-    : QDialog(owner), imgIcon(new QLabel(this)), lblTitle(new QLabel("Pictrix", this)),
+    : QDialog(owner), imgIcon(new QLabel(this)), lblTitle(new QLabel(tr("Pictrix"), this)),
       lblVersion(new QLabel(VersionText(), this)),
-      lblDescription(new QLabel("Finds, shows and saves the icons stored in icon files and program modules.", this)),
-      cmdOK(new QPushButton("OK", this)), tmrClose(new QTimer(this)) {
-    setWindowTitle("About Pictrix");
+      lblDescription(
+          new QLabel(tr("Finds, shows and saves the icons stored in icon files and program modules."), this)),
+      cmdOK(new QPushButton(tr("OK"), this)), tmrClose(new QTimer(this)) {
+    setWindowTitle(tr("About Pictrix"));
     setModal(true);
     QFont big = lblTitle->font();
     big.setPointSizeF(big.pointSizeF() * 1.8);
@@ -56,4 +57,4 @@ void FAbout::ShowSplash() {
     tmrClose->stop();
 }
 
-QString FAbout::VersionText() { return QStringLiteral("Version " PICTRIX_VERSION); }
+QString FAbout::VersionText() { return tr("Version %1").arg(QStringLiteral(PICTRIX_VERSION)); }

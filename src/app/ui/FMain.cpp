@@ -45,6 +45,7 @@ namespace {
 QPointer<FMain> gDefault;
 
 using mQtText::Q;
+using mQtText::T;
 
 } // namespace
 
@@ -63,11 +64,11 @@ FMain::FMain(QWidget* parent) : QMainWindow(parent), s_(std::make_unique<cState>
     s_->lvwIcons = new cListView(s_->splImages);
     s_->lvwIcons->setObjectName("lvwIcons");
     // What a screen reader names the controls that show no text of their own.
-    s_->lvwIcons->ListWidget()->setAccessibleName("Icons");
-    s_->lvwIcons->ReportWidget()->setAccessibleName("Icons");
-    s_->lvwIcons->AddColumnHeader("Icon", mTwips::ToPixels(kColumnWidthTwips, TwipsPerPixelX()));
-    s_->lvwIcons->AddColumnHeader("Number of Images", mTwips::ToPixels(kColumnWidthTwips, TwipsPerPixelX()));
-    s_->lvwIcons->AddColumnHeader("Type", mTwips::ToPixels(kTypeColumnWidthTwips, TwipsPerPixelX()));
+    s_->lvwIcons->ListWidget()->setAccessibleName(tr("Icons"));
+    s_->lvwIcons->ReportWidget()->setAccessibleName(tr("Icons"));
+    s_->lvwIcons->AddColumnHeader(tr("Icon"), mTwips::ToPixels(kColumnWidthTwips, TwipsPerPixelX()));
+    s_->lvwIcons->AddColumnHeader(tr("Number of Images"), mTwips::ToPixels(kColumnWidthTwips, TwipsPerPixelX()));
+    s_->lvwIcons->AddColumnHeader(tr("Type"), mTwips::ToPixels(kTypeColumnWidthTwips, TwipsPerPixelX()));
     connect(s_->lvwIcons, &cListView::ItemClick, this, &FMain::lvwIcons_ItemClick);
     // Ctrl+C in the list copies the chosen icon, as the toolbar's Copy does.
     connect(s_->lvwIcons, &cListView::CopyRequested, this, &FMain::mnuCopy_Click);
@@ -86,8 +87,8 @@ FMain::FMain(QWidget* parent) : QMainWindow(parent), s_(std::make_unique<cState>
     // The list's icon and the grid's chosen images are dragged out as files.
     connect(s_->IconGrid1, &cIconGrid::DragRequested, this, &FMain::StartDrag);
     s_->IconGrid1->setObjectName("IconGrid1");
-    s_->IconGrid1->setAccessibleName("Images");
-    s_->scrImages->setAccessibleName("Images");
+    s_->IconGrid1->setAccessibleName(tr("Images"));
+    s_->scrImages->setAccessibleName(tr("Images"));
     s_->scrImages->setWidget(s_->IconGrid1);
     s_->scrImages->viewport()->installEventFilter(this);
     s_->splImages->addWidget(s_->lvwIcons);
@@ -143,27 +144,27 @@ const cFileIcon& FMain::Icon(std::int32_t i) const {
 }
 
 void FMain::CreateMenus() {
-    const auto item = [](QMenu* menu, const char* caption, const QKeySequence& shortcut = {}) {
+    const auto item = [](QMenu* menu, const QString& caption, const QKeySequence& shortcut = {}) {
         return mWindowParts::Item(menu, caption, shortcut);
     };
 
-    s_->mnuFileMenu = menuBar()->addMenu("&File");
-    s_->mnuFile[0] = item(s_->mnuFileMenu, "&Open", QKeySequence("Ctrl+O"));
-    s_->mnuFile[1] = item(s_->mnuFileMenu, "&Save", QKeySequence("Ctrl+S"));
-    s_->mnuExportPng = item(s_->mnuFileMenu, "&Export as PNG...", QKeySequence("Ctrl+E"));
+    s_->mnuFileMenu = menuBar()->addMenu(tr("&File"));
+    s_->mnuFile[0] = item(s_->mnuFileMenu, tr("&Open"), QKeySequence("Ctrl+O"));
+    s_->mnuFile[1] = item(s_->mnuFileMenu, tr("&Save"), QKeySequence("Ctrl+S"));
+    s_->mnuExportPng = item(s_->mnuFileMenu, tr("&Export as PNG..."), QKeySequence("Ctrl+E"));
     connect(s_->mnuExportPng, &QAction::triggered, this, &FMain::ExportPng);
     s_->mnuFile[2] = item(s_->mnuFileMenu, "-");
     s_->mnuFile[2]->setVisible(false);
-    s_->mnuFile[3] = item(s_->mnuFileMenu, "&Print");
+    s_->mnuFile[3] = item(s_->mnuFileMenu, tr("&Print"));
     s_->mnuFile[4] = item(s_->mnuFileMenu, "-");
-    s_->mnuFile[5] = item(s_->mnuFileMenu, "&Launch Editor", QKeySequence("F2"));
-    s_->mnuFile[6] = item(s_->mnuFileMenu, "&Recurse", QKeySequence("F3"));
-    s_->mnuFile[7] = item(s_->mnuFileMenu, "&Glintsmith", QKeySequence("F4"));
+    s_->mnuFile[5] = item(s_->mnuFileMenu, tr("&Launch Editor"), QKeySequence("F2"));
+    s_->mnuFile[6] = item(s_->mnuFileMenu, tr("&Recurse"), QKeySequence("F3"));
+    s_->mnuFile[7] = item(s_->mnuFileMenu, tr("&Glintsmith"), QKeySequence("F4"));
     s_->mnuMRU = mWindowParts::AddRecentItems(s_->mnuFileMenu, this, [this](int i) { mnuMRU_Click(i); });
-    s_->mnuExit = item(s_->mnuFileMenu, "E&xit");
-    s_->mnuEdit = item(s_->mnuFileMenu, "&Edit");
+    s_->mnuExit = item(s_->mnuFileMenu, tr("E&xit"));
+    s_->mnuEdit = item(s_->mnuFileMenu, tr("&Edit"));
     s_->mnuEdit->setVisible(false);
-    s_->mnuCopy = item(s_->mnuFileMenu, "&Copy", QKeySequence("Ctrl+C"));
+    s_->mnuCopy = item(s_->mnuFileMenu, tr("&Copy"), QKeySequence("Ctrl+C"));
     s_->mnuCopy->setVisible(false);
     for (int i = 0; i < 8; ++i) {
         if (!s_->mnuFile[static_cast<std::size_t>(i)]->isSeparator())
@@ -171,11 +172,12 @@ void FMain::CreateMenus() {
                     [this, i] { mnuFile_Click(i); });
     }
 
-    s_->mnuViewMenu = menuBar()->addMenu("&View");
-    const char* viewCaptions[] = {"&Toolbar", "&Status Bar", "-", "&Large Icons", "S&mall Icons",
-                                  "L&ist",    "&Details",    "-", "&Properties"};
+    s_->mnuViewMenu = menuBar()->addMenu(tr("&View"));
+    static const char* const viewCaptions[] = {
+        QT_TR_NOOP("&Toolbar"), QT_TR_NOOP("&Status Bar"), "-", QT_TR_NOOP("&Large Icons"), QT_TR_NOOP("S&mall Icons"),
+        QT_TR_NOOP("L&ist"),    QT_TR_NOOP("&Details"),    "-", QT_TR_NOOP("&Properties")};
     for (int i = 0; i < 9; ++i) {
-        QAction* action = item(s_->mnuViewMenu, viewCaptions[i]);
+        QAction* action = item(s_->mnuViewMenu, viewCaptions[i][0] == '-' ? QString("-") : tr(viewCaptions[i]));
         s_->mnuView[static_cast<std::size_t>(i)] = action;
         if (action->isSeparator()) continue;
         if (i <= 6) action->setCheckable(true);
@@ -187,7 +189,7 @@ void FMain::CreateMenus() {
     }
     // "Ima&ges" stands with the other parts of the window that can be shown or hidden; it is no
     // item of mnuView, whose indices the toolbar and the stored view use.
-    s_->mnuImages = new QAction("Ima&ges", this);
+    s_->mnuImages = new QAction(tr("Ima&ges"), this);
     s_->mnuImages->setShortcut(QKeySequence("Ctrl+I"));
     s_->mnuImages->setCheckable(true);
     s_->mnuViewMenu->insertAction(s_->mnuView[2], s_->mnuImages);
@@ -199,7 +201,7 @@ void FMain::CreateMenus() {
     // separator above Properties; it is no item of mnuView either.
     s_->mnuCursorsSep = new QAction(this);
     s_->mnuCursorsSep->setSeparator(true);
-    s_->mnuCursors = new QAction("C&ursors", this);
+    s_->mnuCursors = new QAction(tr("C&ursors"), this);
     s_->mnuCursors->setCheckable(true);
     s_->mnuCursors->setChecked(true);
     s_->mnuViewMenu->insertActions(s_->mnuView[7], {s_->mnuCursorsSep, s_->mnuCursors});
@@ -211,17 +213,17 @@ void FMain::CreateMenus() {
     s_->mnuView[1]->setChecked(true);
     s_->mnuView[3]->setChecked(true);
     s_->mnuDashIt = item(s_->mnuViewMenu, "-");
-    s_->mnuOptions = item(s_->mnuViewMenu, "&Options...");
+    s_->mnuOptions = item(s_->mnuViewMenu, tr("&Options..."));
     s_->mnuErrorLog[0] = item(s_->mnuViewMenu, "-");
-    s_->mnuErrorLog[1] = item(s_->mnuViewMenu, "&Error Log", QKeySequence("Ctrl+L"));
-    s_->mnuErrorLog[2] = item(s_->mnuViewMenu, "&Clear Error Log");
+    s_->mnuErrorLog[1] = item(s_->mnuViewMenu, tr("&Error Log"), QKeySequence("Ctrl+L"));
+    s_->mnuErrorLog[2] = item(s_->mnuViewMenu, tr("&Clear Error Log"));
 
-    s_->mnuHelpMenu = menuBar()->addMenu("&Help");
-    s_->mnuHelp[0] = item(s_->mnuHelpMenu, "&Contents", QKeySequence("F1"));
-    s_->mnuHelp[2] = item(s_->mnuHelpMenu, "&About", QKeySequence("Ctrl+A"));
+    s_->mnuHelpMenu = menuBar()->addMenu(tr("&Help"));
+    s_->mnuHelp[0] = item(s_->mnuHelpMenu, tr("&Contents"), QKeySequence("F1"));
+    s_->mnuHelp[2] = item(s_->mnuHelpMenu, tr("&About"), QKeySequence("Ctrl+A"));
     s_->mnuHelp[3] = item(s_->mnuHelpMenu, "-");
-    s_->mnuHelp[4] = item(s_->mnuHelpMenu, "Icon &Formats");
-    s_->mnuHelp[5] = item(s_->mnuHelpMenu, "&Settings and Files");
+    s_->mnuHelp[4] = item(s_->mnuHelpMenu, tr("Icon &Formats"));
+    s_->mnuHelp[5] = item(s_->mnuHelpMenu, tr("&Settings and Files"));
 
     connect(s_->mnuExit, &QAction::triggered, this, &FMain::mnuExit_Click);
     connect(s_->mnuCopy, &QAction::triggered, this, &FMain::mnuCopy_Click);
@@ -236,7 +238,7 @@ void FMain::CreateMenus() {
 void FMain::CreateGridCommands() {
     // Ctrl+C in the grid copies the chosen images, as Ctrl+C in the list copies the icon (the
     // menu's Copy is hidden, so its key does not reach here).
-    auto* copy = new QAction("&Copy", s_->IconGrid1);
+    auto* copy = new QAction(tr("&Copy"), s_->IconGrid1);
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetShortcut);
     connect(copy, &QAction::triggered, this, &FMain::mnuCopy_Click);
@@ -253,24 +255,24 @@ void FMain::CreateToolbar() {
     // The toolbar in order; an empty key stands for a separator.
     s_->tbrMain = s_->toolbar.Add(*this,
                                   {
-                                      {"open", "Open Icon or Library", [this] { mnuFile_Click(0); }},
-                                      {"save", "Save selected icon", [this] { mnuFile_Click(1); }},
-                                      {"copy", "Copy", [this] { mnuCopy_Click(); }},
-                                      {"print", "Print selected icon", [this] { mnuFile_Click(3); }},
+                                      {"open", tr("Open Icon or Library"), [this] { mnuFile_Click(0); }},
+                                      {"save", tr("Save selected icon"), [this] { mnuFile_Click(1); }},
+                                      {"copy", tr("Copy"), [this] { mnuCopy_Click(); }},
+                                      {"print", tr("Print selected icon"), [this] { mnuFile_Click(3); }},
                                       {"", "", {}},
-                                      {"viewlarge", "Large icons", [this] { mnuView_Click(3); }},
-                                      {"viewsmall", "Small icons", [this] { mnuView_Click(4); }},
-                                      {"viewlist", "List icons", [this] { mnuView_Click(5); }},
-                                      {"viewdetails", "Details", [this] { mnuView_Click(6); }},
+                                      {"viewlarge", tr("Large icons"), [this] { mnuView_Click(3); }},
+                                      {"viewsmall", tr("Small icons"), [this] { mnuView_Click(4); }},
+                                      {"viewlist", tr("List icons"), [this] { mnuView_Click(5); }},
+                                      {"viewdetails", tr("Details"), [this] { mnuView_Click(6); }},
                                       {"", "", {}},
-                                      {"properties", "Properties", [this] { mnuView_Click(8); }},
+                                      {"properties", tr("Properties"), [this] { mnuView_Click(8); }},
                                       {"", "", {}},
-                                      {"launch", "Launch icon editor", [this] { mnuFile_Click(5); }},
-                                      {"recurse", "Recurse", [this] { mnuFile_Click(6); }},
-                                      {"glintsmith", "Run Glintsmith - QRSC", [this] { RunGlintsmith(); }},
+                                      {"launch", tr("Launch icon editor"), [this] { mnuFile_Click(5); }},
+                                      {"recurse", tr("Recurse"), [this] { mnuFile_Click(6); }},
+                                      {"glintsmith", tr("Run Glintsmith - QRSC"), [this] { RunGlintsmith(); }},
                                       {"", "", {}},
-                                      {"help", "Help", [this] { mnuHelp_Click(0); }},
-                                      {"about", "About Pictrix", [this] { mnuHelp_Click(2); }},
+                                      {"help", tr("Help"), [this] { mnuHelp_Click(0); }},
+                                      {"about", tr("About Pictrix"), [this] { mnuHelp_Click(2); }},
                                   },
                                   [this](const QString& key) { tbrMain_ButtonClick(key); });
     for (const QString& key : s_->toolbar.Keys()) {
@@ -326,7 +328,7 @@ void FMain::Settings() {
 void FMain::Form_Load() {
     try {
         Settings();
-        s_->sbrMain->SetPanelText(1, Q(mMainWindow::kReady));
+        s_->sbrMain->SetPanelText(1, T("mMainWindow", mMainWindow::kReady));
         const QScreen* s = screen();
         s_->HighColour = (s ? s->depth() : 32) >= 9;
         // Qt's toolbars are flat already.

@@ -201,7 +201,7 @@ private:
     void ShowCommandError(const cError& e);
     // True when an icon is chosen. Otherwise tells the user, as Save and Export do: with no icons
     // listed, `noIcons` in the status bar; with none chosen, `chooseOne` in a message.
-    bool HasChosenIcon(std::string_view noIcons, std::string_view chooseOne);
+    bool HasChosenIcon(const char* context, std::string_view noIcons, std::string_view chooseOne);
     // The number of the chosen icon (the list's selected item).
     std::int32_t ChosenIndex() const;
     // The selection flags of the grid's images while it is shown; empty (nothing chosen, so every

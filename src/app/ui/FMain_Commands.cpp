@@ -40,6 +40,7 @@
 namespace {
 
 using mQtText::Q;
+using mQtText::T;
 
 const QString kTitle = Q(MError::kTitle);
 
@@ -80,14 +81,15 @@ std::vector<bool> FMain::ChosenImages() const {
 
 cFileIcon FMain::ChosenCopy() { return mIconCommands::RestrictedCopy(Icon(ChosenIndex()), ChosenImages()); }
 
-bool FMain::HasChosenIcon(std::string_view noIcons, std::string_view chooseOne) {
+bool FMain::HasChosenIcon(const char* context, std::string_view noIcons, std::string_view chooseOne) {
     if (IconCount() < 1) {
         s_->sbrMain->SetStyle(cStatusBar::sbrSimple);
-        s_->sbrMain->SetSimpleText(Q(noIcons));
+        s_->sbrMain->SetSimpleText(T(context, noIcons));
         return false;
     }
     if (s_->lvwIcons->SelectedIndex() < 1) {
-        cPrompts::Current().Message(this, Q(chooseOne), cPrompts::eButtons::OK, cPrompts::eIcon::Information, kTitle);
+        cPrompts::Current().Message(this, T(context, chooseOne), cPrompts::eButtons::OK, cPrompts::eIcon::Information,
+                                    kTitle);
         return false;
     }
     return true;
@@ -95,7 +97,7 @@ bool FMain::HasChosenIcon(std::string_view noIcons, std::string_view chooseOne) 
 
 void FMain::SaveIcons() {
     try {
-        if (!HasChosenIcon(mIconCommands::kNoIconsToSave, mIconCommands::kChooseIconToSave)) return;
+        if (!HasChosenIcon("mIconCommands", mIconCommands::kNoIconsToSave, mIconCommands::kChooseIconToSave)) return;
         cFileIcon copy = ChosenCopy();
         // A cursor is saved as a cursor file, its hotspots kept.
         const bool cursor = copy.IsCursor();
@@ -147,13 +149,13 @@ void FMain::StartDrag() {
 void FMain::ShowProperties() {
     try {
         if (IconCount() < 1) {
-            cPrompts::Current().Message(this, Q(mIconCommands::kNoIconsForProperties), cPrompts::eButtons::OK,
-                                        cPrompts::eIcon::Information);
+            cPrompts::Current().Message(this, T("mIconCommands", mIconCommands::kNoIconsForProperties),
+                                        cPrompts::eButtons::OK, cPrompts::eIcon::Information);
             return;
         }
         if (s_->lvwIcons->SelectedIndex() < 1) {
-            cPrompts::Current().Message(this, Q(mIconCommands::kSelectIconForProperties), cPrompts::eButtons::OK,
-                                        cPrompts::eIcon::Information);
+            cPrompts::Current().Message(this, T("mIconCommands", mIconCommands::kSelectIconForProperties),
+                                        cPrompts::eButtons::OK, cPrompts::eIcon::Information);
             return;
         }
         // The images chosen in the grid, as Save and Copy take them.
@@ -171,7 +173,7 @@ void FMain::ShowProperties() {
 
 void FMain::ExportPng() {
     try {
-        if (!HasChosenIcon(mPngExport::kNoIconsToExport, mPngExport::kChooseIconToExport)) return;
+        if (!HasChosenIcon("mPngExport", mPngExport::kNoIconsToExport, mPngExport::kChooseIconToExport)) return;
         const cFileIcon& icon = Icon(ChosenIndex());
         std::vector<mPngExport::cFile> plan =
             mPngExport::Plan(icon, mPngExport::ImagesToExport(icon, ChosenImages(), ImagesShown()));
@@ -191,7 +193,7 @@ void FMain::ExportPng() {
         } else {
             // Several files: a folder, and one question for the files already there.
             const std::optional<QString> chosen =
-                cPrompts::Current().Folder(this, Q(mPngExport::kCaption), s_->exportFolder);
+                cPrompts::Current().Folder(this, T("mPngExport", mPngExport::kCaption), s_->exportFolder);
             if (!chosen || chosen->isEmpty()) return;
             folder = mQtPath::FromQt(*chosen);
             s_->exportFolder = *chosen;
@@ -217,7 +219,7 @@ void FMain::ExportPng() {
 void FMain::LaunchEditor() {
     std::string path = mOptions::EditorPath();
     if (path.empty()) {
-        const auto answer = cPrompts::Current().Message(this, Q(mMainSettings::kEditorQuestion),
+        const auto answer = cPrompts::Current().Message(this, T("mMainSettings", mMainSettings::kEditorQuestion),
                                                         cPrompts::eButtons::YesNo, cPrompts::eIcon::Question, kTitle);
         if (answer != cPrompts::eAnswer::Yes) return;
         mnuOptions_Click();
@@ -231,7 +233,8 @@ void FMain::LaunchEditor() {
 void FMain::OpenSearchWindow(const std::string& listFile) {
     const tSearchWindowFactory& factory = SearchWindowFactory();
     if (!factory) {
-        throw cError(cError::kInvalidCall, mProgram::ExeBaseName(), "The search window is not part of this build.");
+        throw cError(cError::kInvalidCall, mProgram::ExeBaseName(),
+                     tr("The search window is not part of this build.").toStdString());
     }
     // Each use opens another, independent search window, owned by the main window.
     QWidget* window = factory(this, listFile);
@@ -288,7 +291,8 @@ void FMain::mnuErrorLog_Click(int index) {
         const std::string log = MError::ErrorLogPath();
         switch (index) {
         case 1:
-            if (!cShell::Current().OpenDocument(Q(log))) throw mMainSettings::OpenDocumentError(log, "text files");
+            if (!cShell::Current().OpenDocument(Q(log)))
+                throw mMainSettings::OpenDocumentError(log, tr("text files").toStdString());
             break;
         case 2: {
             CLog clog;
@@ -318,7 +322,8 @@ void FMain::mnuHelp_Click(int index) {
         default: return;
         }
         const std::string path = HelpPage(page);
-        if (!cShell::Current().OpenDocument(Q(path))) throw mMainSettings::OpenDocumentError(path, "web pages");
+        if (!cShell::Current().OpenDocument(Q(path)))
+            throw mMainSettings::OpenDocumentError(path, tr("web pages").toStdString());
     } catch (const cError& e) {
         ShowCommandError(e);
     }

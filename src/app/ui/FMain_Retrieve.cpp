@@ -2,6 +2,7 @@
 
 #include <QImage>
 
+#include "base/mTr.h"
 #include "base/ui/mQtText.h"
 #include "app/mIconCommands.h"
 #include "app/mListPictures.h"
@@ -22,6 +23,7 @@
 namespace {
 
 using mQtText::Q;
+using mQtText::T;
 
 } // namespace
 
@@ -88,7 +90,7 @@ void FMain::RetrieveFailed(const cError& e) {
         // Show what was retrieved so far: the icons loaded whole before the failure.
         DisplayIcons();
         s_->sbrMain->SetStyle(cStatusBar::sbrSimple);
-        s_->sbrMain->SetSimpleText(Q(mMainWindow::kReady));
+        s_->sbrMain->SetSimpleText(T("mMainWindow", mMainWindow::kReady));
         MError::ReportError(e, true, false);
         return;
     }
@@ -98,7 +100,7 @@ void FMain::RetrieveFailed(const cError& e) {
     ResetIcons();
     DisplayIcons();
     s_->sbrMain->SetStyle(cStatusBar::sbrSimple);
-    s_->sbrMain->SetSimpleText(Q(mMainWindow::kReady));
+    s_->sbrMain->SetSimpleText(T("mMainWindow", mMainWindow::kReady));
 }
 
 void FMain::RetrieveIcons() {
@@ -137,10 +139,14 @@ void FMain::Retrieve(const std::string& fileName) {
                 using mIconGroups::eStep;
                 switch (step) {
                 case eStep::IconFile: s_->sbrMain->SetSimpleText(Q(mMainWindow::RetrievingIconText(fileName))); break;
-                case eStep::CheckingModule: s_->sbrMain->SetSimpleText(Q(mMainWindow::kCheckingForIcons)); break;
+                case eStep::CheckingModule:
+                    s_->sbrMain->SetSimpleText(T("mMainWindow", mMainWindow::kCheckingForIcons));
+                    break;
                 case eStep::NoGroupType:
-                case eStep::NoGroups: s_->sbrMain->SetSimpleText(Q(mMainWindow::kNoIconsFound)); break;
-                case eStep::ReadingNames: s_->sbrMain->SetSimpleText(Q(mMainWindow::kRetrievingIcons)); break;
+                case eStep::NoGroups: s_->sbrMain->SetSimpleText(T("mMainWindow", mMainWindow::kNoIconsFound)); break;
+                case eStep::ReadingNames:
+                    s_->sbrMain->SetSimpleText(T("mMainWindow", mMainWindow::kRetrievingIcons));
+                    break;
                 case eStep::Group: s_->sbrMain->SetSimpleText(Q(mMainWindow::RetrievingIconOfText(i, count))); break;
                 case eStep::Done:
                     s_->sbrMain->SetPanelText(1, name);
@@ -161,10 +167,11 @@ void FMain::Retrieve(const std::string& fileName) {
             hooks.GroupFailed = [&](const mIconGroups::cFailure& f) {
                 if (f.group.kind != cFileIcon::eKind::kCursor) return false;
                 ++cursorsFailed;
-                MError::ReportError(
-                    cError(f.error.Number(), f.error.Source(),
-                           "Cursor group " + mIconGroups::Label(f.group) + ": " + f.error.Description()),
-                    true, false);
+                MError::ReportError(cError(f.error.Number(), f.error.Source(),
+                                           tr("Cursor group %1: %2")
+                                               .arg(Q(mIconGroups::Label(f.group)), Q(f.error.Description()))
+                                               .toStdString()),
+                                    true, false);
                 return true;
             };
             mIconGroups::cOptions options;
@@ -179,7 +186,7 @@ void FMain::Retrieve(const std::string& fileName) {
                 if (IconCount() > 0)
                     s_->sbrMain->SetPanelText(2, Q(text));
                 else
-                    s_->sbrMain->SetSimpleText(Q(text + ". " + std::string(mMainWindow::kReady)));
+                    s_->sbrMain->SetSimpleText(Q(text + ". " + mTr::Text("mMainWindow", mMainWindow::kReady)));
             }
         });
     } catch (const cError& e) {

@@ -19,6 +19,7 @@
 namespace {
 
 using mQtText::Q;
+using mQtText::T;
 
 } // namespace
 
@@ -26,13 +27,13 @@ void FMain::SetListBackColour(std::int32_t value) { s_->lvwIcons->SetBackColor(m
 
 void FMain::DisplayIcons() {
     try {
-        s_->sbrMain->SetSimpleText(Q(mMainWindow::kDisplaying));
+        s_->sbrMain->SetSimpleText(T("mMainWindow", mMainWindow::kDisplaying));
         s_->lvwIcons->Clear();
         if (IconCount() < 1) {
             s_->IconGrid1->Clear();
             s_->IconGrid1->Draw();
             s_->sbrMain->SetStyle(cStatusBar::sbrSimple);
-            s_->sbrMain->SetSimpleText(Q(mMainWindow::kNoIconsFound));
+            s_->sbrMain->SetSimpleText(T("mMainWindow", mMainWindow::kNoIconsFound));
             return;
         }
         s_->lvwIcons->SetSmallIcons(s_->ilsIcons16.get());
@@ -57,7 +58,7 @@ void FMain::DisplayIcons() {
     } catch (const cError& e) {
         MError::ReportError(e, true, true);
         s_->sbrMain->SetStyle(cStatusBar::sbrSimple);
-        s_->sbrMain->SetSimpleText(Q(mMainWindow::kReady));
+        s_->sbrMain->SetSimpleText(T("mMainWindow", mMainWindow::kReady));
     }
 }
 

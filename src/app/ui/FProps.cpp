@@ -102,7 +102,7 @@ FProps::FProps(QWidget* owner) : QDialog(owner) {
     lblFilename->setTextFormat(Qt::PlainText);
     lblProperties = new QLabel(this);
     lblProperties->setObjectName("lblProperties");
-    lblProperties->setAccessibleName("Properties"); // before its text is set, and for a screen reader
+    lblProperties->setAccessibleName(tr("Properties")); // before its text is set, and for a screen reader
 
     lblProperties->setTextFormat(Qt::PlainText);
     lblProperties->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -111,7 +111,7 @@ FProps::FProps(QWidget* owner) : QDialog(owner) {
     lblProperties->setFrameShadow(QFrame::Sunken);
     lblProperties->setMargin(6);
     lblProperties->setMinimumSize(300, 120);
-    cmdOK = new QPushButton("OK", this);
+    cmdOK = new QPushButton(tr("OK"), this);
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -133,7 +133,7 @@ FProps::FProps(QWidget* owner) : QDialog(owner) {
 }
 
 void FProps::SetTexts(const QString& nameLine, const QString& properties) {
-    setWindowTitle("Properties");
+    setWindowTitle(tr("Properties"));
     lblFilename->setText(nameLine);
     lblFilename->updateGeometry();
     // The text keeps its CR LF line ends; the label breaks lines at the LF.

@@ -1,6 +1,7 @@
 #include "app/ui/mIconDrag.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QImage>
 #include <QStandardPaths>
@@ -69,8 +70,10 @@ std::string WriteFile(cFileIcon& copy) {
     if (ec || !mkdtemp(folder.data())) {
         const int code = ec ? ec.value() : errno;
         throw cError(cError::kPathFileAccess, "Pictrix",
-                     "Cannot make a folder for the dragged file in " + root.string() + ": " +
-                         std::generic_category().message(code));
+                     QCoreApplication::translate("mIconDrag", "Cannot make a folder for the dragged file in %1: %2")
+                         .arg(QString::fromStdString(root.string()),
+                              QString::fromStdString(std::generic_category().message(code)))
+                         .toStdString());
     }
     const std::string path = (fs::path(folder) / FileName(copy)).string();
     copy.SaveIcon(path);

@@ -7,6 +7,7 @@
 #include "app/mStartup.h"
 #include "app/ui/Main.h"
 #include "app/ui/cApplication.h"
+#include "app/ui/mTranslations.h"
 #include "base/mProgram.h"
 #include "base/ui/mQtText.h"
 #include "support/MError.h"
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
     char* qtArgv[] = {argc > 0 && argv[0] ? argv[0] : name, nullptr};
     cApplication app(qtArgc, qtArgv);
     app.setApplicationDisplayName(mQtText::Q(mProgram::kAppName));
+    // The user's language, where the program has it; English otherwise.
+    mTranslations::Install();
     try {
         return Main(app, args);
     } catch (...) {

@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "base/mTwips.h"
+#include "grid/ui/cIconGridAccessible.h"
 #include "grid/ui/cScrollBars.h"
 #include "grid/ui/mQtDib.h"
 #include "icon/cFileIcon.h"
@@ -22,6 +23,7 @@ constexpr std::int32_t kVertical = cScrollBars::kVertical;
 }
 
 cIconGrid::cIconGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+    cIconGridAccessible::Install();
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::NoFrame);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -76,6 +78,7 @@ void cIconGrid::Clear() { items_.clear(); }
 void cIconGrid::Draw() {
     LayoutItems();
     PaintItems();
+    cIconGridAccessible::Notify(this);
 }
 
 bool cIconGrid::Selected(std::int32_t index) const { return Item(index).Selected; }
@@ -93,12 +96,17 @@ QString cIconGrid::Caption(std::int32_t index) const {
     return CaptionFor(item.Width, item.Height, item.ColourCount);
 }
 
+QRect cIconGrid::ItemRect(std::int32_t index) const {
+    const cIconGridItem& item = Item(index);
+    return QRect(0, Offset() + item.Top, clientWidth_, CellHeight(item));
+}
+
 QString cIconGrid::CaptionFor(std::int32_t width, std::int32_t height, std::int32_t colours) {
-    QString caption = QStringLiteral("%1 x %2").arg(width).arg(height);
+    QString caption = tr("%1 x %2").arg(width).arg(height);
     if (colours > 256)
-        caption += QStringLiteral(", millions of colors");
+        caption += tr(", millions of colors");
     else
-        caption += QStringLiteral(", %1 colors").arg(colours);
+        caption += tr(", %1 colors").arg(colours);
     return caption;
 }
 

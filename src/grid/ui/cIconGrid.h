@@ -76,6 +76,8 @@ public:
     // The content top of item index (set by layout) and its caption.
     std::int32_t ItemTop(std::int32_t index) const;
     QString Caption(std::int32_t index) const;
+    // The cell of item index in the viewport's coordinates (as drawn, scrolling included).
+    QRect ItemRect(std::int32_t index) const;
     static QString CaptionFor(std::int32_t width, std::int32_t height, std::int32_t colours);
     // Screen twips per pixel, 1440 / logical DPI (horizontal and vertical).
     double TwipsPerPixelX() const;

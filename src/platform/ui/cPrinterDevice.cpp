@@ -1,5 +1,6 @@
 #include "platform/ui/cPrinterDevice.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
@@ -45,8 +46,10 @@ QPrinter& cPrinterDevice::Printer() {
     if (!printer_) {
         printer_ = Source() ? Source()() : DefaultPrinter();
         if (!printer_) {
-            Fault("There is no default printer: set up a printer, or make one the default, and print again. "
-                  "Nothing was printed.");
+            Fault(QCoreApplication::translate(
+                "cPrinterDevice",
+                "There is no default printer: set up a printer, or make one the default, and print again. "
+                "Nothing was printed."));
         }
         printer_->setDocName(documentName_);
     }
@@ -166,11 +169,16 @@ void cPrinterDevice::EndDoc() {
     const cQueue before = queue ? QueueOf(queueName) : cQueue{};
     if (before.known && !before.accepting) {
         lines_.clear();
-        Fault("The printer " + PrinterName() + " does not accept jobs (its queue rejects them). Nothing was printed.");
+        Fault(
+            QCoreApplication::translate(
+                "cPrinterDevice", "The printer %1 does not accept jobs (its queue rejects them). Nothing was printed.")
+                .arg(PrinterName()));
     }
     QPainter painter;
     if (!painter.begin(&printer)) {
-        Fault("The printer " + PrinterName() + " cannot begin a document. Nothing was printed.");
+        Fault(QCoreApplication::translate("cPrinterDevice",
+                                          "The printer %1 cannot begin a document. Nothing was printed.")
+                  .arg(PrinterName()));
     }
     const QFont ownFont = painter.font();
     const double pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height();
@@ -206,35 +214,50 @@ void cPrinterDevice::EndDoc() {
     if (failed) {
         printer.abort();
         painter.end();
-        Fault("The printer " + PrinterName() + " could not begin a new page. The document may be incomplete.");
+        Fault(QCoreApplication::translate("cPrinterDevice",
+                                          "The printer %1 could not begin a new page. The document may be incomplete.")
+                  .arg(PrinterName()));
     }
     if (!painter.end() || printer.printerState() == QPrinter::Error) {
-        Fault("The printer " + PrinterName() + " reported a fault while the document was sent.");
+        Fault(QCoreApplication::translate("cPrinterDevice",
+                                          "The printer %1 reported a fault while the document was sent.")
+                  .arg(PrinterName()));
     }
     if (before.known) {
         const cQueue after = QueueOf(queueName);
         if (after.newestJob <= before.newestJob) {
-            Fault("The print server did not take the document for the printer " + PrinterName() + ": " +
-                  QString::fromUtf8(cupsLastErrorString()));
+            Fault(QCoreApplication::translate("cPrinterDevice",
+                                              "The print server did not take the document for the printer %1: %2")
+                      .arg(PrinterName(), QString::fromUtf8(cupsLastErrorString())));
         }
         switch (JobState(queueName, after.newestJob)) {
         case IPP_JSTATE_STOPPED:
-            Fault("The printer " + PrinterName() + " stopped the job " + QString::number(after.newestJob) + ".");
+            Fault(QCoreApplication::translate("cPrinterDevice", "The printer %1 stopped the job %2.")
+                      .arg(PrinterName(), QString::number(after.newestJob)));
         case IPP_JSTATE_CANCELED:
-            Fault("The job " + QString::number(after.newestJob) + " on " + PrinterName() + " was canceled.");
+            Fault(QCoreApplication::translate("cPrinterDevice", "The job %1 on %2 was canceled.")
+                      .arg(QString::number(after.newestJob), PrinterName()));
         case IPP_JSTATE_ABORTED:
-            Fault("The printer " + PrinterName() + " aborted the job " + QString::number(after.newestJob) + ".");
+            Fault(QCoreApplication::translate("cPrinterDevice", "The printer %1 aborted the job %2.")
+                      .arg(PrinterName(), QString::number(after.newestJob)));
         // A job held at once waits for something the program cannot give it, most often a
         // password the server asks for.
         case IPP_JSTATE_HELD:
-            Fault("The print server holds the job " + QString::number(after.newestJob) + " on " + PrinterName() +
-                  " (it may ask for authentication). It is not printed until it is released.");
+            Fault(
+                QCoreApplication::translate(
+                    "cPrinterDevice",
+                    "The print server holds the job %1 on %2 (it may ask for authentication). It is not printed until "
+                    "it is released.")
+                    .arg(QString::number(after.newestJob), PrinterName()));
         default: break;
         }
         // A paused queue keeps the job and prints it once resumed: taken, but not printed.
         if (after.paused) {
-            Fault("The printer " + PrinterName() + " is paused: the job " + QString::number(after.newestJob) +
-                  " waits in its queue and is printed when the printer is resumed.");
+            Fault(QCoreApplication::translate(
+                      "cPrinterDevice",
+                      "The printer %1 is paused: the job %2 waits in its queue and is printed when the printer is "
+                      "resumed.")
+                      .arg(PrinterName(), QString::number(after.newestJob)));
         }
     }
 }

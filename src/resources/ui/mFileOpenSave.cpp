@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "base/mTr.h"
 #include "base/ui/mQtPath.h"
 #include "base/ui/mQtText.h"
 #include "platform/ui/cPrompts.h"
@@ -49,7 +50,9 @@ std::string PathOf(const QString& chosen) { return mQtPath::FromQt(QDir::toNativ
 
 std::optional<std::string> Ask(eDialog dialog, QWidget* owner, std::string_view filter, std::string_view title,
                                const cAsk& ask) {
-    cPrompts::cFileRequest request = Request(dialog, ConvertFilter(filter), title, ask);
+    // The filters' descriptions in the user's language (the core marks them in this context).
+    const std::string translated = mTr::Text("mFileOpenSave", filter);
+    cPrompts::cFileRequest request = Request(dialog, ConvertFilter(translated), title, ask);
     request.fileMustExist = dialog == eDialog::kOpen;
     const cPrompts::cFileAnswer a = Put(dialog, owner, request);
     if (!a.confirmed || a.files.isEmpty() || a.files.front().isEmpty()) return std::nullopt;

@@ -2,6 +2,7 @@
 // Stop and Esc, the timer, closing, and the dispatch of the menus and the toolbar.
 
 #include "search/ui/FRecurse.h"
+#include "base/mTr.h"
 #include "search/ui/FRecurse_State.h"
 
 #include <QAction>
@@ -32,6 +33,7 @@ namespace {
 QPointer<FRecurse> gDefault;
 
 using mQtText::Q;
+using mQtText::T;
 
 std::function<void(QWidget*)>& AboutBox() {
     static std::function<void(QWidget*)> show;
@@ -82,12 +84,12 @@ FRecurse::FRecurse(QWidget* parent) : QMainWindow(parent), s_(std::make_unique<c
     s_->client = new QWidget(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setCentralWidget(s_->client);
-    SetCaption(std::string(mRecurse::kCaption));
+    SetCaption(mTr::Text("mRecurse", mRecurse::kCaption));
 
     s_->ListModel = new cSearchListModel(this);
     s_->List1 = new QListView(s_->client);
     s_->List1->setObjectName("List1");
-    s_->List1->setAccessibleName("Files"); // what a screen reader calls the list
+    s_->List1->setAccessibleName(tr("Files")); // what a screen reader calls the list
     s_->List1->setModel(s_->ListModel);
     // Uniform rows let the view place any of 32,767 entries without measuring the others.
     s_->List1->setUniformItemSizes(true);
@@ -157,40 +159,40 @@ cSearchList& FRecurse::List() { return s_->ListModel->List(); }
 const cSearchList& FRecurse::List() const { return s_->ListModel->List(); }
 
 void FRecurse::CreateMenus() {
-    const auto item = [](QMenu* menu, const char* caption, const QKeySequence& shortcut = {}) {
+    const auto item = [](QMenu* menu, const QString& caption, const QKeySequence& shortcut = {}) {
         return mWindowParts::Item(menu, caption, shortcut);
     };
 
-    s_->mnuFileTop = menuBar()->addMenu("&File");
-    s_->mnuFile[0] = item(s_->mnuFileTop, "&New", QKeySequence("Ctrl+N"));
-    s_->mnuFile[1] = item(s_->mnuFileTop, "&Open", QKeySequence("Ctrl+O"));
-    s_->mnuFile[2] = item(s_->mnuFileTop, "&Save", QKeySequence("Ctrl+S"));
-    s_->mnuFile[3] = item(s_->mnuFileTop, "Save As");
+    s_->mnuFileTop = menuBar()->addMenu(tr("&File"));
+    s_->mnuFile[0] = item(s_->mnuFileTop, tr("&New"), QKeySequence("Ctrl+N"));
+    s_->mnuFile[1] = item(s_->mnuFileTop, tr("&Open"), QKeySequence("Ctrl+O"));
+    s_->mnuFile[2] = item(s_->mnuFileTop, tr("&Save"), QKeySequence("Ctrl+S"));
+    s_->mnuFile[3] = item(s_->mnuFileTop, tr("Save As"));
     s_->mnuFile[4] = item(s_->mnuFileTop, "-");
-    s_->mnuFile[5] = item(s_->mnuFileTop, "&Print", QKeySequence("Ctrl+P"));
+    s_->mnuFile[5] = item(s_->mnuFileTop, tr("&Print"), QKeySequence("Ctrl+P"));
     s_->mnuMRU = mWindowParts::AddRecentItems(s_->mnuFileTop, this, [this](int i) { mnuMRU_Click(i); });
-    s_->mnuClose[0] = item(s_->mnuFileTop, "&Close");
+    s_->mnuClose[0] = item(s_->mnuFileTop, tr("&Close"));
     s_->mnuClose[1] = item(s_->mnuFileTop, "-");
-    s_->mnuClose[2] = item(s_->mnuFileTop, "E&xit");
+    s_->mnuClose[2] = item(s_->mnuFileTop, tr("E&xit"));
 
-    s_->mnuEditTop = menuBar()->addMenu("&Edit");
-    s_->mnuEdit[0] = item(s_->mnuEditTop, "&Add", QKeySequence("Ctrl+Insert"));
-    s_->mnuEdit[1] = item(s_->mnuEditTop, "&Delete", QKeySequence(Qt::Key_Delete));
+    s_->mnuEditTop = menuBar()->addMenu(tr("&Edit"));
+    s_->mnuEdit[0] = item(s_->mnuEditTop, tr("&Add"), QKeySequence("Ctrl+Insert"));
+    s_->mnuEdit[1] = item(s_->mnuEditTop, tr("&Delete"), QKeySequence(Qt::Key_Delete));
     s_->mnuEdit[2] = item(s_->mnuEditTop, "-");
-    s_->mnuEdit[3] = item(s_->mnuEditTop, "&Extract", QKeySequence("F3"));
-    s_->mnuCursors = item(s_->mnuEditTop, "Extract &Cursors Too");
+    s_->mnuEdit[3] = item(s_->mnuEditTop, tr("&Extract"), QKeySequence("F3"));
+    s_->mnuCursors = item(s_->mnuEditTop, tr("Extract &Cursors Too"));
     RememberCheck(s_->mnuCursors, mRecurse::kExtractCursorsValue);
     s_->mnuHiddenSep = item(s_->mnuEditTop, "-");
-    s_->mnuHidden = item(s_->mnuEditTop, "Search &Hidden Folders");
+    s_->mnuHidden = item(s_->mnuEditTop, tr("Search &Hidden Folders"));
     RememberCheck(s_->mnuHidden, mRecurse::kHiddenFoldersValue);
 
-    s_->mnuHelpTop = menuBar()->addMenu("&Help");
-    s_->mnuHelp[0] = item(s_->mnuHelpTop, "&Contents", QKeySequence("F1"));
-    s_->mnuHelp[1] = item(s_->mnuHelpTop, "&Recurse Help");
-    s_->mnuHelp[2] = item(s_->mnuHelpTop, "&About", QKeySequence("Ctrl+A"));
+    s_->mnuHelpTop = menuBar()->addMenu(tr("&Help"));
+    s_->mnuHelp[0] = item(s_->mnuHelpTop, tr("&Contents"), QKeySequence("F1"));
+    s_->mnuHelp[1] = item(s_->mnuHelpTop, tr("&Recurse Help"));
+    s_->mnuHelp[2] = item(s_->mnuHelpTop, tr("&About"), QKeySequence("Ctrl+A"));
 
     // A menu title that acts when chosen; shown only while busy.
-    s_->mnuStop = menuBar()->addAction("&Stop");
+    s_->mnuStop = menuBar()->addAction(tr("&Stop"));
     s_->mnuStop->setVisible(false);
 
     const auto connectAll = [this](auto& items, void (FRecurse::*handler)(int)) {
@@ -213,21 +215,21 @@ void FRecurse::CreateToolbar() {
     // The toolbar in order; an empty key stands for a separator.
     s_->tbrMain = s_->toolbar.Add(*this,
                                   {
-                                      {"new", "New List", [this] { mnuFile_Click(0); }},
-                                      {"open", "Open List File", [this] { mnuFile_Click(1); }},
-                                      {"save", "Save Current File", [this] { mnuFile_Click(2); }},
+                                      {"new", tr("New List"), [this] { mnuFile_Click(0); }},
+                                      {"open", tr("Open List File"), [this] { mnuFile_Click(1); }},
+                                      {"save", tr("Save Current File"), [this] { mnuFile_Click(2); }},
                                       {"", "", {}},
-                                      {"print", "Print List", [this] { mnuFile_Click(5); }},
+                                      {"print", tr("Print List"), [this] { mnuFile_Click(5); }},
                                       {"", "", {}},
-                                      {"add", "Add Item", [this] { mnuEdit_Click(0); }},
-                                      {"delete", "Delete", [this] { mnuEdit_Click(1); }},
+                                      {"add", tr("Add Item"), [this] { mnuEdit_Click(0); }},
+                                      {"delete", tr("Delete"), [this] { mnuEdit_Click(1); }},
                                       {"", "", {}},
-                                      {"extract", "Extract Icons", [this] { mnuEdit_Click(3); }},
+                                      {"extract", tr("Extract Icons"), [this] { mnuEdit_Click(3); }},
                                       {"", "", {}},
-                                      {"helprecurse", "Help on Recurse", [this] { mnuHelp_Click(1); }},
-                                      {"help", "Pictrix Help", [this] { mnuHelp_Click(0); }},
+                                      {"helprecurse", tr("Help on Recurse"), [this] { mnuHelp_Click(1); }},
+                                      {"help", tr("Pictrix Help"), [this] { mnuHelp_Click(0); }},
                                       {"", "", {}},
-                                      {"Stop", "Stop", [this] { Stop(); }},
+                                      {"Stop", tr("Stop"), [this] { Stop(); }},
                                   },
                                   [this](const QString& key) { tbrMain_ButtonClick(key); });
 }
@@ -283,7 +285,7 @@ void FRecurse::Form_Load() {
     try {
         s_->StripHeight = s_->Picture1->sizeHint().height();
         List().Reserve(cSearchList::kReservedEntries);
-        Status(std::string(mRecurse::kReady));
+        Status(mTr::Text("mRecurse", mRecurse::kReady));
         // Qt's toolbars are flat already.
         mWindowParts::LoadRecentFiles(s_->RecentLists, mRecurse::kRecentListsKey, mRecurse::kRecentCapacity);
         RefreshRecentMenu();
@@ -427,7 +429,7 @@ bool FRecurse::Form_QueryUnload() {
     try {
         if (s_->DataChanged) {
             const auto answer =
-                cPrompts::Current().Message(this, Q(mRecurse::kChangedQuestion), cPrompts::eButtons::YesNo,
+                cPrompts::Current().Message(this, T("mRecurse", mRecurse::kChangedQuestion), cPrompts::eButtons::YesNo,
                                             cPrompts::eIcon::Exclamation, Q(MError::kTitle));
             // A save that was asked for and failed keeps the window, and the list, open.
             // Yes, then Cancel in Save As, keeps the window and the results too.

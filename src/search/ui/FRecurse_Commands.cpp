@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "base/mPrintable.h"
+#include "base/mTr.h"
 #include "base/ui/mQtPath.h"
 #include "base/ui/mQtText.h"
 #include "platform/ui/cPrompts.h"
@@ -30,6 +31,7 @@
 namespace {
 
 using mQtText::Q;
+using mQtText::T;
 using mQtText::Utf8;
 
 void LogOnly(const cError& e) { MError::ReportError(e, true, false); }
@@ -77,7 +79,8 @@ void FRecurse::NewList() {
     // Steps 1 and 2: the start folder and the caption; an error ends the command.
     std::string folder;
     try {
-        const std::optional<QString> chosen = cPrompts::Current().Folder(this, Q(mRecurse::kBrowseTitle), QString());
+        const std::optional<QString> chosen =
+            cPrompts::Current().Folder(this, T("mRecurse", mRecurse::kBrowseTitle), QString());
         if (!chosen) return;
         folder = mQtPath::FromQt(*chosen);
         SetCaption(mRecurse::Caption(folder));
@@ -88,7 +91,7 @@ void FRecurse::NewList() {
 
     std::optional<QString> spec;
     Stage([&] {
-        spec = cPrompts::Current().Input(this, Q(mRecurse::SpecPrompt(folder)), Q(mRecurse::kSpecTitle),
+        spec = cPrompts::Current().Input(this, Q(mRecurse::SpecPrompt(folder)), T("mRecurse", mRecurse::kSpecTitle),
                                          Q(mRecurse::kDefaultSpec));
     });
     s_->FileSpec = spec ? Utf8(*spec) : std::string();
@@ -114,7 +117,7 @@ void FRecurse::NewList() {
         // What no list file can hold is said, in the closing text and the log, never dropped.
         std::string text = mRecurse::FoundText(List().ListCount(), s_->FileSpec);
         if (!passedOver.empty()) {
-            text += " (" + passedOver + "; see the log)";
+            text += tr(" (%1; see the log)").arg(Q(passedOver)).toStdString();
             LogOnly(cError(cError::kPathFileAccess, cError::SourceOf("FRecurse"), passedOver));
         }
         Status(text);
@@ -207,7 +210,7 @@ bool FRecurse::Save() {
         if (IsCutListFile(s_->ListFile)) {
             // Saving would cut the file to the entries shown: Save As under another name instead.
             const auto answer = cPrompts::Current().Message(
-                this, Q(mRecurse::CutListSaveText(s_->ListFile) + "\r\rSave the list under another name?"),
+                this, Q(mRecurse::CutListSaveText(s_->ListFile)) + "\r\r" + tr("Save the list under another name?"),
                 cPrompts::eButtons::YesNo, cPrompts::eIcon::Exclamation, Q(MError::kTitle));
             return answer == cPrompts::eAnswer::Yes && SaveAs();
         }
@@ -268,11 +271,11 @@ void FRecurse::AddItem() {
         if (const std::optional<std::string> path = mFileOpenSave::AskOpen(this, mRecurse::AddFilter(s_->FileSpec))) {
             // What the walk passes over, Add refuses too: a list file keeps one name a line.
             if (const std::string why = cFolderWalk::Unlistable(*path); !why.empty()) {
-                cPrompts::Current().Message(this, Q(mPrintable::Of(*path) + " was not added: " + why + "."),
+                cPrompts::Current().Message(this, tr("%1 was not added: %2.").arg(Q(mPrintable::Of(*path)), Q(why)),
                                             cPrompts::eButtons::OK, cPrompts::eIcon::Information);
             } else if (!s_->ListModel->Append(*path)) {
                 LogOnly(cError(cError::kOverflow, cError::SourceOf("FRecurse"),
-                               "The search list is full: " + *path + " was not added"));
+                               tr("The search list is full: %1 was not added").arg(Q(*path)).toStdString()));
             } else {
                 s_->DataChanged = true;
             }
@@ -307,7 +310,7 @@ std::string FRecurse::ChooseTargetFolder() {
     try {
         return cError::Guarded([&]() -> std::string {
             const std::optional<QString> chosen =
-                cPrompts::Current().Folder(this, Q(mRecurse::kTargetTitle), QString());
+                cPrompts::Current().Folder(this, T("mRecurse", mRecurse::kTargetTitle), QString());
             if (!chosen) return {};
             const std::string folder = mExtract::TargetFolderOf(mQtPath::FromQt(*chosen));
             if (folder.empty()) return {};
@@ -349,9 +352,12 @@ void FRecurse::ExtractChecked() {
         };
         save.Outcome = [this](const mExtract::cOutcome& o) {
             if (o.wanted.empty()) return;
-            const std::string why = o.shortened ? std::string("is too long for a file name")
-                                                : mExtract::RenameReason(o.why.value_or(mExtract::eRename::kSameFile));
-            MError::LogInformation(s_->Source.path + ": " + o.wanted + " " + why + "; saved as " + o.path);
+            const std::string why =
+                o.shortened
+                    ? tr("is too long for a file name").toStdString()
+                    : mTr::Text("mExtract", mExtract::RenameReason(o.why.value_or(mExtract::eRename::kSameFile)));
+            MError::LogInformation(
+                tr("%1: %2 %3; saved as %4").arg(Q(s_->Source.path), Q(o.wanted), Q(why), Q(o.path)).toStdString());
         };
         for (int i = 0; i < List().ListCount(); ++i) {
             DoEvents();

@@ -38,10 +38,10 @@ void cColourBox::SetValue(std::int32_t value) {
 
 FOptions::FOptions(QWidget* owner, tApplyBackColor applyBackColor)
     : QDialog(owner), applyBackColor_(std::move(applyBackColor)) {
-    setWindowTitle("Options");
+    setWindowTitle(tr("Options"));
     setObjectName("FOptions");
 
-    lblIconEditor = new QLabel("Icon &Editor", this);
+    lblIconEditor = new QLabel(tr("Icon &Editor"), this);
     lblEditorPath = new QLabel(this);
     lblEditorPath->setObjectName("lblEditorPath");
     lblEditorPath->setFrameShape(QFrame::Panel);
@@ -50,20 +50,20 @@ FOptions::FOptions(QWidget* owner, tApplyBackColor applyBackColor)
     lblEditorPath->setTextInteractionFlags(Qt::NoTextInteraction);
     lblEditorPath->setMouseTracking(true);
     lblEditorPath->installEventFilter(this);
-    cmdBrowse = new QPushButton("&Browse...", this);
-    cmdClear = new QPushButton("Clea&r", this);
+    cmdBrowse = new QPushButton(tr("&Browse..."), this);
+    cmdClear = new QPushButton(tr("Clea&r"), this);
     cmdClear->setObjectName("cmdClear");
-    cmdClear->setToolTip("No icon editor");
+    cmdClear->setToolTip(tr("No icon editor"));
 
-    lblIconBackcolor = new QLabel("&Icon Backcolor", this);
+    lblIconBackcolor = new QLabel(tr("&Icon Backcolor"), this);
     pic = new cColourBox(this);
     pic->setObjectName("pic");
     // Alt+O belongs to OK.
-    cmdColor = new QPushButton("Co&lor...", this);
+    cmdColor = new QPushButton(tr("Co&lor..."), this);
 
-    cmdOK = new QPushButton("&OK", this);
-    cmdApply = new QPushButton("&Apply", this);
-    cmdCancel = new QPushButton("&Cancel", this);
+    cmdOK = new QPushButton(tr("&OK"), this);
+    cmdApply = new QPushButton(tr("&Apply"), this);
+    cmdCancel = new QPushButton(tr("&Cancel"), this);
     // Nothing to apply until something changed.
     cmdOK->setEnabled(false);
     cmdApply->setEnabled(false);

@@ -1,6 +1,7 @@
 #include "support/ui/mWindowParts.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMainWindow>
 #include <QMenu>
 #include <QToolBar>
@@ -12,7 +13,7 @@ namespace mWindowParts {
 
 QToolBar* cToolbar::Add(QMainWindow& window, std::vector<cButton> buttons,
                         std::function<void(const QString&)> pressed) {
-    bar_ = window.addToolBar("Toolbar");
+    bar_ = window.addToolBar(QCoreApplication::translate("mWindowParts", "Toolbar"));
     bar_->setObjectName("tbrMain");
     bar_->setMovable(false);
     bar_->setFloatable(false);
@@ -45,8 +46,8 @@ void cToolbar::Press(const QString& key) const {
     if (it != buttons_.end() && it->second.command) it->second.command();
 }
 
-QAction* Item(QMenu* menu, const char* caption, const QKeySequence& shortcut) {
-    if (QString(caption) == "-") return menu->addSeparator();
+QAction* Item(QMenu* menu, const QString& caption, const QKeySequence& shortcut) {
+    if (caption == "-") return menu->addSeparator();
     QAction* action = menu->addAction(caption);
     if (!shortcut.isEmpty()) action->setShortcut(shortcut);
     return action;

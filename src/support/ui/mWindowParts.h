@@ -28,7 +28,7 @@ namespace mWindowParts {
 // separator.
 struct cButton {
     const char* key;
-    const char* toolTip;
+    QString toolTip; // in the user's language
     std::function<void()> command;
 };
 
@@ -72,7 +72,7 @@ QAction* At(const std::array<QAction*, N>& items, int index) {
 }
 
 // A menu item with its caption and shortcut; the caption "-" makes a separator.
-QAction* Item(QMenu* menu, const char* caption, const QKeySequence& shortcut = {});
+QAction* Item(QMenu* menu, const QString& caption, const QKeySequence& shortcut = {});
 
 // Shows the recent files: entry(i) is the item of position i (1 to FileCount); a position whose
 // entry is empty keeps its item as it is. `separator` shows while the list holds any file.

@@ -6,6 +6,7 @@
 
 #include "cli/mCli.h"
 #include "base/mJson.h"
+#include "icon/mDHash.h"
 #include "search/mListFile.h"
 
 namespace mCli {
@@ -107,6 +108,7 @@ std::string ManifestLines(const cBatch::cSource& s, bool outputs) {
             r += "}";
         }
         r += "]";
+        if (!g.images.empty()) r += ",\"dhash\":" + (g.dhash ? '"' + mDHash::Hex(*g.dhash) + '"' : std::string("null"));
         if (outputs) {
             const bool written = !g.output.empty();
             r += ",\"output\":" + OrNull(g.output) + ",\"sha256\":" + (written ? OrNull(g.icoSha256) : "null") +

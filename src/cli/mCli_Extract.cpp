@@ -170,6 +170,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     // Every language of a group stored in several is saved, each with its language in its name.
     o.languages = true;
     o.digests = !manifestPath.empty();
+    o.hashes = !manifestPath.empty();
     const bool ok = batch.Run(files, o, hooks);
     progress.End();
     if (!manifestPath.empty() && !manifestOut && !manifestFile.Commit() && !manifestFailed) {

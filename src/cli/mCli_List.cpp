@@ -48,6 +48,7 @@ int ListJson(const tArgs& args, std::ostream& out, std::ostream& err) {
     o.digests = true;
     o.cursors = true;
     o.languages = true;
+    o.hashes = true;
     return batch.Run(files, o, hooks) ? 0 : 1;
 }
 

@@ -1,0 +1,212 @@
+#include "base/mJsonValue.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace mJsonValue {
+
+namespace {
+
+class cParser {
+public:
+    explicit cParser(std::string_view text) : text_(text) {}
+
+    bool Document(cValue& v) {
+        if (!Value(v, 0)) return false;
+        Space();
+        return at_ == text_.size();
+    }
+
+private:
+    void Space() {
+        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n' || text_[at_] == '\r'))
+            ++at_;
+    }
+    bool Eat(char c) {
+        Space();
+        if (at_ < text_.size() && text_[at_] == c) {
+            ++at_;
+            return true;
+        }
+        return false;
+    }
+    bool Word(std::string_view w) {
+        if (text_.substr(at_, w.size()) != w) return false;
+        at_ += w.size();
+        return true;
+    }
+
+    bool Value(cValue& v, int depth) {
+        if (depth > kMaxDepth) return false;
+        Space();
+        if (at_ >= text_.size()) return false;
+        const char c = text_[at_];
+        if (c == '{') {
+            ++at_;
+            v.type = cValue::eType::kObject;
+            if (Eat('}')) return true;
+            do {
+                Space();
+                std::string key;
+                if (!String(key) || !Eat(':')) return false;
+                v.members.emplace_back(std::move(key), cValue());
+                if (!Value(v.members.back().second, depth + 1)) return false;
+            } while (Eat(','));
+            return Eat('}');
+        }
+        if (c == '[') {
+            ++at_;
+            v.type = cValue::eType::kArray;
+            if (Eat(']')) return true;
+            do {
+                v.items.emplace_back();
+                if (!Value(v.items.back(), depth + 1)) return false;
+            } while (Eat(','));
+            return Eat(']');
+        }
+        if (c == '"') {
+            v.type = cValue::eType::kString;
+            return String(v.text);
+        }
+        if (Word("true") || Word("false")) {
+            v.type = cValue::eType::kBool;
+            v.boolean = c == 't';
+            return true;
+        }
+        if (Word("null")) return true;
+        return Number(v);
+    }
+
+    bool Number(cValue& v) {
+        // The JSON grammar: -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?
+        const std::size_t start = at_;
+        auto digits = [&] {
+            const std::size_t from = at_;
+            while (at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '9') ++at_;
+            return at_ > from;
+        };
+        if (at_ < text_.size() && text_[at_] == '-') ++at_;
+        if (at_ < text_.size() && text_[at_] == '0') {
+            ++at_;
+        } else if (!digits()) {
+            return false;
+        }
+        if (at_ < text_.size() && text_[at_] == '.') {
+            ++at_;
+            if (!digits()) return false;
+        }
+        if (at_ < text_.size() && (text_[at_] == 'e' || text_[at_] == 'E')) {
+            ++at_;
+            if (at_ < text_.size() && (text_[at_] == '+' || text_[at_] == '-')) ++at_;
+            if (!digits()) return false;
+        }
+        v.type = cValue::eType::kNumber;
+        const auto [end, ec] = std::from_chars(text_.data() + start, text_.data() + at_, v.number);
+        if (ec == std::errc::result_out_of_range) v.number = text_[start] == '-' ? -HUGE_VAL : HUGE_VAL;
+        return end == text_.data() + at_ || ec == std::errc::result_out_of_range;
+    }
+
+    bool Hex4(std::uint32_t& u) {
+        if (text_.size() - at_ < 4) return false;
+        u = 0;
+        for (int i = 0; i < 4; ++i) {
+            const char c = text_[at_++];
+            u <<= 4;
+            if (c >= '0' && c <= '9') u |= static_cast<std::uint32_t>(c - '0');
+            else if (c >= 'a' && c <= 'f') u |= static_cast<std::uint32_t>(c - 'a' + 10);
+            else if (c >= 'A' && c <= 'F') u |= static_cast<std::uint32_t>(c - 'A' + 10);
+            else return false;
+        }
+        return true;
+    }
+
+    static void Utf8(std::uint32_t u, std::string& out) {
+        if (u < 0x80) {
+            out += static_cast<char>(u);
+        } else if (u < 0x800) {
+            out += static_cast<char>(0xC0 | (u >> 6));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        } else if (u < 0x10000) {
+            out += static_cast<char>(0xE0 | (u >> 12));
+            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (u >> 18));
+            out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+
+    bool String(std::string& out) {
+        if (at_ >= text_.size() || text_[at_] != '"') return false;
+        ++at_;
+        while (at_ < text_.size()) {
+            const char c = text_[at_++];
+            if (c == '"') return true;
+            if (static_cast<unsigned char>(c) < 0x20) return false;
+            if (c != '\\') {
+                out += c;
+                continue;
+            }
+            if (at_ >= text_.size()) return false;
+            const char e = text_[at_++];
+            switch (e) {
+            case '"': case '\\': case '/': out += e; break;
+            case 'b': out += '\b'; break;
+            case 'f': out += '\f'; break;
+            case 'n': out += '\n'; break;
+            case 'r': out += '\r'; break;
+            case 't': out += '\t'; break;
+            case 'u': {
+                std::uint32_t u = 0;
+                if (!Hex4(u)) return false;
+                // A surrogate pair makes one code point; a lone surrogate becomes U+FFFD.
+                if (u >= 0xD800 && u < 0xDC00 && text_.substr(at_, 2) == "\\u") {
+                    const std::size_t back = at_;
+                    at_ += 2;
+                    std::uint32_t low = 0;
+                    if (Hex4(low) && low >= 0xDC00 && low < 0xE000) {
+                        u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
+                    } else {
+                        at_ = back;
+                        u = 0xFFFD;
+                    }
+                } else if (u >= 0xD800 && u < 0xE000) {
+                    u = 0xFFFD;
+                }
+                Utf8(u, out);
+                break;
+            }
+            default: return false;
+            }
+        }
+        return false;
+    }
+
+    std::string_view text_;
+    std::size_t at_ = 0;
+};
+
+} // namespace
+
+const cValue* cValue::Find(std::string_view key) const {
+    if (type != eType::kObject) return nullptr;
+    for (const auto& [name, value] : members)
+        if (name == key) return &value;
+    return nullptr;
+}
+
+std::optional<std::int32_t> cValue::Int32() const {
+    if (type != eType::kNumber || !(number >= -2147483648.0 && number <= 2147483647.0)) return std::nullopt;
+    const auto n = static_cast<std::int32_t>(number);
+    if (static_cast<double>(n) != number) return std::nullopt;
+    return n;
+}
+
+bool Parse(std::string_view text, cValue& value) {
+    value = cValue();
+    return cParser(text).Document(value);
+}
+
+} // namespace mJsonValue

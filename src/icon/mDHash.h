@@ -28,6 +28,10 @@ class cFileIcon;
 
 namespace mDHash {
 
+// What the main window's Find Similar Icons says without a chosen icon.
+inline constexpr std::string_view kNoIconsToFind = "No icons to compare. Ready...";
+inline constexpr std::string_view kChooseIconToFind = "Please choose an icon to find icons like it.";
+
 // The side the image is chosen for.
 constexpr std::int32_t kTargetSide = 64;
 

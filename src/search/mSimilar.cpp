@@ -8,6 +8,7 @@
 #include "base/mSha256.h"
 #include "icon/mDHash.h"
 #include "platform/mSysText.h"
+#include "resources/mIconGroups.h"
 
 namespace mSimilar {
 
@@ -226,6 +227,22 @@ std::vector<cMatch> cRanking::Best() const {
     std::stable_sort(best.begin(), best.end(),
                      [](const cMatch& a, const cMatch& b) { return a.distance < b.distance; });
     if (top_ > 0 && best.size() > top_) best.resize(top_);
+    return best;
+}
+
+std::optional<cFileMatch> NearestGroup(const std::string& file, std::uint64_t query, int maxDistance) {
+    std::optional<cFileMatch> best;
+    mIconGroups::cHooks hooks;
+    hooks.GroupFailed = [](const mIconGroups::cFailure&) { return true; };
+    hooks.GroupLoaded = [&](std::int32_t i, const cFileIcon& icon) {
+        const auto hash = mDHash::OfGroup(icon);
+        if (!hash) return;
+        const int distance = mDHash::Distance(query, *hash);
+        if (distance > maxDistance || (best && best->distance <= distance)) return;
+        best = cFileMatch{distance, i, icon.Label()};
+    };
+    std::vector<cFileIcon> icons;
+    mIconGroups::Load(file, icons, hooks);
     return best;
 }
 

@@ -82,6 +82,18 @@ private:
     std::vector<cMatch> matches_;
 };
 
+// A file of a walk as the search window lists it: its nearest group's distance, that group's
+// place among the groups read (1-based) and what a list shows for it (cFileIcon::Label).
+struct cFileMatch {
+    int distance = 0;
+    std::int32_t group = 0;
+    std::string label;
+};
+// Loads `file` as the extraction loads it (icon and cursor groups, each language; a group that
+// cannot be read is passed over) and answers its nearest group within `maxDistance` of `query`;
+// none when no group is that near. Raises what the load raises.
+std::optional<cFileMatch> NearestGroup(const std::string& file, std::uint64_t query, int maxDistance);
+
 // The path and the name pattern a search walks for an operand: a folder walks every file ("*.*");
 // a path whose last part holds "*" or "?" below an existing folder walks that folder with it.
 // False when the operand is neither.

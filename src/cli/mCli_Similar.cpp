@@ -185,9 +185,8 @@ int Similar(const tArgs& args, std::ostream& out, std::ostream& err) {
             if (cSimilarIndex::IsIndex(where)) {
                 cSimilarIndex index;
                 index.OpenFile(where);
-                const auto hashes = index.Hashes();
-                for (std::size_t k = 0; k < hashes.size(); ++k)
-                    if (ranking.Near(hashes[k])) ranking.Offer(index.Resolve(k));
+                for (const std::size_t k : mSimilar::Within(index.Hashes(), hash, maxDistance))
+                    ranking.Offer(index.Resolve(k));
                 continue;
             }
             cReadFile file;

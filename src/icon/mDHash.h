@@ -16,6 +16,7 @@
 //     right value is greater than the left; the first pair is the most significant bit.
 // Two pictures are as alike as their hashes' Hamming distance is small.
 
+#include <bit>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -47,6 +48,6 @@ std::string Hex(std::uint64_t hash);
 // Sixteen hex digits of either case; false for anything else.
 bool ParseHex(std::string_view text, std::uint64_t& hash);
 // The number of bits in which two hashes differ (0..64).
-inline int Distance(std::uint64_t a, std::uint64_t b) noexcept { return __builtin_popcountll(a ^ b); }
+inline int Distance(std::uint64_t a, std::uint64_t b) noexcept { return std::popcount(a ^ b); }
 
 } // namespace mDHash

@@ -1,6 +1,12 @@
 #include "search/cSimilarIndex.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <cstring>
 
@@ -103,7 +109,9 @@ void cSimilarIndex::Open(std::uint64_t size, tReader read, std::string name) {
     size_ = size;
     read_ = std::move(read);
     manifests_.clear();
-    hashes_.clear();
+    hashes_.reset();
+    hashView_ = nullptr;
+    count_ = 0;
     open_.clear();
     std::uint8_t h[kHeaderSize];
     ReadExactly(0, h, sizeof h);
@@ -132,21 +140,55 @@ void cSimilarIndex::Open(std::uint64_t size, tReader read, std::string name) {
     }
     if (at != t.size()) Damaged("its manifest table holds more than its manifests");
     columns_ = columns;
-    hashes_.resize(static_cast<std::size_t>(entries));
     // The hashes are stored little-endian, as this machine keeps them.
     static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
-    ReadExactly(columns_, hashes_.data(), hashes_.size() * 8);
+    const std::uint8_t* column = mapped_.empty() ? nullptr : mapped_.data() + columns;
+    if (column && reinterpret_cast<std::uintptr_t>(column) % alignof(std::uint64_t) == 0) {
+        hashView_ = reinterpret_cast<const std::uint64_t*>(column);
+    } else {
+        auto hashes = std::make_unique_for_overwrite<std::uint64_t[]>(static_cast<std::size_t>(entries));
+        ReadExactly(columns_, hashes.get(), static_cast<std::size_t>(entries) * 8);
+        hashes_ = std::move(hashes);
+        hashView_ = hashes_.get();
+    }
+    count_ = static_cast<std::size_t>(entries);
     open_.resize(manifests_.size());
 }
 
 void cSimilarIndex::OpenFile(const std::string& path) {
     if (!file_.Open(path)) throw IndexError(path, mSysText::TextLine(file_.LastError()));
-    Open(file_.Size(), [this](std::uint64_t at, void* dst, std::size_t n) { return file_.ReadAt(at, dst, n); }, path);
+    mapping_.reset();
+    mapped_ = {};
+    const std::uint64_t size = file_.Size();
+    const int fd = size > 0 && size <= SIZE_MAX ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    if (fd >= 0) {
+        struct stat st {};
+        void* p = ::fstat(fd, &st) == 0 && static_cast<std::uint64_t>(st.st_size) == size
+                      ? ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE, fd, 0)
+                      : MAP_FAILED;
+        ::close(fd);
+        if (p != MAP_FAILED) {
+            const auto n = static_cast<std::size_t>(size);
+            mapping_.reset(static_cast<const std::uint8_t*>(p),
+                           [n](const std::uint8_t* q) { ::munmap(const_cast<std::uint8_t*>(q), n); });
+            mapped_ = {mapping_.get(), n};
+        }
+    }
+    if (!mapped_.empty()) {
+        Open(size, [this](std::uint64_t at, void* dst, std::size_t n) -> std::size_t {
+            if (at > mapped_.size()) return 0;
+            const std::size_t got = std::min<std::uint64_t>(n, mapped_.size() - at);
+            std::memcpy(dst, mapped_.data() + at, got);
+            return got;
+        }, path);
+    } else {
+        Open(size, [this](std::uint64_t at, void* dst, std::size_t n) { return file_.ReadAt(at, dst, n); }, path);
+    }
 }
 
 cSimilarIndex::cEntry cSimilarIndex::Entry(std::uint64_t i) const {
-    if (i >= hashes_.size()) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
-    const std::uint64_t n = hashes_.size();
+    if (i >= count_) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
+    const std::uint64_t n = count_;
     cEntry e;
     e.dhash = hashes_[static_cast<std::size_t>(i)];
     mSimilar::tDigest d{};

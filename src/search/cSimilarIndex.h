@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -65,7 +66,7 @@ public:
     void OpenFile(const std::string& path);
 
     const std::vector<cManifest>& Manifests() const noexcept { return manifests_; }
-    std::span<const std::uint64_t> Hashes() const noexcept { return hashes_; }
+    std::span<const std::uint64_t> Hashes() const noexcept { return {hashView_, count_}; }
     // Entry i (0-based) in full; raises when it is damaged.
     cEntry Entry(std::uint64_t i) const;
     // The group entry i stands for, read from its manifest; raises when the manifest changed since.
@@ -80,7 +81,13 @@ private:
     tReader read_;
     cReadFile file_;
     std::vector<cManifest> manifests_;
-    std::vector<std::uint64_t> hashes_;
+    // An index file is mapped: its hashes are read where they lie, without a copy. Bytes that are
+    // not mapped (or not aligned) have their hashes copied into hashes_.
+    std::shared_ptr<const std::uint8_t> mapping_;
+    std::span<const std::uint8_t> mapped_;
+    std::unique_ptr<std::uint64_t[]> hashes_;
+    const std::uint64_t* hashView_ = nullptr;
+    std::size_t count_ = 0;
     std::uint64_t columns_ = 0; // where the hashes start
     std::vector<std::optional<cReadFile>> open_; // the manifests opened so far
 };

@@ -214,8 +214,6 @@ std::vector<cGroup> FromSource(const cBatch::cSource& source) {
     return groups;
 }
 
-bool cRanking::Near(std::uint64_t dhash) const { return mDHash::Distance(query_, dhash) <= maxDistance_; }
-
 void cRanking::Offer(const cGroup& group) {
     const int distance = mDHash::Distance(query_, group.dhash);
     if (distance > maxDistance_) return;
@@ -228,6 +226,18 @@ std::vector<cMatch> cRanking::Best() const {
                      [](const cMatch& a, const cMatch& b) { return a.distance < b.distance; });
     if (top_ > 0 && best.size() > top_) best.resize(top_);
     return best;
+}
+
+// Where the processor counts bits in one instruction, the scan uses it (chosen when the program
+// starts); elsewhere the portable count.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+__attribute__((target_clones("popcnt", "default")))
+#endif
+std::vector<std::size_t> Within(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistance) {
+    std::vector<std::size_t> near;
+    for (std::size_t i = 0; i < hashes.size(); ++i)
+        if (std::popcount(hashes[i] ^ query) <= maxDistance) near.push_back(i);
+    return near;
 }
 
 std::optional<cFileMatch> NearestGroup(const std::string& file, std::uint64_t query, int maxDistance) {

@@ -5,9 +5,11 @@
 // first; "same bytes" is known where both sides carry the digests of their images.
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +58,9 @@ bool LineAt(cReadFile& file, std::uint64_t offset, std::string& line);
 // The groups with a hash of a loaded source.
 std::vector<cGroup> FromSource(const cBatch::cSource& source);
 
+// The positions of the hashes within `maxDistance` of `query`, in order (the scan of an index).
+std::vector<std::size_t> Within(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistance);
+
 // A match: a group within the distance asked, how far, and whether its bytes are the query's.
 struct cMatch {
     int distance = 0;
@@ -70,7 +75,7 @@ public:
     cRanking(std::uint64_t query, std::optional<tDigest> digest, int maxDistance, std::size_t top)
         : query_(query), digest_(digest), maxDistance_(maxDistance), top_(top) {}
     // True when a group of this hash would be kept (its distance is within reach).
-    bool Near(std::uint64_t dhash) const;
+    bool Near(std::uint64_t dhash) const noexcept { return std::popcount(query_ ^ dhash) <= maxDistance_; }
     void Offer(const cGroup& group);
     std::vector<cMatch> Best() const;
 

@@ -190,7 +190,7 @@ cSimilarIndex::cEntry cSimilarIndex::Entry(std::uint64_t i) const {
     if (i >= count_) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
     const std::uint64_t n = count_;
     cEntry e;
-    e.dhash = hashes_[static_cast<std::size_t>(i)];
+    e.dhash = hashView_[static_cast<std::size_t>(i)];
     mSimilar::tDigest d{};
     ReadExactly(columns_ + n * 8 + i * 16, d.data(), d.size());
     std::uint8_t b[8];

@@ -40,9 +40,11 @@ query "similar --top 10 (manifest)" --top 10 0123456789abcdef "$manifest"
 
 corpus=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
 if [[ -d "$corpus" ]]; then
+  times=()
   for ((r = 0; r < runs; r++)); do
     /usr/bin/time -o "$work/time.txt" -f "%e %M" "$cli" list --json --jobs 1 "$corpus"/* >/dev/null 2>&1 || true
     read -r secs kib < "$work/time.txt"
-    echo "$secs"
-  done | median | xargs printf 'list --json --jobs 1 over %s modules: median %s s\n' "$(ls "$corpus" | wc -l)"
+    times+=("$secs")
+  done
+  echo "list --json --jobs 1 over $(ls "$corpus" | wc -l) modules: median $(printf '%s\n' "${times[@]}" | median) s"
 fi

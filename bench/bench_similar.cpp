@@ -78,8 +78,7 @@ void WalkCorpus(benchmark::State& state) {
                 } else if (mSimilar::NearestGroup(f, 0x0f0f0f0f0f0f0f0fULL, 10)) {
                     ++matched;
                 }
-            } catch (const cError&) {
-            }
+            } catch (const cError&) {}
         }
     }
     state.counters["hits"] = static_cast<double>(matched);

@@ -20,12 +20,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     cSimilarIndex index;
     try {
-        index.Open(size, [&](std::uint64_t at, void* dst, std::size_t n) -> std::size_t {
-            if (at > size) return 0;
-            const std::size_t got = std::min<std::uint64_t>(n, size - at);
-            if (got > 0) std::memcpy(dst, data + at, got);
-            return got;
-        }, "fuzz");
+        index.Open(
+            size,
+            [&](std::uint64_t at, void* dst, std::size_t n) -> std::size_t {
+                if (at > size) return 0;
+                const std::size_t got = std::min<std::uint64_t>(n, size - at);
+                if (got > 0) std::memcpy(dst, data + at, got);
+                return got;
+            },
+            "fuzz");
     } catch (const cError&) {
         return 0;
     }
@@ -40,11 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Read whole: what it says, written again, is the same index.
     const std::vector<std::uint8_t> again = cSimilarIndex::Bytes(index.Manifests(), entries);
     cSimilarIndex reread;
-    reread.Open(again.size(), [&](std::uint64_t at, void* dst, std::size_t n) -> std::size_t {
-        const std::size_t got = std::min<std::uint64_t>(n, again.size() - at);
-        std::memcpy(dst, again.data() + at, got);
-        return got;
-    }, "again");
+    reread.Open(
+        again.size(),
+        [&](std::uint64_t at, void* dst, std::size_t n) -> std::size_t {
+            const std::size_t got = std::min<std::uint64_t>(n, again.size() - at);
+            std::memcpy(dst, again.data() + at, got);
+            return got;
+        },
+        "again");
     if (reread.Manifests() != index.Manifests()) __builtin_trap();
     for (std::uint64_t i = 0; i < entries.size(); ++i)
         if (!(reread.Entry(i) == entries[i])) __builtin_trap();

@@ -19,7 +19,8 @@ public:
 
 private:
     void Space() {
-        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n' || text_[at_] == '\r'))
+        while (at_ < text_.size() &&
+               (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n' || text_[at_] == '\r'))
             ++at_;
     }
     bool Eat(char c) {
@@ -112,10 +113,14 @@ private:
         for (int i = 0; i < 4; ++i) {
             const char c = text_[at_++];
             u <<= 4;
-            if (c >= '0' && c <= '9') u |= static_cast<std::uint32_t>(c - '0');
-            else if (c >= 'a' && c <= 'f') u |= static_cast<std::uint32_t>(c - 'a' + 10);
-            else if (c >= 'A' && c <= 'F') u |= static_cast<std::uint32_t>(c - 'A' + 10);
-            else return false;
+            if (c >= '0' && c <= '9')
+                u |= static_cast<std::uint32_t>(c - '0');
+            else if (c >= 'a' && c <= 'f')
+                u |= static_cast<std::uint32_t>(c - 'a' + 10);
+            else if (c >= 'A' && c <= 'F')
+                u |= static_cast<std::uint32_t>(c - 'A' + 10);
+            else
+                return false;
         }
         return true;
     }
@@ -152,7 +157,9 @@ private:
             if (at_ >= text_.size()) return false;
             const char e = text_[at_++];
             switch (e) {
-            case '"': case '\\': case '/': out += e; break;
+            case '"':
+            case '\\':
+            case '/': out += e; break;
             case 'b': out += '\b'; break;
             case 'f': out += '\f'; break;
             case 'n': out += '\n'; break;

@@ -18,8 +18,8 @@ int Index(const tArgs& args, std::ostream& out, std::ostream& err) {
         err << "pictrix-cli: " << ErrorText(e) << '\n';
         return 1;
     }
-    out << Printable(output) << ": " << groups << (groups == 1 ? " group" : " groups") << " from "
-        << manifests.size() << (manifests.size() == 1 ? " manifest" : " manifests") << '\n';
+    out << Printable(output) << ": " << groups << (groups == 1 ? " group" : " groups") << " from " << manifests.size()
+        << (manifests.size() == 1 ? " manifest" : " manifests") << '\n';
     return 0;
 }
 

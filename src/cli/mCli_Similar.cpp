@@ -75,8 +75,10 @@ void PrintMatch(std::ostream& out, const mSimilar::cMatch& m, bool json) {
     if (json) {
         out << "{\"distance\":" << m.distance << ",\"source\":" << mJson::String(g.source);
         if (!mJson::IsUtf8(g.source)) out << ",\"source_bytes\":" << mJson::String(mJson::Base64(g.source));
-        out << ",\"kind\":" << (g.cursor ? "\"cursor\"" : "\"icon\"") << ",\"position\":" << g.position
-            << ",\"id\":" << (g.idIsName ? mJson::String(g.id) : g.id.empty() ? std::string("null") : g.id);
+        out << ",\"kind\":" << (g.cursor ? "\"cursor\"" : "\"icon\"") << ",\"position\":" << g.position << ",\"id\":"
+            << (g.idIsName     ? mJson::String(g.id)
+                : g.id.empty() ? std::string("null")
+                               : g.id);
         if (g.frame > 0) out << ",\"frame\":" << g.frame;
         out << ",\"dhash\":\"" << mDHash::Hex(g.dhash) << "\",\"same_bytes\":" << (m.sameBytes ? "true" : "false")
             << "}\n";
@@ -146,11 +148,14 @@ int Similar(const tArgs& args, std::ostream& out, std::ostream& err) {
     } else {
         std::optional<mSimilar::cGroup> chosen;
         bool anyGroup = false;
-        LoadGroups({query}, 1, {}, [&](const cBatch::cSource& s) {
-            anyGroup = !s.groups.empty();
-            for (const mSimilar::cGroup& g : mSimilar::FromSource(s))
-                if (!chosen && (group == 0 || g.position == group)) chosen = g;
-        }, err);
+        LoadGroups(
+            {query}, 1, {},
+            [&](const cBatch::cSource& s) {
+                anyGroup = !s.groups.empty();
+                for (const mSimilar::cGroup& g : mSimilar::FromSource(s))
+                    if (!chosen && (group == 0 || g.position == group)) chosen = g;
+            },
+            err);
         if (!chosen) {
             err << "pictrix-cli: " << Printable(query) << ": "
                 << (group != 0 ? "it has no group " + std::to_string(group) + " with a picture"
@@ -203,10 +208,13 @@ int Similar(const tArgs& args, std::ostream& out, std::ostream& err) {
         files.push_back(where);
     }
     if (!files.empty()) {
-        LoadGroups(files, jobs, walked, [&](const cBatch::cSource& s) {
-            if (!s.read && !walked.count(s.path)) ok = false;
-            for (const mSimilar::cGroup& g : mSimilar::FromSource(s)) ranking.Offer(g);
-        }, err);
+        LoadGroups(
+            files, jobs, walked,
+            [&](const cBatch::cSource& s) {
+                if (!s.read && !walked.count(s.path)) ok = false;
+                for (const mSimilar::cGroup& g : mSimilar::FromSource(s)) ranking.Offer(g);
+            },
+            err);
     }
     for (const mSimilar::cMatch& m : ranking.Best()) PrintMatch(out, m, json);
     return ok ? 0 : 1;

@@ -120,10 +120,14 @@ bool ParseHex(std::string_view text, std::uint64_t& hash) {
     std::uint64_t v = 0;
     for (const char c : text) {
         int d = 0;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return false;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return false;
         v = (v << 4) | static_cast<std::uint64_t>(d);
     }
     hash = v;

@@ -175,14 +175,18 @@ void cSimilarIndex::OpenFile(const std::string& path) {
         }
     }
     if (!mapped_.empty()) {
-        Open(size, [this](std::uint64_t at, void* dst, std::size_t n) -> std::size_t {
-            if (at > mapped_.size()) return 0;
-            const std::size_t got = std::min<std::uint64_t>(n, mapped_.size() - at);
-            std::memcpy(dst, mapped_.data() + at, got);
-            return got;
-        }, path);
+        Open(
+            size,
+            [this](std::uint64_t at, void* dst, std::size_t n) -> std::size_t {
+                if (at > mapped_.size()) return 0;
+                const std::size_t got = std::min<std::uint64_t>(n, mapped_.size() - at);
+                std::memcpy(dst, mapped_.data() + at, got);
+                return got;
+            },
+            path);
     } else {
-        Open(size, [this](std::uint64_t at, void* dst, std::size_t n) { return file_.ReadAt(at, dst, n); }, path);
+        Open(
+            size, [this](std::uint64_t at, void* dst, std::size_t n) { return file_.ReadAt(at, dst, n); }, path);
     }
 }
 
@@ -221,7 +225,6 @@ mSimilar::cGroup cSimilarIndex::Resolve(std::uint64_t i) {
     if (file->Size() != m.size) throw stale();
     std::string line;
     mSimilar::cGroup g;
-    if (!mSimilar::LineAt(*file, e.offset, line) || !mSimilar::FromRecord(line, g) || g.dhash != e.dhash)
-        throw stale();
+    if (!mSimilar::LineAt(*file, e.offset, line) || !mSimilar::FromRecord(line, g) || g.dhash != e.dhash) throw stale();
     return g;
 }

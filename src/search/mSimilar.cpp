@@ -29,11 +29,16 @@ std::optional<std::string> Base64Decode(std::string_view text) {
     std::size_t padding = 0;
     for (const char c : text) {
         int v = -1;
-        if (c >= 'A' && c <= 'Z') v = c - 'A';
-        else if (c >= 'a' && c <= 'z') v = c - 'a' + 26;
-        else if (c >= '0' && c <= '9') v = c - '0' + 52;
-        else if (c == '+') v = 62;
-        else if (c == '/') v = 63;
+        if (c >= 'A' && c <= 'Z')
+            v = c - 'A';
+        else if (c >= 'a' && c <= 'z')
+            v = c - 'a' + 26;
+        else if (c >= '0' && c <= '9')
+            v = c - '0' + 52;
+        else if (c == '+')
+            v = 62;
+        else if (c == '/')
+            v = 63;
         else if (c == '=') {
             ++padding;
             continue;
@@ -153,8 +158,10 @@ void ReadManifest(const std::string& path, const std::function<void(cGroup&&, st
         if (line.find_first_not_of(" \t") == std::string_view::npos) return;
         cGroup g;
         bool json = false;
-        if (FromRecord(line, g, &json)) each(std::move(g), at);
-        else if (!json) throw ManifestError(path, "line " + std::to_string(lineNumber) + " is not a JSON record");
+        if (FromRecord(line, g, &json))
+            each(std::move(g), at);
+        else if (!json)
+            throw ManifestError(path, "line " + std::to_string(lineNumber) + " is not a JSON record");
     };
     std::uint64_t at = 0;
     for (;;) {
@@ -233,7 +240,8 @@ std::vector<cMatch> cRanking::Best() const {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 __attribute__((target_clones("popcnt", "default")))
 #endif
-std::vector<std::size_t> Within(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistance) {
+std::vector<std::size_t>
+Within(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistance) {
     std::vector<std::size_t> near;
     for (std::size_t i = 0; i < hashes.size(); ++i)
         if (std::popcount(hashes[i] ^ query) <= maxDistance) near.push_back(i);

@@ -86,7 +86,8 @@ TEST(SimilarCli, RanksTheSamePictureFirstWhereverTheCollectionIsKept) {
     // Listed in a manifest (with records of other kinds and fields it does not know), and indexed.
     const std::string manifest = tmp.File("m.jsonl"), index = tmp.File("m.pxi");
     ASSERT_EQ(mTestKit::Run("cd " + Quote(folder) + " && " + Quote(PICTRIX_BINARY_DIR "/pictrix-cli") +
-                  " list --json *.ico > " + Quote(manifest)), 0);
+                            " list --json *.ico > " + Quote(manifest)),
+              0);
     std::ofstream(manifest, std::ios::app) << "{\"source\":\"x.exe\",\"groups\":3,\"later\":[1,{\"a\":null}]}\n"
                                            << "{\"source\":\"y.exe\",\"status\":\"failed\",\"error\":\"no\"}\n\n";
     ASSERT_EQ(Cli("index " + Quote(manifest) + " -o " + Quote(index), &out, &err), 0) << err;
@@ -105,7 +106,8 @@ TEST(SimilarCli, RanksTheSamePictureFirstWhereverTheCollectionIsKept) {
     ASSERT_EQ(Cli("similar --json --top 1 " + Quote(folder + "/a_48.ico") + " " + Quote(index), &json, &err), 0);
     const std::string hash = json.substr(json.find("\"dhash\":\"") + 9, 16);
     EXPECT_EQ(json, "{\"distance\":0,\"source\":\"a_48.ico\",\"kind\":\"icon\",\"position\":1,\"id\":null,"
-                    "\"dhash\":\"" + hash + "\",\"same_bytes\":true}\n");
+                    "\"dhash\":\"" +
+                        hash + "\",\"same_bytes\":true}\n");
     ASSERT_EQ(Cli("similar --top 1 " + hash + " " + Quote(manifest), &out, &err), 0);
     EXPECT_EQ(out, "0\ta_48.ico\t1\t-\n");
 
@@ -123,7 +125,9 @@ TEST(SimilarCli, ModuleTwinsFindEachOther) {
         SCOPED_TRACE(group);
         ASSERT_EQ(Cli("similar --max-distance 0 --group " + group + " " + Quote(Fixture("modules/good32.dll")) + " " +
                           Quote(Fixture("modules/good64.dll")),
-                      &out, &err), 0) << err;
+                      &out, &err),
+                  0)
+            << err;
         EXPECT_NE(out.find("0\t" + Fixture("modules/good64.dll") + "\t" + group + "\t"), std::string::npos) << out;
     }
     // The corpus's shell32 where both builds are installed (not in CI).
@@ -148,9 +152,11 @@ TEST(SimilarCli, RefusesWhatItCannotUse) {
         std::string err; // its start
     } cases[] = {
         {"similar " + a, 2, usage},
-        {"similar --max-distance 65 " + a + " " + a, 2, "pictrix-cli similar: --max-distance needs a number from 0 to 64\n"},
+        {"similar --max-distance 65 " + a + " " + a, 2,
+         "pictrix-cli similar: --max-distance needs a number from 0 to 64\n"},
         {"similar --group 1 0123456789abcdef " + a, 2, "pictrix-cli similar: --group needs a file as the query\n"},
-        {"similar --group 99 " + a + " " + a, 1, "pictrix-cli: " + Fixture("similar/a_32.ico") + ": it has no group 99"},
+        {"similar --group 99 " + a + " " + a, 1,
+         "pictrix-cli: " + Fixture("similar/a_32.ico") + ": it has no group 99"},
         {"similar " + a + " " + Quote(tmp.File("short.pxi")), 1,
          "pictrix-cli: " + tmp.File("short.pxi") + ": 5, pictrix-cli.cSimilarIndex: " + tmp.File("short.pxi") +
              ": not a similar-icons index, or a damaged one: its length is not what its counts make\n"},

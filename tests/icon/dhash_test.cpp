@@ -26,9 +26,9 @@ std::uint64_t HashOf(const std::string& fixture) {
 TEST(DHash, AgreesWithPillowWithinFourBits) {
     // Every depth (1, 4, 8, 24, 32 bits), masks and alpha, a PNG image, several sizes to choose from.
     const std::vector<std::string> fixtures = {
-        "similar/a_4.ico", "similar/a_8.ico", "similar/a_32.ico", "similar/a_48.ico",  "similar/a_png.ico",
+        "similar/a_4.ico",  "similar/a_8.ico",     "similar/a_32.ico", "similar/a_48.ico", "similar/a_png.ico",
         "similar/b_32.ico", "similar/b_multi.ico", "similar/c_32.ico", "similar/d_24.ico", "similar/d_32.ico",
-        "icons/vista.ico", "icons/png256.ico", "icons/depth1.ico", "icons/hole24.ico", "icons/six.ico"};
+        "icons/vista.ico",  "icons/png256.ico",    "icons/depth1.ico", "icons/hole24.ico", "icons/six.ico"};
     std::string command = Quote(PICTRIX_PYTHON) + " " + Quote(PICTRIX_SOURCE_DIR "/tests/icon/dhash_oracle.py");
     for (const auto& f : fixtures) command += " " + Quote(Fixture(f));
     std::string output;
@@ -46,17 +46,18 @@ TEST(DHash, AgreesWithPillowWithinFourBits) {
 
 TEST(DHash, SamePictureNearUnrelatedFar) {
     // a at 4, 8 and 32 bits (32 pixels), at 48 pixels and as a 64-pixel PNG image.
-    const std::vector<std::string> same = {"similar/a_4.ico", "similar/a_8.ico", "similar/a_32.ico",
-                                           "similar/a_48.ico", "similar/a_png.ico"};
+    const std::vector<std::string> same = {"similar/a_4.ico", "similar/a_8.ico", "similar/a_32.ico", "similar/a_48.ico",
+                                           "similar/a_png.ico"};
     for (std::size_t i = 0; i < same.size(); ++i)
         for (std::size_t j = i + 1; j < same.size(); ++j) {
             SCOPED_TRACE(same[i] + " and " + same[j]);
             EXPECT_LE(mDHash::Distance(HashOf(same[i]), HashOf(same[j])), 6);
         }
-    const std::pair<const char*, const char*> unrelated[] = {
-        {"similar/a_32.ico", "similar/b_32.ico"}, {"similar/a_32.ico", "similar/c_32.ico"},
-        {"similar/a_48.ico", "similar/d_32.ico"}, {"similar/b_48.ico", "similar/c_32.ico"},
-        {"similar/c_32.ico", "similar/d_24.ico"}};
+    const std::pair<const char*, const char*> unrelated[] = {{"similar/a_32.ico", "similar/b_32.ico"},
+                                                             {"similar/a_32.ico", "similar/c_32.ico"},
+                                                             {"similar/a_48.ico", "similar/d_32.ico"},
+                                                             {"similar/b_48.ico", "similar/c_32.ico"},
+                                                             {"similar/c_32.ico", "similar/d_24.ico"}};
     for (const auto& [x, y] : unrelated) {
         SCOPED_TRACE(std::string(x) + " and " + y);
         EXPECT_GT(mDHash::Distance(HashOf(x), HashOf(y)), 16);

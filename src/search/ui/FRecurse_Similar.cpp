@@ -124,7 +124,9 @@ void FRecurse::FindSimilar(std::uint64_t hash, const std::string& what, const cS
         for (std::size_t i = 0; i < host.files.size() && s_->Running; ++i) {
             const std::string& file = host.files[i];
             if (i % 64 == 0)
-                Status(Utf8(Tr("Comparing %1 of %2 files").arg(static_cast<qulonglong>(i + 1)).arg(static_cast<qulonglong>(host.files.size()))));
+                Status(Utf8(Tr("Comparing %1 of %2 files")
+                                .arg(static_cast<qulonglong>(i + 1))
+                                .arg(static_cast<qulonglong>(host.files.size()))));
             DoEvents();
             try {
                 if (auto match = cError::Guarded([&] { return mSimilar::NearestGroup(file, hash, ask.distance); }))

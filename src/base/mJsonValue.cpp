@@ -50,8 +50,9 @@ private:
                 Space();
                 std::string key;
                 if (!String(key) || !Eat(':')) return false;
-                v.members.emplace_back(std::move(key), cValue());
-                if (!Value(v.members.back().second, depth + 1)) return false;
+                v.keys.push_back(std::move(key));
+                v.values.emplace_back();
+                if (!Value(v.values.back(), depth + 1)) return false;
             } while (Eat(','));
             return Eat('}');
         }
@@ -199,8 +200,8 @@ private:
 
 const cValue* cValue::Find(std::string_view key) const {
     if (type != eType::kObject) return nullptr;
-    for (const auto& [name, value] : members)
-        if (name == key) return &value;
+    for (std::size_t i = 0; i < keys.size() && i < values.size(); ++i)
+        if (keys[i] == key) return &values[i];
     return nullptr;
 }
 

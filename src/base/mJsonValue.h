@@ -21,7 +21,10 @@ struct cValue {
     double number = 0;
     std::string text; // a string's value (UTF-8)
     std::vector<cValue> items; // an array's
-    std::vector<std::pair<std::string, cValue>> members; // an object's, in order
+    // An object's members in order: their names, and their values at the same places (two
+    // vectors, since a pair cannot hold the type it is part of).
+    std::vector<std::string> keys;
+    std::vector<cValue> values;
 
     // The member named `key` of an object (the first of that name); null for anything else.
     const cValue* Find(std::string_view key) const;

@@ -36,6 +36,8 @@ if [[ ${1:-} == --test ]]; then
     parallel
     # A screen reader's view of the windows: the accessibility bus and its Python client.
     at-spi2-core python3-pyatspi
+    # The independent difference hash the tests compare ours with.
+    python3-pil
     desktop-file-utils shared-mime-info appstream man-db xdg-utils bash-completion
     # Printing: a face metric-compatible with Arial (the printed list's font), and for the
     # end-to-end printing test a print server with a PDF queue.

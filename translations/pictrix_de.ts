@@ -59,7 +59,7 @@
         <translation>Bilder</translation>
     </message>
     <message>
-        <location line="+60"/>
+        <location line="+61"/>
         <source>&amp;File</source>
         <translation>&amp;Datei</translation>
     </message>
@@ -110,12 +110,23 @@
     </message>
     <message>
         <location line="+2"/>
-        <location line="+74"/>
+        <location line="+78"/>
         <source>&amp;Copy</source>
         <translation>&amp;Kopieren</translation>
     </message>
     <message>
-        <location line="-66"/>
+        <location line="-70"/>
+        <source>&amp;Edit</source>
+        <comment>menu bar</comment>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Find &amp;Similar Icons...</source>
+        <translation>Ä&amp;hnliche Symbole suchen...</translation>
+    </message>
+    <message>
+        <location line="+3"/>
         <source>&amp;View</source>
         <translation>&amp;Ansicht</translation>
     </message>
@@ -275,7 +286,12 @@
         <translation>Über Pictrix</translation>
     </message>
     <message>
-        <location filename="../src/app/ui/FMain_Commands.cpp" line="+237"/>
+        <location filename="../src/app/ui/FMain_Commands.cpp" line="+85"/>
+        <source>No picture of the chosen icon can be read.</source>
+        <translation>Kein Bild des gewählten Symbols kann gelesen werden.</translation>
+    </message>
+    <message>
+        <location line="+184"/>
         <source>The search window is not part of this build.</source>
         <translation>Das Suchfenster ist in diesem Build nicht enthalten.</translation>
     </message>
@@ -544,6 +560,39 @@
         <source>%1: %2 %3; saved as %4</source>
         <translation>%1: %2 %3; gespeichert als %4</translation>
     </message>
+    <message>
+        <location filename="../src/search/ui/FRecurse_Similar.cpp" line="+79"/>
+        <source>Find similar icons in:</source>
+        <translation>Ähnliche Symbole suchen in:</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>How many of the 64 bits of the pictures&apos; hashes may differ (0 to 64)?</source>
+        <translation>Wie viele der 64 Bits der Bild-Hashes dürfen sich unterscheiden (0 bis 64)?</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Find Similar Icons</source>
+        <translation>Ähnliche Symbole suchen</translation>
+    </message>
+    <message>
+        <location line="+44"/>
+        <source>Comparing %1 of %2 files</source>
+        <translation>Vergleiche %1 von %2 Dateien</translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <source>Distance %1 from %2: group %3</source>
+        <translation>Abstand %1 von %2: Gruppe %3</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+6"/>
+        <source>Find Similar: %n file(s) hold a group within %1 of %2</source>
+        <translation>
+            <numerusform>Ähnliche suchen: %n Datei enthält eine Gruppe im Abstand bis %1 von %2</numerusform>
+            <numerusform>Ähnliche suchen: %n Dateien enthalten eine Gruppe im Abstand bis %1 von %2</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>MError</name>
@@ -776,9 +825,22 @@
     </message>
 </context>
 <context>
+    <name>mDHash</name>
+    <message>
+        <location filename="../src/icon/mDHash.h" line="+34"/>
+        <source>No icons to compare. Ready...</source>
+        <translation>Keine Symbole zum Vergleichen. Bereit...</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Please choose an icon to find icons like it.</source>
+        <translation>Bitte wählen Sie ein Symbol, um ähnliche Symbole zu finden.</translation>
+    </message>
+</context>
+<context>
     <name>mExtract</name>
     <message>
-        <location filename="../src/search/mExtract.cpp" line="+18"/>
+        <location filename="../src/search/mExtract.cpp" line="+19"/>
         <source>Icon contains no images.</source>
         <translation>Das Symbol enthält keine Bilder.</translation>
     </message>
@@ -793,7 +855,7 @@
         <translation>Allgemeiner Fehler beim Schreiben des Symbols.</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+47"/>
         <source>was already written from this file</source>
         <translation>wurde bereits aus dieser Datei geschrieben</translation>
     </message>
@@ -843,7 +905,7 @@
         <translation>Lade Symbol %1 von %2...</translation>
     </message>
     <message>
-        <location line="+49"/>
+        <location line="+54"/>
         <source>Total icons saved: %1</source>
         <translation>Gespeicherte Symbole insgesamt: %1</translation>
     </message>

@@ -1,5 +1,7 @@
 #include "base/mJson.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 
 namespace mJson {
@@ -117,220 +119,242 @@ std::optional<std::string> FromBase64(std::string_view text) {
 
 namespace {
 
-class cReader {
+class cParser {
 public:
-    explicit cReader(std::string_view t) : t_(t) {}
+    explicit cParser(std::string_view text) : text_(text) {}
 
-    void Space() {
-        while (i_ < t_.size() && (t_[i_] == ' ' || t_[i_] == '\t' || t_[i_] == '\n' || t_[i_] == '\r')) ++i_;
+    bool Document(cValue& v) {
+        if (!Value(v, 0)) return false;
+        Space();
+        return at_ == text_.size();
     }
-    bool AtEnd() const { return i_ == t_.size(); }
-    bool Take(char c) {
-        if (i_ < t_.size() && t_[i_] == c) {
-            ++i_;
+
+private:
+    void Space() {
+        while (at_ < text_.size() &&
+               (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n' || text_[at_] == '\r'))
+            ++at_;
+    }
+    bool Eat(char c) {
+        Space();
+        if (at_ < text_.size() && text_[at_] == c) {
+            ++at_;
             return true;
         }
         return false;
     }
-    char Peek() const { return i_ < t_.size() ? t_[i_] : '\0'; }
+    bool Word(std::string_view w) {
+        if (text_.substr(at_, w.size()) != w) return false;
+        at_ += w.size();
+        return true;
+    }
 
-    // A value: its type and, for a scalar, its text. False when it is not one.
-    bool Value(eType& type, std::string& text, std::size_t depth) {
+    bool Value(cValue& v, int depth) {
+        if (depth > kMaxDepth) return false;
         Space();
-        const char c = Peek();
+        if (at_ >= text_.size()) return false;
+        const char c = text_[at_];
+        if (c == '{') {
+            ++at_;
+            v.type = cValue::eType::kObject;
+            if (Eat('}')) return true;
+            do {
+                Space();
+                std::string key;
+                if (!String(key) || !Eat(':')) return false;
+                v.keys.push_back(std::move(key));
+                v.values.emplace_back();
+                if (!Value(v.values.back(), depth + 1)) return false;
+            } while (Eat(','));
+            return Eat('}');
+        }
+        if (c == '[') {
+            ++at_;
+            v.type = cValue::eType::kArray;
+            if (Eat(']')) return true;
+            do {
+                v.items.emplace_back();
+                if (!Value(v.items.back(), depth + 1)) return false;
+            } while (Eat(','));
+            return Eat(']');
+        }
         if (c == '"') {
-            type = eType::kString;
-            return String(text);
+            v.type = cValue::eType::kString;
+            return String(v.text);
         }
-        if (c == '{' || c == '[') {
-            type = c == '{' ? eType::kObject : eType::kArray;
-            return depth < kMaxDepth && Nested(depth + 1);
+        if (Word("true") || Word("false")) {
+            v.type = cValue::eType::kBool;
+            v.boolean = c == 't';
+            return true;
         }
-        for (const auto& [word, kind] :
-             {std::pair{std::string_view("true"), eType::kBool}, std::pair{std::string_view("false"), eType::kBool},
-              std::pair{std::string_view("null"), eType::kNull}}) {
-            if (t_.substr(i_, word.size()) == word) {
-                i_ += word.size();
-                type = kind;
-                text = word;
-                return true;
-            }
-        }
-        type = eType::kNumber;
-        return Number(text);
+        if (Word("null")) return true;
+        return Number(v);
     }
 
-    // The rest of an object's members, after its "{".
-    bool Members(std::vector<cMember>* into, std::size_t depth) {
-        Space();
-        if (Take('}')) return true;
-        for (;;) {
-            Space();
-            cMember m;
-            if (!String(m.key)) return false;
-            Space();
-            if (!Take(':') || !Value(m.type, m.text, depth)) return false;
-            if (into) into->push_back(std::move(m));
-            Space();
-            if (Take('}')) return true;
-            if (!Take(',')) return false;
-        }
-    }
-
-private:
-    bool Nested(std::size_t depth) {
-        if (Take('{')) return Members(nullptr, depth);
-        Take('[');
-        Space();
-        if (Take(']')) return true;
-        for (;;) {
-            eType type;
-            std::string text;
-            if (!Value(type, text, depth)) return false;
-            Space();
-            if (Take(']')) return true;
-            if (!Take(',')) return false;
-        }
-    }
-
-    bool Number(std::string& text) {
-        const std::size_t start = i_;
-        Take('-');
-        if (Take('0')) {
-        } else if (!Digits()) {
+    bool Number(cValue& v) {
+        // The JSON grammar: -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?
+        const std::size_t start = at_;
+        auto digits = [&] {
+            const std::size_t from = at_;
+            while (at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '9') ++at_;
+            return at_ > from;
+        };
+        if (at_ < text_.size() && text_[at_] == '-') ++at_;
+        if (at_ < text_.size() && text_[at_] == '0') {
+            ++at_;
+        } else if (!digits()) {
             return false;
         }
-        if (Take('.') && !Digits()) return false;
-        if (Take('e') || Take('E')) {
-            if (!Take('+')) Take('-');
-            if (!Digits()) return false;
+        if (at_ < text_.size() && text_[at_] == '.') {
+            ++at_;
+            if (!digits()) return false;
         }
-        text = t_.substr(start, i_ - start);
+        if (at_ < text_.size() && (text_[at_] == 'e' || text_[at_] == 'E')) {
+            ++at_;
+            if (at_ < text_.size() && (text_[at_] == '+' || text_[at_] == '-')) ++at_;
+            if (!digits()) return false;
+        }
+        v.type = cValue::eType::kNumber;
+        v.text = text_.substr(start, at_ - start);
+        const auto [end, ec] = std::from_chars(text_.data() + start, text_.data() + at_, v.number);
+        if (ec == std::errc::result_out_of_range) v.number = text_[start] == '-' ? -HUGE_VAL : HUGE_VAL;
+        return end == text_.data() + at_ || ec == std::errc::result_out_of_range;
+    }
+
+    bool Hex4(std::uint32_t& u) {
+        if (text_.size() - at_ < 4) return false;
+        u = 0;
+        for (int i = 0; i < 4; ++i) {
+            const char c = text_[at_++];
+            u <<= 4;
+            if (c >= '0' && c <= '9')
+                u |= static_cast<std::uint32_t>(c - '0');
+            else if (c >= 'a' && c <= 'f')
+                u |= static_cast<std::uint32_t>(c - 'a' + 10);
+            else if (c >= 'A' && c <= 'F')
+                u |= static_cast<std::uint32_t>(c - 'A' + 10);
+            else
+                return false;
+        }
         return true;
     }
-    bool Digits() {
-        const std::size_t start = i_;
-        while (i_ < t_.size() && t_[i_] >= '0' && t_[i_] <= '9') ++i_;
-        return i_ > start;
-    }
-    bool Hex4(std::uint32_t& v) {
-        if (t_.size() - i_ < 4) return false;
-        v = 0;
-        for (int k = 0; k < 4; ++k) {
-            const char c = t_[i_++];
-            const int d = c >= '0' && c <= '9'   ? c - '0'
-                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                 : -1;
-            if (d < 0) return false;
-            v = (v << 4) | static_cast<std::uint32_t>(d);
-        }
-        return true;
-    }
-    static void Utf8(std::uint32_t cp, std::string& out) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
+
+    static void Utf8(std::uint32_t u, std::string& out) {
+        if (u < 0x80) {
+            out += static_cast<char>(u);
+        } else if (u < 0x800) {
+            out += static_cast<char>(0xC0 | (u >> 6));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        } else if (u < 0x10000) {
+            out += static_cast<char>(0xE0 | (u >> 12));
+            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (u & 0x3F));
         } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
+            out += static_cast<char>(0xF0 | (u >> 18));
+            out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (u & 0x3F));
         }
     }
+
     bool String(std::string& out) {
-        out.clear();
-        if (!Take('"')) return false;
-        for (;;) {
-            if (i_ >= t_.size()) return false;
-            const unsigned char c = static_cast<unsigned char>(t_[i_]);
-            if (c == '"') {
-                ++i_;
-                return true;
-            }
-            if (c < 0x20) return false;
+        if (at_ >= text_.size() || text_[at_] != '"') return false;
+        ++at_;
+        while (at_ < text_.size()) {
+            const char c = text_[at_++];
+            if (c == '"') return true;
+            if (static_cast<unsigned char>(c) < 0x20) return false;
             if (c != '\\') {
-                const std::size_t n = SequenceAt(t_, i_);
+                // Raw bytes must be UTF-8.
+                const std::size_t n = SequenceAt(text_, at_ - 1);
                 if (n == 0) return false;
-                out.append(t_.substr(i_, n));
-                i_ += n;
+                out.append(text_.substr(at_ - 1, n));
+                at_ += n - 1;
                 continue;
             }
-            ++i_;
-            const char e = Peek();
-            ++i_;
+            if (at_ >= text_.size()) return false;
+            const char e = text_[at_++];
             switch (e) {
-            case '"': out += '"'; break;
-            case '\\': out += '\\'; break;
-            case '/': out += '/'; break;
+            case '"':
+            case '\\':
+            case '/': out += e; break;
             case 'b': out += '\b'; break;
             case 'f': out += '\f'; break;
             case 'n': out += '\n'; break;
             case 'r': out += '\r'; break;
             case 't': out += '\t'; break;
             case 'u': {
-                std::uint32_t cp = 0;
-                if (!Hex4(cp)) return false;
-                if (cp >= 0xD800 && cp <= 0xDBFF) {
+                std::uint32_t u = 0;
+                if (!Hex4(u)) return false;
+                // A surrogate pair makes one code point; a lone surrogate becomes U+FFFD.
+                if (u >= 0xD800 && u < 0xDC00 && text_.substr(at_, 2) == "\\u") {
+                    const std::size_t back = at_;
+                    at_ += 2;
                     std::uint32_t low = 0;
-                    if (!Take('\\') || !Take('u') || !Hex4(low) || low < 0xDC00 || low > 0xDFFF) return false;
-                    cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-                } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
-                    return false;
+                    if (Hex4(low) && low >= 0xDC00 && low < 0xE000) {
+                        u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
+                    } else {
+                        at_ = back;
+                        u = 0xFFFD;
+                    }
+                } else if (u >= 0xD800 && u < 0xE000) {
+                    u = 0xFFFD;
                 }
-                Utf8(cp, out);
+                Utf8(u, out);
                 break;
             }
             default: return false;
             }
         }
+        return false;
     }
 
-    std::string_view t_;
-    std::size_t i_ = 0;
+    std::string_view text_;
+    std::size_t at_ = 0;
 };
 
 } // namespace
 
-const cMember* cObject::Find(std::string_view key) const {
-    for (const auto& m : members) {
-        if (m.key == key) return &m;
-    }
+const cValue* cValue::Find(std::string_view key) const {
+    if (type != eType::kObject) return nullptr;
+    for (std::size_t i = 0; i < keys.size() && i < values.size(); ++i)
+        if (keys[i] == key) return &values[i];
     return nullptr;
 }
 
-std::optional<std::string> cObject::String(std::string_view key) const {
-    const cMember* m = Find(key);
+std::optional<std::int32_t> cValue::Int32() const {
+    if (type != eType::kNumber || !(number >= -2147483648.0 && number <= 2147483647.0)) return std::nullopt;
+    const auto n = static_cast<std::int32_t>(number);
+    if (static_cast<double>(n) != number) return std::nullopt;
+    return n;
+}
+
+bool Parse(std::string_view text, cValue& value) {
+    value = cValue();
+    return cParser(text).Document(value);
+}
+
+std::optional<std::string> cValue::String(std::string_view key) const {
+    const cValue* m = Find(key);
     if (!m || m->type != eType::kString) return std::nullopt;
     return m->text;
 }
 
-std::optional<std::int64_t> cObject::Count(std::string_view key) const {
-    const cMember* m = Find(key);
+std::optional<std::int64_t> cValue::Count(std::string_view key) const {
+    const cValue* m = Find(key);
     if (!m || m->type != eType::kNumber || m->text.empty() || m->text.size() > 18) return std::nullopt;
-    std::int64_t v = 0;
+    std::int64_t n = 0;
     for (char c : m->text) {
         if (c < '0' || c > '9') return std::nullopt;
-        v = v * 10 + (c - '0');
+        n = n * 10 + (c - '0');
     }
-    return v;
+    return n;
 }
 
-std::optional<cObject> ParseObject(std::string_view text) {
-    cReader r(text);
-    r.Space();
-    if (!r.Take('{')) return std::nullopt;
-    cObject object;
-    if (!r.Members(&object.members, 1)) return std::nullopt;
-    r.Space();
-    if (!r.AtEnd()) return std::nullopt;
-    return object;
+std::optional<cValue> ParseObject(std::string_view text) {
+    cValue value;
+    if (!Parse(text, value) || value.type != cValue::eType::kObject) return std::nullopt;
+    return value;
 }
 
 } // namespace mJson

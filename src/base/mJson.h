@@ -1,9 +1,10 @@
 #pragma once
 // mJson: what the JSON Lines records of pictrix-cli need: a string as a JSON string (bytes that are
 // not UTF-8 become U+FFFD, so the line stays valid JSON), the test for UTF-8, base64 for the bytes
-// of a name that is not UTF-8, and reading a record back: one JSON object whose members are kept
-// where they are scalars (nested arrays and objects are checked and passed over). Reading is
-// strict (RFC 8259) and bounded: nesting deeper than kMaxDepth is refused.
+// of a name that is not UTF-8, and a reader of one JSON text (a line of a manifest) for the
+// commands that read back what pictrix-cli wrote. The text is untrusted: nesting is capped
+// (kMaxDepth), every read is bounded by the text, and anything that is not JSON answers false,
+// never raises.
 
 #include <cstdint>
 #include <optional>
@@ -23,25 +24,36 @@ std::string Base64(std::string_view bytes);
 // The bytes of standard base64 (padding required); nothing when `text` is not base64.
 std::optional<std::string> FromBase64(std::string_view text);
 
-inline constexpr std::size_t kMaxDepth = 64;
+// Nesting deeper than this is refused.
+inline constexpr int kMaxDepth = 32;
 
-enum class eType { kNull, kBool, kNumber, kString, kArray, kObject };
-struct cMember {
-    std::string key;
+// One JSON value as read.
+struct cValue {
+    enum class eType { kNull, kBool, kNumber, kString, kArray, kObject };
     eType type = eType::kNull;
-    std::string text; // a string's value, a number's or literal's text; empty for arrays and objects
-};
-// One object's members, in their order.
-class cObject {
-public:
-    const cMember* Find(std::string_view key) const;
-    // A string member's value; nothing when missing or no string.
+    bool boolean = false;
+    double number = 0;
+    std::string text; // a string's value (UTF-8); a number's text as it stands
+    std::vector<cValue> items; // an array's
+    // An object's members in order: their names, and their values at the same places (two
+    // vectors, since a pair cannot hold the type it is part of).
+    std::vector<std::string> keys;
+    std::vector<cValue> values;
+
+    // The member named `key` of an object (the first of that name); null for anything else.
+    const cValue* Find(std::string_view key) const;
+    // A number that is a whole 32-bit value.
+    std::optional<std::int32_t> Int32() const;
+    // A member that is a string: its value; nothing when missing or no string.
     std::optional<std::string> String(std::string_view key) const;
-    // A member that is a whole number from 0 to 2^63 - 1.
+    // A member that is a whole number from 0 to 10^18 - 1, read from its text (exactly).
     std::optional<std::int64_t> Count(std::string_view key) const;
-    std::vector<cMember> members;
 };
-// `text` as one JSON object (white space around it allowed); nothing when it is not one.
-std::optional<cObject> ParseObject(std::string_view text);
+
+// Parses `text` (one value, white space around it allowed); false when it is not JSON (strings
+// must be UTF-8; a lone surrogate escape reads as U+FFFD).
+bool Parse(std::string_view text, cValue& value);
+// `text` as one JSON object; nothing when it is not one.
+std::optional<cValue> ParseObject(std::string_view text);
 
 } // namespace mJson

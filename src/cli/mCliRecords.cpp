@@ -13,6 +13,7 @@
 #include "base/mJson.h"
 #include "base/mSha256.h"
 #include "platform/mSysText.h"
+#include "icon/mDHash.h"
 #include "search/mListFile.h"
 
 namespace mCli {
@@ -187,7 +188,7 @@ std::string Timestamp(std::int64_t ns) {
     return text;
 }
 
-std::optional<std::string> PathOf(const mJson::cObject& record, const std::string& name) {
+std::optional<std::string> PathOf(const mJson::cValue& record, const std::string& name) {
     if (const auto bytes = record.String(name + "_bytes")) return mJson::FromBase64(*bytes);
     return record.String(name);
 }
@@ -313,6 +314,7 @@ std::string ManifestLines(const cBatch::cSource& s, bool outputs) {
             r += "}";
         }
         r += "]";
+        if (!g.images.empty()) r += ",\"dhash\":" + (g.dhash ? '"' + mDHash::Hex(*g.dhash) + '"' : std::string("null"));
         if (outputs) {
             const bool written = !g.output.empty();
             r += ",\"output\":" + OrNull(g.output);

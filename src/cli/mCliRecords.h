@@ -61,7 +61,7 @@ std::string ManifestLines(const cBatch::cSource& source, bool outputs);
 std::string Timestamp(std::int64_t ns);
 // The source, output or other path of a record: the `NAME_bytes` member where the name is not
 // UTF-8, else `NAME`.
-std::optional<std::string> PathOf(const mJson::cObject& record, const std::string& name);
+std::optional<std::string> PathOf(const mJson::cValue& record, const std::string& name);
 // Sources as `shard` K of N (0 <= K < N) take them: the first eight bytes of the SHA-256 of the
 // path's bytes, as a big-endian number, modulo N, equal K.
 bool InShard(const std::string& path, std::uint64_t k, std::uint64_t n);

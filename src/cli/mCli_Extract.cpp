@@ -184,6 +184,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     // Every language of a group stored in several is saved, each with its language in its name.
     o.languages = true;
     o.digests = !manifestPath.empty();
+    o.hashes = !manifestPath.empty();
     o.contentNames = names == "content";
     // Runs with names of their sources' would replace each other's files: one at a time.
     o.lock = true;

@@ -48,6 +48,7 @@ int ListJson(const tArgs& args, std::ostream& out, std::ostream& err) {
     o.digests = true;
     o.cursors = true;
     o.languages = true;
+    o.hashes = true;
     const bool ok = batch.Run([&reader](std::string& path) { return reader.Next(path); }, o, hooks);
     return ok && !reader.Failed() ? 0 : 1;
 }

@@ -15,6 +15,7 @@
 
 #include "base/mLanguage.h"
 #include "base/mSha256.h"
+#include "icon/mDHash.h"
 #include "platform/cReadFile.h"
 #include "platform/mFileAt.h"
 #include "platform/mSysText.h"
@@ -160,6 +161,7 @@ void cBatch::Load(const std::string& path, const cOptions& options, const cHooks
                     if (icon.IsCursor()) image.hotspot = icon.Hotspot(n);
                     g.images.push_back(std::move(image));
                 }
+                if (options.hashes) g.dhash = mDHash::OfGroup(icon);
                 if (options.write && (options.digests || options.dedupe || options.contentNames)) {
                     const std::vector<std::uint8_t> ico = icon.IcoBytes();
                     g.icoSha256 = cSha256::Of(ico);

@@ -63,6 +63,7 @@ public:
         std::string language; // the language's tag where known ("" otherwise)
         std::int32_t frame = 0; // the frame of an animated cursor, 0 otherwise
         std::vector<cImage> images;
+        std::optional<std::uint64_t> dhash; // with hashes: mDHash::OfGroup, none when no image decodes
         std::string icoSha256; // of the .ico bytes the group is saved as
         std::string output; // the file written, or the kept file of a duplicate; "" when none
         std::string status; // "saved", "renamed", "duplicate", "failed"; "" without writing
@@ -94,6 +95,7 @@ public:
         bool languages = false; // every language of a group stored in several
         bool contentNames = false; // outputs named by their digest (mExtract)
         bool lock = false; // take the folder for this run alone (refused when another run has it)
+        bool hashes = false; // take the difference hash of every group (mDHash)
     };
     struct cHooks {
         // A source is settled, in source order: its record, with what it printed before.

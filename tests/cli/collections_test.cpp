@@ -26,8 +26,8 @@ int Sh(const std::string& command, std::string* out = nullptr) { return mTestKit
 
 const std::string kCli = Quote(PICTRIX_BINARY_DIR "/pictrix-cli");
 
-std::vector<mJson::cObject> Records(const std::string& path) {
-    std::vector<mJson::cObject> records;
+std::vector<mJson::cValue> Records(const std::string& path) {
+    std::vector<mJson::cValue> records;
     const auto bytes = mTestKit::ReadBytes(path);
     std::istringstream in(std::string(bytes.begin(), bytes.end()));
     for (std::string line; std::getline(in, line);) {

@@ -145,7 +145,7 @@ private slots:
         {
             FMain main;
             main.show();
-            QCOMPARE(Titles(main.menuBar()), QStringList({"&Datei", "&Ansicht", "&Hilfe"}));
+            QCOMPARE(Titles(main.menuBar()), QStringList({"&Datei", "&Bearbeiten", "&Ansicht", "&Hilfe"}));
             QCOMPARE(main.ViewItem(3)->text(), QString("&Große Symbole"));
             QCOMPARE(main.ImagesItem()->text(), QString("&Bilder"));
             const QStringList clashes = AllClashes(main);
@@ -159,7 +159,7 @@ private slots:
 
         QCOMPARE(mTranslations::Install(QLocale::c()), QString());
         FMain english;
-        QCOMPARE(Titles(english.menuBar()), QStringList({"&File", "&View", "&Help"}));
+        QCOMPARE(Titles(english.menuBar()), QStringList({"&File", "&Edit", "&View", "&Help"}));
         QDialogButtonBox qtEnglish(QDialogButtonBox::Cancel);
         QCOMPARE(qtEnglish.button(QDialogButtonBox::Cancel)->text().remove('&'), QString("Cancel"));
         QCOMPARE(mRecurse::CountText(3), std::string("Number of items: 3"));

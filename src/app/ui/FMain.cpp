@@ -136,6 +136,7 @@ QAction* FMain::ImagesItem() const noexcept { return s_->mnuImages; }
 QAction* FMain::CursorsItem() const noexcept { return s_->mnuCursors; }
 QAction* FMain::ExportPngItem() const noexcept { return s_->mnuExportPng; }
 QAction* FMain::CopyItem() const noexcept { return s_->mnuCopy; }
+QAction* FMain::FindSimilarItem() const noexcept { return s_->mnuFindSimilar; }
 QAction* FMain::OptionsItem() const noexcept { return s_->mnuOptions; }
 
 const cFileIcon& FMain::Icon(std::int32_t i) const {
@@ -171,6 +172,10 @@ void FMain::CreateMenus() {
             connect(s_->mnuFile[static_cast<std::size_t>(i)], &QAction::triggered, this,
                     [this, i] { mnuFile_Click(i); });
     }
+
+    s_->mnuEditMenu = menuBar()->addMenu(tr("&Edit", "menu bar"));
+    s_->mnuFindSimilar = s_->mnuEditMenu->addAction(tr("Find &Similar Icons..."));
+    connect(s_->mnuFindSimilar, &QAction::triggered, this, &FMain::FindSimilar);
 
     s_->mnuViewMenu = menuBar()->addMenu(tr("&View"));
     static const char* const viewCaptions[] = {

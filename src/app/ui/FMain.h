@@ -90,6 +90,7 @@ public:
     QAction* CursorsItem() const noexcept; // View > "C&ursors"
     QAction* ExportPngItem() const noexcept; // File > "&Export as PNG..."
     QAction* CopyItem() const noexcept; // the hidden "&Copy"
+    QAction* FindSimilarItem() const noexcept; // Edit > "Find &Similar Icons..."
     QAction* OptionsItem() const noexcept; // View > "&Options..."
 
     // The toolbar button of a key ("open", "viewlarge", ...); nullptr for an unknown key.
@@ -148,6 +149,11 @@ public:
     // load (none when empty), a new window.
     using tSearchWindowFactory = std::function<QWidget*(QWidget* owner, const std::string& listFile)>;
     static void SetSearchWindowFactory(tSearchWindowFactory factory);
+    // Edit > Find Similar Icons: the chosen icon's difference hash handed to the search windows
+    // (mSearchWindows registers them), which ask where to look and list what looks like it.
+    void FindSimilar();
+    using tSimilarSearch = std::function<void(QWidget* owner, std::uint64_t hash, const std::string& what)>;
+    static void SetSimilarSearch(tSimilarSearch search);
 
     // Saves the recent files and the window's settings (FMain_Settings.cpp).
     void StoreSettings();

@@ -3,6 +3,7 @@
 // log, the Help menu and Exit.
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 
 #include <QAction>
@@ -27,6 +28,7 @@
 #include "app/ui/cStatusBar.h"
 #include "app/ui/mIconDrag.h"
 #include "grid/ui/cIconGrid.h"
+#include "icon/mDHash.h"
 #include "grid/ui/mQtDib.h"
 #include "base/mProgram.h"
 #include "resources/ui/mFileOpenSave.h"
@@ -64,6 +66,36 @@ FMain::tSearchWindowFactory& SearchWindowFactory() {
 } // namespace
 
 void FMain::SetSearchWindowFactory(tSearchWindowFactory factory) { SearchWindowFactory() = std::move(factory); }
+
+namespace {
+FMain::tSimilarSearch& SimilarSearch() {
+    static FMain::tSimilarSearch search;
+    return search;
+}
+} // namespace
+
+void FMain::SetSimilarSearch(tSimilarSearch search) { SimilarSearch() = std::move(search); }
+
+void FMain::FindSimilar() {
+    try {
+        if (!HasChosenIcon("mDHash", mDHash::kNoIconsToFind, mDHash::kChooseIconToFind)) return;
+        const cFileIcon& icon = Icon(ChosenIndex());
+        const std::optional<std::uint64_t> hash = mDHash::OfGroup(icon);
+        if (!hash) {
+            cPrompts::Current().Message(this, tr("No picture of the chosen icon can be read."), cPrompts::eButtons::OK,
+                                        cPrompts::eIcon::Information, kTitle);
+            return;
+        }
+        if (!SimilarSearch()) {
+            throw cError(cError::kInvalidCall, mProgram::ExeBaseName(), "The search window is not part of this build.");
+        }
+        std::string what = icon.Label();
+        what = std::filesystem::path(icon.Filename()).filename().string() + (what.empty() ? "" : " " + what);
+        SimilarSearch()(this, *hash, what);
+    } catch (const cError& e) {
+        MError::ReportError(e, true, true);
+    }
+}
 
 std::int32_t FMain::ChosenIndex() const {
     return mMainWindow::KeyIndex(s_->lvwIcons->Key(s_->lvwIcons->SelectedIndex()));

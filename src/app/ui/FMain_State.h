@@ -44,6 +44,8 @@ struct FMain::cState {
 
     QMenu* mnuFileMenu = nullptr;
     QMenu* mnuViewMenu = nullptr;
+    QMenu* mnuEditMenu = nullptr;
+    QAction* mnuFindSimilar = nullptr;
     QMenu* mnuHelpMenu = nullptr;
     std::array<QAction*, 8> mnuFile{};
     std::array<QAction*, 7> mnuMRU{};

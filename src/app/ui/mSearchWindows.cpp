@@ -2,6 +2,8 @@
 
 #include <QWindow>
 
+#include <optional>
+
 #include "app/ui/FAbout.h"
 #include "app/ui/FMain.h"
 #include "app/ui/Main.h"
@@ -20,6 +22,18 @@ void Install() {
         }
         if (!listFile.empty()) window->DisplayList(listFile);
         return window;
+    });
+    FMain::SetSimilarSearch([](QWidget* owner, std::uint64_t hash, const std::string& what) {
+        const std::optional<FRecurse::cSimilarAsk> ask = FRecurse::AskSimilar(owner);
+        if (!ask) return;
+        auto* window = new FRecurse();
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        if (owner) {
+            window->winId();
+            if (QWindow* handle = window->windowHandle()) handle->setTransientParent(owner->window()->windowHandle());
+        }
+        window->show();
+        window->FindSimilar(hash, what, *ask);
     });
     FRecurse::SetAboutBox([](QWidget* owner) {
         FAbout about(owner);

@@ -39,6 +39,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,22 @@ public:
     // The printed list's "Time: " value: the locale's short time form with its seconds.
     static QString TimeText(const QLocale& locale, const QTime& time);
 
+    // ---- Find Similar (FRecurse_Similar.cpp): the files of a folder tree holding a group that
+    // looks like a given one (mSimilar), listed best first as a normal search list. Choosing an
+    // entry shows its distance and matching group in the status strip.
+    struct cSimilarAsk {
+        std::string folder;
+        int distance = 10;
+    };
+    // Asks for the folder and the distance (the last one used offered, and stored when changed);
+    // none when either is cancelled or the distance is not a number from 0 to 64.
+    static std::optional<cSimilarAsk> AskSimilar(QWidget* owner);
+    // Walks the folder (every name) and lists its files within the distance of `hash`; `what`
+    // names the query in the caption.
+    void FindSimilar(std::uint64_t hash, const std::string& what, const cSimilarAsk& ask);
+    // The status strip's text for the entry chosen in a Find Similar list ("" for other entries).
+    std::string SimilarText(const std::string& entry) const;
+
     // ---- Commands.
     void NewList();
     void OpenList();
@@ -192,6 +209,7 @@ protected:
 
 private:
     class cWalkHost;
+    class cSimilarHost;
 
     // The busy state for the length of a command, in the shape of cBusyCursor: the wait cursor;
     // for a walk or an extraction also Running and the commands off but Stop (EnableCommands),

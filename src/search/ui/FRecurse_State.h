@@ -7,6 +7,7 @@
 
 #include <array>
 #include <string>
+#include <unordered_map>
 
 #include "search/mExtract.h"
 #include "search/ui/FRecurse.h"
@@ -25,6 +26,9 @@ struct FRecurse::cState {
     std::string TargetFolder;
     mExtract::cSource Source;
     mExtract::cRun Run;
+    // Find Similar: each listed file's match as the status strip shows it.
+    std::unordered_map<std::string, std::string> similar;
+    bool similarConnected = false;
 
     QToolBar* tbrMain = nullptr;
     mWindowParts::cToolbar toolbar; // tbrMain's buttons and their commands

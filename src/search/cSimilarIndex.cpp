@@ -1,0 +1,230 @@
+#include "search/cSimilarIndex.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cstdlib>
+#include <cstring>
+
+#include "base/mChecked.h"
+#include "icon/mDHash.h"
+#include "platform/cReplaceFile.h"
+#include "platform/mSysText.h"
+
+namespace {
+
+void Put(std::vector<std::uint8_t>& out, std::uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+std::uint64_t Get(const std::uint8_t* p, int bytes) {
+    std::uint64_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
+    return v;
+}
+
+constexpr std::uint32_t kDigestKnown = 0x80000000u;
+
+std::string Absolute(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) return path;
+    std::string out(real);
+    std::free(real);
+    return out;
+}
+
+cError IndexError(const std::string& name, const std::string& why) {
+    return cError(cError::kInvalidCall, cError::SourceOf("cSimilarIndex"), name + ": " + why);
+}
+
+} // namespace
+
+std::vector<std::uint8_t> cSimilarIndex::Bytes(const std::vector<cManifest>& manifests,
+                                               const std::vector<cEntry>& entries) {
+    std::vector<std::uint8_t> table;
+    for (const auto& m : manifests) {
+        Put(table, m.size, 8);
+        Put(table, m.path.size(), 4);
+        table.insert(table.end(), m.path.begin(), m.path.end());
+    }
+    std::vector<std::uint8_t> out(kMagic, kMagic + sizeof kMagic);
+    Put(out, kVersion, 4);
+    Put(out, manifests.size(), 4);
+    Put(out, entries.size(), 8);
+    Put(out, table.size(), 8);
+    out.insert(out.end(), table.begin(), table.end());
+    out.resize((out.size() + 7) / 8 * 8, 0);
+    out.reserve(out.size() + entries.size() * kEntrySize);
+    for (const auto& e : entries) Put(out, e.dhash, 8);
+    for (const auto& e : entries) {
+        const mSimilar::tDigest d = e.digest.value_or(mSimilar::tDigest{});
+        out.insert(out.end(), d.begin(), d.end());
+    }
+    for (const auto& e : entries) Put(out, e.manifest | (e.digest ? kDigestKnown : 0u), 4);
+    for (const auto& e : entries) Put(out, e.offset, 8);
+    return out;
+}
+
+std::uint64_t cSimilarIndex::Make(const std::vector<std::string>& paths, const std::string& path) {
+    std::vector<cManifest> manifests;
+    std::vector<cEntry> entries;
+    for (const std::string& m : paths) {
+        const auto number = static_cast<std::uint32_t>(manifests.size());
+        cReadFile probe;
+        if (!probe.Open(m)) throw IndexError(m, mSysText::TextLine(probe.LastError()));
+        manifests.push_back({Absolute(m), probe.Size()});
+        mSimilar::ReadManifest(m, [&](mSimilar::cGroup&& g, std::uint64_t offset) {
+            entries.push_back({g.dhash, g.digest, number, offset});
+        });
+    }
+    const std::vector<std::uint8_t> bytes = Bytes(manifests, entries);
+    cReplaceFile out;
+    if (!out.Open(path) || !out.Write(bytes) || !out.Commit())
+        throw IndexError(path, mSysText::TextLine(out.LastError()));
+    return entries.size();
+}
+
+bool cSimilarIndex::IsIndex(const std::string& path) {
+    cReadFile file;
+    char magic[sizeof kMagic] = {};
+    return file.Open(path) && file.ReadAt(0, magic, sizeof magic) == sizeof magic &&
+           std::memcmp(magic, kMagic, sizeof magic) == 0;
+}
+
+void cSimilarIndex::Damaged(const std::string& why) const {
+    throw IndexError(name_, "not a similar-icons index, or a damaged one: " + why);
+}
+
+void cSimilarIndex::ReadExactly(std::uint64_t at, void* dst, std::size_t n) const {
+    if (at > size_ || n > size_ - at || read_(at, dst, n) != n) Damaged("it ends early");
+}
+
+void cSimilarIndex::Open(std::uint64_t size, tReader read, std::string name) {
+    name_ = std::move(name);
+    size_ = size;
+    read_ = std::move(read);
+    manifests_.clear();
+    hashes_.reset();
+    hashView_ = nullptr;
+    count_ = 0;
+    open_.clear();
+    std::uint8_t h[kHeaderSize];
+    ReadExactly(0, h, sizeof h);
+    if (std::memcmp(h, kMagic, sizeof kMagic) != 0) Damaged("its first bytes are not the index's");
+    if (Get(h + 8, 4) != kVersion) Damaged("version " + std::to_string(Get(h + 8, 4)) + " is not known");
+    const std::uint64_t manifests = Get(h + 12, 4), entries = Get(h + 16, 8), table = Get(h + 24, 8);
+    // Every count bounded by the length before anything is sized by it.
+    if (table > size - kHeaderSize) Damaged("its manifest table is longer than the file");
+    if (manifests > table / 12) Damaged("it counts more manifests than its table holds");
+    const std::uint64_t columns = (kHeaderSize + table + 7) / 8 * 8;
+    if (columns > size || entries > (size - columns) / kEntrySize || size - columns != entries * kEntrySize)
+        Damaged("its length is not what its counts make");
+    std::vector<std::uint8_t> t(static_cast<std::size_t>(table));
+    ReadExactly(kHeaderSize, t.data(), t.size());
+    std::size_t at = 0;
+    for (std::uint64_t m = 0; m < manifests; ++m) {
+        if (t.size() - at < 12) Damaged("its manifest table ends early");
+        cManifest entry;
+        entry.size = Get(t.data() + at, 8);
+        const std::uint64_t length = Get(t.data() + at + 8, 4);
+        at += 12;
+        if (length == 0 || length > t.size() - at) Damaged("a manifest's name is cut short");
+        entry.path.assign(reinterpret_cast<const char*>(t.data() + at), static_cast<std::size_t>(length));
+        at += static_cast<std::size_t>(length);
+        manifests_.push_back(std::move(entry));
+    }
+    if (at != t.size()) Damaged("its manifest table holds more than its manifests");
+    columns_ = columns;
+    // The hashes are stored little-endian, as this machine keeps them.
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+    const std::uint8_t* column = mapped_.empty() ? nullptr : mapped_.data() + columns;
+    if (column && reinterpret_cast<std::uintptr_t>(column) % alignof(std::uint64_t) == 0) {
+        hashView_ = reinterpret_cast<const std::uint64_t*>(column);
+    } else {
+        auto hashes = std::make_unique_for_overwrite<std::uint64_t[]>(static_cast<std::size_t>(entries));
+        ReadExactly(columns_, hashes.get(), static_cast<std::size_t>(entries) * 8);
+        hashes_ = std::move(hashes);
+        hashView_ = hashes_.get();
+    }
+    count_ = static_cast<std::size_t>(entries);
+    open_.resize(manifests_.size());
+}
+
+void cSimilarIndex::OpenFile(const std::string& path) {
+    if (!file_.Open(path)) throw IndexError(path, mSysText::TextLine(file_.LastError()));
+    mapping_.reset();
+    mapped_ = {};
+    const std::uint64_t size = file_.Size();
+    const int fd = size > 0 && size <= SIZE_MAX ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    if (fd >= 0) {
+        struct stat st {};
+        void* p = ::fstat(fd, &st) == 0 && static_cast<std::uint64_t>(st.st_size) == size
+                      ? ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE, fd, 0)
+                      : MAP_FAILED;
+        ::close(fd);
+        if (p != MAP_FAILED) {
+            const auto n = static_cast<std::size_t>(size);
+            mapping_.reset(static_cast<const std::uint8_t*>(p),
+                           [n](const std::uint8_t* q) { ::munmap(const_cast<std::uint8_t*>(q), n); });
+            mapped_ = {mapping_.get(), n};
+        }
+    }
+    if (!mapped_.empty()) {
+        Open(
+            size,
+            [this](std::uint64_t at, void* dst, std::size_t n) -> std::size_t {
+                if (at > mapped_.size()) return 0;
+                const std::size_t got = std::min<std::uint64_t>(n, mapped_.size() - at);
+                std::memcpy(dst, mapped_.data() + at, got);
+                return got;
+            },
+            path);
+    } else {
+        Open(
+            size, [this](std::uint64_t at, void* dst, std::size_t n) { return file_.ReadAt(at, dst, n); }, path);
+    }
+}
+
+cSimilarIndex::cEntry cSimilarIndex::Entry(std::uint64_t i) const {
+    if (i >= count_) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
+    const std::uint64_t n = count_;
+    cEntry e;
+    e.dhash = hashView_[static_cast<std::size_t>(i)];
+    mSimilar::tDigest d{};
+    ReadExactly(columns_ + n * 8 + i * 16, d.data(), d.size());
+    std::uint8_t b[8];
+    ReadExactly(columns_ + n * 24 + i * 4, b, 4);
+    const auto manifest = static_cast<std::uint32_t>(Get(b, 4));
+    ReadExactly(columns_ + n * 28 + i * 8, b, 8);
+    e.offset = Get(b, 8);
+    e.manifest = manifest & ~kDigestKnown;
+    if (manifest & kDigestKnown) e.digest = d;
+    if (e.manifest >= manifests_.size()) Damaged("entry " + std::to_string(i + 1) + " names no manifest");
+    if (e.offset >= manifests_[e.manifest].size)
+        Damaged("entry " + std::to_string(i + 1) + " points past the end of its manifest");
+    return e;
+}
+
+mSimilar::cGroup cSimilarIndex::Resolve(std::uint64_t i) {
+    const cEntry e = Entry(i);
+    const cManifest& m = manifests_[e.manifest];
+    auto& file = open_[e.manifest];
+    if (!file) {
+        cReadFile f;
+        if (!f.Open(m.path)) throw IndexError(m.path, mSysText::TextLine(f.LastError()));
+        file = std::move(f);
+    }
+    const auto stale = [&] {
+        return IndexError(name_, m.path + " changed since the index was made: make the index again");
+    };
+    if (file->Size() != m.size) throw stale();
+    std::string line;
+    mSimilar::cGroup g;
+    if (!mSimilar::LineAt(*file, e.offset, line) || !mSimilar::FromRecord(line, g) || g.dhash != e.dhash) throw stale();
+    return g;
+}

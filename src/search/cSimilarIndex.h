@@ -1,0 +1,93 @@
+#pragma once
+// cSimilarIndex: the compact index pictrix-cli index makes of manifests, so that a search of a
+// large collection reads 8 bytes per group instead of its records. All numbers little-endian:
+//
+//   header (32 bytes)   "PXDHIDX\x1a", u32 version (1), u32 manifest count M, u64 entry count N,
+//                       u64 length T of the manifest table
+//   manifest table      M times: u64 the manifest's size when indexed, u32 path length, the
+//                       path's bytes (absolute)
+//   padding             zero bytes up to a multiple of 8
+//   hashes              N times u64: the groups' difference hashes
+//   digests             N times 16 bytes: the groups' digests (mSimilar::tDigest)
+//   manifests           N times u32: the manifest the record is in; bit 31 set when the digest is
+//                       known
+//   offsets             N times u64: where the record's line starts in its manifest
+//
+// The file is untrusted: its length must be exactly what the header makes of it, each count is
+// bounded by the length before anything is sized by it, and an entry that names a manifest or an
+// offset outside it fails as a damaged index when it is read. A search reads the header, the
+// table and the hashes; the other columns only for the entries it reports, and the records those
+// point at from their manifests, which must still be as they were indexed.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "base/cError.h"
+#include "platform/cReadFile.h"
+#include "search/mSimilar.h"
+
+class cSimilarIndex {
+public:
+    static constexpr char kMagic[8] = {'P', 'X', 'D', 'H', 'I', 'D', 'X', '\x1a'};
+    static constexpr std::uint32_t kVersion = 1;
+    static constexpr std::size_t kHeaderSize = 32;
+    static constexpr std::size_t kEntrySize = 8 + 16 + 4 + 8;
+
+    struct cManifest {
+        std::string path;
+        std::uint64_t size = 0;
+        bool operator==(const cManifest&) const = default;
+    };
+    struct cEntry {
+        std::uint64_t dhash = 0;
+        std::optional<mSimilar::tDigest> digest;
+        std::uint32_t manifest = 0; // 0-based, into Manifests()
+        std::uint64_t offset = 0;
+        bool operator==(const cEntry&) const = default;
+    };
+
+    // The bytes of an index of these manifests and entries.
+    static std::vector<std::uint8_t> Bytes(const std::vector<cManifest>& manifests, const std::vector<cEntry>& entries);
+    // Indexes the manifests (paths made absolute) and writes the index to `path` whole or not at
+    // all. Raises a cError naming the manifest or the index file that failed.
+    static std::uint64_t Make(const std::vector<std::string>& manifests, const std::string& path);
+    // True when the file starts with the index's magic.
+    static bool IsIndex(const std::string& path);
+
+    // Reads the header, the table and the hashes; raises a cError naming `name` when the bytes are
+    // not an index.
+    using tReader = std::function<std::size_t(std::uint64_t at, void* dst, std::size_t n)>;
+    void Open(std::uint64_t size, tReader read, std::string name);
+    void OpenFile(const std::string& path);
+
+    const std::vector<cManifest>& Manifests() const noexcept { return manifests_; }
+    std::span<const std::uint64_t> Hashes() const noexcept { return {hashView_, count_}; }
+    // Entry i (0-based) in full; raises when it is damaged.
+    cEntry Entry(std::uint64_t i) const;
+    // The group entry i stands for, read from its manifest; raises when the manifest changed since.
+    mSimilar::cGroup Resolve(std::uint64_t i);
+
+private:
+    [[noreturn]] void Damaged(const std::string& why) const;
+    void ReadExactly(std::uint64_t at, void* dst, std::size_t n) const;
+
+    std::string name_;
+    std::uint64_t size_ = 0;
+    tReader read_;
+    cReadFile file_;
+    std::vector<cManifest> manifests_;
+    // An index file is mapped: its hashes are read where they lie, without a copy. Bytes that are
+    // not mapped (or not aligned) have their hashes copied into hashes_.
+    std::shared_ptr<const std::uint8_t> mapping_;
+    std::span<const std::uint8_t> mapped_;
+    std::unique_ptr<std::uint64_t[]> hashes_;
+    const std::uint64_t* hashView_ = nullptr;
+    std::size_t count_ = 0;
+    std::uint64_t columns_ = 0; // where the hashes start
+    std::vector<std::optional<cReadFile>> open_; // the manifests opened so far
+};

@@ -159,7 +159,8 @@ private:
     // The identifiers of its entries are decoded in order up to the first that cannot be (a name
     // outside the section, or names that together need more bytes than the section holds): `ids`
     // holds those before it and `damaged` tells that there is one. The index holds the first
-    // entry of each name among `ids` and the first entry of each number.
+    // entry of each name among `ids` and, in a PE directory out of the stored order (and in NE),
+    // the first entry of each number.
     struct cDirectory {
         std::uint32_t at = 0;
         std::uint16_t named = 0;

@@ -169,7 +169,9 @@ private:
         bool damaged = false;
         std::unordered_map<std::u16string, std::size_t> names;
         std::unordered_map<std::uint16_t, std::size_t> numbers;
-        std::vector<cLeaf> leaves; // PE: per entry, when looked up
+        // PE: by entry, made when it is first looked up (a directory of thousands of icons that
+        // shows one costs one).
+        std::unordered_map<std::size_t, cLeaf> leaves;
     };
     // One NE TYPEINFO with its names.
     struct cNeType {

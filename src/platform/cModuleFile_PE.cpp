@@ -228,7 +228,6 @@ std::shared_ptr<cModuleFile::cDirectory> cModuleFile::Directory(std::uint32_t at
     if (auto it = t_->directories.find(at); it != t_->directories.end()) return it->second;
     auto dir = std::make_shared<cDirectory>();
     if (!ReadDirectory(at, *dir) || !ReadNames(*dir)) return nullptr;
-    dir->leaves.resize(dir->entries.size());
     t_->directories.emplace(at, dir);
     return dir;
 }

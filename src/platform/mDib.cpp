@@ -343,7 +343,7 @@ std::vector<std::uint8_t> PngAsStored(cByteView png) {
     // Each row starts with its filter (0 to 4). While every alpha before a pixel is 0, each
     // filter predicts 0 for its alpha, so the first alpha that is not 0 is the first filtered
     // alpha byte that is not.
-    std::array<std::uint8_t, 16384> piece;
+    std::array<std::uint8_t, 65536> piece;
     std::size_t done = 0; // bytes of the rows inflated and looked at
     std::size_t nextRow = 0; // where the next row starts, counted from the first
     bool opaque = colourType == 2; // an alpha that is not 0 was seen

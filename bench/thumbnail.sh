@@ -10,7 +10,8 @@
 # Each command runs RUNS times (default 21) with a warm cache; reported are the median wall time,
 # the mean CPU time (user + system: what the machine's other load does not inflate) and the
 # thumbnailer's peak memory (GNU time, maximum resident set). /bin/true gives the floor a process
-# start costs on the machine at that moment.
+# start costs on the machine at that moment. Wine's shell32.dll, where it is installed (or the
+# module SHELL32 names), is timed against /bin/true as well.
 # Usage: bench/thumbnail.sh BUILD_DIR   (the build must have made the fixtures and the programs)
 set -euo pipefail
 build=$(cd "${1:-build-bench}" && pwd)
@@ -94,4 +95,18 @@ for row in "many.dll:$many:APPICON:3" "big.dll:$big:PNG256:0"; do
       "$(ratio $(( t_wres + t_conv )) "$t_ours")"
   done
 done
+
+# A real module where there is one (Wine's shell32.dll, 14 MiB; its first group's largest image is
+# a 256-pixel PNG image), against a bare process start measured right beside it.
+shell32=${SHELL32:-/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/shell32.dll}
+if [[ -f "$shell32" ]]; then
+  cat "$shell32" > /dev/null
+  for size in 128 256; do
+    measure /bin/true; read -r t_true c_true <<< "$result"
+    measure "$thumb" -s "$size" "$shell32" "$out"; read -r t_ours c_ours <<< "$result"
+    printf -- '-- shell32.dll -s %-4s pictrix-thumbnailer %s (%s)   /bin/true %s (%s), %s x the wall time\n' \
+      "$size" "$(ms "$t_ours")" "$(ms "$c_ours")" "$(ms "$t_true")" "$(ms "$c_true")" \
+      "$(awk -v a="$t_ours" -v b="$t_true" 'BEGIN { printf "%.1f", a / b }')"
+  done
+fi
 rm -f "$out" "$ico" "$work/times"

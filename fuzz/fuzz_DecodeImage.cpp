@@ -1,10 +1,12 @@
 // Decodes any bytes as an icon image block (BITMAPINFOHEADER + palette + XOR + AND, or PNG), makes
 // the icon and draws it, as rendering does. Input that starts like an .ico file is also taken
 // apart, and each image block its directory points at is decoded the same way, so the fixture
-// icons seed the corpus well.
+// icons seed the corpus well. A PNG stream that mDib::PngAsStored takes as it is must decode to
+// the same pixels from what it gives.
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "platform/cByteView.h"
 #include "platform/mDib.h"
@@ -17,6 +19,9 @@ void DecodeBlock(cByteView block) {
     mDib::cBitmap colour, mask;
     if (layout->png) {
         colour = mDib::DecodePng(block);
+        // A stream taken as it is stored must decode, to the same pixels.
+        const std::vector<std::uint8_t> stored = mDib::PngAsStored(block);
+        if (!stored.empty() && (colour.Empty() || !(mDib::DecodePng(cByteView(stored)) == colour))) __builtin_trap();
         if (colour.Empty()) return;
         mask = mDib::cBitmap(mDib::eFormat::Mono, colour.Width(), colour.Height());
     } else {

@@ -1,8 +1,9 @@
 // Any bytes as the file a file manager hands the thumbnailer: recognised as a module or an icon
 // file or refused, the shown icon's directory read, the image fitted to the size chosen, read,
 // decoded and scaled down (never up). A picture always fits within the square asked for; a
-// refusal always says why. Run with -malloc_limit_mb=64 (fuzz/Thumbnail.flags): no single allocation may come near the
-// thumbnailer's memory budget, whatever the file claims.
+// refusal always says why. The PNG written holds the picture's pixels, whether encoded or kept
+// as the image stored it. Run with -malloc_limit_mb=64 (fuzz/Thumbnail.flags): no single
+// allocation may come near the thumbnailer's memory budget, whatever the file claims.
 
 #include <algorithm>
 #include <cstdint>
@@ -15,6 +16,10 @@ namespace {
 
 void Check(const std::string& path, std::int32_t size) {
     const mThumbnail::cThumbnail t = mThumbnail::Make(path, size);
+    // The PNG the thumbnailer writes: the same outcome, the same pixels.
+    const mThumbnail::cThumbnailPng p = mThumbnail::MakePng(path, size);
+    if (p.failure != t.failure || p.image != t.image) __builtin_trap();
+    if (!t.argb.Empty() && !(mDib::DecodePng(cByteView(p.png)) == t.argb)) __builtin_trap();
     if (t.argb.Empty()) {
         if (t.failure.empty()) __builtin_trap();
         return;

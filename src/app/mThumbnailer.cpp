@@ -63,22 +63,18 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     const std::string& input = files[0];
     const std::string& output = files[1];
 
-    const mThumbnail::cThumbnail thumbnail = mThumbnail::Make(input, size);
-    if (thumbnail.argb.Empty()) {
+    // File managers keep thumbnails in their cache and read them back: written for speed over
+    // size, a PNG image at its own size as it is stored.
+    const mThumbnail::cThumbnailPng thumbnail = mThumbnail::MakePng(input, size);
+    if (thumbnail.png.empty()) {
         err << kName << ": " << mPrintable::Of(input) << ": " << mPrintable::Of(thumbnail.failure) << '\n';
-        return 1;
-    }
-    // File managers keep thumbnails in their cache and read them back: speed over size.
-    const std::vector<std::uint8_t> png = mDib::EncodePng(thumbnail.argb, true);
-    if (png.empty()) {
-        err << kName << ": " << mPrintable::Of(input) << ": the picture could not be encoded as PNG\n";
         return 1;
     }
     // Clients such as tumbler create OUTPUT themselves and read the result through the handle
     // they keep: an existing regular file is written in place, through its one inode. A link
     // there is never written through, nor a file with a second name.
     cInPlaceFile target;
-    if (!target.Open(output) || !target.Write(png) || !target.Commit()) {
+    if (!target.Open(output) || !target.Write(thumbnail.png) || !target.Commit()) {
         const std::string why = target.LastError() == mFileAt::kLinkAtName
                                     ? std::string("it is a symbolic link, which is never written through")
                                     : mSysText::TextLine(target.LastError(), output);

@@ -1,6 +1,6 @@
 #pragma once
 // mThumbnailer: the freedesktop thumbnailer pictrix-thumbnailer, "-s SIZE INPUT OUTPUT": the
-// picture of mThumbnail::Make written to OUTPUT as a PNG, through a temporary file renamed over it,
+// PNG stream of mThumbnail::MakePng written to OUTPUT, through a temporary file renamed over it,
 // so a file manager never sees a partial picture. On any failure OUTPUT is not touched and the
 // reason goes to `err`. Exit status: 0 written, 1 no picture (no icons, a damaged file, OUTPUT
 // cannot be written), 2 bad usage.

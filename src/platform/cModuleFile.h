@@ -162,7 +162,8 @@ private:
     // The identifiers of its entries are decoded in order up to the first that cannot be (a name
     // outside the section, or names that together need more bytes than the section holds): `ids`
     // holds those before it and `damaged` tells that there is one. The index holds the first
-    // entry of each name among `ids` and the first entry of each number.
+    // entry of each name among `ids` and, in a PE directory out of the stored order (and in NE),
+    // the first entry of each number.
     struct cDirectory {
         std::uint32_t at = 0;
         std::uint16_t named = 0;
@@ -171,7 +172,9 @@ private:
         bool damaged = false;
         std::unordered_map<std::u16string, std::size_t> names;
         std::unordered_map<std::uint16_t, std::size_t> numbers;
-        std::vector<cLeaf> leaves; // PE: per entry, when looked up
+        // PE: by entry, made when it is first looked up (a directory of thousands of icons that
+        // shows one costs one).
+        std::unordered_map<std::size_t, cLeaf> leaves;
     };
     // One NE TYPEINFO with its names.
     struct cNeType {

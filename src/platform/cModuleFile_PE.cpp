@@ -179,8 +179,16 @@ bool cModuleFile::ReadNames(cDirectory& dir) {
         }
         return window.data() + (at - windowAt);
     };
-    // Numbers need no reading; every numbered entry is indexed, damaged names or not.
-    for (std::size_t i = 0; i < dir.entries.size(); ++i) {
+    // Numbers need no reading; every numbered entry is indexed, damaged names or not. A directory
+    // in the stored order (names first, then numbers ascending, as linkers write it) needs no
+    // index: FindEntry's binary search finds the first entry of each number there.
+    const std::size_t named = std::min<std::size_t>(dir.named, dir.entries.size());
+    bool ordered = true;
+    for (std::size_t i = 0; i < dir.entries.size() && ordered; ++i) {
+        const std::uint32_t name = dir.entries[i].name;
+        ordered = i < named ? (name & kHighBit) != 0 : i == named || dir.entries[i - 1].name <= name;
+    }
+    for (std::size_t i = 0; i < dir.entries.size() && !ordered; ++i) {
         const std::uint32_t name = dir.entries[i].name;
         if (name <= 0xFFFF) dir.numbers.try_emplace(static_cast<std::uint16_t>(name), i);
     }
@@ -220,7 +228,6 @@ std::shared_ptr<cModuleFile::cDirectory> cModuleFile::Directory(std::uint32_t at
     if (auto it = t_->directories.find(at); it != t_->directories.end()) return it->second;
     auto dir = std::make_shared<cDirectory>();
     if (!ReadDirectory(at, *dir) || !ReadNames(*dir)) return nullptr;
-    dir->leaves.resize(dir->entries.size());
     t_->directories.emplace(at, dir);
     return dir;
 }

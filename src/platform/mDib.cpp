@@ -1,6 +1,7 @@
 #include "platform/mDib.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -288,6 +289,141 @@ std::vector<std::uint8_t> EncodePng(const cBitmap& argb, bool fast) {
     std::vector<std::uint8_t> out(size);
     if (!png_image_write_to_memory(&image, out.data(), &size, 0, rgba.data(), 0, nullptr)) return {};
     out.resize(size);
+    return out;
+}
+
+namespace {
+
+constexpr std::uint32_t ChunkType(const char (&name)[5]) {
+    return (std::uint32_t{static_cast<std::uint8_t>(name[0])} << 24) |
+           (std::uint32_t{static_cast<std::uint8_t>(name[1])} << 16) |
+           (std::uint32_t{static_cast<std::uint8_t>(name[2])} << 8) | static_cast<std::uint8_t>(name[3]);
+}
+
+// The sRGB chunk (perceptual intent) and IEND, as libpng writes them.
+constexpr std::array<std::uint8_t, 13> kSrgbChunk = {0, 0, 0, 1, 's', 'R', 'G', 'B', 0, 0xAE, 0xCE, 0x1C, 0xE9};
+constexpr std::array<std::uint8_t, 12> kIendChunk = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+// gAMA's value for sRGB, 1/2.2 in units of 1/100000: the decoder changes no pixel for it.
+constexpr std::uint32_t kSrgbGamma = 45455;
+
+class cInflater {
+public:
+    cInflater() { ok_ = inflateInit(&z_) == Z_OK; }
+    ~cInflater() {
+        if (ok_) inflateEnd(&z_);
+    }
+    cInflater(const cInflater&) = delete;
+    cInflater& operator=(const cInflater&) = delete;
+    bool Ok() const noexcept { return ok_; }
+    z_stream& Stream() noexcept { return z_; }
+
+private:
+    z_stream z_{};
+    bool ok_ = false;
+};
+
+} // namespace
+
+std::vector<std::uint8_t> PngAsStored(cByteView png) {
+    const auto layout = ParsePngLayout(png);
+    if (!layout || !ChunksFit(png)) return {};
+    // IHDR: 8-bit samples, colour type 6 (RGBA) or 2 (RGB, opaque), deflate, adaptive filters,
+    // not interlaced.
+    const std::uint8_t colourType = png.U8(25);
+    if (png.U8(24) != 8 || (colourType != 6 && colourType != 2) || png.U8(26) != 0 || png.U8(27) != 0 ||
+        png.U8(28) != 0)
+        return {};
+    const std::size_t pixelBytes = colourType == 6 ? 4 : 3;
+    const std::size_t stride = 1 + pixelBytes * static_cast<std::size_t>(layout->width);
+    const std::size_t rawBytes = stride * static_cast<std::size_t>(layout->height);
+    cInflater inflater;
+    if (!inflater.Ok()) return {};
+    z_stream& z = inflater.Stream();
+    // The rows are inflated a piece at a time into `piece` and looked at there, never kept whole.
+    // Each row starts with its filter (0 to 4). While every alpha before a pixel is 0, each
+    // filter predicts 0 for its alpha, so the first alpha that is not 0 is the first filtered
+    // alpha byte that is not.
+    std::array<std::uint8_t, 65536> piece;
+    std::size_t done = 0; // bytes of the rows inflated and looked at
+    std::size_t nextRow = 0; // where the next row starts, counted from the first
+    bool opaque = colourType == 2; // an alpha that is not 0 was seen
+    const auto look = [&](std::size_t n) {
+        const std::size_t end = done + n;
+        if (end > rawBytes) return false;
+        for (; nextRow < end; nextRow += stride)
+            if (piece[nextRow - done] > 4) return false;
+        // The alphas are at 4, 8, ... stride - 1 into each row.
+        std::size_t row = done - done % stride;
+        for (std::size_t a = row + std::max<std::size_t>(4, (done - row + 3) / 4 * 4); !opaque && a < end;) {
+            opaque = piece[a - done] != 0;
+            a += 4;
+            if (a >= row + stride) {
+                row += stride;
+                a = row + 4;
+            }
+        }
+        done = end;
+        return true;
+    };
+
+    std::vector<std::uint8_t> out(kPngSignature.begin(), kPngSignature.end());
+    enum class eIdat { kBefore, kIn, kAfter } idat = eIdat::kBefore;
+    bool ended = false; // the zlib stream's end was reached
+    for (std::size_t at = 8;;) {
+        if (!png.Has(at, 12)) return {};
+        const std::uint32_t length = BigEndian32(png, at);
+        const std::uint32_t type = BigEndian32(png, at + 4);
+        const std::uint8_t* chunk = png.Data() + at;
+        const std::size_t whole = std::size_t{12} + length;
+        if (!png.Has(at, whole)) return {};
+        // Every name is four ASCII letters, as the decoder demands.
+        for (int i = 0; i < 4; ++i) {
+            const std::uint8_t c = chunk[4 + i];
+            if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return {};
+        }
+        // The critical chunks are the ones kept; the decoder refuses them damaged.
+        const bool critical = (chunk[4] & 0x20) == 0;
+        if (critical && crc32(crc32(0, nullptr, 0), chunk + 4, 4 + length) != BigEndian32(png, at + 8 + length))
+            return {};
+        if (type == ChunkType("IHDR")) {
+            if (at != 8) return {};
+            out.insert(out.end(), chunk, chunk + whole);
+            out.insert(out.end(), kSrgbChunk.begin(), kSrgbChunk.end());
+        } else if (type == ChunkType("IDAT")) {
+            if (idat == eIdat::kAfter) return {}; // a second run of IDATs
+            idat = eIdat::kIn;
+            z.next_in = const_cast<Bytef*>(chunk + 8);
+            z.avail_in = length;
+            while (!ended) {
+                z.next_out = piece.data();
+                z.avail_out = static_cast<uInt>(piece.size());
+                const int r = inflate(&z, Z_NO_FLUSH);
+                if (r == Z_BUF_ERROR && z.avail_in == 0) break; // it wants the next IDAT's bytes
+                if (r == Z_STREAM_END)
+                    ended = true;
+                else if (r != Z_OK)
+                    return {};
+                if (!look(piece.size() - z.avail_out)) return {};
+                if (z.avail_in == 0 && z.avail_out > 0) break; // all taken, nothing held back
+            }
+            if (z.avail_in > 0) return {}; // data past the stream's end
+            out.insert(out.end(), chunk, chunk + whole);
+        } else if (type == ChunkType("IEND")) {
+            if (length != 0) return {};
+            break;
+        } else if (critical) {
+            return {}; // PLTE (a suggested palette) or one the decoder refuses
+        } else {
+            if (idat == eIdat::kIn) idat = eIdat::kAfter;
+            // A gamma other than sRGB's changes the decoded pixels, a transparent colour (tRNS) the
+            // alphas.
+            if (type == ChunkType("gAMA") && (length != 4 || BigEndian32(png, at + 8) != kSrgbGamma)) return {};
+            if (type == ChunkType("tRNS")) return {};
+        }
+        at += whole;
+    }
+    if (!ended || done != rawBytes || !opaque) return {};
+    out.insert(out.end(), kIendChunk.begin(), kIendChunk.end());
     return out;
 }
 

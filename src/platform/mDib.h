@@ -168,6 +168,16 @@ cBitmap DecodePng(cByteView png);
 // size for time (no row filters, quick deflate: about eight times faster, half as large again),
 // for files that are made often and read back by programs, such as thumbnails.
 std::vector<std::uint8_t> EncodePng(const cBitmap& argb, bool fast = false);
+// The PNG stream EncodePng(DecodePng(png), true) would stand for, made without decoding or
+// encoding: the stream's own IHDR and IDAT chunks, with the sRGB chunk EncodePng writes. Only a
+// stream whose decoded pixels are its stored bytes qualifies: 8-bit RGBA or RGB, not interlaced,
+// no gamma but sRGB's and no tRNS (its other ancillary chunks, colour profiles included, are
+// ignored by the decoder and left out), and one that decodes whole: every chunk it keeps intact (CRC), no
+// critical chunk but IHDR, IDAT and IEND, the zlib stream of consecutive IDATs inflating to
+// exactly its rows, each with a known filter. A picture whose every pixel is fully transparent
+// does not qualify either (an icon's PNG image shows nothing then: its colours are dropped).
+// Empty when the stream does not qualify: decode and encode it then.
+std::vector<std::uint8_t> PngAsStored(cByteView png);
 
 // SetDIBitsToDevice with DIB_RGB_COLORS: draws w x h pixels of the DIB, source origin (xSrc, ySrc)
 // from the bottom-left as GDI counts it for bottom-up DIBs, onto the surface at (xDest, yDest).

@@ -223,8 +223,10 @@ private:
     std::vector<std::uint16_t> ids_; // a module's icon resource per image
 };
 
-// The picture of the icon opened in `icon`.
-cThumbnail Draw(cShownIcon& icon, std::int32_t size) {
+// The picture of the icon opened in `icon`. With `stored`, a PNG image that fits the square and
+// can be written as it is (mDib::PngAsStored) goes there instead, undecoded, and the picture
+// is left empty.
+cThumbnail Draw(cShownIcon& icon, std::int32_t size, std::vector<std::uint8_t>* stored) {
     cThumbnail out;
     const auto& entries = icon.Entries();
 
@@ -262,9 +264,14 @@ cThumbnail Draw(cShownIcon& icon, std::int32_t size) {
     if (!out.failure.empty()) return out;
     // The decoder takes images of up to mDib::kMaxDimension pixels a side: a larger one is
     // refused here, before anything is decoded.
-    if (!mDib::ParseBlock(cByteView(block))) {
+    const auto layout = mDib::ParseBlock(cByteView(block));
+    if (!layout) {
         out.failure = which + " cannot be decoded";
         return out;
+    }
+    if (stored && layout->png && layout->width <= size && layout->height <= size) {
+        *stored = mDib::PngAsStored(cByteView(block));
+        if (!stored->empty()) return out;
     }
     mDib::cBitmap argb = cFileIcon::BlockArgb(block);
     if (argb.Empty()) {
@@ -282,9 +289,8 @@ cThumbnail Draw(cShownIcon& icon, std::int32_t size) {
     return out;
 }
 
-} // namespace
-
-cThumbnail Make(const std::string& path, std::int32_t size, const std::string& locale) {
+cThumbnail MakeOrStore(const std::string& path, std::int32_t size, const std::string& locale,
+                       std::vector<std::uint8_t>* stored) {
     cThumbnail out;
     if (size < 1 || size > kMaxSize) {
         out.failure = "the size " + std::to_string(size) + " is not from 1 to " + std::to_string(kMaxSize);
@@ -298,7 +304,7 @@ cThumbnail Make(const std::string& path, std::int32_t size, const std::string& l
     std::string first;
     for (std::string failure;;) {
         if (failure.empty()) {
-            cThumbnail drawn = Draw(icon, size);
+            cThumbnail drawn = Draw(icon, size, stored);
             if (drawn.failure.empty()) return drawn;
             failure = std::move(drawn.failure);
         }
@@ -307,6 +313,23 @@ cThumbnail Make(const std::string& path, std::int32_t size, const std::string& l
         if (!icon.NextGroup(failure)) break;
     }
     out.failure = first;
+    return out;
+}
+
+} // namespace
+
+cThumbnail Make(const std::string& path, std::int32_t size, const std::string& locale) {
+    return MakeOrStore(path, size, locale, nullptr);
+}
+
+cThumbnailPng MakePng(const std::string& path, std::int32_t size, const std::string& locale) {
+    cThumbnailPng out;
+    cThumbnail t = MakeOrStore(path, size, locale, &out.png);
+    out.image = t.image;
+    out.failure = std::move(t.failure);
+    if (!out.failure.empty() || !out.png.empty()) return out;
+    out.png = mDib::EncodePng(t.argb, true);
+    if (out.png.empty()) out.failure = "the picture could not be encoded as PNG";
     return out;
 }
 

@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/mLanguage.h"
 #include "platform/mDib.h"
@@ -50,5 +51,15 @@ struct cThumbnail {
 // group stored in several languages is shown in the one that suits `locale` best
 // (mLanguage::BestMatch), its images in the same language where they have it.
 cThumbnail Make(const std::string& path, std::int32_t size, const std::string& locale = mLanguage::UserLocale());
+
+// The thumbnail as the PNG stream a thumbnailer writes: Make's picture encoded (mDib::EncodePng,
+// fast), or, where Make's picture is a PNG image at its own size, that image's stream as it is
+// stored (mDib::PngAsStored: the same pixels, without decoding and encoding them again).
+struct cThumbnailPng {
+    std::vector<std::uint8_t> png; // empty when there is no picture
+    std::int32_t image = 0; // as cThumbnail's
+    std::string failure; // as cThumbnail's
+};
+cThumbnailPng MakePng(const std::string& path, std::int32_t size, const std::string& locale = mLanguage::UserLocale());
 
 } // namespace mThumbnail

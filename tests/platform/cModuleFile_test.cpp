@@ -114,6 +114,26 @@ TEST(ModuleFile, FindsByNumberAndByNameWithoutRegardToCase) {
     }
 }
 
+// A name directory out of the stored order (numbers not ascending, a number among the names):
+// each number is still found, at its first entry.
+TEST(ModuleFile, FindsNumbersOutOfOrder) {
+    mTestKit::cTempDir dir;
+    const std::string path = Patched(dir, "modules/good32.dll", "unordered.dll", [](auto& b) {
+        const auto l = Layout(b);
+        const std::size_t three = mModulePatch::Place(b, l, 14, 3).nameEntryAt;
+        const std::size_t nine = mModulePatch::Place(b, l, 14, 9).nameEntryAt;
+        std::swap_ranges(b.begin() + static_cast<std::ptrdiff_t>(three),
+                         b.begin() + static_cast<std::ptrdiff_t>(three + 8),
+                         b.begin() + static_cast<std::ptrdiff_t>(nine));
+        PutLE32(b, mModulePatch::Place(b, l, 14, 1).nameEntryAt - 8, 2); // MAINICON becomes 2
+    });
+    cModuleFile m;
+    ASSERT_TRUE(m.Load(path));
+    EXPECT_EQ(Names(m, 14), (tIDs{"APPICON", 2, 1, 9, 5, 7, 3, 40000}));
+    for (const int id : {1, 2, 3, 5, 7, 9, 40000}) EXPECT_TRUE(m.FindResourceId(id, 14)) << id;
+    EXPECT_FALSE(m.FindResourceId(4, 14));
+}
+
 TEST(ModuleFile, ImageNumbersAbove32767AndLanguages) {
     cModuleFile m;
     ASSERT_TRUE(m.Load(Fixture("modules/good32.dll")));

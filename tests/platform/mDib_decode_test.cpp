@@ -2,6 +2,9 @@
 // blocks that lie.
 
 #include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <functional>
 
 #include "platform/DibBlocks.h"
 #include "platform/mDib.h"
@@ -260,6 +263,101 @@ TEST(DibDecode, PngSizesAndGarbage) {
         auto b = png;
         c.patch(b);
         EXPECT_TRUE(mDib::DecodePng(cByteView(b)).Empty());
+    }
+}
+
+// A PNG stream made chunk by chunk: 4 x 3 RGBA pixels whose rows use every filter and whose
+// first alpha that is not 0 comes through a filter, sRGB's gamma, a chromaticity and a text
+// chunk, its zlib stream over two IDATs.
+struct cPngSpec {
+    std::uint8_t colourType = 6, interlace = 0;
+    std::vector<std::vector<std::uint8_t>> rows = {
+        std::vector<std::uint8_t>(17, 0), // None, fully transparent
+        {1, 9, 8, 7, 0, 1, 2, 3, 0, 4, 5, 6, 0, 7, 7, 7, 0}, // Sub: still transparent
+        {4, 1, 2, 3, 0, 5, 6, 7, 0x80, 9, 9, 9, 0, 1, 1, 1, 3}, // Paeth: alpha from 0x80
+    };
+    std::uint32_t gamma = 45455;
+    std::string extra, between; // an empty chunk before the IDATs, and one between them
+    std::size_t trailing = 0; // bytes after the zlib stream
+    bool iend = true, damagedIdat = false;
+};
+
+std::vector<std::uint8_t> BuildPng(const cPngSpec& s) {
+    std::vector<std::uint8_t> out = {0x89, 'P', 'N', 'G', 13, 10, 26, 10};
+    const auto be32 = [](std::uint32_t v) {
+        return std::vector<std::uint8_t>{static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
+                                         static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
+    };
+    const auto put32 = [&](std::uint32_t v) {
+        const auto b = be32(v);
+        out.insert(out.end(), b.begin(), b.end());
+    };
+    const auto chunk = [&](const std::string& type, const std::vector<std::uint8_t>& data) {
+        put32(static_cast<std::uint32_t>(data.size()));
+        const std::size_t at = out.size();
+        out.insert(out.end(), type.begin(), type.end());
+        out.insert(out.end(), data.begin(), data.end());
+        put32(static_cast<std::uint32_t>(crc32(0, &out[at], static_cast<uInt>(4 + data.size()))));
+    };
+    chunk("IHDR", {0, 0, 0, 4, 0, 0, 0, static_cast<std::uint8_t>(s.rows.size()), 8, s.colourType, 0, 0, s.interlace});
+    chunk("gAMA", be32(s.gamma));
+    chunk("cHRM", std::vector<std::uint8_t>(32, 1));
+    chunk("tEXt", {'a', 0, 'b'});
+    if (!s.extra.empty()) chunk(s.extra, {});
+    std::vector<std::uint8_t> raw, z(256);
+    for (const auto& r : s.rows) raw.insert(raw.end(), r.begin(), r.end());
+    uLongf n = z.size();
+    compress(z.data(), &n, raw.data(), raw.size());
+    z.resize(n + s.trailing, 1);
+    chunk("IDAT", {z.begin(), z.begin() + 10});
+    if (!s.between.empty()) chunk(s.between, {});
+    chunk("IDAT", {z.begin() + 10, z.end()});
+    if (s.damagedIdat) out.back() ^= 1;
+    if (s.iend) chunk("IEND", {});
+    return out;
+}
+
+std::vector<std::string> ChunkTypes(const std::vector<std::uint8_t>& png) {
+    std::vector<std::string> types;
+    for (std::size_t at = 8; at + 8 <= png.size(); at += 12 + (std::size_t{png[at + 2]} << 8 | png[at + 3]))
+        types.emplace_back(png.begin() + static_cast<std::ptrdiff_t>(at + 4),
+                           png.begin() + static_cast<std::ptrdiff_t>(at + 8));
+    return types;
+}
+
+TEST(DibDecode, PngAsStoredKeepsThePixelsOrDeclines) {
+    const auto png = BuildPng({});
+    const auto stored = mDib::PngAsStored(cByteView(png));
+    // The ancillary chunks are left out; the pixels are the stream's.
+    EXPECT_EQ(ChunkTypes(stored), (std::vector<std::string>{"IHDR", "sRGB", "IDAT", "IDAT", "IEND"}));
+    const cBitmap pixels = mDib::DecodePng(cByteView(png));
+    ASSERT_FALSE(pixels.Empty());
+    EXPECT_EQ(mDib::DecodePng(cByteView(stored)), pixels);
+    // What EncodePng writes qualifies as it is.
+    const auto encoded = mDib::EncodePng(pixels);
+    EXPECT_EQ(mDib::PngAsStored(cByteView(encoded)), encoded);
+
+    // Streams whose pixels would change, or that the decoder would not take whole.
+    const std::vector<std::pair<const char*, std::function<void(cPngSpec&)>>> declined = {
+        {"gamma 1.0", [](auto& s) { s.gamma = 100000; }},
+        {"grey and alpha", [](auto& s) { s.colourType = 4; }},
+        {"tRNS", [](auto& s) { s.extra = "tRNS"; }},
+        {"interlaced", [](auto& s) { s.interlace = 1; }},
+        {"a suggested palette", [](auto& s) { s.extra = "PLTE"; }},
+        {"IDATs parted", [](auto& s) { s.between = "tIME"; }},
+        {"IDAT damaged", [](auto& s) { s.damagedIdat = true; }},
+        {"no IEND", [](auto& s) { s.iend = false; }},
+        {"filter 5", [](auto& s) { s.rows[1][0] = 5; }},
+        {"a row short", [](auto& s) { s.rows[2].pop_back(); }},
+        {"a row over", [](auto& s) { s.rows[2].push_back(0); }},
+        {"data past the zlib stream", [](auto& s) { s.trailing = 2; }},
+        {"every alpha 0", [](auto& s) { s.rows[2][8] = s.rows[2][16] = 0; }},
+    };
+    for (const auto& [name, change] : declined) {
+        SCOPED_TRACE(name);
+        cPngSpec s;
+        change(s);
+        EXPECT_TRUE(mDib::PngAsStored(cByteView(BuildPng(s))).empty());
     }
 }
 

@@ -185,6 +185,28 @@ TEST(Thumbnail, TheUsersLanguageAndTheFirstGroupThatDraws) {
     EXPECT_EQ(t.argb, cFileIcon::BlockArgb(mCraft::IconImage(296, 0x99)));
 }
 
+// The PNG a thumbnailer writes holds Make's pixels for every fixture and size, whether encoded or
+// a PNG image's stream kept as it is (the 256-pixel PNG images at their own size and more).
+TEST(Thumbnail, PngWrittenHoldsThePicturesPixels) {
+    int kept = 0;
+    for (const char* folder : {"icons", "cursors", "modules", "crafted"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(Fixture(folder))) {
+            for (const int size : {16, 48, 128, 256, 1024}) {
+                const std::string path = entry.path().string();
+                SCOPED_TRACE(path + " at " + std::to_string(size));
+                const auto t = mThumbnail::Make(path, size);
+                const auto p = mThumbnail::MakePng(path, size);
+                EXPECT_EQ(p.failure, t.failure);
+                EXPECT_EQ(p.image, t.image);
+                if (!t.failure.empty()) continue;
+                EXPECT_EQ(mDib::DecodePng(cByteView(p.png)), t.argb);
+                kept += p.png != mDib::EncodePng(t.argb, true);
+            }
+        }
+    }
+    EXPECT_GE(kept, 4);
+}
+
 TEST(Thumbnail, Refusals) {
     mTestKit::cTempDir dir;
     const auto write = [&dir](const std::string& name, const std::vector<std::uint8_t>& b) {
@@ -250,6 +272,7 @@ TEST(Thumbnail, Refusals) {
         const auto t = mThumbnail::Make(c.path, 32);
         EXPECT_TRUE(t.argb.Empty());
         EXPECT_NE(t.failure.find(c.failure), std::string::npos) << t.failure;
+        EXPECT_EQ(mThumbnail::MakePng(c.path, 32).failure, t.failure);
     }
     // Sizes outside 1 to 1024.
     EXPECT_NE(mThumbnail::Make(Fixture("icons/vista.ico"), 0).failure, "");

@@ -49,11 +49,7 @@ void ListCorpus(benchmark::State& state) {
         cBatch::cHooks hooks;
         groups = 0;
         hooks.Done = [&groups](const cBatch::cSource& s) { groups += s.groups.size(); };
-        cBatch::cOptions o;
-        o.write = false;
-        o.digests = true;
-        o.cursors = true;
-        o.languages = true;
+        cBatch::cOptions o = cBatch::Listing(1);
         o.hashes = state.range(0) != 0;
         batch.Run(files, o, hooks);
     }

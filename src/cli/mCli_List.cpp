@@ -42,14 +42,7 @@ int ListJson(const tArgs& args, std::ostream& out, std::ostream& err) {
     cBatch::cHooks hooks;
     hooks.Error = [&](const std::string& source, const cError& e) { PrintError(err, source, e); };
     hooks.Done = [&](const cBatch::cSource& record) { out << ManifestLines(record, false); };
-    cBatch::cOptions o;
-    o.jobs = jobs;
-    o.write = false;
-    o.digests = true;
-    o.cursors = true;
-    o.languages = true;
-    o.hashes = true;
-    const bool ok = batch.Run([&reader](std::string& path) { return reader.Next(path); }, o, hooks);
+    const bool ok = batch.Run([&reader](std::string& path) { return reader.Next(path); }, cBatch::Listing(jobs), hooks);
     return ok && !reader.Failed() ? 0 : 1;
 }
 

@@ -60,14 +60,7 @@ bool LoadGroups(const std::vector<std::string>& files, int jobs, const std::set<
         if (!quiet.count(source)) PrintError(err, source, e);
     };
     hooks.Done = each;
-    cBatch::cOptions o;
-    o.jobs = jobs;
-    o.write = false;
-    o.digests = true;
-    o.cursors = true;
-    o.languages = true;
-    o.hashes = true;
-    return batch.Run(files, o, hooks);
+    return batch.Run(files, cBatch::Listing(jobs), hooks);
 }
 
 void PrintMatch(std::ostream& out, const mSimilar::cMatch& m, bool json) {

@@ -97,6 +97,15 @@ public:
         bool lock = false; // take the folder for this run alone (refused when another run has it)
         bool hashes = false; // take the difference hash of every group (mDHash)
     };
+    // A listing's options (list --json, similar): every group of every kind and language,
+    // described with its digests and hash, nothing written.
+    static cOptions Listing(int jobs) {
+        cOptions o;
+        o.jobs = jobs;
+        o.write = false;
+        o.digests = o.cursors = o.languages = o.hashes = true;
+        return o;
+    }
     struct cHooks {
         // A source is settled, in source order: its record, with what it printed before.
         std::function<void(const cSource&)> Done;

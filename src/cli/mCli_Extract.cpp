@@ -212,7 +212,8 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     if (manifestFile.LastError() == 0 && !manifestOut && !manifestPath.empty())
         mFileAt::Follow(manifestPath, manifestId);
     std::ostream& said = manifestOut ? err : out; // what is not the manifest
-    bool manifestFailed = false;
+    // Set by the committer, read by every loader (KeepGoing).
+    std::atomic<bool> manifestFailed{false};
 
     cStopSignals signals;
     cSourceReader reader(sources, err);
@@ -257,7 +258,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
         if (manifestOut) {
             out << lines;
             out.flush();
-            manifestFailed = !out;
+            manifestFailed = !out.good();
         } else if (!manifestFile.WriteWhole(std::span<const std::uint8_t>(
                        reinterpret_cast<const std::uint8_t*>(lines.data()), lines.size()))) {
             manifestFailed = true;

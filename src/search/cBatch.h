@@ -34,6 +34,7 @@
 // wait are put in place, and the failure leaves Run as it was raised, whatever the number of
 // jobs. A folder that cannot be opened is the run's first failure: nothing is loaded.
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -174,7 +175,7 @@ private:
     std::chrono::steady_clock::time_point heldSince_;
     bool refused_ = false;
     bool begun_ = false;
-    bool stopped_ = false;
+    std::atomic<bool> stopped_{false}; // set by the committer and by any loader
     std::int32_t unchanged_ = 0;
     std::int32_t duplicates_ = 0;
     std::uint64_t bytesWritten_ = 0;

@@ -18,24 +18,12 @@ namespace {
 
 const char* const kCorpus = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows";
 
-class cGather final : public cFolderWalk::cHost {
-public:
-    bool Append(const std::string& entry) override {
-        files.push_back(entry);
-        return true;
-    }
-    void Status(const std::string&) override {}
-    bool DoEvents() override { return true; }
-    void EnableTimer(bool) override {}
-    void ReportError(const cError&) override {}
-    std::vector<std::string> files;
-};
-
 std::vector<std::string> Walk() {
-    cGather host;
+    std::vector<std::string> files;
+    cFolderWalk::cQuietHost host([&files](const std::string& f) { files.push_back(f); }, {});
     cFolderWalk walk(host, "*.*");
     walk.WalkFolder(cFolderWalk::StartPath(kCorpus));
-    return host.files;
+    return files;
 }
 
 // list --json's core, one job: every group loaded, its file and blocks digested; with or without

@@ -10,36 +10,7 @@
 
 namespace mCli {
 
-namespace {
-
-// Prints each match at once, or keeps it for the list file; never stops, never refuses.
-class cPrintingHost final : public cFolderWalk::cHost {
-public:
-    cPrintingHost(std::ostream& out, std::ostream& err, bool keep) : out_(out), err_(err), keep_(keep) {}
-
-    bool Append(const std::string& entry) override {
-        if (keep_) {
-            kept.push_back(entry);
-        } else {
-            out_.write(entry.data(), static_cast<std::streamsize>(entry.size()));
-            out_.put('\n');
-        }
-        return true;
-    }
-    void Status(const std::string&) override {}
-    bool DoEvents() override { return true; }
-    void EnableTimer(bool) override {}
-    void ReportError(const cError& e) override { err_ << "pictrix-cli: " << ErrorText(e) << '\n'; }
-
-    std::vector<std::string> kept;
-
-private:
-    std::ostream& out_;
-    std::ostream& err_;
-    bool keep_;
-};
-
-} // namespace
+namespace {} // namespace
 
 int Search(const tArgs& args, std::ostream& out, std::ostream& err) {
     constexpr std::string_view kUsage = "usage: pictrix-cli search FOLDER SPEC [-o LIST.ier]\n";
@@ -58,13 +29,21 @@ int Search(const tArgs& args, std::ostream& out, std::ostream& err) {
     }
     probe = {};
 
-    cPrintingHost host(out, err, !listFile.empty());
+    // Each match printed at once, or kept for the list file.
+    std::vector<std::string> kept;
+    cFolderWalk::cQuietHost host(
+        [&](const std::string& entry) {
+            if (!listFile.empty()) return kept.push_back(entry);
+            out.write(entry.data(), static_cast<std::streamsize>(entry.size()));
+            out.put('\n');
+        },
+        [&err](const cError& e) { err << "pictrix-cli: " << ErrorText(e) << '\n'; });
     cFolderWalk walk(host, spec);
     walk.WalkFolder(cFolderWalk::StartPath(folder));
     int status = 0;
     if (!listFile.empty()) {
         try {
-            mListFile::Write(listFile, std::vector<std::string_view>(host.kept.begin(), host.kept.end()));
+            mListFile::Write(listFile, std::vector<std::string_view>(kept.begin(), kept.end()));
         } catch (const cError& e) {
             PrintError(err, listFile, e);
             status = 1;

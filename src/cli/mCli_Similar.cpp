@@ -25,24 +25,6 @@ constexpr std::string_view kSimilarUsage =
     "         folders (every file below them) or FOLDER/PATTERN (the files below FOLDER whose names\n"
     "         match PATTERN, as the search window matches them)\n";
 
-// Gathers a walk's files; prints nothing, never stops.
-class cGatherHost final : public cFolderWalk::cHost {
-public:
-    explicit cGatherHost(std::ostream& err) : err_(err) {}
-    bool Append(const std::string& entry) override {
-        files.push_back(entry);
-        return true;
-    }
-    void Status(const std::string&) override {}
-    bool DoEvents() override { return true; }
-    void EnableTimer(bool) override {}
-    void ReportError(const cError& e) override { err_ << "pictrix-cli: " << ErrorText(e) << '\n'; }
-    std::vector<std::string> files;
-
-private:
-    std::ostream& err_;
-};
-
 bool Number(const std::string& text, int low, int high, int& value) {
     int n = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
@@ -169,13 +151,14 @@ int Similar(const tArgs& args, std::ostream& out, std::ostream& err) {
         const std::string& where = operands[i];
         std::string folder, spec;
         if (mSimilar::WalkOperand(where, folder, spec)) {
-            cGatherHost host(err);
+            cFolderWalk::cQuietHost host(
+                [&](const std::string& f) {
+                    walked.insert(f);
+                    files.push_back(f);
+                },
+                [&err](const cError& e) { err << "pictrix-cli: " << ErrorText(e) << '\n'; });
             cFolderWalk walk(host, spec);
             walk.WalkFolder(cFolderWalk::StartPath(folder));
-            for (auto& f : host.files) {
-                walked.insert(f);
-                files.push_back(std::move(f));
-            }
             continue;
         }
         // A file: an index, a manifest (its first byte opens a record), or an icon, cursor or module.

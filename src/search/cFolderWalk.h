@@ -23,6 +23,7 @@
 // reported once, and the walk goes on.
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -50,6 +51,27 @@ public:
         virtual void EnableTimer(bool enabled) = 0;
         // ReportError with the log flag set and the show flag clear.
         virtual void ReportError(const cError& e) = 0;
+    };
+    // A host for walks without a window: every entry to `append`, every error to `error` (either
+    // may be empty); never stops, never refuses.
+    class cQuietHost final : public cHost {
+    public:
+        cQuietHost(std::function<void(const std::string&)> append, std::function<void(const cError&)> error)
+            : append_(std::move(append)), error_(std::move(error)) {}
+        bool Append(const std::string& entry) override {
+            if (append_) append_(entry);
+            return true;
+        }
+        void Status(const std::string&) override {}
+        bool DoEvents() override { return true; }
+        void EnableTimer(bool) override {}
+        void ReportError(const cError& e) override {
+            if (error_) error_(e);
+        }
+
+    private:
+        std::function<void(const std::string&)> append_;
+        std::function<void(const cError&)> error_;
     };
 
     // With `hiddenFolders`, folders whose names begin with "." are walked too (never "." and

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "base/mUtf8.h"
+
 namespace mJson {
 
 namespace {
@@ -239,24 +241,6 @@ private:
         return true;
     }
 
-    static void Utf8(std::uint32_t u, std::string& out) {
-        if (u < 0x80) {
-            out += static_cast<char>(u);
-        } else if (u < 0x800) {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        } else if (u < 0x10000) {
-            out += static_cast<char>(0xE0 | (u >> 12));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (u >> 18));
-            out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-
     bool String(std::string& out) {
         if (at_ >= text_.size() || text_[at_] != '"') return false;
         ++at_;
@@ -300,7 +284,7 @@ private:
                 } else if (u >= 0xD800 && u < 0xE000) {
                     u = 0xFFFD;
                 }
-                Utf8(u, out);
+                mUtf8::Append(out, u);
                 break;
             }
             default: return false;

@@ -215,22 +215,23 @@ bool cEarlierManifest::Read(const std::string& path, std::ostream& err) {
     }
     // Records longer than this are no records of ours: passed over.
     constexpr std::size_t kMaxRecord = 16u << 20;
-    std::array<char, 1 << 16> chunk;
-    std::string line, source;
-    bool tooLong = false, failedGroup = false;
-    std::uint64_t at = 0, lineStart = 0, sourceStart = 0;
+    std::string source;
+    bool failedGroup = false;
+    std::uint64_t sourceStart = 0;
     std::vector<std::string> outputs;
-    const auto take = [&](std::uint64_t lineEnd) {
-        const auto record = tooLong ? std::nullopt : mJson::ParseObject(line);
+    const bool read = file_.EachLine(kMaxRecord, [&](const cReadFile::cLine& line) {
+        // A last line without its line end is a record cut short: it counts for nothing.
+        if (!line.ended) return true;
+        const auto record = line.tooLong ? std::nullopt : mJson::ParseObject(line.text);
         const auto name = record ? PathOf(*record, "source") : std::nullopt;
         if (!name) {
             // Not a record of a source: it ends what came before.
             source.clear();
-            return;
+            return true;
         }
         if (*name != source || source.empty()) {
             source = *name;
-            sourceStart = lineStart;
+            sourceStart = line.offset;
             outputs.clear();
             failedGroup = false;
         }
@@ -239,47 +240,27 @@ bool cEarlierManifest::Read(const std::string& path, std::ostream& err) {
             const auto size = record->Count("size");
             const auto written = record->String("mtime");
             if (status == "read" && !failedGroup && size && written) {
-                entries_[source] = {static_cast<std::uint64_t>(*size), *written, sourceStart, lineEnd - sourceStart,
+                entries_[source] = {static_cast<std::uint64_t>(*size), *written, sourceStart, line.next - sourceStart,
                                     std::move(outputs)};
             }
-            end_ = lineEnd;
+            end_ = line.next;
             source.clear();
             outputs.clear();
-            return;
+            return true;
         }
         if (status == "failed") failedGroup = true;
         if (const auto output = PathOf(*record, "output")) {
             const auto slash = output->rfind('/');
             outputs.push_back(slash == std::string::npos ? *output : output->substr(slash + 1));
         }
-    };
-    for (;;) {
-        const std::size_t got = file_.ReadAt(at, chunk.data(), chunk.size());
-        if (got == 0) {
-            if (file_.LastError() != 0) {
-                err << "pictrix-cli: " << Printable(path) << ": cannot read the manifest to resume from: "
-                    << Printable(mSysText::TextLine(file_.LastError(), path)) << '\n';
-                return false;
-            }
-            break;
-        }
-        for (std::size_t i = 0; i < got; ++i) {
-            const char c = chunk[i];
-            if (c != '\n') {
-                if (line.size() < kMaxRecord)
-                    line += c;
-                else
-                    tooLong = true;
-                continue;
-            }
-            take(at + i + 1);
-            line.clear();
-            tooLong = false;
-            lineStart = at + i + 1;
-        }
-        at += got;
+        return true;
+    });
+    if (!read) {
+        err << "pictrix-cli: " << Printable(path)
+            << ": cannot read the manifest to resume from: " << Printable(mSysText::TextLine(file_.LastError(), path))
+            << '\n';
+        return false;
     }
-    // A last line without its line end is a record cut short: it counts for nothing.
     return true;
 }
 

@@ -3,7 +3,6 @@
 // a whole record. Names are taken from the records' `_bytes` members where a name is not UTF-8, so
 // any name a file system allows is found.
 
-#include <array>
 #include <cstdint>
 #include <unordered_map>
 
@@ -37,20 +36,19 @@ int Verify(const tArgs& args, std::ostream& out, std::ostream& err) {
             ++wrong;
             continue;
         }
-        std::array<char, 1 << 16> chunk;
-        std::string line;
-        std::uint64_t at = 0, number = 0;
-        const auto check = [&](bool ended) {
+        std::uint64_t number = 0;
+        // No record is this long: such a line counts as one that is not a record.
+        const bool read = file.EachLine(64u << 20, [&](const cReadFile::cLine& line) {
             ++number;
-            const auto record = ended ? mJson::ParseObject(line) : std::nullopt;
+            const auto record = line.ended && !line.tooLong ? mJson::ParseObject(line.text) : std::nullopt;
             const auto said = [&](const std::string& what) {
                 err << "pictrix-cli: " << Printable(manifest) << ":" << number << ": " << what << '\n';
                 ++wrong;
+                return true;
             };
-            if (!record) return said(ended ? "not a record" : "a record cut short (no line end)");
+            if (!record) return said(line.ended ? "not a record" : "a record cut short (no line end)");
             const auto output = PathOf(*record, "output");
-            const auto status = record->String("status");
-            if (!output || !record->Find("position")) return;
+            if (!output || !record->Find("position")) return true;
             const auto sha = record->String("sha256");
             if (!sha || sha->size() != 64) return said("the record of " + Printable(*output) + " holds no digest");
             ++checked;
@@ -62,27 +60,13 @@ int Verify(const tArgs& args, std::ostream& out, std::ostream& err) {
                             (error ? Printable(mSysText::TextLine(error, *output)) : std::string("cannot be read")));
             }
             if (it->second != *sha) said(Printable(*output) + " holds other bytes than its record says");
-        };
-        for (;;) {
-            const std::size_t got = file.ReadAt(at, chunk.data(), chunk.size());
-            if (got == 0) break;
-            for (std::size_t i = 0; i < got; ++i) {
-                if (chunk[i] != '\n') {
-                    // No record is this long: the line is counted as one that is not.
-                    if (line.size() < (64u << 20)) line += chunk[i];
-                    continue;
-                }
-                check(true);
-                line.clear();
-            }
-            at += got;
-        }
-        if (file.LastError() != 0) {
+            return true;
+        });
+        if (!read) {
             err << "pictrix-cli: " << Printable(manifest) << ": "
                 << Printable(mSysText::TextLine(file.LastError(), manifest)) << '\n';
             ++wrong;
         }
-        if (!line.empty()) check(false);
     }
     out << checked << (checked == 1 ? " output" : " outputs") << " checked, " << wrong
         << (wrong == 1 ? " problem" : " problems") << '\n';

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -91,4 +93,43 @@ std::size_t cReadFile::ReadAt(std::uint64_t offset, void* dst, std::size_t n) {
         done += static_cast<std::size_t>(got);
     }
     return done;
+}
+
+bool cReadFile::EachLine(std::size_t most, const std::function<bool(const cLine&)>& each) {
+    std::vector<char> chunk(1 << 16);
+    std::string pending; // the line so far, while it fits
+    cLine line;
+    std::uint64_t at = 0;
+    for (;;) {
+        const std::size_t got = ReadAt(at, chunk.data(), chunk.size());
+        if (got == 0) {
+            if (lastError_ != 0) return false;
+            break;
+        }
+        for (std::size_t from = 0; from < got;) {
+            const auto* nl = static_cast<const char*>(std::memchr(chunk.data() + from, '\n', got - from));
+            const std::size_t end = nl ? static_cast<std::size_t>(nl - chunk.data()) : got;
+            if (!line.tooLong && end - from > most - pending.size()) {
+                line.tooLong = true;
+                pending.clear();
+            }
+            if (!line.tooLong) pending.append(chunk.data() + from, end - from);
+            if (!nl) break;
+            line.text = pending;
+            line.next = at + end + 1;
+            if (!each(line)) return true;
+            pending.clear();
+            line = {};
+            line.offset = at + end + 1;
+            from = end + 1;
+        }
+        at += got;
+    }
+    if (!pending.empty() || line.tooLong) {
+        line.text = pending;
+        line.next = at;
+        line.ended = false;
+        each(line);
+    }
+    return true;
 }

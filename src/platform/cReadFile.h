@@ -7,7 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 class cReadFile {
 public:
@@ -33,6 +35,18 @@ public:
     std::size_t ReadAt(std::uint64_t offset, void* dst, std::size_t n);
 
     std::uint32_t LastError() const noexcept { return lastError_; }
+
+    // One line of the file as EachLine hands it out: its bytes without the line end, where it
+    // starts and where the next one does; `ended` is false for a last line without a line end,
+    // `tooLong` is set (and `text` empty) for a line longer than the most a reader takes.
+    struct cLine {
+        std::string_view text;
+        std::uint64_t offset = 0, next = 0;
+        bool ended = true, tooLong = false;
+    };
+    // Reads the file from its start a line (ended by LF) at a time, holding at most `most` bytes
+    // of one, until `each` answers false. False, with LastError(), when a read fails.
+    bool EachLine(std::size_t most, const std::function<bool(const cLine&)>& each);
 
     // Positional reads made by every cReadFile of this process so far: lets tests and benchmarks
     // see how often a file is read per item.

@@ -1,28 +1,12 @@
 #include "platform/mText16.h"
 
+#include "base/mUtf8.h"
+
 namespace mText16 {
 
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
-
-void PutUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // Windows-1252 0x80..0x9F. The five unassigned bytes map to the control characters of the same
 // number, as the platform's converter maps them, so that every byte string has a text of its own.
@@ -38,12 +22,12 @@ std::string ToUtf8(std::u16string_view s) {
     for (std::size_t i = 0; i < s.size(); ++i) {
         const char16_t c = s[i];
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-            PutUtf8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(s[i + 1]) - 0xDC00));
+            mUtf8::Append(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(s[i + 1]) - 0xDC00));
             ++i;
         } else {
             // An unpaired surrogate keeps its own three-byte form (generalized UTF-8), so the
             // name converts back to the units it was stored with.
-            PutUtf8(out, c);
+            mUtf8::Append(out, c);
         }
     }
     return out;
@@ -105,9 +89,9 @@ std::string FromAnsi(std::string_view s) {
     for (char ch : s) {
         const auto b = static_cast<unsigned char>(ch);
         if (b >= 0x80 && b < 0xA0)
-            PutUtf8(out, k1252[b - 0x80]);
+            mUtf8::Append(out, k1252[b - 0x80]);
         else
-            PutUtf8(out, b);
+            mUtf8::Append(out, b);
     }
     return out;
 }

@@ -108,52 +108,22 @@ bool LineAt(cReadFile& file, std::uint64_t offset, std::string& line) {
 void ReadManifest(const std::string& path, const std::function<void(cGroup&&, std::uint64_t offset)>& each) {
     cReadFile file;
     if (!file.Open(path)) throw ManifestError(path, mSysText::TextLine(file.LastError()));
-    std::string pending; // the start of a line whose end is in a later chunk
-    std::uint64_t pendingAt = 0, lineNumber = 0;
-    std::vector<char> chunk(1 << 20);
-    auto take = [&](std::string_view line, std::uint64_t at) {
+    std::uint64_t lineNumber = 0;
+    const bool read = file.EachLine(kMaxLine, [&](const cReadFile::cLine& l) {
         ++lineNumber;
+        if (l.tooLong) throw ManifestError(path, "line " + std::to_string(lineNumber) + " is too long");
+        std::string_view line = l.text;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.find_first_not_of(" \t") == std::string_view::npos) return;
+        if (line.find_first_not_of(" \t") == std::string_view::npos) return true;
         cGroup g;
         bool json = false;
         if (FromRecord(line, g, &json))
-            each(std::move(g), at);
+            each(std::move(g), l.offset);
         else if (!json)
             throw ManifestError(path, "line " + std::to_string(lineNumber) + " is not a JSON record");
-    };
-    std::uint64_t at = 0;
-    for (;;) {
-        const std::size_t got = file.ReadAt(at, chunk.data(), chunk.size());
-        if (got == 0) {
-            if (file.LastError() != 0) throw ManifestError(path, mSysText::TextLine(file.LastError()));
-            break;
-        }
-        std::size_t from = 0;
-        for (;;) {
-            const auto* nl = static_cast<const char*>(std::memchr(chunk.data() + from, '\n', got - from));
-            if (!nl) break;
-            const auto end = static_cast<std::size_t>(nl - chunk.data());
-            if (pending.empty()) {
-                take(std::string_view(chunk.data() + from, end - from), at + from);
-            } else {
-                pending.append(chunk.data() + from, end - from);
-                if (pending.size() > kMaxLine)
-                    throw ManifestError(path, "line " + std::to_string(lineNumber + 1) + " is too long");
-                take(pending, pendingAt);
-                pending.clear();
-            }
-            from = end + 1;
-        }
-        if (from < got) {
-            if (pending.empty()) pendingAt = at + from;
-            pending.append(chunk.data() + from, got - from);
-            if (pending.size() > kMaxLine)
-                throw ManifestError(path, "line " + std::to_string(lineNumber + 1) + " is too long");
-        }
-        at += got;
-    }
-    if (!pending.empty()) take(pending, pendingAt);
+        return true;
+    });
+    if (!read) throw ManifestError(path, mSysText::TextLine(file.LastError()));
 }
 
 std::vector<cGroup> FromSource(const cBatch::cSource& source) {

@@ -78,12 +78,8 @@ TEST(ExtractCli, WritesEveryGroupUnderItsName) {
 TEST(ExtractCli, ExitStatusAndErrors) {
     cTempDir out;
     std::string o, e;
-    // A module without resources holds no icons and is no failure; a file that is no module is.
-    EXPECT_EQ(Cli("extract -o " + Quote(out.Path().string()) + " " + Quote(Fixture("modules/nores32.dll")) + " " +
-                      Quote(Fixture("modules/good.icl")),
-                  &o, &e),
-              0)
-        << e;
+    // A file that is no module fails; the others are still extracted. (A module without resources
+    // is no failure: the collections' tests.)
     const std::string notModule = out.File("notes.dll");
     mTestKit::WriteBytes(notModule, {'M', 'Z', 'n', 'o'});
     EXPECT_EQ(Cli("extract -o " + Quote(out.Path().string()) + " " + Quote(notModule) + " " +
@@ -91,7 +87,7 @@ TEST(ExtractCli, ExitStatusAndErrors) {
                   &o, &e),
               1);
     EXPECT_NE(e.find("pictrix-cli: " + notModule + ": "), std::string::npos) << e;
-    EXPECT_NE(o.find("Total icons saved: 4;"), std::string::npos) << o;
+    EXPECT_NE(o.find("Total icons saved: 4\n"), std::string::npos) << o;
     EXPECT_EQ(Cli("extract", &o, &e), 2);
     EXPECT_EQ(Cli("extract -o", &o, &e), 2);
     EXPECT_EQ(Cli("extract -x " + Quote(Fixture("modules/good.icl")), &o, &e), 2);

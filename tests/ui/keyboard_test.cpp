@@ -165,39 +165,6 @@ private slots:
         QCOMPARE(mRecurse::CountText(3), std::string("Number of items: 3"));
     }
 
-    // What a screen reader reads: every control of the windows and dialogs that takes the focus
-    // or shows content has a name, from its own text or given.
-    void EveryControlHasAnAccessibleName() {
-        FMain main;
-        main.show();
-        main.ImagesItem()->trigger(); // the images pane, and the details view beside the icon views
-        main.mnuView_Click(6);
-        auto* search = new FRecurse();
-        search->setAttribute(Qt::WA_DeleteOnClose);
-        search->show();
-        FOptions options(&main);
-        options.show();
-        FProps props(&main);
-        props.show();
-        QStringList unnamed;
-        for (QWidget* window : {static_cast<QWidget*>(&main), static_cast<QWidget*>(search),
-                                static_cast<QWidget*>(&options), static_cast<QWidget*>(&props)}) {
-            for (QWidget* w : window->findChildren<QWidget*>()) {
-                // Menus and a header are read by their items, which carry their texts.
-                if (qobject_cast<QMenu*>(w) || qobject_cast<QHeaderView*>(w) ||
-                    (!w->isVisibleTo(window) && !qobject_cast<QAbstractItemView*>(w)))
-                    continue;
-                const bool content = qobject_cast<QAbstractScrollArea*>(w) || w->focusPolicy() != Qt::NoFocus;
-                QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-                if (content && a && a->text(QAccessible::Name).trimmed().isEmpty())
-                    unnamed << window->metaObject()->className() + QString(" ") + w->metaObject()->className() + " " +
-                                   w->objectName();
-            }
-        }
-        search->close();
-        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join('\n')));
-    }
-
     // Space checks the current row, Ctrl+A every row (the About box's Ctrl+A stays with the
     // window's other controls), and the arrows move a current row that is drawn.
     void TheSearchListIsCheckedByKeyboard() {

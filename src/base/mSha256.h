@@ -5,11 +5,14 @@
 // instructions where they exist; the library is small enough for the address space a load is
 // allowed.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 class cSha256 {
 public:
@@ -21,8 +24,13 @@ public:
     void Add(const void* data, std::size_t n) {
         Add(std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(data), n));
     }
+    using tDigest = std::array<std::uint8_t, 32>;
+    // The digest; the object is spent afterwards.
+    tDigest Digest();
     // The digest in hex; the object is spent afterwards.
     std::string Hex();
+    // The digest that 64 hex digits (either case) spell; nothing for any other text.
+    static std::optional<tDigest> FromHex(std::string_view hex);
 
     static std::string Of(std::span<const std::uint8_t> bytes);
 

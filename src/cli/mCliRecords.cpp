@@ -195,10 +195,11 @@ std::optional<std::string> PathOf(const mJson::cValue& record, const std::string
 
 bool InShard(const std::string& path, std::uint64_t k, std::uint64_t n) {
     if (n <= 1) return true;
-    const std::string hex =
-        cSha256::Of(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(path.data()), path.size()));
+    cSha256 sha;
+    sha.Add(path.data(), path.size());
+    const cSha256::tDigest digest = sha.Digest();
     std::uint64_t v = 0;
-    std::from_chars(hex.data(), hex.data() + 16, v, 16);
+    for (std::size_t i = 0; i < 8; ++i) v = v << 8 | digest[i];
     return v % n == k;
 }
 

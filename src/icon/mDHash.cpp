@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdlib>
 #include <numeric>
 #include <vector>
@@ -118,18 +119,8 @@ std::string Hex(std::uint64_t hash) {
 bool ParseHex(std::string_view text, std::uint64_t& hash) {
     if (text.size() != 16) return false;
     std::uint64_t v = 0;
-    for (const char c : text) {
-        int d = 0;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else
-            return false;
-        v = (v << 4) | static_cast<std::uint64_t>(d);
-    }
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v, 16);
+    if (ec != std::errc() || end != text.data() + text.size()) return false;
     hash = v;
     return true;
 }

@@ -14,13 +14,6 @@ namespace mSimilar {
 
 namespace {
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 cError ManifestError(const std::string& path, std::string what) {
     return cError(cError::kInvalidCall, cError::SourceOf("mSimilar"), path + ": " + std::move(what));
 }
@@ -31,19 +24,13 @@ std::optional<tDigest> GroupDigest(const std::vector<std::string>& imageSha256) 
     if (imageSha256.empty()) return std::nullopt;
     cSha256 sha;
     for (const std::string& hex : imageSha256) {
-        if (hex.size() != 64) return std::nullopt;
-        std::array<std::uint8_t, 32> raw{};
-        for (std::size_t i = 0; i < 32; ++i) {
-            const int hi = HexDigit(hex[2 * i]), lo = HexDigit(hex[2 * i + 1]);
-            if (hi < 0 || lo < 0) return std::nullopt;
-            raw[i] = static_cast<std::uint8_t>(hi << 4 | lo);
-        }
-        sha.Add(raw.data(), raw.size());
+        const auto raw = cSha256::FromHex(hex);
+        if (!raw) return std::nullopt;
+        sha.Add(raw->data(), raw->size());
     }
-    const std::string all = sha.Hex();
+    const cSha256::tDigest all = sha.Digest();
     tDigest digest{};
-    for (std::size_t i = 0; i < digest.size(); ++i)
-        digest[i] = static_cast<std::uint8_t>(HexDigit(all[2 * i]) << 4 | HexDigit(all[2 * i + 1]));
+    std::copy_n(all.begin(), digest.size(), digest.begin());
     return digest;
 }
 

@@ -190,7 +190,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     o.lock = true;
     cBatch::cHooks hooks;
     hooks.Error = [&](const std::string& source, const cError& e) { PrintError(err, source, e); };
-    if (!batch.Begin(o, hooks)) return 2;
+    if (!batch.Begin(o, hooks, sources.files)) return 2;
 
     // An earlier manifest to resume from: continued in place when it is the manifest itself.
     cEarlierManifest earlier;

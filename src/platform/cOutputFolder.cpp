@@ -86,8 +86,8 @@ void cOutputFolder::Probe() {
 }
 
 void cOutputFolder::AddSource(const std::string& path) {
-    struct stat st {};
-    if (!path.empty() && ::stat(path.c_str(), &st) == 0) sources_.insert(KeyOf(mFileAt::IdentityOf(st)));
+    mFileAt::cIdentity identity;
+    if (mFileAt::Follow(path, identity)) AddSource(identity);
 }
 
 bool cOutputFolder::Lock() {

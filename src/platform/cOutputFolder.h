@@ -73,6 +73,8 @@ public:
     const cFolder& Folder() const noexcept { return folder_; }
     // A source of the run: a file with its device and inode at an output name is never replaced.
     void AddSource(const std::string& path);
+    // The same for a file already looked at.
+    void AddSource(const mFileAt::cIdentity& identity) { sources_.insert(KeyOf(identity)); }
     // The outputs written next are a new listing of `source`.
     void SetSource(const std::string& source);
 

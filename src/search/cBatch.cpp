@@ -314,6 +314,7 @@ std::unique_ptr<cBatch::cLoaded> cBatch::LoadOne(const std::string& path, const 
 }
 
 bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& options, const cHooks& hooks) {
+    if (options.write && !begun_ && !Begin(options, hooks, sources)) return false;
     std::size_t i = 0;
     return Run(
         [&](std::string& path) {
@@ -324,7 +325,7 @@ bool cBatch::Run(const std::vector<std::string>& sources, const cOptions& option
         options, hooks);
 }
 
-bool cBatch::Begin(const cOptions& options, const cHooks& hooks) {
+bool cBatch::Begin(const cOptions& options, const cHooks& hooks, const std::vector<std::string>& known) {
     refused_ = false;
     begun_ = true;
     // The folder is checked before anything is read: missing, no folder, not writable, or another
@@ -349,6 +350,7 @@ bool cBatch::Begin(const cOptions& options, const cHooks& hooks) {
         return false;
     }
     run_.ContentNames(options.contentNames);
+    for (const auto& path : known) run_.Folder().AddSource(path);
     return true;
 }
 
@@ -477,12 +479,16 @@ bool cBatch::Run(const tNext& nextSource, const cOptions& options, const cHooks&
                 ++front;
                 if (loaded->held <= kLightBytes) --lightWaiting;
                 // The sources loaded so far are the run's: no output replaces them.
+                // (Their identities were taken when they were loaded.)
                 if (options.write) {
-                    if (!loaded->registered) run_.AddSource(loaded->record.path);
+                    const auto add = [this](cLoaded& l) {
+                        const cStat& st = l.record.stat;
+                        if (!l.registered && st.known) run_.AddSource({st.device, st.inode, 0, 0});
+                        l.registered = true;
+                    };
+                    add(*loaded);
                     for (auto& a : ahead) {
-                        if (!a || a->registered) continue;
-                        run_.AddSource(a->record.path);
-                        a->registered = true;
+                        if (a) add(*a);
                     }
                 }
             }

@@ -16,7 +16,8 @@
 // Sources are taken from a function as the run goes (a list is read while the run works, never
 // held whole), so memory does not grow with the list. A source's file is looked at (size, time of
 // its last write, identity) before it is read, and a file that is one of the run's sources is
-// never replaced by an output, from the moment the run has taken it from its list.
+// never replaced by an output, from the moment the run has taken it from its list (sources known
+// in advance, from the start).
 //
 // A source's record goes to Done only once every file it names is in place: records whose files
 // wait for the run's flush are held (at most kMaxHeld) and handed out, in order, as soon as the
@@ -139,8 +140,10 @@ public:
     // run answers false and Refused() is set.
     bool Run(const tNext& next, const cOptions& options, const cHooks& hooks);
     // The folder's checks alone (Run makes them when they were not made): false, reported, when
-    // the run is refused.
-    bool Begin(const cOptions& options, const cHooks& hooks);
+    // the run is refused. `known` are sources known before the run (those named on a command
+    // line): no output replaces them, whenever they come.
+    bool Begin(const cOptions& options, const cHooks& hooks, const std::vector<std::string>& known = {});
+    // Over sources known in advance: each is protected from the start.
     bool Run(const std::vector<std::string>& sources, const cOptions& options, const cHooks& hooks);
 
     bool Refused() const noexcept { return refused_; }

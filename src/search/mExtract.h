@@ -109,8 +109,9 @@ public:
     // A run into `folder` over `sources` (a file that is one of them is never replaced). False,
     // with LastError() (mSysText), when the folder cannot be opened.
     bool Open(const std::string& folder, const std::vector<std::string>& sources = {});
-    // One more source of the run (sources read as the run goes are added as they are read).
-    void AddSource(const std::string& path) { folder_.AddSource(path); }
+    // One more source of the run, as it was looked at (sources read as the run goes are added as
+    // they are read).
+    void AddSource(const mFileAt::cIdentity& identity) { folder_.AddSource(identity); }
     // Names outputs by their digest from now on (see above).
     void ContentNames(bool on) noexcept { contentNames_ = on; }
     bool ContentNames() const noexcept { return contentNames_; }

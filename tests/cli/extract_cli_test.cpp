@@ -250,3 +250,23 @@ TEST(ListCli, CursorsAreToldByTheirBytes) {
     EXPECT_EQ(Cli("info " + Quote(dir.File("busy.cur")), &o, &e), 0) << e;
     EXPECT_NE(o.find("animated cursor: 2 frames"), std::string::npos) << o;
 }
+
+// A source named on the command line is never replaced by an output that takes its name, however
+// far behind it is listed and whichever job loads it.
+TEST(ExtractCli, ANamedSourceIsNeverReplaced) {
+    cTempDir dir;
+    fs::copy_file(Fixture("icons/six.ico"), dir.File("a.ico"));
+    fs::copy_file(Fixture("icons/multi.ico"), dir.File("a1.ico"));
+    const auto before = ReadBytes(dir.File("a1.ico"));
+    for (const char* jobs : {"1", "8"}) {
+        SCOPED_TRACE(jobs);
+        std::string e;
+        EXPECT_EQ(Cli(std::string("extract --jobs ") + jobs + " -o " + Quote(dir.Path().string()) + " " +
+                          Quote(dir.File("a.ico")) + " " + Quote(dir.File("a1.ico")),
+                      nullptr, &e),
+                  0)
+            << e;
+        EXPECT_EQ(ReadBytes(dir.File("a1.ico")), before);
+        EXPECT_NE(e.find("is one of the files this run extracts from"), std::string::npos) << e;
+    }
+}

@@ -19,6 +19,8 @@
 #include "app/ui/FAbout.h"
 #include "app/ui/FMain.h"
 #include "app/ui/FProps.h"
+#include "app/ui/cListView.h"
+#include "grid/ui/cIconGrid.h"
 #include "app/ui/mTranslations.h"
 #include "base/cError.h"
 #include "search/mRecurse.h"
@@ -85,6 +87,8 @@ QStringList DialogClashes(const QString& where, QWidget* dialog) {
 // Every clash of the main and search windows' menus and of the dialogs, in the language installed.
 QStringList AllClashes(FMain& main) {
     QStringList clashes = MenuClashes("main window", main.menuBar()->actions());
+    clashes << MenuClashes("the list's menu", main.IconList()->ListWidget()->actions());
+    clashes << MenuClashes("the images' menu", main.ImageGrid()->actions());
     FRecurse search;
     search.show();
     clashes << MenuClashes("search window", search.menuBar()->actions());

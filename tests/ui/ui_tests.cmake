@@ -78,3 +78,10 @@ add_test(NAME screenshots COMMAND pictrix-screenshots ${CMAKE_BINARY_DIR}/artifa
 set_tests_properties(screenshots PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${_ui_home}/screenshots-config;XDG_STATE_HOME=${_ui_home}/screenshots-state;HOME=${_ui_home}"
   TIMEOUT 120)
+
+# The icon a user chooses by mouse and keyboard in each view, and what every command then acts on:
+# focus, the clipboard and drags need a display server, so under a virtual X server.
+add_test(NAME test_ui_user COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:test_ui> -class tChosenIconTest)
+set_tests_properties(test_ui_user PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/user-config;XDG_STATE_HOME=${_ui_home}/user-state;HOME=${_ui_home};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan-xcb.supp"
+  TIMEOUT 300)

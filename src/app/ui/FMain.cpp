@@ -252,6 +252,17 @@ void FMain::CreateGridCommands() {
     separator->setSeparator(true);
     s_->IconGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
     s_->IconGrid1->addActions({s_->mnuFile[1], copy, s_->mnuExportPng, separator, s_->mnuView[8]});
+    // A right click on the list chooses the icon under the pointer and offers the same commands
+    // on it (the menu's Copy is hidden, so the list has one of its own; its key is the list's
+    // Ctrl+C).
+    auto* listCopy = new QAction(tr("&Copy"), s_->lvwIcons);
+    listCopy->setShortcut(QKeySequence::Copy);
+    listCopy->setShortcutContext(Qt::WidgetShortcut);
+    connect(listCopy, &QAction::triggered, this, &FMain::mnuCopy_Click);
+    auto* listSeparator = new QAction(s_->lvwIcons);
+    listSeparator->setSeparator(true);
+    s_->lvwIcons->SetContextActions(
+        {s_->mnuFile[1], listCopy, s_->mnuExportPng, listSeparator, s_->mnuView[8]});
 }
 
 const std::vector<QString>& FMain::ButtonKeys() const { return s_->toolbar.Keys(); }

@@ -226,6 +226,8 @@ cListView::cListView(QWidget* parent)
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(list_), static_cast<QAbstractItemView*>(report_)}) {
         view->setModel(model_);
         view->setSelectionMode(QAbstractItemView::SingleSelection);
+        // A click, a key or a setter chooses the whole row in every view.
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         stack_->addWidget(view);
     }
@@ -413,8 +415,17 @@ void cListView::RefreshPictures() {
 }
 
 int cListView::SelectedIndex() const {
-    const QModelIndexList rows = list_->selectionModel()->selectedRows();
-    return rows.isEmpty() ? 0 : rows.front().row() + 1;
+    // Any selected cell chooses its row: the icon views show (and select) only the first column,
+    // the details view every column, and one item is chosen whatever the view that chose it.
+    const QModelIndexList cells = list_->selectionModel()->selectedIndexes();
+    return cells.isEmpty() ? 0 : cells.front().row() + 1;
+}
+
+void cListView::SetContextActions(const QList<QAction*>& actions) {
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(list_), static_cast<QAbstractItemView*>(report_)}) {
+        view->setContextMenuPolicy(Qt::ActionsContextMenu);
+        view->addActions(actions);
+    }
 }
 
 void cListView::SetSelected(int index) {

@@ -21,6 +21,7 @@
 #include <string>
 #include <unordered_set>
 
+class QAction;
 class QListView;
 class QStackedLayout;
 class QStandardItemModel;
@@ -67,9 +68,12 @@ public:
     // The picture an item shows in the current view (null when none).
     QPixmap Picture(int index) const;
 
-    // Selection: one item at most; 0 for none.
+    // Selection: one item at most, the same in every view; 0 for none.
     int SelectedIndex() const;
     void SetSelected(int index);
+
+    // The commands a right click on the list offers (the press chooses the item under it).
+    void SetContextActions(const QList<QAction*>& actions);
 
     // The text of an item as the current view last painted it: in the icon and list views
     // elided to fit its cell (empty before it was painted); in the details view the text.

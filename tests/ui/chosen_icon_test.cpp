@@ -1,0 +1,329 @@
+// The icon a user chooses in the main window, by mouse and by keyboard, in each of the four views,
+// and what every command then acts on: the saved file, the clipboard, a drag and the dropped file
+// are pictrix-cli extract's file of that icon; Properties, Export as PNG and Find Similar name it.
+// Clicks land on the item's rectangle in the view's viewport. Focus, the clipboard and drags need
+// a display server: CTest runs this class under a virtual X server (test_ui_user).
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+#include <QtTest>
+
+#include "app/ui/FMain.h"
+#include "app/ui/cListView.h"
+#include "cMainWindowTest.h"
+#include "doubles/cScriptedPrompts.h"
+#include "mUiTest.h"
+
+namespace {
+
+using eKind = cScriptedPrompts::eKind;
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Takes whatever file is dropped on it.
+class cDropTarget : public QWidget {
+public:
+    QList<QUrl> urls;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* e) override { e->acceptProposedAction(); }
+    void dragMoveEvent(QDragMoveEvent* e) override { e->acceptProposedAction(); }
+    void dropEvent(QDropEvent* e) override {
+        urls = e->mimeData()->urls();
+        e->acceptProposedAction();
+    }
+};
+
+const char* const kViews[] = {"Large Icons", "Small Icons", "List", "Details"};
+
+// How the user chooses: each starts from the window as a file opens in it (the first icon chosen).
+enum class eInput { Click, CtrlClick, ShiftClick, Arrow, CtrlA, SwitchView, CtrlClickChosen, RightClick };
+const struct {
+    eInput input;
+    const char* name;
+    int chosen; // the icon then chosen; 0 for none
+} kInputs[] = {
+    {eInput::Click, "click", 3},
+    {eInput::CtrlClick, "Ctrl+click", 3},
+    {eInput::ShiftClick, "Shift+click", 3},
+    // A click, then the arrow that goes to the next item in that view's order.
+    {eInput::Arrow, "click, arrow", 4},
+    // One icon at most is chosen: Ctrl+A is the About box's, and the choice stays.
+    {eInput::CtrlA, "click, Ctrl+A", 3},
+    {eInput::SwitchView, "click, next view", 3},
+    // Ctrl and a click on the chosen item take the choice back.
+    {eInput::CtrlClickChosen, "Ctrl+click on the chosen", 0},
+    {eInput::RightClick, "right click", 5},
+};
+
+enum class eCommand { Save, Copy, Properties, Export, FindSimilar, Drag, ContextSave };
+const struct {
+    eCommand command;
+    const char* name;
+} kCommands[] = {
+    {eCommand::Save, "Save"},
+    {eCommand::Copy, "Copy"},
+    {eCommand::Properties, "Properties"},
+    {eCommand::Export, "Export as PNG"},
+    {eCommand::FindSimilar, "Find Similar"},
+    {eCommand::Drag, "drag"},
+    {eCommand::ContextSave, "context menu Save"},
+};
+
+} // namespace
+
+class tChosenIconTest : public cMainWindowTest {
+    Q_OBJECT
+
+    QString extracted_;
+    QString found_; // what the last Find Similar looked for
+
+    QString Module() const { return mUiTest::Fixture("modules/sample.dll"); }
+    // pictrix-cli extract names a module's icon i "sample" + i + its identifier.
+    QString Extracted(int i) {
+        return extracted_ + "/sample" + QString::number(i) + Window().IconList()->Text(i) + ".ico";
+    }
+
+    QAbstractItemView* View() { return static_cast<QAbstractItemView*>(Window().IconList()->ActiveView()); }
+    QPoint At(int item) {
+        QAbstractItemView* view = View();
+        const QModelIndex index = view->model()->index(item - 1, 0);
+        view->scrollTo(index);
+        return view->visualRect(index).center();
+    }
+    void Click(int item, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::mouseClick(View()->viewport(), Qt::LeftButton, modifiers, At(item));
+    }
+    // A right click as the display server gives it (the window makes the context menu of it);
+    // answers the commands of the menu that came up (closed again), none when none came up.
+    QList<QAction*> RightClick(int item) {
+        QList<QAction*> offered;
+        QTimer::singleShot(100, [&offered] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                offered = menu->actions();
+                menu->close();
+            }
+        });
+        QTest::mouseClick(Window().windowHandle(), Qt::RightButton, {}, View()->viewport()->mapTo(&Window(), At(item)));
+        QTest::qWait(200);
+        return offered;
+    }
+    void SetView(int view) { Window().ViewItem(3 + view)->trigger(); }
+
+    // Runs `act` while a modal dialog or a menu may come up, and closes what came up.
+    template <class tAct>
+    QString Dismissing(tAct act) {
+        QString shown;
+        QTimer closer;
+        closer.setInterval(20);
+        connect(&closer, &QTimer::timeout, this, [&shown] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                shown = modal->windowTitle();
+                modal->close();
+            }
+        });
+        closer.start();
+        act();
+        QTest::qWait(50);
+        return shown;
+    }
+
+    void SetUp() override {
+        FMain::SetSimilarSearch(
+            [this](QWidget*, std::uint64_t, const std::string& what) { found_ = QString::fromStdString(what); });
+        if (!extracted_.isEmpty()) return;
+        extracted_ = temp_.filePath("extracted");
+        QDir().mkpath(extracted_);
+        QProcess cli;
+        cli.start(QStringLiteral(PICTRIX_BINARY_DIR "/pictrix-cli"), {"extract", "-o", extracted_, Module()});
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), 0);
+    }
+    void TearDown() override {
+        FMain::SetSimilarSearch({});
+        cMainWindowTest::TearDown();
+    }
+
+private slots:
+    void ChosenByTheUser_data() {
+        QTest::addColumn<int>("view");
+        QTest::addColumn<int>("input");
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<int>("command");
+        for (int view = 0; view < 4; ++view) {
+            for (const auto& in : kInputs) {
+                for (const auto& c : kCommands) {
+                    // A drag presses on an item, which chooses it: nothing to drag when none is.
+                    if (in.chosen == 0 && (c.command == eCommand::Drag || c.command == eCommand::ContextSave)) continue;
+                    QTest::addRow("%s, %s, %s", kViews[view], in.name, c.name)
+                        << view << static_cast<int>(in.input) << in.chosen << static_cast<int>(c.command);
+                }
+            }
+        }
+    }
+
+    void ChosenByTheUser() {
+        if (QGuiApplication::platformName() == "offscreen")
+            QSKIP("focus and drags need a display server (test_ui_user)");
+        QFETCH(int, view);
+        QFETCH(int, input);
+        QFETCH(int, chosen);
+        QFETCH(int, command);
+        Window().setGeometry(50, 50, 520, 400);
+        Window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Window()));
+        Window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&Window()));
+        Open(Module());
+        QCOMPARE(Window().IconList()->Count(), 12);
+        SetView(view);
+        View()->setFocus();
+        found_.clear();
+
+        QString contextMenu;
+        switch (static_cast<eInput>(input)) {
+        case eInput::Click: Click(3); break;
+        case eInput::CtrlClick: Click(3, Qt::ControlModifier); break;
+        case eInput::ShiftClick: Click(3, Qt::ShiftModifier); break;
+        case eInput::Arrow:
+            Click(3);
+            // Large and small icons fill rows, the list and the details columns.
+            QTest::keyClick(View(), view <= 1 ? Qt::Key_Right : Qt::Key_Down);
+            break;
+        case eInput::CtrlA:
+            Click(3);
+            QCOMPARE(Dismissing([this] { QTest::keyClick(View(), Qt::Key_A, Qt::ControlModifier); }),
+                     QString("About Pictrix"));
+            break;
+        case eInput::SwitchView:
+            Click(3);
+            SetView((view + 1) % 4);
+            break;
+        case eInput::CtrlClickChosen: Click(1, Qt::ControlModifier); break;
+        case eInput::RightClick: break; // below, with the command
+        }
+
+        const QString saved = temp_.filePath("saved.ico");
+        QFile::remove(saved);
+        const QString expected = chosen > 0 ? Extracted(chosen) : QString();
+        const QString id = chosen > 0 ? Window().IconList()->Text(chosen) : QString();
+        // Nothing chosen: every command says so and does nothing.
+        const auto refused = [this](const QString& text) {
+            QCOMPARE(prompts_->LastAsked().kind, eKind::Message);
+            QCOMPARE(prompts_->LastAsked().text, text);
+        };
+
+        // A right click chooses the item under the pointer and offers the commands there.
+        if (static_cast<eInput>(input) == eInput::RightClick) QVERIFY(!RightClick(chosen).isEmpty());
+
+        switch (static_cast<eCommand>(command)) {
+        case eCommand::Save:
+            if (chosen == 0) {
+                prompts_->AnswerMessage(cPrompts::eAnswer::OK);
+                Window().FileItem(1)->trigger();
+                refused("Please choose an icon to save.");
+                QVERIFY(!QFile::exists(saved));
+                break;
+            }
+            prompts_->AnswerSave(saved);
+            Window().FileItem(1)->trigger();
+            QCOMPARE(ReadAll(saved), ReadAll(expected));
+            break;
+        case eCommand::Copy:
+            QApplication::clipboard()->setText("before the copy");
+            QTest::keyClick(View(), Qt::Key_C, Qt::ControlModifier);
+            if (chosen == 0) {
+                QCOMPARE(QApplication::clipboard()->text(), QString("before the copy"));
+                break;
+            }
+            QTRY_VERIFY(QApplication::clipboard()->mimeData()->hasFormat("image/vnd.microsoft.icon"));
+            QCOMPARE(QApplication::clipboard()->mimeData()->data("image/vnd.microsoft.icon"), ReadAll(expected));
+            break;
+        case eCommand::Properties:
+            if (chosen == 0) {
+                prompts_->AnswerMessage(cPrompts::eAnswer::OK);
+                Window().ViewItem(8)->trigger();
+                refused("Please select an icon to view properties for.");
+                break;
+            }
+            QVERIFY(PropertiesText().startsWith("Icon: " + id + "\r\n"));
+            break;
+        case eCommand::Export:
+            if (chosen == 0) {
+                prompts_->AnswerMessage(cPrompts::eAnswer::OK);
+                Window().ExportPngItem()->trigger();
+                QCOMPARE(prompts_->LastAsked().kind, eKind::Message);
+                break;
+            }
+            prompts_->CancelFile(eKind::SaveFile);
+            Window().ExportPngItem()->trigger();
+            QCOMPARE(prompts_->LastAsked().kind, eKind::SaveFile);
+            QVERIFY2(prompts_->LastAsked().file.fileName.startsWith("sample-" + id + "-"),
+                     qPrintable(prompts_->LastAsked().file.fileName));
+            break;
+        case eCommand::FindSimilar:
+            if (chosen == 0) {
+                prompts_->AnswerMessage(cPrompts::eAnswer::OK);
+                Window().FindSimilarItem()->trigger();
+                QCOMPARE(prompts_->LastAsked().kind, eKind::Message);
+                QVERIFY(found_.isEmpty());
+                break;
+            }
+            Window().FindSimilarItem()->trigger();
+            QCOMPARE(found_, "sample.dll " + id);
+            break;
+        case eCommand::Drag: {
+            cDropTarget target;
+            target.setAcceptDrops(true);
+            target.setGeometry(640, 100, 200, 200);
+            target.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&target));
+            const QPoint from = At(chosen);
+            // A press right after a click would be a double click.
+            QTest::qWait(QApplication::doubleClickInterval() + 50);
+            // The drag runs a loop of its own: in it, the pointer goes over the target and lets go.
+            QTimer drop;
+            connect(&drop, &QTimer::timeout, &target, [&target] {
+                QTest::mouseMove(target.windowHandle(), QPoint(100, 100));
+                QTest::mouseRelease(target.windowHandle(), Qt::LeftButton, {}, QPoint(100, 100));
+            });
+            drop.start(200);
+            QTest::mousePress(View()->viewport(), Qt::LeftButton, {}, from);
+            QTest::mouseMove(View()->viewport(), from + QPoint(20, 0));
+            QTRY_COMPARE(target.urls.size(), 1);
+            QCOMPARE(ReadAll(target.urls.front().toLocalFile()), ReadAll(expected));
+            break;
+        }
+        case eCommand::ContextSave: {
+            // The list's own menu at the chosen item: its Save.
+            QAction* save = nullptr;
+            for (QAction* a : RightClick(chosen))
+                if (a->text() == "&Save") save = a;
+            QVERIFY(save);
+            prompts_->AnswerSave(saved);
+            save->trigger();
+            QCOMPARE(ReadAll(saved), ReadAll(expected));
+            break;
+        }
+        }
+        // The window says which icon it acts on, and the grid holds its images.
+        if (chosen > 0) QCOMPARE(Window().IconList()->SelectedIndex(), chosen);
+    }
+};
+
+PICTRIX_UI_TEST(tChosenIconTest)
+#include "chosen_icon_test.moc"

@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
+#include <QDrag>
+#include <QWindow>
 
 #include "app/ui/FMain.h"
 #include "app/ui/cListView.h"
@@ -75,6 +77,57 @@ private slots:
         QCOMPARE(dropped.readAll(), bytes);
         QCOMPARE(target.icon, bytes);
         QCOMPARE(QImage::fromData(target.png, "PNG").size(), QSize(32, 32));
+    }
+
+    // An icon dragged a little and let go over the window's own list does nothing: the module
+    // stays open and the drag's file is neither opened nor remembered. A file dragged in from
+    // another window still opens.
+    void ADragEndingOnItsOwnWindowDoesNothing() {
+        if (QGuiApplication::platformName() == "offscreen") QSKIP("drags need a display server (test_ui_drag)");
+        Open(mUiTest::Fixture("modules/sample.dll"));
+        Window().setGeometry(50, 50, 500, 400);
+        Window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Window()));
+        const std::int32_t remembered = Window().RecentFiles().FileCount();
+        const std::string head = Window().RecentFiles().file(1);
+        auto* view = static_cast<QAbstractItemView*>(Window().IconList()->ActiveView());
+        const QPoint from = view->visualRect(view->model()->index(2, 0)).center();
+        const QPoint over = view->viewport()->mapTo(&Window(), from + QPoint(40, 60));
+        QWindow* own = Window().windowHandle();
+        bool released = false;
+        QTimer::singleShot(200, [own, over, &released] {
+            QTest::mouseMove(own, over);
+            QTest::mouseRelease(own, Qt::LeftButton, {}, over);
+            released = true;
+        });
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(view->viewport(), from + QPoint(12, 12));
+        QTRY_VERIFY(released);
+        QTest::qWait(100);
+        QCOMPARE(Window().IconList()->Count(), 12);
+        QCOMPARE(Window().RecentFiles().FileCount(), remembered);
+        QCOMPARE(Window().RecentFiles().file(1), head);
+        QCOMPARE(Window().IconList()->SelectedIndex(), 3);
+
+        // From another window: the dropped module opens and heads the recent files.
+        QWidget other;
+        other.setGeometry(600, 100, 200, 200);
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        const QString dropped = mUiTest::Fixture("modules/good32.dll");
+        auto* drag = new QDrag(&other);
+        auto* mime = new QMimeData;
+        mime->setUrls({QUrl::fromLocalFile(dropped)});
+        drag->setMimeData(mime);
+        const QPoint target = Window().IconList()->mapTo(&Window(), Window().IconList()->rect().center());
+        QTimer::singleShot(200, [own, target] {
+            QTest::mouseMove(own, target);
+            QTest::mouseRelease(own, Qt::LeftButton, {}, target);
+        });
+        QTest::mousePress(other.windowHandle(), Qt::LeftButton, {}, QPoint(100, 100));
+        QCOMPARE(drag->exec(Qt::CopyAction), Qt::CopyAction);
+        QTRY_COMPARE(QString::fromStdString(Window().RecentFiles().file(1)), dropped);
+        QVERIFY(Window().IconList()->Count() != 12);
     }
 };
 

@@ -437,17 +437,25 @@ std::string DroppedFile(const QMimeData* data) {
     return {};
 }
 
+// An icon dragged out of this window and let go over it again: the drag's file is a copy in the
+// cache folder, not something to open (nor to remember among the recent files).
+bool FromWindow(const QDropEvent* event, const QWidget* window) {
+    const auto* source = qobject_cast<const QWidget*>(event->source());
+    return source && source->window() == window;
+}
+
 } // namespace
 
 void FMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (!DroppedFile(event->mimeData()).empty()) event->acceptProposedAction();
+    if (!FromWindow(event, this) && !DroppedFile(event->mimeData()).empty()) event->acceptProposedAction();
 }
 
 void FMain::dragMoveEvent(QDragMoveEvent* event) {
-    if (!DroppedFile(event->mimeData()).empty()) event->acceptProposedAction();
+    if (!FromWindow(event, this) && !DroppedFile(event->mimeData()).empty()) event->acceptProposedAction();
 }
 
 void FMain::dropEvent(QDropEvent* event) {
+    if (FromWindow(event, this)) return;
     const std::string file = DroppedFile(event->mimeData());
     if (file.empty()) return;
     event->acceptProposedAction();

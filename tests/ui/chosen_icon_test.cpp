@@ -15,6 +15,8 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
+#include <QListView>
+#include <QStyleOptionViewItem>
 #include <QTimer>
 #include <QTreeView>
 #include <QtTest>
@@ -24,6 +26,9 @@
 #include "cMainWindowTest.h"
 #include "doubles/cScriptedPrompts.h"
 #include "mUiTest.h"
+#include "search/cSearchList.h"
+#include "search/ui/FRecurse.h"
+#include "search/ui/cSearchListModel.h"
 
 namespace {
 
@@ -322,6 +327,99 @@ private slots:
         }
         // The window says which icon it acts on, and the grid holds its images.
         if (chosen > 0) QCOMPARE(Window().IconList()->SelectedIndex(), chosen);
+    }
+
+    // The search window's entries chosen by the user: a click on an entry's box, Space on the
+    // current entry, Ctrl+A for all; Extract then saves the icons of those entries alone (of all
+    // of them when none is checked), the files pictrix-cli extract writes for them.
+    void SearchEntriesChosenByTheUser_data() {
+        QTest::addColumn<QString>("keys"); // b<n>: a click on entry n's box; t<n>: on its text; " ": Space; a: Ctrl+A
+        QTest::addColumn<QString>("checked"); // "1" for each entry then checked
+        QTest::newRow("box of entry 2") << "b2"
+                                        << "010";
+        QTest::newRow("boxes of entries 1 and 3") << "b1 b3"
+                                                  << "101";
+        QTest::newRow("box clicked twice") << "b2 b2"
+                                           << "000";
+        QTest::newRow("text of entry 3, Space") << "t3 _"
+                                                << "001";
+        QTest::newRow("text, Down, Space") << "t1 v _"
+                                           << "010";
+        QTest::newRow("text alone") << "t2"
+                                    << "000";
+        QTest::newRow("Ctrl+A") << "t1 a"
+                                << "111";
+        QTest::newRow("Ctrl+A, Space") << "t2 a _"
+                                       << "101";
+    }
+
+    void SearchEntriesChosenByTheUser() {
+        if (QGuiApplication::platformName() == "offscreen") QSKIP("focus needs a display server (test_ui_user)");
+        QFETCH(QString, keys);
+        QFETCH(QString, checked);
+        const QStringList sources = {mUiTest::Fixture("icons/six.ico"), Module(),
+                                     mUiTest::Fixture("modules/seven64.dll")};
+        FRecurse& w = Track(new FRecurse());
+        w.ListModel()->Reload([&](cSearchList& list) {
+            for (const QString& e : sources) list.Append(e.toStdString());
+        });
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QListView* list = w.ListView();
+        list->setFocus();
+        for (const QString& key : keys.split(' ')) {
+            const QModelIndex entry = list->model()->index(key.mid(1).toInt() - 1, 0);
+            if (key[0] == 't') {
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(entry).center());
+            } else if (key[0] == 'b') {
+                // The box is drawn where the style puts an item's check indicator.
+                QStyleOptionViewItem option;
+                option.initFrom(list);
+                option.rect = list->visualRect(entry);
+                option.features |= QStyleOptionViewItem::HasCheckIndicator;
+                const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
+                // Two clicks on a box are two clicks, not a double click.
+                QTest::qWait(QApplication::doubleClickInterval() + 50);
+            } else if (key == "_") {
+                QTest::keyClick(list, Qt::Key_Space);
+            } else if (key == "v") {
+                QTest::keyClick(list, Qt::Key_Down);
+            } else if (key == "a") {
+                QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+            }
+        }
+        QString marks;
+        for (int i = 0; i < w.List().ListCount(); ++i) marks += w.List().Checked(i) ? '1' : '0';
+        QCOMPARE(marks, checked);
+
+        const QString out = temp_.filePath("out");
+        QDir(out).removeRecursively();
+        QDir().mkpath(out);
+        prompts_->AnswerFolder(out);
+        w.mnuEdit_Click(3);
+        // pictrix-cli extract of the same entries writes the same files.
+        const QString cliOut = temp_.filePath("cli");
+        QDir(cliOut).removeRecursively();
+        QDir().mkpath(cliOut);
+        QStringList arguments = {"extract", "-o", cliOut};
+        for (int i = 0; i < sources.size(); ++i)
+            if (!checked.contains('1') || checked[i] == '1') arguments << sources[i];
+        QProcess cli;
+        cli.start(QStringLiteral(PICTRIX_BINARY_DIR "/pictrix-cli"), arguments);
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), 0);
+        const QStringList written = QDir(out).entryList(QDir::Files, QDir::Name);
+        const QStringList expected = QDir(cliOut).entryList(QDir::Files, QDir::Name);
+        QStringList differing;
+        for (const QString& name : written + expected)
+            if (written.contains(name) != expected.contains(name)) differing << name;
+        QVERIFY2(differing.isEmpty(), qPrintable(differing.join(", ")));
+        QVERIFY(!written.isEmpty());
+        for (const QString& name : written) QCOMPARE(ReadAll(out + "/" + name), ReadAll(cliOut + "/" + name));
+        w.DataChanged(false);
     }
 };
 

@@ -13,7 +13,27 @@
 set -euo pipefail
 action=$1 apps=$2 id=$3 record=$4
 list="$apps/mimeapps.list"
+# A list that is a symbolic link (to a dotfiles folder, say) is written where it points: the link
+# stays, and the file is replaced in its own folder.
+target=$list
+[[ -L $list ]] && target=$(readlink -f -- "$list")
 header="# Defaults kept by Pictrix's installation: the programs that opened these types before it."
+
+# Puts TMP in place of the list when it differs from it (a file left as it was keeps its time and
+# its bytes). A list whose last line had no line break keeps it so where that line is still last.
+replace_list() { # TMP
+  local tmp=$1 last
+  if [[ -s $target && -n $(tail -c 1 -- "$target") ]]; then
+    last=$(tail -n 1 -- "$target")
+    if [[ $(tail -n 1 -- "$tmp") == "$last" && -z $(tail -c 1 -- "$tmp") ]]; then truncate -s -1 -- "$tmp"; fi
+  fi
+  if [[ -f $target ]] && cmp -s -- "$tmp" "$target"; then
+    rm -f -- "$tmp"
+    return 0
+  fi
+  [[ -f $target ]] && chmod --reference="$target" -- "$tmp"
+  mv -f -- "$tmp" "$target"
+}
 
 # The record holds the lines added, one a line, "# made" when the list file was made here and
 # "# group" when the [Default Applications] group was added at its end.
@@ -21,7 +41,7 @@ remove() {
   [[ -f $record ]] || return 0
   if [[ -f $list ]]; then
     local tmp
-    tmp=$(mktemp "$list.XXXXXX")
+    tmp=$(mktemp "$target.XXXXXX")
     # Each recorded line once, and only in [Default Applications]: a line the same in another
     # group, or a second one the user wrote since, is theirs.
     awk -v record="$record" '
@@ -35,9 +55,9 @@ remove() {
     fi
     # A list made here that holds nothing but our header and the empty group goes with us.
     if grep -qx '# made' -- "$record" && ! grep -v -x -F -e "$header" -e '[Default Applications]' -- "$tmp" | grep -q '[^[:space:]]'; then
-      rm -f -- "$tmp" "$list"
+      rm -f -- "$tmp" "$target"
     else
-      cat -- "$tmp" > "$list" && rm -f -- "$tmp"
+      replace_list "$tmp"
     fi
   fi
   rm -f -- "$record"
@@ -122,19 +142,18 @@ mkdir -p -- "$(dirname -- "$record")"
   if [[ ! -f $list ]]; then echo "# made"; elif ! grep -qx '\[Default Applications\]' -- "$list"; then echo "# group"; fi
   printf '%s\n' "${added[@]}"
 } > "$record"
-tmp=$(mktemp "$list.XXXXXX")
+tmp=$(mktemp "$target.XXXXXX")
 if [[ -f $list ]]; then
-  # Our lines go at the top of the existing group, or in a group of their own; every line ends
-  # with a line break, the last one of the user's file too.
+  # Our lines go at the top of the existing group, or in a group of their own (after a line
+  # break the user's last line then needs).
   awk -v record="$record" '
     function adds(  line) { while ((getline line < record) > 0) if (line !~ /^#/) print line }
     { print }
     $0 == "[Default Applications]" && !done { adds(); done = 1 }
     END { if (!done) { print ""; print "[Default Applications]"; adds() } }' "$list" > "$tmp"
-  chmod --reference="$list" -- "$tmp"
 else
   { echo "$header"; echo "[Default Applications]"; printf '%s\n' "${added[@]}"; } > "$tmp"
   chmod 644 -- "$tmp"
 fi
-mv -f -- "$tmp" "$list"
+replace_list "$tmp"
 echo "kept the defaults of ${#added[@]} types: ${added[*]}"

@@ -349,3 +349,63 @@ TEST(Desktop, ThePackageHoldsTheInstallation) {
 }
 
 } // namespace
+
+// keep-defaults.sh on a user's mimeapps.list: installed, the program that opened a type stays its
+// default; removed, the list is byte for byte what it was. A list that is a symbolic link stays
+// one (its target changes), and a list without a final line break keeps it so.
+TEST(Desktop, KeepDefaultsWritesThroughALinkAndLeavesTheUsersBytes) {
+    struct cCase {
+        const char* name;
+        bool link;
+        std::string before; // the user's mimeapps.list
+        std::string installed; // after install
+    };
+    const std::string kept = "image/vnd.microsoft.icon=viewer.desktop;\n";
+    const cCase cases[] = {
+        {"a file", false, "[Added Associations]\nimage/png=viewer.desktop;\n",
+         "[Added Associations]\nimage/png=viewer.desktop;\n\n[Default Applications]\n" + kept},
+        {"a link", true, "[Default Applications]\ntext/plain=editor.desktop;\n",
+         "[Default Applications]\n" + kept + "text/plain=editor.desktop;\n"},
+        {"no final line break", false, "[Default Applications]\ntext/plain=editor.desktop;",
+         "[Default Applications]\n" + kept + "text/plain=editor.desktop;"},
+        {"a link, no final line break", true, "[Default Applications]\ntext/plain=editor.desktop;",
+         "[Default Applications]\n" + kept + "text/plain=editor.desktop;"},
+        // Nothing to keep: the type has a default already; the file is not touched.
+        {"a default already", false, "[Default Applications]\nimage/vnd.microsoft.icon=other.desktop;",
+         "[Default Applications]\nimage/vnd.microsoft.icon=other.desktop;"},
+    };
+    for (const cCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        mTestKit::cTempDir dir;
+        const fs::path data = dir.Path() / "data", apps = dir.Path() / "prefix/share/applications";
+        const fs::path dotfiles = dir.Path() / "dotfiles";
+        for (const fs::path& p : {data / "applications", apps, dotfiles, dir.Path() / "config"})
+            fs::create_directories(p);
+        std::ofstream(data / "applications/viewer.desktop")
+            << "[Desktop Entry]\nType=Application\nName=viewer\nExec=viewer %f\nMimeType=image/vnd.microsoft.icon;\n";
+        std::ofstream(data / "applications/mimeinfo.cache")
+            << "[MIME Cache]\nimage/vnd.microsoft.icon=viewer.desktop;\n";
+        std::ofstream(apps / "org.pictrix.Pictrix.desktop")
+            << "[Desktop Entry]\nType=Application\nName=Pictrix\nExec=pictrix %f\nMimeType=image/vnd.microsoft.icon;\n";
+        const fs::path list = apps / "mimeapps.list";
+        const fs::path file = c.link ? dotfiles / "mimeapps.list" : list;
+        std::ofstream(file, std::ios::binary) << c.before;
+        if (c.link) fs::create_symlink(file, list);
+        const std::string env = "XDG_CONFIG_HOME=" + Quote((dir.Path() / "config").string()) +
+                                " XDG_CONFIG_DIRS=" + Quote((dir.Path() / "config").string()) +
+                                " XDG_DATA_HOME=" + Quote((dir.Path() / "nothing").string()) +
+                                " XDG_DATA_DIRS=" + Quote((dir.Path() / "prefix/share").string() + ":" + data.string());
+        const std::string script = env + " bash " + Quote((kSource / "scripts/keep-defaults.sh").string());
+        const std::string args = " " + Quote(apps.string()) + " org.pictrix.Pictrix.desktop " +
+                                 Quote((dir.Path() / "prefix/share/pictrix/kept-defaults").string()) + " 2>&1";
+        std::string output;
+        ASSERT_EQ(mTestKit::Run(script + " install" + args, &output), 0) << output;
+        EXPECT_EQ(fs::is_symlink(list), c.link);
+        EXPECT_EQ(Text(file), c.installed);
+        ASSERT_EQ(mTestKit::Run(script + " remove" + args, &output), 0) << output;
+        EXPECT_EQ(fs::is_symlink(list), c.link);
+        EXPECT_EQ(Text(file), c.before);
+        // Nothing left beside it.
+        EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), c.link ? 1 : 2);
+    }
+}

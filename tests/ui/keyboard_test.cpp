@@ -22,6 +22,7 @@
 #include "app/ui/cListView.h"
 #include "grid/ui/cIconGrid.h"
 #include "app/ui/mTranslations.h"
+#include "doubles/cScriptedPrompts.h"
 #include "base/cError.h"
 #include "search/mRecurse.h"
 #include "mUiTest.h"
@@ -152,6 +153,14 @@ private slots:
             QCOMPARE(Titles(main.menuBar()), QStringList({"&Datei", "&Bearbeiten", "&Ansicht", "&Hilfe"}));
             QCOMPARE(main.ViewItem(3)->text(), QString("&Große Symbole"));
             QCOMPARE(main.ImagesItem()->text(), QString("&Bilder"));
+            // Export as PNG of one image asks for the file under its German title, as the folder
+            // question of several images does.
+            main.Retrieve(mUiTest::Fixture("icons/six.ico").toStdString());
+            cScriptedPrompts prompts;
+            const cPrompts::cScope scope(prompts);
+            prompts.CancelFile(cScriptedPrompts::eKind::SaveFile);
+            main.ExportPng();
+            QCOMPARE(prompts.LastAsked().title, QString("Als PNG exportieren"));
             const QStringList clashes = AllClashes(main);
             QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join('\n')));
         }

@@ -217,8 +217,8 @@ void FMain::ExportPng() {
             ask.fileName = plan.front().name;
             ask.defaultExt = mPngExport::kSaveDefaultExt;
             if (!s_->exportFolder.isEmpty()) ask.initialDir = mQtPath::FromQt(s_->exportFolder);
-            const std::optional<std::string> path =
-                mFileOpenSave::AskSave(this, mPngExport::kSaveFilter, mPngExport::kCaption, ask);
+            const std::optional<std::string> path = mFileOpenSave::AskSave(
+                this, mPngExport::kSaveFilter, T("mPngExport", mPngExport::kCaption).toStdString(), ask);
             if (!path) return;
             plan.front().name = *path;
             s_->exportFolder = QFileInfo(Q(*path)).absolutePath();

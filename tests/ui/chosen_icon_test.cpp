@@ -4,6 +4,7 @@
 // Clicks land on the item's rectangle in the view's viewport. Focus, the clipboard and drags need
 // a display server: CTest runs this class under a virtual X server (test_ui_user).
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -327,6 +328,38 @@ private slots:
         }
         // The window says which icon it acts on, and the grid holds its images.
         if (chosen > 0) QCOMPARE(Window().IconList()->SelectedIndex(), chosen);
+    }
+
+    // A screen reader finds one item per icon in every view, named as the icon's row, the chosen
+    // one selected (Qt's own list counted every column of the model: three per icon).
+    void EveryViewHasOneAccessibleItemPerIcon() {
+        Open(Module());
+        Window().IconList()->SetSelected(4);
+        for (int view = 0; view < 4; ++view) {
+            SetView(view);
+            QAccessibleInterface* list = QAccessible::queryAccessibleInterface(View());
+            QVERIFY(list);
+            QCOMPARE(list->role(), view < 3 ? QAccessible::List : QAccessible::Tree);
+            QCOMPARE(list->text(QAccessible::Name), QString("Icons"));
+            // The details view is a table: a row per icon, a cell per column.
+            if (view == 3) continue;
+            QCOMPARE(list->childCount(), 12);
+            for (int i = 0; i < 12; ++i) {
+                QAccessibleInterface* item = list->child(i);
+                QVERIFY(item && item->isValid());
+                QCOMPARE(item->role(), QAccessible::ListItem);
+                QCOMPARE(item->text(QAccessible::Name), Window().IconList()->Text(i + 1));
+                QCOMPARE(item->state().selected, i == 3);
+                QCOMPARE(list->indexOfChild(item), i);
+            }
+        }
+        // A file of fewer icons: the items past them are gone.
+        QAccessibleInterface* eleventh = nullptr;
+        SetView(0);
+        eleventh = QAccessible::queryAccessibleInterface(View())->child(10);
+        Open(mUiTest::Fixture("icons/six.ico"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(View())->childCount(), 1);
+        QVERIFY(!eleventh->isValid());
     }
 
     // The search window's entries chosen by the user: a click on an entry's box, Space on the

@@ -54,7 +54,8 @@ set_tests_properties(accessibility PROPERTIES
   ENVIRONMENT "XDG_CONFIG_HOME=${_ui_home}/atspi-config;XDG_STATE_HOME=${_ui_home}/atspi-state;HOME=${_ui_home}"
   TIMEOUT 120)
 # The same walk over the search window and the dialogs, all shown at once by
-# pictrix-atspi-windows, with the image grid's items: each image an item a screen reader reads.
+# pictrix-atspi-windows, with the image grid's items and the Properties dialog's images: each
+# image an item a screen reader reads.
 add_executable(pictrix-atspi-windows ${CMAKE_CURRENT_LIST_DIR}/main_atspi_windows.cpp)
 target_compile_options(pictrix-atspi-windows PRIVATE ${PICTRIX_WARNINGS})
 target_link_libraries(pictrix-atspi-windows PRIVATE pictrix_ui)
@@ -62,7 +63,7 @@ add_dependencies(test_ui pictrix-atspi-windows)
 add_test(NAME accessibility_windows COMMAND dbus-run-session -- xvfb-run -a -s "-screen 0 1280x1024x24"
          ${CMAKE_CURRENT_LIST_DIR}/atspi_walk.sh $<TARGET_FILE:pictrix-atspi-windows> ${PICTRIX_FIXTURE_DIR}/modules/sample.dll
          "frame:^Recurse" "dialog:^Properties$" "dialog:^About Pictrix$" "dialog:^Options$" "list:^Files$"
-         "list item:^\\d+ x \\d+, .*colors$")
+         "list item:^\\d+ x \\d+, .*colors$" "list:^Properties$" "list item:^\\d+ x \\d+,.+ colors\\. Size=\\d+ bytes\\.$")
 set_tests_properties(accessibility_windows PROPERTIES
   ENVIRONMENT "XDG_CONFIG_HOME=${_ui_home}/atspi-windows-config;XDG_STATE_HOME=${_ui_home}/atspi-windows-state;HOME=${_ui_home}"
   TIMEOUT 120)

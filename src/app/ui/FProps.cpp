@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+#include "app/ui/mAccessibleLists.h"
+
 namespace {
 
 // A one-line label whose text wraps when it is wider than the label may grow: after a path
@@ -96,6 +98,8 @@ private:
 
 FProps::FProps(QWidget* owner) : QDialog(owner) {
     setObjectName("FProps");
+    // The images of the text a screen reader reads as a list.
+    mAccessibleLists::Install();
     auto* filename = new cWrappedLabel(this);
     lblFilename = filename;
     lblFilename->setObjectName("lblFilename");

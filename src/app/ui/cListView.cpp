@@ -17,6 +17,7 @@
 
 #include "app/mMainWindow.h"
 #include "app/ui/cImageList.h"
+#include "app/ui/mAccessibleLists.h"
 #include "base/cError.h"
 
 #include <algorithm>
@@ -222,6 +223,8 @@ private:
 cListView::cListView(QWidget* parent)
     : QWidget(parent), model_(new QStandardItemModel(0, 1, this)), list_(new QListView(this)),
       report_(new QTreeView(this)), stack_(new QStackedLayout(this)) {
+    // One accessible item per icon in the list view.
+    mAccessibleLists::Install();
     stack_->setContentsMargins(0, 0, 0, 0);
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(list_), static_cast<QAbstractItemView*>(report_)}) {
         view->setModel(model_);

@@ -409,3 +409,60 @@ TEST(Desktop, KeepDefaultsWritesThroughALinkAndLeavesTheUsersBytes) {
         EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), c.link ? 1 : 2);
     }
 }
+
+// A desktop whose MIME package types every *.dll as a shared library by its name (libfm's, under
+// LXDE and LXQt): with our package beside it, a Windows module named *.dll keeps a type the
+// thumbnailer serves, and an ELF library (*.so) keeps its own, which the
+// thumbnailer does not serve. Typed by GIO, as file managers type them.
+TEST(Desktop, ADllIsAWindowsModuleWhereADesktopTypesItAsASharedLibrary) {
+    if (mTestKit::Run("command -v gio >/dev/null") != 0) GTEST_SKIP() << "no gio";
+    std::string thumbnailerTypes =
+        EntryValue(Text(kSource / "share/thumbnailers/pictrix.thumbnailer"), "Thumbnailer Entry", "MimeType");
+    thumbnailerTypes = ";" + thumbnailerTypes;
+    mTestKit::cTempDir dir;
+    const fs::path files = dir.Path() / "files";
+    fs::create_directories(files);
+    fs::copy_file(mTestKit::Fixture("modules/good32.dll"), files / "module.dll");
+    fs::copy_file(mTestKit::Fixture("modules/good32.dll"), files / "MODULE.DLL");
+    fs::copy_file(mTestKit::Fixture("modules/good32.dll"), files / "module.cpl");
+    // An ELF library of the system, as the thumbnailer itself is an ELF file.
+    for (const char* name : {"libelf.so", "libelf.so.1"}) fs::copy_file(kBuild / "pictrix-thumbnailer", files / name);
+    const char* const desktopPackage =
+        "<?xml version=\"1.0\"?>\n<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+        "<mime-type type=\"application/x-sharedlib\"><glob pattern=\"*.dll\"/><glob pattern=\"*.so.[0-9]\"/>"
+        "</mime-type>\n</mime-info>\n";
+    const struct {
+        const char* name;
+        bool ours;
+        const char* file;
+        bool served;
+    } cases[] = {
+        {"the desktop's package alone: the fault", false, "module.dll", false},
+        {"a module", true, "module.dll", true},
+        {"a module, capitals", true, "MODULE.DLL", true},
+        {"a control panel module", true, "module.cpl", true},
+        {"an ELF library", true, "libelf.so", false},
+        {"an ELF library, versioned", true, "libelf.so.1", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path data = dir.Path() / (c.ours ? "with" : "without");
+        const fs::path mime = data / "mime";
+        if (!fs::exists(mime)) {
+            fs::create_directories(mime / "packages");
+            std::ofstream(mime / "packages/desktop.xml") << desktopPackage;
+            if (c.ours) fs::copy_file(kSource / "data" / "pictrix-mime.xml", mime / "packages" / "pictrix.xml");
+            std::string output;
+            ASSERT_EQ(mTestKit::Run("update-mime-database " + Quote(mime.string()) + " 2>&1", &output), 0) << output;
+        }
+        std::string type;
+        ASSERT_EQ(mTestKit::Run("XDG_DATA_HOME=" + Quote((dir.Path() / "none").string()) + " XDG_DATA_DIRS=" +
+                                    Quote(data.string() + ":/usr/share") + " gio info -a standard::content-type " +
+                                    Quote((files / c.file).string()) + " | sed -n 's/^ *standard::content-type: //p'",
+                                &type),
+                  0);
+        ASSERT_FALSE(type.empty());
+        type.pop_back(); // the line break
+        EXPECT_EQ(thumbnailerTypes.find(";" + type + ";") != std::string::npos, c.served) << type;
+    }
+}

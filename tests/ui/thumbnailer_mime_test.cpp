@@ -1,7 +1,9 @@
 // The MIME types of the .thumbnailer file against the freedesktop MIME database that file managers
 // use (read here through QMimeDatabase): every kind of file the thumbnailer serves, by its usual
 // extension and by its bytes alone, gets a type the file lists. File managers look thumbnailers up
-// by the exact type, so a parent type does not count.
+// by the exact type, so a parent type does not count. The database is the system's with our
+// package installed (test_ui_mime): on desktops whose own package types every *.dll as a shared
+// library (libfm's) too.
 
 #include <QFile>
 #include <QMimeDatabase>
@@ -41,6 +43,9 @@ private slots:
                                           << "noextension";
     }
     void EveryServedFileGetsAListedType() {
+        // Our package settles the type of a *.dll where a desktop's package types it otherwise.
+        if (!QMimeDatabase().mimeTypeForName("application/x-pictrix-recurse-list").isValid())
+            QSKIP("the MIME database lacks our package (test_ui_mime has it)");
         QFETCH(QString, fixture);
         QFETCH(QString, name);
         QFile entry(QStringLiteral(PICTRIX_SOURCE_DIR "/share/thumbnailers/pictrix.thumbnailer"));

@@ -86,3 +86,19 @@ add_test(NAME test_ui_user COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TAR
 set_tests_properties(test_ui_user PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/user-config;XDG_STATE_HOME=${_ui_home}/user-state;HOME=${_ui_home};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan-xcb.supp"
   TIMEOUT 300)
+
+# The thumbnailer's types against the MIME database as an installation leaves it: our package
+# (compiled here into a folder of the build) before the system's, as /usr/local/share comes before
+# /usr/share. The main run skips the class where the database lacks our package.
+set(_mime_data ${CMAKE_BINARY_DIR}/test_ui-mime)
+add_custom_command(OUTPUT ${_mime_data}/mime/mime.cache
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${_mime_data}/mime/packages
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/data/pictrix-mime.xml ${_mime_data}/mime/packages/pictrix.xml
+  COMMAND update-mime-database ${_mime_data}/mime
+  DEPENDS ${CMAKE_SOURCE_DIR}/data/pictrix-mime.xml VERBATIM)
+add_custom_target(test_ui_mime_data DEPENDS ${_mime_data}/mime/mime.cache)
+add_dependencies(test_ui test_ui_mime_data)
+add_test(NAME test_ui_mime COMMAND test_ui -class tThumbnailerMimeTest)
+set_tests_properties(test_ui_mime PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_DATA_DIRS=${_mime_data}:/usr/local/share:/usr/share;XDG_DATA_HOME=${_ui_home}/mime-data-home;XDG_CONFIG_HOME=${_ui_home}/mime-config;XDG_STATE_HOME=${_ui_home}/mime-state;HOME=${_ui_home}"
+  TIMEOUT 120)

@@ -85,7 +85,7 @@ set_tests_properties(screenshots PROPERTIES
 add_test(NAME test_ui_user COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:test_ui> -class tChosenIconTest)
 set_tests_properties(test_ui_user PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/user-config;XDG_STATE_HOME=${_ui_home}/user-state;HOME=${_ui_home};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan-xcb.supp"
-  TIMEOUT 300)
+  TIMEOUT 900)
 
 # The thumbnailer's types against the MIME database as an installation leaves it: our package
 # (compiled here into a folder of the build) before the system's, as /usr/local/share comes before

@@ -261,8 +261,7 @@ void FMain::CreateGridCommands() {
     connect(listCopy, &QAction::triggered, this, &FMain::mnuCopy_Click);
     auto* listSeparator = new QAction(s_->lvwIcons);
     listSeparator->setSeparator(true);
-    s_->lvwIcons->SetContextActions(
-        {s_->mnuFile[1], listCopy, s_->mnuExportPng, listSeparator, s_->mnuView[8]});
+    s_->lvwIcons->SetContextActions({s_->mnuFile[1], listCopy, s_->mnuExportPng, listSeparator, s_->mnuView[8]});
 }
 
 const std::vector<QString>& FMain::ButtonKeys() const { return s_->toolbar.Keys(); }

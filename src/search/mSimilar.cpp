@@ -66,7 +66,7 @@ bool FromRecord(std::string_view line, cGroup& group, bool* json) {
     if (const auto* frame = record.Find("frame"); frame && frame->Int32()) g.frame = *frame->Int32();
     if (const auto* images = record.Find("images"); images && images->type == eType::kArray) {
         std::vector<std::string> digests;
-        for (const auto& image : images->items) {
+        for (const auto& image : images->Items()) {
             const auto* sha = image.Find("sha256");
             digests.push_back(sha && sha->type == eType::kString ? sha->text : std::string());
         }

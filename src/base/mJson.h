@@ -35,6 +35,10 @@ inline constexpr int kMaxDepth = 32;
 // its length.
 inline constexpr std::size_t kMaxValues = std::size_t{1} << 19;
 
+// The longest line a reader of pictrix-cli's records takes: the record of a group of 32,767 images
+// of some 180 bytes each and names of 4,096 bytes, escaped, fit with room to spare.
+inline constexpr std::size_t kMaxRecordBytes = std::size_t{8} << 20;
+
 // One JSON value as read: 56 bytes, and an array or object 64 more for its children.
 struct cValue {
     enum class eType : std::uint8_t { kNull, kBool, kNumber, kString, kArray, kObject };

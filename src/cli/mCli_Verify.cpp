@@ -51,10 +51,6 @@ std::string FolderOf(const std::string& file) {
     return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : file.substr(0, slash);
 }
 
-// What one record holds for a line no record is as long as: 32,767 images of some 180 bytes and
-// names of 4,096 bytes, escaped, fit with room to spare.
-constexpr std::size_t kMaxRecordBytes = 8u << 20;
-
 } // namespace
 
 int Verify(const tArgs& args, std::ostream& out, std::ostream& err) {
@@ -108,7 +104,7 @@ int Verify(const tArgs& args, std::ostream& out, std::ostream& err) {
         }
         const std::optional<std::string> within = only ? only : Real(FolderOf(manifest));
         std::uint64_t number = 0, records = 0;
-        const bool read = file.EachLine(kMaxRecordBytes, [&](const cReadFile::cLine& line) {
+        const bool read = file.EachLine(mJson::kMaxRecordBytes, [&](const cReadFile::cLine& line) {
             ++number;
             const auto said = [&](const std::string& what) {
                 err << "pictrix-cli: " << Printable(manifest) << ":" << number << ": " << what << '\n';

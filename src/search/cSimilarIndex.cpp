@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdint>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cstdlib>
@@ -101,7 +100,9 @@ void cSimilarIndex::Damaged(const std::string& why) const {
 }
 
 void cSimilarIndex::ReadExactly(std::uint64_t at, void* dst, std::size_t n) const {
-    if (at > size_ || n > size_ - at || read_(at, dst, n) != n) Damaged("it ends early");
+    if (at > size_ || n > size_ - at) Damaged("it ends early");
+    if (read_(at, dst, n) != n)
+        throw IndexError(name_, "it was cut short or changed while it was read: make the index again");
 }
 
 void cSimilarIndex::Open(std::uint64_t size, tReader read, std::string name) {
@@ -140,54 +141,21 @@ void cSimilarIndex::Open(std::uint64_t size, tReader read, std::string name) {
     }
     if (at != t.size()) Damaged("its manifest table holds more than its manifests");
     columns_ = columns;
-    // The hashes are stored little-endian, as this machine keeps them.
+    // The hashes are stored little-endian, as this machine keeps them. They are copied, not
+    // mapped: a file cut short while it is read then ends a read early, never the process.
     static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
-    const std::uint8_t* column = mapped_.empty() ? nullptr : mapped_.data() + columns;
-    if (column && reinterpret_cast<std::uintptr_t>(column) % alignof(std::uint64_t) == 0) {
-        hashView_ = reinterpret_cast<const std::uint64_t*>(column);
-    } else {
-        auto hashes = std::make_unique_for_overwrite<std::uint64_t[]>(static_cast<std::size_t>(entries));
-        ReadExactly(columns_, hashes.get(), static_cast<std::size_t>(entries) * 8);
-        hashes_ = std::move(hashes);
-        hashView_ = hashes_.get();
-    }
+    auto hashes = std::make_unique_for_overwrite<std::uint64_t[]>(static_cast<std::size_t>(entries));
+    ReadExactly(columns_, hashes.get(), static_cast<std::size_t>(entries) * 8);
+    hashes_ = std::move(hashes);
+    hashView_ = hashes_.get();
     count_ = static_cast<std::size_t>(entries);
     open_.resize(manifests_.size());
 }
 
 void cSimilarIndex::OpenFile(const std::string& path) {
     if (!file_.Open(path)) throw IndexError(path, mSysText::TextLine(file_.LastError()));
-    mapping_.reset();
-    mapped_ = {};
-    const std::uint64_t size = file_.Size();
-    const int fd = size > 0 && size <= SIZE_MAX ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC) : -1;
-    if (fd >= 0) {
-        struct stat st {};
-        void* p = ::fstat(fd, &st) == 0 && static_cast<std::uint64_t>(st.st_size) == size
-                      ? ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE, fd, 0)
-                      : MAP_FAILED;
-        ::close(fd);
-        if (p != MAP_FAILED) {
-            const auto n = static_cast<std::size_t>(size);
-            mapping_.reset(static_cast<const std::uint8_t*>(p),
-                           [n](const std::uint8_t* q) { ::munmap(const_cast<std::uint8_t*>(q), n); });
-            mapped_ = {mapping_.get(), n};
-        }
-    }
-    if (!mapped_.empty()) {
-        Open(
-            size,
-            [this](std::uint64_t at, void* dst, std::size_t n) -> std::size_t {
-                if (at > mapped_.size()) return 0;
-                const std::size_t got = std::min<std::uint64_t>(n, mapped_.size() - at);
-                std::memcpy(dst, mapped_.data() + at, got);
-                return got;
-            },
-            path);
-    } else {
-        Open(
-            size, [this](std::uint64_t at, void* dst, std::size_t n) { return file_.ReadAt(at, dst, n); }, path);
-    }
+    Open(
+        file_.Size(), [this](std::uint64_t at, void* dst, std::size_t n) { return file_.ReadAt(at, dst, n); }, path);
 }
 
 cSimilarIndex::cEntry cSimilarIndex::Entry(std::uint64_t i) const {
@@ -210,8 +178,37 @@ cSimilarIndex::cEntry cSimilarIndex::Entry(std::uint64_t i) const {
     return e;
 }
 
-mSimilar::cGroup cSimilarIndex::Resolve(std::uint64_t i) {
-    const cEntry e = Entry(i);
+mSimilar::cGroup cSimilarIndex::Resolve(std::uint64_t i) { return ResolveAll({i}).front(); }
+
+std::vector<mSimilar::cGroup> cSimilarIndex::ResolveAll(const std::vector<std::uint64_t>& which) {
+    std::vector<cEntry> entries;
+    entries.reserve(which.size());
+    for (const std::uint64_t i : which) entries.push_back(Entry(i));
+    // Each line read once, however many entries point at it.
+    std::vector<std::size_t> order(which.size());
+    for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return std::pair(entries[a].manifest, entries[a].offset) < std::pair(entries[b].manifest, entries[b].offset);
+    });
+    std::vector<mSimilar::cGroup> groups(which.size());
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const cEntry& e = entries[order[k]];
+        if (k > 0) {
+            const cEntry& before = entries[order[k - 1]];
+            if (before.manifest == e.manifest && before.offset == e.offset) {
+                if (before.dhash != e.dhash)
+                    Damaged("entries " + std::to_string(which[order[k - 1]] + 1) + " and " +
+                            std::to_string(which[order[k]] + 1) + " point at one record with two hashes");
+                groups[order[k]] = groups[order[k - 1]];
+                continue;
+            }
+        }
+        groups[order[k]] = Read(e, which[order[k]]);
+    }
+    return groups;
+}
+
+mSimilar::cGroup cSimilarIndex::Read(const cEntry& e, std::uint64_t i) {
     const cManifest& m = manifests_[e.manifest];
     auto& file = open_[e.manifest];
     if (!file) {
@@ -223,6 +220,11 @@ mSimilar::cGroup cSimilarIndex::Resolve(std::uint64_t i) {
         return IndexError(name_, m.path + " changed since the index was made: make the index again");
     };
     if (file->Size() != m.size) throw stale();
+    // An entry points at the start of a line: one inside a line is damaged (and would let many
+    // entries make one long line be read over and over).
+    char before = '\n';
+    if (e.offset > 0 && (file->ReadAt(e.offset - 1, &before, 1) != 1 || before != '\n'))
+        Damaged("entry " + std::to_string(i + 1) + " points into the middle of a record");
     std::string line;
     mSimilar::cGroup g;
     if (!mSimilar::LineAt(*file, e.offset, line) || !mSimilar::FromRecord(line, g) || g.dhash != e.dhash) throw stale();

@@ -15,7 +15,8 @@
 //
 // The file is untrusted: its length must be exactly what the header makes of it, each count is
 // bounded by the length before anything is sized by it, and an entry that names a manifest or an
-// offset outside it fails as a damaged index when it is read. A search reads the header, the
+// offset outside it, or a place inside a line, fails as a damaged index when it is read. A file
+// cut short while it is read is an error, not a signal: it is read, never mapped. A search reads the header, the
 // table and the hashes; the other columns only for the entries it reports, and the records those
 // point at from their manifests, which must still be as they were indexed.
 
@@ -71,20 +72,22 @@ public:
     cEntry Entry(std::uint64_t i) const;
     // The group entry i stands for, read from its manifest; raises when the manifest changed since.
     mSimilar::cGroup Resolve(std::uint64_t i);
+    // The groups of several entries, in their order; each record read once, however many entries
+    // point at it (they must agree on its hash). An entry must point at the start of a line.
+    std::vector<mSimilar::cGroup> ResolveAll(const std::vector<std::uint64_t>& entries);
 
 private:
     [[noreturn]] void Damaged(const std::string& why) const;
     void ReadExactly(std::uint64_t at, void* dst, std::size_t n) const;
+
+    mSimilar::cGroup Read(const cEntry& e, std::uint64_t i);
 
     std::string name_;
     std::uint64_t size_ = 0;
     tReader read_;
     cReadFile file_;
     std::vector<cManifest> manifests_;
-    // An index file is mapped: its hashes are read where they lie, without a copy. Bytes that are
-    // not mapped (or not aligned) have their hashes copied into hashes_.
-    std::shared_ptr<const std::uint8_t> mapping_;
-    std::span<const std::uint8_t> mapped_;
+    // The hashes, copied: a file cut short under a mapping would end the process.
     std::unique_ptr<std::uint64_t[]> hashes_;
     const std::uint64_t* hashView_ = nullptr;
     std::size_t count_ = 0;

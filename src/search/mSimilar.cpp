@@ -140,15 +140,54 @@ std::vector<cGroup> FromSource(const cBatch::cSource& source) {
 void cRanking::Offer(const cGroup& group) {
     const int distance = mDHash::Distance(query_, group.dhash);
     if (distance > maxDistance_) return;
-    matches_.push_back({distance, group, digest_ && group.digest && *digest_ == *group.digest});
+    matches_.push_back({{distance, group, digest_ && group.digest && *digest_ == *group.digest}, offered_++});
+    if (top_ > 0 && matches_.size() >= 2 * top_) Trim(matches_);
+}
+
+void cRanking::Trim(std::vector<cHeld>& held) const {
+    const auto before = [](const cHeld& a, const cHeld& b) {
+        return a.match.distance != b.match.distance ? a.match.distance < b.match.distance : a.order < b.order;
+    };
+    if (top_ > 0 && held.size() > top_) {
+        std::nth_element(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(top_), held.end(), before);
+        held.resize(top_);
+    }
+    std::sort(held.begin(), held.end(), before);
 }
 
 std::vector<cMatch> cRanking::Best() const {
-    std::vector<cMatch> best = matches_;
-    std::stable_sort(best.begin(), best.end(),
-                     [](const cMatch& a, const cMatch& b) { return a.distance < b.distance; });
-    if (top_ > 0 && best.size() > top_) best.resize(top_);
+    std::vector<cHeld> held = matches_;
+    Trim(held);
+    std::vector<cMatch> best;
+    best.reserve(held.size());
+    for (auto& h : held) best.push_back(std::move(h.match));
     return best;
+}
+
+std::vector<std::size_t> Nearest(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistance,
+                                 std::size_t top) {
+    if (top == 0) return Within(hashes, query, maxDistance);
+    // A max-heap of the best so far by (distance, position): its top is the first to go.
+    std::vector<std::pair<int, std::size_t>> best;
+    best.reserve(top + 1);
+    int worst = maxDistance;
+    for (std::size_t i = 0; i < hashes.size(); ++i) {
+        const int d = std::popcount(hashes[i] ^ query);
+        if (d > worst) continue;
+        if (best.size() == top && d >= best.front().first) continue;
+        best.emplace_back(d, i);
+        std::push_heap(best.begin(), best.end());
+        if (best.size() > top) {
+            std::pop_heap(best.begin(), best.end());
+            best.pop_back();
+        }
+        if (best.size() == top) worst = best.front().first;
+    }
+    std::vector<std::size_t> near;
+    near.reserve(best.size());
+    for (const auto& b : best) near.push_back(b.second);
+    std::sort(near.begin(), near.end());
+    return near;
 }
 
 // Where the processor counts bits in one instruction, the scan uses it (chosen when the program

@@ -124,7 +124,7 @@ namespace {
 
 class cParser {
 public:
-    explicit cParser(std::string_view text) : text_(text), mostValues_(std::min(kMaxValues, 64 + text.size() / 8)) {}
+    explicit cParser(std::string_view text) : text_(text), mostValues_(std::min(kMaxValues, 64 + text.size() / 7)) {}
 
     bool Document(cValue& v) {
         if (!Value(v, 0)) return false;
@@ -157,6 +157,8 @@ private:
         Space();
         if (at_ >= text_.size()) return false;
         const char c = text_[at_];
+        // An array or object costs about twice what a value does: it counts for two.
+        if ((c == '{' || c == '[') && ++values_ > mostValues_) return false;
         if (c == '{') {
             ++at_;
             v.type = cValue::eType::kObject;

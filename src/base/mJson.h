@@ -28,11 +28,11 @@ std::optional<std::string> FromBase64(std::string_view text);
 
 // Nesting deeper than this is refused.
 inline constexpr int kMaxDepth = 32;
-// A text holds at most this many values, and no more than one for every 8 of its bytes (and 64
-// over). The records pictrix-cli writes spend 9 bytes or more on each (an image of a group is 7 to
-// 10 values in 67 to 180 bytes), so the record of any group an icon directory can count (32,767
-// images) reads, while a line of tiny values is refused before it costs more than about ten times
-// its length.
+// A text holds at most this many values (an array or object counts for two), and no more than one
+// for every 7 of its bytes (and 64 over). The records pictrix-cli writes spend 7.5 bytes or more
+// on each (an image of a group counts 8 to 12 in 67 to 180 bytes), so the record of any group an
+// icon directory can count (32,767 images) reads, while a line of tiny values is refused before
+// its values cost more than about twelve times its length, or some 70 MiB at most.
 inline constexpr std::size_t kMaxValues = std::size_t{1} << 19;
 
 // The longest line a reader of pictrix-cli's records takes: the record of a group of 32,767 images

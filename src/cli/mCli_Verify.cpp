@@ -103,7 +103,7 @@ int Verify(const tArgs& args, std::ostream& out, std::ostream& err) {
             continue;
         }
         const std::optional<std::string> within = only ? only : Real(FolderOf(manifest));
-        std::uint64_t number = 0, records = 0;
+        std::uint64_t number = 0;
         const bool read = file.EachLine(mJson::kMaxRecordBytes, [&](const cReadFile::cLine& line) {
             ++number;
             const auto said = [&](const std::string& what) {
@@ -114,7 +114,6 @@ int Verify(const tArgs& args, std::ostream& out, std::ostream& err) {
             if (line.tooLong) return said("longer than 8 MiB, which no record is");
             const auto record = line.ended ? mJson::ParseObject(line.text) : std::nullopt;
             if (!record) return said(line.ended ? "not a record" : "a record cut short (no line end)");
-            ++records;
             if (!lists.lists.empty() && record->Find("groups")) {
                 if (const auto source = PathOf(*record, "source")) finished.insert(*source);
             }
@@ -144,7 +143,7 @@ int Verify(const tArgs& args, std::ostream& out, std::ostream& err) {
         });
         if (!read) {
             cannot();
-        } else if (records == 0) {
+        } else if (number == 0) {
             err << "pictrix-cli: " << Printable(manifest) << ": holds no records (the run it belongs to wrote none)\n";
             ++wrong;
         }

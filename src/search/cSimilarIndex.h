@@ -72,8 +72,8 @@ public:
     cEntry Entry(std::uint64_t i) const;
     // The group entry i stands for, read from its manifest; raises when the manifest changed since.
     mSimilar::cGroup Resolve(std::uint64_t i);
-    // The groups of several entries, in their order; each record read once, however many entries
-    // point at it (they must agree on its hash). An entry must point at the start of a line.
+    // The groups of several entries, in their order, each record read once. Each must point at
+    // the start of a line of its own: two entries on one record are a damaged index.
     std::vector<mSimilar::cGroup> ResolveAll(const std::vector<std::uint64_t>& entries);
 
 private:
@@ -81,6 +81,9 @@ private:
     void ReadExactly(std::uint64_t at, void* dst, std::size_t n) const;
 
     mSimilar::cGroup Read(const cEntry& e, std::uint64_t i);
+    cEntry Decode(std::uint64_t i, const std::uint8_t* digest, const std::uint8_t* manifest,
+                  const std::uint8_t* offset) const;
+    std::vector<cEntry> Entries(const std::vector<std::uint64_t>& which) const;
 
     std::string name_;
     std::uint64_t size_ = 0;

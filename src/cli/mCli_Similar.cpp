@@ -177,7 +177,7 @@ int Similar(const tArgs& args, std::ostream& out, std::ostream& err) {
                 cSimilarIndex index;
                 index.OpenFile(where);
                 // Only the records of the nearest are read: a search for the best ten reads ten.
-                const auto near = mSimilar::Nearest(index.Hashes(), hash, maxDistance, static_cast<std::size_t>(top));
+                const auto near = index.Nearest(hash, maxDistance, static_cast<std::size_t>(top));
                 for (const mSimilar::cGroup& g : index.ResolveAll({near.begin(), near.end()})) ranking.Offer(g);
                 continue;
             }

@@ -111,7 +111,6 @@ void cSimilarIndex::Open(std::uint64_t size, tReader read, std::string name) {
     read_ = std::move(read);
     manifests_.clear();
     hashes_.reset();
-    hashView_ = nullptr;
     count_ = 0;
     open_.clear();
     std::uint8_t h[kHeaderSize];
@@ -141,13 +140,6 @@ void cSimilarIndex::Open(std::uint64_t size, tReader read, std::string name) {
     }
     if (at != t.size()) Damaged("its manifest table holds more than its manifests");
     columns_ = columns;
-    // The hashes are stored little-endian, as this machine keeps them. They are copied, not
-    // mapped: a file cut short while it is read then ends a read early, never the process.
-    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
-    auto hashes = std::make_unique_for_overwrite<std::uint64_t[]>(static_cast<std::size_t>(entries));
-    ReadExactly(columns_, hashes.get(), static_cast<std::size_t>(entries) * 8);
-    hashes_ = std::move(hashes);
-    hashView_ = hashes_.get();
     count_ = static_cast<std::size_t>(entries);
     open_.resize(manifests_.size());
 }
@@ -168,10 +160,42 @@ cSimilarIndex::cEntry cSimilarIndex::Entry(std::uint64_t i) const {
     return Decode(i, d, m, o);
 }
 
+std::span<const std::uint64_t> cSimilarIndex::Hashes() {
+    // The hashes are stored little-endian, as this machine keeps them. They are copied, not
+    // mapped: a file cut short while it is read then ends a read early, never the process.
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+    if (!hashes_ && count_ > 0) {
+        auto hashes = std::make_unique_for_overwrite<std::uint64_t[]>(count_);
+        ReadExactly(columns_, hashes.get(), count_ * 8);
+        hashes_ = std::move(hashes);
+    }
+    return {hashes_.get(), count_};
+}
+
+std::uint64_t cSimilarIndex::Hash(std::uint64_t i) const {
+    if (hashes_) return hashes_[static_cast<std::size_t>(i)];
+    std::uint8_t b[8];
+    ReadExactly(columns_ + i * 8, b, sizeof b);
+    return Get(b, 8);
+}
+
+std::vector<std::size_t> cSimilarIndex::Nearest(std::uint64_t query, int maxDistance, std::size_t top) {
+    mSimilar::cNearest nearest(query, maxDistance, top);
+    // A piece at a time through one small buffer: no copy of the whole column to fault in.
+    constexpr std::size_t kPiece = 1 << 15;
+    const auto piece = std::make_unique_for_overwrite<std::uint64_t[]>(kPiece);
+    for (std::size_t at = 0; at < count_; at += kPiece) {
+        const std::size_t n = std::min(kPiece, count_ - at);
+        ReadExactly(columns_ + at * 8, piece.get(), n * 8);
+        nearest.Scan({piece.get(), n}, at);
+    }
+    return nearest.Positions();
+}
+
 cSimilarIndex::cEntry cSimilarIndex::Decode(std::uint64_t i, const std::uint8_t* digest, const std::uint8_t* manifest,
                                             const std::uint8_t* offset) const {
     cEntry e;
-    e.dhash = hashView_[static_cast<std::size_t>(i)];
+    e.dhash = Hash(i);
     const auto m = static_cast<std::uint32_t>(Get(manifest, 4));
     e.offset = Get(offset, 8);
     e.manifest = m & ~kDigestKnown;

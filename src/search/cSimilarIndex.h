@@ -60,14 +60,19 @@ public:
     // True when the file starts with the index's magic.
     static bool IsIndex(const std::string& path);
 
-    // Reads the header, the table and the hashes; raises a cError naming `name` when the bytes are
+    // Reads the header and the table; raises a cError naming `name` when the bytes are
     // not an index.
     using tReader = std::function<std::size_t(std::uint64_t at, void* dst, std::size_t n)>;
     void Open(std::uint64_t size, tReader read, std::string name);
     void OpenFile(const std::string& path);
 
     const std::vector<cManifest>& Manifests() const noexcept { return manifests_; }
-    std::span<const std::uint64_t> Hashes() const noexcept { return {hashView_, count_}; }
+    std::size_t Count() const noexcept { return count_; }
+    // Every hash, read whole on the first call (8 bytes an entry).
+    std::span<const std::uint64_t> Hashes();
+    // The positions of the `top` entries nearest `query` within `maxDistance` (0: all within it),
+    // as mSimilar::Nearest answers them, from the hashes read a piece at a time.
+    std::vector<std::size_t> Nearest(std::uint64_t query, int maxDistance, std::size_t top);
     // Entry i (0-based) in full; raises when it is damaged.
     cEntry Entry(std::uint64_t i) const;
     // The group entry i stands for, read from its manifest; raises when the manifest changed since.
@@ -90,9 +95,11 @@ private:
     tReader read_;
     cReadFile file_;
     std::vector<cManifest> manifests_;
-    // The hashes, copied: a file cut short under a mapping would end the process.
+    std::uint64_t Hash(std::uint64_t i) const;
+
+    // The hashes when read whole; a search reads them a piece at a time. Never mapped: a file cut
+    // short under a mapping would end the process.
     std::unique_ptr<std::uint64_t[]> hashes_;
-    const std::uint64_t* hashView_ = nullptr;
     std::size_t count_ = 0;
     std::uint64_t columns_ = 0; // where the hashes start
     std::vector<std::optional<cReadFile>> open_; // the manifests opened so far

@@ -166,26 +166,15 @@ std::vector<cMatch> cRanking::Best() const {
 
 std::vector<std::size_t> Nearest(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistance,
                                  std::size_t top) {
-    if (top == 0) return Within(hashes, query, maxDistance);
-    // A max-heap of the best so far by (distance, position): its top is the first to go.
-    std::vector<std::pair<int, std::size_t>> best;
-    best.reserve(top + 1);
-    int worst = maxDistance;
-    for (std::size_t i = 0; i < hashes.size(); ++i) {
-        const int d = std::popcount(hashes[i] ^ query);
-        if (d > worst) continue;
-        if (best.size() == top && d >= best.front().first) continue;
-        best.emplace_back(d, i);
-        std::push_heap(best.begin(), best.end());
-        if (best.size() > top) {
-            std::pop_heap(best.begin(), best.end());
-            best.pop_back();
-        }
-        if (best.size() == top) worst = best.front().first;
-    }
+    cNearest nearest(query, maxDistance, top);
+    nearest.Scan(hashes, 0);
+    return nearest.Positions();
+}
+
+std::vector<std::size_t> cNearest::Positions() const {
     std::vector<std::size_t> near;
-    near.reserve(best.size());
-    for (const auto& b : best) near.push_back(b.second);
+    near.reserve(best_.size());
+    for (const auto& b : best_) near.push_back(b.second);
     std::sort(near.begin(), near.end());
     return near;
 }
@@ -201,6 +190,28 @@ Within(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistan
     for (std::size_t i = 0; i < hashes.size(); ++i)
         if (std::popcount(hashes[i] ^ query) <= maxDistance) near.push_back(i);
     return near;
+}
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+__attribute__((target_clones("popcnt", "default")))
+#endif
+void cNearest::Scan(std::span<const std::uint64_t> hashes, std::size_t first) {
+    for (std::size_t i = 0; i < hashes.size(); ++i) {
+        const int d = std::popcount(hashes[i] ^ query_);
+        if (d > worst_) continue;
+        if (top_ == 0) {
+            best_.emplace_back(d, first + i);
+            continue;
+        }
+        if (best_.size() == top_ && d >= best_.front().first) continue;
+        best_.emplace_back(d, first + i);
+        std::push_heap(best_.begin(), best_.end());
+        if (best_.size() > top_) {
+            std::pop_heap(best_.begin(), best_.end());
+            best_.pop_back();
+        }
+        if (best_.size() == top_) worst_ = best_.front().first;
+    }
 }
 
 std::optional<cFileMatch> NearestGroup(const std::string& file, std::uint64_t query, int maxDistance) {

@@ -74,6 +74,24 @@ struct cMatch {
 // are bounded by `top`, not by the hashes within reach.
 std::vector<std::size_t> Nearest(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistance,
                                  std::size_t top);
+// The same over hashes that come a piece at a time (an index read in chunks): Scan each piece
+// with the position of its first hash, in order, then take Positions().
+class cNearest {
+public:
+    cNearest(std::uint64_t query, int maxDistance, std::size_t top)
+        : query_(query), maxDistance_(maxDistance), top_(top), worst_(maxDistance) {}
+    void Scan(std::span<const std::uint64_t> hashes, std::size_t first);
+    std::vector<std::size_t> Positions() const;
+
+private:
+    std::uint64_t query_;
+    int maxDistance_;
+    std::size_t top_;
+    int worst_;
+    // With a `top`: a max-heap by (distance, position), its top the first to go. Without: every
+    // position within reach.
+    std::vector<std::pair<int, std::size_t>> best_;
+};
 
 // Collects the groups within `maxDistance` of the query in the order they are offered and answers
 // them best first: by distance, then in the order offered; the first `top` of them (0: all). With

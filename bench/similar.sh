@@ -35,6 +35,7 @@ query() { # label, arguments...
   printf '%s: median %s s, peak %s KiB\n' "$label" "$(printf '%s\n' "${times[@]}" | median)" "$kib"
 }
 query "similar --top 10 (index)" --top 10 0123456789abcdef "$index"
+query "similar --top 10 --max-distance 64 (index)" --top 10 --max-distance 64 0123456789abcdef "$index"
 query "similar --max-distance 20 (index)" --max-distance 20 0123456789abcdef "$index"
 query "similar --top 10 (manifest)" --top 10 0123456789abcdef "$manifest"
 

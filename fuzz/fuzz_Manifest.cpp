@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t at = 0; at <= text.size();) {
         const std::size_t end = std::min(text.find('\n', at), text.size());
         if (const auto record = mJson::ParseObject(text.substr(at, end - at))) {
-            for (const auto& m : record->values) {
+            for (const auto& m : record->Items()) {
                 if (m.type != mJson::cValue::eType::kString) continue;
                 const auto again = mJson::ParseObject("{\"k\":" + mJson::String(m.text) + "}");
                 if (!again || again->String("k") != m.text) __builtin_trap();

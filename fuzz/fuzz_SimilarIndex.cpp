@@ -1,6 +1,7 @@
 // Any bytes as a similar-icons index, and each of their lines as a manifest record: the index
-// reader must refuse what is not an index with a cError, never read outside the bytes, and give
-// back the same index when what it read is written again; the record reader must end on any line.
+// reader must refuse what is not an index with a cError, never read outside the bytes, find the
+// same nearest entries whether it reads the hashes whole or a piece at a time, and give back the
+// same index when what it read is written again; the record reader must end on any line.
 
 #include <cstdint>
 #include <cstring>
@@ -31,6 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "fuzz");
     } catch (const cError&) {
         return 0;
+    }
+    // The search read a piece at a time finds what the whole column finds.
+    for (const std::size_t top : {std::size_t{0}, std::size_t{3}}) {
+        if (index.Nearest(0x0123456789abcdefULL, 40, top) !=
+            mSimilar::Nearest(index.Hashes(), 0x0123456789abcdefULL, 40, top))
+            __builtin_trap();
     }
     std::vector<cSimilarIndex::cEntry> entries;
     for (std::uint64_t i = 0; i < index.Hashes().size(); ++i) {

@@ -5,6 +5,7 @@
 
 #include "base/mPrintable.h"
 #include "platform/cInPlaceFile.h"
+#include "platform/mFileAt.h"
 #include "platform/mSysText.h"
 #include "resources/mThumbnail.h"
 
@@ -62,6 +63,13 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (files.size() != 2 || files[0].empty() || files[1].empty()) return Usage(err);
     const std::string& input = files[0];
     const std::string& output = files[1];
+    // The picture never takes the place of the file it shows (by its name, a hard link or a
+    // symbolic link): refused before anything is read or opened for writing.
+    if (mFileAt::InputAt(output, {input}) >= 0) {
+        err << kName << ": " << mPrintable::Of(output) << ": the thumbnail would overwrite " << mPrintable::Of(input)
+            << ", the file it is made from; name another output\n";
+        return 2;
+    }
 
     // File managers keep thumbnails in their cache and read them back: written for speed over
     // size, a PNG image at its own size as it is stored.
@@ -71,8 +79,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return 1;
     }
     // Clients such as tumbler create OUTPUT themselves and read the result through the handle
-    // they keep: an existing regular file is written in place, through its one inode. A link
-    // there is never written through, nor a file with a second name.
+    // they keep: a file held open so is written in place, through its one inode; any other is
+    // replaced whole. A link there is never written through, nor a file with a second name.
     cInPlaceFile target;
     if (!target.Open(output) || !target.Write(thumbnail.png) || !target.Commit()) {
         const std::string why = target.LastError() == mFileAt::kLinkAtName

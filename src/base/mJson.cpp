@@ -1,5 +1,6 @@
 #include "base/mJson.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -123,7 +124,7 @@ namespace {
 
 class cParser {
 public:
-    explicit cParser(std::string_view text) : text_(text) {}
+    explicit cParser(std::string_view text) : text_(text), mostValues_(std::min(kMaxValues, 64 + text.size() / 7)) {}
 
     bool Document(cValue& v) {
         if (!Value(v, 0)) return false;
@@ -152,31 +153,35 @@ private:
     }
 
     bool Value(cValue& v, int depth) {
-        if (depth > kMaxDepth) return false;
+        if (depth > kMaxDepth || ++values_ > mostValues_) return false;
         Space();
         if (at_ >= text_.size()) return false;
         const char c = text_[at_];
+        // An array or object costs about twice what a value does: it counts for two.
+        if ((c == '{' || c == '[') && ++values_ > mostValues_) return false;
         if (c == '{') {
             ++at_;
             v.type = cValue::eType::kObject;
+            v.children = std::make_unique<cValue::cChildren>();
             if (Eat('}')) return true;
             do {
                 Space();
                 std::string key;
                 if (!String(key) || !Eat(':')) return false;
-                v.keys.push_back(std::move(key));
-                v.values.emplace_back();
-                if (!Value(v.values.back(), depth + 1)) return false;
+                v.children->keys.push_back(std::move(key));
+                v.children->items.emplace_back();
+                if (!Value(v.children->items.back(), depth + 1)) return false;
             } while (Eat(','));
             return Eat('}');
         }
         if (c == '[') {
             ++at_;
             v.type = cValue::eType::kArray;
+            v.children = std::make_unique<cValue::cChildren>();
             if (Eat(']')) return true;
             do {
-                v.items.emplace_back();
-                if (!Value(v.items.back(), depth + 1)) return false;
+                v.children->items.emplace_back();
+                if (!Value(v.children->items.back(), depth + 1)) return false;
             } while (Eat(','));
             return Eat(']');
         }
@@ -295,14 +300,27 @@ private:
 
     std::string_view text_;
     std::size_t at_ = 0;
+    std::size_t values_ = 0;
+    std::size_t mostValues_;
 };
 
 } // namespace
 
+const std::vector<cValue>& cValue::Items() const noexcept {
+    static const std::vector<cValue> kNone;
+    return children ? children->items : kNone;
+}
+
+const std::vector<std::string>& cValue::Keys() const noexcept {
+    static const std::vector<std::string> kNone;
+    return children ? children->keys : kNone;
+}
+
 const cValue* cValue::Find(std::string_view key) const {
-    if (type != eType::kObject) return nullptr;
-    for (std::size_t i = 0; i < keys.size() && i < values.size(); ++i)
-        if (keys[i] == key) return &values[i];
+    if (type != eType::kObject || !children) return nullptr;
+    const auto& keys = children->keys;
+    for (std::size_t i = 0; i < keys.size() && i < children->items.size(); ++i)
+        if (keys[i] == key) return &children->items[i];
     return nullptr;
 }
 

@@ -33,7 +33,9 @@ constexpr cCommand kCommands[] = {
     {"search", "search FOLDER SPEC [-o LIST.ier]   the files below FOLDER whose names match SPEC", Search, true},
     {"similar", "similar QUERY [OPTIONS] WHERE...   the groups that look like QUERY's, best first", Similar, true},
     {"index", "index MANIFEST... -o FILE   an index of manifests for similar", Index, true},
-    {"verify", "verify MANIFEST...          every output an extraction's manifests name holds the bytes they say",
+    {"verify",
+     "verify [-o DIR] [--sources LIST] MANIFEST...   every output an extraction's manifests name holds the bytes they "
+     "say",
      Verify, true},
 };
 

@@ -7,6 +7,7 @@
 #include "icon/cFileIcon.h"
 #include "icon/mBestImage.h"
 #include "platform/cReplaceFile.h"
+#include "platform/mFileAt.h"
 #include "platform/mDib.h"
 #include "platform/mSysText.h"
 #include "resources/mIconGroups.h"
@@ -71,7 +72,10 @@ int RenderImage(const std::vector<cFileIcon>& icons, const std::string& file, co
         return 1;
     }
     cReplaceFile target;
-    if (!target.Open(output) || !target.Write(png) || !target.Commit()) {
+    const bool opened = target.Open(output);
+    // What a render killed before it could finish left beside the output goes with this one.
+    if (opened) target.RemoveStale();
+    if (!opened || !target.Write(png) || !target.Commit()) {
         err << "pictrix-cli: " << Printable(output)
             << ": cannot write the PNG: " << mSysText::TextLine(target.LastError()) << '\n';
         return 1;
@@ -121,6 +125,13 @@ int Render(const tArgs& args, std::ostream& out, std::ostream& err) {
     }
     if (file.empty() || output.empty()) {
         err << kRenderUsage;
+        return 2;
+    }
+    // The PNG never takes the place of the file it is drawn from, by its own name, a hard link or
+    // a symbolic link: refused before anything is read or opened for writing.
+    if (mFileAt::InputAt(output, {file}) >= 0) {
+        err << "pictrix-cli: " << Printable(output) << ": the PNG would overwrite " << Printable(file)
+            << ", the file it is drawn from; name another output\n";
         return 2;
     }
 

@@ -1,6 +1,7 @@
 // pictrix-cli similar: the groups of a collection that look like a given one, best first.
 
 #include <charconv>
+#include <sys/stat.h>
 #include <set>
 #include <thread>
 
@@ -9,6 +10,7 @@
 #include "cli/mCliRecords.h"
 #include "icon/mDHash.h"
 #include "platform/mFindFile.h"
+#include "platform/mSysText.h"
 #include "search/cFolderWalk.h"
 #include "search/cSimilarIndex.h"
 #include "search/mSimilar.h"
@@ -153,10 +155,18 @@ int Similar(const tArgs& args, std::ostream& out, std::ostream& err) {
         if (mSimilar::WalkOperand(where, folder, spec)) {
             cFolderWalk::cQuietHost host(
                 [&](const std::string& f) {
+                    // The walk lists the folders too: they hold no groups.
+                    struct stat st {};
+                    if (::stat(f.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return;
                     walked.insert(f);
                     files.push_back(f);
                 },
                 [&err](const cError& e) { err << "pictrix-cli: " << ErrorText(e) << '\n'; });
+            host.OnUnreadable([&](const std::string& f, std::uint32_t error) {
+                err << "pictrix-cli: " << Printable(f)
+                    << ": the folder cannot be read: " << Printable(mSysText::TextLine(error, f)) << '\n';
+                ok = false;
+            });
             cFolderWalk walk(host, spec);
             walk.WalkFolder(cFolderWalk::StartPath(folder));
             continue;
@@ -166,8 +176,9 @@ int Similar(const tArgs& args, std::ostream& out, std::ostream& err) {
             if (cSimilarIndex::IsIndex(where)) {
                 cSimilarIndex index;
                 index.OpenFile(where);
-                for (const std::size_t k : mSimilar::Within(index.Hashes(), hash, maxDistance))
-                    ranking.Offer(index.Resolve(k));
+                // Only the records of the nearest are read: a search for the best ten reads ten.
+                const auto near = index.Nearest(hash, maxDistance, static_cast<std::size_t>(top));
+                for (const mSimilar::cGroup& g : index.ResolveAll({near.begin(), near.end()})) ranking.Offer(g);
                 continue;
             }
             cReadFile file;
@@ -188,6 +199,19 @@ int Similar(const tArgs& args, std::ostream& out, std::ostream& err) {
             files, jobs, walked,
             [&](const cBatch::cSource& s) {
                 if (!s.read && !walked.count(s.path)) ok = false;
+                // A walk passes over files that hold no icons without a word, not over files it
+                // cannot read.
+                struct stat st {};
+                if (!s.read && walked.count(s.path) && ::stat(s.path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+                    cReadFile file;
+                    char byte = 0;
+                    if (!file.Open(s.path) || (file.ReadAt(0, &byte, 1) == 0 && file.LastError() != 0)) {
+                        err << "pictrix-cli: " << Printable(s.path)
+                            << ": the file cannot be read: " << Printable(mSysText::TextLine(file.LastError(), s.path))
+                            << '\n';
+                        ok = false;
+                    }
+                }
                 for (const mSimilar::cGroup& g : mSimilar::FromSource(s)) ranking.Offer(g);
             },
             err);

@@ -30,6 +30,7 @@ bool cInPlaceFile::Open(const std::string& path) {
             lastError_ = replace_.LastError();
             return false;
         }
+        replace_.RemoveStale();
         return true;
     }
     if (!at.writable) {
@@ -49,8 +50,39 @@ bool cInPlaceFile::Open(const std::string& path) {
         lastError_ = mSysText::kOpenFailed;
         return false;
     }
+    // Only a caller that holds the file open (thumbnail services that read the result through the
+    // handle they created it with) needs it written through its inode; any other file is replaced
+    // whole by a new one, so that a writer killed halfway leaves the old bytes, not a cut picture.
+    if (!HeldElsewhere(fd, opened) && FolderWritable(path)) {
+        ::close(fd);
+        replacing_ = true;
+        if (!replace_.Open(path, cReplaceFile::eName::kMade)) {
+            lastError_ = replace_.LastError();
+            return false;
+        }
+        replace_.RemoveStale();
+        return true;
+    }
     fd_ = fd;
     return true;
+}
+
+bool cInPlaceFile::HeldElsewhere(int fd, const struct stat& st) {
+    // A write lease is granted only while no other descriptor in any process has the file open.
+    if (::fcntl(fd, F_SETLEASE, F_WRLCK) == 0) {
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        return false;
+    }
+    if (errno == EAGAIN) return true;
+    // Where leases are not to be had (another user's file, a network file system), an empty file is
+    // taken for one a caller made to receive the result.
+    return st.st_size == 0;
+}
+
+bool cInPlaceFile::FolderWritable(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
 bool cInPlaceFile::Write(std::span<const std::uint8_t> bytes) {

@@ -1,17 +1,21 @@
 #pragma once
-// cInPlaceFile: a file written through its own inode, for clients that create the output and read
-// the result through a handle they keep (thumbnail services). An existing regular file with no
-// other name is cut to the new bytes' length after they were written from its start, so that
-// writers racing on one output never leave bytes past the end; nothing is written before Commit,
-// so a failure before it leaves the file as it was. What is not such a file takes the careful way
-// of cReplaceFile as a made name: a missing name is created, a file with a second hard link is
-// replaced beside that link (whose content stays as it was), a link is never written through.
+// cInPlaceFile: a file written through its own inode where a client created the output and reads
+// the result through a handle it keeps (thumbnail services), and whole or not at all elsewhere.
+// An existing regular file with no other name that another descriptor holds open (or, where that
+// cannot be asked, that is empty) is cut to the new bytes' length after they were written from its
+// start, so that writers racing on one output never leave bytes past the end; nothing is written
+// before Commit, so a failure before it leaves the file as it was. Everything else takes the
+// careful way of cReplaceFile as a made name, its killed writers' temporary files removed: a file
+// nobody holds is replaced by a new one renamed over it (where its folder may be written), a
+// missing name is created, a file with a second hard link is replaced beside that link (whose
+// content stays as it was), a link is never written through.
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
+#include <sys/stat.h>
 
 #include "platform/cReplaceFile.h"
 
@@ -28,6 +32,9 @@ public:
     std::uint32_t LastError() const noexcept { return lastError_; }
 
 private:
+    static bool HeldElsewhere(int fd, const struct stat& st);
+    static bool FolderWritable(const std::string& path);
+
     int fd_ = -1;
     std::vector<std::uint8_t> pending_;
     cReplaceFile replace_; // used where the file cannot be written in place

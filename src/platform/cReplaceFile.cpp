@@ -1,6 +1,8 @@
 #include "platform/cReplaceFile.h"
 
 #include <atomic>
+#include <ctime>
+#include <vector>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -9,6 +11,8 @@
 #include <mutex>
 #include <string_view>
 #include <utility>
+#include <dirent.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -168,6 +172,8 @@ bool cReplaceFile::Open(int folder, const std::string& name, eName kind) {
             if (errno == EEXIST) continue;
             return Refuse(errno == ENOENT ? mSysText::kPathNotFound : mSysText::FromErrno(errno));
         }
+        // Held while this writer lives; the kernel lets go of it when the process ends, however.
+        ::flock(fd, LOCK_EX | LOCK_NB);
         // A replacement keeps the permissions of the file it replaces.
         if (found_.kind == mFileAt::eKind::kRegular) ::fchmod(fd, static_cast<mode_t>(found_.mode));
         fd_ = fd;
@@ -210,10 +216,16 @@ bool cReplaceFile::Commit() {
             return false;
         }
     }
-    if (!Close()) return false;
+    // The lock stays until the file has its name: a descriptor of the same open file holds it.
+    const int hold = fd_ >= 0 ? ::dup(fd_) : -1;
+    if (!Close()) {
+        if (hold >= 0) ::close(hold);
+        return false;
+    }
     const int error = found_.kind == mFileAt::eKind::kMissing && kind_ == eName::kMade
                           ? PlaceNew(dir_, temp_, name_)
                           : (::renameat(dir_, temp_.c_str(), dir_, name_.c_str()) == 0 ? 0 : errno);
+    if (hold >= 0) ::close(hold);
     if (error != 0) {
         lastError_ = mSysText::FromErrno(error);
         Discard();
@@ -236,4 +248,47 @@ void cReplaceFile::Discard() {
     if (!temp_.empty() && dir_ >= 0) ::unlinkat(dir_, temp_.c_str(), 0);
     temp_.clear();
     closed_ = false;
+}
+
+std::size_t cReplaceFile::RemoveStale(int folder, const std::string& name) {
+    const std::string stem = TempStem(name);
+    std::vector<std::string> found;
+    const int scan = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (scan < 0) return 0;
+    DIR* dir = ::fdopendir(scan);
+    if (!dir) {
+        ::close(scan);
+        return 0;
+    }
+    while (const dirent* e = ::readdir(dir)) {
+        std::string s;
+        if ((e->d_type == DT_REG || e->d_type == DT_UNKNOWN) && IsTempName(e->d_name, s) && s == stem)
+            found.emplace_back(e->d_name);
+    }
+    ::closedir(dir);
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    std::size_t removed = 0;
+    for (const std::string& temp : found) {
+        const int fd = ::openat(folder, temp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        bool stale = false;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+            const auto age = now.tv_sec - st.st_mtim.tv_sec;
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                // A writer locks its file right after creating it, before it writes a byte.
+                stale = st.st_size > 0 || age > 60;
+            } else {
+                stale = errno != EWOULDBLOCK && age > 15 * 60;
+            }
+        }
+        // Still the file looked at (not one that took its name meanwhile).
+        struct stat again {};
+        if (stale && ::fstatat(folder, temp.c_str(), &again, AT_SYMLINK_NOFOLLOW) == 0 && again.st_ino == st.st_ino &&
+            again.st_dev == st.st_dev && ::unlinkat(folder, temp.c_str(), 0) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    return removed;
 }

@@ -18,6 +18,9 @@
 // for many files takes the complete temporary file over instead (Close, then ReleaseTemp) and
 // puts it in place itself.
 //
+// A temporary file is locked (flock) while its writer lives, so that RemoveStale can tell the
+// leftovers of a killed writer from the file a writer beside it is still writing.
+//
 // A write past the file-size limit (RLIMIT_FSIZE) fails like a full disk: the first Open makes
 // the process ignore SIGXFSZ.
 
@@ -83,6 +86,13 @@ public:
     // hard links, the name is first claimed with an exclusive create and the file renamed over
     // that claim. 0, or the errno of the step that failed.
     static int PlaceNew(int folder, const std::string& temp, const std::string& name);
+    // Removes the temporary files of `name` in `folder` that no living writer holds: those a writer
+    // killed before it could finish left behind. Answers how many were removed. A file whose lock
+    // cannot be asked (a file system without flock) is removed only when older than a quarter of an
+    // hour; one not yet locked (empty and younger than a minute) stays.
+    static std::size_t RemoveStale(int folder, const std::string& name);
+    // The same beside the target, once Open succeeded.
+    std::size_t RemoveStale() { return dir_ >= 0 && !name_.empty() ? RemoveStale(dir_, name_) : 0; }
 
 private:
     bool Refuse(std::uint32_t code) {

@@ -71,6 +71,16 @@ bool Follow(const std::string& path, cIdentity& identity) {
     return true;
 }
 
+std::ptrdiff_t InputAt(const std::string& output, const std::vector<std::string>& inputs) {
+    cIdentity out;
+    if (!Follow(output, out)) return -1;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        cIdentity in;
+        if (Follow(inputs[i], in) && in.SameFile(out)) return static_cast<std::ptrdiff_t>(i);
+    }
+    return -1;
+}
+
 } // namespace mFileAt
 
 bool mFileAt::Writable(int folder) { return ::faccessat(folder, ".", W_OK | X_OK, AT_EACCESS) == 0; }

@@ -10,8 +10,10 @@
 // A file's identity is its device and inode, with its size and the time of its last write: a file
 // that anyone changed since differs in the latter two.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 namespace mFileAt {
@@ -45,6 +47,10 @@ cAt At(const std::string& path);
 cIdentity IdentityOf(const struct stat& st);
 // The identity of the file a path leads to (links followed); false when it cannot be looked at.
 bool Follow(const std::string& path, cIdentity& identity);
+// The first of `inputs` that is the very file `output` leads to (the same device and inode: the
+// name itself, a hard link, or a symbolic link to it), or -1 when none is or nothing stands at
+// `output`. A writer asks before it opens anything, so that no output ever replaces an input.
+std::ptrdiff_t InputAt(const std::string& output, const std::vector<std::string>& inputs);
 // True when this user may create files in the folder `folder` (its permissions and the file
 // system's: a read-only mount is not writable).
 bool Writable(int folder);

@@ -86,7 +86,10 @@ void cFolderWalk::Walk(const std::string& path, bool start, std::uint64_t parent
         cError::Guarded([&] {
             mFindFile::cFolder folder;
             // A folder that cannot be searched yields nothing.
-            if (!mFindFile::ReadFolder(path, folder)) return;
+            if (std::uint32_t error = 0; !mFindFile::ReadFolder(path, folder, &error)) {
+                host_.FolderUnreadable(path, error);
+                return;
+            }
             if (!start && folder.kernelFileSystem && folder.device != parentDevice) return;
             if (!entered_.emplace(folder.device, folder.inode).second) return;
             device = folder.device;

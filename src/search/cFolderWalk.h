@@ -51,6 +51,9 @@ public:
         virtual void EnableTimer(bool enabled) = 0;
         // ReportError with the log flag set and the show flag clear.
         virtual void ReportError(const cError& e) = 0;
+        // A folder of the walk that could not be read (its system error code): the walk goes on
+        // without it. Windows pass over it as the search always has; a command says so.
+        virtual void FolderUnreadable(const std::string& /*folder*/, std::uint32_t /*error*/) {}
     };
     // A host for walks without a window: every entry to `append`, every error to `error` (either
     // may be empty); never stops, never refuses.
@@ -68,10 +71,18 @@ public:
         void ReportError(const cError& e) override {
             if (error_) error_(e);
         }
+        void FolderUnreadable(const std::string& folder, std::uint32_t error) override {
+            if (unreadable_) unreadable_(folder, error);
+        }
+        // Where the folders that cannot be read are told.
+        void OnUnreadable(std::function<void(const std::string&, std::uint32_t)> unreadable) {
+            unreadable_ = std::move(unreadable);
+        }
 
     private:
         std::function<void(const std::string&)> append_;
         std::function<void(const cError&)> error_;
+        std::function<void(const std::string&, std::uint32_t)> unreadable_;
     };
 
     // With `hiddenFolders`, folders whose names begin with "." are walked too (never "." and

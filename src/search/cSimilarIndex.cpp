@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdint>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cstdlib>
@@ -101,7 +100,9 @@ void cSimilarIndex::Damaged(const std::string& why) const {
 }
 
 void cSimilarIndex::ReadExactly(std::uint64_t at, void* dst, std::size_t n) const {
-    if (at > size_ || n > size_ - at || read_(at, dst, n) != n) Damaged("it ends early");
+    if (at > size_ || n > size_ - at) Damaged("it ends early");
+    if (read_(at, dst, n) != n)
+        throw IndexError(name_, "it was cut short or changed while it was read: make the index again");
 }
 
 void cSimilarIndex::Open(std::uint64_t size, tReader read, std::string name) {
@@ -110,7 +111,6 @@ void cSimilarIndex::Open(std::uint64_t size, tReader read, std::string name) {
     read_ = std::move(read);
     manifests_.clear();
     hashes_.reset();
-    hashView_ = nullptr;
     count_ = 0;
     open_.clear();
     std::uint8_t h[kHeaderSize];
@@ -140,78 +140,126 @@ void cSimilarIndex::Open(std::uint64_t size, tReader read, std::string name) {
     }
     if (at != t.size()) Damaged("its manifest table holds more than its manifests");
     columns_ = columns;
-    // The hashes are stored little-endian, as this machine keeps them.
-    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
-    const std::uint8_t* column = mapped_.empty() ? nullptr : mapped_.data() + columns;
-    if (column && reinterpret_cast<std::uintptr_t>(column) % alignof(std::uint64_t) == 0) {
-        hashView_ = reinterpret_cast<const std::uint64_t*>(column);
-    } else {
-        auto hashes = std::make_unique_for_overwrite<std::uint64_t[]>(static_cast<std::size_t>(entries));
-        ReadExactly(columns_, hashes.get(), static_cast<std::size_t>(entries) * 8);
-        hashes_ = std::move(hashes);
-        hashView_ = hashes_.get();
-    }
     count_ = static_cast<std::size_t>(entries);
     open_.resize(manifests_.size());
 }
 
 void cSimilarIndex::OpenFile(const std::string& path) {
     if (!file_.Open(path)) throw IndexError(path, mSysText::TextLine(file_.LastError()));
-    mapping_.reset();
-    mapped_ = {};
-    const std::uint64_t size = file_.Size();
-    const int fd = size > 0 && size <= SIZE_MAX ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC) : -1;
-    if (fd >= 0) {
-        struct stat st {};
-        void* p = ::fstat(fd, &st) == 0 && static_cast<std::uint64_t>(st.st_size) == size
-                      ? ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE, fd, 0)
-                      : MAP_FAILED;
-        ::close(fd);
-        if (p != MAP_FAILED) {
-            const auto n = static_cast<std::size_t>(size);
-            mapping_.reset(static_cast<const std::uint8_t*>(p),
-                           [n](const std::uint8_t* q) { ::munmap(const_cast<std::uint8_t*>(q), n); });
-            mapped_ = {mapping_.get(), n};
-        }
-    }
-    if (!mapped_.empty()) {
-        Open(
-            size,
-            [this](std::uint64_t at, void* dst, std::size_t n) -> std::size_t {
-                if (at > mapped_.size()) return 0;
-                const std::size_t got = std::min<std::uint64_t>(n, mapped_.size() - at);
-                std::memcpy(dst, mapped_.data() + at, got);
-                return got;
-            },
-            path);
-    } else {
-        Open(
-            size, [this](std::uint64_t at, void* dst, std::size_t n) { return file_.ReadAt(at, dst, n); }, path);
-    }
+    Open(
+        file_.Size(), [this](std::uint64_t at, void* dst, std::size_t n) { return file_.ReadAt(at, dst, n); }, path);
 }
 
 cSimilarIndex::cEntry cSimilarIndex::Entry(std::uint64_t i) const {
     if (i >= count_) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
     const std::uint64_t n = count_;
-    cEntry e;
-    e.dhash = hashView_[static_cast<std::size_t>(i)];
-    mSimilar::tDigest d{};
-    ReadExactly(columns_ + n * 8 + i * 16, d.data(), d.size());
+    std::uint8_t d[16], m[4], o[8];
+    ReadExactly(columns_ + n * 8 + i * 16, d, sizeof d);
+    ReadExactly(columns_ + n * 24 + i * 4, m, sizeof m);
+    ReadExactly(columns_ + n * 28 + i * 8, o, sizeof o);
+    return Decode(i, d, m, o);
+}
+
+std::span<const std::uint64_t> cSimilarIndex::Hashes() {
+    // The hashes are stored little-endian, as this machine keeps them. They are copied, not
+    // mapped: a file cut short while it is read then ends a read early, never the process.
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+    if (!hashes_ && count_ > 0) {
+        auto hashes = std::make_unique_for_overwrite<std::uint64_t[]>(count_);
+        ReadExactly(columns_, hashes.get(), count_ * 8);
+        hashes_ = std::move(hashes);
+    }
+    return {hashes_.get(), count_};
+}
+
+std::uint64_t cSimilarIndex::Hash(std::uint64_t i) const {
+    if (hashes_) return hashes_[static_cast<std::size_t>(i)];
     std::uint8_t b[8];
-    ReadExactly(columns_ + n * 24 + i * 4, b, 4);
-    const auto manifest = static_cast<std::uint32_t>(Get(b, 4));
-    ReadExactly(columns_ + n * 28 + i * 8, b, 8);
-    e.offset = Get(b, 8);
-    e.manifest = manifest & ~kDigestKnown;
-    if (manifest & kDigestKnown) e.digest = d;
+    ReadExactly(columns_ + i * 8, b, sizeof b);
+    return Get(b, 8);
+}
+
+std::vector<std::size_t> cSimilarIndex::Nearest(std::uint64_t query, int maxDistance, std::size_t top) {
+    mSimilar::cNearest nearest(query, maxDistance, top);
+    // A piece at a time through one small buffer: no copy of the whole column to fault in.
+    constexpr std::size_t kPiece = 1 << 15;
+    const auto piece = std::make_unique_for_overwrite<std::uint64_t[]>(kPiece);
+    for (std::size_t at = 0; at < count_; at += kPiece) {
+        const std::size_t n = std::min(kPiece, count_ - at);
+        ReadExactly(columns_ + at * 8, piece.get(), n * 8);
+        nearest.Scan({piece.get(), n}, at);
+    }
+    return nearest.Positions();
+}
+
+cSimilarIndex::cEntry cSimilarIndex::Decode(std::uint64_t i, const std::uint8_t* digest, const std::uint8_t* manifest,
+                                            const std::uint8_t* offset) const {
+    cEntry e;
+    e.dhash = Hash(i);
+    const auto m = static_cast<std::uint32_t>(Get(manifest, 4));
+    e.offset = Get(offset, 8);
+    e.manifest = m & ~kDigestKnown;
+    if (m & kDigestKnown) {
+        e.digest.emplace();
+        std::copy_n(digest, e.digest->size(), e.digest->begin());
+    }
     if (e.manifest >= manifests_.size()) Damaged("entry " + std::to_string(i + 1) + " names no manifest");
     if (e.offset >= manifests_[e.manifest].size)
         Damaged("entry " + std::to_string(i + 1) + " points past the end of its manifest");
     return e;
 }
 
-mSimilar::cGroup cSimilarIndex::Resolve(std::uint64_t i) {
-    const cEntry e = Entry(i);
+std::vector<cSimilarIndex::cEntry> cSimilarIndex::Entries(const std::vector<std::uint64_t>& which) const {
+    std::vector<cEntry> entries;
+    entries.reserve(which.size());
+    // Many of them: the columns are read whole (28 bytes an entry, less than the file), not three
+    // reads an entry.
+    if (which.size() < 4096 || which.size() < count_ / 64) {
+        for (const std::uint64_t i : which) entries.push_back(Entry(i));
+        return entries;
+    }
+    const std::uint64_t n = count_;
+    std::vector<std::uint8_t> columns(static_cast<std::size_t>(n) * 28);
+    ReadExactly(columns_ + n * 8, columns.data(), columns.size());
+    for (const std::uint64_t i : which) {
+        if (i >= n) cError::RaiseRuntime(cError::kSubscriptOutOfRange);
+        const std::uint8_t* at = columns.data();
+        entries.push_back(Decode(i, at + i * 16, at + n * 16 + i * 4, at + n * 20 + i * 8));
+    }
+    return entries;
+}
+
+mSimilar::cGroup cSimilarIndex::Resolve(std::uint64_t i) { return ResolveAll({i}).front(); }
+
+std::vector<mSimilar::cGroup> cSimilarIndex::ResolveAll(const std::vector<std::uint64_t>& which) {
+    const std::vector<cEntry> entries = Entries(which);
+    // Each line read once, however many entries point at it.
+    std::vector<std::size_t> order(which.size());
+    for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return std::pair(entries[a].manifest, entries[a].offset) < std::pair(entries[b].manifest, entries[b].offset);
+    });
+    std::vector<mSimilar::cGroup> groups(which.size());
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const cEntry& e = entries[order[k]];
+        if (k > 0) {
+            const cEntry& before = entries[order[k - 1]];
+            // An index has one entry for each record: more would make one record be read and
+            // copied over and over.
+            if (before.manifest == e.manifest && before.offset == e.offset && which[order[k - 1]] != which[order[k]])
+                Damaged("entries " + std::to_string(which[order[k - 1]] + 1) + " and " +
+                        std::to_string(which[order[k]] + 1) + " point at one record");
+            if (before.manifest == e.manifest && before.offset == e.offset) {
+                groups[order[k]] = groups[order[k - 1]];
+                continue;
+            }
+        }
+        groups[order[k]] = Read(e, which[order[k]]);
+    }
+    return groups;
+}
+
+mSimilar::cGroup cSimilarIndex::Read(const cEntry& e, std::uint64_t i) {
     const cManifest& m = manifests_[e.manifest];
     auto& file = open_[e.manifest];
     if (!file) {
@@ -223,6 +271,11 @@ mSimilar::cGroup cSimilarIndex::Resolve(std::uint64_t i) {
         return IndexError(name_, m.path + " changed since the index was made: make the index again");
     };
     if (file->Size() != m.size) throw stale();
+    // An entry points at the start of a line: one inside a line is damaged (and would let many
+    // entries make one long line be read over and over).
+    char before = '\n';
+    if (e.offset > 0 && (file->ReadAt(e.offset - 1, &before, 1) != 1 || before != '\n'))
+        Damaged("entry " + std::to_string(i + 1) + " points into the middle of a record");
     std::string line;
     mSimilar::cGroup g;
     if (!mSimilar::LineAt(*file, e.offset, line) || !mSimilar::FromRecord(line, g) || g.dhash != e.dhash) throw stale();

@@ -15,7 +15,8 @@
 //
 // The file is untrusted: its length must be exactly what the header makes of it, each count is
 // bounded by the length before anything is sized by it, and an entry that names a manifest or an
-// offset outside it fails as a damaged index when it is read. A search reads the header, the
+// offset outside it, or a place inside a line, fails as a damaged index when it is read. A file
+// cut short while it is read is an error, not a signal: it is read, never mapped. A search reads the header, the
 // table and the hashes; the other columns only for the entries it reports, and the records those
 // point at from their manifests, which must still be as they were indexed.
 
@@ -59,34 +60,46 @@ public:
     // True when the file starts with the index's magic.
     static bool IsIndex(const std::string& path);
 
-    // Reads the header, the table and the hashes; raises a cError naming `name` when the bytes are
+    // Reads the header and the table; raises a cError naming `name` when the bytes are
     // not an index.
     using tReader = std::function<std::size_t(std::uint64_t at, void* dst, std::size_t n)>;
     void Open(std::uint64_t size, tReader read, std::string name);
     void OpenFile(const std::string& path);
 
     const std::vector<cManifest>& Manifests() const noexcept { return manifests_; }
-    std::span<const std::uint64_t> Hashes() const noexcept { return {hashView_, count_}; }
+    std::size_t Count() const noexcept { return count_; }
+    // Every hash, read whole on the first call (8 bytes an entry).
+    std::span<const std::uint64_t> Hashes();
+    // The positions of the `top` entries nearest `query` within `maxDistance` (0: all within it),
+    // as mSimilar::Nearest answers them, from the hashes read a piece at a time.
+    std::vector<std::size_t> Nearest(std::uint64_t query, int maxDistance, std::size_t top);
     // Entry i (0-based) in full; raises when it is damaged.
     cEntry Entry(std::uint64_t i) const;
     // The group entry i stands for, read from its manifest; raises when the manifest changed since.
     mSimilar::cGroup Resolve(std::uint64_t i);
+    // The groups of several entries, in their order, each record read once. Each must point at
+    // the start of a line of its own: two entries on one record are a damaged index.
+    std::vector<mSimilar::cGroup> ResolveAll(const std::vector<std::uint64_t>& entries);
 
 private:
     [[noreturn]] void Damaged(const std::string& why) const;
     void ReadExactly(std::uint64_t at, void* dst, std::size_t n) const;
+
+    mSimilar::cGroup Read(const cEntry& e, std::uint64_t i);
+    cEntry Decode(std::uint64_t i, const std::uint8_t* digest, const std::uint8_t* manifest,
+                  const std::uint8_t* offset) const;
+    std::vector<cEntry> Entries(const std::vector<std::uint64_t>& which) const;
 
     std::string name_;
     std::uint64_t size_ = 0;
     tReader read_;
     cReadFile file_;
     std::vector<cManifest> manifests_;
-    // An index file is mapped: its hashes are read where they lie, without a copy. Bytes that are
-    // not mapped (or not aligned) have their hashes copied into hashes_.
-    std::shared_ptr<const std::uint8_t> mapping_;
-    std::span<const std::uint8_t> mapped_;
+    std::uint64_t Hash(std::uint64_t i) const;
+
+    // The hashes when read whole; a search reads them a piece at a time. Never mapped: a file cut
+    // short under a mapping would end the process.
     std::unique_ptr<std::uint64_t[]> hashes_;
-    const std::uint64_t* hashView_ = nullptr;
     std::size_t count_ = 0;
     std::uint64_t columns_ = 0; // where the hashes start
     std::vector<std::optional<cReadFile>> open_; // the manifests opened so far

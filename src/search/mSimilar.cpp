@@ -66,7 +66,7 @@ bool FromRecord(std::string_view line, cGroup& group, bool* json) {
     if (const auto* frame = record.Find("frame"); frame && frame->Int32()) g.frame = *frame->Int32();
     if (const auto* images = record.Find("images"); images && images->type == eType::kArray) {
         std::vector<std::string> digests;
-        for (const auto& image : images->items) {
+        for (const auto& image : images->Items()) {
             const auto* sha = image.Find("sha256");
             digests.push_back(sha && sha->type == eType::kString ? sha->text : std::string());
         }
@@ -140,15 +140,43 @@ std::vector<cGroup> FromSource(const cBatch::cSource& source) {
 void cRanking::Offer(const cGroup& group) {
     const int distance = mDHash::Distance(query_, group.dhash);
     if (distance > maxDistance_) return;
-    matches_.push_back({distance, group, digest_ && group.digest && *digest_ == *group.digest});
+    matches_.push_back({{distance, group, digest_ && group.digest && *digest_ == *group.digest}, offered_++});
+    if (top_ > 0 && matches_.size() >= 2 * top_) Trim(matches_);
+}
+
+void cRanking::Trim(std::vector<cHeld>& held) const {
+    const auto before = [](const cHeld& a, const cHeld& b) {
+        return a.match.distance != b.match.distance ? a.match.distance < b.match.distance : a.order < b.order;
+    };
+    if (top_ > 0 && held.size() > top_) {
+        std::nth_element(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(top_), held.end(), before);
+        held.resize(top_);
+    }
+    std::sort(held.begin(), held.end(), before);
 }
 
 std::vector<cMatch> cRanking::Best() const {
-    std::vector<cMatch> best = matches_;
-    std::stable_sort(best.begin(), best.end(),
-                     [](const cMatch& a, const cMatch& b) { return a.distance < b.distance; });
-    if (top_ > 0 && best.size() > top_) best.resize(top_);
+    std::vector<cHeld> held = matches_;
+    Trim(held);
+    std::vector<cMatch> best;
+    best.reserve(held.size());
+    for (auto& h : held) best.push_back(std::move(h.match));
     return best;
+}
+
+std::vector<std::size_t> Nearest(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistance,
+                                 std::size_t top) {
+    cNearest nearest(query, maxDistance, top);
+    nearest.Scan(hashes, 0);
+    return nearest.Positions();
+}
+
+std::vector<std::size_t> cNearest::Positions() const {
+    std::vector<std::size_t> near;
+    near.reserve(best_.size());
+    for (const auto& b : best_) near.push_back(b.second);
+    std::sort(near.begin(), near.end());
+    return near;
 }
 
 // Where the processor counts bits in one instruction, the scan uses it (chosen when the program
@@ -162,6 +190,28 @@ Within(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistan
     for (std::size_t i = 0; i < hashes.size(); ++i)
         if (std::popcount(hashes[i] ^ query) <= maxDistance) near.push_back(i);
     return near;
+}
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+__attribute__((target_clones("popcnt", "default")))
+#endif
+void cNearest::Scan(std::span<const std::uint64_t> hashes, std::size_t first) {
+    for (std::size_t i = 0; i < hashes.size(); ++i) {
+        const int d = std::popcount(hashes[i] ^ query_);
+        if (d > worst_) continue;
+        if (top_ == 0) {
+            best_.emplace_back(d, first + i);
+            continue;
+        }
+        if (best_.size() == top_ && d >= best_.front().first) continue;
+        best_.emplace_back(d, first + i);
+        std::push_heap(best_.begin(), best_.end());
+        if (best_.size() > top_) {
+            std::pop_heap(best_.begin(), best_.end());
+            best_.pop_back();
+        }
+        if (best_.size() == top_) worst_ = best_.front().first;
+    }
 }
 
 std::optional<cFileMatch> NearestGroup(const std::string& file, std::uint64_t query, int maxDistance) {

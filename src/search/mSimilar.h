@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/mJson.h"
 #include "platform/cReadFile.h"
 #include "search/cBatch.h"
 
@@ -49,7 +50,7 @@ bool FromRecord(std::string_view line, cGroup& group, bool* json = nullptr);
 // The groups with a hash of a manifest, each with the byte offset its line starts at, in the
 // file's order. Raises a cError naming the file when it cannot be read, and naming the line when
 // a line is not JSON. Lines are at most kMaxLine bytes.
-constexpr std::size_t kMaxLine = 1 << 20;
+constexpr std::size_t kMaxLine = mJson::kMaxRecordBytes;
 void ReadManifest(const std::string& path, const std::function<void(cGroup&&, std::uint64_t offset)>& each);
 // The line that starts at `offset` of an open file, without its line end; false when nothing can
 // be read there or the line runs past kMaxLine.
@@ -68,8 +69,33 @@ struct cMatch {
     bool sameBytes = false;
 };
 
+// The positions of the `top` hashes nearest `query` within `maxDistance` (0: all within it), in
+// the order of the scan; of hashes at one distance the first scanned are kept. Memory and time
+// are bounded by `top`, not by the hashes within reach.
+std::vector<std::size_t> Nearest(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistance,
+                                 std::size_t top);
+// The same over hashes that come a piece at a time (an index read in chunks): Scan each piece
+// with the position of its first hash, in order, then take Positions().
+class cNearest {
+public:
+    cNearest(std::uint64_t query, int maxDistance, std::size_t top)
+        : query_(query), maxDistance_(maxDistance), top_(top), worst_(maxDistance) {}
+    void Scan(std::span<const std::uint64_t> hashes, std::size_t first);
+    std::vector<std::size_t> Positions() const;
+
+private:
+    std::uint64_t query_;
+    int maxDistance_;
+    std::size_t top_;
+    int worst_;
+    // With a `top`: a max-heap by (distance, position), its top the first to go. Without: every
+    // position within reach.
+    std::vector<std::pair<int, std::size_t>> best_;
+};
+
 // Collects the groups within `maxDistance` of the query in the order they are offered and answers
-// them best first: by distance, then in the order offered; the first `top` of them (0: all).
+// them best first: by distance, then in the order offered; the first `top` of them (0: all). With
+// a `top`, no more than twice that many are held while offers come.
 class cRanking {
 public:
     cRanking(std::uint64_t query, std::optional<tDigest> digest, int maxDistance, std::size_t top)
@@ -80,11 +106,18 @@ public:
     std::vector<cMatch> Best() const;
 
 private:
+    struct cHeld {
+        cMatch match;
+        std::uint64_t order = 0;
+    };
+    void Trim(std::vector<cHeld>& held) const;
+
     std::uint64_t query_;
     std::optional<tDigest> digest_;
     int maxDistance_;
     std::size_t top_;
-    std::vector<cMatch> matches_;
+    std::uint64_t offered_ = 0;
+    std::vector<cHeld> matches_;
 };
 
 // A file of a walk as the search window lists it: its nearest group's distance, that group's

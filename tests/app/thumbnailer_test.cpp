@@ -7,6 +7,10 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/mThumbnailer.h"
 #include "common/mTestKit.h"
@@ -89,6 +93,72 @@ TEST(Thumbnailer, WritesThePictureWholeOrLeavesTheOutputAlone) {
     EXPECT_EQ(Thumbnailer({"-s", "48", Fixture("icons/vista.ico"), dir.File("none/t.png")}, &err), 1);
     EXPECT_NE(err.find("cannot write the thumbnail"), std::string::npos) << err;
     EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"t.png"});
+}
+
+// A file nobody holds open is replaced whole (a new inode: a writer killed halfway leaves the old
+// bytes); one a caller created and holds open is written through that handle, as tumbler reads it.
+TEST(Thumbnailer, ReplacesWholeUnlessTheCallerHoldsTheOutput) {
+    mTestKit::cTempDir dir;
+    const std::string out = dir.File("t.png");
+    mTestKit::WriteBytes(out, {'o', 'l', 'd'});
+    const auto inode = [](const std::string& p) {
+        struct stat st {};
+        ::stat(p.c_str(), &st);
+        return st.st_ino;
+    };
+    const auto before = inode(out);
+    ASSERT_EQ(Thumbnailer({"-s", "32", Fixture("icons/vista.ico"), out}), 0);
+    EXPECT_NE(inode(out), before) << "replaced by a new file";
+    EXPECT_EQ(mTestKit::ReadPng(out).Width(), 32);
+
+    const std::string held = dir.File("held.png");
+    const int fd = ::open(held.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(fd, 0);
+    const auto heldInode = inode(held);
+    ASSERT_EQ(Thumbnailer({"-s", "32", Fixture("icons/vista.ico"), held}), 0);
+    EXPECT_EQ(inode(held), heldInode) << "written in place";
+    char signature[8] = {};
+    EXPECT_EQ(::pread(fd, signature, sizeof signature, 0), 8);
+    ::close(fd);
+    EXPECT_EQ(std::string(signature + 1, 3), "PNG") << "read through the caller's handle";
+    EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"held.png", "t.png"}));
+}
+
+// What a writer killed before it could finish left beside its output goes with the next run that
+// writes there: the thumbnailer and render -o alike. A temporary file a living writer holds, one
+// just made, and those of other names stay.
+TEST(Thumbnailer, NextRunRemovesWhatAKilledOneLeft) {
+    const struct {
+        const char* name;
+        std::function<int(const std::string& out)> write;
+    } writers[] = {
+        {"thumbnailer",
+         [](const std::string& out) {
+             return Thumbnailer({Fixture("icons/vista.ico"), out});
+         }},
+        {"render -o",
+         [](const std::string& out) {
+             return mTestKit::Cli("render " + Quote(Fixture("icons/vista.ico")) + " -o " + Quote(out));
+         }},
+    };
+    for (const auto& w : writers) {
+        SCOPED_TRACE(w.name);
+        mTestKit::cTempDir dir;
+        const auto plant = [&](const std::string& name, bool bytes) {
+            mTestKit::WriteBytes(dir.File(name),
+                                 bytes ? std::vector<std::uint8_t>{1, 2, 3} : std::vector<std::uint8_t>{});
+        };
+        plant(".t.png.tmp-Killed", true);
+        plant(".t.png.tmp-Living", true);
+        plant(".t.png.tmp-JustMd", false);
+        plant(".u.png.tmp-Others", true);
+        const int living = ::open(dir.File(".t.png.tmp-Living").c_str(), O_RDONLY);
+        ASSERT_EQ(::flock(living, LOCK_EX), 0);
+        EXPECT_EQ(w.write(dir.File("t.png")), 0);
+        ::close(living);
+        EXPECT_EQ(Entries(dir.Path()),
+                  (std::vector<std::string>{".t.png.tmp-JustMd", ".t.png.tmp-Living", ".u.png.tmp-Others", "t.png"}));
+    }
 }
 
 // The key=value lines of a desktop-entry style file, under its one group.

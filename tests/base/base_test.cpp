@@ -184,6 +184,53 @@ TEST(mJson, ReadingARecord) {
     EXPECT_TRUE(mJson::ParseObject("{\"a\":" + std::string(30, '[') + std::string(30, ']') + "}"));
 }
 
+// The values of a text are capped by its length and in all: the record of a group of 32,767 images
+// (the most an icon directory counts) reads, lines of tiny values past the cap do not.
+TEST(mJson, ValuesAreCappedByWhatARecordHolds) {
+    const auto images = [](std::size_t n, const std::string& image) {
+        std::string s = "{\"source\":\"a.ico\",\"position\":1,\"images\":[";
+        for (std::size_t i = 0; i < n; ++i) s += (i ? "," : "") + image;
+        return s + "]}";
+    };
+    const std::string bare = R"({"width":1,"height":1,"bits":1,"bytes":1,"png":false,"sha256":null})";
+    const std::string cursor =
+        R"({"width":1,"height":1,"bits":1,"bytes":1,"png":false,"sha256":null,"hotspot":{"x":0,"y":0}})";
+    const std::string full =
+        R"({"width":256,"height":256,"bits":32,"bytes":67624,"png":true,"sha256":")" + std::string(64, 'a') + R"("})";
+    const auto list = [](std::size_t n, const std::string& item) {
+        std::string s = "{\"a\":[";
+        for (std::size_t i = 0; i < n; ++i) s += (i ? "," : "") + item;
+        return s + "]}";
+    };
+    const struct {
+        const char* name;
+        std::string text;
+        bool reads;
+    } cases[] = {
+        {"32,767 images", images(32767, full), true},
+        {"32,767 images without digests", images(32767, bare), true},
+        {"32,767 cursor images without digests", images(32767, cursor), true},
+        {"a few values in a short line", R"({"a":[1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16]})", true},
+        {"zeros, one a byte and a comma", list(100000, "0"), false},
+        {"empty objects", list(100000, "{}"), false},
+        {"empty arrays", list(100000, "[]"), false},
+        {"members without names",
+         "{" +
+             [] {
+                 std::string m;
+                 for (int i = 0; i < 100000; ++i) m += std::string(i ? "," : "") + "\"\":0";
+                 return m;
+             }() +
+             "}",
+         false},
+        {"more values than any record, however long", list(600000, std::string(20, '1')), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(mJson::ParseObject(c.text).has_value(), c.reads);
+    }
+}
+
 // "~N" goes before the extension of the file name, never into a folder's name.
 TEST(mOutputName, NumberedNames) {
     EXPECT_EQ(mOutputName::Numbered("/out/a.b/x.png", 2), "/out/a.b/x~2.png");

@@ -59,6 +59,8 @@ TEST(Completion, OffersWhatEachCommandTakes) {
          "-- --dedupe --from --jobs --manifest --names --quiet --resume --shard -0 -o"},
         {"pictrix-cli", "pictrix-cli extract --names ", "content source"},
         {"pictrix-cli", "pictrix-cli verify ", all},
+        {"pictrix-cli", "pictrix-cli verify --sources l.ier -", "-- --sources -o"},
+        {"pictrix-cli", "pictrix-cli verify -o ", "sub"},
         {"pictrix-cli", "pictrix-cli extract -o ", "sub"},
         {"pictrix-cli", "pictrix-cli search ", "sub"},
         {"pictrix-cli", "pictrix-cli search sub ", ""},

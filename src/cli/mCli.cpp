@@ -35,6 +35,10 @@ constexpr cCommand kCommands[] = {
     {"index", "index MANIFEST... -o FILE   an index of manifests for similar", Index, true},
     {"verify", "verify MANIFEST...          every output an extraction's manifests name holds the bytes they say",
      Verify, true},
+    {"cursor-theme",
+     "cursor-theme PACK [-o DIR] [--name NAME] [--sizes LIST] [--report FILE]   a Windows cursor pack as an Xcursor "
+     "theme",
+     CursorTheme, true},
 };
 
 void Usage(std::ostream& s) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,26 +25,147 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct cImagesDeleter {
-    void operator()(XcursorImages* images) const noexcept { XcursorImagesDestroy(images); }
+// libXcursor, loaded when a theme is written: linked into the program, it and the X libraries it
+// needs would cost every start of pictrix-cli some milliseconds, for one command.
+struct cXcursor {
+    decltype(&XcursorImagesCreate) imagesCreate = nullptr;
+    decltype(&XcursorImageCreate) imageCreate = nullptr;
+    decltype(&XcursorImagesDestroy) imagesDestroy = nullptr;
+    decltype(&XcursorCommentsCreate) commentsCreate = nullptr;
+    decltype(&XcursorCommentsDestroy) commentsDestroy = nullptr;
+    decltype(&XcursorXcFileSave) save = nullptr;
+    std::string error; // why it could not be loaded
+
+    static const cXcursor& Get() {
+        static const cXcursor library = Load();
+        return library;
+    }
+
+private:
+    static cXcursor Load() {
+        cXcursor x;
+        void* handle = dlopen("libXcursor.so.1", RTLD_NOW | RTLD_LOCAL);
+        if (!handle) {
+            const char* why = dlerror();
+            x.error = why ? why : "libXcursor.so.1 cannot be loaded";
+            return x;
+        }
+        // Kept loaded for the rest of the run.
+        auto get = [&](auto& f, const char* name) {
+            f = reinterpret_cast<std::remove_reference_t<decltype(f)>>(dlsym(handle, name));
+            if (!f && x.error.empty()) x.error = std::string("libXcursor lacks ") + name;
+        };
+        get(x.imagesCreate, "XcursorImagesCreate");
+        get(x.imageCreate, "XcursorImageCreate");
+        get(x.imagesDestroy, "XcursorImagesDestroy");
+        get(x.commentsCreate, "XcursorCommentsCreate");
+        get(x.commentsDestroy, "XcursorCommentsDestroy");
+        get(x.save, "XcursorXcFileSave");
+        return x;
+    }
 };
 
-// Writes the images of one cursor as an Xcursor file at `path`. False when libXcursor could not.
-bool SaveXcursor(const std::string& path, const std::vector<cCursorTheme::cImage>& images) {
-    if (images.empty() || images.size() > INT32_MAX) return false;
-    std::unique_ptr<XcursorImages, cImagesDeleter> all(XcursorImagesCreate(static_cast<int>(images.size())));
-    if (!all) throw std::bad_alloc();
-    for (const cCursorTheme::cImage& i : images) {
-        XcursorImage* x = XcursorImageCreate(static_cast<int>(i.width), static_cast<int>(i.height));
-        if (!x) throw std::bad_alloc();
-        all->images[all->nimage++] = x; // owned by `all` from here
-        x->size = i.size;
-        x->xhot = i.xhot;
-        x->yhot = i.yhot;
-        x->delay = i.delay;
-        std::copy(i.pixels.begin(), i.pixels.end(), x->pixels);
+struct cImagesDeleter {
+    void operator()(XcursorImages* images) const noexcept { cXcursor::Get().imagesDestroy(images); }
+};
+struct cCommentsDeleter {
+    void operator()(XcursorComments* comments) const noexcept { cXcursor::Get().commentsDestroy(comments); }
+};
+
+// The file libXcursor writes, in memory: it writes four bytes at a time and seeks to each
+// chunk, which through stdio cost more than the rest of a conversion; the bytes then go to the
+// file in one write.
+struct cBuffer {
+    std::vector<unsigned char> bytes;
+    std::size_t at = 0;
+};
+
+int BufferWrite(XcursorFile* file, unsigned char* data, int len) {
+    auto* b = static_cast<cBuffer*>(file->closure);
+    if (len < 0) return -1;
+    const auto n = static_cast<std::size_t>(len);
+    if (b->at == b->bytes.size()) {
+        b->bytes.insert(b->bytes.end(), data, data + n);
+    } else {
+        if (b->bytes.size() - b->at < n) b->bytes.resize(b->at + n);
+        std::memcpy(b->bytes.data() + b->at, data, n);
     }
-    return XcursorFilenameSaveImages(path.c_str(), all.get()) == XcursorTrue;
+    b->at += n;
+    return len;
+}
+
+int BufferSeek(XcursorFile* file, long offset, int whence) {
+    auto* b = static_cast<cBuffer*>(file->closure);
+    const long base = whence == SEEK_CUR   ? static_cast<long>(b->at)
+                      : whence == SEEK_END ? static_cast<long>(b->bytes.size())
+                                           : 0;
+    if (offset < -base) return EOF;
+    b->at = static_cast<std::size_t>(base + offset);
+    if (b->at > b->bytes.size()) b->bytes.resize(b->at);
+    return static_cast<int>(b->at);
+}
+
+int BufferRead(XcursorFile*, unsigned char*, int) { return -1; }
+
+// The images of one cursor as the bytes of an Xcursor file, made by libXcursor. Empty when it
+// refuses them.
+std::vector<unsigned char> XcursorBytes(const std::vector<cCursorTheme::cImage>& images) {
+    if (images.empty() || images.size() > INT32_MAX) return {};
+    const cXcursor& x = cXcursor::Get();
+    std::unique_ptr<XcursorImages, cImagesDeleter> all(x.imagesCreate(static_cast<int>(images.size())));
+    std::unique_ptr<XcursorComments, cCommentsDeleter> comments(x.commentsCreate(0));
+    if (!all || !comments) throw std::bad_alloc();
+    std::size_t bytes = 16;
+    for (const cCursorTheme::cImage& i : images) {
+        XcursorImage* image = x.imageCreate(static_cast<int>(i.width), static_cast<int>(i.height));
+        if (!image) throw std::bad_alloc();
+        all->images[all->nimage++] = image; // owned by `all` from here
+        image->size = i.size;
+        image->xhot = i.xhot;
+        image->yhot = i.yhot;
+        image->delay = i.delay;
+        std::copy(i.pixels.begin(), i.pixels.end(), image->pixels);
+        bytes += 12 + 36 + 4 * i.pixels.size();
+    }
+    cBuffer buffer;
+    buffer.bytes.reserve(bytes);
+    XcursorFile file{&buffer, BufferRead, BufferWrite, BufferSeek};
+    if (x.save(&file, comments.get(), all.get()) != XcursorTrue) return {};
+    return std::move(buffer.bytes);
+}
+
+// Writes `bytes` as a new file at `path`, on the disk before it returns when `durable`; 0 or the
+// errno of the step that failed.
+int WriteNew(const std::string& path, const std::vector<unsigned char>& bytes, bool durable) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return errno;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int e = n < 0 ? errno : ENOSPC;
+            close(fd);
+            return e;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (durable && fdatasync(fd) != 0) {
+        const int e = errno;
+        close(fd);
+        return e;
+    }
+    if (durable) cReplaceFile::CountFlush();
+    return close(fd) == 0 ? 0 : errno;
+}
+
+// Puts a folder's entries (new files, links) on the disk; 0 or the errno.
+int SyncFolder(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    const int e = fsync(fd) == 0 ? 0 : errno;
+    close(fd);
+    return e;
 }
 
 std::string Why(int error) { return std::strerror(error); }
@@ -73,6 +195,8 @@ bool IsThemeFolder(const std::string& path) {
 void cCursorTheme::Write(const std::string& dir, const std::string& name) {
     themeFolder_.clear();
     if (name.empty() || FolderName(name) != name) Fail(kErrWrite, "'" + name + "' cannot name a theme folder");
+    if (const std::string& why = cXcursor::Get().error; !why.empty())
+        Fail(kErrWrite, "the Xcursor library (libXcursor.so.1) is needed to write cursor themes: " + why);
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (ec) Fail(kErrWrite, dir + ": the folder cannot be made: " + ec.message());
@@ -107,6 +231,10 @@ void cCursorTheme::Write(const std::string& dir, const std::string& name) {
     umask(mask);
     if (chmod(tempPath.c_str(), 0755 & ~mask) != 0) Fail(kErrWrite, tempPath + ": " + Why(errno));
 
+    // What replaces a theme must be on the disk before the old one goes: each file is flushed
+    // as it is written, its folders once at the end (only this theme's data waits, not whatever
+    // else the file system holds).
+    const bool replacing = at.kind == mFileAt::eKind::kFolder;
     const std::string cursors = tempPath + "/cursors";
     if (mkdir(cursors.c_str(), 0755) != 0) Fail(kErrWrite, cursors + ": " + Why(errno));
     for (std::size_t r = 0; r < roles_.size(); ++r) {
@@ -114,8 +242,10 @@ void cCursorTheme::Write(const std::string& dir, const std::string& name) {
         if (role.status != eStatus::kConverted) continue;
         const auto& names = mCursorRoles::Roles()[r].xcursorNames;
         const std::string file = std::string(names.front());
-        if (!SaveXcursor(cursors + "/" + file, role.images))
-            Fail(kErrWrite, target + "/cursors/" + file + ": libXcursor could not write the cursor");
+        const std::vector<unsigned char> bytes = XcursorBytes(role.images);
+        if (bytes.empty()) Fail(kErrWrite, target + "/cursors/" + file + ": libXcursor could not write the cursor");
+        if (const int e = WriteNew(cursors + "/" + file, bytes, replacing); e != 0)
+            Fail(kErrWrite, target + "/cursors/" + file + ": " + Why(e));
         for (std::size_t n = 1; n < names.size(); ++n) {
             const std::string link = cursors + "/" + std::string(names[n]);
             if (symlink(file.c_str(), link.c_str()) != 0)
@@ -124,23 +254,16 @@ void cCursorTheme::Write(const std::string& dir, const std::string& name) {
     }
     const std::string index =
         "[Icon Theme]\nName=" + name + "\nComment=A cursor theme made from a Windows cursor pack\n";
-    {
-        cReplaceFile file;
-        if (!file.Open(tempPath + "/index.theme", cReplaceFile::eName::kMade) ||
-            !file.Write(index.data(), index.size()) || !file.Commit())
-            Fail(kErrWrite, target + "/index.theme: " + mSysText::TextLine(file.LastError()));
-    }
+    if (const int e =
+            WriteNew(tempPath + "/index.theme", std::vector<unsigned char>(index.begin(), index.end()), replacing);
+        e != 0)
+        Fail(kErrWrite, target + "/index.theme: " + Why(e));
 
-    // What replaces a theme must be on the disk before the old one goes: one flush for all.
-    if (at.kind == mFileAt::eKind::kFolder) {
-        const int fd = open(tempPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0 || syncfs(fd) != 0) {
-            const int e = errno;
-            if (fd >= 0) close(fd);
-            Fail(kErrWrite, target + ": the new theme cannot be made durable: " + Why(e));
+    if (replacing) {
+        for (const std::string& f : {cursors, tempPath}) {
+            if (const int e = SyncFolder(f); e != 0)
+                Fail(kErrWrite, target + ": the new theme cannot be made durable: " + Why(e));
         }
-        close(fd);
-        cReplaceFile::CountFlush();
         if (renameat2(dirFd, temp.c_str(), dirFd, name.c_str(), RENAME_EXCHANGE) != 0) {
             if (errno != EINVAL && errno != ENOSYS)
                 Fail(kErrWrite, target + ": the theme cannot be replaced: " + Why(errno));

@@ -73,7 +73,8 @@ public:
     // that can be read, or when the pack names no cursor.
     void Find(const std::string& pack);
     void Convert(const std::vector<std::int32_t>& sizes = {}, bool scaleUp = false);
-    // Writes DIR/NAME (see above); DIR is made when missing. Raises kErrWrite.
+    // Writes DIR/NAME (see above); DIR is made when missing. Raises kErrWrite, or kErrNoCursors
+    // when no role was converted (nothing is written then).
     void Write(const std::string& dir, const std::string& name);
 
     // The theme's name when none is given: the INF's scheme name, else the pack folder's name,

@@ -195,6 +195,8 @@ bool IsThemeFolder(const std::string& path) {
 void cCursorTheme::Write(const std::string& dir, const std::string& name) {
     themeFolder_.clear();
     if (name.empty() || FolderName(name) != name) Fail(kErrWrite, "'" + name + "' cannot name a theme folder");
+    if (std::none_of(roles_.begin(), roles_.end(), [](const cRole& r) { return r.status == eStatus::kConverted; }))
+        Fail(kErrNoCursors, folder_ + ": no cursor of the pack could be converted");
     if (const std::string& why = cXcursor::Get().error; !why.empty())
         Fail(kErrWrite, "the Xcursor library (libXcursor.so.1) is needed to write cursor themes: " + why);
     std::error_code ec;

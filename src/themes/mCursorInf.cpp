@@ -5,6 +5,8 @@
 #include <map>
 #include <optional>
 
+#include "base/mUtf8.h"
+
 namespace mCursorInf {
 
 namespace {
@@ -190,6 +192,26 @@ std::string LastComponent(std::string_view path) {
 
 cScheme Parse(std::string_view text) {
     if (text.size() > kMaxBytes) text = text.substr(0, kMaxBytes);
+    // INFs saved as Unicode are UTF-16LE with a byte-order mark; a UTF-8 one has its own mark.
+    std::string decoded;
+    if (text.starts_with("\xFF\xFE")) {
+        for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
+            char32_t c = static_cast<unsigned char>(text[i]) |
+                         static_cast<char32_t>(static_cast<unsigned char>(text[i + 1])) << 8;
+            if (c >= 0xD800 && c < 0xDC00 && i + 3 < text.size()) {
+                const char32_t low = static_cast<unsigned char>(text[i + 2]) |
+                                     static_cast<char32_t>(static_cast<unsigned char>(text[i + 3])) << 8;
+                if (low >= 0xDC00 && low < 0xE000) {
+                    c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                    i += 2;
+                }
+            }
+            mUtf8::Append(decoded, c);
+        }
+        text = decoded;
+    } else if (text.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);
+    }
     std::vector<cSection> sections(1);
     for (std::string& line : Lines(text)) {
         if (line.front() == '[') {

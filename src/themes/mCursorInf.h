@@ -10,7 +10,7 @@
 // - [Strings]: %key% replaced by the key's value (keys without regard to case, %% a "%", a key
 //   misspelt "unavailiable" where the other spelling is defined taken as that one), numeric folder
 //   ids (%10%, %16422%...) dropped, since only a path's last component names a file of the pack.
-// Comments (";" outside quotes), quotes (a doubled quote inside them is one), lines continued by a
+// UTF-16LE (with its byte-order mark) and UTF-8 text; comments (";" outside quotes), quotes (a doubled quote inside them is one), lines continued by a
 // trailing "\", section and key names in any case; unknown sections and lines are ignored.
 //
 // The text is untrusted: it is read in one pass, at most kMaxBytes of it, each line at most

@@ -19,8 +19,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::vector<std::string> kLayers = {"base", "platform", "icon", "resources", "support",
-                                          "grid", "search",   "themes", "app", "cli"};
+const std::vector<std::string> kLayers = {"base", "platform", "icon",   "resources", "support",
+                                          "grid", "search",   "themes", "app",       "cli"};
 
 struct cPlace {
     int layer = -1;

@@ -37,7 +37,8 @@ TEST(Completion, OffersWhatEachCommandTakes) {
     mTestKit::cTempDir temp;
     const fs::path files = temp.Path() / "files";
     fs::create_directories(files / "sub");
-    for (const char* name : {"a.ico", "b.cur", "c.ani", "d.dll", "i.inf", "l.ier", "p.png"}) std::ofstream(files / name);
+    for (const char* name : {"a.ico", "b.cur", "c.ani", "d.dll", "i.inf", "l.ier", "p.png"})
+        std::ofstream(files / name);
     const std::string all = "a.ico b.cur c.ani d.dll i.inf l.ier p.png sub";
     const struct {
         const char* program;

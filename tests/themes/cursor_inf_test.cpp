@@ -55,6 +55,21 @@ TEST(CursorInf, EveryFormPacksWrite) {
         {"quotes doubled inside quotes, %% for a percent sign",
          "[R]\nHKCU,\"Control Panel\\Cursors\\Schemes\",\"Say \"\"hi\"\" 100%%\",,\"x\\\"\"odd\"\".cur\"\n",
          "Say \"hi\" 100%", "Arrow=\"odd\".cur "},
+        {"saved as Unicode: UTF-16LE with its mark",
+         [] {
+             std::string utf16 = "\xFF\xFE";
+             for (const char c :
+                  std::string("[Wreg]\r\nHKCU,\"Control Panel\\Cursors\",Arrow,,\"caf\xC3\xA9.cur\"\r\n")) {
+                 // é is U+00E9: one UTF-16 unit.
+                 if (c == '\xC3') continue;
+                 utf16 += c == '\xA9' ? '\xE9' : c;
+                 utf16 += '\0';
+             }
+             return utf16;
+         }(),
+         "", "Arrow=caf\xC3\xA9.cur "},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF[Wreg]\nHKCU,\"Control Panel\\Cursors\",Help,,\"h.cur\"\n", "",
+         "Help=h.cur "},
         {"nothing a scheme is made of", "[Version]\nsignature=\"$CHICAGO$\"\n[Strings]\na=b\n", "", ""},
     };
     for (const cCase& c : cases) {

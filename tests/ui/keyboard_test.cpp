@@ -20,6 +20,7 @@
 #include "app/ui/FMain.h"
 #include "app/ui/FProps.h"
 #include "app/ui/mTranslations.h"
+#include "themes/ui/FCursorTheme.h"
 #include "base/cError.h"
 #include "search/mRecurse.h"
 #include "mUiTest.h"
@@ -99,6 +100,9 @@ QStringList AllClashes(FMain& main) {
     FAbout about(&main);
     about.show();
     clashes << DialogClashes("About", &about);
+    FCursorTheme theme(&main);
+    theme.show();
+    clashes << DialogClashes("Make Cursor Theme", &theme);
     return clashes;
 }
 

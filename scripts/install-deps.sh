@@ -11,6 +11,8 @@ packages=(
   g++ cmake make pkg-config
   qt6-base-dev libgl-dev libqt6printsupport6 libcups2-dev
   libsqlite3-dev libpng-dev zlib1g-dev nettle-dev
+  # Cursor themes are written by the Xcursor format's own library (libXcursor).
+  libxcursor-dev
   fonts-dejavu-core
   # The translations: Qt's lrelease builds the program's catalogues, and Qt's own catalogue puts
   # its dialogs in the user's language.

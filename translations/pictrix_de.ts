@@ -30,6 +30,74 @@
     </message>
 </context>
 <context>
+    <name>FCursorTheme</name>
+    <message>
+        <location filename="../src/themes/ui/FCursorTheme.cpp"/>
+        <source>Make Cursor Theme</source>
+        <translation>Mauszeiger-Thema erstellen</translation>
+    </message>
+    <message>
+        <source>Cursor &amp;pack:</source>
+        <translation>Mauszeiger-&amp;Paket:</translation>
+    </message>
+    <message>
+        <source>Cursor pack</source>
+        <translation>Mauszeiger-Paket</translation>
+    </message>
+    <message>
+        <source>&amp;Folder...</source>
+        <translation>&amp;Ordner...</translation>
+    </message>
+    <message>
+        <source>INF Fil&amp;e...</source>
+        <translation>INF-&amp;Datei...</translation>
+    </message>
+    <message>
+        <source>Theme &amp;name:</source>
+        <translation>&amp;Themenname:</translation>
+    </message>
+    <message>
+        <source>Theme name</source>
+        <translation>Themenname</translation>
+    </message>
+    <message>
+        <source>Report</source>
+        <translation>Bericht</translation>
+    </message>
+    <message>
+        <source>Choose a folder of .cur and .ani files, or its INF file. The theme is installed for you in %1.</source>
+        <translation>Wählen Sie einen Ordner mit .cur- und .ani-Dateien oder seine INF-Datei. Das Thema wird für Sie in %1 installiert.</translation>
+    </message>
+    <message>
+        <source>&amp;Install</source>
+        <translation>&amp;Installieren</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Schließen</translation>
+    </message>
+    <message>
+        <source>Cursor Pack</source>
+        <translation>Mauszeiger-Paket</translation>
+    </message>
+    <message>
+        <source>Setup Information (*.inf)</source>
+        <translation>Setup-Informationen (*.inf)</translation>
+    </message>
+    <message>
+        <source>All Files (*.*)</source>
+        <translation>Alle Dateien (*.*)</translation>
+    </message>
+    <message>
+        <source> (missing)</source>
+        <translation> (fehlt)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot name a theme folder.</source>
+        <translation>„%1“ kann keinen Themenordner benennen.</translation>
+    </message>
+</context>
+<context>
     <name>FMain</name>
     <message>
         <location filename="../src/app/ui/FMain.cpp" line="+67"/>
@@ -77,6 +145,10 @@
         <location line="+1"/>
         <source>&amp;Export as PNG...</source>
         <translation>Als PNG e&amp;xportieren...</translation>
+    </message>
+    <message>
+        <source>Make Cursor &amp;Theme...</source>
+        <translation>Mauszeiger-&amp;Thema erstellen...</translation>
     </message>
     <message>
         <location line="+4"/>

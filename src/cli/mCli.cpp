@@ -37,6 +37,10 @@ constexpr cCommand kCommands[] = {
      "verify [-o DIR] [--sources LIST] MANIFEST...   every output an extraction's manifests name holds the bytes they "
      "say",
      Verify, true},
+    {"cursor-theme",
+     "cursor-theme PACK [-o DIR] [--name NAME] [--sizes LIST] [--report FILE]   a Windows cursor pack as an Xcursor "
+     "theme",
+     CursorTheme, true},
 };
 
 void Usage(std::ostream& s) {

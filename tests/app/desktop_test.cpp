@@ -335,6 +335,8 @@ TEST(Desktop, ThePackageHoldsTheInstallation) {
     std::string depends;
     ASSERT_EQ(mTestKit::Run("dpkg-deb -f " + Quote(deb) + " Depends", &depends), 0);
     EXPECT_NE(depends.find("libqt6widgets6"), std::string::npos) << depends;
+    // Cursor themes are written by libXcursor: the runtime library, not its headers.
+    EXPECT_NE(depends.find("libxcursor1"), std::string::npos) << depends;
     for (const char* tool : {"cups-daemon", "clang", "mingw", "tumbler", "-dev"})
         EXPECT_EQ(depends.find(tool), std::string::npos) << depends;
     // lintian, pedantic and with its notes, finds no error and nothing missing of Debian's

@@ -37,8 +37,9 @@ TEST(Completion, OffersWhatEachCommandTakes) {
     mTestKit::cTempDir temp;
     const fs::path files = temp.Path() / "files";
     fs::create_directories(files / "sub");
-    for (const char* name : {"a.ico", "b.cur", "c.ani", "d.dll", "l.ier", "p.png"}) std::ofstream(files / name);
-    const std::string all = "a.ico b.cur c.ani d.dll l.ier p.png sub";
+    for (const char* name : {"a.ico", "b.cur", "c.ani", "d.dll", "i.inf", "l.ier", "p.png"})
+        std::ofstream(files / name);
+    const std::string all = "a.ico b.cur c.ani d.dll i.inf l.ier p.png sub";
     const struct {
         const char* program;
         const char* line;
@@ -69,6 +70,12 @@ TEST(Completion, OffersWhatEachCommandTakes) {
         {"pictrix-cli", "pictrix-cli similar --top 3 -", "-- --group --jobs --json --max-distance"},
         {"pictrix-cli", "pictrix-cli similar --max-distance ", ""},
         {"pictrix-cli", "pictrix-cli index m.jsonl -", "-- -o"},
+        {"pictrix-cli", "pictrix-cli cu", "cursor-theme"},
+        {"pictrix-cli", "pictrix-cli cursor-theme ", "i.inf sub"},
+        {"pictrix-cli", "pictrix-cli cursor-theme sub ", ""},
+        {"pictrix-cli", "pictrix-cli cursor-theme sub --sizes 24 -", "-- --name --report --scale-up -o"},
+        {"pictrix-cli", "pictrix-cli cursor-theme sub -o ", "sub"},
+        {"pictrix-cli", "pictrix-cli cursor-theme sub --name ", ""},
         {"pictrix-cli", "pictrix-cli settings ", ""},
         {"pictrix-cli", "pictrix-cli paths -", ""},
         {"pictrix", "pictrix ", all},

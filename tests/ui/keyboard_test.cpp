@@ -23,6 +23,7 @@
 #include "grid/ui/cIconGrid.h"
 #include "app/ui/mTranslations.h"
 #include "doubles/cScriptedPrompts.h"
+#include "themes/ui/FCursorTheme.h"
 #include "base/cError.h"
 #include "search/mRecurse.h"
 #include "mUiTest.h"
@@ -104,6 +105,9 @@ QStringList AllClashes(FMain& main) {
     FAbout about(&main);
     about.show();
     clashes << DialogClashes("About", &about);
+    FCursorTheme theme(&main);
+    theme.show();
+    clashes << DialogClashes("Make Cursor Theme", &theme);
     return clashes;
 }
 

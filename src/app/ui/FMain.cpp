@@ -135,6 +135,7 @@ QAction* FMain::HelpItem(int index) const { return mWindowParts::At(s_->mnuHelp,
 QAction* FMain::ImagesItem() const noexcept { return s_->mnuImages; }
 QAction* FMain::CursorsItem() const noexcept { return s_->mnuCursors; }
 QAction* FMain::ExportPngItem() const noexcept { return s_->mnuExportPng; }
+QAction* FMain::CursorThemeItem() const noexcept { return s_->mnuCursorTheme; }
 QAction* FMain::CopyItem() const noexcept { return s_->mnuCopy; }
 QAction* FMain::FindSimilarItem() const noexcept { return s_->mnuFindSimilar; }
 QAction* FMain::OptionsItem() const noexcept { return s_->mnuOptions; }
@@ -154,6 +155,8 @@ void FMain::CreateMenus() {
     s_->mnuFile[1] = item(s_->mnuFileMenu, tr("&Save"), QKeySequence("Ctrl+S"));
     s_->mnuExportPng = item(s_->mnuFileMenu, tr("&Export as PNG..."), QKeySequence("Ctrl+E"));
     connect(s_->mnuExportPng, &QAction::triggered, this, &FMain::ExportPng);
+    s_->mnuCursorTheme = item(s_->mnuFileMenu, tr("Make Cursor &Theme..."));
+    connect(s_->mnuCursorTheme, &QAction::triggered, this, &FMain::MakeCursorTheme);
     s_->mnuFile[2] = item(s_->mnuFileMenu, "-");
     s_->mnuFile[2]->setVisible(false);
     s_->mnuFile[3] = item(s_->mnuFileMenu, tr("&Print"));

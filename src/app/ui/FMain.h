@@ -89,6 +89,7 @@ public:
     QAction* ImagesItem() const noexcept; // View > "Ima&ges"
     QAction* CursorsItem() const noexcept; // View > "C&ursors"
     QAction* ExportPngItem() const noexcept; // File > "&Export as PNG..."
+    QAction* CursorThemeItem() const noexcept; // File > "Make Cursor &Theme..."
     QAction* CopyItem() const noexcept; // the hidden "&Copy"
     QAction* FindSimilarItem() const noexcept; // Edit > "Find &Similar Icons..."
     QAction* OptionsItem() const noexcept; // View > "&Options..."
@@ -132,6 +133,8 @@ public:
     // file through the save dialog, several into a folder the user picks, asking before any file
     // there is replaced; then says what was written and what failed.
     void ExportPng();
+    // File > "Make Cursor Theme...": the dialog that installs a Windows cursor pack as a theme.
+    void MakeCursorTheme();
     // Whether the image grid is shown (View > Images carries the check mark).
     bool ImagesShown() const;
     // Whether a module's cursor groups are listed after its icon groups (View > Cursors carries

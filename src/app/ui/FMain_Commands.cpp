@@ -27,6 +27,7 @@
 #include "app/ui/cListView.h"
 #include "app/ui/cStatusBar.h"
 #include "app/ui/mIconDrag.h"
+#include "themes/ui/FCursorTheme.h"
 #include "grid/ui/cIconGrid.h"
 #include "icon/mDHash.h"
 #include "grid/ui/mQtDib.h"
@@ -75,6 +76,11 @@ FMain::tSimilarSearch& SimilarSearch() {
 } // namespace
 
 void FMain::SetSimilarSearch(tSimilarSearch search) { SimilarSearch() = std::move(search); }
+
+void FMain::MakeCursorTheme() {
+    FCursorTheme dlg(this);
+    dlg.exec();
+}
 
 void FMain::FindSimilar() {
     try {

@@ -57,6 +57,7 @@ struct FMain::cState {
     QAction* mnuCursorsSep = nullptr;
     QAction* mnuCursors = nullptr; // View > "C&ursors": a module's cursor groups listed too
     QAction* mnuExportPng = nullptr; // File > "&Export as PNG..."
+    QAction* mnuCursorTheme = nullptr; // File > "Make Cursor &Theme..."
     QAction* mnuDashIt = nullptr;
     QAction* mnuOptions = nullptr;
     std::array<QAction*, 3> mnuErrorLog{};

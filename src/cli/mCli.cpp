@@ -35,6 +35,8 @@ constexpr cCommand kCommands[] = {
     {"index", "index MANIFEST... -o FILE   an index of manifests for similar", Index, true},
     {"verify", "verify MANIFEST...          every output an extraction's manifests name holds the bytes they say",
      Verify, true},
+    {"launcher", "launcher FILE [OPTIONS] | --remove ID | --list   a menu entry with the program's own icon", Launcher,
+     true},
 };
 
 void Usage(std::ostream& s) {

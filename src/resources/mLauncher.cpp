@@ -19,6 +19,8 @@
 #include "platform/cReplaceFile.h"
 #include "platform/mDib.h"
 #include "platform/mSysText.h"
+#include "platform/mVersionInfo.h"
+#include "base/mLanguage.h"
 #include "resources/mIconGroups.h"
 
 extern char** environ;
@@ -389,6 +391,18 @@ std::string DefaultDataHome() {
 }
 
 std::string DefaultName(const std::string& file) {
+    // A module names itself in its version resource, in the user's language where it can.
+    if (mFileKind::KindOf(file) == mFileKind::eKind::kModule) {
+        if (auto info = mVersionInfo::ReadFile(file)) {
+            mVersionInfo::OrderForLocale(*info, mLanguage::UserLocale());
+            for (const char* key : {"FileDescription", "ProductName"}) {
+                std::string value = mVersionInfo::Value(*info, key);
+                while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+                if (!value.empty() && mJson::IsUtf8(value) && value.find_first_of("\n\r") == std::string::npos)
+                    return value;
+            }
+        }
+    }
     const std::string stem = fs::path(file).stem().string();
     return Utf8Only(stem.empty() ? fs::path(file).filename().string() : stem);
 }

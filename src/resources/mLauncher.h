@@ -73,7 +73,7 @@ std::optional<std::string> WinePrefix(const std::string& file);
 struct cRequest {
     std::string file; // a module or an icon file
     std::int32_t group = 1; // 1-based, among the file's icon groups
-    std::string name; // the entry's name; empty: the file's name without its extension
+    std::string name; // the entry's name; empty: DefaultName
     std::string id; // empty: from the name, made unique
     std::string exec; // the command as an Exec line holds it; empty: the module run by Wine
     std::string categories; // "A;B" or "A,B"; empty: none
@@ -100,7 +100,9 @@ struct cResult {
 // The data home a run uses when none is given: $XDG_DATA_HOME, else ~/.local/share.
 std::string DefaultDataHome();
 
-// The Name a launcher of `file` gets without --name.
+// The Name a launcher of `file` gets without --name: a module's FileDescription, else its
+// ProductName (in the user's language where the module has it), else the file's name without its
+// extension.
 std::string DefaultName(const std::string& file);
 // The Exec line of a launcher of `file` without --exec (Wine, with the prefix the file lies in).
 std::string DefaultExec(const std::string& file);

@@ -3,6 +3,7 @@
 // written; and the refusals, none of which leaves any part of a launcher behind.
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -34,9 +35,11 @@ std::vector<std::string> Files(const fs::path& folder) {
 struct cPrefix {
     mTestKit::cTempDir dir;
     std::string prefix = dir.File("wine prefix");
-    std::string program = prefix + "/drive_c/Program Files/It's $5/My App.exe";
+    std::string program = prefix + "/drive_c/Program Files/It's $5/app.exe";
     std::string home = dir.File("data");
     cPrefix() {
+        // The name comes from the version strings in the user's language: English here.
+        ::setenv("LC_ALL", "en_US.UTF-8", 1);
         fs::create_directories(fs::path(program).parent_path());
         fs::copy_file(Fixture("modules/launcher32.exe"), program);
     }
@@ -54,14 +57,14 @@ TEST(CliLauncher, TheDesktopListsItAndTheIconThemeFindsItsIconAtEverySize) {
     EXPECT_EQ(mTestKit::Run("desktop-file-validate " + Quote(desktop) + " 2>&1", &text), 0) << text;
     EXPECT_EQ(text, "");
 
-    ASSERT_EQ(mTestKit::Run(std::string(PICTRIX_PYTHON) + " " + PICTRIX_SOURCE_DIR "/tests/cli/launcher_desktop.py " +
-                                Quote(p.home) + " My-App 2>&1",
+    ASSERT_EQ(mTestKit::Run("LC_ALL=C.UTF-8 " + std::string(PICTRIX_PYTHON) + " " +
+                                PICTRIX_SOURCE_DIR "/tests/cli/launcher_desktop.py " + Quote(p.home) + " My-App 2>&1",
                             &text),
               0)
         << text;
     // The command as GLib splits it: the program run by Wine in its prefix, the path one argument.
     const std::string icons = p.home + "/icons/hicolor/";
-    EXPECT_EQ(text, "name My App\nwmclass my app.exe\nargv\nenv\nWINEPREFIX=" + p.prefix + "\nwine\n" + p.program +
+    EXPECT_EQ(text, "name My App\nwmclass app.exe\nargv\nenv\nWINEPREFIX=" + p.prefix + "\nwine\n" + p.program +
                         "\n16 " + icons + "16x16/apps/My-App.png 16\n48 " + icons + "48x48/apps/My-App.png 48\n256 " +
                         icons + "256x256/apps/My-App.png 256\n");
 
@@ -107,6 +110,12 @@ TEST(CliLauncher, TheDesktopListsItAndTheIconThemeFindsItsIconAtEverySize) {
     EXPECT_EQ(out, "");
     EXPECT_EQ(Launcher("--remove My-App --data-home " + Quote(p.home), &out, &err), 1);
     EXPECT_NE(err.find("there is no launcher My-App"), std::string::npos) << err;
+
+    // A German reader gets the German description; the ID follows the name.
+    ::setenv("LC_ALL", "de_DE.UTF-8", 1);
+    ASSERT_EQ(Launcher(Quote(p.program) + " --data-home " + Quote(p.home), &out, &err), 0) << err;
+    EXPECT_NE(out.find("/applications/Meine-Anwendung.desktop\n"), std::string::npos) << out;
+    EXPECT_NE(Files(p.home).size(), 0u);
 }
 
 TEST(CliLauncher, RefusalsLeaveNoPartOfALauncherBehind) {

@@ -1,9 +1,12 @@
 // pictrix-cli launcher: a menu entry for a Windows program with its own icon at every size of the
 // icon theme; its removal and the list of the launchers made.
 
+#include <algorithm>
 #include <charconv>
+#include <filesystem>
 
 #include "cli/mCli.h"
+#include "icon/mFileKind.h"
 #include "resources/mLauncher.h"
 
 namespace mCli {
@@ -15,7 +18,8 @@ constexpr const char* kLauncherUsage =
     "                            [--categories LIST] [--data-home DIR] [--replace]\n"
     "       pictrix-cli launcher --remove ID [--data-home DIR]\n"
     "       pictrix-cli launcher --list [--data-home DIR]\n"
-    "  FILE             a module (run by Wine) or an icon file (with --exec)\n"
+    "  FILE             a module or a Windows shortcut (run by Wine), an icon file (with --exec), or a\n"
+    "                   folder of shortcuts (one launcher each)\n"
     "  --group N        the icon group (1-based; default 1)\n"
     "  --name NAME      the menu entry's name (default: the file's name)\n"
     "  --id ID          the launcher's ID, of letters, digits, \".\", \"_\" and \"-\" (default: from the name)\n"
@@ -29,6 +33,21 @@ constexpr const char* kLauncherUsage =
 int Failed(std::ostream& err, const std::string& file, const cError& e) {
     PrintError(err, file, e);
     return e.Number() == mLauncher::kErrExists ? 2 : 1;
+}
+
+// One launcher; its files printed after `indent`. The exit status.
+int CreateOne(const mLauncher::cRequest& request, std::ostream& out, std::ostream& err, const char* indent) {
+    int status = 1;
+    const bool done = Guard(err, request.file, [&] {
+        try {
+            const mLauncher::cResult result = mLauncher::Create(request);
+            for (const std::string& f : result.written) out << indent << Printable(f) << '\n';
+            status = 0;
+        } catch (const cError& e) {
+            status = Failed(err, request.file, e);
+        }
+    });
+    return done ? status : 1;
 }
 
 } // namespace
@@ -102,17 +121,35 @@ int Launcher(const tArgs& args, std::ostream& out, std::ostream& err) {
                 err << "pictrix-cli: " << Printable(f) << ": changed since Pictrix wrote it; left alone\n";
             return 0;
         }
-        int status = 1;
-        const bool done = Guard(err, request.file, [&] {
-            try {
-                const mLauncher::cResult result = mLauncher::Create(request);
-                for (const std::string& f : result.written) out << Printable(f) << '\n';
-                status = 0;
-            } catch (const cError& e) {
-                status = Failed(err, request.file, e);
+        // A folder of shortcuts (a Start Menu): one launcher per shortcut, each reported.
+        std::error_code ec;
+        if (std::filesystem::is_directory(request.file, ec)) {
+            if (!request.id.empty() || !request.name.empty() || !request.exec.empty() || request.group != 1) {
+                err << "pictrix-cli launcher: --id, --name, --exec and --group are for one file, not a folder\n";
+                return 2;
             }
-        });
-        return done ? status : 1;
+            std::vector<std::string> shortcuts;
+            for (auto it = std::filesystem::recursive_directory_iterator(request.file, ec);
+                 !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+                if (it->is_regular_file(ec) &&
+                    mFileKind::ExtensionOf(it->path().string()) == std::optional<std::string>("LNK"))
+                    shortcuts.push_back(it->path().string());
+            }
+            std::sort(shortcuts.begin(), shortcuts.end());
+            if (shortcuts.empty()) {
+                err << "pictrix-cli: " << Printable(request.file) << ": the folder holds no shortcuts (.lnk)\n";
+                return 1;
+            }
+            int status = 0;
+            for (const std::string& shortcut : shortcuts) {
+                mLauncher::cRequest one = request;
+                one.file = shortcut;
+                out << Printable(shortcut) << ":\n";
+                status = std::max(status, CreateOne(one, out, err, "  "));
+            }
+            return status;
+        }
+        return CreateOne(request, out, err, "");
     } catch (const cError& e) {
         return Failed(err, remove, e);
     }

@@ -19,6 +19,7 @@
 #include "platform/cReplaceFile.h"
 #include "platform/mDib.h"
 #include "platform/mSysText.h"
+#include "platform/mShortcut.h"
 #include "platform/mVersionInfo.h"
 #include "base/mLanguage.h"
 #include "resources/mIconGroups.h"
@@ -373,15 +374,7 @@ bool ValidId(std::string_view id) {
     });
 }
 
-std::optional<std::string> WinePrefix(const std::string& file) {
-    std::error_code ec;
-    fs::path path = fs::absolute(file, ec).lexically_normal();
-    if (ec) return std::nullopt;
-    for (fs::path folder = path.parent_path(); folder.has_relative_path(); folder = folder.parent_path()) {
-        if (folder.filename() == "drive_c" && fs::is_directory(folder, ec)) return folder.parent_path().string();
-    }
-    return std::nullopt;
-}
+std::optional<std::string> WinePrefix(const std::string& file) { return mShortcut::WinePrefixOf(file); }
 
 std::string DefaultDataHome() {
     const char* xdg = std::getenv("XDG_DATA_HOME");
@@ -391,8 +384,10 @@ std::string DefaultDataHome() {
 }
 
 std::string DefaultName(const std::string& file) {
-    // A module names itself in its version resource, in the user's language where it can.
-    if (mFileKind::KindOf(file) == mFileKind::eKind::kModule) {
+    // A shortcut is named as the menu it comes from names it; a module names itself in its version
+    // resource, in the user's language where it can.
+    const bool shortcut = mFileKind::ExtensionOf(file) == std::optional<std::string>("LNK");
+    if (!shortcut && mFileKind::KindOf(file) == mFileKind::eKind::kModule) {
         if (auto info = mVersionInfo::ReadFile(file)) {
             mVersionInfo::OrderForLocale(*info, mLanguage::UserLocale());
             for (const char* key : {"FileDescription", "ProductName"}) {
@@ -407,21 +402,98 @@ std::string DefaultName(const std::string& file) {
     return Utf8Only(stem.empty() ? fs::path(file).filename().string() : stem);
 }
 
-std::string DefaultExec(const std::string& file) {
+std::vector<std::string> WindowsArguments(std::string_view line) {
+    std::vector<std::string> args;
+    std::string arg;
+    bool quoted = false, any = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\\') {
+            // Backslashes are literal unless they come before a quote: 2n give n and the quote acts,
+            // 2n + 1 give n and a literal quote.
+            std::size_t n = 0;
+            while (i < line.size() && line[i] == '\\') ++n, ++i;
+            if (i < line.size() && line[i] == '"') {
+                arg.append(n / 2, '\\');
+                if (n % 2) {
+                    arg += '"';
+                } else {
+                    quoted = !quoted;
+                }
+            } else {
+                arg.append(n, '\\');
+                --i;
+            }
+            any = true;
+        } else if (c == '"') {
+            quoted = !quoted;
+            any = true;
+        } else if ((c == ' ' || c == '\t') && !quoted) {
+            if (any) args.push_back(std::move(arg));
+            arg.clear();
+            any = false;
+        } else {
+            arg += c;
+            any = true;
+        }
+    }
+    if (any) args.push_back(std::move(arg));
+    return args;
+}
+
+cProgram ProgramOf(const std::string& file) {
     std::error_code ec;
     const std::string absolute = fs::absolute(file, ec).lexically_normal().string();
+    cProgram program;
+    if (mFileKind::ExtensionOf(absolute) == std::optional<std::string>("LNK")) {
+        const auto link = mShortcut::ReadFile(absolute);
+        if (!link) throw Error(kErrGroup, absolute + " is not a Windows shortcut that can be read");
+        const auto target = mShortcut::TargetPath(absolute, *link);
+        if (!target) {
+            const std::string named = link->target.empty() ? link->relativePath : link->target;
+            throw cError(cError::kFileNotFound, cError::SourceOf("mLauncher"),
+                         named.empty() ? "the shortcut names no program"
+                                       : "the shortcut's target " + named + " does not exist");
+        }
+        program.exe = *target;
+        program.arguments = WindowsArguments(link->arguments);
+        program.prefix = WinePrefix(absolute).value_or(WinePrefix(*target).value_or(""));
+        if (!link->workingDir.empty()) {
+            const auto dir =
+                mShortcut::LocalPath(link->workingDir, program.prefix, fs::path(absolute).parent_path().string());
+            if (dir && fs::is_directory(*dir, ec)) program.folder = *dir;
+        }
+        if (program.folder.empty()) program.folder = fs::path(*target).parent_path().string();
+        program.description = link->name;
+        program.shortcut = true;
+        return program;
+    }
+    program.exe = absolute;
+    program.prefix = WinePrefix(absolute).value_or("");
+    program.folder = fs::path(absolute).parent_path().string();
+    return program;
+}
+
+std::string DefaultExec(const std::string& file) {
+    const cProgram program = ProgramOf(file);
     std::string exec;
-    if (const auto prefix = WinePrefix(absolute)) exec = "env " + ExecArgument("WINEPREFIX=" + *prefix) + ' ';
-    return exec + "wine " + ExecArgument(absolute);
+    if (!program.prefix.empty()) exec = "env " + ExecArgument("WINEPREFIX=" + program.prefix) + ' ';
+    exec += "wine " + ExecArgument(program.exe);
+    for (const std::string& a : program.arguments) exec += ' ' + ExecArgument(a);
+    return exec;
 }
 
 cResult Create(const cRequest& request) {
     const std::string& home = request.dataHome;
     if (home.empty()) throw Error(kErrUsage, "no data home");
-    const bool module = mFileKind::KindOf(request.file) == mFileKind::eKind::kModule;
+    const bool shortcut = mFileKind::ExtensionOf(request.file) == std::optional<std::string>("LNK");
+    const bool module = shortcut || mFileKind::KindOf(request.file) == mFileKind::eKind::kModule;
     if (!module && request.exec.empty())
         throw Error(kErrUsage, request.file + " is not a program: its launcher needs a command (--exec)");
     if (request.exec.find_first_of("\n\r") != std::string::npos) throw Error(kErrUsage, "the command is one line");
+    // A shortcut's program must be there before anything is made.
+    const std::optional<cProgram> program =
+        module && request.exec.empty() ? std::optional<cProgram>(ProgramOf(request.file)) : std::nullopt;
     const std::string name = request.name.empty() ? DefaultName(request.file) : request.name;
     if (!mJson::IsUtf8(name) || name.find_first_not_of(" \t") == std::string::npos)
         throw Error(kErrUsage, "the name must be UTF-8 text");
@@ -480,12 +552,15 @@ cResult Create(const cRequest& request) {
     for (std::size_t i = 0; i < plan.size(); ++i) files.push_back({IconPath(plan[i].size, id), std::move(pngs[i])});
 
     std::string desktop = "[Desktop Entry]\nType=Application\nName=" + StringValue(name) + "\n";
-    const std::string fileName = Utf8Only(fs::path(source).filename().string());
-    desktop += "Comment=" + StringValue((module ? "Windows program " : "Icon of ") + fileName) + "\n";
+    const std::string fileName = Utf8Only(fs::path(program ? program->exe : source).filename().string());
+    std::string comment = (module ? "Windows program " : "Icon of ") + fileName;
+    if (program && mJson::IsUtf8(program->description) && !program->description.empty() && program->description != name)
+        comment = program->description;
+    desktop += "Comment=" + StringValue(comment) + "\n";
     desktop += "Icon=" + id + "\n";
     desktop += "Exec=" + StringValue(request.exec.empty() ? DefaultExec(source) : request.exec) + "\n";
-    if (request.exec.empty()) {
-        if (mJson::IsUtf8(source)) desktop += "Path=" + StringValue(fs::path(source).parent_path().string()) + "\n";
+    if (program) {
+        if (mJson::IsUtf8(program->folder)) desktop += "Path=" + StringValue(program->folder) + "\n";
         desktop += "StartupWMClass=" + StringValue(Lower(fileName)) + "\n";
     }
     desktop += "Terminal=false\n";

@@ -97,6 +97,22 @@ struct cResult {
     std::vector<std::string> keptChanged; // (Remove) files changed since we wrote them, left alone
 };
 
+// What a launcher runs: a module, or a shortcut's target with its arguments and working folder.
+struct cProgram {
+    std::string exe; // the local path
+    std::vector<std::string> arguments;
+    std::string folder; // where it starts
+    std::string prefix; // its Wine prefix, or empty
+    std::string description; // a shortcut's
+    bool shortcut = false;
+};
+// The program of a module or of a shortcut (.lnk). Raises a cError (file not found, 53) naming a
+// shortcut's target that does not exist on this machine.
+cProgram ProgramOf(const std::string& file);
+// A Windows command line split as Windows programs split theirs (CommandLineToArgvW's rules:
+// white space outside double quotes separates, backslashes are literal but before a quote).
+std::vector<std::string> WindowsArguments(std::string_view line);
+
 // The data home a run uses when none is given: $XDG_DATA_HOME, else ~/.local/share.
 std::string DefaultDataHome();
 
@@ -104,7 +120,8 @@ std::string DefaultDataHome();
 // ProductName (in the user's language where the module has it), else the file's name without its
 // extension.
 std::string DefaultName(const std::string& file);
-// The Exec line of a launcher of `file` without --exec (Wine, with the prefix the file lies in).
+// The Exec line of a launcher of `file` without --exec: Wine, with the prefix the file lies in, runs
+// the module, or the shortcut's target with its arguments.
 std::string DefaultExec(const std::string& file);
 
 // Writes a launcher. Raises a cError with one of the numbers above (kErrExists: the caller's

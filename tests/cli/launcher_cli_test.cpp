@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "common/mTestKit.h"
+#include "fixtures/mCraft.h"
 
 namespace {
 
@@ -204,6 +205,72 @@ TEST(CliLauncher, OursIsReplacedOnRequestTheirsOnlyWhenAskedAndNamesMadeUnique) 
     EXPECT_NE(err.find("16x16/apps/My-App.png: changed since Pictrix wrote it; left alone"), std::string::npos) << err;
     ASSERT_EQ(Launcher("--remove My-App-2" + h, &out, &err), 0) << err;
     EXPECT_EQ(Files(p.home), std::vector<std::string>{"icons/hicolor/16x16/apps/My-App.png"});
+}
+
+// A prefix's Start Menu, made by the fixture tools: shortcuts to its program and to one that is
+// not there, one showing an icon of shell32 by resource id.
+TEST(CliLauncher, ShortcutsInAPrefixStartMenu) {
+    cPrefix p;
+    const std::string system32 = p.prefix + "/drive_c/windows/system32";
+    fs::create_directories(system32);
+    fs::copy_file(Fixture("modules/good32.dll"), system32 + "/shell32.dll");
+    const std::string menu = p.prefix + "/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs";
+    fs::create_directories(menu + "/App");
+    auto write = [&](const std::string& name, const mCraft::cShortcutShape& shape) {
+        mTestKit::WriteBytes(menu + "/" + name, mCraft::Shortcut(shape));
+    };
+    mCraft::cShortcutShape app;
+    app.target = "C:\\PROGRAM FILES\\It's $5\\APP.exe"; // Windows matches without regard to case
+    app.arguments = "--level \"two words\" C:\\data\\";
+    app.workingDir = "%ProgramFiles%\\It's $5";
+    write("App/Play.lnk", app);
+    mCraft::cShortcutShape tool = app;
+    tool.arguments.clear();
+    tool.iconEnvironment = "%SystemRoot%\\system32\\shell32.dll";
+    tool.iconIndex = -3; // group 3 of good.rc: png256.ico
+    write("Tool.lnk", tool);
+    mCraft::cShortcutShape gone;
+    gone.target = "D:\\Games\\gone.exe";
+    gone.iconLocation = "C:\\windows\\gone.ico";
+    write("Gone.lnk", gone);
+
+    // Opened like a module: the one group it shows.
+    std::string out, err;
+    ASSERT_EQ(mTestKit::Cli("list " + Quote(menu + "/Tool.lnk"), &out, &err), 0) << err;
+    EXPECT_NE(out.find(": 1 icon group\n1\t3\t1\t256x256 32-bit\n"), std::string::npos) << out;
+    EXPECT_EQ(mTestKit::Cli("list " + Quote(menu + "/Gone.lnk"), &out, &err), 1);
+    EXPECT_NE(err.find("neither the icon location C:\\windows\\gone.ico nor the target D:\\Games\\gone.exe exists"),
+              std::string::npos)
+        << err;
+
+    // The folder: one launcher per shortcut, each reported; the one whose program is gone fails alone.
+    EXPECT_EQ(Launcher(Quote(menu) + " --data-home " + Quote(p.home), &out, &err), 1) << err;
+    EXPECT_NE(out.find(menu + "/App/Play.lnk:\n  " + p.home + "/icons/hicolor/16x16/apps/Play.png\n"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find(menu + "/Tool.lnk:\n  " + p.home + "/icons/hicolor/16x16/apps/Tool.png\n"), std::string::npos)
+        << out;
+    EXPECT_NE(err.find("Gone.lnk: "), std::string::npos) << err;
+    EXPECT_NE(err.find("D:\\Games\\gone.exe"), std::string::npos) << err;
+    EXPECT_EQ(Files(p.home + "/applications"), (std::vector<std::string>{"Play.desktop", "Tool.desktop"}));
+
+    // The shortcut's program runs with its arguments, split as Windows splits them, in its folder.
+    std::string text;
+    ASSERT_EQ(mTestKit::Run("LC_ALL=C.UTF-8 " + std::string(PICTRIX_PYTHON) + " " +
+                                PICTRIX_SOURCE_DIR "/tests/cli/launcher_desktop.py " + Quote(p.home) + " Play",
+                            &text),
+              0)
+        << text;
+    EXPECT_EQ(text.substr(0, text.find("\n16 ")), "name Play\nwmclass app.exe\nargv\nenv\nWINEPREFIX=" + p.prefix +
+                                                      "\nwine\n" + p.program + "\n--level\ntwo words\nC:\\data\\");
+    const auto desktop = mTestKit::ReadBytes(p.home + "/applications/Play.desktop");
+    const std::string entry(desktop.begin(), desktop.end());
+    EXPECT_NE(entry.find("\nPath=" + fs::path(p.program).parent_path().string() + "\n"), std::string::npos) << entry;
+    // The icon it shows: the 256-pixel PNG of shell32's group 3, written as stored.
+    EXPECT_EQ(mTestKit::ReadBytes(p.home + "/icons/hicolor/256x256/apps/Tool.png").size() > 0, true);
+    EXPECT_FALSE(fs::exists(p.home + "/icons/hicolor/256x256/apps/Play.png") &&
+                 mTestKit::ReadBytes(p.home + "/icons/hicolor/256x256/apps/Play.png") ==
+                     mTestKit::ReadBytes(p.home + "/icons/hicolor/256x256/apps/Tool.png"));
 }
 
 } // namespace

@@ -243,6 +243,17 @@ TEST(CliLauncher, ShortcutsInAPrefixStartMenu) {
               std::string::npos)
         << err;
 
+    // The thumbnail a file manager shows for it: the target's own 48-pixel image, as ImageMagick
+    // draws it.
+    const std::string thumbnail = p.dir.File("thumb.png");
+    ASSERT_EQ(mTestKit::Run(std::string(PICTRIX_BINARY_DIR) + "/pictrix-thumbnailer -s 48 " +
+                                Quote(menu + "/App/Play.lnk") + " " + Quote(thumbnail) + " 2>&1",
+                            &out),
+              0)
+        << out;
+    EXPECT_EQ(
+        mTestKit::PixelDifferences(mTestKit::ReadPng(thumbnail), mTestKit::ReadPng(Fixture("renders/vista-0.png"))), 0);
+
     // The folder: one launcher per shortcut, each reported; the one whose program is gone fails alone.
     EXPECT_EQ(Launcher(Quote(menu) + " --data-home " + Quote(p.home), &out, &err), 1) << err;
     EXPECT_NE(out.find(menu + "/App/Play.lnk:\n  " + p.home + "/icons/hicolor/16x16/apps/Play.png\n"),

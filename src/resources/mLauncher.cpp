@@ -96,9 +96,10 @@ std::optional<cRecord> ReadRecord(const std::string& dataHome, const std::string
     for (const mJson::cValue& f : files->items) {
         const auto path = f.String("path");
         const auto sha = f.String("sha256");
-        // Only the names a launcher writes: nothing that climbs out of the data home.
-        if (!path || !sha || path->find("..") != std::string::npos || path->empty() || path->front() == '/')
-            return std::nullopt;
+        // Only names below the data home: no absolute path, no "." or ".." component.
+        if (!path || !sha || path->empty() || path->front() == '/') return std::nullopt;
+        for (const auto& part : fs::path(*path))
+            if (part == "." || part == ".." || part.empty()) return std::nullopt;
         record.files.push_back(*path);
         record.sha256.push_back(*sha);
     }

@@ -205,6 +205,10 @@ TEST(CliLauncher, OursIsReplacedOnRequestTheirsOnlyWhenAskedAndNamesMadeUnique) 
     EXPECT_NE(err.find("16x16/apps/My-App.png: changed since Pictrix wrote it; left alone"), std::string::npos) << err;
     ASSERT_EQ(Launcher("--remove My-App-2" + h, &out, &err), 0) << err;
     EXPECT_EQ(Files(p.home), std::vector<std::string>{"icons/hicolor/16x16/apps/My-App.png"});
+    // An ID with two dots in a row is still one name, and its launcher can be removed.
+    ASSERT_EQ(Launcher(Quote(p.program) + " --id v1..2" + h, &out, &err), 0) << err;
+    ASSERT_EQ(Launcher("--remove v1..2" + h, &out, &err), 0) << err;
+    EXPECT_EQ(Files(p.home), std::vector<std::string>{"icons/hicolor/16x16/apps/My-App.png"});
 }
 
 // A prefix's Start Menu, made by the fixture tools: shortcuts to its program and to one that is

@@ -56,11 +56,9 @@ TEST(Launcher, QuotingAndIds) {
         EXPECT_EQ(mLauncher::ExecArgument(raw), quoted);
     }
     EXPECT_EQ(mLauncher::StringValue(" a\\b\nc\t"), "\\sa\\\\b\\nc\\t");
-    const std::pair<const char*, const char*> ids[] = {{"My App", "My-App"},
-                                                       {"  --Tool (x64)!  ", "Tool-x64"},
-                                                       {"\xc3\xa9t\xc3\xa9", "t"},
-                                                       {"...", "launcher"},
-                                                       {"a.b_c-d", "a.b_c-d"}};
+    const std::pair<const char*, const char*> ids[] = {{"My App", "My-App"},       {"  --Tool (x64)!  ", "Tool-x64"},
+                                                       {"\xc3\xa9t\xc3\xa9", "t"}, {"...", "launcher"},
+                                                       {"a.b_c-d", "a.b_c-d"},     {"v1..2", "v1..2"}};
     for (const auto& [name, id] : ids) {
         SCOPED_TRACE(name);
         EXPECT_EQ(mLauncher::IdFromName(name), id);

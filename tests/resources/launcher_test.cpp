@@ -67,6 +67,25 @@ TEST(Launcher, QuotingAndIds) {
     for (const char* bad : {"", ".hidden", "-x", "a/b", "a b", "../x"}) EXPECT_FALSE(mLauncher::ValidId(bad)) << bad;
 }
 
+// A shortcut's arguments as a Windows program receives them.
+TEST(Launcher, WindowsCommandLinesSplitAsWindowsSplitsThem) {
+    const struct {
+        const char* line;
+        std::vector<std::string> args;
+    } cases[] = {
+        {"  a  b\t", {"a", "b"}},
+        {"\"two words\" x", {"two words", "x"}},
+        {"C:\\dir\\ \"C:\\with space\\\\\"", {"C:\\dir\\", "C:\\with space\\"}},
+        {"say\\\"hi\\\"", {"say\"hi\""}},
+        {"\"\"", {""}},
+        {"a\"b c\"d", {"ab cd"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(mLauncher::WindowsArguments(c.line), c.args);
+    }
+}
+
 TEST(Launcher, TheWinePrefixIsTheFolderHoldingDriveC) {
     mTestKit::cTempDir dir;
     std::filesystem::create_directories(dir.Path() / "p/drive_c/x");

@@ -40,6 +40,9 @@ if [[ ${1:-} == --test ]]; then
     at-spi2-core python3-pyatspi
     # The independent difference hash the tests compare ours with.
     python3-pil
+    # The launchers as the desktop sees them: GIO's application index and GTK's icon theme, over
+    # the hicolor theme's index.
+    python3-gi gir1.2-gtk-3.0 hicolor-icon-theme
     desktop-file-utils shared-mime-info appstream man-db xdg-utils bash-completion
     # Printing: a face metric-compatible with Arial (the printed list's font), and for the
     # end-to-end printing test a print server with a PDF queue.

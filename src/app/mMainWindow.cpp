@@ -8,6 +8,7 @@
 #include "icon/cFileIcon.h"
 #include "icon/mFileKind.h"
 #include "platform/cModuleFile.h"
+#include "platform/mShortcut.h"
 #include "platform/cReadFile.h"
 
 namespace mMainWindow {
@@ -16,6 +17,7 @@ bool IsListFileName(std::string_view path) { return mFileKind::ExtensionOf(path)
 
 bool OpensInMainWindow(const std::string& path) {
     if (IsListFileName(path)) return false;
+    if (mFileKind::ExtensionOf(path) == std::optional<std::string>("LNK")) return mShortcut::IsShortcut(path);
     cReadFile file;
     if (!file.Open(path)) return false;
     std::uint8_t header[12] = {};

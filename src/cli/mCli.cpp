@@ -18,7 +18,7 @@ struct cCommand {
 
 // One row per command.
 constexpr cCommand kCommands[] = {
-    {"info", "info FILE...                the header and every image of an icon, cursor or animated cursor file", Info,
+    {"info", "info FILE...                the images of icon and cursor files, the version strings of modules", Info,
      true},
     {"settings", "settings                    every key and value of the settings store", Settings},
     {"log", "log                         the error log's path and contents", Log},
@@ -41,6 +41,8 @@ constexpr cCommand kCommands[] = {
      "cursor-theme PACK [-o DIR] [--name NAME] [--sizes LIST] [--report FILE]   a Windows cursor pack as an Xcursor "
      "theme",
      CursorTheme, true},
+    {"launcher", "launcher FILE [OPTIONS] | --remove ID | --list   a menu entry with the program's own icon", Launcher,
+     true},
 };
 
 void Usage(std::ostream& s) {

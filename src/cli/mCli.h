@@ -29,6 +29,7 @@ int Verify(const tArgs& args, std::ostream& out, std::ostream& err);
 int Similar(const tArgs& args, std::ostream& out, std::ostream& err);
 int Index(const tArgs& args, std::ostream& out, std::ostream& err);
 int CursorTheme(const tArgs& args, std::ostream& out, std::ostream& err);
+int Launcher(const tArgs& args, std::ostream& out, std::ostream& err);
 
 // The files of a command that takes no options: the arguments but a "--", after which a name may
 // begin with "-". Before it, an argument that begins with "-" is an unknown option: false after

@@ -7,6 +7,9 @@
 #include "icon/cAnimatedCursor.h"
 #include "icon/cFileIcon.h"
 #include "icon/mFileKind.h"
+#include "base/mLanguage.h"
+#include "platform/cModuleFile.h"
+#include "platform/mVersionInfo.h"
 
 namespace mCli {
 
@@ -32,10 +35,39 @@ void PrintList(const char* what, const std::vector<std::uint32_t>& values, std::
     out << '\n';
 }
 
+// A module's version resource: its fixed versions and every string table, the user's language
+// first.
+bool PrintModule(const std::string& file, std::ostream& out, std::ostream& err) {
+    cModuleFile module;
+    if (!module.Load(file)) {
+        std::string text = module.LastErrorText();
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+        err << "pictrix-cli: " << Printable(file) << ": " << Printable(text) << '\n';
+        return false;
+    }
+    out << Printable(file) << '\n';
+    auto info = mVersionInfo::Read(module);
+    if (!info) {
+        out << "version: none\n";
+        return true;
+    }
+    mVersionInfo::OrderForLocale(*info, mLanguage::UserLocale());
+    if (info->fileVersion)
+        out << "version: file " << mVersionInfo::VersionText(*info->fileVersion) << ", product "
+            << mVersionInfo::VersionText(*info->productVersion) << '\n';
+    for (const mVersionInfo::cTable& t : info->tables) {
+        out << "strings " << mLanguage::Tag(t.language) << ", code page " << t.codePage << '\n';
+        for (const auto& [key, value] : t.strings) out << "  " << Printable(key) << ": " << Printable(value) << '\n';
+    }
+    return true;
+}
+
 } // namespace
 
 int Info(const tArgs& given, std::ostream& out, std::ostream& err) {
-    constexpr std::string_view kUsage = "usage: pictrix-cli info FILE...\n";
+    constexpr std::string_view kUsage =
+        "usage: pictrix-cli info FILE...\n"
+        "  the header and images of icon and cursor files, the version strings of modules\n";
     tArgs args;
     if (!Operands(given, "info", kUsage, args, err)) return 2;
     if (args.empty()) {
@@ -66,6 +98,11 @@ int Info(const tArgs& given, std::ostream& out, std::ostream& err) {
                 out << "frame " << frame.Frame() << '\n';
                 PrintIcon(frame, out);
             }
+            continue;
+        }
+        if (kind == mFileKind::eKind::kModule) {
+            bool done = false;
+            if (!Guard(err, file, [&] { done = PrintModule(file, out, err); }) || !done) status = 1;
             continue;
         }
         cFileIcon icon;

@@ -4,6 +4,7 @@
 #include "base/mLanguage.h"
 #include "icon/cAnimatedCursor.h"
 #include "icon/mFileKind.h"
+#include "platform/mShortcut.h"
 #include "resources/cResources.h"
 
 namespace mIconGroups {
@@ -44,6 +45,52 @@ void LoadFile(const std::string& file, mFileKind::eKind kind, std::vector<cFileI
     Report(hooks, eStep::Done, 1, 1);
 }
 
+// A Windows shortcut: the one group it shows, out of its icon location (a group's position, or
+// with a negative index its resource id) or else its target's first group.
+mFileKind::eKind LoadShortcut(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks) {
+    Report(hooks, eStep::IconFile);
+    const auto link = mShortcut::ReadFile(file);
+    if (!link)
+        throw cError(cError::kInvalidPicture, cError::SourceOf("mIconGroups"),
+                     file + " is not a Windows shortcut that can be read");
+    const mShortcut::cIconSource source = mShortcut::IconSource(file, *link);
+    if (mFileKind::ExtensionOf(source.file) == std::optional<std::string>("LNK"))
+        throw cError(cError::kInvalidPicture, cError::SourceOf("mIconGroups"),
+                     file + " shows the icon of another shortcut, " + source.file);
+    std::vector<cFileIcon> all;
+    std::vector<cFailure> failures;
+    cHooks inner;
+    inner.GroupFailed = [&failures](const cFailure& f) {
+        failures.push_back(f);
+        return true;
+    };
+    const mFileKind::eKind kind = Load(source.file, all, inner, kIconGroupsOnly);
+    // Every group in its place: the loaded ones between the failed ones.
+    const std::size_t total = all.size() + failures.size();
+    std::size_t next = 0, failed = 0;
+    for (std::size_t position = 1; position <= total; ++position) {
+        const bool isFailure =
+            failed < failures.size() && static_cast<std::size_t>(failures[failed].position) == position;
+        const cResourceID id = isFailure ? failures[failed].group.id : all[next].ResourceID();
+        const bool wanted = source.index >= 0
+                                ? position == static_cast<std::size_t>(source.index) + 1
+                                : id == cResourceID{static_cast<std::int32_t>(-std::int64_t{source.index})};
+        if (wanted) {
+            if (isFailure) throw failures[failed].error;
+            Report(hooks, eStep::Group, 1, 1);
+            Append(icons, std::move(all[next]), hooks);
+            Report(hooks, eStep::Done, 1, 1);
+            return kind;
+        }
+        isFailure ? ++failed : ++next;
+    }
+    throw cError(cFileIcon::kErrCantFindIcons, cError::SourceOf("mIconGroups"),
+                 source.file + " holds no icon group " +
+                     (source.index >= 0 ? "at index " + std::to_string(source.index)
+                                        : "with the id " + std::to_string(-std::int64_t{source.index})) +
+                     " (the icon " + file + " shows)");
+}
+
 } // namespace
 
 std::string Label(const cFileIcon::cGroupRef& group) {
@@ -58,6 +105,7 @@ mFileKind::eKind Load(const std::string& file, std::vector<cFileIcon>& icons, co
     // A file named as a module is opened as one at once, so that a module is opened once per
     // load; only where it is none are its first bytes asked whether it is a cursor after all.
     const auto extension = mFileKind::ExtensionOf(file);
+    if (extension && *extension == "LNK") return LoadShortcut(file, icons, hooks);
     const bool moduleByName = extension && *extension != "ICO" && *extension != "CUR" && *extension != "ANI";
     const mFileKind::eKind kind = moduleByName ? mFileKind::eKind::kModule : mFileKind::KindOf(file);
     if (kind != mFileKind::eKind::kModule) {

@@ -15,6 +15,7 @@
 #include "platform/cModuleFile.h"
 #include "platform/cReadFile.h"
 #include "platform/mSysText.h"
+#include "resources/mIconGroups.h"
 
 namespace mThumbnail {
 
@@ -289,6 +290,36 @@ cThumbnail Draw(cShownIcon& icon, std::int32_t size, std::vector<std::uint8_t>* 
     return out;
 }
 
+// A Windows shortcut: the group it shows (its icon location, else its target's first group), as
+// the loading core reads it; the image that fits the square, never enlarged.
+cThumbnail ShortcutThumbnail(const std::string& path, std::int32_t size) {
+    cThumbnail out;
+    try {
+        std::vector<cFileIcon> icons;
+        mIconGroups::Load(path, icons);
+        const cFileIcon& icon = icons.front();
+        out.image = mBestImage::FitImageIndex(icon, size);
+        if (out.image < 1) {
+            out.failure = "its icon lists no images";
+            return out;
+        }
+        mDib::cBitmap argb = icon.ImageArgb(out.image);
+        if (argb.Empty()) {
+            out.failure = "image " + std::to_string(out.image) + " cannot be decoded";
+            return out;
+        }
+        if (argb.Width() <= size && argb.Height() <= size) {
+            out.argb = std::move(argb);
+        } else {
+            const auto [w, h] = mDib::FittedSize(argb.Width(), argb.Height(), size);
+            out.argb = mDib::ScaleSmooth(argb, w, h);
+        }
+    } catch (const cError& e) {
+        out.failure = "the shortcut's icon cannot be read: " + e.Description();
+    }
+    return out;
+}
+
 cThumbnail MakeOrStore(const std::string& path, std::int32_t size, const std::string& locale,
                        std::vector<std::uint8_t>* stored) {
     cThumbnail out;
@@ -296,6 +327,7 @@ cThumbnail MakeOrStore(const std::string& path, std::int32_t size, const std::st
         out.failure = "the size " + std::to_string(size) + " is not from 1 to " + std::to_string(kMaxSize);
         return out;
     }
+    if (mFileKind::ExtensionOf(path) == std::optional<std::string>("LNK")) return ShortcutThumbnail(path, size);
     cShownIcon icon(locale);
     out.failure = icon.Open(path);
     if (!out.failure.empty()) return out;

@@ -80,7 +80,12 @@ TEST(Desktop, TheMimePackageDeclaresTheListFiles) {
     fs::copy_file(kSource / "data" / "pictrix-mime.xml", mime / "packages" / "pictrix.xml");
     std::string output;
     ASSERT_EQ(mTestKit::Run("update-mime-database " + Quote(mime.string()) + " 2>&1", &output), 0) << output;
-    EXPECT_NE(Text(mime / "globs2").find(std::string(":") + kListType + ":*.ier\n"), std::string::npos);
+    const std::string globs = Text(mime / "globs2");
+    EXPECT_NE(globs.find(std::string(":") + kListType + ":*.ier\n"), std::string::npos);
+    // Shortcuts by name, and Windows 10's icon stores typed as the other modules.
+    EXPECT_NE(globs.find(":application/x-ms-shortcut:*.lnk\n"), std::string::npos) << globs;
+    EXPECT_NE(globs.find(":application/x-ms-dos-executable:*.mun\n"), std::string::npos) << globs;
+    EXPECT_NE(Text(mime / "magic").find("application/x-ms-shortcut"), std::string::npos);
     const std::string type = Text(mime / "application" / "x-pictrix-recurse-list.xml");
     EXPECT_NE(type.find("<comment>Pictrix Recurse List</comment>"), std::string::npos) << type;
     EXPECT_NE(type.find("<sub-class-of type=\"text/plain\"/>"), std::string::npos) << type;

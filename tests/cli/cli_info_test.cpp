@@ -42,6 +42,33 @@ TEST(CliInfo, CursorsAndAnimatedCursors) {
     EXPECT_NE(out.find("frame 4\n"), std::string::npos) << out;
 }
 
+// A module: its version strings, every language with the reader's first; a module without them,
+// and one that cannot be read, said so.
+TEST(CliInfo, TheVersionStringsOfModules) {
+    const std::string module = mTestKit::Quote(mTestKit::Fixture("modules/launcher32.exe"));
+    const std::string german = "strings de-DE, code page 1200\n  FileDescription: Meine Anwendung\n"
+                               "  ProductName: Meine Suite\n";
+    const std::string english = "strings en-US, code page 1200\n  CompanyName: Example Works\n"
+                                "  FileDescription: My App\n  ProductName: My App Suite\n";
+    const std::string head = mTestKit::Fixture("modules/launcher32.exe") + "\nversion: file 1.2.3.4, product 5.6.0.7\n";
+    std::string out;
+    ASSERT_EQ(
+        mTestKit::Run("LC_ALL=de_DE.UTF-8 " + std::string(PICTRIX_BINARY_DIR) + "/pictrix-cli info " + module, &out),
+        0);
+    EXPECT_EQ(out, head + german + english);
+    out.clear();
+    ASSERT_EQ(
+        mTestKit::Run("LC_ALL=en_US.UTF-8 " + std::string(PICTRIX_BINARY_DIR) + "/pictrix-cli info " + module, &out),
+        0);
+    EXPECT_EQ(out, head + english + german);
+    out.clear();
+    ASSERT_EQ(Cli("info " + mTestKit::Quote(mTestKit::Fixture("modules/noicons32.dll")), &out), 0) << out;
+    EXPECT_NE(out.find("\nversion: none\n"), std::string::npos) << out;
+    out.clear();
+    EXPECT_EQ(Cli("info /nonexistent/x.dll", &out), 1);
+    EXPECT_NE(out.find("pictrix-cli: /nonexistent/x.dll: "), std::string::npos) << out;
+}
+
 TEST(CliInfo, ExitStatusTellsFailuresFromBadUsage) {
     std::string out;
     EXPECT_EQ(Cli("info /nonexistent/x.ico", &out), 1);

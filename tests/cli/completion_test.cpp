@@ -45,7 +45,7 @@ TEST(Completion, OffersWhatEachCommandTakes) {
         const char* line;
         std::string offered;
     } cases[] = {
-        {"pictrix-cli", "pictrix-cli l", "list log"},
+        {"pictrix-cli", "pictrix-cli l", "launcher list log"},
         {"pictrix-cli", "pictrix-cli list -", "-- --help --json"},
         {"pictrix-cli", "pictrix-cli list --json -", "-- --from --jobs -0"},
         {"pictrix-cli", "pictrix-cli list --json --jobs 2 -", "-- --from -0"},
@@ -76,6 +76,12 @@ TEST(Completion, OffersWhatEachCommandTakes) {
         {"pictrix-cli", "pictrix-cli cursor-theme sub --sizes 24 -", "-- --name --report --scale-up -o"},
         {"pictrix-cli", "pictrix-cli cursor-theme sub -o ", "sub"},
         {"pictrix-cli", "pictrix-cli cursor-theme sub --name ", ""},
+        {"pictrix-cli", "pictrix-cli launcher --remove x -", "--data-home"},
+        {"pictrix-cli", "pictrix-cli launcher d.dll --replace -",
+         "-- --categories --data-home --exec --group --id --name"},
+        {"pictrix-cli", "pictrix-cli launcher --list -", "--data-home"},
+        {"pictrix-cli", "pictrix-cli launcher --data-home ", "sub"},
+        {"pictrix-cli", "pictrix-cli launcher d.dll ", ""},
         {"pictrix-cli", "pictrix-cli settings ", ""},
         {"pictrix-cli", "pictrix-cli paths -", ""},
         {"pictrix", "pictrix ", all},

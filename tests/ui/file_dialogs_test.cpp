@@ -122,7 +122,7 @@ private slots:
                                  "other.exe",
                                  "tool"};
         const QStringList openDescriptions = {"All Files (*.*)", "Icon Files (*.ICO)", "Cursor Files (*.CUR;*.ANI)",
-                                              "Executables (*.EXE;*.DLL;*.OCX)"};
+                                              "Executables (*.EXE;*.DLL;*.OCX;*.MUN)", "Shortcuts (*.LNK)"};
         const QString open = QString::fromUtf8(mMainWindow::kOpenFilter.data(), mMainWindow::kOpenFilter.size());
         QTest::newRow("all files") << open << 1 << openDescriptions << all;
         QTest::newRow("icon files in either case")

@@ -12,6 +12,7 @@
 #include "cli/mCli.h"
 #include "base/mJson.h"
 #include "base/mSha256.h"
+#include "platform/cReplaceFile.h"
 #include "platform/mSysText.h"
 #include "icon/mDHash.h"
 #include "search/mListFile.h"
@@ -205,7 +206,10 @@ bool InShard(const std::string& path, std::uint64_t k, std::uint64_t n) {
 
 bool cEarlierManifest::Read(const std::string& path, std::ostream& err) {
     entries_.clear();
+    dropped_.clear();
+    broken_.clear();
     end_ = 0;
+    damaged_ = 0;
     if (!file_.Open(path)) {
         // Nothing to resume yet: the first run of a command that is run again to resume.
         if (file_.LastError() == mSysText::kFileNotFound) return true;
@@ -214,46 +218,65 @@ bool cEarlierManifest::Read(const std::string& path, std::ostream& err) {
             << '\n';
         return false;
     }
-    // Records longer than this are no records of ours: passed over.
+    // Records longer than this are no records of ours.
     constexpr std::size_t kMaxRecord = 16u << 20;
-    std::string source;
+    std::string source; // whose lines come now ("" between sources)
     bool failedGroup = false;
+    std::int64_t groupLines = 0;
     std::uint64_t sourceStart = 0;
     std::vector<std::string> outputs;
+    // The lines of `source` end before `at` without its own record: not finished.
+    const auto cut = [&](std::uint64_t at) {
+        if (!source.empty()) entries_[source].all.push_back({sourceStart, at - sourceStart});
+        source.clear();
+    };
     const bool read = file_.EachLine(kMaxRecord, [&](const cReadFile::cLine& line) {
-        // A last line without its line end is a record cut short: it counts for nothing.
+        // A last line without its line end is a record cut short by a killed run: it counts for
+        // nothing, and a run continuing the manifest cuts it off.
         if (!line.ended) return true;
         const auto record = line.tooLong ? std::nullopt : mJson::ParseObject(line.text);
         const auto name = record ? PathOf(*record, "source") : std::nullopt;
-        if (!name) {
-            // Not a record of a source: it ends what came before.
-            source.clear();
+        if (!name || name->empty()) {
+            ++damaged_;
+            cut(line.offset);
+            broken_.push_back({line.offset, line.next - line.offset});
             return true;
         }
-        if (*name != source || source.empty()) {
+        if (*name != source) {
+            cut(line.offset);
             source = *name;
             sourceStart = line.offset;
             outputs.clear();
             failedGroup = false;
+            groupLines = 0;
         }
         const auto status = record->String("status");
         if (record->Find("groups")) {
-            const auto size = record->Count("size");
-            const auto written = record->String("mtime");
-            if (status == "read" && !failedGroup && size && written) {
-                entries_[source] = {static_cast<std::uint64_t>(*size), *written, sourceStart, line.next - sourceStart,
-                                    std::move(outputs)};
+            cEntry& e = entries_[source];
+            e.all.push_back({sourceStart, line.next - sourceStart});
+            const auto groups = record->Count("groups");
+            if (groups && *groups == groupLines && (status == "read" || status == "failed")) {
+                e.finished = true;
+                e.read = status == "read" && !failedGroup;
+                const auto size = record->Count("size");
+                e.size =
+                    size && *size >= 0 ? std::optional<std::uint64_t>(static_cast<std::uint64_t>(*size)) : std::nullopt;
+                e.written = record->String("mtime").value_or("");
+                e.records = {sourceStart, line.next - sourceStart};
+                e.outputs = std::move(outputs);
+            } else {
+                // Fewer (or more) records of groups than it says it had: some were lost.
+                ++damaged_;
+                e.finished = e.read = false;
             }
             end_ = line.next;
             source.clear();
             outputs.clear();
             return true;
         }
+        ++groupLines;
         if (status == "failed") failedGroup = true;
-        if (const auto output = PathOf(*record, "output")) {
-            const auto slash = output->rfind('/');
-            outputs.push_back(slash == std::string::npos ? *output : output->substr(slash + 1));
-        }
+        if (auto output = PathOf(*record, "output")) outputs.push_back(std::move(*output));
         return true;
     });
     if (!read) {
@@ -262,6 +285,14 @@ bool cEarlierManifest::Read(const std::string& path, std::ostream& err) {
             << '\n';
         return false;
     }
+    // What lies past the last finished source is cut off by a run that continues the manifest.
+    const auto past = [this](const cRange& r) { return r.offset >= end_; };
+    for (auto& [name, e] : entries_) std::erase_if(e.all, past);
+    std::erase_if(broken_, past);
+    if (damaged_ > 0)
+        err << "pictrix-cli: " << Printable(path) << ": " << damaged_ << (damaged_ == 1 ? " line is" : " lines are")
+            << " not a whole record of a finished source: left out, and the sources they belong to are read "
+               "again\n";
     return true;
 }
 
@@ -271,8 +302,87 @@ const cEarlierManifest::cEntry* cEarlierManifest::Find(const std::string& source
 }
 
 bool cEarlierManifest::Records(const cEntry& entry, std::string& into) {
-    into.resize(entry.length);
-    return file_.ReadAt(entry.offset, into.data(), into.size()) == entry.length;
+    into.resize(entry.records.length);
+    return file_.ReadAt(entry.records.offset, into.data(), into.size()) == entry.records.length;
+}
+
+namespace {
+
+// Copies [from, to) of `in` to `out`; false, with the reason in `error`, when a read or write fails.
+bool CopyRange(cReadFile& in, std::uint64_t from, std::uint64_t to, cReplaceFile& out, std::uint32_t& error) {
+    std::vector<std::uint8_t> chunk(1 << 16);
+    while (from < to) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), to - from));
+        const std::size_t got = in.ReadAt(from, chunk.data(), want);
+        if (got != want) {
+            error = in.LastError() != 0 ? in.LastError() : mSysText::kReadFault;
+            return false;
+        }
+        if (!out.Write(chunk.data(), got)) {
+            error = out.LastError();
+            return false;
+        }
+        from += got;
+    }
+    return true;
+}
+
+} // namespace
+
+bool cEarlierManifest::Drop(const std::vector<std::string>& sources, const std::string& path, cStreamFile& out,
+                            std::uint32_t& error) {
+    error = 0;
+    std::vector<cRange> gone = dropped_;
+    // Lines that are no records go with the first drop.
+    gone.insert(gone.end(), broken_.begin(), broken_.end());
+    broken_.clear();
+    for (const auto& s : sources) {
+        const auto it = entries_.find(s);
+        if (it == entries_.end()) continue;
+        gone.insert(gone.end(), it->second.all.begin(), it->second.all.end());
+    }
+    if (gone.size() == dropped_.size()) {
+        for (const auto& s : sources) entries_.erase(s);
+        return true;
+    }
+    std::sort(gone.begin(), gone.end(), [](const cRange& a, const cRange& b) { return a.offset < b.offset; });
+    std::uint64_t before = 0; // what earlier drops left out
+    for (const auto& r : dropped_) before += r.length;
+    // The file now: the first End() bytes less what earlier drops left out, then this run's records.
+    cReadFile now;
+    if (!now.Open(path)) {
+        error = now.LastError();
+        return false;
+    }
+    const std::uint64_t appended = end_ - before;
+    if (now.Size() < appended) {
+        error = mSysText::kInvalidData;
+        return false;
+    }
+    cReplaceFile next;
+    if (!next.Open(path)) {
+        error = next.LastError();
+        return false;
+    }
+    std::uint64_t at = 0, size = 0;
+    for (const auto& r : gone) {
+        if (!CopyRange(file_, at, r.offset, next, error)) return false;
+        size += r.offset - at;
+        at = r.offset + r.length;
+    }
+    if (!CopyRange(file_, at, end_, next, error) || !CopyRange(now, appended, now.Size(), next, error)) return false;
+    size += end_ - at + now.Size() - appended;
+    if (!next.Commit()) {
+        error = next.LastError();
+        return false;
+    }
+    dropped_ = std::move(gone);
+    for (const auto& s : sources) entries_.erase(s);
+    if (!out.Continue(path, size)) {
+        error = out.LastError();
+        return false;
+    }
+    return true;
 }
 
 std::string ManifestLines(const cBatch::cSource& s, bool outputs) {
@@ -313,7 +423,7 @@ std::string ManifestLines(const cBatch::cSource& s, bool outputs) {
         // The source's own record: what was found, and that the run finished it.
         lines += SourceFields(s) + ",\"size\":" + (s.stat.known ? std::to_string(s.stat.size) : "null") +
                  ",\"mtime\":" + (s.stat.known ? mJson::String(Timestamp(s.stat.written)) : "null") +
-                 ",\"groups\":" + std::to_string(s.groups.size()) +
+                 ",\"container\":" + OrNull(s.container) + ",\"groups\":" + std::to_string(s.groups.size()) +
                  ",\"status\":" + (s.read ? "\"read\"" : "\"failed\"");
         if (!s.read) lines += ",\"error\":" + mJson::String(s.error);
         lines += "}\n";

@@ -15,6 +15,7 @@
 
 #include "base/mJson.h"
 #include "platform/cReadFile.h"
+#include "platform/cStreamFile.h"
 #include "search/cBatch.h"
 
 namespace mCli {
@@ -66,15 +67,22 @@ std::optional<std::string> PathOf(const mJson::cValue& record, const std::string
 // path's bytes, as a big-endian number, modulo N, equal K.
 bool InShard(const std::string& path, std::uint64_t k, std::uint64_t n);
 
-// An earlier manifest, read for --resume: every source it finished (read, no failed group), with
-// where its records lie and the output names it wrote.
+// An earlier manifest, read for --resume: every source it holds records of, with where they lie,
+// whether it was finished (read or failed, as many group records as its `groups`) and the outputs
+// it wrote. Lines that are no records are counted and reported.
 class cEarlierManifest {
 public:
+    struct cRange {
+        std::uint64_t offset = 0, length = 0;
+    };
     struct cEntry {
-        std::uint64_t size = 0;
+        bool finished = false; // its last records end in its own record, whole
+        bool read = false; // finished, read, and no group failed: what a resume passes over
+        std::optional<std::uint64_t> size;
         std::string written; // Timestamp
-        std::uint64_t offset = 0, length = 0; // its records' bytes in the manifest
-        std::vector<std::string> outputs; // the file names of its outputs
+        cRange records; // its last finished records' bytes in the manifest
+        std::vector<cRange> all; // every line of it, finished or not
+        std::vector<std::string> outputs; // the paths of its outputs, as its records name them
     };
     // False, with a message, when the manifest cannot be read; a missing one holds nothing.
     bool Read(const std::string& path, std::ostream& err);
@@ -82,13 +90,24 @@ public:
     // The end of its last finished source's records: what a manifest continued in place keeps.
     std::uint64_t End() const noexcept { return end_; }
     std::size_t Sources() const noexcept { return entries_.size(); }
+    // Lines that are no whole records of a source.
+    std::size_t Damaged() const noexcept { return damaged_; }
     // Copies an entry's records (false when the manifest could not be read again).
     bool Records(const cEntry& entry, std::string& into);
+    // The manifest continued in place at `path`, which `out` goes on writing, without any line of
+    // `sources` (those this run reads again) nor any line that is no record: written anew beside itself and renamed over it, so
+    // that it holds either every record it held or all but theirs, never less. `out` then goes on
+    // writing the new file. False, with the system's reason in `error`, when it could not be done;
+    // the manifest is then as it was. The sources are forgotten (Find no longer knows them).
+    bool Drop(const std::vector<std::string>& sources, const std::string& path, cStreamFile& out, std::uint32_t& error);
 
 private:
     std::unordered_map<std::string, cEntry> entries_;
+    std::vector<cRange> dropped_; // what Drop left out of the first End() bytes so far, in order
+    std::vector<cRange> broken_; // lines that are no records, which the next Drop leaves out
     std::uint64_t end_ = 0;
-    cReadFile file_;
+    std::size_t damaged_ = 0;
+    cReadFile file_; // the manifest as it was read (kept open: a rewritten one replaces its name only)
 };
 
 } // namespace mCli

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <mutex>
 #include <thread>
 #include <algorithm>
 #include <sys/stat.h>
@@ -16,6 +17,7 @@
 
 #include "cli/mCli.h"
 #include "cli/mCliRecords.h"
+#include "platform/cReadFile.h"
 #include "platform/cStreamFile.h"
 #include "platform/mFileAt.h"
 #include "platform/mSysText.h"
@@ -97,6 +99,17 @@ bool ParseShard(const std::string& text, std::uint64_t& k, std::uint64_t& n) {
            n <= 1'000'000 && k < n;
 }
 
+// True for an empty file or one that starts as every record does.
+bool StartsAsManifest(const std::string& path) {
+    static constexpr std::string_view kStart = "{\"source\":";
+    cReadFile file;
+    // One that cannot be read is left to the writer's own checks.
+    if (!file.Open(path)) return true;
+    std::array<char, kStart.size()> head{};
+    const std::size_t got = file.ReadAt(0, head.data(), head.size());
+    return file.LastError() == 0 && (file.Size() == 0 || std::string_view(head.data(), got) == kStart);
+}
+
 bool SameFile(const std::string& a, const mFileAt::cIdentity& b) {
     mFileAt::cIdentity id;
     return a != "-" && mFileAt::Follow(a, id) && id.SameFile(b);
@@ -164,6 +177,13 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     // a list that turns out to be the manifest is passed over.
     mFileAt::cIdentity manifestId;
     const bool manifestExists = !manifestPath.empty() && !manifestOut && mFileAt::Follow(manifestPath, manifestId);
+    if (manifestExists && !StartsAsManifest(manifestPath)) {
+        // Something that holds bytes and is no manifest (a module a list names, a document): never
+        // cut, whatever else the run is given.
+        err << "pictrix-cli: " << Printable(manifestPath)
+            << ": the manifest would overwrite a file that is not a manifest; name another file\n";
+        return 2;
+    }
     if (manifestExists) {
         const auto same = [&](const std::string& path) { return SameFile(path, manifestId); };
         const bool source = std::any_of(sources.files.begin(), sources.files.end(), same);
@@ -191,23 +211,48 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     cBatch::cHooks hooks;
     hooks.Error = [&](const std::string& source, const cError& e) { PrintError(err, source, e); };
     if (!batch.Begin(o, hooks, sources.files)) return 2;
+    if (const std::uint32_t why = batch.Unlocked()) {
+        err << "pictrix-cli: " << Printable(folder) << ": the file system gives no lock ("
+            << Printable(mSysText::TextLine(why, folder))
+            << "): nothing keeps another run from writing into this folder at the same time\n";
+    }
 
-    // An earlier manifest to resume from: continued in place when it is the manifest itself.
+    // An earlier manifest to resume from: continued in place when it is the manifest itself, which
+    // is then held (locked) before it is read, so that no other run writes it meanwhile.
     cEarlierManifest earlier;
     mFileAt::cIdentity resumeId;
     const bool resuming = !resumePath.empty();
-    if (resuming && !earlier.Read(resumePath, err)) return 1;
     const bool inPlace =
         resuming && manifestExists && mFileAt::Follow(resumePath, resumeId) && resumeId.SameFile(manifestId);
-
     // The manifest: standard output, or a file the user named, written record by record.
     cStreamFile manifestFile;
-    if (!manifestPath.empty() && !manifestOut &&
-        !(inPlace ? manifestFile.Continue(manifestPath, earlier.End()) : manifestFile.Open(manifestPath))) {
-        err << "pictrix-cli: " << Printable(manifestPath)
-            << ": cannot write the manifest: " << Printable(mSysText::TextLine(manifestFile.LastError(), manifestPath))
-            << '\n';
-        return 1;
+    const auto refused = [&] {
+        if (manifestFile.LastError() == mSysText::kSharingViolation)
+            err << "pictrix-cli: " << Printable(manifestPath)
+                << ": another run is writing this manifest; wait for it to end, or name another manifest\n";
+        else
+            err << "pictrix-cli: " << Printable(manifestPath) << ": cannot write the manifest: "
+                << Printable(mSysText::TextLine(manifestFile.LastError(), manifestPath)) << '\n';
+        return 2;
+    };
+    if (inPlace) {
+        if (!manifestFile.Hold(manifestPath)) return refused();
+        if (!earlier.Read(resumePath, err)) return 2;
+        if (!manifestFile.Keep(earlier.End())) return refused();
+        std::uint32_t error = 0;
+        if (earlier.Damaged() > 0 && !earlier.Drop({}, manifestPath, manifestFile, error)) {
+            err << "pictrix-cli: " << Printable(manifestPath)
+                << ": cannot write the manifest: " << Printable(mSysText::TextLine(error, manifestPath)) << '\n';
+            return 1;
+        }
+    } else {
+        if (resuming && !earlier.Read(resumePath, err)) return 2;
+        if (!manifestPath.empty() && !manifestOut && !manifestFile.Open(manifestPath)) return refused();
+    }
+    if (const std::uint32_t why = manifestFile.Unlocked()) {
+        err << "pictrix-cli: " << Printable(manifestPath) << ": the file system gives no lock ("
+            << Printable(mSysText::TextLine(why, manifestPath))
+            << "): nothing keeps another run from writing this manifest at the same time\n";
     }
     if (manifestFile.LastError() == 0 && !manifestOut && !manifestPath.empty())
         mFileAt::Follow(manifestPath, manifestId);
@@ -244,13 +289,48 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
         err << "pictrix-cli: " << Printable(source) << ": " << Printable(wanted)
             << " is too long for a file name; saved as " << Printable(used) << '\n';
     };
+    // Resuming: a source the earlier manifest finished is passed over while its path, size and time
+    // of last write are those recorded and every file its records name is still in this run's
+    // folder; any other source it holds records of is read again, and when the manifest is
+    // continued in place, its records are dropped before anything of it is written.
+    std::mutex earlierLock; // PassOver asks from every loader, Superseding drops on the committer
+    std::vector<std::string> superseded;
     if (resuming) {
-        hooks.PassOver = [&](const cBatch::cSource& found, std::vector<std::string>& outputs) {
+        std::string prefix = mExtract::TargetFolderOf(folder);
+        if (prefix.back() != '/') prefix += '/';
+        hooks.PassOver = [&, prefix](const cBatch::cSource& found, std::vector<std::string>& outputs) {
+            using ePass = cBatch::cHooks::ePass;
+            std::lock_guard lock(earlierLock);
             const cEarlierManifest::cEntry* e = earlier.Find(found.path);
-            if (!e || !found.stat.known || e->size != found.stat.size || e->written != Timestamp(found.stat.written))
-                return false;
-            if (!o.contentNames) outputs = e->outputs;
-            return true;
+            if (!e) return ePass::kRead;
+            bool trusted = e->read;
+            for (const auto& output : e->outputs) {
+                struct stat st {};
+                if (output.size() <= prefix.size() || output.compare(0, prefix.size(), prefix) != 0 ||
+                    ::stat(output.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+                    trusted = false;
+                    continue;
+                }
+                const std::string name = output.substr(prefix.size());
+                if (!o.contentNames && name.find('/') == std::string::npos) outputs.push_back(name);
+            }
+            if (trusted && found.stat.known && e->size == found.stat.size &&
+                e->written == Timestamp(found.stat.written))
+                return ePass::kPassOver;
+            if (inPlace) superseded.push_back(found.path);
+            return ePass::kSupersede;
+        };
+        hooks.Superseding = [&](const cBatch::cSource&) {
+            if (!inPlace || manifestFailed) return;
+            std::lock_guard lock(earlierLock);
+            std::uint32_t error = 0;
+            if (!earlier.Drop(superseded, manifestPath, manifestFile, error)) {
+                manifestFailed = true;
+                err << "pictrix-cli: " << Printable(manifestPath)
+                    << ": cannot write the manifest: " << Printable(mSysText::TextLine(error, manifestPath))
+                    << "; the run stops, its last record is whole\n";
+            }
+            superseded.clear();
         };
     }
     const auto write = [&](const std::string& lines) {

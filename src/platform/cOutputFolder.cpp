@@ -96,7 +96,9 @@ bool cOutputFolder::Lock() {
         lastError_ = mSysText::kSharingViolation;
         return false;
     }
-    // A file system without locks (some network ones): the run goes on as it always has.
+    // A file system without locks (some network ones): the run goes on as it always has, and the
+    // caller can say so.
+    unlocked_ = mSysText::FromErrno(errno);
     return true;
 }
 

@@ -240,13 +240,15 @@ TEST(Collections, TheDocsShardRecipe) {
     ASSERT_NE(mark, std::string::npos);
     const auto begin = text.find("```sh\n", mark) + 6, end = text.find("```", begin);
     cCollection c(24);
-    fs::create_directories(c.dir.File("share/icons"));
     fs::create_directories(c.dir.File("one"));
     mTestKit::WriteBytes(c.dir.File("hosts.txt"), {'4', '/', ':', '\n'});
     mTestKit::WriteBytes(c.dir.File("recipe.sh"), std::vector<std::uint8_t>(text.begin() + begin, text.begin() + end));
-    const std::string env = "cd " + Quote(c.dir.Path().string()) + " && PATH=" + Quote(PICTRIX_BINARY_DIR) +
-                            ":$PATH COLLECTION=" + Quote(c.dir.File("src")) + " SHARE=" + Quote(c.dir.File("share")) +
-                            " bash -e recipe.sh";
+    const auto recipe = [&](const std::string& bin) {
+        return "cd " + Quote(c.dir.Path().string()) + " && PATH=" + Quote(bin) +
+               ":$PATH COLLECTION=" + Quote(c.dir.File("src")) + " SHARE=" + Quote(c.dir.File("share")) +
+               " bash recipe.sh";
+    };
+    const std::string env = recipe(PICTRIX_BINARY_DIR);
     std::string said;
     ASSERT_EQ(Sh(env + " 2>&1", &said), 0) << said;
     EXPECT_NE(said.find("0 problems"), std::string::npos) << said;
@@ -263,6 +265,26 @@ TEST(Collections, TheDocsShardRecipe) {
     EXPECT_EQ(sources(), 24u);
     ASSERT_EQ(Sh(env + " >/dev/null 2>&1"), 0);
     EXPECT_EQ(sources(), 24u);
+
+    // A host that is down is passed over; a shard that fails on every try stops the recipe with a
+    // status other than 0 before anything is verified, and the next run, with the fault gone,
+    // finishes every shard.
+    fs::remove_all(c.dir.File("share"));
+    mTestKit::WriteBytes(
+        c.dir.File("hosts.txt"),
+        std::vector<std::uint8_t>({'4', '/', ':', '\n', '1', '/', 'n', 'o', 'b', 'o', 'd', 'y', '@',
+                                   'h', 'o', 's', 't',  '.', 'i', 'n', 'v', 'a', 'l', 'i', 'd', '\n'}));
+    fs::create_directories(c.dir.File("faulty"));
+    const std::string faulty = "#!/bin/sh\ncase \"$*\" in *'--shard 2/'*) exit 1;; esac\nexec " + kCli + " \"$@\"\n";
+    mTestKit::WriteBytes(c.dir.File("faulty/pictrix-cli"), std::vector<std::uint8_t>(faulty.begin(), faulty.end()));
+    fs::permissions(c.dir.File("faulty/pictrix-cli"), fs::perms::owner_all);
+    std::string failed;
+    EXPECT_NE(Sh(recipe(c.dir.File("faulty") + ":" PICTRIX_BINARY_DIR) + " 2>&1", &failed), 0) << failed;
+    EXPECT_EQ(failed.find("problems"), std::string::npos) << failed;
+    EXPECT_FALSE(fs::exists(c.dir.File("share/shard-2.jsonl")));
+    ASSERT_EQ(Sh(env + " 2>&1", &said), 0) << said;
+    EXPECT_EQ(sources(), 24u);
+    EXPECT_EQ(Sh("diff -r " + Quote(c.dir.File("one")) + " " + Quote(c.dir.File("share/icons"))), 0);
 }
 
 // A tree as collections are: documents, images, programs of another system and empty files beside

@@ -31,6 +31,32 @@ constexpr const char* kUsage = "usage: pictrix-cli extract [-o DIR] [--cursors] 
                                "[--names source|content] [--shard K/N] [--dedupe] [--jobs N] [--from LIST] [-0] "
                                "[--quiet] FILE...\n";
 
+// What --help adds to the usage: every option.
+constexpr const char* kHelp =
+    "Saves every icon group of the files (and lists) as .ico files in DIR. A file that starts as no icon file,\n"
+    "cursor or module is read with 0 groups; a file that cannot be read or a damaged container fails.\n"
+    "\n"
+    "  -o DIR               the output folder (default: the current one); it must exist\n"
+    "  --cursors            also every cursor group of modules, saved as .cur files\n"
+    "  --manifest FILE      one JSON record per group, then one per finished source, as the run goes\n"
+    "                       (- for standard output); one run at a time writes a manifest\n"
+    "  --resume MANIFEST    pass over the sources MANIFEST finished whose path, size and time are unchanged\n"
+    "                       and whose files are still in DIR; read the rest again. With the manifest\n"
+    "                       itself, it is continued in place and the records of sources read again dropped\n"
+    "  --names source|content\n"
+    "                       outputs named after their source (default) or after the SHA-256 of their\n"
+    "                       bytes, ab/abcdef....ico, which runs in parallel may share\n"
+    "  --shard K/N          keep only the sources of shard K of N (by the SHA-256 of each path)\n"
+    "  --dedupe             write a group whose bytes equal a file this run wrote only once\n"
+    "  --jobs N             load N sources at a time, 1 to 64 (default: the number of cores)\n"
+    "  --from LIST          take the sources from a list file (.ier or lines), - for standard input\n"
+    "  -0                   with --from -, names on standard input end with NUL bytes\n"
+    "  --quiet              no status lines and no progress line\n"
+    "  -h, --help           this text\n"
+    "\n"
+    "Exit status: 0 when every source was read and every group written, 1 when a source or a group\n"
+    "failed, 2 for bad usage or a refused folder or manifest, 128 + N when stopped by signal N.\n";
+
 // One line redrawn in place on a terminal: files done, groups saved, speed. (The sources are read
 // as the run goes, so their number is not known before the end.)
 class cProgress {
@@ -45,14 +71,22 @@ public:
                       done == 1 ? "file" : "files", saved, rate);
         std::fputs(line, stderr);
         std::fflush(stderr);
+        drawn_ = true;
     }
-    void End() {
-        if (shown_) std::fputs("\r\033[K", stderr);
+    // Takes the line away, so that a message starts a line of its own (the next Step draws it
+    // again under the message).
+    void Clear() {
+        if (!drawn_) return;
+        std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+        drawn_ = false;
     }
+    void End() { Clear(); }
     bool Shown() const noexcept { return shown_; }
 
 private:
     bool shown_;
+    bool drawn_ = false;
     std::chrono::steady_clock::time_point start_;
 };
 
@@ -124,6 +158,10 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     std::uint64_t shardK = 0, shardN = 1;
     int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     bool options = true;
+    if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
+        out << kUsage << '\n' << kHelp;
+        return 0;
+    }
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const auto value = [&](std::string& into) {
@@ -209,7 +247,11 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     // Runs with names of their sources' would replace each other's files: one at a time.
     o.lock = true;
     cBatch::cHooks hooks;
-    hooks.Error = [&](const std::string& source, const cError& e) { PrintError(err, source, e); };
+    cProgress progress(!quiet && ::isatty(STDERR_FILENO) == 1);
+    hooks.Error = [&](const std::string& source, const cError& e) {
+        progress.Clear();
+        PrintError(err, source, e);
+    };
     if (!batch.Begin(o, hooks, sources.files)) return 2;
     if (const std::uint32_t why = batch.Unlocked()) {
         err << "pictrix-cli: " << Printable(folder) << ": the file system gives no lock ("
@@ -271,7 +313,6 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
         }
         return false;
     };
-    cProgress progress(!quiet && ::isatty(STDERR_FILENO) == 1);
     std::size_t done = 0, passed = 0;
     hooks.KeepGoing = [&] { return gSignal.load() == 0 && !manifestFailed; };
     hooks.Status = [&](const std::string&, const std::string& text) {
@@ -282,10 +323,12 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     };
     hooks.Renamed = [&](const std::string& source, const std::string& wanted, const std::string& used,
                         mExtract::eRename why) {
+        progress.Clear();
         err << "pictrix-cli: " << Printable(source) << ": " << Printable(wanted) << ' ' << mExtract::RenameReason(why)
             << "; saved as " << Printable(used) << '\n';
     };
     hooks.Shortened = [&](const std::string& source, const std::string& wanted, const std::string& used) {
+        progress.Clear();
         err << "pictrix-cli: " << Printable(source) << ": " << Printable(wanted)
             << " is too long for a file name; saved as " << Printable(used) << '\n';
     };
@@ -326,6 +369,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
             std::uint32_t error = 0;
             if (!earlier.Drop(superseded, manifestPath, manifestFile, error)) {
                 manifestFailed = true;
+                progress.Clear();
                 err << "pictrix-cli: " << Printable(manifestPath)
                     << ": cannot write the manifest: " << Printable(mSysText::TextLine(error, manifestPath))
                     << "; the run stops, its last record is whole\n";
@@ -342,6 +386,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
         } else if (!manifestFile.WriteWhole(std::span<const std::uint8_t>(
                        reinterpret_cast<const std::uint8_t*>(lines.data()), lines.size()))) {
             manifestFailed = true;
+            progress.Clear();
             err << "pictrix-cli: " << Printable(manifestPath) << ": cannot write the manifest: "
                 << Printable(mSysText::TextLine(manifestFile.LastError(), manifestPath))
                 << "; the run stops, its last record is whole\n";
@@ -354,6 +399,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
             std::string lines;
             if (!inPlace && (!manifestPath.empty()) && !earlier.Records(*earlier.Find(record.path), lines)) {
                 manifestFailed = true;
+                progress.Clear();
                 err << "pictrix-cli: " << Printable(resumePath)
                     << ": the manifest to resume from could not be read again\n";
             }
@@ -376,8 +422,8 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
                      " passed over, finished by the run resumed";
     said << totalText << '\n';
     if (const int n = gSignal.load()) {
-        said << "pictrix-cli: stopped by signal " << n << "; the manifest ends with the last file finished\n";
-        said.flush();
+        err << "pictrix-cli: stopped by signal " << n << "; the manifest ends with the last file finished\n";
+        err.flush();
         return 128 + n;
     }
     return ok && !manifestFailed && !reader.Failed() ? 0 : 1;

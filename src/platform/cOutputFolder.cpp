@@ -126,6 +126,7 @@ cOutputFolder::eAt cOutputFolder::At(const std::string& name) const {
     const cFile* file = Known(name, at);
     if (!file) return eAt::kUsers;
     if (file->source != source_) return eAt::kOtherSource;
+    if (file->listing == 0) return eAt::kEarlierRun;
     return file->listing == listing_ ? eAt::kThisListing : eAt::kEarlierListing;
 }
 

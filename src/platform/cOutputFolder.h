@@ -49,7 +49,8 @@
 
 class cOutputFolder {
 public:
-    enum class eAt { kFree, kUsers, kThisListing, kEarlierListing, kOtherSource, kSource, kLink, kOther };
+    // kEarlierRun: a file an earlier run wrote from the same source (Adopt).
+    enum class eAt { kFree, kUsers, kThisListing, kEarlierListing, kEarlierRun, kOtherSource, kSource, kLink, kOther };
     enum class eWrite { kDone, kUnchanged, kOpenFailed, kWriteFailed };
     // A replacement that could not be made: the target keeps its old bytes.
     struct cFailure {

@@ -168,6 +168,21 @@ void cBatch::Load(const std::string& path, const cOptions& options, const cHooks
                 }
             }
             if (options.digests) into.record.sha256 = FileSha256(path);
+            // Written to while it was read (a download, a log): its size, digest and groups could
+            // be of different bytes. It fails, and the next run (or resume) reads it again.
+            mFileAt::cIdentity after;
+            if (into.source.read && into.record.stat.known &&
+                (!mFileAt::Follow(path, after) || static_cast<std::uint64_t>(after.size) != into.record.stat.size ||
+                 after.written != into.record.stat.written)) {
+                const cError e(cError::kPathFileAccess, cError::SourceOf("cBatch"),
+                               "the file changed while it was read: " + path);
+                into.source.read = into.record.read = false;
+                into.source.icons.clear();
+                into.failed.clear();
+                into.record.sha256.clear();
+                into.record.error = e.Description();
+                into.events.push_back({{}, e});
+            }
             std::int32_t position = 0;
             std::size_t failed = 0;
             for (const cFileIcon& icon : into.source.icons) {
@@ -565,7 +580,11 @@ bool cBatch::Run(const tNext& nextSource, const cOptions& options, const cHooks&
 }
 
 std::string cBatch::TotalText() const {
-    std::string text = run_.TotalText();
+    // The renames were each reported as they happened (Renamed), not in a log.
+    std::string text = "Total icons saved: " + std::to_string(run_.IconsSaved());
+    if (const std::int32_t renamed = run_.IconsRenamed())
+        text += " (" + std::to_string(renamed) + (renamed == 1 ? " was" : " were") +
+                " saved under another name, each reported with its reason)";
     if (unchanged_ > 0)
         text += "; " + std::to_string(unchanged_) + " already held the same bytes and were left as they were";
     if (duplicates_ > 0) {

@@ -98,3 +98,43 @@ TEST(Batch, AFailureOnAnyThreadEndsTheRunCleanly) {
         }
     }
 }
+
+// What a file is, as the batch judges it: by its first bytes, a file that is no container of icons
+// is read (no groups, no digest); a file written to between the look at it and its reading fails,
+// so that no record pairs a size with a digest of other bytes.
+TEST(Batch, FilesAreJudgedByTheirFirstBytesAndAChangeWhileReadFails) {
+    cTempDir dir;
+    const std::string text = dir.File("notes.dll"), grown = dir.File("grown.dll"), empty = dir.File("empty");
+    WriteBytes(text, {'h', 'e', 'l', 'l', 'o', '\n'});
+    WriteBytes(empty, {});
+    fs::copy_file(Fixture("modules/good32.dll"), grown);
+    std::map<std::string, cBatch::cSource> records;
+    cBatch::cHooks hooks;
+    hooks.Done = [&](const cBatch::cSource& s) { records[s.path] = s; };
+    // Asked after the file was looked at, before it is read: the module grows in between.
+    hooks.PassOver = [&](const cBatch::cSource& found, std::vector<std::string>&) {
+        if (found.path == grown) {
+            auto bytes = ReadBytes(grown);
+            bytes.resize(bytes.size() + 512, 0);
+            WriteBytes(grown, bytes);
+        }
+        return cBatch::cHooks::ePass::kRead;
+    };
+    cBatch::cOptions o = cBatch::Listing(2);
+    cBatch batch;
+    EXPECT_FALSE(batch.Run(std::vector<std::string>{text, empty, grown}, o, hooks));
+    ASSERT_EQ(records.size(), 3u);
+    for (const auto& path : {text, empty}) {
+        SCOPED_TRACE(path);
+        const cBatch::cSource& r = records.at(path);
+        EXPECT_TRUE(r.read);
+        EXPECT_TRUE(r.groups.empty());
+        EXPECT_EQ(r.container, "");
+        EXPECT_EQ(r.sha256, "") << "read no further than its first bytes";
+    }
+    const cBatch::cSource& g = records.at(grown);
+    EXPECT_FALSE(g.read);
+    EXPECT_EQ(g.container, "module");
+    EXPECT_NE(g.error.find("changed while it was read"), std::string::npos) << g.error;
+    EXPECT_TRUE(g.groups.empty());
+}

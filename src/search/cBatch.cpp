@@ -342,9 +342,20 @@ bool cBatch::Settle(const cHooks& hooks) {
             g.error = "the file that was there could not be replaced";
             g.output.clear();
         }
-        if (hooks.Done) hooks.Done(record);
     }
+    // Each record is handed out once: one whose Done throws is gone, those after it stay held for
+    // the settling that ends the run.
+    std::vector<cSource> held = std::move(held_);
     held_.clear();
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        try {
+            if (hooks.Done) hooks.Done(held[i]);
+        } catch (...) {
+            held_.assign(std::make_move_iterator(held.begin() + static_cast<std::ptrdiff_t>(i) + 1),
+                         std::make_move_iterator(held.end()));
+            throw;
+        }
+    }
     return failed.empty();
 }
 

@@ -507,4 +507,102 @@ TEST(Collections, TwoWritersOfOneManifest) {
     EXPECT_EQ(checked.finished.size(), 8u);
 }
 
+// The contracts other programs rely on, checked by Python's hashlib and os alone: which shard a
+// path belongs to, where a content name puts a group, what the records hold, and which sources a
+// resume passes over.
+TEST(Collections, ContractsHoldAgainstAnIndependentComputation) {
+    cCollection c(12);
+    // Documents among the modules.
+    for (const char* name : {"src/readme.txt", "src/empty"}) {
+        mTestKit::WriteBytes(c.dir.File(name), std::vector<std::uint8_t>(name, name + (name[4] == 'r' ? 10 : 0)));
+        mTestKit::WriteBytes(c.list, [&] {
+            auto bytes = mTestKit::ReadBytes(c.list);
+            const std::string line = c.dir.File(name) + "\n";
+            bytes.insert(bytes.end(), line.begin(), line.end());
+            return bytes;
+        }());
+    }
+    const std::string out = c.dir.File("out");
+    for (int k = 0; k < 3; ++k) {
+        const std::string m = c.dir.File("shard-" + std::to_string(k) + ".jsonl");
+        ASSERT_EQ(mTestKit::Cli("extract --quiet --cursors --names content --shard " + std::to_string(k) +
+                                "/3 --from " + Quote(c.list) + " -o " + Quote(out) + " --manifest " + Quote(m)),
+                  0);
+    }
+    static const char* kScript = R"(
+import datetime, hashlib, json, os, sys
+out, listed = sys.argv[1], [l.rstrip('\n') for l in open(sys.argv[2])]
+problems, seen = [], set()
+def sha(path): return hashlib.sha256(open(path, 'rb').read()).hexdigest()
+group_keys = {'source', 'source_sha256', 'kind', 'position', 'id', 'language', 'images', 'output', 'sha256', 'status'}
+source_keys = {'source', 'source_sha256', 'size', 'mtime', 'container', 'groups', 'status'}
+for k in range(3):
+    for line in open(os.path.join(os.path.dirname(out), 'shard-%d.jsonl' % k), 'rb'):
+        r = json.loads(line)
+        src = r['source']
+        if int.from_bytes(hashlib.sha256(src.encode()).digest()[:8], 'big') % 3 != k:
+            problems.append('shard of ' + src)
+        if 'groups' in r:
+            seen.add(src)
+            if not source_keys <= set(r): problems.append('source fields ' + src)
+            st = os.stat(src)
+            t = datetime.datetime.fromtimestamp(st.st_mtime_ns // 10**9, datetime.timezone.utc)
+            if r['size'] != st.st_size or r['mtime'] != t.strftime('%Y-%m-%dT%H:%M:%S') + '.%09dZ' % (st.st_mtime_ns % 10**9):
+                problems.append('size or time of ' + src)
+            if (r['container'] is None) != (r['source_sha256'] is None) or (r['source_sha256'] not in (None, sha(src))):
+                problems.append('source digest of ' + src)
+            continue
+        if not group_keys <= set(r): problems.append('group fields ' + src)
+        if r['status'] in ('saved', 'unchanged', 'duplicate'):
+            d = r['sha256']
+            want = os.path.join(out, d[:2], d + ('.cur' if r['kind'] == 'cursor' else '.ico'))
+            if r['output'] != want or sha(want) != d: problems.append('content name ' + str(r['output']))
+if seen != set(listed): problems.append('sources: %d of %d' % (len(seen), len(listed)))
+print('\n'.join(problems) or 'ok')
+)";
+    mTestKit::WriteBytes(c.dir.File("check.py"), std::vector<std::uint8_t>(kScript, kScript + std::strlen(kScript)));
+    std::string said;
+    ASSERT_EQ(
+        Sh(Quote(PICTRIX_PYTHON) + " " + Quote(c.dir.File("check.py")) + " " + Quote(out) + " " + Quote(c.list), &said),
+        0);
+    EXPECT_EQ(said, "ok\n");
+
+    // Resume's rule: a source is passed over while its size and time of last write are those of
+    // its record (Python counts them after two files were touched and one grew).
+    const std::string m = c.dir.File("shard-0.jsonl");
+    struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+    std::string touched;
+    for (const auto& r : Records(m))
+        if (r.Find("groups") && touched.empty()) touched = r.String("source").value_or("");
+    ASSERT_FALSE(touched.empty());
+    ::utimensat(AT_FDCWD, touched.c_str(), times, 0);
+    ::utimensat(AT_FDCWD, c.dir.File("src/readme.txt").c_str(), times, 0);
+    static const char* kCount = R"(
+import datetime, json, os, sys
+n = 0
+for line in open(sys.argv[1], 'rb'):
+    r = json.loads(line)
+    if 'groups' not in r or r['status'] != 'read': continue
+    st = os.stat(r['source'])
+    t = datetime.datetime.fromtimestamp(st.st_mtime_ns // 10**9, datetime.timezone.utc)
+    n += r['size'] == st.st_size and r['mtime'] == t.strftime('%Y-%m-%dT%H:%M:%S') + '.%09dZ' % (st.st_mtime_ns % 10**9)
+print(n)
+)";
+    mTestKit::WriteBytes(c.dir.File("count.py"), std::vector<std::uint8_t>(kCount, kCount + std::strlen(kCount)));
+    std::string expected;
+    ASSERT_EQ(Sh(Quote(PICTRIX_PYTHON) + " " + Quote(c.dir.File("count.py")) + " " + Quote(m), &expected), 0);
+    std::string total;
+    ASSERT_EQ(mTestKit::Cli("extract --quiet --cursors --names content --shard 0/3 --from " + Quote(c.list) + " -o " +
+                                Quote(out) + " --manifest " + Quote(m) + " --resume " + Quote(m),
+                            &total),
+              0);
+    expected.pop_back();
+    const std::string passed = expected == "0"   ? "Total"
+                               : expected == "1" ? "; 1 file was passed over"
+                                                 : "; " + expected + " files were passed over";
+    EXPECT_NE(total.find(passed), std::string::npos) << expected << "\n" << total;
+    if (expected == "0") EXPECT_EQ(total.find("passed over"), std::string::npos) << total;
+    EXPECT_EQ(Checked(m).false_, 0);
+}
+
 } // namespace

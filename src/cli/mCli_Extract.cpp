@@ -345,9 +345,10 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
             using ePass = cBatch::cHooks::ePass;
             std::lock_guard lock(earlierLock);
             const cEarlierManifest::cEntry* e = earlier.Find(found.path);
-            if (!e) return ePass::kRead;
+            std::vector<std::string> named;
+            if (!e || !earlier.Outputs(*e, found.path, named)) return ePass::kRead;
             bool trusted = e->read;
-            for (const auto& output : e->outputs) {
+            for (const auto& output : named) {
                 struct stat st {};
                 if (output.size() <= prefix.size() || output.compare(0, prefix.size(), prefix) != 0 ||
                     ::stat(output.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -357,8 +358,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
                 const std::string name = output.substr(prefix.size());
                 if (!o.contentNames && name.find('/') == std::string::npos) outputs.push_back(name);
             }
-            if (trusted && found.stat.known && e->size == found.stat.size &&
-                e->written == Timestamp(found.stat.written))
+            if (trusted && found.stat.known && e->size == found.stat.size && e->written == found.stat.written)
                 return ePass::kPassOver;
             if (inPlace) superseded.push_back(found.path);
             return ePass::kSupersede;

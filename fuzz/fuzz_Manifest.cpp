@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "mFuzzFile.h"
 #include "base/mJson.h"
@@ -32,5 +33,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ostringstream err;
     if (!manifest.Read(path, err)) return 0;
     if (manifest.End() > size) __builtin_trap();
+    // Each source a line names, as a resume asks for it: its records lie in the file, and the
+    // outputs read back from them are the source's.
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        const auto record = mJson::ParseObject(text.substr(at, end - at));
+        const auto source = record ? mCli::PathOf(*record, "source") : std::nullopt;
+        if (const auto* entry = source ? manifest.Find(*source) : nullptr) {
+            if (entry->offset + entry->length > size) __builtin_trap();
+            std::vector<std::string> outputs;
+            std::string lines;
+            manifest.Outputs(*entry, *source, outputs);
+            if (!manifest.Records(*entry, lines) || lines.size() != entry->length) __builtin_trap();
+        }
+        at = end + 1;
+    }
     return 0;
 }

@@ -137,7 +137,7 @@ int Run(const tArgs& args, std::ostream& out, std::ostream& err) {
     for (const auto& c : kCommands) {
         if (args[0] != c.name) continue;
         // COMMAND --help: the command's usage on standard output.
-        if (args.size() == 2 && (args[1] == "-h" || args[1] == "--help")) {
+        if (args.size() == 2 && (args[1] == "-h" || args[1] == "--help") && c.name != "extract") {
             std::ostringstream usage, ignored;
             if (c.usageWithoutArgs)
                 c.run({}, ignored, usage);

@@ -1,10 +1,12 @@
 #include "cli/mCliRecords.h"
 
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <iostream>
 #include <unistd.h>
@@ -12,8 +14,10 @@
 #include "cli/mCli.h"
 #include "base/mJson.h"
 #include "base/mSha256.h"
+#include "platform/cReplaceFile.h"
 #include "platform/mSysText.h"
 #include "icon/mDHash.h"
+#include "base/mUtf8.h"
 #include "search/mListFile.h"
 
 namespace mCli {
@@ -203,9 +207,226 @@ bool InShard(const std::string& path, std::uint64_t k, std::uint64_t n) {
     return v % n == k;
 }
 
+namespace {
+
+// The fields of one record that a resume needs, found by a scanner that builds no tree of values.
+struct cScanned {
+    std::optional<std::string> source; // from `source_bytes` where there is one
+    bool bytesSource = false;
+    bool hasGroups = false;
+    std::optional<std::int64_t> groups, size;
+    std::string status, mtime;
+    std::optional<std::string> output;
+    bool bytesOutput = false;
+};
+
+class cScanner {
+public:
+    explicit cScanner(std::string_view text) : t_(text) {}
+    // One JSON object and nothing after it; false for anything else.
+    bool Record(cScanned& r) {
+        Ws();
+        if (!Eat('{')) return false;
+        Ws();
+        if (Eat('}')) return End();
+        std::string key;
+        for (;;) {
+            key.clear();
+            Ws();
+            if (!String(&key)) return false;
+            Ws();
+            if (!Eat(':')) return false;
+            Ws();
+            if (!Field(key, r)) return false;
+            Ws();
+            if (Eat('}')) return End();
+            if (!Eat(',')) return false;
+        }
+    }
+
+private:
+    bool End() {
+        Ws();
+        return p_ == t_.size();
+    }
+    bool Eat(char c) {
+        if (p_ < t_.size() && t_[p_] == c) {
+            ++p_;
+            return true;
+        }
+        return false;
+    }
+    void Ws() {
+        while (p_ < t_.size() && (t_[p_] == ' ' || t_[p_] == '\t' || t_[p_] == '\r' || t_[p_] == '\n')) ++p_;
+    }
+    bool Field(std::string_view key, cScanned& r) {
+        const bool text = p_ < t_.size() && t_[p_] == '"';
+        if (key == "source" || key == "source_bytes" || key == "output" || key == "output_bytes") {
+            if (!text) return Value(0);
+            std::string v;
+            if (!String(&v)) return false;
+            const bool bytes = key.size() > 7 && key.ends_with("_bytes");
+            if (bytes) {
+                auto decoded = mJson::FromBase64(v);
+                if (!decoded) return true;
+                v = std::move(*decoded);
+            }
+            const bool isSource = key.starts_with("source");
+            bool& fromBytes = isSource ? r.bytesSource : r.bytesOutput;
+            std::optional<std::string>& into = isSource ? r.source : r.output;
+            if (bytes || !fromBytes) into = std::move(v);
+            fromBytes = fromBytes || bytes;
+            return true;
+        }
+        if (key == "status" || key == "mtime") return text ? String(key == "status" ? &r.status : &r.mtime) : Value(0);
+        if (key == "groups" || key == "size") {
+            if (key == "groups") r.hasGroups = true;
+            return Number(key == "groups" ? r.groups : r.size);
+        }
+        return Value(0);
+    }
+    bool Number(std::optional<std::int64_t>& into) {
+        const std::size_t start = p_;
+        if (!Value(0)) return false;
+        std::int64_t n = 0;
+        const auto [end, ec] = std::from_chars(t_.data() + start, t_.data() + p_, n);
+        if (ec == std::errc() && end == t_.data() + p_) into = n;
+        return true;
+    }
+    // At a '"': the string, decoded into `into` when given.
+    bool String(std::string* into) {
+        if (!Eat('"')) return false;
+        for (;;) {
+            // The plain characters up to the next quote, escape or control character, at once.
+            const char* from = t_.data() + p_;
+            const std::size_t left = t_.size() - p_;
+            const void* quote = std::memchr(from, '"', left);
+            std::size_t q = quote ? static_cast<std::size_t>(static_cast<const char*>(quote) - t_.data()) : t_.size();
+            if (const void* escape = std::memchr(from, '\\', q - p_))
+                q = static_cast<std::size_t>(static_cast<const char*>(escape) - t_.data());
+            if (into) into->append(t_.data() + p_, q - p_);
+            p_ = q;
+            if (p_ >= t_.size()) return false;
+            const char c = t_[p_++];
+            if (c == '"') return true;
+            if (p_ >= t_.size()) return false;
+            const char e = t_[p_++];
+            char32_t cp = 0;
+            switch (e) {
+            case '"': cp = '"'; break;
+            case '\\': cp = '\\'; break;
+            case '/': cp = '/'; break;
+            case 'b': cp = '\b'; break;
+            case 'f': cp = '\f'; break;
+            case 'n': cp = '\n'; break;
+            case 'r': cp = '\r'; break;
+            case 't': cp = '\t'; break;
+            case 'u': {
+                if (!Hex4(cp)) return false;
+                // A surrogate pair is one code point; an unpaired surrogate keeps its own number.
+                char32_t low = 0;
+                if (cp >= 0xD800 && cp < 0xDC00 && p_ + 6 <= t_.size() && t_[p_] == '\\' && t_[p_ + 1] == 'u') {
+                    const std::size_t at = p_;
+                    p_ += 2;
+                    if (Hex4(low) && low >= 0xDC00 && low < 0xE000)
+                        cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                    else
+                        p_ = at;
+                }
+                break;
+            }
+            default: return false;
+            }
+            if (into) mUtf8::Append(*into, cp);
+        }
+    }
+    bool Hex4(char32_t& v) {
+        if (p_ + 4 > t_.size()) return false;
+        v = 0;
+        for (int i = 0; i < 4; ++i) {
+            const char c = t_[p_++];
+            const int d = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+            if (d < 0) return false;
+            v = v << 4 | static_cast<char32_t>(d);
+        }
+        return true;
+    }
+    // Any value, passed over.
+    bool Value(int depth) {
+        if (p_ >= t_.size() || depth > 64) return false;
+        const char c = t_[p_];
+        if (c == '"') return String(nullptr);
+        if (c == '{' || c == '[') {
+            const char close = c == '{' ? '}' : ']';
+            ++p_;
+            Ws();
+            if (Eat(close)) return true;
+            for (;;) {
+                Ws();
+                if (c == '{') {
+                    if (!String(nullptr)) return false;
+                    Ws();
+                    if (!Eat(':')) return false;
+                    Ws();
+                }
+                if (!Value(depth + 1)) return false;
+                Ws();
+                if (Eat(close)) return true;
+                if (!Eat(',')) return false;
+            }
+        }
+        for (const std::string_view word : {"true", "false", "null"}) {
+            if (t_.substr(p_, word.size()) == word) {
+                p_ += word.size();
+                return true;
+            }
+        }
+        const std::size_t start = p_;
+        while (p_ < t_.size() && (std::isdigit(static_cast<unsigned char>(t_[p_])) || t_[p_] == '-' || t_[p_] == '+' ||
+                                  t_[p_] == '.' || t_[p_] == 'e' || t_[p_] == 'E'))
+            ++p_;
+        return p_ > start;
+    }
+
+    std::string_view t_;
+    std::size_t p_ = 0;
+};
+
+// A record's time back in ns since 1970; nothing unless it is exactly what Timestamp writes.
+std::optional<std::int64_t> TimeOf(const std::string& text) {
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, se = 0;
+    long long ns = 0;
+    if (text.size() != 30 ||
+        std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d.%9lldZ", &y, &mo, &d, &h, &mi, &se, &ns) != 7)
+        return std::nullopt;
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = mo - 1;
+    tm.tm_mday = d;
+    tm.tm_hour = h;
+    tm.tm_min = mi;
+    tm.tm_sec = se;
+    const std::int64_t at = static_cast<std::int64_t>(::timegm(&tm)) * 1'000'000'000 + ns;
+    if (Timestamp(at) != text) return std::nullopt;
+    return at;
+}
+
+} // namespace
+
+std::uint64_t cEarlierManifest::KeyOf(std::string_view source) noexcept {
+    return std::hash<std::string_view>()(source);
+}
+
 bool cEarlierManifest::Read(const std::string& path, std::ostream& err) {
     entries_.clear();
+    extra_.clear();
+    dropped_.clear();
+    broken_.clear();
     end_ = 0;
+    damaged_ = 0;
     if (!file_.Open(path)) {
         // Nothing to resume yet: the first run of a command that is run again to resume.
         if (file_.LastError() == mSysText::kFileNotFound) return true;
@@ -214,46 +435,65 @@ bool cEarlierManifest::Read(const std::string& path, std::ostream& err) {
             << '\n';
         return false;
     }
-    // Records longer than this are no records of ours: passed over.
+    // Records longer than this are no records of ours.
     constexpr std::size_t kMaxRecord = 16u << 20;
-    std::string source;
+    // One element per run of lines of one source; merged by source at the end.
+    std::vector<cEntry> runs;
+    std::string source; // whose lines come now ("" between sources)
     bool failedGroup = false;
+    std::int64_t groupLines = 0;
     std::uint64_t sourceStart = 0;
-    std::vector<std::string> outputs;
+    // The lines of `source` end before `at` without its own record: not finished.
+    const auto cut = [&](std::uint64_t at) {
+        if (!source.empty()) {
+            cEntry e;
+            e.key = KeyOf(source);
+            e.offset = sourceStart;
+            e.length = static_cast<std::uint32_t>(std::min<std::uint64_t>(at - sourceStart, UINT32_MAX));
+            runs.push_back(e);
+        }
+        source.clear();
+    };
     const bool read = file_.EachLine(kMaxRecord, [&](const cReadFile::cLine& line) {
-        // A last line without its line end is a record cut short: it counts for nothing.
+        // A last line without its line end is a record cut short by a killed run: it counts for
+        // nothing, and a run continuing the manifest cuts it off.
         if (!line.ended) return true;
-        const auto record = line.tooLong ? std::nullopt : mJson::ParseObject(line.text);
-        const auto name = record ? PathOf(*record, "source") : std::nullopt;
-        if (!name) {
-            // Not a record of a source: it ends what came before.
-            source.clear();
+        cScanned r;
+        if (line.tooLong || !cScanner(line.text).Record(r) || !r.source || r.source->empty()) {
+            ++damaged_;
+            cut(line.offset);
+            broken_.push_back({line.offset, line.next - line.offset});
             return true;
         }
-        if (*name != source || source.empty()) {
-            source = *name;
+        if (*r.source != source) {
+            cut(line.offset);
+            source = std::move(*r.source);
             sourceStart = line.offset;
-            outputs.clear();
             failedGroup = false;
+            groupLines = 0;
         }
-        const auto status = record->String("status");
-        if (record->Find("groups")) {
-            const auto size = record->Count("size");
-            const auto written = record->String("mtime");
-            if (status == "read" && !failedGroup && size && written) {
-                entries_[source] = {static_cast<std::uint64_t>(*size), *written, sourceStart, line.next - sourceStart,
-                                    std::move(outputs)};
+        if (r.hasGroups) {
+            cEntry e;
+            e.key = KeyOf(source);
+            e.offset = sourceStart;
+            e.length = static_cast<std::uint32_t>(std::min<std::uint64_t>(line.next - sourceStart, UINT32_MAX));
+            if (r.groups && *r.groups == groupLines && (r.status == "read" || r.status == "failed")) {
+                e.finished = true;
+                const auto written = TimeOf(r.mtime);
+                e.read = r.status == "read" && !failedGroup && r.size && *r.size >= 0 && written;
+                e.size = r.size ? static_cast<std::uint64_t>(*r.size) : 0;
+                e.written = written.value_or(0);
+            } else {
+                // Fewer (or more) records of groups than it says it had: some were lost.
+                ++damaged_;
             }
+            runs.push_back(e);
             end_ = line.next;
             source.clear();
-            outputs.clear();
             return true;
         }
-        if (status == "failed") failedGroup = true;
-        if (const auto output = PathOf(*record, "output")) {
-            const auto slash = output->rfind('/');
-            outputs.push_back(slash == std::string::npos ? *output : output->substr(slash + 1));
-        }
+        ++groupLines;
+        if (r.status == "failed") failedGroup = true;
         return true;
     });
     if (!read) {
@@ -262,17 +502,148 @@ bool cEarlierManifest::Read(const std::string& path, std::ostream& err) {
             << '\n';
         return false;
     }
+    // What lies past the last finished source is cut off by a run that continues the manifest.
+    const auto past = [this](const auto& r) { return r.offset >= end_; };
+    std::erase_if(runs, past);
+    std::erase_if(broken_, past);
+    std::stable_sort(runs.begin(), runs.end(), [](const cEntry& a, const cEntry& b) { return a.key < b.key; });
+    for (std::size_t i = 0; i < runs.size();) {
+        std::size_t j = i;
+        while (j < runs.size() && runs[j].key == runs[i].key) ++j;
+        // The last finished run tells; every run is the source's.
+        std::size_t told = j - 1;
+        for (std::size_t k = i; k < j; ++k)
+            if (runs[k].finished) told = k;
+        cEntry e = runs[told];
+        if (j - i > 1) {
+            e.scattered = true;
+            auto& all = extra_[e.key];
+            for (std::size_t k = i; k < j; ++k) all.push_back({runs[k].offset, runs[k].length});
+        }
+        entries_.push_back(e);
+        i = j;
+    }
+    entries_.shrink_to_fit();
+    if (damaged_ > 0)
+        err << "pictrix-cli: " << Printable(path) << ": " << damaged_ << (damaged_ == 1 ? " line is" : " lines are")
+            << " not a whole record of a finished source: left out, and the sources they belong to are read "
+               "again\n";
     return true;
 }
 
+cEarlierManifest::cEntry* cEarlierManifest::At(std::uint64_t key) {
+    const auto it = std::lower_bound(entries_.begin(), entries_.end(), key,
+                                     [](const cEntry& e, std::uint64_t k) { return e.key < k; });
+    return it != entries_.end() && it->key == key && !it->dropped ? &*it : nullptr;
+}
+
 const cEarlierManifest::cEntry* cEarlierManifest::Find(const std::string& source) const {
-    const auto it = entries_.find(source);
-    return it == entries_.end() ? nullptr : &it->second;
+    return const_cast<cEarlierManifest*>(this)->At(KeyOf(source));
+}
+
+bool cEarlierManifest::Outputs(const cEntry& entry, const std::string& source, std::vector<std::string>& outputs) {
+    outputs.clear();
+    std::string lines(entry.length, '\0');
+    if (file_.ReadAt(entry.offset, lines.data(), lines.size()) != lines.size()) return false;
+    for (std::size_t at = 0; at < lines.size();) {
+        const std::size_t end = std::min(lines.find('\n', at), lines.size());
+        cScanned r;
+        if (!cScanner(std::string_view(lines).substr(at, end - at)).Record(r) || r.source != source) return false;
+        if (r.output && !r.hasGroups) outputs.push_back(std::move(*r.output));
+        at = end + 1;
+    }
+    return true;
 }
 
 bool cEarlierManifest::Records(const cEntry& entry, std::string& into) {
     into.resize(entry.length);
     return file_.ReadAt(entry.offset, into.data(), into.size()) == entry.length;
+}
+
+namespace {
+
+// Copies [from, to) of `in` to `out`; false, with the reason in `error`, when a read or write fails.
+bool CopyRange(cReadFile& in, std::uint64_t from, std::uint64_t to, cReplaceFile& out, std::uint32_t& error) {
+    std::vector<std::uint8_t> chunk(1 << 16);
+    while (from < to) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), to - from));
+        const std::size_t got = in.ReadAt(from, chunk.data(), want);
+        if (got != want) {
+            error = in.LastError() != 0 ? in.LastError() : mSysText::kReadFault;
+            return false;
+        }
+        if (!out.Write(chunk.data(), got)) {
+            error = out.LastError();
+            return false;
+        }
+        from += got;
+    }
+    return true;
+}
+
+} // namespace
+
+bool cEarlierManifest::Drop(const std::vector<std::string>& sources, const std::string& path, cStreamFile& out,
+                            std::uint32_t& error) {
+    error = 0;
+    std::vector<cRange> gone = dropped_;
+    // Lines that are no records go with the first drop.
+    gone.insert(gone.end(), broken_.begin(), broken_.end());
+    broken_.clear();
+    std::vector<cEntry*> going;
+    for (const auto& s : sources) {
+        cEntry* e = At(KeyOf(s));
+        if (!e) continue;
+        going.push_back(e);
+        if (!e->scattered) {
+            gone.push_back({e->offset, e->length});
+            continue;
+        }
+        const auto& all = extra_[e->key];
+        gone.insert(gone.end(), all.begin(), all.end());
+    }
+    if (gone.size() == dropped_.size()) {
+        for (cEntry* e : going) e->dropped = true;
+        return true;
+    }
+    std::sort(gone.begin(), gone.end(), [](const cRange& a, const cRange& b) { return a.offset < b.offset; });
+    std::uint64_t before = 0; // what earlier drops left out
+    for (const auto& r : dropped_) before += r.length;
+    // The file now: the first End() bytes less what earlier drops left out, then this run's records.
+    cReadFile now;
+    if (!now.Open(path)) {
+        error = now.LastError();
+        return false;
+    }
+    const std::uint64_t appended = end_ - before;
+    if (now.Size() < appended) {
+        error = mSysText::kInvalidData;
+        return false;
+    }
+    cReplaceFile next;
+    if (!next.Open(path)) {
+        error = next.LastError();
+        return false;
+    }
+    std::uint64_t at = 0, size = 0;
+    for (const auto& r : gone) {
+        if (!CopyRange(file_, at, r.offset, next, error)) return false;
+        size += r.offset - at;
+        at = r.offset + r.length;
+    }
+    if (!CopyRange(file_, at, end_, next, error) || !CopyRange(now, appended, now.Size(), next, error)) return false;
+    size += end_ - at + now.Size() - appended;
+    if (!next.Commit()) {
+        error = next.LastError();
+        return false;
+    }
+    dropped_ = std::move(gone);
+    for (cEntry* e : going) e->dropped = true;
+    if (!out.Continue(path, size)) {
+        error = out.LastError();
+        return false;
+    }
+    return true;
 }
 
 std::string ManifestLines(const cBatch::cSource& s, bool outputs) {
@@ -313,7 +684,7 @@ std::string ManifestLines(const cBatch::cSource& s, bool outputs) {
         // The source's own record: what was found, and that the run finished it.
         lines += SourceFields(s) + ",\"size\":" + (s.stat.known ? std::to_string(s.stat.size) : "null") +
                  ",\"mtime\":" + (s.stat.known ? mJson::String(Timestamp(s.stat.written)) : "null") +
-                 ",\"groups\":" + std::to_string(s.groups.size()) +
+                 ",\"container\":" + OrNull(s.container) + ",\"groups\":" + std::to_string(s.groups.size()) +
                  ",\"status\":" + (s.read ? "\"read\"" : "\"failed\"");
         if (!s.read) lines += ",\"error\":" + mJson::String(s.error);
         lines += "}\n";

@@ -10,11 +10,13 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "base/mJson.h"
 #include "platform/cReadFile.h"
+#include "platform/cStreamFile.h"
 #include "search/cBatch.h"
 
 namespace mCli {
@@ -66,29 +68,62 @@ std::optional<std::string> PathOf(const mJson::cValue& record, const std::string
 // path's bytes, as a big-endian number, modulo N, equal K.
 bool InShard(const std::string& path, std::uint64_t k, std::uint64_t n);
 
-// An earlier manifest, read for --resume: every source it finished (read, no failed group), with
-// where its records lie and the output names it wrote.
+// An earlier manifest, read for --resume: every source it holds records of, with where they lie,
+// whether it was finished (read or failed, as many group records as its `groups`), its size and
+// time. Lines that are no records are counted and reported.
+//
+// Kept compactly, for manifests of millions of records: a record is scanned for the few fields a
+// resume needs (no tree of values), and each source is known by a 64-bit hash of its path with its
+// numbers, about 40 bytes; its path and outputs are read back from the manifest when asked for
+// (Outputs), which also tells a source from another of the same hash.
 class cEarlierManifest {
 public:
+    struct cRange {
+        std::uint64_t offset = 0, length = 0;
+    };
     struct cEntry {
+        std::uint64_t key = 0; // the hash of its path
+        std::uint64_t offset = 0; // its last finished records (or its last lines, unfinished)
+        std::uint32_t length = 0;
+        bool finished = false; // its last records end in its own record, whole
+        bool read = false; // finished, read, no group failed, size and time known: what a resume may pass over
+        bool scattered = false; // its lines lie in more than one place (see extra_)
+        bool dropped = false;
         std::uint64_t size = 0;
-        std::string written; // Timestamp
-        std::uint64_t offset = 0, length = 0; // its records' bytes in the manifest
-        std::vector<std::string> outputs; // the file names of its outputs
+        std::int64_t written = 0; // ns since 1970
     };
     // False, with a message, when the manifest cannot be read; a missing one holds nothing.
     bool Read(const std::string& path, std::ostream& err);
     const cEntry* Find(const std::string& source) const;
+    // The output paths of the entry's records, read back from the manifest; false when they are
+    // not `source`'s (another path of the same hash) or cannot be read.
+    bool Outputs(const cEntry& entry, const std::string& source, std::vector<std::string>& outputs);
     // The end of its last finished source's records: what a manifest continued in place keeps.
     std::uint64_t End() const noexcept { return end_; }
     std::size_t Sources() const noexcept { return entries_.size(); }
+    // Lines that are no whole records of a source.
+    std::size_t Damaged() const noexcept { return damaged_; }
     // Copies an entry's records (false when the manifest could not be read again).
     bool Records(const cEntry& entry, std::string& into);
+    // The manifest continued in place at `path`, which `out` goes on writing, without any line of
+    // `sources` (those this run reads again) nor any line that is no record: written anew beside
+    // itself and renamed over it, so that it holds either every record it held or all but theirs,
+    // never less. `out` then goes on writing the new file. False, with the system's reason in
+    // `error`, when it could not be done; the manifest is then as it was. The sources are
+    // forgotten (Find no longer knows them).
+    bool Drop(const std::vector<std::string>& sources, const std::string& path, cStreamFile& out, std::uint32_t& error);
+    // The hash a source is known by.
+    static std::uint64_t KeyOf(std::string_view source) noexcept;
 
 private:
-    std::unordered_map<std::string, cEntry> entries_;
+    cEntry* At(std::uint64_t key);
+    std::vector<cEntry> entries_; // by key
+    std::unordered_map<std::uint64_t, std::vector<cRange>> extra_; // every place of a scattered source's lines
+    std::vector<cRange> dropped_; // what Drop left out of the first End() bytes so far, in order
+    std::vector<cRange> broken_; // lines that are no records, which the next Drop leaves out
     std::uint64_t end_ = 0;
-    cReadFile file_;
+    std::size_t damaged_ = 0;
+    cReadFile file_; // the manifest as it was read (kept open: a rewritten one replaces its name only)
 };
 
 } // namespace mCli

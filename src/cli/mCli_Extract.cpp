@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <mutex>
 #include <thread>
 #include <algorithm>
 #include <sys/stat.h>
@@ -16,6 +17,7 @@
 
 #include "cli/mCli.h"
 #include "cli/mCliRecords.h"
+#include "platform/cReadFile.h"
 #include "platform/cStreamFile.h"
 #include "platform/mFileAt.h"
 #include "platform/mSysText.h"
@@ -28,6 +30,32 @@ namespace {
 constexpr const char* kUsage = "usage: pictrix-cli extract [-o DIR] [--cursors] [--manifest FILE] [--resume MANIFEST] "
                                "[--names source|content] [--shard K/N] [--dedupe] [--jobs N] [--from LIST] [-0] "
                                "[--quiet] FILE...\n";
+
+// What --help adds to the usage: every option.
+constexpr const char* kHelp =
+    "Saves every icon group of the files (and lists) as .ico files in DIR. A file that starts as no icon file,\n"
+    "cursor or module is read with 0 groups; a file that cannot be read or a damaged container fails.\n"
+    "\n"
+    "  -o DIR               the output folder (default: the current one); it must exist\n"
+    "  --cursors            also every cursor group of modules, saved as .cur files\n"
+    "  --manifest FILE      one JSON record per group, then one per finished source, as the run goes\n"
+    "                       (- for standard output); one run at a time writes a manifest\n"
+    "  --resume MANIFEST    pass over the sources MANIFEST finished whose path, size and time are unchanged\n"
+    "                       and whose files are still in DIR; read the rest again. With the manifest\n"
+    "                       itself, it is continued in place and the records of sources read again dropped\n"
+    "  --names source|content\n"
+    "                       outputs named after their source (default) or after the SHA-256 of their\n"
+    "                       bytes, ab/abcdef....ico, which runs in parallel may share\n"
+    "  --shard K/N          keep only the sources of shard K of N (by the SHA-256 of each path)\n"
+    "  --dedupe             write a group whose bytes equal a file this run wrote only once\n"
+    "  --jobs N             load N sources at a time, 1 to 64 (default: the number of cores)\n"
+    "  --from LIST          take the sources from a list file (.ier or lines), - for standard input\n"
+    "  -0                   with --from -, names on standard input end with NUL bytes\n"
+    "  --quiet              no status lines and no progress line\n"
+    "  -h, --help           this text\n"
+    "\n"
+    "Exit status: 0 when every source was read and every group written, 1 when a source or a group\n"
+    "failed, 2 for bad usage or a refused folder or manifest, 128 + N when stopped by signal N.\n";
 
 // One line redrawn in place on a terminal: files done, groups saved, speed. (The sources are read
 // as the run goes, so their number is not known before the end.)
@@ -43,14 +71,22 @@ public:
                       done == 1 ? "file" : "files", saved, rate);
         std::fputs(line, stderr);
         std::fflush(stderr);
+        drawn_ = true;
     }
-    void End() {
-        if (shown_) std::fputs("\r\033[K", stderr);
+    // Takes the line away, so that a message starts a line of its own (the next Step draws it
+    // again under the message).
+    void Clear() {
+        if (!drawn_) return;
+        std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+        drawn_ = false;
     }
+    void End() { Clear(); }
     bool Shown() const noexcept { return shown_; }
 
 private:
     bool shown_;
+    bool drawn_ = false;
     std::chrono::steady_clock::time_point start_;
 };
 
@@ -97,6 +133,17 @@ bool ParseShard(const std::string& text, std::uint64_t& k, std::uint64_t& n) {
            n <= 1'000'000 && k < n;
 }
 
+// True for an empty file or one that starts as every record does.
+bool StartsAsManifest(const std::string& path) {
+    static constexpr std::string_view kStart = "{\"source\":";
+    cReadFile file;
+    // One that cannot be read is left to the writer's own checks.
+    if (!file.Open(path)) return true;
+    std::array<char, kStart.size()> head{};
+    const std::size_t got = file.ReadAt(0, head.data(), head.size());
+    return file.LastError() == 0 && (file.Size() == 0 || std::string_view(head.data(), got) == kStart);
+}
+
 bool SameFile(const std::string& a, const mFileAt::cIdentity& b) {
     mFileAt::cIdentity id;
     return a != "-" && mFileAt::Follow(a, id) && id.SameFile(b);
@@ -111,6 +158,10 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     std::uint64_t shardK = 0, shardN = 1;
     int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     bool options = true;
+    if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
+        out << kUsage << '\n' << kHelp;
+        return 0;
+    }
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const auto value = [&](std::string& into) {
@@ -164,6 +215,13 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     // a list that turns out to be the manifest is passed over.
     mFileAt::cIdentity manifestId;
     const bool manifestExists = !manifestPath.empty() && !manifestOut && mFileAt::Follow(manifestPath, manifestId);
+    if (manifestExists && !StartsAsManifest(manifestPath)) {
+        // Something that holds bytes and is no manifest (a module a list names, a document): never
+        // cut, whatever else the run is given.
+        err << "pictrix-cli: " << Printable(manifestPath)
+            << ": the manifest would overwrite a file that is not a manifest; name another file\n";
+        return 2;
+    }
     if (manifestExists) {
         const auto same = [&](const std::string& path) { return SameFile(path, manifestId); };
         const bool source = std::any_of(sources.files.begin(), sources.files.end(), same);
@@ -189,25 +247,54 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     // Runs with names of their sources' would replace each other's files: one at a time.
     o.lock = true;
     cBatch::cHooks hooks;
-    hooks.Error = [&](const std::string& source, const cError& e) { PrintError(err, source, e); };
+    cProgress progress(!quiet && ::isatty(STDERR_FILENO) == 1);
+    hooks.Error = [&](const std::string& source, const cError& e) {
+        progress.Clear();
+        PrintError(err, source, e);
+    };
     if (!batch.Begin(o, hooks, sources.files)) return 2;
+    if (const std::uint32_t why = batch.Unlocked()) {
+        err << "pictrix-cli: " << Printable(folder) << ": the file system gives no lock ("
+            << Printable(mSysText::TextLine(why, folder))
+            << "): nothing keeps another run from writing into this folder at the same time\n";
+    }
 
-    // An earlier manifest to resume from: continued in place when it is the manifest itself.
+    // An earlier manifest to resume from: continued in place when it is the manifest itself, which
+    // is then held (locked) before it is read, so that no other run writes it meanwhile.
     cEarlierManifest earlier;
     mFileAt::cIdentity resumeId;
     const bool resuming = !resumePath.empty();
-    if (resuming && !earlier.Read(resumePath, err)) return 1;
     const bool inPlace =
         resuming && manifestExists && mFileAt::Follow(resumePath, resumeId) && resumeId.SameFile(manifestId);
-
     // The manifest: standard output, or a file the user named, written record by record.
     cStreamFile manifestFile;
-    if (!manifestPath.empty() && !manifestOut &&
-        !(inPlace ? manifestFile.Continue(manifestPath, earlier.End()) : manifestFile.Open(manifestPath))) {
-        err << "pictrix-cli: " << Printable(manifestPath)
-            << ": cannot write the manifest: " << Printable(mSysText::TextLine(manifestFile.LastError(), manifestPath))
-            << '\n';
-        return 1;
+    const auto refused = [&] {
+        if (manifestFile.LastError() == mSysText::kSharingViolation)
+            err << "pictrix-cli: " << Printable(manifestPath)
+                << ": another run is writing this manifest; wait for it to end, or name another manifest\n";
+        else
+            err << "pictrix-cli: " << Printable(manifestPath) << ": cannot write the manifest: "
+                << Printable(mSysText::TextLine(manifestFile.LastError(), manifestPath)) << '\n';
+        return 2;
+    };
+    if (inPlace) {
+        if (!manifestFile.Hold(manifestPath)) return refused();
+        if (!earlier.Read(resumePath, err)) return 2;
+        if (!manifestFile.Keep(earlier.End())) return refused();
+        std::uint32_t error = 0;
+        if (earlier.Damaged() > 0 && !earlier.Drop({}, manifestPath, manifestFile, error)) {
+            err << "pictrix-cli: " << Printable(manifestPath)
+                << ": cannot write the manifest: " << Printable(mSysText::TextLine(error, manifestPath)) << '\n';
+            return 1;
+        }
+    } else {
+        if (resuming && !earlier.Read(resumePath, err)) return 2;
+        if (!manifestPath.empty() && !manifestOut && !manifestFile.Open(manifestPath)) return refused();
+    }
+    if (const std::uint32_t why = manifestFile.Unlocked()) {
+        err << "pictrix-cli: " << Printable(manifestPath) << ": the file system gives no lock ("
+            << Printable(mSysText::TextLine(why, manifestPath))
+            << "): nothing keeps another run from writing this manifest at the same time\n";
     }
     if (manifestFile.LastError() == 0 && !manifestOut && !manifestPath.empty())
         mFileAt::Follow(manifestPath, manifestId);
@@ -226,7 +313,6 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
         }
         return false;
     };
-    cProgress progress(!quiet && ::isatty(STDERR_FILENO) == 1);
     std::size_t done = 0, passed = 0;
     hooks.KeepGoing = [&] { return gSignal.load() == 0 && !manifestFailed; };
     hooks.Status = [&](const std::string&, const std::string& text) {
@@ -237,20 +323,58 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     };
     hooks.Renamed = [&](const std::string& source, const std::string& wanted, const std::string& used,
                         mExtract::eRename why) {
+        progress.Clear();
         err << "pictrix-cli: " << Printable(source) << ": " << Printable(wanted) << ' ' << mExtract::RenameReason(why)
             << "; saved as " << Printable(used) << '\n';
     };
     hooks.Shortened = [&](const std::string& source, const std::string& wanted, const std::string& used) {
+        progress.Clear();
         err << "pictrix-cli: " << Printable(source) << ": " << Printable(wanted)
             << " is too long for a file name; saved as " << Printable(used) << '\n';
     };
+    // Resuming: a source the earlier manifest finished is passed over while its path, size and time
+    // of last write are those recorded and every file its records name is still in this run's
+    // folder; any other source it holds records of is read again, and when the manifest is
+    // continued in place, its records are dropped before anything of it is written.
+    std::mutex earlierLock; // PassOver asks from every loader, Superseding drops on the committer
+    std::vector<std::string> superseded;
     if (resuming) {
-        hooks.PassOver = [&](const cBatch::cSource& found, std::vector<std::string>& outputs) {
+        std::string prefix = mExtract::TargetFolderOf(folder);
+        if (prefix.back() != '/') prefix += '/';
+        hooks.PassOver = [&, prefix](const cBatch::cSource& found, std::vector<std::string>& outputs) {
+            using ePass = cBatch::cHooks::ePass;
+            std::lock_guard lock(earlierLock);
             const cEarlierManifest::cEntry* e = earlier.Find(found.path);
-            if (!e || !found.stat.known || e->size != found.stat.size || e->written != Timestamp(found.stat.written))
-                return false;
-            if (!o.contentNames) outputs = e->outputs;
-            return true;
+            std::vector<std::string> named;
+            if (!e || !earlier.Outputs(*e, found.path, named)) return ePass::kRead;
+            bool trusted = e->read;
+            for (const auto& output : named) {
+                struct stat st {};
+                if (output.size() <= prefix.size() || output.compare(0, prefix.size(), prefix) != 0 ||
+                    ::stat(output.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+                    trusted = false;
+                    continue;
+                }
+                const std::string name = output.substr(prefix.size());
+                if (!o.contentNames && name.find('/') == std::string::npos) outputs.push_back(name);
+            }
+            if (trusted && found.stat.known && e->size == found.stat.size && e->written == found.stat.written)
+                return ePass::kPassOver;
+            if (inPlace) superseded.push_back(found.path);
+            return ePass::kSupersede;
+        };
+        hooks.Superseding = [&](const cBatch::cSource&) {
+            if (!inPlace || manifestFailed) return;
+            std::lock_guard lock(earlierLock);
+            std::uint32_t error = 0;
+            if (!earlier.Drop(superseded, manifestPath, manifestFile, error)) {
+                manifestFailed = true;
+                progress.Clear();
+                err << "pictrix-cli: " << Printable(manifestPath)
+                    << ": cannot write the manifest: " << Printable(mSysText::TextLine(error, manifestPath))
+                    << "; the run stops, its last record is whole\n";
+            }
+            superseded.clear();
         };
     }
     const auto write = [&](const std::string& lines) {
@@ -262,6 +386,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
         } else if (!manifestFile.WriteWhole(std::span<const std::uint8_t>(
                        reinterpret_cast<const std::uint8_t*>(lines.data()), lines.size()))) {
             manifestFailed = true;
+            progress.Clear();
             err << "pictrix-cli: " << Printable(manifestPath) << ": cannot write the manifest: "
                 << Printable(mSysText::TextLine(manifestFile.LastError(), manifestPath))
                 << "; the run stops, its last record is whole\n";
@@ -274,6 +399,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
             std::string lines;
             if (!inPlace && (!manifestPath.empty()) && !earlier.Records(*earlier.Find(record.path), lines)) {
                 manifestFailed = true;
+                progress.Clear();
                 err << "pictrix-cli: " << Printable(resumePath)
                     << ": the manifest to resume from could not be read again\n";
             }
@@ -296,8 +422,8 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
                      " passed over, finished by the run resumed";
     said << totalText << '\n';
     if (const int n = gSignal.load()) {
-        said << "pictrix-cli: stopped by signal " << n << "; the manifest ends with the last file finished\n";
-        said.flush();
+        err << "pictrix-cli: stopped by signal " << n << "; the manifest ends with the last file finished\n";
+        err.flush();
         return 128 + n;
     }
     return ok && !manifestFailed && !reader.Failed() ? 0 : 1;

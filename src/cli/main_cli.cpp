@@ -2,11 +2,20 @@
 
 #include <iostream>
 #include <new>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "cli/mCli.h"
 #include "support/MError.h"
 
 int main(int argc, char** argv) {
+#if defined(__GLIBC__)
+    // One heap for every thread: glibc gives each loader thread an arena of its own, each taking
+    // 64 MiB of address space before it holds a byte, so the memory a run may take would grow
+    // with --jobs rather than with what its loads hold.
+    ::mallopt(M_ARENA_MAX, 1);
+#endif
     // Every command reports the failures of each file itself; what still escapes (memory that ran
     // out outside any file's work) ends the run with status 1 and a message, never an abort.
     try {

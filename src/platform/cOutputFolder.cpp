@@ -96,7 +96,9 @@ bool cOutputFolder::Lock() {
         lastError_ = mSysText::kSharingViolation;
         return false;
     }
-    // A file system without locks (some network ones): the run goes on as it always has.
+    // A file system without locks (some network ones): the run goes on as it always has, and the
+    // caller can say so.
+    unlocked_ = mSysText::FromErrno(errno);
     return true;
 }
 
@@ -124,6 +126,7 @@ cOutputFolder::eAt cOutputFolder::At(const std::string& name) const {
     const cFile* file = Known(name, at);
     if (!file) return eAt::kUsers;
     if (file->source != source_) return eAt::kOtherSource;
+    if (file->listing == 0) return eAt::kEarlierRun;
     return file->listing == listing_ ? eAt::kThisListing : eAt::kEarlierListing;
 }
 

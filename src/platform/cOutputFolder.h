@@ -49,7 +49,8 @@
 
 class cOutputFolder {
 public:
-    enum class eAt { kFree, kUsers, kThisListing, kEarlierListing, kOtherSource, kSource, kLink, kOther };
+    // kEarlierRun: a file an earlier run wrote from the same source (Adopt).
+    enum class eAt { kFree, kUsers, kThisListing, kEarlierListing, kEarlierRun, kOtherSource, kSource, kLink, kOther };
     enum class eWrite { kDone, kUnchanged, kOpenFailed, kWriteFailed };
     // A replacement that could not be made: the target keeps its old bytes.
     struct cFailure {
@@ -80,8 +81,9 @@ public:
 
     // Takes the folder for this run alone (an exclusive lock on the opened folder, released when
     // the run closes it). False when another run holds it; true also where the file system has no
-    // locks to give.
+    // locks to give, and Unlocked() then says why (mSysText).
     bool Lock();
+    std::uint32_t Unlocked() const noexcept { return unlocked_; }
     // The file at `name` was written by an earlier run from `source` (whose records this run
     // carries on): from now on it is this run's file of that source.
     void Adopt(const std::string& name, const std::string& source);
@@ -154,4 +156,5 @@ private:
     std::uint64_t waitingBytes_ = 0;
     std::uint64_t limit_ = kMaxWaitingBytes;
     std::uint32_t lastError_ = 0;
+    std::uint32_t unlocked_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,17 +16,55 @@ cStreamFile::~cStreamFile() {
 
 bool cStreamFile::Open(const std::string& path) { return OpenAt(path, false); }
 
-bool cStreamFile::Continue(const std::string& path, std::uint64_t keep) {
+bool cStreamFile::Continue(const std::string& path, std::uint64_t keep) { return OpenAt(path, true) && Keep(keep); }
+
+bool cStreamFile::Hold(const std::string& path) {
     if (!OpenAt(path, true)) return false;
     struct stat st {};
-    if (::fstat(fd_, &st) != 0 || static_cast<std::uint64_t>(st.st_size) < keep ||
-        ::ftruncate(fd_, static_cast<off_t>(keep)) != 0 || ::lseek(fd_, static_cast<off_t>(keep), SEEK_SET) < 0) {
-        lastError_ = mSysText::FromErrno(errno ? errno : EINVAL);
+    if (::fstat(fd_, &st) != 0 || ::lseek(fd_, 0, SEEK_END) < 0) {
+        lastError_ = mSysText::FromErrno(errno);
         ::close(fd_);
         fd_ = -1;
         return false;
     }
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    return true;
+}
+
+bool cStreamFile::Keep(std::uint64_t keep) {
+    struct stat st {};
+    errno = 0;
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || static_cast<std::uint64_t>(st.st_size) < keep ||
+        ::ftruncate(fd_, static_cast<off_t>(keep)) != 0 || ::lseek(fd_, static_cast<off_t>(keep), SEEK_SET) < 0) {
+        lastError_ = mSysText::FromErrno(errno ? errno : EINVAL);
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        return false;
+    }
     size_ = keep;
+    return true;
+}
+
+// Takes the lock of `fd`, opened as `path`: false (kSharingViolation) when another writer holds
+// it, or when the name no longer leads to that file (a writer that put a new file in its place
+// holds that one).
+bool cStreamFile::Locked(int fd, const std::string& path) {
+    unlocked_ = 0;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK || errno == EINTR) {
+            lastError_ = mSysText::kSharingViolation;
+            return false;
+        }
+        unlocked_ = mSysText::FromErrno(errno);
+        return true;
+    }
+    struct stat held {
+    }, named{};
+    if (::fstat(fd, &held) != 0 || ::stat(path.c_str(), &named) != 0 || held.st_dev != named.st_dev ||
+        held.st_ino != named.st_ino) {
+        lastError_ = mSysText::kSharingViolation;
+        return false;
+    }
     return true;
 }
 
@@ -42,12 +81,19 @@ bool cStreamFile::WriteWhole(std::span<const std::uint8_t> bytes) {
 bool cStreamFile::OpenAt(const std::string& path, bool keep) {
     cReplaceFile::IgnoreFileSizeSignal();
     size_ = 0;
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
     lastError_ = 0;
+    // The file open so far stays open (and locked) until the new one is: then it is closed, as it
+    // is when the new one fails.
+    const int fd = OpenLocked(path, keep);
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+    return fd >= 0;
+}
+
+int cStreamFile::OpenLocked(const std::string& path, bool keep) {
     if (path.empty()) {
         lastError_ = mSysText::kPathNotFound;
-        return false;
+        return -1;
     }
     mFileAt::cAt at = mFileAt::At(path);
     if (at.kind == mFileAt::eKind::kLink) {
@@ -64,23 +110,27 @@ bool cStreamFile::OpenAt(const std::string& path, bool keep) {
     }
     if (const std::uint32_t refused = mFileAt::Refusal(at)) {
         lastError_ = refused;
-        return false;
+        return -1;
     }
     const bool exists = at.kind == mFileAt::eKind::kRegular;
-    const int fd = ::open(
-        path.c_str(), O_WRONLY | O_CREAT | (keep ? 0 : O_TRUNC) | O_NONBLOCK | O_CLOEXEC | (exists ? 0 : O_EXCL), 0666);
+    // Nothing is cut before the lock is held.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | (exists ? 0 : O_EXCL), 0666);
     if (fd < 0) {
         lastError_ = mSysText::FromErrno(errno, path);
-        return false;
+        return -1;
     }
     struct stat opened {};
     if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
         ::close(fd);
         lastError_ = mSysText::kOpenFailed;
-        return false;
+        return -1;
     }
-    fd_ = fd;
-    return true;
+    if (!Locked(fd, path) || (!keep && ::ftruncate(fd, 0) != 0)) {
+        if (lastError_ == 0) lastError_ = mSysText::FromErrno(errno);
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 bool cStreamFile::Write(std::span<const std::uint8_t> bytes) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <system_error>
 #include <thread>
 #include <unordered_map>
@@ -16,6 +17,7 @@
 #include "base/mLanguage.h"
 #include "base/mSha256.h"
 #include "icon/mDHash.h"
+#include "icon/mFileKind.h"
 #include "platform/cReadFile.h"
 #include "platform/mFileAt.h"
 #include "platform/mSysText.h"
@@ -48,6 +50,15 @@ std::int32_t Bits(std::int64_t colours) {
     std::int32_t bits = 1;
     while (bits < 31 && (std::int64_t{1} << bits) < colours) ++bits;
     return bits;
+}
+
+// The container a file's first bytes announce, "" for none.
+std::string ContainerOf(std::span<const std::uint8_t> head) {
+    if (mFileKind::IsIconFileHeader(head)) return "ico";
+    if (mFileKind::IsCursorFileHeader(head)) return "cur";
+    if (mFileKind::IsAnimatedCursorHeader(head)) return "ani";
+    if (mFileKind::IsModuleHeader(head)) return "module";
+    return {};
 }
 
 const char* StatusOf(mExtract::eOutcome o) {
@@ -95,12 +106,34 @@ void cBatch::Load(const std::string& path, const cOptions& options, const cHooks
     if (mFileAt::Follow(path, id)) {
         into.record.stat = {true, static_cast<std::uint64_t>(id.size), id.device, id.inode, id.written};
     }
-    if (hooks.PassOver && hooks.PassOver(into.record, into.carried)) {
-        into.record.passedOver = true;
-        into.record.read = true;
-        into.source.path = path;
-        into.source.read = true;
-        return;
+    if (hooks.PassOver) {
+        switch (hooks.PassOver(into.record, into.carried)) {
+        case cHooks::ePass::kRead: into.carried.clear(); break;
+        case cHooks::ePass::kSupersede: into.record.supersedes = true; break;
+        case cHooks::ePass::kPassOver:
+            into.record.passedOver = true;
+            into.record.read = true;
+            into.source.path = path;
+            into.source.read = true;
+            return;
+        }
+    }
+    // Judged by its first bytes: a file that starts like no container of icons holds none and is
+    // read no further (most files of a collection). One that cannot be opened or read is left to
+    // the load, which says why.
+    {
+        cReadFile file;
+        std::array<std::uint8_t, 16> head{};
+        const std::size_t got = file.Open(path) ? file.ReadAt(0, head.data(), head.size()) : 0;
+        if (file.IsOpen() && file.LastError() == 0) {
+            into.record.container = ContainerOf(std::span<const std::uint8_t>(head.data(), got));
+            if (into.record.container.empty()) {
+                into.record.read = true;
+                into.source.path = path;
+                into.source.read = true;
+                return;
+            }
+        }
     }
     mExtract::cLoadHooks h;
     h.Status = [&into](const std::string& text) { into.events.push_back({text, std::nullopt}); };
@@ -135,6 +168,21 @@ void cBatch::Load(const std::string& path, const cOptions& options, const cHooks
                 }
             }
             if (options.digests) into.record.sha256 = FileSha256(path);
+            // Written to while it was read (a download, a log): its size, digest and groups could
+            // be of different bytes. It fails, and the next run (or resume) reads it again.
+            mFileAt::cIdentity after;
+            if (into.source.read && into.record.stat.known &&
+                (!mFileAt::Follow(path, after) || static_cast<std::uint64_t>(after.size) != into.record.stat.size ||
+                 after.written != into.record.stat.written)) {
+                const cError e(cError::kPathFileAccess, cError::SourceOf("cBatch"),
+                               "the file changed while it was read: " + path);
+                into.source.read = into.record.read = false;
+                into.source.icons.clear();
+                into.failed.clear();
+                into.record.sha256.clear();
+                into.record.error = e.Description();
+                into.events.push_back({{}, e});
+            }
             std::int32_t position = 0;
             std::size_t failed = 0;
             for (const cFileIcon& icon : into.source.icons) {
@@ -186,12 +234,16 @@ void cBatch::Load(const std::string& path, const cOptions& options, const cHooks
 bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hooks) {
     cSource& record = loaded.record;
     const std::string& path = record.path;
-    if (record.passedOver) {
-        // Its files are those of an earlier run: this run knows them as that source's.
+    // Its files are those of an earlier run: this run knows them as that source's (and, where it is
+    // read again, writes them again).
+    if (options.write)
         for (const auto& name : loaded.carried) run_.Folder().Adopt(name, path);
+    if (record.passedOver) {
         if (hooks.Done) hooks.Done(record);
         return true;
     }
+    // What an earlier run wrote of it goes before anything of it is written.
+    if (record.supersedes && hooks.Superseding) hooks.Superseding(record);
     for (const auto& e : loaded.events) {
         if (e.error) {
             if (hooks.Error) hooks.Error(path, *e.error);
@@ -290,9 +342,20 @@ bool cBatch::Settle(const cHooks& hooks) {
             g.error = "the file that was there could not be replaced";
             g.output.clear();
         }
-        if (hooks.Done) hooks.Done(record);
     }
+    // Each record is handed out once: one whose Done throws is gone, those after it stay held for
+    // the settling that ends the run.
+    std::vector<cSource> held = std::move(held_);
     held_.clear();
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        try {
+            if (hooks.Done) hooks.Done(held[i]);
+        } catch (...) {
+            held_.assign(std::make_move_iterator(held.begin() + static_cast<std::ptrdiff_t>(i) + 1),
+                         std::make_move_iterator(held.end()));
+            throw;
+        }
+    }
     return failed.empty();
 }
 
@@ -444,19 +507,28 @@ bool cBatch::Run(const tNext& nextSource, const cOptions& options, const cHooks&
     };
     // The committer is one of the `jobs` loaders: while the source it is to commit is not ready,
     // it loads the next one itself. One job, or a system that gives no thread (an address-space
-    // limit, say): it loads every source where it commits it, one after the other.
+    // limit, say): it loads every source where it commits it, one after the other. The other
+    // loaders start one at a time once the first source is committed and more follow, so that a
+    // run over one file takes the memory of one loader whatever the number of jobs.
     std::vector<std::thread> workers;
-    for (std::size_t w = 1; w < jobs; ++w) {
+    bool threadsRefused = false;
+    const auto startLoader = [&] {
+        if (threadsRefused || workers.size() + 1 >= jobs) return;
+        {
+            std::lock_guard lock(m);
+            if (stop || ended) return;
+        }
         try {
             workers.emplace_back(work);
         } catch (const std::system_error&) {
-            break;
+            threadsRefused = true;
         }
-    }
+    };
 
     bool ok = true;
     try {
         for (std::size_t i = 0;; ++i) {
+            if (i > 0) startLoader();
             std::unique_ptr<cLoaded> loaded;
             {
                 std::unique_lock lock(m);
@@ -519,7 +591,11 @@ bool cBatch::Run(const tNext& nextSource, const cOptions& options, const cHooks&
 }
 
 std::string cBatch::TotalText() const {
-    std::string text = run_.TotalText();
+    // The renames were each reported as they happened (Renamed), not in a log.
+    std::string text = "Total icons saved: " + std::to_string(run_.IconsSaved());
+    if (const std::int32_t renamed = run_.IconsRenamed())
+        text += " (" + std::to_string(renamed) + (renamed == 1 ? " was" : " were") +
+                " saved under another name, each reported with its reason)";
     if (unchanged_ > 0)
         text += "; " + std::to_string(unchanged_) + " already held the same bytes and were left as they were";
     if (duplicates_ > 0) {

@@ -23,7 +23,10 @@
 // wait for the run's flush are held (at most kMaxHeld) and handed out, in order, as soon as the
 // flush has put them there. A replacement that could not be made turns its group's record into a
 // failed one. A module without a resource table, or without icons, is read: its record has no
-// groups and is no failure.
+// groups and is no failure. So is a file whose first bytes are no icon file's, cursor's, animated
+// cursor's or module's (a document, an image, a program of another system, an empty file): it is
+// judged by those bytes alone and read no further. `failed` is left for files that cannot be read
+// and containers that are damaged.
 //
 // KeepGoing stops a run between groups: the source being saved keeps the groups written so far
 // (its record is not `complete`), nothing after it is started, what waits is put in place, and
@@ -82,7 +85,11 @@ public:
         cStat stat;
         bool read = false; // the file was examined to the end
         bool complete = true; // false: the run stopped while saving it; groups not written are left out
-        bool passedOver = false; // not read: PassOver answered true (its records are elsewhere)
+        bool passedOver = false; // not read: PassOver answered kPassOver (its records are elsewhere)
+        bool supersedes = false; // PassOver answered kSupersede: an earlier run's records of it are void
+        // What its first bytes say it is: "ico", "cur", "ani", "module", or "" for a file that starts
+        // like none of them (read no further: it holds no icons, and its sha256 is not taken).
+        std::string container;
         std::string sha256; // of the file's bytes ("" when it could not be read)
         std::string error; // why it could not be read
         std::vector<cGroup> groups;
@@ -123,11 +130,17 @@ public:
         // Asked before each source is started and each group saved, from any thread: false stops
         // the run (see above).
         std::function<bool()> KeepGoing;
-        // A source as found (path and stat), from any thread: true passes it over; it is not read
-        // and its record (passedOver, no groups) goes to Done in its place. The output names an
-        // earlier run wrote for it, which this run then knows as that source's, are put in
-        // `outputs` (file names in the folder).
-        std::function<bool(const cSource& found, std::vector<std::string>& outputs)> PassOver;
+        // A source as found (path and stat), from any thread: what an earlier run left of it.
+        // kPassOver: it is not read and its record (passedOver, no groups) goes to Done in its
+        // place. kSupersede: it is read again, and what the earlier run wrote for it is void: the
+        // committer calls Superseding before it writes anything of the source. With either, the
+        // output names the earlier run wrote for it, which this run then knows as that source's
+        // (written again by it, taken by no other), are put in `outputs` (file names in the folder).
+        enum class ePass { kRead, kPassOver, kSupersede };
+        std::function<ePass(const cSource& found, std::vector<std::string>& outputs)> PassOver;
+        // A source whose earlier records are void (kSupersede) is about to be written, in source
+        // order, on the committing thread: its earlier records must be gone when this returns.
+        std::function<void(const cSource& source)> Superseding;
     };
 
     // The next source into `path`; false at the end of the sources. Called under the run's lock
@@ -147,6 +160,8 @@ public:
     bool Run(const std::vector<std::string>& sources, const cOptions& options, const cHooks& hooks);
 
     bool Refused() const noexcept { return refused_; }
+    // Why the folder could not be locked where the file system gives no locks (mSysText), else 0.
+    std::uint32_t Unlocked() noexcept { return run_.Folder().Unlocked(); }
     // The run ended because KeepGoing answered false.
     bool Stopped() const noexcept { return stopped_; }
     std::int32_t Unchanged() const noexcept { return unchanged_; }

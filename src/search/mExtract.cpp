@@ -282,7 +282,8 @@ bool Save(cRun& run, const cSource& source, const cSaveHooks& hooks) {
             outcome({k, eOutcome::kFailed, path, {}, std::nullopt, false, &*failure});
             return false;
         }
-        if (why) ++run.iconsRenamed_;
+        // A file left as it was is no save under another name.
+        if (why && !unchanged) ++run.iconsRenamed_;
         // A file the run wrote from this source in an earlier listing is replaced, not added.
         if (at != cOutputFolder::eAt::kEarlierListing) ++run.iconsSaved_;
         const std::string wantedPath = folder.Folder().PathOf(wanted);

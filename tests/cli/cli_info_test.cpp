@@ -88,6 +88,13 @@ TEST(CliInfo, ExitStatusTellsFailuresFromBadUsage) {
             mTestKit::Run(std::string(PICTRIX_BINARY_DIR) + "/pictrix-cli " + command + " --help 2>/dev/null", &usage),
             0);
         EXPECT_EQ(usage.rfind("usage: pictrix-cli " + command + " ", 0), 0u) << usage;
+        if (command != "extract") continue;
+        // Every option of extract's usage is explained on a line of its own.
+        const std::string first = usage.substr(0, usage.find('\n'));
+        for (std::size_t at = first.find("[-"); at != std::string::npos; at = first.find("[-", at + 1)) {
+            const std::string option = first.substr(at + 1, first.find_first_of(" ]", at) - at - 1);
+            EXPECT_NE(usage.find("\n  " + option + " "), std::string::npos) << option << " in\n" << usage;
+        }
     }
     // An unknown option, wherever it stands, is bad usage of every command: said, with the
     // command's usage; after "--" the same word is a file's name.

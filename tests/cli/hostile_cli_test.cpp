@@ -50,6 +50,9 @@ TEST(HostileCli, CraftedFilesStayWithinTheirMemoryAndFailAsDamaged) {
          [] { return mCraft::PeGroupsSharingAnImage(3000, 1 << 20); }, "list", 1, readBits},
         {"3,000 groups sharing one 1 MiB image, extracted", "groups.dll",
          [] { return mCraft::PeGroupsSharingAnImage(3000, 1 << 20); }, "extract -o OUT", 1, readBits},
+        // The allowance does not grow with the loader threads.
+        {"3,000 groups sharing one 1 MiB image, extracted by eight jobs", "groups.dll",
+         [] { return mCraft::PeGroupsSharingAnImage(3000, 1 << 20); }, "extract --jobs 8 -o OUT", 1, readBits},
         {"20,000 named groups sharing one name of 30,000 characters", "samename.dll",
          [] { return mCraft::PeGroupsSharingAName(20000, 30000); }, "list", 1,
          "pictrix-cli.cResource: The data is invalid."},

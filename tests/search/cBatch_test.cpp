@@ -98,3 +98,84 @@ TEST(Batch, AFailureOnAnyThreadEndsTheRunCleanly) {
         }
     }
 }
+
+// What a file is, as the batch judges it: by its first bytes, a file that is no container of icons
+// is read (no groups, no digest); a file written to between the look at it and its reading fails,
+// so that no record pairs a size with a digest of other bytes.
+TEST(Batch, FilesAreJudgedByTheirFirstBytesAndAChangeWhileReadFails) {
+    cTempDir dir;
+    const std::string text = dir.File("notes.dll"), grown = dir.File("grown.dll"), empty = dir.File("empty");
+    WriteBytes(text, {'h', 'e', 'l', 'l', 'o', '\n'});
+    WriteBytes(empty, {});
+    fs::copy_file(Fixture("modules/good32.dll"), grown);
+    std::map<std::string, cBatch::cSource> records;
+    cBatch::cHooks hooks;
+    hooks.Done = [&](const cBatch::cSource& s) { records[s.path] = s; };
+    // Asked after the file was looked at, before it is read: the module grows in between.
+    hooks.PassOver = [&](const cBatch::cSource& found, std::vector<std::string>&) {
+        if (found.path == grown) {
+            auto bytes = ReadBytes(grown);
+            bytes.resize(bytes.size() + 512, 0);
+            WriteBytes(grown, bytes);
+        }
+        return cBatch::cHooks::ePass::kRead;
+    };
+    cBatch::cOptions o = cBatch::Listing(2);
+    cBatch batch;
+    EXPECT_FALSE(batch.Run(std::vector<std::string>{text, empty, grown}, o, hooks));
+    ASSERT_EQ(records.size(), 3u);
+    for (const auto& path : {text, empty}) {
+        SCOPED_TRACE(path);
+        const cBatch::cSource& r = records.at(path);
+        EXPECT_TRUE(r.read);
+        EXPECT_TRUE(r.groups.empty());
+        EXPECT_EQ(r.container, "");
+        EXPECT_EQ(r.sha256, "") << "read no further than its first bytes";
+    }
+    const cBatch::cSource& g = records.at(grown);
+    EXPECT_FALSE(g.read);
+    EXPECT_EQ(g.container, "module");
+    EXPECT_NE(g.error.find("changed while it was read"), std::string::npos) << g.error;
+    EXPECT_TRUE(g.groups.empty());
+}
+
+// Records held for the flush of replaced files go out exactly once, even when the hook that takes
+// them throws part way: the one that threw is gone, the rest come with the run's last settling.
+TEST(Batch, HeldRecordsGoOutOnceWhenTheirHookThrows) {
+    cSources sources;
+    cTempDir out;
+    cBatch::cOptions o;
+    o.folder = out.Path().string();
+    o.jobs = 2;
+    {
+        cBatch first;
+        first.Run(sources.paths, o, {});
+    }
+    // Every output changed since, so that the next run's replacements wait and its records are held.
+    for (const auto& e : fs::directory_iterator(out.Path())) {
+        auto bytes = ReadBytes(e.path().string());
+        bytes.push_back(0);
+        WriteBytes(e.path().string(), bytes);
+    }
+    std::vector<std::string> done;
+    bool thrown = false;
+    cBatch::cHooks hooks;
+    // Slow enough that the held records go out by their age during the run, not only at its end.
+    hooks.Loading = [](const std::string&) { std::this_thread::sleep_for(std::chrono::milliseconds(60)); };
+    hooks.Done = [&](const cBatch::cSource& s) {
+        done.push_back(s.path);
+        if (!thrown && done.size() == 3) {
+            thrown = true;
+            throw std::runtime_error("taken badly");
+        }
+    };
+    cBatch batch;
+    EXPECT_THROW(batch.Run(sources.paths, o, hooks), std::runtime_error);
+    ASSERT_TRUE(thrown);
+    std::map<std::string, int> seen;
+    for (const auto& p : done) ++seen[p];
+    for (const auto& [path, n] : seen) EXPECT_EQ(n, 1) << path;
+    // Handed out in order, and nothing settled before the failure is lost.
+    EXPECT_EQ(done, std::vector<std::string>(sources.paths.begin(), sources.paths.begin() + done.size()));
+    EXPECT_GE(done.size(), 3u);
+}

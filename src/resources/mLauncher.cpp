@@ -93,7 +93,7 @@ std::optional<cRecord> ReadRecord(const std::string& dataHome, const std::string
     record.source = object->String("source").value_or("");
     const mJson::cValue* files = object->Find("files");
     if (!files || files->type != mJson::cValue::eType::kArray) return std::nullopt;
-    for (const mJson::cValue& f : files->items) {
+    for (const mJson::cValue& f : files->Items()) {
         const auto path = f.String("path");
         const auto sha = f.String("sha256");
         // Only names below the data home: no absolute path, no "." or ".." component.

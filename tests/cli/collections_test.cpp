@@ -337,7 +337,7 @@ TEST(Collections, AMixedTreeIsJudgedOnceByItsFirstBytes) {
     EXPECT_EQ(mTestKit::Cli(run, nullptr, &err), 1) << "the two cut containers fail";
     std::map<std::string, mJson::cValue> sources;
     for (auto& r : Records(m))
-        if (r.Find("groups")) sources.emplace(fs::path(r.String("source").value_or("")).filename().string(), r);
+        if (r.Find("groups")) sources.emplace(fs::path(r.String("source").value_or("")).filename().string(), std::move(r));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_EQ(sources.count(c.name), 1u);
@@ -603,7 +603,9 @@ print(n)
                                : expected == "1" ? "; 1 file was passed over"
                                                  : "; " + expected + " files were passed over";
     EXPECT_NE(total.find(passed), std::string::npos) << expected << "\n" << total;
-    if (expected == "0") EXPECT_EQ(total.find("passed over"), std::string::npos) << total;
+    if (expected == "0") {
+        EXPECT_EQ(total.find("passed over"), std::string::npos) << total;
+    }
     EXPECT_EQ(Checked(m).false_, 0);
 }
 

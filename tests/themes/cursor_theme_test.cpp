@@ -58,7 +58,7 @@ std::string ReadText(const std::string& path) {
 const mJson::cValue* Role(const mJson::cValue& report, const std::string& role) {
     const mJson::cValue* roles = report.Find("roles");
     if (!roles) return nullptr;
-    for (const auto& r : roles->items)
+    for (const auto& r : roles->Items())
         if (r.String("role") == role) return &r;
     return nullptr;
 }
@@ -66,7 +66,7 @@ const mJson::cValue* Role(const mJson::cValue& report, const std::string& role) 
 std::vector<std::int64_t> Numbers(const mJson::cValue* list) {
     std::vector<std::int64_t> out;
     if (list)
-        for (const auto& n : list->items) out.push_back(static_cast<std::int64_t>(n.number));
+        for (const auto& n : list->Items()) out.push_back(static_cast<std::int64_t>(n.number));
     return out;
 }
 
@@ -262,9 +262,9 @@ TEST(CursorTheme, PackWithoutInfLoadedByName) {
         for (const std::string& alias : list) {
             const mJson::cValue* a = byName->Find(alias);
             ASSERT_TRUE(a && a->type == mJson::cValue::eType::kArray) << alias;
-            EXPECT_EQ(a->items.size(), file->items.size()) << alias;
-            for (std::size_t i = 0; i < a->items.size() && i < file->items.size(); ++i)
-                EXPECT_EQ(a->items[i].Count("sum"), file->items[i].Count("sum")) << alias;
+            EXPECT_EQ(a->Items().size(), file->Items().size()) << alias;
+            for (std::size_t i = 0; i < a->Items().size() && i < file->Items().size(); ++i)
+                EXPECT_EQ(a->Items()[i].Count("sum"), file->Items()[i].Count("sum")) << alias;
             EXPECT_TRUE(alias == list.front() || fs::read_symlink(theme + alias) == list.front()) << alias;
         }
     }

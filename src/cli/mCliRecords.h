@@ -95,9 +95,11 @@ public:
     // False, with a message, when the manifest cannot be read; a missing one holds nothing.
     bool Read(const std::string& path, std::ostream& err);
     const cEntry* Find(const std::string& source) const;
-    // The output paths of the entry's records, read back from the manifest; false when they are
-    // not `source`'s (another path of the same hash) or cannot be read.
-    bool Outputs(const cEntry& entry, const std::string& source, std::vector<std::string>& outputs);
+    // The output paths of the entry's records (and with `digests`, each one's sha256), read back
+    // from the manifest; false when they are not `source`'s (another path of the same hash) or
+    // cannot be read.
+    bool Outputs(const cEntry& entry, const std::string& source, std::vector<std::string>& outputs,
+                 std::vector<std::string>* digests = nullptr);
     // The end of its last finished source's records: what a manifest continued in place keeps.
     std::uint64_t End() const noexcept { return end_; }
     std::size_t Sources() const noexcept { return entries_.size(); }

@@ -605,4 +605,29 @@ print(n)
     EXPECT_EQ(Checked(m).false_, 0);
 }
 
+// --dedupe knows the files of the sources a resume passes over: the twin of a module finished by
+// the earlier run is a duplicate of its files, not a second copy.
+TEST(Collections, DedupeKnowsWhatResumedSourcesWrote) {
+    cCollection c(0);
+    const std::string m = c.dir.File("m.jsonl"), out = c.dir.File("out");
+    const std::string first = c.dir.File("first.txt");
+    const std::string line = c.dir.File("a/good.dll") + "\n";
+    mTestKit::WriteBytes(first, std::vector<std::uint8_t>(line.begin(), line.end()));
+    const std::string run = "extract --quiet --dedupe -o " + Quote(out) + " --manifest " + Quote(m) + " --from ";
+    ASSERT_EQ(mTestKit::Cli(run + Quote(first)), 0);
+    const auto files = [&] { return std::distance(fs::directory_iterator(out), fs::directory_iterator()); };
+    const auto before = files();
+    ASSERT_GT(before, 0);
+    ASSERT_EQ(mTestKit::Cli(run + Quote(c.list) + " --resume " + Quote(m)), 0);
+    EXPECT_EQ(files(), before) << "b/good.dll holds the same icons";
+    int duplicates = 0;
+    for (const auto& r : Records(m))
+        if (r.String("source") == c.dir.File("b/good.dll") && !r.Find("groups")) {
+            EXPECT_EQ(r.String("status"), "duplicate");
+            ++duplicates;
+        }
+    EXPECT_EQ(duplicates, before);
+    EXPECT_EQ(Checked(m).false_, 0);
+}
+
 } // namespace

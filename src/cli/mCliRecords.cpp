@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 #include <iostream>
+#include <poll.h>
 #include <unistd.h>
 
 #include "cli/mCli.h"
@@ -142,6 +143,13 @@ bool cSourceReader::Refill() {
         std::size_t got = 0;
         std::uint32_t error = 0;
         if (standardInput) {
+            // Waits for input a little at a time, so that a stop is seen while nothing comes.
+            while (keepGoing_) {
+                pollfd p{STDIN_FILENO, POLLIN, 0};
+                const int ready = ::poll(&p, 1, 100);
+                if (ready > 0 || (ready < 0 && errno != EINTR)) break;
+                if (!keepGoing_()) return false;
+            }
             ssize_t n = 0;
             do n = ::read(STDIN_FILENO, chunk.data(), chunk.size());
             while (n < 0 && errno == EINTR);

@@ -315,6 +315,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     };
     std::size_t done = 0, passed = 0;
     hooks.KeepGoing = [&] { return gSignal.load() == 0 && !manifestFailed; };
+    reader.KeepGoing(hooks.KeepGoing);
     hooks.Status = [&](const std::string&, const std::string& text) {
         if (quiet) return;
         std::string_view line = text;

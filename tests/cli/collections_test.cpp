@@ -630,4 +630,18 @@ TEST(Collections, DedupeKnowsWhatResumedSourcesWrote) {
     EXPECT_EQ(Checked(m).false_, 0);
 }
 
+// A stop while the list has nothing to give ends the run at once, not with the next name: the
+// total and the stop message come, and the status is 128 + the signal's number. (Bounded by
+// `timeout` far above what the stop takes, so that a run that waits for its list fails.)
+TEST(Collections, AStopWhileTheListIsSilentEndsTheRun) {
+    cCollection c(1);
+    const std::string script = "sleep 60 | timeout -s KILL 20 " + kCli + " extract --from - -o " +
+                               Quote(c.dir.File("out")) + " --manifest " + Quote(c.dir.File("m.jsonl")) +
+                               " & pid=$!; sleep 1; kill -INT $pid; wait $pid; echo status=$?; kill %1 2>/dev/null";
+    std::string said;
+    Sh("bash -c " + Quote(script) + " 2>&1", &said);
+    EXPECT_NE(said.find("status=130"), std::string::npos) << said;
+    EXPECT_NE(said.find("stopped by signal 2"), std::string::npos) << said;
+}
+
 } // namespace

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 #include <iostream>
+#include <poll.h>
 #include <unistd.h>
 
 #include "cli/mCli.h"
@@ -142,6 +143,13 @@ bool cSourceReader::Refill() {
         std::size_t got = 0;
         std::uint32_t error = 0;
         if (standardInput) {
+            // Waits for input a little at a time, so that a stop is seen while nothing comes.
+            while (keepGoing_) {
+                pollfd p{STDIN_FILENO, POLLIN, 0};
+                const int ready = ::poll(&p, 1, 100);
+                if (ready > 0 || (ready < 0 && errno != EINTR)) break;
+                if (!keepGoing_()) return false;
+            }
             ssize_t n = 0;
             do n = ::read(STDIN_FILENO, chunk.data(), chunk.size());
             while (n < 0 && errno == EINTR);
@@ -218,6 +226,7 @@ struct cScanned {
     std::string status, mtime;
     std::optional<std::string> output;
     bool bytesOutput = false;
+    std::string sha256; // a group's: of its output
 };
 
 class cScanner {
@@ -278,7 +287,8 @@ private:
             fromBytes = fromBytes || bytes;
             return true;
         }
-        if (key == "status" || key == "mtime") return text ? String(key == "status" ? &r.status : &r.mtime) : Value(0);
+        if (key == "status" || key == "mtime" || key == "sha256")
+            return text ? String(key == "status" ? &r.status : key == "mtime" ? &r.mtime : &r.sha256) : Value(0);
         if (key == "groups" || key == "size") {
             if (key == "groups") r.hasGroups = true;
             return Number(key == "groups" ? r.groups : r.size);
@@ -395,23 +405,31 @@ private:
     std::size_t p_ = 0;
 };
 
-// A record's time back in ns since 1970; nothing unless it is exactly what Timestamp writes.
+// A record's time back in ns since 1970; nothing unless it is exactly what Timestamp writes
+// ("2026-12-10T00:21:58.123456789Z", UTC). Read by hand: a resume reads a million of them.
 std::optional<std::int64_t> TimeOf(const std::string& text) {
-    int y = 0, mo = 0, d = 0, h = 0, mi = 0, se = 0;
-    long long ns = 0;
-    if (text.size() != 30 ||
-        std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d.%9lldZ", &y, &mo, &d, &h, &mi, &se, &ns) != 7)
-        return std::nullopt;
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = se;
-    const std::int64_t at = static_cast<std::int64_t>(::timegm(&tm)) * 1'000'000'000 + ns;
-    if (Timestamp(at) != text) return std::nullopt;
-    return at;
+    static constexpr std::string_view kShape = "dddd-dd-ddTdd:dd:dd.dddddddddZ";
+    if (text.size() != kShape.size()) return std::nullopt;
+    for (std::size_t i = 0; i < kShape.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kShape[i] == 'd' ? !digit : text[i] != kShape[i]) return std::nullopt;
+    }
+    const auto num = [&](std::size_t at, std::size_t n) {
+        std::int64_t v = 0;
+        for (std::size_t i = 0; i < n; ++i) v = v * 10 + (text[at + i] - '0');
+        return v;
+    };
+    const std::int64_t y0 = num(0, 4), mo = num(5, 2), d = num(8, 2), h = num(11, 2), mi = num(14, 2), se = num(17, 2),
+                       ns = num(20, 9);
+    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || se > 60) return std::nullopt;
+    // Days since 1970-01-01 of a date of the proleptic Gregorian calendar.
+    const std::int64_t y = mo <= 2 ? y0 - 1 : y0;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t doy = (153 * (mo > 2 ? mo - 3 : mo + 9) + 2) / 5 + d - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const std::int64_t days = era * 146097 + doe - 719468;
+    return ((days * 24 + h) * 60 + mi) * 60'000'000'000 + se * 1'000'000'000 + ns;
 }
 
 } // namespace
@@ -437,8 +455,20 @@ bool cEarlierManifest::Read(const std::string& path, std::ostream& err) {
     }
     // Records longer than this are no records of ours.
     constexpr std::size_t kMaxRecord = 16u << 20;
-    // One element per run of lines of one source; merged by source at the end.
+    // One element per run of lines of one source; merged by source at the end, in place. There
+    // are no more runs than lines: counted first, so that the vector never grows by copying.
     std::vector<cEntry> runs;
+    {
+        std::array<char, 1 << 16> chunk;
+        std::size_t lines = 0;
+        for (std::uint64_t at = 0;;) {
+            const std::size_t got = file_.ReadAt(at, chunk.data(), chunk.size());
+            if (got == 0) break;
+            lines += static_cast<std::size_t>(std::count(chunk.data(), chunk.data() + got, '\n'));
+            at += got;
+        }
+        runs.reserve(lines);
+    }
     std::string source; // whose lines come now ("" between sources)
     bool failedGroup = false;
     std::int64_t groupLines = 0;
@@ -506,7 +536,10 @@ bool cEarlierManifest::Read(const std::string& path, std::ostream& err) {
     const auto past = [this](const auto& r) { return r.offset >= end_; };
     std::erase_if(runs, past);
     std::erase_if(broken_, past);
-    std::stable_sort(runs.begin(), runs.end(), [](const cEntry& a, const cEntry& b) { return a.key < b.key; });
+    // In place (no buffer as a stable sort takes), in the order of the file within a source.
+    std::sort(runs.begin(), runs.end(),
+              [](const cEntry& a, const cEntry& b) { return a.key != b.key ? a.key < b.key : a.offset < b.offset; });
+    std::size_t kept = 0;
     for (std::size_t i = 0; i < runs.size();) {
         std::size_t j = i;
         while (j < runs.size() && runs[j].key == runs[i].key) ++j;
@@ -520,10 +553,11 @@ bool cEarlierManifest::Read(const std::string& path, std::ostream& err) {
             auto& all = extra_[e.key];
             for (std::size_t k = i; k < j; ++k) all.push_back({runs[k].offset, runs[k].length});
         }
-        entries_.push_back(e);
+        runs[kept++] = e;
         i = j;
     }
-    entries_.shrink_to_fit();
+    runs.resize(kept);
+    entries_ = std::move(runs);
     if (damaged_ > 0)
         err << "pictrix-cli: " << Printable(path) << ": " << damaged_ << (damaged_ == 1 ? " line is" : " lines are")
             << " not a whole record of a finished source: left out, and the sources they belong to are read "
@@ -541,16 +575,19 @@ const cEarlierManifest::cEntry* cEarlierManifest::Find(const std::string& source
     return const_cast<cEarlierManifest*>(this)->At(KeyOf(source));
 }
 
-bool cEarlierManifest::Outputs(const cEntry& entry, const std::string& source, std::vector<std::string>& outputs) {
+bool cEarlierManifest::Outputs(const cEntry& entry, const std::string& source, std::vector<std::string>& outputs,
+                               std::vector<std::string>* digests) {
     outputs.clear();
+    if (digests) digests->clear();
     std::string lines(entry.length, '\0');
     if (file_.ReadAt(entry.offset, lines.data(), lines.size()) != lines.size()) return false;
-    for (std::size_t at = 0; at < lines.size();) {
-        const std::size_t end = std::min(lines.find('\n', at), lines.size());
+    for (std::size_t at = 0, end = 0; at < lines.size(); at = end + 1) {
+        end = std::min(lines.find('\n', at), lines.size());
         cScanned r;
         if (!cScanner(std::string_view(lines).substr(at, end - at)).Record(r) || r.source != source) return false;
-        if (r.output && !r.hasGroups) outputs.push_back(std::move(*r.output));
-        at = end + 1;
+        if (!r.output || r.hasGroups) continue;
+        outputs.push_back(std::move(*r.output));
+        if (digests) digests->push_back(std::move(r.sha256));
     }
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -41,6 +42,9 @@ public:
     // The next source; false at the end, or when a list could not be read (said, and Failed()).
     bool Next(std::string& path);
     bool Failed() const noexcept { return failed_; }
+    // Asked while standard input has nothing to read yet: false ends the sources there (a run
+    // stopped by a signal does not wait for the next name).
+    void KeepGoing(std::function<bool()> keepGoing) { keepGoing_ = std::move(keepGoing); }
 
 private:
     bool Refill();
@@ -52,6 +56,7 @@ private:
     std::uint64_t offset_ = 0;
     std::unique_ptr<cSplitter> splitter_;
     std::deque<std::string> pending_;
+    std::function<bool()> keepGoing_;
 };
 // "--jobs N": 1 to 64.
 bool ParseJobs(const std::string& text, int& jobs);
@@ -95,9 +100,11 @@ public:
     // False, with a message, when the manifest cannot be read; a missing one holds nothing.
     bool Read(const std::string& path, std::ostream& err);
     const cEntry* Find(const std::string& source) const;
-    // The output paths of the entry's records, read back from the manifest; false when they are
-    // not `source`'s (another path of the same hash) or cannot be read.
-    bool Outputs(const cEntry& entry, const std::string& source, std::vector<std::string>& outputs);
+    // The output paths of the entry's records (and with `digests`, each one's sha256), read back
+    // from the manifest; false when they are not `source`'s (another path of the same hash) or
+    // cannot be read.
+    bool Outputs(const cEntry& entry, const std::string& source, std::vector<std::string>& outputs,
+                 std::vector<std::string>* digests = nullptr);
     // The end of its last finished source's records: what a manifest continued in place keeps.
     std::uint64_t End() const noexcept { return end_; }
     std::size_t Sources() const noexcept { return entries_.size(); }

@@ -315,6 +315,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     };
     std::size_t done = 0, passed = 0;
     hooks.KeepGoing = [&] { return gSignal.load() == 0 && !manifestFailed; };
+    reader.KeepGoing(hooks.KeepGoing);
     hooks.Status = [&](const std::string&, const std::string& text) {
         if (quiet) return;
         std::string_view line = text;
@@ -395,6 +396,14 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     hooks.Done = [&](const cBatch::cSource& record) {
         if (record.passedOver) {
             ++passed;
+            // Its files count for --dedupe as this run's.
+            if (dedupe && !o.contentNames) {
+                std::lock_guard lock(earlierLock);
+                std::vector<std::string> outputs, digests;
+                const cEarlierManifest::cEntry* e = earlier.Find(record.path);
+                if (e && earlier.Outputs(*e, record.path, outputs, &digests))
+                    for (std::size_t i = 0; i < outputs.size(); ++i) batch.Keep(digests[i], outputs[i]);
+            }
             // Its records, as the earlier run wrote them; already there when continuing in place.
             std::string lines;
             if (!inPlace && (!manifestPath.empty()) && !earlier.Records(*earlier.Find(record.path), lines)) {

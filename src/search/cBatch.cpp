@@ -37,6 +37,7 @@ struct cBatch::cLoaded {
     std::vector<cGroup> failed; // the groups that could not be read, each with its position
     std::vector<std::string> carried; // passed over: the outputs an earlier run wrote for it
     bool registered = false; // its identity is among the run's sources
+    std::exception_ptr hookFailure; // what PassOver threw: the run's failure, not the file's
 };
 
 namespace {
@@ -107,7 +108,14 @@ void cBatch::Load(const std::string& path, const cOptions& options, const cHooks
         into.record.stat = {true, static_cast<std::uint64_t>(id.size), id.device, id.inode, id.written};
     }
     if (hooks.PassOver) {
-        switch (hooks.PassOver(into.record, into.carried)) {
+        cHooks::ePass pass = cHooks::ePass::kRead;
+        try {
+            pass = hooks.PassOver(into.record, into.carried);
+        } catch (...) {
+            into.hookFailure = std::current_exception();
+            return;
+        }
+        switch (pass) {
         case cHooks::ePass::kRead: into.carried.clear(); break;
         case cHooks::ePass::kSupersede: into.record.supersedes = true; break;
         case cHooks::ePass::kPassOver:
@@ -373,6 +381,7 @@ std::unique_ptr<cBatch::cLoaded> cBatch::LoadOne(const std::string& path, const 
         loaded->icoBytes.clear();
         loaded->held = 0;
     }
+    if (loaded->hookFailure) std::rethrow_exception(loaded->hookFailure);
     return loaded;
 }
 

@@ -160,6 +160,12 @@ public:
     bool Run(const std::vector<std::string>& sources, const cOptions& options, const cHooks& hooks);
 
     bool Refused() const noexcept { return refused_; }
+    // With dedupe: `output` holds the .ico bytes of `digest`, written by an earlier run (a source
+    // passed over, from its Done); a group of those bytes is then a duplicate of it. On the
+    // thread that Done is called on.
+    void Keep(const std::string& digest, const std::string& output) {
+        if (!digest.empty()) kept_.emplace(digest, output);
+    }
     // Why the folder could not be locked where the file system gives no locks (mSysText), else 0.
     std::uint32_t Unlocked() noexcept { return run_.Folder().Unlocked(); }
     // The run ended because KeepGoing answered false.

@@ -88,8 +88,9 @@ TEST(OutputHazards, ExtractSaysWhichOutputsTookAnotherName) {
     err.str("");
     ASSERT_EQ(mCli::Extract({"-o", dir.File("out"), dir.File("a/good.dll"), dir.File("b/good.dll")}, out, err), 0)
         << err.str();
-    EXPECT_NE(out.str().find("Total icons saved: 18 (9 were saved under another name, each reported with its reason)\n"),
-              std::string::npos);
+    EXPECT_NE(
+        out.str().find("Total icons saved: 18 (9 were saved under another name, each reported with its reason)\n"),
+        std::string::npos);
     const std::string line = "pictrix-cli: " + dir.File("b/good.dll") + ": " + dir.File("out/good55.ico") +
                              " was already written from another file of this run; saved as " +
                              dir.File("out/good55~2.ico") + "\n";

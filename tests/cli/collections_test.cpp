@@ -609,4 +609,43 @@ print(n)
     EXPECT_EQ(Checked(m).false_, 0);
 }
 
+// --dedupe knows the files of the sources a resume passes over: the twin of a module finished by
+// the earlier run is a duplicate of its files, not a second copy.
+TEST(Collections, DedupeKnowsWhatResumedSourcesWrote) {
+    cCollection c(0);
+    const std::string m = c.dir.File("m.jsonl"), out = c.dir.File("out");
+    const std::string first = c.dir.File("first.txt");
+    const std::string line = c.dir.File("a/good.dll") + "\n";
+    mTestKit::WriteBytes(first, std::vector<std::uint8_t>(line.begin(), line.end()));
+    const std::string run = "extract --quiet --dedupe -o " + Quote(out) + " --manifest " + Quote(m) + " --from ";
+    ASSERT_EQ(mTestKit::Cli(run + Quote(first)), 0);
+    const auto files = [&] { return std::distance(fs::directory_iterator(out), fs::directory_iterator()); };
+    const auto before = files();
+    ASSERT_GT(before, 0);
+    ASSERT_EQ(mTestKit::Cli(run + Quote(c.list) + " --resume " + Quote(m)), 0);
+    EXPECT_EQ(files(), before) << "b/good.dll holds the same icons";
+    int duplicates = 0;
+    for (const auto& r : Records(m))
+        if (r.String("source") == c.dir.File("b/good.dll") && !r.Find("groups")) {
+            EXPECT_EQ(r.String("status"), "duplicate");
+            ++duplicates;
+        }
+    EXPECT_EQ(duplicates, before);
+    EXPECT_EQ(Checked(m).false_, 0);
+}
+
+// A stop while the list has nothing to give ends the run at once, not with the next name: the
+// total and the stop message come, and the status is 128 + the signal's number. (Bounded by
+// `timeout` far above what the stop takes, so that a run that waits for its list fails.)
+TEST(Collections, AStopWhileTheListIsSilentEndsTheRun) {
+    cCollection c(1);
+    const std::string script = "sleep 60 | timeout -s KILL 20 " + kCli + " extract --from - -o " +
+                               Quote(c.dir.File("out")) + " --manifest " + Quote(c.dir.File("m.jsonl")) +
+                               " & pid=$!; sleep 1; kill -INT $pid; wait $pid; echo status=$?; kill %1 2>/dev/null";
+    std::string said;
+    Sh("bash -c " + Quote(script) + " 2>&1", &said);
+    EXPECT_NE(said.find("status=130"), std::string::npos) << said;
+    EXPECT_NE(said.find("stopped by signal 2"), std::string::npos) << said;
+}
+
 } // namespace

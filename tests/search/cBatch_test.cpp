@@ -123,6 +123,13 @@ TEST(Batch, FilesAreJudgedByTheirFirstBytesAndAChangeWhileReadFails) {
     cBatch::cOptions o = cBatch::Listing(2);
     cBatch batch;
     EXPECT_FALSE(batch.Run(std::vector<std::string>{text, empty, grown}, o, hooks));
+    // What the resume's hook throws ends the run; it is no failure of the file.
+    cBatch::cHooks throwing = hooks;
+    throwing.PassOver = [](const cBatch::cSource&, std::vector<std::string>&) -> cBatch::cHooks::ePass {
+        throw std::runtime_error("manifest gone");
+    };
+    cBatch other;
+    EXPECT_THROW(other.Run(std::vector<std::string>{text, empty}, o, throwing), std::runtime_error);
     ASSERT_EQ(records.size(), 3u);
     for (const auto& path : {text, empty}) {
         SCOPED_TRACE(path);

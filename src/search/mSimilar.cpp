@@ -164,21 +164,6 @@ std::vector<cMatch> cRanking::Best() const {
     return best;
 }
 
-std::vector<std::size_t> Nearest(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistance,
-                                 std::size_t top) {
-    cNearest nearest(query, maxDistance, top);
-    nearest.Scan(hashes, 0);
-    return nearest.Positions();
-}
-
-std::vector<std::size_t> cNearest::Positions() const {
-    std::vector<std::size_t> near;
-    near.reserve(best_.size());
-    for (const auto& b : best_) near.push_back(b.second);
-    std::sort(near.begin(), near.end());
-    return near;
-}
-
 // Where the processor counts bits in one instruction, the scan uses it (chosen when the program
 // starts); elsewhere the portable count.
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -212,6 +197,22 @@ void cNearest::Scan(std::span<const std::uint64_t> hashes, std::size_t first) {
         }
         if (best_.size() == top_) worst_ = best_.front().first;
     }
+}
+
+// After Scan: a function the processor's variants are chosen for is defined before its first use.
+std::vector<std::size_t> Nearest(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistance,
+                                 std::size_t top) {
+    cNearest nearest(query, maxDistance, top);
+    nearest.Scan(hashes, 0);
+    return nearest.Positions();
+}
+
+std::vector<std::size_t> cNearest::Positions() const {
+    std::vector<std::size_t> near;
+    near.reserve(best_.size());
+    for (const auto& b : best_) near.push_back(b.second);
+    std::sort(near.begin(), near.end());
+    return near;
 }
 
 std::optional<cFileMatch> NearestGroup(const std::string& file, std::uint64_t query, int maxDistance) {

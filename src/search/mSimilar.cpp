@@ -177,13 +177,26 @@ Within(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistan
     return near;
 }
 
+namespace {
+
+// The first position from `at` whose hash lies within `most` bits of `query`, or `n`: the scan's
+// inner loop, in the processor's bit-count instruction where it has one.
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 __attribute__((target_clones("popcnt", "default")))
 #endif
+std::size_t
+NextWithin(const std::uint64_t* hashes, std::size_t n, std::size_t at, std::uint64_t query, int most) {
+    while (at < n && std::popcount(hashes[at] ^ query) > most) ++at;
+    return at;
+}
+
+} // namespace
+
 void cNearest::Scan(std::span<const std::uint64_t> hashes, std::size_t first) {
-    for (std::size_t i = 0; i < hashes.size(); ++i) {
+    for (std::size_t i = 0;; ++i) {
+        i = NextWithin(hashes.data(), hashes.size(), i, query_, worst_);
+        if (i >= hashes.size()) break;
         const int d = std::popcount(hashes[i] ^ query_);
-        if (d > worst_) continue;
         if (top_ == 0) {
             best_.emplace_back(d, first + i);
             continue;
@@ -199,7 +212,6 @@ void cNearest::Scan(std::span<const std::uint64_t> hashes, std::size_t first) {
     }
 }
 
-// After Scan: a function the processor's variants are chosen for is defined before its first use.
 std::vector<std::size_t> Nearest(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistance,
                                  std::size_t top) {
     cNearest nearest(query, maxDistance, top);

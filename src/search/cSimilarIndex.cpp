@@ -233,28 +233,24 @@ mSimilar::cGroup cSimilarIndex::Resolve(std::uint64_t i) { return ResolveAll({i}
 
 std::vector<mSimilar::cGroup> cSimilarIndex::ResolveAll(const std::vector<std::uint64_t>& which) {
     const std::vector<cEntry> entries = Entries(which);
-    // Each line read once, however many entries point at it.
+    // In the manifests' order, each line read once.
     std::vector<std::size_t> order(which.size());
     for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return std::pair(entries[a].manifest, entries[a].offset) < std::pair(entries[b].manifest, entries[b].offset);
-    });
+    const auto place = [&](std::size_t k) { return std::pair(entries[k].manifest, entries[k].offset); };
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return place(a) < place(b); });
+    // An index has one entry for each record: more would make one record be read and copied over
+    // and over. Refused before anything is read or held for them.
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        if (place(order[k - 1]) == place(order[k]) && which[order[k - 1]] != which[order[k]])
+            Damaged("entries " + std::to_string(which[order[k - 1]] + 1) + " and " +
+                    std::to_string(which[order[k]] + 1) + " point at one record");
+    }
     std::vector<mSimilar::cGroup> groups(which.size());
     for (std::size_t k = 0; k < order.size(); ++k) {
-        const cEntry& e = entries[order[k]];
-        if (k > 0) {
-            const cEntry& before = entries[order[k - 1]];
-            // An index has one entry for each record: more would make one record be read and
-            // copied over and over.
-            if (before.manifest == e.manifest && before.offset == e.offset && which[order[k - 1]] != which[order[k]])
-                Damaged("entries " + std::to_string(which[order[k - 1]] + 1) + " and " +
-                        std::to_string(which[order[k]] + 1) + " point at one record");
-            if (before.manifest == e.manifest && before.offset == e.offset) {
-                groups[order[k]] = groups[order[k - 1]];
-                continue;
-            }
-        }
-        groups[order[k]] = Read(e, which[order[k]]);
+        if (k > 0 && place(order[k - 1]) == place(order[k]))
+            groups[order[k]] = groups[order[k - 1]]; // the same entry asked twice
+        else
+            groups[order[k]] = Read(entries[order[k]], which[order[k]]);
     }
     return groups;
 }

@@ -164,21 +164,6 @@ std::vector<cMatch> cRanking::Best() const {
     return best;
 }
 
-std::vector<std::size_t> Nearest(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistance,
-                                 std::size_t top) {
-    cNearest nearest(query, maxDistance, top);
-    nearest.Scan(hashes, 0);
-    return nearest.Positions();
-}
-
-std::vector<std::size_t> cNearest::Positions() const {
-    std::vector<std::size_t> near;
-    near.reserve(best_.size());
-    for (const auto& b : best_) near.push_back(b.second);
-    std::sort(near.begin(), near.end());
-    return near;
-}
-
 // Where the processor counts bits in one instruction, the scan uses it (chosen when the program
 // starts); elsewhere the portable count.
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -192,13 +177,26 @@ Within(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistan
     return near;
 }
 
+namespace {
+
+// The first position from `at` whose hash lies within `most` bits of `query`, or `n`: the scan's
+// inner loop, in the processor's bit-count instruction where it has one.
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 __attribute__((target_clones("popcnt", "default")))
 #endif
+std::size_t
+NextWithin(const std::uint64_t* hashes, std::size_t n, std::size_t at, std::uint64_t query, int most) {
+    while (at < n && std::popcount(hashes[at] ^ query) > most) ++at;
+    return at;
+}
+
+} // namespace
+
 void cNearest::Scan(std::span<const std::uint64_t> hashes, std::size_t first) {
-    for (std::size_t i = 0; i < hashes.size(); ++i) {
+    for (std::size_t i = 0;; ++i) {
+        i = NextWithin(hashes.data(), hashes.size(), i, query_, worst_);
+        if (i >= hashes.size()) break;
         const int d = std::popcount(hashes[i] ^ query_);
-        if (d > worst_) continue;
         if (top_ == 0) {
             best_.emplace_back(d, first + i);
             continue;
@@ -212,6 +210,21 @@ void cNearest::Scan(std::span<const std::uint64_t> hashes, std::size_t first) {
         }
         if (best_.size() == top_) worst_ = best_.front().first;
     }
+}
+
+std::vector<std::size_t> Nearest(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistance,
+                                 std::size_t top) {
+    cNearest nearest(query, maxDistance, top);
+    nearest.Scan(hashes, 0);
+    return nearest.Positions();
+}
+
+std::vector<std::size_t> cNearest::Positions() const {
+    std::vector<std::size_t> near;
+    near.reserve(best_.size());
+    for (const auto& b : best_) near.push_back(b.second);
+    std::sort(near.begin(), near.end());
+    return near;
 }
 
 std::optional<cFileMatch> NearestGroup(const std::string& file, std::uint64_t query, int maxDistance) {

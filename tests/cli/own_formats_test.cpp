@@ -137,8 +137,8 @@ TEST(OwnFormats, HostileTextStaysWithinItsAllowance) {
         std::vector<cSimilarIndex::cEntry> entries(1'000'000, cSimilarIndex::cEntry{0, std::nullopt, 0, 0});
         const auto bytes = cSimilarIndex::Bytes({{fs::absolute(longLine).string(), line.size()}}, entries);
         WriteBytes(dir.File("long.pxi"), bytes);
-        // ... and one whose entries point into the middle of that record.
-        for (auto& e : entries) e.offset = 7;
+        // ... and one whose entries point into the middle of that record, each at a byte of its own.
+        for (std::size_t i = 0; i < entries.size(); ++i) entries[i].offset = 7 + i;
         WriteBytes(dir.File("inside.pxi"),
                    cSimilarIndex::Bytes({{fs::absolute(longLine).string(), line.size()}}, entries));
     }

@@ -300,7 +300,12 @@ int cOutputFolder::Subfolder(const std::string& sub) {
     // Never through a link: the subfolder is the folder's own.
     const int fd = ::openat(folder_.Fd(), sub.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
-        lastError_ = errno == ELOOP ? mFileAt::kLinkAtName : mSysText::FromErrno(errno);
+        // Linux answers a link opened as a folder without following it with ENOTDIR, which
+        // reads as a missing path: say what is really there.
+        const int error = errno;
+        const bool link =
+            error == ELOOP || (error == ENOTDIR && mFileAt::At(folder_.Fd(), sub).kind == mFileAt::eKind::kLink);
+        lastError_ = link ? mFileAt::kLinkAtName : mSysText::FromErrno(error);
         return -1;
     }
     // Temporary files that a run which ended left here (runs in parallel may be writing younger

@@ -142,6 +142,15 @@ TEST(Writers, OutputHazards) {
     EXPECT_EQ(f.LastError(), mFileAt::kLinkAtName);
     EXPECT_FALSE(f.Open(dir.File("missing/x.png")));
     EXPECT_EQ(f.LastError(), mSysText::kPathNotFound);
+    // A content subfolder that is a link is refused as a link, not as a missing path.
+    fs::create_directory(dir.File("out"));
+    fs::create_directory(dir.File("elsewhere"));
+    fs::create_directory_symlink(dir.File("elsewhere"), dir.File("out/ab"));
+    cOutputFolder run;
+    ASSERT_TRUE(run.Open(dir.File("out")));
+    EXPECT_EQ(run.WriteContent("ab", "x.ico", Bytes("icon")), cOutputFolder::eWrite::kOpenFailed);
+    EXPECT_EQ(run.LastError(), mFileAt::kLinkAtName);
+    EXPECT_TRUE(fs::is_empty(dir.File("elsewhere")));
 }
 
 // A client that created the output and keeps it open reads the new bytes through its own handle,

@@ -654,6 +654,11 @@
     </message>
     <message>
         <location line="+20"/>
+        <source>(distance %1, group %2)</source>
+        <translation>(Abstand %1, Gruppe %2)</translation>
+    </message>
+    <message>
+        <location line="+3"/>
         <source>Distance %1 from %2: group %3</source>
         <translation>Abstand %1 von %2: Gruppe %3</translation>
     </message>

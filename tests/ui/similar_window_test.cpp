@@ -77,6 +77,13 @@ private slots:
         QVERIFY(w->StatusStrip()->Text().startsWith("Find Similar: 3 file(s) hold a group within 6"));
         w->ListView()->selectionModel()->setCurrentIndex(w->ListModel()->index(0), QItemSelectionModel::SelectCurrent);
         QCOMPARE(w->StatusStrip()->Text(), QString("Distance 1 from a_png.ico: group 1"));
+        // Each row shows its distance and group, best first; the entry itself stays the path.
+        for (int row = 0; row < 3; ++row) {
+            const QString shown = w->ListModel()->index(row).data().toString();
+            QVERIFY2(shown.startsWith(QString::fromStdString(w->List().Text(row)) + "    (distance "),
+                     qPrintable(shown));
+        }
+        QVERIFY(w->ListModel()->index(0).data().toString().endsWith("(distance 1, group 1)"));
         // A normal list: checked entries are what a save writes.
         w->ListModel()->setData(w->ListModel()->index(2), Qt::Checked, Qt::CheckStateRole);
         const std::string saved = temp_.filePath("similar.ier").toStdString();

@@ -146,6 +146,8 @@ void FRecurse::FindSimilar(std::uint64_t hash, const std::string& what, const cS
         if (!s_->ListModel->Append(f.file)) break;
         const QString group = f.match.label.empty() ? QString::number(f.match.group)
                                                     : QString("%1 (%2)").arg(f.match.group).arg(Q(f.match.label));
+        s_->ListModel->Note(
+            f.file, Tr(QT_TRANSLATE_NOOP("FRecurse", "(distance %1, group %2)")).arg(f.match.distance).arg(group));
         s_->similar[f.file] = Utf8(Tr(QT_TRANSLATE_NOOP("FRecurse", "Distance %1 from %2: group %3"))
                                        .arg(f.match.distance)
                                        .arg(Q(what))

@@ -38,7 +38,9 @@ QVariant cSearchListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole: {
         const std::string& text = list_.Text(index.row());
-        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        const QString name = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        const auto note = notes_.find(text);
+        return note == notes_.end() ? name : QString("%1    %2").arg(name, note->second);
     }
     case Qt::CheckStateRole: return list_.Checked(index.row()) ? Qt::Checked : Qt::Unchecked;
     default: return {};

@@ -6,8 +6,13 @@
 // update, no repaint per entry); Publish() shows every entry appended since in one step, which the
 // window does on its timer and when the walk ends. rowCount() is the number of published entries;
 // every other change (Clear, Reload, RemoveChecked) publishes the whole list.
+// An entry may carry a note shown after its name (Find Similar's distance and group); notes go
+// with the list they were made for (Clear and Reload drop them).
 
 #include <QAbstractListModel>
+
+#include <string>
+#include <unordered_map>
 
 #include "search/cSearchList.h"
 
@@ -28,6 +33,8 @@ public:
     int Pending() const noexcept { return list_.ListCount() - published_; }
 
     void Clear();
+    // Shows `note` after `entry`'s name, in every row that holds it.
+    void Note(const std::string& entry, QString note) { notes_[entry] = std::move(note); }
     // Checks every shown entry, with one change signal.
     void CheckAll();
     // Removes the checked entries; answers how many went.
@@ -36,6 +43,7 @@ public:
     template <class F>
     void Reload(F&& fill) {
         beginResetModel();
+        notes_.clear();
         try {
             fill(list_);
         } catch (...) {
@@ -54,5 +62,6 @@ private:
     void EndReset();
 
     cSearchList list_;
+    std::unordered_map<std::string, QString> notes_;
     int published_ = 0;
 };

@@ -233,6 +233,8 @@ void cCursorTheme::ConvertRole(cRole& role, const std::vector<std::int32_t>& wan
     if (mFileKind::KindOf(role.path) == mFileKind::eKind::kAnimatedCursor) {
         cAnimatedCursor animation;
         animation.Load(role.path);
+        // Sizes the reader repaired (a RIFF counting more than the file holds, say).
+        role.notes.insert(role.notes.end(), animation.Notes().begin(), animation.Notes().end());
         steps = animation.Steps();
         for (const std::uint32_t rate : animation.Rates()) delays.push_back(DelayOf(rate));
         frames = animation.TakeFrames();

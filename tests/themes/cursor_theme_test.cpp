@@ -3,6 +3,7 @@
 // cursors as ImageMagick decodes them, hotspots and rates read from the sources' own bytes; the
 // names of docs/cursor-themes.md are looked up through libXcursor's theme search.
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -294,6 +295,38 @@ TEST(CursorTheme, ReplacesOnlyItsOwnFoldersAndExitStatuses) {
     EXPECT_FALSE(fs::exists(icons + "/p/cursors/help")) << "the old theme is gone whole";
     EXPECT_TRUE(fs::exists(icons + "/p/cursors/default"));
     EXPECT_EQ(Listing(icons), (std::vector<std::string>{"p"})) << "no temporary folder is left";
+
+    // What killed runs left: their temporary folders go with the next run writing that theme once
+    // they are older than a live run could be; anything else that looks like one stays.
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(10);
+    struct cTemp {
+        const char* name;
+        bool theme, aged, removed;
+    };
+    const cTemp temps[] = {
+        {".p.tmp-Ab12Cd", true, true, true},   {".p.tmp-Ef34Gh-old", true, true, true},
+        {".p.tmp-Ij56Kl", false, true, true},  {".p.tmp-Mn78Op", true, false, false},
+        {".p.tmp-Qr90St", false, true, false}, {".q.tmp-Uv12Wx", true, true, false},
+    };
+    for (const auto& t : temps) {
+        const std::string path = icons + "/" + t.name;
+        fs::create_directories(path);
+        if (t.theme) {
+            fs::create_directories(path + "/cursors");
+            WriteText(path + "/cursors/default", "half");
+            WriteText(path + "/index.theme", "[Icon Theme]\n");
+            if (t.aged) fs::last_write_time(path + "/cursors", old);
+        } else if (!t.aged) {
+            WriteText(path + "/notes.txt", "not a theme");
+        }
+        if (t.aged) fs::last_write_time(path, old);
+    }
+    // An aged folder that is not a theme's: someone else's, kept.
+    WriteText(icons + "/.p.tmp-Qr90St/notes.txt", "keep");
+    fs::last_write_time(icons + "/.p.tmp-Qr90St", old);
+    ASSERT_EQ(Cli("cursor-theme " + Quote(pack) + " -o " + Quote(icons), &out, &err), 0) << out << err;
+    for (const auto& t : temps) EXPECT_EQ(fs::exists(icons + "/" + t.name), !t.removed) << t.name;
+    for (const auto& t : temps) fs::remove_all(icons + "/" + t.name);
 
     fs::create_directories(icons + "/mine");
     WriteText(icons + "/mine/notes.txt", "keep");

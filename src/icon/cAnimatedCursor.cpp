@@ -1,5 +1,6 @@
 #include "icon/cAnimatedCursor.h"
 
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -58,12 +59,14 @@ bool cAnimatedCursor::Load(const std::string& fileName) {
     cReadFile file;
     if (!file.Open(fileName)) Fail(mSysText::TextLine(file.LastError(), fileName));
     if (file.Size() > kMaxFileBytes) Fail("File is too large for an animated cursor.");
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
-    if (file.ReadAt(0, bytes.data(), bytes.size()) != bytes.size()) Fail("File could not be read whole.");
-    return LoadBytes(bytes, fileName);
+    // Not zeroed first: every byte is read over (a pack's animations are megabytes).
+    const auto size = static_cast<std::size_t>(file.Size());
+    const std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[size]);
+    if (file.ReadAt(0, bytes.get(), size) != size) Fail("File could not be read whole.");
+    return LoadBytes(std::span<const std::uint8_t>(bytes.get(), size), fileName);
 }
 
-bool cAnimatedCursor::LoadBytes(const std::vector<std::uint8_t>& bytes, const std::string& fileName) {
+bool cAnimatedCursor::LoadBytes(std::span<const std::uint8_t> bytes, const std::string& fileName) {
     Clear();
     fileName_ = fileName;
     if (bytes.size() > kMaxFileBytes) Fail("File is too large for an animated cursor.");
@@ -134,7 +137,7 @@ bool cAnimatedCursor::LoadBytes(const std::vector<std::uint8_t>& bytes, const st
                 const cChunk f = chunkAt(in, listEnd);
                 if (IsId(v, in, "icon")) {
                     if (icons.size() >= mostFrames) Fail("The file holds more frames than its size allows.");
-                    icons.push_back(std::span<const std::uint8_t>(bytes).subspan(f.data, f.size));
+                    icons.push_back(bytes.subspan(f.data, f.size));
                 }
                 in = after(f, listEnd);
             }

@@ -15,6 +15,7 @@
 // held to one cLoadBudget. A failed load leaves the object empty.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,7 @@ public:
 
     bool Load(const std::string& fileName);
     // The same from bytes in memory; `fileName` is what the frames report as their file.
-    bool LoadBytes(const std::vector<std::uint8_t>& bytes, const std::string& fileName);
+    bool LoadBytes(std::span<const std::uint8_t> bytes, const std::string& fileName);
 
     std::int32_t FrameCount() const noexcept { return static_cast<std::int32_t>(frames_.size()); }
     const std::vector<cFileIcon>& Frames() const noexcept { return frames_; }

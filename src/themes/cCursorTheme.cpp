@@ -230,7 +230,8 @@ void cCursorTheme::ConvertRole(cRole& role, const std::vector<std::int32_t>& wan
     // The frames in the order they are shown, with each step's delay.
     std::vector<cFileIcon> frames;
     std::vector<std::uint32_t> steps, delays;
-    if (mFileKind::KindOf(role.path) == mFileKind::eKind::kAnimatedCursor) {
+    const mFileKind::eKind kind = mFileKind::KindOf(role.path);
+    if (kind == mFileKind::eKind::kAnimatedCursor) {
         cAnimatedCursor animation;
         animation.Load(role.path);
         // Sizes the reader repaired (a RIFF counting more than the file holds, say).
@@ -240,7 +241,7 @@ void cCursorTheme::ConvertRole(cRole& role, const std::vector<std::int32_t>& wan
         frames = animation.TakeFrames();
     } else {
         cFileIcon icon;
-        if (mFileKind::KindOf(role.path) == mFileKind::eKind::kCursorFile)
+        if (kind == mFileKind::eKind::kCursorFile)
             icon.LoadCursor(role.path);
         else
             icon.LoadIcon(role.path);

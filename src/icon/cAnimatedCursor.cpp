@@ -1,5 +1,6 @@
 #include "icon/cAnimatedCursor.h"
 
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -42,6 +43,7 @@ void cAnimatedCursor::Clear() {
     frames_.clear();
     steps_.clear();
     rates_.clear();
+    notes_.clear();
     displayRate_ = 0;
     hasSequence_ = hasRates_ = false;
 }
@@ -57,12 +59,14 @@ bool cAnimatedCursor::Load(const std::string& fileName) {
     cReadFile file;
     if (!file.Open(fileName)) Fail(mSysText::TextLine(file.LastError(), fileName));
     if (file.Size() > kMaxFileBytes) Fail("File is too large for an animated cursor.");
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
-    if (file.ReadAt(0, bytes.data(), bytes.size()) != bytes.size()) Fail("File could not be read whole.");
-    return LoadBytes(bytes, fileName);
+    // Not zeroed first: every byte is read over (a pack's animations are megabytes).
+    const auto size = static_cast<std::size_t>(file.Size());
+    const std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[size]);
+    if (file.ReadAt(0, bytes.get(), size) != size) Fail("File could not be read whole.");
+    return LoadBytes(std::span<const std::uint8_t>(bytes.get(), size), fileName);
 }
 
-bool cAnimatedCursor::LoadBytes(const std::vector<std::uint8_t>& bytes, const std::string& fileName) {
+bool cAnimatedCursor::LoadBytes(std::span<const std::uint8_t> bytes, const std::string& fileName) {
     Clear();
     fileName_ = fileName;
     if (bytes.size() > kMaxFileBytes) Fail("File is too large for an animated cursor.");
@@ -70,14 +74,29 @@ bool cAnimatedCursor::LoadBytes(const std::vector<std::uint8_t>& bytes, const st
     if (!IsId(v, 0, "RIFF") || !v.Has(0, kRiffHeader) || !IsId(v, 8, "ACON"))
         Fail("File is not an animated cursor (no RIFF form ACON).");
     const std::uint32_t riffSize = v.U32(4);
-    if (riffSize < 4 || riffSize > bytes.size() - kChunkHeader) Fail("The RIFF chunk runs past the end of the file.");
-    const std::size_t riffEnd = kChunkHeader + riffSize;
+    if (riffSize < 4) Fail("The RIFF chunk is too short to hold its form type.");
+    // Many cursors passed around count more bytes than they hold (their sizes written by tools
+    // that counted a header twice, or the file cut short): the file's end is the RIFF's end then.
+    const std::uint64_t riffCounted = kChunkHeader + std::uint64_t{riffSize};
+    std::size_t riffEnd = bytes.size();
+    if (riffCounted > bytes.size())
+        notes_.push_back("The RIFF chunk counts " + std::to_string(riffCounted) + " bytes; the file holds " +
+                         std::to_string(bytes.size()) + ": read to the end of the file.");
+    else
+        riffEnd = static_cast<std::size_t>(riffCounted);
 
-    // Reads the chunk at `at` inside a parent ending at `end`.
+    // Reads the chunk at `at` inside a parent ending at `end`. A chunk running past its parent
+    // ends with it; a chunk so clamped that swallowed its siblings leaves counts that disagree,
+    // and is refused by them below.
     auto chunkAt = [&](std::size_t at, std::size_t end) {
         if (end - at < kChunkHeader) Fail("A chunk header runs past its parent.");
         cChunk c{at, at + kChunkHeader, v.U32(at + 4)};
-        if (c.size > end - c.data) Fail("Chunk '" + IdText(v, at) + "' runs past its parent.");
+        if (c.size > end - c.data) {
+            notes_.push_back("Chunk '" + IdText(v, at) + "' counts " + std::to_string(c.size) +
+                             " bytes; its parent holds " + std::to_string(end - c.data) +
+                             ": read to the parent's end.");
+            c.size = end - c.data;
+        }
         return c;
     };
     // The next chunk's offset: data, then a pad byte to an even size where the parent has it.
@@ -94,6 +113,11 @@ bool cAnimatedCursor::LoadBytes(const std::vector<std::uint8_t>& bytes, const st
     const std::uint64_t mostFrames = cLoadBudget(bytes.size()).Limit() / cLoadBudget::kPerGroup;
     bool sawFrames = false;
     for (std::size_t at = kRiffHeader; at < riffEnd;) {
+        // Where the RIFF's end is the file's, a few stray bytes after the last chunk are no chunk.
+        if (riffCounted > riffEnd && riffEnd - at < kChunkHeader) {
+            notes_.push_back(std::to_string(riffEnd - at) + " bytes after the last chunk left out.");
+            break;
+        }
         const cChunk c = chunkAt(at, riffEnd);
         if (IsId(v, at, "anih")) {
             if (header) Fail("The file holds two anih headers.");
@@ -113,7 +137,7 @@ bool cAnimatedCursor::LoadBytes(const std::vector<std::uint8_t>& bytes, const st
                 const cChunk f = chunkAt(in, listEnd);
                 if (IsId(v, in, "icon")) {
                     if (icons.size() >= mostFrames) Fail("The file holds more frames than its size allows.");
-                    icons.push_back(std::span<const std::uint8_t>(bytes).subspan(f.data, f.size));
+                    icons.push_back(bytes.subspan(f.data, f.size));
                 }
                 in = after(f, listEnd);
             }

@@ -7,12 +7,15 @@
 //
 // Invariants after a load: FrameCount() >= 1 frames, each a cFileIcon with Frame() its 1-based
 // number; Steps() and Rates() hold StepCount() entries, every step naming a frame that exists.
+// Sizes that count more than is there are read leniently: the RIFF chunk ends at the file's end at
+// most, any other chunk at its parent's end; each such repair is told in Notes().
 // Reading is bounded: the file is at most kMaxFileBytes, every chunk lies inside its parent, the
 // counts of the header are checked against the chunks that hold them before anything is sized by
 // them, the chunks are walked in one pass without recursion, and what the frames keep together is
 // held to one cLoadBudget. A failed load leaves the object empty.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,7 +34,7 @@ public:
 
     bool Load(const std::string& fileName);
     // The same from bytes in memory; `fileName` is what the frames report as their file.
-    bool LoadBytes(const std::vector<std::uint8_t>& bytes, const std::string& fileName);
+    bool LoadBytes(std::span<const std::uint8_t> bytes, const std::string& fileName);
 
     std::int32_t FrameCount() const noexcept { return static_cast<std::int32_t>(frames_.size()); }
     const std::vector<cFileIcon>& Frames() const noexcept { return frames_; }
@@ -46,6 +49,8 @@ public:
     bool HasSequence() const noexcept { return hasSequence_; }
     bool HasRates() const noexcept { return hasRates_; }
     const std::string& Filename() const noexcept { return fileName_; }
+    // The sizes the load repaired, one sentence each; empty for a sound file.
+    const std::vector<std::string>& Notes() const noexcept { return notes_; }
 
 private:
     [[noreturn]] void Fail(const std::string& reason);
@@ -55,6 +60,7 @@ private:
     std::vector<cFileIcon> frames_;
     std::vector<std::uint32_t> steps_;
     std::vector<std::uint32_t> rates_;
+    std::vector<std::string> notes_;
     std::uint32_t displayRate_ = 0;
     bool hasSequence_ = false;
     bool hasRates_ = false;

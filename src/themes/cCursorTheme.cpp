@@ -230,15 +230,18 @@ void cCursorTheme::ConvertRole(cRole& role, const std::vector<std::int32_t>& wan
     // The frames in the order they are shown, with each step's delay.
     std::vector<cFileIcon> frames;
     std::vector<std::uint32_t> steps, delays;
-    if (mFileKind::KindOf(role.path) == mFileKind::eKind::kAnimatedCursor) {
+    const mFileKind::eKind kind = mFileKind::KindOf(role.path);
+    if (kind == mFileKind::eKind::kAnimatedCursor) {
         cAnimatedCursor animation;
         animation.Load(role.path);
+        // Sizes the reader repaired (a RIFF counting more than the file holds, say).
+        role.notes.insert(role.notes.end(), animation.Notes().begin(), animation.Notes().end());
         steps = animation.Steps();
         for (const std::uint32_t rate : animation.Rates()) delays.push_back(DelayOf(rate));
         frames = animation.TakeFrames();
     } else {
         cFileIcon icon;
-        if (mFileKind::KindOf(role.path) == mFileKind::eKind::kCursorFile)
+        if (kind == mFileKind::eKind::kCursorFile)
             icon.LoadCursor(role.path);
         else
             icon.LoadIcon(role.path);

@@ -42,6 +42,10 @@ public:
     static constexpr std::int32_t kErrWrite = cError::ObjectError(0x441);
     // Sizes the command line accepts for --sizes.
     static constexpr std::int32_t kMaxSize = 256;
+    // A temporary folder of a theme (.NAME.tmp-*) unchanged for this long is left over from a run
+    // that was killed; the next run writing NAME removes it. Writing a theme takes well under a
+    // second, so a live run never comes near this.
+    static constexpr std::int64_t kStaleTempNs = 2ll * 60 * 1'000'000'000;
 
     enum class eStatus { kNotNamed, kConverted, kMissing, kDamaged };
 

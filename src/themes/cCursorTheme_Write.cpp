@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -171,10 +174,10 @@ int SyncFolder(const std::string& path) {
 std::string Why(int error) { return std::strerror(error); }
 
 // A folder at the theme's name that a run may replace: one holding nothing but what a theme
-// written here holds.
-bool IsThemeFolder(const std::string& path) {
+// written here holds (or nothing at all, where `emptyToo`).
+bool IsThemeFolder(const std::string& path, bool emptyToo = false) {
     std::error_code ec;
-    bool any = false;
+    bool any = emptyToo;
     for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         const fs::file_status st = it->symlink_status(ec);
@@ -188,6 +191,47 @@ bool IsThemeFolder(const std::string& path) {
         }
     }
     return !ec && any;
+}
+
+// Removes the temporary folders of theme `name` that a killed run left in `dirFd`: a new theme
+// being made (.NAME.tmp-XXXXXX) or an old one set aside (the same with "-old"). Only folders of
+// this user that hold nothing but a theme's files are removed, and only when neither they nor
+// their cursors folder changed for kStaleTempNs: a run writing the same theme now is never raced.
+void RemoveStaleTemps(int dirFd, const std::string& dir, const std::string& name) {
+    const std::string stem = cReplaceFile::TempStem(name);
+    struct timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const std::int64_t nowNs = std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+    auto young = [&](int at, const char* path) {
+        struct stat st {};
+        if (fstatat(at, path, &st, AT_SYMLINK_NOFOLLOW) != 0) return errno != ENOENT;
+        const std::int64_t changed = std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec;
+        return nowNs - changed < cCursorTheme::kStaleTempNs;
+    };
+    std::vector<std::string> stale;
+    const int scan = dup(dirFd);
+    if (scan < 0) return;
+    DIR* d = fdopendir(scan);
+    if (!d) {
+        close(scan);
+        return;
+    }
+    while (const dirent* e = readdir(d)) {
+        std::string entry = e->d_name, found;
+        if (entry.ends_with("-old")) entry.resize(entry.size() - 4);
+        if (!cReplaceFile::IsTempName(entry, found) || found != stem) continue;
+        struct stat st {};
+        if (fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid())
+            continue;
+        if (young(dirFd, e->d_name) || young(dirFd, (std::string(e->d_name) + "/cursors").c_str())) continue;
+        if (!IsThemeFolder((fs::path(dir) / e->d_name).string(), true)) continue;
+        stale.emplace_back(e->d_name);
+    }
+    closedir(d);
+    for (const std::string& folder : stale) {
+        std::error_code ignored;
+        fs::remove_all(fs::path(dir) / folder, ignored);
+    }
 }
 
 } // namespace
@@ -214,6 +258,8 @@ void cCursorTheme::Write(const std::string& dir, const std::string& name) {
     } else if (at.kind != mFileAt::eKind::kMissing) {
         Fail(kErrWrite, target + ": something other than a theme folder stands there; it is left as it is");
     }
+
+    RemoveStaleTemps(dirFd, dir, name);
 
     // The new theme, complete, beside its place.
     std::string stem = cReplaceFile::TempStem(name);

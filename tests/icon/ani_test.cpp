@@ -71,36 +71,56 @@ TEST(AnimatedCursor, FramesStepsAndRates) {
     }
 }
 
-// Counts larger than what holds them, steps naming missing frames, chunks running past their
-// parent: each refused with its reason, the object left empty.
-TEST(AnimatedCursor, HostileShapesAreRefused) {
+// Counts larger than what holds them, steps naming missing frames, a damaged frame: each refused
+// with its reason, the object left empty. Sizes counting more than the file or the parent holds
+// (common in cursors passed around) are read to the end that is there, and said in the notes.
+TEST(AnimatedCursor, HostileShapesAreRefusedBrokenSizesRepaired) {
     cTempDir dir;
     const auto ani = [](auto change) {
         auto shape = ThreeFrames();
         change(shape);
         return mCraft::Ani(shape);
     };
+    const auto find = [](const std::vector<std::uint8_t>& bytes, const std::string& id) {
+        for (std::size_t i = 0; i + 4 <= bytes.size(); ++i)
+            if (std::string(bytes.begin() + static_cast<long>(i), bytes.begin() + static_cast<long>(i + 4)) == id)
+                return i;
+        ADD_FAILURE() << id;
+        return std::size_t{0};
+    };
     auto valid = mCraft::Ani(ThreeFrames());
     // The "icon" chunk of the first frame: its size field, to be made to run past its list.
-    std::size_t firstIcon = 0;
-    for (std::size_t i = 0; i + 4 <= valid.size(); ++i) {
-        if (std::string(valid.begin() + static_cast<long>(i), valid.begin() + static_cast<long>(i + 4)) == "icon") {
-            firstIcon = i;
-            break;
-        }
-    }
-    ASSERT_GT(firstIcon, 0u);
+    const std::size_t firstIcon = find(valid, "icon");
     auto pastList = valid;
     PutLE32(pastList, firstIcon + 4, static_cast<std::uint32_t>(valid.size()));
-    auto pastFile = valid;
-    PutLE32(pastFile, 4, static_cast<std::uint32_t>(valid.size()));
     auto garbledFrame = valid;
     garbledFrame[firstIcon + 8 + 2] = 7; // idType of the first frame
+    // The RIFF size counting its own header (the usual fault), or anything.
+    auto headerTwice = valid;
+    PutLE32(headerTwice, 4, static_cast<std::uint32_t>(valid.size()));
+    auto riffHuge = valid;
+    PutLE32(riffHuge, 4, 0xFFFFFFFF);
+    // The last chunk counting past the file too, and two stray bytes after it.
+    auto ratesPast = riffHuge;
+    PutLE32(ratesPast, find(ratesPast, "rate") + 4, 0x7FFFFFFF);
+    auto strayBytes = headerTwice;
+    strayBytes.insert(strayBytes.end(), {0, 0});
+    // Without sequence and rates the frame list is last: its size and the RIFF's both too large,
+    // or the file cut short inside the last frame (which is then damaged, whatever the sizes say).
+    auto framesLast = ani([](auto& s) {
+        s.sequence.clear();
+        s.rates.clear();
+    });
+    PutLE32(framesLast, 4, 0x10000000);
+    PutLE32(framesLast, find(framesLast, "LIST") + 4, 0x10000000 - 100);
+    auto cutShort = framesLast;
+    cutShort.resize(cutShort.size() - 10);
 
     struct cCase {
         const char* name;
         std::vector<std::uint8_t> bytes;
-        std::string reason;
+        std::string reason; // empty: read, with a note saying this
+        std::string note = {};
     };
     const cCase cases[] = {
         {"frame count beyond the file", ani([](auto& s) { s.frameCount = 0x40000000; }),
@@ -126,25 +146,48 @@ TEST(AnimatedCursor, HostileShapesAreRefused) {
              s.flags = 1;
          }),
          "Step 4 names frame 4, which is missing."},
-        {"a chunk running past its parent", pastList, "Chunk 'icon' runs past its parent."},
-        {"the RIFF chunk running past the file", pastFile, "The RIFF chunk runs past the end of the file."},
+        // Clamped to its list, the first frame swallows the others.
+        {"a frame running past its list", pastList, "The header counts 3 frames; the file holds 1."},
+        {"a file cut short in its last frame", cutShort, "frame 3: Failed to load icon: Icon Images Array is Corrupt."},
         {"raw bitmap frames", ani([](auto& s) { s.flags = 2; }), "The frames are raw bitmaps, not icons."},
         {"a damaged frame", garbledFrame, "frame 1: Failed to load icon: File is not icon type (idType <> IMAGE_ICON)"},
         {"not RIFF",
          {'R', 'I', 'F', 'X', 4, 0, 0, 0, 'A', 'C', 'O', 'N'},
          "File is not an animated cursor (no RIFF form ACON)."},
+        {"a RIFF too short for its form",
+         {'R', 'I', 'F', 'F', 3, 0, 0, 0, 'A', 'C', 'O', 'N'},
+         "The RIFF chunk is too short to hold its form type."},
         {"no header", {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'C', 'O', 'N'}, "The file has no anih header."},
         {"a chunk header cut short",
          {'R', 'I', 'F', 'F', 8, 0, 0, 0, 'A', 'C', 'O', 'N', 'a', 'n', 'i', 'h'},
          "A chunk header runs past its parent."},
+        {"the RIFF size counting its header", headerTwice, "",
+         "The RIFF chunk counts " + std::to_string(valid.size() + 8) + " bytes; the file holds " +
+             std::to_string(valid.size()) + ": read to the end of the file."},
+        {"a RIFF size of 4 GiB", riffHuge, "", "The RIFF chunk counts 4294967303 bytes"},
+        {"the last chunk past the file", ratesPast, "", "Chunk 'rate' counts 2147483647 bytes; its parent holds 16"},
+        {"stray bytes after the last chunk", strayBytes, "", "2 bytes after the last chunk left out."},
+        {"the frame list past the file", framesLast, "", "Chunk 'LIST' counts 268435356 bytes"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         WriteBytes(dir.File("bad.ani"), c.bytes);
         cAnimatedCursor a;
-        ExpectError([&] { a.Load(dir.File("bad.ani")); }, kErrLoad, kSource,
-                    "Failed to load animated cursor: " + c.reason);
-        EXPECT_EQ(a.FrameCount(), 0);
-        EXPECT_EQ(a.StepCount(), 0);
+        if (!c.reason.empty()) {
+            ExpectError([&] { a.Load(dir.File("bad.ani")); }, kErrLoad, kSource,
+                        "Failed to load animated cursor: " + c.reason);
+            EXPECT_EQ(a.FrameCount(), 0);
+            EXPECT_EQ(a.StepCount(), 0);
+            EXPECT_TRUE(a.Notes().empty());
+            continue;
+        }
+        ASSERT_TRUE(a.Load(dir.File("bad.ani")));
+        const auto shape = ThreeFrames();
+        ASSERT_EQ(a.FrameCount(), 3);
+        for (std::size_t f = 0; f < 3; ++f) EXPECT_EQ(a.Frames()[f].IcoBytes(), shape.frames[f]);
+        EXPECT_EQ(a.StepCount(), c.bytes == framesLast ? 3 : 4);
+        if (c.bytes != framesLast) EXPECT_EQ(a.Rates(), shape.rates);
+        ASSERT_FALSE(a.Notes().empty());
+        EXPECT_NE(a.Notes().back().find(c.note), std::string::npos) << a.Notes().back();
     }
 }

@@ -46,10 +46,11 @@ TEST(Shortcut, CutShortOrLyingNeverReadsPastTheBytes) {
         SCOPED_TRACE(n);
         const auto link = mShortcut::Parse(std::span(good.data(), n));
         // What is read is a prefix of the whole: never a text that is not the shortcut's.
-        if (link)
+        if (link) {
             EXPECT_TRUE(link->iconLocation.empty() || link->iconLocation == "C:\\windows\\app.ico" ||
                         link->iconLocation == "%SystemRoot%\\system32\\shell32.dll")
                 << n;
+        }
     }
     auto lying = good;
     PutLE32(lying, 0x4C, 0xFFFFFFF0); // a LinkInfo larger than the file

@@ -3,6 +3,7 @@
 // cursors as ImageMagick decodes them, hotspots and rates read from the sources' own bytes; the
 // names of docs/cursor-themes.md are looked up through libXcursor's theme search.
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -216,7 +217,10 @@ TEST(CursorTheme, PackWithoutInfLoadedByName) {
                                                                     {"Person.cur", "cursors/two.cur"},
                                                                     {"second arrow.cur", "cursors/two.cur"}};
     for (const auto& [name, fixture] : files) Copy(fixture, pack + "/" + name);
-    WriteBytes(pack + "/Working.ani", Animation());
+    // Its RIFF size counting its own header, as in many packs: read to the file's end, and said.
+    std::vector<std::uint8_t> working = Animation();
+    PutLE32(working, 4, static_cast<std::uint32_t>(working.size()));
+    WriteBytes(pack + "/Working.ani", working);
     std::vector<std::uint8_t> damaged = ReadBytes(Fixture("cursors/arrow.cur"));
     damaged.resize(damaged.size() / 2);
     WriteBytes(pack + "/Busy.cur", damaged);
@@ -231,6 +235,10 @@ TEST(CursorTheme, PackWithoutInfLoadedByName) {
     EXPECT_NE(out.find("no INF: roles told by the files' names"), std::string::npos) << out;
     EXPECT_NE(out.find("Wait (Busy): SKIPPED: Busy.cur"), std::string::npos) << out;
     EXPECT_NE(out.find("unused files: second arrow.cur"), std::string::npos) << out;
+    EXPECT_NE(out.find("note: The RIFF chunk counts " + std::to_string(working.size() + 8) + " bytes; the file holds " +
+                       std::to_string(working.size()) + ": read to the end of the file."),
+              std::string::npos)
+        << out;
     const std::string theme = data + "/icons/Plain Pack/cursors/";
     ExpectSame(theme + "default", pack + "/Normal Select.cur");
     ExpectSame(theme + "pointer", pack + "/Link Select.cur");
@@ -287,6 +295,38 @@ TEST(CursorTheme, ReplacesOnlyItsOwnFoldersAndExitStatuses) {
     EXPECT_FALSE(fs::exists(icons + "/p/cursors/help")) << "the old theme is gone whole";
     EXPECT_TRUE(fs::exists(icons + "/p/cursors/default"));
     EXPECT_EQ(Listing(icons), (std::vector<std::string>{"p"})) << "no temporary folder is left";
+
+    // What killed runs left: their temporary folders go with the next run writing that theme once
+    // they are older than a live run could be; anything else that looks like one stays.
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(10);
+    struct cTemp {
+        const char* name;
+        bool theme, aged, removed;
+    };
+    const cTemp temps[] = {
+        {".p.tmp-Ab12Cd", true, true, true},   {".p.tmp-Ef34Gh-old", true, true, true},
+        {".p.tmp-Ij56Kl", false, true, true},  {".p.tmp-Mn78Op", true, false, false},
+        {".p.tmp-Qr90St", false, true, false}, {".q.tmp-Uv12Wx", true, true, false},
+    };
+    for (const auto& t : temps) {
+        const std::string path = icons + "/" + t.name;
+        fs::create_directories(path);
+        if (t.theme) {
+            fs::create_directories(path + "/cursors");
+            WriteText(path + "/cursors/default", "half");
+            WriteText(path + "/index.theme", "[Icon Theme]\n");
+            if (t.aged) fs::last_write_time(path + "/cursors", old);
+        } else if (!t.aged) {
+            WriteText(path + "/notes.txt", "not a theme");
+        }
+        if (t.aged) fs::last_write_time(path, old);
+    }
+    // An aged folder that is not a theme's: someone else's, kept.
+    WriteText(icons + "/.p.tmp-Qr90St/notes.txt", "keep");
+    fs::last_write_time(icons + "/.p.tmp-Qr90St", old);
+    ASSERT_EQ(Cli("cursor-theme " + Quote(pack) + " -o " + Quote(icons), &out, &err), 0) << out << err;
+    for (const auto& t : temps) EXPECT_EQ(fs::exists(icons + "/" + t.name), !t.removed) << t.name;
+    for (const auto& t : temps) fs::remove_all(icons + "/" + t.name);
 
     fs::create_directories(icons + "/mine");
     WriteText(icons + "/mine/notes.txt", "keep");

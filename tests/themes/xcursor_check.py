@@ -88,7 +88,8 @@ def ani_parts(data):
     """Frames (bytes), steps and rates (jiffies) of an .ani, read from its chunks."""
     assert data[:4] == b"RIFF" and data[8:12] == b"ACON"
     frames, seq, rates, header = [], None, None, None
-    at, end = 12, 8 + struct.unpack_from("<I", data, 4)[0]
+    # A RIFF size counting more than the file holds (common in packs) ends at the file's end.
+    at, end = 12, min(8 + struct.unpack_from("<I", data, 4)[0], len(data))
     while at + 8 <= end:
         cid, size = data[at:at + 4], struct.unpack_from("<I", data, at + 4)[0]
         body = data[at + 8:at + 8 + size]

@@ -267,7 +267,8 @@ TEST(Thumbnailer, TheProgramIsPositionIndependentAndStatic) {
     EXPECT_NE(dynamic.find("BIND_NOW"), std::string::npos) << dynamic;
     EXPECT_EQ(dynamic.find("(NEEDED)"), std::string::npos) << dynamic;
     std::string report;
-    if (mTestKit::Run("command -v hardening-check >/dev/null") == 0)
+    if (mTestKit::Run("command -v hardening-check >/dev/null") == 0) {
         EXPECT_EQ(mTestKit::Run("hardening-check " + program + " 2>&1", &report), 0) << report;
+    }
 #endif
 }

@@ -186,7 +186,9 @@ TEST(AnimatedCursor, HostileShapesAreRefusedBrokenSizesRepaired) {
         ASSERT_EQ(a.FrameCount(), 3);
         for (std::size_t f = 0; f < 3; ++f) EXPECT_EQ(a.Frames()[f].IcoBytes(), shape.frames[f]);
         EXPECT_EQ(a.StepCount(), c.bytes == framesLast ? 3 : 4);
-        if (c.bytes != framesLast) EXPECT_EQ(a.Rates(), shape.rates);
+        if (c.bytes != framesLast) {
+            EXPECT_EQ(a.Rates(), shape.rates);
+        }
         ASSERT_FALSE(a.Notes().empty());
         EXPECT_NE(a.Notes().back().find(c.note), std::string::npos) << a.Notes().back();
     }

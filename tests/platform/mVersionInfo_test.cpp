@@ -104,7 +104,9 @@ TEST(VersionInfo, DamagedBlocksEndTheWalkNeverTheReader) {
         PutLE16(bytes, p.at, p.value);
         const auto info = mVersionInfo::Parse(bytes);
         ASSERT_EQ(info.has_value(), p.read);
-        if (info) EXPECT_EQ(mVersionInfo::Value(*info, "FileDescription"), p.description);
+        if (info) {
+            EXPECT_EQ(mVersionInfo::Value(*info, "FileDescription"), p.description);
+        }
     }
     // A root whose key is not VS_VERSION_INFO.
     auto unterminated = good;

@@ -215,13 +215,6 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     // a list that turns out to be the manifest is passed over.
     mFileAt::cIdentity manifestId;
     const bool manifestExists = !manifestPath.empty() && !manifestOut && mFileAt::Follow(manifestPath, manifestId);
-    if (manifestExists && !StartsAsManifest(manifestPath)) {
-        // Something that holds bytes and is no manifest (a module a list names, a document): never
-        // cut, whatever else the run is given.
-        err << "pictrix-cli: " << Printable(manifestPath)
-            << ": the manifest would overwrite a file that is not a manifest; name another file\n";
-        return 2;
-    }
     if (manifestExists) {
         const auto same = [&](const std::string& path) { return SameFile(path, manifestId); };
         const bool source = std::any_of(sources.files.begin(), sources.files.end(), same);
@@ -231,6 +224,14 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
                 << "; name another file\n";
             return 2;
         }
+    }
+
+    if (manifestExists && !StartsAsManifest(manifestPath)) {
+        // Something that holds bytes and is no manifest (a module a list names, a document): never
+        // cut, whatever else the run is given.
+        err << "pictrix-cli: " << Printable(manifestPath)
+            << ": the manifest would overwrite a file that is not a manifest; name another file\n";
+        return 2;
     }
 
     cBatch batch;

@@ -337,7 +337,8 @@ TEST(Collections, AMixedTreeIsJudgedOnceByItsFirstBytes) {
     EXPECT_EQ(mTestKit::Cli(run, nullptr, &err), 1) << "the two cut containers fail";
     std::map<std::string, mJson::cValue> sources;
     for (auto& r : Records(m))
-        if (r.Find("groups")) sources.emplace(fs::path(r.String("source").value_or("")).filename().string(), std::move(r));
+        if (r.Find("groups"))
+            sources.emplace(fs::path(r.String("source").value_or("")).filename().string(), std::move(r));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_EQ(sources.count(c.name), 1u);

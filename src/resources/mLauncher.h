@@ -54,7 +54,7 @@ struct cImageKind {
 // every image is smaller than the smallest size.
 std::vector<cSizePlan> PlanSizes(std::span<const cImageKind> images);
 
-// One argument of an Exec line as the Desktop Entry Specification quotes it: in double quotes when
+// One argument of an Exec line as the freedesktop Desktop Entry format quotes it: in double quotes when
 // it holds a reserved character (with ", `, $ and \ escaped), and "%" doubled.
 std::string ExecArgument(std::string_view argument);
 // A value of a key as a desktop file stores strings: \ as \\, line ends and tabs as \n, \r, \t, a

@@ -640,9 +640,13 @@ TEST(Collections, DedupeKnowsWhatResumedSourcesWrote) {
 // `timeout` far above what the stop takes, so that a run that waits for its list fails.)
 TEST(Collections, AStopWhileTheListIsSilentEndsTheRun) {
     cCollection c(1);
+    // The stop comes once the run has begun (its manifest is there; the sanitizers' start is slow).
+    const std::string manifest = Quote(c.dir.File("m.jsonl"));
     const std::string script = "sleep 60 | timeout -s KILL 20 " + kCli + " extract --from - -o " +
-                               Quote(c.dir.File("out")) + " --manifest " + Quote(c.dir.File("m.jsonl")) +
-                               " & pid=$!; sleep 1; kill -INT $pid; wait $pid; echo status=$?; kill %1 2>/dev/null";
+                               Quote(c.dir.File("out")) + " --manifest " + manifest +
+                               " & pid=$!; for i in $(seq 300); do [ -e " + manifest +
+                               " ] && break; sleep 0.1; done; sleep 1; kill -INT $pid; wait $pid; echo status=$?; "
+                               "kill %1 2>/dev/null";
     std::string said;
     Sh("bash -c " + Quote(script) + " 2>&1", &said);
     EXPECT_NE(said.find("status=130"), std::string::npos) << said;

@@ -24,15 +24,7 @@ bool cInPlaceFile::Open(const std::string& path) {
         lastError_ = mFileAt::kLinkAtName;
         return false;
     }
-    if (at.kind != mFileAt::eKind::kRegular || at.links > 1) {
-        replacing_ = true;
-        if (!replace_.Open(path, cReplaceFile::eName::kMade)) {
-            lastError_ = replace_.LastError();
-            return false;
-        }
-        replace_.RemoveStale();
-        return true;
-    }
+    if (at.kind != mFileAt::eKind::kRegular || at.links > 1) return ReplaceWhole(path);
     if (!at.writable) {
         lastError_ = mSysText::kAccessDenied;
         return false;
@@ -55,15 +47,19 @@ bool cInPlaceFile::Open(const std::string& path) {
     // whole by a new one, so that a writer killed halfway leaves the old bytes, not a cut picture.
     if (!HeldElsewhere(fd, opened) && FolderWritable(path)) {
         ::close(fd);
-        replacing_ = true;
-        if (!replace_.Open(path, cReplaceFile::eName::kMade)) {
-            lastError_ = replace_.LastError();
-            return false;
-        }
-        replace_.RemoveStale();
-        return true;
+        return ReplaceWhole(path);
     }
     fd_ = fd;
+    return true;
+}
+
+bool cInPlaceFile::ReplaceWhole(const std::string& path) {
+    replacing_ = true;
+    if (!replace_.Open(path, cReplaceFile::eName::kMade)) {
+        lastError_ = replace_.LastError();
+        return false;
+    }
+    replace_.RemoveStale();
     return true;
 }
 

@@ -32,6 +32,8 @@ public:
     std::uint32_t LastError() const noexcept { return lastError_; }
 
 private:
+    // Writes a new file renamed over `path` instead (removing a killed writer's leftovers beside it).
+    bool ReplaceWhole(const std::string& path);
     static bool HeldElsewhere(int fd, const struct stat& st);
     static bool FolderWritable(const std::string& path);
 

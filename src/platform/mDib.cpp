@@ -456,6 +456,16 @@ std::int32_t SetDIBitsToDevice(cSurface& dc, std::int32_t xDest, std::int32_t yD
     const bool mono = dc.Format() == eFormat::Mono;
     const std::size_t palette = info.palette.size();
 
+    // What a palette index puts in the picture: its colour as SetPixel keeps it.
+    std::array<std::uint32_t, 256> stored{};
+    if (bpp <= 8) {
+        cBitmap one(dc.Format(), 1, 1);
+        for (std::size_t i = 0; i < (std::size_t{1} << bpp); ++i) {
+            const std::uint32_t argb = i < palette ? QuadColour(info.palette[i]) : 0;
+            one.SetPixel(0, 0, mono ? ToMono(argb) : argb);
+            stored[i] = one.Pixel(0, 0);
+        }
+    }
     for (std::int32_t dy = 0; dy < h; ++dy) {
         const std::int64_t ty = std::int64_t{yDest} + dy;
         if (ty < 0 || ty >= dc.Height()) continue;
@@ -466,6 +476,35 @@ std::int32_t SetDIBitsToDevice(cSurface& dc, std::int32_t xDest, std::int32_t yD
         const std::int64_t scan = topDown ? fromTop : dibHeight - 1 - fromTop;
         if (scan < startScan || scan >= std::int64_t{startScan} + lines) continue;
         const std::size_t rowAt = static_cast<std::size_t>(scan - startScan) * static_cast<std::size_t>(row);
+        if (bpp <= 8 || (!mono && (bpp == 24 || (bpp == 32 && keepAlpha)))) {
+            // The common images, a row at a time: the columns both pictures hold, read straight from
+            // the scan line (which the check above found whole in the bits).
+            const std::int64_t first = std::max<std::int64_t>({0, -std::int64_t{xDest}, -std::int64_t{xSrc}});
+            const std::int64_t end = std::min<std::int64_t>(
+                {w, std::int64_t{dc.Width()} - xDest, std::int64_t{info.biWidth} - xSrc});
+            if (first >= end) continue;
+            std::uint32_t* out = dc.Bitmap().Pixels().data() +
+                                 static_cast<std::size_t>(ty) * static_cast<std::size_t>(dc.Width()) +
+                                 static_cast<std::size_t>(std::int64_t{xDest} + first);
+            const std::uint8_t* line = bits.Data() + rowAt;
+            const std::size_t from = static_cast<std::size_t>(std::int64_t{xSrc} + first);
+            const std::size_t count = static_cast<std::size_t>(end - first);
+            if (bpp <= 8) {
+                const std::uint32_t indexMask = (1u << bpp) - 1;
+                for (std::size_t i = 0; i < count; ++i) {
+                    const std::size_t bit = (from + i) * static_cast<std::size_t>(bpp);
+                    const std::uint32_t index = static_cast<std::uint32_t>(line[bit / 8] >> (8 - bpp - bit % 8)) & indexMask;
+                    *out++ = stored[index];
+                }
+            } else {
+                const std::size_t step = static_cast<std::size_t>(bpp / 8);
+                const std::uint8_t* in = line + from * step;
+                for (std::size_t i = 0; i < count; ++i, in += step)
+                    *out++ = std::uint32_t{in[0]} | (std::uint32_t{in[1]} << 8) | (std::uint32_t{in[2]} << 16) |
+                             (bpp == 32 ? std::uint32_t{in[3]} << 24 : 0u);
+            }
+            continue;
+        }
         for (std::int32_t dx = 0; dx < w; ++dx) {
             const std::int64_t tx = std::int64_t{xDest} + dx, sx = std::int64_t{xSrc} + dx;
             if (tx < 0 || tx >= dc.Width() || sx < 0 || sx >= info.biWidth) continue;

@@ -109,6 +109,50 @@ TEST(DibDecode, EveryDepthTopRowFirst) {
     }
 }
 
+// A rectangle that reaches past either picture copies only the columns both hold, in every depth
+// and into either kind of surface; the rest of the target keeps what it had.
+TEST(DibDecode, ClippedRectanglesCopyTheColumnsBothHold) {
+    const std::vector<std::uint32_t> pal = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF,
+                                            0xFFFFFF, 0x808080, 0x123456, 0xFEDCBA};
+    auto raw = [](int x, int y) { return static_cast<std::uint32_t>((x + 3 * y) % 8); };
+    struct cRect {
+        int xDest, yDest, xSrc, w;
+    };
+    const cRect rects[] = {{-2, 0, 0, 5}, {1, 1, 0, 5}, {0, 0, 2, 5}, {-1, 2, 1, 2}, {5, 0, 0, 5}};
+    for (std::uint16_t bits : {1, 4, 8, 24, 32})
+        for (auto format : {mDib::eFormat::Argb32, mDib::eFormat::Mono})
+            for (const cRect& r : rects) {
+                SCOPED_TRACE(::testing::Message() << bits << " bits, mono " << (format == mDib::eFormat::Mono)
+                                                  << ", dest " << r.xDest << "," << r.yDest << " src " << r.xSrc
+                                                  << " width " << r.w);
+                tDib::cSpec s;
+                s.width = 5;
+                s.height = 3;
+                s.bits = bits;
+                if (bits <= 8) s.palette = pal;
+                auto value = [&](int x, int y) { return bits <= 8 ? raw(x, y) & ((1u << bits) - 1) : pal[raw(x, y)]; };
+                const auto block = tDib::Make(s, value, [](int, int) { return false; });
+                cByteView v(block);
+                auto layout = mDib::ParseBlock(v);
+                ASSERT_TRUE(layout);
+                mDib::cSurface whole(format, 5, 3), part(format, 4, 5);
+                part.Bitmap().Fill(mDib::kWhite);
+                ASSERT_EQ(mDib::SetDIBitsToDevice(whole, 0, 0, 5, 3, 0, 0, 0, 3, v.From(layout->colourOffset),
+                                                  layout->colour),
+                          3);
+                ASSERT_EQ(mDib::SetDIBitsToDevice(part, r.xDest, r.yDest, r.w, 3, r.xSrc, 0, 0, 3,
+                                                  v.From(layout->colourOffset), layout->colour),
+                          3);
+                for (int y = 0; y < 5; ++y)
+                    for (int x = 0; x < 4; ++x) {
+                        const int sx = r.xSrc + x - r.xDest, sy = y - r.yDest;
+                        const bool inside = x >= r.xDest && x < r.xDest + r.w && sx < 5 && sy >= 0 && sy < 3;
+                        EXPECT_EQ(part.Bitmap().Pixel(x, y), inside ? whole.Bitmap().Pixel(sx, sy) : mDib::kWhite)
+                            << x << "," << y;
+                    }
+            }
+}
+
 // biClrUsed decides the palette length; an index past the palette decodes black.
 TEST(DibDecode, ShortPaletteAndIndexPastIt) {
     tDib::cSpec s;

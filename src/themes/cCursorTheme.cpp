@@ -292,32 +292,41 @@ void cCursorTheme::ConvertRole(cRole& role, const std::vector<std::int32_t>& wan
         std::vector<cImage> frameImages;
         for (std::size_t f = 0; f < decoded.size(); ++f) {
             const cDecoded& d = decoded[f].at(from);
-            mDib::cBitmap argb = d.argb;
+            // The decoded image itself where the size is its own; a scaled copy where it is made.
+            mDib::cBitmap scaled;
+            const mDib::cBitmap* source = &d.argb;
             cFileIcon::cHotspot hot = d.hotspot;
             if (from != size) {
-                const auto [w, h] = mDib::FittedSize(argb.Width(), argb.Height(), size);
-                const std::int32_t ow = argb.Width(), oh = argb.Height();
-                argb = mDib::ScaleSmooth(argb, w, h);
-                if (argb.Empty()) throw std::runtime_error("size " + std::to_string(size) + " could not be made");
+                const auto [w, h] = mDib::FittedSize(d.argb.Width(), d.argb.Height(), size);
+                const std::int32_t ow = d.argb.Width(), oh = d.argb.Height();
+                scaled = mDib::ScaleSmooth(d.argb, w, h);
+                if (scaled.Empty()) throw std::runtime_error("size " + std::to_string(size) + " could not be made");
+                source = &scaled;
                 hot.x = std::clamp(static_cast<std::int32_t>((std::int64_t{hot.x} * w * 2 + ow) / (2 * ow)), 0, w - 1);
                 hot.y = std::clamp(static_cast<std::int32_t>((std::int64_t{hot.y} * h * 2 + oh) / (2 * oh)), 0, h - 1);
                 if (f == 0) role.scaled.push_back({size, from, hot.x, hot.y});
             }
             cImage image;
             image.size = static_cast<std::uint32_t>(size);
-            image.width = static_cast<std::uint32_t>(argb.Width());
-            image.height = static_cast<std::uint32_t>(argb.Height());
+            image.width = static_cast<std::uint32_t>(source->Width());
+            image.height = static_cast<std::uint32_t>(source->Height());
             image.xhot = static_cast<std::uint32_t>(hot.x);
             image.yhot = static_cast<std::uint32_t>(hot.y);
-            image.pixels = Premultiplied(argb);
+            image.pixels = Premultiplied(*source);
             frameImages.push_back(std::move(image));
         }
+        // A frame shown by several steps is copied for all but its last, which takes it.
+        std::vector<std::size_t> showings(frameImages.size());
+        for (const std::uint32_t step : steps) ++showings.at(step);
         for (std::size_t s = 0; s < steps.size(); ++s) {
-            const cImage& frame = frameImages.at(steps[s]);
+            cImage& frame = frameImages.at(steps[s]);
             pixels += frame.pixels.size();
             if (pixels > kMaxRolePixels)
                 throw std::runtime_error("the animation holds more images than a cursor theme can take");
-            role.images.push_back(frame);
+            if (--showings[steps[s]] == 0)
+                role.images.push_back(std::move(frame));
+            else
+                role.images.push_back(frame);
             role.images.back().delay = delays[s];
         }
     }

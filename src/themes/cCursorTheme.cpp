@@ -56,13 +56,15 @@ std::string ReadText(const std::string& path, std::size_t limit) {
 
 // Straight ARGB to Xcursor's premultiplied ARGB.
 std::vector<std::uint32_t> Premultiplied(const mDib::cBitmap& argb) {
-    std::vector<std::uint32_t> out;
-    out.reserve(argb.Pixels().size());
-    for (const std::uint32_t p : argb.Pixels()) {
+    std::vector<std::uint32_t> out(argb.Pixels().size());
+    std::transform(argb.Pixels().begin(), argb.Pixels().end(), out.begin(), [](std::uint32_t p) {
         const std::uint32_t a = p >> 24;
+        // Most pixels of a cursor are opaque or clear: nothing to multiply.
+        if (a == 0xFF) return p;
+        if (a == 0) return std::uint32_t{0};
         auto mul = [a](std::uint32_t c) { return (c * a + 127) / 255; };
-        out.push_back(a << 24 | mul((p >> 16) & 0xFF) << 16 | mul((p >> 8) & 0xFF) << 8 | mul(p & 0xFF));
-    }
+        return a << 24 | mul((p >> 16) & 0xFF) << 16 | mul((p >> 8) & 0xFF) << 8 | mul(p & 0xFF);
+    });
     return out;
 }
 

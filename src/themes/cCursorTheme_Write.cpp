@@ -79,32 +79,35 @@ struct cCommentsDeleter {
 // chunk, which through stdio cost more than the rest of a conversion; the bytes then go to the
 // file in one write.
 struct cBuffer {
-    std::vector<unsigned char> bytes;
-    std::size_t at = 0;
+    std::vector<unsigned char> bytes; // room for the file; its first `end` bytes are written
+    std::size_t at = 0, end = 0;
 };
 
 int BufferWrite(XcursorFile* file, unsigned char* data, int len) {
     auto* b = static_cast<cBuffer*>(file->closure);
     if (len < 0) return -1;
     const auto n = static_cast<std::size_t>(len);
-    if (b->at == b->bytes.size()) {
-        b->bytes.insert(b->bytes.end(), data, data + n);
-    } else {
-        if (b->bytes.size() - b->at < n) b->bytes.resize(b->at + n);
+    // The library writes a number at a time into room made for the whole file, which grows only
+    // where the estimate falls short.
+    if (b->bytes.size() - b->at < n) b->bytes.resize(std::max(b->at + n, b->bytes.size() * 2));
+    if (n == 4)
+        std::memcpy(b->bytes.data() + b->at, data, 4); // a number: copied in place, no call
+    else
         std::memcpy(b->bytes.data() + b->at, data, n);
-    }
     b->at += n;
+    b->end = std::max(b->end, b->at);
     return len;
 }
 
 int BufferSeek(XcursorFile* file, long offset, int whence) {
     auto* b = static_cast<cBuffer*>(file->closure);
     const long base = whence == SEEK_CUR   ? static_cast<long>(b->at)
-                      : whence == SEEK_END ? static_cast<long>(b->bytes.size())
+                      : whence == SEEK_END ? static_cast<long>(b->end)
                                            : 0;
     if (offset < -base) return EOF;
     b->at = static_cast<std::size_t>(base + offset);
     if (b->at > b->bytes.size()) b->bytes.resize(b->at);
+    b->end = std::max(b->end, b->at);
     return static_cast<int>(b->at);
 }
 
@@ -131,9 +134,10 @@ std::vector<unsigned char> XcursorBytes(const std::vector<cCursorTheme::cImage>&
         bytes += 12 + 36 + 4 * i.pixels.size();
     }
     cBuffer buffer;
-    buffer.bytes.reserve(bytes);
+    buffer.bytes.resize(bytes);
     XcursorFile file{&buffer, BufferRead, BufferWrite, BufferSeek};
     if (x.save(&file, comments.get(), all.get()) != XcursorTrue) return {};
+    buffer.bytes.resize(buffer.end);
     return std::move(buffer.bytes);
 }
 

@@ -29,6 +29,7 @@ void FMain::DisplayIcons() {
     try {
         s_->sbrMain->SetSimpleText(T("mMainWindow", mMainWindow::kDisplaying));
         s_->lvwIcons->Clear();
+        s_->mnuLauncher->setEnabled(IconCount() > 0);
         if (IconCount() < 1) {
             s_->IconGrid1->Clear();
             s_->IconGrid1->Draw();

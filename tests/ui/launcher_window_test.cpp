@@ -181,6 +181,8 @@ private slots:
         QVERIFY(!Window().LauncherItem()->isEnabled());
         Open(mUiTest::Fixture("icons/vista.ico"));
         QVERIFY(Window().LauncherItem()->isEnabled());
+        Open(mUiTest::Fixture("cursors/arrow.cur"));
+        QVERIFY(!Window().LauncherItem()->isEnabled());
     }
 
     void AddedFromTheWindow_data() {
@@ -252,7 +254,8 @@ private slots:
 
         // Filled in as the command line fills them in; an icon file waits for its command.
         // The program's path quoted for an Exec line: its "$" escaped.
-        const QString wine = "env \"WINEPREFIX=" + prefix_ + "\" wine \"" + QString(program_).replace("$", "\\$") + "\"";
+        const QString wine =
+            "env \"WINEPREFIX=" + prefix_ + "\" wine \"" + QString(program_).replace("$", "\\$") + "\"";
         switch (static_cast<eSource>(source)) {
         case eSource::Program:
             QCOMPARE(shown.name, QString("My App"));

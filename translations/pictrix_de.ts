@@ -98,6 +98,112 @@
     </message>
 </context>
 <context>
+    <name>FLauncher</name>
+    <message>
+        <location filename="../src/app/ui/FLauncher.cpp"/>
+        <source>Add to Applications Menu</source>
+        <translation>Zum Anwendungsmenü hinzufügen</translation>
+    </message>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>&amp;Name:</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Co&amp;mmand:</source>
+        <translation>&amp;Befehl:</translation>
+    </message>
+    <message>
+        <source>Command</source>
+        <translation>Befehl</translation>
+    </message>
+    <message>
+        <source>C&amp;ategories:</source>
+        <translation>&amp;Kategorien:</translation>
+    </message>
+    <message>
+        <source>Categories</source>
+        <translation>Kategorien</translation>
+    </message>
+    <message>
+        <source>such as Game; or Office;Utility;</source>
+        <translation>etwa Game; oder Office;Utility;</translation>
+    </message>
+    <message>
+        <source>&amp;Icon sizes:</source>
+        <translation>&amp;Symbolgrößen:</translation>
+    </message>
+    <message>
+        <source>Icon sizes</source>
+        <translation>Symbolgrößen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>the program that opens this icon, such as: gimp %f</source>
+        <translation>das Programm, das dieses Symbol öffnet, etwa: gimp %f</translation>
+    </message>
+    <message>
+        <source>%1 x %1</source>
+        <translation>%1 x %1</translation>
+    </message>
+    <message>
+        <source>scaled from %1 x %2</source>
+        <translation>verkleinert aus %1 x %2</translation>
+    </message>
+    <message>
+        <source>PNG image as stored</source>
+        <translation>PNG-Bild wie gespeichert</translation>
+    </message>
+    <message>
+        <source>The icon has no image of %1 pixels or more; the menu needs one.</source>
+        <translation>Das Symbol hat kein Bild mit %1 Pixeln oder mehr; das Menü braucht eines.</translation>
+    </message>
+    <message>
+        <source>Pictrix made a menu entry for this file before.
+Do you want to replace it?</source>
+        <translation>Pictrix hat für diese Datei schon einen Menüeintrag angelegt.
+Möchten Sie ihn ersetzen?</translation>
+    </message>
+    <message>
+        <source>The menu entry was not made: %1.
+Pictrix replaces only files it wrote; move that file away or choose another name.</source>
+        <translation>Der Menüeintrag wurde nicht angelegt: %1.
+Pictrix ersetzt nur Dateien, die es selbst geschrieben hat; verschieben Sie diese Datei oder wählen Sie einen anderen Namen.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is in the applications menu.
+
+Desktop entry: %2
+Icon: %3 at %4 sizes, in %5
+
+pictrix-cli launcher --remove %3 removes it.</source>
+        <translation>„%1“ steht im Anwendungsmenü.
+
+Desktop-Eintrag: %2
+Symbol: %3 in %4 Größen, in %5
+
+pictrix-cli launcher --remove %3 entfernt ihn.</translation>
+    </message>
+    <message>
+        <source>No icons to add to the menu. Ready...</source>
+        <translation>Keine Symbole für das Menü. Bereit...</translation>
+    </message>
+    <message>
+        <source>Please choose an icon for the menu entry.</source>
+        <translation>Bitte wählen Sie ein Symbol für den Menüeintrag.</translation>
+    </message>
+</context>
+<context>
     <name>FMain</name>
     <message>
         <location filename="../src/app/ui/FMain.cpp" line="+67"/>
@@ -149,6 +255,10 @@
     <message>
         <source>Make Cursor &amp;Theme...</source>
         <translation>Mauszeiger-&amp;Thema erstellen...</translation>
+    </message>
+    <message>
+        <source>Add to Applications &amp;Menu...</source>
+        <translation>Zum Anwendungs&amp;menü hinzufügen...</translation>
     </message>
     <message>
         <location line="+4"/>
@@ -448,6 +558,10 @@
         <location line="-22"/>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
     </message>
 </context>
 <context>
@@ -1086,6 +1200,18 @@
         <location line="+3"/>
         <source>Hotspot=%1,%2</source>
         <translation>Hotspot=%1,%2</translation>
+    </message>
+    <message>
+        <source>File version: %1</source>
+        <translation>Dateiversion: %1</translation>
+    </message>
+    <message>
+        <source>Product version: %1</source>
+        <translation>Produktversion: %1</translation>
+    </message>
+    <message>
+        <source>Version strings (%1):</source>
+        <translation>Versionsangaben (%1):</translation>
     </message>
     <message>
         <location line="+8"/>

@@ -3,8 +3,13 @@
 #include <algorithm>
 #include <limits>
 
+#include "base/mLanguage.h"
+#include "base/mPrintable.h"
 #include "base/mTr.h"
 #include "icon/mBestImage.h"
+#include "icon/mFileKind.h"
+#include "platform/mVersionInfo.h"
+#include "resources/mLauncher.h"
 
 namespace mIconCommands {
 
@@ -56,6 +61,51 @@ std::string PropertiesText(const cFileIcon& icon) {
             text += mTr::Fill(PICTRIX_TR("mIconCommands", "Hotspot=%1,%2"),
                               {std::to_string(icon.Hotspot(j).x), std::to_string(icon.Hotspot(j).y)});
         text += "\r\n";
+    }
+    return text;
+}
+
+namespace {
+
+// `text` printable and cut to `bytes` at a character's start, "..." marking the cut.
+std::string Shown(std::string_view text, std::size_t bytes) {
+    if (text.size() > bytes) {
+        std::size_t cut = bytes;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+        return mPrintable::Of(text.substr(0, cut)) + "...";
+    }
+    return mPrintable::Of(text);
+}
+
+} // namespace
+
+std::string VersionPropertiesText(const std::string& file) {
+    std::string module = file;
+    if (mFileKind::ExtensionOf(file) == std::optional<std::string>("LNK")) {
+        try {
+            module = mLauncher::ProgramOf(file).exe;
+        } catch (const cError&) {
+            return {};
+        }
+    }
+    if (mFileKind::KindOf(module) != mFileKind::eKind::kModule) return {};
+    auto info = mVersionInfo::ReadFile(module);
+    if (!info) return {};
+    mVersionInfo::OrderForLocale(*info, mLanguage::UserLocale());
+    std::string text;
+    if (info->fileVersion)
+        text += mTr::Fill(PICTRIX_TR("mIconCommands", "File version: %1"),
+                          {mVersionInfo::VersionText(*info->fileVersion)}) +
+                "\r\n";
+    if (info->productVersion)
+        text += mTr::Fill(PICTRIX_TR("mIconCommands", "Product version: %1"),
+                          {mVersionInfo::VersionText(*info->productVersion)}) +
+                "\r\n";
+    for (const mVersionInfo::cTable& t : info->tables) {
+        if (t.strings.empty()) continue;
+        text += mTr::Fill(PICTRIX_TR("mIconCommands", "Version strings (%1):"), {mLanguage::Tag(t.language)}) + "\r\n";
+        for (const auto& [key, value] : t.strings)
+            text += "    " + Shown(key, kVersionValueBytes) + ": " + Shown(value, kVersionValueBytes) + "\r\n";
     }
     return text;
 }

@@ -54,6 +54,14 @@ std::string PropertiesNameLine(const cFileIcon& icon);
 // ("Hotspot=3,5"); a group shown in one of several languages names the language after its
 // identifier ("Icon: 1 [de-DE]").
 std::string PropertiesText(const cFileIcon& icon);
+// What the properties add for the file the icons came from: a module's version resource (a
+// shortcut's, its target module's), its fixed versions and then the strings of every table, the
+// one in the user's language first, each "    Key: value" under a line naming the table's
+// language. Values are printable (mPrintable) and cut at kVersionValueBytes. Lines end in CR LF;
+// empty for an icon file, a module without a version resource and a shortcut whose target is
+// missing.
+inline constexpr std::size_t kVersionValueBytes = 256;
+std::string VersionPropertiesText(const std::string& file);
 // The lines an animated cursor's properties add: "Frames: N", "Steps: " and the frame of each
 // step (1-based), "Rates: " and each step's time in jiffies (1/60 s). Lines end in CR LF.
 std::string AnimationPropertiesText(const cAnimatedCursor& animation);

@@ -32,7 +32,7 @@ constexpr const char* kLauncherUsage =
 
 int Failed(std::ostream& err, const std::string& file, const cError& e) {
     PrintError(err, file, e);
-    return e.Number() == mLauncher::kErrExists ? 2 : 1;
+    return e.Number() == mLauncher::kErrExists || e.Number() == mLauncher::kErrOurs ? 2 : 1;
 }
 
 // One launcher; its files printed after `indent`. The exit status.

@@ -166,13 +166,17 @@ struct cImages {
     std::vector<cImageKind> kinds;
 };
 
+// "icon group N (label)", or "icon group label" for a group the caller handed over.
+std::string GroupName(const cFileIcon& icon, std::int32_t group) {
+    return group > 0 ? "icon group " + std::to_string(group) + " (" + icon.Label() + ")" : "icon group " + icon.Label();
+}
+
 cImages DrawImages(const cFileIcon& icon, std::int32_t group) {
     cImages images;
     for (std::int32_t i = 1; i <= icon.ImageCount(); ++i) {
         mDib::cBitmap argb = icon.ImageArgb(i);
         if (argb.Empty())
-            throw Error(kErrGroup, "image " + std::to_string(i) + " of icon group " + std::to_string(group) + " (" +
-                                       icon.Label() + ") cannot be read");
+            throw Error(kErrGroup, "image " + std::to_string(i) + " of " + GroupName(icon, group) + " cannot be read");
         images.kinds.push_back({argb.Width(), argb.Height(), icon.ImageBitDepth(i), icon.IsPngImage(i)});
         images.argb.push_back(std::move(argb));
     }
@@ -310,10 +314,15 @@ std::vector<cSizePlan> PlanSizes(std::span<const cImageKind> images) {
             }
             p.scaled = true;
         }
-        if (p.image != 0) plan.push_back(p);
+        if (p.image == 0) continue;
+        p.fromWidth = images[static_cast<std::size_t>(p.image - 1)].width;
+        p.fromHeight = images[static_cast<std::size_t>(p.image - 1)].height;
+        plan.push_back(p);
     }
     return plan;
 }
+
+std::vector<cSizePlan> PlanSizes(const cFileIcon& icon) { return PlanSizes(DrawImages(icon, 0).kinds); }
 
 std::string ExecArgument(std::string_view argument) {
     static constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
@@ -382,6 +391,11 @@ std::string DefaultDataHome() {
     if (xdg && *xdg == '/') return xdg;
     const char* home = std::getenv("HOME");
     return std::string(home ? home : "") + "/.local/share";
+}
+
+bool IsProgram(const std::string& file) {
+    return mFileKind::ExtensionOf(file) == std::optional<std::string>("LNK") ||
+           mFileKind::KindOf(file) == mFileKind::eKind::kModule;
 }
 
 std::string DefaultName(const std::string& file) {
@@ -487,8 +501,7 @@ std::string DefaultExec(const std::string& file) {
 cResult Create(const cRequest& request) {
     const std::string& home = request.dataHome;
     if (home.empty()) throw Error(kErrUsage, "no data home");
-    const bool shortcut = mFileKind::ExtensionOf(request.file) == std::optional<std::string>("LNK");
-    const bool module = shortcut || mFileKind::KindOf(request.file) == mFileKind::eKind::kModule;
+    const bool module = IsProgram(request.file);
     if (!module && request.exec.empty())
         throw Error(kErrUsage, request.file + " is not a program: its launcher needs a command (--exec)");
     if (request.exec.find_first_of("\n\r") != std::string::npos) throw Error(kErrUsage, "the command is one line");
@@ -503,12 +516,16 @@ cResult Create(const cRequest& request) {
     const std::string categories = Categories(request.categories);
 
     // Everything is made in memory first: a file that cannot be read writes nothing.
-    const cFileIcon icon = LoadGroup(request.file, request.group);
-    const cImages images = DrawImages(icon, request.group);
+    const std::optional<cFileIcon> loaded =
+        request.icon ? std::nullopt : std::optional<cFileIcon>(LoadGroup(request.file, request.group));
+    const cFileIcon& icon = request.icon ? *request.icon : *loaded;
+    const std::int32_t group = request.icon ? 0 : request.group;
+    if (icon.ImageCount() == 0) throw Error(kErrGroup, GroupName(icon, group) + " holds no images");
+    const cImages images = DrawImages(icon, group);
     const std::vector<cSizePlan> plan = PlanSizes(images.kinds);
     if (plan.empty())
-        throw Error(kErrGroup, "icon group " + std::to_string(request.group) + " (" + icon.Label() +
-                                   ") holds no image of " + std::to_string(kThemeSizes[0]) + " pixels or more");
+        throw Error(kErrGroup, GroupName(icon, group) + " holds no image of " + std::to_string(kThemeSizes[0]) +
+                                   " pixels or more");
     std::vector<std::vector<std::uint8_t>> pngs;
     for (const cSizePlan& p : plan) {
         const auto index = static_cast<std::size_t>(p.image - 1);
@@ -569,17 +586,18 @@ cResult Create(const cRequest& request) {
     files.push_back({DesktopPath(id), Bytes(desktop)});
 
     // Refusals before anything is written.
-    if (old && !request.replace)
-        throw Error(kErrExists,
+    if (old && !request.replace && !request.replaceOurs)
+        throw Error(kErrOurs,
                     "there is a launcher " + id + " already; --replace replaces it, --remove " + id + " removes it");
     if (!request.replace) {
         for (const cFile& f : files) {
             const std::string path = Join(home, f.relative);
             if (Exists(path) && !Ours(home, old, f.relative))
-                throw Error(kErrExists, path + " was not written by Pictrix; --replace replaces it");
+                throw Error(kErrExists, path + " was not written by Pictrix" + std::string(kReplaceHint));
         }
         if (Exists(Join(home, RecordPath(id))) && !old)
-            throw Error(kErrExists, Join(home, RecordPath(id)) + " is not a launcher record; --replace replaces it");
+            throw Error(kErrExists,
+                        Join(home, RecordPath(id)) + " is not a launcher record" + std::string(kReplaceHint));
     }
 
     cRecord record{id, name, source, {}, {}};

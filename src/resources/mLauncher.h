@@ -19,6 +19,8 @@
 
 #include "base/cError.h"
 
+class cFileIcon;
+
 namespace mLauncher {
 
 // Error numbers of the module (the object error base plus a code); callers compare them.
@@ -28,6 +30,11 @@ inline constexpr std::int32_t kErrExists = cError::ObjectError(0x482); // files 
 inline constexpr std::int32_t kErrWrite = cError::ObjectError(0x483); // a file could not be written
 inline constexpr std::int32_t kErrUsage = cError::ObjectError(0x484); // an ID, name or command that cannot be used
 inline constexpr std::int32_t kErrUnknown = cError::ObjectError(0x485); // no launcher of ours has that ID
+inline constexpr std::int32_t kErrOurs = cError::ObjectError(0x486); // a launcher of ours has the ID already
+
+// How a refusal of files that are not ours ends (kErrExists): the command line's way past it, which
+// the window leaves out of what it shows.
+inline constexpr std::string_view kReplaceHint = "; --replace replaces it";
 
 // The sizes of the hicolor theme's application icons, smallest first.
 inline constexpr std::int32_t kThemeSizes[] = {16, 22, 24, 32, 48, 64, 96, 128, 256};
@@ -38,6 +45,8 @@ struct cSizePlan {
     std::int32_t image = 0;
     bool stored = false; // a PNG block of exactly this size, written as the group stores it
     bool scaled = false; // a larger image scaled down
+    std::int32_t fromWidth = 0; // the image's size
+    std::int32_t fromHeight = 0;
 };
 
 // An image of a group as the plan sees it: its decoded size, depth and whether it is a PNG block.
@@ -53,6 +62,9 @@ struct cImageKind {
 // larger side exceeds it (the deepest) scaled down to fit; an image is never enlarged. Empty when
 // every image is smaller than the smallest size.
 std::vector<cSizePlan> PlanSizes(std::span<const cImageKind> images);
+// The plan for the images of `icon` as they decode; raises kErrGroup naming the group when one of
+// them cannot be read.
+std::vector<cSizePlan> PlanSizes(const cFileIcon& icon);
 
 // One argument of an Exec line as the freedesktop Desktop Entry format quotes it: in double quotes when
 // it holds a reserved character (with ", `, $ and \ escaped), and "%" doubled.
@@ -73,12 +85,16 @@ std::optional<std::string> WinePrefix(const std::string& file);
 struct cRequest {
     std::string file; // a module or an icon file
     std::int32_t group = 1; // 1-based, among the file's icon groups
+    // The group itself, as the caller holds it (the window's chosen icon, in whatever language it
+    // shows); `group` is then not read. It must outlive the call.
+    const cFileIcon* icon = nullptr;
     std::string name; // the entry's name; empty: DefaultName
     std::string id; // empty: from the name, made unique
     std::string exec; // the command as an Exec line holds it; empty: the module run by Wine
     std::string categories; // "A;B" or "A,B"; empty: none
     std::string dataHome; // where applications/ and icons/ are
     bool replace = false; // files at the names that are not ours may be replaced
+    bool replaceOurs = false; // a launcher of ours at the ID may be replaced, files that are not ours still refuse
 };
 
 // One launcher as its record keeps it: the files relative to the data home, with their SHA-256.
@@ -116,6 +132,9 @@ std::vector<std::string> WindowsArguments(std::string_view line);
 // The data home a run uses when none is given: $XDG_DATA_HOME, else ~/.local/share.
 std::string DefaultDataHome();
 
+// True for a file a launcher runs by itself (a module or a shortcut); an icon file needs a command.
+bool IsProgram(const std::string& file);
+
 // The Name a launcher of `file` gets without --name: a module's FileDescription, else its
 // ProductName (in the user's language where the module has it), else the file's name without its
 // extension.
@@ -124,8 +143,9 @@ std::string DefaultName(const std::string& file);
 // the module, or the shortcut's target with its arguments.
 std::string DefaultExec(const std::string& file);
 
-// Writes a launcher. Raises a cError with one of the numbers above (kErrExists: the caller's
-// refusal), or what loading the file raised.
+// Writes a launcher. Raises a cError with one of the numbers above (kErrOurs: a launcher of ours
+// is there, to be replaced when asked; kErrExists: files that are not ours are in the way), or what
+// loading the file raised.
 cResult Create(const cRequest& request);
 // Removes launcher `id`: exactly the files its record lists that still hold what we wrote, then
 // the record. Raises kErrUnknown when there is no such launcher.

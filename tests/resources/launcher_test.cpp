@@ -1,11 +1,14 @@
 // The launcher's choices that the desktop cannot show us directly: which image makes which size,
-// the quoting of Exec lines and string values, IDs from names, and the Wine prefix of a path.
+// the quoting of Exec lines and string values, IDs from names, the Wine prefix of a path, and a
+// group handed over as the window holds it.
 
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
 #include "common/mTestKit.h"
+#include "icon/cFileIcon.h"
+#include "resources/mIconGroups.h"
 #include "resources/mLauncher.h"
 
 namespace {
@@ -97,3 +100,56 @@ TEST(Launcher, TheWinePrefixIsTheFolderHoldingDriveC) {
 }
 
 } // namespace
+
+// The window hands over the group it shows: that group is written, whatever `group` says. A
+// launcher of ours at the ID is replaced with replaceOurs alone; a file that is not ours still
+// refuses it, and nothing is written.
+TEST(Launcher, TheGroupHandedOverAndOursReplacedOnlyWhereEveryFileIsOurs) {
+    mTestKit::cTempDir dir;
+    const std::string module = dir.File("app.dll");
+    std::filesystem::copy_file(mTestKit::Fixture("modules/good32.dll"), module);
+    std::vector<cFileIcon> icons;
+    mIconGroups::Load(module, icons, {}, mIconGroups::kIconGroupsOnly);
+    ASSERT_GE(icons.size(), 2u);
+    const auto sizes = [](const std::vector<mLauncher::cSizePlan>& plan) {
+        std::string text;
+        for (const auto& p : plan) text += std::to_string(p.size) + ' ';
+        return text;
+    };
+    const std::string second = sizes(mLauncher::PlanSizes(icons[1]));
+    ASSERT_NE(second, sizes(mLauncher::PlanSizes(icons[0])));
+
+    mLauncher::cRequest request;
+    request.file = module;
+    request.icon = &icons[1];
+    request.name = "App";
+    request.dataHome = dir.File("data");
+    const mLauncher::cResult first = mLauncher::Create(request);
+    std::string written;
+    for (const std::string& f : first.written)
+        if (f.find("/apps/App.png") != std::string::npos)
+            written += std::filesystem::path(f).parent_path().parent_path().filename().string() + ' ';
+    std::string expected;
+    for (const auto& p : mLauncher::PlanSizes(icons[1]))
+        expected += std::to_string(p.size) + 'x' + std::to_string(p.size) + ' ';
+    EXPECT_EQ(written, expected);
+
+    const std::string desktop = request.dataHome + "/applications/App.desktop";
+    const auto raised = [&request] {
+        try {
+            mLauncher::Create(request);
+        } catch (const cError& e) {
+            return e;
+        }
+        return cError(0, "", "none");
+    };
+    EXPECT_EQ(raised().Number(), mLauncher::kErrOurs);
+    request.replaceOurs = true;
+    EXPECT_EQ(mLauncher::Create(request).written, first.written);
+
+    mTestKit::WriteBytes(desktop, {'m', 'i', 'n', 'e'});
+    const cError theirs = raised();
+    EXPECT_EQ(theirs.Number(), mLauncher::kErrExists);
+    EXPECT_EQ(theirs.Description(), desktop + " was not written by Pictrix" + std::string(mLauncher::kReplaceHint));
+    EXPECT_EQ(mTestKit::ReadBytes(desktop), (std::vector<std::uint8_t>{'m', 'i', 'n', 'e'}));
+}

@@ -1,6 +1,7 @@
 // pictrix-screenshots FOLDER: draws the dialogs, the icon grid and the search window as PNG files
 // in FOLDER for `make screenshots`: the properties of an icon (also of a long path), the main
-// window listing a module's icon and cursor groups in the details view, the options,
+// window listing a module's icon and cursor groups in the details view, the options, the dialog
+// that adds a program to the applications menu and a module's properties with its version strings,
 // the grid with two images chosen, the search window after a search, busy, with each menu open,
 // and during and after an extraction. The user's answers are scripted; no dialog waits. Any
 // picture that cannot be drawn or written ends the program with status 1.
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QFileInfo>
 #include <QListView>
 #include <QMenu>
@@ -22,11 +24,15 @@
 #include <cstdio>
 #include <functional>
 
+#include "app/ui/FLauncher.h"
 #include "app/ui/FMain.h"
+#include "app/ui/FProps.h"
+#include "app/mIconCommands.h"
 #include "doubles/cRecordingShell.h"
 #include "doubles/cScriptedPrompts.h"
 #include "grid/ui/cIconGrid.h"
 #include "icon/cFileIcon.h"
+#include "resources/mIconGroups.h"
 #include "search/ui/FRecurse.h"
 #include "search/ui/cSearchListModel.h"
 #include "search/ui/cStatusStrip.h"
@@ -88,6 +94,37 @@ void Properties(cScriptedPrompts& prompts, const QTemporaryDir& temp) {
     prompts.AnswerOpen({folder + "/six.ico"});
     main.mnuFile_Click(0);
     ModalShot([&] { main.ShowProperties(); }, "properties-long-path");
+}
+
+// File > Add to Applications Menu for a program inside a Wine prefix, filled in as it comes up
+// with a category typed; and that program's properties with its version strings.
+void Launcher(const QTemporaryDir& temp) {
+    const QString program = temp.filePath("wine/drive_c/Program Files/App/app.exe");
+    QDir().mkpath(QFileInfo(program).path());
+    QFile::copy(Fixture("modules/program32.exe"), program);
+    std::vector<cFileIcon> icons;
+    mIconGroups::cHooks hooks;
+    hooks.GroupFailed = [](const mIconGroups::cFailure&) { return true; };
+    mIconGroups::Load(program.toStdString(), icons, hooks, mIconGroups::kIconGroupsOnly);
+    if (icons.empty()) {
+        std::fprintf(stderr, "pictrix-screenshots: no icon in %s\n", qPrintable(program));
+        ++gFailures;
+        return;
+    }
+    FLauncher launcher(nullptr, program.toStdString(), icons.front(), temp.filePath("data").toStdString());
+    launcher.edtCategories->setText("Game;");
+    launcher.show();
+    launcher.adjustSize();
+    Settle();
+    Save(launcher, "launcher");
+    FProps props;
+    props.SetTexts(QString::fromStdString(mIconCommands::PropertiesNameLine(icons.front())),
+                   QString::fromStdString(mIconCommands::PropertiesText(icons.front())));
+    props.SetVersionText(QString::fromStdString(mIconCommands::VersionPropertiesText(program.toStdString())));
+    props.show();
+    props.adjustSize();
+    Settle();
+    Save(props, "properties-version");
 }
 
 // The main window on a module with icon and cursor groups, in the details view: the cursor rows
@@ -228,6 +265,7 @@ int main(int argc, char** argv) {
 
     Properties(prompts, temp);
     MainWindowCursors(prompts);
+    Launcher(temp);
     Options();
     Grid();
     SearchWindow(prompts, temp);

@@ -17,6 +17,7 @@
 #include <QMenuBar>
 
 #include "app/ui/FAbout.h"
+#include "app/ui/FLauncher.h"
 #include "app/ui/FMain.h"
 #include "app/ui/FProps.h"
 #include "app/ui/cListView.h"
@@ -25,6 +26,7 @@
 #include "doubles/cScriptedPrompts.h"
 #include "themes/ui/FCursorTheme.h"
 #include "base/cError.h"
+#include "resources/mIconGroups.h"
 #include "search/mRecurse.h"
 #include "mUiTest.h"
 #include "search/ui/FRecurse.h"
@@ -108,6 +110,12 @@ QStringList AllClashes(FMain& main) {
     FCursorTheme theme(&main);
     theme.show();
     clashes << DialogClashes("Make Cursor Theme", &theme);
+    std::vector<cFileIcon> icons;
+    const std::string module = mUiTest::Fixture("modules/sample.dll").toStdString();
+    mIconGroups::Load(module, icons);
+    FLauncher launcher(&main, module, icons.at(0), mUiTest::Fixture("no-data-home").toStdString());
+    launcher.show();
+    clashes << DialogClashes("Add to Applications Menu", &launcher);
     return clashes;
 }
 

@@ -14,7 +14,8 @@ target_compile_definitions(test_ui PRIVATE
   PICTRIX_FIXTURE_DIR="${PICTRIX_FIXTURE_DIR}"
   PICTRIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
   PICTRIX_BINARY_DIR="${CMAKE_BINARY_DIR}"
-  PICTRIX_CONVERT="${PICTRIX_CONVERT}")
+  PICTRIX_CONVERT="${PICTRIX_CONVERT}"
+  PICTRIX_PYTHON="${PICTRIX_PYTHON}")
 # The end-to-end printing test runs the desktop program; the cursor tests hold the main window's
 # saves against pictrix-cli's extraction.
 add_dependencies(test_ui fixtures pictrix pictrix-cli)
@@ -86,6 +87,13 @@ add_test(NAME test_ui_user COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TAR
 set_tests_properties(test_ui_user PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/user-config;XDG_STATE_HOME=${_ui_home}/user-state;HOME=${_ui_home};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan-xcb.supp"
   TIMEOUT 900)
+
+# File > Add to Applications Menu and the version strings of Properties, opened by the menus' keys:
+# under a virtual X server. Each test function points XDG_DATA_HOME at a folder of its own.
+add_test(NAME test_ui_launcher COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:test_ui> -class tLauncherWindowTest)
+set_tests_properties(test_ui_launcher PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/launcher-config;XDG_STATE_HOME=${_ui_home}/launcher-state;HOME=${_ui_home};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan-xcb.supp"
+  TIMEOUT 300)
 
 # The thumbnailer's types against the MIME database as an installation leaves it: our package
 # (compiled here into a folder of the build) before the system's, as /usr/local/share comes before

@@ -136,6 +136,7 @@ QAction* FMain::ImagesItem() const noexcept { return s_->mnuImages; }
 QAction* FMain::CursorsItem() const noexcept { return s_->mnuCursors; }
 QAction* FMain::ExportPngItem() const noexcept { return s_->mnuExportPng; }
 QAction* FMain::CursorThemeItem() const noexcept { return s_->mnuCursorTheme; }
+QAction* FMain::LauncherItem() const noexcept { return s_->mnuLauncher; }
 QAction* FMain::CopyItem() const noexcept { return s_->mnuCopy; }
 QAction* FMain::FindSimilarItem() const noexcept { return s_->mnuFindSimilar; }
 QAction* FMain::OptionsItem() const noexcept { return s_->mnuOptions; }
@@ -157,6 +158,9 @@ void FMain::CreateMenus() {
     connect(s_->mnuExportPng, &QAction::triggered, this, &FMain::ExportPng);
     s_->mnuCursorTheme = item(s_->mnuFileMenu, tr("Make Cursor &Theme..."));
     connect(s_->mnuCursorTheme, &QAction::triggered, this, &FMain::MakeCursorTheme);
+    s_->mnuLauncher = item(s_->mnuFileMenu, tr("Add to Applications &Menu..."));
+    s_->mnuLauncher->setEnabled(false);
+    connect(s_->mnuLauncher, &QAction::triggered, this, &FMain::AddLauncher);
     s_->mnuFile[2] = item(s_->mnuFileMenu, "-");
     s_->mnuFile[2]->setVisible(false);
     s_->mnuFile[3] = item(s_->mnuFileMenu, tr("&Print"));

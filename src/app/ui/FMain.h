@@ -90,6 +90,7 @@ public:
     QAction* CursorsItem() const noexcept; // View > "C&ursors"
     QAction* ExportPngItem() const noexcept; // File > "&Export as PNG..."
     QAction* CursorThemeItem() const noexcept; // File > "Make Cursor &Theme..."
+    QAction* LauncherItem() const noexcept; // File > "Add to Applications &Menu..."
     QAction* CopyItem() const noexcept; // the hidden "&Copy"
     QAction* FindSimilarItem() const noexcept; // Edit > "Find &Similar Icons..."
     QAction* OptionsItem() const noexcept; // View > "&Options..."
@@ -135,6 +136,9 @@ public:
     void ExportPng();
     // File > "Make Cursor Theme...": the dialog that installs a Windows cursor pack as a theme.
     void MakeCursorTheme();
+    // File > "Add to Applications Menu...": the dialog that makes a menu entry for the chosen
+    // icon's file with that icon (FLauncher).
+    void AddLauncher();
     // Whether the image grid is shown (View > Images carries the check mark).
     bool ImagesShown() const;
     // Whether a module's cursor groups are listed after its icon groups (View > Cursors carries

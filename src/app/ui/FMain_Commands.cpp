@@ -21,6 +21,7 @@
 #include "app/mMainWindow.h"
 #include "app/mPngExport.h"
 #include "app/ui/FAbout.h"
+#include "app/ui/FLauncher.h"
 #include "app/ui/FMain.h"
 #include "app/ui/FMain_State.h"
 #include "app/ui/FProps.h"
@@ -80,6 +81,16 @@ void FMain::SetSimilarSearch(tSimilarSearch search) { SimilarSearch() = std::mov
 void FMain::MakeCursorTheme() {
     FCursorTheme dlg(this);
     dlg.exec();
+}
+
+void FMain::AddLauncher() {
+    try {
+        if (!HasChosenIcon("FLauncher", FLauncher::kNoIcons, FLauncher::kChooseIcon)) return;
+        FLauncher dlg(this, s_->shownFile, Icon(ChosenIndex()));
+        dlg.exec();
+    } catch (const cError& e) {
+        MError::ReportError(e, true, true);
+    }
 }
 
 void FMain::FindSimilar() {
@@ -203,6 +214,7 @@ void FMain::ShowProperties() {
         // A frame of an animated cursor also tells how the animation runs.
         if (icon.Frame() > 0 && !s_->animationText.empty()) text += "\r\n" + s_->animationText;
         props.SetTexts(Q(mIconCommands::PropertiesNameLine(icon)), Q(text));
+        props.SetVersionText(Q(mIconCommands::VersionPropertiesText(s_->shownFile)));
         props.exec();
     } catch (const cError& e) {
         MError::ReportError(e, true, true);

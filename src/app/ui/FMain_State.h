@@ -58,6 +58,7 @@ struct FMain::cState {
     QAction* mnuCursors = nullptr; // View > "C&ursors": a module's cursor groups listed too
     QAction* mnuExportPng = nullptr; // File > "&Export as PNG..."
     QAction* mnuCursorTheme = nullptr; // File > "Make Cursor &Theme..."
+    QAction* mnuLauncher = nullptr; // File > "Add to Applications &Menu...", while icons are listed
     QAction* mnuDashIt = nullptr;
     QAction* mnuOptions = nullptr;
     std::array<QAction*, 3> mnuErrorLog{};

@@ -5,6 +5,8 @@
 #include <QSplitter>
 #include <QToolBar>
 
+#include <algorithm>
+
 #include "base/ui/mQtText.h"
 #include "app/mMainWindow.h"
 #include "app/ui/FMain.h"
@@ -29,6 +31,9 @@ void FMain::DisplayIcons() {
     try {
         s_->sbrMain->SetSimpleText(T("mMainWindow", mMainWindow::kDisplaying));
         s_->lvwIcons->Clear();
+        // A menu entry wants an icon group; a file of cursors alone has none.
+        s_->mnuLauncher->setEnabled(
+            std::any_of(s_->icons.begin(), s_->icons.end(), [](const cFileIcon& i) { return !i.IsCursor(); }));
         if (IconCount() < 1) {
             s_->IconGrid1->Clear();
             s_->IconGrid1->Draw();

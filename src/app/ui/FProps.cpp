@@ -115,6 +115,17 @@ FProps::FProps(QWidget* owner) : QDialog(owner) {
     lblProperties->setFrameShadow(QFrame::Sunken);
     lblProperties->setMargin(6);
     lblProperties->setMinimumSize(300, 120);
+    lblVersion = new QLabel(this);
+    lblVersion->setObjectName("lblVersion");
+    lblVersion->setAccessibleName(tr("Version"));
+    lblVersion->setTextFormat(Qt::PlainText);
+    lblVersion->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblVersion->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblVersion->setFrameShape(QFrame::StyledPanel);
+    lblVersion->setFrameShadow(QFrame::Sunken);
+    lblVersion->setMargin(6);
+    lblVersion->setWordWrap(true);
+    lblVersion->setVisible(false);
     cmdOK = new QPushButton(tr("OK"), this);
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
@@ -133,6 +144,7 @@ FProps::FProps(QWidget* owner) : QDialog(owner) {
     auto* all = new QVBoxLayout(this);
     all->addWidget(lblFilename);
     all->addWidget(lblProperties, 1);
+    all->addWidget(lblVersion);
     all->addLayout(buttons);
 }
 
@@ -142,6 +154,14 @@ void FProps::SetTexts(const QString& nameLine, const QString& properties) {
     lblFilename->updateGeometry();
     // The text keeps its CR LF line ends; the label breaks lines at the LF.
     lblProperties->setText(properties);
+}
+
+void FProps::SetVersionText(const QString& text) {
+    // Trailing line ends would leave an empty line in the frame.
+    QString shown = text;
+    while (shown.endsWith('\n') || shown.endsWith('\r')) shown.chop(1);
+    lblVersion->setText(shown);
+    lblVersion->setVisible(!shown.isEmpty());
 }
 
 QStringList FProps::FilenameLines() const {

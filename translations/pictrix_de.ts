@@ -1088,6 +1088,16 @@
         <translation>Hotspot=%1,%2</translation>
     </message>
     <message>
+        <location line="+3"/>
+        <source>Element &apos;%1&apos;, %2x density.</source>
+        <translation>Element &apos;%1&apos;, %2-fache Dichte.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Element &apos;%1&apos;.</source>
+        <translation>Element &apos;%1&apos;.</translation>
+    </message>
+    <message>
         <location line="+8"/>
         <source>Frames: %1</source>
         <translation>Einzelbilder: %1</translation>

@@ -1011,8 +1011,8 @@
     </message>
     <message>
         <location filename="../src/app/mMainWindow.h" line="+18"/>
-        <source>All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Cursor Files (*.CUR;*.ANI)|*.CUR;*.ANI|Executables (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Shortcuts (*.LNK)|*.LNK</source>
-        <translation>Alle Dateien (*.*)|*.*|Symboldateien (*.ICO)|*.ICO|Cursordateien (*.CUR;*.ANI)|*.CUR;*.ANI|Programmdateien (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Verknüpfungen (*.LNK)|*.LNK</translation>
+        <source>All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Cursor Files (*.CUR;*.ANI)|*.CUR;*.ANI|Executables (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Shortcuts (*.LNK)|*.LNK|Apple Icons (*.ICNS)|*.ICNS|Compiled Resources (*.RES)|*.RES</source>
+        <translation>Alle Dateien (*.*)|*.*|Symboldateien (*.ICO)|*.ICO|Cursordateien (*.CUR;*.ANI)|*.CUR;*.ANI|Programmdateien (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Verknüpfungen (*.LNK)|*.LNK|Apple-Symbole (*.ICNS)|*.ICNS|Kompilierte Ressourcen (*.RES)|*.RES</translation>
     </message>
     <message>
         <location filename="../src/app/mPngExport.h" line="+24"/>

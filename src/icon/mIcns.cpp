@@ -242,7 +242,9 @@ bool IsJpeg2000(std::span<const std::uint8_t> b) noexcept {
            (b.size() >= 4 && std::memcmp(b.data(), kCodestream, 4) == 0);
 }
 
-mDib::cBitmap DecodeJpeg2000(std::span<const std::uint8_t> bytes, cLoadBudget& budget) {
+namespace {
+
+mDib::cBitmap Jpeg2000(std::span<const std::uint8_t> bytes, cLoadBudget& budget) {
     const bool codestream = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0x4F;
     cMemory memory{bytes.data(), bytes.size(), 0};
     std::unique_ptr<opj_stream_t, cStreamFree> stream(opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_TRUE));
@@ -321,6 +323,16 @@ mDib::cBitmap DecodeJpeg2000(std::span<const std::uint8_t> bytes, cLoadBudget& b
         }
     }
     return out;
+}
+
+} // namespace
+
+mDib::cBitmap DecodeJpeg2000(std::span<const std::uint8_t> stream, cLoadBudget& budget) {
+    try {
+        return Jpeg2000(stream, budget);
+    } catch (const cBad& bad) {
+        throw cError(cError::kInvalidPicture, cError::SourceOf("mIcns"), bad.what);
+    }
 }
 
 std::vector<std::uint8_t> Dib32(const mDib::cBitmap& argb) {
@@ -460,7 +472,7 @@ std::vector<cImage> Read(std::span<const std::uint8_t> bytes, const std::string&
                     break;
                 }
                 if (t.form == eForm::kModern && IsJpeg2000(s)) {
-                    const mDib::cBitmap argb = DecodeJpeg2000(s, budget);
+                    const mDib::cBitmap argb = Jpeg2000(s, budget);
                     image.width = argb.Width();
                     image.height = argb.Height();
                     // Larger than a directory entry can say: a PNG stream, as such images are held.

@@ -57,8 +57,8 @@ inline constexpr std::uint64_t kDecodeAllowance = std::uint64_t{64} << 20;
 std::vector<cImage> Read(std::span<const std::uint8_t> bytes, const std::string& fileName, cLoadBudget& budget);
 
 // A JPEG 2000 stream (JP2 file or bare codestream) as ARGB; its size is checked against
-// mDib::kMaxDimension and `budget` (4 bytes a pixel) before it is decoded. Raises what Read
-// raises, without the file's name: the caller adds it.
+// mDib::kMaxDimension and `budget` (4 bytes a pixel for each component and the result) before it
+// is decoded. Raises a cError of number cError::kInvalidPicture saying what is wrong with it.
 mDib::cBitmap DecodeJpeg2000(std::span<const std::uint8_t> stream, cLoadBudget& budget);
 
 // True when the bytes start like a JPEG 2000 file ("jP  " signature box) or codestream (SOC, SIZ).

@@ -16,6 +16,7 @@
 #include "base/mSha256.h"
 #include "icon/cFileIcon.h"
 #include "icon/mFileKind.h"
+#include "platform/cReadFile.h"
 #include "platform/cReplaceFile.h"
 #include "platform/mDib.h"
 #include "platform/mSysText.h"
@@ -31,6 +32,14 @@ namespace mLauncher {
 namespace fs = std::filesystem;
 
 namespace {
+
+// A module that can run: a compiled resource file (.res) is read as a module but runs nothing.
+bool IsProgram(const std::string& file) {
+    if (mFileKind::KindOf(file) != mFileKind::eKind::kModule) return false;
+    cReadFile read;
+    std::uint8_t head[16] = {};
+    return !(read.Open(file) && read.ReadAt(0, head, sizeof head) == sizeof head && mFileKind::IsResFileHeader(head));
+}
 
 cError Error(std::int32_t number, std::string description) {
     return cError(number, cError::SourceOf("mLauncher"), std::move(description));
@@ -488,7 +497,7 @@ cResult Create(const cRequest& request) {
     const std::string& home = request.dataHome;
     if (home.empty()) throw Error(kErrUsage, "no data home");
     const bool shortcut = mFileKind::ExtensionOf(request.file) == std::optional<std::string>("LNK");
-    const bool module = shortcut || mFileKind::KindOf(request.file) == mFileKind::eKind::kModule;
+    const bool module = shortcut || IsProgram(request.file);
     if (!module && request.exec.empty())
         throw Error(kErrUsage, request.file + " is not a program: its launcher needs a command (--exec)");
     if (request.exec.find_first_of("\n\r") != std::string::npos) throw Error(kErrUsage, "the command is one line");

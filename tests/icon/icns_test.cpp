@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "common/mTestKit.h"
+#include "fixtures/mCraft.h"
 #include "icon/cFileIcon.h"
 #include "icon/mIcns.h"
 
@@ -294,30 +295,6 @@ TEST(Icns, SavingAsIcoKeepsTheImagesADirectoryCanDescribe) {
     EXPECT_EQ(bytes[4], 2);
 }
 
-namespace {
-
-// A JPEG 2000 codestream's main header (SOC, SIZ for one 8-bit component, COD, QCD) and an empty
-// tile: enough for its header to be read.
-tBytes Codestream(std::uint32_t width, std::uint32_t height) {
-    tBytes out{0xFF, 0x4F, 0xFF, 0x51, 0x00, 0x29, 0x00, 0x00};
-    PutBig(out, width);
-    PutBig(out, height);
-    PutBig(out, 0);
-    PutBig(out, 0);
-    PutBig(out, width);
-    PutBig(out, height);
-    PutBig(out, 0);
-    PutBig(out, 0);
-    out.insert(out.end(), {0x00, 0x01, 0x07, 0x01, 0x01});
-    out.insert(out.end(), {0xFF, 0x52, 0x00, 0x0C, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x04, 0x04, 0x00, 0x01});
-    out.insert(out.end(), {0xFF, 0x5C, 0x00, 0x04, 0x00, 0x40});
-    out.insert(out.end(), {0xFF, 0x90, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0E, 0x00, 0x01, 0xFF, 0x93});
-    out.insert(out.end(), {0xFF, 0xD9});
-    return out;
-}
-
-} // namespace
-
 // Hostile files: each fails with the file, the element and its offset named, within the file's
 // budget, and the object holds no images after it.
 TEST(Icns, HostileFilesFailNamingTheFileAndTheElement) {
@@ -364,7 +341,7 @@ TEST(Icns, HostileFilesFailNamingTheFileAndTheElement) {
          "element 'ics#' at offset 8: it holds 10 bytes, 32 are needed for 16 x 16 pixels"},
         {"modern element of no known form", Icns({Element("ic09", Repeat(64, 0x11))}),
          "element 'ic09' at offset 8: it holds neither PNG, JPEG 2000 nor ARGB data"},
-        {"JPEG 2000 claiming 60000 x 60000 pixels", Icns({Element("ic10", Codestream(60000, 60000))}),
+        {"JPEG 2000 claiming 60000 x 60000 pixels", Icns({Element("ic10", mCraft::Jpeg2000Claiming(60000, 60000))}),
          "element 'ic10' at offset 8: its JPEG 2000 stream claims 60000 x 60000 pixels, more than 1024 on a side"},
         {"JPEG 2000 header that cannot be read", Icns({Element("ic08", {0xFF, 0x4F, 0xFF, 0x51, 0x00})}),
          "element 'ic08' at offset 8: its JPEG 2000 header cannot be read"},
@@ -384,8 +361,8 @@ TEST(Icns, HostileFilesFailNamingTheFileAndTheElement) {
 
     // The decoded size is weighed against the budget before anything is decoded, and nothing is
     // counted for a refused stream.
-    mTestKit::ExpectError([&] { (void)mIcns::DecodeJpeg2000(Codestream(1024, 1024), full); }, cError::kInvalidPicture,
-                          mTestKit::SourceOf("mIcns"),
+    mTestKit::ExpectError([&] { (void)mIcns::DecodeJpeg2000(mCraft::Jpeg2000Claiming(1024, 1024), full); },
+                          cError::kInvalidPicture, mTestKit::SourceOf("mIcns"),
                           "its JPEG 2000 image of 1024 x 1024 pixels needs more memory than the file allows");
     EXPECT_EQ(full.Limit() - full.Used(), 1000u);
 }

@@ -108,8 +108,8 @@ mFileKind::eKind Load(const std::string& file, std::vector<cFileIcon>& icons, co
     // load; only where it is none are its first bytes asked whether it is a cursor after all.
     const auto extension = mFileKind::ExtensionOf(file);
     if (extension && *extension == "LNK") return LoadShortcut(file, icons, hooks);
-    const bool moduleByName = extension && *extension != "ICO" && *extension != "CUR" && *extension != "ANI" &&
-                              *extension != "ICNS";
+    const bool moduleByName =
+        extension && *extension != "ICO" && *extension != "CUR" && *extension != "ANI" && *extension != "ICNS";
     const mFileKind::eKind kind = moduleByName ? mFileKind::eKind::kModule : mFileKind::KindOf(file);
     if (kind != mFileKind::eKind::kModule) {
         LoadFile(file, kind, icons, hooks);

@@ -23,9 +23,9 @@ bool cFileIcon::LoadIcns(const std::string& fileName) {
     cLoadBudget budget(size + mIcns::kDecodeAllowance);
     std::vector<mIcns::cImage> images = mIcns::Read(bytes, fileName, budget);
     bytes = {};
-    if (images.empty() || images.size() > 0x7FFF)
+    if (images.empty())
         throw cError(cError::kInvalidPicture, cError::SourceOf("mIcns"),
-                     fileName + (images.empty() ? ": the file holds no image element" : ": too many image elements"));
+                     fileName + ": the file holds no image element");
 
     ICONDIR header;
     header.idType = kTypeIcon;

@@ -376,11 +376,22 @@ std::vector<cImage> Read(std::span<const std::uint8_t> bytes, const std::string&
         if (const cType* type = TypeOf(file.Data() + at)) elements.push_back({type, at, file.Sub(at + 8, length - 8)});
         at += length;
     }
-    const auto find = [&elements](const char* tag) -> const cElement* {
-        for (const cElement& e : elements) {
-            if (std::memcmp(e.type->tag, tag, 4) == 0) return &e;
-        }
-        return nullptr;
+    // An icon holds at most 32767 images: more are refused before any is decoded.
+    const auto imageElements = static_cast<std::size_t>(std::count_if(
+        elements.begin(), elements.end(), [](const cElement& e) { return e.type->form != eForm::kMask8; }));
+    if (imageElements > 0x7FFF)
+        throw fail("the file holds " + std::to_string(imageElements) +
+                   " image elements, more than one icon can hold (32767)");
+    // The first element of each known type, where masks are looked up: once per file, not once
+    // per image (a file may hold tens of thousands of elements).
+    std::array<const cElement*, kTypes.size()> first{};
+    for (const cElement& e : elements) {
+        const auto t = static_cast<std::size_t>(e.type - kTypes.data());
+        if (!first[t]) first[t] = &e;
+    }
+    const auto find = [&first](const char* tag) -> const cElement* {
+        const cType* type = TypeOf(reinterpret_cast<const std::uint8_t*>(tag));
+        return type ? first[static_cast<std::size_t>(type - kTypes.data())] : nullptr;
     };
 
     const std::array<std::uint32_t, 256> palette8 = Palette8();

@@ -345,6 +345,8 @@ TEST(Icns, HostileFilesFailNamingTheFileAndTheElement) {
          "element 'ic10' at offset 8: its JPEG 2000 stream claims 60000 x 60000 pixels, more than 1024 on a side"},
         {"JPEG 2000 header that cannot be read", Icns({Element("ic08", {0xFF, 0x4F, 0xFF, 0x51, 0x00})}),
          "element 'ic08' at offset 8: its JPEG 2000 header cannot be read"},
+        {"more image elements than an icon holds", mCraft::IcnsRepeating("ICON", {}, 32768),
+         "the file holds 32768 image elements, more than one icon can hold (32767)"},
         {"no image element at all", Icns({Element("TOC ", {}), Element("s8mk", Repeat(256, 0))}),
          "the file holds no image element"},
     };

@@ -11,6 +11,8 @@ packages=(
   g++ cmake make pkg-config
   qt6-base-dev libgl-dev libqt6printsupport6 libcups2-dev
   libsqlite3-dev libpng-dev zlib1g-dev nettle-dev
+  # JPEG 2000 images of .icns files (the static library too, for the thumbnailer).
+  libopenjp2-7-dev
   # Cursor themes are written by the Xcursor format's own library (libXcursor).
   libxcursor-dev
   fonts-dejavu-core
@@ -29,6 +31,8 @@ if [[ ${1:-} == --test ]]; then
     # resource scripts by the MinGW binutils.
     libgtest-dev libgmock-dev imagemagick binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     libbenchmark-dev icoutils poppler-utils
+    # .icns fixtures made by png2icns.
+    icnsutils
     # File systems the write policy is tried on: FAT through FUSE (no RENAME_NOREPLACE, no hard
     # links, names folded), made from an image.
     fusefat dosfstools fuse

@@ -1125,8 +1125,8 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
     </message>
     <message>
         <location filename="../src/app/mMainWindow.h" line="+18"/>
-        <source>All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Cursor Files (*.CUR;*.ANI)|*.CUR;*.ANI|Executables (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Shortcuts (*.LNK)|*.LNK</source>
-        <translation>Alle Dateien (*.*)|*.*|Symboldateien (*.ICO)|*.ICO|Cursordateien (*.CUR;*.ANI)|*.CUR;*.ANI|Programmdateien (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Verknüpfungen (*.LNK)|*.LNK</translation>
+        <source>All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Cursor Files (*.CUR;*.ANI)|*.CUR;*.ANI|Executables (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Shortcuts (*.LNK)|*.LNK|Apple Icons (*.ICNS)|*.ICNS|Compiled Resources (*.RES)|*.RES</source>
+        <translation>Alle Dateien (*.*)|*.*|Symboldateien (*.ICO)|*.ICO|Cursordateien (*.CUR;*.ANI)|*.CUR;*.ANI|Programmdateien (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Verknüpfungen (*.LNK)|*.LNK|Apple-Symbole (*.ICNS)|*.ICNS|Kompilierte Ressourcen (*.RES)|*.RES</translation>
     </message>
     <message>
         <location filename="../src/app/mPngExport.h" line="+24"/>
@@ -1200,6 +1200,16 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
         <location line="+3"/>
         <source>Hotspot=%1,%2</source>
         <translation>Hotspot=%1,%2</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Element &apos;%1&apos;, %2x density.</source>
+        <translation>Element &apos;%1&apos;, %2-fache Dichte.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Element &apos;%1&apos;.</source>
+        <translation>Element &apos;%1&apos;.</translation>
     </message>
     <message>
         <source>File version: %1</source>

@@ -60,6 +60,11 @@ std::string PropertiesText(const cFileIcon& icon) {
         if (cursor)
             text += mTr::Fill(PICTRIX_TR("mIconCommands", "Hotspot=%1,%2"),
                               {std::to_string(icon.Hotspot(j).x), std::to_string(icon.Hotspot(j).y)});
+        // An .icns file's image names its element, and a double-density one says so.
+        if (!icon.ImageElement(j).empty())
+            text += mTr::Fill(icon.ImageScale(j) > 1 ? PICTRIX_TR("mIconCommands", "Element '%1', %2x density.")
+                                                     : PICTRIX_TR("mIconCommands", "Element '%1'."),
+                              {icon.ImageElement(j), std::to_string(icon.ImageScale(j))});
         text += "\r\n";
     }
     return text;

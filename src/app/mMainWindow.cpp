@@ -24,7 +24,7 @@ bool OpensInMainWindow(const std::string& path) {
     const std::size_t got = file.ReadAt(0, header, sizeof header);
     const std::span<const std::uint8_t> head(header, got);
     if (mFileKind::IsIconFileHeader(head) || mFileKind::IsCursorFileHeader(head) ||
-        mFileKind::IsAnimatedCursorHeader(head))
+        mFileKind::IsAnimatedCursorHeader(head) || mFileKind::IsIcnsFileHeader(head))
         return true;
     cModuleFile module;
     const bool isModule = module.Load(path);

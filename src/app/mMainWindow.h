@@ -17,7 +17,8 @@ namespace mMainWindow {
 // The open dialog's filter of the main window.
 inline constexpr std::string_view kOpenFilter = PICTRIX_TR_NOOP(
     "mFileOpenSave", "All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Cursor Files (*.CUR;*.ANI)|*.CUR;*.ANI|"
-                     "Executables (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Shortcuts (*.LNK)|*.LNK");
+                     "Executables (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Shortcuts (*.LNK)|*.LNK|"
+                     "Apple Icons (*.ICNS)|*.ICNS|Compiled Resources (*.RES)|*.RES");
 
 // Status texts.
 inline constexpr std::string_view kCheckingForIcons = PICTRIX_TR_NOOP("mMainWindow", "Checking for icons...");
@@ -28,8 +29,9 @@ inline constexpr std::string_view kReady = PICTRIX_TR_NOOP("mMainWindow", "Ready
 
 // True when a file named on the command line opens in the main window rather than as a list
 // file: its extension is not "IER" and it is an icon or cursor file (an ICONDIR of type 1 or 2
-// with at least one image), an animated cursor (RIFF form "ACON"), a module (PE or NE) that
-// opens as data, or a Windows shortcut (.lnk) by its header.
+// with at least one image), an animated cursor (RIFF form "ACON"), an .icns file ("icns"), a
+// module (PE or NE) or compiled resource file that opens as data, or a Windows shortcut (.lnk) by
+// its header.
 bool OpensInMainWindow(const std::string& path);
 // True for a name with the extension "IER" (in any case): a list file, which a drop on the main
 // window opens in a search window.

@@ -17,9 +17,9 @@ constexpr const char* kName = "pictrix-thumbnailer";
 constexpr const char* kUsage =
     "usage: pictrix-thumbnailer [-s SIZE] [--] INPUT OUTPUT\n"
     "  Writes to OUTPUT a PNG picture of the icon that the icon file, cursor file (.cur), animated\n"
-    "  cursor (.ani) or Windows module INPUT shows (an icon or cursor file's own, an animated\n"
-    "  cursor's first frame, a module's first icon group), fitted into SIZE x SIZE pixels\n"
-    "  (1 to 1024, default 128).\n";
+    "  cursor (.ani), .icns file, Windows module or compiled resource file (.res) INPUT shows (an\n"
+    "  icon or cursor file's own, an animated cursor's first frame, a module's first icon group),\n"
+    "  fitted into SIZE x SIZE pixels (1 to 1024, default 128).\n";
 
 int Usage(std::ostream& err) {
     err << kUsage;

@@ -701,6 +701,8 @@ std::string ManifestLines(const cBatch::cSource& s, bool outputs) {
             if (im.hotspot)
                 r += ",\"hotspot\":{\"x\":" + std::to_string(im.hotspot->x) +
                      ",\"y\":" + std::to_string(im.hotspot->y) + "}";
+            if (!im.element.empty())
+                r += ",\"element\":" + mJson::String(im.element) + ",\"scale\":" + std::to_string(im.scale);
             r += "}";
         }
         r += "]";

@@ -107,7 +107,12 @@ int Info(const tArgs& given, std::ostream& out, std::ostream& err) {
         }
         cFileIcon icon;
         const bool cursor = kind == mFileKind::eKind::kCursorFile;
-        if (!Guard(err, file, [&] { cursor ? icon.LoadCursor(file) : icon.LoadIcon(file); })) {
+        if (!Guard(err, file, [&] {
+                if (kind == mFileKind::eKind::kIcns)
+                    icon.LoadIcns(file);
+                else
+                    cursor ? icon.LoadCursor(file) : icon.LoadIcon(file);
+            })) {
             status = 1;
             continue;
         }

@@ -119,8 +119,7 @@ int List(const tArgs& given, std::ostream& out, std::ostream& err) {
             if (icon.IsCursor()) out << "cursor\t";
             out << icon.ImageCount();
             for (std::int32_t n = 1; n <= icon.ImageCount(); ++n) {
-                out << (n == 1 ? "\t" : ", ") << icon.ImageWidth(n) << 'x' << icon.ImageHeight(n) << ' '
-                    << icon.ImageBitDepth(n) << "-bit";
+                out << (n == 1 ? "\t" : ", ") << icon.ImageSizeText(n) << ' ' << icon.ImageBitDepth(n) << "-bit";
                 if (icon.IsCursor()) out << " hotspot " << icon.Hotspot(n).x << ',' << icon.Hotspot(n).y;
             }
             out << '\n';

@@ -54,11 +54,13 @@ void cFileIcon::Reset(const std::string& fileName) {
     language_.reset();
     languageShown_ = false;
     frame_ = 0;
+    elements_.clear();
     fileName_ = fileName;
 }
 
 void cFileIcon::RaiseLoad(const std::string& reason) {
     header_.idCount = 0;
+    elements_.clear();
     entries_.clear();
     blocks_.clear();
     throw Error(kErrLoadIcon, "Failed to load icon: " + reason);
@@ -151,21 +153,31 @@ void cFileIcon::Decode(std::uint64_t fileSize, const tReader& read, std::uint16_
 }
 
 std::vector<std::uint8_t> cFileIcon::IcoBytes() const {
-    const auto count = static_cast<std::size_t>(header_.idCount > 0 ? header_.idCount : 0);
+    const auto all = static_cast<std::size_t>(header_.idCount > 0 ? header_.idCount : 0);
+    // The images written: all of them, except the large images of an .icns file where it has others.
+    std::vector<std::size_t> kept;
+    for (std::size_t i = 0; i < all; ++i) {
+        if (i >= elements_.size() || (elements_[i].width <= 256 && elements_[i].height <= 256)) kept.push_back(i);
+    }
+    if (kept.empty()) {
+        for (std::size_t i = 0; i < all; ++i) kept.push_back(i);
+    }
+    const std::size_t count = kept.size();
     const std::size_t dirEnd = kHeaderSize + count * kEntrySize;
     std::size_t total = dirEnd;
-    for (std::size_t i = 0; i < count; ++i) total += blocks_[i].size();
+    for (const std::size_t i : kept) total += blocks_[i].size();
     std::vector<std::uint8_t> out(total);
     PutU16(out, 0, header_.idReserved);
     PutU16(out, 2, header_.idType);
-    PutU16(out, 4, static_cast<std::uint16_t>(header_.idCount));
+    PutU16(out, 4, static_cast<std::uint16_t>(count));
     // Offsets for blocks written back to back after the directory; for an icon that was already
     // laid out so they are the offsets it holds.
     std::int32_t offset = mChecked::Narrow<std::int32_t>(dirEnd);
     std::size_t at = dirEnd;
-    for (std::size_t i = 0; i < count; ++i) {
-        EncodeEntry(out, kHeaderSize + i * kEntrySize, entries_[i], offset);
-        if (i + 1 < count) offset = mChecked::Add(offset, entries_[i].dwBytesInRes);
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t i = kept[k];
+        EncodeEntry(out, kHeaderSize + k * kEntrySize, entries_[i], offset);
+        if (k + 1 < count) offset = mChecked::Add(offset, entries_[i].dwBytesInRes);
         if (!blocks_[i].empty()) std::memcpy(out.data() + at, blocks_[i].data(), blocks_[i].size());
         at += blocks_[i].size();
     }

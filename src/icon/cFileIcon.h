@@ -100,6 +100,10 @@ public:
     // An .ico or .cur file already in memory (a frame of an animated cursor): either type. Blocks
     // must lie inside `bytes`; what they keep is counted in `budget`. Failures as LoadIcon's.
     bool LoadIconBytes(std::span<const std::uint8_t> bytes, const std::string& fileName, cLoadBudget& budget);
+    // An .icns file (mIcns): one group of every image element in the file's order, each with its
+    // element type and density (ImageElement, ImageScale) and its real size (ImageWidth can pass
+    // 256). Failures name the file and the element, as mIcns::Read raises them.
+    bool LoadIcns(const std::string& fileName);
     // One icon group out of a module (PE or NE), looked up by number when groupNumber is not 0,
     // otherwise by groupName as given. True when the group and all its images were read; false,
     // without an error, when the group lists no images. What the group keeps is counted in
@@ -150,6 +154,12 @@ public:
     // colour count is the largest number).
     std::int32_t ImageBitDepth(std::int32_t n) const;
     std::int32_t ImageSize(std::int32_t n) const;
+    // The .icns element type image n came from ("il32"); "" for an image of any other file.
+    std::string ImageElement(std::int32_t n) const;
+    // 2 for a double-density image of an .icns file (ic11..ic14 and their kind), 1 otherwise.
+    std::int32_t ImageScale(std::int32_t n) const;
+    // Width and height as a list shows them: "32x32", with "@2x" for a double-density image.
+    std::string ImageSizeText(std::int32_t n) const;
     void RemoveImage(std::int32_t n);
     void AddImage(std::int32_t width, std::int32_t height, std::int32_t colours);
     void CloneTo(cFileIcon& target) const;
@@ -181,7 +191,9 @@ public:
     // A picture owning the icon; empty for an empty handle.
     static mDib::cPicture PictureFromHandle(mDib::cIconHandle handle);
 
-    // The bytes SaveIcon writes: header, directory with back-to-back offsets, blocks.
+    // The bytes SaveIcon writes: header, directory with back-to-back offsets, blocks. The images
+    // of an .icns file larger than 256 pixels, which a directory entry cannot describe, are left
+    // out, unless the group has no other (PNG export keeps them all).
     std::vector<std::uint8_t> IcoBytes() const;
 
     static bool IsPng(std::span<const std::uint8_t> block) noexcept;
@@ -244,6 +256,12 @@ private:
     std::optional<std::uint16_t> language_;
     bool languageShown_ = false;
     std::int32_t frame_ = 0;
+    // Where the images of an .icns file came from: empty for any other group, else one per image.
+    struct cElementInfo {
+        std::string element;
+        std::int32_t width = 0, height = 0, scale = 1;
+    };
+    std::vector<cElementInfo> elements_;
     ICONDIR header_;
     std::vector<ICONDIRENTRY> entries_;
     std::vector<std::vector<std::uint8_t>> blocks_;

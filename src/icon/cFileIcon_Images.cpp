@@ -26,9 +26,33 @@ std::span<const std::uint8_t> cFileIcon::Block(std::int32_t n) const {
 
 bool cFileIcon::IsPngImage(std::int32_t n) const { return IsPng(Block(n)); }
 
-std::int32_t cFileIcon::ImageWidth(std::int32_t n) const { return SideOf(Entry(n).bWidth); }
+std::int32_t cFileIcon::ImageWidth(std::int32_t n) const {
+    const ICONDIRENTRY& e = Entry(n);
+    if (!elements_.empty()) return elements_[static_cast<std::size_t>(n - 1)].width;
+    return SideOf(e.bWidth);
+}
 
-std::int32_t cFileIcon::ImageHeight(std::int32_t n) const { return SideOf(Entry(n).bHeight); }
+std::int32_t cFileIcon::ImageHeight(std::int32_t n) const {
+    const ICONDIRENTRY& e = Entry(n);
+    if (!elements_.empty()) return elements_[static_cast<std::size_t>(n - 1)].height;
+    return SideOf(e.bHeight);
+}
+
+std::string cFileIcon::ImageElement(std::int32_t n) const {
+    CheckIndex(n);
+    return elements_.empty() ? std::string() : elements_[static_cast<std::size_t>(n - 1)].element;
+}
+
+std::int32_t cFileIcon::ImageScale(std::int32_t n) const {
+    CheckIndex(n);
+    return elements_.empty() ? 1 : elements_[static_cast<std::size_t>(n - 1)].scale;
+}
+
+std::string cFileIcon::ImageSizeText(std::int32_t n) const {
+    std::string text = std::to_string(ImageWidth(n)) + "x" + std::to_string(ImageHeight(n));
+    if (ImageScale(n) > 1) text += "@" + std::to_string(ImageScale(n)) + "x";
+    return text;
+}
 
 std::int32_t cFileIcon::ImageSize(std::int32_t n) const { return Entry(n).dwBytesInRes; }
 
@@ -120,6 +144,7 @@ std::string cFileIcon::Label() const {
 void cFileIcon::RemoveImage(std::int32_t n) {
     if (header_.idCount <= 1) {
         header_.idCount = 0;
+        elements_.clear();
         entries_.clear();
         blocks_.clear();
         return;
@@ -135,6 +160,7 @@ void cFileIcon::RemoveImage(std::int32_t n) {
         entries[i].dwImageOffset = mChecked::Sub(entries[i].dwImageOffset, std::int32_t{kEntrySize});
     }
     entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(idx));
+    if (idx < elements_.size()) elements_.erase(elements_.begin() + static_cast<std::ptrdiff_t>(idx));
     entries_ = std::move(entries);
     blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(idx));
     header_.idCount = static_cast<std::int16_t>(header_.idCount - 1);
@@ -203,6 +229,7 @@ void cFileIcon::AddImage(std::int32_t width, std::int32_t height, std::int32_t c
     std::vector<ICONDIRENTRY> entries = entries_;
     for (auto& old : entries) old.dwImageOffset = mChecked::Add(old.dwImageOffset, std::int32_t{kEntrySize});
     entries.push_back(e);
+    if (!elements_.empty()) elements_.push_back({{}, width, height, 1});
     entries_ = std::move(entries);
     blocks_.push_back(std::move(block));
     // A new icon's header is all zero; as soon as it holds an image it is an icon (IMAGE_ICON), so
@@ -217,6 +244,7 @@ void cFileIcon::CloneTo(cFileIcon& target) const {
     target.language_ = language_;
     target.languageShown_ = languageShown_;
     target.frame_ = frame_;
+    target.elements_ = elements_;
 }
 
 void cFileIcon::TakeCopy(const std::string& fileName, const cResourceID& id, const ICONDIR& header,

@@ -1,5 +1,7 @@
 #include "icon/mFileKind.h"
 
+#include <algorithm>
+
 #include "base/mProgram.h"
 #include "platform/cByteView.h"
 #include "platform/cReadFile.h"
@@ -28,14 +30,16 @@ bool IsIconFile(const std::string& path) {
 eKind KindOf(const std::string& path) {
     // Cursors and animated cursors are told by their first bytes whatever the name says; the
     // name decides only between an icon file and a module.
-    std::uint8_t head[12] = {};
+    std::uint8_t head[16] = {};
     cReadFile file;
     const std::size_t got = file.Open(path) ? file.ReadAt(0, head, sizeof head) : 0;
     const std::span<const std::uint8_t> bytes(head, got);
     if (IsAnimatedCursorHeader(bytes)) return eKind::kAnimatedCursor;
     if (IsCursorFileHeader(bytes)) return eKind::kCursorFile;
+    if (IsIcnsFileHeader(bytes)) return eKind::kIcns;
     if (const auto ext = ExtensionOf(path)) {
         if (*ext == "ICO") return eKind::kIconFile;
+        if (*ext == "ICNS") return eKind::kIcns;
         // Named as a cursor but not one: an icon file is read as one; anything else is read as
         // the name says, whose loading then says what is wrong.
         if (*ext == "CUR" || *ext == "ANI")
@@ -43,7 +47,7 @@ eKind KindOf(const std::string& path) {
                                            : (*ext == "CUR" ? eKind::kCursorFile : eKind::kAnimatedCursor);
         return eKind::kModule;
     }
-    return IsModuleHeader(bytes) ? eKind::kModule : eKind::kIconFile;
+    return IsModuleHeader(bytes) || IsResFileHeader(bytes) ? eKind::kModule : eKind::kIconFile;
 }
 
 bool IsCursorFileHeader(std::span<const std::uint8_t> head) noexcept {
@@ -67,6 +71,15 @@ bool IsIconFileHeader(std::span<const std::uint8_t> head) noexcept {
 
 bool IsModuleHeader(std::span<const std::uint8_t> head) noexcept {
     return head.size() >= 2 && head[0] == 'M' && head[1] == 'Z';
+}
+
+bool IsIcnsFileHeader(std::span<const std::uint8_t> head) noexcept {
+    return head.size() >= 4 && head[0] == 'i' && head[1] == 'c' && head[2] == 'n' && head[3] == 's';
+}
+
+bool IsResFileHeader(std::span<const std::uint8_t> head) noexcept {
+    static constexpr std::uint8_t kEmpty[16] = {0, 0, 0, 0, 0x20, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0};
+    return head.size() >= 16 && std::equal(kEmpty, kEmpty + 16, head.begin());
 }
 
 } // namespace mFileKind

@@ -29,7 +29,10 @@ bool IsIconFile(const std::string& path);
 // one: "ICO" an icon file; "CUR" and "ANI" (in any case) the kind they name, or an icon file where
 // the bytes are an icon file's; any other extension a module. Where the name has none: "MZ" a
 // module, anything else (or nothing readable) an icon file, whose loading then says what is wrong.
-enum class eKind { kIconFile, kCursorFile, kAnimatedCursor, kModule };
+// An .icns file (kIcns) is told by its first bytes ("icns") whatever the name, and by the
+// extension "ICNS"; a compiled resource file (.res) is read as a module, by its extension or by
+// its first bytes (the empty resource header it starts with) where the name has none.
+enum class eKind { kIconFile, kCursorFile, kAnimatedCursor, kModule, kIcns };
 eKind KindOf(const std::string& path);
 
 // True when a file's first bytes are the ICONDIR of an icon file: reserved 0, type 1 (IMAGE_ICON)
@@ -41,5 +44,10 @@ bool IsCursorFileHeader(std::span<const std::uint8_t> head) noexcept;
 bool IsAnimatedCursorHeader(std::span<const std::uint8_t> head) noexcept;
 // True when a file's first bytes are "MZ", the DOS header every PE and NE module starts with.
 bool IsModuleHeader(std::span<const std::uint8_t> head) noexcept;
+// True when a file's first bytes are "icns", the header of an .icns file.
+bool IsIcnsFileHeader(std::span<const std::uint8_t> head) noexcept;
+// True when a file's first 16 bytes are the empty RESOURCEHEADER a 32-bit compiled resource file
+// starts with: data size 0, header size 32, type and name the ordinal 0.
+bool IsResFileHeader(std::span<const std::uint8_t> head) noexcept;
 
 } // namespace mFileKind

@@ -94,6 +94,19 @@ bool cModuleFile::Load(const std::string& path) {
             t_->head = std::move(head);
     }
 
+    // A compiled resource file starts with its empty header where a module has "MZ".
+    static constexpr std::uint8_t kEmptyResource[16] = {0, 0, 0, 0, 0x20, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0};
+    if (t_->head.size() >= sizeof kEmptyResource &&
+        std::equal(kEmptyResource, kEmptyResource + sizeof kEmptyResource, t_->head.begin())) {
+        if (!LoadRes()) {
+            const std::uint32_t code = lastError_ != 0 ? lastError_ : mSysText::kInvalidData;
+            Free();
+            return Fail(code);
+        }
+        format_ = eFormat::kRes;
+        return true;
+    }
+
     std::vector<std::uint8_t> dos;
     if (!ReadAt(0, kDosHeaderSize, dos)) {
         Free();
@@ -190,6 +203,7 @@ std::optional<cModuleFile::cResource> cModuleFile::FindResource(const cResourceI
     }
     // NE modules have no languages.
     if (format_ == eFormat::kNE) return FindNE(*nameKey, *typeKey);
+    if (format_ == eFormat::kRes) return FindRes(*nameKey, *typeKey, language);
     return FindPE(*nameKey, *typeKey, language);
 }
 
@@ -199,6 +213,17 @@ bool cModuleFile::EnumResourceLanguages(const cResourceID& type, const cResource
     const auto nameKey = KeyOf(name);
     if (!nameKey) return Fail(mSysText::kResourceNameNotFound);
     if (format_ == eFormat::kNE) return FindNE(*nameKey, *typeKey).has_value();
+    if (format_ == eFormat::kRes) {
+        const cTables::cResType* t = ResType(*typeKey);
+        if (!t) return false;
+        bool damaged = false;
+        const auto n = FindName(*t->names, *nameKey, damaged);
+        if (!n) return Fail(mSysText::kResourceNameNotFound);
+        for (const auto& [language, resource] : t->languages[*n]) {
+            if (!proc(language)) return Fail(mSysText::kResourceEnumUserStop);
+        }
+        return true;
+    }
     std::shared_ptr<cDirectory> names;
     const auto n = NameIndexPE(*nameKey, *typeKey, names);
     if (!n) return false;
@@ -218,6 +243,17 @@ bool cModuleFile::EnumNameLanguages(const cResourceID& type, const tNameLanguage
     const auto typeKey = TypeKeyOf(type);
     if (!typeKey) return false;
     if (format_ == eFormat::kNE) return true;
+    if (format_ == eFormat::kRes) {
+        const cTables::cResType* t = ResType(*typeKey);
+        if (!t) return false;
+        std::vector<std::uint16_t> ids;
+        for (std::size_t i = 0; i < t->languages.size(); ++i) {
+            ids.clear();
+            for (const auto& l : t->languages[i]) ids.push_back(l.first);
+            proc(i, ids);
+        }
+        return true;
+    }
     const std::shared_ptr<cDirectory> names = NamesPE(*typeKey);
     if (!names) return false;
     std::vector<std::uint16_t> ids;
@@ -278,6 +314,8 @@ bool cModuleFile::EnumResourceTypes(const tEnumProc& proc) {
         if (!NeTypes()) return false;
         types = std::make_shared<cDirectory>();
         for (const auto& t : t_->neTypes) types->ids.push_back(t.id);
+    } else if (format_ == eFormat::kRes) {
+        types = t_->resTypes;
     } else {
         types = TypesPE();
     }
@@ -287,6 +325,11 @@ bool cModuleFile::EnumResourceTypes(const tEnumProc& proc) {
 std::optional<std::pair<cResourceID, cModuleFile::cResource>> cModuleFile::FirstResource(const cResourceID& type) {
     const auto typeKey = TypeKeyOf(type);
     if (!typeKey) return std::nullopt;
+    if (format_ == eFormat::kRes) {
+        const cTables::cResType* t = ResType(*typeKey);
+        if (!t || t->names->ids.empty()) return std::nullopt;
+        return std::make_pair(t->names->ids.front(), t->languages.front().front().second);
+    }
     if (format_ != eFormat::kNE) return FirstPE(*typeKey);
     // An NE table is small by its format (16-bit counts in a 64 KiB window).
     std::optional<cResourceID> first;
@@ -304,6 +347,10 @@ bool cModuleFile::EnumResourceNames(const cResourceID& type, const tEnumProc& pr
     if (!IsLoaded()) return Fail(mSysText::kInvalidParameter);
     const auto typeKey = KeyOf(type);
     if (!typeKey) return Fail(mSysText::kResourceTypeNotFound);
+    if (format_ == eFormat::kRes) {
+        const cTables::cResType* t = ResType(*typeKey);
+        return t && EnumIds(t->names, proc);
+    }
     const std::shared_ptr<cDirectory> names = format_ == eFormat::kNE ? NamesNE(*typeKey) : NamesPE(*typeKey);
     return names && EnumIds(names, proc);
 }
@@ -311,5 +358,6 @@ bool cModuleFile::EnumResourceNames(const cResourceID& type, const tEnumProc& pr
 bool cModuleFile::HasResourceTable() const noexcept {
     if (!t_) return false;
     if (t_->format == eFormat::kNE) return !t_->neTable.empty();
+    if (t_->format == eFormat::kRes) return t_->resTypes && !t_->resTypes->ids.empty();
     return t_->rsrcRva != 0 && t_->rsrcSize != 0;
 }

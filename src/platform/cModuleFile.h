@@ -14,6 +14,13 @@
 // and the names of one directory by the bytes of the section (names that need more than it holds
 // overlap, which a valid tree never does).
 //
+// A 32-bit compiled resource file (.res: RESOURCEHEADER records back to back, the first an empty
+// one) is opened the same way and answers every call as a PE module holding the same resources
+// would: types and names in the order a resource compiler lays them out in a module (names
+// before numbers, names case-insensitively by their text, numbers ascending), languages ascending.
+// Its headers are read whole on opening (each bounded by the file) and indexed; a header that
+// runs past the end of the file, or data that does, makes the file kInvalidData.
+//
 // A load of many groups opens the module once and looks every group up in the same object, so
 // the directories and the name index are read once per load.
 //
@@ -53,7 +60,7 @@
 
 class cModuleFile {
 public:
-    enum class eFormat { kNone, kPE32, kPE32Plus, kNE };
+    enum class eFormat { kNone, kPE32, kPE32Plus, kNE, kRes };
 
     // A resource found by FindResource: where its bytes lie in the file and how many there are.
     // For NE modules the size is the stored length in alignment units, so it may be padded past
@@ -208,6 +215,14 @@ private:
         bool neParsed = false;
         std::uint32_t neError = 0;
         std::vector<cNeType> neTypes;
+        // RES: the types (ids and index), and per type its names and per name its languages
+        // with their data, ascending.
+        std::shared_ptr<cDirectory> resTypes;
+        struct cResType {
+            std::shared_ptr<cDirectory> names;
+            std::vector<std::vector<std::pair<std::uint16_t, cResource>>> languages;
+        };
+        std::vector<cResType> resNames;
     };
 
     bool Fail(std::uint32_t code) noexcept {
@@ -268,6 +283,12 @@ private:
     const cNeType* NeFindType(const cKey& key);
     std::optional<cResource> FindNE(const cKey& name, const cKey& type);
     std::shared_ptr<cDirectory> NamesNE(const cKey& type);
+
+    // RES (cModuleFile_Res.cpp).
+    bool LoadRes();
+    // The type's entry and the name's entry, or nothing with LastError set.
+    const cTables::cResType* ResType(const cKey& type);
+    std::optional<cResource> FindRes(const cKey& name, const cKey& type, std::optional<std::uint16_t> language);
 
     std::string path_;
     cReadFile file_;

@@ -39,6 +39,8 @@ void LoadFile(const std::string& file, mFileKind::eKind kind, std::vector<cFileI
     cFileIcon icon;
     if (kind == mFileKind::eKind::kCursorFile)
         icon.LoadCursor(file);
+    else if (kind == mFileKind::eKind::kIcns)
+        icon.LoadIcns(file);
     else
         icon.LoadIcon(file);
     Append(icons, std::move(icon), hooks);
@@ -106,7 +108,8 @@ mFileKind::eKind Load(const std::string& file, std::vector<cFileIcon>& icons, co
     // load; only where it is none are its first bytes asked whether it is a cursor after all.
     const auto extension = mFileKind::ExtensionOf(file);
     if (extension && *extension == "LNK") return LoadShortcut(file, icons, hooks);
-    const bool moduleByName = extension && *extension != "ICO" && *extension != "CUR" && *extension != "ANI";
+    const bool moduleByName =
+        extension && *extension != "ICO" && *extension != "CUR" && *extension != "ANI" && *extension != "ICNS";
     const mFileKind::eKind kind = moduleByName ? mFileKind::eKind::kModule : mFileKind::KindOf(file);
     if (kind != mFileKind::eKind::kModule) {
         LoadFile(file, kind, icons, hooks);
@@ -120,7 +123,9 @@ mFileKind::eKind Load(const std::string& file, std::vector<cFileIcon>& icons, co
         resources.file(file);
     } catch (const cError&) {
         const mFileKind::eKind byBytes = mFileKind::KindOf(file);
-        if (byBytes != mFileKind::eKind::kCursorFile && byBytes != mFileKind::eKind::kAnimatedCursor) throw;
+        if (byBytes != mFileKind::eKind::kCursorFile && byBytes != mFileKind::eKind::kAnimatedCursor &&
+            byBytes != mFileKind::eKind::kIcns)
+            throw;
         LoadFile(file, byBytes, icons, hooks);
         return byBytes;
     }

@@ -16,6 +16,7 @@
 #include "base/mSha256.h"
 #include "icon/cFileIcon.h"
 #include "icon/mFileKind.h"
+#include "platform/cReadFile.h"
 #include "platform/cReplaceFile.h"
 #include "platform/mDib.h"
 #include "platform/mSysText.h"
@@ -394,8 +395,12 @@ std::string DefaultDataHome() {
 }
 
 bool IsProgram(const std::string& file) {
-    return mFileKind::ExtensionOf(file) == std::optional<std::string>("LNK") ||
-           mFileKind::KindOf(file) == mFileKind::eKind::kModule;
+    if (mFileKind::ExtensionOf(file) == std::optional<std::string>("LNK")) return true;
+    // A compiled resource file (.res) is read as a module but runs nothing.
+    if (mFileKind::KindOf(file) != mFileKind::eKind::kModule) return false;
+    cReadFile read;
+    std::uint8_t head[16] = {};
+    return !(read.Open(file) && read.ReadAt(0, head, sizeof head) == sizeof head && mFileKind::IsResFileHeader(head));
 }
 
 std::string DefaultName(const std::string& file) {

@@ -132,7 +132,8 @@ std::vector<std::string> WindowsArguments(std::string_view line);
 // The data home a run uses when none is given: $XDG_DATA_HOME, else ~/.local/share.
 std::string DefaultDataHome();
 
-// True for a file a launcher runs by itself (a module or a shortcut); an icon file needs a command.
+// True for a file a launcher runs by itself (a module or a shortcut); an icon file or a compiled
+// resource file (.res) needs a command.
 bool IsProgram(const std::string& file);
 
 // The Name a launcher of `file` gets without --name: a module's FileDescription, else its

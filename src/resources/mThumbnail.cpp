@@ -42,6 +42,13 @@ public:
             isModule_ = true;
             return OpenModule(path);
         }
+        // A compiled resource file is opened as a module is.
+        std::array<std::uint8_t, 16> resHead{};
+        if (file_.ReadAt(0, resHead.data(), resHead.size()) == resHead.size() && mFileKind::IsResFileHeader(resHead)) {
+            file_.Close();
+            isModule_ = true;
+            return OpenModule(path);
+        }
         if (whole && mFileKind::IsIconFileHeader(head)) return OpenIconFile(cByteView(head).U16(4));
         if (whole && mFileKind::IsCursorFileHeader(head)) {
             // A cursor's entries hold its hotspot where an icon's hold the depth: its images'
@@ -290,34 +297,54 @@ cThumbnail Draw(cShownIcon& icon, std::int32_t size, std::vector<std::uint8_t>* 
     return out;
 }
 
+// The image of a group read whole that fits the square, never enlarged.
+cThumbnail GroupPicture(const cFileIcon& icon, std::int32_t size) {
+    cThumbnail out;
+    out.image = mBestImage::FitImageIndex(icon, size);
+    if (out.image < 1) {
+        out.failure = "its icon lists no images";
+        return out;
+    }
+    mDib::cBitmap argb = icon.ImageArgb(out.image);
+    if (argb.Empty()) {
+        out.failure = "image " + std::to_string(out.image) + " cannot be decoded";
+        return out;
+    }
+    if (argb.Width() <= size && argb.Height() <= size) {
+        out.argb = std::move(argb);
+    } else {
+        const auto [w, h] = mDib::FittedSize(argb.Width(), argb.Height(), size);
+        out.argb = mDib::ScaleSmooth(argb, w, h);
+    }
+    return out;
+}
+
 // A Windows shortcut: the group it shows (its icon location, else its target's first group), as
 // the loading core reads it; the image that fits the square, never enlarged.
 cThumbnail ShortcutThumbnail(const std::string& path, std::int32_t size) {
-    cThumbnail out;
     try {
         std::vector<cFileIcon> icons;
         mIconGroups::Load(path, icons);
-        const cFileIcon& icon = icons.front();
-        out.image = mBestImage::FitImageIndex(icon, size);
-        if (out.image < 1) {
-            out.failure = "its icon lists no images";
-            return out;
-        }
-        mDib::cBitmap argb = icon.ImageArgb(out.image);
-        if (argb.Empty()) {
-            out.failure = "image " + std::to_string(out.image) + " cannot be decoded";
-            return out;
-        }
-        if (argb.Width() <= size && argb.Height() <= size) {
-            out.argb = std::move(argb);
-        } else {
-            const auto [w, h] = mDib::FittedSize(argb.Width(), argb.Height(), size);
-            out.argb = mDib::ScaleSmooth(argb, w, h);
-        }
+        return GroupPicture(icons.front(), size);
     } catch (const cError& e) {
+        cThumbnail out;
         out.failure = "the shortcut's icon cannot be read: " + e.Description();
+        return out;
     }
-    return out;
+}
+
+// An .icns file: its one group, read whole (what it keeps is bounded by the file and the
+// reader's allowance for decoded images).
+cThumbnail IcnsThumbnail(const std::string& path, std::int32_t size) {
+    try {
+        cFileIcon icon;
+        icon.LoadIcns(path);
+        return GroupPicture(icon, size);
+    } catch (const cError& e) {
+        cThumbnail out;
+        out.failure = e.Description();
+        return out;
+    }
 }
 
 cThumbnail MakeOrStore(const std::string& path, std::int32_t size, const std::string& locale,
@@ -328,6 +355,13 @@ cThumbnail MakeOrStore(const std::string& path, std::int32_t size, const std::st
         return out;
     }
     if (mFileKind::ExtensionOf(path) == std::optional<std::string>("LNK")) return ShortcutThumbnail(path, size);
+    {
+        cReadFile file;
+        std::array<std::uint8_t, 4> magic{};
+        if (file.Open(path) && file.ReadAt(0, magic.data(), magic.size()) == magic.size() &&
+            mFileKind::IsIcnsFileHeader(magic))
+            return IcnsThumbnail(path, size);
+    }
     cShownIcon icon(locale);
     out.failure = icon.Open(path);
     if (!out.failure.empty()) return out;

@@ -12,7 +12,8 @@
 // The kind of file is told by its first bytes, never by its name: "MZ" starts a module
 // (mFileKind::IsModuleHeader), an ICONDIR of type 1 an icon file (mFileKind::IsIconFileHeader), of
 // type 2 a cursor file, a RIFF form "ACON" an animated cursor (read whole, at most
-// cAnimatedCursor::kMaxFileBytes); anything else is refused. File managers
+// cAnimatedCursor::kMaxFileBytes), the empty header of a compiled resource file a .res read as a
+// module, "icns" an .icns file (read whole: its one group, mIcns); anything else is refused. File managers
 // hand over files by MIME type, which may come from a name that lies.
 //
 // It reads only what the picture needs: the headers, the group-icon directory and the one group,

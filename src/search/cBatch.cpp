@@ -59,6 +59,8 @@ std::string ContainerOf(std::span<const std::uint8_t> head) {
     if (mFileKind::IsCursorFileHeader(head)) return "cur";
     if (mFileKind::IsAnimatedCursorHeader(head)) return "ani";
     if (mFileKind::IsModuleHeader(head)) return "module";
+    if (mFileKind::IsIcnsFileHeader(head)) return "icns";
+    if (mFileKind::IsResFileHeader(head)) return "res";
     return {};
 }
 
@@ -215,6 +217,8 @@ void cBatch::Load(const std::string& path, const cOptions& options, const cHooks
                     image.png = icon.IsPngImage(n);
                     if (options.digests) image.sha256 = cSha256::Of(icon.Block(n));
                     if (icon.IsCursor()) image.hotspot = icon.Hotspot(n);
+                    image.element = icon.ImageElement(n);
+                    image.scale = icon.ImageScale(n);
                     g.images.push_back(std::move(image));
                 }
                 if (options.hashes) g.dhash = mDHash::OfGroup(icon);

@@ -60,6 +60,8 @@ public:
         bool png = false;
         std::string sha256;
         std::optional<cFileIcon::cHotspot> hotspot; // a cursor's image
+        std::string element; // an .icns file's image: its element type ("" otherwise)
+        std::int32_t scale = 1; // 2 for a double-density image of an .icns file
     };
     struct cGroup {
         std::int32_t position = 0; // 1-based, in the file's order

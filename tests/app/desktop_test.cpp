@@ -86,6 +86,10 @@ TEST(Desktop, TheMimePackageDeclaresTheListFiles) {
     EXPECT_NE(globs.find(":application/x-ms-shortcut:*.lnk\n"), std::string::npos) << globs;
     EXPECT_NE(globs.find(":application/x-ms-dos-executable:*.mun\n"), std::string::npos) << globs;
     EXPECT_NE(Text(mime / "magic").find("application/x-ms-shortcut"), std::string::npos);
+    // Compiled resource files by name and by their empty first header, which wins over another
+    // program's *.res of the shared database.
+    EXPECT_NE(globs.find(":application/x-ms-compiled-resources:*.res\n"), std::string::npos) << globs;
+    EXPECT_NE(Text(mime / "magic").find("application/x-ms-compiled-resources"), std::string::npos);
     const std::string type = Text(mime / "application" / "x-pictrix-recurse-list.xml");
     EXPECT_NE(type.find("<comment>Pictrix Recurse List</comment>"), std::string::npos) << type;
     EXPECT_NE(type.find("<sub-class-of type=\"text/plain\"/>"), std::string::npos) << type;

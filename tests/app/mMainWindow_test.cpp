@@ -96,6 +96,8 @@ TEST(MainWindow, CommandLineFilesThatOpenInTheMainWindow) {
         {cursor, true},
         {animated, true},
         {wave, false},
+        {Fixture("icns/pillow.icns"), true},
+        {Fixture("modules/languages.res"), true},
         {dir.File("missing.ico"), false},
         {dir.Path().string(), false}, // a folder
     };

@@ -65,6 +65,12 @@ TEST(HostileCli, CraftedFilesStayWithinTheirMemoryAndFailAsDamaged) {
              return mCraft::Ani(shape);
          },
          "info", 1, "The file holds more frames than its size allows."},
+        {".icns of 40 JPEG 2000 streams claiming 1024 x 1024 pixels each", "claims.icns",
+         [] { return mCraft::IcnsRepeating("ic10", mCraft::Jpeg2000Claiming(1024, 1024), 40); }, "list", 1,
+         "element 'ic10' at offset 8: its JPEG 2000 stream cannot be decoded"},
+        {".icns of 4,000 JPEG 2000 streams claiming 60000 x 60000 pixels, rendered", "huge.icns",
+         [] { return mCraft::IcnsRepeating("ic10", mCraft::Jpeg2000Claiming(60000, 60000), 4000); },
+         "render --size 16 -o OUT/x.png", 1, "claims 60000 x 60000 pixels, more than 1024 on a side"},
         // Files that share a little, and large valid ones, load whole within the same allowance.
         {".ico of two entries naming one block", "two.ico", [] { return mCraft::IcoSharingOneBlock(2, 4096); }, "info",
          0, ""},
@@ -74,6 +80,8 @@ TEST(HostileCli, CraftedFilesStayWithinTheirMemoryAndFailAsDamaged) {
         {"30 groups sharing one 100 KiB image", "fewgroups.dll",
          [] { return mCraft::PeGroupsSharingAnImage(30, 100 << 10); }, "extract -o OUT", 0, ""},
         {"8,000 named groups", "named.dll", [] { return mCraft::PeNamedGroups(8000); }, "list", 0, ""},
+        {".icns of 20,000 unpacked 16 x 16 images", "many.icns",
+         [] { return mCraft::IcnsRepeating("is32", mCraft::tBytes(1024, 0x55), 20000); }, "list", 0, ""},
         {"500 named groups, extracted", "named.dll", [] { return mCraft::PeNamedGroups(500); }, "extract -o OUT", 0,
          ""},
     };

@@ -49,6 +49,14 @@ TEST(Thumbnail, ImageChosenAndSizeFitted) {
         {"cursors/two.cur", 24, 2, 24, 24},
         {"cursors/arrow.cur", 32, 1, 32, 32},
         {"crafted/busy.ani", 32, 1, 16, 16},
+        // An .icns file by its first bytes: its images by their real sizes, double-density ones
+        // included (pillow.icns: 128, 256, 512, 1024, then 32, 64, 256 and 512 at double density).
+        {"icns/png2icns.icns", 32, 2, 32, 32},
+        {"icns/pillow.icns", 100, 1, 100, 100},
+        {"icns/pillow.icns", 1024, 4, 1024, 1024},
+        {"icns/pillow.icns", 40, 6, 40, 40},
+        // A compiled resource file as its module.
+        {"modules/languages.res", 16, 1, 16, 16},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " at " + std::to_string(c.size));

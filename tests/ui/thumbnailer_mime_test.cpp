@@ -41,6 +41,14 @@ private slots:
                              << "a.ico";
         QTest::newRow("ico by its bytes") << "icons/vista.ico"
                                           << "noextension";
+        QTest::newRow("icns") << "icns/png2icns.icns"
+                              << "a.icns";
+        QTest::newRow("icns by its bytes") << "icns/pillow.icns"
+                                           << "noextension";
+        QTest::newRow("res") << "modules/cursors.res"
+                             << "a.res";
+        QTest::newRow("res by its bytes") << "modules/languages.res"
+                                          << "noextension";
     }
     void EveryServedFileGetsAListedType() {
         // Our package settles the type of a *.dll where a desktop's package types it otherwise.

@@ -95,6 +95,12 @@ set_tests_properties(test_ui_launcher PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/launcher-config;XDG_STATE_HOME=${_ui_home}/launcher-state;HOME=${_ui_home};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan-xcb.supp"
   TIMEOUT 300)
 
+# An .icns and a .res file opened by the keyboard and chosen by a click: under a virtual X server.
+add_test(NAME test_ui_containers COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:test_ui> -class tContainersWindowTest)
+set_tests_properties(test_ui_containers PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/containers-config;XDG_STATE_HOME=${_ui_home}/containers-state;HOME=${_ui_home};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan-xcb.supp"
+  TIMEOUT 300)
+
 # The thumbnailer's types against the MIME database as an installation leaves it: our package
 # (compiled here into a folder of the build) before the system's, as /usr/local/share comes before
 # /usr/share. The main run skips the class where the database lacks our package.

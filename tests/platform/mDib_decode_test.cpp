@@ -119,7 +119,7 @@ TEST(DibDecode, ClippedRectanglesCopyTheColumnsBothHold) {
         int xDest, yDest, xSrc, w;
     };
     const cRect rects[] = {{-2, 0, 0, 5}, {1, 1, 0, 5}, {0, 0, 2, 5}, {-1, 2, 1, 2}, {5, 0, 0, 5}};
-    for (std::uint16_t bits : {1, 4, 8, 24, 32})
+    for (const std::uint16_t bits : std::initializer_list<std::uint16_t>{1, 4, 8, 24, 32})
         for (auto format : {mDib::eFormat::Argb32, mDib::eFormat::Mono})
             for (const cRect& r : rects) {
                 SCOPED_TRACE(::testing::Message() << bits << " bits, mono " << (format == mDib::eFormat::Mono)

@@ -75,6 +75,12 @@ int UnknownOption(std::ostream& err, std::string_view command, const std::string
     return 2;
 }
 
+int BadValue(std::ostream& err, std::string_view command, std::string_view option, std::string_view needs,
+             std::string_view usage) {
+    err << "pictrix-cli " << command << ": " << option << " needs " << needs << '\n' << usage;
+    return 2;
+}
+
 bool OutputOption(const tArgs& args, std::string_view command, std::string_view what, std::string& output,
                   std::vector<std::string>& operands, std::ostream& err) {
     bool options = true;

@@ -38,6 +38,12 @@ bool Operands(const tArgs& args, std::string_view command, std::string_view usag
 
 // Bad usage: "pictrix-cli COMMAND: unknown option 'OPTION'", then the command's usage; answers 2.
 int UnknownOption(std::ostream& err, std::string_view command, const std::string& option, std::string_view usage);
+// Bad usage: "pictrix-cli COMMAND: OPTION needs NEEDS" (the value is missing or out of range), then
+// the command's usage; answers 2. Every command that takes an option says the same of it.
+int BadValue(std::ostream& err, std::string_view command, std::string_view option, std::string_view needs,
+             std::string_view usage);
+// What --jobs takes, wherever it is taken.
+inline constexpr std::string_view kJobsNeeds = "a number from 1 to 64";
 
 // Splits a command's arguments into its operands and the value of its one option, -o ("--" ends
 // the options). False after printing what is wrong ("-o needs <what>", an unknown option): bad

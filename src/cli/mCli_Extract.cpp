@@ -189,7 +189,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
         } else if (options && a == "--quiet") {
             quiet = true;
         } else if (options && a == "--jobs") {
-            if (!value(v) || !ParseJobs(v, jobs)) return err << kUsage, 2;
+            if (!value(v) || !ParseJobs(v, jobs)) return BadValue(err, "extract", a, kJobsNeeds, kUsage);
         } else if (options && (a == "--from" || a == "-0")) {
             if (a == "-0")
                 sources.nulSeparated = true;

@@ -5,6 +5,7 @@
 
 #include "cli/mCli.h"
 #include "cli/mCliRecords.h"
+#include "search/cBatch.h"
 #include "resources/mIconGroups.h"
 
 namespace mCli {
@@ -21,8 +22,9 @@ int ListJson(const tArgs& args, std::ostream& out, std::ostream& err) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--json") continue;
-        if (a == "--jobs" && i + 1 < args.size() && ParseJobs(args[i + 1], jobs)) {
-            ++i;
+        if (a == "--jobs") {
+            if (i + 1 >= args.size() || !ParseJobs(args[++i], jobs))
+                return BadValue(err, "list", a, kJobsNeeds, kListUsage);
         } else if (a == "--from" && i + 1 < args.size()) {
             sources.lists.push_back(args[++i]);
         } else if (a == "-0") {

@@ -8,6 +8,7 @@
 #include "base/mJson.h"
 #include "cli/mCli.h"
 #include "cli/mCliRecords.h"
+#include "search/cBatch.h"
 #include "icon/mDHash.h"
 #include "platform/mFindFile.h"
 #include "platform/mSysText.h"
@@ -90,13 +91,11 @@ int Similar(const tArgs& args, std::ostream& out, std::ostream& err) {
                                       : a == "--top"          ? Number(args[i + 1], 1, 1 << 30, top)
                                                               : ParseJobs(args[i + 1], jobs));
             if (!ok) {
-                err << "pictrix-cli similar: " << a << " needs "
-                    << (a == "--max-distance" ? "a number from 0 to 64"
-                        : a == "--jobs"       ? "a number from 1 to 64"
-                                              : "a positive number")
-                    << '\n'
-                    << kSimilarUsage;
-                return 2;
+                return BadValue(err, "similar", a,
+                                a == "--max-distance" ? "a number from 0 to 64"
+                                : a == "--jobs"       ? kJobsNeeds
+                                                      : "a positive number",
+                                kSimilarUsage);
             }
             ++i;
         } else if (a.size() > 1 && a[0] == '-') {

@@ -109,6 +109,20 @@ TEST(CliInfo, ExitStatusTellsFailuresFromBadUsage) {
         EXPECT_EQ(out.rfind("pictrix-cli " + command + ": unknown option '-", 0), 0u) << out;
         EXPECT_NE(out.find("'\nusage: pictrix-cli " + command), std::string::npos) << out;
     }
+    // A --jobs out of range or without its number: one message and status wherever it is taken.
+    for (const std::string& args : std::vector<std::string>{
+             "extract --jobs 0 -o /tmp " + ico, "list --json --jobs 0 " + ico, "list --json " + ico + " --jobs",
+             "similar --jobs 65 " + ico + " " + ico, "extract " + ico + " --jobs"}) {
+        SCOPED_TRACE(args);
+        const std::string command = args.substr(0, args.find(' '));
+        out.clear();
+        EXPECT_EQ(Cli(args, &out), 2);
+        EXPECT_EQ(out.rfind("pictrix-cli " + command + ": --jobs needs a number from 1 to 64\nusage: pictrix-cli " +
+                                command + " ",
+                            0),
+                  0u)
+            << out;
+    }
     for (const std::string command : {"info", "list"}) {
         out.clear();
         EXPECT_EQ(Cli(command + " -- -x", &out), 1);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <iostream>
 #include <mutex>
+#include <sstream>
 #include <thread>
 #include <algorithm>
 #include <sys/stat.h>
@@ -260,6 +261,24 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
             << "): nothing keeps another run from writing into this folder at the same time\n";
     }
 
+    // Sources known before they come are protected from the start: those of list files (read once
+    // ahead for it; a pipe or standard input is not, its sources are protected as they are taken)
+    // and those the resumed manifest finished. No output then takes the name of a source of this
+    // run that lies in the folder, however far down its list, whatever the number of jobs.
+    {
+        cSourceOptions ahead;
+        for (const auto& list : sources.lists) {
+            struct stat st {};
+            if (list != "-" && ::stat(list.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ahead.lists.push_back(list);
+        }
+        if (!ahead.lists.empty()) {
+            std::ostringstream unsaid; // the run reads the lists again and says what is wrong with them
+            cSourceReader reader(ahead, unsaid);
+            for (std::string path; reader.Next(path);) batch.Protect(path);
+        }
+    }
+    const auto protect = [&batch](const std::string& path) { batch.Protect(path); };
+
     // An earlier manifest to resume from: continued in place when it is the manifest itself, which
     // is then held (locked) before it is read, so that no other run writes it meanwhile.
     cEarlierManifest earlier;
@@ -280,7 +299,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     };
     if (inPlace) {
         if (!manifestFile.Hold(manifestPath)) return refused();
-        if (!earlier.Read(resumePath, err)) return 2;
+        if (!earlier.Read(resumePath, err, protect)) return 2;
         if (!manifestFile.Keep(earlier.End())) return refused();
         std::uint32_t error = 0;
         if (earlier.Damaged() > 0 && !earlier.Drop({}, manifestPath, manifestFile, error)) {
@@ -289,7 +308,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
             return 1;
         }
     } else {
-        if (resuming && !earlier.Read(resumePath, err)) return 2;
+        if (resuming && !earlier.Read(resumePath, err, protect)) return 2;
         if (!manifestPath.empty() && !manifestOut && !manifestFile.Open(manifestPath)) return refused();
     }
     if (const std::uint32_t why = manifestFile.Unlocked()) {
@@ -316,7 +335,12 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     };
     std::size_t done = 0, passed = 0;
     hooks.KeepGoing = [&] { return gSignal.load() == 0 && !manifestFailed; };
-    reader.KeepGoing(hooks.KeepGoing);
+    // While standard input has nothing to give, the records held for the flush go out, and a stop
+    // is seen.
+    reader.KeepGoing([&] {
+        batch.WaitingForInput();
+        return hooks.KeepGoing();
+    });
     hooks.Status = [&](const std::string&, const std::string& text) {
         if (quiet) return;
         std::string_view line = text;

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -208,6 +209,53 @@ TEST(Collections, ASecondRunIntoAHeldFolderIsRefused) {
     EXPECT_NE(err.find("Another run is writing into this folder"), std::string::npos) << err;
     EXPECT_TRUE(fs::is_empty(c.dir.File("out")));
     ::close(held);
+}
+
+// A source that lies in the output folder, later in the list than a file whose output takes its
+// name, keeps its bytes whatever the number of jobs: the sources of a list file, and those a
+// resumed manifest finished, are protected from the start.
+TEST(Collections, SourcesInTheOutputFolderAreProtectedFromTheStart) {
+    struct {
+        const char* name;
+        const char* options; // LIST, EARLIER: the list file and a manifest that finished the source in out/
+        std::size_t files; // in out/ after the run
+    } rows[] = {
+        {"a list file, one job", "--jobs 1 --from LIST", 3},
+        {"a list file, eight jobs", "--jobs 8 --from LIST", 3},
+        // The source in out/ is passed over: no file of its group.
+        {"standard input, resumed, one job", "--jobs 1 --from - <LIST --manifest M --resume EARLIER", 2},
+    };
+    std::vector<std::string> first;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        mTestKit::cTempDir dir;
+        fs::create_directories(dir.File("out"));
+        fs::copy_file(Fixture("icons/six.ico"), dir.File("six.ico"));
+        // Where six.ico's one group is saved by default: another icon, itself a source.
+        const std::string inside = dir.File("out/six1.ico");
+        fs::copy_file(Fixture("icons/vista.ico"), inside);
+        const std::string list = dir.File("six.ico") + "\n" + inside + "\n";
+        mTestKit::WriteBytes(dir.File("list"), std::vector<std::uint8_t>(list.begin(), list.end()));
+        ASSERT_EQ(mTestKit::Cli("list --json " + Quote(inside) + " >" + Quote(dir.File("earlier.jsonl"))), 0);
+        std::string options = row.options;
+        for (const auto& [from, to] : {std::pair<std::string, std::string>{"LIST", Quote(dir.File("list"))},
+                                       {"EARLIER", Quote(dir.File("earlier.jsonl"))},
+                                       {" M ", " " + Quote(dir.File("m.jsonl")) + " "}})
+            if (const auto at = options.find(from); at != std::string::npos) options.replace(at, from.size(), to);
+        std::string err;
+        EXPECT_EQ(mTestKit::Cli("extract --quiet -o " + Quote(dir.File("out")) + " " + options, nullptr, &err), 0)
+            << err;
+        EXPECT_EQ(mTestKit::ReadBytes(inside), mTestKit::ReadBytes(Fixture("icons/vista.ico")));
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir.File("out"))) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        // six1.ico, six.ico's group under another name (and the group of six1.ico read).
+        EXPECT_EQ(names.size(), row.files) << err;
+        if (first.empty()) first = names;
+        if (row.files == first.size()) {
+            EXPECT_EQ(names, first);
+        }
+    }
 }
 
 // A manifest that runs out of room ends on a whole record and stops the run.

@@ -97,14 +97,18 @@ public:
                         if (idleWanted_ || Overdue()) {
                             WakeIdle(lock);
                         } else if (!taking_ && (i == next_ || (!ended_ && MayStart()))) {
-                            std::size_t j = 0;
-                            tInput input;
-                            bool busy = false;
-                            if (!Claim(lock, j, input, &busy)) {
-                                // Another thread takes the next input: the committer waits for it.
-                                taking_ = busy;
+                            // The committer does not wait to take an input: while another thread
+                            // takes one, it waits for its item (and idles) instead.
+                            std::unique_lock taking(input_, std::try_to_lock);
+                            if (!taking) {
+                                taking_ = true;
                                 continue;
                             }
+                            std::size_t j = 0;
+                            tInput input;
+                            const bool claimed = Claim(lock, j, input);
+                            taking.unlock();
+                            if (!claimed) continue;
                             lock.unlock();
                             LoadInto(j, input);
                             lock.lock();
@@ -187,29 +191,17 @@ private:
         const std::optional<tTime> deadline = steps_->Deadline ? steps_->Deadline() : std::nullopt;
         return deadline && std::chrono::steady_clock::now() >= *deadline;
     }
-    // Takes the next input; false when there is none or the run stops. Called with `lock` held,
-    // which it lets go while Next runs (input may keep it waiting: the committer must be able to
-    // idle meanwhile); the inputs are taken one at a time, each numbered before the next is taken.
-    // The committer does not wait to take one: false in `busy` while another thread takes one.
-    bool Claim(std::unique_lock<std::mutex>& lock, std::size_t& i, tInput& input, bool* busy = nullptr) {
+    // Takes the next input; false when there is none or the run stops. The caller holds `lock`
+    // and input_ (the inputs are taken one at a time, each numbered before the next is taken);
+    // `lock` is let go while Next runs, which input may keep waiting: the committer must be able
+    // to idle meanwhile.
+    bool Claim(std::unique_lock<std::mutex>& lock, std::size_t& i, tInput& input) {
         if (stop_ || ended_) return false;
         if (steps_->KeepGoing && !steps_->KeepGoing()) {
             stop_ = stopped_ = true;
             filled_.notify_all();
             freed_.notify_all();
             return false;
-        }
-        std::unique_lock taking(input_, std::defer_lock);
-        if (busy) {
-            if (!taking.try_lock()) {
-                *busy = true;
-                return false;
-            }
-        } else {
-            lock.unlock();
-            taking.lock();
-            lock.lock();
-            if (stop_ || ended_) return false;
         }
         lock.unlock();
         bool got = false;
@@ -249,6 +241,8 @@ private:
                 std::size_t i = 0;
                 tInput input;
                 {
+                    // input_ first, then the lock: the order every thread that holds both takes them in.
+                    std::unique_lock taking(input_);
                     std::unique_lock lock(m_);
                     if (!MayStart()) {
                         ++workersWaiting_;

@@ -683,22 +683,36 @@ TEST(Collections, DedupeKnowsWhatResumedSourcesWrote) {
     EXPECT_EQ(Checked(m).false_, 0);
 }
 
-// A stop while the list has nothing to give ends the run at once, not with the next name: the
-// total and the stop message come, and the status is 128 + the signal's number. (Bounded by
-// `timeout` far above what the stop takes, so that a run that waits for its list fails.)
+// While the list has nothing to give, the records held for the flush of replaced files go out
+// (the manifest is whole and true while the run waits), and a stop ends the run at once, not with
+// the next name: the total and the stop message come, and the status is 128 + the signal's
+// number. (Bounded by `timeout` far above what the stop takes, so that a run that waits for its
+// list fails.)
 TEST(Collections, AStopWhileTheListIsSilentEndsTheRun) {
     cCollection c(1);
-    // The stop comes once the run has begun (its manifest is there; the sanitizers' start is slow).
-    const std::string manifest = Quote(c.dir.File("m.jsonl"));
-    const std::string script = "sleep 60 | timeout -s KILL 20 " + kCli + " extract --from - -o " +
-                               Quote(c.dir.File("out")) + " --manifest " + manifest +
-                               " & pid=$!; for i in $(seq 300); do [ -e " + manifest +
-                               " ] && break; sleep 0.1; done; sleep 1; kill -INT $pid; wait $pid; echo status=$?; "
-                               "kill %1 2>/dev/null";
+    const std::string out = Quote(c.dir.File("out")), manifest = Quote(c.dir.File("m.jsonl"));
+    ASSERT_EQ(Sh(kCli + " extract --quiet --from " + Quote(c.list) + " -o " + out + " 2>/dev/null"), 0);
+    // Every output changed since, so that the next run's replacements wait and its records are held.
+    for (const auto& e : fs::directory_iterator(c.dir.File("out"))) {
+        auto bytes = mTestKit::ReadBytes(e.path().string());
+        bytes.push_back(0);
+        mTestKit::WriteBytes(e.path().string(), bytes);
+    }
+    // The list gives its names, then nothing until the run has been stopped (bash's `wait` waits
+    // for the whole pipeline).
+    const std::string count = "$(grep -c '\"groups\"' " + manifest + " 2>/dev/null)",
+                      ended = Quote(c.dir.File("ended"));
+    const std::string script = "(cat " + Quote(c.list) + "; until [ -e " + ended +
+                               " ]; do sleep 0.1; done) | timeout -s KILL 20 " + kCli + " extract --from - -o " + out +
+                               " --manifest " + manifest + " & pid=$!; for i in $(seq 100); do [ \"" + count +
+                               "\" = 3 ] && break; sleep 0.1; done; echo finished=" + count +
+                               "; kill -INT $pid; touch " + ended + "; wait $pid; echo status=$?";
     std::string said;
     Sh("bash -c " + Quote(script) + " 2>&1", &said);
+    EXPECT_NE(said.find("finished=3"), std::string::npos) << said;
     EXPECT_NE(said.find("status=130"), std::string::npos) << said;
     EXPECT_NE(said.find("stopped by signal 2"), std::string::npos) << said;
+    EXPECT_EQ(Checked(c.dir.File("m.jsonl")).false_, 0);
 }
 
 } // namespace

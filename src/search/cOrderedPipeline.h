@@ -85,72 +85,42 @@ public:
             }
         };
         try {
-            for (std::size_t i = 0;; ++i) {
-                if (i > 0) startLoader();
-                std::unique_ptr<tItem> item;
-                std::vector<tInput> taken;
-                std::vector<tItem*> loaded;
-                {
-                    std::unique_lock lock(m_);
-                    while (!stop_ && !(i < next_ && ahead_.front().item)) {
-                        if (i == next_ && ended_) break;
-                        if (idleWanted_ || Overdue()) {
-                            WakeIdle(lock);
-                        } else if (!taking_ && (i == next_ || (!ended_ && MayStart()))) {
-                            // The committer does not wait to take an input: while another thread
-                            // takes one, it waits for its item (and idles) instead.
-                            std::unique_lock taking(input_, std::try_to_lock);
-                            if (!taking) {
-                                taking_ = true;
-                                continue;
-                            }
-                            std::size_t j = 0;
-                            tInput input;
-                            const bool claimed = Claim(lock, j, input);
-                            taking.unlock();
-                            if (!claimed) continue;
-                            lock.unlock();
-                            LoadInto(j, input);
-                            lock.lock();
-                        } else {
-                            const std::optional<tTime> deadline = steps.Deadline ? steps.Deadline() : std::nullopt;
-                            if (!deadline) {
-                                filled_.wait(lock);
-                            } else if (filled_.wait_until(lock, *deadline) == std::cv_status::timeout) {
-                                idleWanted_ = true;
-                            }
-                            taking_ = false;
+            for (;;) {
+                if (committed_ > 0) startLoader();
+                std::unique_lock lock(m_);
+                // `committed_` is the item to commit next.
+                while (!stop_ && !(committed_ < next_ && ahead_.front().item)) {
+                    if (committed_ == next_ && ended_) break;
+                    if (idleWanted_ || Overdue()) {
+                        WakeIdle(lock);
+                    } else if (!taking_ && (committed_ == next_ || (!ended_ && MayStart()))) {
+                        // The committer does not wait to take an input: while another thread
+                        // takes one, it waits for its item (and idles) instead.
+                        std::unique_lock taking(input_, std::try_to_lock);
+                        if (!taking) {
+                            taking_ = true;
+                            continue;
                         }
-                    }
-                    if (stop_ || i == next_) break;
-                    item = std::move(ahead_.front().item);
-                    const bool seen = ahead_.front().seen;
-                    ahead_.pop_front();
-                    ++front_;
-                    if (steps.Light(*item)) --lightWaiting_;
-                    taken.swap(taken_);
-                    if (!seen) loaded.push_back(item.get());
-                    for (auto& a : ahead_) {
-                        if (a.item && !a.seen) {
-                            a.seen = true;
-                            loaded.push_back(a.item.get());
+                        std::size_t j = 0;
+                        tInput input;
+                        const bool claimed = Claim(lock, j, input);
+                        taking.unlock();
+                        if (!claimed) continue;
+                        lock.unlock();
+                        LoadInto(j, input);
+                        lock.lock();
+                    } else {
+                        const std::optional<tTime> deadline = steps.Deadline ? steps.Deadline() : std::nullopt;
+                        if (!deadline) {
+                            filled_.wait(lock);
+                        } else if (filled_.wait_until(lock, *deadline) == std::cv_status::timeout) {
+                            idleWanted_ = true;
                         }
+                        taking_ = false;
                     }
                 }
-                // Items loaded ahead are not touched by their loaders any more: the committer
-                // alone reads them from here on.
-                if (steps.Taken)
-                    for (const auto& t : taken) steps.Taken(t);
-                if (steps.Loaded)
-                    for (tItem* l : loaded) steps.Loaded(*l);
-                const bool goOn = steps.Commit(*item);
-                item.reset();
-                std::lock_guard lock(m_);
-                committed_ = i + 1;
-                if (!goOn) {
-                    stop_ = stopped_ = true;
-                }
-                if (workersWaiting_ > 0) freed_.notify_all();
+                if (stop_ || committed_ == next_) break;
+                CommitFront(lock);
             }
         } catch (...) {
             Fail(std::current_exception());
@@ -166,9 +136,14 @@ public:
     }
 
     // From Next, on any thread: the input has nothing to give yet. The committer does its Idle
-    // work now (at once when it is the caller), rather than by its deadline.
+    // work now, rather than by its deadline. When it is the caller (it takes an input ahead while
+    // another thread loads the item it is to commit), it first commits what is ready: an item
+    // never waits for input that comes after it.
     void WaitingForInput() {
         if (std::this_thread::get_id() == committer_) {
+            std::unique_lock lock(m_);
+            while (!stop_ && committed_ < next_ && ahead_.front().item) CommitFront(lock);
+            lock.unlock();
             if (steps_ && steps_->Idle) steps_->Idle();
             return;
         }
@@ -182,6 +157,45 @@ private:
         std::unique_ptr<tItem> item;
         bool seen = false; // told to Loaded
     };
+
+    // Commits the item at the front, which is there: called by the committer with `lock` held,
+    // which it lets go while the steps run.
+    void CommitFront(std::unique_lock<std::mutex>& lock) {
+        std::unique_ptr<tItem> item = std::move(ahead_.front().item);
+        const bool seen = ahead_.front().seen;
+        ahead_.pop_front();
+        ++front_;
+        if (steps_->Light(*item)) --lightWaiting_;
+        std::vector<tInput> taken;
+        taken.swap(taken_);
+        std::vector<tItem*> loaded;
+        if (!seen) loaded.push_back(item.get());
+        for (auto& a : ahead_) {
+            if (a.item && !a.seen) {
+                a.seen = true;
+                loaded.push_back(a.item.get());
+            }
+        }
+        lock.unlock();
+        // Items loaded ahead are not touched by their loaders any more: the committer alone reads
+        // them from here on.
+        bool goOn = false;
+        try {
+            if (steps_->Taken)
+                for (const auto& t : taken) steps_->Taken(t);
+            if (steps_->Loaded)
+                for (tItem* l : loaded) steps_->Loaded(*l);
+            goOn = steps_->Commit(*item);
+        } catch (...) {
+            lock.lock();
+            throw;
+        }
+        item.reset();
+        lock.lock();
+        ++committed_;
+        if (!goOn) stop_ = stopped_ = true;
+        if (workersWaiting_ > 0) freed_.notify_all();
+    }
 
     bool MayStart() const {
         return stop_ || ended_ || (next_ - committed_ - lightWaiting_ < jobs_ && next_ - committed_ < kMaxAhead);

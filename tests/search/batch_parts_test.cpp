@@ -184,6 +184,47 @@ TEST(BatchParts, TheCommitterHearsOfWhatComesAndWakesToIdle) {
             EXPECT_GE(idledAt - start, 150ms);
         }
     }
+
+    // The committer takes the next input ahead while the new loader loads the item it is to commit,
+    // and that input stalls: the item is committed meanwhile, not when the input comes.
+    cNumbers n;
+    n.count = 3;
+    tPipeline pipeline;
+    std::atomic<int> commits{0};
+    bool committedMeanwhile = false;
+    n.steps.Load = [](const int& input) {
+        if (input == 1) std::this_thread::sleep_for(100ms);
+        return std::make_unique<int>(input * 10);
+    };
+    const auto commit = n.steps.Commit;
+    n.steps.Commit = [&](int& item) {
+        ++commits;
+        return commit(item);
+    };
+    bool held = false;
+    n.steps.Deadline = [&]() -> std::optional<tClock::time_point> {
+        if (commits != 1) return std::nullopt;
+        // Once, holding the pipeline's lock: the new loader takes input 1 meanwhile. The deadline
+        // then wakes the committer while item 1 is being loaded, free to take input 2.
+        if (!held) std::this_thread::sleep_for(30ms);
+        held = true;
+        return tClock::now() + 20ms;
+    };
+    n.steps.Next = [&](int& input) {
+        if (n.next >= n.count) return false;
+        if (n.next == 2) {
+            for (int i = 0; i < 100 && commits < 2; ++i) {
+                pipeline.WaitingForInput();
+                std::this_thread::sleep_for(10ms);
+            }
+            committedMeanwhile = commits >= 2;
+        }
+        input = n.next++;
+        return true;
+    };
+    EXPECT_TRUE(pipeline.Run(n.steps, 2));
+    EXPECT_EQ(n.committed, n.Expected(3));
+    EXPECT_TRUE(committedMeanwhile);
 }
 
 // The gate: due on count and on age by its clock, never with nothing held; each record out

@@ -88,6 +88,21 @@ bool ParseJobs(const std::string& text, int& jobs) {
     return true;
 }
 
+cOption JobsOption(int& jobs) {
+    return {"--jobs", kJobsNeeds, [&jobs](const std::string& value) { return ParseJobs(value, jobs); }};
+}
+
+cOption FromOption(cSourceOptions& sources) {
+    return {"--from", "a list file, or - for standard input", [&sources](const std::string& value) {
+                sources.lists.push_back(value);
+                return true;
+            }};
+}
+
+cOption NulOption(cSourceOptions& sources) {
+    return {"-0", {}, [&sources](const std::string&) { return sources.nulSeparated = true; }};
+}
+
 cSourceReader::cSourceReader(const cSourceOptions& options, std::ostream& err) : o_(options), err_(err) {}
 cSourceReader::~cSourceReader() = default;
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/mJson.h"
+#include "cli/mCli.h"
 #include "platform/cReadFile.h"
 #include "platform/cStreamFile.h"
 #include "search/mBatchRecord.h"
@@ -60,6 +61,11 @@ private:
 };
 // "--jobs N": 1 to 64.
 bool ParseJobs(const std::string& text, int& jobs);
+// The options every command over many sources takes, each the same way everywhere (ParseOptions):
+// --jobs N, --from LIST, -0.
+cOption JobsOption(int& jobs);
+cOption FromOption(cSourceOptions& sources);
+cOption NulOption(cSourceOptions& sources);
 
 // The records of one source as JSON Lines. Without outputs (list --json) the groups carry no
 // output, digest of it or status. A source the run finished ends in its own record.

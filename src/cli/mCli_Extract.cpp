@@ -158,52 +158,34 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     bool dedupe = false, quiet = false, cursors = false;
     std::uint64_t shardK = 0, shardN = 1;
     int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    bool options = true;
     if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
         out << kUsage << '\n' << kHelp;
         return 0;
     }
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const auto value = [&](std::string& into) {
-            if (i + 1 >= args.size()) return false;
-            into = args[++i];
-            return true;
+    const auto flag = [](bool& into) { return [&into](const std::string&) { return into = true; }; };
+    const auto value = [](std::string& into, bool (*fits)(const std::string&)) {
+        return [&into, fits](const std::string& v) {
+            into = v;
+            return fits(v);
         };
-        std::string v;
-        if (options && a == "--") {
-            options = false;
-        } else if (options && a == "-o") {
-            if (!value(folder)) return err << kUsage, 2;
-        } else if (options && a == "--manifest") {
-            if (!value(manifestPath) || manifestPath.empty()) return err << kUsage, 2;
-        } else if (options && a == "--resume") {
-            if (!value(resumePath) || resumePath.empty() || resumePath == "-") return err << kUsage, 2;
-        } else if (options && a == "--names") {
-            if (!value(names) || (names != "source" && names != "content")) return err << kUsage, 2;
-        } else if (options && a == "--shard") {
-            if (!value(v) || !ParseShard(v, shardK, shardN)) return err << kUsage, 2;
-        } else if (options && a == "--dedupe") {
-            dedupe = true;
-        } else if (options && a == "--cursors") {
-            cursors = true;
-        } else if (options && a == "--quiet") {
-            quiet = true;
-        } else if (options && a == "--jobs") {
-            if (!value(v) || !ParseJobs(v, jobs)) return BadValue(err, "extract", a, kJobsNeeds, kUsage);
-        } else if (options && (a == "--from" || a == "-0")) {
-            if (a == "-0")
-                sources.nulSeparated = true;
-            else if (!value(v))
-                return err << kUsage, 2;
-            else
-                sources.lists.push_back(v);
-        } else if (options && a.size() > 1 && a[0] == '-') {
-            return UnknownOption(err, "extract", a, kUsage);
-        } else {
-            sources.files.push_back(a);
-        }
-    }
+    };
+    const auto any = [](const std::string&) { return true; };
+    const auto given = [](const std::string& v) { return !v.empty(); };
+    const std::vector<cOption> options = {
+        {"-o", "a folder", value(folder, any)},
+        {"--manifest", "a file, or - for standard output", value(manifestPath, given)},
+        {"--resume", "a manifest file", value(resumePath, [](const std::string& v) { return !v.empty() && v != "-"; })},
+        {"--names", "source or content",
+         value(names, [](const std::string& v) { return v == "source" || v == "content"; })},
+        {"--shard", "K/N, 0 <= K < N", [&](const std::string& v) { return ParseShard(v, shardK, shardN); }},
+        {"--dedupe", {}, flag(dedupe)},
+        {"--cursors", {}, flag(cursors)},
+        {"--quiet", {}, flag(quiet)},
+        JobsOption(jobs),
+        FromOption(sources),
+        NulOption(sources),
+    };
+    if (!ParseOptions(args, "extract", kUsage, options, sources.files, err)) return 2;
     if (!cSourceReader::Check(sources, err)) return err << kUsage, 2;
     if ((sources.files.empty() && sources.lists.empty()) || folder.empty()) return err << kUsage, 2;
     const bool manifestOut = manifestPath == "-";

@@ -42,7 +42,7 @@ struct cBatch::cLoaded {
 
 namespace {
 
-// A loaded source holding at most this many bytes of images is a light one (see Run).
+// A loaded source holding at most this many bytes of images is a light one (cOrderedPipeline).
 constexpr std::uint64_t kLightBytes = 64 * 1024;
 
 // The colour depth an entry's colour count stands for: 1, 4, 8, 24 or 32 bits.

@@ -692,7 +692,8 @@ TEST(Collections, DedupeKnowsWhatResumedSourcesWrote) {
 // (the manifest is whole and true while the run waits), and a stop ends the run at once, not with
 // the next name: the total and the stop message come, and the status is 128 + the signal's
 // number. (Bounded by `timeout` far above what the stop takes, so that a run that waits for its
-// list fails.)
+// list fails; --foreground, or timeout sends the stop on to the run a second time, which ends it
+// at once.)
 TEST(Collections, AStopWhileTheListIsSilentEndsTheRun) {
     cCollection c(1);
     const std::string out = Quote(c.dir.File("out")), manifest = Quote(c.dir.File("m.jsonl"));
@@ -703,8 +704,9 @@ TEST(Collections, AStopWhileTheListIsSilentEndsTheRun) {
     const std::string count = "$(grep -c '\"groups\"' " + manifest + " 2>/dev/null)",
                       ended = Quote(c.dir.File("ended"));
     const std::string script = "(cat " + Quote(c.list) + "; until [ -e " + ended +
-                               " ]; do sleep 0.1; done) | timeout -s KILL 20 " + kCli + " extract --from - -o " + out +
-                               " --manifest " + manifest + " & pid=$!; for i in $(seq 100); do [ \"" + count +
+                               " ]; do sleep 0.1; done) | timeout --foreground -s KILL 20 " + kCli +
+                               " extract --from - -o " + out + " --manifest " + manifest +
+                               " & pid=$!; for i in $(seq 100); do [ \"" + count +
                                "\" = 3 ] && break; sleep 0.1; done; echo finished=" + count +
                                "; kill -INT $pid; touch " + ended + "; wait $pid; echo status=$?";
     std::string said;

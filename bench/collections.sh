@@ -6,7 +6,7 @@
 # 2. COUNT sources (default 100,000), 90 % of them text files of 6 KiB and 10 % icon files: the time
 #    of `pictrix-cli extract --jobs 2` over their list, against `head -c 4096` of every file (what
 #    judging each by its first bytes cannot undercut), warm cache, RUNS rounds (default 3), medians.
-# Usage: bench/collections.sh BUILD_DIR [WORK_DIR]
+# Usage: bench/collections.sh BUILD_DIR [WORK_DIR]   (PART=tree: the second measure alone)
 set -euo pipefail
 build=$(cd "${1:-build-bench}" && pwd)
 work=${2:-$build/bench-collections}
@@ -17,6 +17,7 @@ mkdir -p "$work"
 now() { date +%s%N; }
 median() { printf '%s\n' "$@" | sort -n | sed -n "$(( ($# + 1) / 2 ))p"; }
 
+if [[ ${PART:-all} != tree ]]; then
 python3 - "$work" <<'EOF'
 import json, os, sys
 work = sys.argv[1]
@@ -50,6 +51,8 @@ for m in modules documents; do
     "$cli" extract --quiet --from "$work/empty.list" -o "$work/out" --manifest "$work/new.jsonl" \
     --resume "$work/$m.jsonl" > /dev/null
 done
+
+fi
 
 tree="$work/tree"
 if [[ ! -f "$tree/list" ]]; then

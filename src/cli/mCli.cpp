@@ -1,5 +1,6 @@
 #include "cli/mCli.h"
 
+#include <algorithm>
 #include <sstream>
 #include <string_view>
 
@@ -75,27 +76,59 @@ int UnknownOption(std::ostream& err, std::string_view command, const std::string
     return 2;
 }
 
-bool OutputOption(const tArgs& args, std::string_view command, std::string_view what, std::string& output,
-                  std::vector<std::string>& operands, std::ostream& err) {
-    bool options = true;
+int BadValue(std::ostream& err, std::string_view command, std::string_view option, std::string_view needs,
+             std::string_view usage) {
+    err << "pictrix-cli " << command << ": " << option << " needs " << needs << '\n' << usage;
+    return 2;
+}
+
+bool ParseOptions(const tArgs& args, std::string_view command, std::string_view usage,
+                  const std::vector<cOption>& options, std::vector<std::string>& operands, std::ostream& err) {
+    const auto named = [](std::string_view names, std::string_view a) {
+        for (std::size_t at = 0; at <= names.size();) {
+            const std::size_t bar = std::min(names.find('|', at), names.size());
+            if (names.substr(at, bar - at) == a) return true;
+            at = bar + 1;
+        }
+        return false;
+    };
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (options && a == "--") {
-            options = false;
-        } else if (options && a == "-o") {
-            if (i + 1 >= args.size()) {
-                err << "pictrix-cli " << command << ": -o needs " << what << '\n';
-                return false;
-            }
-            output = args[++i];
-        } else if (options && a.size() > 1 && a[0] == '-') {
-            err << "pictrix-cli " << command << ": unknown option '" << Printable(a) << "'\n";
-            return false;
-        } else {
+        if (optionsEnded || a.size() < 2 || a[0] != '-') {
             operands.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const auto o =
+            std::find_if(options.begin(), options.end(), [&](const cOption& each) { return named(each.names, a); });
+        if (o == options.end()) {
+            UnknownOption(err, command, a, usage);
+            return false;
+        }
+        if (o->needs.empty()) {
+            if (o->take) o->take(std::string());
+        } else if (i + 1 >= args.size() || !o->take(args[++i])) {
+            BadValue(err, command, a, o->needs, usage);
+            return false;
         }
     }
     return true;
+}
+
+bool OutputOption(const tArgs& args, std::string_view command, std::string_view what, std::string& output,
+                  std::vector<std::string>& operands, std::ostream& err) {
+    // The caller prints its usage after what is wrong.
+    return ParseOptions(args, command, {},
+                        {{"-o", what,
+                          [&](const std::string& value) {
+                              output = value;
+                              return true;
+                          }}},
+                        operands, err);
 }
 
 std::string ErrorText(const std::exception& e) {

@@ -38,6 +38,26 @@ bool Operands(const tArgs& args, std::string_view command, std::string_view usag
 
 // Bad usage: "pictrix-cli COMMAND: unknown option 'OPTION'", then the command's usage; answers 2.
 int UnknownOption(std::ostream& err, std::string_view command, const std::string& option, std::string_view usage);
+// Bad usage: "pictrix-cli COMMAND: OPTION needs NEEDS" (the value is missing or out of range), then
+// the command's usage; answers 2. Every command that takes an option says the same of it.
+int BadValue(std::ostream& err, std::string_view command, std::string_view option, std::string_view needs,
+             std::string_view usage);
+// What --jobs takes, wherever it is taken.
+inline constexpr std::string_view kJobsNeeds = "a number from 1 to 64";
+
+// One option of a command for ParseOptions: its name ("-o", "--jobs"), what its value must be
+// ("a folder", "a number from 1 to 64"; empty for an option that takes none) and what takes the
+// value (false: not a value it takes). Several names may share one entry ("-h|--help").
+struct cOption {
+    std::string_view names;
+    std::string_view needs;
+    std::function<bool(const std::string& value)> take;
+};
+// The one parser of the commands that take options: the options (before a "--"), each where it
+// stands, and the operands in order. False after printing what is wrong, with the command's usage:
+// an unknown option (UnknownOption) or a value missing or not taken (BadValue): bad usage.
+bool ParseOptions(const tArgs& args, std::string_view command, std::string_view usage,
+                  const std::vector<cOption>& options, std::vector<std::string>& operands, std::ostream& err);
 
 // Splits a command's arguments into its operands and the value of its one option, -o ("--" ends
 // the options). False after printing what is wrong ("-o needs <what>", an unknown option): bad

@@ -71,7 +71,7 @@ std::string Id(const cResourceID& id) {
 std::string OrNull(const std::string& text) { return text.empty() ? "null" : mJson::String(text); }
 
 // The fields every record of a source starts with.
-std::string SourceFields(const cBatch::cSource& s) {
+std::string SourceFields(const mBatchRecord::cSource& s) {
     std::string out = "{\"source\":" + mJson::String(s.path);
     if (!mJson::IsUtf8(s.path)) out += ",\"source_bytes\":" + mJson::String(mJson::Base64(s.path));
     out += ",\"source_sha256\":" + OrNull(s.sha256);
@@ -86,6 +86,21 @@ bool ParseJobs(const std::string& text, int& jobs) {
     if (ec != std::errc() || end != text.data() + text.size() || n < 1 || n > 64) return false;
     jobs = n;
     return true;
+}
+
+cOption JobsOption(int& jobs) {
+    return {"--jobs", kJobsNeeds, [&jobs](const std::string& value) { return ParseJobs(value, jobs); }};
+}
+
+cOption FromOption(cSourceOptions& sources) {
+    return {"--from", "a list file, or - for standard input", [&sources](const std::string& value) {
+                sources.lists.push_back(value);
+                return true;
+            }};
+}
+
+cOption NulOption(cSourceOptions& sources) {
+    return {"-0", {}, [&sources](const std::string&) { return sources.nulSeparated = true; }};
 }
 
 cSourceReader::cSourceReader(const cSourceOptions& options, std::ostream& err) : o_(options), err_(err) {}
@@ -438,7 +453,8 @@ std::uint64_t cEarlierManifest::KeyOf(std::string_view source) noexcept {
     return std::hash<std::string_view>()(source);
 }
 
-bool cEarlierManifest::Read(const std::string& path, std::ostream& err) {
+bool cEarlierManifest::Read(const std::string& path, std::ostream& err,
+                            const std::function<void(const std::string&)>& each) {
     entries_.clear();
     extra_.clear();
     dropped_.clear();
@@ -509,6 +525,7 @@ bool cEarlierManifest::Read(const std::string& path, std::ostream& err) {
             e.length = static_cast<std::uint32_t>(std::min<std::uint64_t>(line.next - sourceStart, UINT32_MAX));
             if (r.groups && *r.groups == groupLines && (r.status == "read" || r.status == "failed")) {
                 e.finished = true;
+                if (each) each(source);
                 const auto written = TimeOf(r.mtime);
                 e.read = r.status == "read" && !failedGroup && r.size && *r.size >= 0 && written;
                 e.size = r.size ? static_cast<std::uint64_t>(*r.size) : 0;
@@ -683,7 +700,7 @@ bool cEarlierManifest::Drop(const std::vector<std::string>& sources, const std::
     return true;
 }
 
-std::string ManifestLines(const cBatch::cSource& s, bool outputs) {
+std::string ManifestLines(const mBatchRecord::cSource& s, bool outputs) {
     std::string lines;
     for (const auto& g : s.groups) {
         std::string r = SourceFields(s);

@@ -16,9 +16,10 @@
 #include <vector>
 
 #include "base/mJson.h"
+#include "cli/mCli.h"
 #include "platform/cReadFile.h"
 #include "platform/cStreamFile.h"
-#include "search/cBatch.h"
+#include "search/mBatchRecord.h"
 
 namespace mCli {
 
@@ -60,10 +61,15 @@ private:
 };
 // "--jobs N": 1 to 64.
 bool ParseJobs(const std::string& text, int& jobs);
+// The options every command over many sources takes, each the same way everywhere (ParseOptions):
+// --jobs N, --from LIST, -0.
+cOption JobsOption(int& jobs);
+cOption FromOption(cSourceOptions& sources);
+cOption NulOption(cSourceOptions& sources);
 
 // The records of one source as JSON Lines. Without outputs (list --json) the groups carry no
 // output, digest of it or status. A source the run finished ends in its own record.
-std::string ManifestLines(const cBatch::cSource& source, bool outputs);
+std::string ManifestLines(const mBatchRecord::cSource& source, bool outputs);
 // A file's time of last write as the records give it: "2026-12-10T00:21:58.123456789Z" (UTC).
 std::string Timestamp(std::int64_t ns);
 // The source, output or other path of a record: the `NAME_bytes` member where the name is not
@@ -98,7 +104,8 @@ public:
         std::int64_t written = 0; // ns since 1970
     };
     // False, with a message, when the manifest cannot be read; a missing one holds nothing.
-    bool Read(const std::string& path, std::ostream& err);
+    // `each`, when given, is told the path of every source the manifest finished.
+    bool Read(const std::string& path, std::ostream& err, const std::function<void(const std::string&)>& each = {});
     const cEntry* Find(const std::string& source) const;
     // The output paths of the entry's records (and with `digests`, each one's sha256), read back
     // from the manifest; false when they are not `source`'s (another path of the same hash) or

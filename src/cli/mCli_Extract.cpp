@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <iostream>
 #include <mutex>
+#include <sstream>
 #include <thread>
 #include <algorithm>
 #include <sys/stat.h>
@@ -157,52 +158,34 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     bool dedupe = false, quiet = false, cursors = false;
     std::uint64_t shardK = 0, shardN = 1;
     int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    bool options = true;
     if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
         out << kUsage << '\n' << kHelp;
         return 0;
     }
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const auto value = [&](std::string& into) {
-            if (i + 1 >= args.size()) return false;
-            into = args[++i];
-            return true;
+    const auto flag = [](bool& into) { return [&into](const std::string&) { return into = true; }; };
+    const auto value = [](std::string& into, bool (*fits)(const std::string&)) {
+        return [&into, fits](const std::string& v) {
+            into = v;
+            return fits(v);
         };
-        std::string v;
-        if (options && a == "--") {
-            options = false;
-        } else if (options && a == "-o") {
-            if (!value(folder)) return err << kUsage, 2;
-        } else if (options && a == "--manifest") {
-            if (!value(manifestPath) || manifestPath.empty()) return err << kUsage, 2;
-        } else if (options && a == "--resume") {
-            if (!value(resumePath) || resumePath.empty() || resumePath == "-") return err << kUsage, 2;
-        } else if (options && a == "--names") {
-            if (!value(names) || (names != "source" && names != "content")) return err << kUsage, 2;
-        } else if (options && a == "--shard") {
-            if (!value(v) || !ParseShard(v, shardK, shardN)) return err << kUsage, 2;
-        } else if (options && a == "--dedupe") {
-            dedupe = true;
-        } else if (options && a == "--cursors") {
-            cursors = true;
-        } else if (options && a == "--quiet") {
-            quiet = true;
-        } else if (options && a == "--jobs") {
-            if (!value(v) || !ParseJobs(v, jobs)) return err << kUsage, 2;
-        } else if (options && (a == "--from" || a == "-0")) {
-            if (a == "-0")
-                sources.nulSeparated = true;
-            else if (!value(v))
-                return err << kUsage, 2;
-            else
-                sources.lists.push_back(v);
-        } else if (options && a.size() > 1 && a[0] == '-') {
-            return UnknownOption(err, "extract", a, kUsage);
-        } else {
-            sources.files.push_back(a);
-        }
-    }
+    };
+    const auto any = [](const std::string&) { return true; };
+    const auto given = [](const std::string& v) { return !v.empty(); };
+    const std::vector<cOption> options = {
+        {"-o", "a folder", value(folder, any)},
+        {"--manifest", "a file, or - for standard output", value(manifestPath, given)},
+        {"--resume", "a manifest file", value(resumePath, [](const std::string& v) { return !v.empty() && v != "-"; })},
+        {"--names", "source or content",
+         value(names, [](const std::string& v) { return v == "source" || v == "content"; })},
+        {"--shard", "K/N, 0 <= K < N", [&](const std::string& v) { return ParseShard(v, shardK, shardN); }},
+        {"--dedupe", {}, flag(dedupe)},
+        {"--cursors", {}, flag(cursors)},
+        {"--quiet", {}, flag(quiet)},
+        JobsOption(jobs),
+        FromOption(sources),
+        NulOption(sources),
+    };
+    if (!ParseOptions(args, "extract", kUsage, options, sources.files, err)) return 2;
     if (!cSourceReader::Check(sources, err)) return err << kUsage, 2;
     if ((sources.files.empty() && sources.lists.empty()) || folder.empty()) return err << kUsage, 2;
     const bool manifestOut = manifestPath == "-";
@@ -260,6 +243,24 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
             << "): nothing keeps another run from writing into this folder at the same time\n";
     }
 
+    // Sources known before they come are protected from the start: those of list files (read once
+    // ahead for it; a pipe or standard input is not, its sources are protected as they are taken)
+    // and those the resumed manifest finished. No output then takes the name of a source of this
+    // run that lies in the folder, however far down its list, whatever the number of jobs.
+    {
+        cSourceOptions ahead;
+        for (const auto& list : sources.lists) {
+            struct stat st {};
+            if (list != "-" && ::stat(list.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ahead.lists.push_back(list);
+        }
+        if (!ahead.lists.empty()) {
+            std::ostringstream unsaid; // the run reads the lists again and says what is wrong with them
+            cSourceReader reader(ahead, unsaid);
+            for (std::string path; reader.Next(path);) batch.Protect(path);
+        }
+    }
+    const auto protect = [&batch](const std::string& path) { batch.Protect(path); };
+
     // An earlier manifest to resume from: continued in place when it is the manifest itself, which
     // is then held (locked) before it is read, so that no other run writes it meanwhile.
     cEarlierManifest earlier;
@@ -280,7 +281,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     };
     if (inPlace) {
         if (!manifestFile.Hold(manifestPath)) return refused();
-        if (!earlier.Read(resumePath, err)) return 2;
+        if (!earlier.Read(resumePath, err, protect)) return 2;
         if (!manifestFile.Keep(earlier.End())) return refused();
         std::uint32_t error = 0;
         if (earlier.Damaged() > 0 && !earlier.Drop({}, manifestPath, manifestFile, error)) {
@@ -289,7 +290,7 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
             return 1;
         }
     } else {
-        if (resuming && !earlier.Read(resumePath, err)) return 2;
+        if (resuming && !earlier.Read(resumePath, err, protect)) return 2;
         if (!manifestPath.empty() && !manifestOut && !manifestFile.Open(manifestPath)) return refused();
     }
     if (const std::uint32_t why = manifestFile.Unlocked()) {
@@ -316,7 +317,12 @@ int Extract(const tArgs& args, std::ostream& out, std::ostream& err) {
     };
     std::size_t done = 0, passed = 0;
     hooks.KeepGoing = [&] { return gSignal.load() == 0 && !manifestFailed; };
-    reader.KeepGoing(hooks.KeepGoing);
+    // While standard input has nothing to give, the records held for the flush go out, and a stop
+    // is seen.
+    reader.KeepGoing([&] {
+        batch.WaitingForInput();
+        return hooks.KeepGoing();
+    });
     hooks.Status = [&](const std::string&, const std::string& text) {
         if (quiet) return;
         std::string_view line = text;

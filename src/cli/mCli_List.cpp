@@ -5,6 +5,7 @@
 
 #include "cli/mCli.h"
 #include "cli/mCliRecords.h"
+#include "search/cBatch.h"
 #include "resources/mIconGroups.h"
 
 namespace mCli {
@@ -18,24 +19,13 @@ constexpr std::string_view kListUsage = "usage: pictrix-cli list [--json [--jobs
 int ListJson(const tArgs& args, std::ostream& out, std::ostream& err) {
     cSourceOptions sources;
     int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--json") continue;
-        if (a == "--jobs" && i + 1 < args.size() && ParseJobs(args[i + 1], jobs)) {
-            ++i;
-        } else if (a == "--from" && i + 1 < args.size()) {
-            sources.lists.push_back(args[++i]);
-        } else if (a == "-0") {
-            sources.nulSeparated = true;
-        } else if (a == "--") {
-            sources.files.insert(sources.files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-            break;
-        } else if (a.size() > 1 && a[0] == '-') {
-            return UnknownOption(err, "list", a, kListUsage);
-        } else {
-            sources.files.push_back(a);
-        }
-    }
+    const std::vector<cOption> options = {
+        {"--json", {}, {}},
+        JobsOption(jobs),
+        FromOption(sources),
+        NulOption(sources),
+    };
+    if (!ParseOptions(args, "list", kListUsage, options, sources.files, err)) return 2;
     if (!cSourceReader::Check(sources, err)) return 2;
     cSourceReader reader(sources, err);
     cBatch batch;

@@ -8,6 +8,7 @@
 #include "base/mJson.h"
 #include "cli/mCli.h"
 #include "cli/mCliRecords.h"
+#include "search/cBatch.h"
 #include "icon/mDHash.h"
 #include "platform/mFindFile.h"
 #include "platform/mSysText.h"
@@ -74,37 +75,17 @@ int Similar(const tArgs& args, std::ostream& out, std::ostream& err) {
     int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     bool json = false;
     std::vector<std::string> operands;
-    bool options = true;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool value = i + 1 < args.size();
-        if (!options) {
-            operands.push_back(a);
-        } else if (a == "--") {
-            options = false;
-        } else if (a == "--json") {
-            json = true;
-        } else if (a == "--group" || a == "--max-distance" || a == "--top" || a == "--jobs") {
-            const bool ok = value && (a == "--group"          ? Number(args[i + 1], 1, 65535, group)
-                                      : a == "--max-distance" ? Number(args[i + 1], 0, 64, maxDistance)
-                                      : a == "--top"          ? Number(args[i + 1], 1, 1 << 30, top)
-                                                              : ParseJobs(args[i + 1], jobs));
-            if (!ok) {
-                err << "pictrix-cli similar: " << a << " needs "
-                    << (a == "--max-distance" ? "a number from 0 to 64"
-                        : a == "--jobs"       ? "a number from 1 to 64"
-                                              : "a positive number")
-                    << '\n'
-                    << kSimilarUsage;
-                return 2;
-            }
-            ++i;
-        } else if (a.size() > 1 && a[0] == '-') {
-            return UnknownOption(err, "similar", a, kSimilarUsage);
-        } else {
-            operands.push_back(a);
-        }
-    }
+    const auto number = [](int low, int high, int& into) {
+        return [low, high, &into](const std::string& value) { return Number(value, low, high, into); };
+    };
+    const std::vector<cOption> options = {
+        {"--json", {}, [&json](const std::string&) { return json = true; }},
+        {"--group", "a positive number", number(1, 65535, group)},
+        {"--max-distance", "a number from 0 to 64", number(0, 64, maxDistance)},
+        {"--top", "a positive number", number(1, 1 << 30, top)},
+        JobsOption(jobs),
+    };
+    if (!ParseOptions(args, "similar", kSimilarUsage, options, operands, err)) return 2;
     if (operands.size() < 2) {
         err << kSimilarUsage;
         return 2;

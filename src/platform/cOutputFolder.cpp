@@ -1,5 +1,6 @@
 #include "platform/cOutputFolder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -30,6 +31,7 @@ bool cOutputFolder::Open(const std::string& folder) {
     sources_.clear();
     stale_.clear();
     byFolded_.clear();
+    parents_.clear();
     foldsWithoutIdentity_ = false;
     source_.clear();
     lastError_ = 0;
@@ -88,6 +90,24 @@ void cOutputFolder::Probe() {
 void cOutputFolder::AddSource(const std::string& path) {
     mFileAt::cIdentity identity;
     if (mFileAt::Follow(path, identity)) AddSource(identity);
+}
+
+void cOutputFolder::AddSourceIfHere(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (path.empty() || slash + 1 == path.size()) return;
+    const std::string parent =
+        slash == std::string::npos ? std::string(".") : path.substr(0, std::max<std::size_t>(slash, 1));
+    auto it = parents_.find(parent);
+    if (it == parents_.end()) {
+        struct stat folder {};
+        struct stat st {};
+        const bool here = ::fstat(folder_.Fd(), &folder) == 0 && ::stat(parent.c_str(), &st) == 0 &&
+                          S_ISDIR(st.st_mode) && st.st_dev == folder.st_dev && st.st_ino == folder.st_ino;
+        // Bounded: a list that visits more folders than this looks at some of them again.
+        if (parents_.size() >= 65536) parents_.clear();
+        it = parents_.emplace(parent, here).first;
+    }
+    if (it->second) AddSource(path);
 }
 
 bool cOutputFolder::Lock() {

@@ -76,6 +76,11 @@ public:
     void AddSource(const std::string& path);
     // The same for a file already looked at.
     void AddSource(const mFileAt::cIdentity& identity) { sources_.insert(KeyOf(identity)); }
+    // The same for a source named before it is read (from a list), when it lies in this folder:
+    // only there can an output take its name. Its folder is looked at once for many sources, so
+    // that a list of a million files elsewhere costs a look at each of their folders, not at each
+    // file.
+    void AddSourceIfHere(const std::string& path);
     // The outputs written next are a new listing of `source`.
     void SetSource(const std::string& source);
 
@@ -150,6 +155,7 @@ private:
     std::unordered_map<std::string, cKey> byFolded_; // there: a folded name -> the file written
     std::vector<cFailure> failed_;
     std::unordered_map<std::string, int> subfolders_; // content names: "ab" -> the opened subfolder
+    std::unordered_map<std::string, bool> parents_; // AddSourceIfHere: a source's folder -> it is this one
     void CloseSubfolders();
     std::string source_;
     std::uint64_t listing_ = 0;

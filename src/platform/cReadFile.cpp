@@ -22,7 +22,9 @@ std::uint64_t cReadFile::OpenCount() noexcept { return gOpens.load(std::memory_o
 
 cReadFile::~cReadFile() { Close(); }
 
-cReadFile::cReadFile(cReadFile&& other) noexcept : fd_(other.fd_), size_(other.size_), lastError_(other.lastError_) {
+cReadFile::cReadFile(cReadFile&& other) noexcept
+    : fd_(other.fd_), size_(other.size_), device_(other.device_), inode_(other.inode_), written_(other.written_),
+      lastError_(other.lastError_) {
     other.fd_ = -1;
 }
 
@@ -31,6 +33,9 @@ cReadFile& cReadFile::operator=(cReadFile&& other) noexcept {
         Close();
         fd_ = other.fd_;
         size_ = other.size_;
+        device_ = other.device_;
+        inode_ = other.inode_;
+        written_ = other.written_;
         lastError_ = other.lastError_;
         other.fd_ = -1;
     }
@@ -64,6 +69,10 @@ bool cReadFile::Open(const std::string& path) {
     }
     fd_ = fd;
     size_ = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    device_ = st.st_dev;
+    inode_ = st.st_ino;
+    written_ =
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + static_cast<std::int64_t>(st.st_mtim.tv_nsec);
     gOpens.fetch_add(1, std::memory_order_relaxed);
     return true;
 }

@@ -29,6 +29,11 @@ public:
 
     // Length of the file in bytes when it was opened.
     std::uint64_t Size() const noexcept { return size_; }
+    // The open file's device and inode, size and time of its last write (ns), as they were when it
+    // was opened: what a caller would otherwise ask of the path before opening it.
+    std::uint64_t Device() const noexcept { return device_; }
+    std::uint64_t Inode() const noexcept { return inode_; }
+    std::int64_t Written() const noexcept { return written_; }
 
     // Reads up to n bytes at `offset` into dst; returns how many arrived (fewer at the end of the
     // file or on an error, with LastError() set for an error).
@@ -56,6 +61,7 @@ public:
 
 private:
     int fd_ = -1;
-    std::uint64_t size_ = 0;
+    std::uint64_t size_ = 0, device_ = 0, inode_ = 0;
+    std::int64_t written_ = 0;
     std::uint32_t lastError_ = 0;
 };

@@ -21,6 +21,7 @@
 #include "platform/cReadFile.h"
 #include "platform/mFileAt.h"
 #include "platform/mSysText.h"
+#include "search/cOrderedPipeline.h"
 
 // What a worker leaves for the committer: the record so far, the loaded source and what the load
 // said, in order.
@@ -36,13 +37,12 @@ struct cBatch::cLoaded {
     std::uint64_t held = 0; // the bytes of the image blocks it holds
     std::vector<cGroup> failed; // the groups that could not be read, each with its position
     std::vector<std::string> carried; // passed over: the outputs an earlier run wrote for it
-    bool registered = false; // its identity is among the run's sources
     std::exception_ptr hookFailure; // what PassOver threw: the run's failure, not the file's
 };
 
 namespace {
 
-// A loaded source holding at most this many bytes of images is a light one (see Run).
+// A loaded source holding at most this many bytes of images is a light one (cOrderedPipeline).
 constexpr std::uint64_t kLightBytes = 64 * 1024;
 
 // The colour depth an entry's colour count stands for: 1, 4, 8, 24 or 32 bits.
@@ -104,9 +104,14 @@ std::string cBatch::FileSha256(const std::string& path, std::uint32_t* error) {
 void cBatch::Load(const std::string& path, const cOptions& options, const cHooks& hooks, cLoaded& into) const {
     into.record.path = path;
     if (path.empty()) return;
-    // Looked at before it is read: a file changed while it is read shows a later time than this.
-    mFileAt::cIdentity id;
-    if (mFileAt::Follow(path, id)) {
+    // Looked at before it is read (on the descriptor it is read by, so that the file costs one
+    // open and one read when its first bytes say it holds no icons): a file changed while it is
+    // read shows a later time than this. One that cannot be opened is looked at by its path, and
+    // left to the load, which says why it cannot be read.
+    cReadFile file;
+    if (file.Open(path)) {
+        into.record.stat = {true, file.Size(), file.Device(), file.Inode(), file.Written()};
+    } else if (mFileAt::cIdentity id; mFileAt::Follow(path, id)) {
         into.record.stat = {true, static_cast<std::uint64_t>(id.size), id.device, id.inode, id.written};
     }
     if (hooks.PassOver) {
@@ -129,13 +134,11 @@ void cBatch::Load(const std::string& path, const cOptions& options, const cHooks
         }
     }
     // Judged by its first bytes: a file that starts like no container of icons holds none and is
-    // read no further (most files of a collection). One that cannot be opened or read is left to
-    // the load, which says why.
-    {
-        cReadFile file;
+    // read no further (most files of a collection).
+    if (file.IsOpen()) {
         std::array<std::uint8_t, 16> head{};
-        const std::size_t got = file.Open(path) ? file.ReadAt(0, head.data(), head.size()) : 0;
-        if (file.IsOpen() && file.LastError() == 0) {
+        const std::size_t got = file.ReadAt(0, head.data(), head.size());
+        if (file.LastError() == 0) {
             into.record.container = ContainerOf(std::span<const std::uint8_t>(head.data(), got));
             if (into.record.container.empty()) {
                 into.record.read = true;
@@ -144,6 +147,7 @@ void cBatch::Load(const std::string& path, const cOptions& options, const cHooks
                 return;
             }
         }
+        file.Close();
     }
     mExtract::cLoadHooks h;
     h.Status = [&into](const std::string& text) { into.events.push_back({text, std::nullopt}); };
@@ -330,12 +334,9 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
                          [](const cGroup& a, const cGroup& b) { return a.position < b.position; });
     }
     // The record goes out once its files are in place.
-    if (options.write && (run_.Folder().Waiting() > 0 || run_.Folder().Failures() || !held_.empty())) {
-        if (held_.empty()) heldSince_ = std::chrono::steady_clock::now();
-        held_.push_back(std::move(record));
-        if (run_.Folder().Waiting() == 0 || held_.size() >= kMaxHeld ||
-            std::chrono::steady_clock::now() - heldSince_ >= kMaxHeldTime)
-            ok = Settle(hooks) && ok;
+    if (options.write && (run_.Folder().Waiting() > 0 || run_.Folder().Failures() || !gate_.Empty())) {
+        gate_.Hold(std::move(record));
+        if (run_.Folder().Waiting() == 0 || gate_.Due()) ok = Settle(hooks) && ok;
     } else if (hooks.Done) {
         hooks.Done(record);
     }
@@ -343,32 +344,27 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
 }
 
 bool cBatch::Settle(const cHooks& hooks) {
-    const std::vector<std::string> failed = run_.Finish([&](const cError& e) {
-        if (hooks.Error) hooks.Error(run_.TargetFolder(), e);
-    });
-    for (auto& record : held_) {
-        for (auto& g : record.groups) {
-            if (g.status != "saved" && g.status != "renamed") continue;
-            if (std::find(failed.begin(), failed.end(), g.output) == failed.end()) continue;
-            g.status = "failed";
-            g.error = "the file that was there could not be replaced";
-            g.output.clear();
-        }
-    }
-    // Each record is handed out once: one whose Done throws is gone, those after it stay held for
-    // the settling that ends the run.
-    std::vector<cSource> held = std::move(held_);
-    held_.clear();
-    for (std::size_t i = 0; i < held.size(); ++i) {
-        try {
-            if (hooks.Done) hooks.Done(held[i]);
-        } catch (...) {
-            held_.assign(std::make_move_iterator(held.begin() + static_cast<std::ptrdiff_t>(i) + 1),
-                         std::make_move_iterator(held.end()));
-            throw;
-        }
-    }
-    return failed.empty();
+    bool ok = true;
+    gate_.Release(
+        [&](std::vector<cSource>& held) {
+            const std::vector<std::string> failed = run_.Finish([&](const cError& e) {
+                if (hooks.Error) hooks.Error(run_.TargetFolder(), e);
+            });
+            ok = failed.empty();
+            for (auto& record : held) {
+                for (auto& g : record.groups) {
+                    if (g.status != "saved" && g.status != "renamed") continue;
+                    if (std::find(failed.begin(), failed.end(), g.output) == failed.end()) continue;
+                    g.status = "failed";
+                    g.error = "the file that was there could not be replaced";
+                    g.output.clear();
+                }
+            }
+        },
+        [&](const cSource& record) {
+            if (hooks.Done) hooks.Done(record);
+        });
+    return ok;
 }
 
 std::unique_ptr<cBatch::cLoaded> cBatch::LoadOne(const std::string& path, const cOptions& options,
@@ -435,172 +431,56 @@ bool cBatch::Run(const tNext& nextSource, const cOptions& options, const cHooks&
     unchanged_ = 0;
     bytesWritten_ = 0;
     stopped_ = false;
-    held_.clear();
+    gate_ = cRecordGate<cSource>(kMaxHeld, kMaxHeldTime);
     kept_.clear();
     if (options.write && !begun_ && !Begin(options, hooks)) return false;
     begun_ = false;
-    const std::size_t jobs = static_cast<std::size_t>(std::clamp(options.jobs, 1, 64));
 
-    // The sources from `front` to `next` - 1, each loaded or being loaded (`committed` counts
-    // those done, the one being committed not yet).
-    std::deque<std::unique_ptr<cLoaded>> ahead;
-    std::mutex m;
-    std::condition_variable filled, freed; // the committer's slot is filled; a loader may start
-    std::size_t next = 0, committed = 0, front = 0, lightWaiting = 0, workersWaiting = 0;
-    bool ended = false; // the sources are all taken
-    bool stop = false; // a failure or a stop: every loader stops at its next source
-    std::exception_ptr failure;
-    // A source is started only while fewer than `jobs` sources are being loaded or wait for the
-    // committer holding more than a light load: memory stays within `jobs` loads. Light results
-    // (most sources of a collection hold no icons at all) may wait in a longer queue, so that the
-    // loaders do not stop and start at every small file.
-    constexpr std::size_t kMaxAhead = 64;
-    auto mayStart = [&] {
-        return stop || ended || (next - committed - lightWaiting < jobs && next - committed < kMaxAhead);
-    };
-    // Takes the next source, under the lock; false when there is none or the run stops.
-    auto claim = [&](std::size_t& i, std::string& path) {
-        if (stop || ended) return false;
-        if (hooks.KeepGoing && !hooks.KeepGoing()) {
-            stop = true;
-            stopped_ = true;
-            filled.notify_all();
-            freed.notify_all();
-            return false;
-        }
-        if (!nextSource(path)) {
-            ended = true;
-            filled.notify_all();
-            freed.notify_all();
-            return false;
-        }
-        i = next++;
-        ahead.emplace_back();
-        return true;
-    };
-    auto fail = [&](std::exception_ptr e) {
-        std::lock_guard lock(m);
-        if (!failure) failure = std::move(e);
-        stop = true;
-        filled.notify_all();
-        freed.notify_all();
-    };
-    // Loads source i (claimed under the lock) and leaves the result in its slot.
-    auto loadInto = [&](std::size_t i, const std::string& path) {
-        auto loaded = LoadOne(path, options, hooks);
-        const bool light = loaded->held <= kLightBytes;
-        std::lock_guard lock(m);
-        ahead[i - front] = std::move(loaded);
-        // A light result frees a place for a waiting loader at once.
-        if (light) {
-            ++lightWaiting;
-            if (workersWaiting > 0) freed.notify_one();
-        }
-        if (i == committed) filled.notify_one();
-    };
-    auto work = [&] {
-        try {
-            for (;;) {
-                std::size_t i = 0;
-                std::string path;
-                {
-                    std::unique_lock lock(m);
-                    if (!mayStart()) {
-                        ++workersWaiting;
-                        freed.wait(lock, mayStart);
-                        --workersWaiting;
-                    }
-                    if (!claim(i, path)) return;
-                }
-                loadInto(i, path);
-            }
-        } catch (...) {
-            fail(std::current_exception());
-        }
-    };
-    // The committer is one of the `jobs` loaders: while the source it is to commit is not ready,
-    // it loads the next one itself. One job, or a system that gives no thread (an address-space
-    // limit, say): it loads every source where it commits it, one after the other. The other
-    // loaders start one at a time once the first source is committed and more follow, so that a
-    // run over one file takes the memory of one loader whatever the number of jobs.
-    std::vector<std::thread> workers;
-    bool threadsRefused = false;
-    const auto startLoader = [&] {
-        if (threadsRefused || workers.size() + 1 >= jobs) return;
-        {
-            std::lock_guard lock(m);
-            if (stop || ended) return;
-        }
-        try {
-            workers.emplace_back(work);
-        } catch (const std::system_error&) {
-            threadsRefused = true;
-        }
-    };
-
+    // Sources loaded in parallel and committed in order (cOrderedPipeline); records whose files
+    // wait for the run's flush are held by the gate, which the committer opens when it is due or
+    // when the sources keep it waiting.
+    using tPipeline = cOrderedPipeline<std::string, cLoaded>;
+    tPipeline pipeline;
+    tPipeline::cSteps steps;
     bool ok = true;
+    steps.Next = nextSource;
+    steps.KeepGoing = hooks.KeepGoing;
+    steps.Load = [&](const std::string& path) { return LoadOne(path, options, hooks); };
+    // Most sources of a collection hold no icons at all: they may wait in the longer queue.
+    steps.Light = [](const cLoaded& loaded) { return loaded.held <= kLightBytes; };
+    if (options.write) {
+        // The run's sources are never replaced by an output: those taken from the list by their
+        // names from the moment they are taken, and those loaded by their identity.
+        steps.Taken = [this](const std::string& path) { Protect(path); };
+        steps.Loaded = [this](cLoaded& loaded) {
+            const cStat& st = loaded.record.stat;
+            if (st.known) run_.AddSource({st.device, st.inode, 0, 0});
+        };
+        steps.Deadline = [this] { return gate_.Deadline(); };
+        steps.Idle = [&] {
+            if (!gate_.Empty()) ok = Settle(hooks) && ok;
+        };
+    }
+    steps.Commit = [&](cLoaded& loaded) {
+        ok = Commit(loaded, options, hooks) && ok;
+        return !stopped_.load();
+    };
+    waiting_ = [&pipeline] { pipeline.WaitingForInput(); };
+    std::exception_ptr failure;
     try {
-        for (std::size_t i = 0;; ++i) {
-            if (i > 0) startLoader();
-            std::unique_ptr<cLoaded> loaded;
-            {
-                std::unique_lock lock(m);
-                while (!stop && !(i < next && ahead.front())) {
-                    if (i == next && ended) break;
-                    if (i == next || (!ended && mayStart())) {
-                        std::size_t j = 0;
-                        std::string path;
-                        if (!claim(j, path)) continue;
-                        lock.unlock();
-                        loadInto(j, path);
-                        lock.lock();
-                    } else {
-                        filled.wait(lock);
-                    }
-                }
-                if (stop || i == next) break;
-                loaded = std::move(ahead.front());
-                ahead.pop_front();
-                ++front;
-                if (loaded->held <= kLightBytes) --lightWaiting;
-                // The sources loaded so far are the run's: no output replaces them.
-                // (Their identities were taken when they were loaded.)
-                if (options.write) {
-                    const auto add = [this](cLoaded& l) {
-                        const cStat& st = l.record.stat;
-                        if (!l.registered && st.known) run_.AddSource({st.device, st.inode, 0, 0});
-                        l.registered = true;
-                    };
-                    add(*loaded);
-                    for (auto& a : ahead) {
-                        if (a) add(*a);
-                    }
-                }
-            }
-            ok = Commit(*loaded, options, hooks) && ok;
-            loaded.reset();
-            std::lock_guard lock(m);
-            committed = i + 1;
-            if (stopped_) stop = true;
-            if (workersWaiting > 0) freed.notify_all();
-        }
+        if (!pipeline.Run(steps, static_cast<std::size_t>(std::clamp(options.jobs, 1, 64)))) stopped_ = true;
     } catch (...) {
-        fail(std::current_exception());
+        failure = std::current_exception();
     }
-    {
-        std::lock_guard lock(m);
-        stop = true;
-    }
-    freed.notify_all();
-    for (auto& w : workers) w.join();
-
+    waiting_ = nullptr;
     if (options.write) {
         // What waits is complete: it is put in place even after a failure, and the records held
         // for it go out.
         ok = Settle(hooks) && ok;
     }
     if (failure) std::rethrow_exception(failure);
-    return ok;
+    // A stop between sources leaves sources unread, as one during a source does.
+    return ok && !stopped_;
 }
 
 std::string cBatch::TotalText() const {

@@ -1,12 +1,13 @@
 #pragma once
 // cBatch: batch extraction at the scale of whole collections, for pictrix-cli extract and
-// list --json. Sources are loaded (and their digests taken) by `jobs` threads, each load within
-// its own memory budget; one committer takes the results strictly in source order, so the output
-// names, the messages and the records are those of a run with one job, whatever finishes first.
-// The committer is one of the `jobs` loaders: while the source it is to commit is not ready, it
-// loads the next one itself. At most `jobs` sources are being loaded or wait holding images;
-// sources that hold little (64 KiB of images at most: most files of a collection hold none) may
-// wait up to 64 deep, so that the loaders need not stop at every small file. Sources are loaded
+// list --json: the policy that wires its parts, the records it fills (mBatchRecord), the pipeline
+// that loads sources in parallel and commits them in order (cOrderedPipeline) and the gate that
+// hands records out once their files are in place (cRecordGate). Sources are loaded (and their
+// digests taken) by `jobs` threads, each load within its own memory budget; one committer takes
+// the results strictly in source order, so the output names, the messages and the records are
+// those of a run with one job, whatever finishes first. At most `jobs` sources are being loaded
+// or wait holding images; sources that hold little (64 KiB of images at most: most files of a
+// collection hold none) may wait up to 64 deep. Sources are loaded
 // and saved by the functions the search window's Extract uses (mExtract: the same names, renames
 // and run rules), and one record per source goes to Done as soon as it is settled.
 //
@@ -20,8 +21,9 @@
 // in advance, from the start).
 //
 // A source's record goes to Done only once every file it names is in place: records whose files
-// wait for the run's flush are held (at most kMaxHeld) and handed out, in order, as soon as the
-// flush has put them there. A replacement that could not be made turns its group's record into a
+// wait for the run's flush are held (at most kMaxHeld, for at most kMaxHeldTime by the clock, not
+// until the next source comes, and no longer than the sources keep the run waiting) and handed
+// out, in order, each once, as soon as the flush has put them there. A replacement that could not be made turns its group's record into a
 // failed one. A module without a resource table, or without icons, is read: its record has no
 // groups and is no failure. So is a file whose first bytes are no icon file's, cursor's, animated
 // cursor's or module's (a document, an image, a program of another system, an empty file): it is
@@ -50,52 +52,17 @@
 
 #include "base/cError.h"
 #include "base/cResourceID.h"
+#include "search/cRecordGate.h"
+#include "search/mBatchRecord.h"
 #include "search/mExtract.h"
 
 class cBatch {
 public:
-    struct cImage {
-        std::int32_t width = 0, height = 0, bits = 0;
-        std::uint32_t bytes = 0;
-        bool png = false;
-        std::string sha256;
-        std::optional<cFileIcon::cHotspot> hotspot; // a cursor's image
-        std::string element; // an .icns file's image: its element type ("" otherwise)
-        std::int32_t scale = 1; // 2 for a double-density image of an .icns file
-    };
-    struct cGroup {
-        std::int32_t position = 0; // 1-based, in the file's order
-        cResourceID id;
-        bool cursor = false; // a cursor group (or cursor file, or frame of an animated cursor)
-        std::string language; // the language's tag where known ("" otherwise)
-        std::int32_t frame = 0; // the frame of an animated cursor, 0 otherwise
-        std::vector<cImage> images;
-        std::optional<std::uint64_t> dhash; // with hashes: mDHash::OfGroup, none when no image decodes
-        std::string icoSha256; // of the .ico bytes the group is saved as
-        std::string output; // the file written, or the kept file of a duplicate; "" when none
-        std::string status; // "saved", "renamed", "duplicate", "failed"; "" without writing
-        std::string error; // why it failed
-    };
-    // The source's file as the run found it before reading it.
-    struct cStat {
-        bool known = false; // false: it could not be looked at
-        std::uint64_t size = 0, device = 0, inode = 0;
-        std::int64_t written = 0; // ns since 1970
-    };
-    struct cSource {
-        std::string path;
-        cStat stat;
-        bool read = false; // the file was examined to the end
-        bool complete = true; // false: the run stopped while saving it; groups not written are left out
-        bool passedOver = false; // not read: PassOver answered kPassOver (its records are elsewhere)
-        bool supersedes = false; // PassOver answered kSupersede: an earlier run's records of it are void
-        // What its first bytes say it is: "ico", "cur", "ani", "module", or "" for a file that starts
-        // like none of them (read no further: it holds no icons, and its sha256 is not taken).
-        std::string container;
-        std::string sha256; // of the file's bytes ("" when it could not be read)
-        std::string error; // why it could not be read
-        std::vector<cGroup> groups;
-    };
+    // What the run says of each source (see mBatchRecord).
+    using cImage = mBatchRecord::cImage;
+    using cGroup = mBatchRecord::cGroup;
+    using cStat = mBatchRecord::cStat;
+    using cSource = mBatchRecord::cSource;
     struct cOptions {
         std::string folder; // where outputs go
         int jobs = 1;
@@ -145,8 +112,9 @@ public:
         std::function<void(const cSource& source)> Superseding;
     };
 
-    // The next source into `path`; false at the end of the sources. Called under the run's lock
-    // from whichever thread starts the next source.
+    // The next source into `path`; false at the end of the sources. Called one at a time, from
+    // whichever thread starts the next source, and not under the lock the loaders share: while it
+    // waits for input, the others go on and the committer still hands out what it holds.
     using tNext = std::function<bool(std::string& path)>;
 
     // Runs over the sources; true when every source was read and every group written. With
@@ -162,6 +130,15 @@ public:
     bool Run(const std::vector<std::string>& sources, const cOptions& options, const cHooks& hooks);
 
     bool Refused() const noexcept { return refused_; }
+    // From `next`, on any thread, while the sources have nothing to give yet (a list on standard
+    // input): the records held for the run's flush go out now rather than by their age.
+    void WaitingForInput() {
+        if (waiting_) waiting_();
+    }
+    // A source the run will read, named before it comes (a list read ahead, an earlier manifest):
+    // where it lies in the output folder, no output replaces it from now on. After Begin. Each
+    // source taken from `next` is protected from the moment it is taken.
+    void Protect(const std::string& path) { run_.Folder().AddSourceIfHere(path); }
     // With dedupe: `output` holds the .ico bytes of `digest`, written by an earlier run (a source
     // passed over, from its Done); a group of those bytes is then a duplicate of it. On the
     // thread that Done is called on.
@@ -197,8 +174,8 @@ private:
     bool Settle(const cHooks& hooks);
 
     mExtract::cRun run_;
-    std::vector<cSource> held_; // settled sources whose files wait for the run's flush, in order
-    std::chrono::steady_clock::time_point heldSince_;
+    cRecordGate<cSource> gate_{kMaxHeld, kMaxHeldTime}; // settled sources whose files wait for the run's flush
+    std::function<void()> waiting_; // during Run: the sources keep the run waiting
     bool refused_ = false;
     bool begun_ = false;
     std::atomic<bool> stopped_{false}; // set by the committer and by any loader

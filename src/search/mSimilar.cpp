@@ -113,7 +113,7 @@ void ReadManifest(const std::string& path, const std::function<void(cGroup&&, st
     if (!read) throw ManifestError(path, mSysText::TextLine(file.LastError()));
 }
 
-std::vector<cGroup> FromSource(const cBatch::cSource& source) {
+std::vector<cGroup> FromSource(const mBatchRecord::cSource& source) {
     std::vector<cGroup> groups;
     for (const auto& s : source.groups) {
         if (!s.dhash) continue;

@@ -16,7 +16,7 @@
 
 #include "base/mJson.h"
 #include "platform/cReadFile.h"
-#include "search/cBatch.h"
+#include "search/mBatchRecord.h"
 
 namespace mSimilar {
 
@@ -57,7 +57,7 @@ void ReadManifest(const std::string& path, const std::function<void(cGroup&&, st
 bool LineAt(cReadFile& file, std::uint64_t offset, std::string& line);
 
 // The groups with a hash of a loaded source.
-std::vector<cGroup> FromSource(const cBatch::cSource& source);
+std::vector<cGroup> FromSource(const mBatchRecord::cSource& source);
 
 // The positions of the hashes within `maxDistance` of `query`, in order (the scan of an index).
 std::vector<std::size_t> Within(std::span<const std::uint64_t> hashes, std::uint64_t query, int maxDistance);

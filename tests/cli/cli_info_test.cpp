@@ -101,13 +101,41 @@ TEST(CliInfo, ExitStatusTellsFailuresFromBadUsage) {
     const std::string ico = mTestKit::Quote(mTestKit::Fixture("icons/vista.ico"));
     for (const std::string& args : std::vector<std::string>{
              "info " + ico + " -x", "list -x " + ico, "list --json --frob " + ico, "render " + ico + " -o /dev/null -x",
-             "extract -o /tmp -x " + ico, "search /tmp '*' -x", "settings -x", "log -x", "paths -x"}) {
+             "extract -o /tmp -x " + ico, "search /tmp '*' -x", "settings -x", "log -x", "paths -x",
+             "similar -x " + ico + " " + ico, "index " + ico + " -x -o /tmp/x.pxi"}) {
         SCOPED_TRACE(args);
         const std::string command = args.substr(0, args.find(' '));
         out.clear();
         EXPECT_EQ(Cli(args, &out), 2);
         EXPECT_EQ(out.rfind("pictrix-cli " + command + ": unknown option '-", 0), 0u) << out;
         EXPECT_NE(out.find("'\nusage: pictrix-cli " + command), std::string::npos) << out;
+    }
+    // An option shared by several commands, out of range or without its value: one message and
+    // status wherever it is taken (the option, what it needs, the command's usage).
+    const std::string jobs = "a number from 1 to 64", list = "a list file, or - for standard input";
+    const struct {
+        std::string args, option, needs;
+    } values[] = {
+        {"extract --jobs 0 -o /tmp " + ico, "--jobs", jobs},
+        {"extract " + ico + " --jobs", "--jobs", jobs},
+        {"list --json --jobs 0 " + ico, "--jobs", jobs},
+        {"list --json " + ico + " --jobs", "--jobs", jobs},
+        {"similar --jobs 65 " + ico + " " + ico, "--jobs", jobs},
+        {"extract " + ico + " --from", "--from", list},
+        {"list --json " + ico + " --from", "--from", list},
+        {"extract " + ico + " -o", "-o", "a folder"},
+        {"index " + ico + " -o", "-o", "a file"},
+    };
+    for (const auto& v : values) {
+        SCOPED_TRACE(v.args);
+        const std::string command = v.args.substr(0, v.args.find(' '));
+        out.clear();
+        EXPECT_EQ(Cli(v.args, &out), 2);
+        EXPECT_EQ(out.rfind("pictrix-cli " + command + ": " + v.option + " needs " + v.needs + "\nusage: pictrix-cli " +
+                                command + " ",
+                            0),
+                  0u)
+            << out;
     }
     for (const std::string command : {"info", "list"}) {
         out.clear();

@@ -8,11 +8,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <set>
 #include <cstring>
 #include <sstream>
+#include <string_view>
 
 #include "base/mJson.h"
 #include "common/mTestKit.h"
@@ -25,6 +27,20 @@ using mTestKit::Quote;
 int Sh(const std::string& command, std::string* out = nullptr) { return mTestKit::Run(command, out); }
 
 const std::string kCli = Quote(PICTRIX_BINARY_DIR "/pictrix-cli");
+
+void Put(const std::string& path, std::string_view bytes) {
+    mTestKit::WriteBytes(path, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+}
+
+// Every file of `folder` changed (a byte added), so that a rerun's replacements wait for its
+// flush and its records are held.
+void ChangeEvery(const std::string& folder) {
+    for (const auto& e : fs::directory_iterator(folder)) {
+        auto bytes = mTestKit::ReadBytes(e.path().string());
+        bytes.push_back(0);
+        mTestKit::WriteBytes(e.path().string(), bytes);
+    }
+}
 
 std::vector<mJson::cValue> Records(const std::string& path) {
     std::vector<mJson::cValue> records;
@@ -76,7 +92,7 @@ struct cCollection {
             fs::copy_file(Fixture(kinds[i % 3]), name);
             names += name + "\n";
         }
-        mTestKit::WriteBytes(list, std::vector<std::uint8_t>(names.begin(), names.end()));
+        Put(list, names);
     }
     // Starts extract with the list fed slowly through a pipe, stops it with `signal` once `after`
     // sources are finished in its manifest, and answers its exit status.
@@ -116,7 +132,7 @@ for s, n in done.items():
     print(n, s)
 )";
     mTestKit::cTempDir dir;
-    mTestKit::WriteBytes(dir.File("check.py"), std::vector<std::uint8_t>(kScript, kScript + std::strlen(kScript)));
+    Put(dir.File("check.py"), kScript);
     std::string out;
     cChecked c;
     if (Sh(Quote(PICTRIX_PYTHON) + " " + Quote(dir.File("check.py")) + " " + Quote(manifest), &out) != 0) return c;
@@ -138,12 +154,7 @@ TEST(Collections, StoppedAndKilledRunsLeaveTrueRecords) {
     const cSaid full = Said(c.dir.File("full.jsonl"));
     EXPECT_EQ(full.finished.size(), 92u) << "a record for every source, those without resources too";
 
-    // The files changed since, so that the rerun's replacements wait for its flush.
-    for (const auto& e : fs::directory_iterator(out)) {
-        auto bytes = mTestKit::ReadBytes(e.path().string());
-        bytes.push_back(0);
-        mTestKit::WriteBytes(e.path().string(), bytes);
-    }
+    ChangeEvery(out);
     EXPECT_EQ(c.Interrupted("--cursors", m, "INT", 10), 128 + 2);
     cSaid said = Said(m);
     EXPECT_GE(said.finished.size(), 10u);
@@ -181,7 +192,7 @@ TEST(Collections, RecordsOfEverySourceFindTheirFiles) {
                                         "1.ico");
     struct stat before {};
     ASSERT_EQ(::stat(output.c_str(), &before), 0);
-    mTestKit::WriteBytes(dir.File("m.jsonl"), std::vector<std::uint8_t>(first.begin(), first.end()));
+    Put(dir.File("m.jsonl"), first);
     const auto records = Records(dir.File("m.jsonl"));
     ASSERT_EQ(records.size(), 3u) << first;
     EXPECT_EQ(records[0].String("output_bytes"), mJson::Base64(output));
@@ -208,6 +219,53 @@ TEST(Collections, ASecondRunIntoAHeldFolderIsRefused) {
     EXPECT_NE(err.find("Another run is writing into this folder"), std::string::npos) << err;
     EXPECT_TRUE(fs::is_empty(c.dir.File("out")));
     ::close(held);
+}
+
+// A source that lies in the output folder, later in the list than a file whose output takes its
+// name, keeps its bytes whatever the number of jobs: the sources of a list file, and those a
+// resumed manifest finished, are protected from the start.
+TEST(Collections, SourcesInTheOutputFolderAreProtectedFromTheStart) {
+    struct {
+        const char* name;
+        const char* options; // LIST, EARLIER: the list file and a manifest that finished the source in out/
+        std::size_t files; // in out/ after the run
+    } rows[] = {
+        {"a list file, one job", "--jobs 1 --from LIST", 3},
+        {"a list file, eight jobs", "--jobs 8 --from LIST", 3},
+        // The source in out/ is passed over: no file of its group.
+        {"standard input, resumed, one job", "--jobs 1 --from - <LIST --manifest M --resume EARLIER", 2},
+    };
+    std::vector<std::string> first;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        mTestKit::cTempDir dir;
+        fs::create_directories(dir.File("out"));
+        fs::copy_file(Fixture("icons/six.ico"), dir.File("six.ico"));
+        // Where six.ico's one group is saved by default: another icon, itself a source.
+        const std::string inside = dir.File("out/six1.ico");
+        fs::copy_file(Fixture("icons/vista.ico"), inside);
+        const std::string list = dir.File("six.ico") + "\n" + inside + "\n";
+        Put(dir.File("list"), list);
+        ASSERT_EQ(mTestKit::Cli("list --json " + Quote(inside) + " >" + Quote(dir.File("earlier.jsonl"))), 0);
+        std::string options = row.options;
+        for (const auto& [from, to] : {std::pair<std::string, std::string>{"LIST", Quote(dir.File("list"))},
+                                       {"EARLIER", Quote(dir.File("earlier.jsonl"))},
+                                       {" M ", " " + Quote(dir.File("m.jsonl")) + " "}})
+            if (const auto at = options.find(from); at != std::string::npos) options.replace(at, from.size(), to);
+        std::string err;
+        EXPECT_EQ(mTestKit::Cli("extract --quiet -o " + Quote(dir.File("out")) + " " + options, nullptr, &err), 0)
+            << err;
+        EXPECT_EQ(mTestKit::ReadBytes(inside), mTestKit::ReadBytes(Fixture("icons/vista.ico")));
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir.File("out"))) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        // six1.ico, six.ico's group under another name (and the group of six1.ico read).
+        EXPECT_EQ(names.size(), row.files) << err;
+        if (first.empty()) first = names;
+        if (row.files == first.size()) {
+            EXPECT_EQ(names, first);
+        }
+    }
 }
 
 // A manifest that runs out of room ends on a whole record and stops the run.
@@ -243,8 +301,8 @@ TEST(Collections, TheDocsShardRecipe) {
     const auto begin = text.find("```sh\n", mark) + 6, end = text.find("```", begin);
     cCollection c(24);
     fs::create_directories(c.dir.File("one"));
-    mTestKit::WriteBytes(c.dir.File("hosts.txt"), {'4', '/', ':', '\n'});
-    mTestKit::WriteBytes(c.dir.File("recipe.sh"), std::vector<std::uint8_t>(text.begin() + begin, text.begin() + end));
+    Put(c.dir.File("hosts.txt"), "4/:\n");
+    Put(c.dir.File("recipe.sh"), std::string_view(text).substr(begin, end - begin));
     const auto recipe = [&](const std::string& bin) {
         return "cd " + Quote(c.dir.Path().string()) + " && PATH=" + Quote(bin) +
                ":$PATH COLLECTION=" + Quote(c.dir.File("src")) + " SHARE=" + Quote(c.dir.File("share")) +
@@ -272,13 +330,10 @@ TEST(Collections, TheDocsShardRecipe) {
     // status other than 0 before anything is verified, and the next run, with the fault gone,
     // finishes every shard.
     fs::remove_all(c.dir.File("share"));
-    mTestKit::WriteBytes(
-        c.dir.File("hosts.txt"),
-        std::vector<std::uint8_t>({'4', '/', ':', '\n', '1', '/', 'n', 'o', 'b', 'o', 'd', 'y', '@',
-                                   'h', 'o', 's', 't',  '.', 'i', 'n', 'v', 'a', 'l', 'i', 'd', '\n'}));
+    Put(c.dir.File("hosts.txt"), "4/:\n1/nobody@host.invalid\n");
     fs::create_directories(c.dir.File("faulty"));
     const std::string faulty = "#!/bin/sh\ncase \"$*\" in *'--shard 2/'*) exit 1;; esac\nexec " + kCli + " \"$@\"\n";
-    mTestKit::WriteBytes(c.dir.File("faulty/pictrix-cli"), std::vector<std::uint8_t>(faulty.begin(), faulty.end()));
+    Put(c.dir.File("faulty/pictrix-cli"), faulty);
     fs::permissions(c.dir.File("faulty/pictrix-cli"), fs::perms::owner_all);
     std::string failed;
     EXPECT_NE(Sh(recipe(c.dir.File("faulty") + ":" PICTRIX_BINARY_DIR) + " 2>&1", &failed), 0) << failed;
@@ -297,9 +352,7 @@ TEST(Collections, AMixedTreeIsJudgedOnceByItsFirstBytes) {
     mTestKit::cTempDir dir;
     fs::create_directories(dir.File("src"));
     fs::create_directories(dir.File("out"));
-    const auto put = [&](const std::string& name, const std::string& bytes) {
-        mTestKit::WriteBytes(dir.File("src/" + name), std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-    };
+    const auto put = [&](const std::string& name, const std::string& bytes) { Put(dir.File("src/" + name), bytes); };
     const auto head = [](const std::string& path, std::size_t n) {
         const auto b = mTestKit::ReadBytes(path);
         return std::string(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(std::min(n, b.size())));
@@ -329,7 +382,7 @@ TEST(Collections, AMixedTreeIsJudgedOnceByItsFirstBytes) {
         put(c.name, c.bytes);
         list += dir.File(std::string("src/") + c.name) + "\n";
     }
-    mTestKit::WriteBytes(dir.File("list"), std::vector<std::uint8_t>(list.begin(), list.end()));
+    Put(dir.File("list"), list);
     const std::string m = dir.File("m.jsonl");
     const std::string run = "extract --quiet --jobs 3 --from " + Quote(dir.File("list")) + " -o " +
                             Quote(dir.File("out")) + " --manifest " + Quote(m) + " --resume " + Quote(m);
@@ -377,7 +430,7 @@ TEST(Collections, AMixedTreeIsJudgedOnceByItsFirstBytes) {
     list.clear();
     for (const auto& c : cases)
         if (std::string(c.status) == "read") list += dir.File(std::string("src/") + c.name) + "\n";
-    mTestKit::WriteBytes(dir.File("list"), std::vector<std::uint8_t>(list.begin(), list.end()));
+    Put(dir.File("list"), list);
     EXPECT_EQ(mTestKit::Cli(run, &total, &err), 0) << err;
 }
 
@@ -419,7 +472,7 @@ TEST(Collections, AResumeLeavesNoFalseRecordAfterChanges) {
         }
         ASSERT_TRUE(dropped);
     }
-    mTestKit::WriteBytes(m, std::vector<std::uint8_t>(kept.begin(), kept.end()));
+    Put(m, kept);
     ASSERT_FALSE(lost.empty());
     fs::remove(lost);
 
@@ -459,7 +512,7 @@ TEST(Collections, AResumeLeavesNoFalseRecordAfterChanges) {
         const auto at = text.find(from);
         ASSERT_NE(at, std::string::npos);
         text.replace(at, from.size(), "\"output\":" + mJson::String(elsewhere));
-        mTestKit::WriteBytes(m, std::vector<std::uint8_t>(text.begin(), text.end()));
+        Put(m, text);
     }
     EXPECT_EQ(mTestKit::Cli(run, &said, &err), 0) << err;
     EXPECT_NE(said.find("7 files were passed over"), std::string::npos) << said;
@@ -563,7 +616,7 @@ for k in range(3):
 if seen != set(listed): problems.append('sources: %d of %d' % (len(seen), len(listed)))
 print('\n'.join(problems) or 'ok')
 )";
-    mTestKit::WriteBytes(c.dir.File("check.py"), std::vector<std::uint8_t>(kScript, kScript + std::strlen(kScript)));
+    Put(c.dir.File("check.py"), kScript);
     std::string said;
     ASSERT_EQ(
         Sh(Quote(PICTRIX_PYTHON) + " " + Quote(c.dir.File("check.py")) + " " + Quote(out) + " " + Quote(c.list), &said),
@@ -591,7 +644,7 @@ for line in open(sys.argv[1], 'rb'):
     n += r['size'] == st.st_size and r['mtime'] == t.strftime('%Y-%m-%dT%H:%M:%S') + '.%09dZ' % (st.st_mtime_ns % 10**9)
 print(n)
 )";
-    mTestKit::WriteBytes(c.dir.File("count.py"), std::vector<std::uint8_t>(kCount, kCount + std::strlen(kCount)));
+    Put(c.dir.File("count.py"), kCount);
     std::string expected;
     ASSERT_EQ(Sh(Quote(PICTRIX_PYTHON) + " " + Quote(c.dir.File("count.py")) + " " + Quote(m), &expected), 0);
     std::string total;
@@ -617,7 +670,7 @@ TEST(Collections, DedupeKnowsWhatResumedSourcesWrote) {
     const std::string m = c.dir.File("m.jsonl"), out = c.dir.File("out");
     const std::string first = c.dir.File("first.txt");
     const std::string line = c.dir.File("a/good.dll") + "\n";
-    mTestKit::WriteBytes(first, std::vector<std::uint8_t>(line.begin(), line.end()));
+    Put(first, line);
     const std::string run = "extract --quiet --dedupe -o " + Quote(out) + " --manifest " + Quote(m) + " --from ";
     ASSERT_EQ(mTestKit::Cli(run + Quote(first)), 0);
     const auto files = [&] { return std::distance(fs::directory_iterator(out), fs::directory_iterator()); };
@@ -635,22 +688,33 @@ TEST(Collections, DedupeKnowsWhatResumedSourcesWrote) {
     EXPECT_EQ(Checked(m).false_, 0);
 }
 
-// A stop while the list has nothing to give ends the run at once, not with the next name: the
-// total and the stop message come, and the status is 128 + the signal's number. (Bounded by
-// `timeout` far above what the stop takes, so that a run that waits for its list fails.)
+// While the list has nothing to give, the records held for the flush of replaced files go out
+// (the manifest is whole and true while the run waits), and a stop ends the run at once, not with
+// the next name: the total and the stop message come, and the status is 128 + the signal's
+// number. (Bounded by `timeout` far above what the stop takes, so that a run that waits for its
+// list fails; --foreground, or timeout sends the stop on to the run a second time, which ends it
+// at once.)
 TEST(Collections, AStopWhileTheListIsSilentEndsTheRun) {
     cCollection c(1);
-    // The stop comes once the run has begun (its manifest is there; the sanitizers' start is slow).
-    const std::string manifest = Quote(c.dir.File("m.jsonl"));
-    const std::string script = "sleep 60 | timeout -s KILL 20 " + kCli + " extract --from - -o " +
-                               Quote(c.dir.File("out")) + " --manifest " + manifest +
-                               " & pid=$!; for i in $(seq 300); do [ -e " + manifest +
-                               " ] && break; sleep 0.1; done; sleep 1; kill -INT $pid; wait $pid; echo status=$?; "
-                               "kill %1 2>/dev/null";
+    const std::string out = Quote(c.dir.File("out")), manifest = Quote(c.dir.File("m.jsonl"));
+    ASSERT_EQ(Sh(kCli + " extract --quiet --from " + Quote(c.list) + " -o " + out + " 2>/dev/null"), 0);
+    ChangeEvery(c.dir.File("out"));
+    // The list gives its names, then nothing until the run has been stopped (bash's `wait` waits
+    // for the whole pipeline).
+    const std::string count = "$(grep -c '\"groups\"' " + manifest + " 2>/dev/null)",
+                      ended = Quote(c.dir.File("ended"));
+    const std::string script = "(cat " + Quote(c.list) + "; until [ -e " + ended +
+                               " ]; do sleep 0.1; done) | timeout --foreground -s KILL 20 " + kCli +
+                               " extract --from - -o " + out + " --manifest " + manifest +
+                               " & pid=$!; for i in $(seq 100); do [ \"" + count +
+                               "\" = 3 ] && break; sleep 0.1; done; echo finished=" + count +
+                               "; kill -INT $pid; touch " + ended + "; wait $pid; echo status=$?";
     std::string said;
     Sh("bash -c " + Quote(script) + " 2>&1", &said);
+    EXPECT_NE(said.find("finished=3"), std::string::npos) << said;
     EXPECT_NE(said.find("status=130"), std::string::npos) << said;
     EXPECT_NE(said.find("stopped by signal 2"), std::string::npos) << said;
+    EXPECT_EQ(Checked(c.dir.File("m.jsonl")).false_, 0);
 }
 
 } // namespace

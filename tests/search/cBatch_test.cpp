@@ -1,6 +1,7 @@
 // The batch at scale: records in the sources' order whatever finishes first, and a failure on any
 // thread reported as with one job.
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -185,4 +186,31 @@ TEST(Batch, HeldRecordsGoOutOnceWhenTheirHookThrows) {
     // Handed out in order, and nothing settled before the failure is lost.
     EXPECT_EQ(done, std::vector<std::string>(sources.paths.begin(), sources.paths.begin() + done.size()));
     EXPECT_GE(done.size(), 3u);
+}
+
+// A stop answers false wherever it comes: before the first source or between two, as during one.
+TEST(Batch, AStopAnswersFalseBetweenSourcesToo) {
+    cSources sources;
+    for (const std::size_t after : {std::size_t{0}, std::size_t{5}}) {
+        for (const int jobs : {1, 8}) {
+            SCOPED_TRACE(std::to_string(after) + " records, " + std::to_string(jobs) + " jobs");
+            cTempDir out;
+            std::atomic<std::size_t> done{0};
+            cBatch::cHooks hooks;
+            hooks.Done = [&](const cBatch::cSource&) { ++done; };
+            // With one job, the question after the fifth record is the one before the sixth source.
+            hooks.KeepGoing = [&] { return done < after; };
+            cBatch::cOptions o;
+            o.folder = out.Path().string();
+            o.jobs = jobs;
+            cBatch batch;
+            EXPECT_FALSE(
+                batch.Run(std::vector<std::string>(sources.paths.begin(), sources.paths.begin() + 20), o, hooks));
+            EXPECT_TRUE(batch.Stopped());
+            EXPECT_LT(done.load(), 20u);
+            if (jobs == 1) {
+                EXPECT_EQ(done.load(), after);
+            }
+        }
+    }
 }

@@ -1,5 +1,7 @@
 #include "icon/mFileKind.h"
 
+#include <algorithm>
+
 #include "base/mProgram.h"
 #include "platform/cByteView.h"
 #include "platform/cReadFile.h"
@@ -34,8 +36,10 @@ eKind KindOf(const std::string& path) {
     const std::span<const std::uint8_t> bytes(head, got);
     if (IsAnimatedCursorHeader(bytes)) return eKind::kAnimatedCursor;
     if (IsCursorFileHeader(bytes)) return eKind::kCursorFile;
+    if (IsAppImageHeader(bytes)) return eKind::kAppImage;
     if (const auto ext = ExtensionOf(path)) {
         if (*ext == "ICO") return eKind::kIconFile;
+        if (*ext == "MSI") return eKind::kInstaller;
         // Named as a cursor but not one: an icon file is read as one; anything else is read as
         // the name says, whose loading then says what is wrong.
         if (*ext == "CUR" || *ext == "ANI")
@@ -43,6 +47,7 @@ eKind KindOf(const std::string& path) {
                                            : (*ext == "CUR" ? eKind::kCursorFile : eKind::kAnimatedCursor);
         return eKind::kModule;
     }
+    if (IsCompoundFileHeader(bytes)) return eKind::kInstaller;
     return IsModuleHeader(bytes) ? eKind::kModule : eKind::kIconFile;
 }
 
@@ -67,6 +72,16 @@ bool IsIconFileHeader(std::span<const std::uint8_t> head) noexcept {
 
 bool IsModuleHeader(std::span<const std::uint8_t> head) noexcept {
     return head.size() >= 2 && head[0] == 'M' && head[1] == 'Z';
+}
+
+bool IsCompoundFileHeader(std::span<const std::uint8_t> head) noexcept {
+    static constexpr std::uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    return head.size() >= 8 && std::equal(kSignature, kSignature + 8, head.begin());
+}
+
+bool IsAppImageHeader(std::span<const std::uint8_t> head) noexcept {
+    return head.size() >= 11 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F' &&
+           head[8] == 'A' && head[9] == 'I' && head[10] == 2;
 }
 
 } // namespace mFileKind

@@ -29,7 +29,11 @@ bool IsIconFile(const std::string& path);
 // one: "ICO" an icon file; "CUR" and "ANI" (in any case) the kind they name, or an icon file where
 // the bytes are an icon file's; any other extension a module. Where the name has none: "MZ" a
 // module, anything else (or nothing readable) an icon file, whose loading then says what is wrong.
-enum class eKind { kIconFile, kCursorFile, kAnimatedCursor, kModule };
+//
+// Two containers of other files are told apart the same way: an AppImage by its first bytes
+// whatever the name (an ELF program marked "AI" 2), a Windows Installer package by the extension
+// "MSI", or without an extension by the compound file's signature.
+enum class eKind { kIconFile, kCursorFile, kAnimatedCursor, kModule, kInstaller, kAppImage };
 eKind KindOf(const std::string& path);
 
 // True when a file's first bytes are the ICONDIR of an icon file: reserved 0, type 1 (IMAGE_ICON)
@@ -41,5 +45,14 @@ bool IsCursorFileHeader(std::span<const std::uint8_t> head) noexcept;
 bool IsAnimatedCursorHeader(std::span<const std::uint8_t> head) noexcept;
 // True when a file's first bytes are "MZ", the DOS header every PE and NE module starts with.
 bool IsModuleHeader(std::span<const std::uint8_t> head) noexcept;
+// True when a file's first 8 bytes are the signature of a compound file (D0 CF 11 E0 A1 B1 1A E1),
+// the storage a Windows Installer package is.
+bool IsCompoundFileHeader(std::span<const std::uint8_t> head) noexcept;
+// True when a file's first 11 bytes are an ELF identification whose padding holds "AI" and 2: the
+// mark of an AppImage of type 2 (a runtime followed by a SquashFS image).
+bool IsAppImageHeader(std::span<const std::uint8_t> head) noexcept;
+// True for the kinds whose files hold other files (kInstaller, kAppImage): read by the
+// container readers (mIconGroups::SetContainerReader).
+constexpr bool IsContainer(eKind kind) noexcept { return kind == eKind::kInstaller || kind == eKind::kAppImage; }
 
 } // namespace mFileKind

@@ -4,6 +4,7 @@
 #include "base/mLanguage.h"
 #include "icon/cAnimatedCursor.h"
 #include "icon/mFileKind.h"
+#include "platform/cReadFile.h"
 #include "platform/mShortcut.h"
 #include "resources/cResources.h"
 
@@ -91,7 +92,42 @@ mFileKind::eKind LoadShortcut(const std::string& file, std::vector<cFileIcon>& i
                      " (the icon " + file + " shows)");
 }
 
+tContainerReader& ContainerReader() {
+    static tContainerReader reader;
+    return reader;
+}
+
+// An installer package or an AppImage: the groups its reader finds, in its order.
+mFileKind::eKind LoadContainer(const std::string& file, mFileKind::eKind kind, std::vector<cFileIcon>& icons,
+                               const cHooks& hooks) {
+    Report(hooks, eStep::CheckingModule);
+    if (!ContainerReader())
+        throw cError(cFileIcon::kErrCantLoadLibrary, cError::SourceOf("mIconGroups"),
+                     file + (kind == mFileKind::eKind::kAppImage ? " is an AppImage" : " is a Windows Installer package") +
+                         ", which this program does not read");
+    cReadFile size;
+    cLoadBudget budget(size.Open(file) ? size.Size() : 0);
+    size.Close();
+    std::vector<cFileIcon> groups;
+    ContainerReader()(file, kind, groups, budget);
+    const auto count = static_cast<std::int32_t>(groups.size());
+    if (count == 0) {
+        Report(hooks, eStep::NoGroups);
+        return kind;
+    }
+    icons.reserve(groups.size());
+    for (std::int32_t i = 1; i <= count; ++i) {
+        if (hooks.KeepGoing && !hooks.KeepGoing()) return kind;
+        Report(hooks, eStep::Group, i, count);
+        Append(icons, std::move(groups[static_cast<std::size_t>(i - 1)]), hooks);
+    }
+    Report(hooks, eStep::Done, count, count);
+    return kind;
+}
+
 } // namespace
+
+void SetContainerReader(tContainerReader reader) { ContainerReader() = std::move(reader); }
 
 std::string Label(const cFileIcon::cGroupRef& group) {
     std::string label = ResourceIDText(group.id);
@@ -106,8 +142,10 @@ mFileKind::eKind Load(const std::string& file, std::vector<cFileIcon>& icons, co
     // load; only where it is none are its first bytes asked whether it is a cursor after all.
     const auto extension = mFileKind::ExtensionOf(file);
     if (extension && *extension == "LNK") return LoadShortcut(file, icons, hooks);
-    const bool moduleByName = extension && *extension != "ICO" && *extension != "CUR" && *extension != "ANI";
+    const bool moduleByName = extension && *extension != "ICO" && *extension != "CUR" && *extension != "ANI" &&
+                              *extension != "MSI" && *extension != "APPIMAGE";
     const mFileKind::eKind kind = moduleByName ? mFileKind::eKind::kModule : mFileKind::KindOf(file);
+    if (mFileKind::IsContainer(kind)) return LoadContainer(file, kind, icons, hooks);
     if (kind != mFileKind::eKind::kModule) {
         LoadFile(file, kind, icons, hooks);
         return kind;
@@ -120,6 +158,7 @@ mFileKind::eKind Load(const std::string& file, std::vector<cFileIcon>& icons, co
         resources.file(file);
     } catch (const cError&) {
         const mFileKind::eKind byBytes = mFileKind::KindOf(file);
+        if (byBytes == mFileKind::eKind::kAppImage) return LoadContainer(file, byBytes, icons, hooks);
         if (byBytes != mFileKind::eKind::kCursorFile && byBytes != mFileKind::eKind::kAnimatedCursor) throw;
         LoadFile(file, byBytes, icons, hooks);
         return byBytes;

@@ -81,6 +81,16 @@ struct cOptions {
 // The options of a load as it was before cursors and languages: icon groups alone, each once.
 inline constexpr cOptions kIconGroupsOnly{false, false};
 
+// Containers of other files (mFileKind::IsContainer: Windows Installer packages, AppImages) are
+// read by libraries that only the programs that show them link (src/containers): such a program
+// installs its reader once at start (mContainers::Install). The reader appends the file's groups
+// to `groups` in their order, each labelled by its ResourceID, all of them held to `budget`, and
+// raises what is wrong (naming the file and the part of it). Without a reader such a file fails
+// as one this program does not read.
+using tContainerReader = std::function<void(const std::string& file, mFileKind::eKind kind,
+                                            std::vector<cFileIcon>& groups, cLoadBudget& budget)>;
+void SetContainerReader(tContainerReader reader);
+
 // Loads every group of `file` into `icons` (emptied first). An icon file is one group, a cursor
 // file one cursor (LoadCursor), an animated cursor one cursor per frame (cAnimatedCursor, in
 // frame order); a module gives its icon groups and, with the options, its cursor groups and

@@ -87,8 +87,9 @@ public:
         bool complete = true; // false: the run stopped while saving it; groups not written are left out
         bool passedOver = false; // not read: PassOver answered kPassOver (its records are elsewhere)
         bool supersedes = false; // PassOver answered kSupersede: an earlier run's records of it are void
-        // What its first bytes say it is: "ico", "cur", "ani", "module", or "" for a file that starts
-        // like none of them (read no further: it holds no icons, and its sha256 is not taken).
+        // What its first bytes say it is: "ico", "cur", "ani", "module", "msi" (an installer package),
+        // "appimage", or "" for a file that starts like none of them (read no further: it holds no
+        // icons, and its sha256 is not taken).
         std::string container;
         std::string sha256; // of the file's bytes ("" when it could not be read)
         std::string error; // why it could not be read

@@ -1,6 +1,7 @@
 #include "containers/mInstaller.h"
 
 #include <memory>
+#include <mutex>
 
 #include <libmsi.h>
 
@@ -80,9 +81,23 @@ std::vector<std::uint8_t> ReadStream(LibmsiRecord* record, const std::string& pa
     return data;
 }
 
+// The library and the storage library under it tell of a damaged file on standard error as well
+// as in the error they return; the error is what the program reports, once, naming the file.
+void QuietLibraryWarnings() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_MESSAGE);
+        const auto quiet = [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {};
+        // libmsi logs without a domain of its own.
+        for (const char* domain : {"libgsf:msole", "libgsf", "libmsi", static_cast<const char*>(nullptr)})
+            g_log_set_handler(domain, levels, quiet, nullptr);
+    });
+}
+
 } // namespace
 
 std::vector<cIconRow> ReadIconRows(const std::string& path, cLoadBudget& budget) {
+    QuietLibraryWarnings();
     cErrorBox error;
     tRef<LibmsiDatabase> db(libmsi_database_new(path.c_str(), LIBMSI_DB_FLAGS_READONLY, nullptr, &error.error));
     if (!db)

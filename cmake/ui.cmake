@@ -68,3 +68,8 @@ if(PICTRIX_LUPDATE)
             -extensions cpp,h ${CMAKE_SOURCE_DIR}/src -ts ${PICTRIX_TS_FILES}
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR} VERBATIM)
 endif()
+
+# The container thumbnailer draws SVG icons (an AppImage's .DirIcon) with Qt's SVG module.
+target_sources(pictrix-container-thumbnailer PRIVATE ${CMAKE_SOURCE_DIR}/src/containers/ui/mSvgIcons.cpp)
+target_compile_definitions(pictrix-container-thumbnailer PRIVATE PICTRIX_SVG_ICONS)
+target_link_libraries(pictrix-container-thumbnailer PRIVATE Qt6::Gui Qt6::Svg)

@@ -1011,8 +1011,8 @@
     </message>
     <message>
         <location filename="../src/app/mMainWindow.h" line="+18"/>
-        <source>All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Cursor Files (*.CUR;*.ANI)|*.CUR;*.ANI|Executables (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Shortcuts (*.LNK)|*.LNK</source>
-        <translation>Alle Dateien (*.*)|*.*|Symboldateien (*.ICO)|*.ICO|Cursordateien (*.CUR;*.ANI)|*.CUR;*.ANI|Programmdateien (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Verknüpfungen (*.LNK)|*.LNK</translation>
+        <source>All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Cursor Files (*.CUR;*.ANI)|*.CUR;*.ANI|Executables (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Shortcuts (*.LNK)|*.LNK|Installer Packages (*.MSI)|*.MSI|AppImages (*.APPIMAGE)|*.APPIMAGE</source>
+        <translation>Alle Dateien (*.*)|*.*|Symboldateien (*.ICO)|*.ICO|Cursordateien (*.CUR;*.ANI)|*.CUR;*.ANI|Programmdateien (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Verknüpfungen (*.LNK)|*.LNK|Installationspakete (*.MSI)|*.MSI|AppImages (*.APPIMAGE)|*.APPIMAGE</translation>
     </message>
     <message>
         <location filename="../src/app/mPngExport.h" line="+24"/>

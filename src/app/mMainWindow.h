@@ -17,7 +17,8 @@ namespace mMainWindow {
 // The open dialog's filter of the main window.
 inline constexpr std::string_view kOpenFilter = PICTRIX_TR_NOOP(
     "mFileOpenSave", "All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Cursor Files (*.CUR;*.ANI)|*.CUR;*.ANI|"
-                     "Executables (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Shortcuts (*.LNK)|*.LNK");
+                     "Executables (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Shortcuts (*.LNK)|*.LNK"
+                     "|Installer Packages (*.MSI)|*.MSI|AppImages (*.APPIMAGE)|*.APPIMAGE");
 
 // Status texts.
 inline constexpr std::string_view kCheckingForIcons = PICTRIX_TR_NOOP("mMainWindow", "Checking for icons...");

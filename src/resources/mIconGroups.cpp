@@ -97,9 +97,12 @@ tContainerReader& ContainerReader() {
     return reader;
 }
 
+} // namespace
+
 // An installer package or an AppImage: the groups its reader finds, in its order.
 mFileKind::eKind LoadContainer(const std::string& file, mFileKind::eKind kind, std::vector<cFileIcon>& icons,
                                const cHooks& hooks) {
+    icons.clear();
     Report(hooks, eStep::CheckingModule);
     if (!ContainerReader())
         throw cError(cFileIcon::kErrCantLoadLibrary, cError::SourceOf("mIconGroups"),
@@ -124,8 +127,6 @@ mFileKind::eKind LoadContainer(const std::string& file, mFileKind::eKind kind, s
     Report(hooks, eStep::Done, count, count);
     return kind;
 }
-
-} // namespace
 
 void SetContainerReader(tContainerReader reader) { ContainerReader() = std::move(reader); }
 

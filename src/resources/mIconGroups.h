@@ -90,6 +90,10 @@ inline constexpr cOptions kIconGroupsOnly{false, false};
 using tContainerReader = std::function<void(const std::string& file, mFileKind::eKind kind,
                                             std::vector<cFileIcon>& groups, cLoadBudget& budget)>;
 void SetContainerReader(tContainerReader reader);
+// Loads the groups of a container of the kind given, whatever its name says (the thumbnails, which
+// tell files by their first bytes); otherwise as Load.
+mFileKind::eKind LoadContainer(const std::string& file, mFileKind::eKind kind, std::vector<cFileIcon>& icons,
+                               const cHooks& hooks = {});
 
 // Loads every group of `file` into `icons` (emptied first). An icon file is one group, a cursor
 // file one cursor (LoadCursor), an animated cursor one cursor per frame (cAnimatedCursor, in

@@ -121,7 +121,8 @@ std::string DefaultDataHome();
 // extension.
 std::string DefaultName(const std::string& file);
 // The Exec line of a launcher of `file` without --exec: Wine, with the prefix the file lies in, runs
-// the module, or the shortcut's target with its arguments.
+// the module, or the shortcut's target with its arguments, or installs an installer package
+// ("wine msiexec /i FILE"); an AppImage is run itself.
 std::string DefaultExec(const std::string& file);
 
 // Writes a launcher. Raises a cError with one of the numbers above (kErrExists: the caller's

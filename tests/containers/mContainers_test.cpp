@@ -113,7 +113,8 @@ TEST(AppImage, TheImageStartsWhereTheElfFileEnds) {
     head[0] = 0x7F, head[1] = 'E', head[2] = 'L', head[3] = 'F', head[5] = 1;
     auto elf64 = [&head](std::uint64_t shoff, std::uint16_t entsize, std::uint16_t count) {
         head[4] = 2;
-        for (int i = 0; i < 8; ++i) head[static_cast<std::size_t>(40 + i)] = static_cast<std::uint8_t>(shoff >> (8 * i));
+        for (int i = 0; i < 8; ++i)
+            head[static_cast<std::size_t>(40 + i)] = static_cast<std::uint8_t>(shoff >> (8 * i));
         PutLE16(head, 58, entsize);
         PutLE16(head, 60, count);
         return head;
@@ -151,8 +152,8 @@ TEST(Containers, DamagedOrHostileOnesAreRefusedNamingTheFileAndThePart) {
     const cCase cases[] = {
         {"an Icon row that is neither icon nor module", "containers/badrow.msi", nullptr, kLoad,
          ", Icon row \"notes.txt\": Failed to load icon: File is not icon type (reserved member is 0)"},
-        {"a package cut short", "containers/icons.msi", [](auto& b) { b.resize(b.size() / 3); }, cError::kInvalidPicture,
-         ""},
+        {"a package cut short", "containers/icons.msi", [](auto& b) { b.resize(b.size() / 3); },
+         cError::kInvalidPicture, ""},
         {"a compound file's header and nothing after it", "containers/icons.msi", [](auto& b) { b.resize(512); },
          cError::kInvalidPicture, " is not a Windows Installer package that can be read"},
         {"a link loop", "containers/loop.AppImage", nullptr, cError::kInvalidPicture,
@@ -199,10 +200,10 @@ TEST(Containers, AStreamPastTheBudgetIsRefusedBeforeItIsKept) {
     cLoadBudget budget(0);
     // Room for the rows' bookkeeping and 1 KiB of the first stream (six.ico, of several KiB).
     ASSERT_TRUE(budget.Take(budget.Limit() - 3 * cLoadBudget::kPerGroup - 1024));
-    mTestKit::ExpectError([&] { mInstaller::ReadIconRows(file, budget); }, cError::kOutOfMemory,
-                          mTestKit::SourceOf("mInstaller"),
-                          file + ", Icon row \"zproduct.ico\": its Data stream is larger than the package's budget of " +
-                              std::to_string(budget.Limit()) + " bytes");
+    mTestKit::ExpectError(
+        [&] { mInstaller::ReadIconRows(file, budget); }, cError::kOutOfMemory, mTestKit::SourceOf("mInstaller"),
+        file + ", Icon row \"zproduct.ico\": its Data stream is larger than the package's budget of " +
+            std::to_string(budget.Limit()) + " bytes");
     EXPECT_LE(budget.Used(), budget.Limit());
 }
 

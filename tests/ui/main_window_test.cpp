@@ -126,7 +126,7 @@ private slots:
     void OpensAnIconFile() {
         Open(IconFile());
         const auto& asked = prompts_->LastAsked();
-        QCOMPARE(asked.file.filters.size(), std::size_t(5));
+        QCOMPARE(asked.file.filters.size(), std::size_t(7));
         QCOMPARE(asked.file.filters[0].description, QString("All Files (*.*)"));
         QCOMPARE(asked.file.filters[2].pattern, QString("*.CUR;*.ANI"));
         QCOMPARE(asked.file.filters[3].pattern, QString("*.EXE;*.DLL;*.OCX;*.MUN"));

@@ -69,7 +69,11 @@ if(PICTRIX_LUPDATE)
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR} VERBATIM)
 endif()
 
-# The container thumbnailer draws SVG icons (an AppImage's .DirIcon) with Qt's SVG module.
-target_sources(pictrix-container-thumbnailer PRIVATE ${CMAKE_SOURCE_DIR}/src/containers/ui/mSvgIcons.cpp)
-target_compile_definitions(pictrix-container-thumbnailer PRIVATE PICTRIX_SVG_ICONS)
-target_link_libraries(pictrix-container-thumbnailer PRIVATE Qt6::Gui Qt6::Svg)
+# The thumbnailer of installer packages and AppImages: their readers' libraries have no static
+# archives (libmsi), so it is a second, dynamically linked program with a .thumbnailer file of its
+# own; the static one stays as it is for the many icon files and modules a folder holds. It draws
+# SVG icons (an AppImage's .DirIcon) with Qt's SVG module, without the windows' libraries.
+add_executable(pictrix-container-thumbnailer ${CMAKE_SOURCE_DIR}/src/app/ui/main_container_thumbnailer.cpp
+               ${CMAKE_SOURCE_DIR}/src/containers/ui/mSvgIcons.cpp)
+target_compile_options(pictrix-container-thumbnailer PRIVATE ${PICTRIX_WARNINGS})
+target_link_libraries(pictrix-container-thumbnailer PRIVATE pictrix_core pictrix_containers Qt6::Gui Qt6::Svg)

@@ -109,6 +109,9 @@ void LoadGroups(const std::string& file, mFileKind::eKind kind, std::vector<cFil
     if (kind == mFileKind::eKind::kAppImage) {
         cLoadBudget streams(budget.Limit() - cLoadBudget::kAllowance);
         std::vector<std::uint8_t> icon = mAppImage::ReadDirIcon(file, streams);
+        if (!cFileIcon::IsPng(icon) && !mAppImage::IsSvg(icon) && !mFileKind::IsIconFileHeader(icon))
+            throw cError(cError::kInvalidPicture, cError::SourceOf("mContainers"),
+                         file + ", its .DirIcon: neither a PNG image nor an SVG drawing (nor an icon file)");
         if (!mAppImage::IsSvg(icon)) {
             AddStream(file, ".DirIcon", std::move(icon), groups, budget);
             return;

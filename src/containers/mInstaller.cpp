@@ -86,7 +86,8 @@ std::vector<std::uint8_t> ReadStream(LibmsiRecord* record, const std::string& pa
 void QuietLibraryWarnings() {
     static std::once_flag once;
     std::call_once(once, [] {
-        const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_MESSAGE);
+        const auto levels =
+            static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_MESSAGE);
         const auto quiet = [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {};
         // libmsi logs without a domain of its own.
         for (const char* domain : {"libgsf:msole", "libgsf", "libmsi", static_cast<const char*>(nullptr)})

@@ -40,6 +40,7 @@ eKind KindOf(const std::string& path) {
     if (const auto ext = ExtensionOf(path)) {
         if (*ext == "ICO") return eKind::kIconFile;
         if (*ext == "MSI") return eKind::kInstaller;
+        if (*ext == "APPIMAGE") return eKind::kAppImage;
         // Named as a cursor but not one: an icon file is read as one; anything else is read as
         // the name says, whose loading then says what is wrong.
         if (*ext == "CUR" || *ext == "ANI")

@@ -31,8 +31,9 @@ bool IsIconFile(const std::string& path);
 // module, anything else (or nothing readable) an icon file, whose loading then says what is wrong.
 //
 // Two containers of other files are told apart the same way: an AppImage by its first bytes
-// whatever the name (an ELF program marked "AI" 2), a Windows Installer package by the extension
-// "MSI", or without an extension by the compound file's signature.
+// whatever the name (an ELF program marked "AI" 2) or by the extension "APPIMAGE", a Windows
+// Installer package by the extension "MSI", or without an extension by the compound file's
+// signature.
 enum class eKind { kIconFile, kCursorFile, kAnimatedCursor, kModule, kInstaller, kAppImage };
 eKind KindOf(const std::string& path);
 

@@ -6,6 +6,7 @@
 #include "icon/mFileKind.h"
 #include "platform/cReadFile.h"
 #include "platform/mShortcut.h"
+#include "platform/mSysText.h"
 #include "resources/cResources.h"
 
 namespace mIconGroups {
@@ -106,10 +107,15 @@ mFileKind::eKind LoadContainer(const std::string& file, mFileKind::eKind kind, s
     Report(hooks, eStep::CheckingModule);
     if (!ContainerReader())
         throw cError(cFileIcon::kErrCantLoadLibrary, cError::SourceOf("mIconGroups"),
-                     file + (kind == mFileKind::eKind::kAppImage ? " is an AppImage" : " is a Windows Installer package") +
+                     file +
+                         (kind == mFileKind::eKind::kAppImage ? " is an AppImage" : " is a Windows Installer package") +
                          ", which this program does not read");
+    // Only a regular file is handed to the readers: the package library would wait on a FIFO.
     cReadFile size;
-    cLoadBudget budget(size.Open(file) ? size.Size() : 0);
+    if (!size.Open(file))
+        throw cError(cFileIcon::kErrCantLoadLibrary, cError::SourceOf("mIconGroups"),
+                     file + ": " + mSysText::TextLine(size.LastError(), file));
+    cLoadBudget budget(size.Size());
     size.Close();
     std::vector<cFileIcon> groups;
     ContainerReader()(file, kind, groups, budget);

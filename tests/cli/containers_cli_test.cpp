@@ -36,15 +36,17 @@ std::string ListedByPython(const std::string& files) {
 TEST(CliContainers, AnInstallerPackageListsAndExtractsItsIconRows) {
     const std::string msi = Fixture("containers/icons.msi");
     const std::string module = Fixture("modules/good32.dll");
-    // The module's own groups, as wrestool lists them: the package names them after its row.
+    // The module's own groups, as wrestool lists them (a group in several languages once, in its
+    // lowest, as the package's row gives it): the package names them after its row.
     std::string listed;
     ASSERT_EQ(mTestKit::Run("wrestool -l --type=14 " + Quote(module), &listed), 0);
-    std::vector<std::string> names;
+    std::vector<std::pair<std::string, std::string>> names; // name, language
     for (std::size_t at = listed.find("--name="); at != std::string::npos; at = listed.find("--name=", at + 1)) {
-        const std::size_t end = listed.find_first_of(" ", at);
-        std::string name = listed.substr(at + 7, end - at - 7);
+        std::string name = listed.substr(at + 7, listed.find(' ', at) - at - 7);
         if (name.size() > 1 && name.front() == '\'') name = name.substr(1, name.size() - 2);
-        names.push_back(name);
+        const std::size_t lang = listed.find("--language=", at) + 11;
+        const std::string language = listed.substr(lang, listed.find(' ', lang) - lang);
+        if (names.empty() || names.back().first != name) names.emplace_back(name, language);
     }
     ASSERT_EQ(names.size(), 8u) << listed;
 
@@ -59,10 +61,11 @@ TEST(CliContainers, AnInstallerPackageListsAndExtractsItsIconRows) {
     // The product's icon is the icon file given to wixl, byte for byte.
     EXPECT_EQ(mTestKit::ReadBytes(out.File("icons1zproduct.ico.ico")), mTestKit::ReadBytes(Fixture("icons/six.ico")));
     for (std::size_t i = 0; i < names.size(); ++i) {
-        SCOPED_TRACE(names[i]);
-        const std::string file = out.File("icons" + std::to_string(i + 2) + "tool.dll:" + names[i] + ".ico");
+        const auto& [name, language] = names[i];
+        SCOPED_TRACE(name);
+        const std::string file = out.File("icons" + std::to_string(i + 2) + "tool.dll:" + name + ".ico");
         ASSERT_TRUE(fs::exists(file));
-        mWrestool::ExpectSame(mTestKit::ReadBytes(file), mWrestool::Extract(module, names[i]));
+        mWrestool::ExpectSame(mTestKit::ReadBytes(file), mWrestool::Extract(module, name, language));
     }
 
     // similar finds the product's icon in the icon file it came from.

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -164,6 +165,8 @@ TEST(Containers, DamagedOrHostileOnesAreRefusedNamingTheFileAndThePart) {
          ": its .DirIcon claims 17825792 bytes, more than an icon is allowed (16777216)"},
         {"a folder", "containers/folder.AppImage", nullptr, cError::kInvalidPicture, ": its .DirIcon is not a file"},
         {"no .DirIcon", "containers/none.AppImage", nullptr, cError::kFileNotFound, ": its image holds no .DirIcon"},
+        {"a text file", "containers/text.AppImage", nullptr, cError::kInvalidPicture,
+         ", its .DirIcon: neither a PNG image nor an SVG drawing (nor an icon file)"},
         {"an SVG icon where nothing draws SVG", "containers/svg.AppImage", nullptr, kLoad,
          ", its .DirIcon: an SVG drawing, which this program does not draw"},
         {"section headers past the end", "containers/png.AppImage",
@@ -192,6 +195,17 @@ TEST(Containers, DamagedOrHostileOnesAreRefusedNamingTheFileAndThePart) {
             EXPECT_EQ(e.Description().rfind(file, 0), 0u) << e.Description();
             EXPECT_NE(e.Description().find(c.description, file.size()), std::string::npos) << e.Description();
         }
+    }
+}
+
+TEST(Containers, AFifoNamedAsAContainerIsRefusedWithoutWaitingForAWriter) {
+    mTestKit::cTempDir dir;
+    for (const char* name : {"setup.msi", "Tool.AppImage"}) {
+        SCOPED_TRACE(name);
+        const std::string fifo = dir.File(name);
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        std::vector<cFileIcon> icons;
+        EXPECT_THROW(mIconGroups::Load(fifo, icons), cError);
     }
 }
 

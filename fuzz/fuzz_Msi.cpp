@@ -12,9 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = mFuzzFile::Path(data, size);
     if (path.empty()) return 0;
     std::vector<cFileIcon> groups;
+    std::vector<mIconGroups::cFailure> failures;
     cLoadBudget budget(size);
     try {
-        mContainers::LoadGroups(path, mFileKind::eKind::kInstaller, groups, budget);
+        mContainers::LoadGroups(path, mFileKind::eKind::kInstaller, groups, failures, budget);
     } catch (const cError&) {}
     if (budget.Used() > budget.Limit()) __builtin_trap();
     return 0;

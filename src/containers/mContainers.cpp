@@ -98,12 +98,23 @@ void AddStream(const std::string& file, const std::string& name, std::vector<std
     }
 }
 
-void LoadGroups(const std::string& file, mFileKind::eKind kind, std::vector<cFileIcon>& groups, cLoadBudget& budget) {
+void LoadGroups(const std::string& file, mFileKind::eKind kind, std::vector<cFileIcon>& groups,
+                std::vector<mIconGroups::cFailure>& failures, cLoadBudget& budget) {
     if (kind == mFileKind::eKind::kInstaller) {
         // The streams are held only until their groups are read; they have a budget of their own.
         cLoadBudget streams(budget.Limit() - cLoadBudget::kAllowance);
-        for (auto& row : mInstaller::ReadIconRows(file, streams))
-            AddStream(file, row.name, std::move(row.data), groups, budget);
+        for (auto& row : mInstaller::ReadIconRows(file, streams)) {
+            std::vector<cFileIcon> rowGroups;
+            try {
+                AddStream(file, row.name, std::move(row.data), rowGroups, budget);
+            } catch (const cError& e) {
+                if (e.Number() == cError::kOutOfMemory) throw;
+                const auto position = static_cast<std::int32_t>(groups.size() + failures.size() + 1);
+                failures.push_back({position, {cFileIcon::eKind::kIcon, row.name, std::nullopt, false}, e});
+                continue;
+            }
+            for (auto& group : rowGroups) groups.push_back(std::move(group));
+        }
         return;
     }
     if (kind == mFileKind::eKind::kAppImage) {

@@ -16,6 +16,7 @@
 
 #include "icon/cFileIcon.h"
 #include "icon/mFileKind.h"
+#include "resources/mIconGroups.h"
 
 namespace mContainers {
 
@@ -29,7 +30,10 @@ using tSvgRenderer = std::function<std::vector<std::uint8_t>(const std::vector<s
 void SetSvgRenderer(tSvgRenderer renderer);
 
 // The groups of an installer package or an AppImage (the reader Install installs).
-void LoadGroups(const std::string& file, mFileKind::eKind kind, std::vector<cFileIcon>& groups, cLoadBudget& budget);
+// An Icon row that cannot be read (its stream is no icon file nor module, or a damaged one) fails
+// alone, into `failures`; the package's own damage, or a budget run out, fails the whole load.
+void LoadGroups(const std::string& file, mFileKind::eKind kind, std::vector<cFileIcon>& groups,
+                std::vector<mIconGroups::cFailure>& failures, cLoadBudget& budget);
 
 // The groups of one stream `name` of the container `file`, appended to `groups`: an icon or cursor
 // file as one group, a module's icon groups, a PNG image as a group of that image. Errors raised by

@@ -118,17 +118,28 @@ mFileKind::eKind LoadContainer(const std::string& file, mFileKind::eKind kind, s
     cLoadBudget budget(size.Size());
     size.Close();
     std::vector<cFileIcon> groups;
-    ContainerReader()(file, kind, groups, budget);
-    const auto count = static_cast<std::int32_t>(groups.size());
+    std::vector<cFailure> failures;
+    ContainerReader()(file, kind, groups, failures, budget);
+    const auto count = static_cast<std::int32_t>(groups.size() + failures.size());
     if (count == 0) {
         Report(hooks, eStep::NoGroups);
         return kind;
     }
     icons.reserve(groups.size());
+    // The groups in their places between the parts that failed, each of which fails alone where
+    // the caller lets it.
+    std::size_t next = 0, failed = 0;
     for (std::int32_t i = 1; i <= count; ++i) {
         if (hooks.KeepGoing && !hooks.KeepGoing()) return kind;
         Report(hooks, eStep::Group, i, count);
-        Append(icons, std::move(groups[static_cast<std::size_t>(i - 1)]), hooks);
+        if (failed < failures.size() && (failures[failed].position == i || next == groups.size())) {
+            cFailure failure = failures[failed++];
+            failure.position = i;
+            if (!hooks.GroupFailed || failure.error.Number() == cError::kOutOfMemory || !hooks.GroupFailed(failure))
+                throw failure.error;
+            continue;
+        }
+        Append(icons, std::move(groups[next++]), hooks);
     }
     Report(hooks, eStep::Done, count, count);
     return kind;

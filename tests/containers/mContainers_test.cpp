@@ -46,6 +46,24 @@ TEST(Installer, TheProductIconComesFirstThenTheRowsEachOpenedAsWhatItIs) {
     EXPECT_EQ(icons.back().ImageWidth(1), 24);
 }
 
+TEST(Installer, ARowThatIsNoIconFailsAloneInItsPlace) {
+    std::vector<cFileIcon> icons;
+    std::vector<mIconGroups::cFailure> failures;
+    mIconGroups::cHooks hooks;
+    hooks.GroupFailed = [&failures](const mIconGroups::cFailure& f) {
+        failures.push_back(f);
+        return true;
+    };
+    const std::string file = Fixture("containers/badrow.msi");
+    mIconGroups::Load(file, icons, hooks);
+    EXPECT_EQ(Labels(icons), std::vector<std::string>{"good.ico"});
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].position, 2);
+    EXPECT_EQ(mIconGroups::Label(failures[0].group), "notes.txt");
+    EXPECT_EQ(failures[0].error.Description(),
+              file + ", Icon row \"notes.txt\": Failed to load icon: File is not icon type (reserved member is 0)");
+}
+
 TEST(Installer, APackageWithoutIconsHoldsNoGroups) {
     std::vector<cFileIcon> icons;
     EXPECT_EQ(mIconGroups::Load(Fixture("containers/noicons.msi"), icons), mFileKind::eKind::kInstaller);

@@ -5,6 +5,10 @@
 // its Data, a stream holding an icon file or a whole module. The Property table's ARPPRODUCTICON
 // names the row of the package's own icon.
 //
+// The library crashes on some crafted files, so it runs in a child process of its own that hands
+// the rows over through a pipe: a crash, or a child silent for 20 s, fails that file alone (as
+// "is not a Windows Installer package that can be read"), never the program.
+//
 // Every stream is read a chunk at a time, each chunk taken from the budget before it is kept, so a
 // row whose stream holds more bytes than the budget allows is refused having kept no more than the
 // budget; a table of many rows costs each row its share of the budget too. Errors name the package and,

@@ -29,7 +29,10 @@ class tContainersWindowTest : public cMainWindowTest {
     // Opens `file` as the user does: Ctrl+O on the window, the dialog answered with the file.
     void OpenByKeys(const QString& file) {
         Window().show();
-        QVERIFY(QTest::qWaitForWindowActive(&Window()));
+        QVERIFY(QTest::qWaitForWindowExposed(&Window()));
+        // No window manager gives the focus under Xvfb: the window takes it as a click would.
+        Window().activateWindow();
+        QApplication::setActiveWindow(&Window());
         prompts_->AnswerOpen({file});
         QTest::keySequence(&Window(), QKeySequence("Ctrl+O"));
         QCOMPARE(prompts_->Pending(), std::size_t(0));

@@ -6,7 +6,9 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <type_traits>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -14,13 +16,64 @@
 
 #include <libmsi.h>
 
+#include "icon/cFileIcon.h"
+
 namespace mInstaller {
 
 namespace {
 
+// The package library and the GLib calls made on its objects, loaded by the child process that
+// reads (never by the program itself: the library and what it needs, ICU's data among them, would
+// take more address space than many a whole run of the command line may use).
+struct cLibrary {
+    decltype(&::libmsi_database_new) libmsi_database_new = nullptr;
+    decltype(&::libmsi_query_new) libmsi_query_new = nullptr;
+    decltype(&::libmsi_query_execute) libmsi_query_execute = nullptr;
+    decltype(&::libmsi_query_fetch) libmsi_query_fetch = nullptr;
+    decltype(&::libmsi_record_get_string) libmsi_record_get_string = nullptr;
+    decltype(&::libmsi_record_is_null) libmsi_record_is_null = nullptr;
+    decltype(&::libmsi_record_get_stream) libmsi_record_get_stream = nullptr;
+    decltype(&::g_input_stream_read) g_input_stream_read = nullptr;
+    decltype(&::g_object_unref) g_object_unref = nullptr;
+    decltype(&::g_error_free) g_error_free = nullptr;
+    decltype(&::g_free) g_free = nullptr;
+    decltype(&::g_log_set_handler) g_log_set_handler = nullptr;
+};
+cLibrary& Msi() {
+    static cLibrary library;
+    return library;
+}
+// Loads the library into Msi(); the loader's words for what failed, "" when every call is there.
+std::string LoadLibrary() {
+    void* handle = ::dlopen("libmsi.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = ::dlerror();
+        return why ? why : "libmsi.so.0 cannot be loaded";
+    }
+    cLibrary& l = Msi();
+    std::string missing;
+    auto get = [&](auto& function, const char* name) {
+        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(handle, name));
+        if (!function) missing += std::string(missing.empty() ? "" : ", ") + name;
+    };
+    get(l.libmsi_database_new, "libmsi_database_new");
+    get(l.libmsi_query_new, "libmsi_query_new");
+    get(l.libmsi_query_execute, "libmsi_query_execute");
+    get(l.libmsi_query_fetch, "libmsi_query_fetch");
+    get(l.libmsi_record_get_string, "libmsi_record_get_string");
+    get(l.libmsi_record_is_null, "libmsi_record_is_null");
+    get(l.libmsi_record_get_stream, "libmsi_record_get_stream");
+    get(l.g_input_stream_read, "g_input_stream_read");
+    get(l.g_object_unref, "g_object_unref");
+    get(l.g_error_free, "g_error_free");
+    get(l.g_free, "g_free");
+    get(l.g_log_set_handler, "g_log_set_handler");
+    return missing.empty() ? "" : "libmsi.so.0 lacks " + missing;
+}
+
 // Owners of the library's objects and of its errors.
 struct cUnref {
-    void operator()(void* object) const noexcept { g_object_unref(object); }
+    void operator()(void* object) const noexcept { Msi().g_object_unref(object); }
 };
 template <typename T>
 using tRef = std::unique_ptr<T, cUnref>;
@@ -32,7 +85,7 @@ struct cErrorBox {
     cErrorBox& operator=(const cErrorBox&) = delete;
     ~cErrorBox() { Clear(); }
     void Clear() noexcept {
-        if (error) g_error_free(error);
+        if (error) Msi().g_error_free(error);
         error = nullptr;
     }
     // The library's words for what went wrong, or `otherwise`.
@@ -42,7 +95,7 @@ struct cErrorBox {
 };
 
 struct cFreeString {
-    void operator()(gchar* text) const noexcept { g_free(text); }
+    void operator()(gchar* text) const noexcept { Msi().g_free(text); }
 };
 
 const std::string kSource = cError::SourceOf("mInstaller");
@@ -54,14 +107,14 @@ std::string RowText(const std::string& path, const std::string& row) { return pa
 // Runs a query that takes no parameters; null when the table it names is not in the package.
 tRef<LibmsiQuery> Query(LibmsiDatabase* db, const char* sql) {
     cErrorBox error;
-    tRef<LibmsiQuery> query(libmsi_query_new(db, sql, &error.error));
+    tRef<LibmsiQuery> query(Msi().libmsi_query_new(db, sql, &error.error));
     if (!query) return nullptr;
-    if (!libmsi_query_execute(query.get(), nullptr, &error.error)) return nullptr;
+    if (!Msi().libmsi_query_execute(query.get(), nullptr, &error.error)) return nullptr;
     return query;
 }
 
 std::string StringField(LibmsiRecord* record, guint field) {
-    std::unique_ptr<gchar, cFreeString> text(libmsi_record_get_string(record, field));
+    std::unique_ptr<gchar, cFreeString> text(Msi().libmsi_record_get_string(record, field));
     return text ? std::string(text.get()) : std::string();
 }
 
@@ -75,7 +128,7 @@ void QuietLibraryWarnings() {
         const auto quiet = [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {};
         // libmsi logs without a domain of its own.
         for (const char* domain : {"libgsf:msole", "libgsf", "libmsi", static_cast<const char*>(nullptr)})
-            g_log_set_handler(domain, levels, quiet, nullptr);
+            Msi().g_log_set_handler(domain, levels, quiet, nullptr);
     });
 }
 
@@ -111,9 +164,13 @@ bool PutError(int out, std::int32_t number, const std::string& text) {
 }
 
 void WriteRows(const std::string& path, int out) {
+    if (const std::string failed = LoadLibrary(); !failed.empty()) {
+        PutError(out, cFileIcon::kErrCantLoadLibrary, path + ": the package library cannot be loaded: " + failed);
+        return;
+    }
     QuietLibraryWarnings();
     cErrorBox error;
-    tRef<LibmsiDatabase> db(libmsi_database_new(path.c_str(), LIBMSI_DB_FLAGS_READONLY, nullptr, &error.error));
+    tRef<LibmsiDatabase> db(Msi().libmsi_database_new(path.c_str(), LIBMSI_DB_FLAGS_READONLY, nullptr, &error.error));
     if (!db) {
         PutError(out, cError::kInvalidPicture,
                  path +
@@ -122,19 +179,19 @@ void WriteRows(const std::string& path, int out) {
     }
     if (auto query = Query(db.get(), "SELECT `Value` FROM `Property` WHERE `Property` = 'ARPPRODUCTICON'")) {
         cErrorBox fetchError;
-        if (tRef<LibmsiRecord> record{libmsi_query_fetch(query.get(), &fetchError.error)})
+        if (tRef<LibmsiRecord> record{Msi().libmsi_query_fetch(query.get(), &fetchError.error)})
             if (!PutText(out, 'P', StringField(record.get(), 1))) return;
     }
     if (auto query = Query(db.get(), "SELECT `Name`, `Data` FROM `Icon`")) {
         std::vector<std::uint8_t> chunk(64 * 1024);
         for (;;) {
             cErrorBox fetchError;
-            tRef<LibmsiRecord> record{libmsi_query_fetch(query.get(), &fetchError.error)};
+            tRef<LibmsiRecord> record{Msi().libmsi_query_fetch(query.get(), &fetchError.error)};
             if (!record) break;
             const std::string name = StringField(record.get(), 1);
             if (!PutText(out, 'R', name)) return;
-            if (!libmsi_record_is_null(record.get(), 2)) {
-                tRef<GInputStream> stream(libmsi_record_get_stream(record.get(), 2));
+            if (!Msi().libmsi_record_is_null(record.get(), 2)) {
+                tRef<GInputStream> stream(Msi().libmsi_record_get_stream(record.get(), 2));
                 if (!stream) {
                     PutError(out, cError::kInvalidPicture, RowText(path, name) + ": its Data stream cannot be read");
                     return;
@@ -142,7 +199,7 @@ void WriteRows(const std::string& path, int out) {
                 for (;;) {
                     cErrorBox readError;
                     const gssize got =
-                        g_input_stream_read(stream.get(), chunk.data(), chunk.size(), nullptr, &readError.error);
+                        Msi().g_input_stream_read(stream.get(), chunk.data(), chunk.size(), nullptr, &readError.error);
                     if (got < 0) {
                         PutError(out, cError::kInvalidPicture,
                                  RowText(path, name) +

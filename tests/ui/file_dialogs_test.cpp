@@ -123,9 +123,13 @@ private slots:
                                  "other.exe",
                                  "setup.msi",
                                  "tool"};
-        const QStringList openDescriptions = {"All Files (*.*)", "Icon Files (*.ICO)", "Cursor Files (*.CUR;*.ANI)",
-                                              "Executables (*.EXE;*.DLL;*.OCX;*.MUN)", "Shortcuts (*.LNK)",
-                                              "Installer Packages (*.MSI)", "AppImages (*.APPIMAGE)"};
+        const QStringList openDescriptions = {"All Files (*.*)",
+                                              "Icon Files (*.ICO)",
+                                              "Cursor Files (*.CUR;*.ANI)",
+                                              "Executables (*.EXE;*.DLL;*.OCX;*.MUN)",
+                                              "Shortcuts (*.LNK)",
+                                              "Installer Packages (*.MSI)",
+                                              "AppImages (*.APPIMAGE)"};
         const QString open = QString::fromUtf8(mMainWindow::kOpenFilter.data(), mMainWindow::kOpenFilter.size());
         QTest::newRow("all files") << open << 1 << openDescriptions << all;
         QTest::newRow("icon files in either case")

@@ -19,8 +19,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://pictrix.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# pictrix-cli cursor-theme loads libXcursor when it writes a theme, which dpkg-shlibdeps cannot see.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libxcursor1")
+# pictrix-cli cursor-theme loads libXcursor when it writes a theme, and reading an installer package
+# loads libmsi (mInstaller), which dpkg-shlibdeps cannot see.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libxcursor1, libmsi0")
 # Qt's own dialogs in the user's language; the program's own catalogues are built into it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

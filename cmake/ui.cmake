@@ -1,6 +1,6 @@
 # The Qt side: pictrix_ui (every src/<folder>/ui/*.cpp) and the desktop program pictrix.
 # Included by the top CMakeLists when PICTRIX_UI is ON.
-find_package(Qt6 REQUIRED COMPONENTS Widgets Gui PrintSupport)
+find_package(Qt6 REQUIRED COMPONENTS Widgets Gui PrintSupport Svg)
 
 file(GLOB PICTRIX_UI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*/ui/*.cpp)
 file(GLOB PICTRIX_UI_HEADERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*/ui/*.h)
@@ -13,7 +13,7 @@ target_compile_options(pictrix_ui PRIVATE ${PICTRIX_WARNINGS})
 # libcups tells whether a queue takes jobs and what became of the job sent, which Qt's print
 # support does not report.
 find_package(Cups REQUIRED)
-target_link_libraries(pictrix_ui PUBLIC pictrix_core Qt6::Widgets Qt6::Gui Qt6::PrintSupport Cups::Cups)
+target_link_libraries(pictrix_ui PUBLIC pictrix_core pictrix_containers Qt6::Widgets Qt6::Gui Qt6::PrintSupport Qt6::Svg Cups::Cups)
 
 add_executable(pictrix ${CMAKE_SOURCE_DIR}/src/app/ui/main_pictrix.cpp)
 set_target_properties(pictrix PROPERTIES AUTOMOC ON)
@@ -68,3 +68,12 @@ if(PICTRIX_LUPDATE)
             -extensions cpp,h ${CMAKE_SOURCE_DIR}/src -ts ${PICTRIX_TS_FILES}
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR} VERBATIM)
 endif()
+
+# The thumbnailer of installer packages and AppImages: their readers' libraries have no static
+# archives (libmsi), so it is a second, dynamically linked program with a .thumbnailer file of its
+# own; the static one stays as it is for the many icon files and modules a folder holds. It draws
+# SVG icons (an AppImage's .DirIcon) with Qt's SVG module, without the windows' libraries.
+add_executable(pictrix-container-thumbnailer ${CMAKE_SOURCE_DIR}/src/app/ui/main_container_thumbnailer.cpp
+               ${CMAKE_SOURCE_DIR}/src/containers/ui/mSvgIcons.cpp)
+target_compile_options(pictrix-container-thumbnailer PRIVATE ${PICTRIX_WARNINGS})
+target_link_libraries(pictrix-container-thumbnailer PRIVATE pictrix_core pictrix_containers Qt6::Gui Qt6::Svg)

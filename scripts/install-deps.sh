@@ -19,6 +19,9 @@ packages=(
   # The translations: Qt's lrelease builds the program's catalogues, and Qt's own catalogue puts
   # its dialogs in the user's language.
   qt6-l10n-tools qt6-translations-l10n
+  # Containers: Windows Installer packages through msitools' libmsi, AppImages through
+  # libsquashfs; an AppImage's SVG icon drawn by Qt's SVG module.
+  libmsi-dev libsquashfs-dev qt6-svg-dev
 )
 if [[ ${1:-} == --package || ${1:-} == --test ]]; then
   # make deb: what makes and checks a Debian package (dpkg-shlibdeps finds the dependencies,
@@ -53,6 +56,8 @@ if [[ ${1:-} == --test ]]; then
     fonts-liberation2 cups-daemon cups-client cups-filters printer-driver-cups-pdf
     # XFCE's thumbnail service, which the thumbnailer's end-to-end test asks on a private D-Bus session.
     tumbler dbus-daemon libglib2.0-bin
+    # The container fixtures' makers: installer packages by wixl, SquashFS images by mksquashfs.
+    wixl squashfs-tools
   )
 fi
 

@@ -1125,8 +1125,8 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
     </message>
     <message>
         <location filename="../src/app/mMainWindow.h" line="+18"/>
-        <source>All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Cursor Files (*.CUR;*.ANI)|*.CUR;*.ANI|Executables (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Shortcuts (*.LNK)|*.LNK|Apple Icons (*.ICNS)|*.ICNS|Compiled Resources (*.RES)|*.RES</source>
-        <translation>Alle Dateien (*.*)|*.*|Symboldateien (*.ICO)|*.ICO|Cursordateien (*.CUR;*.ANI)|*.CUR;*.ANI|Programmdateien (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Verknüpfungen (*.LNK)|*.LNK|Apple-Symbole (*.ICNS)|*.ICNS|Kompilierte Ressourcen (*.RES)|*.RES</translation>
+        <source>All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Cursor Files (*.CUR;*.ANI)|*.CUR;*.ANI|Executables (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Shortcuts (*.LNK)|*.LNK|Apple Icons (*.ICNS)|*.ICNS|Compiled Resources (*.RES)|*.RES|Installer Packages (*.MSI)|*.MSI|AppImages (*.APPIMAGE)|*.APPIMAGE</source>
+        <translation>Alle Dateien (*.*)|*.*|Symboldateien (*.ICO)|*.ICO|Cursordateien (*.CUR;*.ANI)|*.CUR;*.ANI|Programmdateien (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Verknüpfungen (*.LNK)|*.LNK|Apple-Symbole (*.ICNS)|*.ICNS|Kompilierte Ressourcen (*.RES)|*.RES|Installationspakete (*.MSI)|*.MSI|AppImages (*.APPIMAGE)|*.APPIMAGE</translation>
     </message>
     <message>
         <location filename="../src/app/mPngExport.h" line="+24"/>

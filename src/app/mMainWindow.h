@@ -18,7 +18,8 @@ namespace mMainWindow {
 inline constexpr std::string_view kOpenFilter = PICTRIX_TR_NOOP(
     "mFileOpenSave", "All Files (*.*)|*.*|Icon Files (*.ICO)|*.ICO|Cursor Files (*.CUR;*.ANI)|*.CUR;*.ANI|"
                      "Executables (*.EXE;*.DLL;*.OCX;*.MUN)|*.EXE;*.DLL;*.OCX;*.MUN|Shortcuts (*.LNK)|*.LNK|"
-                     "Apple Icons (*.ICNS)|*.ICNS|Compiled Resources (*.RES)|*.RES");
+                     "Apple Icons (*.ICNS)|*.ICNS|Compiled Resources (*.RES)|*.RES|"
+                     "Installer Packages (*.MSI)|*.MSI|AppImages (*.APPIMAGE)|*.APPIMAGE");
 
 // Status texts.
 inline constexpr std::string_view kCheckingForIcons = PICTRIX_TR_NOOP("mMainWindow", "Checking for icons...");

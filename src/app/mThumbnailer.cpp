@@ -13,22 +13,15 @@ namespace mThumbnailer {
 
 namespace {
 
-constexpr const char* kName = "pictrix-thumbnailer";
-constexpr const char* kUsage =
-    "usage: pictrix-thumbnailer [-s SIZE] [--] INPUT OUTPUT\n"
-    "  Writes to OUTPUT a PNG picture of the icon that the icon file, cursor file (.cur), animated\n"
-    "  cursor (.ani), .icns file, Windows module or compiled resource file (.res) INPUT shows (an\n"
-    "  icon or cursor file's own, an animated cursor's first frame, a module's first icon group),\n"
-    "  fitted into SIZE x SIZE pixels (1 to 1024, default 128).\n";
-
-int Usage(std::ostream& err) {
-    err << kUsage;
+int Usage(const cProgram& program, std::ostream& err) {
+    err << program.usage;
     return 2;
 }
 
 } // namespace
 
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const cProgram& program) {
+    const std::string& kName = program.name;
     std::int32_t size = kDefaultSize;
     std::vector<std::string> files;
     bool options = true;
@@ -41,7 +34,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             continue;
         }
         if (a == "-h" || a == "--help") {
-            out << kUsage;
+            out << program.usage;
             return 0;
         }
         if (a == "--version") {
@@ -49,18 +42,18 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             return 0;
         }
         if (a == "-s" || a == "--size") {
-            if (i + 1 >= args.size()) return Usage(err);
+            if (i + 1 >= args.size()) return Usage(program, err);
             const std::string& v = args[++i];
             const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), size);
             if (ec != std::errc() || end != v.data() + v.size() || size < 1 || size > mThumbnail::kMaxSize)
-                return Usage(err);
+                return Usage(program, err);
         } else if (a.size() > 1 && a[0] == '-') {
-            return Usage(err);
+            return Usage(program, err);
         } else {
             files.push_back(a);
         }
     }
-    if (files.size() != 2 || files[0].empty() || files[1].empty()) return Usage(err);
+    if (files.size() != 2 || files[0].empty() || files[1].empty()) return Usage(program, err);
     const std::string& input = files[0];
     const std::string& output = files[1];
     // The picture never takes the place of the file it shows (by its name, a hard link or a

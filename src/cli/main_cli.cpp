@@ -7,6 +7,7 @@
 #endif
 
 #include "cli/mCli.h"
+#include "containers/mContainers.h"
 #include "support/MError.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     // out outside any file's work) ends the run with status 1 and a message, never an abort.
     try {
         MError::LogStoreEvents();
+        mContainers::Install();
         mCli::tArgs args(argv + 1, argv + argc);
         return mCli::Run(args, std::cout, std::cerr);
     } catch (const std::bad_alloc&) {

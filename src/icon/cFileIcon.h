@@ -128,6 +128,8 @@ public:
     // Queries and editing.
     const std::string& Filename() const noexcept { return fileName_; }
     const cResourceID& ResourceID() const noexcept { return resourceID_; }
+    // Names the group as the container it was read from names it (an installer's Icon row).
+    void SetResourceID(cResourceID id) { resourceID_ = std::move(id); }
     eKind Kind() const noexcept { return header_.idType == kTypeCursor ? eKind::kCursor : eKind::kIcon; }
     bool IsCursor() const noexcept { return Kind() == eKind::kCursor; }
     // The extension a saved copy takes: ".cur" for a cursor, ".ico" otherwise.

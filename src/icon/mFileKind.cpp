@@ -37,9 +37,12 @@ eKind KindOf(const std::string& path) {
     if (IsAnimatedCursorHeader(bytes)) return eKind::kAnimatedCursor;
     if (IsCursorFileHeader(bytes)) return eKind::kCursorFile;
     if (IsIcnsFileHeader(bytes)) return eKind::kIcns;
+    if (IsAppImageHeader(bytes)) return eKind::kAppImage;
     if (const auto ext = ExtensionOf(path)) {
         if (*ext == "ICO") return eKind::kIconFile;
         if (*ext == "ICNS") return eKind::kIcns;
+        if (*ext == "MSI") return eKind::kInstaller;
+        if (*ext == "APPIMAGE") return eKind::kAppImage;
         // Named as a cursor but not one: an icon file is read as one; anything else is read as
         // the name says, whose loading then says what is wrong.
         if (*ext == "CUR" || *ext == "ANI")
@@ -47,6 +50,7 @@ eKind KindOf(const std::string& path) {
                                            : (*ext == "CUR" ? eKind::kCursorFile : eKind::kAnimatedCursor);
         return eKind::kModule;
     }
+    if (IsCompoundFileHeader(bytes)) return eKind::kInstaller;
     return IsModuleHeader(bytes) || IsResFileHeader(bytes) ? eKind::kModule : eKind::kIconFile;
 }
 
@@ -80,6 +84,16 @@ bool IsIcnsFileHeader(std::span<const std::uint8_t> head) noexcept {
 bool IsResFileHeader(std::span<const std::uint8_t> head) noexcept {
     static constexpr std::uint8_t kEmpty[16] = {0, 0, 0, 0, 0x20, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0};
     return head.size() >= 16 && std::equal(kEmpty, kEmpty + 16, head.begin());
+}
+
+bool IsCompoundFileHeader(std::span<const std::uint8_t> head) noexcept {
+    static constexpr std::uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    return head.size() >= 8 && std::equal(kSignature, kSignature + 8, head.begin());
+}
+
+bool IsAppImageHeader(std::span<const std::uint8_t> head) noexcept {
+    return head.size() >= 11 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F' &&
+           head[8] == 'A' && head[9] == 'I' && head[10] == 2;
 }
 
 } // namespace mFileKind

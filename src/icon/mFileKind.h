@@ -32,7 +32,12 @@ bool IsIconFile(const std::string& path);
 // An .icns file (kIcns) is told by its first bytes ("icns") whatever the name, and by the
 // extension "ICNS"; a compiled resource file (.res) is read as a module, by its extension or by
 // its first bytes (the empty resource header it starts with) where the name has none.
-enum class eKind { kIconFile, kCursorFile, kAnimatedCursor, kModule, kIcns };
+//
+// Two containers of other files are told apart the same way: an AppImage by its first bytes
+// whatever the name (an ELF program marked "AI" 2) or by the extension "APPIMAGE", a Windows
+// Installer package by the extension "MSI", or without an extension by the compound file's
+// signature.
+enum class eKind { kIconFile, kCursorFile, kAnimatedCursor, kModule, kIcns, kInstaller, kAppImage };
 eKind KindOf(const std::string& path);
 
 // True when a file's first bytes are the ICONDIR of an icon file: reserved 0, type 1 (IMAGE_ICON)
@@ -49,5 +54,14 @@ bool IsIcnsFileHeader(std::span<const std::uint8_t> head) noexcept;
 // True when a file's first 16 bytes are the empty RESOURCEHEADER a 32-bit compiled resource file
 // starts with: data size 0, header size 32, type and name the ordinal 0.
 bool IsResFileHeader(std::span<const std::uint8_t> head) noexcept;
+// True when a file's first 8 bytes are the signature of a compound file (D0 CF 11 E0 A1 B1 1A E1),
+// the storage a Windows Installer package is.
+bool IsCompoundFileHeader(std::span<const std::uint8_t> head) noexcept;
+// True when a file's first 11 bytes are an ELF identification whose padding holds "AI" and 2: the
+// mark of an AppImage of type 2 (a runtime followed by a SquashFS image).
+bool IsAppImageHeader(std::span<const std::uint8_t> head) noexcept;
+// True for the kinds whose files hold other files (kInstaller, kAppImage): read by the
+// container readers (mIconGroups::SetContainerReader).
+constexpr bool IsContainer(eKind kind) noexcept { return kind == eKind::kInstaller || kind == eKind::kAppImage; }
 
 } // namespace mFileKind

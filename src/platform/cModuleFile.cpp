@@ -86,6 +86,18 @@ bool cModuleFile::Load(const std::string& path) {
     path_ = path;
     lastError_ = 0;
     if (!file_.Open(path)) return Fail(file_.LastError());
+    return LoadOpened();
+}
+
+bool cModuleFile::LoadBytes(const std::string& name, std::shared_ptr<const std::vector<std::uint8_t>> bytes) {
+    Free();
+    path_ = name;
+    lastError_ = 0;
+    file_.OpenBytes(std::move(bytes));
+    return LoadOpened();
+}
+
+bool cModuleFile::LoadOpened() {
     fileSize_ = file_.Size();
     t_ = std::make_unique<cTables>();
     {

@@ -81,6 +81,9 @@ public:
     // LoadLibraryEx as a data file. False on failure (LastError tells why); the object is then
     // not loaded.
     bool Load(const std::string& path);
+    // The same for a module already in memory (a stream out of a container); `name` stands for
+    // its path in Path() and in the texts of errors.
+    bool LoadBytes(const std::string& name, std::shared_ptr<const std::vector<std::uint8_t>> bytes);
     // FreeLibrary: closes the file and forgets the tables. Safe to call at any time.
     void Free();
     bool IsLoaded() const noexcept { return format_ != eFormat::kNone; }
@@ -241,6 +244,9 @@ private:
     static void IndexName(cDirectory& dir, std::u16string name, std::size_t i);
     // Hands out the decoded ids and reports a damaged directory after them.
     bool EnumIds(const std::shared_ptr<cDirectory>& dir, const tEnumProc& proc);
+
+    // Reads the headers of the file opened in file_ (Load, LoadBytes).
+    bool LoadOpened();
 
     // PE (cModuleFile_PE.cpp).
     bool LoadPE(std::uint32_t peAt);

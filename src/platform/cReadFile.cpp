@@ -1,5 +1,6 @@
 #include "platform/cReadFile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -23,8 +24,8 @@ std::uint64_t cReadFile::OpenCount() noexcept { return gOpens.load(std::memory_o
 cReadFile::~cReadFile() { Close(); }
 
 cReadFile::cReadFile(cReadFile&& other) noexcept
-    : fd_(other.fd_), size_(other.size_), device_(other.device_), inode_(other.inode_), written_(other.written_),
-      lastError_(other.lastError_) {
+    : fd_(other.fd_), bytes_(std::move(other.bytes_)), size_(other.size_), device_(other.device_),
+      inode_(other.inode_), written_(other.written_), lastError_(other.lastError_) {
     other.fd_ = -1;
 }
 
@@ -32,6 +33,7 @@ cReadFile& cReadFile::operator=(cReadFile&& other) noexcept {
     if (this != &other) {
         Close();
         fd_ = other.fd_;
+        bytes_ = std::move(other.bytes_);
         size_ = other.size_;
         device_ = other.device_;
         inode_ = other.inode_;
@@ -77,13 +79,28 @@ bool cReadFile::Open(const std::string& path) {
     return true;
 }
 
+void cReadFile::OpenBytes(std::shared_ptr<const std::vector<std::uint8_t>> bytes) {
+    Close();
+    lastError_ = 0;
+    bytes_ = bytes ? std::move(bytes) : std::make_shared<const std::vector<std::uint8_t>>();
+    size_ = bytes_->size();
+}
+
 void cReadFile::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    size_ = 0;
+    bytes_.reset();
+    size_ = device_ = inode_ = 0;
+    written_ = 0;
 }
 
 std::size_t cReadFile::ReadAt(std::uint64_t offset, void* dst, std::size_t n) {
+    if (bytes_) {
+        if (offset >= size_) return 0;
+        const std::size_t got = static_cast<std::size_t>(std::min<std::uint64_t>(n, size_ - offset));
+        if (got > 0) std::memcpy(dst, bytes_->data() + offset, got);
+        return got;
+    }
     if (fd_ < 0) {
         lastError_ = mSysText::kInvalidParameter;
         return 0;

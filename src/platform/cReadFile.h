@@ -8,8 +8,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class cReadFile {
 public:
@@ -24,8 +26,11 @@ public:
     // system code (mSysText) of the reason: a folder gives kAccessDenied, a FIFO, socket or device
     // kOpenFailed (at once: the open never waits for a writer).
     bool Open(const std::string& path);
+    // Reads bytes already in memory as a file of their length (a stream out of a container, which
+    // the readers of files then take as they take a file); the object shares them until Close.
+    void OpenBytes(std::shared_ptr<const std::vector<std::uint8_t>> bytes);
     void Close();
-    bool IsOpen() const noexcept { return fd_ >= 0; }
+    bool IsOpen() const noexcept { return fd_ >= 0 || bytes_ != nullptr; }
 
     // Length of the file in bytes when it was opened.
     std::uint64_t Size() const noexcept { return size_; }
@@ -61,6 +66,7 @@ public:
 
 private:
     int fd_ = -1;
+    std::shared_ptr<const std::vector<std::uint8_t>> bytes_;
     std::uint64_t size_ = 0, device_ = 0, inode_ = 0;
     std::int64_t written_ = 0;
     std::uint32_t lastError_ = 0;

@@ -4,7 +4,9 @@
 #include "base/mLanguage.h"
 #include "icon/cAnimatedCursor.h"
 #include "icon/mFileKind.h"
+#include "platform/cReadFile.h"
 #include "platform/mShortcut.h"
+#include "platform/mSysText.h"
 #include "resources/cResources.h"
 
 namespace mIconGroups {
@@ -93,7 +95,59 @@ mFileKind::eKind LoadShortcut(const std::string& file, std::vector<cFileIcon>& i
                      " (the icon " + file + " shows)");
 }
 
+tContainerReader& ContainerReader() {
+    static tContainerReader reader;
+    return reader;
+}
+
 } // namespace
+
+// An installer package or an AppImage: the groups its reader finds, in its order.
+mFileKind::eKind LoadContainer(const std::string& file, mFileKind::eKind kind, std::vector<cFileIcon>& icons,
+                               const cHooks& hooks) {
+    icons.clear();
+    Report(hooks, eStep::CheckingModule);
+    if (!ContainerReader())
+        throw cError(cFileIcon::kErrCantLoadLibrary, cError::SourceOf("mIconGroups"),
+                     file +
+                         (kind == mFileKind::eKind::kAppImage ? " is an AppImage" : " is a Windows Installer package") +
+                         ", which this program does not read");
+    // Only a regular file is handed to the readers: the package library would wait on a FIFO.
+    cReadFile size;
+    if (!size.Open(file))
+        throw cError(cFileIcon::kErrCantLoadLibrary, cError::SourceOf("mIconGroups"),
+                     file + ": " + mSysText::TextLine(size.LastError(), file));
+    cLoadBudget budget(size.Size());
+    size.Close();
+    std::vector<cFileIcon> groups;
+    std::vector<cFailure> failures;
+    ContainerReader()(file, kind, groups, failures, budget);
+    const auto count = static_cast<std::int32_t>(groups.size() + failures.size());
+    if (count == 0) {
+        Report(hooks, eStep::NoGroups);
+        return kind;
+    }
+    icons.reserve(groups.size());
+    // The groups in their places between the parts that failed, each of which fails alone where
+    // the caller lets it.
+    std::size_t next = 0, failed = 0;
+    for (std::int32_t i = 1; i <= count; ++i) {
+        if (hooks.KeepGoing && !hooks.KeepGoing()) return kind;
+        Report(hooks, eStep::Group, i, count);
+        if (failed < failures.size() && (failures[failed].position == i || next == groups.size())) {
+            cFailure failure = failures[failed++];
+            failure.position = i;
+            if (!hooks.GroupFailed || failure.error.Number() == cError::kOutOfMemory || !hooks.GroupFailed(failure))
+                throw failure.error;
+            continue;
+        }
+        Append(icons, std::move(groups[next++]), hooks);
+    }
+    Report(hooks, eStep::Done, count, count);
+    return kind;
+}
+
+void SetContainerReader(tContainerReader reader) { ContainerReader() = std::move(reader); }
 
 std::string Label(const cFileIcon::cGroupRef& group) {
     std::string label = ResourceIDText(group.id);
@@ -108,9 +162,10 @@ mFileKind::eKind Load(const std::string& file, std::vector<cFileIcon>& icons, co
     // load; only where it is none are its first bytes asked whether it is a cursor after all.
     const auto extension = mFileKind::ExtensionOf(file);
     if (extension && *extension == "LNK") return LoadShortcut(file, icons, hooks);
-    const bool moduleByName =
-        extension && *extension != "ICO" && *extension != "CUR" && *extension != "ANI" && *extension != "ICNS";
+    const bool moduleByName = extension && *extension != "ICO" && *extension != "CUR" && *extension != "ANI" &&
+                              *extension != "ICNS" && *extension != "MSI" && *extension != "APPIMAGE";
     const mFileKind::eKind kind = moduleByName ? mFileKind::eKind::kModule : mFileKind::KindOf(file);
+    if (mFileKind::IsContainer(kind)) return LoadContainer(file, kind, icons, hooks);
     if (kind != mFileKind::eKind::kModule) {
         LoadFile(file, kind, icons, hooks);
         return kind;
@@ -123,6 +178,7 @@ mFileKind::eKind Load(const std::string& file, std::vector<cFileIcon>& icons, co
         resources.file(file);
     } catch (const cError&) {
         const mFileKind::eKind byBytes = mFileKind::KindOf(file);
+        if (byBytes == mFileKind::eKind::kAppImage) return LoadContainer(file, byBytes, icons, hooks);
         if (byBytes != mFileKind::eKind::kCursorFile && byBytes != mFileKind::eKind::kAnimatedCursor &&
             byBytes != mFileKind::eKind::kIcns)
             throw;

@@ -81,6 +81,23 @@ struct cOptions {
 // The options of a load as it was before cursors and languages: icon groups alone, each once.
 inline constexpr cOptions kIconGroupsOnly{false, false};
 
+// Containers of other files (mFileKind::IsContainer: Windows Installer packages, AppImages) are
+// read by libraries that only the programs that show them link (src/containers): such a program
+// installs its reader once at start (mContainers::Install). The reader appends the file's groups
+// to `groups` in their order, each labelled by its ResourceID, all of them held to `budget`; a
+// part of the container that cannot be read goes into `failures` instead, at its place among the
+// groups (1-based, counting the groups and failures before it), named by its cGroupRef's id. What
+// is wrong with the whole file it raises (naming the file and the part). Without a reader such a
+// file fails as one this program does not read.
+using tContainerReader =
+    std::function<void(const std::string& file, mFileKind::eKind kind, std::vector<cFileIcon>& groups,
+                       std::vector<cFailure>& failures, cLoadBudget& budget)>;
+void SetContainerReader(tContainerReader reader);
+// Loads the groups of a container of the kind given, whatever its name says (the thumbnails, which
+// tell files by their first bytes); otherwise as Load.
+mFileKind::eKind LoadContainer(const std::string& file, mFileKind::eKind kind, std::vector<cFileIcon>& icons,
+                               const cHooks& hooks = {});
+
 // Loads every group of `file` into `icons` (emptied first). An icon file is one group, a cursor
 // file one cursor (LoadCursor), an animated cursor one cursor per frame (cAnimatedCursor, in
 // frame order); a module gives its icon groups and, with the options, its cursor groups and

@@ -495,10 +495,19 @@ cProgram ProgramOf(const std::string& file) {
 }
 
 std::string DefaultExec(const std::string& file) {
+    const bool shortcut = mFileKind::ExtensionOf(file) == std::optional<std::string>("LNK");
+    const mFileKind::eKind kind = shortcut ? mFileKind::eKind::kModule : mFileKind::KindOf(file);
+    // An AppImage is a Linux program of its own: the desktop runs it as it is.
+    if (kind == mFileKind::eKind::kAppImage) {
+        std::error_code ec;
+        return ExecArgument(fs::absolute(file, ec).lexically_normal().string());
+    }
     const cProgram program = ProgramOf(file);
     std::string exec;
     if (!program.prefix.empty()) exec = "env " + ExecArgument("WINEPREFIX=" + program.prefix) + ' ';
-    exec += "wine " + ExecArgument(program.exe);
+    // An installer package is installed by Wine's msiexec, into the prefix it lies in.
+    exec += kind == mFileKind::eKind::kInstaller ? "wine msiexec /i " + ExecArgument(program.exe)
+                                                 : "wine " + ExecArgument(program.exe);
     for (const std::string& a : program.arguments) exec += ' ' + ExecArgument(a);
     return exec;
 }
@@ -506,8 +515,10 @@ std::string DefaultExec(const std::string& file) {
 cResult Create(const cRequest& request) {
     const std::string& home = request.dataHome;
     if (home.empty()) throw Error(kErrUsage, "no data home");
+    const bool shortcut = mFileKind::ExtensionOf(request.file) == std::optional<std::string>("LNK");
+    const mFileKind::eKind kind = shortcut ? mFileKind::eKind::kModule : mFileKind::KindOf(request.file);
     const bool module = IsProgram(request.file);
-    if (!module && request.exec.empty())
+    if (!module && !mFileKind::IsContainer(kind) && request.exec.empty())
         throw Error(kErrUsage, request.file + " is not a program: its launcher needs a command (--exec)");
     if (request.exec.find_first_of("\n\r") != std::string::npos) throw Error(kErrUsage, "the command is one line");
     // A shortcut's program must be there before anything is made.
@@ -576,7 +587,11 @@ cResult Create(const cRequest& request) {
 
     std::string desktop = "[Desktop Entry]\nType=Application\nName=" + StringValue(name) + "\n";
     const std::string fileName = Utf8Only(fs::path(program ? program->exe : source).filename().string());
-    std::string comment = (module ? "Windows program " : "Icon of ") + fileName;
+    std::string comment = (module                                 ? "Windows program "
+                           : kind == mFileKind::eKind::kInstaller ? "Windows Installer package "
+                           : kind == mFileKind::eKind::kAppImage  ? "AppImage "
+                                                                  : "Icon of ") +
+                          fileName;
     if (program && mJson::IsUtf8(program->description) && !program->description.empty() && program->description != name)
         comment = program->description;
     desktop += "Comment=" + StringValue(comment) + "\n";

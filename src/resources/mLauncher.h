@@ -141,7 +141,8 @@ bool IsProgram(const std::string& file);
 // extension.
 std::string DefaultName(const std::string& file);
 // The Exec line of a launcher of `file` without --exec: Wine, with the prefix the file lies in, runs
-// the module, or the shortcut's target with its arguments.
+// the module, or the shortcut's target with its arguments, or installs an installer package
+// ("wine msiexec /i FILE"); an AppImage is run itself.
 std::string DefaultExec(const std::string& file);
 
 // Writes a launcher. Raises a cError with one of the numbers above (kErrOurs: a launcher of ours

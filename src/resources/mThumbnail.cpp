@@ -320,15 +320,38 @@ cThumbnail GroupPicture(const cFileIcon& icon, std::int32_t size) {
 }
 
 // A Windows shortcut: the group it shows (its icon location, else its target's first group), as
-// the loading core reads it; the image that fits the square, never enlarged.
-cThumbnail ShortcutThumbnail(const std::string& path, std::int32_t size) {
+// the loading core reads it; the image that fits the square, never enlarged. The same for a
+// container (`container` its kind): its first group.
+cThumbnail ShortcutThumbnail(const std::string& path, std::int32_t size,
+                             std::optional<mFileKind::eKind> container = std::nullopt) {
     try {
         std::vector<cFileIcon> icons;
-        mIconGroups::Load(path, icons);
+        if (container)
+            mIconGroups::LoadContainer(path, *container, icons);
+        else
+            mIconGroups::Load(path, icons);
+        if (icons.empty()) {
+            cThumbnail out;
+            out.failure = "it holds no icons";
+            return out;
+        }
         return GroupPicture(icons.front(), size);
     } catch (const cError& e) {
         cThumbnail out;
-        out.failure = "the shortcut's icon cannot be read: " + e.Description();
+        if (!container) {
+            out.failure = "the shortcut's icon cannot be read: " + e.Description();
+        } else {
+            // The readers name the file first; the thumbnailer names it already.
+            std::string said = e.Description();
+            if (said.rfind(path, 0) == 0) {
+                said.erase(0, path.size());
+                if (said.rfind(" is ", 0) == 0)
+                    said = "it" + said;
+                else
+                    said.erase(0, said.find_first_not_of(",: "));
+            }
+            out.failure = said;
+        }
         return out;
     }
 }
@@ -355,12 +378,16 @@ cThumbnail MakeOrStore(const std::string& path, std::int32_t size, const std::st
         return out;
     }
     if (mFileKind::ExtensionOf(path) == std::optional<std::string>("LNK")) return ShortcutThumbnail(path, size);
+    // Containers by their first bytes: an .icns file's, an AppImage's ELF mark, a compound file
+    // (read as an installer package, which the file manager hands over by its type).
     {
+        std::uint8_t head[12] = {};
         cReadFile file;
-        std::array<std::uint8_t, 4> magic{};
-        if (file.Open(path) && file.ReadAt(0, magic.data(), magic.size()) == magic.size() &&
-            mFileKind::IsIcnsFileHeader(magic))
-            return IcnsThumbnail(path, size);
+        const std::size_t got = file.Open(path) ? file.ReadAt(0, head, sizeof head) : 0;
+        const std::span<const std::uint8_t> bytes(head, got);
+        if (mFileKind::IsIcnsFileHeader(bytes)) return IcnsThumbnail(path, size);
+        if (mFileKind::IsAppImageHeader(bytes)) return ShortcutThumbnail(path, size, mFileKind::eKind::kAppImage);
+        if (mFileKind::IsCompoundFileHeader(bytes)) return ShortcutThumbnail(path, size, mFileKind::eKind::kInstaller);
     }
     cShownIcon icon(locale);
     out.failure = icon.Open(path);

@@ -53,14 +53,17 @@ std::int32_t Bits(std::int64_t colours) {
     return bits;
 }
 
-// The container a file's first bytes announce, "" for none.
-std::string ContainerOf(std::span<const std::uint8_t> head) {
+// The container a file's first bytes announce, "" for none. A compound file is an installer
+// package where the name says so or says nothing (documents are compound files too).
+std::string ContainerOf(const std::string& path, std::span<const std::uint8_t> head) {
     if (mFileKind::IsIconFileHeader(head)) return "ico";
     if (mFileKind::IsCursorFileHeader(head)) return "cur";
     if (mFileKind::IsAnimatedCursorHeader(head)) return "ani";
     if (mFileKind::IsModuleHeader(head)) return "module";
     if (mFileKind::IsIcnsFileHeader(head)) return "icns";
     if (mFileKind::IsResFileHeader(head)) return "res";
+    if (mFileKind::IsAppImageHeader(head)) return "appimage";
+    if (mFileKind::IsCompoundFileHeader(head) && mFileKind::ExtensionOf(path).value_or("MSI") == "MSI") return "msi";
     return {};
 }
 
@@ -139,7 +142,7 @@ void cBatch::Load(const std::string& path, const cOptions& options, const cHooks
         std::array<std::uint8_t, 16> head{};
         const std::size_t got = file.ReadAt(0, head.data(), head.size());
         if (file.LastError() == 0) {
-            into.record.container = ContainerOf(std::span<const std::uint8_t>(head.data(), got));
+            into.record.container = ContainerOf(path, std::span<const std::uint8_t>(head.data(), got));
             if (into.record.container.empty()) {
                 into.record.read = true;
                 into.source.path = path;

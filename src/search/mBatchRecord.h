@@ -52,8 +52,9 @@ struct cSource {
     bool complete = true; // false: the run stopped while saving it; groups not written are left out
     bool passedOver = false; // not read: an earlier run's records of it stand (a resume)
     bool supersedes = false; // read again: an earlier run's records of it are void
-    // What its first bytes say it is: "ico", "cur", "ani", "module", or "" for a file that starts
-    // like none of them (read no further: it holds no icons, and its sha256 is not taken).
+    // What its first bytes say it is: "ico", "cur", "ani", "module", "icns", "res", "msi" (an
+    // installer package), "appimage", or "" for a file that starts like none of them (read no
+    // further: it holds no icons, and its sha256 is not taken).
     std::string container;
     std::string sha256; // of the file's bytes ("" when it could not be read)
     std::string error; // why it could not be read

@@ -113,12 +113,13 @@ TEST(Desktop, AnInstallationFindsItsHelpAndKeepsItsLogOutOfBin) {
           "share/bash-completion/completions/pictrix", "share/bash-completion/completions/pictrix-thumbnailer",
           "share/man/man1/pictrix.1.gz", "share/man/man1/pictrix-cli.1.gz", "share/man/man1/pictrix-thumbnailer.1.gz",
           "share/icons/hicolor/48x48/mimetypes/application-x-pictrix-recurse-list.png",
-          "share/thumbnailers/pictrix.thumbnailer"})
+          "share/thumbnailers/pictrix.thumbnailer", "bin/pictrix-container-thumbnailer",
+          "share/thumbnailers/pictrix-containers.thumbnailer"})
         EXPECT_TRUE(fs::is_regular_file(usr / file)) << file;
     // bin holds the programs and nothing else.
     int inBin = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(usr / "bin")) ++inBin;
-    EXPECT_EQ(inBin, 3);
+    EXPECT_EQ(inBin, 4);
     // The icon at each size, a PNG of that size (IHDR width and height).
     for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         SCOPED_TRACE(size);

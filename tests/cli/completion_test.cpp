@@ -91,6 +91,7 @@ TEST(Completion, OffersWhatEachCommandTakes) {
         {"pictrix-thumbnailer", "pictrix-thumbnailer -", "-- --help --size --version -s"},
         {"pictrix-thumbnailer", "pictrix-thumbnailer -s ", ""},
         {"pictrix-thumbnailer", "pictrix-thumbnailer -s 64 -", "--"},
+        {"pictrix-container-thumbnailer", "pictrix-container-thumbnailer -", "-- --help --size --version -s"},
         {"pictrix-thumbnailer", "pictrix-thumbnailer d.dll ", "p.png sub"},
         {"pictrix-thumbnailer", "pictrix-thumbnailer d.dll out.png ", ""},
     };

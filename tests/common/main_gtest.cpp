@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "common/mTestKit.h"
+#include "containers/mContainers.h"
 #include "support/MError.h"
 
 int main(int argc, char** argv) {
@@ -21,5 +22,6 @@ int main(int argc, char** argv) {
     ::setenv("XDG_STATE_HOME", state.c_str(), 1);
     ::setenv("HOME", home.Path().c_str(), 1);
     MError::LogStoreEvents();
+    mContainers::Install();
     return RUN_ALL_TESTS();
 }

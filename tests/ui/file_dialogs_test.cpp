@@ -99,7 +99,8 @@ private slots:
         QVERIFY(temp_.isValid());
         // Names that each filter shows or hides; one without an extension, as programs here are.
         for (const char* name : {"tool", "app.ico", "UPPER.ICO", "lib.dll", "Glintsmith - QRSC.exe", "other.exe",
-                                 "Glintsmith-QRSC.exe", "arrow.cur", "BUSY.ANI", "app.icns", "app.res"}) {
+                                 "Glintsmith-QRSC.exe", "arrow.cur", "BUSY.ANI", "app.icns", "app.res", "setup.msi",
+                                 "Tool-x86_64.AppImage"}) {
             QFile f(temp_.filePath(name));
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
@@ -115,6 +116,7 @@ private slots:
         const QStringList all = {"BUSY.ANI",
                                  "Glintsmith - QRSC.exe",
                                  "Glintsmith-QRSC.exe",
+                                 "Tool-x86_64.AppImage",
                                  "UPPER.ICO",
                                  "app.icns",
                                  "app.ico",
@@ -122,6 +124,7 @@ private slots:
                                  "arrow.cur",
                                  "lib.dll",
                                  "other.exe",
+                                 "setup.msi",
                                  "tool"};
         const QStringList openDescriptions = {"All Files (*.*)",
                                               "Icon Files (*.ICO)",
@@ -129,7 +132,9 @@ private slots:
                                               "Executables (*.EXE;*.DLL;*.OCX;*.MUN)",
                                               "Shortcuts (*.LNK)",
                                               "Apple Icons (*.ICNS)",
-                                              "Compiled Resources (*.RES)"};
+                                              "Compiled Resources (*.RES)",
+                                              "Installer Packages (*.MSI)",
+                                              "AppImages (*.APPIMAGE)"};
         const QString open = QString::fromUtf8(mMainWindow::kOpenFilter.data(), mMainWindow::kOpenFilter.size());
         QTest::newRow("all files") << open << 1 << openDescriptions << all;
         QTest::newRow("icon files in either case")
@@ -137,6 +142,8 @@ private slots:
         QTest::newRow("cursor and animated cursor files")
             << open << 3 << openDescriptions << QStringList{"BUSY.ANI", "arrow.cur"};
         QTest::newRow("icns files") << open << 6 << openDescriptions << QStringList{"app.icns"};
+        QTest::newRow("installer packages") << open << 8 << openDescriptions << QStringList{"setup.msi"};
+        QTest::newRow("AppImages in any case") << open << 9 << openDescriptions << QStringList{"Tool-x86_64.AppImage"};
         QTest::newRow("a name with blanks")
             << QString::fromUtf8(mMainSettings::kSiblingFilter.data(), mMainSettings::kSiblingFilter.size()) << 1
             << QStringList{"Glintsmith - QRSC"} << QStringList{"Glintsmith - QRSC.exe"};

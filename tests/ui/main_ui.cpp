@@ -16,6 +16,8 @@
 #include "doubles/cScriptedPrompts.h"
 #include "mUiTest.h"
 #include "app/ui/cApplication.h"
+#include "containers/mContainers.h"
+#include "containers/ui/mSvgIcons.h"
 #include "support/MError.h"
 #include "platform/ui/cPrompts.h"
 
@@ -55,6 +57,8 @@ int main(int argc, char** argv) {
     qunsetenv("LPDEST");
 
     MError::LogStoreEvents();
+    mContainers::Install();
+    mSvgIcons::Install();
     cApplication app(argc, argv);
     app.setApplicationName("pictrix");
     app.setApplicationDisplayName("Pictrix v2");

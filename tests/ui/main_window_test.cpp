@@ -126,13 +126,15 @@ private slots:
     void OpensAnIconFile() {
         Open(IconFile());
         const auto& asked = prompts_->LastAsked();
-        QCOMPARE(asked.file.filters.size(), std::size_t(7));
+        QCOMPARE(asked.file.filters.size(), std::size_t(9));
         QCOMPARE(asked.file.filters[0].description, QString("All Files (*.*)"));
         QCOMPARE(asked.file.filters[2].pattern, QString("*.CUR;*.ANI"));
         QCOMPARE(asked.file.filters[3].pattern, QString("*.EXE;*.DLL;*.OCX;*.MUN"));
         QCOMPARE(asked.file.filters[4].pattern, QString("*.LNK"));
         QCOMPARE(asked.file.filters[5].pattern, QString("*.ICNS"));
         QCOMPARE(asked.file.filters[6].pattern, QString("*.RES"));
+        QCOMPARE(asked.file.filters[7].pattern, QString("*.MSI"));
+        QCOMPARE(asked.file.filters[8].pattern, QString("*.APPIMAGE"));
         QCOMPARE(asked.file.filterIndex, 1);
         QVERIFY(asked.file.fileMustExist);
 

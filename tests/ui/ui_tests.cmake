@@ -47,6 +47,14 @@ set_tests_properties(test_ui_drag PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/drag-config;XDG_STATE_HOME=${_ui_home}/drag-state;HOME=${_ui_home};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan-xcb.supp"
   TIMEOUT 120)
 
+# Installer packages and AppImages opened by keys and clicks in the main window, on a virtual X
+# server.
+add_test(NAME test_ui_packages COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:test_ui>
+         -class tPackagesWindowTest)
+set_tests_properties(test_ui_packages PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/packages-config;XDG_STATE_HOME=${_ui_home}/packages-state;HOME=${_ui_home};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan-xcb.supp"
+  TIMEOUT 120)
+
 # The main window as a screen reader sees it: an AT-SPI walk (at-spi2-core, python3-pyatspi) on a
 # virtual X server, in a D-Bus session of its own; every control shown has a name.
 add_test(NAME accessibility COMMAND dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24"

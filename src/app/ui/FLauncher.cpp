@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "base/ui/mQtText.h"
+#include "icon/mFileKind.h"
 #include "platform/ui/cPrompts.h"
 #include "support/MError.h"
 
@@ -78,7 +79,7 @@ FLauncher::FLauncher(QWidget* owner, std::string file, const cFileIcon& icon, st
     // offer: the reason stands where the sizes would, and the user may type one.
     QString problem;
     edtName->setText(Q(mLauncher::DefaultName(file_)));
-    if (mLauncher::IsProgram(file_)) {
+    if (mLauncher::IsProgram(file_) || mFileKind::IsContainer(mFileKind::KindOf(file_))) {
         try {
             defaultExec_ = mLauncher::DefaultExec(file_);
         } catch (const cError& e) {

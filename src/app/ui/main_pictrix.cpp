@@ -10,6 +10,8 @@
 #include "app/ui/mTranslations.h"
 #include "base/mProgram.h"
 #include "base/ui/mQtText.h"
+#include "containers/mContainers.h"
+#include "containers/ui/mSvgIcons.h"
 #include "support/MError.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +25,8 @@ int main(int argc, char** argv) {
     case mStartup::eCommand::BadUsage: std::cerr << mStartup::Usage(); return 2;
     default: break;
     }
+    mContainers::Install();
+    mSvgIcons::Install();
     if (mMainStart::NeedsOffscreen(args)) qputenv("QT_QPA_PLATFORM", "offscreen");
     static char name[] = "pictrix";
     int qtArgc = 1;

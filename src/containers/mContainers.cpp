@@ -1,0 +1,148 @@
+#include "containers/mContainers.h"
+
+#include <memory>
+
+#include "base/cResourceID.h"
+#include "containers/mAppImage.h"
+#include "containers/mInstaller.h"
+#include "platform/cByteView.h"
+#include "platform/cModuleFile.h"
+#include "platform/cReadFile.h"
+#include "resources/mIconGroups.h"
+
+namespace mContainers {
+
+namespace {
+
+std::string StreamText(const std::string& file, const std::string& name) {
+    return file + ", " + (name == ".DirIcon" ? std::string("its .DirIcon") : "Icon row \"" + name + "\"");
+}
+
+// PNG images as the bytes of an icon file holding them, each one's size taken from its IHDR.
+std::vector<std::uint8_t> IcoOfPngs(const std::vector<std::vector<std::uint8_t>>& pngs) {
+    std::vector<std::uint8_t> ico;
+    auto put16 = [&ico](std::uint32_t v) {
+        ico.push_back(static_cast<std::uint8_t>(v & 0xFF));
+        ico.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+    };
+    auto put32 = [&put16](std::uint32_t v) {
+        put16(v & 0xFFFF);
+        put16(v >> 16);
+    };
+    put16(0);
+    put16(cFileIcon::kTypeIcon);
+    put16(static_cast<std::uint32_t>(pngs.size()));
+    std::uint64_t at = 6 + 16 * pngs.size();
+    for (const auto& png : pngs) {
+        const auto side = cFileIcon::BlockSide(png);
+        ico.push_back(cFileIcon::SideByte(side ? side->width : 0));
+        ico.push_back(cFileIcon::SideByte(side ? side->height : 0));
+        ico.push_back(0);
+        ico.push_back(0);
+        put16(1);
+        put16(32);
+        put32(static_cast<std::uint32_t>(png.size()));
+        put32(static_cast<std::uint32_t>(at));
+        at += png.size();
+    }
+    for (const auto& png : pngs) ico.insert(ico.end(), png.begin(), png.end());
+    return ico;
+}
+
+tSvgRenderer& SvgRenderer() {
+    static tSvgRenderer renderer;
+    return renderer;
+}
+
+} // namespace
+
+void Install() { mIconGroups::SetContainerReader(&LoadGroups); }
+
+void SetSvgRenderer(tSvgRenderer renderer) { SvgRenderer() = std::move(renderer); }
+
+void AddStream(const std::string& file, const std::string& name, std::vector<std::uint8_t> bytes,
+               std::vector<cFileIcon>& groups, cLoadBudget& budget) {
+    const std::string where = StreamText(file, name);
+    try {
+        if (mFileKind::IsModuleHeader(bytes)) {
+            cModuleFile module;
+            if (!module.LoadBytes(where, std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes))))
+                throw cError(cFileIcon::kErrCantLoadLibrary, cError::SourceOf("mContainers"),
+                             where + " holds a module that cannot be read: " + module.LastErrorText());
+            std::vector<cResourceID> ids;
+            // A module without group icons gives no groups.
+            module.EnumResourceNames(kRtGroupIcon, [&ids](const cResourceID& id) {
+                ids.push_back(id);
+                return true;
+            });
+            for (const cResourceID& id : ids) {
+                cFileIcon icon;
+                icon.LoadGroupFromEXE(module, {cFileIcon::eKind::kIcon, id, std::nullopt, false}, &budget);
+                icon.SetResourceID(name + ":" + ResourceIDText(id));
+                groups.push_back(std::move(icon));
+            }
+            return;
+        }
+        cFileIcon icon;
+        if (cFileIcon::IsPng(bytes)) {
+            icon.LoadIconBytes(IcoOfPngs({bytes}), file, budget);
+        } else {
+            icon.LoadIconBytes(bytes, file, budget);
+        }
+        icon.SetResourceID(name);
+        groups.push_back(std::move(icon));
+    } catch (const cError& e) {
+        // The readers' own words, after the place in the container they concern.
+        if (e.Description().rfind(where, 0) == 0) throw;
+        throw cError(e.Number(), e.Source(), where + ": " + e.Description());
+    }
+}
+
+void LoadGroups(const std::string& file, mFileKind::eKind kind, std::vector<cFileIcon>& groups,
+                std::vector<mIconGroups::cFailure>& failures, cLoadBudget& budget) {
+    if (kind == mFileKind::eKind::kInstaller) {
+        // The streams are held only until their groups are read; they have a budget of their own.
+        cLoadBudget streams(budget.Limit() - cLoadBudget::kAllowance);
+        for (auto& row : mInstaller::ReadIconRows(file, streams)) {
+            std::vector<cFileIcon> rowGroups;
+            try {
+                AddStream(file, row.name, std::move(row.data), rowGroups, budget);
+            } catch (const cError& e) {
+                if (e.Number() == cError::kOutOfMemory) throw;
+                const auto position = static_cast<std::int32_t>(groups.size() + failures.size() + 1);
+                failures.push_back({position, {cFileIcon::eKind::kIcon, row.name, std::nullopt, false}, e});
+                continue;
+            }
+            for (auto& group : rowGroups) groups.push_back(std::move(group));
+        }
+        return;
+    }
+    if (kind == mFileKind::eKind::kAppImage) {
+        cLoadBudget streams(budget.Limit() - cLoadBudget::kAllowance);
+        std::vector<std::uint8_t> icon = mAppImage::ReadDirIcon(file, streams);
+        if (!cFileIcon::IsPng(icon) && !mAppImage::IsSvg(icon) && !mFileKind::IsIconFileHeader(icon))
+            throw cError(cError::kInvalidPicture, cError::SourceOf("mContainers"),
+                         file + ", its .DirIcon: neither a PNG image nor an SVG drawing (nor an icon file)");
+        if (!mAppImage::IsSvg(icon)) {
+            AddStream(file, ".DirIcon", std::move(icon), groups, budget);
+            return;
+        }
+        // A drawing becomes a group of its pictures at the sizes icons are shown at.
+        if (!SvgRenderer())
+            throw cError(cFileIcon::kErrLoadIcon, cError::SourceOf("mContainers"),
+                         file + ", its .DirIcon: an SVG drawing, which this program does not draw");
+        std::vector<std::vector<std::uint8_t>> pngs;
+        for (const std::int32_t side : kSvgSides) {
+            std::vector<std::uint8_t> png = SvgRenderer()(icon, side);
+            if (png.empty())
+                throw cError(cFileIcon::kErrLoadIcon, cError::SourceOf("mContainers"),
+                             file + ", its .DirIcon: an SVG drawing that cannot be drawn");
+            pngs.push_back(std::move(png));
+        }
+        AddStream(file, ".DirIcon", IcoOfPngs(pngs), groups, budget);
+        return;
+    }
+    throw cError(cFileIcon::kErrCantLoadLibrary, cError::SourceOf("mContainers"), file + " is not a container");
+}
+
+} // namespace mContainers

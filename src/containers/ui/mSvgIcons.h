@@ -1,0 +1,16 @@
+#pragma once
+// mSvgIcons: the drawing of SVG icons (an AppImage's .DirIcon) with Qt's SVG module, for the
+// programs that have Qt: Install hands it to the container readers (mContainers::SetSvgRenderer).
+
+#include <cstdint>
+#include <vector>
+
+namespace mSvgIcons {
+
+// The PNG stream of the drawing fitted into side x side (its aspect kept, centred, transparent
+// around it); empty when the bytes are no drawing Qt can read.
+std::vector<std::uint8_t> Render(const std::vector<std::uint8_t>& svg, std::int32_t side);
+
+void Install();
+
+} // namespace mSvgIcons

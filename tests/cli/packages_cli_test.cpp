@@ -1,0 +1,160 @@
+// Installer packages and AppImages through pictrix-cli as users run it: list --json read by
+// Python's json, extract's files against the icon file, the module (through wrestool) and the
+// image (through unsquashfs and Pillow) they came from, render, similar, and the launchers'
+// commands.
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "common/mTestKit.h"
+#include "icon/mWrestool.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using mTestKit::Fixture;
+using mTestKit::Quote;
+
+// Python's reading of list --json: per file, its container, its count of groups, then each
+// group's position and id.
+std::string ListedByPython(const std::string& files) {
+    const std::string script = "import json, sys\n"
+                               "for line in sys.stdin:\n"
+                               "    r = json.loads(line)\n"
+                               "    if 'groups' in r: print(r['container'], r['groups'], r['status'])\n"
+                               "    else: print(r['position'], r['id'], len(r['images']))\n";
+    mTestKit::cTempDir dir;
+    mTestKit::WriteBytes(dir.File("read.py"), std::vector<std::uint8_t>(script.begin(), script.end()));
+    std::string out;
+    mTestKit::Run(Quote(PICTRIX_BINARY_DIR "/pictrix-cli") + " list --json " + files + " 2>/dev/null | " +
+                      Quote(PICTRIX_PYTHON) + " " + Quote(dir.File("read.py")),
+                  &out);
+    return out;
+}
+
+TEST(CliPackages, AnInstallerPackageListsAndExtractsItsIconRows) {
+    const std::string msi = Fixture("containers/icons.msi");
+    const std::string module = Fixture("modules/good32.dll");
+    // The module's own groups, as wrestool lists them (a group in several languages once, in its
+    // lowest, as the package's row gives it): the package names them after its row.
+    std::string listed;
+    ASSERT_EQ(mTestKit::Run("wrestool -l --type=14 " + Quote(module), &listed), 0);
+    std::vector<std::pair<std::string, std::string>> names; // name, language
+    for (std::size_t at = listed.find("--name="); at != std::string::npos; at = listed.find("--name=", at + 1)) {
+        std::string name = listed.substr(at + 7, listed.find(' ', at) - at - 7);
+        if (name.size() > 1 && name.front() == '\'') name = name.substr(1, name.size() - 2);
+        const std::size_t lang = listed.find("--language=", at) + 11;
+        const std::string language = listed.substr(lang, listed.find(' ', lang) - lang);
+        if (names.empty() || names.back().first != name) names.emplace_back(name, language);
+    }
+    ASSERT_EQ(names.size(), 8u) << listed;
+
+    const std::string text = ListedByPython(Quote(msi));
+    EXPECT_EQ(text.substr(0, text.find('\n') + 1), "1 zproduct.ico 6\n");
+    EXPECT_NE(text.find("10 extra.ico 1\nmsi 10 read\n"), std::string::npos) << text;
+
+    mTestKit::cTempDir out;
+    std::string err;
+    ASSERT_EQ(mTestKit::Cli("extract --quiet -o " + Quote(out.Path().string()) + " " + Quote(msi), nullptr, &err), 0)
+        << err;
+    // The product's icon is the icon file given to wixl, byte for byte.
+    EXPECT_EQ(mTestKit::ReadBytes(out.File("icons1zproduct.ico.ico")), mTestKit::ReadBytes(Fixture("icons/six.ico")));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const auto& [name, language] = names[i];
+        SCOPED_TRACE(name);
+        const std::string file = out.File("icons" + std::to_string(i + 2) + "tool.dll:" + name + ".ico");
+        ASSERT_TRUE(fs::exists(file));
+        mWrestool::ExpectSame(mTestKit::ReadBytes(file), mWrestool::Extract(module, name, language));
+    }
+
+    // similar finds the product's icon in the icon file it came from.
+    std::string similar;
+    ASSERT_EQ(mTestKit::Cli("similar " + Quote(msi) + " --group 1 --max-distance 0 " + Quote(Fixture("icons/six.ico")),
+                            &similar, &err),
+              0)
+        << err;
+    EXPECT_NE(similar.find("six.ico"), std::string::npos) << similar;
+}
+
+TEST(CliPackages, AnAppImageGivesItsDirIconAsStored) {
+    struct cCase {
+        const char* fixture;
+        int side;
+    };
+    for (const cCase& c : {cCase{"containers/png.AppImage", 48}, cCase{"containers/link.AppImage", 64}}) {
+        SCOPED_TRACE(c.fixture);
+        const std::string image = Fixture(c.fixture);
+        EXPECT_EQ(ListedByPython(Quote(image)), "1 .DirIcon 1\nappimage 1 read\n");
+
+        // unsquashfs finds the image where Python's reading of the ELF header says it starts.
+        mTestKit::cTempDir dir;
+        std::string offset;
+        ASSERT_EQ(mTestKit::Run(Quote(PICTRIX_PYTHON) +
+                                    " -c 'import struct,sys; d=open(sys.argv[1],\"rb\").read(64); "
+                                    "print(struct.unpack_from(\"<Q\",d,40)[0] + "
+                                    "struct.unpack_from(\"<H\",d,58)[0] * struct.unpack_from(\"<H\",d,60)[0])' " +
+                                    Quote(image),
+                                &offset),
+                  0);
+        const std::string tree = dir.File("tree");
+        ASSERT_EQ(mTestKit::Run("PATH=$PATH:/usr/sbin unsquashfs -q -n -o " + offset.substr(0, offset.size() - 1) +
+                                " -d " + Quote(tree) + " " + Quote(image) + " >/dev/null 2>&1"),
+                  0);
+        const auto png = mTestKit::ReadBytes(fs::canonical(tree + "/.DirIcon").string());
+
+        std::string err;
+        ASSERT_EQ(mTestKit::Cli("extract --quiet -o " + Quote(dir.Path().string()) + " " + Quote(image), nullptr, &err),
+                  0)
+            << err;
+        const std::string base = fs::path(image).stem().string();
+        const auto ico = mTestKit::ReadBytes(dir.File(base + "1.DirIcon.ico"));
+        ASSERT_EQ(ico.size(), 22 + png.size());
+        EXPECT_EQ(std::vector<std::uint8_t>(ico.begin() + 22, ico.end()), png);
+        EXPECT_EQ(ico[6], c.side);
+
+        // render: Pillow sees the pixels of the stored PNG.
+        const std::string rendered = dir.File("r.png");
+        ASSERT_EQ(mTestKit::Cli("render " + Quote(image) + " -o " + Quote(rendered), nullptr, &err), 0) << err;
+        std::string same;
+        ASSERT_EQ(mTestKit::Run(Quote(PICTRIX_PYTHON) +
+                                    " -c 'import sys; from PIL import Image; "
+                                    "a, b = (Image.open(p).convert(\"RGBA\") for p in sys.argv[1:]); "
+                                    "print(a.size == b.size and a.tobytes() == b.tobytes())' " +
+                                    Quote(rendered) + " " + Quote(tree + "/.DirIcon"),
+                                &same),
+                  0);
+        EXPECT_EQ(same, "True\n");
+    }
+}
+
+TEST(CliPackages, LaunchersRunTheAppImageAndInstallThePackage) {
+    struct cCase {
+        const char* fixture;
+        std::string exec; // after the absolute path is put in for FILE
+    };
+    const cCase cases[] = {{"containers/png.AppImage", "FILE"}, {"containers/icons.msi", "wine msiexec /i FILE"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        mTestKit::cTempDir home;
+        std::string out, err;
+        ASSERT_EQ(mTestKit::Cli("launcher " + Quote(Fixture(c.fixture)) + " --id app --data-home " +
+                                    Quote(home.Path().string()),
+                                &out, &err),
+                  0)
+            << err;
+        const auto bytes = mTestKit::ReadBytes(home.File("applications/app.desktop"));
+        const std::string desktop(bytes.begin(), bytes.end());
+        std::string exec = c.exec;
+        exec.replace(exec.find("FILE"), 4, fs::canonical(Fixture(c.fixture)).string());
+        EXPECT_NE(desktop.find("\nExec=" + exec + "\n"), std::string::npos) << desktop;
+    }
+}
+
+TEST(CliPackages, AHostileContainerFailsAloneInAList) {
+    const std::string text =
+        ListedByPython(Quote(Fixture("containers/loop.AppImage")) + " " + Quote(Fixture("containers/png.AppImage")));
+    EXPECT_EQ(text, "appimage 0 failed\n1 .DirIcon 1\nappimage 1 read\n");
+}
+
+} // namespace

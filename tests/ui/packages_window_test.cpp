@@ -1,0 +1,77 @@
+// Installer packages and AppImages in the main window, opened as a user opens them (Ctrl+O, the
+// dialog, a click on a row, the images pane by its key): each Icon row a row of the list named
+// after it, its images beside the list, its properties; an AppImage's SVG icon drawn at every
+// size. Run under Xvfb (test_ui_packages), where focus and clicks are the display server's.
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/ui/FMain.h"
+#include "app/ui/cListView.h"
+#include "cMainWindowTest.h"
+#include "containers/mContainers.h"
+#include "grid/ui/cIconGrid.h"
+#include "mUiTest.h"
+
+class tPackagesWindowTest : public cMainWindowTest {
+    Q_OBJECT
+
+    QAbstractItemView* View() { return static_cast<QAbstractItemView*>(Window().IconList()->ActiveView()); }
+    void Click(int item) {
+        QAbstractItemView* view = View();
+        const QModelIndex index = view->model()->index(item - 1, 0);
+        view->scrollTo(index);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    }
+    // Opens `file` as the user does: Ctrl+O on the window, the dialog answered with the file.
+    void OpenByKeys(const QString& file) {
+        Window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Window()));
+        // No window manager gives the focus under Xvfb: the window takes it as a click would.
+        Window().activateWindow();
+        QApplication::setActiveWindow(&Window());
+        prompts_->AnswerOpen({file});
+        QTest::keySequence(&Window(), QKeySequence("Ctrl+O"));
+        QCOMPARE(prompts_->Pending(), std::size_t(0));
+    }
+    QStringList Texts() {
+        QStringList texts;
+        for (int i = 1; i <= Window().IconList()->Count(); ++i) texts << Window().IconList()->Text(i);
+        return texts;
+    }
+
+private slots:
+    void AnInstallerPackageListsItsIconRows() {
+        const QString msi = CopyAs(mUiTest::Fixture("containers/icons.msi"), "setup.msi");
+        OpenByKeys(msi);
+        const QStringList texts = Texts();
+        QCOMPARE(texts.size(), 10);
+        QCOMPARE(texts.first(), QString("zproduct.ico"));
+        QCOMPARE(texts[1], QString("tool.dll:APPICON"));
+        QCOMPARE(texts.last(), QString("extra.ico"));
+
+        // The module's group chosen by a click: its two images beside the list, its properties.
+        Click(2);
+        QTest::keySequence(&Window(), QKeySequence("Ctrl+I"));
+        QVERIFY(Window().ImagesShown());
+        QCOMPARE(Window().ImageGrid()->ItemCount(), 2);
+        const QString properties = PropertiesText();
+        QVERIFY2(properties.startsWith("Icon: tool.dll:APPICON\r\n"), qPrintable(properties));
+        Click(1);
+        QCOMPARE(Window().ImageGrid()->ItemCount(), 6);
+    }
+
+    void AnAppImagesSvgIconIsDrawnAtEverySize() {
+        OpenByKeys(CopyAs(mUiTest::Fixture("containers/svg.AppImage"), "Tool-x86_64.AppImage"));
+        QCOMPARE(Texts(), QStringList{".DirIcon"});
+        Click(1);
+        if (!Window().ImagesShown()) QTest::keySequence(&Window(), QKeySequence("Ctrl+I"));
+        QCOMPARE(Window().ImageGrid()->ItemCount(), static_cast<int>(std::size(mContainers::kSvgSides)));
+    }
+};
+
+PICTRIX_UI_TEST(tPackagesWindowTest)
+#include "packages_window_test.moc"

@@ -56,6 +56,9 @@ if [[ ${1:-} == --test ]]; then
     fonts-liberation2 cups-daemon cups-client cups-filters printer-driver-cups-pdf
     # XFCE's thumbnail service, which the thumbnailer's end-to-end test asks on a private D-Bus session.
     tumbler dbus-daemon libglib2.0-bin
+    # GNOME's thumbnail factory (through its introspection data), which runs thumbnailers in a
+    # bubblewrap sandbox: the packages' and AppImages' thumbnails are asked of it.
+    gir1.2-gnomedesktop-3.0 bubblewrap
     # The container fixtures' makers: installer packages by wixl, SquashFS images by mksquashfs.
     wixl squashfs-tools
   )

@@ -37,6 +37,8 @@ TEST(ContainerThumbnailer, GnomesFactoryShowsPackagesAndAppImages) {
         0)
         GTEST_SKIP() << "GnomeDesktop's introspection data (gir1.2-gnomedesktop-3.0) is not installed";
     if (mTestKit::Run("command -v bwrap >/dev/null") != 0) GTEST_SKIP() << "bubblewrap is not installed";
+    if (mTestKit::Run("bwrap --ro-bind / / --unshare-all --die-with-parent true 2>/dev/null") != 0)
+        GTEST_SKIP() << "bubblewrap cannot make a sandbox on this machine";
     if (!fs::exists(PICTRIX_BINARY_DIR "/pictrix-container-thumbnailer")) GTEST_SKIP() << "a build without Qt";
     cUsrLocalDir prefix;
     if (prefix.path.empty()) GTEST_SKIP() << "/usr/local is not writable here";

@@ -24,8 +24,8 @@ std::uint64_t cReadFile::OpenCount() noexcept { return gOpens.load(std::memory_o
 cReadFile::~cReadFile() { Close(); }
 
 cReadFile::cReadFile(cReadFile&& other) noexcept
-    : fd_(other.fd_), bytes_(std::move(other.bytes_)), size_(other.size_), device_(other.device_),
-      inode_(other.inode_), written_(other.written_), lastError_(other.lastError_) {
+    : fd_(other.fd_), bytes_(std::move(other.bytes_)), size_(other.size_), device_(other.device_), inode_(other.inode_),
+      written_(other.written_), lastError_(other.lastError_) {
     other.fd_ = -1;
 }
 

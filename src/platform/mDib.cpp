@@ -480,8 +480,8 @@ std::int32_t SetDIBitsToDevice(cSurface& dc, std::int32_t xDest, std::int32_t yD
             // The common images, a row at a time: the columns both pictures hold, read straight from
             // the scan line (which the check above found whole in the bits).
             const std::int64_t first = std::max<std::int64_t>({0, -std::int64_t{xDest}, -std::int64_t{xSrc}});
-            const std::int64_t end = std::min<std::int64_t>(
-                {w, std::int64_t{dc.Width()} - xDest, std::int64_t{info.biWidth} - xSrc});
+            const std::int64_t end =
+                std::min<std::int64_t>({w, std::int64_t{dc.Width()} - xDest, std::int64_t{info.biWidth} - xSrc});
             if (first >= end) continue;
             std::uint32_t* out = dc.Bitmap().Pixels().data() +
                                  static_cast<std::size_t>(ty) * static_cast<std::size_t>(dc.Width()) +
@@ -493,7 +493,8 @@ std::int32_t SetDIBitsToDevice(cSurface& dc, std::int32_t xDest, std::int32_t yD
                 const std::uint32_t indexMask = (1u << bpp) - 1;
                 for (std::size_t i = 0; i < count; ++i) {
                     const std::size_t bit = (from + i) * static_cast<std::size_t>(bpp);
-                    const std::uint32_t index = static_cast<std::uint32_t>(line[bit / 8] >> (8 - bpp - bit % 8)) & indexMask;
+                    const std::uint32_t index =
+                        static_cast<std::uint32_t>(line[bit / 8] >> (8 - bpp - bit % 8)) & indexMask;
                     *out++ = stored[index];
                 }
             } else {

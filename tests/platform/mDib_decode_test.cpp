@@ -122,9 +122,9 @@ TEST(DibDecode, ClippedRectanglesCopyTheColumnsBothHold) {
     for (const std::uint16_t bits : std::initializer_list<std::uint16_t>{1, 4, 8, 24, 32})
         for (auto format : {mDib::eFormat::Argb32, mDib::eFormat::Mono})
             for (const cRect& r : rects) {
-                SCOPED_TRACE(::testing::Message() << bits << " bits, mono " << (format == mDib::eFormat::Mono)
-                                                  << ", dest " << r.xDest << "," << r.yDest << " src " << r.xSrc
-                                                  << " width " << r.w);
+                SCOPED_TRACE(::testing::Message()
+                             << bits << " bits, mono " << (format == mDib::eFormat::Mono) << ", dest " << r.xDest << ","
+                             << r.yDest << " src " << r.xSrc << " width " << r.w);
                 tDib::cSpec s;
                 s.width = 5;
                 s.height = 3;

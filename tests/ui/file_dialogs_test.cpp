@@ -98,9 +98,9 @@ private slots:
     void initTestCase() {
         QVERIFY(temp_.isValid());
         // Names that each filter shows or hides; one without an extension, as programs here are.
-        for (const char* name : {"tool", "app.ico", "UPPER.ICO", "lib.dll", "Glintsmith - QRSC.exe", "other.exe",
-                                 "Glintsmith-QRSC.exe", "arrow.cur", "BUSY.ANI", "app.icns", "app.res", "setup.msi",
-                                 "Tool-x86_64.AppImage"}) {
+        for (const char* name :
+             {"tool", "app.ico", "UPPER.ICO", "lib.dll", "Glintsmith - QRSC.exe", "other.exe", "Glintsmith-QRSC.exe",
+              "arrow.cur", "BUSY.ANI", "app.icns", "app.res", "setup.msi", "Tool-x86_64.AppImage"}) {
             QFile f(temp_.filePath(name));
             QVERIFY(f.open(QIODevice::WriteOnly));
         }

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/cByteView.h"
+#include "platform/mDib.h"
 #include "base/mChecked.h"
 #include "base/mLanguage.h"
 
@@ -26,15 +27,23 @@ std::span<const std::uint8_t> cFileIcon::Block(std::int32_t n) const {
 
 bool cFileIcon::IsPngImage(std::int32_t n) const { return IsPng(Block(n)); }
 
+// A directory entry cannot say more than 256 (its 0): an image larger than that, which the
+// directory gives as 256, has the size its own header gives (up to the largest that is drawn).
 std::int32_t cFileIcon::ImageWidth(std::int32_t n) const {
     const ICONDIRENTRY& e = Entry(n);
     if (!elements_.empty()) return elements_[static_cast<std::size_t>(n - 1)].width;
+    if (e.bWidth == 0)
+        if (const auto side = BlockSide(Block(n)); side && side->width > 256 && side->width <= mDib::kMaxDimension)
+            return side->width;
     return SideOf(e.bWidth);
 }
 
 std::int32_t cFileIcon::ImageHeight(std::int32_t n) const {
     const ICONDIRENTRY& e = Entry(n);
     if (!elements_.empty()) return elements_[static_cast<std::size_t>(n - 1)].height;
+    if (e.bHeight == 0)
+        if (const auto side = BlockSide(Block(n)); side && side->height > 256 && side->height <= mDib::kMaxDimension)
+            return side->height;
     return SideOf(e.bHeight);
 }
 

@@ -85,6 +85,46 @@ TEST(ImageQueries, RealIconsAndIndexChecks) {
     }
 }
 
+TEST(ImageQueries, AnImageLargerThanTheDirectoryCanSayHasItsOwnHeadersSize) {
+    // A PNG image whose IHDR gives width x height.
+    auto png = [](std::uint32_t width, std::uint32_t height) {
+        std::vector<std::uint8_t> b = PngBlock(64);
+        const std::uint8_t ihdr[] = {0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+        std::copy(std::begin(ihdr), std::end(ihdr), b.begin() + 8);
+        for (int i = 0; i < 4; ++i) {
+            b[static_cast<std::size_t>(16 + i)] = static_cast<std::uint8_t>(width >> (24 - 8 * i));
+            b[static_cast<std::size_t>(20 + i)] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
+        }
+        return b;
+    };
+    std::vector<std::uint8_t> dib512 = DibBlock(64, 1, 32);
+    PutLE32(dib512, 4, 512);
+    PutLE32(dib512, 8, 1024); // the colour bitmap and the mask
+    struct cCase {
+        const char* name;
+        std::uint8_t directory; // the entry's width and height bytes
+        std::vector<std::uint8_t> block;
+        std::int32_t width, height;
+    };
+    const cCase cases[] = {
+        {"512 x 512", 0, png(512, 512), 512, 512},
+        {"1024 x 300", 0, png(1024, 300), 1024, 300},
+        // Past what is ever drawn, or smaller than the directory says: the directory's word.
+        {"5000 x 5000", 0, png(5000, 5000), 256, 256},
+        {"48 x 48 given as 256", 0, png(48, 48), 256, 256},
+        {"a bitmap of 512 x 512", 0, dib512, 512, 512},
+        {"a byte the directory can say", 64, png(512, 512), 64, 64},
+    };
+    cTempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const cFileIcon icon = LoadBuilt(dir, {{.width = c.directory, .height = c.directory, .block = c.block}});
+        ASSERT_EQ(icon.ImageCount(), 1);
+        EXPECT_EQ(icon.ImageWidth(1), c.width);
+        EXPECT_EQ(icon.ImageHeight(1), c.height);
+    }
+}
+
 TEST(RemoveImage, OffsetsStayBackToBack) {
     cTempDir dir;
     {

@@ -59,8 +59,9 @@ if [[ ${1:-} == --test ]]; then
     # GNOME's thumbnail factory (through its introspection data), which runs thumbnailers in a
     # bubblewrap sandbox: the packages' and AppImages' thumbnails are asked of it.
     gir1.2-gnomedesktop-3.0 bubblewrap
-    # The container fixtures' makers: installer packages by wixl, SquashFS images by mksquashfs.
-    wixl squashfs-tools
+    # The container fixtures' makers: installer packages by wixl (and one row by row through
+    # libmsi's introspection data), SquashFS images by mksquashfs.
+    wixl gir1.2-libmsi-1.0 squashfs-tools
   )
 fi
 

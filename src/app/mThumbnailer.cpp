@@ -66,6 +66,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
     // File managers keep thumbnails in their cache and read them back: written for speed over
     // size, a PNG image at its own size as it is stored.
+    if (program.sizeChosen) program.sizeChosen(size);
     const mThumbnail::cThumbnailPng thumbnail = mThumbnail::MakePng(input, size);
     if (thumbnail.png.empty()) {
         err << kName << ": " << mPrintable::Of(input) << ": " << mPrintable::Of(thumbnail.failure) << '\n';

@@ -5,6 +5,7 @@
 // reason goes to `err`. Exit status: 0 written, 1 no picture (no icons, a damaged file, OUTPUT
 // cannot be written), 2 bad usage.
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ inline constexpr int kDefaultSize = 128;
 struct cProgram {
     std::string name;
     std::string usage;
+    // Told the size before the input is read (the container thumbnailer draws SVG icons at it).
+    void (*sizeChosen)(std::int32_t size) = nullptr;
 };
 inline const cProgram kPictrixThumbnailer{
     "pictrix-thumbnailer",
@@ -33,7 +36,10 @@ inline const cProgram kContainerThumbnailer{
     "usage: pictrix-container-thumbnailer [-s SIZE] [--] INPUT OUTPUT\n"
     "  Writes to OUTPUT a PNG picture of the icon that the Windows Installer package or AppImage\n"
     "  INPUT shows (a package's product icon, else the first group of its Icon table; an\n"
-    "  AppImage's .DirIcon), fitted into SIZE x SIZE pixels (1 to 1024, default 128).\n"};
+    "  AppImage's .DirIcon), fitted into SIZE x SIZE pixels (1 to 1024, default 128).\n"
+    "usage: pictrix-container-thumbnailer --draw-svg SIDE[,SIDE...] < DRAWING\n"
+    "  Draws the SVG drawing read from standard input at each SIDE x SIDE (1 to 1024), for\n"
+    "  pictrix-cli, which has no SVG module of its own.\n"};
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
         const cProgram& program = kPictrixThumbnailer);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "cli/mCli.h"
+#include "containers/mContainers.h"
 #include "icon/cFileIcon.h"
 #include "icon/mBestImage.h"
 #include "platform/cReplaceFile.h"
@@ -144,6 +145,8 @@ int Render(const tArgs& args, std::ostream& out, std::ostream& err) {
         failures.push_back(f);
         return true;
     };
+    // An SVG icon is drawn at the size asked too, rather than scaled to it.
+    mContainers::SetSvgSideAsked(size);
     if (!Guard(err, file, [&] { mIconGroups::Load(file, icons, hooks); })) return 1;
     const std::int32_t asked = group;
     for (const auto& f : failures) {

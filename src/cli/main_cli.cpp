@@ -8,6 +8,7 @@
 
 #include "cli/mCli.h"
 #include "containers/mContainers.h"
+#include "containers/mSvgHelper.h"
 #include "support/MError.h"
 
 int main(int argc, char** argv) {
@@ -22,6 +23,8 @@ int main(int argc, char** argv) {
     try {
         MError::LogStoreEvents();
         mContainers::Install();
+        // SVG icons are drawn by the program beside this one that has Qt's SVG module.
+        mSvgHelper::Install();
         mCli::tArgs args(argv + 1, argv + argc);
         return mCli::Run(args, std::cout, std::cerr);
     } catch (const std::bad_alloc&) {

@@ -1,5 +1,7 @@
 #include "containers/mContainers.h"
 
+#include <algorithm>
+#include <atomic>
 #include <memory>
 
 #include "base/cResourceID.h"
@@ -59,6 +61,19 @@ tSvgRenderer& SvgRenderer() {
 void Install() { mIconGroups::SetContainerReader(&LoadGroups); }
 
 void SetSvgRenderer(tSvgRenderer renderer) { SvgRenderer() = std::move(renderer); }
+
+namespace {
+std::atomic<std::int32_t> gSvgSideAsked{0};
+}
+
+void SetSvgSideAsked(std::int32_t side) { gSvgSideAsked = side >= 1 && side <= kMaxSvgSide ? side : 0; }
+
+std::vector<std::int32_t> SvgSides() {
+    std::vector<std::int32_t> sides(std::begin(kSvgSides), std::end(kSvgSides));
+    if (const std::int32_t asked = gSvgSideAsked; asked > 0 && !std::ranges::binary_search(sides, asked))
+        sides.insert(std::ranges::upper_bound(sides, asked), asked);
+    return sides;
+}
 
 void AddStream(const std::string& file, const std::string& name, std::vector<std::uint8_t> bytes,
                std::vector<cFileIcon>& groups, cLoadBudget& budget) {
@@ -131,13 +146,21 @@ void LoadGroups(const std::string& file, mFileKind::eKind kind, std::vector<cFil
         if (!SvgRenderer())
             throw cError(cFileIcon::kErrLoadIcon, cError::SourceOf("mContainers"),
                          file + ", its .DirIcon: an SVG drawing, which this program does not draw");
+        const std::vector<std::int32_t> sides = SvgSides();
         std::vector<std::vector<std::uint8_t>> pngs;
-        for (const std::int32_t side : kSvgSides) {
-            std::vector<std::uint8_t> png = SvgRenderer()(icon, side);
-            if (png.empty())
+        try {
+            pngs = SvgRenderer()(icon, sides);
+        } catch (const cError& e) {
+            if (e.Number() == cError::kOutOfMemory) throw;
+            throw cError(cFileIcon::kErrLoadIcon, cError::SourceOf("mContainers"),
+                         file + ", its .DirIcon: an SVG drawing that cannot be drawn: " + e.Description());
+        }
+        for (std::size_t i = 0; i < sides.size(); ++i) {
+            const auto side = i < pngs.size() ? cFileIcon::BlockSide(pngs[i]) : std::nullopt;
+            if (!side || side->width != sides[i] || side->height != sides[i])
                 throw cError(cFileIcon::kErrLoadIcon, cError::SourceOf("mContainers"),
-                             file + ", its .DirIcon: an SVG drawing that cannot be drawn");
-            pngs.push_back(std::move(png));
+                             file + ", its .DirIcon: an SVG drawing that cannot be drawn at " +
+                                 std::to_string(sides[i]) + " x " + std::to_string(sides[i]));
         }
         AddStream(file, ".DirIcon", IcoOfPngs(pngs), groups, budget);
         return;

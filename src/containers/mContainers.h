@@ -22,12 +22,21 @@ namespace mContainers {
 
 void Install();
 
-// An AppImage's icon drawn as SVG becomes a group of PNG pictures at these sides, drawn by the
-// renderer the program installs (the windows' Qt SVG module); the PNG stream of the drawing at
-// side x side, empty when it cannot be drawn. Without one, such an icon fails to load.
-inline constexpr std::int32_t kSvgSides[] = {16, 24, 32, 48, 64, 128, 256};
-using tSvgRenderer = std::function<std::vector<std::uint8_t>(const std::vector<std::uint8_t>& svg, std::int32_t side)>;
+// An AppImage's icon drawn as SVG becomes a group of PNG pictures at the sizes a launcher installs
+// icons at, and at the one size a command asked for besides (SetSvgSideAsked: a render or a
+// thumbnail larger than these is drawn, not scaled). The renderer the program installs (Qt's SVG
+// module: mSvgIcons in the programs with Qt, mSvgHelper in the one without) answers the PNG stream
+// of the drawing at each side asked, in that order, or throws a cError saying why it cannot draw
+// it. Without one, such an icon fails to load.
+inline constexpr std::int32_t kSvgSides[] = {16, 22, 24, 32, 48, 64, 96, 128, 256};
+inline constexpr std::int32_t kMaxSvgSide = 1024;
+using tSvgRenderer = std::function<std::vector<std::vector<std::uint8_t>>(const std::vector<std::uint8_t>& svg,
+                                                                          const std::vector<std::int32_t>& sides)>;
 void SetSvgRenderer(tSvgRenderer renderer);
+// A side to draw SVG icons at besides kSvgSides, up to kMaxSvgSide (0: none); for the whole run.
+void SetSvgSideAsked(std::int32_t side);
+// The sides an SVG icon is drawn at now, smallest first.
+std::vector<std::int32_t> SvgSides();
 
 // The groups of an installer package or an AppImage (the reader Install installs).
 // An Icon row that cannot be read (its stream is no icon file nor module, or a damaged one) fails

@@ -32,7 +32,7 @@ struct cUsrLocalDir {
     cUsrLocalDir& operator=(const cUsrLocalDir&) = delete;
 };
 
-TEST(ContainerThumbnailer, GnomesFactoryShowsPackagesAndAppImages) {
+TEST(ContainerThumbnailer, GnomesFactoryShowsEveryContainer) {
     if (mTestKit::Run(Quote(PICTRIX_PYTHON) + " -c 'import gi; gi.require_version(\"GnomeDesktop\", \"3.0\")' 2>&1") !=
         0)
         GTEST_SKIP() << "GnomeDesktop's introspection data (gir1.2-gnomedesktop-3.0) is not installed";
@@ -56,22 +56,28 @@ TEST(ContainerThumbnailer, GnomesFactoryShowsPackagesAndAppImages) {
         const char* mime;
         const char* fixture;
         std::string expected; // width, height and the centre pixel's RGBA
+        const char* size = "NORMAL"; // the factory's
     };
     const cCase cases[] = {
         // six.ico's largest image, 32 pixels, kept so; its centre is opaque.
         {"application/x-msi", "containers/icons.msi", "32 32 "},
         {"application/vnd.appimage", "containers/png.AppImage", "48 48 "},
-        // The drawing, a red square, drawn at the size asked.
+        // The drawing, a red square, drawn at the size asked: a normal and an extra large one.
         {"application/vnd.appimage", "containers/svg.AppImage", "128 128 255 0 0 255\n"},
+        {"application/vnd.appimage", "containers/svg.AppImage", "512 512 255 0 0 255\n", "XLARGE"},
         // A damaged one gets none (the factory records a failure).
         {"application/vnd.appimage", "containers/loop.AppImage", "none"},
+        // The static thumbnailer's containers: the 128-pixel PNG element, the first group's 32.
+        {"image/x-icns", "icns/png2icns.icns", "128 128 252 163 1 255\n"},
+        {"application/x-ms-compiled-resources", "modules/good.res", "32 32 123 189 0 255\n"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.fixture);
+        SCOPED_TRACE(std::string(c.fixture) + " " + c.size);
         std::string out;
         const std::string said = home.File("stderr");
         const int status =
-            mTestKit::Run("env HOME=" + Quote(home.Path().string()) + " XDG_CACHE_HOME=" + Quote(home.File("cache")) +
+            mTestKit::Run("env THUMBNAIL_SIZE=" + std::string(c.size) + " HOME=" + Quote(home.Path().string()) +
+                              " XDG_CACHE_HOME=" + Quote(home.File("cache")) +
                               " XDG_DATA_DIRS=" + Quote((prefix.path / "share").string()) +
                               ":/usr/share PATH=" + Quote((prefix.path / "bin").string()) + ":/usr/bin:/bin " +
                               Quote(PICTRIX_PYTHON) + " " + Quote(PICTRIX_SOURCE_DIR "/tests/app/gnome_thumbnail.py") +

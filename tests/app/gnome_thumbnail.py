@@ -3,7 +3,9 @@
 # for the thumbnail of each FILE as Files asks for it: the factory finds the .thumbnailer files
 # below $XDG_DATA_DIRS and runs the one for MIME in its sandbox (bubblewrap, which sees /usr).
 # Usage: gnome_thumbnail.py MIME FILE...  Prints per file "WIDTH HEIGHT R G B A" of the centre
-# pixel, or "none" when the factory gives no thumbnail.
+# pixel, or "none" when the factory gives no thumbnail. $THUMBNAIL_SIZE names the factory's size
+# (NORMAL, LARGE, XLARGE or XXLARGE; NORMAL when unset).
+import os
 import sys
 
 import gi
@@ -12,7 +14,8 @@ gi.require_version("GnomeDesktop", "3.0")
 from gi.repository import Gio, GnomeDesktop  # noqa: E402
 
 mime = sys.argv[1]
-factory = GnomeDesktop.DesktopThumbnailFactory.new(GnomeDesktop.DesktopThumbnailSize.NORMAL)
+size = getattr(GnomeDesktop.DesktopThumbnailSize, os.environ.get("THUMBNAIL_SIZE", "NORMAL"))
+factory = GnomeDesktop.DesktopThumbnailFactory.new(size)
 for path in sys.argv[2:]:
     f = Gio.File.new_for_path(path)
     uri = f.get_uri()

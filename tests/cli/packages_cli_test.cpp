@@ -128,6 +128,42 @@ TEST(CliPackages, AnAppImageGivesItsDirIconAsStored) {
     }
 }
 
+TEST(CliPackages, AnSvgDirIconIsDrawnByTheProgramBesideAtEverySizeAndTheOneAsked) {
+    if (!fs::exists(PICTRIX_BINARY_DIR "/pictrix-container-thumbnailer")) GTEST_SKIP() << "a build without Qt";
+    const std::string image = Fixture("containers/svg.AppImage");
+    mTestKit::cTempDir dir;
+    std::string err;
+    ASSERT_EQ(mTestKit::Cli("extract --quiet -o " + Quote(dir.Path().string()) + " " + Quote(image), nullptr, &err), 0)
+        << err;
+    // Pillow's reading of the icon file and of a render at a size between the group's: the red
+    // square of the drawing, drawn at each size (not scaled: every pixel the drawing's red).
+    const std::string rendered = dir.File("r.png");
+    ASSERT_EQ(mTestKit::Cli("render " + Quote(image) + " --size 200 -o " + Quote(rendered), nullptr, &err), 0) << err;
+    std::string seen;
+    ASSERT_EQ(mTestKit::Run(Quote(PICTRIX_PYTHON) +
+                                " -c 'import sys; from PIL import Image; "
+                                "ico = Image.open(sys.argv[1]); print(sorted(w for w, h in ico.info[\"sizes\"])); "
+                                "r = Image.open(sys.argv[2]).convert(\"RGBA\"); print(r.size, set(r.getdata()))' " +
+                                Quote(dir.File("svg1.DirIcon.ico")) + " " + Quote(rendered),
+                            &seen),
+              0)
+        << seen;
+    EXPECT_EQ(seen, "[16, 22, 24, 32, 48, 64, 96, 128, 256]\n(200, 200) {(255, 0, 0, 255)}\n");
+
+    // pictrix-cli without the program beside it says which program it misses.
+    const std::string alone = dir.File("pictrix-cli");
+    fs::copy_file(PICTRIX_BINARY_DIR "/pictrix-cli", alone);
+    std::string said;
+    EXPECT_EQ(
+        mTestKit::Run(Quote(alone) + " render " + Quote(image) + " -o " + Quote(dir.File("n.png")) + " 2>&1", &said),
+        1);
+    EXPECT_NE(said.find(image + ", its .DirIcon: an SVG drawing that cannot be drawn: " +
+                        dir.File("pictrix-container-thumbnailer") +
+                        ", which draws SVG drawings for this program, is not installed"),
+              std::string::npos)
+        << said;
+}
+
 TEST(CliPackages, LaunchersRunTheAppImageAndInstallThePackage) {
     struct cCase {
         const char* fixture;

@@ -31,7 +31,7 @@ TEST(Installer, TheProductIconComesFirstThenTheRowsEachOpenedAsWhatItIs) {
     // The module's groups in its own order, as a load of the module itself gives them.
     std::vector<cFileIcon> module;
     mIconGroups::Load(Fixture("modules/good32.dll"), module, {}, mIconGroups::kIconGroupsOnly);
-    // The product's icon first (a name last by the alphabet), then the table's order.
+    // The product's icon first, then the table's order.
     std::vector<std::string> expected = {"zproduct.ico"};
     for (const auto& group : module) expected.push_back("tool.dll:" + group.Label());
     expected.push_back("extra.ico");
@@ -44,6 +44,13 @@ TEST(Installer, TheProductIconComesFirstThenTheRowsEachOpenedAsWhatItIs) {
         EXPECT_EQ(icons[i + 1].IcoBytes(), module[i].IcoBytes());
     }
     EXPECT_EQ(icons.back().ImageWidth(1), 24);
+}
+
+TEST(Installer, TheProductIconComesFirstWhereverTheTableStoresIt) {
+    // wixl stores the product's row first; this package stores it last.
+    std::vector<cFileIcon> icons;
+    mIconGroups::Load(Fixture("containers/reordered.msi"), icons);
+    EXPECT_EQ(Labels(icons), (std::vector<std::string>{"product.ico", "first.ico", "second.ico"}));
 }
 
 TEST(Installer, ARowThatIsNoIconFailsAloneInItsPlace) {
@@ -92,23 +99,61 @@ TEST(AppImage, TheDirIconIsReadAsStoredLinksFollowedInsideTheImage) {
 }
 
 TEST(AppImage, AnSvgIconIsDrawnAtEverySizeByTheInstalledRenderer) {
-    std::vector<std::int32_t> asked;
-    mContainers::SetSvgRenderer([&asked](const std::vector<std::uint8_t>& svg, std::int32_t side) {
-        EXPECT_TRUE(mAppImage::IsSvg(svg));
-        asked.push_back(side);
-        mDib::cBitmap argb(mDib::eFormat::Argb32, side, side);
-        return mDib::EncodePng(argb);
-    });
-    std::vector<cFileIcon> icons;
-    mIconGroups::Load(Fixture("containers/svg.AppImage"), icons);
-    mContainers::SetSvgRenderer(nullptr);
-    ASSERT_EQ(icons.size(), 1u);
-    const std::vector<std::int32_t> sides(std::begin(mContainers::kSvgSides), std::end(mContainers::kSvgSides));
-    EXPECT_EQ(asked, sides);
-    ASSERT_EQ(icons[0].ImageCount(), static_cast<std::int32_t>(sides.size()));
-    for (std::int32_t n = 1; n <= icons[0].ImageCount(); ++n) {
-        EXPECT_EQ(icons[0].ImageWidth(n), sides[static_cast<std::size_t>(n - 1)]);
-        EXPECT_EQ(icons[0].ImageArgb(n).Width(), sides[static_cast<std::size_t>(n - 1)]);
+    // The sizes a launcher installs, then the size a command asked for besides them, in order.
+    const std::vector<std::int32_t> themeSides(std::begin(mContainers::kSvgSides), std::end(mContainers::kSvgSides));
+    std::vector<std::int32_t> withAsked = themeSides;
+    withAsked.insert(withAsked.end() - 1, 200);
+    const std::pair<std::int32_t, std::vector<std::int32_t>> cases[] = {
+        {0, themeSides}, {48, themeSides}, {200, withAsked}, {4096, themeSides}};
+    for (const auto& [askedSide, sides] : cases) {
+        SCOPED_TRACE(askedSide);
+        std::vector<std::int32_t> asked;
+        mContainers::SetSvgRenderer([&asked](const std::vector<std::uint8_t>& svg, const std::vector<std::int32_t>& s) {
+            EXPECT_TRUE(mAppImage::IsSvg(svg));
+            asked = s;
+            std::vector<std::vector<std::uint8_t>> pngs;
+            for (const std::int32_t side : s)
+                pngs.push_back(mDib::EncodePng(mDib::cBitmap(mDib::eFormat::Argb32, side, side)));
+            return pngs;
+        });
+        mContainers::SetSvgSideAsked(askedSide);
+        std::vector<cFileIcon> icons;
+        mIconGroups::Load(Fixture("containers/svg.AppImage"), icons);
+        mContainers::SetSvgRenderer(nullptr);
+        mContainers::SetSvgSideAsked(0);
+        EXPECT_EQ(asked, sides);
+        ASSERT_EQ(icons.size(), 1u);
+        ASSERT_EQ(icons[0].ImageCount(), static_cast<std::int32_t>(sides.size()));
+        for (std::int32_t n = 1; n <= icons[0].ImageCount(); ++n)
+            EXPECT_EQ(icons[0].ImageArgb(n).Width(), sides[static_cast<std::size_t>(n - 1)]);
+    }
+}
+
+TEST(AppImage, ARendererThatFailsOrAnswersWrongFailsTheIconNamingWhy) {
+    using tPngs = std::vector<std::vector<std::uint8_t>>;
+    const std::pair<mContainers::tSvgRenderer, std::string> cases[] = {
+        {[](const auto&, const auto&) -> tPngs {
+             throw cError(cError::kInvalidPicture, "x", "the helper crashed on it (Segmentation fault)");
+         },
+         ", its .DirIcon: an SVG drawing that cannot be drawn: the helper crashed on it (Segmentation fault)"},
+        {[](const auto&, const auto& sides) {
+             tPngs pngs;
+             for (const std::int32_t side : sides)
+                 pngs.push_back(mDib::EncodePng(mDib::cBitmap(mDib::eFormat::Argb32, side, side == 64 ? 65 : side)));
+             return pngs;
+         },
+         ", its .DirIcon: an SVG drawing that cannot be drawn at 64 x 64"},
+        {[](const auto&, const auto&) { return tPngs(1, std::vector<std::uint8_t>(8, 0)); },
+         ", its .DirIcon: an SVG drawing that cannot be drawn at 16 x 16"},
+    };
+    const std::string file = Fixture("containers/svg.AppImage");
+    for (const auto& [renderer, description] : cases) {
+        SCOPED_TRACE(description);
+        mContainers::SetSvgRenderer(renderer);
+        std::vector<cFileIcon> icons;
+        mTestKit::ExpectError([&] { mIconGroups::Load(file, icons); }, cFileIcon::kErrLoadIcon,
+                              mTestKit::SourceOf("mContainers"), file + description);
+        mContainers::SetSvgRenderer(nullptr);
     }
 }
 

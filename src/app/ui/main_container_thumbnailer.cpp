@@ -10,9 +10,11 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/mThumbnailer.h"
 #include "containers/mContainers.h"
+#include "containers/mSvgHelper.h"
 #include "containers/ui/mSvgIcons.h"
 
 namespace {
@@ -50,17 +52,26 @@ int main(int argc, char** argv) {
     static char* qtArgv[] = {name, nullptr};
     std::unique_ptr<cRuntimeFolder> runtime;
     std::unique_ptr<QGuiApplication> app;
-    mContainers::SetSvgRenderer([&](const std::vector<std::uint8_t>& svg, std::int32_t side) {
+    const mContainers::tSvgRenderer draw = [&](const std::vector<std::uint8_t>& svg,
+                                               const std::vector<std::int32_t>& sides) {
         if (!app) {
             runtime = std::make_unique<cRuntimeFolder>();
             qputenv("QT_QPA_PLATFORM", "offscreen");
             app = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
         }
-        return mSvgIcons::Render(svg, side);
-    });
+        return mSvgIcons::RenderSides(svg, sides);
+    };
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const int status = mThumbnailer::Run(args, std::cout, std::cerr, mThumbnailer::kContainerThumbnailer);
-    mContainers::SetSvgRenderer(nullptr);
+    int status = 0;
+    if (args.size() == 2 && args[0] == mSvgHelper::kOption) {
+        status = mSvgHelper::Serve(args[1], std::cin, std::cout, std::cerr, draw);
+    } else {
+        mContainers::SetSvgRenderer(draw);
+        mThumbnailer::cProgram program = mThumbnailer::kContainerThumbnailer;
+        program.sizeChosen = &mContainers::SetSvgSideAsked;
+        status = mThumbnailer::Run(args, std::cout, std::cerr, program);
+        mContainers::SetSvgRenderer(nullptr);
+    }
     app.reset();
     runtime.reset();
     return status;

@@ -6,6 +6,9 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <string>
+
+#include "base/cError.h"
 #include "containers/mContainers.h"
 
 namespace mSvgIcons {
@@ -33,6 +36,18 @@ std::vector<std::uint8_t> Render(const std::vector<std::uint8_t>& svg, std::int3
     return std::vector<std::uint8_t>(png.begin(), png.end());
 }
 
-void Install() { mContainers::SetSvgRenderer(&Render); }
+std::vector<std::vector<std::uint8_t>> RenderSides(const std::vector<std::uint8_t>& svg,
+                                                   const std::vector<std::int32_t>& sides) {
+    std::vector<std::vector<std::uint8_t>> pngs;
+    for (const std::int32_t side : sides) {
+        pngs.push_back(Render(svg, side));
+        if (pngs.back().empty())
+            throw cError(cError::kInvalidPicture, cError::SourceOf("mSvgIcons"),
+                         "Qt's SVG module cannot draw it at " + std::to_string(side) + " x " + std::to_string(side));
+    }
+    return pngs;
+}
+
+void Install() { mContainers::SetSvgRenderer(&RenderSides); }
 
 } // namespace mSvgIcons

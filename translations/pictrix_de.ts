@@ -32,67 +32,83 @@
 <context>
     <name>FCursorTheme</name>
     <message>
-        <location filename="../src/themes/ui/FCursorTheme.cpp"/>
+        <location filename="../src/themes/ui/FCursorTheme.cpp" line="+32"/>
         <source>Make Cursor Theme</source>
         <translation>Mauszeiger-Thema erstellen</translation>
     </message>
     <message>
+        <location line="+3"/>
         <source>Cursor &amp;pack:</source>
         <translation>Mauszeiger-&amp;Paket:</translation>
     </message>
     <message>
+        <location line="+5"/>
         <source>Cursor pack</source>
         <translation>Mauszeiger-Paket</translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>&amp;Folder...</source>
         <translation>&amp;Ordner...</translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>INF Fil&amp;e...</source>
         <translation>INF-&amp;Datei...</translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Theme &amp;name:</source>
         <translation>&amp;Themenname:</translation>
     </message>
     <message>
+        <location line="+3"/>
         <source>Theme name</source>
         <translation>Themenname</translation>
     </message>
     <message>
+        <location line="+5"/>
         <source>Report</source>
         <translation>Bericht</translation>
     </message>
     <message>
+        <location line="+3"/>
         <source>Choose a folder of .cur and .ani files, or its INF file. The theme is installed for you in %1.</source>
         <translation>Wählen Sie einen Ordner mit .cur- und .ani-Dateien oder seine INF-Datei. Das Thema wird für Sie in %1 installiert.</translation>
     </message>
     <message>
+        <location line="+3"/>
         <source>&amp;Install</source>
         <translation>&amp;Installieren</translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>&amp;Close</source>
         <translation>&amp;Schließen</translation>
     </message>
     <message>
+        <location line="+28"/>
+        <location line="+6"/>
         <source>Cursor Pack</source>
         <translation>Mauszeiger-Paket</translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Setup Information (*.inf)</source>
         <translation>Setup-Informationen (*.inf)</translation>
     </message>
     <message>
+        <location line="+0"/>
         <source>All Files (*.*)</source>
         <translation>Alle Dateien (*.*)</translation>
     </message>
     <message>
+        <location line="+27"/>
         <source> (missing)</source>
         <translation> (fehlt)</translation>
     </message>
     <message>
+        <location line="+10"/>
         <source>&quot;%1&quot; cannot name a theme folder.</source>
         <translation>„%1“ kann keinen Themenordner benennen.</translation>
     </message>
@@ -100,87 +116,106 @@
 <context>
     <name>FLauncher</name>
     <message>
-        <location filename="../src/app/ui/FLauncher.cpp"/>
+        <location filename="../src/app/ui/FLauncher.cpp" line="+29"/>
         <source>Add to Applications Menu</source>
         <translation>Zum Anwendungsmenü hinzufügen</translation>
     </message>
     <message>
+        <location line="+3"/>
         <source>&amp;Name:</source>
         <translation>&amp;Name:</translation>
     </message>
     <message>
+        <location line="+3"/>
         <source>Name</source>
         <translation>Name</translation>
     </message>
     <message>
+        <location line="+3"/>
         <source>Co&amp;mmand:</source>
         <translation>&amp;Befehl:</translation>
     </message>
     <message>
+        <location line="+3"/>
         <source>Command</source>
         <translation>Befehl</translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>C&amp;ategories:</source>
         <translation>&amp;Kategorien:</translation>
     </message>
     <message>
+        <location line="+3"/>
         <source>Categories</source>
         <translation>Kategorien</translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>such as Game; or Office;Utility;</source>
         <translation>etwa Game; oder Office;Utility;</translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>&amp;Icon sizes:</source>
         <translation>&amp;Symbolgrößen:</translation>
     </message>
     <message>
+        <location line="+4"/>
         <source>Icon sizes</source>
         <translation>Symbolgrößen</translation>
     </message>
     <message>
+        <location line="+4"/>
         <source>OK</source>
         <translation>OK</translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>
     <message>
+        <location line="+30"/>
         <source>the program that opens this icon, such as: gimp %f</source>
         <translation>das Programm, das dieses Symbol öffnet, etwa: gimp %f</translation>
     </message>
     <message>
+        <location line="+8"/>
         <source>%1 x %1</source>
         <translation>%1 x %1</translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>scaled from %1 x %2</source>
         <translation>verkleinert aus %1 x %2</translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>PNG image as stored</source>
         <translation>PNG-Bild wie gespeichert</translation>
     </message>
     <message>
+        <location line="+6"/>
         <source>The icon has no image of %1 pixels or more; the menu needs one.</source>
         <translation>Das Symbol hat kein Bild mit %1 Pixeln oder mehr; das Menü braucht eines.</translation>
     </message>
     <message>
+        <location line="+33"/>
         <source>Pictrix made a menu entry for this file before.
 Do you want to replace it?</source>
         <translation>Pictrix hat für diese Datei schon einen Menüeintrag angelegt.
 Möchten Sie ihn ersetzen?</translation>
     </message>
     <message>
+        <location line="+16"/>
         <source>The menu entry was not made: %1.
 Pictrix replaces only files it wrote; move that file away or choose another name.</source>
         <translation>Der Menüeintrag wurde nicht angelegt: %1.
 Pictrix ersetzt nur Dateien, die es selbst geschrieben hat; verschieben Sie diese Datei oder wählen Sie einen anderen Namen.</translation>
     </message>
     <message>
+        <location line="+23"/>
         <source>&quot;%1&quot; is in the applications menu.
 
 Desktop entry: %2
@@ -195,10 +230,12 @@ Symbol: %3 in %4 Größen, in %5
 pictrix-cli launcher --remove %3 entfernt ihn.</translation>
     </message>
     <message>
+        <location filename="../src/app/ui/FLauncher.h" line="+34"/>
         <source>No icons to add to the menu. Ready...</source>
         <translation>Keine Symbole für das Menü. Bereit...</translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>Please choose an icon for the menu entry.</source>
         <translation>Bitte wählen Sie ein Symbol für den Menüeintrag.</translation>
     </message>
@@ -233,7 +270,7 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
         <translation>Bilder</translation>
     </message>
     <message>
-        <location line="+61"/>
+        <location line="+63"/>
         <source>&amp;File</source>
         <translation>&amp;Datei</translation>
     </message>
@@ -253,15 +290,17 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
         <translation>Als PNG e&amp;xportieren...</translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>Make Cursor &amp;Theme...</source>
         <translation>Mauszeiger-&amp;Thema erstellen...</translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>Add to Applications &amp;Menu...</source>
         <translation>Zum Anwendungs&amp;menü hinzufügen...</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+5"/>
         <source>&amp;Print</source>
         <translation>&amp;Drucken</translation>
     </message>
@@ -293,11 +332,12 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
     <message>
         <location line="+2"/>
         <location line="+78"/>
+        <location line="+12"/>
         <source>&amp;Copy</source>
         <translation>&amp;Kopieren</translation>
     </message>
     <message>
-        <location line="-70"/>
+        <location line="-82"/>
         <source>&amp;Edit</source>
         <comment>menu bar</comment>
         <translation>&amp;Bearbeiten</translation>
@@ -398,7 +438,7 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
         <translation>&amp;Einstellungen und Dateien</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+42"/>
         <source>Open Icon or Library</source>
         <translation>Symbol oder Bibliothek öffnen</translation>
     </message>
@@ -468,12 +508,12 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
         <translation>Über Pictrix</translation>
     </message>
     <message>
-        <location filename="../src/app/ui/FMain_Commands.cpp" line="+85"/>
+        <location filename="../src/app/ui/FMain_Commands.cpp" line="+102"/>
         <source>No picture of the chosen icon can be read.</source>
         <translation>Kein Bild des gewählten Symbols kann gelesen werden.</translation>
     </message>
     <message>
-        <location line="+184"/>
+        <location line="+185"/>
         <source>The search window is not part of this build.</source>
         <translation>Das Suchfenster ist in diesem Build nicht enthalten.</translation>
     </message>
@@ -488,7 +528,7 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
         <translation>Webseiten</translation>
     </message>
     <message>
-        <location filename="../src/app/ui/FMain_Retrieve.cpp" line="+171"/>
+        <location filename="../src/app/ui/FMain_Retrieve.cpp" line="+179"/>
         <source>Cursor group %1: %2</source>
         <translation>Cursorgruppe %1: %2</translation>
     </message>
@@ -549,17 +589,18 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
 <context>
     <name>FProps</name>
     <message>
-        <location filename="../src/app/ui/FProps.cpp" line="+105"/>
-        <location line="+31"/>
+        <location filename="../src/app/ui/FProps.cpp" line="+109"/>
+        <location line="+43"/>
         <source>Properties</source>
         <translation>Eigenschaften</translation>
     </message>
     <message>
-        <location line="-22"/>
+        <location line="-23"/>
         <source>OK</source>
         <translation>OK</translation>
     </message>
     <message>
+        <location line="-9"/>
         <source>Version</source>
         <translation>Version</translation>
     </message>
@@ -767,12 +808,12 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
         <translation>Vergleiche %1 von %2 Dateien</translation>
     </message>
     <message>
-        <location line="+20"/>
+        <location line="+21"/>
         <source>(distance %1, group %2)</source>
         <translation>(Abstand %1, Gruppe %2)</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+1"/>
         <source>Distance %1 from %2: group %3</source>
         <translation>Abstand %1 von %2: Gruppe %3</translation>
     </message>
@@ -929,7 +970,7 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
         <translation>Durchsuche %1</translation>
     </message>
     <message>
-        <location line="+41"/>
+        <location line="+44"/>
         <source>Overflow: more than %1 sub-folders in %2</source>
         <translation>Überlauf: mehr als %1 Unterordner in %2</translation>
     </message>
@@ -1157,7 +1198,7 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
 <context>
     <name>mIconCommands</name>
     <message>
-        <location filename="../src/app/mIconCommands.cpp" line="+33"/>
+        <location filename="../src/app/mIconCommands.cpp" line="+38"/>
         <source>File Name: %1</source>
         <translation>Dateiname: %1</translation>
     </message>
@@ -1202,7 +1243,7 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
         <translation>Hotspot=%1,%2</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
         <source>Element &apos;%1&apos;, %2x density.</source>
         <translation>Element &apos;%1&apos;, %2-fache Dichte.</translation>
     </message>
@@ -1212,14 +1253,17 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
         <translation>Element &apos;%1&apos;.</translation>
     </message>
     <message>
+        <location line="+36"/>
         <source>File version: %1</source>
         <translation>Dateiversion: %1</translation>
     </message>
     <message>
+        <location line="+4"/>
         <source>Product version: %1</source>
         <translation>Produktversion: %1</translation>
     </message>
     <message>
+        <location line="+5"/>
         <source>Version strings (%1):</source>
         <translation>Versionsangaben (%1):</translation>
     </message>
@@ -1346,7 +1390,7 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
 <context>
     <name>mMainWindow</name>
     <message>
-        <location filename="../src/app/mMainWindow.cpp" line="+34"/>
+        <location filename="../src/app/mMainWindow.cpp" line="+36"/>
         <source>Retrieving icon %1</source>
         <translation>Lese Symbol %1</translation>
     </message>
@@ -1366,6 +1410,16 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
         <translation>%1 Cursorgruppen konnten nicht gelesen werden; siehe Fehlerprotokoll</translation>
     </message>
     <message>
+        <location line="+5"/>
+        <source>%1 icon group could not be read; see the error log</source>
+        <translation>%1 Symbolgruppe konnte nicht gelesen werden; siehe Fehlerprotokoll</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1 icon groups could not be read; see the error log</source>
+        <translation>%1 Symbolgruppen konnten nicht gelesen werden; siehe Fehlerprotokoll</translation>
+    </message>
+    <message>
         <location line="+19"/>
         <source>Icon: %1</source>
         <translation>Symbol: %1</translation>
@@ -1381,7 +1435,7 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
         <translation>Symbol</translation>
     </message>
     <message>
-        <location filename="../src/app/mMainWindow.h" line="+5"/>
+        <location filename="../src/app/mMainWindow.h" line="+7"/>
         <source>Checking for icons...</source>
         <translation>Suche nach Symbolen...</translation>
     </message>
@@ -1406,7 +1460,7 @@ pictrix-cli launcher --remove %3 entfernt ihn.</translation>
         <translation>Bereit...</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+35"/>
         <source> (cursor)</source>
         <translation> (Cursor)</translation>
     </message>

@@ -47,6 +47,12 @@ std::string CursorGroupsNotReadText(std::size_t count) {
                      {std::to_string(count)});
 }
 
+std::string IconGroupsNotReadText(std::size_t count) {
+    return mTr::Fill(count == 1 ? PICTRIX_TR("mMainWindow", "%1 icon group could not be read; see the error log")
+                                : PICTRIX_TR("mMainWindow", "%1 icon groups could not be read; see the error log"),
+                     {std::to_string(count)});
+}
+
 std::string ItemKey(std::int32_t i) { return "C" + std::to_string(i); }
 
 std::int32_t KeyIndex(std::string_view key) {

@@ -41,6 +41,8 @@ bool IsListFileName(std::string_view path);
 // The status line after a retrieval in which `count` cursor groups could not be read (each is in
 // the error log; the others are listed): "1 cursor group could not be read; see the error log".
 std::string CursorGroupsNotReadText(std::size_t count);
+// The same for the Icon rows of an installer package: "1 icon group could not be read; ...".
+std::string IconGroupsNotReadText(std::size_t count);
 
 // "Retrieving icon " + file name.
 std::string RetrievingIconText(std::string_view fileName);

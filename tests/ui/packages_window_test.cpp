@@ -5,12 +5,14 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
 
 #include "app/ui/FMain.h"
 #include "app/ui/cListView.h"
+#include "app/ui/cStatusBar.h"
 #include "cMainWindowTest.h"
 #include "containers/mContainers.h"
 #include "grid/ui/cIconGrid.h"
@@ -61,6 +63,21 @@ private slots:
         const QString properties = PropertiesText();
         QVERIFY2(properties.startsWith("Icon: tool.dll:APPICON\r\n"), qPrintable(properties));
         Click(1);
+        QCOMPARE(Window().ImageGrid()->ItemCount(), 6);
+    }
+
+    // An Icon row that is no icon fails alone, as the command line has it: logged, counted in the
+    // status bar, the other rows listed and chosen by a click; no box in the way.
+    void ARowThatCannotBeReadFailsAlone() {
+        OpenByKeys(CopyAs(mUiTest::Fixture("containers/badrow.msi"), "setup.msi"));
+        QCOMPARE(Texts(), QStringList{"good.ico"});
+        QCOMPARE(Window().StatusPanels()->PanelText(2), QString("1 icon group could not be read; see the error log"));
+        QFile log(Path("errlog.txt"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains(", Icon row \"notes.txt\": Failed to load icon"));
+        QCOMPARE(prompts_->Asked().size(), std::size_t(1)); // the open dialog alone
+        Click(1);
+        if (!Window().ImagesShown()) QTest::keySequence(&Window(), QKeySequence("Ctrl+I"));
         QCOMPARE(Window().ImageGrid()->ItemCount(), 6);
     }
 

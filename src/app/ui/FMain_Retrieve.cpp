@@ -162,9 +162,17 @@ void FMain::Retrieve(const std::string& fileName) {
                 s_->animationText = mIconCommands::AnimationPropertiesText(animation);
             };
             // A cursor group that cannot be read fails alone: it is logged and the others are
-            // listed. An icon group's failure ends the retrieval, as it always has.
-            std::size_t cursorsFailed = 0;
+            // listed. So does an installer package's Icon row (each is a file of its own, its
+            // error naming the package and the row). A module's icon group's failure ends the
+            // retrieval, as it always has.
+            std::size_t cursorsFailed = 0, rowsFailed = 0;
+            const bool rowsFailAlone = mFileKind::KindOf(fileName) == mFileKind::eKind::kInstaller;
             hooks.GroupFailed = [&](const mIconGroups::cFailure& f) {
+                if (rowsFailAlone) {
+                    ++rowsFailed;
+                    MError::ReportError(f.error, true, false);
+                    return true;
+                }
                 if (f.group.kind != cFileIcon::eKind::kCursor) return false;
                 ++cursorsFailed;
                 MError::ReportError(cError(f.error.Number(), f.error.Source(),
@@ -180,8 +188,9 @@ void FMain::Retrieve(const std::string& fileName) {
             s_->shownFile = fileName;
             mIconGroups::Load(fileName, s_->icons, hooks, options);
             DisplayIcons();
-            if (cursorsFailed > 0) {
-                const std::string text = mMainWindow::CursorGroupsNotReadText(cursorsFailed);
+            if (cursorsFailed > 0 || rowsFailed > 0) {
+                const std::string text = rowsFailed > 0 ? mMainWindow::IconGroupsNotReadText(rowsFailed)
+                                                        : mMainWindow::CursorGroupsNotReadText(cursorsFailed);
                 // Beside the chosen item's panel, or alone where nothing is listed.
                 if (IconCount() > 0)
                     s_->sbrMain->SetPanelText(2, Q(text));

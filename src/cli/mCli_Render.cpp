@@ -32,16 +32,9 @@ bool ParseNumber(const std::string& s, std::int32_t& out) {
     return ec == std::errc() && p == end;
 }
 
-// Draws image `image` (0: the best for `size`) of group `group` and writes it as a PNG.
-int RenderImage(const std::vector<cFileIcon>& icons, const std::string& file, const std::string& output,
-                std::int32_t group, std::int32_t image, std::int32_t size, std::ostream& out, std::ostream& err) {
-    if (static_cast<std::size_t>(group) > icons.size()) {
-        const bool frames = !icons.empty() && icons.front().Frame() > 0;
-        err << "pictrix-cli: " << Printable(file) << ": there is no " << (frames ? "frame " : "icon group ") << group
-            << "; the file holds " << icons.size() << '\n';
-        return 1;
-    }
-    const cFileIcon& icon = icons[static_cast<std::size_t>(group - 1)];
+// Draws image `image` (0: the best for `size`) of `icon` and writes it as a PNG.
+int RenderImage(const cFileIcon& icon, const std::string& file, const std::string& output, std::int32_t image,
+                std::int32_t size, std::ostream& out, std::ostream& err) {
     if (image == 0) {
         image = mBestImage::BestImageIndex(icon, size == 0 ? 32 : size, true);
         // The list's rule looks no further than 255 pixels from the size asked: past that, the
@@ -136,35 +129,27 @@ int Render(const tArgs& args, std::ostream& out, std::ostream& err) {
         return 2;
     }
 
-    // Every group of the file, the way the windows load them: an icon file is one group.
-    std::vector<cFileIcon> icons;
-    // A damaged group fails alone: the others render, and keep their places in the numbering.
-    std::vector<mIconGroups::cFailure> failures;
-    mIconGroups::cHooks hooks;
-    hooks.GroupFailed = [&failures](const mIconGroups::cFailure& f) {
-        failures.push_back(f);
-        return true;
-    };
+    // Every group of the file, the way the windows load them: an icon file is one group. A damaged
+    // group fails alone: the others render, and keep their places in the numbering.
+    mIconGroups::cEveryGroup every;
     // An SVG icon is drawn at the size asked too, rather than scaled to it.
     mContainers::SetSvgSideAsked(size);
-    if (!Guard(err, file, [&] { mIconGroups::Load(file, icons, hooks); })) return 1;
-    const std::int32_t asked = group;
-    for (const auto& f : failures) {
-        if (f.position > asked) break;
-        if (f.position == asked) {
-            PrintError(err, file, f.error);
-            return 1;
-        }
-        --group;
+    if (!Guard(err, file, [&] { every = mIconGroups::LoadEvery(file); })) return 1;
+    const mIconGroups::cFailure* failed = nullptr;
+    const cFileIcon* icon = every.At(group, &failed);
+    if (failed) {
+        PrintError(err, file, failed->error);
+        return 1;
     }
-    if (!failures.empty() && static_cast<std::size_t>(group) > icons.size()) {
-        err << "pictrix-cli: " << Printable(file) << ": there is no icon group " << asked << "; the file holds "
-            << icons.size() + failures.size() << '\n';
+    if (!icon) {
+        const bool frames = !every.groups.empty() && every.groups.front().Frame() > 0;
+        err << "pictrix-cli: " << Printable(file) << ": there is no " << (frames ? "frame " : "icon group ") << group
+            << "; the file holds " << every.Count() << '\n';
         return 1;
     }
     int status = 1;
     // Drawing the image can run out of memory too.
-    if (!Guard(err, file, [&] { status = RenderImage(icons, file, output, group, image, size, out, err); })) return 1;
+    if (!Guard(err, file, [&] { status = RenderImage(*icon, file, output, image, size, out, err); })) return 1;
     return status;
 }
 

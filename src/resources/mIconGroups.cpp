@@ -155,6 +155,32 @@ std::string Label(const cFileIcon::cGroupRef& group) {
     return label;
 }
 
+cFileIcon* cEveryGroup::At(std::int32_t position, const cFailure** failure) {
+    *failure = nullptr;
+    std::int32_t index = position;
+    for (const auto& f : failures) {
+        if (f.position > position) break;
+        if (f.position == position) {
+            *failure = &f;
+            return nullptr;
+        }
+        --index;
+    }
+    if (position < 1 || index > static_cast<std::int32_t>(groups.size())) return nullptr;
+    return &groups[static_cast<std::size_t>(index - 1)];
+}
+
+cEveryGroup LoadEvery(const std::string& file, const cOptions& options) {
+    cEveryGroup every;
+    cHooks hooks;
+    hooks.GroupFailed = [&every](const cFailure& f) {
+        every.failures.push_back(f);
+        return true;
+    };
+    Load(file, every.groups, hooks, options);
+    return every;
+}
+
 mFileKind::eKind Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks,
                       const cOptions& options) {
     icons.clear();

@@ -108,4 +108,17 @@ mFileKind::eKind LoadContainer(const std::string& file, mFileKind::eKind kind, s
 mFileKind::eKind Load(const std::string& file, std::vector<cFileIcon>& icons, const cHooks& hooks = {},
                       const cOptions& options = {});
 
+// Every group of a file with the groups that failed alone in their places (LoadEvery): a group is
+// asked for by its number among them all, as a list shows them.
+struct cEveryGroup {
+    std::vector<cFileIcon> groups;
+    std::vector<cFailure> failures;
+    std::size_t Count() const { return groups.size() + failures.size(); }
+    // Group `position` (1-based): the group; nullptr with `*failure` set where it failed, or with
+    // it null where there is no such group.
+    cFileIcon* At(std::int32_t position, const cFailure** failure);
+};
+// Load with every group that cannot be read failing alone (memory run out still ends it).
+cEveryGroup LoadEvery(const std::string& file, const cOptions& options = {});
+
 } // namespace mIconGroups

@@ -198,28 +198,17 @@ mDib::cBitmap Fit(const mDib::cBitmap& argb, std::int32_t size) {
 
 // The group `group` of `file`, loaded as the windows load it; a group that fails is named.
 cFileIcon LoadGroup(const std::string& file, std::int32_t group) {
-    std::vector<cFileIcon> icons;
-    std::vector<mIconGroups::cFailure> failures;
-    mIconGroups::cHooks hooks;
-    hooks.GroupFailed = [&failures](const mIconGroups::cFailure& f) {
-        failures.push_back(f);
-        return true;
-    };
-    mIconGroups::Load(file, icons, hooks, mIconGroups::kIconGroupsOnly);
-    const std::size_t total = icons.size() + failures.size();
-    if (total == 0) throw Error(kErrNoIcon, file + " holds no icon");
-    std::int32_t index = group;
-    for (const auto& f : failures) {
-        if (f.position > group) break;
-        if (f.position == group)
-            throw Error(kErrGroup, "icon group " + std::to_string(group) + " (" + mIconGroups::Label(f.group) +
-                                       ") cannot be read: " + f.error.Description());
-        --index;
-    }
-    if (group < 1 || static_cast<std::size_t>(group) > total)
+    mIconGroups::cEveryGroup every = mIconGroups::LoadEvery(file, mIconGroups::kIconGroupsOnly);
+    if (every.Count() == 0) throw Error(kErrNoIcon, file + " holds no icon");
+    const mIconGroups::cFailure* failed = nullptr;
+    cFileIcon* found = every.At(group, &failed);
+    if (failed)
+        throw Error(kErrGroup, "icon group " + std::to_string(group) + " (" + mIconGroups::Label(failed->group) +
+                                   ") cannot be read: " + failed->error.Description());
+    if (!found)
         throw Error(kErrGroup, "there is no icon group " + std::to_string(group) + "; " + file + " holds " +
-                                   std::to_string(total));
-    cFileIcon icon = std::move(icons[static_cast<std::size_t>(index - 1)]);
+                                   std::to_string(every.Count()));
+    cFileIcon icon = std::move(*found);
     if (icon.ImageCount() == 0)
         throw Error(kErrGroup, "icon group " + std::to_string(group) + " (" + icon.Label() + ") holds no images");
     return icon;

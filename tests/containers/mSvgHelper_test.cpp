@@ -11,6 +11,7 @@
 
 #include "common/mTestKit.h"
 #include "base/cError.h"
+#include "base/mJson.h"
 #include "containers/mSvgHelper.h"
 #include "platform/mDib.h"
 
@@ -73,6 +74,28 @@ TEST(SvgHelper, TheRealHelperDrawsEachSideAskedInOrder) {
         EXPECT_EQ(argb.Height(), expected[i]);
         EXPECT_EQ(argb.Pixel(expected[i] / 2, expected[i] / 2), 0xFF00FF00u);
     }
+    // A picture named by its file is never read (wherever the name points: a private picture, a
+    // FIFO that would never answer); one carried in the drawing is drawn.
+    mTestKit::cTempDir dir;
+    mDib::cBitmap blue(mDib::eFormat::Argb32, 4, 4);
+    for (std::int32_t y = 0; y < 4; ++y)
+        for (std::int32_t x = 0; x < 4; ++x) blue.SetPixel(x, y, 0xFF0000FFu);
+    const std::vector<std::uint8_t> png = mDib::EncodePng(blue);
+    mTestKit::WriteBytes(dir.File("private.png"), png);
+    ASSERT_EQ(::mkfifo(dir.File("fifo.png").c_str(), 0600), 0);
+    const std::string data = "data:image/png;base64," + mJson::Base64(std::string(png.begin(), png.end()));
+    const std::pair<std::string, std::uint32_t> images[] = {
+        {dir.File("private.png"), 0}, {dir.File("fifo.png"), 0}, {data, 0xFF0000FFu}};
+    for (const auto& [href, centre] : images) {
+        SCOPED_TRACE(href.substr(0, 40));
+        const std::string text = "<svg xmlns='http://www.w3.org/2000/svg' width='4' height='4'>"
+                                 "<image width='4' height='4' xlink:href='" +
+                                 href + "'/></svg>";
+        const auto drawn = mSvgHelper::Renderer(program, 5)(std::vector<std::uint8_t>(text.begin(), text.end()), {8});
+        ASSERT_EQ(drawn.size(), 1u);
+        EXPECT_EQ(mDib::DecodePng(cByteView(drawn[0])).Pixel(4, 4), centre);
+    }
+
     // What is no drawing is refused in the helper's words.
     const std::string text = "<svg";
     mTestKit::ExpectError(

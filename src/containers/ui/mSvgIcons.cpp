@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
 
 #include <string>
 
@@ -13,10 +15,55 @@
 
 namespace mSvgIcons {
 
+namespace {
+
+// An <image> element (in any namespace) that names a file rather than carrying its picture in a
+// data: URI.
+bool NamesAFile(const QXmlStreamReader& reader) {
+    const auto is = [](QStringView qualified, QStringView local) {
+        return qualified == local || (qualified.endsWith(local) && qualified.size() > local.size() &&
+                                      qualified[qualified.size() - local.size() - 1] == u':');
+    };
+    if (!reader.isStartElement() || !is(reader.qualifiedName(), u"image")) return false;
+    for (const QXmlStreamAttribute& a : reader.attributes())
+        if (is(a.qualifiedName(), u"href") && !a.value().trimmed().startsWith(u"data:", Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+} // namespace
+
+QByteArray WithoutNamedFiles(const QByteArray& svg) {
+    // Read as loosely as the SVG module reads (no namespace checks), so that nothing it would
+    // see is passed over here.
+    QXmlStreamReader scan(svg);
+    scan.setNamespaceProcessing(false);
+    bool named = false;
+    while (!named && !scan.atEnd()) {
+        scan.readNext();
+        named = NamesAFile(scan);
+    }
+    if (!named) return svg;
+    QByteArray out;
+    QXmlStreamWriter writer(&out);
+    QXmlStreamReader reader(svg);
+    reader.setNamespaceProcessing(false);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.hasError()) break;
+        if (NamesAFile(reader)) {
+            reader.skipCurrentElement();
+            continue;
+        }
+        writer.writeCurrentToken(reader);
+    }
+    return out;
+}
+
 std::vector<std::uint8_t> Render(const std::vector<std::uint8_t>& svg, std::int32_t side) {
     if (side < 1 || side > 1024) return {};
-    QSvgRenderer renderer(
-        QByteArray::fromRawData(reinterpret_cast<const char*>(svg.data()), static_cast<qsizetype>(svg.size())));
+    QSvgRenderer renderer(WithoutNamedFiles(
+        QByteArray::fromRawData(reinterpret_cast<const char*>(svg.data()), static_cast<qsizetype>(svg.size()))));
     if (!renderer.isValid()) return {};
     QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);

@@ -2,10 +2,18 @@
 // mSvgIcons: the drawing of SVG icons (an AppImage's .DirIcon) with Qt's SVG module, for the
 // programs that have Qt: Install hands it to the container readers (mContainers::SetSvgRenderer).
 
+#include <QByteArray>
+
 #include <cstdint>
 #include <vector>
 
 namespace mSvgIcons {
+
+// The drawing without the <image> elements that name a file (anything but a picture carried in a
+// data: URI), which the SVG module would otherwise read from wherever the name points: a private
+// picture, or a FIFO that never answers. An icon's drawing has no files of its own to read. The
+// bytes as they are where there is none.
+QByteArray WithoutNamedFiles(const QByteArray& svg);
 
 // The PNG stream of the drawing fitted into side x side (its aspect kept, centred, transparent
 // around it); empty when the bytes are no drawing Qt can read.

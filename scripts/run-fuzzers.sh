@@ -8,12 +8,17 @@
 # own), so an input that copies shared bytes once per reference is a finding.
 # A target's own libFuzzer flags, if any, are the words of fuzz/<name>.flags; they come last and so
 # win over these (a tighter memory limit, for example).
+# The fixtures are the build's own where it made them; a fuzz build makes none (its tests are off),
+# so then those of $FIXTURES, by default the test build's (build/fixtures: make test makes them).
 set -euo pipefail
 build=$1
 seconds=${2:-60}
 shift $(( $# < 2 ? $# : 2 ))
 only=" $* "
 root=$(cd "$(dirname "$0")/.." && pwd)
+fixtures="$build/fixtures"
+[[ -d "$fixtures" ]] || fixtures=${FIXTURES:-$root/build/fixtures}
+[[ -d "$fixtures" ]] || echo "run-fuzzers.sh: no fixtures in $build or $fixtures: the targets start from nothing" >&2
 status=0
 for exe in "$build"/fuzz_*; do
   [[ -x "$exe" ]] || continue
@@ -24,7 +29,7 @@ for exe in "$build"/fuzz_*; do
   if [[ -f "$root/fuzz/$name.seeds" ]]; then
     while read -r pattern; do
       [[ -z "$pattern" ]] && continue
-      for f in "$build"/fixtures/$pattern; do [[ -f "$f" ]] && cp -n "$f" "$corpus/" ; done
+      for f in "$fixtures"/$pattern; do [[ -f "$f" ]] && cp -n "$f" "$corpus/" ; done
     done < "$root/fuzz/$name.seeds"
   fi
   flags=()

@@ -17,8 +17,24 @@ namespace mSvgIcons {
 
 namespace {
 
-// An <image> element (in any namespace) that names a file rather than carrying its picture in a
-// data: URI.
+// True for a data: URI carrying a PNG, JPEG, GIF or BMP picture. Any other picture the image
+// plugins could read may be a drawing of its own (SVG, compressed or not), whose pictures could
+// name files in turn.
+bool CarriesARasterPicture(QStringView reference) {
+    const QStringView uri = reference.trimmed();
+    if (!uri.startsWith(u"data:", Qt::CaseInsensitive)) return false;
+    const qsizetype comma = uri.indexOf(u',');
+    if (comma < 0) return false;
+    const QByteArray payload = uri.mid(comma + 1).toLatin1();
+    const QByteArray bytes = uri.first(comma).contains(u";base64", Qt::CaseInsensitive)
+                                 ? QByteArray::fromBase64(payload)
+                                 : QByteArray::fromPercentEncoding(payload);
+    return bytes.startsWith("\x89PNG\r\n\x1a\n") || bytes.startsWith("\xff\xd8\xff") || bytes.startsWith("GIF8") ||
+           bytes.startsWith("BM");
+}
+
+// An <image> element (in any namespace) whose picture is not carried in the drawing as a raster
+// picture: one named by its file, or another drawing.
 bool NamesAFile(const QXmlStreamReader& reader) {
     const auto is = [](QStringView qualified, QStringView local) {
         return qualified == local || (qualified.endsWith(local) && qualified.size() > local.size() &&
@@ -26,8 +42,7 @@ bool NamesAFile(const QXmlStreamReader& reader) {
     };
     if (!reader.isStartElement() || !is(reader.qualifiedName(), u"image")) return false;
     for (const QXmlStreamAttribute& a : reader.attributes())
-        if (is(a.qualifiedName(), u"href") && !a.value().trimmed().startsWith(u"data:", Qt::CaseInsensitive))
-            return true;
+        if (is(a.qualifiedName(), u"href") && !CarriesARasterPicture(a.value())) return true;
     return false;
 }
 

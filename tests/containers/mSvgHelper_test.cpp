@@ -74,9 +74,9 @@ TEST(SvgHelper, TheRealHelperDrawsEachSideAskedInOrder) {
         EXPECT_EQ(argb.Height(), expected[i]);
         EXPECT_EQ(argb.Pixel(expected[i] / 2, expected[i] / 2), 0xFF00FF00u);
     }
-    // A picture named by its file is never read (wherever the name points: a private picture, a
-    // FIFO that would never answer, a drawing carried in it that names one); a picture carried in
-    // the drawing is drawn.
+    // A file named in the drawing is never read, wherever the name points (a private picture, a
+    // FIFO that would never answer, a drawing carried in it that names one, a style sheet); a
+    // picture carried in the drawing is drawn.
     mTestKit::cTempDir dir;
     mDib::cBitmap blue(mDib::eFormat::Argb32, 4, 4);
     for (std::int32_t y = 0; y < 4; ++y)
@@ -91,11 +91,16 @@ TEST(SvgHelper, TheRealHelperDrawsEachSideAskedInOrder) {
     const std::string data = "data:image/png;base64," + mJson::Base64(std::string(png.begin(), png.end()));
     // A drawing carried in the drawing, which names the private picture in turn.
     const std::string nested = "data:image/svg+xml;base64," + mJson::Base64(drawing(dir.File("private.png")));
-    const std::pair<std::string, std::uint32_t> images[] = {
-        {dir.File("private.png"), 0}, {dir.File("fifo.png"), 0}, {nested, 0}, {data, 0xFF0000FFu}};
-    for (const auto& [href, centre] : images) {
-        SCOPED_TRACE(href.substr(0, 40));
-        const std::string text = drawing(href);
+    // A style sheet named by an instruction before the drawing.
+    const std::string styled =
+        "<?xml-stylesheet type=\"text/css\" href=\"" + dir.File("fifo.png") + "\"?>" + drawing(data);
+    const std::pair<std::string, std::uint32_t> drawings[] = {{drawing(dir.File("private.png")), 0},
+                                                              {drawing(dir.File("fifo.png")), 0},
+                                                              {drawing(nested), 0},
+                                                              {drawing(data), 0xFF0000FFu},
+                                                              {styled, 0xFF0000FFu}};
+    for (const auto& [text, centre] : drawings) {
+        SCOPED_TRACE(text.substr(0, 90));
         const auto drawn = mSvgHelper::Renderer(program, 5)(std::vector<std::uint8_t>(text.begin(), text.end()), {8});
         ASSERT_EQ(drawn.size(), 1u);
         EXPECT_EQ(mDib::DecodePng(cByteView(drawn[0])).Pixel(4, 4), centre);

@@ -33,9 +33,12 @@ bool CarriesARasterPicture(QStringView reference) {
            bytes.startsWith("BM");
 }
 
-// An <image> element (in any namespace) whose picture is not carried in the drawing as a raster
-// picture: one named by its file, or another drawing.
+// What makes the SVG module read a file: an <image> element (in any namespace) whose picture is
+// not carried in the drawing as a raster picture (one named by its file, or another drawing), and
+// a style sheet named by an xml-stylesheet instruction.
 bool NamesAFile(const QXmlStreamReader& reader) {
+    if (reader.isProcessingInstruction())
+        return reader.processingInstructionTarget().compare(u"xml-stylesheet", Qt::CaseInsensitive) == 0;
     const auto is = [](QStringView qualified, QStringView local) {
         return qualified == local || (qualified.endsWith(local) && qualified.size() > local.size() &&
                                       qualified[qualified.size() - local.size() - 1] == u':');
@@ -67,7 +70,7 @@ QByteArray WithoutNamedFiles(const QByteArray& svg) {
         reader.readNext();
         if (reader.hasError()) break;
         if (NamesAFile(reader)) {
-            reader.skipCurrentElement();
+            if (reader.isStartElement()) reader.skipCurrentElement();
             continue;
         }
         writer.writeCurrentToken(reader);

@@ -10,10 +10,11 @@
 namespace mSvgIcons {
 
 // The drawing without the <image> elements that name a file (anything but a PNG, JPEG, GIF or BMP
-// picture carried in a data: URI), which the SVG module would otherwise read from wherever the
-// name points: a private picture, or a FIFO that never answers. A drawing carried in a data: URI
-// goes too, since its own pictures could name files. An icon's drawing has no files of its own to
-// read. The bytes as they are where there is none.
+// picture carried in a data: URI) and the xml-stylesheet instructions that name a style sheet,
+// which the SVG module would otherwise read from wherever the name points: a private picture, or
+// a FIFO that never answers. A drawing carried in a data: URI goes too, since its own pictures
+// could name files. An icon's drawing has no files of its own to read. The bytes as they are
+// where there is none.
 QByteArray WithoutNamedFiles(const QByteArray& svg);
 
 // The PNG stream of the drawing fitted into side x side (its aspect kept, centred, transparent

@@ -271,64 +271,7 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
         }
     }
     bool ok = path.empty() || loaded.source.read;
-    bool stopped = false;
-    if (options.write && loaded.source.read && !loaded.source.icons.empty()) {
-        mExtract::cSaveHooks h;
-        h.KeepGoing = [&] {
-            if (hooks.KeepGoing && !hooks.KeepGoing()) stopped = true;
-            return !stopped;
-        };
-        h.Status = [&](const std::string& text) {
-            if (hooks.Status) hooks.Status(path, text);
-        };
-        h.ReportError = [&](const cError& e) {
-            if (hooks.Error) hooks.Error(path, e);
-        };
-        h.Digest = [&](std::int32_t k) { return record.groups[static_cast<std::size_t>(k - 1)].icoSha256; };
-        if (options.dedupe) {
-            h.KeptCopy = [&](std::int32_t k) -> std::optional<std::string> {
-                const std::string& digest = record.groups[static_cast<std::size_t>(k - 1)].icoSha256;
-                const auto it = kept_.find(digest);
-                if (it == kept_.end()) return std::nullopt;
-                return it->second;
-            };
-        }
-        h.Outcome = [&](const mExtract::cOutcome& o) {
-            cGroup& g = record.groups[static_cast<std::size_t>(o.group - 1)];
-            g.status = StatusOf(o.outcome);
-            g.output = o.outcome == mExtract::eOutcome::kFailed ? std::string() : o.path;
-            if (o.error) g.error = o.error->Description();
-            if (o.outcome == mExtract::eOutcome::kDuplicate) ++duplicates_;
-            if (o.outcome == mExtract::eOutcome::kUnchanged) ++unchanged_;
-            if (o.outcome == mExtract::eOutcome::kSaved || o.outcome == mExtract::eOutcome::kRenamed) {
-                bytesWritten_ += loaded.icoBytes[static_cast<std::size_t>(o.group - 1)];
-            }
-            if (options.dedupe && o.outcome != mExtract::eOutcome::kDuplicate &&
-                o.outcome != mExtract::eOutcome::kFailed)
-                kept_.emplace(g.icoSha256, o.path);
-            if (!o.wanted.empty()) {
-                if (o.shortened && hooks.Shortened)
-                    hooks.Shortened(path, o.wanted, o.path);
-                else if (!o.shortened && hooks.Renamed)
-                    hooks.Renamed(path, o.wanted, o.path, o.why.value_or(mExtract::eRename::kSameFile));
-            }
-        };
-        ok = mExtract::Save(run_, loaded.source, h) && ok;
-        if (stopped) {
-            // Stopped between groups: the groups not written have no record, the source is not
-            // complete, and it is no failure.
-            std::erase_if(record.groups, [](const cGroup& g) { return g.status.empty(); });
-            record.complete = false;
-            loaded.failed.clear();
-            stopped_ = true;
-        }
-        // The groups after a failed one are not written, as the search window leaves them.
-        for (auto& g : record.groups) {
-            if (!g.status.empty()) continue;
-            g.status = "failed";
-            g.error = "not written: an earlier group of this file could not be saved";
-        }
-    }
+    if (options.write && loaded.source.read && !loaded.source.icons.empty()) ok = Write(loaded, options, hooks) && ok;
     if (!loaded.failed.empty()) {
         // The groups that failed alone, each in its place; the file counts as failed.
         ok = false;
@@ -336,14 +279,79 @@ bool cBatch::Commit(cLoaded& loaded, const cOptions& options, const cHooks& hook
         std::stable_sort(record.groups.begin(), record.groups.end(),
                          [](const cGroup& a, const cGroup& b) { return a.position < b.position; });
     }
+    return HandOut(std::move(record), options, hooks) && ok;
+}
+
+bool cBatch::Write(cLoaded& loaded, const cOptions& options, const cHooks& hooks) {
+    cSource& record = loaded.record;
+    const std::string& path = record.path;
+    bool stopped = false;
+    mExtract::cSaveHooks h;
+    h.KeepGoing = [&] {
+        if (hooks.KeepGoing && !hooks.KeepGoing()) stopped = true;
+        return !stopped;
+    };
+    h.Status = [&](const std::string& text) {
+        if (hooks.Status) hooks.Status(path, text);
+    };
+    h.ReportError = [&](const cError& e) {
+        if (hooks.Error) hooks.Error(path, e);
+    };
+    h.Digest = [&](std::int32_t k) { return record.groups[static_cast<std::size_t>(k - 1)].icoSha256; };
+    if (options.dedupe) {
+        h.KeptCopy = [&](std::int32_t k) -> std::optional<std::string> {
+            const auto it = kept_.find(record.groups[static_cast<std::size_t>(k - 1)].icoSha256);
+            if (it == kept_.end()) return std::nullopt;
+            return it->second;
+        };
+    }
+    h.Outcome = [&](const mExtract::cOutcome& o) { Count(o, loaded, options, hooks); };
+    const bool ok = mExtract::Save(run_, loaded.source, h);
+    if (stopped) {
+        // Stopped between groups: the groups not written have no record, the source is not
+        // complete, and it is no failure.
+        std::erase_if(record.groups, [](const cGroup& g) { return g.status.empty(); });
+        record.complete = false;
+        loaded.failed.clear();
+        stopped_ = true;
+    }
+    // The groups after a failed one are not written, as the search window leaves them.
+    for (auto& g : record.groups) {
+        if (!g.status.empty()) continue;
+        g.status = "failed";
+        g.error = "not written: an earlier group of this file could not be saved";
+    }
+    return ok;
+}
+
+void cBatch::Count(const mExtract::cOutcome& o, cLoaded& loaded, const cOptions& options, const cHooks& hooks) {
+    cGroup& g = loaded.record.groups[static_cast<std::size_t>(o.group - 1)];
+    g.status = StatusOf(o.outcome);
+    g.output = o.outcome == mExtract::eOutcome::kFailed ? std::string() : o.path;
+    if (o.error) g.error = o.error->Description();
+    if (o.outcome == mExtract::eOutcome::kDuplicate) ++duplicates_;
+    if (o.outcome == mExtract::eOutcome::kUnchanged) ++unchanged_;
+    if (o.outcome == mExtract::eOutcome::kSaved || o.outcome == mExtract::eOutcome::kRenamed)
+        bytesWritten_ += loaded.icoBytes[static_cast<std::size_t>(o.group - 1)];
+    if (options.dedupe && o.outcome != mExtract::eOutcome::kDuplicate && o.outcome != mExtract::eOutcome::kFailed)
+        kept_.emplace(g.icoSha256, o.path);
+    if (o.wanted.empty()) return;
+    const std::string& path = loaded.record.path;
+    if (o.shortened && hooks.Shortened)
+        hooks.Shortened(path, o.wanted, o.path);
+    else if (!o.shortened && hooks.Renamed)
+        hooks.Renamed(path, o.wanted, o.path, o.why.value_or(mExtract::eRename::kSameFile));
+}
+
+bool cBatch::HandOut(cSource record, const cOptions& options, const cHooks& hooks) {
     // The record goes out once its files are in place.
     if (options.write && (run_.Folder().Waiting() > 0 || run_.Folder().Failures() || !gate_.Empty())) {
         gate_.Hold(std::move(record));
-        if (run_.Folder().Waiting() == 0 || gate_.Due()) ok = Settle(hooks) && ok;
+        if (run_.Folder().Waiting() == 0 || gate_.Due()) return Settle(hooks);
     } else if (hooks.Done) {
         hooks.Done(record);
     }
-    return ok;
+    return true;
 }
 
 bool cBatch::Settle(const cHooks& hooks) {

@@ -168,7 +168,17 @@ private:
     struct cLoaded;
     void Load(const std::string& path, const cOptions& options, const cHooks& hooks, cLoaded& into) const;
     std::unique_ptr<cLoaded> LoadOne(const std::string& path, const cOptions& options, const cHooks& hooks) const;
+    // The policy of one loaded source, in order: its earlier outputs adopted, what it supersedes
+    // and what its load said reported, its groups written (Write), the failed ones merged in their
+    // places, and its record handed out (HandOut); false when the source failed.
     bool Commit(cLoaded& loaded, const cOptions& options, const cHooks& hooks);
+    // Writes the groups of a source that was read; false when one could not be saved. A stop
+    // between groups leaves the record with the groups written, incomplete but not failed.
+    bool Write(cLoaded& loaded, const cOptions& options, const cHooks& hooks);
+    // What the save of one group came to, into its row of the record and the run's counts.
+    void Count(const mExtract::cOutcome& o, cLoaded& loaded, const cOptions& options, const cHooks& hooks);
+    // The record out to Done now, or held until its files are in place; false as Settle.
+    bool HandOut(cSource record, const cOptions& options, const cHooks& hooks);
     // Puts what waits in place, turns the records of replacements that failed into failed ones
     // and hands out every held record; false when a replacement failed.
     bool Settle(const cHooks& hooks);

@@ -6,9 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
-#include <type_traits>
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -17,6 +15,7 @@
 #include <libmsi.h>
 
 #include "icon/cFileIcon.h"
+#include "platform/cSharedLibrary.h"
 
 namespace mInstaller {
 
@@ -45,30 +44,21 @@ cLibrary& Msi() {
 }
 // Loads the library into Msi(); the loader's words for what failed, "" when every call is there.
 std::string LoadLibrary() {
-    void* handle = ::dlopen("libmsi.so.0", RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char* why = ::dlerror();
-        return why ? why : "libmsi.so.0 cannot be loaded";
-    }
     cLibrary& l = Msi();
-    std::string missing;
-    auto get = [&](auto& function, const char* name) {
-        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(handle, name));
-        if (!function) missing += std::string(missing.empty() ? "" : ", ") + name;
-    };
-    get(l.libmsi_database_new, "libmsi_database_new");
-    get(l.libmsi_query_new, "libmsi_query_new");
-    get(l.libmsi_query_execute, "libmsi_query_execute");
-    get(l.libmsi_query_fetch, "libmsi_query_fetch");
-    get(l.libmsi_record_get_string, "libmsi_record_get_string");
-    get(l.libmsi_record_is_null, "libmsi_record_is_null");
-    get(l.libmsi_record_get_stream, "libmsi_record_get_stream");
-    get(l.g_input_stream_read, "g_input_stream_read");
-    get(l.g_object_unref, "g_object_unref");
-    get(l.g_error_free, "g_error_free");
-    get(l.g_free, "g_free");
-    get(l.g_log_set_handler, "g_log_set_handler");
-    return missing.empty() ? "" : "libmsi.so.0 lacks " + missing;
+    cSharedLibrary library("libmsi.so.0");
+    library.Get(l.libmsi_database_new, "libmsi_database_new");
+    library.Get(l.libmsi_query_new, "libmsi_query_new");
+    library.Get(l.libmsi_query_execute, "libmsi_query_execute");
+    library.Get(l.libmsi_query_fetch, "libmsi_query_fetch");
+    library.Get(l.libmsi_record_get_string, "libmsi_record_get_string");
+    library.Get(l.libmsi_record_is_null, "libmsi_record_is_null");
+    library.Get(l.libmsi_record_get_stream, "libmsi_record_get_stream");
+    library.Get(l.g_input_stream_read, "g_input_stream_read");
+    library.Get(l.g_object_unref, "g_object_unref");
+    library.Get(l.g_error_free, "g_error_free");
+    library.Get(l.g_free, "g_free");
+    library.Get(l.g_log_set_handler, "g_log_set_handler");
+    return library.Error();
 }
 
 // Owners of the library's objects and of its errors.

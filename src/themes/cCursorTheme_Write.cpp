@@ -11,7 +11,6 @@
 #include <memory>
 
 #include <dirent.h>
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +19,7 @@
 #include <X11/Xcursor/Xcursor.h>
 
 #include "platform/cFolder.h"
+#include "platform/cSharedLibrary.h"
 #include "platform/cReplaceFile.h"
 #include "platform/mFileAt.h"
 #include "platform/mSysText.h"
@@ -47,23 +47,14 @@ struct cXcursor {
 private:
     static cXcursor Load() {
         cXcursor x;
-        void* handle = dlopen("libXcursor.so.1", RTLD_NOW | RTLD_LOCAL);
-        if (!handle) {
-            const char* why = dlerror();
-            x.error = why ? why : "libXcursor.so.1 cannot be loaded";
-            return x;
-        }
-        // Kept loaded for the rest of the run.
-        auto get = [&](auto& f, const char* name) {
-            f = reinterpret_cast<std::remove_reference_t<decltype(f)>>(dlsym(handle, name));
-            if (!f && x.error.empty()) x.error = std::string("libXcursor lacks ") + name;
-        };
-        get(x.imagesCreate, "XcursorImagesCreate");
-        get(x.imageCreate, "XcursorImageCreate");
-        get(x.imagesDestroy, "XcursorImagesDestroy");
-        get(x.commentsCreate, "XcursorCommentsCreate");
-        get(x.commentsDestroy, "XcursorCommentsDestroy");
-        get(x.save, "XcursorXcFileSave");
+        cSharedLibrary library("libXcursor.so.1");
+        library.Get(x.imagesCreate, "XcursorImagesCreate");
+        library.Get(x.imageCreate, "XcursorImageCreate");
+        library.Get(x.imagesDestroy, "XcursorImagesDestroy");
+        library.Get(x.commentsCreate, "XcursorCommentsCreate");
+        library.Get(x.commentsDestroy, "XcursorCommentsDestroy");
+        library.Get(x.save, "XcursorXcFileSave");
+        x.error = library.Error();
         return x;
     }
 };

@@ -7,6 +7,7 @@
 
 #include "common/mTestKit.h"
 #include "platform/cByteView.h"
+#include "platform/cSharedLibrary.h"
 #include "platform/mSysText.h"
 #include "platform/mText16.h"
 
@@ -67,4 +68,23 @@ TEST(mText16, NamesRoundTripToTheirUnits) {
     // The five unassigned bytes of Windows-1252 each keep a character of their own.
     EXPECT_EQ(mText16::FromUtf8(mText16::FromAnsi("\x81\x8D\x8F\x90\x9D\x80")),
               u"\x0081\x008D\x008F\x0090\x009D\x20AC");
+}
+
+TEST(cSharedLibrary, SaysWhichLibraryOrFunctionIsMissing) {
+    cSharedLibrary libc("libc.so.6");
+    std::size_t (*length)(const char*) = nullptr;
+    libc.Get(length, "strlen");
+    ASSERT_NE(length, nullptr);
+    EXPECT_EQ(length("four"), 4u);
+    EXPECT_EQ(libc.Error(), "");
+    void (*none)() = nullptr;
+    libc.Get(none, "pictrix_none");
+    libc.Get(none, "pictrix_none_either");
+    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(libc.Error(), "libc.so.6 lacks pictrix_none, pictrix_none_either");
+
+    cSharedLibrary missing("libpictrix-none.so.9");
+    missing.Get(length, "strlen");
+    EXPECT_EQ(length, nullptr);
+    EXPECT_NE(missing.Error().find("libpictrix-none.so.9"), std::string::npos) << missing.Error();
 }

@@ -1,103 +1,19 @@
 #include "app/ui/mAccessibleLists.h"
 
-#include <QAccessibleWidget>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
-#include <QPointer>
 #include <QRegularExpression>
 
-#include <functional>
-#include <map>
-
 #include "app/ui/cListView.h"
+#include "support/ui/cAccessibleList.h"
 
 namespace {
 
-// One child of a list: index 0-based, as the accessible tree counts; the owner says what it is.
-class cItem final : public QAccessibleInterface {
-public:
-    struct cOwner {
-        std::function<int()> count;
-        std::function<QString(int)> name;
-        std::function<QRect(int)> rect; // on the screen; empty for none
-        std::function<QAccessible::State(int)> state;
-    };
-
-    cItem(QWidget* widget, const cOwner* owner, int index) : widget_(widget), owner_(owner), index_(index) {}
-
-    bool isValid() const override { return widget_ && index_ < owner_->count(); }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return widget_ ? widget_->window()->windowHandle() : nullptr; }
-    QAccessibleInterface* parent() const override {
-        return widget_ ? QAccessible::queryAccessibleInterface(widget_) : nullptr;
-    }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessible::Role role() const override { return QAccessible::ListItem; }
-    void setText(QAccessible::Text, const QString&) override {}
-    QString text(QAccessible::Text t) const override {
-        return isValid() && t == QAccessible::Name ? owner_->name(index_) : QString();
-    }
-    QRect rect() const override { return isValid() ? owner_->rect(index_) : QRect(); }
-    QAccessible::State state() const override {
-        QAccessible::State s;
-        if (!isValid()) {
-            s.invalid = true;
-            return s;
-        }
-        return owner_->state(index_);
-    }
-
-private:
-    QPointer<QWidget> widget_;
-    const cOwner* owner_; // the list's interface, which outlives its items
-    int index_;
-};
-
-// A widget shown as a list of the items its owner describes.
-class cList : public QAccessibleWidget {
-public:
-    explicit cList(QWidget* widget) : QAccessibleWidget(widget, QAccessible::List) {}
-    ~cList() override {
-        for (const auto& [index, id] : items_) QAccessible::deleteAccessibleInterface(id);
-    }
-
-    int childCount() const override { return owner_.count(); }
-    QAccessibleInterface* child(int index) const override {
-        if (index < 0 || index >= childCount()) return nullptr;
-        auto it = items_.find(index);
-        if (it == items_.end())
-            it = items_.emplace(index, QAccessible::registerAccessibleInterface(new cItem(widget(), &owner_, index)))
-                     .first;
-        return QAccessible::accessibleInterface(it->second);
-    }
-    int indexOfChild(const QAccessibleInterface* child) const override {
-        for (const auto& [index, id] : items_) {
-            if (QAccessible::accessibleInterface(id) == child) return index < childCount() ? index : -1;
-        }
-        return -1;
-    }
-    QAccessibleInterface* childAt(int x, int y) const override {
-        for (int i = 0; i < childCount(); ++i) {
-            if (owner_.rect(i).contains(x, y)) return child(i);
-        }
-        return nullptr;
-    }
-
-protected:
-    cItem::cOwner owner_;
-
-private:
-    mutable std::map<int, QAccessible::Id> items_;
-};
-
 // The list view of the icon list: one item per row of the model's first column.
-class cRows final : public cList {
+class cRows final : public cAccessibleList {
 public:
-    explicit cRows(QListView* view) : cList(view) {
+    explicit cRows(QListView* view) : cAccessibleList(view) {
         owner_.count = [this] { return View()->model() ? View()->model()->rowCount() : 0; };
         owner_.name = [this](int row) { return Index(row).data(Qt::DisplayRole).toString(); };
         owner_.rect = [this](int row) {
@@ -130,9 +46,9 @@ private:
 };
 
 // The properties text: the indented lines are the images.
-class cImageLines final : public cList {
+class cImageLines final : public cAccessibleList {
 public:
-    explicit cImageLines(QLabel* label) : cList(label) {
+    explicit cImageLines(QLabel* label) : cAccessibleList(label) {
         owner_.count = [this] { return static_cast<int>(Images().size()); };
         owner_.name = [this](int i) {
             const QStringList images = Images();
@@ -143,7 +59,7 @@ public:
     }
 
     QString text(QAccessible::Text t) const override {
-        if (t != QAccessible::Description) return cList::text(t);
+        if (t != QAccessible::Description) return cAccessibleList::text(t);
         QStringList heading;
         for (const QString& line : Lines())
             if (!line.startsWith(' ') && !line.trimmed().isEmpty()) heading << line.trimmed();

@@ -4,33 +4,24 @@
 // the image ("32 x 32, 256 colors"), with the cell's rectangle on the screen and its state
 // (selectable, selected, focusable, focused for the current item while the grid has the focus,
 // off screen when scrolled out of sight). The grid's scroll bar is no child: the items are.
-// Item interfaces are made on first use and kept (Qt's registry owns them) while the grid lives;
-// an item past the grid's count after a reload answers invalid. Install puts the factory in
-// place once; the grid calls Notify after every change of its items, selection or focus.
+// Its items are those of a cAccessibleList. Install puts the factory in place once; the grid
+// calls Notify after every change of its items, selection or focus.
 
-#include <QAccessibleWidget>
-
-#include <map>
+#include "support/ui/cAccessibleList.h"
 
 class cIconGrid;
 
-class cIconGridAccessible final : public QAccessibleWidget {
+class cIconGridAccessible final : public cAccessibleList {
 public:
     explicit cIconGridAccessible(cIconGrid* grid);
-    ~cIconGridAccessible() override;
 
     static void Install();
     // Tells an assistive client what changed: the current item's focus, the selection.
     static void Notify(cIconGrid* grid);
 
-    int childCount() const override;
-    QAccessibleInterface* child(int index) const override;
-    int indexOfChild(const QAccessibleInterface* child) const override;
-    QAccessibleInterface* childAt(int x, int y) const override;
     QAccessibleInterface* focusChild() const override;
     QAccessible::State state() const override;
 
 private:
     cIconGrid* Grid() const;
-    mutable std::map<int, QAccessible::Id> items_; // 0-based index -> registered interface
 };

@@ -43,8 +43,9 @@ if [[ ${1:-} == --test ]]; then
     xvfb xauth time strace
     # The shard recipe of docs/batch.md runs on GNU parallel.
     parallel
-    # A screen reader's view of the windows: the accessibility bus and its Python client.
-    at-spi2-core python3-pyatspi
+    # A screen reader's view of the windows: the accessibility bus and its Python client (and
+    # dbus-send, which asks whether the bus is up).
+    at-spi2-core python3-pyatspi dbus-bin
     # The independent difference hash the tests compare ours with.
     python3-pil
     # The launchers as the desktop sees them: GIO's application index and GTK's icon theme, over

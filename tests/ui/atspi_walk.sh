@@ -6,7 +6,13 @@
 set -u
 /usr/libexec/at-spi-bus-launcher --launch-immediately &
 bus=$!
-sleep 1
+# The program looks for the accessibility bus once, as it starts: it starts when the bus answers
+# (a busy machine, or a sanitized build, can take more than a second to bring it up).
+for ((i = 0; i < 300; i++)); do
+  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
+    > /dev/null 2>&1 && break
+  sleep 0.1
+done
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 PICTRIX_NO_SPLASH=1 "$1" "$2" &
 program=$!
 /usr/bin/python3 "$(dirname -- "$0")/atspi_walk.py" pictrix "${@:3}"

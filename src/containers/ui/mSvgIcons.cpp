@@ -49,6 +49,28 @@ bool NamesAFile(const QXmlStreamReader& reader) {
     return false;
 }
 
+// The PNG stream of the drawing fitted into side x side (its aspect kept, centred, transparent
+// around it); empty when it cannot be drawn so.
+std::vector<std::uint8_t> DrawAt(QSvgRenderer& renderer, std::int32_t side) {
+    if (side < 1 || side > mContainers::kMaxSvgSide) return {};
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QSizeF size = renderer.defaultSize();
+    if (size.isEmpty()) size = QSizeF(side, side);
+    size.scale(side, side, Qt::KeepAspectRatio);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        renderer.render(&painter,
+                        QRectF((side - size.width()) / 2, (side - size.height()) / 2, size.width(), size.height()));
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.convertToFormat(QImage::Format_ARGB32).save(&buffer, "PNG")) return {};
+    return std::vector<std::uint8_t>(png.begin(), png.end());
+}
+
 } // namespace
 
 QByteArray WithoutNamedFiles(const QByteArray& svg) {
@@ -78,37 +100,18 @@ QByteArray WithoutNamedFiles(const QByteArray& svg) {
     return out;
 }
 
-std::vector<std::uint8_t> Render(const std::vector<std::uint8_t>& svg, std::int32_t side) {
-    if (side < 1 || side > 1024) return {};
-    QSvgRenderer renderer(WithoutNamedFiles(
-        QByteArray::fromRawData(reinterpret_cast<const char*>(svg.data()), static_cast<qsizetype>(svg.size()))));
-    if (!renderer.isValid()) return {};
-    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QSizeF size = renderer.defaultSize();
-    if (size.isEmpty()) size = QSizeF(side, side);
-    size.scale(side, side, Qt::KeepAspectRatio);
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        renderer.render(&painter,
-                        QRectF((side - size.width()) / 2, (side - size.height()) / 2, size.width(), size.height()));
-    }
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.convertToFormat(QImage::Format_ARGB32).save(&buffer, "PNG")) return {};
-    return std::vector<std::uint8_t>(png.begin(), png.end());
-}
-
 std::vector<std::vector<std::uint8_t>> RenderSides(const std::vector<std::uint8_t>& svg,
                                                    const std::vector<std::int32_t>& sides) {
+    // Read once, drawn at every side.
+    QSvgRenderer renderer(WithoutNamedFiles(
+        QByteArray::fromRawData(reinterpret_cast<const char*>(svg.data()), static_cast<qsizetype>(svg.size()))));
     std::vector<std::vector<std::uint8_t>> pngs;
     for (const std::int32_t side : sides) {
-        pngs.push_back(Render(svg, side));
-        if (pngs.back().empty())
+        std::vector<std::uint8_t> png = renderer.isValid() ? DrawAt(renderer, side) : std::vector<std::uint8_t>();
+        if (png.empty())
             throw cError(cError::kInvalidPicture, cError::SourceOf("mSvgIcons"),
                          "Qt's SVG module cannot draw it at " + std::to_string(side) + " x " + std::to_string(side));
+        pngs.push_back(std::move(png));
     }
     return pngs;
 }

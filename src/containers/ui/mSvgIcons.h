@@ -17,11 +17,8 @@ namespace mSvgIcons {
 // where there is none.
 QByteArray WithoutNamedFiles(const QByteArray& svg);
 
-// The PNG stream of the drawing fitted into side x side (its aspect kept, centred, transparent
-// around it); empty when the bytes are no drawing Qt can read.
-std::vector<std::uint8_t> Render(const std::vector<std::uint8_t>& svg, std::int32_t side);
-
-// The drawing at each side, in that order (the container readers' renderer); throws a cError
+// The PNG stream of the drawing at each side, in that order (the container readers' renderer):
+// fitted into side x side, its aspect kept, centred, transparent around it; throws a cError
 // saying why when Qt cannot read or draw it.
 std::vector<std::vector<std::uint8_t>> RenderSides(const std::vector<std::uint8_t>& svg,
                                                    const std::vector<std::int32_t>& sides);

@@ -17,6 +17,7 @@
 
 #include "base/cError.h"
 #include "icon/cLoadBudget.h"
+#include "platform/cByteView.h"
 
 extern char** environ;
 
@@ -184,12 +185,6 @@ std::vector<std::vector<std::uint8_t>> Draw(const std::string& program, int seco
     return ReadAnswer(answer, sides);
 }
 
-void PutLE32(std::ostream& out, std::uint32_t v) {
-    const char bytes[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
-                           static_cast<char>((v >> 16) & 0xFF), static_cast<char>(v >> 24)};
-    out.write(bytes, 4);
-}
-
 } // namespace
 
 std::vector<std::int32_t> ParseSides(const std::string& text) {
@@ -229,14 +224,14 @@ std::vector<std::vector<std::uint8_t>> ReadAnswer(const std::vector<std::uint8_t
                                                   const std::vector<std::int32_t>& sides) {
     std::vector<std::vector<std::uint8_t>> pngs;
     std::size_t at = 0;
+    const cByteView bytes(answer);
     for (std::size_t i = 0; i < sides.size(); ++i) {
-        if (answer.size() - at < 4)
+        if (!bytes.Has(at, 4))
             Fail(cError::kInvalidPicture, "the drawing's answer ends before its picture at " +
                                               std::to_string(sides[i]) + " x " + std::to_string(sides[i]));
-        const std::uint32_t n = answer[at] | (answer[at + 1] << 8) | (answer[at + 2] << 16) |
-                                (static_cast<std::uint32_t>(answer[at + 3]) << 24);
+        const std::uint32_t n = bytes.U32(at);
         at += 4;
-        if (n > answer.size() - at)
+        if (!bytes.Has(at, n))
             Fail(cError::kInvalidPicture, "the drawing's answer is cut short in its picture at " +
                                               std::to_string(sides[i]) + " x " + std::to_string(sides[i]));
         pngs.emplace_back(answer.begin() + static_cast<std::ptrdiff_t>(at),
@@ -272,7 +267,9 @@ int Serve(const std::string& sidesText, std::istream& in, std::ostream& out, std
             return 1;
         }
         for (const auto& png : pngs) {
-            PutLE32(out, static_cast<std::uint32_t>(png.size()));
+            std::uint8_t length[4];
+            PutU32(length, 0, static_cast<std::uint32_t>(png.size()));
+            out.write(reinterpret_cast<const char*>(length), 4);
             out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
         }
         out.flush();

@@ -71,20 +71,20 @@ screenshots: deps-test
 	mkdir -p $(BUILD)/screenshots-home/config $(BUILD)/screenshots-home/state
 	XDG_CONFIG_HOME=$(abspath $(BUILD))/screenshots-home/config XDG_STATE_HOME=$(abspath $(BUILD))/screenshots-home/state \
 	  PICTRIX_NO_SPLASH=1 PICTRIX_SCREENSHOTS=$(abspath $(BUILD))/screenshots \
-	  xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/pictrix $(BUILD)/fixtures/modules/sample.dll
+	  tests/ui/xvfb.sh 1024x768 $(BUILD)/pictrix $(BUILD)/fixtures/modules/sample.dll
 	# The small-icon view of names longer than their cells, and the window on a screen scaled by two.
 	XDG_CONFIG_HOME=$(abspath $(BUILD))/screenshots-home/config XDG_STATE_HOME=$(abspath $(BUILD))/screenshots-home/state \
 	  PICTRIX_NO_SPLASH=1 PICTRIX_SCREENSHOTS=$(abspath $(BUILD))/screenshots-home/long-names \
-	  xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/pictrix $(BUILD)/fixtures/modules/longnames.dll
+	  tests/ui/xvfb.sh 1024x768 $(BUILD)/pictrix $(BUILD)/fixtures/modules/longnames.dll
 	cp $(BUILD)/screenshots-home/long-names/main-small.png $(BUILD)/screenshots/main-small-long-names.png
 	XDG_CONFIG_HOME=$(abspath $(BUILD))/screenshots-home/config XDG_STATE_HOME=$(abspath $(BUILD))/screenshots-home/state \
 	  PICTRIX_NO_SPLASH=1 PICTRIX_SCREENSHOTS=$(abspath $(BUILD))/screenshots-home/scaled QT_SCALE_FACTOR=2 \
-	  xvfb-run -a -s "-screen 0 2048x1536x24" $(BUILD)/pictrix $(BUILD)/fixtures/modules/sample.dll
+	  tests/ui/xvfb.sh 2048x1536 $(BUILD)/pictrix $(BUILD)/fixtures/modules/sample.dll
 	cp $(BUILD)/screenshots-home/scaled/main-large.png $(BUILD)/screenshots/main-large-2x.png
 	# The images of an icon of ten images beside the list, two of them selected.
 	XDG_CONFIG_HOME=$(abspath $(BUILD))/screenshots-home/config XDG_STATE_HOME=$(abspath $(BUILD))/screenshots-home/state \
 	  PICTRIX_NO_SPLASH=1 PICTRIX_SCREENSHOTS=$(abspath $(BUILD))/screenshots-home/images \
-	  xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/pictrix $(BUILD)/fixtures/modules/ten.dll
+	  tests/ui/xvfb.sh 1024x768 $(BUILD)/pictrix $(BUILD)/fixtures/modules/ten.dll
 	cp $(BUILD)/screenshots-home/images/main-images.png $(BUILD)/screenshots/main-images.png
 	# The dialogs, the icon grid and the search window (after a search, busy, each menu open, during
 	# and after an extraction), drawn by a program of their own.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs PROGRAM FILE with Qt's accessibility on, on the X server and D-Bus session it is given
-# (CTest starts it under dbus-run-session and xvfb-run), with the accessibility bus a desktop
+# (CTest starts it under dbus-run-session and xvfb.sh), with the accessibility bus a desktop
 # starts, and walks its accessible tree as a screen reader does (atspi_walk.py).
 # Usage: atspi_walk.sh PROGRAM FILE [ROLE:PATTERN...] (what must be shown besides; see atspi_walk.py)
 set -u

@@ -42,14 +42,14 @@ set_tests_properties(test_ui_de PROPERTIES
   TIMEOUT 120)
 
 # A drag out of the main window needs a display server's drag and drop: under a virtual X server.
-add_test(NAME test_ui_drag COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:test_ui> -class tDragTest)
+add_test(NAME test_ui_drag COMMAND ${CMAKE_CURRENT_LIST_DIR}/xvfb.sh 1280x1024 $<TARGET_FILE:test_ui> -class tDragTest)
 set_tests_properties(test_ui_drag PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/drag-config;XDG_STATE_HOME=${_ui_home}/drag-state;HOME=${_ui_home};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan-xcb.supp"
   TIMEOUT 120)
 
 # Installer packages and AppImages opened by keys and clicks in the main window, on a virtual X
 # server.
-add_test(NAME test_ui_packages COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:test_ui>
+add_test(NAME test_ui_packages COMMAND ${CMAKE_CURRENT_LIST_DIR}/xvfb.sh 1280x1024 $<TARGET_FILE:test_ui>
          -class tPackagesWindowTest)
 set_tests_properties(test_ui_packages PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/packages-config;XDG_STATE_HOME=${_ui_home}/packages-state;HOME=${_ui_home};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan-xcb.supp"
@@ -57,7 +57,7 @@ set_tests_properties(test_ui_packages PROPERTIES
 
 # The main window as a screen reader sees it: an AT-SPI walk (at-spi2-core, python3-pyatspi) on a
 # virtual X server, in a D-Bus session of its own; every control shown has a name.
-add_test(NAME accessibility COMMAND dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24"
+add_test(NAME accessibility COMMAND dbus-run-session -- ${CMAKE_CURRENT_LIST_DIR}/xvfb.sh 1024x768
          ${CMAKE_CURRENT_LIST_DIR}/atspi_walk.sh $<TARGET_FILE:pictrix> ${PICTRIX_FIXTURE_DIR}/modules/sample.dll)
 set_tests_properties(accessibility PROPERTIES
   ENVIRONMENT "XDG_CONFIG_HOME=${_ui_home}/atspi-config;XDG_STATE_HOME=${_ui_home}/atspi-state;HOME=${_ui_home}"
@@ -69,7 +69,7 @@ add_executable(pictrix-atspi-windows ${CMAKE_CURRENT_LIST_DIR}/main_atspi_window
 target_compile_options(pictrix-atspi-windows PRIVATE ${PICTRIX_WARNINGS})
 target_link_libraries(pictrix-atspi-windows PRIVATE pictrix_ui)
 add_dependencies(test_ui pictrix-atspi-windows)
-add_test(NAME accessibility_windows COMMAND dbus-run-session -- xvfb-run -a -s "-screen 0 1280x1024x24"
+add_test(NAME accessibility_windows COMMAND dbus-run-session -- ${CMAKE_CURRENT_LIST_DIR}/xvfb.sh 1280x1024
          ${CMAKE_CURRENT_LIST_DIR}/atspi_walk.sh $<TARGET_FILE:pictrix-atspi-windows> ${PICTRIX_FIXTURE_DIR}/modules/sample.dll
          "frame:^Recurse" "dialog:^Properties$" "dialog:^About Pictrix$" "dialog:^Options$" "list:^Files$"
          "list item:^\\d+ x \\d+, .*colors$" "list:^Properties$" "list item:^\\d+ x \\d+,.+ colors\\. Size=\\d+ bytes\\.$")
@@ -91,20 +91,20 @@ set_tests_properties(screenshots PROPERTIES
 
 # The icon a user chooses by mouse and keyboard in each view, and what every command then acts on:
 # focus, the clipboard and drags need a display server, so under a virtual X server.
-add_test(NAME test_ui_user COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:test_ui> -class tChosenIconTest)
+add_test(NAME test_ui_user COMMAND ${CMAKE_CURRENT_LIST_DIR}/xvfb.sh 1280x1024 $<TARGET_FILE:test_ui> -class tChosenIconTest)
 set_tests_properties(test_ui_user PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/user-config;XDG_STATE_HOME=${_ui_home}/user-state;HOME=${_ui_home};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan-xcb.supp"
   TIMEOUT 900)
 
 # File > Add to Applications Menu and the version strings of Properties, opened by the menus' keys:
 # under a virtual X server. Each test function points XDG_DATA_HOME at a folder of its own.
-add_test(NAME test_ui_launcher COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:test_ui> -class tLauncherWindowTest)
+add_test(NAME test_ui_launcher COMMAND ${CMAKE_CURRENT_LIST_DIR}/xvfb.sh 1280x1024 $<TARGET_FILE:test_ui> -class tLauncherWindowTest)
 set_tests_properties(test_ui_launcher PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/launcher-config;XDG_STATE_HOME=${_ui_home}/launcher-state;HOME=${_ui_home};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan-xcb.supp"
   TIMEOUT 300)
 
 # An .icns and a .res file opened by the keyboard and chosen by a click: under a virtual X server.
-add_test(NAME test_ui_containers COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:test_ui> -class tContainersWindowTest)
+add_test(NAME test_ui_containers COMMAND ${CMAKE_CURRENT_LIST_DIR}/xvfb.sh 1280x1024 $<TARGET_FILE:test_ui> -class tContainersWindowTest)
 set_tests_properties(test_ui_containers PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${_ui_home}/containers-config;XDG_STATE_HOME=${_ui_home}/containers-state;HOME=${_ui_home};LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan-xcb.supp"
   TIMEOUT 300)

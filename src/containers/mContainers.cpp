@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <memory>
 
 #include "base/cResourceID.h"
@@ -11,6 +12,7 @@
 #include "platform/cModuleFile.h"
 #include "platform/cReadFile.h"
 #include "resources/mIconGroups.h"
+#include "resources/mLauncher.h"
 
 namespace mContainers {
 
@@ -51,6 +53,16 @@ std::vector<std::uint8_t> IcoOfPngs(const std::vector<std::vector<std::uint8_t>>
     return ico;
 }
 
+// The drawing an AppImage's icon is, for its launcher; empty for a picture and for other files.
+std::vector<std::uint8_t> Drawing(const std::string& file) {
+    if (mFileKind::KindOf(file) != mFileKind::eKind::kAppImage) return {};
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(file, ec);
+    cLoadBudget budget(ec ? 0 : size);
+    std::vector<std::uint8_t> icon = mAppImage::ReadDirIcon(file, budget);
+    return mAppImage::IsSvg(icon) ? icon : std::vector<std::uint8_t>();
+}
+
 tSvgRenderer& SvgRenderer() {
     static tSvgRenderer renderer;
     return renderer;
@@ -58,7 +70,10 @@ tSvgRenderer& SvgRenderer() {
 
 } // namespace
 
-void Install() { mIconGroups::SetContainerReader(&LoadGroups); }
+void Install() {
+    mIconGroups::SetContainerReader(&LoadGroups);
+    mLauncher::SetDrawingReader(&Drawing);
+}
 
 void SetSvgRenderer(tSvgRenderer renderer) { SvgRenderer() = std::move(renderer); }
 

@@ -46,6 +46,12 @@ std::string IconPath(std::int32_t size, const std::string& id) {
     const std::string side = std::to_string(size);
     return "icons/hicolor/" + side + "x" + side + "/apps/" + id + ".png";
 }
+std::string ScalablePath(const std::string& id) { return "icons/hicolor/scalable/apps/" + id + ".svg"; }
+
+tDrawingReader& DrawingReader() {
+    static tDrawingReader reader;
+    return reader;
+}
 
 std::string Join(const std::string& home, const std::string& relative) { return (fs::path(home) / relative).string(); }
 
@@ -226,6 +232,7 @@ std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(),
 std::vector<std::string> EveryName(const std::string& id) {
     std::vector<std::string> names{DesktopPath(id), RecordPath(id)};
     for (const std::int32_t size : kThemeSizes) names.push_back(IconPath(size, id));
+    names.push_back(ScalablePath(id));
     return names;
 }
 
@@ -501,6 +508,8 @@ std::string DefaultExec(const std::string& file) {
     return exec;
 }
 
+void SetDrawingReader(tDrawingReader reader) { DrawingReader() = std::move(reader); }
+
 cResult Create(const cRequest& request) {
     const std::string& home = request.dataHome;
     if (home.empty()) throw Error(kErrUsage, "no data home");
@@ -573,6 +582,12 @@ cResult Create(const cRequest& request) {
 
     std::vector<cFile> files;
     for (std::size_t i = 0; i < plan.size(); ++i) files.push_back({IconPath(plan[i].size, id), std::move(pngs[i])});
+    // An icon drawn from an SVG drawing (which the group's pictures show: it loaded) is installed
+    // as that drawing too.
+    if (mFileKind::IsContainer(kind) && DrawingReader()) {
+        if (std::vector<std::uint8_t> drawing = DrawingReader()(request.file); !drawing.empty())
+            files.push_back({ScalablePath(id), std::move(drawing)});
+    }
 
     std::string desktop = "[Desktop Entry]\nType=Application\nName=" + StringValue(name) + "\n";
     const std::string fileName = Utf8Only(fs::path(program ? program->exe : source).filename().string());

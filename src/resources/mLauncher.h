@@ -145,6 +145,13 @@ std::string DefaultName(const std::string& file);
 // ("wine msiexec /i FILE"); an AppImage is run itself.
 std::string DefaultExec(const std::string& file);
 
+// The SVG drawing a container's icon is (an AppImage's .DirIcon), as it stores it; empty when the
+// icon is a picture. Programs that read containers install it (mContainers::Install); a launcher
+// of such a file then installs the drawing as the theme's scalable icon besides the sizes, for
+// the desktop to draw at the sizes past them (a screen scaled by two, a large grid).
+using tDrawingReader = std::function<std::vector<std::uint8_t>(const std::string& file)>;
+void SetDrawingReader(tDrawingReader reader);
+
 // Writes a launcher. Raises a cError with one of the numbers above (kErrOurs: a launcher of ours
 // is there, to be replaced when asked; kErrExists: files that are not ours are in the way), or what
 // loading the file raised.

@@ -196,7 +196,12 @@
         <translation>PNG-Bild wie gespeichert</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+4"/>
+        <source>scalable  SVG drawing as stored</source>
+        <translation>skalierbar  SVG-Zeichnung wie gespeichert</translation>
+    </message>
+    <message>
+        <location line="+3"/>
         <source>The icon has no image of %1 pixels or more; the menu needs one.</source>
         <translation>Das Symbol hat kein Bild mit %1 Pixeln oder mehr; das Menü braucht eines.</translation>
     </message>

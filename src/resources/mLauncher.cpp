@@ -510,6 +510,11 @@ std::string DefaultExec(const std::string& file) {
 
 void SetDrawingReader(tDrawingReader reader) { DrawingReader() = std::move(reader); }
 
+std::vector<std::uint8_t> Drawing(const std::string& file) {
+    return DrawingReader() && mFileKind::IsContainer(mFileKind::KindOf(file)) ? DrawingReader()(file)
+                                                                              : std::vector<std::uint8_t>();
+}
+
 cResult Create(const cRequest& request) {
     const std::string& home = request.dataHome;
     if (home.empty()) throw Error(kErrUsage, "no data home");
@@ -584,10 +589,8 @@ cResult Create(const cRequest& request) {
     for (std::size_t i = 0; i < plan.size(); ++i) files.push_back({IconPath(plan[i].size, id), std::move(pngs[i])});
     // An icon drawn from an SVG drawing (which the group's pictures show: it loaded) is installed
     // as that drawing too.
-    if (mFileKind::IsContainer(kind) && DrawingReader()) {
-        if (std::vector<std::uint8_t> drawing = DrawingReader()(request.file); !drawing.empty())
-            files.push_back({ScalablePath(id), std::move(drawing)});
-    }
+    if (std::vector<std::uint8_t> drawing = Drawing(request.file); !drawing.empty())
+        files.push_back({ScalablePath(id), std::move(drawing)});
 
     std::string desktop = "[Desktop Entry]\nType=Application\nName=" + StringValue(name) + "\n";
     const std::string fileName = Utf8Only(fs::path(program ? program->exe : source).filename().string());

@@ -151,6 +151,8 @@ std::string DefaultExec(const std::string& file);
 // the desktop to draw at the sizes past them (a screen scaled by two, a large grid).
 using tDrawingReader = std::function<std::vector<std::uint8_t>(const std::string& file)>;
 void SetDrawingReader(tDrawingReader reader);
+// The drawing a launcher of `file` installs as the scalable icon; empty when it installs none.
+std::vector<std::uint8_t> Drawing(const std::string& file);
 
 // Writes a launcher. Raises a cError with one of the numbers above (kErrOurs: a launcher of ours
 // is there, to be replaced when asked; kErrExists: files that are not ours are in the way), or what

@@ -121,28 +121,6 @@ class tLauncherWindowTest : public cMainWindowTest {
         QCOMPARE(Window().IconList()->SelectedIndex(), 1);
     }
 
-    // Alt and the menu's letter, then the item's letter, as a user opens a dialog; `inside` runs
-    // once the dialog of type tDialog is up (closed by Cancel or OK afterwards if still open).
-    template <class tDialog>
-    void ByKeys(Qt::Key menu, Qt::Key letter, const std::function<void(tDialog&)>& inside) {
-        bool seen = false;
-        QTimer poll;
-        poll.setInterval(20);
-        connect(&poll, &QTimer::timeout, this, [&] {
-            auto* dlg = qobject_cast<tDialog*>(QApplication::activeModalWidget());
-            if (!dlg || seen) return;
-            seen = true;
-            poll.stop();
-            inside(*dlg);
-            if (dlg->isVisible()) dlg->reject();
-        });
-        poll.start();
-        QTest::keyClick(&Window(), menu, Qt::AltModifier);
-        QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr, 5000);
-        QTest::keyClick(QApplication::activePopupWidget(), letter);
-        QTRY_VERIFY_WITH_TIMEOUT(seen, 5000);
-    }
-
     void SetUp() override {
         prefix_ = Path("wine prefix");
         program_ = prefix_ + "/drive_c/Program Files/It's $5/app.exe";

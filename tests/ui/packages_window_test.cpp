@@ -7,9 +7,11 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
+#include "app/ui/FLauncher.h"
 #include "app/ui/FMain.h"
 #include "app/ui/cListView.h"
 #include "app/ui/cStatusBar.h"
@@ -87,6 +89,12 @@ private slots:
         Click(1);
         if (!Window().ImagesShown()) QTest::keySequence(&Window(), QKeySequence("Ctrl+I"));
         QCOMPARE(Window().ImageGrid()->ItemCount(), static_cast<int>(std::size(mContainers::kSvgSides)));
+        // Its launcher (File > Add to Applications Menu) installs the drawing besides the sizes.
+        QString sizes;
+        ByKeys<FLauncher>(Qt::Key_F, Qt::Key_M, [&](FLauncher& dlg) { sizes = dlg.txtSizes->toPlainText(); });
+        QVERIFY2(sizes.startsWith("16 x 16  PNG image as stored\n"), qPrintable(sizes));
+        QVERIFY2(sizes.endsWith("256 x 256  PNG image as stored\nscalable  SVG drawing as stored\n"),
+                 qPrintable(sizes));
     }
 };
 

@@ -102,6 +102,7 @@ FLauncher::FLauncher(QWidget* owner, std::string file, const cFileIcon& icon, st
             sizes += line + "\n";
         }
         sizesOk_ = !sizes.isEmpty();
+        if (sizesOk_ && !mLauncher::Drawing(file_).empty()) sizes += tr("scalable  SVG drawing as stored") + "\n";
         if (!sizesOk_)
             sizes =
                 tr("The icon has no image of %1 pixels or more; the menu needs one.").arg(mLauncher::kThemeSizes[0]);

@@ -113,7 +113,12 @@ int Verify(const tArgs& args, std::ostream& out, std::ostream& err) {
             };
             if (line.tooLong) return said("longer than 8 MiB, which no record is");
             const auto record = line.ended ? mJson::ParseObject(line.text) : std::nullopt;
-            if (!record) return said(line.ended ? "not a record" : "a record cut short (no line end)");
+            // Only the last line can lack its end: the write a run was killed in.
+            if (!record)
+                return said(line.ended
+                                ? "not a record"
+                                : "a record cut short (no line end): the run writing it was ended at once; a run "
+                                  "that resumes this manifest cuts it off");
             if (!lists.lists.empty() && record->Find("groups")) {
                 if (const auto source = PathOf(*record, "source")) finished.insert(*source);
             }

@@ -166,7 +166,16 @@ TEST(Collections, StoppedAndKilledRunsLeaveTrueRecords) {
     // ends with what one whole run gives.
     EXPECT_EQ(c.Interrupted("--cursors --resume " + Quote(m), m, "KILL", static_cast<int>(said.finished.size()) + 20),
               128 + 9);
-    EXPECT_EQ(Sh(kCli + " verify " + Quote(m) + " >/dev/null"), 0);
+    // The kernel may end the write a kill lands in between two pages: the last line may then be
+    // cut short, which verify says (and the next run cuts off). Every whole record is true.
+    std::string verified;
+    const int status = Sh(kCli + " verify " + Quote(m) + " 2>&1 >/dev/null", &verified);
+    const auto bytes = mTestKit::ReadBytes(m);
+    const std::string cut = "pictrix-cli: " + m + ":" +
+                            std::to_string(std::count(bytes.begin(), bytes.end(), '\n') + 1) +
+                            ": a record cut short (no line end): the run writing it was ended at once; a run that "
+                            "resumes this manifest cuts it off\n";
+    EXPECT_TRUE(status == 0 ? verified.empty() : status == 1 && verified == cut && bytes.back() != '\n') << verified;
     std::string total;
     ASSERT_EQ(Sh(run + " --manifest " + Quote(m) + " --resume " + Quote(m), &total), 0) << total;
     EXPECT_NE(total.find("passed over"), std::string::npos) << total;

@@ -147,8 +147,8 @@ std::string DefaultExec(const std::string& file);
 
 // The SVG drawing a container's icon is (an AppImage's .DirIcon), as it stores it; empty when the
 // icon is a picture. Programs that read containers install it (mContainers::Install); a launcher
-// of such a file then installs the drawing as the theme's scalable icon besides the sizes, for
-// the desktop to draw at the sizes past them (a screen scaled by two, a large grid).
+// of such a file then installs the drawing as the theme's scalable icon besides the sizes, which
+// the desktop draws at the sizes between them (a dock of 80 pixels, a grid of 192).
 using tDrawingReader = std::function<std::vector<std::uint8_t>(const std::string& file)>;
 void SetDrawingReader(tDrawingReader reader);
 // The drawing a launcher of `file` installs as the scalable icon; empty when it installs none.

@@ -511,8 +511,8 @@ std::string DefaultExec(const std::string& file) {
 void SetDrawingReader(tDrawingReader reader) { DrawingReader() = std::move(reader); }
 
 std::vector<std::uint8_t> Drawing(const std::string& file) {
-    return DrawingReader() && mFileKind::IsContainer(mFileKind::KindOf(file)) ? DrawingReader()(file)
-                                                                              : std::vector<std::uint8_t>();
+    // The reader tells the files it knows from the others.
+    return DrawingReader() ? DrawingReader()(file) : std::vector<std::uint8_t>();
 }
 
 cResult Create(const cRequest& request) {
